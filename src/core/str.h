@@ -1,0 +1,97 @@
+// str: the engine's one string type, a byte string (UTF-8 by convention) in a shared,
+// reference-counted buffer with copy on write; used by every other module, needs only the C library.
+#pragma once
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdint>
+
+// While true, copies, replace patterns and formatted results get their own buffers
+// instead of sharing one (a debugging aid; nothing in the engine sets it).
+extern bool gbStrAlwaysUnique;
+
+class str
+{
+public:
+  // Returned by the searches when nothing was found.
+  static const unsigned npos = 0xFFFFFFFFu;
+
+  // Flags of find and replace.
+  enum
+  {
+    kIgnoreCase = 1,
+    kReplaceAll = 2,
+    kBackward = 4
+  };
+
+  str() : mData(nullptr) {}
+  str(char const* text);
+  str(char const* bytes, unsigned long n);
+  str(str const& other);
+  str(str&& other) noexcept : mData(other.mData) { other.mData = nullptr; }
+  ~str() { Release(); }
+
+  str& operator=(str const& other);
+  str& operator=(str&& other) noexcept;
+  str& operator=(char const* text);
+
+  unsigned length() const;
+  char const* c_str() const { return mData ? mData->mBuffer : ""; }
+  char operator[](unsigned i) const;
+  int to_int() const;
+
+  // Sign of the byte-wise comparison (bytes compared as unsigned); a null string equals "".
+  int compare(str const& other) const;
+
+  unsigned find(char c, unsigned flags = 0, unsigned start = 0) const;
+  unsigned find(str const& pattern, unsigned flags = 0, unsigned start = 0) const;
+  unsigned find_first_not_of(str const& set, unsigned start = 0) const;
+
+  str substr(unsigned pos, int n = -1) const;
+
+  static str getFormatted(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
+  static str getFormattedV(char const* fmt, va_list args) __attribute__((format(printf, 1, 0)));
+  static str from_utf32(unsigned code);
+  static unsigned to_utf32(char const* p);
+
+  str& format(char const* fmt, ...) __attribute__((format(printf, 2, 3)));
+  str& operator+=(str const& other);
+  str& operator+=(char c);
+  void _reserve(unsigned n);
+  str& replace(str find, str with, unsigned flags = 0, unsigned start = 0);
+  int overlay(int pos, char const* data, unsigned n, bool terminate = true);
+  void downcase();
+  void erase(unsigned pos, int n = -1);
+
+  // Bytes allocated for the buffer, terminator included; 0 without a representation.
+  unsigned capacity() const { return mData ? mData->mCapacity : 0; }
+  // How many strings share this one's representation (for tests and diagnostics).
+  int use_count() const { return mData ? mData->mRefCount.load(std::memory_order_relaxed) : 0; }
+
+  friend str operator+(str const& a, str const& b);
+  friend str operator+(str const& a, char c);
+
+private:
+  // One heap block: this header followed by the buffer, so a string costs one allocation.
+  // The count is atomic so that copies made on different threads cannot corrupt it; the
+  // text itself is still not to be mutated from two threads at once.
+  struct TStringData
+  {
+    char* mBuffer;
+    std::atomic<int32_t> mRefCount;
+    uint32_t mCapacity;
+  };
+
+  static TStringData* NewData(unsigned long capacity, char const* bytes, unsigned long n);
+  static void FreeData(TStringData* data);
+  static str Adopt(TStringData* data);
+  void Release();
+  void MakeUnique();
+  unsigned FindBackward(char const* pattern, unsigned plen, unsigned flags, unsigned start) const;
+
+  TStringData* mData;
+};
+
+inline bool operator==(str const& a, str const& b) { return a.compare(b) == 0; }
+inline bool operator!=(str const& a, str const& b) { return a.compare(b) != 0; }
+inline bool operator<(str const& a, str const& b) { return a.compare(b) < 0; }
