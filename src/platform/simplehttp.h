@@ -1,0 +1,86 @@
+// simplehttp: one HTTP GET or POST with percent-encoded arguments, its reply kept in memory
+// or written to a file; the transfer runs on libcurl and advances only when the caller polls.
+#pragma once
+
+#include "core/str.h"
+
+#include <cstddef>
+
+class THttpData;
+class TFile;
+
+// Bounds on one transfer; a transfer that passes any of them fails (status 2).
+struct THttpLimits {
+  long connectTimeoutMs = 10000;
+  long totalTimeoutMs = 30000;
+  unsigned long maxReplyBytes = 4ul * 1024 * 1024;
+};
+
+class TSimpleHttp {
+public:
+  enum EStatus { kRunning = 0, kComplete = 1, kFailed = 2, kFileNotOpened = 3 };
+
+  TSimpleHttp();
+  virtual ~TSimpleHttp();
+
+  // Starts a new request description; abandons a transfer still in flight.
+  void Init(char const* url, bool post, char const* outputFile = nullptr);
+  void AddArg(char const* name, char const* value);
+  void AddArg(char const* name, int value);
+  // Starts the transfer; the argument is kept for callers written against the old interface.
+  void DoRequest(int unused = 1);
+  // Lets the transfer make progress (without blocking) and reports its state.
+  int GetStatus();
+  // The reply, NUL-terminated, once the status is complete; null otherwise.
+  char const* GetContents();
+
+  // Process-wide limits for transfers started afterwards (tests shorten them).
+  static void SetLimits(const THttpLimits& limits);
+  static THttpLimits GetLimits();
+
+private:
+  TSimpleHttp(const TSimpleHttp&) = delete;
+  TSimpleHttp& operator=(const TSimpleHttp&) = delete;
+  void Abandon();
+
+  str mUrl;
+  str mArgs;
+  str mOutputFile;
+  bool mFirstArg = true;
+  bool mPost = false;
+  THttpData* mTransfer = nullptr;
+};
+
+// One transfer. Owned by its TSimpleHttp; abandoning it closes the connection at once.
+class THttpData {
+public:
+  THttpData(char const* url, char const* outputFile, char const* args, bool post);
+  ~THttpData();
+
+  int GetStatus() const { return mStatus; }
+  // Advances the transfer as far as it can go without waiting.
+  void Poll();
+  char const* GetBuffer() const { return mBuffer; }
+  unsigned long GetSize() const { return mReceived; }
+
+private:
+  THttpData(const THttpData&) = delete;
+  THttpData& operator=(const THttpData&) = delete;
+  static std::size_t WriteCallback(char* data, std::size_t size, std::size_t count, void* self);
+  bool WriteToBuffer(const char* data, std::size_t bytes);
+  void Finish(int status);
+
+  void* mMulti = nullptr;  // CURLM*
+  void* mEasy = nullptr;   // CURL*
+  void* mHeaders = nullptr;  // curl_slist*
+  TFile* mFile = nullptr;
+  str mUrl;
+  str mArgs;
+  unsigned long mReceived = 0;
+  unsigned long mCapacity = 0;
+  unsigned long mMaxBytes = 0;
+  char* mBuffer = nullptr;
+  bool mPost = false;
+  bool mOverflow = false;
+  int mStatus = 0;
+};
