@@ -1,0 +1,82 @@
+// platform: the engine's one platform facade and its process-wide configuration of text
+// keys and values; gives the millisecond timer that tasks, clocks and drawing read.
+#pragma once
+
+#include <cstdint>
+
+#include "core/str.h"
+#include "core/task.h"
+
+// Global key of the developer cheat code (set from the command line).
+constexpr char kCheatCode[] = "cheatcode";
+
+// A replacement for the platform timer, so tests can drive everything that reads
+// TPlatform::Timer (tasks, clocks, frame pacing) with a fake clock.
+class TTimeSource {
+public:
+  virtual ~TTimeSource() {}
+  // Milliseconds; unsigned 32-bit with wrap-around, like the platform timer.
+  virtual uint32_t Now() = 0;
+};
+
+class TPlatform {
+public:
+  // Configuration keys.
+  static constexpr char kSoftwareTextureCulling[] = "softwaretextureculling";
+  static constexpr char kKeepOGGUncompressed[] = "keepogguncompressed";
+  static constexpr char kQVGameMedalName[] = "qvgamemedalname";
+  static constexpr char kQVGameModeName[] = "qvgamemodename";
+  static constexpr char kQVGameHandle[] = "qvgamehandle";
+  static constexpr char kVerboseDebug[] = "verbosedebug";
+  static constexpr char kOverlayWindowMouseEvents[] = "overlaymouse";
+  static constexpr char kAutoMergeMask[] = "automergemask";
+  static constexpr char kUTF8Mode[] = "utf8mode";
+  static constexpr char kTextGraphicSpriteRender[] = "textspriterender";
+  static constexpr char kAdjustAnimatedParticles[] = "animatedparticles";
+  static constexpr char kFixButtonMaskScaling[] = "fixbuttonmask";
+  static constexpr char kSpriteAlwaysTestChildren[] = "hittestchildren";
+  static constexpr char kHiscoreAnonymous[] = "hiscoreanon";
+  static constexpr char kHiscoreLocalOnly[] = "hiscorelocal";
+  static constexpr char kEncryptionKey[] = "encryptionkey";
+  static constexpr char kGameVersion[] = "version";
+  static constexpr char kPublisherName[] = "publisher";
+  static constexpr char kGameName[] = "gamename";
+  static constexpr char kInstallKey[] = "installkey";
+  static constexpr char kComputerId[] = "computerid";
+  static constexpr char kDownloadURL[] = "downloadurl";
+  static constexpr char kCheatMode[] = "cheatmode";
+
+  // Configuration works before any platform object exists (the game fills it first)
+  // and is main-thread only.
+  static str GetConfig(const str& key, const str& defaultValue);
+  static void SetConfig(const str& key, const str& value);
+  static bool IsEnabled(const str& key);
+
+  // Null before construction and after destruction.
+  static TPlatform* GetInstance() { return mPlatform; }
+
+  // Milliseconds since start-up on the monotonic clock, wrapping after 2^32 ms;
+  // compare two readings by their signed 32-bit difference.
+  static uint32_t Timer();
+  // Replaces the timer's source (null restores the monotonic clock); returns the old one.
+  static TTimeSource* SetTimeSource(TTimeSource* source);
+
+  TPlatform();
+  virtual ~TPlatform();
+
+  // Four 32-bit words, new on every call.
+  void GenerateGUID(uint32_t* out);
+
+  // Listeners that scenes register; nothing runs this list, it only holds them until
+  // they are orphaned or the platform goes (then they are deleted).
+  void AdoptTextureRefreshListener(TTask* task);
+  bool OrphanTextureRefreshListener(TTask* task);
+
+private:
+  TPlatform(const TPlatform&) = delete;
+  TPlatform& operator=(const TPlatform&) = delete;
+
+  static TPlatform* mPlatform;
+
+  TTaskList mTextureRefreshTasks;
+};
