@@ -14,7 +14,7 @@ class str
 {
 public:
   // Returned by the searches when nothing was found.
-  static const unsigned npos = 0xFFFFFFFFu;
+  static constexpr unsigned npos = 0xFFFFFFFFu;
 
   // Flags of find and replace.
   enum
@@ -36,6 +36,7 @@ public:
   str& operator=(char const* text);
 
   unsigned length() const;
+  bool empty() const { return mData == nullptr || mData->mBuffer[0] == 0; }
   char const* c_str() const { return mData ? mData->mBuffer : ""; }
   char operator[](unsigned i) const;
   int to_int() const;
@@ -91,6 +92,9 @@ private:
 
   TStringData* mData;
 };
+
+str operator+(str const& a, str const& b);
+str operator+(str const& a, char c);
 
 inline bool operator==(str const& a, str const& b) { return a.compare(b) == 0; }
 inline bool operator!=(str const& a, str const& b) { return a.compare(b) != 0; }
