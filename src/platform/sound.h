@@ -1,0 +1,86 @@
+// sound: named sound assets ("name?group=N") that play copies of themselves as instances
+// over streams, pause and stop them, and deliver completion callbacks; talks to the
+// asset registry, the data-source factory and the sound manager.
+#pragma once
+
+#include <set>
+
+#include <boost/shared_ptr.hpp>
+#include <boost/smart_ptr/owner_less.hpp>
+#include <boost/weak_ptr.hpp>
+
+#include "core/asset.h"
+#include "core/sounddatasource.h"
+#include "core/str.h"
+#include "platform/soundstream.h"
+
+class TSound;
+class TSoundInstance;
+
+// Told when an instance it is attached to has played out (or its first sound of a chain).
+// Runs on the main thread, inside TSoundManager::HandleNotifications.
+class TSoundCallBack {
+public:
+  TSoundCallBack();
+  // Detaches from every instance still alive, so it is never called afterwards.
+  virtual ~TSoundCallBack();
+  virtual void OnComplete(boost::shared_ptr<TSoundInstance> instance,
+                          boost::shared_ptr<TSound> next) = 0;
+
+  std::set<boost::weak_ptr<TSoundInstance>, boost::owner_less<boost::weak_ptr<TSoundInstance>>>*
+      mInstances;
+
+private:
+  TSoundCallBack(const TSoundCallBack&) = delete;
+  TSoundCallBack& operator=(const TSoundCallBack&) = delete;
+};
+
+// What the streams of one sound report to.
+class TSoundData : public TStreamNotify {
+public:
+  void StreamFinished(TSoundStream* stream) override;
+
+  std::set<boost::shared_ptr<TSoundInstance>> mInstances;
+  int mGroup = 0;
+  boost::shared_ptr<TSoundDataSource> mSource;
+  str mName;
+  TSound* mSound = nullptr;
+};
+
+class TSound : public TAsset {
+public:
+  static intptr_t ClassId();
+  const char* GetTypeName() const override { return "TSound"; }
+  bool IsKindOf(intptr_t classId) const override
+  {
+    return classId == ClassId() || TAsset::IsKindOf(classId);
+  }
+
+  TSound();
+  ~TSound() override;
+
+  // The one live sound of the name, flag and group; empty only for an empty name. A name
+  // may end in "?group=N", which overrides group.
+  static boost::shared_ptr<TSound> Get(str name, bool inMemory, int group);
+  static boost::shared_ptr<TSound> InternalGet(str handle);
+  static boost::shared_ptr<TSound> InternalNew(str handle);
+
+  // A new playing copy; empty when the sound has no data or there is no sound manager.
+  boost::shared_ptr<TSoundInstance> Play(bool loop);
+  // False when the sound has no instance.
+  bool Pause(bool pause);
+  // True when at least one instance was stopped.
+  bool Kill();
+  // Stops one instance without reporting its completion.
+  bool KillInstance(boost::shared_ptr<TSoundInstance> instance);
+  void SetCompleteAction(boost::shared_ptr<TSoundInstance> instance, TSoundCallBack* callback,
+                         boost::shared_ptr<TSound> next);
+  float GetSoundLength();
+  str GetName();
+  boost::shared_ptr<TSound> GetRef();
+
+  boost::shared_ptr<TSoundData> GetData() const { return mData; }
+
+private:
+  boost::shared_ptr<TSoundData> mData;
+};
