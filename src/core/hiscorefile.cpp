@@ -1,0 +1,282 @@
+// hiscorefile: "user:hiscore.dat", the enciphered XML of remembered logins, local tables and
+// medals followed by an enciphered checksum; written atomically, verified before it is read.
+#include "core/hiscoresdata.h"
+
+#include "core/file.h"
+#include "core/xmlnode.h"
+#include "platform/debug.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+static const char HISCORE_PREF_FILE[] = "user:hiscore.dat";
+static const char HISCORE_TEMP_FILE[] = "user:hiscore.dat.tmp";
+
+namespace {
+
+// Far above any real file (a few tables of at most 500 rows), small enough to read at once.
+constexpr unsigned long kMaxFileBytes = 16ul * 1024 * 1024;
+
+void Checksum(const unsigned char* bytes, unsigned long count, unsigned char sum[4])
+{
+  std::memset(sum, 0, 4);
+  for (unsigned long i = 0; i < count; ++i) {
+    sum[i % 4] ^= bytes[i];
+  }
+}
+
+void SetIfNotEmpty(TXmlNode* node, const char* name, const str& value)
+{
+  if (value.length() > 0) {
+    node->SetAttribute(name, value.c_str());
+  }
+}
+
+bool WriteAll(TFile& file, const void* data, unsigned long size)
+{
+  return file.Write(data, size) == size;
+}
+
+// Runs `take` on every top-level element of the text.
+template <class F> void ForEachElement(char const* text, F take)
+{
+  if (!text) {
+    return;
+  }
+  TXmlNode document;
+  document.ParseString(text);
+  document.ResetChildren();
+  str name;
+  TXmlNode* element = nullptr;
+  while (document.GetNextChild(&name, &element)) {
+    take(name, element);
+  }
+}
+
+}  // namespace
+
+void TQvHiscores::SavePreferences()
+{
+  if (!mData->saveEnabled) {
+    return;
+  }
+
+  str text("<?xml version=\"1.0\"?>\n");
+  for (const auto& entry : mData->rememberedUsers) {
+    TXmlNode user("user");
+    user.SetAttribute("player", entry.second->player.c_str());
+    user.SetAttribute("name", entry.second->name.c_str());
+    user.SetAttribute("pass", entry.second->password.c_str());
+    text += user.AsString();
+  }
+  for (const auto& entry : mData->localTables) {
+    TXmlNode score("score");
+    score.SetAttribute("name", entry.second->name.c_str());
+    for (const TQvHiscoreRow& row : entry.second->rows) {
+      TXmlNode* element = score.CreateChild("row");
+      element->SetAttribute("rank", row.rank);
+      element->SetAttribute("score", row.score);
+      element->SetAttribute("submit", row.submitted ? 1 : 0);
+      SetIfNotEmpty(element, "guid", row.guid);
+      SetIfNotEmpty(element, "name", row.name);
+      SetIfNotEmpty(element, "gameData", row.gameData);
+      SetIfNotEmpty(element, "serverData", row.serverData);
+      SetIfNotEmpty(element, "version", row.version);
+    }
+    text += score.AsString();
+  }
+  for (const auto& entry : mData->medals) {
+    TXmlNode medals("medals");
+    medals.SetAttribute("user", entry.first.c_str());
+    for (const TQvMedalEntry& medal : entry.second->mEntries) {
+      TXmlNode* element = medals.CreateChild("medal");
+      element->SetAttribute("medalname", medal.name.c_str());
+      element->SetAttribute("type", medal.kind.c_str());
+      element->SetAttribute("mode", medal.mode.c_str());
+      element->SetAttribute("gameData", medal.gameData.c_str());
+      element->SetAttribute("submit", medal.submitted ? 1 : 0);
+    }
+    text += medals.AsString();
+  }
+
+  TEncrypt& cipher = *mData->encryption;
+  unsigned int plainSize = text.length() + 1;  // the terminator is enciphered too
+  unsigned int payloadSize = cipher.EncryptBinary(text.c_str(), plainSize, nullptr, 0, false);
+  std::vector<unsigned char> payload(payloadSize);
+  if (payloadSize == 0 ||
+      cipher.EncryptBinary(text.c_str(), plainSize, payload.data(), payloadSize, false) != 0) {
+    WriteDbg("ERROR: HiScores: cannot encipher the hiscore file");
+    return;
+  }
+  unsigned char sum[4];
+  Checksum(payload.data(), payloadSize, sum);
+  unsigned char sumBlock[8];
+  if (cipher.EncryptBinary(sum, 4, sumBlock, sizeof sumBlock, false) != 0) {
+    WriteDbg("ERROR: HiScores: cannot encipher the hiscore checksum");
+    return;
+  }
+
+  // Written beside the old file and renamed over it, so a crash or a full disk never leaves
+  // a half-written file behind and never loses the scores saved before.
+  str finalPath = TFile::TranslateResource(str(HISCORE_PREF_FILE), false);
+  str tempPath = TFile::TranslateResource(str(HISCORE_TEMP_FILE), false);
+  if (finalPath.length() == 0 || tempPath.length() == 0) {
+    WriteDbg("ERROR: HiScores: no user folder for %s", HISCORE_PREF_FILE);
+    return;
+  }
+  TFile file;
+  if (!file.Open(str(HISCORE_TEMP_FILE), kFileWrite)) {
+    WriteDbg("ERROR: HiScores: cannot write %s", HISCORE_TEMP_FILE);
+    return;
+  }
+  bool written = WriteAll(file, payload.data(), payloadSize) && WriteAll(file, sumBlock, sizeof sumBlock);
+  file.Close();
+  if (!written || std::rename(tempPath.c_str(), finalPath.c_str()) != 0) {
+    WriteDbg("ERROR: HiScores: saving %s failed; the previous file is kept", HISCORE_PREF_FILE);
+    std::remove(tempPath.c_str());
+  }
+}
+
+void TQvHiscores::LoadPreferences()
+{
+  TFile file;
+  if (!file.Open(str(HISCORE_PREF_FILE), kFileRead)) {
+    return;
+  }
+  unsigned long size = file.Size();
+  if (size < 9) {
+    return;
+  }
+  if (size > kMaxFileBytes) {
+    WriteDbg("ERROR: HiScores: %s is %lu bytes, more than a hiscore file can be; ignored",
+             HISCORE_PREF_FILE, size);
+    return;
+  }
+  std::vector<unsigned char> bytes(size);
+  file.Seek(0, kSeekStart);
+  if (file.Read(bytes.data(), size) != size) {
+    WriteDbg("ERROR: HiScores: cannot read %s", HISCORE_PREF_FILE);
+    return;
+  }
+  file.Close();
+
+  // The checksum is verified before anything of the payload is deciphered or parsed.
+  TEncrypt& cipher = *mData->encryption;
+  unsigned long payloadSize = size - 8;
+  unsigned char computed[4];
+  Checksum(bytes.data(), payloadSize, computed);
+  unsigned char stored[8];
+  bool matches = payloadSize % 8 == 0 &&
+                 cipher.DecryptBinary(bytes.data() + payloadSize, 8, nullptr, 0, false) == 4 &&
+                 cipher.DecryptBinary(bytes.data() + payloadSize, 8, stored, 4, false) == 0 &&
+                 std::memcmp(stored, computed, 4) == 0;
+  if (!matches) {
+    WriteDbg("HiScores: Checksum did not match! Ignoring saved score data.\n");
+    return;
+  }
+
+  unsigned int plainSize =
+    cipher.DecryptBinary(bytes.data(), static_cast<unsigned int>(payloadSize), nullptr, 0, false);
+  // One byte more than the plain text, so the text is terminated whatever it holds.
+  std::vector<char> text(plainSize + 1, 0);
+  if (plainSize > 0 && cipher.DecryptBinary(bytes.data(), static_cast<unsigned int>(payloadSize),
+                                            text.data(), plainSize, false) != 0) {
+    WriteDbg("ERROR: HiScores: cannot decipher %s", HISCORE_PREF_FILE);
+    return;
+  }
+  text[plainSize] = 0;
+
+  ParseRememberedUserPreferences(text.data());
+  ParseSavedLocalScores(text.data());
+  ParseSavedMedals(text.data());
+}
+
+void TQvHiscores::ParseRememberedUserPreferences(char const* text)
+{
+  ForEachElement(text, [&](const str& name, TXmlNode* element) {
+    if (!(name == str("user"))) {
+      return;
+    }
+    std::unique_ptr<TQvHiscoreUserInfo> user(new TQvHiscoreUserInfo);
+    user->player = element->GetAttribute("player");
+    user->name = element->GetAttribute("name");
+    user->password = element->GetAttribute("pass");
+    str player = user->player;
+    mData->rememberedUsers[player] = std::move(user);
+  });
+}
+
+void TQvHiscores::ParseSavedLocalScores(char const* text)
+{
+  ForEachElement(text, [&](const str& name, TXmlNode* element) {
+    if (!(name == str("score"))) {
+      return;
+    }
+    std::unique_ptr<TQvHiscoreTable> table(new TQvHiscoreTable);
+    table->name = element->GetAttribute("name");
+    element->ResetChildren();
+    str childName;
+    TXmlNode* child = nullptr;
+    bool truncated = false;
+    while (element->GetNextChild(&childName, &child)) {
+      if (!(childName == str("row"))) {
+        continue;
+      }
+      if (table->rows.size() >= static_cast<size_t>(kMaxRows)) {
+        truncated = true;
+        break;
+      }
+      TQvHiscoreRow row;
+      row.rank = QvReadInt(child->GetAttribute("rank"));
+      row.score = QvReadInt(child->GetAttribute("score"));
+      row.submitted = QvReadInt(child->GetAttribute("submit")) >= 1;
+      row.guid = child->GetAttribute("guid");
+      row.name = child->GetAttribute("name");
+      row.gameData = child->GetAttribute("gameData");
+      row.serverData = child->GetAttribute("serverData");
+      row.version = child->GetAttribute("version");
+      row.anonymous = true;
+      table->rows.push_back(row);
+    }
+    if (truncated) {
+      WriteDbg("ERROR: HiScores: table %s holds more than %d rows; the rest are ignored",
+               table->name.c_str(), kMaxRows);
+    }
+    if (table->rows.empty()) {
+      return;
+    }
+    str mode = table->name;
+    mData->localTables[mode] = std::move(table);
+  });
+}
+
+void TQvHiscores::ParseSavedMedals(char const* text)
+{
+  ForEachElement(text, [&](const str& name, TXmlNode* element) {
+    if (!(name == str("medals"))) {
+      return;
+    }
+    str user = element->GetAttribute("user");
+    if (user.length() == 0) {
+      return;
+    }
+    std::unique_ptr<TQvMedalsTable> table(new TQvMedalsTable);
+    element->ResetChildren();
+    str childName;
+    TXmlNode* child = nullptr;
+    while (element->GetNextChild(&childName, &child)) {
+      if (!(childName == str("medal"))) {
+        continue;
+      }
+      TQvMedalEntry entry;
+      entry.name = child->GetAttribute("medalname");
+      entry.kind = child->GetAttribute("type");
+      entry.mode = child->GetAttribute("mode");
+      entry.gameData = child->GetAttribute("gameData");
+      entry.submitted = QvReadInt(child->GetAttribute("submit")) > 0;
+      table->mEntries.push_back(entry);
+    }
+    mData->medals[user] = std::move(table);
+  });
+}

@@ -1,0 +1,92 @@
+// hiscoresdata: the private state behind TQvHiscores, shared by the files that implement it
+// (tables, hiscore file, medals, web protocol); nothing outside those files includes it.
+#pragma once
+
+#include "core/encrypt.h"
+#include "core/hiscores.h"
+#include "core/medals.h"
+#include "core/str.h"
+#include "platform/simplehttp.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+struct TQvHiscoreTable {
+  str name;
+  std::vector<TQvHiscoreRow> rows;  // score descending, at most TQvHiscores::kMaxRows
+};
+
+struct TQvHiscoreUserInfo {
+  str player;
+  str name;
+  str password;
+};
+
+struct TQvCategory {
+  str table;
+  str name;
+};
+
+struct TQvHiscoresData {
+  TQvHiscoresData(const str& key, bool saveEnabled)
+    : encryptionKey(key), encryption(new TEncrypt(key)), saveEnabled(saveEnabled)
+  {
+  }
+
+  str gameHandle;
+  str encryptionKey;
+  str language = "en";
+  str version;
+  str player;
+  str gameMode;
+  int requestKind = -1;  // 0 submission, 1 scores, 2 categories; -1 none yet
+  TSimpleHttp http;
+  std::vector<TQvCategory> categories;
+  str endpointUrl;
+  str message;
+  str reply;
+  str onlineUserName;
+  TQvHiscoreTable globalList;
+  int accountRowIndex = -1;
+  std::map<str, std::unique_ptr<TQvHiscoreTable>> localTables;
+  std::map<str, std::unique_ptr<TQvMedalsTable>> medals;
+  std::map<str, std::unique_ptr<TQvHiscoreUserInfo>> rememberedUsers;
+  // What a running submission will mark once accepted. Kept by name, not by pointer, so
+  // clearing a player in the meantime cannot leave them dangling.
+  bool submittingTable = false;
+  str submittingMode;
+  str submittingPlayer;
+  bool submittingMedals = false;
+  str submittingMedalsPlayer;
+  bool languageFixed = false;
+  str defaultError;
+  std::unique_ptr<TEncrypt> encryption;
+  bool saveEnabled;
+
+  // The outcome of the current request, once a poll has seen it end: later polls repeat it
+  // instead of parsing (and re-applying) the reply again.
+  bool outcomeKnown = false;
+  int outcome = 0;
+  bool outcomeScoreReply = false;
+  // Set when a submission was refused before anything was sent.
+  bool refused = false;
+
+  TQvHiscoreTable* LocalTable(const str& mode)
+  {
+    auto found = localTables.find(mode);
+    return found == localTables.end() ? nullptr : found->second.get();
+  }
+  TQvMedalsTable* MedalsOf(const str& player)
+  {
+    auto found = medals.find(player);
+    return found == medals.end() ? nullptr : found->second.get();
+  }
+};
+
+// Competition ranking over a table in score order: equal scores share the rank of the first.
+void QvRenumberRanks(std::vector<TQvHiscoreRow>& rows);
+// Copies text into a caller's buffer, cut to length-1 bytes and always terminated.
+void QvCopyText(const str& text, char* buffer, unsigned int length);
+// A decimal integer from untrusted text, clamped to the int range; 0 when not a number.
+int QvReadInt(const str& text);
