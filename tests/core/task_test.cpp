@@ -250,6 +250,17 @@ TEST(AnimTask, MoreThanASecondLateDropsTheBacklog)
   }
 }
 
+TEST(AnimTask, ExactlyASecondLateStillCatchesUp)
+{
+  TFakeTimer timer(0);
+  ScriptAnimTask task(nullptr);
+  task.SetDelay(100, true, false, true); // due at 100
+  timer.Set(1100);
+  EXPECT_TRUE(task.DoTask());
+  EXPECT_EQ(task.mTimes.size(), 11u); // 200 .. 1200
+  EXPECT_EQ(task.GetNextTime(), 1200u);
+}
+
 TEST(AnimTask, OneShotWithCatchUpRunsOncePerWalkInsteadOfLooping)
 {
   TFakeTimer timer(5000);
