@@ -1,0 +1,237 @@
+// prefsdb: encrypts preference values with the program's key and keeps them per install
+// and per player in the preferences store; reads "install.txt" and the configuration.
+#include "core/prefsdb.h"
+
+#include <cstring>
+
+#include "core/file.h"
+#include "core/platform.h"
+#include "platform/debug.h"
+#include "platform/prefsstore.h"
+
+namespace {
+
+char const kLastKey[] = "lastkey";
+char const kPrefsFile[] = "user:prefsdb.dat";
+// An install key is a short text; anything longer is not one.
+unsigned long const kMaxInstallText = 4096;
+
+} // namespace
+
+TPrefsDBData::TPrefsDBData(char const* path, bool writable, TEncrypt& encrypt)
+    : mWritable(writable), mEncrypt(encrypt), mStore(OpenPrefsStore(path, writable)), mInstall(-1)
+{
+  SelectInstall();
+}
+
+TPrefsDBData::TPrefsDBData(TPrefsStore* store, bool writable, TEncrypt& encrypt)
+    : mWritable(writable), mEncrypt(encrypt), mStore(store), mInstall(-1)
+{
+  if (!mStore)
+    mStore.reset(OpenPrefsStore("", writable));
+  SelectInstall();
+}
+
+TPrefsDBData::~TPrefsDBData() = default;
+
+void TPrefsDBData::SelectInstall()
+{
+  str const installKey = GetInstallKey();
+  TPrefsBytes lastKey(installKey.c_str(), installKey.c_str() + installKey.length() + 1);
+  mStore->SetMeta(kLastKey, lastKey);
+
+  mInstall = mStore->FindInstall(installKey);
+  if (mInstall < 0) {
+    mInstall = mStore->AddInstall(installKey);
+    if (mInstall < 0)
+      WriteDbg("ERROR: TPrefsDB could not add the install row; preferences are not available");
+    else if (mWritable)
+      mStore->Commit();
+  }
+}
+
+str TPrefsDBData::GetInstallKey()
+{
+  TFile file;
+  if (file.Open("install.txt", kFileReadText)) {
+    unsigned long const size = file.Size();
+    if (size <= kMaxInstallText) {
+      std::vector<char> text(size + 1, 0);
+      unsigned long const got = file.Read(text.data(), size);
+      str content(text.data(), got);
+      if (content.length() > 0) {
+        content.downcase();
+        return mEncrypt.EncryptStr(content);
+      }
+      TPrefsBytes stored;
+      if (mStore->GetMeta(kLastKey, &stored) && !stored.empty()) {
+        stored.push_back(0);
+        str const lastKey(reinterpret_cast<char const*>(stored.data()));
+        if (lastKey.length() > 0)
+          return lastKey;
+      }
+      // Encrypted like the configured fallback, so that this install keeps one row
+      // whichever way it arrives at "unknown".
+      return mEncrypt.EncryptStr("unknown");
+    }
+    WriteDbg("ERROR: install.txt is %lu bytes long; ignored", size);
+  }
+  str configured = TPlatform::GetConfig(TPlatform::kInstallKey, "");
+  configured.downcase();
+  if (configured.length() == 0)
+    configured = "unknown";
+  return mEncrypt.EncryptStr(configured);
+}
+
+bool TPrefsDBData::SelectUser(int user)
+{
+  if (mInstall < 0)
+    return false;
+  if (user == -1)
+    return true;
+  if (user < -1 || user >= kMaxUsers) {
+    WriteDbg("ERROR: TPrefsDB: no player %d", user);
+    return false;
+  }
+  for (unsigned count = mStore->GetNumUsers(mInstall); count <= (unsigned)user; ++count) {
+    if (!mStore->AddUser(mInstall))
+      return false;
+  }
+  return true;
+}
+
+bool TPrefsDBData::SetBin(int user, str key, void const* data, unsigned int size)
+{
+  if (!SelectUser(user))
+    return false;
+  unsigned int const needed = mEncrypt.EncryptBinary(data, size, nullptr, 0, false);
+  if (needed == 0)
+    return false;
+  TPrefsBytes cipher(needed);
+  if (mEncrypt.EncryptBinary(data, size, cipher.data(), needed, false) != 0)
+    return false;
+  cipher.resize(mEncrypt.GetLastSize());
+  return mStore->SetValue(mInstall, user, key, cipher);
+}
+
+bool TPrefsDBData::GetBin(int user, str key, std::vector<unsigned char>* plain)
+{
+  TPrefsBytes cipher;
+  if (!SelectUser(user) || !mStore->GetValue(mInstall, user, key, &cipher))
+    return false;
+  plain->assign(cipher.size() + 1, 0);
+  if (mEncrypt.DecryptBinary(cipher.data(), cipher.size(), plain->data(), cipher.size(), false) != 0)
+    plain->clear();
+  else
+    plain->resize(mEncrypt.GetLastSize());
+  return true;
+}
+
+unsigned int TPrefsDBData::GetNumUsers()
+{
+  return mInstall < 0 ? 0 : mStore->GetNumUsers(mInstall);
+}
+
+bool TPrefsDBData::RemoveUser(unsigned int index)
+{
+  return mInstall >= 0 && mStore->RemoveUser(mInstall, index);
+}
+
+bool TPrefsDBData::Commit()
+{
+  return mWritable && mStore->Commit();
+}
+
+str TPrefsDB::ConfiguredKey()
+{
+  str const key = TPlatform::GetConfig(TPlatform::kEncryptionKey, "");
+  if (key.length() == 0)
+    WriteDbg("ERROR: No encryption key set before TPrefsDB construction!");
+  return key;
+}
+
+TPrefsDB::TPrefsDB(bool writable) : mEncrypt(ConfiguredKey()), mWritable(writable)
+{
+  mKey = TPlatform::GetConfig(TPlatform::kEncryptionKey, "");
+  str const path = TFile::TranslateResource(kPrefsFile, false);
+  mData.reset(new TPrefsDBData(path.c_str(), writable, mEncrypt));
+}
+
+TPrefsDB::TPrefsDB(TPrefsStore* store, bool writable) : mEncrypt(ConfiguredKey()), mWritable(writable)
+{
+  mKey = TPlatform::GetConfig(TPlatform::kEncryptionKey, "");
+  mData.reset(new TPrefsDBData(store, writable, mEncrypt));
+}
+
+TPrefsDB::~TPrefsDB()
+{
+  if (mWritable)
+    mData->Commit();
+}
+
+void TPrefsDB::CommitIf(bool commit)
+{
+  if (commit && mWritable)
+    mData->Commit();
+}
+
+str TPrefsDB::GetStr(str key, str defaultValue, int user)
+{
+  std::vector<unsigned char> plain;
+  if (!mData->GetBin(user, key, &plain))
+    return defaultValue;
+  plain.push_back(0);
+  return str(reinterpret_cast<char const*>(plain.data()));
+}
+
+void TPrefsDB::SetStr(str key, str value, int user, bool commit)
+{
+  if (mData->SetBin(user, key, value.c_str(), value.length()))
+    CommitIf(commit);
+}
+
+int TPrefsDB::GetInt(str key, int defaultValue, int user)
+{
+  return GetStr(key, str::getFormatted("%d", defaultValue), user).to_int();
+}
+
+void TPrefsDB::SetInt(str key, int value, int user, bool commit)
+{
+  SetStr(key, str::getFormatted("%d", value), user, commit);
+}
+
+int TPrefsDB::GetBinary(str key, void* buffer, unsigned int size, int user)
+{
+  std::vector<unsigned char> plain;
+  if (!mData->GetBin(user, key, &plain))
+    return -1;
+  if (!buffer || size < plain.size())
+    return (int)plain.size();
+  if (!plain.empty())
+    std::memcpy(buffer, plain.data(), plain.size());
+  return 0;
+}
+
+void TPrefsDB::SetBinary(str key, void const* data, unsigned int size, int user, bool commit)
+{
+  if (mData->SetBin(user, key, data, size))
+    CommitIf(commit);
+}
+
+unsigned int TPrefsDB::GetNumUsers()
+{
+  return mData->GetNumUsers();
+}
+
+void TPrefsDB::DeleteUser(unsigned int index)
+{
+  if (index >= mData->GetNumUsers())
+    return;
+  if (mData->RemoveUser(index))
+    CommitIf(true);
+}
+
+void TPrefsDB::SavePrefs()
+{
+  CommitIf(true);
+}
