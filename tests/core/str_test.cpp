@@ -196,6 +196,22 @@ TEST(Str, FindForward)
   EXPECT_EQ(str("").find('\0'), str::npos);
 }
 
+TEST(Str, FindSurvivesManyFalseStarts)
+{
+  std::string text(200, 'a');
+  str s((text + "b").c_str());
+  EXPECT_EQ(s.find("aab"), 198u);
+  EXPECT_EQ(s.find("ab", 0, 150), 199u);
+  EXPECT_EQ(s.find("aac"), str::npos);
+  EXPECT_EQ(s.find("ba"), str::npos);
+  EXPECT_EQ(s.find("b"), 200u);
+  str t((text + "xa").c_str());
+  EXPECT_EQ(t.find("ax"), 199u);
+  EXPECT_EQ(t.find("xa"), 200u);
+  EXPECT_EQ(t.find("xab"), str::npos); // would run past the end
+  EXPECT_EQ(t.find("AX", str::kIgnoreCase), 199u);
+}
+
 TEST(Str, FindIgnoringCase)
 {
   EXPECT_EQ(str("xxabc").find("ABC", str::kIgnoreCase), 2u);
