@@ -217,6 +217,7 @@ bool TOggDataSource::InitFromFile(str name, bool fromFile)
 bool TOggDataSource::SeekTo(unsigned int offset)
 {
   mPosition = offset;
+  mCarryStart = mCarryLength = 0;
   if (static_cast<int64_t>(offset) >= mRawLength) {
     return false;
   }
@@ -224,18 +225,31 @@ bool TOggDataSource::SeekTo(unsigned int offset)
   if (ov_pcm_seek(mState, offset / frameBytes) != 0) {
     return false;
   }
-  // The decoder lands on the frame that holds the offset; skip to the byte itself.
-  char skipped[8];
+  // The decoder lands on the frame that holds the offset; its leading bytes are skipped.
   unsigned remainder = offset % frameBytes;
-  int bitstream = 0;
-  while (remainder > 0) {
-    long got = ov_read(mState, skipped, static_cast<int>(remainder), 0, 2, 1, &bitstream);
-    if (got <= 0) {
-      break;
-    }
-    remainder -= static_cast<unsigned>(got);
+  if (remainder > 0 && DecodeFrameIntoCarry()) {
+    mCarryStart = remainder < mCarryLength ? remainder : mCarryLength;
   }
   return true;
+}
+
+bool TOggDataSource::DecodeFrameIntoCarry()
+{
+  int frameBytes = 2 * mChannels;
+  int bitstream = 0;
+  int holes = 0;
+  mCarryStart = mCarryLength = 0;
+  for (;;) {
+    long result = ov_read(mState, mCarry, frameBytes, 0, 2, 1, &bitstream);
+    if (result == OV_HOLE && ++holes <= kMaxHolesInARow) {
+      continue;
+    }
+    if (result <= 0) {
+      return false;
+    }
+    mCarryLength = static_cast<unsigned>(result);
+    return true;
+  }
 }
 
 unsigned int TOggDataSource::Read(void* buffer, unsigned int offset, unsigned int count)
@@ -251,14 +265,32 @@ unsigned int TOggDataSource::Read(void* buffer, unsigned int offset, unsigned in
     return 0;
   }
   char* out = static_cast<char*>(buffer);
+  unsigned int frameBytes = 2u * static_cast<unsigned>(mChannels);
   unsigned int got = 0;
   int holes = 0;
   int bitstream = 0;
   while (got < count) {
+    if (mCarryStart < mCarryLength) {
+      unsigned int take = mCarryLength - mCarryStart;
+      if (take > count - got) {
+        take = count - got;
+      }
+      std::memcpy(out + got, mCarry + mCarryStart, take);
+      mCarryStart += take;
+      got += take;
+      continue;
+    }
     unsigned int wanted = count - got;
+    if (wanted < frameBytes) {
+      if (!DecodeFrameIntoCarry()) {
+        break;
+      }
+      continue;
+    }
     if (wanted > (1u << 20)) {
       wanted = 1u << 20;
     }
+    wanted -= wanted % frameBytes;
     long result = ov_read(mState, out + got, static_cast<int>(wanted), 0, 2, 1, &bitstream);
     if (result == OV_HOLE) {
       // A lost page: the decoder resumes after it.

@@ -32,6 +32,8 @@ private:
   TOggDataSource& operator=(const TOggDataSource&) = delete;
 
   bool SeekTo(unsigned int offset);
+  // Decodes one frame into the carry (ov_read delivers whole frames only).
+  bool DecodeFrameIntoCarry();
 
   int mRate = 0;
   int mChannels = 0;
@@ -39,6 +41,10 @@ private:
   int64_t mRawLength = 0;
   OggVorbis_File* mState = nullptr;
   uint32_t mPosition = 0;
+  // Bytes of a decoded frame not yet delivered (a read that ended inside a frame).
+  char mCarry[4] = {};
+  unsigned mCarryStart = 0;
+  unsigned mCarryLength = 0;
 };
 
 // The whole compressed file in memory, read by the decoder through the callbacks below.
