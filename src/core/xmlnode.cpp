@@ -1,0 +1,863 @@
+// xmlnode: tokenizer, recursive parser, writer and "ZXML" inflation of the element tree;
+// talks to zlib for compressed documents, TFile for files and WriteDbg for errors.
+#include "core/xmlnode.h"
+
+#include <cstring>
+#include <zlib.h>
+
+#include "core/file.h"
+#include "platform/debug.h"
+
+namespace {
+
+// The escape table: name after the "&" (with its ";"), its length, the character.
+const char* const kCode[] = {"amp;", "lt;", "gt;", "quot;", "apos;"};
+const int kCodeLen[] = {4, 3, 3, 5, 5};
+const char kCodeChar[] = {'&', '<', '>', '"', '\''};
+const int kCodeCount = 5;
+
+// isspace in the C locale, without its undefined behaviour on negative values.
+inline bool IsSpace(int byte)
+{
+  return byte == ' ' || (byte >= '\t' && byte <= '\r');
+}
+
+// Largest ratio of inflated to deflated size that zlib can reach, with room for headers;
+// a header claiming more is lying and must not decide the size of an allocation.
+const unsigned long kMaxInflateRatio = 1040;
+const unsigned long kInflateSlack = 1024;
+
+// Reads one character: a lead byte and as many further bytes as the lead announces
+// (unchecked). Returns how many bytes were read, 0 at the end of the input.
+inline int ReadChar(TGetChar* source, int bytes[4])
+{
+  int c = source->DoGetChar();
+  if (c == -1)
+    return 0;
+  bytes[0] = c;
+  int lead = c & 0xFF;
+  int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+  int n = 1;
+  // A sequence cut short by the end of the input is just shorter.
+  for (; n <= extra; ++n)
+  {
+    int next = source->DoGetChar();
+    if (next == -1)
+      break;
+    bytes[n] = next;
+  }
+  return n;
+}
+
+inline void UngetBytes(TGetChar* source, int const bytes[4], int n)
+{
+  while (n > 0)
+  {
+    --n;
+    source->UngetChar(bytes[n]);
+  }
+}
+
+// Decimal value as atoi reads it (leading blanks, a sign, digits), cut to 8 bits.
+unsigned char DecimalByte(char const* p, char const* end)
+{
+  while (p < end && IsSpace((unsigned char)*p))
+    ++p;
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-'))
+  {
+    negative = *p == '-';
+    ++p;
+  }
+  unsigned value = 0;
+  for (; p < end && *p >= '0' && *p <= '9'; ++p)
+    value = value * 10u + (unsigned)(*p - '0');
+  if (negative)
+    value = 0u - value;
+  return (unsigned char)(value & 0xFF);
+}
+
+// Resolves escapes in place over n bytes; returns the new length. *escaped is set when a
+// replacement happened at the first byte.
+size_t ResolveEscapes(char* data, size_t n, bool* escaped)
+{
+  size_t in = 0;
+  size_t out = 0;
+  while (in < n)
+  {
+    if (data[in] != '&')
+    {
+      data[out++] = data[in++];
+      continue;
+    }
+    bool replaced = false;
+    for (int row = 0; row < kCodeCount; ++row)
+    {
+      size_t len = (size_t)kCodeLen[row];
+      if (n - in - 1 >= len && memcmp(data + in + 1, kCode[row], len) == 0)
+      {
+        data[out] = kCodeChar[row];
+        in += 1 + len;
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced && in + 1 < n && data[in + 1] == '#')
+    {
+      char const* semicolon = (char const*)memchr(data + in + 2, ';', n - in - 2);
+      if (semicolon)
+      {
+        data[out] = (char)DecimalByte(data + in + 2, semicolon);
+        in = (size_t)(semicolon - data) + 1;
+        replaced = true;
+      }
+    }
+    if (!replaced)
+    {
+      data[out++] = data[in++];
+      continue;
+    }
+    if (out == 0)
+      *escaped = true;
+    ++out;
+  }
+  return out;
+}
+
+// One token into buf (Algorithms of the tokenizer); buf is empty at the end of the input
+// unless the token was an empty quoted string.
+void ReadToken(TGetChar* source, std::vector<char>& buf, bool* quoted, bool* escaped)
+{
+  buf.clear();
+  *quoted = false;
+  *escaped = false;
+  int bytes[4];
+  int n;
+  do
+    n = ReadChar(source, bytes);
+  while (n > 0 && IsSpace(bytes[0] & 0xFF));
+  if (n == 0)
+    return;
+  int lead = bytes[0] & 0xFF;
+  if (lead == '<' || lead == '>' || lead == '=')
+  {
+    buf.push_back((char)lead);
+    return;
+  }
+  if (lead == '"')
+    *quoted = true;
+  else
+    for (int i = 0; i < n; ++i)
+      buf.push_back((char)bytes[i]);
+
+  for (;;)
+  {
+    n = ReadChar(source, bytes);
+    if (n == 0)
+      break;
+    lead = bytes[0] & 0xFF;
+    if (*quoted)
+    {
+      if (lead == '"')
+        break;
+    }
+    else if (IsSpace(lead) || lead == '<' || lead == '>' || lead == '=')
+    {
+      UngetBytes(source, bytes, n);
+      // "name/>" and "value/>": give the "/" back so the tag reads "/" then ">".
+      if (lead == '>' && buf.size() >= 2 && buf.back() == '/')
+      {
+        buf.pop_back();
+        source->UngetChar('/');
+      }
+      break;
+    }
+    for (int i = 0; i < n; ++i)
+      buf.push_back((char)bytes[i]);
+  }
+  if (!buf.empty() && memchr(buf.data(), '&', buf.size()))
+    buf.resize(ResolveEscapes(buf.data(), buf.size(), escaped));
+}
+
+// One buffer per thread for the token being read: callbacks get their own str copies,
+// so a callback that starts another parse cannot disturb the caller.
+std::vector<char>& TokenBuffer()
+{
+  thread_local std::vector<char> buffer;
+  if (buffer.capacity() < 256)
+    buffer.reserve(256);
+  return buffer;
+}
+
+inline bool IsToken(std::vector<char> const& buf, char c)
+{
+  return buf.size() == 1 && buf[0] == c;
+}
+
+inline str ToStr(std::vector<char> const& buf)
+{
+  return buf.empty() ? str("") : str(buf.data(), buf.size());
+}
+
+inline uint32_t ReadLE32(char const* p)
+{
+  unsigned char const* b = (unsigned char const*)p;
+  return (uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24;
+}
+
+} // namespace
+
+// Collects output bytes; str has no cheap append (its length is a strlen), so the
+// text is built here and copied into a str once.
+class TXmlWriter
+{
+public:
+  explicit TXmlWriter(size_t reserve) { mOut.reserve(reserve); }
+  std::vector<char> const& Bytes() const { return mOut; }
+
+  void Put(char const* bytes, size_t n) { mOut.insert(mOut.end(), bytes, bytes + n); }
+  void Spaces(int count)
+  {
+    if (count > 0)
+      mOut.insert(mOut.end(), (size_t)count, ' ');
+  }
+  // The bytes with the table's characters as named escapes and bytes outside 32..127
+  // as decimal references, so every byte reads back as itself.
+  void Safe(char const* bytes, size_t n)
+  {
+    size_t runStart = 0;
+    for (size_t i = 0; i < n; ++i)
+    {
+      unsigned char c = (unsigned char)bytes[i];
+      int row = -1;
+      if (c == '&' || c == '<' || c == '>' || c == '"' || c == '\'')
+        for (int r = 0; r < kCodeCount; ++r)
+          if (c == (unsigned char)kCodeChar[r])
+            row = r;
+      if (row < 0 && c >= 32 && c <= 127)
+        continue;
+      Put(bytes + runStart, i - runStart);
+      runStart = i + 1;
+      if (row >= 0)
+      {
+        mOut.push_back('&');
+        Put(kCode[row], (size_t)kCodeLen[row]);
+      }
+      else
+      {
+        char number[8];
+        int len = snprintf(number, sizeof number, "&#%u;", (unsigned)c);
+        Put(number, (size_t)len);
+      }
+    }
+    Put(bytes + runStart, n - runStart);
+  }
+  void Safe(str const& text) { Safe(text.c_str(), text.length()); }
+
+  void Node(TXmlNode const& node, int indent);
+
+private:
+  std::vector<char> mOut;
+};
+
+
+// ---------------------------------------------------------------------------------------
+// Free functions
+
+str qvGetToken(TGetChar* source, bool* quoted, bool* escaped, int* length)
+{
+  std::vector<char> buf;
+  buf.reserve(256);
+  bool isQuoted = false;
+  bool isEscaped = false;
+  ReadToken(source, buf, &isQuoted, &isEscaped);
+  if (quoted)
+    *quoted = isQuoted;
+  if (escaped)
+    *escaped = isEscaped;
+  if (length)
+    *length = (int)buf.size();
+  return ToStr(buf);
+}
+
+void removeXMLEscapeChars(str& text, int* length, bool* escaped)
+{
+  bool isEscaped = false;
+  unsigned n = text.length();
+  if (n && memchr(text.c_str(), '&', n))
+  {
+    std::vector<char> buf(text.c_str(), text.c_str() + n);
+    buf.resize(ResolveEscapes(buf.data(), buf.size(), &isEscaped));
+    text = ToStr(buf);
+    // Counted in resolved bytes: a "&#0;" leaves a zero byte that str's length stops at.
+    n = (unsigned)buf.size();
+  }
+  if (length)
+    *length = (int)n;
+  if (escaped)
+    *escaped = isEscaped;
+}
+
+str xmlSafeString(char const* text)
+{
+  if (!text)
+    text = "";
+  size_t n = strlen(text);
+  TXmlWriter writer(n * 2 + 1);
+  writer.Safe(text, n);
+  return ToStr(writer.Bytes());
+}
+
+bool qvInflateZxml(char const* block, unsigned long size, char const* what, std::vector<char>* out)
+{
+  if (!what)
+    what = "XML";
+  out->clear();
+  if (!block || size < 12 || memcmp(block, "ZXML", 4) != 0)
+  {
+    WriteDbg("ERROR: %s: compressed XML header missing or cut short (%lu bytes)", what, block ? size : 0ul);
+    return false;
+  }
+  unsigned long compressedLength = ReadLE32(block + 4);
+  unsigned long plainLength = ReadLE32(block + 8);
+  if (compressedLength > size - 12)
+  {
+    WriteDbg("ERROR: %s: compressed XML claims %lu compressed bytes but only %lu follow the header",
+             what, compressedLength, size - 12);
+    return false;
+  }
+  if (plainLength > kMaxXmlBytes || plainLength > compressedLength * kMaxInflateRatio + kInflateSlack)
+  {
+    WriteDbg("ERROR: %s: compressed XML claims %lu bytes of text, impossible from %lu compressed bytes "
+             "or above the limit of %lu",
+             what, plainLength, compressedLength, kMaxXmlBytes);
+    return false;
+  }
+  // One spare byte so the buffer is never empty and callers may terminate the text.
+  out->resize(plainLength + 1);
+  uLongf inflated = plainLength;
+  int result = uncompress((Bytef*)out->data(), &inflated, (Bytef const*)block + 12, compressedLength);
+  if (result != Z_OK)
+  {
+    WriteDbg("ERROR: %s: compressed XML stream is corrupt (zlib result %d)", what, result);
+    out->clear();
+    return false;
+  }
+  out->resize(inflated);
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// TGetCharFile
+
+TGetCharFile::TGetCharFile(TFile* handle, str const& name)
+  : mFile(handle), mName(name), mBlockFill(0), mBlockPos(0)
+{
+}
+
+TGetCharFile::~TGetCharFile()
+{
+  qv_close(mFile);
+}
+
+bool TGetCharFile::Refill()
+{
+  if (!mFile)
+    return false;
+  mBlockFill = (unsigned)qv_read(mFile, mBlock, sizeof mBlock);
+  mBlockPos = 0;
+  return mBlockFill > 0;
+}
+
+int TGetCharFile::DoGetChar()
+{
+  if (mBlockPos >= mBlockFill && !Refill())
+    return -1;
+  return mBlock[mBlockPos++];
+}
+
+int TGetCharFile::UngetChar(int c)
+{
+  if (mBlockPos > 0)
+  {
+    --mBlockPos;
+    return c;
+  }
+  if (!mFile)
+    return -1;
+  // Before the block in memory: move the file to the byte before the block's start.
+  long blockStart = qv_tell(mFile) - (long)mBlockFill;
+  if (blockStart <= 0)
+    return -1;
+  qv_seek(mFile, blockStart - 1, kSeekStart);
+  mBlockFill = 0;
+  mBlockPos = 0;
+  return c;
+}
+
+void TGetCharFile::Rewind()
+{
+  if (mFile)
+    qv_seek(mFile, 0, kSeekStart);
+  mBlockFill = 0;
+  mBlockPos = 0;
+}
+
+void TGetCharFile::ReOpenAsBinary()
+{
+  qv_close(mFile);
+  mFile = qv_open(mName.c_str(), kFileRead);
+  mBlockFill = 0;
+  mBlockPos = 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// TXmlNode
+
+TXmlNode::TXmlNode()
+  : mContentLength(0), mContentBuilder(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0)
+{
+}
+
+TXmlNode::TXmlNode(char const* name)
+  : mContentLength(0), mContentBuilder(nullptr), mSizeHint(4096), mName(name ? name : ""), mChildCursor(0),
+    mAttributeCursor(0)
+{
+}
+
+TXmlNode::TXmlNode(TXmlNode const& other)
+  : mContentLength(0), mContentBuilder(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0)
+{
+  CopyFrom(other);
+}
+
+TXmlNode& TXmlNode::operator=(TXmlNode const& other)
+{
+  if (this != &other)
+  {
+    Clear();
+    CopyFrom(other);
+  }
+  return *this;
+}
+
+TXmlNode::~TXmlNode()
+{
+  Clear();
+}
+
+void TXmlNode::CopyFrom(TXmlNode const& other)
+{
+  mContent = other.mContent;
+  mContentLength = other.mContentLength;
+  mSizeHint = other.mSizeHint;
+  mName = other.mName;
+  mAttributes = other.mAttributes;
+  mChildren.reserve(other.mChildren.size());
+  for (TXmlNode* child : other.mChildren)
+    mChildren.push_back(new TXmlNode(*child));
+  mChildCursor = 0;
+  mAttributeCursor = 0;
+}
+
+void TXmlNode::Clear()
+{
+  for (TXmlNode* child : mChildren)
+    delete child;
+  mChildren.clear();
+  mAttributes.clear();
+  mChildCursor = 0;
+  mAttributeCursor = 0;
+}
+
+void TXmlNode::SetContent(char const* content)
+{
+  mContent = content ? content : "";
+  mContentLength = (int)mContent.length();
+}
+
+TXmlNode* TXmlNode::CreateChild(char const* name)
+{
+  TXmlNode* child = new TXmlNode(name);
+  mChildren.push_back(child);
+  return child;
+}
+
+TXmlNode* TXmlNode::GetChild(char const* name) const
+{
+  if (!name)
+    name = "";
+  size_t len = strlen(name);
+  for (TXmlNode* child : mChildren)
+    if (child->mName.length() == len && memcmp(child->mName.c_str(), name, len) == 0)
+      return child;
+  return nullptr;
+}
+
+bool TXmlNode::GetNextChild(str* name, TXmlNode** child)
+{
+  if (mChildCursor >= mChildren.size())
+    return false;
+  TXmlNode* node = mChildren[mChildCursor++];
+  if (name)
+    *name = node->mName;
+  if (child)
+    *child = node;
+  return true;
+}
+
+str TXmlNode::GetAttribute(char const* name, bool* quoted) const
+{
+  if (!name)
+    name = "";
+  size_t len = strlen(name);
+  for (TAttribute const& attribute : mAttributes)
+    if (attribute.mName.length() == len && memcmp(attribute.mName.c_str(), name, len) == 0)
+    {
+      if (quoted)
+        *quoted = attribute.mQuoted;
+      return attribute.mValue;
+    }
+  return str("");
+}
+
+void TXmlNode::SetAttribute(char const* name, char const* value)
+{
+  if (!name)
+    name = "";
+  if (!value)
+    value = "";
+  size_t len = strlen(name);
+  for (TAttribute& attribute : mAttributes)
+    if (attribute.mName.length() == len && memcmp(attribute.mName.c_str(), name, len) == 0)
+    {
+      attribute.mValue = value;
+      attribute.mQuoted = true;
+      return;
+    }
+  mAttributes.push_back(TAttribute{str(name), str(value), true});
+}
+
+void TXmlNode::SetAttribute(char const* name, int value)
+{
+  SetAttribute(name, str::getFormatted("%d", value).c_str());
+}
+
+// ---------------------------------------------------------------------------------------
+// Parsing callbacks
+
+TXmlNode* TXmlNode::OnOpenTag(str const& name)
+{
+  return CreateChild(name.c_str());
+}
+
+void TXmlNode::OnEndTag(str const&)
+{
+}
+
+void TXmlNode::OnContent(str const& text, int length)
+{
+  // A str ends at its first zero byte (a "&#0;" in the text), so take no more than that.
+  unsigned n = text.length();
+  if (length >= 0 && (unsigned)length < n)
+    n = (unsigned)length;
+  if (n == 0)
+    return;
+  if (mContentBuilder)
+  {
+    if (mContentLength != 0)
+      mContentBuilder->push_back(' ');
+    mContentBuilder->insert(mContentBuilder->end(), text.c_str(), text.c_str() + n);
+    mContentLength += (int)((mContentLength != 0) + n);
+    return;
+  }
+  str joined;
+  joined._reserve(mContentLength + n + 2);
+  unsigned position = 0;
+  if (mContentLength != 0)
+  {
+    position = (unsigned)joined.overlay(0, mContent.c_str(), mContent.length(), true);
+    position = (unsigned)joined.overlay((int)position, " ", 1, true);
+  }
+  joined.overlay((int)position, text.c_str(), n, true);
+  mContent = joined;
+  mContentLength = (int)mContent.length();
+}
+
+void TXmlNode::OnAttribute(str const& name, str const& value, bool quoted)
+{
+  mAttributes.push_back(TAttribute{name, value, quoted});
+}
+
+// ---------------------------------------------------------------------------------------
+// Parsing
+
+bool TXmlNode::Parse(TGetChar* source)
+{
+  if (!source)
+    return false;
+  if (mContentBuilder)
+    return ParseTokens(source);  // a callback parsing into the same node again
+  // Content gathers in a builder that starts with what the node already holds.
+  std::vector<char> builder(mContent.c_str(), mContent.c_str() + mContent.length());
+  mContentLength = (int)builder.size();
+  std::vector<char>* outerBuilder = mContentBuilder;
+  mContentBuilder = &builder;
+  bool ok = ParseTokens(source);
+  mContentBuilder = outerBuilder;
+  if (builder.size() != mContent.length())
+    mContent = ToStr(builder);
+  mContentLength = (int)mContent.length();
+  return ok;
+}
+
+bool TXmlNode::ParseTokens(TGetChar* source)
+{
+  std::vector<char>& token = TokenBuffer();
+  for (;;)
+  {
+    bool quoted;
+    bool escaped;
+    ReadToken(source, token, &quoted, &escaped);
+    if (token.empty())
+    {
+      // An empty quoted string is not the end of the input; it adds nothing.
+      if (quoted)
+        continue;
+      return true;
+    }
+    if (!quoted && !escaped && IsToken(token, '<'))
+    {
+      bool endTag = false;
+      TXmlNode* child = ParseTag(source, &endTag);
+      if (source->mError)
+      {
+        WriteDbg("ERROR: XML input ends inside a tag");
+        return false;
+      }
+      if (child)
+      {
+        if (source->mDepth >= kMaxXmlDepth)
+        {
+          WriteDbg("ERROR: XML elements nested deeper than %d levels", kMaxXmlDepth);
+          return false;
+        }
+        ++source->mDepth;
+        bool ok = child->Parse(source);
+        --source->mDepth;
+        if (!ok)
+          return false;
+      }
+      if (endTag)
+        return true;
+    }
+    else
+    {
+      OnContent(ToStr(token), (int)token.size());
+    }
+  }
+}
+
+TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
+{
+  std::vector<char>& token = TokenBuffer();
+  bool isEndTag = false;
+  int state = 0;
+  bool special = false;
+  TXmlNode* child = nullptr;
+  str pending;
+  for (;;)
+  {
+    bool quoted;
+    bool escaped;
+    ReadToken(source, token, &quoted, &escaped);
+    if (token.empty() && !quoted)
+    {
+      source->mError = true;
+      if (endTag)
+        *endTag = isEndTag;
+      return child;
+    }
+    // A quoted string is never markup, whatever it holds.
+    bool markup = !quoted && !escaped;
+    if (markup && IsToken(token, '>'))
+    {
+      if (endTag)
+        *endTag = isEndTag;
+      char first = pending[0];
+      if (first == '/' || first == '?' || special)
+      {
+        OnEndTag(str(">"));
+        return nullptr;
+      }
+      return child;
+    }
+    switch (state)
+    {
+    case 0:
+      if (markup && token[0] == '/')
+      {
+        isEndTag = true;
+        OnEndTag(ToStr(token));
+      }
+      else
+      {
+        str name = ToStr(token);
+        child = OnOpenTag(name);
+        special = name == str("?xml") || name == str("!DOCTYPE") ||
+                  (token.size() >= 3 && memcmp(token.data(), "!--", 3) == 0);
+      }
+      state = 1;
+      break;
+    case 1:
+      if (markup && IsToken(token, '='))
+        state = 2;
+      else
+        pending = ToStr(token);
+      break;
+    default:
+      if (child)
+        child->OnAttribute(pending, ToStr(token), quoted);
+      pending = str();
+      state = 1;
+      break;
+    }
+  }
+}
+
+bool TXmlNode::ParseFile(char const* name)
+{
+  if (!name)
+    name = "";
+  TFile* file = qv_open(name, kFileRead);
+  if (!file)
+  {
+    WriteDbg("ERROR: XML file %s cannot be opened", name);
+    return false;
+  }
+  char magic[4];
+  if (qv_read(file, magic, 4) == 4 && memcmp(magic, "ZXML", 4) == 0)
+  {
+    unsigned long size = file->Size();
+    if (size > kMaxXmlBytes)
+    {
+      WriteDbg("ERROR: %s: compressed XML file of %lu bytes is above the limit of %lu", name, size, kMaxXmlBytes);
+      qv_close(file);
+      return false;
+    }
+    std::vector<char> block(size);
+    qv_seek(file, 0, kSeekStart);
+    unsigned long got = qv_read(file, block.data(), size);
+    qv_close(file);
+    std::vector<char> text;
+    if (!qvInflateZxml(block.data(), got, name, &text))
+      return false;
+    TGetCharString source(text.data(), text.size());
+    return Parse(&source);
+  }
+  qv_seek(file, 0, kSeekStart);
+  // The source owns the handle from here and closes it.
+  TGetCharFile source(file, str(name));
+  return Parse(&source);
+}
+
+bool TXmlNode::ParseString(char const* text)
+{
+  if (!text)
+  {
+    WriteDbg("ERROR: TXmlNode::ParseString given no text");
+    return false;
+  }
+  if (strncmp(text, "ZXML", 4) == 0)
+    return DecompressAndParse(text);
+  TGetCharString source(text, strlen(text));
+  return Parse(&source);
+}
+
+bool TXmlNode::ParseBuffer(char const* data, unsigned long size)
+{
+  if (!data && size)
+  {
+    WriteDbg("ERROR: TXmlNode::ParseBuffer given no data");
+    return false;
+  }
+  if (size >= 4 && memcmp(data, "ZXML", 4) == 0)
+    return DecompressAndParse(data, size);
+  TGetCharString source(data, size);
+  return Parse(&source);
+}
+
+bool TXmlNode::DecompressAndParse(char const* block)
+{
+  if (!block)
+  {
+    WriteDbg("ERROR: TXmlNode::DecompressAndParse given no data");
+    return false;
+  }
+  // Without a size the header's compressed length is all there is to go by.
+  return DecompressAndParse(block, 12ul + ReadLE32(block + 4));
+}
+
+bool TXmlNode::DecompressAndParse(char const* block, unsigned long size)
+{
+  std::vector<char> text;
+  if (!qvInflateZxml(block, size, "XML buffer", &text))
+    return false;
+  TGetCharString source(text.data(), text.size());
+  return Parse(&source);
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing
+
+void TXmlWriter::Node(TXmlNode const& node, int indent)
+{
+  Spaces(indent);
+  Put("<", 1);
+  Put(node.mName.c_str(), node.mName.length());
+  for (TXmlNode::TAttribute const& attribute : node.mAttributes)
+  {
+    Put("\n", 1);
+    Spaces(indent + 4);
+    Safe(attribute.mName);
+    Put("=", 1);
+    if (attribute.mQuoted)
+      Put("\"", 1);
+    Safe(attribute.mValue);
+    if (attribute.mQuoted)
+      Put("\"", 1);
+  }
+  Put(">\n", 2);
+  if (node.mContentLength != 0)
+  {
+    Spaces(indent);
+    Safe(node.mContent);
+    Put("\n", 1);
+  }
+  for (TXmlNode const* child : node.mChildren)
+    Node(*child, indent + 4);
+  Spaces(indent);
+  Put("</", 2);
+  Safe(node.mName);
+  Put(">\n", 2);
+}
+
+str TXmlNode::AsString()
+{
+  TXmlWriter writer(mSizeHint);
+  writer.Node(*this, 0);
+  size_t written = writer.Bytes().size();
+  if (written + 1 > mSizeHint)
+    mSizeHint = (unsigned)(written + 1);
+  return ToStr(writer.Bytes());
+}
+
+void TXmlNode::AsString(str* out, unsigned* position, int indent)
+{
+  if (!out || !position)
+    return;
+  TXmlWriter writer(mSizeHint);
+  writer.Node(*this, indent);
+  std::vector<char> const& bytes = writer.Bytes();
+  *position = (unsigned)out->overlay((int)*position, bytes.data(), (unsigned)bytes.size(), true);
+}

@@ -1,0 +1,180 @@
+// xmlnode: the engine's XML documents, a small element tree with a tolerant tokenizer,
+// a writer and the zlib-compressed "ZXML" form; reads through TFile, logs through WriteDbg.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "core/str.h"
+
+class TFile;
+
+// Deepest element nesting a parse accepts; deeper input is refused instead of
+// recursing until the stack runs out (replies from the network come through here).
+constexpr int kMaxXmlDepth = 256;
+
+// Largest document, plain or inflated, that is read into memory.
+constexpr unsigned long kMaxXmlBytes = 64ul * 1024 * 1024;
+
+// A source of bytes for the parser. The depth counter and error flag carry the state of
+// one top-level parse through the recursive descent.
+class TGetChar
+{
+public:
+  TGetChar() : mDepth(0), mError(false) {}
+  virtual ~TGetChar() {}
+  // The next byte, or -1 at the end.
+  virtual int DoGetChar() = 0;
+  // Steps back one byte; returns -1 when it cannot.
+  virtual int UngetChar(int c) = 0;
+  virtual void Rewind() = 0;
+
+  int mDepth;
+  // Raised when the input ends inside a tag.
+  bool mError;
+};
+
+// Bytes of a file of the virtual file system, 0 to 255. Reads ahead in blocks so the
+// many one-byte steps back of the tokenizer stay in memory.
+class TGetCharFile : public TGetChar
+{
+public:
+  // Takes ownership of the qv_ handle (may be null: the source is then empty).
+  TGetCharFile(TFile* handle, str const& name);
+  ~TGetCharFile() override;
+  int DoGetChar() override;
+  int UngetChar(int c) override;
+  void Rewind() override;
+  // Closes the handle and opens the named file again for reading.
+  virtual void ReOpenAsBinary();
+
+private:
+  bool Refill();
+
+  TFile* mFile;
+  str mName;
+  unsigned char mBlock[4096];
+  unsigned mBlockFill;
+  unsigned mBlockPos;
+};
+
+// Bytes in memory, not owned. Bytes come back as signed chars, so 0xFF reads as the end.
+class TGetCharString : public TGetChar
+{
+public:
+  TGetCharString(char const* text, unsigned long length) : mText(text), mPos(0), mLength(length) {}
+  int DoGetChar() override
+  {
+    // A 0xFF byte is the end marker: it stays unread, so the input really ends there.
+    if (mPos >= mLength || mText[mPos] == (char)0xFF)
+      return -1;
+    return (int)(signed char)mText[mPos++];
+  }
+  int UngetChar(int c) override
+  {
+    if (mPos == 0)
+      return -1;
+    --mPos;
+    return c;
+  }
+  void Rewind() override { mPos = 0; }
+
+private:
+  char const* mText;
+  unsigned long mPos;
+  unsigned long mLength;
+};
+
+class TXmlNode
+{
+public:
+  struct TAttribute
+  {
+    str mName;
+    str mValue;
+    // Written in double quotes (decides whether the writer quotes it again).
+    bool mQuoted;
+  };
+
+  TXmlNode();
+  explicit TXmlNode(char const* name);
+  // Copies are deep: each copy owns its own children.
+  TXmlNode(TXmlNode const& other);
+  TXmlNode& operator=(TXmlNode const& other);
+  virtual ~TXmlNode();
+
+  // Parsing appends the document's top-level elements as children of this node. Each
+  // returns false, after one "ERROR: " line, when the input could not be read or was
+  // refused (corrupt compressed block, nesting too deep, input ending inside a tag);
+  // what was parsed before the fault stays in the tree.
+  bool ParseFile(char const* name);
+  // A zero-terminated text; one beginning with "ZXML" is a compressed block.
+  bool ParseString(char const* text);
+  // The same over a buffer of known size (plain or "ZXML"); every length is checked.
+  bool ParseBuffer(char const* data, unsigned long size);
+  // A "ZXML" block whose size the caller does not know: its header is trusted for the
+  // compressed length, so prefer the sized form.
+  bool DecompressAndParse(char const* block);
+  bool DecompressAndParse(char const* block, unsigned long size);
+  bool Parse(TGetChar* source);
+  // Reads one tag after its "<"; *endTag is set when it was an end tag.
+  TXmlNode* ParseTag(TGetChar* source, bool* endTag);
+
+  str const& GetName() const { return mName; }
+  void SetName(char const* name) { mName = name; }
+  str const& GetContent() const { return mContent; }
+  void SetContent(char const* content);
+
+  bool HasChildren() const { return !mChildren.empty(); }
+  TXmlNode* CreateChild(char const* name);
+  TXmlNode* GetChild(char const* name) const;
+  void ResetChildren() { mChildCursor = 0; }
+  bool GetNextChild(str* name, TXmlNode** child);
+
+  str GetAttribute(char const* name, bool* quoted = nullptr) const;
+  void ResetAttributes() { mAttributeCursor = 0; }
+  void SetAttribute(char const* name, char const* value);
+  void SetAttribute(char const* name, int value);
+
+  str AsString();
+  void AsString(str* out, unsigned* position, int indent);
+
+protected:
+  // Parsing callbacks; a subclass may build something other than a tree.
+  virtual TXmlNode* OnOpenTag(str const& name);
+  virtual void OnEndTag(str const& tag);
+  virtual void OnContent(str const& text, int length);
+  virtual void OnAttribute(str const& name, str const& value, bool quoted);
+
+private:
+  friend class TXmlWriter;
+
+  void CopyFrom(TXmlNode const& other);
+  void Clear();
+  bool ParseTokens(TGetChar* source);
+
+  str mContent;
+  int mContentLength;
+  // While this node's Parse runs, content tokens collect here and reach mContent once
+  // at its end: str has no cheap append (its length is a strlen), so appending token by
+  // token would take time quadratic in the length of the text.
+  std::vector<char>* mContentBuilder;
+  unsigned mSizeHint;
+  str mName;
+  std::vector<TXmlNode*> mChildren;
+  size_t mChildCursor;
+  std::vector<TAttribute> mAttributes;
+  size_t mAttributeCursor;
+};
+
+// The tokenizer: a run of characters, a double-quoted string (quotes dropped) or one of
+// "<", ">", "="; escapes resolved. An empty unquoted token means the input ended.
+str qvGetToken(TGetChar* source, bool* quoted, bool* escaped, int* length);
+// Resolves the five named escapes and decimal "&#N;" references in place.
+void removeXMLEscapeChars(str& text, int* length, bool* escaped);
+// The text with the five special characters and every byte below 32 or above 127 escaped.
+str xmlSafeString(char const* text);
+
+// Inflates a "ZXML" block of the given size into *out after checking its header against
+// that size; false, after one "ERROR: " line naming what, when the block is not sound.
+bool qvInflateZxml(char const* block, unsigned long size, char const* what, std::vector<char>* out);
