@@ -56,7 +56,7 @@ private:
 
 class TSoundManagerData {
 public:
-  TSoundManagerData() { mHasDevice = TSoundDevice::Open(); }
+  TSoundManagerData() { mHasDevice = TSoundDevice::Open(&mOwnsDevice); }
   ~TSoundManagerData()
   {
     TSoundScopedLock lock(SoundManagerMutex::mMutex);
@@ -70,7 +70,7 @@ public:
     TStreamList live;
     live.swap(mLiveStreams);
     live.clear();
-    if (mHasDevice) {
+    if (mOwnsDevice) {
       TSoundDevice::Close();
     }
   }
@@ -83,6 +83,7 @@ public:
   TStreamList mFinishedStreams;
   SoundThread* mSoundThread = nullptr;
   bool mHasDevice = false;
+  bool mOwnsDevice = false;
 };
 
 namespace {

@@ -41,8 +41,9 @@ bool CheckError()
 
 } // namespace
 
-bool TSoundDevice::Open()
+bool TSoundDevice::Open(bool* openedHere)
 {
+  *openedHere = false;
   if (alcGetCurrentContext()) {
     return true;
   }
@@ -50,6 +51,7 @@ bool TSoundDevice::Open()
   ALCcontext* context = device ? alcCreateContext(device, nullptr) : nullptr;
   if (context && alcMakeContextCurrent(context)) {
     alGetError();
+    *openedHere = true;
     return true;
   }
   if (context) {

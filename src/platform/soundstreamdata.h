@@ -9,8 +9,9 @@ class TStreamSpooler;
 // The process's output device and its one current context.
 class TSoundDevice {
 public:
-  // Opens the default device; false (after one log line) when there is none.
-  static bool Open();
+  // Opens the default device unless a context is current already; false (after one log
+  // line) when there is none. openedHere tells whether the caller must Close it.
+  static bool Open(bool* openedHere);
   // Closes the device of the current context, if any.
   static void Close();
   static bool IsOpen();
