@@ -2,6 +2,7 @@
 // queries; reads the engine configuration, "hiscore.xml" and the "hiscoreserver.txt" override.
 #include "core/hiscores.h"
 
+#include "core/file.h"
 #include "core/hiscoresdata.h"
 #include "core/platform.h"
 #include "core/xmlnode.h"
@@ -132,7 +133,10 @@ TQvHiscores::TQvHiscores(bool saveEnabled)
   mData->languageFixed = false;
   mData->defaultError = str();
   TXmlNode settings;
-  settings.ParseFile((str("::") + str(HISCORE_SETTINGS_FILE)).c_str());
+  str settingsName = str("::") + str(HISCORE_SETTINGS_FILE);
+  if (TFile::Exists(settingsName)) {  // the file is optional: no complaint when it is missing
+    settings.ParseFile(settingsName.c_str());
+  }
   if (TXmlNode* root = settings.GetChild("hiscore")) {
     if (TXmlNode* language = root->GetChild("language")) {
       mData->language = language->GetContent();

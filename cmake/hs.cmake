@@ -1,0 +1,14 @@
+# Hiscore tests: the enciphered hiscore file and web submissions are checked against an
+# independent Blowfish (nettle), linked into those two test programs only.
+if(QV_TESTS AND NOT QV_FUZZ)
+  pkg_check_modules(QV_HS_NETTLE IMPORTED_TARGET GLOBAL nettle)
+  function(qv_hs_link_oracle)
+    foreach(test hiscorefile_test webhiscores_test)
+      if(TARGET ${test} AND TARGET PkgConfig::QV_HS_NETTLE)
+        target_link_libraries(${test} PRIVATE PkgConfig::QV_HS_NETTLE)
+        target_compile_definitions(${test} PRIVATE QV_HAVE_NETTLE=1)
+      endif()
+    endforeach()
+  endfunction()
+  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL qv_hs_link_oracle)
+endif()
