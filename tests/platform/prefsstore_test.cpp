@@ -1,5 +1,5 @@
-// prefsstore_test: the SQLite store of the preferences database: rows and players,
-// commit and rollback, read-only copies that never write, and damaged files kept aside.
+// prefsstore_test: the SQLite store of the preferences database: rows and players, commit
+// and rollback, damaged and foreign files kept aside (the rest is covered through TPrefsDB).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -110,70 +110,6 @@ TEST_F(PrefsStoreTest, InstallsKeepTheirOwnGlobalsAndPlayers)
   EXPECT_TRUE(store->SetValue(first, 0, "empty", TPrefsBytes()));
   EXPECT_TRUE(store->GetValue(first, 0, "empty", &value));
   EXPECT_TRUE(value.empty());
-}
-
-TEST_F(PrefsStoreTest, RemovingAPlayerMovesTheLaterOnesDown)
-{
-  {
-    std::unique_ptr<TPrefsStore> store = Open(true);
-    int64_t const install = store->AddInstall("i");
-    for (int user = 0; user < 4; ++user) {
-      ASSERT_TRUE(store->AddUser(install));
-      char name[] = {char('A' + user), 0};
-      ASSERT_TRUE(store->SetValue(install, user, "name", Bytes(name)));
-    }
-    EXPECT_TRUE(store->RemoveUser(install, 1));
-    EXPECT_FALSE(store->RemoveUser(install, 3)) << "only three players are left";
-    EXPECT_TRUE(store->Commit());
-  }
-  std::unique_ptr<TPrefsStore> store = Open(true);
-  int64_t const install = store->FindInstall("i");
-  ASSERT_EQ(store->GetNumUsers(install), 3u);
-  char const* expected[] = {"A", "C", "D"};
-  for (int user = 0; user < 3; ++user) {
-    TPrefsBytes value;
-    ASSERT_TRUE(store->GetValue(install, user, "name", &value));
-    EXPECT_EQ(value, Bytes(expected[user])) << user;
-  }
-  // A player added after removals takes the next free position.
-  EXPECT_TRUE(store->AddUser(install));
-  EXPECT_TRUE(store->SetValue(install, 3, "name", Bytes("E")));
-  TPrefsBytes value;
-  ASSERT_TRUE(store->GetValue(install, 3, "name", &value));
-  EXPECT_EQ(value, Bytes("E"));
-}
-
-TEST_F(PrefsStoreTest, ReadOnlyStoreWorksOnACopyAndNeverWrites)
-{
-  {
-    std::unique_ptr<TPrefsStore> missing = Open(false);
-    int64_t const install = missing->AddInstall("i");
-    EXPECT_GE(install, 0);
-    EXPECT_TRUE(missing->SetValue(install, -1, "k", Bytes("v")));
-    EXPECT_TRUE(missing->Commit());
-  }
-  EXPECT_FALSE(Exists(mPath)) << "a read-only store creates no file";
-
-  {
-    std::unique_ptr<TPrefsStore> store = Open(true);
-    int64_t const install = store->AddInstall("i");
-    store->SetValue(install, -1, "k", Bytes("saved"));
-    store->Commit();
-  }
-  std::string const before = ReadWhole(mPath);
-  {
-    std::unique_ptr<TPrefsStore> store = Open(false);
-    int64_t const install = store->FindInstall("i");
-    TPrefsBytes value;
-    ASSERT_TRUE(store->GetValue(install, -1, "k", &value));
-    EXPECT_EQ(value, Bytes("saved"));
-    EXPECT_TRUE(store->SetValue(install, -1, "k", Bytes("changed")));
-    ASSERT_TRUE(store->GetValue(install, -1, "k", &value));
-    EXPECT_EQ(value, Bytes("changed")) << "visible in the same run";
-    store->Commit();
-  }
-  EXPECT_EQ(ReadWhole(mPath), before);
-  EXPECT_FALSE(Exists(mPath + "-journal"));
 }
 
 TEST_F(PrefsStoreTest, DamagedFileIsKeptAsideAndAFreshStoreStarts)
