@@ -38,7 +38,10 @@ void TPrefsDBData::SelectInstall()
 {
   str const installKey = GetInstallKey();
   TPrefsBytes lastKey(installKey.c_str(), installKey.c_str() + installKey.length() + 1);
-  mStore->SetMeta(kLastKey, lastKey);
+  // Rewriting an unchanged key would only hold the file's write lock for nothing.
+  TPrefsBytes stored;
+  if (!mStore->GetMeta(kLastKey, &stored) || stored != lastKey)
+    mStore->SetMeta(kLastKey, lastKey);
 
   mInstall = mStore->FindInstall(installKey);
   if (mInstall < 0) {

@@ -170,6 +170,8 @@ public:
     return true;
   }
 
+  bool IsReadOnly() { return mDb && sqlite3_db_readonly(mDb, "main") == 1; }
+
   void Close()
   {
     for (sqlite3_stmt*& statement : mStatements) {
@@ -457,8 +459,17 @@ TPrefsStore* OpenPrefsStore(str path, bool writable)
 
   MakeParentFolders(path);
   TSqlitePrefsStore* store = new TSqlitePrefsStore;
-  if (store->OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason) && store->Prepare(&reason))
-    return store;
+  if (store->OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason)) {
+    // SQLite quietly opens a write-protected file for reading only; the player's data is
+    // still good, so keep it readable rather than failing every later write.
+    if (store->IsReadOnly()) {
+      WriteDbg("ERROR: The preferences file %s is write-protected; changes will not be kept", path.c_str());
+      delete store;
+      return OpenPrefsStore(path, false);
+    }
+    if (store->Prepare(&reason))
+      return store;
+  }
   store->Close();
   WriteDbg("ERROR: Cannot use the preferences file %s: %s", path.c_str(), reason.c_str());
   if (FileExists(path) && MoveAside(path)) {
