@@ -16,6 +16,12 @@
 #include "platform/soundmanager.h"
 #include "support/vfssandbox.h"
 
+#include <cstdlib>
+
+// OpenAL's null output unless the environment chose a driver (read at the first device
+// open, so a test that wants another output sets it before opening one).
+inline const bool gSoundTestsUseNullDriver = (setenv("ALSOFT_DRIVERS", "null", 0), true);
+
 #ifndef QV_SOUND_FIXTURE_DIR
 #define QV_SOUND_FIXTURE_DIR ""
 #endif
