@@ -1,0 +1,34 @@
+// displayhost: what the renderer needs from the window that shows its frames (frame begin
+// and end, buffer swap, mouse and cursor state); the platform layer implements it.
+#pragma once
+
+#include "core/rect.h"
+
+// Without an installed host the renderer drives the OpenGL back end directly, which is
+// what tests and tools that own their GL context want.
+class TDisplayHost {
+public:
+  virtual ~TDisplayHost() {}
+  // Starts a frame; the platform makes its context current, then calls the back end.
+  virtual bool BeginDraw(bool copyFront) = 0;
+  // Ends a frame: serves the capture texture (TRenderer::ServeCapture) and lets the
+  // back end finish (TGLDisplayHandler::EndDraw).
+  virtual void EndDraw(bool flag) = 0;
+  // Shows the finished frame; called after the back end presented its frame buffer.
+  virtual void SwapBuffers() = 0;
+  virtual bool IsFullscreen() = 0;
+  // Mouse position in window coordinates.
+  virtual TPoint GetMouse() = 0;
+  // True when the engine draws its own cursor this frame: foreground, cursor shown and
+  // the mouse inside the drawn area.
+  virtual bool WantsSoftwareCursor() = 0;
+  // Bits per pixel of the drawing surface.
+  virtual unsigned GetPixelSize() = 0;
+
+  static TDisplayHost* Get() { return mHost; }
+  // Installs the host (null removes it); the caller keeps ownership.
+  static void Set(TDisplayHost* host) { mHost = host; }
+
+private:
+  static inline TDisplayHost* mHost = nullptr;
+};

@@ -1,0 +1,442 @@
+// renderer: draw-state bookkeeping, call-order checks, frame timing and the HUD; talks
+// to the OpenGL back end, the display host, the platform configuration and timer.
+#include "core/renderer.h"
+
+#include "core/displayhost.h"
+#include "core/platform.h"
+#include "core/texture.h"
+#include "core/texturedata.h"
+#include "core/vertexset.h"
+#include "gl/gldisplayhandler.h"
+#include "gl/gltexturedata.h"
+#include "platform/debug.h"
+
+void (*gPostDrawFunc)() = nullptr;
+
+TRenderer* TRenderer::mInstance = nullptr;
+
+static std::function<void(const str&)>& HudDrawer()
+{
+  static std::function<void(const str&)> drawer;
+  return drawer;
+}
+
+struct TRenderer::TRendererData {
+  uint32_t mFrameIndex = 0;
+  float mFrameRate = 0.0f;
+  uint32_t mFrameTimes[15] = {};
+  bool mHudVisible = false;
+  str mHudText;
+  boost::shared_ptr<TTexture> mCurrentTexture;
+  boost::shared_ptr<TTexture> mCaptureTexture;
+  std::vector<TURect> mClipStack;
+  bool mIn2d = false;
+  bool mIn3d = false;
+  bool mInDraw = false;
+  bool mInRenderTarget = false;
+  bool mFrameRateFlag = true;
+  unsigned mCaptureWidth = 0;
+  unsigned mCaptureHeight = 0;
+};
+
+TRenderer* TRenderer::GetInstance()
+{
+  if (!mInstance) {
+    mInstance = new TRenderer();
+  }
+  return mInstance;
+}
+
+void TRenderer::ShutDown()
+{
+  delete mInstance;
+  mInstance = nullptr;
+}
+
+TRenderer::TRenderer() : mData(new TRendererData()), mHandler(new THandlerHolder())
+{
+  mHandler->mHandler = TGLDisplayHandler::CreateInstance();
+}
+
+TRenderer::~TRenderer()
+{
+  // Textures held here must go before the back end that their GL names belong to.
+  mData->mCurrentTexture.reset();
+  mData->mCaptureTexture.reset();
+  delete mData;
+  TGLDisplayHandler::DestroyInstance();
+  delete mHandler;
+}
+
+TGLDisplayHandler* TRenderer::GetDisplayHandler() const
+{
+  return mHandler->mHandler;
+}
+
+bool TRenderer::BeginDraw(bool copyFront)
+{
+  TDisplayHost* host = TDisplayHost::Get();
+  mData->mInDraw = host ? host->BeginDraw(copyFront) : GetDisplayHandler()->BeginDraw(copyFront);
+  return mData->mInDraw;
+}
+
+void TRenderer::EndDraw(bool swap)
+{
+  if (gPostDrawFunc) {
+    gPostDrawFunc();
+  }
+  if (TDisplayHost* host = TDisplayHost::Get()) {
+    host->EndDraw(swap);
+  } else {
+    ServeCapture();
+    GetDisplayHandler()->EndDraw(swap);
+  }
+
+  uint32_t now = TPlatform::Timer();
+  mData->mFrameTimes[mData->mFrameIndex] = now;
+  mData->mFrameIndex = (mData->mFrameIndex + 1) % 15;
+  if (mData->mFrameIndex == 0) {
+    uint32_t elapsed = now - mData->mFrameTimes[0];
+    mData->mFrameRate = elapsed ? 15000.0f / static_cast<float>(elapsed) : 0.0f;
+  }
+  if (mData->mHudVisible) {
+    DrawHUD();
+  }
+  mData->mInDraw = false;
+  GetDisplayHandler()->PostEndDraw(swap);
+}
+
+void TRenderer::DrawHUD()
+{
+  long totalKb = static_cast<long>(qvGetTotalAllocated() / 1024);
+  long maxKb = static_cast<long>(qvGetMaxAllocated() / 1024);
+  long textureKb = TPlatform::GetConfig("texture_ram_allocated", "").to_int() / 1024;
+  long maxTextureKb = TPlatform::GetConfig("max_texture_ram_allocated", "").to_int() / 1024;
+  int sprites = TPlatform::GetConfig("current_sprite_count", "").to_int();
+  mData->mHudText = str::getFormatted(
+      "Vellumkit Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: "
+      "%ldkB<tab pos='150'>TexMem: %ldkB<br>MaxMem: %ldkB<tab pos='150'>MaxTexMem: %ldkB<br>",
+      4, 0, 22, 1, mData->mFrameRate, sprites, totalKb, textureKb, maxKb, maxTextureKb);
+  bool began = Begin2d();
+  FillRect(TURect(0, 0, 300, 64), TColor(0, 0, 0, 0), boost::shared_ptr<TTexture>());
+  if (HudDrawer()) {
+    HudDrawer()(mData->mHudText);
+  }
+  if (began) {
+    End2d();
+  }
+}
+
+void TRenderer::SetHUDTextDrawer(std::function<void(const str& text)> drawer)
+{
+  HudDrawer() = std::move(drawer);
+}
+
+str TRenderer::GetHUDText() const
+{
+  return mData->mHudText;
+}
+
+float TRenderer::GetFrameRate() const
+{
+  return mData->mFrameRate;
+}
+
+bool TRenderer::Begin2d()
+{
+  if (mData->mIn2d) {
+    WriteDbg("Begin2d called when already in Begin2d state");
+    return false;
+  }
+  if (mData->mIn3d) {
+    WriteDbg("Begin2d called when already in Begin3d state");
+    return false;
+  }
+  if (!mData->mInDraw && !mData->mInRenderTarget) {
+    WriteDbg("ERROR: Calling Begin2d outside of a BeginDraw or BeginRenderTarget block!");
+    return false;
+  }
+  mData->mIn2d = GetDisplayHandler()->Begin2d();
+  return mData->mIn2d;
+}
+
+void TRenderer::End2d()
+{
+  if (!mData->mIn2d) {
+    WriteDbg("End2d called when not in Begin2d state");
+    return;
+  }
+  if (!mData->mInDraw && !mData->mInRenderTarget) {
+    WriteDbg("ERROR: Calling End2d after EndDraw or EndRenderTarget!");
+  }
+  GetDisplayHandler()->End2d();
+  mData->mIn2d = false;
+}
+
+bool TRenderer::In2d() const
+{
+  return mData->mIn2d;
+}
+
+bool TRenderer::In3d() const
+{
+  return mData->mIn3d;
+}
+
+bool TRenderer::InDraw() const
+{
+  return mData->mInDraw || mData->mInRenderTarget;
+}
+
+void TRenderer::PushViewport(const TRect& viewport)
+{
+  GetDisplayHandler()->PushViewport(viewport.left, viewport.top, viewport.right, viewport.bottom);
+}
+
+void TRenderer::PopViewport()
+{
+  GetDisplayHandler()->PopViewport();
+}
+
+void TRenderer::GetViewport(TRect* viewport) const
+{
+  GetDisplayHandler()->GetViewport(&viewport->left, &viewport->top, &viewport->right,
+                                   &viewport->bottom);
+}
+
+void TRenderer::ApplyClip()
+{
+  GetDisplayHandler()->SetClipRectangle(mData->mClipStack.back());
+}
+
+void TRenderer::SetClippingRectangle(const TURect& clip)
+{
+  if (mData->mClipStack.empty()) {
+    mData->mClipStack.push_back(clip);
+  } else {
+    mData->mClipStack.back() = clip;
+  }
+  ApplyClip();
+}
+
+void TRenderer::PushClippingRectangle(const TURect& clip)
+{
+  mData->mClipStack.push_back(clip);
+  ApplyClip();
+}
+
+void TRenderer::PopClippingRectangle()
+{
+  if (mData->mClipStack.size() < 2) {
+    return;
+  }
+  mData->mClipStack.pop_back();
+  ApplyClip();
+}
+
+TURect TRenderer::GetClippingRectangle() const
+{
+  return mData->mClipStack.empty() ? TURect() : mData->mClipStack.back();
+}
+
+void TRenderer::SetBlendMode(EBlendMode mode)
+{
+  GetDisplayHandler()->SetBlendMode(mode);
+}
+
+void TRenderer::SetCullMode(ECullMode mode)
+{
+  GetDisplayHandler()->SetCullMode(mode);
+}
+
+void TRenderer::SetTextureMapMode(ETextureMapMode u, ETextureMapMode v)
+{
+  GetDisplayHandler()->SetTextureMapMode(u, v);
+}
+
+void TRenderer::SetMaterial(TMaterial* material)
+{
+  GetDisplayHandler()->SetMaterial(material);
+}
+
+void TRenderer::SetAmbientColor(const TColor& color)
+{
+  GetDisplayHandler()->SetAmbientColor(color);
+}
+
+void TRenderer::SetTexture(boost::shared_ptr<TTexture> texture)
+{
+  if (texture && texture->IsSimple()) {
+    texture.reset();
+  }
+  if (mData->mCurrentTexture != texture) {
+    mData->mCurrentTexture = texture;
+  }
+  GetDisplayHandler()->SetTexture(mData->mCurrentTexture);
+}
+
+bool TRenderer::GetTextureSquareFlag() const
+{
+  return GetDisplayHandler()->GetTextureSquareFlag();
+}
+
+void TRenderer::DrawVertices(EDrawType type, const TVertexSet& set)
+{
+  if (!mData->mIn2d && !mData->mIn3d) {
+    WriteDbg("DrawVertices called when not in Begin2d or Begin3d state");
+    return;
+  }
+  GetDisplayHandler()->DrawVertices(type, set);
+}
+
+void TRenderer::DrawIndexedVertices(EDrawType type, const TVertexSet& set,
+                                    unsigned short* indices, unsigned int count)
+{
+  if (!mData->mIn2d && !mData->mIn3d) {
+    WriteDbg("DrawIndexedVertices called when not in Begin2d or Begin3d state");
+    return;
+  }
+  GetDisplayHandler()->DrawIndexedVertices(type, set, indices, static_cast<int>(count));
+}
+
+void TRenderer::FillRect(const TURect& rect, const TColor& color,
+                         boost::shared_ptr<TTexture> texture)
+{
+  if (texture) {
+    GetDisplayHandler()->FillRect(static_cast<int>(rect.left), static_cast<int>(rect.top),
+                                  static_cast<int>(rect.right), static_cast<int>(rect.bottom),
+                                  color, texture);
+    return;
+  }
+  TRect viewport;
+  GetViewport(&viewport);
+  TRect moved(static_cast<int>(rect.left) + viewport.left,
+              static_cast<int>(rect.top) + viewport.top,
+              static_cast<int>(rect.right) + viewport.left,
+              static_cast<int>(rect.bottom) + viewport.top);
+  TRect fill = TRect::Intersect(moved, viewport);
+  // A rectangle outside the viewport comes out inverted; filling it would cover the
+  // span between its edges.
+  if (fill.right <= fill.left || fill.bottom <= fill.top) {
+    return;
+  }
+  GetDisplayHandler()->FillRect(fill.left, fill.top, fill.right, fill.bottom, color,
+                                boost::shared_ptr<TTexture>());
+}
+
+bool TRenderer::BeginRenderTarget(boost::shared_ptr<TTexture> texture, ERenderTargetMode mode)
+{
+  if (!texture || texture->IsSimple() || mData->mInDraw || mData->mInRenderTarget) {
+    return false;
+  }
+  bool began = GetDisplayHandler()->BeginRenderTarget(texture, mode);
+  if (!began) {
+    return false;
+  }
+  mData->mInDraw = began;
+  mData->mInRenderTarget = began;
+  return began;
+}
+
+void TRenderer::EndRenderTarget()
+{
+  GetDisplayHandler()->EndRenderTarget();
+  mData->mInDraw = false;
+  mData->mInRenderTarget = false;
+}
+
+void TRenderer::SetCaptureSize(unsigned width, unsigned height)
+{
+  mData->mCaptureWidth = width;
+  mData->mCaptureHeight = height;
+}
+
+void TRenderer::SetCaptureTexture(boost::shared_ptr<TTexture> texture)
+{
+  if (texture && mData->mCaptureWidth && mData->mCaptureHeight &&
+      (texture->GetWidth() != mData->mCaptureWidth ||
+       texture->GetHeight() != mData->mCaptureHeight)) {
+    return;
+  }
+  mData->mCaptureTexture = texture;
+}
+
+boost::shared_ptr<TTexture> TRenderer::GetCaptureTexture() const
+{
+  return mData->mCaptureTexture;
+}
+
+void TRenderer::ServeCapture()
+{
+  boost::shared_ptr<TTexture> capture = mData->mCaptureTexture;
+  if (!capture) {
+    return;
+  }
+  // One shot, whatever happens below.
+  mData->mCaptureTexture.reset();
+  TGLDisplayHandler* handler = GetDisplayHandler();
+  if (capture->IsSimple() || !handler->RenderTargetIsScreen()) {
+    return;
+  }
+  // The frame comes out upside down from the copy; the second pass turns it upright.
+  if (!handler->BeginRenderTarget(capture, kTargetOpaque)) {
+    return;
+  }
+  handler->EndRenderTarget();
+  if (!handler->BeginRenderTarget(capture, kTargetOpaqueOverExisting)) {
+    return;
+  }
+  TURect savedClip = GetClippingRectangle();
+  bool hadClip = !mData->mClipStack.empty();
+  const float width = static_cast<float>(capture->GetWidth());
+  const float height = static_cast<float>(capture->GetHeight());
+  std::pair<int, int> internal = capture->GetInternalSize();
+  TTextureData* data = capture->GetTextureData();
+  const float internalWidth = static_cast<float>(data->mInternalWidth ? data->mInternalWidth
+                                                                       : internal.first);
+  const float internalHeight = static_cast<float>(data->mInternalHeight ? data->mInternalHeight
+                                                                         : internal.second);
+  handler->SetClipRectangle(TURect(0, 0, capture->GetWidth(), capture->GetHeight()));
+  handler->Begin2d();
+  TTransformedLitVert verts[4];
+  TVec2 corners[4] = {TVec2(0, 0), TVec2(width, 0), TVec2(width, height), TVec2(0, height)};
+  TVec2 uv[2] = {TVec2(0, height / internalHeight), TVec2(width / internalWidth, 0)};
+  CreateVertsFromRect(TVec2(0, 0), verts, corners, uv, TMat3(), 1.0f, TColor(1, 1, 1, 1));
+  handler->SetTexture(capture);
+  handler->SetBlendMode(kBlendOpaque);
+  handler->DrawVertices(kDrawTriangleFan, TVertexSet(verts, 4));
+  handler->End2d();
+  handler->EndRenderTarget();
+  handler->SetTexture(mData->mCurrentTexture);
+  if (hadClip) {
+    handler->SetClipRectangle(savedClip);
+  }
+}
+
+void TRenderer::ToggleHUD()
+{
+  mData->mHudVisible = !mData->mHudVisible;
+}
+
+void TRenderer::SetOption(str name, str value)
+{
+  if (name == "fps") {
+    mData->mFrameRateFlag = value.to_int() != 0;
+  }
+  GetDisplayHandler()->SetOption(name, value);
+}
+
+TBegin2d::TBegin2d() : mBegan(TRenderer::GetInstance()->Begin2d()) {}
+
+TBegin2d::~TBegin2d()
+{
+  Done();
+}
+
+void TBegin2d::Done()
+{
+  if (mBegan) {
+    TRenderer::GetInstance()->End2d();
+    mBegan = false;
+  }
+}

@@ -1,0 +1,157 @@
+// renderer: the one object through which the engine draws; keeps the caller-visible draw
+// state, checks the order of calls and forwards everything to the OpenGL back end.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+
+#include "core/color.h"
+#include "core/rect.h"
+#include "core/str.h"
+
+class TTexture;
+class TVertexSet;
+class TGLDisplayHandler;
+
+// Surface colours of lit drawing; all zero until set.
+struct TMaterial {
+  TColor mDiffuse;
+  TColor mAmbient;
+  TColor mSpecular;
+  TColor mEmissive;
+  float mPower;
+  TMaterial() : mDiffuse(), mAmbient(), mSpecular(), mEmissive(), mPower(0.0f)
+  {
+    mDiffuse = mAmbient = mSpecular = mEmissive = ZeroColor();
+  }
+
+private:
+  static TColor ZeroColor()
+  {
+    TColor zero;
+    zero.r = zero.g = zero.b = zero.a = 0.0f;
+    return zero;
+  }
+};
+
+class TLight;
+
+// Hook run first at every end of frame; nothing sets it by default.
+extern void (*gPostDrawFunc)();
+
+class TRenderer {
+public:
+  enum EBlendMode {
+    kBlendNormal = 0,
+    kBlendOpaque = 1,
+    kBlendAdditiveAlpha = 2,
+    kBlendSubtractive = 3,
+    kBlendMultiplicative = 4
+  };
+  enum EDrawType {
+    kDrawPoints = 1,
+    kDrawLines = 2,
+    kDrawLineStrip = 3,
+    kDrawTriangles = 4,
+    kDrawTriangleStrip = 5,
+    kDrawTriangleFan = 6
+  };
+  enum ECullMode { kCullNone = 1, kCullCW = 2, kCullCCW = 3 };
+  enum ETextureMapMode { kMapClamp = 0, kMapWrap = 1, kMapMirror = 2 };
+  enum EFilteringMode { kFilterPoint = 0, kFilterLinear = 1 };
+  enum ERenderTargetMode {
+    kTargetOpaque = 0,
+    kTargetKeepAlpha = 1,
+    kTargetOpaqueOverExisting = 2,
+    kTargetKeepAlphaOverExisting = 3,
+    kTargetAlphaMask = 4
+  };
+
+  static TRenderer* GetInstance();
+  static void ShutDown();
+
+  bool BeginDraw(bool copyFront);
+  void EndDraw(bool swap);
+  bool Begin2d();
+  void End2d();
+  bool In2d() const;
+  bool In3d() const;
+  bool InDraw() const;
+
+  void PushViewport(const TRect& viewport);
+  void PopViewport();
+  void GetViewport(TRect* viewport) const;
+
+  void SetClippingRectangle(const TURect& clip);
+  void PushClippingRectangle(const TURect& clip);
+  void PopClippingRectangle();
+  TURect GetClippingRectangle() const;
+
+  void SetBlendMode(EBlendMode mode);
+  void SetCullMode(ECullMode mode);
+  void SetTextureMapMode(ETextureMapMode u, ETextureMapMode v);
+  void SetMaterial(TMaterial* material);
+  void SetAmbientColor(const TColor& color);
+  void SetTexture(boost::shared_ptr<TTexture> texture);
+  bool GetTextureSquareFlag() const;
+
+  void DrawVertices(EDrawType type, const TVertexSet& set);
+  void DrawIndexedVertices(EDrawType type, const TVertexSet& set, unsigned short* indices,
+                           unsigned int count);
+  void FillRect(const TURect& rect, const TColor& color, boost::shared_ptr<TTexture> texture);
+
+  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, ERenderTargetMode mode);
+  void EndRenderTarget();
+  void SetCaptureTexture(boost::shared_ptr<TTexture> texture);
+  boost::shared_ptr<TTexture> GetCaptureTexture() const;
+  // Copies the finished frame into the capture texture, if one is set, and clears it.
+  // The platform's end of frame calls it before the cursor is drawn; it works through
+  // the back end alone so the renderer's frame state is left as it was.
+  void ServeCapture();
+  // The size a capture texture must have (the screen window's); 0 x 0 accepts any.
+  void SetCaptureSize(unsigned width, unsigned height);
+
+  void ToggleHUD();
+  void SetOption(str name, str value);
+
+  float GetFrameRate() const;
+  // The HUD's text of the last frame that showed it.
+  str GetHUDText() const;
+  // Draws the HUD's text; the rich-text layer installs it. Without it only the box shows.
+  static void SetHUDTextDrawer(std::function<void(const str& text)> drawer);
+
+  TGLDisplayHandler* GetDisplayHandler() const;
+
+private:
+  TRenderer();
+  ~TRenderer();
+  TRenderer(const TRenderer&) = delete;
+  TRenderer& operator=(const TRenderer&) = delete;
+
+  void ApplyClip();
+  void DrawHUD();
+
+  struct TRendererData;
+  TRendererData* mData;
+  struct THandlerHolder {
+    TGLDisplayHandler* mHandler;
+  };
+  THandlerHolder* mHandler;
+
+  static TRenderer* mInstance;
+};
+
+// Scope guard over one 2D block.
+class TBegin2d {
+public:
+  TBegin2d();
+  ~TBegin2d();
+  void Done();
+  bool Began() const { return mBegan; }
+
+private:
+  bool mBegan;
+};

@@ -1,0 +1,179 @@
+// gldisplayhandler: the OpenGL 1.x back end of the renderer: viewport stack, projections,
+// blend/cull/filter state, vertex drawing, fills, render targets and the frame buffer.
+#pragma once
+
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+
+#include "core/color.h"
+#include "core/mat.h"
+#include "core/rect.h"
+#include "core/renderer.h"
+#include "core/str.h"
+
+class TTexture;
+class TTextureData;
+class TGLTextureData;
+class TVertexSet;
+
+class TGLDisplayHandler {
+public:
+  static TGLDisplayHandler* CreateInstance();
+  static TGLDisplayHandler* GetInstance();
+  static void DestroyInstance();
+
+  // Sizes the display and its frame buffer; needs a current GL context.
+  void SetDisplay(unsigned width, unsigned height, bool fullscreen = false);
+  void RebuildDisplay() {}
+  void GetDisplay(unsigned* width, unsigned* height, bool* fullscreen) const;
+  bool IsFullscreen() const;
+
+  void GetViewport(int* left, int* top, int* right, int* bottom) const;
+  void PushViewport(int left, int top, int right, int bottom);
+  void PopViewport();
+  void SetViewport(int left, int top, int right, int bottom);
+  size_t GetViewportDepth() const { return mViewportStack.size(); }
+
+  void SetClipRectangle(const TURect& clip);
+
+  bool BeginDraw(bool copyFront);
+  void EndDraw(bool flag);
+  void PostEndDraw(bool swap);
+  // Copies the frame buffer to the window's own buffer (done at swap).
+  void PresentFrame();
+
+  bool Begin2d();
+  void End2d();
+  void Begin3d();
+  void End3d();
+
+  void SetWorldMatrix(const TMat4* matrix);
+  void SetViewMatrix(const TMat4* matrix);
+  void SetProjectionMatrix(const TMat4* matrix);
+  void SetPerspectiveProjection(float nearZ, float farZ, float fov, float aspect);
+
+  void SetBlendMode(TRenderer::EBlendMode mode) { mBlendMode = mode; }
+  TRenderer::EBlendMode GetBlendMode() const { return mBlendMode; }
+  void SetTextureMapMode(TRenderer::ETextureMapMode u, TRenderer::ETextureMapMode v);
+  void SetCullMode(TRenderer::ECullMode mode);
+  void SetMaterial(TMaterial* material);
+  void SetAmbientColor(const TColor& color);
+  void SetTexture(boost::shared_ptr<TTexture> texture);
+  void SetTextureData(TGLTextureData* data) { mCurrentTexture = data; }
+  void SetCursor(boost::shared_ptr<TTexture> texture, TPoint hotSpot, bool flag);
+  TPoint GetMouse() const;
+
+  void DrawVertices(TRenderer::EDrawType type, const TVertexSet& set);
+  void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set,
+                           unsigned short* indices, int count);
+  void FillRect(int left, int top, int right, int bottom, const TColor& color,
+                boost::shared_ptr<TTexture> texture);
+
+  TTextureData* NewTextureData();
+  bool GetTextureSquareFlag() const { return mSquareOnly; }
+  bool IsSquareOnly() const { return mSquareOnly; }
+  bool RenderTargetIsScreen() const { return !mRenderTarget; }
+  bool InAlphaMaskTarget() const;
+  bool AvoidFillIf16Bit() const { return mAvoidFillIf16Bit; }
+  bool IsDisplay16Bit() const;
+
+  void SetOption(str name, str value);
+
+  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, TRenderer::ERenderTargetMode mode);
+  void EndRenderTarget();
+
+  // GL name of the frame buffer object everything draws into (0 before SetDisplay).
+  unsigned GetFrameBuffer() const { return mFrameBuffer; }
+  // Binds the frame buffer again after scratch work on another framebuffer.
+  void BindFrameBuffer() const;
+  // A framebuffer object for texture fills, clears and copies, with the given texture
+  // attached as its colour buffer; bound on return. Returns false when GL refuses it.
+  bool BindScratchTarget(unsigned textureName);
+  // Makes the shared scratch framebuffer read from a texture (for copies out of it).
+  bool BindScratchReadTarget(unsigned textureName);
+
+  int GetDisplayWidth() const { return mDisplay.mWidth; }
+  int GetDisplayHeight() const { return mDisplay.mHeight; }
+
+  // Applies the blend mode to GL (used by the texture copies, which work outside draws).
+  void ApplyBlendMode();
+  void ApplyProjection2d();
+
+  // Read-only state for tests and the texture code.
+  int GetOptionX() const { return mOptionX; }
+  TRenderer::ECullMode GetCullMode() const { return mCullMode; }
+
+private:
+  TGLDisplayHandler();
+  ~TGLDisplayHandler();
+  TGLDisplayHandler(const TGLDisplayHandler&) = delete;
+  TGLDisplayHandler& operator=(const TGLDisplayHandler&) = delete;
+
+  struct TViewport {
+    int mX, mY, mWidth, mHeight;
+  };
+
+  void ApplyViewport();
+  void ApplyScissor(const TURect& clip);
+  void ApplyCull();
+  void ApplyFilteringMode(bool linearMagnify, bool mipmapped);
+  void ApplyWrapModes();
+  void ApplyLighting();
+  void LoadModelView();
+  void DrawArrays(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices,
+                  int count);
+  void DrawCursor();
+  int TargetHeight() const;
+  void FreeFrameBuffer();
+
+  int mOptionX = 0;
+  int mOptionY = 0;
+  std::vector<TViewport> mViewportStack;
+  TViewport mViewport = {0, 0, 320, 240};
+  TViewport mDisplay = {0, 0, 320, 240};
+  TGLTextureData* mCurrentTexture = nullptr;
+  boost::shared_ptr<TTexture> mCursorTexture;
+  TPoint mCursorHotSpot;
+  float mFar = -1.0f;
+  float mNear = 1.0f;
+  TMaterial* mMaterial = nullptr;
+  TRenderer::ECullMode mCullMode = TRenderer::kCullNone;
+  TMat4 mWorld;
+  TMat4 mView;
+  TMat4 mProjection;
+  TMat4 mWorldView;
+  bool mSquareOnly = true;
+  TRenderer::EBlendMode mBlendMode = TRenderer::kBlendNormal;
+  TRenderer::EFilteringMode mFilterMode = TRenderer::kFilterPoint;
+  TRenderer::ETextureMapMode mWrapU = TRenderer::kMapClamp;
+  TRenderer::ETextureMapMode mWrapV = TRenderer::kMapClamp;
+  TLight* mLights[4] = {nullptr, nullptr, nullptr, nullptr};
+  bool mIsNvidia = false;
+  TURect mClip;
+  boost::shared_ptr<TTexture> mRenderTarget;
+  TRenderer::ERenderTargetMode mRenderTargetMode = TRenderer::kTargetOpaque;
+  bool mProjectionPending = true;
+  bool m3dMode = true;
+  bool mDepthWrite = false;
+  bool mDepthTest = false;
+  bool mAvoidFillIf16Bit = false;
+  bool mHardwareCursors = false;
+  bool mFullscreen = false;
+
+  // The frame buffer object every frame is drawn into, and a scratch one in place of
+  // the auxiliary colour buffer, which Mesa does not offer.
+  unsigned mFrameBuffer = 0;
+  unsigned mFrameColor = 0;
+  unsigned mFrameDepth = 0;
+  unsigned mScratchBuffer = 0;
+
+  // Frame-rate log ("VELLUMKIT_SHOWFPS").
+  bool mShowFpsChecked = false;
+  bool mShowFps = false;
+  unsigned mFpsTimes[15] = {};
+  unsigned mFpsIndex = 0;
+  unsigned mFpsLastReport = 0;
+
+  static TGLDisplayHandler* mInstance;
+};

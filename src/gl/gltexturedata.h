@@ -1,0 +1,48 @@
+// gltexturedata: a texture's pixels as an OpenGL texture object (or, for wide simple
+// textures, a memory array); uploads, locks, fills, clears and copies between textures.
+#pragma once
+
+#include "core/texturedata.h"
+
+class TGLTextureData : public TTextureData {
+public:
+  TGLTextureData();
+  ~TGLTextureData() override;
+
+  void Release() override {}
+  void Restore() override {}
+  bool FillSurface(unsigned width, unsigned height, TColor32* pixels) override;
+  bool CreateSurface(unsigned width, unsigned height, bool clear) override;
+  void CopyPixels(int x, int y, const TRect* src, boost::shared_ptr<TTexture> dest) override;
+  void Clear() override;
+  bool Lock(TColor32** pixels, unsigned* pitch) override;
+  void Unlock() override;
+
+  // Draws src of this texture at (x, y) of the screen or open render target.
+  void Draw(int x, int y, const TRect& src, bool flip);
+  void DrawSFB(int x, int y, const TRect& src);
+  void DrawSV(int x, int y, const TRect& src, boost::shared_ptr<TTexture> dest);
+  void DrawVV(int x, int y, const TRect& src, boost::shared_ptr<TTexture> dest);
+  // Rectangle in texture pixels, right and bottom exclusive; clipped to the image.
+  void FillRect(int left, int top, int right, int bottom, const TColor& color,
+                bool avoidIf16Bit);
+  // The magenta colour key: magenta becomes transparent black, all else opaque.
+  void ProcessColor();
+
+  // Always false here: the driver it worked around does not exist on this platform.
+  static bool FillRectIsBuggy() { return false; }
+
+  unsigned GetGLName() const { return mGLName; }
+  bool IsMemoryTexture() const { return HasFlag(kFlagMemory); }
+
+private:
+  void DeleteName();
+  void UploadLevel0(const TColor32* pixels);
+
+  unsigned mGLName = 0;
+  bool mHasName = false;
+  unsigned mLevel = 0;
+  TColor32* mLockBuffer = nullptr;
+  TColor32* mMemoryPixels = nullptr;
+  bool mColorKeyDone = false;
+};

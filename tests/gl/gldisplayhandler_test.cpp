@@ -1,0 +1,237 @@
+// gldisplayhandler tests: viewport and projection mapping, the y flip, blend modes on a
+// known background, the viewport stack over resizes, the cursor and the fps log.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+
+#include "core/displayhost.h"
+#include "core/vertexset.h"
+#include "support/gfxfixture.h"
+
+namespace {
+
+class FakeClock : public TTimeSource {
+public:
+  uint32_t Now() override { return mNow; }
+  uint32_t mNow = 1000;
+};
+
+class FakeHost : public TDisplayHost {
+public:
+  bool BeginDraw(bool copyFront) override
+  {
+    return TGLDisplayHandler::GetInstance()->BeginDraw(copyFront);
+  }
+  void EndDraw(bool flag) override
+  {
+    TRenderer::GetInstance()->ServeCapture();
+    TGLDisplayHandler::GetInstance()->EndDraw(flag);
+  }
+  void SwapBuffers() override { ++mSwaps; }
+  bool IsFullscreen() override { return false; }
+  TPoint GetMouse() override { return mMouse; }
+  bool WantsSoftwareCursor() override { return true; }
+  unsigned GetPixelSize() override { return 32; }
+  TPoint mMouse = TPoint(100, 100);
+  int mSwaps = 0;
+};
+
+// An untextured quad of TLitVert in viewport coordinates.
+void DrawQuad(float left, float top, float right, float bottom, TColor32 color)
+{
+  TLitVert verts[4];
+  const float xs[4] = {left, right, right, left};
+  const float ys[4] = {top, top, bottom, bottom};
+  for (int i = 0; i < 4; ++i) {
+    verts[i].mPos = TVec3(xs[i], ys[i], 0.1f);
+    verts[i].mColor = color;
+    verts[i].mSecondColor = TColor32();
+  }
+  TRenderer::GetInstance()->SetTexture(boost::shared_ptr<TTexture>());
+  TRenderer::GetInstance()->DrawVertices(TRenderer::kDrawTriangleFan, TVertexSet(verts, 4));
+}
+
+class DisplayHandlerTest : public GfxTest {
+protected:
+  void BeginFrame()
+  {
+    ASSERT_TRUE(mRenderer->BeginDraw(false));
+    ASSERT_TRUE(mRenderer->Begin2d());
+    ClearFrame(TColor(0, 0, 0, 1));
+  }
+  void EndFrame()
+  {
+    mRenderer->End2d();
+    mRenderer->EndDraw(false);
+  }
+};
+
+}  // namespace
+
+TEST_F(DisplayHandlerTest, TopLeftOfTheScreenIsTheTopRowOfTheFrame)
+{
+  BeginFrame();
+  mRenderer->FillRect(TURect(0, 0, 1, 1), TColor(1, 0, 0, 1), boost::shared_ptr<TTexture>());
+  EndFrame();
+  GLubyte pixel[4] = {0, 0, 0, 0};
+  glReadPixels(0, 599, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+  EXPECT_EQ(pixel[0], 255);
+  EXPECT_TRUE(ColorNear(ReadFramePixel(0, 0), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(0, 1), 0, 0, 0, 255));
+}
+
+TEST_F(DisplayHandlerTest, ViewportLeftOfTheDisplayKeepsLocalCoordinates)
+{
+  BeginFrame();
+  mRenderer->PushViewport(TRect(-50, 0, 150, 100));
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[0], 0);
+  EXPECT_EQ(viewport[1], 500);
+  EXPECT_EQ(viewport[2], 150);
+  EXPECT_EQ(viewport[3], 100);
+  DrawQuad(60, 10, 70, 20, TColor32(0, 255, 0, 255));
+  mRenderer->PopViewport();
+  EndFrame();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(10, 10), 0, 255, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(19, 19), 0, 255, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(20, 15), 0, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(9, 15), 0, 0, 0, 255));
+}
+
+TEST_F(DisplayHandlerTest, ClipInsideTheViewportDoesNotStretchDrawing)
+{
+  BeginFrame();
+  mRenderer->PushViewport(TRect(100, 100, 300, 300));
+  mRenderer->PushClippingRectangle(TURect(100, 100, 200, 200));
+  DrawQuad(0, 0, 50, 50, TColor32(255, 255, 0, 255));
+  mRenderer->PopClippingRectangle();
+  mRenderer->PopViewport();
+  EndFrame();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(100, 100), 255, 255, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(149, 149), 255, 255, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(151, 151), 0, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(190, 120), 0, 0, 0, 255));
+}
+
+TEST_F(DisplayHandlerTest, ScissorClipsToTheClipRectangle)
+{
+  BeginFrame();
+  mRenderer->PushClippingRectangle(TURect(10, 10, 20, 20));
+  DrawQuad(0, 0, 100, 100, TColor32(255, 255, 255, 255));
+  mRenderer->PopClippingRectangle();
+  EndFrame();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(10, 10), 255, 255, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(19, 19), 255, 255, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(20, 20), 0, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(9, 12), 0, 0, 0, 255));
+}
+
+TEST_F(DisplayHandlerTest, EachBlendModeOnAKnownBackground)
+{
+  // Source (255, 128, 64) at alpha 128 over (51, 102, 153, 255).
+  struct Row {
+    TRenderer::EBlendMode mode;
+    int r, g, b, a;
+  };
+  const Row rows[] = {
+      {TRenderer::kBlendNormal, 153, 115, 108, 191},
+      {TRenderer::kBlendOpaque, 255, 128, 64, 128},
+      {TRenderer::kBlendAdditiveAlpha, 179, 166, 185, 255},
+      {TRenderer::kBlendSubtractive, 0, 51, 115, 127},
+      {TRenderer::kBlendMultiplicative, 51, 51, 38, 128},
+  };
+  for (const Row& row : rows) {
+    BeginFrame();
+    mRenderer->FillRect(TURect(0, 0, 40, 40), TColor(0.2f, 0.4f, 0.6f, 1.0f),
+                        boost::shared_ptr<TTexture>());
+    mRenderer->SetBlendMode(row.mode);
+    DrawQuad(0, 0, 40, 40, TColor32(255, 128, 64, 128));
+    EndFrame();
+    EXPECT_TRUE(ColorNear(ReadFramePixel(20, 20), row.r, row.g, row.b, row.a, 2))
+        << "blend mode " << row.mode;
+  }
+}
+
+TEST_F(DisplayHandlerTest, ResizingReplacesTheBottomViewport)
+{
+  EXPECT_EQ(mHandler->GetViewportDepth(), 1u);
+  mHandler->SetDisplay(640, 480, false);
+  mHandler->SetDisplay(800, 600, true);
+  EXPECT_EQ(mHandler->GetViewportDepth(), 1u);
+  TRect viewport;
+  mRenderer->GetViewport(&viewport);
+  EXPECT_EQ(viewport.right, 800);
+  EXPECT_EQ(viewport.bottom, 600);
+  mHandler->PopViewport();
+  mHandler->PopViewport();
+  EXPECT_EQ(mHandler->GetViewportDepth(), 0u);
+}
+
+TEST_F(DisplayHandlerTest, EndDrawWithoutFlagOnlyFlushesAndWithItDrawsTheCursor)
+{
+  FakeHost host;
+  TDisplayHost::Set(&host);
+  boost::shared_ptr<TTexture> cursor = TTexture::GetSimple(Image("cursor.png").c_str());
+  ASSERT_TRUE(cursor);
+  mHandler->SetCursor(cursor, TPoint(1, 1), false);
+  // The colour key ran: magenta is gone, the rest is opaque.
+  EXPECT_TRUE(cursor->HasAlpha());
+
+  mRenderer->BeginDraw(false);
+  ASSERT_TRUE(mRenderer->Begin2d());
+  ClearFrame(TColor(0, 0, 0, 1));
+  mRenderer->End2d();
+  mRenderer->EndDraw(false);
+  EXPECT_TRUE(ColorNear(ReadFramePixel(100, 101), 0, 0, 0, 255));
+  EXPECT_EQ(host.mSwaps, 0);
+
+  mRenderer->BeginDraw(false);
+  mRenderer->EndDraw(true);
+  EXPECT_EQ(host.mSwaps, 1);
+  mHandler->BindFrameBuffer();
+  // Hot spot (1, 1) at mouse (100, 100): the image's top-left lands at (100, 100).
+  // Row 0 is magenta (keyed out) then (254, 0, 255); row 1 is grey then magenta.
+  EXPECT_TRUE(ColorNear(ReadFramePixel(100, 100), 0, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(101, 100), 254, 0, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(100, 101), 100, 100, 100, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(101, 101), 0, 0, 0, 255));
+  TDisplayHost::Set(nullptr);
+}
+
+TEST_F(DisplayHandlerTest, ShowFpsLogsOncePerSecondOfFrames)
+{
+  TRenderer::ShutDown();
+  setenv("VELLUMKIT_SHOWFPS", "1", 1);
+  mRenderer = TRenderer::GetInstance();
+  mHandler = mRenderer->GetDisplayHandler();
+  mHandler->SetDisplay(800, 600, false);
+  FakeClock clock;
+  TTimeSource* old = TPlatform::SetTimeSource(&clock);
+  ::testing::internal::CaptureStderr();
+  for (int frame = 0; frame < 30; ++frame) {
+    mHandler->EndDraw(false);
+    clock.mNow += 100;
+  }
+  std::string log = ::testing::internal::GetCapturedStderr();
+  TPlatform::SetTimeSource(old);
+  unsetenv("VELLUMKIT_SHOWFPS");
+  // 15 frames 100 ms apart: 15000 / 1400.
+  EXPECT_EQ(log, "fps: 10.714286\nfps: 10.714286\n");
+}
+
+TEST_F(DisplayHandlerTest, OptionsAreComparedExactly)
+{
+  mHandler->SetOption("texture_rectangle", "1");
+  EXPECT_FALSE(mHandler->IsSquareOnly());
+  mHandler->SetOption("texture_rectangle", "0");
+  EXPECT_TRUE(mHandler->IsSquareOnly());
+  mHandler->SetOption("avoid_fillrect_if_16bit", "1");
+  EXPECT_FALSE(mHandler->AvoidFillIf16Bit());
+  mHandler->SetOption("avoid_fillrect_if_16bit", "true");
+  EXPECT_TRUE(mHandler->AvoidFillIf16Bit());
+  mHandler->SetOption("x", "12");
+  EXPECT_EQ(mHandler->GetOptionX(), 12);
+}

@@ -1,0 +1,71 @@
+// gfxfixture: a test fixture with a GL context, a fresh renderer on an 800 x 600 display,
+// an asset registry and helpers for the generated test images and frame read-back.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/asset.h"
+#include "core/platform.h"
+#include "core/renderer.h"
+#include "core/texture.h"
+#include "gl/gldisplayhandler.h"
+#include "support/glcontext.h"
+
+class GfxTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    mContext = TTestGLContext::Get();
+    if (!mContext) {
+      GTEST_SKIP() << "no OpenGL context available";
+    }
+    mRegistry.reset(new TAssetManager());
+    mRenderer = TRenderer::GetInstance();
+    mHandler = mRenderer->GetDisplayHandler();
+    mHandler->SetDisplay(800, 600, false);
+    mRenderer->SetClippingRectangle(TURect(0, 0, 800, 600));
+  }
+
+  void TearDown() override
+  {
+    TPlatform::SetConfig("softwaretextureculling", "");
+    TPlatform::SetConfig("automergemask", "");
+    TRenderer::ShutDown();
+    mRegistry.reset();
+  }
+
+  // Virtual name of a generated image.
+  static std::string Image(const char* name)
+  {
+    return std::string("::") + QV_TEST_BUILD_DIR + "/gfx-images/" + name;
+  }
+
+  // Clears the frame to a colour with an opaque fill.
+  void ClearFrame(const TColor& color)
+  {
+    mRenderer->FillRect(TURect(0, 0, 800, 600), color, boost::shared_ptr<TTexture>());
+  }
+
+  TTestGLContext* mContext = nullptr;
+  std::unique_ptr<TAssetManager> mRegistry;
+  TRenderer* mRenderer = nullptr;
+  TGLDisplayHandler* mHandler = nullptr;
+};
+
+// Channel comparison within a tolerance, for blended or filtered values.
+inline ::testing::AssertionResult ColorNear(TColor32 actual, unsigned char r, unsigned char g,
+                                            unsigned char b, unsigned char a, int tolerance = 0)
+{
+  auto near = [tolerance](int x, int y) { return x - y <= tolerance && y - x <= tolerance; };
+  if (near(actual.Red(), r) && near(actual.Green(), g) && near(actual.Blue(), b) &&
+      near(actual.Alpha(), a)) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "got (" << int(actual.Red()) << "," << int(actual.Green()) << ","
+         << int(actual.Blue()) << "," << int(actual.Alpha()) << ") expected (" << int(r) << ","
+         << int(g) << "," << int(b) << "," << int(a) << ") +-" << tolerance;
+}
