@@ -9,6 +9,7 @@
 #include "core/encrypt.h"
 #include "platform/computerid.h"
 #include "platform/debug.h"
+#include "platform/event.h"
 
 TPlatform* TPlatform::mPlatform = nullptr;
 
@@ -100,7 +101,7 @@ void TPlatform::GenerateGUID(uint32_t* out)
   qvGenerateGUID(out);
 }
 
-TPlatform::TPlatform()
+TPlatform::TPlatform() : mEventQueue(new TEventQueue)
 {
   if (mPlatform) {
     WriteDbg("ERROR: TPlatform created while another one exists");
@@ -114,6 +115,8 @@ TPlatform::~TPlatform()
   // The listeners belong to the scenes' world; delete them while the platform they
   // reach through GetInstance() still answers.
   mTextureRefreshTasks.DestroyAll();
+  delete mEventQueue;
+  mEventQueue = nullptr;
   if (mPlatform == this) {
     mPlatform = nullptr;
     ConfigMap().clear();

@@ -10,6 +10,11 @@
 // Global key of the developer cheat code (set from the command line).
 constexpr char kCheatCode[] = "cheatcode";
 
+struct TEvent;
+class IEventHost;
+class TEventQueue;
+class TWindowManager;
+
 // A replacement for the platform timer, so tests can drive everything that reads
 // TPlatform::Timer (tasks, clocks, frame pacing) with a fake clock.
 class TTimeSource {
@@ -72,6 +77,21 @@ public:
   void AdoptTextureRefreshListener(TTask* task);
   bool OrphanTextureRefreshListener(TTask* task);
 
+  // Events (the queue lives in platform/event.h).
+  // Next event: quit (once), close, queued input, or idle after running the idle tasks.
+  void GetEvent(TEvent* event);
+  // Asks the application to end: the next GetEvent delivers the quit event.
+  void Exit(int code);
+  bool IsForeground() const;
+  // The idle task list, run at every idle event and once per drawn frame.
+  TTaskList* GetTaskList();
+  void AdoptTask(TTask* task);
+  bool OrphanTask(TTask* task);
+  // Installs the native event source (owned); null leaves one that never has events.
+  void SetEventHost(IEventHost* host);
+  TEventQueue* GetEventQueue() { return mEventQueue; }
+  TWindowManager* GetWindowManager() const;
+
 private:
   TPlatform(const TPlatform&) = delete;
   TPlatform& operator=(const TPlatform&) = delete;
@@ -79,4 +99,5 @@ private:
   static TPlatform* mPlatform;
 
   TTaskList mTextureRefreshTasks;
+  TEventQueue* mEventQueue;
 };

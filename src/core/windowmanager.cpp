@@ -1,0 +1,617 @@
+// windowmanager: the window system's singleton; keeps the modal layers, focus, mouse
+// listeners, the message queue and the windows waiting for deletion, and draws frames.
+#include "core/windowmanager.h"
+
+#include <algorithm>
+
+#include "core/dialog.h"
+#include "core/message.h"
+#include "core/modalwindow.h"
+#include "core/platform.h"
+#include "core/screen.h"
+#include "core/windowrenderer.h"
+#include "core/windowscript.h"
+#include "platform/debug.h"
+
+TWindowManager* TWindowManager::sInstance = nullptr;
+
+void IWindowScript::OnMessage(TMessage* message, TLuaFunction* function)
+{
+  delete message;
+}
+
+TWindowManager::TWindowManager()
+{
+  sInstance = this;
+}
+
+TWindowManager::~TWindowManager()
+{
+  mShuttingDown = true;
+  for (TMessageHook* hook : mMessageHooks) {
+    delete hook;
+  }
+  mMessageHooks.clear();
+  mMouseListeners.clear();
+  for (TMessage* message : mMessageQueue) {
+    delete message;
+  }
+  mMessageQueue.clear();
+  // The screen is the bottom layer and the root of the tree: pop everything above it,
+  // then take it down too.
+  while (_PopModal()) {
+  }
+  if (!mModalStack.empty()) {
+    TModalWindow* bottom = mModalStack.front();
+    mModalStack.clear();
+    bottom->DestroyTasks();
+    SafeDestroyWindow(bottom);
+  }
+  mScreen = nullptr;
+  ClearDestroyedWindows();
+  // Layers post their close messages as they go; nobody will read them now.
+  for (TMessage* message : mMessageQueue) {
+    delete message;
+  }
+  mMessageQueue.clear();
+  if (sInstance == this) {
+    sInstance = nullptr;
+  }
+}
+
+TWindowRenderer* TWindowManager::GetRenderer() const
+{
+  return mRenderer ? mRenderer : GetDefaultWindowRenderer();
+}
+
+void TWindowManager::AttachWindowScript(IWindowScript* script)
+{
+  mScript = script;
+  if (!script) {
+    return;
+  }
+  if (TModalWindow* top = GetTopModalWindow()) {
+    script->PushWindow(top);
+  }
+  script->OnAttached(this);
+}
+
+void TWindowManager::AddWindowType(const str& name, intptr_t classId)
+{
+  if (mScript) {
+    mScript->AddWindowType(name, classId);
+  }
+}
+
+void TWindowManager::EnableStringTable(bool enable)
+{
+  if (mScript) {
+    mScript->EnableStringTable(enable);
+  }
+}
+
+void TWindowManager::DoLuaString(TWindow* window, const str& code)
+{
+  if (!mScript) {
+    return;
+  }
+  mScript->PushWindow(window);
+  mScript->DoLuaString(code);
+  mScript->PopWindow();
+}
+
+void TWindowManager::OnCloseRequested()
+{
+  if (mScript) {
+    mScript->CloseRequested();
+  }
+}
+
+void TWindowManager::PushModal(TModalWindow* window)
+{
+  if (!window) {
+    return;
+  }
+  mHoverWindow = nullptr;
+  if (!mMouseListeners.empty()) {
+    const std::list<TWindow*> former(mMouseListeners);
+    mMouseListeners.clear();
+    mListenersChanged = true;
+    for (TWindow* listener : former) {
+      listener->OnMouseLeave();
+    }
+  }
+  TModalWindow* oldTop = GetTopModalWindow();
+  mModalStack.push_front(window);
+  if (oldTop) {
+    oldTop->AdoptChild(window, false);
+    oldTop->GetClock()->Pause();
+  }
+  TWindow* oldFocus = mFocus;
+  mFocus = window;
+  window->OnSetFocus(oldFocus);
+  if (mScript) {
+    mScript->NewModalWindow(window);
+  }
+  window->OnNewParent();
+  if (window->GetWindowWidth() == 0 && window->GetParent()) {
+    window->SetWindowSize(unsigned(window->GetParent()->GetWindowWidth()),
+                          unsigned(window->GetParent()->GetWindowHeight()));
+  }
+  InvalidateScreen();
+}
+
+void TWindowManager::SetScreen(TScreen* screen)
+{
+  mScreen = screen;
+  PushModal(screen);
+  if (TWindowRenderer* renderer = GetRenderer()) {
+    TRect viewport;
+    renderer->GetViewport(&viewport);
+    screen->SetWindowSize(unsigned(std::max(viewport.right - viewport.left, 0)),
+                          unsigned(std::max(viewport.bottom - viewport.top, 0)));
+  }
+  screen->OnNewParent();
+}
+
+bool TWindowManager::_PopModal()
+{
+  // The bottom layer is the root of every window; popping it would orphan it from a
+  // parent it does not have and leave the screen pointer dangling.
+  if (mModalStack.size() < 2) {
+    return false;
+  }
+  TModalWindow* window = mModalStack.front();
+  if (TWindow* parent = window->GetParent()) {
+    parent->OrphanChild(window);
+  }
+  SafeDestroyWindow(window);
+  mModalStack.pop_front();
+  window->DestroyTasks();
+  TModalWindow* top = GetTopModalWindow();
+  if (mScript) {
+    mScript->NewModalWindow(top);
+  }
+  TWindow* oldFocus = mFocus;
+  mFocus = top;
+  top->OnSetFocus(oldFocus);
+  TModalPoppedSpider spider;
+  window->ForEachChild(&spider);
+  InvalidateScreen();
+  mModalPopped = true;
+  return true;
+}
+
+void TWindowManager::PopModal(const str& name)
+{
+  mHoverWindow = nullptr;
+  TWindow* match = nullptr;
+  for (TWindow* w = GetTopModalWindow(); w; w = w->GetParent()) {
+    if (w->GetName() == name || w->GetIdString() == name) {
+      match = w;
+      break;
+    }
+  }
+  // Never the bottom layer: a match there pops nothing.
+  if (match && !mModalStack.empty() && match != mModalStack.back()) {
+    while (mModalStack.size() >= 2) {
+      TModalWindow* popped = mModalStack.front();
+      _PopModal();
+      if (popped == match) {
+        break;
+      }
+    }
+  }
+  if (TModalWindow* top = GetTopModalWindow()) {
+    top->GetClock()->Start();
+  }
+}
+
+TDialog* TWindowManager::DisplayDialog(const str& script, const str& body, const str& title, const str& name)
+{
+  TDialog* dialog = new TDialog(script, body, title);
+  dialog->SetName(name);
+  PushModal(dialog);
+  return dialog;
+}
+
+void TWindowManager::SetFocus(TWindow* window)
+{
+  TWindow* previous = mFocus;
+  mFocus = window;
+  if (window) {
+    window->OnSetFocus(previous);
+  }
+}
+
+void TWindowManager::AddMouseListener(TWindow* window)
+{
+  if (!window || IsMouseListener(window)) {
+    return;
+  }
+  mMouseListeners.push_front(window);
+}
+
+void TWindowManager::RemoveMouseListener(TWindow* window)
+{
+  mMouseListeners.remove(window);
+  mListenersChanged = true;
+}
+
+bool TWindowManager::IsMouseListener(TWindow* window) const
+{
+  return std::find(mMouseListeners.begin(), mMouseListeners.end(), window) != mMouseListeners.end();
+}
+
+void TWindowManager::HandleEvent(TEvent* event)
+{
+  if (event->type == TEvent::kIgnore) {
+    return;
+  }
+  if (event->type == TEvent::kClose && mScript) {
+    mScript->Resume();
+  }
+  ClearDestroyedWindows();
+  TModalWindow* top = GetTopModalWindow();
+  if (!top) {
+    return;
+  }
+  TEvent copy = *event;
+  switch (event->type) {
+  case TEvent::kIdle:
+    top->DoModalProcess(TTask::eEventLoop);
+    DispatchMessages();
+    DrawStack();
+    DispatchMessages();
+    break;
+  case TEvent::kRedraw:
+    InvalidateScreen();
+    DispatchMessages();
+    DrawStack();
+    DispatchMessages();
+    break;
+  case TEvent::kKeyDown:
+  case TEvent::kKeyUp:
+  case TEvent::kChar:
+  case TEvent::kUTF8Char:
+    (mFocus ? mFocus : top)->HandleEvent(&copy, false);
+    DispatchMessages();
+    break;
+  case TEvent::kMouseDown:
+  case TEvent::kExtendedMouse:
+  case TEvent::kMouseUp:
+  case TEvent::kMouseMove:
+  case TEvent::kMouseHover:
+    RouteMouse(&copy, top);
+    break;
+  case TEvent::kMouseLeave:
+    if (!mMouseListeners.empty()) {
+      ListenerWalk(&copy, true);
+    }
+    DispatchMessages();
+    break;
+  case TEvent::kActivate:
+    break;
+  default:
+    DispatchMessages();
+    // Messages may have popped the layer.
+    if (TModalWindow* current = GetTopModalWindow()) {
+      current->HandleEvent(event, false);
+    }
+    break;
+  }
+}
+
+bool TWindowManager::ListenerWalk(TEvent* event, bool leave)
+{
+  mListenersChanged = false;
+  TModalWindow* top = GetTopModalWindow();
+  const TPoint screenPoint(event->x, event->y);
+  // The platform's cursor mode is always 0 here: no relative-pointer mode exists.
+  const int cursorMode = 0;
+  // Walk a copy: listeners add and remove listeners while they are served, and one
+  // that left the list (or was destroyed) is skipped.
+  const std::vector<TWindow*> listeners(mMouseListeners.begin(), mMouseListeners.end());
+  for (TWindow* listener : listeners) {
+    if (!IsMouseListener(listener)) {
+      continue;
+    }
+    if (leave) {
+      listener->OnMouseLeave();
+    } else {
+      TRect rect;
+      listener->GetWindowRect(&rect);
+      const bool inside = screenPoint.x >= rect.left && screenPoint.x < rect.right && screenPoint.y >= rect.top &&
+                          screenPoint.y < rect.bottom;
+      bool receives = true;
+      if (!inside && cursorMode == 0) {
+        listener->OnMouseLeave();
+        receives = IsMouseListener(listener);
+      }
+      if (receives) {
+        TEvent local = *event;
+        TPoint point = screenPoint;
+        listener->ScreenToClient(&point);
+        local.x = point.x;
+        local.y = point.y;
+        listener->HandleEvent(&local, false);
+      }
+    }
+    if (GetTopModalWindow() != top) {
+      return true;
+    }
+  }
+  mListenersChanged = false;
+  return true;
+}
+
+void TWindowManager::RouteMouse(TEvent* event, TModalWindow* top)
+{
+  if (!mMouseListeners.empty()) {
+    ListenerWalk(event, false);
+    DispatchMessages();
+    return;
+  }
+  const bool overlayMouse = TPlatform::IsEnabled(TPlatform::kOverlayWindowMouseEvents);
+  const TPoint screenPoint(event->x, event->y);
+  if (overlayMouse) {
+    const std::list<TWindow*> overlays(mOverlayWindows);
+    for (TWindow* overlay : overlays) {
+      TPoint p = screenPoint;
+      overlay->ScreenToClient(&p);
+      TWindow* hit = overlay->ChildWindowFromPoint(p, -1);
+      if (!hit) {
+        continue;
+      }
+      TPoint local = screenPoint;
+      hit->ScreenToClient(&local);
+      TEvent copy = *event;
+      copy.x = local.x;
+      copy.y = local.y;
+      if (hit->HandleEvent(&copy, false)) {
+        mHoverWindow = hit;
+        DispatchMessages();
+        return;
+      }
+    }
+  }
+  TPoint p = screenPoint;
+  top->ScreenToClient(&p);
+  TWindow* hit = top->ChildWindowFromPoint(p, -1);
+  if (!hit) {
+    hit = top;
+  }
+  mHoverWindow = hit;
+  if (mHighlightHover) {
+    InvalidateScreen();
+  }
+  TPoint local = screenPoint;
+  hit->ScreenToClient(&local);
+  TEvent copy = *event;
+  copy.x = local.x;
+  copy.y = local.y;
+  const bool consumed = hit->HandleEvent(&copy, false);
+  if (!consumed && overlayMouse && event->type == TEvent::kMouseUp) {
+    PostWindowMessage(new TMessage(TMessage::kPressAnyKey, "mouse:up"));
+  }
+  DispatchMessages();
+}
+
+void TWindowManager::PostWindowMessage(TMessage* message)
+{
+  if (message) {
+    mMessageQueue.push_back(message);
+  }
+}
+
+void TWindowManager::DispatchMessages()
+{
+  while (!mMessageQueue.empty()) {
+    TMessage* message = mMessageQueue.front();
+    mMessageQueue.pop_front();
+    DispatchWindowMessage(message);
+  }
+}
+
+void TWindowManager::DispatchWindowMessage(TMessage* message)
+{
+  TMessage* inner = message->Unwrap();
+  if (message->GetType() == TMessage::kQuitNow) {
+    delete message;
+    if (TPlatform* platform = TPlatform::GetInstance()) {
+      platform->Exit(0);
+    }
+    return;
+  }
+  if (TWindow* target = message->GetTarget()) {
+    target->SendWindowMessage(message);
+    return;
+  }
+  for (TMessageHook* hook : mMessageHooks) {
+    if (hook->OnMessage(inner)) {
+      delete message;
+      return;
+    }
+  }
+  if (TWindow* receiver = mFocus ? mFocus : GetTopModalWindow()) {
+    receiver->SendWindowMessage(message);
+  } else {
+    delete message;
+  }
+}
+
+void TWindowManager::OnScriptMessage(TMessage* message, TLuaFunction* function)
+{
+  if (mScript) {
+    mScript->OnMessage(message, function);
+  } else {
+    delete message;
+  }
+}
+
+bool TWindowManager::IsDescendantOrSelf(TWindow* window, TWindow* ancestor) const
+{
+  for (TWindow* w = window; w; w = w->GetParent()) {
+    if (w == ancestor) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void TWindowManager::SafeDestroyWindow(TWindow* window)
+{
+  if (!window) {
+    return;
+  }
+  mHoverWindow = nullptr;
+  // Scheduling twice would delete twice.
+  if (!IsScheduledForDestruction(window)) {
+    mDestroyList.push_back(window);
+  }
+  for (TMessage* message : mMessageQueue) {
+    if (message->GetTarget() && IsDescendantOrSelf(message->GetTarget(), window)) {
+      message->SetTarget(nullptr);
+    }
+  }
+  mMouseListeners.remove(window);
+}
+
+bool TWindowManager::IsScheduledForDestruction(const TWindow* window) const
+{
+  return std::find(mDestroyList.begin(), mDestroyList.end(), window) != mDestroyList.end();
+}
+
+void TWindowManager::ClearDestroyedWindows()
+{
+  if (mDestroyList.empty()) {
+    return;
+  }
+  mHoverWindow = nullptr;
+  // A destructor may schedule more windows; take the list first.
+  while (!mDestroyList.empty()) {
+    std::vector<TWindow*> doomed;
+    doomed.swap(mDestroyList);
+    for (TWindow* window : doomed) {
+      delete window;
+    }
+  }
+  InvalidateScreen();
+}
+
+void TWindowManager::OnDestroyWindow(TWindow* window)
+{
+  mHoverWindow = nullptr;
+  if (mFocus == window) {
+    mFocus = nullptr;
+  }
+  RemoveMouseListener(window);
+  for (TModalWindow* layer : mModalStack) {
+    if (layer->GetDefaultFocus() == window) {
+      layer->SetDefaultFocus(nullptr);
+    }
+  }
+  mOverlayWindows.remove(window);
+  // A window deleted while it still had a parent leaves targets behind: drop them.
+  for (TMessage* message : mMessageQueue) {
+    if (message->GetTarget() == window) {
+      message->SetTarget(nullptr);
+    }
+  }
+}
+
+void TWindowManager::DrawStack()
+{
+  mModalPopped = false;
+  if (mMoviePlaying || !mScreenInvalid) {
+    return;
+  }
+  TPlatform* platform = TPlatform::GetInstance();
+  const bool foreground = platform ? platform->IsForeground() : true;
+  const uint32_t interval = foreground ? kForegroundFrameInterval : kBackgroundFrameInterval;
+  const uint32_t now = TPlatform::Timer();
+  // A signed difference keeps working when the timer wraps.
+  if (mDrawnOnce && int32_t(now - mLastDrawTime) < int32_t(interval)) {
+    return;
+  }
+  if (mModalStack.empty() || !mModalStack.front()) {
+    return;
+  }
+  mLastDrawTime = now;
+  mDrawnOnce = true;
+  TWindowClearFlags clearCaptured(~unsigned(TWindow::kCaptured), true);
+  clearCaptured.Process(mModalStack.back());
+
+  if (platform) {
+    platform->GetTaskList()->DoAll(TTask::eDrawPass);
+  }
+  if (TModalWindow* top = GetTopModalWindow()) {
+    top->DoModalProcess(TTask::eDrawPass);
+  }
+  TWindowRenderer* renderer = GetRenderer();
+  if (!renderer || !renderer->BeginDraw(false)) {
+    return;
+  }
+  mScreenInvalid = false;
+  DrawLayer(TWindow::kDrawNormal);
+  const std::list<TWindow*> overlays(mOverlayWindows);
+  for (TWindow* overlay : overlays) {
+    overlay->DoDraw(TWindow::kDrawNormal);
+  }
+  if (mHighlightHover && mHoverWindow && mScreen) {
+    TRect screen;
+    mScreen->GetWindowRect(&screen);
+    renderer->PushClippingRectangle(TURect(unsigned(std::max(screen.left, 0)), unsigned(std::max(screen.top, 0)),
+                                           unsigned(std::max(screen.right, 0)),
+                                           unsigned(std::max(screen.bottom, 0))));
+    renderer->PushViewport(screen);
+    TRect r;
+    mHoverWindow->GetWindowRect(&r);
+    const TColor yellow(1, 1, 0, 1);
+    auto fill = [&](int l, int t, int rr, int b) {
+      renderer->FillRect(TURect(unsigned(std::max(l, 0)), unsigned(std::max(t, 0)), unsigned(std::max(rr, 0)),
+                                unsigned(std::max(b, 0))),
+                         yellow);
+    };
+    fill(r.left, r.top, r.right, r.top + 2);
+    fill(r.right - 2, r.top, r.right, r.bottom);
+    fill(r.left, r.bottom - 2, r.right, r.bottom);
+    fill(r.left, r.top, r.left + 2, r.bottom);
+    renderer->PopViewport();
+    renderer->PopClippingRectangle();
+  }
+  renderer->EndDraw(true);
+}
+
+void TWindowManager::DrawLayer(TWindow::EDrawMode mode)
+{
+  if (mModalPopped || mModalStack.empty()) {
+    return;
+  }
+  if (mode == TWindow::kDrawOverCapture || mTopModalOnly) {
+    mModalStack.front()->DoDraw(mode);
+    return;
+  }
+  // From the top down, the highest full-screen opaque layer hides everything below.
+  auto start = std::prev(mModalStack.end());
+  for (auto it = mModalStack.begin(); it != mModalStack.end(); ++it) {
+    TModalWindow* layer = *it;
+    if ((layer->GetFlags() & TWindow::kOpaque) && mScreen &&
+        layer->GetWindowWidth() == mScreen->GetWindowWidth() &&
+        layer->GetWindowHeight() == mScreen->GetWindowHeight()) {
+      start = it;
+      break;
+    }
+  }
+  // The stack's front is the top: walk from start towards the front.
+  const std::vector<TModalWindow*> layers(mModalStack.begin(), std::next(start));
+  for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+    if (mode == TWindow::kDrawCapture && *it == layers.front()) {
+      continue;
+    }
+    (*it)->DoDraw(mode);
+    if (mModalPopped) {
+      break;
+    }
+  }
+}

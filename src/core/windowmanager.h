@@ -1,0 +1,156 @@
+// windowmanager: the window system's singleton; keeps the modal layers, focus, mouse
+// listeners, the message queue and the windows waiting for deletion, and draws frames.
+#pragma once
+
+#include <cstdint>
+#include <cstddef>
+#include <deque>
+#include <list>
+#include <vector>
+
+#include "core/event.h"
+#include "core/rect.h"
+#include "core/str.h"
+#include "core/window.h"
+
+class IWindowScript;
+class TDialog;
+class TLuaFunction;
+class TMessage;
+class TModalWindow;
+class TScreen;
+class TWindowRenderer;
+
+// Offered every untargeted message before the windows; true consumes it.
+class TMessageHook
+{
+public:
+  virtual ~TMessageHook() {}
+  virtual bool OnMessage(TMessage* message) = 0;
+};
+
+// Asked by TWindow::OnMouseHover.
+class THoverHook
+{
+public:
+  virtual ~THoverHook() {}
+  virtual bool OnHover(TWindow* window, const TPoint& point) = 0;
+};
+
+class TWindowManager
+{
+public:
+  // Frame intervals in ms.
+  static const uint32_t kForegroundFrameInterval = 12;
+  static const uint32_t kBackgroundFrameInterval = 200;
+
+  // The newest manager made becomes the instance until it is destroyed.
+  TWindowManager();
+  virtual ~TWindowManager();
+  static TWindowManager* GetInstance() { return sInstance; }
+
+  // The renderer the windows draw through (not owned); null uses the default one.
+  void SetRenderer(TWindowRenderer* renderer) { mRenderer = renderer; }
+  TWindowRenderer* GetRenderer() const;
+
+  // The script (not owned: it lives among the idle tasks).
+  void AttachWindowScript(IWindowScript* script);
+  IWindowScript* GetScript() const { return mScript; }
+  void AddWindowType(const str& name, intptr_t classId);
+  void EnableStringTable(bool enable);
+  void DoLuaString(TWindow* window, const str& code);
+  // The user asked to close the application; the script hears of it.
+  void OnCloseRequested();
+
+  void InvalidateScreen() { mScreenInvalid = true; }
+  bool IsScreenInvalid() const { return mScreenInvalid; }
+  void SetTopModalOnly(bool topOnly) { mTopModalOnly = topOnly; }
+  void SetMoviePlaying(bool playing) { mMoviePlaying = playing; }
+  void SetHighlightHover(bool highlight) { mHighlightHover = highlight; }
+
+  // Layers.
+  TModalWindow* GetTopModalWindow() const { return mModalStack.empty() ? nullptr : mModalStack.front(); }
+  const std::list<TModalWindow*>& GetModalStack() const { return mModalStack; }
+  TScreen* GetScreen() const { return mScreen; }
+  void PushModal(TModalWindow* window);
+  // Pops the top layer, never the bottom (the screen); false when nothing was popped.
+  bool _PopModal();
+  // Pops the layer named name (or whose "%8x" id is name) and everything above it.
+  void PopModal(const str& name);
+  void SetScreen(TScreen* screen);
+  TDialog* DisplayDialog(const str& script, const str& body, const str& title, const str& name);
+
+  // Focus.
+  TWindow* GetFocus() const { return mFocus; }
+  // The window gets OnSetFocus with the previous focus window.
+  void SetFocus(TWindow* window);
+  // Sets the focus without telling anyone.
+  void SetFocusQuiet(TWindow* window) { mFocus = window; }
+  TWindow* GetHoverWindow() const { return mHoverWindow; }
+
+  // Mouse listeners: served every mouse event before (and instead of) the window under
+  // the pointer.
+  void AddMouseListener(TWindow* window);
+  void RemoveMouseListener(TWindow* window);
+  bool IsMouseListener(TWindow* window) const;
+
+  // Overlay windows (not owned): drawn above every layer.
+  void AddOverlayWindow(TWindow* window) { mOverlayWindows.push_back(window); }
+  void RemoveOverlayWindow(TWindow* window) { mOverlayWindows.remove(window); }
+  // Hooks are owned by the manager.
+  void AddMessageHook(TMessageHook* hook) { mMessageHooks.push_back(hook); }
+  void SetHoverHook(THoverHook* hook) { mHoverHook = hook; }
+  THoverHook* GetHoverHook() const { return mHoverHook; }
+
+  // Routes one platform event.
+  void HandleEvent(TEvent* event);
+
+  // Messages.
+  void PostWindowMessage(TMessage* message);
+  void DispatchMessages();
+  void DispatchWindowMessage(TMessage* message);
+  void OnScriptMessage(TMessage* message, TLuaFunction* function);
+  size_t GetMessageCount() const { return mMessageQueue.size(); }
+
+  // Deferred destruction: the window must already be detached from its parent.
+  void SafeDestroyWindow(TWindow* window);
+  void ClearDestroyedWindows();
+  bool IsScheduledForDestruction(const TWindow* window) const;
+  void OnDestroyWindow(TWindow* window);
+
+  // Drawing.
+  void DrawStack();
+  void DrawLayer(TWindow::EDrawMode mode);
+
+private:
+  TWindowManager(const TWindowManager&) = delete;
+  TWindowManager& operator=(const TWindowManager&) = delete;
+
+  void RouteMouse(TEvent* event, TModalWindow* top);
+  bool ListenerWalk(TEvent* event, bool leave);
+  bool IsDescendantOrSelf(TWindow* window, TWindow* ancestor) const;
+
+  static TWindowManager* sInstance;
+
+  TScreen* mScreen = nullptr;
+  bool mModalPopped = false;
+  uint32_t mLastDrawTime = 0;
+  bool mDrawnOnce = false;
+  std::list<TModalWindow*> mModalStack;
+  std::vector<TWindow*> mDestroyList;
+  std::list<TWindow*> mOverlayWindows;
+  bool mMoviePlaying = false;
+  bool mTopModalOnly = false;
+  bool mScreenInvalid = true;
+  bool mHighlightHover = false;
+  bool mListenersChanged = false;
+  TWindow* mHoverWindow = nullptr;
+  std::list<TWindow*> mMouseListeners;
+  TWindow* mFocus = nullptr;
+  IWindowScript* mScript = nullptr;
+  std::deque<TMessage*> mMessageQueue;
+  std::vector<TMessageHook*> mMessageHooks;
+  THoverHook* mHoverHook = nullptr;
+  TWindowRenderer* mRenderer = nullptr;
+  bool mShuttingDown = false;
+};

@@ -1,0 +1,27 @@
+// windowrenderer: the few drawing calls that the window system makes for the frame and
+// for each window; forwards to the renderer, and lets tests record what was drawn.
+#pragma once
+
+#include "core/color.h"
+#include "core/rect.h"
+
+class TWindowRenderer
+{
+public:
+  virtual ~TWindowRenderer() {}
+
+  virtual bool BeginDraw(bool copyFront) = 0;
+  virtual void EndDraw(bool swap) = 0;
+  virtual void PushViewport(const TRect& viewport) = 0;
+  virtual void PopViewport() = 0;
+  virtual void GetViewport(TRect* viewport) = 0;
+  virtual void PushClippingRectangle(const TURect& clip) = 0;
+  virtual void PopClippingRectangle() = 0;
+  virtual TURect GetClippingRectangle() = 0;
+  // Untextured, in viewport coordinates.
+  virtual void FillRect(const TURect& rect, const TColor& color) = 0;
+};
+
+// The renderer behind the window system when none was installed; null while the
+// engine has no renderer.
+TWindowRenderer* GetDefaultWindowRenderer();

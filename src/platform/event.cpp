@@ -1,0 +1,398 @@
+// event: the platform's event queue; turns native input (from a host such as SDL, or a
+// scripted fake) into TEvents once each, and runs idle tasks and the background sleep.
+#include "platform/event.h"
+
+#include <algorithm>
+
+#include "core/windowmanager.h"
+#include "platform/soundmanager.h"
+
+bool gbFlashPlaying = false;
+bool gbQVUnicode = false;
+bool gbTarvishUnicode = false;
+
+namespace {
+
+// A host with no window: every wait times out at once.
+class TNoEventHost : public IEventHost
+{
+public:
+  EWait WaitEvent(TNativeEvent*, int) override { return kTimedOut; }
+  uint32_t GetModifiers() override { return 0; }
+  void GetMouse(int* x, int* y) override { *x = *y = 0; }
+  void Sleep(unsigned) override {}
+};
+
+const int kBackgroundSleepStep = 10;
+const int kBackgroundSleepMax = 1000;
+
+int UpperAscii(uint32_t c)
+{
+  return (c >= 'a' && c <= 'z') ? int(c - 'a' + 'A') : int(c);
+}
+
+bool IsPrintable(uint32_t key)
+{
+  return key < kNativeKeyNone;
+}
+
+// The code that keys without text report as key-down and as character; -1 when the key
+// reports nothing.
+int SpecialKeyCode(uint32_t key, bool* hasChar)
+{
+  *hasChar = true;
+  switch (key) {
+  case kNativeKeyReturn:
+  case kNativeKeyKeypadEnter: return TEvent::kEnter;
+  case kNativeKeyEscape: return TEvent::kEscape;
+  case kNativeKeyBackspace: return 8;
+  case kNativeKeyTab: return 9;
+  case kNativeKeyDelete: return TEvent::kDelete;
+  case kNativeKeyLeft: return TEvent::kLeft;
+  case kNativeKeyRight: return TEvent::kRight;
+  case kNativeKeyUp: return 30;
+  case kNativeKeyDown: return 31;
+  case kNativeKeyHome: return 1;
+  case kNativeKeyEnd: return 4;
+  case kNativeKeyPageUp: return 11;
+  case kNativeKeyPageDown: return 12;
+  default: break;
+  }
+  // Function keys have no character.
+  *hasChar = false;
+  switch (key) {
+  case kNativeKeyF1: return 'p';
+  case kNativeKeyF2: return 'q';
+  case kNativeKeyF3: return 'r';
+  case kNativeKeyF4: return 's';
+  case kNativeKeyOtherFunction: return 0;
+  default: return -1;
+  }
+}
+
+} // namespace
+
+std::vector<uint32_t> DecodeUTF8(const std::string& text)
+{
+  std::vector<uint32_t> out;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
+  size_t i = 0;
+  while (i < n) {
+    const unsigned lead = p[i];
+    unsigned count = 0;
+    uint32_t cp = 0;
+    uint32_t minimum = 0;
+    if (lead < 0x80) {
+      out.push_back(lead);
+      ++i;
+      continue;
+    } else if ((lead & 0xE0) == 0xC0) {
+      count = 1, cp = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+      count = 2, cp = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+      count = 3, cp = lead & 0x07, minimum = 0x10000;
+    } else {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    size_t j = 1;
+    for (; j <= count && i + j < n && (p[i + j] & 0xC0) == 0x80; ++j) {
+      cp = (cp << 6) | (p[i + j] & 0x3F);
+    }
+    if (j <= count) {
+      // Truncated: drop the lead and what continued it.
+      out.push_back(0xFFFD);
+      i += j;
+      continue;
+    }
+    i += j;
+    const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+    out.push_back((cp < minimum || cp > 0x10FFFF || surrogate) ? 0xFFFD : cp);
+  }
+  return out;
+}
+
+TEventQueue::TEventQueue(IEventHost* host) : mHost(host ? host : new TNoEventHost) {}
+
+TEventQueue::~TEventQueue()
+{
+  mIdleTasks.DestroyAll();
+  delete mHost;
+}
+
+void TEventQueue::SetHost(IEventHost* host)
+{
+  delete mHost;
+  mHost = host ? host : new TNoEventHost;
+}
+
+void TEventQueue::GetEvent(TEvent* event)
+{
+  const uint32_t modifiers = mHost->GetModifiers();
+  if (mQuitRequested && !mQuitSent) {
+    mQuitSent = true;
+    *event = TEvent(TEvent::kQuit, 0, 0, 0, modifiers);
+    return;
+  }
+  if (mCloseRequested) {
+    mCloseRequested = false;
+    if (TWindowManager* manager = TWindowManager::GetInstance()) {
+      manager->OnCloseRequested();
+    }
+    *event = TEvent(TEvent::kClose, 0, 0, 0, modifiers);
+    return;
+  }
+  if (!mEventQueue.empty()) {
+    *event = mEventQueue.back();
+    mEventQueue.pop_back();
+    return;
+  }
+
+  TNativeEvent native;
+  const IEventHost::EWait result = mHost->WaitEvent(&native, 1);
+  if (result == IEventHost::kGotEvent) {
+    QueueNativeEvent(native);
+    *event = mEventQueue.back();
+    mEventQueue.pop_back();
+  } else {
+    // A failed wait is treated as a time-out: the caller gets a fresh idle event rather
+    // than whatever its record held before.
+    Idle(event, modifiers);
+  }
+  if (TSoundManager* sound = TSoundManager::GetCurrent()) {
+    sound->HandleNotifications();
+  }
+}
+
+void TEventQueue::Idle(TEvent* event, uint32_t modifiers)
+{
+  if (!mForeground) {
+    mSleepTime = std::min(mSleepTime + kBackgroundSleepStep, kBackgroundSleepMax);
+    mHost->Sleep(unsigned(mSleepTime));
+  } else {
+    mSleepTime = 0;
+  }
+  mIdleTasks.DoAll(TTask::eEventLoop);
+  *event = TEvent(TEvent::kIdle, 0, 0, 0, modifiers);
+}
+
+void TEventQueue::SetForeground(bool foreground)
+{
+  mForeground = foreground;
+  if (TSoundManager* sound = TSoundManager::GetCurrent()) {
+    sound->AppActivate(foreground);
+  }
+}
+
+void TEventQueue::QueueNativeEvent(const TNativeEvent& native)
+{
+  const uint32_t modifiers = mHost->GetModifiers();
+  TEvent pending(TEvent::kIdle, 0, 0, 0, modifiers);
+
+  switch (native.kind) {
+  case TNativeEvent::kKeyDown:
+    TranslateKeyDown(native, pending);
+    return;
+  case TNativeEvent::kKeyUp:
+    if (native.key == kNativeKeyIgnored) {
+      break;
+    }
+    {
+      int x, y;
+      mHost->GetMouse(&x, &y);
+      bool hasChar;
+      int code = IsPrintable(native.key) ? UpperAscii(native.key) : SpecialKeyCode(native.key, &hasChar);
+      if (code >= 0) {
+        pending = TEvent(TEvent::kKeyUp, code, x, y, modifiers);
+      }
+    }
+    break;
+  case TNativeEvent::kTextInput:
+    TranslateText(native, modifiers);
+    return;
+  case TNativeEvent::kMouseDown:
+  case TNativeEvent::kMouseUp:
+  case TNativeEvent::kMouseMove:
+  case TNativeEvent::kMouseWheel:
+    TranslateMouse(native, pending);
+    return;
+  case TNativeEvent::kPointerEnter:
+    mHost->PointerEntered();
+    break;
+  case TNativeEvent::kPointerLeave:
+    mHost->PointerLeft();
+    pending = TEvent(TEvent::kMouseLeave, 0, native.x, native.y, modifiers);
+    break;
+  case TNativeEvent::kFocusGained:
+  case TNativeEvent::kRestored:
+    SetForeground(true);
+    pending = TEvent(TEvent::kActivate, 1, 0, 0, modifiers);
+    break;
+  case TNativeEvent::kFocusLost:
+  case TNativeEvent::kMinimized:
+    SetForeground(false);
+    // A full-screen game that loses the keyboard gets out of the way.
+    if (native.kind == TNativeEvent::kFocusLost && mHost->IsFullscreen()) {
+      mHost->Minimize();
+    }
+    pending = TEvent(TEvent::kActivate, 0, 0, 0, modifiers);
+    break;
+  case TNativeEvent::kCloseRequest:
+    mCloseRequested = true;
+    break;
+  case TNativeEvent::kOther:
+    break;
+  }
+  mEventQueue.push_back(pending);
+}
+
+void TEventQueue::TranslateKeyDown(const TNativeEvent& native, TEvent pending)
+{
+  const uint32_t modifiers = pending.modifiers;
+  int x, y;
+  mHost->GetMouse(&x, &y);
+  const bool textMode = gbQVUnicode || gbTarvishUnicode;
+  const int charKind = gbQVUnicode ? TEvent::kUTF8Char : TEvent::kChar;
+
+  if (native.key == kNativeKeyIgnored || native.key == kNativeKeyNone) {
+    mEventQueue.push_back(pending);
+    return;
+  }
+  if ((native.key == kNativeKeyReturn || native.key == kNativeKeyKeypadEnter) &&
+      (modifiers & TEvent::kOption)) {
+    if (!gbFlashPlaying) {
+      mHost->SetFullscreen(!mHost->IsFullscreen());
+      pending = TEvent(TEvent::kFullscreenToggled, 0, 0, 0, modifiers);
+    }
+    mEventQueue.push_back(pending);
+    return;
+  }
+  if (native.key == kNativeKeyF1 && (modifiers & TEvent::kOption)) {
+    mHost->ToggleHUD();
+    mEventQueue.push_back(pending);
+    return;
+  }
+
+  if (IsPrintable(native.key)) {
+    const bool chord = (modifiers & (TEvent::kControl | TEvent::kOption)) != 0;
+    if (!chord && textMode) {
+      // The text that follows makes the key-down.
+      mEventQueue.push_back(pending);
+      return;
+    }
+    if (modifiers & TEvent::kControl) {
+      // No text comes with Control; its control character stands in, as a terminal
+      // would send it, so a hot key's swallowed character is this one.
+      if (native.key >= 'a' && native.key <= 'z') {
+        mEventQueue.push_back(TEvent(charKind, int(native.key & 0x1F), x, y, modifiers));
+      }
+    }
+    // Without a chord the text event brings the character.
+    mEventQueue.push_back(TEvent(TEvent::kKeyDown, UpperAscii(native.key), x, y, modifiers));
+    return;
+  }
+
+  bool hasChar;
+  const int code = SpecialKeyCode(native.key, &hasChar);
+  if (code < 0) {
+    mEventQueue.push_back(pending);
+    return;
+  }
+  if (hasChar) {
+    mEventQueue.push_back(TEvent(charKind, code, x, y, modifiers));
+  }
+  mEventQueue.push_back(TEvent(TEvent::kKeyDown, code, x, y, modifiers));
+}
+
+void TEventQueue::TranslateText(const TNativeEvent& native, uint32_t modifiers)
+{
+  const std::vector<uint32_t> points = DecodeUTF8(native.text);
+  const bool textMode = gbQVUnicode || gbTarvishUnicode;
+  // With a chord the key-down came from the key itself; Control brings its own character.
+  const bool chord = (modifiers & (TEvent::kControl | TEvent::kOption)) != 0;
+  const size_t before = mEventQueue.size();
+  if (!(modifiers & TEvent::kControl)) {
+    // Appended last first, so that the first character comes out first.
+    for (auto it = points.rbegin(); it != points.rend(); ++it) {
+      const uint32_t cp = *it;
+      if (gbQVUnicode) {
+        mEventQueue.push_back(TEvent(TEvent::kUTF8Char, int(cp), 0, 0, modifiers));
+        if (cp <= 0x7F && !chord) {
+          mEventQueue.push_back(TEvent(TEvent::kKeyDown, UpperAscii(cp), 0, 0, modifiers));
+        }
+      } else {
+        const int latin1 = cp <= 0xFF ? int(cp) : '?';
+        mEventQueue.push_back(TEvent(TEvent::kChar, latin1, 0, 0, modifiers));
+        if (textMode && !chord) {
+          mEventQueue.push_back(TEvent(TEvent::kKeyDown, UpperAscii(uint32_t(latin1)), 0, 0, modifiers));
+        }
+      }
+    }
+  }
+  if (mEventQueue.size() == before) {
+    mEventQueue.push_back(TEvent(TEvent::kIdle, 0, 0, 0, modifiers));
+  }
+}
+
+void TEventQueue::TranslateMouse(const TNativeEvent& native, TEvent pending)
+{
+  const uint32_t modifiers = pending.modifiers;
+  const int x = native.x;
+  const int y = native.y;
+  int button = native.button;
+  if (modifiers & TEvent::kControl) {
+    button = 2;
+  } else if (modifiers & TEvent::kOption) {
+    button = 3;
+  }
+
+  switch (native.kind) {
+  case TNativeEvent::kMouseDown:
+    if (button == 1) {
+      pending = TEvent(TEvent::kMouseDown, 0, x, y, modifiers);
+    } else if (button == 2) {
+      pending = TEvent(TEvent::kExtendedMouse, TEvent::kSecondaryDown, x, y, modifiers);
+    } else if (button == 3) {
+      pending = TEvent(TEvent::kExtendedMouse, TEvent::kTertiaryDown, x, y, modifiers);
+    }
+    break;
+  case TNativeEvent::kMouseUp:
+    mEventQueue.push_back(TEvent(TEvent::kMouseMove, 0, x, y, modifiers));
+    if (button == 1) {
+      pending = TEvent(TEvent::kMouseUp, 0, x, y, modifiers);
+    } else if (button == 2) {
+      pending = TEvent(TEvent::kExtendedMouse, TEvent::kSecondaryUp, x, y, modifiers);
+    } else if (button == 3) {
+      pending = TEvent(TEvent::kExtendedMouse, TEvent::kTertiaryUp, x, y, modifiers);
+    }
+    break;
+  case TNativeEvent::kMouseMove:
+    pending = TEvent(TEvent::kMouseMove, 0, x, y, modifiers);
+    if (TWindowManager* manager = TWindowManager::GetInstance()) {
+      manager->InvalidateScreen();
+    }
+    break;
+  case TNativeEvent::kMouseWheel:
+    if (native.wheelX == 0 && native.wheelY == 0) {
+      break;
+    }
+    // One event per moved axis; the vertical one comes out first.
+    if (native.wheelX != 0) {
+      mEventQueue.push_back(TEvent(TEvent::kExtendedMouse,
+                                   native.wheelX >= 0 ? TEvent::kWheelHorizontalPlus : TEvent::kWheelHorizontalMinus, x, y,
+                                   modifiers));
+    }
+    if (native.wheelY == 0) {
+      return;
+    }
+    pending = TEvent(TEvent::kExtendedMouse, native.wheelY >= 0 ? TEvent::kWheelVerticalPlus : TEvent::kWheelVerticalMinus, x,
+                     y, modifiers);
+    break;
+  default:
+    break;
+  }
+  mEventQueue.push_back(pending);
+}
