@@ -14,6 +14,7 @@
 namespace {
 
 std::string gFolder;
+bool gNoisyJpeg = false;
 
 std::string PathOf(const char* name)
 {
@@ -215,6 +216,12 @@ bool WriteJpeg(const char* name, unsigned width, unsigned height, int components
     }
   }
   while (info.next_scanline < info.image_height) {
+    if (gNoisyJpeg && components == 3) {
+      // Busy content so that most of the file is image data rather than tables.
+      for (unsigned x = 0; x < width; ++x) {
+        row[x * 3] = static_cast<unsigned char>((x * 37 + info.next_scanline * 11) ^ (x * x));
+      }
+    }
     JSAMPROW rowPointer = row.data();
     jpeg_write_scanlines(&info, &rowPointer, 1);
   }
@@ -352,7 +359,10 @@ int main(int argc, char** argv)
   ok &= WriteJpeg("plain.jpg", 64, 64, 3, 250, 250, 250);
   ok &= WriteJpeg("square512.jpg", 512, 512, 3, 30, 30, 30);
   ok &= WriteJpeg("jpgmask.jpg", 512, 512, 3, 128, 128, 128);
-  ok &= CopyTruncated("rgb.jpg", "truncated.jpg", 0.6);
+  gNoisyJpeg = true;
+  ok &= WriteJpeg("noise.jpg", 128, 128, 3, 0, 0, 0);
+  gNoisyJpeg = false;
+  ok &= CopyTruncated("noise.jpg", "truncated.jpg", 0.6);
   ok &= CopyTruncated("rgb.jpg", "header_only.jpg", 0.02);
   ok &= WriteBytes("zero.jpg", "", 0);
 
