@@ -108,6 +108,7 @@ TPlatform::TPlatform() : mEventQueue(new TEventQueue)
     return;
   }
   mPlatform = this;
+  RegisterSoundSources();
 }
 
 TPlatform::~TPlatform()
@@ -115,6 +116,7 @@ TPlatform::~TPlatform()
   // The listeners belong to the scenes' world; delete them while the platform they
   // reach through GetInstance() still answers.
   mTextureRefreshTasks.DestroyAll();
+  ShutDownSound();
   delete mEventQueue;
   mEventQueue = nullptr;
   if (mPlatform == this) {

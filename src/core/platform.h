@@ -24,6 +24,8 @@ public:
   virtual uint32_t Now() = 0;
 };
 
+class TSoundManager;
+
 class TPlatform {
 public:
   // Configuration keys.
@@ -68,6 +70,14 @@ public:
 
   TPlatform();
   virtual ~TPlatform();
+
+  // Sound (platform_sound.cpp). The constructor registers the sound data sources;
+  // InitSound makes the sound manager on first use and starts it (true also when it was
+  // running); the destructor deletes it after the window manager, before the renderer.
+  static void RegisterSoundSources();
+  bool InitSound();
+  TSoundManager* GetSoundManager();
+  void ShutDownSound();
 
   // Four 32-bit words, new on every call.
   void GenerateGUID(uint32_t* out);
