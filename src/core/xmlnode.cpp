@@ -124,9 +124,36 @@ size_t ResolveEscapes(char* data, size_t n, bool* escaped)
   return out;
 }
 
+// The bytes of the token being read; grows by doubling and never shrinks, so reading a
+// token costs no allocation once the buffer has warmed up.
+class TTokenText
+{
+public:
+  void clear() { mSize = 0; }
+  void push_back(char c)
+  {
+    if (mSize == mBytes.size())
+      mBytes.resize(mBytes.empty() ? 256 : mBytes.size() * 2);
+    mBytes[mSize++] = c;
+  }
+  size_t size() const { return mSize; }
+  bool empty() const { return mSize == 0; }
+  char back() const { return mBytes[mSize - 1]; }
+  void pop_back() { --mSize; }
+  char* data() { return mBytes.data(); }
+  char const* data() const { return mBytes.data(); }
+  char operator[](size_t i) const { return mBytes[i]; }
+  // Only ever shortens.
+  void resize(size_t n) { mSize = n < mSize ? n : mSize; }
+
+private:
+  std::vector<char> mBytes;
+  size_t mSize = 0;
+};
+
 // One token into buf (Algorithms of the tokenizer); buf is empty at the end of the input
 // unless the token was an empty quoted string.
-void ReadToken(TGetChar* source, std::vector<char>& buf, bool* quoted, bool* escaped)
+void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
 {
   buf.clear();
   *quoted = false;
@@ -181,20 +208,23 @@ void ReadToken(TGetChar* source, std::vector<char>& buf, bool* quoted, bool* esc
 
 // One buffer per thread for the token being read: callbacks get their own str copies,
 // so a callback that starts another parse cannot disturb the caller.
-std::vector<char>& TokenBuffer()
+TTokenText& TokenBuffer()
 {
-  thread_local std::vector<char> buffer;
-  if (buffer.capacity() < 256)
-    buffer.reserve(256);
+  thread_local TTokenText buffer;
   return buffer;
 }
 
-inline bool IsToken(std::vector<char> const& buf, char c)
+inline bool IsToken(TTokenText const& buf, char c)
 {
   return buf.size() == 1 && buf[0] == c;
 }
 
 inline str ToStr(std::vector<char> const& buf)
+{
+  return buf.empty() ? str("") : str(buf.data(), buf.size());
+}
+
+inline str ToStr(TTokenText const& buf)
 {
   return buf.empty() ? str("") : str(buf.data(), buf.size());
 }
@@ -266,8 +296,7 @@ private:
 
 str qvGetToken(TGetChar* source, bool* quoted, bool* escaped, int* length)
 {
-  std::vector<char> buf;
-  buf.reserve(256);
+  TTokenText buf;
   bool isQuoted = false;
   bool isEscaped = false;
   ReadToken(source, buf, &isQuoted, &isEscaped);
@@ -613,7 +642,7 @@ bool TXmlNode::Parse(TGetChar* source)
 
 bool TXmlNode::ParseTokens(TGetChar* source)
 {
-  std::vector<char>& token = TokenBuffer();
+  TTokenText& token = TokenBuffer();
   for (;;)
   {
     bool quoted;
@@ -660,7 +689,7 @@ bool TXmlNode::ParseTokens(TGetChar* source)
 
 TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
 {
-  std::vector<char>& token = TokenBuffer();
+  TTokenText& token = TokenBuffer();
   bool isEndTag = false;
   int state = 0;
   bool special = false;
@@ -702,10 +731,11 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       }
       else
       {
-        str name = ToStr(token);
-        child = OnOpenTag(name);
-        special = name == str("?xml") || name == str("!DOCTYPE") ||
+        // Decided before the callback, which may parse (and so reuse the token buffer).
+        special = (token.size() == 4 && memcmp(token.data(), "?xml", 4) == 0) ||
+                  (token.size() == 8 && memcmp(token.data(), "!DOCTYPE", 8) == 0) ||
                   (token.size() >= 3 && memcmp(token.data(), "!--", 3) == 0);
+        child = OnOpenTag(ToStr(token));
       }
       state = 1;
       break;
