@@ -33,9 +33,17 @@ const unsigned long kHeaderBytes = 8;
 
 } // namespace
 
-TFlatFile::TFlatFile() : mMode(kFileRead), mOffset(0), mSize(0), mPosition(0), mAtEnd(false) {}
+TFlatFile::TFlatFile()
+    : mMode(kFileRead), mOffset(0), mSize(0), mPosition(0), mAtEnd(false), mBuffer(nullptr),
+      mBufferStart(0), mBufferLength(0), mStreamPosition(0)
+{
+}
 
-TFlatFile::~TFlatFile() { mArchive.Close(); }
+TFlatFile::~TFlatFile()
+{
+  mArchive.Close();
+  delete[] mBuffer;
+}
 
 void TFlatFile::InitFlatFiles(str folder, TResourceMap& resourceMap)
 {
@@ -139,7 +147,9 @@ bool TFlatFile::Open(str location, eFileMode mode)
   mMode = mode;
   mAtEnd = false;
   mPosition = 0;
+  mBufferLength = 0;
   mArchive.Seek(static_cast<long>(mOffset), kSeekStart);
+  mStreamPosition = mOffset;
   return true;
 }
 
@@ -147,16 +157,16 @@ void TFlatFile::Close()
 {
   mSize = 0;
   mPosition = 0;
+  mBufferLength = 0;
   mArchive.Close();
   mAtEnd = true;
 }
 
 void TFlatFile::Unget()
 {
+  // Only the position moves, so a seek in between cannot make the step back stale.
   if (mPosition == 0) return;
   --mPosition;
-  // Seek rather than push back a remembered byte, which a seek in between would make stale.
-  mArchive.Seek(static_cast<long>(mOffset + mPosition), kSeekStart);
   mAtEnd = false;
 }
 
@@ -175,12 +185,45 @@ void TFlatFile::Seek(long offset, eFileSeek origin)
     mPosition = static_cast<unsigned long>(target);
     mAtEnd = false;
   }
-  mArchive.Seek(static_cast<long>(mOffset + mPosition), kSeekStart);
 }
 
 unsigned long TFlatFile::Size() { return mSize; }
 
 long TFlatFile::Tell() { return static_cast<long>(mPosition); }
+
+unsigned long TFlatFile::ReadRaw(unsigned char* target, unsigned long count)
+{
+  unsigned long delivered = 0;
+  if (mPosition >= mBufferStart && mPosition < mBufferStart + mBufferLength) {
+    delivered = std::min(count, mBufferStart + mBufferLength - mPosition);
+    std::memcpy(target, mBuffer + (mPosition - mBufferStart), delivered);
+    mPosition += delivered;
+    if (delivered == count) return delivered;
+  }
+  unsigned long wanted = count - delivered;
+  unsigned long streamTarget = mOffset + mPosition;
+  if (mStreamPosition != streamTarget) {
+    mArchive.Seek(static_cast<long>(streamTarget), kSeekStart);
+    mStreamPosition = streamTarget;
+  }
+  unsigned long got;
+  if (wanted >= kReadAhead) {
+    got = mArchive.Read(target + delivered, wanted);
+  } else {
+    if (!mBuffer) mBuffer = new unsigned char[kReadAhead];
+    unsigned long fill = std::min<unsigned long>(kReadAhead, mSize - mPosition);
+    mBufferStart = mPosition;
+    mBufferLength = mArchive.Read(mBuffer, fill);
+    mStreamPosition += mBufferLength;
+    got = std::min(wanted, mBufferLength);
+    std::memcpy(target + delivered, mBuffer, got);
+    mPosition += got;
+    return delivered + got;
+  }
+  mStreamPosition += got;
+  mPosition += got;
+  return delivered + got;
+}
 
 unsigned long TFlatFile::Read(void* buffer, unsigned long count)
 {
@@ -192,8 +235,7 @@ unsigned long TFlatFile::Read(void* buffer, unsigned long count)
   }
   unsigned char* target = static_cast<unsigned char*>(buffer);
   if (mMode != kFileReadText) {
-    unsigned long delivered = mArchive.Read(target, count);
-    mPosition += delivered;
+    unsigned long delivered = ReadRaw(target, count);
     // An archive cut short after loading must not hand out bytes it does not have.
     if (delivered < count) mAtEnd = true;
     return delivered;
@@ -203,8 +245,7 @@ unsigned long TFlatFile::Read(void* buffer, unsigned long count)
   unsigned long stored = 0;
   while (stored < count && mPosition < mSize) {
     unsigned long want = std::min(count - stored, mSize - mPosition);
-    unsigned long delivered = mArchive.Read(target + stored, want);
-    mPosition += delivered;
+    unsigned long delivered = ReadRaw(target + stored, want);
     unsigned char* chunk = target + stored;
     unsigned long kept = 0;
     for (unsigned long i = 0; i < delivered; ++i) {

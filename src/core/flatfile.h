@@ -10,6 +10,8 @@ class TFlatFile : public TFileData {
 public:
   TFlatFile();
   ~TFlatFile() override;
+  TFlatFile(TFlatFile const&) = delete;
+  TFlatFile& operator=(TFlatFile const&) = delete;
 
   // Loads the archives named in `folder` (their file names contain ".qvp"), in sorted
   // order, from the top level of the assets folder.
@@ -32,10 +34,20 @@ public:
   bool AtEOF() override;
 
 private:
+  // Reads raw member bytes at the position, through the read-ahead buffer.
+  unsigned long ReadRaw(unsigned char* target, unsigned long count);
+
   TFile mArchive;
   eFileMode mMode;
   unsigned long mOffset;
   unsigned long mSize;
   unsigned long mPosition;
   bool mAtEnd;  // raised by a read that asks for more than remains
+
+  // Small reads (bytes, lines) are served from here instead of the archive's stream.
+  enum { kReadAhead = 4096 };
+  unsigned char* mBuffer;
+  unsigned long mBufferStart;   // member position of mBuffer[0]
+  unsigned long mBufferLength;
+  unsigned long mStreamPosition;  // where the archive stream stands, from its start
 };

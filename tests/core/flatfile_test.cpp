@@ -118,6 +118,36 @@ TEST_F(FlatFileTest, EndFlagRisesOnlyWhenAReadAsksForMoreThanRemains)
   EXPECT_EQ(file.Tell(), 7);
 }
 
+TEST_F(FlatFileTest, ReadsOfAnySizeAfterSeeksDeliverTheMembersBytes)
+{
+  std::string bytes;
+  for (int i = 0; i < 20000; ++i) bytes.push_back(static_cast<char>(i * 7 % 251));
+  WritePack("assets/p.qvp", {{"pad", "0123"}, {"big", bytes}, {"tail", "zz"}});
+  TFile::ScanForResources();
+  TFile file;
+  ASSERT_TRUE(file.Open("big", kFileRead));
+
+  // Small reads come from the read-ahead, large ones straight from the archive; a
+  // fixed walk of sizes and jumps crosses every boundary between the two.
+  std::vector<char> buffer(9000);
+  unsigned long sizes[] = {1, 3, 4095, 1, 4097, 8999, 2, 5000, 17};
+  long jumps[] = {0, 5, 100, -50, 7, -8000, 3, -9000, 12000};
+  unsigned long position = 0;
+  for (size_t step = 0; step < 9; ++step) {
+    file.Seek(jumps[step], kSeekCurrent);
+    position = static_cast<unsigned long>(file.Tell());
+    unsigned long got = file.Read(buffer.data(), sizes[step]);
+    ASSERT_EQ(got, std::min(sizes[step], bytes.size() - position)) << "step " << step;
+    ASSERT_EQ(std::string(buffer.data(), got), bytes.substr(position, got)) << "step " << step;
+    if (got > 0) {
+      file.Unget();
+      char again = 0;
+      ASSERT_EQ(file.Read(&again, 1), 1u);
+      ASSERT_EQ(again, bytes[position + got - 1]) << "step " << step;
+    }
+  }
+}
+
 TEST_F(FlatFileTest, UngetStepsBackAfterSeeksAndStopsAtTheStart)
 {
   WritePack("assets/p.qvp", {{"pad", "zzzz"}, {"abc", "abc"}});
