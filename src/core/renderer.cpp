@@ -378,39 +378,7 @@ void TRenderer::ServeCapture()
   if (capture->IsSimple() || !handler->RenderTargetIsScreen()) {
     return;
   }
-  // The frame comes out upside down from the copy; the second pass turns it upright.
-  if (!handler->BeginRenderTarget(capture, kTargetOpaque)) {
-    return;
-  }
-  handler->EndRenderTarget();
-  if (!handler->BeginRenderTarget(capture, kTargetOpaqueOverExisting)) {
-    return;
-  }
-  TURect savedClip = GetClippingRectangle();
-  bool hadClip = !mData->mClipStack.empty();
-  const float width = static_cast<float>(capture->GetWidth());
-  const float height = static_cast<float>(capture->GetHeight());
-  std::pair<int, int> internal = capture->GetInternalSize();
-  TTextureData* data = capture->GetTextureData();
-  const float internalWidth = static_cast<float>(data->mInternalWidth ? data->mInternalWidth
-                                                                       : internal.first);
-  const float internalHeight = static_cast<float>(data->mInternalHeight ? data->mInternalHeight
-                                                                         : internal.second);
-  handler->SetClipRectangle(TURect(0, 0, capture->GetWidth(), capture->GetHeight()));
-  handler->Begin2d();
-  TTransformedLitVert verts[4];
-  TVec2 corners[4] = {TVec2(0, 0), TVec2(width, 0), TVec2(width, height), TVec2(0, height)};
-  TVec2 uv[2] = {TVec2(0, height / internalHeight), TVec2(width / internalWidth, 0)};
-  CreateVertsFromRect(TVec2(0, 0), verts, corners, uv, TMat3(), 1.0f, TColor(1, 1, 1, 1));
-  handler->SetTexture(capture);
-  handler->SetBlendMode(kBlendOpaque);
-  handler->DrawVertices(kDrawTriangleFan, TVertexSet(verts, 4));
-  handler->End2d();
-  handler->EndRenderTarget();
-  handler->SetTexture(mData->mCurrentTexture);
-  if (hadClip) {
-    handler->SetClipRectangle(savedClip);
-  }
+  handler->CaptureFrame(capture);
 }
 
 void TRenderer::ToggleHUD()

@@ -1046,3 +1046,42 @@ void TGLDisplayHandler::EndRenderTarget()
   ApplyScissor(mClip);
   PopViewport();
 }
+
+bool TGLDisplayHandler::CaptureFrame(boost::shared_ptr<TTexture> texture)
+{
+  TGLTextureData* data =
+      texture ? static_cast<TGLTextureData*>(texture->GetTextureData()) : nullptr;
+  if (!data || !data->GetGLName() || !mFrameBuffer || mRenderTarget) {
+    return false;
+  }
+  const int width = std::min(static_cast<int>(texture->GetWidth()), mDisplay.mWidth);
+  const int height = std::min(static_cast<int>(texture->GetHeight()), mDisplay.mHeight);
+  if (width < 1 || height < 1 || !BindScratchTarget(data->GetGLName())) {
+    return false;
+  }
+  // Frame rows count up from the bottom, texture rows down from the top: the blit's
+  // destination is given upside down so the texture holds the frame upright.
+  GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  glDisable(GL_SCISSOR_TEST);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, mFrameBuffer);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glBlitFramebuffer(0, mDisplay.mHeight - height, width, mDisplay.mHeight, 0, height, width, 0,
+                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  BindFrameBuffer();
+  if (scissor) {
+    glEnable(GL_SCISSOR_TEST);
+  }
+  if (data->HasFlag(TTextureData::kFlagAlpha)) {
+    TColor32* pixels = nullptr;
+    unsigned pitch = 0;
+    if (data->Lock(&pixels, &pitch)) {
+      for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+          pixels[row * pitch + column].SetAlpha(255);
+        }
+      }
+      data->Unlock();
+    }
+  }
+  return true;
+}

@@ -82,6 +82,9 @@ public:
 
   bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, TRenderer::ERenderTargetMode mode);
   void EndRenderTarget();
+  // Copies the top-left of the finished frame, the texture's size, into the texture the
+  // right way up, leaving the frame and every draw state as they were.
+  bool CaptureFrame(boost::shared_ptr<TTexture> texture);
 
   // GL name of the frame buffer object everything draws into (0 before SetDisplay).
   unsigned GetFrameBuffer() const { return mFrameBuffer; }
