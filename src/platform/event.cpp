@@ -175,6 +175,13 @@ void TEventQueue::Idle(TEvent* event, uint32_t modifiers)
   } else {
     mSleepTime = 0;
   }
+  // A full-screen window is brought back to the front once after it comes back to
+  // the foreground, not at every idle event.
+  const bool wantFront = mForeground && mHost->IsFullscreen();
+  if (wantFront && !mRaised) {
+    mHost->RaiseWindow();
+  }
+  mRaised = wantFront;
   mIdleTasks.DoAll(TTask::eEventLoop);
   *event = TEvent(TEvent::kIdle, 0, 0, 0, modifiers);
 }
@@ -182,6 +189,9 @@ void TEventQueue::Idle(TEvent* event, uint32_t modifiers)
 void TEventQueue::SetForeground(bool foreground)
 {
   mForeground = foreground;
+  if (!foreground) {
+    mRaised = false;
+  }
   if (TSoundManager* sound = TSoundManager::GetCurrent()) {
     sound->AppActivate(foreground);
   }

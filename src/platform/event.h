@@ -153,6 +153,7 @@ private:
   bool mCloseRequested = false;
   bool mForeground = true;
   int mSleepTime = 0;
+  bool mRaised = false;
   TTaskList mIdleTasks;
 };
 
