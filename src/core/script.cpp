@@ -1,0 +1,418 @@
+// script: the Lua host: state set-up, script files through the virtual file system and
+// the asset registry, Lua strings, protected calls and the coroutine driven by the task list.
+#include "core/script.h"
+
+#include "core/file.h"
+#include "core/luabind.h"
+#include "core/luacompat.h"
+#include "core/luatable.h"
+#include "platform/debug.h"
+
+str TScript::mLuaPath = "assets/?;?;../?;../../?";
+
+namespace {
+
+char const kDefaultCodePath[] = "assets/?;../?;?";
+
+char const kDumpTableSource[] =
+    "function _Internal_DumpEntry( key, value, indent )\n"
+    "  local pad = string.rep( ' ', indent )\n"
+    "  if type( value ) == 'table' then\n"
+    "    if indent > 10 then return pad .. tostring( key ) .. ' -> ...\\n' end\n"
+    "    return pad .. tostring( key ) .. ' -> {\\n' .. _Internal_DumpTable( value, indent + 2 ) .. pad .. '}\\n'\n"
+    "  end\n"
+    "  return pad .. tostring( key ) .. ' -> ' .. tostring( value ) .. '\\n'\n"
+    "end\n"
+    "function _Internal_DumpTable( t, indent )\n"
+    "  local text = ''\n"
+    "  for key, value in pairs( t ) do text = text .. _Internal_DumpEntry( key, value, indent ) end\n"
+    "  return text\n"
+    "end\n"
+    "function DumpTable( t )\n"
+    "  DebugOut( 'Dump Table: \\n' .. _Internal_DumpTable( t, 2 ) )\n"
+    "end\n";
+
+// At most six arguments survive the packaging, as scripts have always seen.
+char const kGetClosureSource[] =
+    "function GetClosure( f, ... ) local a = table.pack( ... ); "
+    "return function() return f( a[1], a[2], a[3], a[4], a[5], a[6] ); end; end";
+
+str ValueText(lua_State* L, int index)
+{
+  str text;
+  if (QvLuaToStr(L, index, &text)) return text;
+  if (lua_isboolean(L, index)) return lua_toboolean(L, index) ? "true" : "false";
+  if (lua_isnil(L, index)) return "nil";
+  return str::getFormatted("%s: %p", luaL_typename(L, index), lua_topointer(L, index));
+}
+
+int LuaAlert(lua_State* L)
+{
+  WriteDbg("Lua error: %s", ValueText(L, lua_gettop(L)).c_str());
+  return 0;
+}
+
+void LuaDebugOut(str text) {}
+
+int LuaToParams(lua_State* L)
+{
+  int table = lua_gettop(L);
+  if (lua_type(L, table) != LUA_TTABLE) return 0;
+  int count = lua_getn(L, table);
+  if (count <= 0) return 0;
+  if (!lua_checkstack(L, count)) return luaL_error(L, "too many results in toparams");
+  for (int i = 1; i <= count; ++i) lua_rawgeti(L, table, i);
+  return count;
+}
+
+str FindScriptFile(const str& name, const str& luaPath)
+{
+  if (TFile::Exists(name)) return name;
+  str path = luaPath.empty() ? str(kDefaultCodePath) : luaPath;
+  unsigned start = 0;
+  while (start <= path.length()) {
+    unsigned end = path.find(';', 0, start);
+    if (end == str::npos) end = path.length();
+    str candidate = path.substr(start, int(end - start));
+    if (candidate.find('?') != str::npos) {
+      candidate.replace("?", name, str::kReplaceAll);
+      if (TFile::Exists(candidate)) return candidate;
+    }
+    start = end + 1;
+  }
+  return str();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TScriptCode
+
+intptr_t TScriptCode::ClassId() { return reinterpret_cast<intptr_t>(&TScriptCode::ClassId); }
+
+TScriptCode::~TScriptCode()
+{
+  if (TAssetManager* registry = TAssetManager::GetInstance()) registry->RemoveAsset(mName);
+}
+
+boost::shared_ptr<TScriptCode> TScriptCode::Get(const str& name, const str& luaPath, str* error)
+{
+  if (name.empty()) return boost::shared_ptr<TScriptCode>();
+  TAssetManager* registry = TAssetManager::GetInstance();
+  if (registry && registry->HasEntry(name)) {
+    boost::shared_ptr<TAsset> asset = registry->GetAsset(name);
+    if (asset && asset->IsKindOf(TScriptCode::ClassId()))
+      return boost::static_pointer_cast<TScriptCode>(asset);
+  }
+
+  str file = FindScriptFile(name, luaPath);
+  str text, message;
+  if (file.empty() || !QvLuaReadFile(file, &text, &message)) {
+    if (error) *error = str::getFormatted("cannot read %s", name.c_str());
+    return boost::shared_ptr<TScriptCode>();
+  }
+  // Compiled once in a scratch state, so a syntax error is found here with its line.
+  lua_State* scratch = luaL_newstate();
+  if (!scratch) {
+    if (error) *error = "not enough memory";
+    return boost::shared_ptr<TScriptCode>();
+  }
+  str chunkName = "@" + name;
+  bool loaded = QvLuaLoadText(scratch, text.c_str(), text.length(), chunkName.c_str()) == LUA_OK;
+  if (!loaded && error) QvLuaToStr(scratch, -1, error);
+  lua_close(scratch);
+  if (!loaded) return boost::shared_ptr<TScriptCode>();
+
+  boost::shared_ptr<TScriptCode> code(new TScriptCode(name, text));
+  if (registry) registry->AddAsset(name, code);
+  return code;
+}
+
+// ---------------------------------------------------------------------------------------
+// TScript
+
+TScript::TScript(lua_State*) : TAnimTask(nullptr)
+{
+  mState = luaL_newstate();
+  lua_pushlightuserdata(mState, this);
+  lua_setglobal(mState, "_SCRIPT");
+  LuaInit();
+  Pause();
+}
+
+TScript::~TScript()
+{
+  DeleteDeferredTables();
+  lua_close(mState);
+}
+
+void TScript::LuaInit()
+{
+  luaL_requiref(mState, LUA_GNAME, luaopen_base, 1);
+  luaL_requiref(mState, LUA_STRLIBNAME, luaopen_string, 1);
+  luaL_requiref(mState, LUA_TABLIBNAME, luaopen_table, 1);
+  // Dialog scripts yield through the coroutine library.
+  luaL_requiref(mState, LUA_COLIBNAME, luaopen_coroutine, 1);
+  lua_pop(mState, 4);
+  QvLuaOpenCompat(mState);
+
+  lua_pushcfunction(mState, LuaAlert);
+  lua_setglobal(mState, "_ALERT");
+  LuaBind(mState, "DebugOut", &LuaDebugOut);
+  lua_pushcfunction(mState, LuaToParams);
+  lua_setglobal(mState, "toparams");
+  if (lua_dobuffer(mState, kDumpTableSource, sizeof kDumpTableSource - 1, "DumpTable") != LUA_OK)
+    lua_pop(mState, 1);
+}
+
+void TScript::Alert(const str& text)
+{
+  if (lua_getglobal(mState, "_ALERT") == LUA_TFUNCTION) {
+    lua_pushlstring(mState, text.c_str(), text.length());
+    if (lua_pcall(mState, 1, 0, 0) != LUA_OK) lua_pop(mState, 1);
+  } else {
+    lua_pop(mState, 1);
+    WriteDbg("Lua error: %s", text.c_str());
+  }
+}
+
+bool TScript::RunScript(const str& name)
+{
+  int top = lua_gettop(mState);
+  if (name.empty() || !TFile::Exists(name)) return false;
+  str error;
+  boost::shared_ptr<TScriptCode> code = TScriptCode::Get(name, mLuaPath, &error);
+  bool loaded = false;
+  if (code) {
+    str chunkName = "@" + name;
+    loaded = QvLuaLoadText(mState, code->GetText().c_str(), code->GetLength(), chunkName.c_str()) == LUA_OK;
+    if (!loaded) error = ValueText(mState, -1);
+  }
+  if (!loaded) {
+    Alert(error);
+    lua_settop(mState, top);
+    return false;
+  }
+  int status = RunFunction(0, 1);
+  lua_settop(mState, top);
+  if (status != LUA_OK) {
+    WriteDbg("Failed to run script %s: %d", name.c_str(), status);
+    return false;
+  }
+  return true;
+}
+
+void TScript::DoLuaString(const str& text, int length, int resultCount)
+{
+  SetGlobalString("LUA_PATH", mLuaPath);
+  size_t size = text.length();
+  if (length >= 0 && (size_t)length < size) size = (size_t)length;
+  int top = lua_gettop(mState);
+  char const* stage = "parsing";
+  int status = QvLuaLoadText(mState, text.c_str(), size, text.c_str());
+  if (status == LUA_OK) {
+    stage = "running";
+    status = RunFunction(0, resultCount > 0 ? resultCount : 1);
+    if (status == LUA_OK) {
+      if (resultCount == 0) lua_pop(mState, 1);
+      return;
+    }
+  }
+  if (lua_type(mState, -1) == LUA_TSTRING) {
+    str report = str::getFormatted("Lua Error: %s\n\twhen %s", lua_tostring(mState, -1), stage);
+    WriteDbg("DoLuaString %s %s", report.c_str(), text.c_str());
+    if (lua_getglobal(mState, "LuaErrorMessage") != LUA_TNIL) {
+      lua_pushlstring(mState, report.c_str(), report.length());
+      lua_pcall(mState, 1, 0, 0);
+    }
+  }
+  lua_settop(mState, top);
+}
+
+void TScript::DeleteDeferredTables()
+{
+  // Tables of calls still in progress (a native function that called back into Lua)
+  // must live until that call returns, so only the outermost entry frees them.
+  if (mResuming > 0 || mCallDepth > 0) return;
+  std::vector<TLuaTable*> tables;
+  tables.swap(mDeferredTables);
+  for (TLuaTable* table : tables) delete table;
+}
+
+int TScript::RunFunction(int argumentCount, int resultCount)
+{
+  DeleteDeferredTables();
+  if (argumentCount < 0 || lua_gettop(mState) < argumentCount + 1) return LUA_ERRRUN;
+
+  if (CoroutineActive() && resultCount <= 1) {
+    // The waiting coroutine must not be entered directly: the call travels to it as a
+    // closure (at most six arguments survive).
+    int function = lua_gettop(mState) - argumentCount;
+    if (lua_getglobal(mState, "GetClosure") != LUA_TFUNCTION) {
+      lua_pop(mState, 1);
+      if (lua_dobuffer(mState, kGetClosureSource, sizeof kGetClosureSource - 1, "GetClosure") != LUA_OK)
+        lua_pop(mState, 1);
+      lua_getglobal(mState, "GetClosure");
+    }
+    lua_insert(mState, function);
+    lua_getglobal(mState, "_ALERT");
+    lua_insert(mState, function);
+    ++mCallDepth;
+    int status = lua_pcall(mState, argumentCount + 1, 1, function);
+    --mCallDepth;
+    lua_remove(mState, function);
+    if (status != LUA_OK) return status;
+    TLuaFunction closure(mState);
+    closure.Push();
+    if (InjectFunction()) {
+      // The coroutine's answer (one value) is on top.
+      if (resultCount == 0) lua_pop(mState, 1);
+      return LUA_OK;
+    }
+    closure.Push();
+    argumentCount = 0;
+  }
+
+  int function = lua_gettop(mState) - argumentCount;
+  lua_getglobal(mState, "_ALERT");
+  lua_insert(mState, function);
+  ++mCallDepth;
+  int status = lua_pcall(mState, argumentCount, resultCount, function);
+  --mCallDepth;
+  lua_remove(mState, function);
+
+  if (status == LUA_OK) {
+    if (CoroutineActive()) return LUA_OK;
+    if (resultCount == 1 && lua_type(mState, -1) == LUA_TFUNCTION) StartCoroutine();
+    return LUA_OK;
+  }
+  if (resultCount >= 2)
+    WriteDbg("TScript::RunFunction failure. Too many return results? (%d, FAILURE CODE %d)", resultCount, status);
+  return status;
+}
+
+bool TScript::StartCoroutine()
+{
+  if (mThread) {
+    // One coroutine per state: a function returned while one runs is not started.
+    WriteDbg("ERROR: a script returned a function while its coroutine is running; not started");
+    return false;
+  }
+  lua_State* thread = lua_newthread(mState);
+  mThreadRef = luaL_ref(mState, LUA_REGISTRYINDEX);
+  lua_pushvalue(mState, -1);
+  lua_xmove(mState, thread, 1);
+  mThread = thread;
+  if (IsPaused()) SetDelay(0, false, true, false);
+
+  mWaitingForMessage = false;
+  ++mResuming;
+  int results = 0;
+  int status = lua_resume(thread, mState, 0, &results);
+  --mResuming;
+  if (status == LUA_YIELD) {
+    lua_pop(thread, results);
+    return true;
+  }
+  if (status != LUA_OK) WriteDbg("lua_resume error: %s", ValueText(thread, -1).c_str());
+  if (mThread == thread) ReleaseThread();
+  if (!CoroutineActive()) Pause();
+  return status == LUA_OK;
+}
+
+void TScript::ReleaseThread()
+{
+  if (mThreadRef != LUA_NOREF) luaL_unref(mState, LUA_REGISTRYINDEX, mThreadRef);
+  mThreadRef = LUA_NOREF;
+  mThread = nullptr;
+}
+
+int TScript::Resume(int argumentCount) { return ResumeWith(argumentCount, false, nullptr); }
+
+int TScript::ResumeWith(int argumentCount, bool keepResults, int* resultCount)
+{
+  if (resultCount) *resultCount = 0;
+  DeleteDeferredTables();
+  if (!CoroutineActive()) {
+    // Nothing waits (it ended, failed, or is the one running now): the values go.
+    lua_pop(mState, argumentCount);
+    return -1;
+  }
+  mWaitingForMessage = false;
+  lua_State* thread = mThread;
+  lua_xmove(mState, thread, argumentCount);
+  ++mResuming;
+  int results = 0;
+  int status = lua_resume(thread, mState, argumentCount, &results);
+  --mResuming;
+  if (status == LUA_OK || status == LUA_YIELD) {
+    if (keepResults) {
+      lua_xmove(thread, mState, results);
+      if (resultCount) *resultCount = results;
+    } else {
+      lua_pop(thread, results);
+    }
+    if (status == LUA_OK && mThread == thread) ReleaseThread();
+    return LUA_OK;
+  }
+  WriteDbg("lua_resume ERROR: %s", ValueText(thread, -1).c_str());
+  lua_pop(thread, 1);
+  if (mThread == thread) ReleaseThread();
+  return status;
+}
+
+bool TScript::Animate()
+{
+  if (!CoroutineActive()) {
+    Pause();
+    return true;
+  }
+  if (Resume(0) != LUA_OK) Pause();
+  if (!CoroutineActive()) Pause();
+  return true;
+}
+
+bool TScript::InjectFunction()
+{
+  lua_pop(mState, 1);
+  return false;
+}
+
+bool TScript::CoroutineActive(int) const { return mThread && lua_status(mThread) == LUA_YIELD; }
+
+void TScript::SetGlobalString(const str& name, const str& value)
+{
+  lua_pushlstring(mState, value.c_str(), value.length());
+  lua_setglobal(mState, name.c_str());
+}
+
+void TScript::SetGlobalNumber(const str& name, double value)
+{
+  lua_pushnumber(mState, value);
+  lua_setglobal(mState, name.c_str());
+}
+
+str TScript::PopString()
+{
+  str text;
+  QvLuaToStr(mState, -1, &text);
+  lua_pop(mState, 1);
+  return text;
+}
+
+TColor TScript::PopColor()
+{
+  TColor colour;
+  if (lua_type(mState, -1) == LUA_TTABLE) {
+    float* components[4] = {&colour.r, &colour.g, &colour.b, &colour.a};
+    for (int i = 0; i < 4; ++i) {
+      lua_rawgeti(mState, -1, i + 1);
+      *components[i] = (float)lua_tonumber(mState, -1);
+      lua_pop(mState, 1);
+    }
+  }
+  lua_pop(mState, 1);
+  return colour;
+}
+
+void TScript::DeferDeleteTable(TLuaTable* table) { mDeferredTables.push_back(table); }

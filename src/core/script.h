@@ -1,0 +1,106 @@
+// script: the host of one Lua state (TScript): loads script files and Lua strings, calls
+// Lua functions and drives the state's one coroutine from the task list; TScriptCode caches script texts.
+#pragma once
+
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+#include <lua.hpp>
+
+#include "core/asset.h"
+#include "core/color.h"
+#include "core/str.h"
+#include "core/task.h"
+
+class TLuaTable;
+
+// The checked text of one script file, shared through the asset registry under the
+// file's name while somebody holds it.
+class TScriptCode : public TAsset
+{
+public:
+  TScriptCode(const str& name, const str& text) : mName(name), mText(text) {}
+  ~TScriptCode() override;
+
+  static intptr_t ClassId();
+  const char* GetTypeName() const override { return "TScriptCode"; }
+  bool IsKindOf(intptr_t classId) const override { return classId == ClassId() || TAsset::IsKindOf(classId); }
+
+  const str& GetName() const { return mName; }
+  const str& GetText() const { return mText; }
+  unsigned GetLength() const { return mText.length(); }
+
+  // The script of that file, found as the name itself or along the ";"-separated
+  // templates of luaPath ("?" stands for the name; empty: "assets/?;../?;?"), and
+  // compiled once to check it. Null on failure, with Lua's message in *error.
+  static boost::shared_ptr<TScriptCode> Get(const str& name, const str& luaPath, str* error);
+
+private:
+  str mName;
+  str mText;
+};
+
+class TScript : public TAnimTask
+{
+public:
+  // Every caller passes null: the script always opens a state of its own.
+  explicit TScript(lua_State* state = nullptr);
+  ~TScript() override;
+
+  // The module search path given to every script RunScript and DoLuaString run.
+  static str mLuaPath;
+
+  lua_State* GetState() const { return mState; }
+
+  bool RunScript(const str& name);
+  void DoLuaString(const str& text, int length = -1, int resultCount = 0);
+  // Calls the function below its arguments; returns the Lua status (0 success). On
+  // success exactly resultCount values replace the function and its arguments.
+  int RunFunction(int argumentCount, int resultCount);
+  // Resumes the coroutine with the values on top of the stack; returns the Lua status,
+  // -1 (quietly) when no coroutine is suspended.
+  int Resume(int argumentCount);
+  bool Animate() override;
+  // Hands the closure on top of the stack to a waiting coroutine; this base declines
+  // (pops it and returns false) so the caller runs it directly.
+  virtual bool InjectFunction();
+
+  // True while the coroutine is suspended in a yield.
+  bool CoroutineActive(int unused = 0) const;
+  // True while native code runs inside the coroutine.
+  bool CoroutineRunning() const { return mResuming > 0; }
+
+  void SetGlobalString(const str& name, const str& value);
+  void SetGlobalNumber(const str& name, double value);
+  str PopString();
+  TColor PopColor();
+  void DeferDeleteTable(TLuaTable* table);
+
+protected:
+  // Resumes with the values on top of the main stack; with keepResults the values the
+  // coroutine yields are moved onto the main stack (how many is returned in *resultCount).
+  int ResumeWith(int argumentCount, bool keepResults, int* resultCount);
+  void DeleteDeferredTables();
+  // Calls the global "_ALERT" with the text.
+  void Alert(const str& text);
+
+  lua_State* mState;
+  // The coroutine's own thread, anchored in the registry; null when none.
+  lua_State* mThread = nullptr;
+  int mThreadRef = LUA_NOREF;
+  int mResuming = 0;
+  // Protected calls in progress on the main thread.
+  int mCallDepth = 0;
+  // Set just before a coroutine yields to wait for a message; every resume clears it.
+  bool mWaitingForMessage = false;
+
+private:
+  TScript(const TScript&) = delete;
+  TScript& operator=(const TScript&) = delete;
+
+  void LuaInit();
+  bool StartCoroutine();
+  void ReleaseThread();
+
+  std::vector<TLuaTable*> mDeferredTables;
+};
