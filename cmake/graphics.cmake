@@ -23,6 +23,8 @@ function(qv_gfx_image_dependencies)
   endforeach()
   if(TARGET graphics_bench)
     add_dependencies(graphics_bench gfx_images)
+    target_compile_definitions(graphics_bench PRIVATE
+      QV_GFX_IMAGES="${CMAKE_BINARY_DIR}/tests/gfx-images")
   endif()
 endfunction()
 if(NOT QV_FUZZ)
