@@ -128,6 +128,17 @@ TEST_F(HiscoreFileTest, Save_WritesTheExactTextAndItsChecksum)
   EXPECT_STREQ("lvl=3&<x>", data);
 }
 
+TEST_F(HiscoreFileTest, Save_OnePerPlayerTakeoverKeepsTheOldGuid)
+{
+  auto hiscores = Make("alice", "story");
+  hiscores->KeepScore(50, true, nullptr);  // GUID 1
+  hiscores->KeepScore(70, true, nullptr);  // draws GUID 2, keeps GUID 1
+  std::string text = PlainText();
+  EXPECT_NE(std::string::npos, text.find("guid=\"" + Guid(1) + "\""));
+  EXPECT_EQ(std::string::npos, text.find(Guid(2)));
+  EXPECT_EQ("1:70:alice", Rows(*hiscores));
+}
+
 TEST_F(HiscoreFileTest, Load_AnyFlippedByteIsRejectedWithTheMessage)
 {
   {

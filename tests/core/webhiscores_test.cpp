@@ -72,6 +72,13 @@ protected:
     return std::string(plain.begin(), plain.end());
   }
 
+  // The whole form body the service must receive for a submitted text.
+  std::string SubmissionBody(const std::string& action, const std::string& field, const std::string& xml)
+  {
+    return kForm + "&action=" + action + "&" + field + "=" +
+           oracle::FormEncodeBase64(oracle::Base64Encode(mOracle.EncryptPadded(xml)));
+  }
+
   static std::string ScoreXml(const std::string& attributes, const std::string& inner = "")
   {
     return "<?xml version=\"1.0\"?>\n<score\n" + attributes + ">\n" +
@@ -217,12 +224,14 @@ TEST_F(WebHiscoreTest, SubmitScore_SendsTheExactEncipheredTextAndMarksTheRows)
   std::string body = LastBody();
   ASSERT_EQ(0u, body.find(kForm + "&action=submit&score="));
   EXPECT_EQ(std::string::npos, body.find_first_of("+/=", (kForm + "&action=submit&score=").size()));
-  EXPECT_EQ(ScoreXml("    guid=\"" + Guid(1) + "\"\n    name=\"ali\"\n    password=\"p&amp;w\"\n"
-                     "    type=\"story\"\n    game=\"quillmoor-sleuth-bureau\"\n    score=\"90\"\n"
-                     "    data=\"lvl\"\n    ver=\"1.2\"",
-                     "&lt;bonus a=&quot;1&quot;/&gt;<medal name=\"gold\" per=\"game\"/>"
-                     "<medal name=\"st&quot;ar\" per=\"type\"/>"),
-            Deciphered(body, "score"));
+  std::string xml =
+    ScoreXml("    guid=\"" + Guid(1) + "\"\n    name=\"ali\"\n    password=\"p&amp;w\"\n"
+             "    type=\"story\"\n    game=\"quillmoor-sleuth-bureau\"\n    score=\"90\"\n"
+             "    data=\"lvl\"\n    ver=\"1.2\"",
+             "&lt;bonus a=&quot;1&quot;/&gt;<medal name=\"gold\" per=\"game\"/>"
+             "<medal name=\"st&quot;ar\" per=\"type\"/>");
+  EXPECT_EQ(xml, Deciphered(body, "score"));
+  EXPECT_EQ(SubmissionBody("submit", "score", xml), body);
 
   EXPECT_FALSE(hiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr, nullptr, 0));
   EXPECT_EQ(0, hiscores->GetNumMedalsToSubmit());
@@ -280,11 +289,12 @@ TEST_F(WebHiscoreTest, SubmitMedals_SendsTypedLinesAndMarksTheTable)
   EXPECT_FALSE(qualified);
   std::string body = LastBody();
   ASSERT_EQ(0u, body.find(kForm + "&action=medals&medals="));
-  EXPECT_EQ("<?xml version=\"1.0\"?>\n<medals\n    name=\"ali\"\n    password=\"pw\"\n"
-            "    game=\"quillmoor-sleuth-bureau\">\n"
-            "<medal name=\"gold\" per=\"game\"/><medal name=\"star\" per=\"type\" type=\"story\"/>"
-            "</medals>",
-            Deciphered(body, "medals"));
+  std::string xml = "<?xml version=\"1.0\"?>\n<medals\n    name=\"ali\"\n    password=\"pw\"\n"
+                    "    game=\"quillmoor-sleuth-bureau\">\n"
+                    "<medal name=\"gold\" per=\"game\"/><medal name=\"star\" per=\"type\" type=\"story\"/>"
+                    "</medals>";
+  EXPECT_EQ(xml, Deciphered(body, "medals"));
+  EXPECT_EQ(SubmissionBody("medals", "medals", xml), body);
   EXPECT_EQ(0, hiscores->GetNumMedalsToSubmit());
   EXPECT_EQ(0, Make("alice", "story")->GetNumMedalsToSubmit());
 

@@ -35,6 +35,35 @@ inline std::vector<uint8_t> Base64Decode(const std::string& text)
   return out;
 }
 
+inline std::string Base64Encode(const std::vector<uint8_t>& bytes)
+{
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t group = uint32_t(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) group |= uint32_t(bytes[i + 1]) << 8;
+    if (i + 2 < bytes.size()) group |= bytes[i + 2];
+    out += kDigits[(group >> 18) & 63];
+    out += kDigits[(group >> 12) & 63];
+    out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
+    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+  }
+  return out;
+}
+
+// Percent codes for the three Base64 characters that are not plain in a form value.
+inline std::string FormEncodeBase64(const std::string& text)
+{
+  std::string out;
+  for (char c : text) {
+    if (c == '+') out += "%2B";
+    else if (c == '/') out += "%2F";
+    else if (c == '=') out += "%3D";
+    else out += c;
+  }
+  return out;
+}
+
 inline std::string PercentDecode(const std::string& text)
 {
   std::string out;
@@ -71,6 +100,14 @@ public:
     std::vector<uint8_t> out(data.size());
     blowfish_encrypt(&mContext, data.size(), out.data(), data.data());
     return out;
+  }
+  // Pads with p bytes of value p and enciphers, as the engine does.
+  std::vector<uint8_t> EncryptPadded(const std::string& text) const
+  {
+    std::vector<uint8_t> plain(text.begin(), text.end());
+    uint8_t pad = static_cast<uint8_t>(8 - plain.size() % 8);
+    plain.insert(plain.end(), pad, pad);
+    return EncryptBlocks(plain);
   }
   // Deciphers whole blocks; false when the size is not a multiple of 8.
   bool DecryptBlocks(const std::vector<uint8_t>& data, std::vector<uint8_t>* out) const
