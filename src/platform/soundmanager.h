@@ -59,7 +59,7 @@ public:
 
   // Microseconds the sound thread waits between passes; two 0.37 s blocks per voice
   // leave ample margin.
-  static const int kPassIntervalMicroseconds = 3000;
+  static constexpr int kPassIntervalMicroseconds = 3000;
 
 private:
   TSoundManager(const TSoundManager&) = delete;

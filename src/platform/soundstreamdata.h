@@ -20,9 +20,9 @@ public:
 class TSoundStreamData {
 public:
   // OpenAL names absent.
-  static const unsigned kNoName = 0xFFFFFFFFu;
+  static constexpr unsigned kNoName = 0xFFFFFFFFu;
   // Size of one queued block (the transfer buffer).
-  static const int kBlockBytes = 65536;
+  static constexpr int kBlockBytes = 65536;
 
   TSoundStreamData() {}
   ~TSoundStreamData();

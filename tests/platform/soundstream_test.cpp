@@ -237,6 +237,7 @@ TEST_F(SoundStreamTest, ChainedSoundFollowsInTheSameStep)
   }, 2.0));
   EXPECT_EQ(stream->mPreviousNotify.lock(), firstTarget);
   EXPECT_EQ(stream->mNotify.lock(), secondTarget);
+  EXPECT_EQ(voice->GetRestarts(), 0u);
   EXPECT_EQ(firstTarget->mReports, 0);
   mManager.HandleNotifications();
   EXPECT_EQ(firstTarget->mReports, 1);
@@ -249,7 +250,6 @@ TEST_F(SoundStreamTest, ChainedSoundFollowsInTheSameStep)
     mManager.InternalHandleNotifications(true);
     return secondTarget->mReports == 1;
   }, 2.0));
-  EXPECT_EQ(voice->GetRestarts(), 0u);
   EXPECT_EQ(mManager.GetLiveStreamCount(), 0u);
 }
 
