@@ -2,11 +2,14 @@
 # independent Blowfish (nettle), linked into those two test programs only.
 if(QV_TESTS AND NOT QV_FUZZ)
   pkg_check_modules(QV_HS_NETTLE IMPORTED_TARGET GLOBAL nettle)
+  if(NOT QV_HS_NETTLE_FOUND)
+    message(WARNING "nettle not found (tools/install-deps.sh installs nettle-dev): "
+                    "hiscorefile_test and webhiscores_test will not build")
+  endif()
   function(qv_hs_link_oracle)
     foreach(test hiscorefile_test webhiscores_test)
       if(TARGET ${test} AND TARGET PkgConfig::QV_HS_NETTLE)
         target_link_libraries(${test} PRIVATE PkgConfig::QV_HS_NETTLE)
-        target_compile_definitions(${test} PRIVATE QV_HAVE_NETTLE=1)
       endif()
     endforeach()
   endfunction()

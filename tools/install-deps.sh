@@ -10,7 +10,7 @@ packages=(
   liblua5.4-dev
   libpng-dev libjpeg62-turbo-dev libopenjp2-7-dev
   libopenal-dev libogg-dev libvorbis-dev vorbis-tools sox
-  zlib1g-dev libsqlite3-dev libcurl4-openssl-dev libboost-dev
+  zlib1g-dev libsqlite3-dev libcurl4-openssl-dev libboost-dev nettle-dev
   libfreetype-dev fonts-dejavu-core
   libtinyxml2-dev
   xvfb xdg-utils

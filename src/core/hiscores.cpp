@@ -9,7 +9,6 @@
 #include "platform/computerid.h"
 #include "platform/debug.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -92,7 +91,6 @@ void QvCopyText(const str& text, char* buffer, unsigned int length)
 
 int QvReadInt(const str& text)
 {
-  errno = 0;
   char* end = nullptr;
   long value = std::strtol(text.c_str(), &end, 10);
   if (end == text.c_str()) {
