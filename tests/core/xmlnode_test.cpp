@@ -416,6 +416,23 @@ TEST(XmlFile, LargeFileReadsLikeTheSameTextInMemory)
   EXPECT_EQ(Tree(fromMemory), Tree(fromFile));
 }
 
+TEST(XmlFile, StepsBackAcrossTheEdgeOfAReadBlock)
+{
+  // The "/" of "b/>" is the last byte of the first 4096-byte block and the ">" the first
+  // of the next, so giving both back reaches behind the block in memory.
+  std::string text = "<r><" + std::string(4090, ' ') + "b/>tail</r>";
+  ASSERT_EQ('/', text[4095]);
+  std::string path = TempPath("edge.xml");
+  WriteFile(path, text);
+  TXmlNode doc;
+  ASSERT_TRUE(doc.ParseFile(("::" + path).c_str()));
+  TXmlNode* r = doc.GetChild("r");
+  ASSERT_NE(r, nullptr);
+  ASSERT_NE(r->GetChild("b"), nullptr);
+  EXPECT_FALSE(r->GetChild("b")->HasChildren());
+  EXPECT_EQ("tail", S(r->GetContent()));
+}
+
 TEST(XmlFile, MissingAndLyingFilesFailWithAnErrorLine)
 {
   TXmlNode doc;
