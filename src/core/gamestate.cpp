@@ -4,6 +4,9 @@
 
 #include "core/luabind.h"
 #include "core/platform.h"
+#include "core/script.h"
+#include "core/windowmanager.h"
+#include "core/windowscript.h"
 #include "platform/soundmanager.h"
 
 TGameState* TGameStateData::mGameState = nullptr;
@@ -18,6 +21,9 @@ TGameState* TGameState::GetInstance()
 TGameState::TGameState() : mData(new TGameStateData)
 {
   TGameStateData::mGameState = this;
+  TWindowManager* manager = TWindowManager::GetInstance();
+  if (TScript* script = manager ? dynamic_cast<TScript*>(manager->GetScript()) : nullptr)
+    BindLua(script->GetState());
 }
 
 TGameState::~TGameState()

@@ -1,9 +1,14 @@
-// windowscript: what the window manager and its windows ask of the attached window
-// script (the Lua host); the manager works without one.
+// windowscript: the window system's Lua script (TWindowScript): builds windows from
+// style tables, carries messages to and from the dialog coroutine, and the script commands.
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <vector>
 
+#include "core/luatable.h"
+#include "core/message.h"
+#include "core/script.h"
 #include "core/str.h"
 
 class TDialog;
@@ -41,4 +46,147 @@ public:
                            const str& closeName)
   {
   }
+};
+
+// What the script commands ask of text windows, buttons and images; those classes
+// implement it. A window without it is none of them.
+class IScriptWidget
+{
+public:
+  enum EScriptKind
+  {
+    kScriptText,
+    kScriptButton,
+    kScriptImage
+  };
+  virtual ~IScriptWidget() {}
+  virtual EScriptKind GetScriptKind() const = 0;
+  // A text window's text, a button's label.
+  virtual str GetScriptLabel() const { return str(); }
+  virtual void SetScriptLabel(const str& text) {}
+  // Buttons.
+  virtual bool GetToggleState() const { return false; }
+  virtual void SetToggleState(bool on) {}
+  // Takes ownership of the command.
+  virtual void SetLuaCommand(TLuaFunction* command) { delete command; }
+  // Images.
+  virtual void SetImage(const str& image, float scale) {}
+  virtual bool HasImage() const { return false; }
+};
+
+// A movie player for "StartMovie"; the cinematic host supplies one through the factory.
+class IMovieHost
+{
+public:
+  virtual ~IMovieHost() {}
+  virtual bool Start(bool loop, bool translate, bool allowInput) = 0;
+  virtual bool IsPlaying() = 0;
+  virtual void Stop() = 0;
+};
+typedef IMovieHost* (*TMovieHostFactory)(const str& file);
+
+// A message a script posted: a copy for the queue that pins the script's own message
+// value, so the script receives back the very value it posted.
+class TLuaMessageWrapper : public TMessage
+{
+public:
+  // Pins the message userdata on top of the stack (popped); held is the message it holds.
+  TLuaMessageWrapper(lua_State* L, TMessage* held);
+  ~TLuaMessageWrapper() override {}
+  TMessage* Unwrap() override;
+  void PushPinned(lua_State* L) const { mPin.Push(L); }
+
+private:
+  TLuaObjectWrapper mPin;
+};
+
+TMessage* CreateNamedMessage(int kind, str name);
+
+class TStringTable;
+
+class TWindowScript : public TScript, public IWindowScript
+{
+public:
+  explicit TWindowScript(lua_State* state = nullptr);
+  ~TWindowScript() override;
+
+  // Where platform services come from (none: the commands answer false or nothing).
+  static void SetMovieHostFactory(TMovieHostFactory factory);
+  static void SetClipboardWriter(bool (*writer)(const str& text));
+  static void SetStringTable(TStringTable* table);
+
+  // IWindowScript.
+  void OnAttached(TWindowManager* manager) override;
+  void PushWindow(TWindow* window) override;
+  void PopWindow() override;
+  void NewModalWindow(TModalWindow* top) override;
+  void OnMessage(TMessage* message, TLuaFunction* command) override;
+  using TScript::Resume;
+  void Resume() override;
+  void CloseRequested() override;
+  void AddWindowType(const str& name, intptr_t classId) override;
+  void EnableStringTable(bool enable) override { mStringTable = enable; }
+  bool IsStringTableEnabled() const { return mStringTable; }
+  void DoLuaString(const str& code) override { TScript::DoLuaString(code, -1, 0); }
+  void StartDialog(TDialog* dialog, const str& scriptFile, const str& body, const str& title,
+                   const str& closeName) override;
+
+  bool InjectFunction() override;
+
+  // Construction.
+  bool InitWindow(TWindow* window);
+  TWindow* GetBuildWindow() const { return mStack.empty() ? nullptr : mStack.back(); }
+  size_t GetStackDepth() const { return mStack.size(); }
+  intptr_t GetWindowType(const str& name) const;
+  bool IsWaitingForMessage() const { return mWaitingForMessage; }
+
+  // The commands (Lua names in the comments where they differ).
+  void PostChildCreate(TLuaTable* style, str unused);  // "PostCreate"
+  str GetLabel(str name);
+  void RegisterHotkey(str key, str button);  // "_RegisterHotkey"
+  void SetLabel(str name, str text);
+  str TagHotKey(str key, str label, str unused);
+  void SetBitmap(str name, str image, float scale);  // "_SetBitmap"
+  void SetPosition(str name, int x, int y);
+  void SetCommand(str name, TLuaFunction* command);
+  int StripKeyFromLabel(lua_State* L);
+  void SetWindowName(str name);
+  void FillRect(TLuaTable* rectangle, TLuaTable* colour);
+  void SelectLayer(int layer);  // "DoSelectLayer"
+  bool EnableWindow(str name, bool enable);
+  bool GetButtonToggleState(str name);
+  void SetButtonToggleState(str name, bool on);
+  void SetFocus(str name);  // "RealSetFocus"
+  bool StringToClipboard(str text);
+  void UpdateWindow();
+  str PushModal(str name);
+  void ClearModalChildren();
+  int GetWindowDepth();
+  void DoPopModal(str name);
+  int HandleGetMessage(lua_State* L);
+  int CreateCustomWindow(lua_State* L);  // "GenericCreate"
+  TMessage* CreateCloseMessage();
+  int PostMessage(lua_State* L);
+  int PostMessageToParent(lua_State* L);
+  str GetString(str label, str p1, str p2, str p3, str p4, str p5);  // "_GetString"
+  bool StartMovie(str file, bool translate, bool allowInput);
+  bool IsMoviePlaying();
+  void StopMovie();
+  bool ImageLoaded(str name);
+  void DestroyWindow(str name);
+  void FitToChildren();  // "DoFitToChildren"
+
+private:
+  void RegisterCommands();
+  void QueueValue(char const* queue);
+  void PushMessage(TMessage* message);
+  int Post(lua_State* L, bool toParent);
+  TWindow* FindUnderTopModal(const str& name) const;
+
+  std::vector<TWindow*> mStack;
+  std::map<str, intptr_t> mWindowTypes;
+  bool mStringTable = false;
+  IMovieHost* mMovie = nullptr;
+  // The style table GenericCreate is building from.
+  TLuaTable* mCreateStyle = nullptr;
 };
