@@ -127,6 +127,8 @@ bool TSoundManager::Init(bool startThread)
     mData->mSoundThread = new SoundThread(this);
     mData->mSoundThread->StartTask();
   }
+  mClock.Reset();
+  mClock.Start();
   mRunning = true;
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "core/clock.h"
 #include "platform/thread.h"
 
 class TSoundStream;
@@ -50,6 +51,8 @@ public:
   bool IsShuttingDown() const { return mShuttingDown; }
   bool IsAppActive() const { return mAppActive; }
   bool HasDevice() const;
+  // Runs from Init on, paused before.
+  TClock* GetClock() { return &mClock; }
 
   size_t GetLiveStreamCount();
   size_t GetFinishedStreamCount();
@@ -68,6 +71,7 @@ private:
   void ReportPrevious(const boost::shared_ptr<TSoundStream>& stream);
 
   TSoundManagerData* mData;
+  TClock mClock;
   bool mRunning = false;
   bool mShuttingDown = false;
   bool mAppActive = true;

@@ -155,6 +155,7 @@ TEST_F(SoundManagerTest, StoppingTwiceOrAfterRemovalChangesNothing)
   EXPECT_EQ(mManager.GetLiveStreamCount(), 0u);
   EXPECT_EQ(mManager.Init(), true);
   EXPECT_EQ(mManager.Init(), true);
+  EXPECT_FALSE(mManager.GetClock()->IsPaused());
 }
 
 // The sound thread runs the refills; every report still arrives on the main thread.
