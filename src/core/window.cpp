@@ -121,10 +121,11 @@ TWindow::~TWindow()
     mAnim = nullptr;
   }
   Invalidate();
+  // Deleting a window that its parent still lists is a caller's error; leaving the
+  // parent a dangling child would turn it into a crash later.
   if (mParent) {
-    if (TModalWindow* modal = FindParentModal()) {
-      modal->SetOpaqueChild(this, false);
-    }
+    WriteDbg("ERROR: window '%s' deleted while its parent still lists it", mName.c_str());
+    mParent->OrphanChild(this);
   }
   while (!mChildren.empty()) {
     TWindow* child = mChildren.front();

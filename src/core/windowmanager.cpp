@@ -506,6 +506,12 @@ void TWindowManager::OnDestroyWindow(TWindow* window)
     mFocus = nullptr;
   }
   RemoveMouseListener(window);
+  // Layers leave the stack before they are deleted; one deleted directly must not stay
+  // (and is no longer a layer to ask about its default focus).
+  mModalStack.remove_if([window](TModalWindow* layer) { return static_cast<TWindow*>(layer) == window; });
+  if (mScreen == window) {
+    mScreen = nullptr;
+  }
   for (TModalWindow* layer : mModalStack) {
     if (layer->GetDefaultFocus() == window) {
       layer->SetDefaultFocus(nullptr);

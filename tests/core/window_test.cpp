@@ -411,6 +411,23 @@ TEST_F(WindowTest, Animation_DestroyingEitherSideUnlinksTheOther)
   EXPECT_TRUE(screen->GetTaskList()->IsEmpty());
 }
 
+TEST_F(WindowTest, Delete_WhileStillListedLeavesNoDanglingChildOrLayer)
+{
+  TWindow* w = new TWindow;
+  screen->AdoptChild(w);
+  testing::internal::CaptureStderr();
+  delete w;
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("ERROR: "), std::string::npos);
+  EXPECT_TRUE(screen->GetChildren().empty());
+
+  TProbeLayer* layer = new TProbeLayer("layer", &log);
+  manager.PushModal(layer);
+  testing::internal::CaptureStderr();
+  delete layer;
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("ERROR: "), std::string::npos);
+  EXPECT_EQ(manager.GetTopModalWindow(), screen);
+}
+
 TEST_F(WindowTest, IdString_IsEightSpacePaddedHexDigits)
 {
   TWindow w;
