@@ -596,4 +596,23 @@ TEST_F(ManagerTest, DisplayDialog_PushesANamedDialog)
   EXPECT_EQ(dialog->GetParent(), screen);
 }
 
+TEST(ManagerWithoutLayers, DrawsNothingAndDropsEvents)
+{
+  TRecordingRenderer renderer;
+  TWindowManager manager;
+  manager.SetRenderer(&renderer);
+  manager.DrawStack();
+  EXPECT_FALSE(manager._PopModal());
+  manager.PopModal("anything");
+  TEvent click(TEvent::kMouseDown, 0, 1, 1, 0);
+  manager.HandleEvent(&click);
+  TEvent idle(TEvent::kIdle, 0, 0, 0, 0);
+  manager.HandleEvent(&idle);
+  EXPECT_EQ(renderer.frames, 0);
+  // Untargeted messages with nobody to take them are deleted.
+  manager.PostWindowMessage(new TMessage(TMessage::kGeneric, "lost"));
+  manager.DispatchMessages();
+  EXPECT_EQ(manager.GetMessageCount(), 0u);
+}
+
 } // namespace
