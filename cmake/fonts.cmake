@@ -1,0 +1,24 @@
+# Vector fonts: ttf2mvec converts DejaVu Sans into the ".mvec" fonts the game's data names
+# (written into data/assets/fonts/) and can regenerate the built-in font's byte array.
+find_package(Freetype QUIET)
+set(QV_FONT_SOURCE /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf)
+if(FREETYPE_FOUND AND NOT QV_FUZZ AND EXISTS ${QV_FONT_SOURCE})
+  add_executable(ttf2mvec ${CMAKE_SOURCE_DIR}/tools/ttf2mvec.cpp)
+  target_link_libraries(ttf2mvec PRIVATE Freetype::Freetype)
+  set(QV_FONT_DIR ${CMAKE_SOURCE_DIR}/data/assets/fonts)
+  set(qv_fonts)
+  foreach(font default arial)
+    add_custom_command(OUTPUT ${QV_FONT_DIR}/${font}.mvec
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${QV_FONT_DIR}
+      COMMAND ttf2mvec ${QV_FONT_SOURCE} ${QV_FONT_DIR}/${font}.mvec
+      DEPENDS ttf2mvec ${QV_FONT_SOURCE}
+      COMMENT "Converting ${QV_FONT_SOURCE} into fonts/${font}.mvec")
+    list(APPEND qv_fonts ${QV_FONT_DIR}/${font}.mvec)
+  endforeach()
+  add_custom_target(fonts ALL DEPENDS ${qv_fonts})
+  # Not part of the build: rewrites the committed byte array of the built-in font.
+  add_custom_target(regenerate_default_font
+    COMMAND ttf2mvec ${QV_FONT_SOURCE} ${CMAKE_BINARY_DIR}/builtin.mvec
+            --cpp ${CMAKE_SOURCE_DIR}/src/core/defaultfont.cpp
+    DEPENDS ttf2mvec)
+endif()
