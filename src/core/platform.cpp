@@ -116,6 +116,9 @@ TPlatform::~TPlatform()
   // The listeners belong to the scenes' world; delete them while the platform they
   // reach through GetInstance() still answers.
   mTextureRefreshTasks.DestroyAll();
+  if (mData) {
+    TearDownData();
+  }
   ShutDownSound();
   delete mEventQueue;
   mEventQueue = nullptr;
@@ -123,6 +126,11 @@ TPlatform::~TPlatform()
     mPlatform = nullptr;
     ConfigMap().clear();
   }
+}
+
+void TPlatform::ClearConfig()
+{
+  ConfigMap().clear();
 }
 
 void TPlatform::AdoptTextureRefreshListener(TTask* task)

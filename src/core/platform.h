@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+#include <boost/shared_ptr.hpp>
+
+#include "core/rect.h"
 #include "core/str.h"
 #include "core/task.h"
 
@@ -12,6 +15,10 @@ constexpr char kCheatCode[] = "cheatcode";
 
 struct TEvent;
 class IEventHost;
+class TAssetManager;
+class TPlatformData;
+class TStringTable;
+class TTexture;
 class TEventQueue;
 class TWindowManager;
 
@@ -102,7 +109,43 @@ public:
   TEventQueue* GetEventQueue() { return mEventQueue; }
   TWindowManager* GetWindowManager() const;
 
+  // The application's platform (platform/platformdata.h): finishes the start-up over
+  // the platform object, which it owns and deletes at teardown. The plain constructor
+  // above gives a platform without a window, for tools and tests.
+  explicit TPlatform(TPlatformData* data);
+  TPlatformData* GetData() const { return mData; }
+
+  // Display and window (forward to the platform object; without one they do nothing).
+  // SetDisplay makes the screen window on first use and sizes it width x height.
+  void SetDisplay(unsigned width, unsigned height, bool fullscreen);
+  void GetDisplay(unsigned* width, unsigned* height, bool* fullscreen);
+  bool GetDisplayReady() const { return true; }
+  bool SetFullscreen(bool fullscreen);
+  bool IsFullscreen() const;
+  void SetWindowTitle(str title);
+  void CreateApplicationWindow();
+  void SetCursor(boost::shared_ptr<TTexture> image, TPoint hotSpot, bool flag);
+  void ShowCursor(bool show);
+  int GetCursorMode() const { return 0; }
+  void OpenBrowser(char const* url);
+  // No clipboard on this platform's facade.
+  bool StringToClipboard(str text) { return false; }
+  str StringFromClipboard() { return str(); }
+  TAssetManager* GetAssetManager() const;
+  TStringTable* GetStringTable() const;
+  // Registers the built-in cursor image "__systemcursor__.png" unless the game has one;
+  // the resource scan calls it.
+  static void RegisterFiles();
+  uint32_t Rand();
+
 private:
+  // Teardown over the platform object, in the order that keeps every service alive
+  // while something may still reach it.
+  void TearDownData();
+  static void ClearConfig();
+
+  TPlatformData* mData = nullptr;
+
   TPlatform(const TPlatform&) = delete;
   TPlatform& operator=(const TPlatform&) = delete;
 

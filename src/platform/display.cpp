@@ -1,0 +1,494 @@
+// display: the application window of the platform object: an SDL window with an OpenGL
+// compatibility context, full screen, cursor, frame end and presentation, browser, title.
+#include "platform/display.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <SDL.h>
+
+#include "core/displayhost.h"
+#include "core/platform.h"
+#include "core/renderer.h"
+#include "core/texture.h"
+#include "core/windowmanager.h"
+#include "gl/framepresenter.h"
+#include "gl/gldisplayhandler.h"
+#include "platform/browser.h"
+#include "platform/debug.h"
+#include "platform/event.h"
+#include "platform/inputscript.h"
+#include "platform/platformdata.h"
+#include "platform/sdlevents.h"
+
+void DisplayFatal(char const* what, int line)
+{
+  std::fprintf(stderr, "aglGetError %s in file src/platform/display at line %d\n",
+               what ? what : "", line);
+  std::fflush(stderr);
+  std::exit(-2);
+}
+
+// What the renderer asks of the window; forwards to the platform object.
+class TPlatformDisplayHost : public TDisplayHost
+{
+public:
+  explicit TPlatformDisplayHost(TPlatformData* data) : mData(data) {}
+  bool BeginDraw(bool copyFront) override { return mData->BeginDraw(copyFront); }
+  void EndDraw(bool flag) override { mData->EndDraw(flag); }
+  void SwapBuffers() override { mData->SwapBuffers(); }
+  bool IsFullscreen() override { return mData->IsFullscreen(); }
+  TPoint GetMouse() override { return mData->GetMouse(); }
+  bool WantsSoftwareCursor() override
+  {
+    TPlatform* platform = TPlatform::GetInstance();
+    const bool foreground = !platform || platform->IsForeground();
+    return foreground && mData->IsCursorShown() && mData->IsMouseInContent();
+  }
+  unsigned GetPixelSize() override { return 32; }
+
+private:
+  TPlatformData* mData;
+};
+
+class TDisplayState
+{
+public:
+  SDL_Window* mWindow = nullptr;
+  SDL_GLContext mContext = nullptr;
+  bool mVideoReady = false;
+  bool mFirstFramePresented = false;
+  TPlatformDisplayHost* mHost = nullptr;
+  TInputScript* mInput = nullptr;
+
+  // Window pixels -> frame pixels (they differ only in scaled full screen).
+  TPoint ToFrame(int x, int y) const
+  {
+    unsigned frameWidth = 0, frameHeight = 0;
+    if (TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance()) {
+      handler->GetDisplay(&frameWidth, &frameHeight, nullptr);
+    }
+    int windowWidth = 0, windowHeight = 0;
+    if (mWindow) {
+      SDL_GetWindowSize(mWindow, &windowWidth, &windowHeight);
+    }
+    if (!frameWidth || !frameHeight || windowWidth <= 0 || windowHeight <= 0 ||
+        (int(frameWidth) == windowWidth && int(frameHeight) == windowHeight)) {
+      return TPoint(x, y);
+    }
+    const TLetterbox box = FitFrame(int(frameWidth), int(frameHeight), windowWidth, windowHeight);
+    if (box.width <= 0 || box.height <= 0) {
+      return TPoint(x, y);
+    }
+    return TPoint(int((int64_t(x) - box.x) * int(frameWidth) / box.width),
+                  int((int64_t(y) - box.y) * int(frameHeight) / box.height));
+  }
+};
+
+namespace {
+
+// SDL's event source with the window's coordinates mapped to the frame's, the
+// full-screen key going through the platform object, and the scripted input.
+class TPlatformEventHost : public TSdlEventHost
+{
+public:
+  explicit TPlatformEventHost(TPlatformData* data, TDisplayState* display)
+      : mData(data), mDisplay(display)
+  {
+    SetFullscreenHandler([data](bool fullscreen) { data->SetFullscreen(fullscreen); });
+    SetHUDToggle([] { TRenderer::GetInstance()->ToggleHUD(); });
+  }
+
+  EWait WaitEvent(TNativeEvent* event, int timeoutMs) override
+  {
+    SetWindow(mDisplay->mWindow);
+    if (mDisplay->mInput) {
+      mDisplay->mInput->Poll(TPlatform::Timer(), mDisplay->mWindow);
+    }
+    EWait result = TSdlEventHost::WaitEvent(event, timeoutMs);
+    if (result == kGotEvent) {
+      switch (event->kind) {
+      case TNativeEvent::kMouseDown:
+      case TNativeEvent::kMouseUp:
+      case TNativeEvent::kMouseMove:
+      case TNativeEvent::kMouseWheel:
+      case TNativeEvent::kPointerLeave: {
+        TPoint point = mDisplay->ToFrame(event->x, event->y);
+        event->x = point.x;
+        event->y = point.y;
+        break;
+      }
+      default:
+        break;
+      }
+    }
+    return result;
+  }
+
+  void GetMouse(int* x, int* y) override
+  {
+    TPoint point = mData->GetMouse();
+    *x = point.x;
+    *y = point.y;
+  }
+
+  // Inside the drawn area the engine draws its own cursor.
+  void PointerEntered() override { SDL_ShowCursor(SDL_DISABLE); }
+  void PointerLeft() override { SDL_ShowCursor(SDL_ENABLE); }
+
+private:
+  TPlatformData* mData;
+  TDisplayState* mDisplay;
+};
+
+} // namespace
+
+TDisplayState* NewDisplayState(TPlatformData* data)
+{
+  TDisplayState* display = new TDisplayState;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    WriteDbg("ERROR: SDL video cannot start: %s", SDL_GetError());
+  } else {
+    display->mVideoReady = true;
+  }
+  display->mHost = new TPlatformDisplayHost(data);
+  display->mInput = TInputScript::FromEnvironment();
+  return display;
+}
+
+IEventHost* TPlatformData::NewEventHost()
+{
+  if (!mDisplay) {
+    mDisplay = NewDisplayState(this);
+  }
+  return new TPlatformEventHost(this, mDisplay);
+}
+
+void TPlatformData::DestroyDisplay()
+{
+  if (!mDisplay) {
+    return;
+  }
+  if (TDisplayHost::Get() == mDisplay->mHost) {
+    TDisplayHost::Set(nullptr);
+  }
+  if (mDisplay->mWindow && (SDL_GetWindowFlags(mDisplay->mWindow) & SDL_WINDOW_FULLSCREEN)) {
+    SDL_SetWindowFullscreen(mDisplay->mWindow, 0);
+  }
+  if (mDisplay->mContext) {
+    SDL_GL_MakeCurrent(mDisplay->mWindow, nullptr);
+    SDL_GL_DeleteContext(mDisplay->mContext);
+  }
+  if (mDisplay->mWindow) {
+    SDL_DestroyWindow(mDisplay->mWindow);
+  }
+  if (mDisplay->mVideoReady) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+  delete mDisplay->mInput;
+  delete mDisplay->mHost;
+  delete mDisplay;
+  mDisplay = nullptr;
+}
+
+void TPlatformData::CreateWindow(unsigned width, unsigned height)
+{
+  if (!mDisplay->mVideoReady) {
+    DisplayFatal(SDL_GetError(), __LINE__);
+  }
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  mDisplay->mWindow = SDL_CreateWindow(mWindowTitle.c_str(), SDL_WINDOWPOS_CENTERED,
+                                       SDL_WINDOWPOS_CENTERED, int(width), int(height),
+                                       SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (!mDisplay->mWindow) {
+    DisplayFatal(SDL_GetError(), __LINE__);
+  }
+}
+
+void TPlatformData::CreateContext()
+{
+  if (!mDisplay->mContext) {
+    mDisplay->mContext = SDL_GL_CreateContext(mDisplay->mWindow);
+    if (!mDisplay->mContext) {
+      DisplayFatal(SDL_GetError(), __LINE__);
+    }
+  }
+  if (SDL_GL_MakeCurrent(mDisplay->mWindow, mDisplay->mContext) != 0) {
+    DisplayFatal(SDL_GetError(), __LINE__);
+  }
+  // Not every driver can wait for the display; the frame pacing copes without it.
+  SDL_GL_SetSwapInterval(1);
+}
+
+void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
+{
+  if (!mDisplay) {
+    mDisplay = NewDisplayState(this);
+  }
+  const bool created = !mDisplay->mWindow;
+  if (created) {
+    CreateWindow(width, height);
+  }
+  SDL_Window* window = mDisplay->mWindow;
+
+  if (fullscreen) {
+    // The display mode nearest the frame's size; the desktop's mode, scaled, when the
+    // system offers no such mode.
+    SDL_DisplayMode wanted;
+    SDL_zero(wanted);
+    wanted.w = int(width);
+    wanted.h = int(height);
+    SDL_DisplayMode closest;
+    const int screen = SDL_GetWindowDisplayIndex(window);
+    bool switched = false;
+    if (SDL_GetClosestDisplayMode(screen < 0 ? 0 : screen, &wanted, &closest) &&
+        closest.w == int(width) && closest.h == int(height)) {
+      switched = SDL_SetWindowDisplayMode(window, &closest) == 0 &&
+                 SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0;
+    }
+    if (!switched && SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+      WriteDbg("ERROR: Full screen is not available: %s", SDL_GetError());
+    }
+  } else {
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) {
+      SDL_SetWindowFullscreen(window, 0);
+    }
+    SDL_SetWindowSize(window, int(width), int(height));
+    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+  SDL_ShowWindow(window);
+  if (created) {
+    SDL_RaiseWindow(window);
+  }
+  int windowWidth = int(width), windowHeight = int(height);
+  SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+  SDL_WarpMouseInWindow(window, windowWidth / 2, windowHeight / 2);
+  mFullscreen = fullscreen;
+
+  CreateContext();
+  TRenderer* renderer = TRenderer::GetInstance();
+  renderer->GetDisplayHandler()->SetDisplay(width, height, fullscreen);
+  TDisplayHost::Set(mDisplay->mHost);
+
+  if (!mFilledAtStartup) {
+    mFilledAtStartup = true;
+    ShowCursor(false);
+    if (renderer->BeginDraw(false)) {
+      if (renderer->Begin2d()) {
+        TColor black;
+        black.r = black.g = black.b = black.a = 0.0f;
+        renderer->FillRect(TURect(0, 0, width, height), black, boost::shared_ptr<TTexture>());
+        renderer->End2d();
+      }
+      renderer->EndDraw(true);
+    }
+    ShowCursor(true);
+  }
+  if (!mCursorInited) {
+    mCursorInited = true;
+    boost::shared_ptr<TTexture> cursor = TTexture::GetSimple("__systemcursor__.png");
+    if (cursor) {
+      SetCursor(cursor, TPoint(1, 1), false);
+    } else {
+      WriteDbg("ERROR: The built-in cursor image cannot be loaded");
+    }
+  }
+  renderer->PopClippingRectangle();
+  renderer->SetClippingRectangle(TURect(0, 0, width, height));
+}
+
+bool TPlatformData::SetFullscreen(bool fullscreen)
+{
+  unsigned width = 800, height = 600;
+  bool current = mFullscreen;
+  if (TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance()) {
+    unsigned displayWidth = 0, displayHeight = 0;
+    handler->GetDisplay(&displayWidth, &displayHeight, nullptr);
+    if (displayWidth && displayHeight) {
+      width = displayWidth;
+      height = displayHeight;
+    }
+  }
+  if (current == fullscreen) {
+    return true;
+  }
+  SetDisplay(width, height, fullscreen);
+  return true;
+}
+
+void TPlatformData::GetDisplay(unsigned* width, unsigned* height, bool* fullscreen) const
+{
+  if (TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance()) {
+    handler->GetDisplay(width, height, nullptr);
+  } else {
+    if (width) *width = 0;
+    if (height) *height = 0;
+  }
+  if (fullscreen) {
+    *fullscreen = mFullscreen;
+  }
+}
+
+void TPlatformData::SwapDisplayMode()
+{
+  if (!mFullscreen || !mDisplay || !mDisplay->mWindow) {
+    return;
+  }
+  SDL_Window* window = mDisplay->mWindow;
+  if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) {
+    SDL_SetWindowFullscreen(window, 0);
+    if (!gbFlashPlaying) {
+      SDL_HideWindow(window);
+    }
+    return;
+  }
+  if (!gbFlashPlaying) {
+    SDL_HideWindow(window);
+  }
+  SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (!gbFlashPlaying) {
+    SDL_ShowWindow(window);
+  }
+  if (IsMouseInContent()) {
+    SDL_ShowCursor(SDL_DISABLE);
+  }
+}
+
+bool TPlatformData::BeginDraw(bool copyFront)
+{
+  TGLDisplayHandler* handler = TRenderer::GetInstance()->GetDisplayHandler();
+  if (mDisplay && mDisplay->mContext) {
+    SDL_GL_MakeCurrent(mDisplay->mWindow, mDisplay->mContext);
+  }
+  return handler->BeginDraw(copyFront);
+}
+
+void TPlatformData::EndDraw(bool flag)
+{
+  // The capture is served before the cursor is drawn, so it never holds the cursor.
+  TRenderer* renderer = TRenderer::GetInstance();
+  renderer->ServeCapture();
+  renderer->GetDisplayHandler()->EndDraw(flag);
+}
+
+void TPlatformData::SwapBuffers()
+{
+  if (!mDisplay || !mDisplay->mWindow) {
+    return;
+  }
+  TGLDisplayHandler* handler = TRenderer::GetInstance()->GetDisplayHandler();
+  unsigned frameWidth = 0, frameHeight = 0;
+  handler->GetDisplay(&frameWidth, &frameHeight, nullptr);
+  int drawableWidth = 0, drawableHeight = 0;
+  SDL_GL_GetDrawableSize(mDisplay->mWindow, &drawableWidth, &drawableHeight);
+  if (drawableWidth != int(frameWidth) || drawableHeight != int(frameHeight)) {
+    // The back end copied the frame 1:1; a full screen of another size shows it scaled.
+    PresentFrameScaled(handler->GetFrameBuffer(), int(frameWidth), int(frameHeight),
+                       drawableWidth, drawableHeight);
+  }
+  SDL_GL_SwapWindow(mDisplay->mWindow);
+  if (!mDisplay->mFirstFramePresented) {
+    mDisplay->mFirstFramePresented = true;
+    WriteDbg("First frame presented at %u ms", TPlatform::Timer());
+  }
+  if (mDisplay->mInput) {
+    mDisplay->mInput->OnFramePresented(handler->GetFrameBuffer(), int(frameWidth),
+                                       int(frameHeight));
+  }
+}
+
+bool TPlatformData::OpenBrowser(char const* url)
+{
+  return LaunchBrowser(url);
+}
+
+void TPlatformData::SetWindowTitle(char const* title)
+{
+  mWindowTitle = title ? title : "";
+  if (mDisplay && mDisplay->mWindow) {
+    SDL_SetWindowTitle(mDisplay->mWindow, mWindowTitle.c_str());
+  }
+}
+
+void TPlatformData::SetCursor(boost::shared_ptr<TTexture> image, TPoint hotSpot, bool flag)
+{
+  // There is no hardware cursor: such a request has no effect.
+  if (flag || !image) {
+    return;
+  }
+  if (IsSystemCursorVisible() && IsMouseInContent()) {
+    SDL_ShowCursor(SDL_DISABLE);
+  }
+  TRenderer::GetInstance()->GetDisplayHandler()->SetCursor(image, hotSpot, flag);
+}
+
+void TPlatformData::ShowCursor(bool show)
+{
+  mCursorShown = show;
+  if (!mDisplay || !mDisplay->mVideoReady) {
+    return;
+  }
+  const bool inside = IsMouseInContent();
+  if (show && !IsSystemCursorVisible() && !inside) {
+    SDL_ShowCursor(SDL_ENABLE);
+  } else if (!show && IsSystemCursorVisible() && inside) {
+    SDL_ShowCursor(SDL_DISABLE);
+  }
+}
+
+bool TPlatformData::IsSystemCursorVisible() const
+{
+  return mDisplay && mDisplay->mVideoReady && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+}
+
+bool TPlatformData::IsMouseInContent() const
+{
+  if (!mDisplay || !mDisplay->mWindow || SDL_GetMouseFocus() != mDisplay->mWindow) {
+    return false;
+  }
+  unsigned width = 0, height = 0;
+  GetDisplay(&width, &height, nullptr);
+  TPoint mouse = GetMouse();
+  return mouse.x >= 0 && mouse.y >= 0 && mouse.x < int(width) && mouse.y < int(height);
+}
+
+TPoint TPlatformData::GetMouse() const
+{
+  if (!mDisplay || !mDisplay->mVideoReady) {
+    return TPoint(-1, -1);
+  }
+  int x = 0, y = 0;
+  SDL_GetMouseState(&x, &y);
+  return mDisplay->ToFrame(x, y);
+}
+
+int TPlatformData::GetViewPortScale(float* scale) const
+{
+  if (scale) {
+    *scale = mViewPortScale;
+  }
+  return 0;
+}
+
+void* TPlatformData::GetNativeWindow() const
+{
+  return mDisplay ? mDisplay->mWindow : nullptr;
+}
+
+void TPlatformData::ShowWindow(bool show)
+{
+  if (!mDisplay || !mDisplay->mWindow) {
+    return;
+  }
+  if (show) {
+    SDL_ShowWindow(mDisplay->mWindow);
+  } else {
+    SDL_HideWindow(mDisplay->mWindow);
+  }
+}

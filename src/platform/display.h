@@ -1,0 +1,9 @@
+// display: the SDL side of the platform object's display (window, OpenGL context, full
+// screen, presentation); TPlatformData's display members are defined beside it.
+#pragma once
+
+class TDisplayState;
+class TPlatformData;
+
+// Starts SDL's video and prepares the display state (no window yet).
+TDisplayState* NewDisplayState(TPlatformData* data);

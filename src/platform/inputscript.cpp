@@ -1,0 +1,288 @@
+// inputscript: plays a file of timed input steps into SDL's event queue and writes frame
+// captures; talks to SDL, libpng and the debug log.
+#include "platform/inputscript.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include <SDL.h>
+#include <png.h>
+
+#include "core/windowmanager.h"
+#include "gl/framepresenter.h"
+#include "platform/debug.h"
+
+namespace {
+
+const size_t kMaxScriptBytes = 1 << 20;
+
+SDL_Keycode KeyFromName(const std::string& name)
+{
+  static const struct {
+    char const* name;
+    SDL_Keycode code;
+  } kKeys[] = {{"escape", SDLK_ESCAPE}, {"return", SDLK_RETURN}, {"backspace", SDLK_BACKSPACE},
+               {"tab", SDLK_TAB},       {"delete", SDLK_DELETE}, {"left", SDLK_LEFT},
+               {"right", SDLK_RIGHT},   {"up", SDLK_UP},         {"down", SDLK_DOWN},
+               {"home", SDLK_HOME},     {"end", SDLK_END},       {"f1", SDLK_F1}};
+  for (const auto& key : kKeys) {
+    if (name == key.name) {
+      return key.code;
+    }
+  }
+  if (name.size() == 1 && name[0] > ' ' && name[0] < 127) {
+    return SDL_Keycode(name[0] >= 'A' && name[0] <= 'Z' ? name[0] - 'A' + 'a' : name[0]);
+  }
+  return SDLK_UNKNOWN;
+}
+
+void PushButton(Uint32 type, Uint32 windowId, int x, int y)
+{
+  SDL_Event event;
+  SDL_zero(event);
+  event.type = type;
+  event.button.windowID = windowId;
+  event.button.button = SDL_BUTTON_LEFT;
+  event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+  event.button.clicks = 1;
+  event.button.x = x;
+  event.button.y = y;
+  SDL_PushEvent(&event);
+}
+
+void PushKey(Uint32 type, Uint32 windowId, SDL_Keycode code)
+{
+  SDL_Event event;
+  SDL_zero(event);
+  event.type = type;
+  event.key.windowID = windowId;
+  event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+  event.key.keysym.sym = code;
+  event.key.keysym.scancode = SDL_GetScancodeFromKey(code);
+  SDL_PushEvent(&event);
+}
+
+} // namespace
+
+bool TInputScript::Load(const str& path)
+{
+  std::ifstream input(path.c_str(), std::ios::binary);
+  if (!input) {
+    WriteDbg("ERROR: Input script %s cannot be opened", path.c_str());
+    return false;
+  }
+  std::string text;
+  char buffer[4096];
+  while (input.read(buffer, sizeof(buffer)) || input.gcount() > 0) {
+    text.append(buffer, size_t(input.gcount()));
+    if (text.size() > kMaxScriptBytes) {
+      WriteDbg("ERROR: Input script %s is larger than %zu bytes", path.c_str(), kMaxScriptBytes);
+      return false;
+    }
+  }
+  return LoadText(text);
+}
+
+bool TInputScript::LoadText(const std::string& text)
+{
+  mSteps.clear();
+  mNext = 0;
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(lines, line)) {
+    ++number;
+    if (!ParseLine(line, number)) {
+      mSteps.clear();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TInputScript::ParseLine(const std::string& line, int number)
+{
+  size_t start = line.find_first_not_of(" \t\r");
+  if (start == std::string::npos || line[start] == '#') {
+    return true;
+  }
+  std::string body = line.substr(start);
+  while (!body.empty() && (body.back() == '\r' || body.back() == ' ')) {
+    body.pop_back();
+  }
+  TStep step;
+  size_t space = body.find(' ');
+  step.verb = body.substr(0, space);
+  std::string rest = space == std::string::npos ? std::string() : body.substr(space + 1);
+  bool valid = true;
+  if (step.verb == "move" || step.verb == "click" || step.verb == "down" || step.verb == "up") {
+    valid = std::sscanf(rest.c_str(), "%d %d", &step.x, &step.y) == 2;
+  } else if (step.verb == "wait") {
+    valid = std::sscanf(rest.c_str(), "%d", &step.x) == 1 && step.x >= 0;
+  } else if (step.verb == "key") {
+    step.text = rest;
+    valid = KeyFromName(rest) != SDLK_UNKNOWN;
+  } else if (step.verb == "text" || step.verb == "capture" || step.verb == "log") {
+    step.text = rest;
+    valid = step.verb != "capture" || !rest.empty();
+  } else if (step.verb != "close" && step.verb != "sigterm") {
+    valid = false;
+  }
+  if (!valid) {
+    WriteDbg("ERROR: Input script line %d is not a step: %s", number, body.c_str());
+    return false;
+  }
+  mSteps.push_back(step);
+  return true;
+}
+
+void TInputScript::Poll(uint32_t now, void* window)
+{
+  if (!mStarted) {
+    mStarted = true;
+    mDueTime = now;
+  }
+  // A capture holds the script until a frame has been shown.
+  while (mPendingCapture.empty() && mNext < mSteps.size() && int32_t(now - mDueTime) >= 0) {
+    const TStep& step = mSteps[mNext++];
+    if (step.verb == "wait") {
+      mDueTime = now + uint32_t(step.x);
+      continue;
+    }
+    Play(step, window);
+  }
+}
+
+void TInputScript::Play(const TStep& step, void* window)
+{
+  SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
+  const Uint32 windowId = sdlWindow ? SDL_GetWindowID(sdlWindow) : 0;
+  if (step.verb == "move" || step.verb == "click" || step.verb == "down" || step.verb == "up") {
+    // A warp moves SDL's own pointer state too, which key events and the cursor read.
+    if (sdlWindow) {
+      SDL_WarpMouseInWindow(sdlWindow, step.x, step.y);
+    }
+    if (step.verb == "click" || step.verb == "down") {
+      PushButton(SDL_MOUSEBUTTONDOWN, windowId, step.x, step.y);
+    }
+    if (step.verb == "click" || step.verb == "up") {
+      PushButton(SDL_MOUSEBUTTONUP, windowId, step.x, step.y);
+    }
+  } else if (step.verb == "key") {
+    const SDL_Keycode code = KeyFromName(step.text);
+    PushKey(SDL_KEYDOWN, windowId, code);
+    PushKey(SDL_KEYUP, windowId, code);
+  } else if (step.verb == "text") {
+    // One event per character, as typing gives them.
+    for (size_t index = 0; index < step.text.size();) {
+      size_t length = 1;
+      const unsigned char lead = static_cast<unsigned char>(step.text[index]);
+      if (lead >= 0xF0) length = 4;
+      else if (lead >= 0xE0) length = 3;
+      else if (lead >= 0xC0) length = 2;
+      SDL_Event event;
+      SDL_zero(event);
+      event.type = SDL_TEXTINPUT;
+      event.text.windowID = windowId;
+      std::string character = step.text.substr(index, length);
+      std::strncpy(event.text.text, character.c_str(), sizeof(event.text.text) - 1);
+      SDL_PushEvent(&event);
+      index += length;
+    }
+  } else if (step.verb == "capture") {
+    mPendingCapture = step.text;
+    if (TWindowManager* manager = TWindowManager::GetInstance()) {
+      manager->InvalidateScreen();
+    }
+  } else if (step.verb == "close") {
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = windowId;
+    event.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&event);
+  } else if (step.verb == "sigterm") {
+    std::raise(SIGTERM);
+  } else if (step.verb == "log") {
+    WriteDbg("input: %s", step.text.c_str());
+  }
+}
+
+void TInputScript::OnFramePresented(unsigned frameBuffer, int width, int height)
+{
+  if (mPendingCapture.empty()) {
+    return;
+  }
+  std::vector<uint8_t> pixels = ReadFrameRGBA(frameBuffer, width, height);
+  if (!pixels.empty() && WriteImageFile(mPendingCapture, pixels, width, height)) {
+    WriteDbg("input: captured %s", mPendingCapture.c_str());
+  }
+  mPendingCapture.clear();
+}
+
+TInputScript* TInputScript::FromEnvironment()
+{
+  char const* path = std::getenv("QV_INPUT_SCRIPT");
+  if (!path || !path[0]) {
+    return nullptr;
+  }
+  TInputScript* script = new TInputScript;
+  if (!script->Load(path)) {
+    delete script;
+    return nullptr;
+  }
+  return script;
+}
+
+bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, int width,
+                    int height)
+{
+  if (width <= 0 || height <= 0 || rgba.size() != size_t(width) * height * 4) {
+    WriteDbg("ERROR: Image %s: %dx%d does not match its %zu bytes", path.c_str(), width, height,
+             rgba.size());
+    return false;
+  }
+  // Written beside the target and renamed, so a reader never sees half a file.
+  const std::string temporary = path + ".part";
+  FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) {
+    WriteDbg("ERROR: Image %s cannot be created", path.c_str());
+    return false;
+  }
+  bool written = false;
+  const bool ppm = path.size() > 4 && path.compare(path.size() - 4, 4, ".ppm") == 0;
+  if (ppm) {
+    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
+    std::vector<uint8_t> rgb(size_t(width) * height * 3);
+    for (size_t pixel = 0; pixel < size_t(width) * height; ++pixel) {
+      std::memcpy(&rgb[pixel * 3], &rgba[pixel * 4], 3);
+    }
+    written = std::fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
+  } else {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (png && info && !setjmp(png_jmpbuf(png))) {
+      png_init_io(png, file);
+      png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGBA,
+                   PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+      png_write_info(png, info);
+      for (int row = 0; row < height; ++row) {
+        png_write_row(png, const_cast<png_bytep>(&rgba[size_t(row) * width * 4]));
+      }
+      png_write_end(png, nullptr);
+      written = true;
+    }
+    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
+  }
+  written = std::fclose(file) == 0 && written;
+  if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    WriteDbg("ERROR: Image %s cannot be written", path.c_str());
+    return false;
+  }
+  return true;
+}

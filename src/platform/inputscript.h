@@ -1,0 +1,53 @@
+// inputscript: a file of timed input steps (pointer, clicks, keys, text, close, frame
+// captures) played into SDL's event queue, so a whole run can be driven from outside.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/str.h"
+
+class TInputScript
+{
+public:
+  // One step per line; "#" starts a comment. Steps:
+  //   wait MS | move X Y | click X Y | down X Y | up X Y | key NAME | text TEXT |
+  //   capture FILE (.png or .ppm) | close | sigterm | log TEXT
+  // False (after an "ERROR: " line) when the file cannot be read or a line is not a step.
+  bool Load(const str& path);
+  bool LoadText(const std::string& text);
+
+  // Plays the steps that are due at `now` (ms); the clock starts at the first call.
+  // window is the SDL window the events are for.
+  void Poll(uint32_t now, void* window);
+  // A frame was presented: serves a capture that waits for it.
+  void OnFramePresented(unsigned frameBuffer, int width, int height);
+  bool IsCapturePending() const { return !mPendingCapture.empty(); }
+  bool IsFinished() const { return mNext >= mSteps.size() && mPendingCapture.empty(); }
+
+  // The script named by $QV_INPUT_SCRIPT, or null when it is not set or not readable.
+  static TInputScript* FromEnvironment();
+
+private:
+  struct TStep
+  {
+    std::string verb;
+    std::string text;
+    int x = 0;
+    int y = 0;
+  };
+  bool ParseLine(const std::string& line, int number);
+  void Play(const TStep& step, void* window);
+
+  std::vector<TStep> mSteps;
+  size_t mNext = 0;
+  bool mStarted = false;
+  uint32_t mDueTime = 0;
+  std::string mPendingCapture;
+};
+
+// Writes rows top-down of R, G, B, A bytes as a PNG (or, for a name ending in ".ppm",
+// a binary PPM without alpha). False after an "ERROR: " line when it cannot be written.
+bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, int width,
+                    int height);

@@ -1,0 +1,20 @@
+// movieview: which web view the cinematic host plays in; by default the none view, as
+// there is no movie player on this system.
+#include "platform/movieview.h"
+
+namespace {
+
+TNoneView gNoneView;
+IWebMovieView* gMovieView = nullptr;
+
+} // namespace
+
+void SetMovieView(IWebMovieView* view)
+{
+  gMovieView = view;
+}
+
+IWebMovieView* GetMovieView()
+{
+  return gMovieView ? gMovieView : &gNoneView;
+}

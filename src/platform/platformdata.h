@@ -1,0 +1,116 @@
+// platformdata: the Linux platform object behind TPlatform: start-up state, data folders,
+// the SDL window with its OpenGL context, full screen, cursor, timer and browser launch.
+#pragma once
+
+#include <cstdint>
+
+#include <boost/shared_ptr.hpp>
+
+#include "core/random.h"
+#include "core/rect.h"
+#include "core/str.h"
+
+class IEventHost;
+class TAssetManager;
+class TPlatform;
+class TStringTable;
+class TTexture;
+class TWindowManager;
+class TDisplayState;
+
+typedef void (*TGameMain)(TPlatform* platform, char const* commandLine);
+
+// Runs the whole application: builds the platform, calls gameMain on the main thread
+// and tears everything down when it returns. flag is passed on and not used.
+int QuorvantExec(int argc, char** argv, TGameMain gameMain, bool flag);
+
+// The arguments from the second on, each followed by one blank ("" without any).
+str BuildCommandLine(int argc, char** argv);
+// "--cheat" plus one separator character and the code sets "cheatcode" to the code;
+// an argument that ends before the code leaves it unset.
+void ApplyCheatArguments(int argc, char** argv);
+
+// The folder holding "assets": $QV_RESOURCES when set, else <exe>/../share/<product>,
+// else the source tree's data folder; "" when none holds an assets folder.
+str FindResourcesFolder(str productName);
+
+class TPlatformData : public TRandom
+{
+public:
+  // Builds the platform state: seeds, enters the resources folder, scans it, makes the
+  // window manager, asset manager and string table and the data folders. The
+  // arguments are not used (the command line is handed over by QuorvantExec).
+  TPlatformData(int argc, char** argv, bool flag);
+  ~TPlatformData();
+
+  void Init() {}
+  // The product's name in lower case and its version (compile-time constants).
+  str GetProductName() const;
+  str GetVersion() const { return mVersion; }
+
+  // Display (display.cpp).
+  void SetDisplay(unsigned width, unsigned height, bool fullscreen);
+  bool SetFullscreen(bool fullscreen);
+  bool IsFullscreen() const { return mFullscreen; }
+  void GetDisplay(unsigned* width, unsigned* height, bool* fullscreen) const;
+  bool GetDisplayReady() const { return true; }
+  // Leaves and re-enters the full-screen mode while the application is hidden.
+  void SwapDisplayMode();
+  bool BeginDraw(bool copyFront);
+  void EndDraw(bool flag);
+  void SwapBuffers();
+  uint32_t Timer() const;
+  // Opens the URL in the desktop's browser, without a shell; false when it cannot start.
+  bool OpenBrowser(char const* url);
+  void SetWindowTitle(char const* title);
+  str GetWindowTitle() const { return mWindowTitle; }
+  void SetCursor(boost::shared_ptr<TTexture> image, TPoint hotSpot, bool flag);
+  void ShowCursor(bool show);
+  bool IsCursorShown() const { return mCursorShown; }
+  // The pointer lies in the drawn area.
+  bool IsMouseInContent() const;
+  // Pointer position in frame pixels (mapped back when full screen is scaled).
+  TPoint GetMouse() const;
+  int GetViewPortScale(float* scale) const;
+  // The system cursor as last set (for tests).
+  bool IsSystemCursorVisible() const;
+  // The native window (an SDL_Window*), null before the first SetDisplay.
+  void* GetNativeWindow() const;
+  // Hides or shows the application window (the cinematic host covers it).
+  void ShowWindow(bool show);
+  // SDL's event source for the facade's event queue, coordinates in frame pixels.
+  IEventHost* NewEventHost();
+
+  // Start-up state, filled by QuorvantExec and the TPlatform constructor.
+  TGameMain mGameMain = nullptr;
+  str mCommandLine;
+  str mUserPath;
+  str mCommonPath;
+  str mDesktopPath;
+  str mVersion;
+  str mWindowTitle;
+  str mResourcesPath;
+  TWindowManager* mWindowManager = nullptr;
+  TAssetManager* mAssetManager = nullptr;
+  TStringTable* mStringTable = nullptr;
+
+private:
+  TPlatformData(const TPlatformData&) = delete;
+  TPlatformData& operator=(const TPlatformData&) = delete;
+
+  friend class TDisplayState;
+  void CreateWindow(unsigned width, unsigned height);
+  void CreateContext();
+  void DestroyDisplay();
+
+  bool mFullscreen = false;
+  bool mCursorShown = true;
+  float mViewPortScale = 1.0f;
+  bool mFilledAtStartup = false;
+  bool mCursorInited = false;
+  TDisplayState* mDisplay = nullptr;
+};
+
+// Ends the process after a failure of the window or its OpenGL context: writes the
+// error with its source position to standard error and exits with status -2.
+[[noreturn]] void DisplayFatal(char const* what, int line);

@@ -1,0 +1,73 @@
+#!/usr/bin/env python3
+"""mkcursor: draws the arrow pointer (white with a black outline, tip at pixel 1,1) and
+writes it as a PNG file, or with --c-array as the C++ source of the built-in cursor."""
+import struct
+import sys
+import zlib
+
+SIZE = 32
+ARROW = [
+    "X",
+    "XX",
+    "X.X",
+    "X..X",
+    "X...X",
+    "X....X",
+    "X.....X",
+    "X......X",
+    "X.......X",
+    "X........X",
+    "X.........X",
+    "X......XXXXX",
+    "X...X..X",
+    "X..XX..X",
+    "X.X  X..X",
+    "XX   X..X",
+    "X     X..X",
+    "      X..X",
+    "       XX",
+]
+
+
+def pixels():
+    rows = []
+    for y in range(SIZE):
+        row = bytearray()
+        for x in range(SIZE):
+            line = ARROW[y - 1] if 1 <= y <= len(ARROW) else ""
+            c = line[x - 1] if 1 <= x <= len(line) else " "
+            row += {"X": b"\x00\x00\x00\xff", ".": b"\xff\xff\xff\xff"}.get(c, b"\x00\x00\x00\x00")
+        rows.append(bytes(row))
+    return rows
+
+
+def png(rows):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    raw = b"".join(b"\x00" + row for row in rows)
+    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
+
+
+def main():
+    data = png(pixels())
+    if len(sys.argv) > 2 and sys.argv[1] == "--c-array":
+        with open(sys.argv[2], "w") as out:
+            out.write("// systemcursorimage: the built-in pointer image (PNG), made by tools/mkcursor.py.\n")
+            out.write("// Registered as the memory file \"__systemcursor__.png\" unless the game has one.\n")
+            out.write("#include <cstddef>\n\n")
+            out.write("extern const unsigned char kSystemCursorPng[];\nextern const size_t kSystemCursorPngSize;\n\n")
+            out.write("const unsigned char kSystemCursorPng[] = {\n")
+            for i in range(0, len(data), 16):
+                out.write("  " + ", ".join("0x%02x" % b for b in data[i:i + 16]) + ",\n")
+            out.write("};\nconst size_t kSystemCursorPngSize = sizeof(kSystemCursorPng);\n")
+    else:
+        with open(sys.argv[1], "wb") as out:
+            out.write(data)
+
+
+if __name__ == "__main__":
+    main()
