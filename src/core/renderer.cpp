@@ -5,10 +5,8 @@
 #include "core/displayhost.h"
 #include "core/platform.h"
 #include "core/texture.h"
-#include "core/texturedata.h"
 #include "core/vertexset.h"
 #include "gl/gldisplayhandler.h"
-#include "gl/gltexturedata.h"
 #include "platform/debug.h"
 
 void (*gPostDrawFunc)() = nullptr;

@@ -268,7 +268,10 @@ void TTexture::DrawSprite(const TDrawSpec& spec)
   CreateVertsFromRect(TVec2(0, 0), verts, corners, uv, spec.mTransform, spec.mAlpha,
                       spec.mColor);
 
-  if (TPlatform::GetConfig(TPlatform::kSoftwareTextureCulling, "").to_int() != 0) {
+  // Built once: this runs for every sprite of every frame.
+  static const str kCullingKey(TPlatform::kSoftwareTextureCulling);
+  static const str kNoValue;
+  if (TPlatform::GetConfig(kCullingKey, kNoValue).to_int() != 0) {
     TURect clip = renderer->GetClippingRectangle();
     if (clip.right > clip.left) {
       TRect viewport;
