@@ -249,6 +249,13 @@ void QvLuaOpenCompat(lua_State* L)
   lua_setglobal(L, "require");
 }
 
+void QvLuaOpenMath(lua_State* L)
+{
+  luaL_requiref(L, LUA_MATHLIBNAME, luaopen_math, 1);
+  lua_pop(L, 1);
+  Alias(L, "math", "fmod", "mod");
+}
+
 str QvLuaNumberText(double value)
 {
   char buffer[64];

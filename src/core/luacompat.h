@@ -32,6 +32,9 @@ void lua_setgcthreshold(lua_State* L, int kilobytes);
 // writes numbers as "%.14g", and dofile, loadfile and require reading virtual files.
 void QvLuaOpenCompat(lua_State* L);
 
+// Opens the math library as the global "math" (with math.mod) for states that compute.
+void QvLuaOpenMath(lua_State* L);
+
 // The text of a number as the engine has always written it ("5", not "5.0").
 str QvLuaNumberText(double value);
 

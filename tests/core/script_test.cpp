@@ -274,6 +274,9 @@ TEST_F(ScriptTest, Compat_OlderGlobalsAndNumberTexts)
   EXPECT_EQ(Global("n4"), "3");
   EXPECT_EQ(Global("t5"), "5,0.1,x");
   EXPECT_EQ(QvLuaNumberText(1e15), "1e+15");
+  QvLuaOpenMath(script.GetState());
+  script.DoLuaString("m = math.mod( 7, 3 ) + math.floor( 2.5 )");
+  EXPECT_EQ(Global("m"), "3");
   EXPECT_EQ(QvLuaDoubleToInt(1e300), 2147483647);
   EXPECT_EQ(QvLuaDoubleToInt(-2.9), -2);
 }
