@@ -24,8 +24,6 @@
 namespace {
 
 TMovieHostFactory sMovieHostFactory = nullptr;
-bool (*sClipboardWriter)(const str&) = nullptr;
-TStringTable* sStringTable = nullptr;
 
 uint32_t GetTimer() { return TPlatform::Timer(); }
 str GetConfig(const str& key, const str& defaultValue) { return TPlatform::GetConfig(key, defaultValue); }
@@ -97,8 +95,6 @@ TMessage* CreateNamedMessage(int kind, str name) { return new TMessage(kind, nam
 // Set-up
 
 void TWindowScript::SetMovieHostFactory(TMovieHostFactory factory) { sMovieHostFactory = factory; }
-void TWindowScript::SetClipboardWriter(bool (*writer)(const str& text)) { sClipboardWriter = writer; }
-void TWindowScript::SetStringTable(TStringTable* table) { sStringTable = table; }
 
 TWindowScript::TWindowScript(lua_State* state) : TScript(state)
 {
@@ -118,6 +114,7 @@ TWindowScript::~TWindowScript()
   lua_gc(mState, LUA_GCCOLLECT, 0);
   if (TWindowManager* manager = TWindowManager::GetInstance())
     if (manager->GetScript() == this) manager->AttachWindowScript(nullptr);
+  if (TPlatform* platform = TPlatform::GetInstance()) platform->OrphanTask(this);
 }
 
 void TWindowScript::RegisterCommands()
@@ -168,6 +165,8 @@ void TWindowScript::OnAttached(TWindowManager* manager)
 {
   AddWindowType("XSellWindow", TXSellWindow::ClassId());
   LuaBind(mState, "SetTopModalOnly", &SetTopModalOnly);
+  TPlatform* platform = TPlatform::GetInstance();
+  if (platform && !platform->GetTaskList()->Contains(this)) platform->AdoptTask(this);
 }
 
 void TWindowScript::AddWindowType(const str& name, intptr_t classId)
@@ -626,7 +625,11 @@ bool TWindowScript::ImageLoaded(str name)
   return IsWidget(window, IScriptWidget::kScriptImage) && Widget(window)->HasImage();
 }
 
-bool TWindowScript::StringToClipboard(str text) { return sClipboardWriter ? sClipboardWriter(text) : false; }
+bool TWindowScript::StringToClipboard(str text)
+{
+  TPlatform* platform = TPlatform::GetInstance();
+  return platform && platform->StringToClipboard(text);
+}
 
 void TWindowScript::UpdateWindow()
 {
@@ -671,8 +674,10 @@ void TWindowScript::DoPopModal(str name)
 str TWindowScript::GetString(str label, str p1, str p2, str p3, str p4, str p5)
 {
   if (label.length() > 0 && label[0] == '#') return label.substr(1);
-  if (!sStringTable) return "#####";
-  return sStringTable->GetString(label, p1, p2, p3, p4, p5);
+  TPlatform* platform = TPlatform::GetInstance();
+  TStringTable* table = platform ? platform->GetStringTable() : nullptr;
+  if (!table) return "#####";
+  return table->GetString(label, p1, p2, p3, p4, p5);
 }
 
 // ---------------------------------------------------------------------------------------

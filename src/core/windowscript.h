@@ -102,20 +102,17 @@ private:
 
 TMessage* CreateNamedMessage(int kind, str name);
 
-class TStringTable;
-
 class TWindowScript : public TScript, public IWindowScript
 {
 public:
   explicit TWindowScript(lua_State* state = nullptr);
   ~TWindowScript() override;
 
-  // Where platform services come from (none: the commands answer false or nothing).
+  // Where "StartMovie" gets its players (none: no movie ever plays).
   static void SetMovieHostFactory(TMovieHostFactory factory);
-  static void SetClipboardWriter(bool (*writer)(const str& text));
-  static void SetStringTable(TStringTable* table);
 
-  // IWindowScript.
+  // IWindowScript. Attaching also makes the script an idle task of the platform, whose
+  // list then owns it.
   void OnAttached(TWindowManager* manager) override;
   void PushWindow(TWindow* window) override;
   void PopWindow() override;

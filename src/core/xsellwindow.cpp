@@ -3,6 +3,7 @@
 #include "core/xsellwindow.h"
 
 #include "core/luabind.h"
+#include "core/platform.h"
 #include "core/script.h"
 #include "core/windowmanager.h"
 #include "core/windowscript.h"
@@ -144,5 +145,9 @@ void TXSellWindow::LaunchGameLink(int index)
   } else {
     return;
   }
-  if (BrowserOpener()) BrowserOpener()(link);
+  if (BrowserOpener()) {
+    BrowserOpener()(link);
+  } else if (TPlatform* platform = TPlatform::GetInstance()) {
+    platform->OpenBrowser(link.c_str());
+  }
 }

@@ -34,7 +34,7 @@ public:
   const str& GetConfigFile() const { return mConfigFile; }
   bool GetAutoExpand() const { return mAutoExpand; }
 
-  // How links are opened (the platform installs its browser launcher).
+  // How links are opened; without one, the platform's browser launcher.
   static void SetBrowserOpener(std::function<void(const str& url)> opener);
 
 private:

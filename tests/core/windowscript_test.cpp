@@ -259,15 +259,6 @@ TEST_F(WindowScriptTest, Commands_StringsTimerConfigAndPlatformServices)
   EXPECT_FALSE(Truth("playing"));
   TPlatform::SetConfig("scriptflag", "0");
 
-  static str clipped;
-  TWindowScript::SetClipboardWriter([](const str& text) {
-    clipped = text;
-    return true;
-  });
-  Run("clip = StringToClipboard( 'copied' )");
-  EXPECT_TRUE(Truth("clip"));
-  EXPECT_EQ(clipped, "copied");
-  TWindowScript::SetClipboardWriter(nullptr);
 }
 
 class TFakeMovie : public IMovieHost
@@ -321,6 +312,30 @@ TEST_F(WindowScriptTest, Types_OnlyIdentifiersBecomeConstructors)
   EXPECT_EQ(script.GetWindowType("bad name("), 0);
   // The manager's attach added the cross-sell window.
   EXPECT_NE(script.GetWindowType("XSellWindow"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowScriptPlatformTest, AttachingJoinsTheIdleTasksThatThenOwnTheScript)
+{
+  TFakeTimer timer(1000);
+  TPlatform platform;
+  TWindowManager manager;
+  TWindowScript* script = new TWindowScript;
+  manager.AttachWindowScript(script);
+  ASSERT_TRUE(platform.GetTaskList()->Contains(script));
+  script->DoLuaString("return function() WaitForMessage( 10 ); woke = true end");
+  timer.Advance(10);
+  platform.GetTaskList()->DoAll(TTask::eEventLoop);
+  lua_getglobal(script->GetState(), "woke");
+  EXPECT_TRUE(lua_toboolean(script->GetState(), -1));
+  lua_pop(script->GetState(), 1);
+  // Strings and the clipboard come from the platform.
+  script->DoLuaString("s = GetString( 'NoSuchLabel' ); c = StringToClipboard( 'x' )");
+  lua_getglobal(script->GetState(), "s");
+  EXPECT_EQ(script->PopString(), "#####");
 }
 
 }  // namespace
