@@ -18,8 +18,8 @@ public:
   virtual bool IsCancelButton() const = 0;
   // Runs the button's command; true when it acted.
   virtual bool DoCommand() = 0;
-  // Presses the button as a click would.
-  virtual void Press() = 0;
+  // Presses the button as a click would; false when the press was consumed or reset.
+  virtual bool Press() = 0;
 };
 
 // Finds the effectively visible default and cancel buttons of a layer.

@@ -24,7 +24,11 @@ public:
     mLog->push_back(std::string(GetName().c_str()) + " command");
     return acts;
   }
-  void Press() override { mLog->push_back(std::string(GetName().c_str()) + " press"); }
+  bool Press() override
+  {
+    mLog->push_back(std::string(GetName().c_str()) + " press");
+    return true;
+  }
   bool acts = true;
 
 private:
