@@ -124,22 +124,22 @@ inline int PushResult(lua_State* L, bool value)
 }
 inline int PushResult(lua_State* L, int value)
 {
-  lua_pushnumber(L, value);
+  QvLuaPushNumber(L, value);
   return 1;
 }
 inline int PushResult(lua_State* L, unsigned value)
 {
-  lua_pushnumber(L, value);
+  QvLuaPushNumber(L, value);
   return 1;
 }
 inline int PushResult(lua_State* L, double value)
 {
-  lua_pushnumber(L, value);
+  QvLuaPushNumber(L, value);
   return 1;
 }
 inline int PushResult(lua_State* L, float value)
 {
-  lua_pushnumber(L, value);
+  QvLuaPushNumber(L, value);
   return 1;
 }
 inline int PushResult(lua_State* L, const str& value)

@@ -256,6 +256,16 @@ void QvLuaOpenMath(lua_State* L)
   Alias(L, "math", "fmod", "mod");
 }
 
+void QvLuaPushNumber(lua_State* L, double value)
+{
+  // Only where every integer is exact in a double, so no value changes.
+  if (value > -9007199254740992.0 && value < 9007199254740992.0 && value == (double)(long long)value) {
+    lua_pushinteger(L, (lua_Integer)value);
+  } else {
+    lua_pushnumber(L, value);
+  }
+}
+
 str QvLuaNumberText(double value)
 {
   char buffer[64];

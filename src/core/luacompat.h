@@ -35,6 +35,10 @@ void QvLuaOpenCompat(lua_State* L);
 // Opens the math library as the global "math" (with math.mod) for states that compute.
 void QvLuaOpenMath(lua_State* L);
 
+// Pushes a number from native code; whole numbers go as Lua integers, so that even the
+// ".." operator writes them as the engine always has ("5", not "5.0").
+void QvLuaPushNumber(lua_State* L, double value);
+
 // The text of a number as the engine has always written it ("5", not "5.0").
 str QvLuaNumberText(double value);
 

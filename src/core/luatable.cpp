@@ -125,7 +125,7 @@ int MessageIndex(lua_State* L)
   TMessage* message = static_cast<TMessage*>(*box);
   char const* key = lua_tostring(L, 2);
   if (key && std::strcmp(key, "type") == 0) {
-    lua_pushnumber(L, message->GetType());
+    QvLuaPushNumber(L, message->GetType());
     return 1;
   }
   if (key && std::strcmp(key, "name") == 0) {

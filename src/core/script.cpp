@@ -388,7 +388,7 @@ void TScript::SetGlobalString(const str& name, const str& value)
 
 void TScript::SetGlobalNumber(const str& name, double value)
 {
-  lua_pushnumber(mState, value);
+  QvLuaPushNumber(mState, value);
   lua_setglobal(mState, name.c_str());
 }
 

@@ -4,6 +4,8 @@
 
 #include "core/platform.h"
 #include "core/script.h"
+#include "core/windowmanager.h"
+#include "core/windowscript.h"
 #include "platform/soundmanager.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +113,26 @@ TEST_F(GameStateTest, Lua_ReadsAndSetsStates)
   EXPECT_TRUE(lua_isboolean(script.GetState(), -1));
   EXPECT_FALSE(lua_toboolean(script.GetState(), -1));
   lua_pop(script.GetState(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GameStateTest, Lua_TheStoreRegistersInTheWindowScript)
+{
+  TWindowManager manager;
+  TWindowScript script;
+  manager.AttachWindowScript(&script);
+  platform.OrphanTask(&script);
+  TGameState* store = TGameState::GetInstance();
+  script.DoLuaString("SetState( kScore, 12 ); SetState( kMute, false ); m = tostring( QueryMuteGame() )");
+  EXPECT_EQ(store->GetState("score"), "12");
+  EXPECT_EQ(store->GetState("mute"), "0");
+  lua_getglobal(script.GetState(), "m");
+  EXPECT_EQ(script.PopString(), "false");
+  delete store;
+  manager.AttachWindowScript(nullptr);
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ struct TRecorder
   void TakeDouble(double d) { real = d; }
   void TakeUnsigned(unsigned u) { number = (int)u; }
   int Twice(int n) const { return 2 * n; }
+  static double Half(double d) { return d / 2; }
   str Echo(const str& s) { return s + "!"; }
   bool Yes() { return true; }
   void Count() { ++calls; }
@@ -125,6 +126,11 @@ TEST_F(LuaBindTest, Results_OneValueOfTheNativeType)
   EXPECT_EQ(Global("d"), "3");
   EXPECT_EQ(Global("e"), "second");
   EXPECT_EQ(Global("n"), "1");
+
+  // Whole numbers from native code print as whole numbers even through "..".
+  LuaBind(L, "half", &TRecorder::Half);
+  script.DoLuaString("cat = twice( 2 ) .. ',' .. half( 4 ) .. ',' .. half( 3 )");
+  EXPECT_EQ(Global("cat"), "4,2,1.5");
 }
 
 TEST_F(LuaBindTest, Registration_ReplacesAndUnbinds)

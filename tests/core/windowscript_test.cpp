@@ -28,6 +28,8 @@ TEST_F(WindowScriptTest, Build_ParentsBeforeChildrenAndPostInitAfterThem)
   EXPECT_EQ(Global("seenW"), "10");
   EXPECT_EQ(Global("seenH"), "12");
   EXPECT_EQ(Global("gDialogWidth"), "30");
+  Run("joined = gDialogWidth .. 'x' .. gDialogHeight");
+  EXPECT_EQ(Global("joined"), "30x30");
   EXPECT_EQ(script.GetStackDepth(), 1u);
   EXPECT_EQ(script.GetBuildWindow(), screen);
 }
