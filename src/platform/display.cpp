@@ -58,6 +58,9 @@ public:
   SDL_GLContext mContext = nullptr;
   bool mVideoReady = false;
   bool mFirstFramePresented = false;
+  // The pointer is over the window as the last pointer event said; some video drivers
+  // never give the window the mouse focus.
+  bool mPointerInside = false;
   TPlatformDisplayHost* mHost = nullptr;
   TInputScript* mInput = nullptr;
 
@@ -113,11 +116,15 @@ public:
       case TNativeEvent::kMouseMove:
       case TNativeEvent::kMouseWheel:
       case TNativeEvent::kPointerLeave: {
+        mDisplay->mPointerInside = event->kind != TNativeEvent::kPointerLeave;
         TPoint point = mDisplay->ToFrame(event->x, event->y);
         event->x = point.x;
         event->y = point.y;
         break;
       }
+      case TNativeEvent::kPointerEnter:
+        mDisplay->mPointerInside = true;
+        break;
       default:
         break;
       }
@@ -449,7 +456,8 @@ bool TPlatformData::IsSystemCursorVisible() const
 
 bool TPlatformData::IsMouseInContent() const
 {
-  if (!mDisplay || !mDisplay->mWindow || SDL_GetMouseFocus() != mDisplay->mWindow) {
+  if (!mDisplay || !mDisplay->mWindow ||
+      (SDL_GetMouseFocus() != mDisplay->mWindow && !mDisplay->mPointerInside)) {
     return false;
   }
   unsigned width = 0, height = 0;

@@ -10,10 +10,12 @@
 #include "core/screen.h"
 #include "core/stringtable.h"
 #include "core/windowmanager.h"
+#include "core/windowscript.h"
 #include "core/xmlnode.h"
 #include "platform/computerid.h"
 #include "platform/debug.h"
 #include "platform/event.h"
+#include "platform/flashhost.h"
 #include "platform/platformdata.h"
 
 extern const unsigned char kSystemCursorPng[];
@@ -104,6 +106,11 @@ TPlatform::TPlatform(TPlatformData* data) : mEventQueue(new TEventQueue)
   }
   mData->SeedArray(seed, 4);
 
+  // The window manager keeps the script; the script lives among the idle tasks.
+  TWindowScript* script = new TWindowScript();
+  mData->mWindowManager->AttachWindowScript(script);
+  TWindowScript::SetMovieHostFactory(&NewFlashHost);
+
   SetConfig(kComputerId, qvGetComputerId());
   ApplySettingsFile();
 
@@ -127,7 +134,9 @@ TPlatform::TPlatform(TPlatformData* data) : mEventQueue(new TEventQueue)
   SetConfig(kGameName, product);
   SetConfig(kGameVersion, version);
   RegisterSoundSources();
-  TGameState::GetInstance();
+  if (TGameState* store = TGameState::GetInstance()) {
+    store->BindLua(script->GetState());
+  }
 
   SetEventHost(mData->NewEventHost());
   // Text input: "TarvishUnicode" forces the Latin-1 mode; otherwise "utf8mode" turns

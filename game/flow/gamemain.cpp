@@ -1,0 +1,76 @@
+// gamemain: the game's start function and event loop; talks to the platform facade, the
+// window manager and its script, the string table and the texture cache.
+#include "flow/gamemain.h"
+
+#include "core/platform.h"
+#include "core/script.h"
+#include "core/stringtable.h"
+#include "core/texture.h"
+#include "core/windowmanager.h"
+#include "core/windowscript.h"
+#include "platform/debug.h"
+
+namespace {
+
+const unsigned kScreenWidth = 800;
+const unsigned kScreenHeight = 600;
+// The key-down that the loop drops (Control+R on the keyboards the game was made for).
+const int kDroppedKeyCode = 18;
+
+} // namespace
+
+bool RunGameScript(char const* name)
+{
+  TWindowManager* manager = TWindowManager::GetInstance();
+  TScript* script = manager ? dynamic_cast<TScript*>(manager->GetScript()) : nullptr;
+  if (!script) {
+    WriteDbg("ERROR: No window script to run %s", name);
+    return false;
+  }
+  return script->RunScript(name);
+}
+
+bool DispatchGameEvent(TPlatform* platform, TEvent* event)
+{
+  switch (event->type) {
+  case TEvent::kQuit:
+    return false;
+  case TEvent::kClose:
+    // The script asks the player; the request also reaches the windows below.
+    RunGameScript("scripts/quitverify.lua");
+    break;
+  case TEvent::kFullscreenToggled:
+    TPlatform::SetConfig("fullscreen", platform && platform->IsFullscreen() ? "1" : "0");
+    break;
+  case TEvent::kKeyDown:
+    if (event->code == kDroppedKeyCode) {
+      return true;
+    }
+    break;
+  default:
+    break;
+  }
+  if (TWindowManager* manager = platform ? platform->GetWindowManager() : nullptr) {
+    manager->HandleEvent(event);
+  }
+  return true;
+}
+
+void Main(TPlatform* platform, char const* commandLine)
+{
+  (void)commandLine;
+  if (TStringTable* table = platform->GetStringTable()) {
+    platform->SetWindowTitle(table->GetString("windowtitle", "", "", "", "", ""));
+  }
+  platform->SetDisplay(kScreenWidth, kScreenHeight, TPlatform::IsEnabled("fullscreen"));
+  if (boost::shared_ptr<TTexture> cursor = TTexture::GetSimple("cursor/cursor")) {
+    platform->SetCursor(cursor, TPoint(1, 1), false);
+  }
+  RunGameScript("scripts/mainloop.lua");
+  RunGameScript("scripts/buttons.lua");
+
+  TEvent event;
+  do {
+    platform->GetEvent(&event);
+  } while (DispatchGameEvent(platform, &event));
+}

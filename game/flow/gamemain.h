@@ -1,0 +1,17 @@
+// gamemain: the game's start function that the engine calls once it is up: sets up the
+// display, title, cursor and start-up scripts, then runs the event loop until quit.
+#pragma once
+
+#include "core/event.h"
+
+class TPlatform;
+
+void Main(TPlatform* platform, char const* commandLine);
+
+// One turn of the event loop for an event already taken: false for the quit event
+// (which goes nowhere else), true otherwise.
+bool DispatchGameEvent(TPlatform* platform, TEvent* event);
+
+// Runs a script file on the window manager's script; false when there is no script or
+// the file fails.
+bool RunGameScript(char const* name);

@@ -1,0 +1,36 @@
+// vellumkitinit: the game's identity in the engine's configuration: its handle, text
+// modes, encryption key and the names of its game modes and medals.
+#include "flow/vellumkitinit.h"
+
+#include "core/platform.h"
+#include "core/str.h"
+
+const char QVGAMEHANDLE[] = "quillmoor-sleuth-bureau";
+const char ENCRYPTION_KEY[] = "m8JtQzRkLAAA";
+const char* const QVGAMEMODENAMES[2] = {"quillmoor-sleuth-bureau_story",
+                                        "quillmoor-sleuth-bureau_freeplay"};
+const char* const QVGAMEMEDALNAMES[10] = {
+    "quillmoor-sleuth-bureau_gumshoe",     "quillmoor-sleuth-bureau_cluefinder",
+    "quillmoor-sleuth-bureau_sleuth",      "quillmoor-sleuth-bureau_detective",
+    "quillmoor-sleuth-bureau_pi",          "quillmoor-sleuth-bureau_sequencer",
+    "quillmoor-sleuth-bureau_printduster", "quillmoor-sleuth-bureau_puzzler",
+    "quillmoor-sleuth-bureau_mailorder",   "quillmoor-sleuth-bureau_solosleuth"};
+
+void VellumkitInit()
+{
+  TPlatform::SetConfig(TPlatform::kGameName, QVGAMEHANDLE);
+  TPlatform::SetConfig(TPlatform::kUTF8Mode, "1");
+  TPlatform::SetConfig(TPlatform::kAutoMergeMask, "1");
+  TPlatform::SetConfig(TPlatform::kVerboseDebug, "1");
+  TPlatform::SetConfig(TPlatform::kSpriteAlwaysTestChildren, "1");
+  TPlatform::SetConfig(TPlatform::kEncryptionKey, ENCRYPTION_KEY);
+  TPlatform::SetConfig(TPlatform::kQVGameHandle, QVGAMEHANDLE);
+  for (int mode = 1; mode <= 2; ++mode) {
+    TPlatform::SetConfig(str::getFormatted("%s%d", TPlatform::kQVGameModeName, mode),
+                         QVGAMEMODENAMES[mode - 1]);
+  }
+  for (int medal = 1; medal <= 10; ++medal) {
+    TPlatform::SetConfig(str::getFormatted("%s%d", TPlatform::kQVGameMedalName, medal),
+                         QVGAMEMEDALNAMES[medal - 1]);
+  }
+}

@@ -1,0 +1,193 @@
+// Tests of the display: the first window and its black frame, full screen, the cursor
+// rules, letterboxing, the fatal path, shell-free browser launch and frame captures.
+#include <fstream>
+#include <sys/wait.h>
+
+#include <SDL.h>
+
+#include "apptestutil.h"
+#include "core/event.h"
+#include "core/renderer.h"
+#include "core/screen.h"
+#include "core/windowmanager.h"
+#include "gl/framepresenter.h"
+#include "gl/gldisplayhandler.h"
+#include "platform/browser.h"
+#include "platform/inputscript.h"
+
+namespace {
+
+std::string ReadText(const std::string& path)
+{
+  std::ifstream input(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>());
+}
+
+std::vector<uint8_t> Frame()
+{
+  TGLDisplayHandler* handler = TRenderer::GetInstance()->GetDisplayHandler();
+  return ReadFrameRGBA(handler->GetFrameBuffer(), 800, 600);
+}
+
+} // namespace
+
+TEST(Display, TheFirstSetDisplayMakesOneWindowAndOneBlackFrame)
+{
+  TAppSandbox sandbox;
+  TPlatform* platform = sandbox.Start();
+  platform->SetWindowTitle("Quillmoor");
+  platform->SetDisplay(800, 600, false);
+  void* window = platform->GetData()->GetNativeWindow();
+  ASSERT_NE(nullptr, window);
+  EXPECT_STREQ("Quillmoor", SDL_GetWindowTitle(static_cast<SDL_Window*>(window)));
+  TScreen* screen = TWindowManager::GetInstance()->GetScreen();
+  ASSERT_NE(nullptr, screen);
+  EXPECT_EQ(800, screen->GetRect().right - screen->GetRect().left);
+  EXPECT_EQ(600, screen->GetRect().bottom - screen->GetRect().top);
+
+  std::vector<uint8_t> frame = Frame();
+  ASSERT_EQ(800u * 600u * 4u, frame.size());
+  for (size_t pixel : {size_t(0), size_t(400 * 800 + 300), size_t(800 * 600 - 1)}) {
+    EXPECT_EQ(0, frame[pixel * 4] | frame[pixel * 4 + 1] | frame[pixel * 4 + 2]) << pixel;
+  }
+  unsigned width = 0, height = 0;
+  bool fullscreen = true;
+  platform->GetDisplay(&width, &height, &fullscreen);
+  EXPECT_EQ(800u, width);
+  EXPECT_EQ(600u, height);
+  EXPECT_FALSE(fullscreen);
+
+  // Again at the same size: the same window.
+  platform->SetDisplay(800, 600, false);
+  EXPECT_EQ(window, platform->GetData()->GetNativeWindow());
+}
+
+TEST(Display, FullScreenTwiceSucceedsAndBackToAWindow)
+{
+  TAppSandbox sandbox;
+  TPlatform* platform = sandbox.Start();
+  platform->SetDisplay(800, 600, false);
+  EXPECT_TRUE(platform->SetFullscreen(true));
+  EXPECT_TRUE(platform->IsFullscreen());
+  EXPECT_TRUE(platform->SetFullscreen(true));
+  EXPECT_TRUE(platform->SetFullscreen(false));
+  EXPECT_FALSE(platform->IsFullscreen());
+  unsigned width = 0, height = 0;
+  platform->GetDisplay(&width, &height, nullptr);
+  EXPECT_EQ(800u, width);
+  EXPECT_EQ(600u, height);
+}
+
+TEST(Display, HidingTheCursorKeepsTheSystemCursorOutsideTheWindow)
+{
+  TAppSandbox sandbox;
+  TPlatform* platform = sandbox.Start();
+  platform->SetDisplay(800, 600, false);
+  TPlatformData* data = platform->GetData();
+  SDL_ShowCursor(SDL_ENABLE);
+  if (!data->IsMouseInContent()) {
+    platform->ShowCursor(false);
+    EXPECT_TRUE(data->IsSystemCursorVisible());
+  }
+  SDL_WarpMouseInWindow(static_cast<SDL_Window*>(data->GetNativeWindow()), 100, 120);
+  TEvent event;
+  for (int pumped = 0; pumped < 5; ++pumped) platform->GetEvent(&event);
+  ASSERT_TRUE(data->IsMouseInContent());
+  EXPECT_EQ(100, data->GetMouse().x);
+  EXPECT_EQ(120, data->GetMouse().y);
+  platform->ShowCursor(false);
+  EXPECT_FALSE(data->IsSystemCursorVisible());
+  EXPECT_FALSE(data->IsCursorShown());
+  platform->ShowCursor(true);
+  EXPECT_TRUE(data->IsCursorShown());
+  // Inside the window the engine draws the cursor; the system's stays hidden.
+  EXPECT_FALSE(data->IsSystemCursorVisible());
+}
+
+TEST(Display, AFailingWindowEndsTheProcessWithItsErrorAndStatusMinusTwo)
+{
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("SDL_VIDEODRIVER", "no-such-video-driver", 1);
+        TAppSandbox sandbox;
+        sandbox.Start()->SetDisplay(800, 600, false);
+      },
+      ::testing::ExitedWithCode(254), "aglGetError .* in file src/platform/display at line [0-9]+");
+}
+
+TEST(Letterbox, TheFrameIsScaledToFitAndCentred)
+{
+  TLetterbox wide = FitFrame(800, 600, 1920, 1080);
+  EXPECT_EQ(1440, wide.width);
+  EXPECT_EQ(1080, wide.height);
+  EXPECT_EQ(240, wide.x);
+  EXPECT_EQ(0, wide.y);
+  TLetterbox tall = FitFrame(800, 600, 1280, 1024);
+  EXPECT_EQ(1280, tall.width);
+  EXPECT_EQ(960, tall.height);
+  EXPECT_EQ(32, tall.y);
+  TLetterbox exact = FitFrame(800, 600, 800, 600);
+  EXPECT_EQ(0, exact.x);
+  EXPECT_EQ(800, exact.width);
+  EXPECT_EQ(0, FitFrame(800, 600, 0, 600).width);
+}
+
+TEST(Browser, TheAddressReachesTheOpenerAsOneArgumentWithoutAShell)
+{
+  TAppSandbox sandbox;
+  const std::string bin = sandbox.Root() + "/bin";
+  const std::string record = sandbox.Root() + "/arguments";
+  sandbox.WriteFile("bin/xdg-open",
+                    "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '" + record + "'\n");
+  chmod((bin + "/xdg-open").c_str(), 0755);
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
+
+  const std::string marker = sandbox.Root() + "/injected";
+  const std::string url = "http://example.com/a b?x=1&y=$(touch " + marker + ")\";`touch " +
+                          marker + "`'";
+  pid_t child = LaunchProgram("xdg-open", url.c_str());
+  ASSERT_GT(child, 0);
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  EXPECT_EQ("1|" + url + "|", ReadText(record));
+  EXPECT_FALSE(std::filesystem::exists(marker));
+
+  EXPECT_FALSE(LaunchBrowser(""));
+  EXPECT_EQ(-1, LaunchProgram("no-such-program-anywhere", "x"));
+  setenv("PATH", oldPath.c_str(), 1);
+}
+
+TEST(InputScript, StepsAreCheckedAndACaptureWritesTheNextFrame)
+{
+  TInputScript bad;
+  EXPECT_FALSE(bad.LoadText("wait 10\njump 3 4\n"));
+  EXPECT_FALSE(bad.LoadText("key no-such-key\n"));
+  EXPECT_FALSE(bad.LoadText("click 3\n"));
+
+  TAppSandbox sandbox;
+  TPlatform* platform = sandbox.Start();
+  platform->SetDisplay(800, 600, false);
+  TInputScript script;
+  const std::string png = sandbox.Root() + "/frame.png";
+  const std::string ppm = sandbox.Root() + "/frame.ppm";
+  ASSERT_TRUE(script.LoadText("# a comment\nwait 100\ncapture " + png + "\ncapture " + ppm + "\n"));
+  script.Poll(1000, nullptr);
+  EXPECT_FALSE(script.IsCapturePending());
+  script.Poll(1099, nullptr);
+  EXPECT_FALSE(script.IsCapturePending());
+  script.Poll(1100, nullptr);
+  EXPECT_TRUE(script.IsCapturePending());
+  // A capture holds the script until a frame was shown.
+  script.Poll(1200, nullptr);
+  unsigned frameBuffer = TRenderer::GetInstance()->GetDisplayHandler()->GetFrameBuffer();
+  script.OnFramePresented(frameBuffer, 800, 600);
+  EXPECT_EQ("\x89PNG", ReadText(png).substr(0, 4));
+  script.Poll(1201, nullptr);
+  script.OnFramePresented(frameBuffer, 800, 600);
+  std::string image = ReadText(ppm);
+  ASSERT_EQ(std::string("P6\n800 600\n255\n").size() + 800u * 600u * 3u, image.size());
+  EXPECT_EQ(std::string(3, '\0'), image.substr(image.size() - 3));
+  EXPECT_TRUE(script.IsFinished());
+}
