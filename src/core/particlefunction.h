@@ -1,0 +1,194 @@
+// particlefunction: the particle function machine: the particle record and evaluation
+// stack, the function base class with its type registry, and every built-in function.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+
+#include "core/paramset.h"
+#include "core/str.h"
+#include "core/vec.h"
+#include "platform/debug.h"
+
+class TLuaParticleSystem;
+class TParticleFunction;
+
+// The particle being processed.
+struct TParticleState
+{
+  // Over the particle's record: entry i is the i-th allocated member.
+  TParamSet mParams;
+  // Milliseconds of the current step; 0 while the particle is being created.
+  int32_t mElapsed = 0;
+  bool mAlive = true;
+};
+
+// The evaluation stack of one stream run.
+struct TParticleMachineState
+{
+  static constexpr unsigned kStackEntries = 255;
+  static constexpr unsigned kStackFloats = 1020;
+
+  TLuaParticleSystem* mSystem = nullptr;
+  TParamSet* mStack = nullptr;
+  // First argument of the function being run; its result goes here.
+  uint8_t mBase = 0;
+  uint8_t mTop = 0;
+  uint32_t mLimit = kStackEntries;
+  uint8_t mArgCount = 0;
+
+  // Replaces the function's arguments by one value of 1 to 4 floats; false (nothing
+  // pushed) for another width or when the stack is full.
+  bool Push(const float* values, unsigned char width);
+  // Float i of the entry at mBase.
+  float* GetReal(unsigned i) const { return mStack->Entry(mBase) + i; }
+  // Argument k of the function being run (k below mArgCount).
+  float* Arg(unsigned k) const { return mStack->Entry(mBase + k); }
+  unsigned ArgWidth(unsigned k) const { return mStack->mSizes[mBase + k]; }
+  // The data source of a negative member slot; null when there is none.
+  TParticleFunction* GetDataSource(int slot) const;
+};
+
+typedef TParticleFunction* (*TParticleCreator)();
+
+TParticleFunction* TParticleFunctionDynamicCreate();
+
+class TParticleFunction
+{
+public:
+  TParticleFunction() {}
+  virtual ~TParticleFunction() {}
+
+  static intptr_t ClassId() { return reinterpret_cast<intptr_t>(&TParticleFunctionDynamicCreate); }
+  virtual const char* GetTypeName() const { return "TParticleFunction"; }
+  virtual bool IsKindOf(intptr_t classId) const { return classId == ClassId(); }
+  template <class T>
+  T* GetCast()
+  {
+    return IsKindOf(T::ClassId()) ? static_cast<T*>(this) : nullptr;
+  }
+
+  virtual void InitFrame() {}
+  // The width of the result, from the argument widths the compiler found.
+  virtual uint8_t GetReturnSize(int argCount, const uint8_t* argWidths) { return 0; }
+  // Runs once on the stack: reads the arguments, pushes the result (if any); false when
+  // the arguments do not fit.
+  virtual bool Process(TParticleState& state, TParticleMachineState& machine) { return false; }
+
+  str mName;
+};
+
+#define QV_PARTICLE_FUNCTION(Name)                                                          \
+  TParticleFunction* Name##DynamicCreate();                                                 \
+  class Name : public TParticleFunction                                                     \
+  {                                                                                         \
+  public:                                                                                   \
+    static intptr_t ClassId() { return reinterpret_cast<intptr_t>(&Name##DynamicCreate); }  \
+    const char* GetTypeName() const override { return #Name; }                              \
+    bool IsKindOf(intptr_t classId) const override                                          \
+    {                                                                                       \
+      return classId == ClassId() || TParticleFunction::IsKindOf(classId);                  \
+    }                                                                                       \
+    uint8_t GetReturnSize(int argCount, const uint8_t* argWidths) override;                 \
+    bool Process(TParticleState& state, TParticleMachineState& machine) override;
+
+QV_PARTICLE_FUNCTION(FAssign) };
+QV_PARTICLE_FUNCTION(FAdd) };
+QV_PARTICLE_FUNCTION(FSub) };
+QV_PARTICLE_FUNCTION(FMul) };
+QV_PARTICLE_FUNCTION(FDiv) };
+QV_PARTICLE_FUNCTION(FUnm) };
+QV_PARTICLE_FUNCTION(FIndex) };
+QV_PARTICLE_FUNCTION(FVIndex) };
+QV_PARTICLE_FUNCTION(FNewIndex) };
+QV_PARTICLE_FUNCTION(FLt) };
+QV_PARTICLE_FUNCTION(FLe) };
+QV_PARTICLE_FUNCTION(FTimeScale) };
+QV_PARTICLE_FUNCTION(FAge) };
+QV_PARTICLE_FUNCTION(FPick) };
+QV_PARTICLE_FUNCTION(FFade) };
+QV_PARTICLE_FUNCTION(FAlpha) };
+QV_PARTICLE_FUNCTION(FDebug) };
+QV_PARTICLE_FUNCTION(FDistance) };
+QV_PARTICLE_FUNCTION(F2dRadius) };
+QV_PARTICLE_FUNCTION(F2dRotation) };
+QV_PARTICLE_FUNCTION(FVec) };
+QV_PARTICLE_FUNCTION(FRange) };
+QV_PARTICLE_FUNCTION(FExpire) };
+
+// The step counter belongs to the instruction: it advances once per evaluation.
+QV_PARTICLE_FUNCTION(FOpenCycle)
+  uint32_t mStep = 0;
+};
+QV_PARTICLE_FUNCTION(FClosedCycle)
+  uint32_t mStep = 0;
+};
+
+#undef QV_PARTICLE_FUNCTION
+
+// A constant: float, TVec2, TVec3 or TVec4.
+template <class T>
+class FPush : public TParticleFunction
+{
+public:
+  static constexpr uint8_t kWidth = sizeof(T) / sizeof(float);
+  explicit FPush(const T& value) : mValue(value) {}
+  uint8_t GetReturnSize(int, const uint8_t*) override { return kWidth; }
+  bool Process(TParticleState&, TParticleMachineState& machine) override
+  {
+    return machine.Push(reinterpret_cast<const float*>(&mValue), kWidth);
+  }
+  T mValue;
+};
+
+// Reads a member: low 16 bits its slot (signed; negative names a data source), bits
+// 16-23 its width.
+class FGetParticleParam : public TParticleFunction
+{
+public:
+  explicit FGetParticleParam(uint32_t member) : mMember(member) {}
+  uint8_t GetReturnSize(int, const uint8_t*) override { return (uint8_t)(mMember >> 16); }
+  bool Process(TParticleState& state, TParticleMachineState& machine) override;
+  uint32_t mMember;
+};
+
+inline int ParticleMemberSlot(uint32_t member) { return (int16_t)(member & 0xffff); }
+inline unsigned ParticleMemberWidth(uint32_t member) { return (member >> 16) & 0xff; }
+
+// One compiled instruction: a function and the argument widths the compiler found.
+struct TParticleInstruction
+{
+  boost::shared_ptr<TParticleFunction> mFunction;
+  uint8_t mArgCount = 0;
+  uint8_t mInlineWidths[3] = {0, 0, 0};
+  // Widths of calls with more than three arguments, kept with the instruction.
+  std::vector<uint8_t> mMoreWidths;
+
+  void SetArgWidths(const uint8_t* widths, unsigned count);
+  const uint8_t* GetArgWidths() const
+  {
+    return mArgCount <= 3 ? mInlineWidths : mMoreWidths.data();
+  }
+};
+
+// Runs instruction streams on particles with one evaluation stack it keeps.
+class TParticleMachine
+{
+public:
+  explicit TParticleMachine(TLuaParticleSystem* system);
+
+  // Runs the instructions on the particle; false when one failed (the particle keeps what
+  // was written before). The caller then reads state.mAlive.
+  bool Run(const TParticleInstruction* code, size_t count, TParticleState& state);
+
+  TParticleMachineState& GetState() { return mMachine; }
+
+private:
+  float mFloats[TParticleMachineState::kStackFloats];
+  uint8_t mWidths[TParticleMachineState::kStackEntries];
+  TParamSet mStack;
+  TParticleMachineState mMachine;
+};
