@@ -5,7 +5,9 @@
 #include <cctype>
 #include <cstring>
 
+#include "core/button.h"
 #include "core/dialog.h"
+#include "core/image.h"
 #include "core/layeredwindow.h"
 #include "core/luabind.h"
 #include "core/luacompat.h"
@@ -14,6 +16,7 @@
 #include "core/screen.h"
 #include "core/screeninit.h"
 #include "core/stringtable.h"
+#include "core/text.h"
 #include "core/window.h"
 #include "core/windowmanager.h"
 #include "core/windowrenderer.h"
@@ -99,6 +102,10 @@ void TWindowScript::SetMovieHostFactory(TMovieHostFactory factory) { sMovieHostF
 TWindowScript::TWindowScript(lua_State* state) : TScript(state)
 {
   RegisterCommands();
+  // "Slider" and "TextEdit" join here, before "Bitmap" and after "Text", when they exist.
+  AddWindowType("Bitmap", TImage::ClassId());
+  AddWindowType("Button", TButton::ClassId());
+  AddWindowType("Text", TText::ClassId());
   AddWindowType("Window", TWindow::ClassId());
   QvLuaEnsureMessageMetatable(mState);
   if (lua_dobuffer(mState, kScreenInitSource, kScreenInitLength, "gScreenInit") != LUA_OK) {

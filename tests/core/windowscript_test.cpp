@@ -2,7 +2,10 @@
 // coroutine (queues, commands, waits, injection) and the window-script commands.
 #include "core/windowscript.h"
 
+#include "core/button.h"
 #include "core/dialog.h"
+#include "core/image.h"
+#include "core/text.h"
 #include "core/file.h"
 #include "scripttestutil.h"
 
@@ -312,7 +315,12 @@ TEST_F(WindowScriptTest, Types_OnlyIdentifiersBecomeConstructors)
   manager.AddWindowType("bad name(", TWindow::ClassId());
   EXPECT_NE(testing::internal::GetCapturedStderr().find("ERROR: window type name"), std::string::npos);
   EXPECT_EQ(script.GetWindowType("bad name("), 0);
-  // The manager's attach added the cross-sell window.
+  // The engine's own widgets, and the cross-sell window that the manager's attach added.
+  TWindowScript fresh;
+  EXPECT_EQ(fresh.GetWindowType("Text"), TText::ClassId());
+  EXPECT_EQ(fresh.GetWindowType("Bitmap"), TImage::ClassId());
+  EXPECT_EQ(fresh.GetWindowType("Button"), TButton::ClassId());
+  EXPECT_EQ(fresh.GetWindowType("Window"), TWindow::ClassId());
   EXPECT_NE(script.GetWindowType("XSellWindow"), 0);
 }
 
