@@ -7,6 +7,7 @@
 #include <time.h>
 
 #include "core/encrypt.h"
+#include "core/textgraphic.h"
 #include "platform/computerid.h"
 #include "platform/debug.h"
 #include "platform/event.h"
@@ -65,6 +66,9 @@ void TPlatform::SetConfig(const str& key, const str& value)
 {
   std::map<str, str>& configMap = ConfigMap();
   configMap[key] = value;
+  if (key == "legacylinewrap") {
+    TTextGraphic::mLegacyLineWrap = true;
+  }
   if (key == kEncryptionKey || key == kCheatCode) {
     // Both keys are entered, empty when absent.
     const str encryptionKey = configMap[kEncryptionKey];

@@ -128,9 +128,9 @@ public:
   void ShowCursor(bool show);
   int GetCursorMode() const { return 0; }
   void OpenBrowser(char const* url);
-  // No clipboard on this platform's facade.
-  bool StringToClipboard(str text) { return false; }
-  str StringFromClipboard() { return str(); }
+  // The system clipboard as UTF-8 text (platform/clipboard.cpp).
+  bool StringToClipboard(str text);
+  str StringFromClipboard();
   TAssetManager* GetAssetManager() const;
   TStringTable* GetStringTable() const;
   // Registers the built-in cursor image "__systemcursor__.png" unless the game has one;

@@ -15,8 +15,10 @@
 #include "core/platform.h"
 #include "core/screen.h"
 #include "core/screeninit.h"
+#include "core/slider.h"
 #include "core/stringtable.h"
 #include "core/text.h"
+#include "core/textedit.h"
 #include "core/window.h"
 #include "core/windowmanager.h"
 #include "core/windowrenderer.h"
@@ -102,10 +104,11 @@ void TWindowScript::SetMovieHostFactory(TMovieHostFactory factory) { sMovieHostF
 TWindowScript::TWindowScript(lua_State* state) : TScript(state)
 {
   RegisterCommands();
-  // "Slider" and "TextEdit" join here, before "Bitmap" and after "Text", when they exist.
+  AddWindowType("Slider", TSlider::ClassId());
   AddWindowType("Bitmap", TImage::ClassId());
   AddWindowType("Button", TButton::ClassId());
   AddWindowType("Text", TText::ClassId());
+  AddWindowType("TextEdit", TTextEdit::ClassId());
   AddWindowType("Window", TWindow::ClassId());
   QvLuaEnsureMessageMetatable(mState);
   if (lua_dobuffer(mState, kScreenInitSource, kScreenInitLength, "gScreenInit") != LUA_OK) {

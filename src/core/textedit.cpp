@@ -1,0 +1,459 @@
+// textedit: the one-line text entry: typed characters, caret moves, deletion, paste, a
+// length limit, password display and Tab between the entries of a dialog; talks to the text
+// window it extends, the window manager (focus, messages) and the clipboard.
+#include "core/textedit.h"
+
+#include <algorithm>
+
+#include "core/event.h"
+#include "core/luatable.h"
+#include "core/message.h"
+#include "core/modalwindow.h"
+#include "core/mvecfont.h"
+#include "core/platform.h"
+#include "core/textgraphic.h"
+#include "core/windowmanager.h"
+#include "core/windowscript.h"
+#include "core/windowstyle.h"
+#include "platform/clipboard.h"
+
+namespace {
+
+// Bytes of a character by its lead byte; 0 for the terminating zero.
+unsigned UTF8Length(unsigned char lead)
+{
+  if (lead == 0) return 0;
+  if (lead < 0xC0) return 1;
+  if (lead < 0xE0) return 2;
+  if (lead < 0xF0) return 3;
+  return 4;
+}
+
+unsigned CharacterCount(const str& text)
+{
+  unsigned count = 0;
+  for (unsigned at = 0; at < text.length(); at += std::max(1u, UTF8Length((unsigned char)text[at]))) {
+    ++count;
+  }
+  return count;
+}
+
+// Shown text: what the layout would read as tags or escapes is escaped.
+str EscapeMarkup(const str& text, unsigned from, unsigned to)
+{
+  str out;
+  for (unsigned at = from; at < to; ++at) {
+    const char c = text[at];
+    if (c == '<' || c == '\\') {
+      out += '\\';
+    }
+    out += c;
+  }
+  return out;
+}
+
+bool IsShownInLayer(const TWindow* entry)
+{
+  for (const TWindow* window = entry; window; window = window->GetParent()) {
+    if (!(window->GetFlags() & TWindow::kVisible)) return false;
+    if (window->GetFlags() & TWindow::kModal) return true;
+    if (!window->GetParent()) return false;
+  }
+  return false;
+}
+
+// Finds the first other registered entry in a modal window, newest children first.
+class TextSpider : public TWindowSpider
+{
+public:
+  explicit TextSpider(TTextEdit* entry) : mEntry(entry) {}
+  bool Process(TWindow* window) override
+  {
+    if (mFound) return false;
+    TTextEdit* other = window->GetCast<TTextEdit>();
+    if (other && other != mEntry) {
+      boost::shared_ptr<TTextEdit::TRing> ring = other->GetRing();
+      if (ring && std::find(ring->begin(), ring->end(), mEntry) == ring->end()) {
+        mFound = ring;
+        return false;
+      }
+      return true;
+    }
+    window->ForEachChild(this);
+    return !mFound;
+  }
+  TTextEdit* mEntry;
+  boost::shared_ptr<TTextEdit::TRing> mFound;
+};
+
+}  // namespace
+
+TWindow* TTextEditDynamicCreate()
+{
+  return new TTextEdit();
+}
+
+intptr_t TTextEdit::ClassId()
+{
+  static const intptr_t id = RegisterCreatable(&TTextEditDynamicCreate);
+  return id;
+}
+
+TTextEdit::TTextEdit()
+    : TText(false), mLimit(10), mCaret(0), mCaretEnabled(true), mUTF8(false), mPassword(false),
+      mCaretPhase(false), mRefusedOne(false), mRefusedChar(0)
+{
+  mFlags |= kFocusable;
+  mClock.Reset();
+  mClock.Start();
+}
+
+TTextEdit::~TTextEdit()
+{
+  Unregister();
+}
+
+void TTextEdit::CheckRegistration()
+{
+  if (mRing) {
+    return;
+  }
+  TModalWindow* modal = FindParentModal();
+  if (!modal) {
+    return;
+  }
+  StartWindowAnimation(200, true, true, false);
+  TextSpider spider(this);
+  modal->ForEachChild(&spider);
+  mRing = spider.mFound ? spider.mFound : boost::shared_ptr<TRing>(new TRing());
+  mRing->push_back(this);
+}
+
+void TTextEdit::Unregister()
+{
+  if (mRing) {
+    mRing->remove(this);
+    mRing.reset();
+  }
+  StopWindowAnimation();
+}
+
+bool TTextEdit::OnNewParent()
+{
+  CheckRegistration();
+  return TText::OnNewParent();
+}
+
+void TTextEdit::Init(TWindowStyle& style)
+{
+  CheckRegistration();
+  const bool password = style.GetBool("password", false);
+  const int limit = style.GetInt("length", 10);
+  const str ignore = style.GetString("ignore", "");
+  mUTF8 = style.GetBool("utf8", false);
+
+  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowScript* script = manager ? dynamic_cast<TWindowScript*>(manager->GetScript()) : nullptr;
+  const bool lookup = script && script->IsStringTableEnabled();
+  if (manager) {
+    manager->EnableStringTable(false);
+  }
+  if (password) {
+    mPassword = true;
+    UpdateText();
+  }
+  TText::Init(style);
+  if (manager && lookup) {
+    manager->EnableStringTable(true);
+  }
+  mLimit = unsigned(std::max(0, limit));
+  mIgnore = ignore;
+}
+
+void TTextEdit::Draw()
+{
+  CheckRegistration();
+  TText::Draw();
+}
+
+bool TTextEdit::OnTaskAnimate()
+{
+  UpdateText();
+  return true;
+}
+
+void TTextEdit::SetText(str text)
+{
+  mText = text;
+  mCaret = text.length();
+  UpdateText();
+}
+
+str TTextEdit::GetText()
+{
+  return mText;
+}
+
+void TTextEdit::UpdateText()
+{
+  const unsigned length = mText.length();
+  const unsigned caret = std::min(mCaret, length);
+  str before;
+  str after;
+  if (mPassword) {
+    for (unsigned i = 0; i < caret; ++i) before += '*';
+    for (unsigned i = caret; i < length; ++i) after += '*';
+  } else {
+    before = EscapeMarkup(mText, 0, caret);
+    after = EscapeMarkup(mText, caret, length);
+  }
+  TWindowManager* manager = TWindowManager::GetInstance();
+  if (!manager || manager->GetFocus() != this) {
+    TText::SetText(before + after);
+    return;
+  }
+  if (mClock.GetTime() % 800 <= 400) {
+    if (mCaretPhase) {
+      mCaretPhase = false;
+      manager->InvalidateScreen();
+    }
+    TText::SetText(before + after);
+    return;
+  }
+  if (!mCaretPhase) {
+    mCaretPhase = true;
+    manager->InvalidateScreen();
+  }
+  TText::SetText(before + (mCaretEnabled ? str("<cursor>") : str()) + after);
+}
+
+bool TTextEdit::KeyHit(eKeyType type, char c)
+{
+  switch (type) {
+    case kKeyEdit:
+    case kKeyPaste:
+      return true;
+    case kKeyInsert:
+      if (mUTF8 || mText.length() + 1 < mLimit) {
+        return true;
+      }
+      KeyHit(kKeyRefused, c);
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool TTextEdit::KeyHitUTF8(eKeyType type, unsigned code)
+{
+  const char c = code < 128 ? char(code) : ' ';
+  if (type != kKeyInsert) {
+    return KeyHit(type, c);
+  }
+  bool accepted = false;
+  if (!(mUTF8 && CharacterCount(mText) >= mLimit)) {
+    TFontData* fonts = TFontData::GetInstance();
+    TMvecFont* font = mTextGraphic ? fonts->GetMvec(mTextGraphic->GetFont()) : nullptr;
+    TMvecFont* fallback = fonts->GetMvec("fonts/default.mvec");
+    if (!font || font->GetGlyphIndex(code) >= 0 || (fallback && fallback->GetGlyphIndex(code) >= 0)) {
+      return KeyHit(kKeyInsert, c);
+    }
+  }
+  if (code >= 128) {
+    KeyHitUTF8(kKeyRefused, code);
+  } else {
+    KeyHit(kKeyRefused, c);
+  }
+  return accepted;
+}
+
+bool TTextEdit::Changed()
+{
+  if (TWindowManager* manager = TWindowManager::GetInstance()) {
+    manager->PostWindowMessage(new TMessage(TMessage::kTextEditChanged, GetName()));
+  }
+  return true;
+}
+
+unsigned TTextEdit::CharacterStartBefore(unsigned position) const
+{
+  unsigned at = 0;
+  unsigned last = 0;
+  while (at < position) {
+    last = at;
+    at += std::max(1u, UTF8Length((unsigned char)mText[at]));
+  }
+  return last;
+}
+
+unsigned TTextEdit::CharacterLengthAt(unsigned position) const
+{
+  // A lead byte may announce more bytes than the text has left.
+  const unsigned length = mText.length();
+  return position < length ? std::min(std::max(1u, UTF8Length((unsigned char)mText[position])), length - position)
+                           : 0;
+}
+
+void TTextEdit::Backspace()
+{
+  const unsigned caret = std::min(mCaret, mText.length());
+  const unsigned start = CharacterStartBefore(caret);
+  mText.erase(start, int(caret - start));
+  mCaret = start;
+  UpdateText();
+}
+
+bool TTextEdit::MoveFocusAlongRing()
+{
+  TWindowManager* manager = TWindowManager::GetInstance();
+  if (!mRing || mRing->empty() || !manager) {
+    return false;
+  }
+  std::vector<TTextEdit*> ring(mRing->begin(), mRing->end());
+  size_t index = size_t(std::find(ring.begin(), ring.end(), this) - ring.begin());
+  if (index >= ring.size()) {
+    index = 0;
+  }
+  TTextEdit* next = this;
+  for (size_t step = 1; step <= ring.size(); ++step) {
+    next = ring[(index + step) % ring.size()];
+    if (IsShownInLayer(next)) {
+      break;
+    }
+  }
+  TWindow* previous = manager->GetFocus();
+  manager->SetFocusQuiet(next);
+  next->OnSetFocus(previous);
+  return true;
+}
+
+bool TTextEdit::OnChar(char c)
+{
+  if (mRefusedOne && c == mRefusedChar) {
+    // The same key stroke, handed on after OnUTF8Char refused it: refuse it once, quietly.
+    mRefusedOne = false;
+    return false;
+  }
+  return OnUTF8Char(str(&c, 1));
+}
+
+bool TTextEdit::OnUTF8Char(str ch)
+{
+  mRefusedOne = false;
+  if (!mCaretEnabled || ch.length() == 0) {
+    return false;
+  }
+  const unsigned char lead = (unsigned char)ch[0];
+  const unsigned code = str::to_utf32(ch.c_str());
+  bool handled = false;
+  if (lead == '\t') {
+    if (KeyHitUTF8(kKeyTab, code)) {
+      return Changed();
+    }
+    MoveFocusAlongRing();
+  } else if (lead == 13) {
+    if (KeyHitUTF8(kKeyEnter, code)) {
+      return Changed();
+    }
+  } else if (lead == 8) {
+    if (mCaret == 0) {
+      KeyHitUTF8(kKeyRefused, code);
+    } else if (KeyHit(kKeyEdit, char(lead))) {
+      Backspace();
+      return Changed();
+    }
+  } else if (lead < 32) {
+  } else if (lead >= 128 && !mPassword && !mUTF8) {
+  } else if (!mIgnore.empty() && mIgnore.find(ch) != str::npos) {
+    return true;
+  } else if (KeyHitUTF8(kKeyInsert, code)) {
+    const unsigned caret = std::min(mCaret, mText.length());
+    mText = mText.substr(0, caret) + ch + mText.substr(caret);
+    // The bytes inserted, not what a malformed lead byte announces.
+    mCaret = caret + ch.length();
+    UpdateText();
+    return Changed();
+  }
+  if (!handled && ch.length() == 1) {
+    mRefusedOne = true;
+    mRefusedChar = char(lead);
+  }
+  return handled;
+}
+
+bool TTextEdit::Paste()
+{
+  if (!KeyHitUTF8(kKeyPaste, 0)) {
+    return false;
+  }
+  TPlatform* platform = TPlatform::GetInstance();
+  const str clip = platform ? platform->StringFromClipboard() : QvGetClipboardText();
+  if (clip.empty() || (!mUTF8 && !SafeString(clip))) {
+    return false;
+  }
+  // The leading characters up to the limit.
+  unsigned end = 0;
+  for (unsigned count = 0; end < clip.length() && count < mLimit; ++count) {
+    end += std::max(1u, UTF8Length((unsigned char)clip[end]));
+  }
+  str cleaned = clip.substr(0, std::min(end, clip.length()));
+  for (unsigned at = 0; at < mIgnore.length();) {
+    const unsigned length = std::min(std::max(1u, UTF8Length((unsigned char)mIgnore[at])), mIgnore.length() - at);
+    cleaned.replace(mIgnore.substr(at, int(length)), "");
+    at += length;
+  }
+  str kept;
+  for (unsigned at = 0; at < cleaned.length(); ++at) {
+    if ((unsigned char)cleaned[at] >= 32) kept += cleaned[at];
+  }
+  SetText("");
+  if (!kept.empty()) {
+    SetText(kept);
+  }
+  // A paste is a change like any other.
+  Changed();
+  return true;
+}
+
+bool TTextEdit::OnKeyDown(char key, unsigned modifiers)
+{
+  CheckRegistration();
+  const unsigned char code = (unsigned char)key;
+  const unsigned length = mText.length();
+  if (code == TEvent::kLeft) {
+    if (mCaret == 0) {
+      KeyHit(kKeyRefused, key);
+      return true;
+    }
+    if (KeyHit(kKeyEdit, key)) {
+      mCaret = CharacterStartBefore(std::min(mCaret, length));
+      UpdateText();
+      return true;
+    }
+  } else if (code == TEvent::kRight) {
+    if (mCaret >= length) {
+      KeyHit(kKeyRefused, key);
+      return true;
+    }
+    if (KeyHit(kKeyEdit, key)) {
+      mCaret += CharacterLengthAt(mCaret);
+      UpdateText();
+      return true;
+    }
+  } else if (code == TEvent::kDelete) {
+    if (mCaret < length) {
+      mText.erase(mCaret, int(CharacterLengthAt(mCaret)));
+      UpdateText();
+    } else {
+      KeyHit(kKeyRefused, key);
+    }
+    return true;
+  } else if (code > 'Z') {
+    return false;
+  } else if ((code == 'V' && (modifiers & 2)) || code == TEvent::kPaste) {
+    if (Paste()) {
+      return true;
+    }
+  }
+  return (modifiers & (2 | 4 | 8)) == 0;
+}

@@ -1,0 +1,77 @@
+// textedit: the one-line text entry: typed characters, caret moves, deletion, paste, a
+// length limit, password display and Tab between the entries of a dialog; talks to the text
+// window it extends, the window manager (focus, messages) and the clipboard.
+#pragma once
+
+#include <list>
+
+#include <boost/shared_ptr.hpp>
+
+#include "core/clock.h"
+#include "core/text.h"
+
+class TTextEdit : public TText
+{
+public:
+  enum eKeyType { kKeyInsert = 0, kKeyEdit = 1, kKeyEnter = 2, kKeyTab = 3, kKeyPaste = 4, kKeyRefused = 5 };
+  typedef std::list<TTextEdit*> TRing;
+
+  TTextEdit();
+  ~TTextEdit() override;
+
+  static intptr_t ClassId();
+  const char* GetTypeName() const override { return "TTextEdit"; }
+  bool IsKindOf(intptr_t id) const override { return id == ClassId() || TText::IsKindOf(id); }
+
+  bool OnNewParent() override;
+  void Init(TWindowStyle& style) override;
+  void Draw() override;
+  bool OnTaskAnimate() override;
+  bool OnChar(char c) override;
+  bool OnUTF8Char(str c) override;
+  bool OnKeyDown(char key, unsigned modifiers) override;
+  void SetText(str text) override;
+  str GetText() override;
+  // Whether an edit may happen; subclasses filter keys here.
+  virtual bool KeyHit(eKeyType type, char c);
+  virtual bool KeyHitUTF8(eKeyType type, unsigned code);
+
+  void Backspace();
+  void UpdateText();
+  void CheckRegistration();
+  void Unregister();
+
+  unsigned GetCaret() const { return mCaret; }
+  unsigned GetLimit() const { return mLimit; }
+  void SetLimit(unsigned limit) { mLimit = limit; }
+  bool IsPassword() const { return mPassword; }
+  bool IsUTF8() const { return mUTF8; }
+  void SetUTF8(bool utf8) { mUTF8 = utf8; }
+  void EnableCaret(bool enable) { mCaretEnabled = enable; }
+  const str& GetIgnore() const { return mIgnore; }
+  boost::shared_ptr<TRing> GetRing() const { return mRing; }
+  TClock* GetBlinkClock() { return &mClock; }
+
+private:
+  bool Changed();
+  bool Paste();
+  bool MoveFocusAlongRing();
+  unsigned CharacterStartBefore(unsigned position) const;
+  unsigned CharacterLengthAt(unsigned position) const;
+
+  unsigned mLimit;
+  boost::shared_ptr<TRing> mRing;
+  str mText;
+  unsigned mCaret;
+  bool mCaretEnabled;
+  bool mUTF8;
+  bool mPassword;
+  bool mCaretPhase;
+  str mIgnore;
+  TClock mClock;
+  // The window's fallback hands a refused character to OnChar again at once.
+  bool mRefusedOne;
+  char mRefusedChar;
+};
+
+TWindow* TTextEditDynamicCreate();

@@ -1,0 +1,54 @@
+// clipboard: the system clipboard as UTF-8 text, through SDL; the text entry pastes from it
+// and the window script copies into it.
+#include "platform/clipboard.h"
+
+#include <SDL.h>
+
+#include "core/platform.h"
+#include "platform/debug.h"
+
+namespace {
+
+// SDL keeps the clipboard in its video subsystem.
+bool EnsureVideo()
+{
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+    return true;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    WriteDbg("ERROR: No clipboard without video: %s", SDL_GetError());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool QvSetClipboardText(const str& text)
+{
+  return EnsureVideo() && SDL_SetClipboardText(text.c_str()) == 0;
+}
+
+str QvGetClipboardText()
+{
+  if (!EnsureVideo() || !SDL_HasClipboardText()) {
+    return str();
+  }
+  char* text = SDL_GetClipboardText();
+  if (!text) {
+    return str();
+  }
+  str result(text);
+  SDL_free(text);
+  return result;
+}
+
+bool TPlatform::StringToClipboard(str text)
+{
+  return QvSetClipboardText(text);
+}
+
+str TPlatform::StringFromClipboard()
+{
+  return QvGetClipboardText();
+}
