@@ -264,6 +264,11 @@ unsigned int TOggDataSource::Read(void* buffer, unsigned int offset, unsigned in
   if (count == 0 || static_cast<int64_t>(mPosition) >= mRawLength) {
     return 0;
   }
+  // A damaged stream can decode more than its stated length; the length is what callers
+  // size their buffers and loops by.
+  if (static_cast<int64_t>(mPosition) + count > mRawLength) {
+    count = static_cast<unsigned int>(mRawLength - mPosition);
+  }
   char* out = static_cast<char*>(buffer);
   unsigned int frameBytes = 2u * static_cast<unsigned>(mChannels);
   unsigned int got = 0;
