@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""mkcursor: draws the arrow pointer (white with a black outline, tip at pixel 1,1) and
-writes it as a PNG file, or with --c-array as the C++ source of the built-in cursor."""
+"""mkcursor: draws the arrow pointer (white with a black outline, tip at pixel 1,1, on the
+magenta that cursor images use for "transparent") and writes it as a PNG file, or with
+--c-array as the C++ source of the built-in cursor."""
 import struct
 import sys
 import zlib
@@ -36,7 +37,7 @@ def pixels():
         for x in range(SIZE):
             line = ARROW[y - 1] if 1 <= y <= len(ARROW) else ""
             c = line[x - 1] if 1 <= x <= len(line) else " "
-            row += {"X": b"\x00\x00\x00\xff", ".": b"\xff\xff\xff\xff"}.get(c, b"\x00\x00\x00\x00")
+            row += {"X": b"\x00\x00\x00\xff", ".": b"\xff\xff\xff\xff"}.get(c, b"\xff\x00\xff\xff")
         rows.append(bytes(row))
     return rows
 

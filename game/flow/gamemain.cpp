@@ -2,6 +2,7 @@
 // window manager and its script, the string table and the texture cache.
 #include "flow/gamemain.h"
 
+#include "core/luabind.h"
 #include "core/platform.h"
 #include "core/script.h"
 #include "core/stringtable.h"
@@ -16,6 +17,12 @@ const unsigned kScreenWidth = 800;
 const unsigned kScreenHeight = 600;
 // The key-down that the loop drops (Control+R on the keyboards the game was made for).
 const int kDroppedKeyCode = 18;
+
+// Lua "GameLog": a line in the debug log, so a run can be followed from outside.
+void GameLog(str text)
+{
+  WriteDbg("game: %s", text.c_str());
+}
 
 } // namespace
 
@@ -65,6 +72,10 @@ void Main(TPlatform* platform, char const* commandLine)
   platform->SetDisplay(kScreenWidth, kScreenHeight, TPlatform::IsEnabled("fullscreen"));
   if (boost::shared_ptr<TTexture> cursor = TTexture::GetSimple("cursor/cursor")) {
     platform->SetCursor(cursor, TPoint(1, 1), false);
+  }
+  TWindowManager* manager = platform->GetWindowManager();
+  if (TScript* script = manager ? dynamic_cast<TScript*>(manager->GetScript()) : nullptr) {
+    LuaBind(script->GetState(), "GameLog", &GameLog);
   }
   RunGameScript("scripts/mainloop.lua");
   RunGameScript("scripts/buttons.lua");

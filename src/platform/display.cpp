@@ -9,6 +9,7 @@
 
 #include "core/displayhost.h"
 #include "core/platform.h"
+#include "core/qvminivecdraw.h"
 #include "core/renderer.h"
 #include "core/texture.h"
 #include "core/windowmanager.h"
@@ -308,6 +309,8 @@ void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
   }
   renderer->PopClippingRectangle();
   renderer->SetClippingRectangle(TURect(0, 0, width, height));
+  // The glyph rasteriser is made (and calibrated) once there is a display to draw on.
+  TQvMiniVecDraw::GetInstance();
 }
 
 bool TPlatformData::SetFullscreen(bool fullscreen)

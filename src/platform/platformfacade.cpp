@@ -6,9 +6,11 @@
 #include "core/file.h"
 #include "core/gamestate.h"
 #include "core/platform.h"
+#include "core/qvminivecdraw.h"
 #include "core/renderer.h"
 #include "core/screen.h"
 #include "core/stringtable.h"
+#include "core/textgraphic.h"
 #include "core/windowmanager.h"
 #include "core/windowscript.h"
 #include "core/xmlnode.h"
@@ -154,6 +156,7 @@ void TPlatform::TearDownData()
   mData->mWindowManager = nullptr;
   GetTaskList()->DestroyAll();
   ShutDownSound();
+  TQvMiniVecDraw::ShutDown();
   TRenderer::ShutDown();
   if (mPlatform == this) {
     mPlatform = nullptr;
@@ -165,6 +168,7 @@ void TPlatform::TearDownData()
   mData->mAssetManager = nullptr;
   delete mData;
   mData = nullptr;
+  TFontData::ShutDown();
   ClearConfig();
   TFile::SetRegisterFilesHook(nullptr);
   TFile::ShutDownFileSystem();

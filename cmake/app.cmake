@@ -1,0 +1,25 @@
+# The application: its product name and version, the fonts it needs at start-up, and the
+# end-to-end test's view of the built program.
+set(QV_PRODUCT_NAME "quillmoor-sleuth-bureau")
+set(QV_PRODUCT_VERSION "0.1.0")
+target_compile_definitions(quorvant PRIVATE
+  QV_PRODUCT_NAME="${QV_PRODUCT_NAME}" QV_PRODUCT_VERSION="${QV_PRODUCT_VERSION}")
+
+function(qv_app_dependencies)
+  if(TARGET quillmoor AND TARGET fonts)
+    add_dependencies(quillmoor fonts)
+  endif()
+  if(TARGET app_e2e_test AND TARGET quillmoor)
+    add_dependencies(app_e2e_test quillmoor)
+    target_compile_definitions(app_e2e_test PRIVATE
+      QV_GAME_EXECUTABLE="$<TARGET_FILE:quillmoor>")
+  endif()
+  if(TARGET startup_bench AND TARGET quillmoor)
+    add_dependencies(startup_bench quillmoor)
+    target_compile_definitions(startup_bench PRIVATE
+      QV_GAME_EXECUTABLE="$<TARGET_FILE:quillmoor>")
+  endif()
+endfunction()
+if(NOT QV_FUZZ)
+  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL qv_app_dependencies)
+endif()

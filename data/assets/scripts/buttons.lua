@@ -1,0 +1,1 @@
+-- buttons: shared button behaviour of the game's screens; the front desk needs none yet.
