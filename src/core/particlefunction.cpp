@@ -14,7 +14,7 @@ namespace {
 
 char const kSourceFile[] = "particlefunction.cpp";
 
-// Widths of a stack value.
+// Widest stack value.
 constexpr unsigned kMaxWidth = 4;
 
 TRandom& Random()
@@ -62,16 +62,6 @@ bool PairFits(const TParticleMachineState& machine)
 
 // ---------------------------------------------------------------------------------------
 // Reports and the machine
-
-bool TParticleMachineState::Push(const float* values, unsigned char width)
-{
-  if (width < 1 || width > kMaxWidth || mBase >= mLimit || mBase >= mStack->mCapacity) return false;
-  if (!mStack->ResetPartial(mBase, &width, 1)) return false;
-  // The source may overlap the destination (a result made from its own arguments).
-  std::memmove(mStack->Entry(mBase), values, width * sizeof(float));
-  mBase = mTop = (uint8_t)(mBase + 1);
-  return true;
-}
 
 TParticleFunction* TParticleMachineState::GetDataSource(int slot) const
 {
@@ -186,7 +176,9 @@ bool FAssign::Process(TParticleState& state, TParticleMachineState& machine)
   unsigned count = machine.ArgWidth(0);
   if (count > (unsigned)memberWidth) count = (unsigned)memberWidth;
   if (count > floats - (unsigned)slot) count = floats - (unsigned)slot;
-  std::memcpy(state.mParams.mValues + slot, machine.Arg(0), count * sizeof(float));
+  const float* value = machine.Arg(0);
+  float* member = state.mParams.mValues + slot;
+  for (unsigned i = 0; i < count; ++i) member[i] = value[i];
   return true;
 }
 

@@ -42,7 +42,21 @@ struct TParticleMachineState
 
   // Replaces the function's arguments by one value of 1 to 4 floats; false (nothing
   // pushed) for another width or when the stack is full.
-  bool Push(const float* values, unsigned char width);
+  bool Push(const float* values, unsigned char width)
+  {
+    // Inline and without library copies: it runs once per instruction per particle.
+    if (width < 1 || width > 4 || mBase >= mLimit || mBase >= mStack->mCapacity) return false;
+    float copy[4];
+    for (unsigned i = 0; i < width; ++i) copy[i] = values[i];
+    uint32_t start = mStack->mOffsets[mBase];
+    mStack->mSizes[mBase] = width;
+    mStack->mOffsets[mBase + 1] = start + width;
+    mStack->mCount = mBase + 1u;
+    float* target = mStack->mValues + start;
+    for (unsigned i = 0; i < width; ++i) target[i] = copy[i];
+    mBase = mTop = (uint8_t)(mBase + 1);
+    return true;
+  }
   // Float i of the entry at mBase.
   float* GetReal(unsigned i) const { return mStack->Entry(mBase) + i; }
   // Argument k of the function being run (k below mArgCount).
