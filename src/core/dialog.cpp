@@ -3,6 +3,7 @@
 #include "core/dialog.h"
 
 #include "core/message.h"
+#include "core/platform.h"
 #include "core/windowmanager.h"
 #include "core/windowscript.h"
 
@@ -46,8 +47,12 @@ bool TDialog::OnMessage(TMessage* message)
   const str& name = message->GetName();
   if (name.length() >= 5 && name.substr(0, 5) == "http=") {
     const str url = name.substr(5);
-    if (url.length() != 0 && BrowserOpener()) {
-      BrowserOpener()(url);
+    if (url.length() != 0) {
+      if (BrowserOpener()) {
+        BrowserOpener()(url);
+      } else if (TPlatform* platform = TPlatform::GetInstance()) {
+        platform->OpenBrowser(url.c_str());
+      }
     }
     return true;
   }

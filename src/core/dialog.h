@@ -22,7 +22,7 @@ public:
   const str& GetBody() const { return mBody; }
   const str& GetTitle() const { return mTitle; }
 
-  // How links are opened (the platform installs its browser launcher).
+  // Replaces the platform's browser launcher (tests record the links instead).
   static void SetBrowserOpener(std::function<void(const str& url)> opener);
 
 private:

@@ -307,8 +307,8 @@ bool TWindowManager::ListenerWalk(TEvent* event, bool leave)
   mListenersChanged = false;
   TModalWindow* top = GetTopModalWindow();
   const TPoint screenPoint(event->x, event->y);
-  // The platform's cursor mode is always 0 here: no relative-pointer mode exists.
-  const int cursorMode = 0;
+  TPlatform* platform = TPlatform::GetInstance();
+  const int cursorMode = platform ? platform->GetCursorMode() : 0;
   // Walk a copy: listeners add and remove listeners while they are served, and one
   // that left the list (or was destroyed) is skipped.
   const std::vector<TWindow*> listeners(mMouseListeners.begin(), mMouseListeners.end());
@@ -331,7 +331,10 @@ bool TWindowManager::ListenerWalk(TEvent* event, bool leave)
       if (receives) {
         TEvent local = *event;
         TPoint point = screenPoint;
-        listener->ScreenToClient(&point);
+        // In a relative cursor mode moves stay in screen coordinates.
+        if (!(event->type == TEvent::kMouseMove && cursorMode != 0)) {
+          listener->ScreenToClient(&point);
+        }
         local.x = point.x;
         local.y = point.y;
         listener->HandleEvent(&local, false);
@@ -350,6 +353,10 @@ void TWindowManager::RouteMouse(TEvent* event, TModalWindow* top)
   if (!mMouseListeners.empty()) {
     ListenerWalk(event, false);
     DispatchMessages();
+    return;
+  }
+  TPlatform* platform = TPlatform::GetInstance();
+  if (event->type == TEvent::kMouseMove && platform && platform->GetCursorMode() == 1) {
     return;
   }
   const bool overlayMouse = TPlatform::IsEnabled(TPlatform::kOverlayWindowMouseEvents);
@@ -533,6 +540,9 @@ void TWindowManager::DrawStack()
     return;
   }
   TPlatform* platform = TPlatform::GetInstance();
+  if (platform && !platform->GetDisplayReady()) {
+    return;
+  }
   const bool foreground = platform ? platform->IsForeground() : true;
   const uint32_t interval = foreground ? kForegroundFrameInterval : kBackgroundFrameInterval;
   const uint32_t now = TPlatform::Timer();
