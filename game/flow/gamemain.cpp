@@ -2,6 +2,7 @@
 // window manager and its script, the string table and the texture cache.
 #include "flow/gamemain.h"
 
+#include "core/file.h"
 #include "core/luabind.h"
 #include "core/platform.h"
 #include "core/script.h"
@@ -17,6 +18,8 @@ const unsigned kScreenWidth = 800;
 const unsigned kScreenHeight = 600;
 // The key-down that the loop drops (Control+R on the keyboards the game was made for).
 const int kDroppedKeyCode = 18;
+// The font the game's screens name; text falls back to the built-in font without it.
+const char kGameFont[] = "fonts/default.mvec";
 
 // Lua "GameLog": a line in the debug log, so a run can be followed from outside.
 void GameLog(str text)
@@ -70,6 +73,9 @@ void Main(TPlatform* platform, char const* commandLine)
     platform->SetWindowTitle(table->GetString("windowtitle", "", "", "", "", ""));
   }
   platform->SetDisplay(kScreenWidth, kScreenHeight, TPlatform::IsEnabled("fullscreen"));
+  if (!TFile::Exists(kGameFont)) {
+    WriteDbg("ERROR: The game's font %s is missing; the built-in font stands in", kGameFont);
+  }
   if (boost::shared_ptr<TTexture> cursor = TTexture::GetSimple("cursor/cursor")) {
     platform->SetCursor(cursor, TPoint(1, 1), false);
   }
