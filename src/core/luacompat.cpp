@@ -113,22 +113,12 @@ int Loadfile(lua_State* L)
   return 2;
 }
 
-// The module search of the older Lua: the global LUA_PATH holds ";"-separated templates
-// in which "?" stands for the module name; the first existing file is run once.
-int Require(lua_State* L)
+// Finds the module along the global LUA_PATH (";"-separated templates in which "?"
+// stands for the name) and loads it: pushes the chunk, or the error text and false.
+// Kept apart from Require so that no C++ object is alive when Lua raises the error,
+// which unwinds by longjmp.
+bool LoadModule(lua_State* L, char const* name)
 {
-  str name = luaL_checkstring(L, 1);
-  lua_settop(L, 1);
-  if (lua_getfield(L, LUA_REGISTRYINDEX, kLoadedKey) != LUA_TTABLE) {
-    lua_pop(L, 1);
-    lua_newtable(L);
-    lua_pushvalue(L, -1);
-    lua_setfield(L, LUA_REGISTRYINDEX, kLoadedKey);
-  }
-  lua_getfield(L, 2, name.c_str());
-  if (lua_toboolean(L, -1)) return 1;
-  lua_pop(L, 1);
-
   str path = "?;?.lua";
   lua_getglobal(L, "LUA_PATH");
   if (lua_type(L, -1) == LUA_TSTRING) path = lua_tostring(L, -1);
@@ -144,9 +134,28 @@ int Require(lua_State* L)
     if (!candidate.empty() && TFile::Exists(candidate)) found = candidate;
     start = end + 1;
   }
-  if (found.empty())
-    return luaL_error(L, "could not load package `%s' from path `%s'", name.c_str(), path.c_str());
-  if (QvLuaLoadFile(L, found) != LUA_OK) return lua_error(L);
+  if (found.empty()) {
+    lua_pushfstring(L, "could not load package `%s' from path `%s'", name, path.c_str());
+    return false;
+  }
+  return QvLuaLoadFile(L, found) == LUA_OK;
+}
+
+// The older Lua's require: each module runs once; its result (or true) is kept.
+int Require(lua_State* L)
+{
+  char const* name = luaL_checkstring(L, 1);
+  lua_settop(L, 1);
+  if (lua_getfield(L, LUA_REGISTRYINDEX, kLoadedKey) != LUA_TTABLE) {
+    lua_pop(L, 1);
+    lua_newtable(L);
+    lua_pushvalue(L, -1);
+    lua_setfield(L, LUA_REGISTRYINDEX, kLoadedKey);
+  }
+  lua_getfield(L, 2, name);
+  if (lua_toboolean(L, -1)) return 1;
+  lua_pop(L, 1);
+  if (!LoadModule(L, name)) return lua_error(L);
   lua_pushvalue(L, 1);
   lua_call(L, 1, 1);
   if (lua_isnil(L, -1)) {
@@ -154,7 +163,7 @@ int Require(lua_State* L)
     lua_pushboolean(L, 1);
   }
   lua_pushvalue(L, -1);
-  lua_setfield(L, 2, name.c_str());
+  lua_setfield(L, 2, name);
   return 1;
 }
 
