@@ -1,0 +1,121 @@
+// widgetfixture: the window script with the real widget types registered, a recorder
+// window and a hook that log the messages widgets send, and helpers for mouse and keys.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/button.h"
+#include "core/image.h"
+#include "core/qvminivecdraw.h"
+#include "core/scripttestutil.h"
+#include "core/slider.h"
+#include "core/stringtable.h"
+#include "core/text.h"
+#include "core/textedit.h"
+#include "core/textgraphic.h"
+
+// Every message that reaches it, as "kind name", in one log.
+inline std::vector<std::string>& WidgetMessages()
+{
+  static std::vector<std::string> log;
+  return log;
+}
+
+inline void LogWidgetMessage(TMessage* message)
+{
+  WidgetMessages().push_back(std::to_string(message->GetType()) + " " + message->GetName().c_str());
+}
+
+// A plain parent that keeps the messages sent up to it.
+class TRecorderWindow : public TWindow
+{
+public:
+  static TWindow* Create() { return new TRecorderWindow; }
+  static intptr_t ClassId()
+  {
+    static const intptr_t id = RegisterCreatable(&TRecorderWindow::Create);
+    return id;
+  }
+  bool IsKindOf(intptr_t id) const override { return id == ClassId() || TWindow::IsKindOf(id); }
+  bool OnMessage(TMessage* message) override
+  {
+    LogWidgetMessage(message);
+    return true;
+  }
+};
+
+class TRecordingHook : public TMessageHook
+{
+public:
+  bool OnMessage(TMessage* message) override
+  {
+    LogWidgetMessage(message);
+    return true;
+  }
+};
+
+class WidgetTest : public ScriptWindowTest
+{
+protected:
+  void SetUp() override
+  {
+    ScriptWindowTest::SetUp();
+    manager.AddWindowType("Button", TButton::ClassId());
+    manager.AddWindowType("Text", TText::ClassId());
+    manager.AddWindowType("Bitmap", TImage::ClassId());
+    manager.AddWindowType("TextEdit", TTextEdit::ClassId());
+    manager.AddWindowType("Slider", TSlider::ClassId());
+    manager.AddWindowType("Recorder", TRecorderWindow::ClassId());
+    manager.AddMessageHook(new TRecordingHook);
+    WidgetMessages().clear();
+  }
+
+  void TearDown() override
+  {
+    manager.EnableStringTable(false);
+    TFontData::ShutDown();
+    TQvMiniVecDraw::ShutDown();
+    TPlatform::SetConfig(TPlatform::kFixButtonMaskScaling, "");
+  }
+
+  template <class T> T* Find(const char* name)
+  {
+    return TWindow::GetCast<T>(screen->GetChildWindow(name, -1));
+  }
+
+  // Delivers the queued messages and returns the log since the last call.
+  std::vector<std::string> Messages()
+  {
+    manager.DispatchMessages();
+    std::vector<std::string> log = WidgetMessages();
+    WidgetMessages().clear();
+    return log;
+  }
+
+  TPoint Centre(TWindow* window)
+  {
+    TRect place;
+    window->GetWindowRect(&place);
+    return TPoint((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+  }
+
+  void Mouse(int kind, TPoint at)
+  {
+    TEvent event(kind, 0, at.x, at.y, 0);
+    manager.HandleEvent(&event);
+  }
+  void Down(TPoint at) { Mouse(TEvent::kMouseDown, at); }
+  void Up(TPoint at) { Mouse(TEvent::kMouseUp, at); }
+  void Move(TPoint at) { Mouse(TEvent::kMouseMove, at); }
+
+  void Key(int kind, int code, unsigned modifiers = 0)
+  {
+    TEvent event(kind, code, 0, 0, modifiers);
+    manager.HandleEvent(&event);
+  }
+  void Type(const char* text)
+  {
+    for (const char* p = text; *p; ++p) Key(TEvent::kChar, (unsigned char)*p);
+  }
+};
