@@ -2,8 +2,6 @@
 // typed conversions windows read their keys with.
 #include "core/windowstyle.h"
 
-#include <vector>
-
 #include "core/luacompat.h"
 #include "core/luatable.h"
 #include "platform/debug.h"
@@ -31,16 +29,18 @@ bool QvLuaFindStyleTag(lua_State* L, int styleIndex, const char* key, bool useDe
 
   // The default style, then its "parent", that one's "parent" and so on.
   lua_getglobal(L, "gCurrentDefaultStyle");
-  std::vector<void const*> seen;
-  while (lua_type(L, -1) == LUA_TTABLE && (int)seen.size() < kMaxStyleChain) {
+  // Styles are looked up for every key of every window: no allocation here.
+  void const* seen[kMaxStyleChain];
+  int seenCount = 0;
+  while (lua_type(L, -1) == LUA_TTABLE && seenCount < kMaxStyleChain) {
     void const* table = lua_topointer(L, -1);
-    for (void const* visited : seen) {
-      if (visited == table) {
+    for (int i = 0; i < seenCount; ++i) {
+      if (seen[i] == table) {
         lua_pop(L, 1);
         return false;
       }
     }
-    seen.push_back(table);
+    seen[seenCount++] = table;
     lua_pushstring(L, key);
     lua_rawget(L, -2);
     if (!lua_isnil(L, -1)) {
