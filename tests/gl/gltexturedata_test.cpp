@@ -2,6 +2,11 @@
 // clears through the framebuffer object, clipping, and copies between textures.
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
+#include <vector>
+
+#include "core/displayhost.h"
 #include "gl/gltexturedata.h"
 #include "support/gfxfixture.h"
 
@@ -193,4 +198,53 @@ TEST_F(TextureDataTest, MemoryTextureCopiesIntoGLTextureAndOntoTheScreen)
   EXPECT_TRUE(ColorNear(ReadFramePixel(14, 14), 10, 20, 30, 255));
   EXPECT_TRUE(ColorNear(ReadFramePixel(15, 15), 0, 0, 0, 255));
   EXPECT_TRUE(ColorNear(ReadFramePixel(4, 5), 0, 0, 0, 255));
+}
+
+TEST_F(TextureDataTest, UnlockKeepsMipLevelsInStep)
+{
+  boost::shared_ptr<TTexture> mipmapped =
+      TTexture::Get(Image("sprite64.png").c_str(), TTexture::kGetMipmap);
+  ASSERT_TRUE(mipmapped);
+  TColor32* pixels = nullptr;
+  unsigned pitch = 0;
+  ASSERT_TRUE(mipmapped->Lock(&pixels, &pitch));
+  EXPECT_TRUE(ColorNear(pixels[0], 255, 0, 0, 255));
+  for (unsigned i = 0; i < pitch * Data(mipmapped)->mInternalHeight; ++i) {
+    pixels[i] = TColor32(0, 0, 255, 255);
+  }
+  mipmapped->Unlock();
+  std::vector<TColor32> level1(32 * 32);
+  glBindTexture(GL_TEXTURE_2D, Data(mipmapped)->GetGLName());
+  glGetTexImage(GL_TEXTURE_2D, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, level1.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  EXPECT_TRUE(ColorNear(level1[0], 0, 0, 255, 255));
+  EXPECT_TRUE(ColorNear(level1[31 * 32 + 31], 0, 0, 255, 255));
+}
+
+namespace {
+
+class SixteenBitHost : public TDisplayHost {
+public:
+  bool BeginDraw(bool) override { return true; }
+  void EndDraw(bool) override {}
+  void SwapBuffers() override {}
+  bool IsFullscreen() override { return false; }
+  TPoint GetMouse() override { return TPoint(); }
+  bool WantsSoftwareCursor() override { return false; }
+  unsigned GetPixelSize() override { return 16; }
+};
+
+}  // namespace
+
+TEST_F(TextureDataTest, SixteenBitDisplayFillsByUpload)
+{
+  SixteenBitHost host;
+  TDisplayHost::Set(&host);
+  mRenderer->SetOption("avoid_fillrect_if_16bit", "true");
+  boost::shared_ptr<TTexture> texture = TTexture::Create(32, 32, true);
+  mRenderer->FillRect(TURect(4, 4, 8, 40), TColor(1, 0, 1, 0.5f), texture);
+  TDisplayHost::Set(nullptr);
+  EXPECT_TRUE(ColorNear(PixelOf(texture, 4, 31), 255, 0, 255, 127));
+  EXPECT_EQ(PixelOf(texture, 8, 4).mValue, 0u);
+  EXPECT_EQ(PixelOf(texture, 3, 4).mValue, 0u);
 }
