@@ -36,6 +36,40 @@ TEST_F(ScreenInitTest, Library_ConstantsAndHelpers)
   EXPECT_EQ(Global("said"), "DisplayDialog called with empty script; aborting");
 }
 
+TEST_F(ScreenInitTest, Library_DefinesEveryFunctionScriptsUse)
+{
+  Run("missing = ''; for _, name in ipairs{ 'Color', 'FColor', 'Push', 'Pop', 'DoWindow', 'DoDialogCommand', "
+      "'MakeDialog', 'Creating', 'SetBeginGroup', 'BeginGroup', 'GetTag', 'SetDefaultStyle', 'SetStyle', "
+      "'AppendStyle', 'SetFocus', 'SetDefault', 'DistributeX', 'DistributeY', 'WaitForCloseMessage', 'DoModal', "
+      "'DoMainWindow', 'ModalReturn', 'DisplaySplash', 'FlushMessages', 'WaitForMessage', 'Yield', 'ReadFile', "
+      "'CloseWindow', 'CustomCreator', 'GetString', 'SetBitmap', 'PopModal', 'SwapToModal', 'DisplayDialog', "
+      "'SelectLayer', 'Group', 'FitToChildren', 'Pause', 'SetState', 'RegisterHotkey' } do "
+      "if type( _G[ name ] ) ~= 'function' then missing = missing .. name .. ' ' end end");
+  EXPECT_EQ(Global("missing"), "");
+  Run("tables = type( idtable ) .. type( gParent ) .. type( gCurrentDefaultStyle ) .. type( gClosedWindows ) .. "
+      "type( gCommandQueue ) .. type( gMessageQueue ) .. type( gDialogTable ) .. tostring( gBeginGroup )");
+  EXPECT_EQ(Global("tables"), "tabletabletabletabletabletabletable0");
+
+  // BeginGroup marks the next window built, and only that one.
+  Run("first = { name = 'first' }; second = { name = 'second' }; "
+      "MakeDialog{ BeginGroup(), Probe( first ), Probe( second ) }; marks = first.beginGroup .. second.beginGroup");
+  EXPECT_EQ(Global("marks"), "10");
+}
+
+TEST_F(ScreenInitTest, DoMainWindow_RunsUntilItsLayerIsGone)
+{
+  sandbox.WriteFile("assets/scripts/main.lua", "MakeDialog{ Probe{ name = 'menu', w = 50, h = 50 } }\n");
+  TFile::ScanForResources();
+  Run("return function() DoMainWindow( 'scripts/main.lua' ); ended = true end");
+  ASSERT_NE(manager.GetTopModalWindow(), screen);
+  EXPECT_NE(manager.GetTopModalWindow()->GetChildWindow("menu", -1), nullptr);
+  for (int i = 0; i < 5; ++i) Tick();
+  EXPECT_FALSE(Truth("ended"));
+  manager.PopModal("scripts/main.lua");
+  for (int i = 0; i < 3 && !Truth("ended"); ++i) Tick();
+  EXPECT_TRUE(Truth("ended"));
+}
+
 TEST_F(ScreenInitTest, Library_StylesFollowParentsAndSurviveCycles)
 {
   Run("base = { font = 'serif' }; own = { size = 3 }; AppendStyle( base )(); AppendStyle( own )(); "
