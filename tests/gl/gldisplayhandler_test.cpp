@@ -235,3 +235,65 @@ TEST_F(DisplayHandlerTest, OptionsAreComparedExactly)
   mHandler->SetOption("x", "12");
   EXPECT_EQ(mHandler->GetOptionX(), 12);
 }
+
+TEST_F(DisplayHandlerTest, IndexedDrawingAndPreScaledVerticesIgnoreTheViewport)
+{
+  BeginFrame();
+  mRenderer->PushViewport(TRect(200, 200, 400, 400));
+  TLitVert lit[4];
+  const float xs[4] = {0, 10, 10, 0};
+  const float ys[4] = {0, 0, 10, 10};
+  TPreScaledTransformedLitVert scaled[4];
+  for (int i = 0; i < 4; ++i) {
+    lit[i].mPos = TVec3(xs[i], ys[i], 0.1f);
+    lit[i].mColor = TColor32(255, 0, 0, 255);
+    scaled[i].mPos = TVec3(xs[i] + 20, ys[i] + 20, 0.1f);
+    scaled[i].mColor = TColor32(0, 0, 255, 255);
+  }
+  unsigned short indices[6] = {0, 1, 2, 0, 2, 3};
+  mRenderer->SetTexture(boost::shared_ptr<TTexture>());
+  mRenderer->DrawIndexedVertices(TRenderer::kDrawTriangles, TVertexSet(lit, 4), indices, 6);
+  // Pre-scaled vertices are in display pixels, and still clipped by the viewport.
+  mRenderer->DrawVertices(TRenderer::kDrawTriangleFan, TVertexSet(scaled, 4));
+  for (int i = 0; i < 4; ++i) {
+    scaled[i].mPos = TVec3(xs[i] + 205, ys[i] + 205, 0.1f);
+  }
+  mRenderer->DrawVertices(TRenderer::kDrawTriangleFan, TVertexSet(scaled, 4));
+  mRenderer->PopViewport();
+  EndFrame();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(205, 205), 0, 0, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(201, 201), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(25, 25), 0, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(214, 214), 0, 0, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(216, 216), 0, 0, 0, 255));
+}
+
+TEST_F(DisplayHandlerTest, WrapModesRepeatAndMirror)
+{
+  boost::shared_ptr<TTexture> sprite = TTexture::Get(Image("sprite64.png").c_str());
+  ASSERT_TRUE(sprite);
+  auto drawTwice = [&](TRenderer::ETextureMapMode mode) {
+    BeginFrame();
+    mRenderer->SetTextureMapMode(mode, mode);
+    TLitVert verts[4];
+    const float xs[4] = {0, 128, 128, 0};
+    const float ys[4] = {0, 0, 64, 64};
+    const float us[4] = {0, 2, 2, 0};
+    const float vs[4] = {0, 0, 1, 1};
+    for (int i = 0; i < 4; ++i) {
+      verts[i].mPos = TVec3(xs[i], ys[i], 0.1f);
+      verts[i].mColor = TColor32(255, 255, 255, 255);
+      verts[i].mUV = TVec2(us[i], vs[i]);
+    }
+    mRenderer->SetTexture(sprite);
+    mRenderer->DrawVertices(TRenderer::kDrawTriangleFan, TVertexSet(verts, 4));
+    EndFrame();
+  };
+  drawTwice(TRenderer::kMapWrap);
+  EXPECT_TRUE(ColorNear(ReadFramePixel(70, 5), 255, 0, 0, 255));
+  drawTwice(TRenderer::kMapMirror);
+  EXPECT_TRUE(ColorNear(ReadFramePixel(70, 5), 0, 255, 0, 255));
+  drawTwice(TRenderer::kMapClamp);
+  EXPECT_TRUE(ColorNear(ReadFramePixel(120, 5), 0, 255, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(120, 60), 255, 255, 255, 255));
+}
