@@ -1,5 +1,5 @@
-// support_main: the shared main of every test program; each test runs with its own
-// temporary user, common and desktop folders so nothing touches the real home folder.
+// support_main: the shared main of every test program; each program runs headless (offscreen
+// video, null sound output) with its own temporary user, common and desktop folders.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,6 +9,12 @@
 int main(int argc, char** argv)
 {
   ::testing::InitGoogleTest(&argc, argv);
+  // Set here rather than by CTest so a test program run by hand behaves the same; a value
+  // already in the environment wins, so a developer can still pick a real display or device.
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  setenv("ALSOFT_DRIVERS", "null", 0);
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
   if (!std::getenv("QV_HOME")) {
     std::string folderTemplate = "/tmp/qvtest-XXXXXX";
     if (char* folder = mkdtemp(folderTemplate.data())) {
