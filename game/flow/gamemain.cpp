@@ -66,9 +66,8 @@ bool DispatchGameEvent(TPlatform* platform, TEvent* event)
   return true;
 }
 
-void Main(TPlatform* platform, char const* commandLine)
+void StartGame(TPlatform* platform)
 {
-  (void)commandLine;
   if (TStringTable* table = platform->GetStringTable()) {
     platform->SetWindowTitle(table->GetString("windowtitle", "", "", "", "", ""));
   }
@@ -85,7 +84,12 @@ void Main(TPlatform* platform, char const* commandLine)
   }
   RunGameScript("scripts/mainloop.lua");
   RunGameScript("scripts/buttons.lua");
+}
 
+void Main(TPlatform* platform, char const* commandLine)
+{
+  (void)commandLine;
+  StartGame(platform);
   TEvent event;
   do {
     platform->GetEvent(&event);

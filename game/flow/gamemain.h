@@ -8,6 +8,9 @@ class TPlatform;
 
 void Main(TPlatform* platform, char const* commandLine);
 
+// What Main does before its loop: title, display, cursor, Lua functions, start-up scripts.
+void StartGame(TPlatform* platform);
+
 // One turn of the event loop for an event already taken: false for the quit event
 // (which goes nowhere else), true otherwise.
 bool DispatchGameEvent(TPlatform* platform, TEvent* event);

@@ -1,0 +1,142 @@
+// startup_bench: how long the application takes from start to its first presented frame
+// (in process, and as a whole program), and the frame time of the idle front-desk dialog.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <sys/wait.h>
+
+#include "core/event.h"
+#include "core/platform.h"
+#include "core/windowmanager.h"
+#include "flow/gamemain.h"
+#include "flow/vellumkitinit.h"
+#include "platform/platformdata.h"
+
+#ifndef QV_GAME_EXECUTABLE
+#define QV_GAME_EXECUTABLE ""
+#endif
+
+namespace {
+
+// Lets the frame pacing through at every idle event (it allows one frame per 12 ms).
+class TSteppingClock : public TTimeSource
+{
+public:
+  uint32_t Now() override { return mNow += 20; }
+
+private:
+  uint32_t mNow = 0;
+};
+
+char gProgramName[] = "quillmoor";
+char* gArguments[] = {gProgramName, nullptr};
+
+// The start-up that QuorvantExec and Main do, up to the dialog's first frame.
+TPlatform* StartToFirstFrame()
+{
+  VellumkitInit();
+  TPlatformData* data = new TPlatformData(1, gArguments, false);
+  data->mCommandLine = BuildCommandLine(1, gArguments);
+  TPlatform* platform = new TPlatform(data);
+  StartGame(platform);
+  TEvent idle;
+  platform->GetWindowManager()->InvalidateScreen();
+  platform->GetWindowManager()->HandleEvent(&idle);
+  return platform;
+}
+
+} // namespace
+
+static void StartToFirstFrameInProcess(benchmark::State& state)
+{
+  TSteppingClock clock;
+  TTimeSource* previous = TPlatform::SetTimeSource(&clock);
+  for (auto _ : state) {
+    TPlatform* platform = StartToFirstFrame();
+    state.PauseTiming();
+    delete platform;
+    state.ResumeTiming();
+  }
+  TPlatform::SetTimeSource(previous);
+}
+BENCHMARK(StartToFirstFrameInProcess)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The whole program: exec, start-up and first frame, as the program logs it.
+static void StartToFirstFrameProgram(benchmark::State& state)
+{
+  if (std::string(QV_GAME_EXECUTABLE).empty()) {
+    state.SkipWithError("the program was not built");
+    return;
+  }
+  char folder[] = "/tmp/qvbench-XXXXXX";
+  if (!mkdtemp(folder)) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  const std::string script = std::string(folder) + "/input.txt";
+  const std::string log = std::string(folder) + "/log.txt";
+  std::ofstream(script) << "close\n";
+  for (auto _ : state) {
+    pid_t child = fork();
+    if (child == 0) {
+      std::freopen(log.c_str(), "w", stderr);
+      setenv("QV_INPUT_SCRIPT", script.c_str(), 1);
+      setenv("QV_HOME", folder, 1);
+      execl(QV_GAME_EXECUTABLE, QV_GAME_EXECUTABLE, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::ifstream input(log);
+    std::string line;
+    double milliseconds = -1;
+    while (std::getline(input, line)) {
+      unsigned value = 0;
+      if (std::sscanf(line.c_str(), "First frame presented at %u ms", &value) == 1) {
+        milliseconds = value;
+      }
+    }
+    if (milliseconds < 0) {
+      state.SkipWithError("the program presented no frame");
+      break;
+    }
+    state.SetIterationTime(milliseconds / 1000.0);
+  }
+  std::system((std::string("rm -rf ") + folder).c_str());
+}
+BENCHMARK(StartToFirstFrameProgram)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One full frame of the idle front desk: the window stack drawn and presented.
+static void IdleDialogFrame(benchmark::State& state)
+{
+  TSteppingClock clock;
+  TTimeSource* previous = TPlatform::SetTimeSource(&clock);
+  TPlatform* platform = StartToFirstFrame();
+  TWindowManager* manager = platform->GetWindowManager();
+  TEvent idle;
+  for (auto _ : state) {
+    manager->InvalidateScreen();
+    manager->HandleEvent(&idle);
+  }
+  delete platform;
+  TPlatform::SetTimeSource(previous);
+}
+BENCHMARK(IdleDialogFrame)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("ALSOFT_DRIVERS", "null", 0);
+  if (!std::getenv("QV_HOME")) {
+    static char home[] = "/tmp/qvbench-home-XXXXXX";
+    if (mkdtemp(home)) setenv("QV_HOME", home, 1);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
