@@ -4,6 +4,7 @@
 
 #include "core/displayhost.h"
 #include "core/platform.h"
+#include "core/textgraphic.h"
 #include "core/texture.h"
 #include "core/vertexset.h"
 #include "gl/gldisplayhandler.h"
@@ -25,6 +26,7 @@ struct TRenderer::TRendererData {
   uint32_t mFrameTimes[15] = {};
   bool mHudVisible = false;
   str mHudText;
+  TTextGraphic* mHudGraphic = nullptr;
   boost::shared_ptr<TTexture> mCurrentTexture;
   boost::shared_ptr<TTexture> mCaptureTexture;
   std::vector<TURect> mClipStack;
@@ -61,6 +63,9 @@ TRenderer::~TRenderer()
   // Textures held here must go before the back end that their GL names belong to.
   mData->mCurrentTexture.reset();
   mData->mCaptureTexture.reset();
+  if (mData->mHudGraphic) {
+    mData->mHudGraphic->Destroy();
+  }
   delete mData;
   TGLDisplayHandler::DestroyInstance();
   delete mHandler;
@@ -119,6 +124,14 @@ void TRenderer::DrawHUD()
   FillRect(TURect(0, 0, 300, 64), TColor(0, 0, 0, 0), boost::shared_ptr<TTexture>());
   if (HudDrawer()) {
     HudDrawer()(mData->mHudText);
+  } else {
+    if (!mData->mHudGraphic) {
+      mData->mHudGraphic =
+          TTextGraphic::Create(str(), 512, 512, 0, nullptr, 16, TColor(1, 0, 0, 1));
+    }
+    mData->mHudGraphic->SetText(mData->mHudText);
+    mData->mHudGraphic->Draw(TRect(0, 0, 512, 512), 1.0f, 0, 1.0f,
+                             boost::shared_ptr<TTexture>());
   }
   if (began) {
     End2d();

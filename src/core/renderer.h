@@ -120,7 +120,7 @@ public:
   float GetFrameRate() const;
   // The HUD's text of the last frame that showed it.
   str GetHUDText() const;
-  // Draws the HUD's text; the rich-text layer installs it. Without it only the box shows.
+  // Replaces the HUD's own rich-text drawing (null restores it).
   static void SetHUDTextDrawer(std::function<void(const str& text)> drawer);
 
   TGLDisplayHandler* GetDisplayHandler() const;

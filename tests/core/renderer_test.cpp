@@ -194,3 +194,26 @@ TEST_F(RendererTest, ScopeGuardEndsTheBlock)
   EXPECT_FALSE(mRenderer->In2d());
   mRenderer->EndDraw(false);
 }
+
+TEST_F(RendererTest, HudDrawsItsTextInRedOnTheBlackBox)
+{
+  mRenderer->ToggleHUD();
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(mRenderer->BeginDraw(false));
+  ASSERT_TRUE(mRenderer->Begin2d());
+  ClearFrame(TColor(0, 0, 1, 1));
+  mRenderer->End2d();
+  mRenderer->EndDraw(false);
+  std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(log, "");
+  std::vector<TColor32> box = ReadFrameBlock(0, 0, 300, 64);
+  int red = 0;
+  int blue = 0;
+  for (TColor32 pixel : box) {
+    red += pixel.Red() > 128 && pixel.Blue() < 64;
+    blue += pixel.Blue() > 128;
+  }
+  EXPECT_GT(red, 50);
+  EXPECT_EQ(blue, 0);
+  EXPECT_TRUE(ColorNear(ReadFramePixel(400, 300), 0, 0, 255, 255));
+}
