@@ -22,6 +22,20 @@
 #include "platform/platformdata.h"
 #include "platform/sdlevents.h"
 
+float gyFlip = 0.0f;
+
+namespace {
+
+void UpdateFlip()
+{
+  SDL_DisplayMode desktop;
+  if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    gyFlip = float(desktop.h);
+  }
+}
+
+} // namespace
+
 void DisplayFatal(char const* what, int line)
 {
   std::fprintf(stderr, "aglGetError %s in file src/platform/display at line %d\n",
@@ -242,6 +256,7 @@ void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
   const bool created = !mDisplay->mWindow;
   if (created) {
     CreateWindow(width, height);
+    UpdateFlip();
   }
   SDL_Window* window = mDisplay->mWindow;
 
@@ -315,6 +330,7 @@ void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
 
 bool TPlatformData::SetFullscreen(bool fullscreen)
 {
+  UpdateFlip();
   unsigned width = 800, height = 600;
   bool current = mFullscreen;
   if (TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance()) {

@@ -111,6 +111,10 @@ private:
   TDisplayState* mDisplay = nullptr;
 };
 
+// Height of the main display in pixels (0 before the first window); the full-screen
+// switch refreshes it.
+extern float gyFlip;
+
 // Ends the process after a failure of the window or its OpenGL context: writes the
 // error with its source position to standard error and exits with status -2.
 [[noreturn]] void DisplayFatal(char const* what, int line);
