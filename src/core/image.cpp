@@ -81,14 +81,9 @@ void TImage::SetRotate(bool rotate)
 void TImage::SetAlpha(float alpha)
 {
   mAlpha = alpha;
-  const unsigned flags = GetFlags();
-  if (alpha == 1.0f && mTexture && !mTexture->HasAlpha()) {
-    mFlags |= kOpaque;
-  } else {
-    mFlags &= ~unsigned(kOpaque);
-  }
-  // SetFlags tells the modal window whether the image now covers it.
-  SetFlags(flags | (mFlags & kOpaque));
+  const bool opaque = alpha == 1.0f && mTexture && !mTexture->HasAlpha();
+  // Through SetFlags, which tells the modal window whether the image now covers it.
+  SetFlags((GetFlags() & ~unsigned(kOpaque)) | (opaque ? unsigned(kOpaque) : 0u));
   InvalidateScreen();
 }
 

@@ -22,8 +22,10 @@ inline std::vector<std::string>& WidgetMessages()
   return log;
 }
 
+// "Any key" notes of the layers are left out.
 inline void LogWidgetMessage(TMessage* message)
 {
+  if (message->GetType() == TMessage::kPressAnyKey) return;
   WidgetMessages().push_back(std::to_string(message->GetType()) + " " + message->GetName().c_str());
 }
 
