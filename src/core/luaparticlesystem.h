@@ -26,8 +26,8 @@ public:
   typedef TParticleInstruction PInstruction;
   typedef std::vector<PInstruction> TStream;
 
-  // Largest particle pool a script may ask for.
-  static constexpr int kMaxParticles = 1 << 20;
+  // Largest particle pool a script may ask for (records of at most 255 floats: 64 MB).
+  static constexpr int kMaxParticles = 1 << 16;
   // Floats a particle record may hold.
   static constexpr unsigned kMaxRecordFloats = 255;
 
