@@ -9,6 +9,7 @@
 
 #include "core/asset.h"
 #include "core/renderer.h"
+#include "core/texture.h"
 #include "gl/gldisplayhandler.h"
 #include "support/glcontext.h"
 #include "support/pngwrite.h"
