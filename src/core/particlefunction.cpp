@@ -162,7 +162,7 @@ bool FGetParticleParam::Process(TParticleState& state, TParticleMachineState& ma
   return machine.Push(state.mParams.mValues + first, (unsigned char)width);
 }
 
-uint8_t FAssign::GetReturnSize(int, const uint8_t*) { return 0; }
+uint8_t FAssign::GetReturnSize(int, uint8_t*) { return 0; }
 
 bool FAssign::Process(TParticleState& state, TParticleMachineState& machine)
 {
@@ -205,9 +205,9 @@ bool FNewIndex::Process(TParticleState& state, TParticleMachineState& machine)
   return machine.Push(&value, 1);
 }
 
-uint8_t FNewIndex::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FNewIndex::GetReturnSize(int, uint8_t*) { return 1; }
 
-uint8_t FIndex::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FIndex::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FIndex::Process(TParticleState& state, TParticleMachineState& machine)
 {
@@ -244,7 +244,7 @@ bool FIndex::Process(TParticleState& state, TParticleMachineState& machine)
   return machine.Push(&value, 1);
 }
 
-uint8_t FVIndex::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FVIndex::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FVIndex::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -258,7 +258,7 @@ bool FVIndex::Process(TParticleState&, TParticleMachineState& machine)
 // ---------------------------------------------------------------------------------------
 // Arithmetic and comparisons
 
-uint8_t FAdd::GetReturnSize(int argCount, const uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FAdd::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FAdd::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -271,7 +271,7 @@ bool FAdd::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
-uint8_t FSub::GetReturnSize(int argCount, const uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FSub::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FSub::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -284,7 +284,7 @@ bool FSub::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
-uint8_t FMul::GetReturnSize(int argCount, const uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FMul::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FMul::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -297,7 +297,7 @@ bool FMul::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
-uint8_t FDiv::GetReturnSize(int argCount, const uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FDiv::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FDiv::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -310,7 +310,7 @@ bool FDiv::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
-uint8_t FUnm::GetReturnSize(int argCount, const uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FUnm::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FUnm::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -322,7 +322,7 @@ bool FUnm::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
-uint8_t FLt::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FLt::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FLt::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -331,7 +331,7 @@ bool FLt::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(&result, 1);
 }
 
-uint8_t FLe::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FLe::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FLe::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -343,7 +343,7 @@ bool FLe::Process(TParticleState&, TParticleMachineState& machine)
 // ---------------------------------------------------------------------------------------
 // Time
 
-uint8_t FTimeScale::GetReturnSize(int argCount, const uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FTimeScale::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FTimeScale::Process(TParticleState& state, TParticleMachineState& machine)
 {
@@ -356,7 +356,7 @@ bool FTimeScale::Process(TParticleState& state, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
-uint8_t FAge::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FAge::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FAge::Process(TParticleState& state, TParticleMachineState& machine)
 {
@@ -365,7 +365,7 @@ bool FAge::Process(TParticleState& state, TParticleMachineState& machine)
   return machine.Push(&result, 1);
 }
 
-uint8_t FFade::GetReturnSize(int argCount, const uint8_t* widths) { return argCount > 1 ? widths[1] : 0; }
+uint8_t FFade::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 1 ? widths[1] : 0; }
 
 // Arguments: t, key1, dur1, key2, dur2, ..., keyK; keys share one width, durations are
 // scalars. A trailing duration without a key after it holds the last key.
@@ -403,7 +403,7 @@ bool FFade::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
-uint8_t FOpenCycle::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FOpenCycle::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FOpenCycle::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -418,7 +418,7 @@ bool FOpenCycle::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(&result, 1);
 }
 
-uint8_t FClosedCycle::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FClosedCycle::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FClosedCycle::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -437,7 +437,7 @@ bool FClosedCycle::Process(TParticleState&, TParticleMachineState& machine)
 // ---------------------------------------------------------------------------------------
 // Values
 
-uint8_t FPick::GetReturnSize(int argCount, const uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FPick::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FPick::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -451,7 +451,7 @@ bool FPick::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(value, (unsigned char)width);
 }
 
-uint8_t FAlpha::GetReturnSize(int, const uint8_t*) { return 4; }
+uint8_t FAlpha::GetReturnSize(int, uint8_t*) { return 4; }
 
 // A colour from the first three floats of argument 0 and the float behind it, which is
 // the first float of argument 1.
@@ -463,7 +463,7 @@ bool FAlpha::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, 4);
 }
 
-uint8_t FDebug::GetReturnSize(int, const uint8_t*) { return 0; }
+uint8_t FDebug::GetReturnSize(int, uint8_t*) { return 0; }
 
 bool FDebug::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -482,7 +482,7 @@ bool FDebug::Process(TParticleState&, TParticleMachineState& machine)
   return true;
 }
 
-uint8_t FDistance::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FDistance::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FDistance::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -498,7 +498,7 @@ bool FDistance::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(&result, 1);
 }
 
-uint8_t F2dRadius::GetReturnSize(int, const uint8_t*) { return 2; }
+uint8_t F2dRadius::GetReturnSize(int, uint8_t*) { return 2; }
 
 bool F2dRadius::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -509,7 +509,7 @@ bool F2dRadius::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, 2);
 }
 
-uint8_t F2dRotation::GetReturnSize(int, const uint8_t*) { return 2; }
+uint8_t F2dRotation::GetReturnSize(int, uint8_t*) { return 2; }
 
 bool F2dRotation::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -520,7 +520,7 @@ bool F2dRotation::Process(TParticleState&, TParticleMachineState& machine)
 }
 
 // The result is as wide as the argument count.
-uint8_t FVec::GetReturnSize(int argCount, const uint8_t*)
+uint8_t FVec::GetReturnSize(int argCount, uint8_t*)
 {
   return argCount >= 1 && argCount <= 4 ? (uint8_t)argCount : 1;
 }
@@ -534,7 +534,7 @@ bool FVec::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)count);
 }
 
-uint8_t FRange::GetReturnSize(int argCount, const uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FRange::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FRange::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -547,7 +547,7 @@ bool FRange::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
-uint8_t FExpire::GetReturnSize(int, const uint8_t*) { return 1; }
+uint8_t FExpire::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FExpire::Process(TParticleState& state, TParticleMachineState& machine)
 {

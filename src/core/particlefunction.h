@@ -87,7 +87,7 @@ public:
 
   virtual void InitFrame() {}
   // The width of the result, from the argument widths the compiler found.
-  virtual uint8_t GetReturnSize(int argCount, const uint8_t* argWidths) { return 0; }
+  virtual uint8_t GetReturnSize(int argCount, uint8_t* argWidths) { return 0; }
   // Runs once on the stack: reads the arguments, pushes the result (if any); false when
   // the arguments do not fit.
   virtual bool Process(TParticleState& state, TParticleMachineState& machine) { return false; }
@@ -106,7 +106,7 @@ public:
     {                                                                                       \
       return classId == ClassId() || TParticleFunction::IsKindOf(classId);                  \
     }                                                                                       \
-    uint8_t GetReturnSize(int argCount, const uint8_t* argWidths) override;                 \
+    uint8_t GetReturnSize(int argCount, uint8_t* argWidths) override;                 \
     bool Process(TParticleState& state, TParticleMachineState& machine) override;
 
 QV_PARTICLE_FUNCTION(FAssign) };
@@ -150,7 +150,7 @@ class FPush : public TParticleFunction
 public:
   static constexpr uint8_t kWidth = sizeof(T) / sizeof(float);
   explicit FPush(const T& value) : mValue(value) {}
-  uint8_t GetReturnSize(int, const uint8_t*) override { return kWidth; }
+  uint8_t GetReturnSize(int, uint8_t*) override { return kWidth; }
   bool Process(TParticleState&, TParticleMachineState& machine) override
   {
     return machine.Push(reinterpret_cast<const float*>(&mValue), kWidth);
@@ -164,7 +164,7 @@ class FGetParticleParam : public TParticleFunction
 {
 public:
   explicit FGetParticleParam(uint32_t member) : mMember(member) {}
-  uint8_t GetReturnSize(int, const uint8_t*) override { return (uint8_t)(mMember >> 16); }
+  uint8_t GetReturnSize(int, uint8_t*) override { return (uint8_t)(mMember >> 16); }
   bool Process(TParticleState& state, TParticleMachineState& machine) override;
   uint32_t mMember;
 };

@@ -26,7 +26,7 @@ namespace {
 class TScaleSource : public TParticleFunction
 {
 public:
-  uint8_t GetReturnSize(int, const uint8_t*) override { return 2; }
+  uint8_t GetReturnSize(int, uint8_t*) override { return 2; }
   bool Process(TParticleState& state, TParticleMachineState& machine) override
   {
     float value[2] = {state.mParams.mValues[4] * 10, 7};
