@@ -2,6 +2,8 @@
 // drawn through the window manager in a real OpenGL context and read back from the frame.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "support/glwidgetfixture.h"
 
 namespace {
@@ -15,6 +17,15 @@ int Inked(int left, int top, int right, int bottom)
   int count = 0;
   for (TColor32 pixel : block) count += (pixel.mValue & 0xFFFFFFu) != 0;
   return count;
+}
+
+// Keeps the frame as a PNG beside the test program when a check failed, or when asked to.
+void DumpFrame(bool failed)
+{
+  if (!failed && !std::getenv("QV_DUMP_FRAMES")) return;
+  const std::vector<TColor32> frame = ReadFrameBlock(0, 0, 800, 600);
+  WriteTestPng(std::string(QV_TEST_BUILD_DIR) + "/widgetdialog_frame.png", 800, 600,
+               [&frame](unsigned x, unsigned y) { return frame[y * 800 + x].mValue | 0xFF000000u; }, false);
 }
 
 }  // namespace
@@ -59,6 +70,8 @@ TEST_F(WidgetDialogTest, EveryWidgetOfADialogIsDrawn)
   // The slider: rail on the left, thumb at the far end.
   EXPECT_EQ(ReadFramePixel(60, 215).mValue, 0xFF404040u);
   EXPECT_EQ(ReadFramePixel(205, 215).mValue, 0xFFC00000u);
+
+  DumpFrame(HasFailure());
 
   // Hovering the push button switches it to its rollover graphic.
   Move(TPoint(30, 110));
