@@ -13,7 +13,7 @@ packages=(
   zlib1g-dev libsqlite3-dev libcurl4-openssl-dev libboost-dev nettle-dev
   libfreetype-dev fonts-dejavu-core
   libtinyxml2-dev
-  xvfb xdg-utils
+  xvfb xdg-utils locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -24,4 +24,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# A comma-decimal locale lets the tests check that numbers never depend on the locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "install-deps: no de_DE.UTF-8 locale; locale tests will be skipped"
 fi
