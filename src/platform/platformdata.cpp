@@ -55,6 +55,17 @@ std::string ExecutableFolder()
   return path;
 }
 
+// The shared folder lives in the player's own home: nobody else may write into it, whatever
+// the umask was when it was made.
+void KeepFolderPrivate(const str& folder)
+{
+  struct stat info;
+  if (folder.length() != 0 && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+      (info.st_mode & 022) != 0 && chmod(folder.c_str(), info.st_mode & 0755) != 0) {
+    WriteDbg("ERROR: Cannot restrict the folder %s", folder.c_str());
+  }
+}
+
 } // namespace
 
 str BuildCommandLine(int argc, char** argv)
@@ -142,6 +153,13 @@ TPlatformData::TPlatformData(int argc, char** argv, bool flag)
     publisher = kDefaultPublisher;
   }
   mCommonPath = GetCommonFolder(gameFolder, publisher);
+  if (mCommonPath.length() != 0) {
+    KeepFolderPrivate(mCommonPath);
+    const unsigned slash = mCommonPath.find('/', 4);
+    if (slash != str::npos && slash > 0) {
+      KeepFolderPrivate(mCommonPath.substr(0, int(slash)));
+    }
+  }
   mDesktopPath = GetDesktopFolder();
   mUserPath = GetUserFolder(gameFolder);
   mVersion = QV_PRODUCT_VERSION;

@@ -146,7 +146,10 @@ TEST(StartUp, StringFilesOfTheUserThenTheCommonFolderOverrideTheTable)
 TEST(StartUp, DataFoldersAreMadeForThisUserOnlyWritable)
 {
   TAppSandbox sandbox;
+  // Even a process started with an open umask keeps the folders to itself.
+  mode_t previous = umask(0);
   TPlatform* platform = sandbox.Start();
+  umask(previous);
   for (const str& folder : {platform->GetData()->mUserPath, platform->GetData()->mCommonPath}) {
     struct stat info;
     ASSERT_EQ(0, stat(folder.c_str(), &info)) << folder.c_str();
