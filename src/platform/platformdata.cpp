@@ -201,12 +201,14 @@ uint32_t TPlatformData::Timer() const
 
 int QuorvantExec(int argc, char** argv, TGameMain gameMain, bool flag)
 {
+  TPlatform* platform = nullptr;
+  int result = 0;
   try {
     TPlatformData* data = new TPlatformData(argc, argv, flag);
     // The facade reads "-url=" and "--stringtest" from the command line, so it is
     // handed over before the facade is built.
     data->mCommandLine = BuildCommandLine(argc, argv);
-    TPlatform* platform = new TPlatform(data);
+    platform = new TPlatform(data);
     TRenderer::GetInstance();
     data->mGameMain = gameMain;
     // The cheat code is checked against "computerid", which the facade has set now.
@@ -216,10 +218,16 @@ int QuorvantExec(int argc, char** argv, TGameMain gameMain, bool flag)
     if (data->mGameMain) {
       data->mGameMain(platform, data->mCommandLine.c_str());
     }
+  } catch (...) {
+    std::fprintf(stderr, "Unhandled exception\n");
+    result = 1;
+  }
+  // The teardown runs after a failure too, so no service outlives the run.
+  try {
     delete platform;
   } catch (...) {
     std::fprintf(stderr, "Unhandled exception\n");
-    return 1;
+    result = 1;
   }
-  return 0;
+  return result;
 }

@@ -229,3 +229,17 @@ TEST(Teardown, QuorvantExecRunsTheGameOnceAndReturnsWhenItReturns)
   EXPECT_EQ("x ", commandLine);
   EXPECT_EQ(nullptr, TPlatform::GetInstance());
 }
+
+TEST(Teardown, AnEscapingExceptionIsReportedAndEverythingIsStillTornDown)
+{
+  TAppSandbox sandbox;
+  std::vector<std::string> arguments = {"quillmoor"};
+  ::testing::internal::CaptureStderr();
+  int result = QuorvantExec(1, Argv(arguments).data(),
+                            [](TPlatform*, char const*) { throw 42; }, false);
+  std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(0, result);
+  EXPECT_NE(std::string::npos, log.find("Unhandled exception\n"));
+  EXPECT_EQ(nullptr, TPlatform::GetInstance());
+  EXPECT_EQ(nullptr, TWindowManager::GetInstance());
+}
