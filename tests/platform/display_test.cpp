@@ -8,6 +8,7 @@
 #include "apptestutil.h"
 #include "core/event.h"
 #include "core/renderer.h"
+#include "core/texture.h"
 #include "core/screen.h"
 #include "core/windowmanager.h"
 #include "gl/framepresenter.h"
@@ -102,6 +103,55 @@ TEST(Display, HidingTheCursorKeepsTheSystemCursorOutsideTheWindow)
   EXPECT_TRUE(data->IsCursorShown());
   // Inside the window the engine draws the cursor; the system's stays hidden.
   EXPECT_FALSE(data->IsSystemCursorVisible());
+}
+
+namespace {
+
+// Draws a white frame through the renderer, as the window manager does.
+void DrawWhiteFrame()
+{
+  TRenderer* renderer = TRenderer::GetInstance();
+  ASSERT_TRUE(renderer->BeginDraw(false));
+  ASSERT_TRUE(renderer->Begin2d());
+  renderer->FillRect(TURect(0, 0, 800, 600), TColor(1.0f, 1.0f, 1.0f, 1.0f), boost::shared_ptr<TTexture>());
+  renderer->End2d();
+  renderer->EndDraw(true);
+}
+
+int CountDark(const std::vector<uint8_t>& frame, int left, int top, int right, int bottom)
+{
+  int dark = 0;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      const uint8_t* pixel = &frame[(size_t(y) * 800 + x) * 4];
+      if (pixel[0] < 60 && pixel[1] < 60 && pixel[2] < 60) ++dark;
+    }
+  }
+  return dark;
+}
+
+} // namespace
+
+TEST(Display, TheEngineDrawsItsCursorAtThePointerOnlyWhileItIsShown)
+{
+  TAppSandbox sandbox;
+  TPlatform* platform = sandbox.Start();
+  platform->SetDisplay(800, 600, false);
+  SDL_WarpMouseInWindow(static_cast<SDL_Window*>(platform->GetData()->GetNativeWindow()), 200, 150);
+  TEvent event;
+  for (int pumped = 0; pumped < 5; ++pumped) platform->GetEvent(&event);
+  ASSERT_TRUE(platform->GetData()->IsMouseInContent());
+
+  DrawWhiteFrame();
+  std::vector<uint8_t> frame = Frame();
+  // The arrow's outline lies just below and right of the pointer; the rest is white.
+  EXPECT_GT(CountDark(frame, 198, 148, 232, 182), 20);
+  EXPECT_EQ(0, CountDark(frame, 0, 0, 190, 140));
+  EXPECT_EQ(0, CountDark(frame, 240, 190, 800, 600));
+
+  platform->ShowCursor(false);
+  DrawWhiteFrame();
+  EXPECT_EQ(0, CountDark(Frame(), 0, 0, 800, 600));
 }
 
 TEST(Display, AFailingWindowEndsTheProcessWithItsErrorAndStatusMinusTwo)
