@@ -14,6 +14,7 @@
 #include "gl/framepresenter.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/browser.h"
+#include "platform/event.h"
 #include "platform/inputscript.h"
 
 namespace {
@@ -77,6 +78,32 @@ TEST(Display, FullScreenTwiceSucceedsAndBackToAWindow)
   platform->GetDisplay(&width, &height, nullptr);
   EXPECT_EQ(800u, width);
   EXPECT_EQ(600u, height);
+}
+
+TEST(Display, HidingTheApplicationInFullScreenLeavesTheModeAndComesBack)
+{
+  TAppSandbox sandbox;
+  TPlatform* platform = sandbox.Start();
+  platform->SetDisplay(800, 600, true);
+  TPlatformData* data = platform->GetData();
+  SDL_Window* window = static_cast<SDL_Window*>(data->GetNativeWindow());
+  if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) {
+    GTEST_SKIP() << "this video driver offers no full screen";
+  }
+  data->SwapDisplayMode();
+  EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
+  EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN);
+  // The player's choice survives.
+  EXPECT_TRUE(platform->IsFullscreen());
+  data->SwapDisplayMode();
+  EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
+  EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN);
+
+  // While a cinematic plays the window stays as it is.
+  gbFlashPlaying = true;
+  data->SwapDisplayMode();
+  EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN);
+  gbFlashPlaying = false;
 }
 
 TEST(Display, HidingTheCursorKeepsTheSystemCursorOutsideTheWindow)
