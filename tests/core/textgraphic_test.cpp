@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/mvecfont.h"
+#include "core/platform.h"
 #include "core/textgraphic.h"
 #include "support/mvecbuilder.h"
 
@@ -113,6 +114,12 @@ TEST_F(TextGraphicTest, LongWordsBreakBetweenCharacters)
   ASSERT_EQ(legacy->GetLineCount(), 2);
   EXPECT_EQ(legacy->GetLine(0)->mRuns[0].mEnd, 2);
   EXPECT_EQ(legacy->GetLine(1)->mRuns[0].mStart, 3);
+
+  // The configuration key turns it on whatever its value.
+  TTextGraphic::mLegacyLineWrap = false;
+  TPlatform::SetConfig("legacylinewrap", "0");
+  EXPECT_TRUE(TTextGraphic::mLegacyLineWrap);
+  TTextGraphic::mLegacyLineWrap = false;
 
   // A box narrower than one glyph still takes one glyph per line.
   EXPECT_EQ(Make("AAA", 5)->GetLineCount(), 3);
