@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "core/mvecfont.h"
@@ -25,6 +26,8 @@ protected:
     WriteFontFile(sDir + "/empty.mvec", BuildMvec({}));
     WriteFontFile(sDir + "/flat.mvec", BuildMvec({TTestGlyph{'W', 0, 0, 0, 0, 512, {8}}}));
   }
+
+  static void TearDownTestSuite() { std::filesystem::remove_all(sDir); }
 
   void TearDown() override
   {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+#include <filesystem>
 #include <unistd.h>
 
 #include "core/qvminivecdraw.h"
@@ -32,6 +34,7 @@ protected:
     mTarget.reset();
     TFontData::ShutDown();
     TQvMiniVecDraw::ShutDown();
+    if (!mDir.empty()) std::filesystem::remove_all(mDir);
     GfxTest::TearDown();
   }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "core/asset.h"
@@ -53,6 +54,8 @@ protected:
     manager.DrawStack();
   }
 
+  static void TearDownTestSuite() { std::filesystem::remove_all(Dir()); }
+
   static std::string Dir()
   {
     static const std::string dir = "/tmp/qvtxt-widgets-" + std::to_string(long(getpid())) + "-" + std::to_string(long(time(nullptr)));
@@ -62,9 +65,7 @@ protected:
 
   static void WriteImages()
   {
-    static bool written = false;
-    if (written) return;
-    written = true;
+    if (std::filesystem::exists(Dir())) return;
     mkdir(Dir().c_str(), 0700);
     const unsigned states[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u};
     for (int i = 0; i < 4; ++i) {
