@@ -50,6 +50,29 @@ bool Contains(const str& text, const char* pattern)
   return text.find(str(pattern), 0, 0) != static_cast<unsigned>(-1);
 }
 
+// Enciphers a submission document and sets up its request: the document travels as the
+// argument `field` of `action`. False, after an error line, when it cannot be enciphered.
+bool PrepareSubmission(TQvHiscoresData& data, const str& text, const char* action,
+                       const char* field, const char* what)
+{
+  TEncrypt& cipher = *data.encryption;
+  unsigned int size = cipher.EncryptBinary(text.c_str(), text.length(), nullptr, 0, true);
+  std::vector<char> encoded(size + 1, 0);
+  if (size == 0 || cipher.EncryptBinary(text.c_str(), text.length(), encoded.data(), size, true) != 0) {
+    WriteDbg("ERROR: HiScores: cannot encipher the %s submission", what);
+    return false;
+  }
+
+  TSimpleHttp& http = data.http;
+  http.Init(data.endpointUrl.c_str(), true);
+  http.AddArg("lang", data.language.c_str());
+  http.AddArg("ver", "1.0");
+  http.AddArg("game", data.gameHandle.c_str());
+  http.AddArg("action", action);
+  http.AddArg(field, encoded.data());
+  return true;
+}
+
 }  // namespace
 
 void TQvHiscores::StartRequest(int kind)
@@ -207,22 +230,10 @@ bool TQvHiscores::SubmitDataToServer(char const* user, char const* password, boo
     }
   }
 
-  TEncrypt& cipher = *mData->encryption;
-  unsigned int size = cipher.EncryptBinary(text.c_str(), text.length(), nullptr, 0, true);
-  std::vector<char> encoded(size + 1, 0);
-  if (size == 0 || cipher.EncryptBinary(text.c_str(), text.length(), encoded.data(), size, true) != 0) {
-    WriteDbg("ERROR: HiScores: cannot encipher the score submission");
+  if (!PrepareSubmission(*mData, text, "submit", "score", "score")) {
     RefuseRequest();
     return false;
   }
-
-  TSimpleHttp& http = mData->http;
-  http.Init(mData->endpointUrl.c_str(), true);
-  http.AddArg("lang", mData->language.c_str());
-  http.AddArg("ver", "1.0");
-  http.AddArg("game", mData->gameHandle.c_str());
-  http.AddArg("action", "submit");
-  http.AddArg("score", encoded.data());
   mData->submittingTable = true;
   mData->submittingMode = mData->gameMode;
   mData->submittingPlayer = mData->player;
@@ -257,22 +268,10 @@ bool TQvHiscores::SubmitMedalsToServer(char const* medalLines, char const* user,
   str text = str(kXmlDeclaration) + medals.AsString();
   InsertBeforeEndTag(text, "</medals>", str(medalLines));
 
-  TEncrypt& cipher = *mData->encryption;
-  unsigned int size = cipher.EncryptBinary(text.c_str(), text.length(), nullptr, 0, true);
-  std::vector<char> encoded(size + 1, 0);
-  if (size == 0 || cipher.EncryptBinary(text.c_str(), text.length(), encoded.data(), size, true) != 0) {
-    WriteDbg("ERROR: HiScores: cannot encipher the medal submission");
+  if (!PrepareSubmission(*mData, text, "medals", "medals", "medal")) {
     RefuseRequest();
     return false;
   }
-
-  TSimpleHttp& http = mData->http;
-  http.Init(mData->endpointUrl.c_str(), true);
-  http.AddArg("lang", mData->language.c_str());
-  http.AddArg("ver", "1.0");
-  http.AddArg("game", mData->gameHandle.c_str());
-  http.AddArg("action", "medals");
-  http.AddArg("medals", encoded.data());
   mData->submittingTable = false;
   StartRequest(0);
   ApplyRememberingRule(user, password, remember);
