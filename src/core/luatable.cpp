@@ -33,40 +33,40 @@ int TLuaObjectWrapper::GetType() const
   return type;
 }
 
-bool TLuaTable::PushValue(double key) const
+namespace {
+
+// Pushes table[key] (raw, no metamethods) onto the table's stack; pushKey pushes the key.
+// False, with the stack as it was, when the value is not a table or the field is nil.
+template <typename PushKey>
+bool PushField(const TLuaTable& table, PushKey pushKey)
 {
-  lua_checkstack(GetState(), 3);
-  Push();
-  if (lua_type(GetState(), -1) != LUA_TTABLE) {
-    lua_pop(GetState(), 1);
+  lua_State* L = table.GetState();
+  lua_checkstack(L, 3);
+  table.Push();
+  if (lua_type(L, -1) != LUA_TTABLE) {
+    lua_pop(L, 1);
     return false;
   }
-  lua_pushnumber(GetState(), key);
-  lua_rawget(GetState(), -2);
-  lua_remove(GetState(), -2);
-  if (lua_isnil(GetState(), -1)) {
-    lua_pop(GetState(), 1);
+  pushKey(L);
+  lua_rawget(L, -2);
+  lua_remove(L, -2);
+  if (lua_isnil(L, -1)) {
+    lua_pop(L, 1);
     return false;
   }
   return true;
 }
 
+}  // namespace
+
+bool TLuaTable::PushValue(double key) const
+{
+  return PushField(*this, [key](lua_State* L) { lua_pushnumber(L, key); });
+}
+
 bool TLuaTable::PushValue(char const* key) const
 {
-  lua_checkstack(GetState(), 3);
-  Push();
-  if (lua_type(GetState(), -1) != LUA_TTABLE) {
-    lua_pop(GetState(), 1);
-    return false;
-  }
-  lua_pushstring(GetState(), key);
-  lua_rawget(GetState(), -2);
-  lua_remove(GetState(), -2);
-  if (lua_isnil(GetState(), -1)) {
-    lua_pop(GetState(), 1);
-    return false;
-  }
-  return true;
+  return PushField(*this, [key](lua_State* L) { lua_pushstring(L, key); });
 }
 
 namespace {
