@@ -531,20 +531,6 @@ bool TAnimatedTexture::LoadTextures()
          data->LoadFile(animation.mImageFile.c_str(), animation.mMaskFile.c_str());
 }
 
-void TAnimatedTexture::DrawSprite(float x, float y, float alpha, float scale, float rotation,
-                                  unsigned flags)
-{
-  TDrawSpec spec;
-  spec.mAlpha = alpha;
-  spec.mFlags = flags;
-  if (scale != 1.0f) {
-    spec.mTransform.Scale(scale);
-  }
-  spec.mTransform[2] = TVec3(x, y, 1.0f);
-  spec.mTransform.Rotate(rotation);
-  DrawSprite(spec);
-}
-
 void TAnimatedTexture::DrawSprite(const TDrawSpec& spec)
 {
   // Also guards an animation without frames, whose current frame 0 does not exist.

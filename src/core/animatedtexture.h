@@ -69,8 +69,6 @@ public:
   bool IsKindOf(intptr_t classId) const override;
 
   using TTexture::DrawSprite;
-  void DrawSprite(float x, float y, float alpha, float scale, float rotation,
-                  unsigned flags) override;
   void DrawSprite(const TDrawSpec& spec) override;
   // Of the current frame; 0 when it is not a frame of the animation.
   unsigned GetWidth() const override;

@@ -223,13 +223,7 @@ void TTexture::DrawSprite(float x, float y, float alpha, float scale, float rota
   if (!mData || !TRenderer::GetInstance()->In2d()) {
     return;
   }
-  TDrawSpec spec;
-  spec.mAlpha = alpha;
-  spec.mFlags = flags;
-  if (scale != 1.0f) {
-    spec.mTransform.Scale(scale);
-  }
-  spec.mTransform[2] = TVec3(x, y, 1.0f);
+  TDrawSpec spec(TVec2(x, y), alpha, scale, flags);
   spec.mTransform.Rotate(rotation);
   DrawSprite(spec);
 }
