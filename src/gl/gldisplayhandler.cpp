@@ -645,6 +645,22 @@ void TGLDisplayHandler::ApplyFilteringMode(bool linearMagnify, bool mipmapped)
   }
 }
 
+// Sets the alpha of the texture's top-left width x height pixels to opaque, for copies of
+// the frame, whose alpha is not meaningful.
+static void MakeRegionOpaque(TGLTextureData* data, int width, int height)
+{
+  TColor32* pixels = nullptr;
+  unsigned pitch = 0;
+  if (data->Lock(&pixels, &pitch)) {
+    for (int row = 0; row < height; ++row) {
+      for (int column = 0; column < width; ++column) {
+        pixels[row * pitch + column].SetAlpha(255);
+      }
+    }
+    data->Unlock();
+  }
+}
+
 static GLint WrapMode(TRenderer::ETextureMapMode mode)
 {
   switch (mode) {
@@ -1008,16 +1024,7 @@ void TGLDisplayHandler::EndRenderTarget()
     if ((mRenderTargetMode == TRenderer::kTargetOpaque ||
          mRenderTargetMode == TRenderer::kTargetOpaqueOverExisting) &&
         data->HasFlag(TTextureData::kFlagAlpha)) {
-      TColor32* pixels = nullptr;
-      unsigned pitch = 0;
-      if (data->Lock(&pixels, &pitch)) {
-        for (int row = 0; row < height; ++row) {
-          for (int column = 0; column < width; ++column) {
-            pixels[row * pitch + column].SetAlpha(255);
-          }
-        }
-        data->Unlock();
-      }
+      MakeRegionOpaque(data, width, height);
     }
   } else if (data->HasFlag(TTextureData::kFlagAlpha)) {
     glFinish();
@@ -1072,16 +1079,7 @@ bool TGLDisplayHandler::CaptureFrame(boost::shared_ptr<TTexture> texture)
     glEnable(GL_SCISSOR_TEST);
   }
   if (data->HasFlag(TTextureData::kFlagAlpha)) {
-    TColor32* pixels = nullptr;
-    unsigned pitch = 0;
-    if (data->Lock(&pixels, &pitch)) {
-      for (int row = 0; row < height; ++row) {
-        for (int column = 0; column < width; ++column) {
-          pixels[row * pitch + column].SetAlpha(255);
-        }
-      }
-      data->Unlock();
-    }
+    MakeRegionOpaque(data, width, height);
   }
   return true;
 }
