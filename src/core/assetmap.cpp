@@ -156,17 +156,23 @@ bool TAssetMap::QueryAsset(str name)
   return static_cast<bool>(mAssets[Normalised(name)]);
 }
 
-boost::shared_ptr<TTexture> TAssetMap::GetTexture(str name)
+boost::shared_ptr<TAsset> TAssetMap::FindOrLoad(const str& name)
 {
-  name = Normalised(name);
   if (boost::shared_ptr<TAsset> asset = mAssets[name]) {
-    return CastAsset<TTexture>(asset);
+    return asset;
   }
   if (mAutoLoad) {
     AddAsset(name, boost::shared_ptr<TAsset>(), false);
-    if (boost::shared_ptr<TAsset> asset = mAssets[name]) {
-      return CastAsset<TTexture>(asset);
-    }
+    return mAssets[name];
+  }
+  return boost::shared_ptr<TAsset>();
+}
+
+boost::shared_ptr<TTexture> TAssetMap::GetTexture(str name)
+{
+  name = Normalised(name);
+  if (boost::shared_ptr<TAsset> asset = FindOrLoad(name)) {
+    return CastAsset<TTexture>(asset);
   }
   WriteDbg("Texture asset not found: %s (auto load set to %s)", name.c_str(),
            mAutoLoad ? "true" : "false");
@@ -176,14 +182,8 @@ boost::shared_ptr<TTexture> TAssetMap::GetTexture(str name)
 boost::shared_ptr<TSound> TAssetMap::GetSound(str name)
 {
   name = Normalised(name);
-  if (boost::shared_ptr<TAsset> asset = mAssets[name]) {
+  if (boost::shared_ptr<TAsset> asset = FindOrLoad(name)) {
     return CastAsset<TSound>(asset);
-  }
-  if (mAutoLoad) {
-    AddAsset(name, boost::shared_ptr<TAsset>(), false);
-    if (boost::shared_ptr<TAsset> asset = mAssets[name]) {
-      return CastAsset<TSound>(asset);
-    }
   }
   WriteDbg("Sound asset not found: %s", name.c_str());
   return boost::shared_ptr<TSound>();

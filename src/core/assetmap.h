@@ -40,5 +40,9 @@ private:
   TAssetMap(const TAssetMap&) = delete;
   TAssetMap& operator=(const TAssetMap&) = delete;
 
+  // The asset under a normalised name, loaded now when it is missing and mAutoLoad is set;
+  // null when there is none.
+  boost::shared_ptr<TAsset> FindOrLoad(const str& name);
+
   std::map<str, boost::shared_ptr<TAsset>> mAssets;
 };
