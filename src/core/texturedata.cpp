@@ -13,13 +13,9 @@ TTextureData::TTextureData() {}
 
 TTextureData::~TTextureData() {}
 
-str TTextureData::TextureHandle(str name, bool alpha, bool mipmap, bool simple)
+// The options both kinds of handle end with.
+static str WithHandleOptions(str handle, bool mipmap, bool simple)
 {
-  str handle = name;
-  handle.replace("\\", "/", str::kReplaceAll);
-  if (alpha) {
-    handle += ":a";
-  }
   if (mipmap) {
     handle += ":m";
   }
@@ -30,17 +26,19 @@ str TTextureData::TextureHandle(str name, bool alpha, bool mipmap, bool simple)
   return handle;
 }
 
+str TTextureData::TextureHandle(str name, bool alpha, bool mipmap, bool simple)
+{
+  str handle = name;
+  handle.replace("\\", "/", str::kReplaceAll);
+  if (alpha) {
+    handle += ":a";
+  }
+  return WithHandleOptions(handle, mipmap, simple);
+}
+
 str TTextureData::TextureHandle(str colour, str mask, bool mipmap, bool simple)
 {
-  str handle = colour + ":" + mask;
-  if (mipmap) {
-    handle += ":m";
-  }
-  if (simple) {
-    handle += ":s";
-  }
-  handle += ":tex";
-  return handle;
+  return WithHandleOptions(colour + ":" + mask, mipmap, simple);
 }
 
 static bool Contains(const str& text, const char* pattern)
