@@ -348,17 +348,6 @@ namespace {
 
 class AnimDrawTest : public GfxTest {
 protected:
-  void BeginFrame()
-  {
-    ASSERT_TRUE(mRenderer->BeginDraw(false));
-    ASSERT_TRUE(mRenderer->Begin2d());
-    ClearFrame(TColor(0, 0, 0, 1));
-  }
-  void EndFrame()
-  {
-    mRenderer->End2d();
-    mRenderer->EndDraw(false);
-  }
   boost::shared_ptr<TAnimatedTexture> Draw()
   {
     boost::shared_ptr<TAnimatedTexture> animation =
@@ -379,11 +368,6 @@ protected:
     return first;
   }
 };
-
-TDrawSpec At(float x, float y, unsigned flags = 0)
-{
-  return TDrawSpec(TVec2(x, y), 1.0f, 1.0f, flags);
-}
 
 }  // namespace
 

@@ -16,17 +16,6 @@ protected:
     return TTexture::Get(name.c_str(), flags);
   }
 
-  // Pixel (x, y) of a texture, read back through Lock.
-  static TColor32 PixelOf(const boost::shared_ptr<TTexture>& texture, unsigned x, unsigned y)
-  {
-    TColor32* pixels = nullptr;
-    unsigned pitch = 0;
-    if (!texture->Lock(&pixels, &pitch)) {
-      return TColor32(0xDEADBEEFu);
-    }
-    return pixels[y * pitch + x];
-  }
-
   std::string Captured(std::function<void()> action)
   {
     ::testing::internal::CaptureStderr();

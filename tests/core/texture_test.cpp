@@ -36,25 +36,8 @@ protected:
     GfxTest::TearDown();
   }
 
-  void BeginFrame()
-  {
-    ASSERT_TRUE(mRenderer->BeginDraw(false));
-    ASSERT_TRUE(mRenderer->Begin2d());
-    ClearFrame(TColor(0, 0, 0, 1));
-  }
-  void EndFrame()
-  {
-    mRenderer->End2d();
-    mRenderer->EndDraw(false);
-  }
-
   std::vector<unsigned char> mStar;
 };
-
-TDrawSpec At(float x, float y, unsigned flags = 0)
-{
-  return TDrawSpec(TVec2(x, y), 1.0f, 1.0f, flags);
-}
 
 }  // namespace
 

@@ -53,20 +53,7 @@ void DrawQuad(float left, float top, float right, float bottom, TColor32 color)
   TRenderer::GetInstance()->DrawVertices(TRenderer::kDrawTriangleFan, TVertexSet(verts, 4));
 }
 
-class DisplayHandlerTest : public GfxTest {
-protected:
-  void BeginFrame()
-  {
-    ASSERT_TRUE(mRenderer->BeginDraw(false));
-    ASSERT_TRUE(mRenderer->Begin2d());
-    ClearFrame(TColor(0, 0, 0, 1));
-  }
-  void EndFrame()
-  {
-    mRenderer->End2d();
-    mRenderer->EndDraw(false);
-  }
-};
+class DisplayHandlerTest : public GfxTest {};
 
 }  // namespace
 

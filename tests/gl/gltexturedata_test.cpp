@@ -14,15 +14,6 @@ namespace {
 
 class TextureDataTest : public GfxTest {
 protected:
-  static TColor32 PixelOf(const boost::shared_ptr<TTexture>& texture, unsigned x, unsigned y)
-  {
-    TColor32* pixels = nullptr;
-    unsigned pitch = 0;
-    if (!texture->Lock(&pixels, &pitch)) {
-      return TColor32(0xDEADBEEFu);
-    }
-    return pixels[y * pitch + x];
-  }
   static TGLTextureData* Data(const boost::shared_ptr<TTexture>& texture)
   {
     return static_cast<TGLTextureData*>(texture->GetTextureData());

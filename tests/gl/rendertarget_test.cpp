@@ -11,16 +11,6 @@ namespace {
 
 class RenderTargetTest : public GfxTest {
 protected:
-  static TColor32 PixelOf(const boost::shared_ptr<TTexture>& texture, unsigned x, unsigned y)
-  {
-    TColor32* pixels = nullptr;
-    unsigned pitch = 0;
-    if (!texture->Lock(&pixels, &pitch)) {
-      return TColor32(0xDEADBEEFu);
-    }
-    return pixels[y * pitch + x];
-  }
-
   void Fill(unsigned l, unsigned t, unsigned r, unsigned b, const TColor& color)
   {
     mRenderer->FillRect(TURect(l, t, r, b), color, boost::shared_ptr<TTexture>());

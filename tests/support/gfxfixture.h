@@ -49,6 +49,36 @@ protected:
     mRenderer->FillRect(TURect(0, 0, 800, 600), color, boost::shared_ptr<TTexture>());
   }
 
+  // A 2D frame cleared to opaque black; read it back with ReadFramePixel after EndFrame.
+  void BeginFrame()
+  {
+    ASSERT_TRUE(mRenderer->BeginDraw(false));
+    ASSERT_TRUE(mRenderer->Begin2d());
+    ClearFrame(TColor(0, 0, 0, 1));
+  }
+  void EndFrame()
+  {
+    mRenderer->End2d();
+    mRenderer->EndDraw(false);
+  }
+
+  // An unscaled, opaque sprite at (x, y).
+  static TDrawSpec At(float x, float y, unsigned flags = 0)
+  {
+    return TDrawSpec(TVec2(x, y), 1.0f, 1.0f, flags);
+  }
+
+  // Pixel (x, y) of a texture, read back through Lock; 0xDEADBEEF when it cannot be locked.
+  static TColor32 PixelOf(const boost::shared_ptr<TTexture>& texture, unsigned x, unsigned y)
+  {
+    TColor32* pixels = nullptr;
+    unsigned pitch = 0;
+    if (!texture->Lock(&pixels, &pitch)) {
+      return TColor32(0xDEADBEEFu);
+    }
+    return pixels[y * pitch + x];
+  }
+
   TTestGLContext* mContext = nullptr;
   std::unique_ptr<TAssetManager> mRegistry;
   TRenderer* mRenderer = nullptr;
