@@ -9,10 +9,10 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include <zlib.h>
 
 #include "core/platform.h"
 #include "core/stringtable.h"
+#include "support/zxml.h"
 
 namespace {
 
@@ -39,20 +39,6 @@ std::string Sheet(std::vector<std::pair<std::string, std::string>> const& rows)
   }
   text += " </Table></Worksheet>\n</Workbook>\n";
   return text;
-}
-
-std::string MakeZxml(std::string const& plain)
-{
-  uLongf packedSize = compressBound(plain.size());
-  std::vector<unsigned char> packed(packedSize);
-  EXPECT_EQ(Z_OK, compress(packed.data(), &packedSize, (Bytef const*)plain.data(), plain.size()));
-  std::string block = "ZXML";
-  uint32_t lengths[2] = {(uint32_t)packedSize, (uint32_t)plain.size()};
-  for (uint32_t value : lengths)
-    for (int shift = 0; shift < 32; shift += 8)
-      block += (char)((value >> shift) & 0xFF);
-  block.append((char const*)packed.data(), packedSize);
-  return block;
 }
 
 // Writes a file below the test's private folder and returns its virtual "::" name.

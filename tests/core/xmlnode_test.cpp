@@ -7,30 +7,15 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include <zlib.h>
 
 #include "core/xmlnode.h"
+#include "support/zxml.h"
 
 namespace {
 
 std::string S(str const& text)
 {
   return std::string(text.c_str(), text.length());
-}
-
-// A "ZXML" block: magic, compressed length, plain length (little-endian), zlib stream.
-std::string MakeZxml(std::string const& plain)
-{
-  uLongf packedSize = compressBound(plain.size());
-  std::vector<unsigned char> packed(packedSize);
-  EXPECT_EQ(Z_OK, compress(packed.data(), &packedSize, (Bytef const*)plain.data(), plain.size()));
-  std::string block = "ZXML";
-  uint32_t lengths[2] = {(uint32_t)packedSize, (uint32_t)plain.size()};
-  for (uint32_t value : lengths)
-    for (int shift = 0; shift < 32; shift += 8)
-      block += (char)((value >> shift) & 0xFF);
-  block.append((char const*)packed.data(), packedSize);
-  return block;
 }
 
 void PutLE32(std::string& block, size_t at, uint32_t value)
