@@ -5,11 +5,11 @@
 #include "support/blowfishoracle.h"
 #include "support/hiscorefixture.h"
 #include "support/httpserver.h"
+#include "support/loopbackhttp.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 
 using namespace hiscoretest;
@@ -24,16 +24,7 @@ protected:
   void SetUp() override
   {
     HiscoreTest::SetUp();
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                             "ALL_PROXY"}) {
-      unsetenv(name);
-    }
-    mSavedLimits = TSimpleHttp::GetLimits();
-    THttpLimits limits;
-    limits.connectTimeoutMs = 1000;
-    limits.totalTimeoutMs = 1500;
-    limits.maxReplyBytes = 64 * 1024;
-    TSimpleHttp::SetLimits(limits);
+    mSavedLimits = UseLoopbackHttp();
     ASSERT_TRUE(mServer.IsRunning());
     mSandbox.WriteFile("hiscoreserver.txt", mServer.Url() + "\n");
   }

@@ -2,11 +2,11 @@
 // status, and broken servers (refused, silent, truncated, oversized) failing within the limits.
 #include "platform/simplehttp.h"
 #include "support/httpserver.h"
+#include "support/loopbackhttp.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -15,16 +15,7 @@ class SimpleHttpTest : public ::testing::Test {
 protected:
   void SetUp() override
   {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                             "ALL_PROXY"}) {
-      unsetenv(name);
-    }
-    mSavedLimits = TSimpleHttp::GetLimits();
-    THttpLimits limits;
-    limits.connectTimeoutMs = 1000;
-    limits.totalTimeoutMs = 1500;
-    limits.maxReplyBytes = 64 * 1024;
-    TSimpleHttp::SetLimits(limits);
+    mSavedLimits = UseLoopbackHttp();
     ASSERT_TRUE(mServer.IsRunning());
   }
   void TearDown() override { TSimpleHttp::SetLimits(mSavedLimits); }
