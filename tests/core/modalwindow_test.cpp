@@ -36,21 +36,6 @@ private:
   bool mDefault, mCancel;
 };
 
-class TScriptNames : public IWindowScript
-{
-public:
-  void OnMessage(TMessage* message, TLuaFunction*) override
-  {
-    if (message) {
-      names.push_back(message->GetName().c_str());
-      types.push_back(message->GetType());
-    }
-    delete message;
-  }
-  std::vector<std::string> names;
-  std::vector<int> types;
-};
-
 class ModalTest : public ::testing::Test
 {
 protected:
@@ -73,7 +58,7 @@ protected:
 
   std::vector<std::string> log;
   TRecordingRenderer renderer;
-  TScriptNames script;
+  TRecordingScript script;
   TFakeTimer timer{1000};
   TWindowManager manager;
   TProbeLayer* layer = nullptr;

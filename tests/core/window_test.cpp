@@ -19,19 +19,6 @@ public:
   bool OnNewParent() override { return false; }
 };
 
-class TRecordingScript : public IWindowScript
-{
-public:
-  void OnMessage(TMessage* message, TLuaFunction*) override
-  {
-    if (message) {
-      names.push_back(message->GetName().c_str());
-    }
-    delete message;
-  }
-  std::vector<std::string> names;
-};
-
 class WindowTest : public ::testing::Test
 {
 protected:

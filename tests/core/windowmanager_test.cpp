@@ -13,19 +13,11 @@
 
 namespace {
 
-class TScriptProbe : public IWindowScript
+class TScriptProbe : public TRecordingScript
 {
 public:
-  void OnMessage(TMessage* message, TLuaFunction*) override
-  {
-    if (message) {
-      names.push_back(message->GetName().c_str());
-    }
-    delete message;
-  }
   void Resume() override { ++resumes; }
   void NewModalWindow(TModalWindow* top) override { tops.push_back(top); }
-  std::vector<std::string> names;
   std::vector<TModalWindow*> tops;
   int resumes = 0;
 };

@@ -10,8 +10,25 @@
 #include "core/modalwindow.h"
 #include "core/screen.h"
 #include "core/windowmanager.h"
+#include "core/windowscript.h"
 #include "core/windowrenderer.h"
 #include "core/windowstyle.h"
+
+// A window script that keeps the name and type of every message handed to it.
+class TRecordingScript : public IWindowScript
+{
+public:
+  void OnMessage(TMessage* message, TLuaFunction*) override
+  {
+    if (message) {
+      names.push_back(message->GetName().c_str());
+      types.push_back(message->GetType());
+    }
+    delete message;
+  }
+  std::vector<std::string> names;
+  std::vector<int> types;
+};
 
 // Records every call as a line of text and keeps the viewport and clipping stacks.
 class TRecordingRenderer : public TWindowRenderer
