@@ -50,6 +50,20 @@ bool Contains(const str& text, const char* pattern)
   return text.find(str(pattern), 0, 0) != static_cast<unsigned>(-1);
 }
 
+// Sets up a request that reads from the service; no submission waits on its reply.
+TSimpleHttp& PrepareQuery(TQvHiscoresData& data, const char* action)
+{
+  data.submittingTable = false;
+  data.submittingMedals = false;
+  TSimpleHttp& http = data.http;
+  http.Init(data.endpointUrl.c_str(), true);
+  http.AddArg("lang", data.language.c_str());
+  http.AddArg("ver", "1.0");
+  http.AddArg("action", action);
+  http.AddArg("game", data.gameHandle.c_str());
+  return http;
+}
+
 // Enciphers a submission document and sets up its request: the document travels as the
 // argument `field` of `action`. False, after an error line, when it cannot be enciphered.
 bool PrepareSubmission(TQvHiscoresData& data, const str& text, const char* action,
@@ -95,14 +109,7 @@ void TQvHiscores::RefuseRequest()
 
 void TQvHiscores::RequestCategoryInformation()
 {
-  mData->submittingTable = false;
-  mData->submittingMedals = false;
-  TSimpleHttp& http = mData->http;
-  http.Init(mData->endpointUrl.c_str(), true);
-  http.AddArg("lang", mData->language.c_str());
-  http.AddArg("ver", "1.0");
-  http.AddArg("action", "tables");
-  http.AddArg("game", mData->gameHandle.c_str());
+  PrepareQuery(*mData, "tables");
   StartRequest(2);
 }
 
@@ -122,14 +129,7 @@ bool TQvHiscores::GetCategoryName(int index, char* buffer, unsigned int length)
 
 void TQvHiscores::RequestScores(int category)
 {
-  mData->submittingTable = false;
-  mData->submittingMedals = false;
-  TSimpleHttp& http = mData->http;
-  http.Init(mData->endpointUrl.c_str(), true);
-  http.AddArg("lang", mData->language.c_str());
-  http.AddArg("ver", "1.0");
-  http.AddArg("action", "get");
-  http.AddArg("game", mData->gameHandle.c_str());
+  TSimpleHttp& http = PrepareQuery(*mData, "get");
   http.AddArg("type", mData->gameMode.c_str());
   if (category >= 0 && static_cast<size_t>(category) < mData->categories.size()) {
     http.AddArg("table", mData->categories[static_cast<size_t>(category)].table.c_str());
