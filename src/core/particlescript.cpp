@@ -30,14 +30,19 @@ local function Negate(value)
   return CreateValue("unm", { n = 1, value })
 end
 
+-- Values and particle members combine into the same expression nodes.
+local function AddOperators(mt)
+  mt.__lt = Operator("lt")
+  mt.__le = Operator("le")
+  mt.__add = Operator("add")
+  mt.__sub = Operator("sub")
+  mt.__div = Operator("div")
+  mt.__mul = Operator("mul")
+  mt.__unm = Negate
+end
+
 ValueMT = {}
-ValueMT.__lt = Operator("lt")
-ValueMT.__le = Operator("le")
-ValueMT.__add = Operator("add")
-ValueMT.__sub = Operator("sub")
-ValueMT.__div = Operator("div")
-ValueMT.__mul = Operator("mul")
-ValueMT.__unm = Negate
+AddOperators(ValueMT)
 ValueMT.__index = function(value, key)
   if type(key) == "number" then
     return CreateValue("vindex", { n = 2, value, key })
@@ -51,13 +56,7 @@ function CreateValue(name, args)
 end
 
 local Member = ParticleMemberMT
-Member.__lt = Operator("lt")
-Member.__le = Operator("le")
-Member.__add = Operator("add")
-Member.__sub = Operator("sub")
-Member.__div = Operator("div")
-Member.__mul = Operator("mul")
-Member.__unm = Negate
+AddOperators(Member)
 Member.__index = function(member, key)
   if type(key) == "number" then
     local slot, width = GetParticleMemberParts(member)
