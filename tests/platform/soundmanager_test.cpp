@@ -25,15 +25,6 @@ public:
   std::thread::id mThread;
 };
 
-class TCountingCallBack : public TSoundCallBack {
-public:
-  void OnComplete(boost::shared_ptr<TSoundInstance>, boost::shared_ptr<TSound>) override
-  {
-    ++mCalls;
-  }
-  int mCalls = 0;
-};
-
 class SoundManagerTest : public ::testing::Test {
 protected:
   SoundManagerTest() { mManager.Init(false); }

@@ -14,15 +14,6 @@
 
 namespace {
 
-class TCountingCallBack : public TSoundCallBack {
-public:
-  void OnComplete(boost::shared_ptr<TSoundInstance>, boost::shared_ptr<TSound>) override
-  {
-    ++mCalls;
-  }
-  int mCalls = 0;
-};
-
 class SoundNoDeviceTest : public ::testing::Test {
 protected:
   static void SetUpTestSuite()

@@ -13,6 +13,7 @@
 
 #include "core/file.h"
 #include "core/sounddatasource.h"
+#include "platform/sound.h"
 #include "platform/soundmanager.h"
 #include "support/vfssandbox.h"
 
@@ -25,6 +26,16 @@ inline const bool gSoundTestsUseNullDriver = (setenv("ALSOFT_DRIVERS", "null", 0
 #ifndef QV_SOUND_FIXTURE_DIR
 #define QV_SOUND_FIXTURE_DIR ""
 #endif
+
+// Counts the sounds reported complete.
+class TCountingCallBack : public TSoundCallBack {
+public:
+  void OnComplete(boost::shared_ptr<TSoundInstance>, boost::shared_ptr<TSound>) override
+  {
+    ++mCalls;
+  }
+  int mCalls = 0;
+};
 
 inline std::string SoundFixture(const std::string& name)
 {
