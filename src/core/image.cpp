@@ -132,6 +132,14 @@ void TImage::Init(TWindowStyle& style)
     scale = vertical > 1.0f ? vertical : horizontal;
   }
   SetTexture(texture, scale);
+  // The style layout only fills in an extent that is still 0. Clearing the extent the style
+  // names lets its "w" or "h" replace the texture's, while an extent it leaves out stays the
+  // texture's, so that centring and far-edge placement still use the image's size.
+  const bool givenWidth = style.Has("w");
+  const bool givenHeight = style.Has("h");
+  if (givenWidth || givenHeight) {
+    SetWindowSize(givenWidth ? 0u : unsigned(GetWindowWidth()), givenHeight ? 0u : unsigned(GetWindowHeight()));
+  }
   TWindow::Init(style);
 }
 

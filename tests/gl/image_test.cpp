@@ -1,6 +1,10 @@
-// Tests of the image window: sizes from texture and scale, quarter turns, auto-scaling to the
-// display, opacity, masks and drawing read back from the frame.
+// Tests of the image window: sizes from texture and scale or from the style, quarter turns,
+// auto-scaling to the display, opacity, masks and drawing read back from the frame.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/glwidgetfixture.h"
 
@@ -11,6 +15,13 @@ using ImageTest = GLWidgetTest;
 std::string Style(const char* name, const std::string& image, const char* extra = "")
 {
   return std::string("MakeDialog{ Bitmap{ name = '") + name + "', image = '" + image + "'" + extra + " } }";
+}
+
+std::vector<int> Edges(TWindow* window)
+{
+  if (!window) return {};
+  const TRect& r = window->GetRect();
+  return {r.left, r.top, r.right, r.bottom};
 }
 
 }  // namespace
@@ -30,6 +41,71 @@ TEST_F(ImageTest, SizeFollowsTextureScaleAndRotation)
   turned->SetRotate(false);
   EXPECT_EQ(turned->GetWindowWidth(), 200);
   EXPECT_EQ(turned->GetWindowHeight(), 100);
+}
+
+TEST_F(ImageTest, AnExplicitWidthOrHeightOverridesTheTexture)
+{
+  // photo.png is 100 x 50; the box is 400 x 300.
+  auto in = [](const char* bitmaps) {
+    return std::string("MakeDialog{ Window{ name = 'box', w = 400, h = 300, ") + bitmaps + " } }";
+  };
+  const std::string photo = Image("photo.png");
+  Run(in(("Bitmap{ name = 'both', w = 30, h = 20, image = '" + photo + "' }, "
+          "Bitmap{ name = 'wide', w = 30, image = '" + photo + "' }, "
+          "Bitmap{ name = 'high', h = 20, image = '" + photo + "' }, "
+          "Bitmap{ name = 'full', x = 10, w = 160000, image = '" + photo + "' }")
+             .c_str())
+          .c_str());
+  auto size = [this](const char* name) {
+    TImage* image = Find<TImage>(name);
+    return image ? std::make_pair(image->GetWindowWidth(), image->GetWindowHeight()) : std::make_pair(-1, -1);
+  };
+  EXPECT_EQ(size("both"), std::make_pair(30, 20));
+  EXPECT_EQ(size("wide"), std::make_pair(30, 50));
+  EXPECT_EQ(size("high"), std::make_pair(100, 20));
+  // A size relative to the parent runs from the position to the parent's far edge.
+  EXPECT_EQ(size("full"), std::make_pair(390, 50));
+  EXPECT_EQ(Find<TImage>("full")->GetRect().left, 10);
+  // The texture and its scale stay as they were: only the window's extent changes.
+  EXPECT_FLOAT_EQ(Find<TImage>("both")->GetScale(), 1.0f);
+  EXPECT_TRUE(Find<TImage>("both")->HasImage());
+}
+
+TEST_F(ImageTest, CentringUsesTheTextureSizeUnlessOneIsGiven)
+{
+  const std::string photo = Image("photo.png");
+  Run(("MakeDialog{ Window{ name = 'box', w = 400, h = 300, "
+       "Bitmap{ name = 'own', x = 80000, y = 80000, image = '" + photo + "' }, "
+       "Bitmap{ name = 'given', x = 80000, y = 159990, w = 200, h = 10, image = '" + photo + "' }, "
+       "Bitmap{ name = 'right', x = 390, y = 5, align = 2, image = '" + photo + "' } } }")
+          .c_str());
+  EXPECT_EQ(Edges(Find<TImage>("own")), (std::vector<int>{150, 125, 250, 175}));
+  EXPECT_EQ(Edges(Find<TImage>("given")), (std::vector<int>{100, 290, 300, 300}));
+  // Aligned by its right edge, with the texture's width.
+  EXPECT_EQ(Edges(Find<TImage>("right")), (std::vector<int>{290, 5, 390, 55}));
+}
+
+TEST_F(ImageTest, AnExplicitExtentOverridesScaledTurnedAndAutoscaledSizes)
+{
+  mRenderer->GetDisplayHandler()->SetDisplay(400, 300, false);
+  const std::string photo = Image("photo.png");
+  Run(Style("scaled", photo, ", scale = 2, h = 30").c_str());
+  Run(Style("turned", photo, ", scale = 2, rotate = true, w = 70").c_str());
+  Run(Style("auto", Image("half.png"), ", autoscale = true, h = 100").c_str());
+  TImage* scaled = Find<TImage>("scaled");
+  ASSERT_NE(scaled, nullptr);
+  EXPECT_EQ(scaled->GetWindowWidth(), 200);
+  EXPECT_EQ(scaled->GetWindowHeight(), 30);
+  TImage* turned = Find<TImage>("turned");
+  EXPECT_EQ(turned->GetWindowWidth(), 70);
+  EXPECT_EQ(turned->GetWindowHeight(), 200);
+  TImage* automatic = Find<TImage>("auto");
+  EXPECT_FLOAT_EQ(automatic->GetScale(), 2.0f);
+  EXPECT_EQ(automatic->GetWindowWidth(), 400);
+  EXPECT_EQ(automatic->GetWindowHeight(), 100);
+  // A texture set later sizes the window afresh.
+  scaled->SetTexture(scaled->GetTexture(), 1.0f);
+  EXPECT_EQ(scaled->GetWindowHeight(), 50);
 }
 
 TEST_F(ImageTest, AutoscaleFitsTheDisplay)

@@ -1,6 +1,9 @@
 // Tests of the slider: orientation, value and its messages, thickness, the exact vertices of
 // the rail pieces, dragging, paging, degenerate sizes and the drawn rail read back.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "support/glwidgetfixture.h"
 
@@ -37,6 +40,69 @@ void ExpectQuad(const TTransformedLitVert* vertices, const TVertexExpectation (&
     EXPECT_FLOAT_EQ(vertices[i].mUV.y, expected[i].v) << i;
     EXPECT_EQ(vertices[i].mColor.mValue, (alpha << 24) | 0xFFFFFFu);
     EXPECT_EQ(vertices[i].mSecondColor.mValue, 0xFF000000u);
+  }
+}
+
+// One vertex as OpenGL received it, y counted from the top of the 600-pixel frame.
+struct TDrawnVertex {
+  float x, y, u, v, r, g, b, a;
+};
+
+// The triangles of one frame's drawing, caught in OpenGL's feedback mode instead of drawn.
+template <class F> std::vector<TDrawnVertex> CaptureTriangles(TRenderer* renderer, F draw)
+{
+  std::vector<GLfloat> buffer(8192);
+  std::vector<TDrawnVertex> drawn;
+  if (!renderer->BeginDraw(false)) {
+    ADD_FAILURE() << "no frame";
+    return drawn;
+  }
+  glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+  glRenderMode(GL_FEEDBACK);
+  draw();
+  const GLint used = glRenderMode(GL_RENDER);
+  renderer->EndDraw(false);
+  EXPECT_GE(used, 0) << "feedback buffer overflowed";
+  // Each vertex: x, y, z, r, g, b, a, s, t, r, q.
+  for (GLint i = 0; i < used;) {
+    if (GLint(buffer[i]) != GL_POLYGON_TOKEN || i + 1 >= used) {
+      ADD_FAILURE() << "unexpected feedback token " << buffer[i];
+      break;
+    }
+    const GLint count = GLint(buffer[i + 1]);
+    i += 2;
+    for (GLint k = 0; k < count && i + 11 <= used; ++k, i += 11) {
+      const GLfloat* f = &buffer[i];
+      drawn.push_back({f[0], 600.0f - f[1], f[7] / f[10], f[8] / f[10], f[3], f[4], f[5], f[6]});
+    }
+  }
+  return drawn;
+}
+
+// The six corners of one rail piece covering left..right and top..bottom, in the order the
+// slider gives them; a transposed piece runs its texture's height along x.
+void AddQuad(std::vector<TVertexExpectation>* quads, float left, float top, float right, float bottom, float u,
+             float v, bool transposed)
+{
+  static const float kCorners[6][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 1}};
+  for (const auto& c : kCorners) {
+    const float fx = transposed ? c[1] : c[0];
+    const float fy = transposed ? c[0] : c[1];
+    quads->push_back({left + fx * (right - left), top + fy * (bottom - top), c[0] * u, c[1] * v});
+  }
+}
+
+void ExpectDrawn(const std::vector<TDrawnVertex>& drawn, const std::vector<TVertexExpectation>& expected)
+{
+  ASSERT_EQ(drawn.size(), expected.size());
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    EXPECT_NEAR(drawn[i].x, expected[i].x, 1e-3) << i;
+    EXPECT_NEAR(drawn[i].y, expected[i].y, 1e-3) << i;
+    EXPECT_NEAR(drawn[i].u, expected[i].u, 1e-5) << i;
+    EXPECT_NEAR(drawn[i].v, expected[i].v, 1e-5) << i;
+    EXPECT_EQ(std::vector<float>({drawn[i].r, drawn[i].g, drawn[i].b, drawn[i].a}),
+              std::vector<float>({1.0f, 1.0f, 1.0f, 1.0f}))
+        << i;
   }
 }
 
@@ -179,4 +245,36 @@ TEST_F(SliderTest, DrawsItsRailAndThumb)
   // The thumb at value 0.5 lies over x 185..215.
   EXPECT_EQ(ReadFramePixel(200, 110).mValue, 0xFFC00000u);
   EXPECT_EQ(ReadFramePixel(183, 110).mValue, 0xFF404040u);
+}
+
+TEST_F(SliderTest, DrawsThreeExactRailQuadsInOrder)
+{
+  TSlider* vertical = Make("w = 34, h = 100");
+  boost::shared_ptr<TTexture> cap = TTexture::Get(Image("railcap.png").c_str(), 0);
+  boost::shared_ptr<TTexture> middle = TTexture::Get(Image("railmid.png").c_str(), 0);
+  ASSERT_TRUE(vertical && cap && middle);
+  // Only the image part of a padded texture is used.
+  const float capU = 20.0f / float(cap->GetInternalSize().first);
+  const float capV = 10.0f / float(cap->GetInternalSize().second);
+  const float midU = 20.0f / float(middle->GetInternalSize().first);
+  const float midV = 30.0f / float(middle->GetInternalSize().second);
+
+  // 30 thick (the thumb), the 20-pixel rail centred; caps of 10 at each end, the middle
+  // stretched over the 80 between them.
+  std::vector<TVertexExpectation> expected;
+  AddQuad(&expected, 5, 0, 25, 10, capU, capV, false);
+  AddQuad(&expected, 5, 10, 25, 90, midU, midV, false);
+  AddQuad(&expected, 5, 90, 25, 100, capU, capV, false);
+  ExpectDrawn(CaptureTriangles(mRenderer, [&] { vertical->Draw(); }), expected);
+
+  screen->DestroyAllChildren();
+  manager.ClearDestroyedWindows();
+  TSlider* horizontal = Make("w = 200, h = 20");
+  ASSERT_TRUE(horizontal && horizontal->IsHorizontal());
+  // The same pieces turned: along x, the rail's 20 pixels across y 5..25.
+  expected.clear();
+  AddQuad(&expected, 0, 5, 10, 25, capU, capV, true);
+  AddQuad(&expected, 10, 5, 190, 25, midU, midV, true);
+  AddQuad(&expected, 190, 5, 200, 25, capU, capV, true);
+  ExpectDrawn(CaptureTriangles(mRenderer, [&] { horizontal->Draw(); }), expected);
 }
