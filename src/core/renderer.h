@@ -111,7 +111,8 @@ public:
   // The platform's end of frame calls it before the cursor is drawn; it works through
   // the back end alone so the renderer's frame state is left as it was.
   void ServeCapture();
-  // The size a capture texture must have (the screen window's); 0 x 0 accepts any.
+  // The size a capture texture must have: the screen window's, set with the display;
+  // 0 x 0 (no display yet) accepts any.
   void SetCaptureSize(unsigned width, unsigned height);
 
   void ToggleHUD();

@@ -62,6 +62,7 @@ public:
   void SetTexture(boost::shared_ptr<TTexture> texture);
   void SetTextureData(TGLTextureData* data) { mCurrentTexture = data; }
   void SetCursor(boost::shared_ptr<TTexture> texture, TPoint hotSpot, bool flag);
+  bool UsesHardwareCursors() const { return mHardwareCursors; }
   TPoint GetMouse() const;
 
   void DrawVertices(TRenderer::EDrawType type, const TVertexSet& set);

@@ -16,6 +16,7 @@
 #include "gl/framepresenter.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/browser.h"
+#include "platform/cursor.h"
 #include "platform/debug.h"
 #include "platform/event.h"
 #include "platform/inputscript.h"
@@ -58,7 +59,9 @@ public:
   {
     TPlatform* platform = TPlatform::GetInstance();
     const bool foreground = !platform || platform->IsForeground();
-    return foreground && mData->IsCursorShown() && mData->IsMouseInContent();
+    // A hardware cursor is the system's to draw.
+    return foreground && mData->IsCursorShown() && !mData->UsesHardwareCursor() &&
+           mData->IsMouseInContent();
   }
   unsigned GetPixelSize() override { return 32; }
 
@@ -78,6 +81,7 @@ public:
   bool mPointerInside = false;
   TPlatformDisplayHost* mHost = nullptr;
   TInputScript* mInput = nullptr;
+  THardwareCursor mHardwareCursor;
 
   // Window pixels -> frame pixels (they differ only in scaled full screen).
   TPoint ToFrame(int x, int y) const
@@ -154,8 +158,13 @@ public:
     *y = point.y;
   }
 
-  // Inside the drawn area the engine draws its own cursor.
-  void PointerEntered() override { SDL_ShowCursor(SDL_DISABLE); }
+  // Inside the drawn area the engine draws its own cursor, unless the system pointer
+  // carries the engine's image.
+  void PointerEntered() override
+  {
+    const bool pointer = mDisplay->mHardwareCursor.IsActive() && mData->IsCursorShown();
+    SDL_ShowCursor(pointer ? SDL_ENABLE : SDL_DISABLE);
+  }
   void PointerLeft() override { SDL_ShowCursor(SDL_ENABLE); }
 
 private:
@@ -197,6 +206,8 @@ void TPlatformData::DestroyDisplay()
   if (mDisplay->mWindow && (SDL_GetWindowFlags(mDisplay->mWindow) & SDL_WINDOW_FULLSCREEN)) {
     SDL_SetWindowFullscreen(mDisplay->mWindow, 0);
   }
+  // While SDL's video still runs.
+  mDisplay->mHardwareCursor.Release();
   if (mDisplay->mContext) {
     SDL_GL_MakeCurrent(mDisplay->mWindow, nullptr);
     SDL_GL_DeleteContext(mDisplay->mContext);
@@ -381,7 +392,7 @@ void TPlatformData::SwapDisplayMode()
   if (!gbFlashPlaying) {
     SDL_ShowWindow(window);
   }
-  if (IsMouseInContent()) {
+  if (IsMouseInContent() && !UsesHardwareCursor()) {
     SDL_ShowCursor(SDL_DISABLE);
   }
 }
@@ -444,20 +455,40 @@ void TPlatformData::SetWindowTitle(char const* title)
 
 void TPlatformData::SetCursor(boost::shared_ptr<TTexture> image, TPoint hotSpot, bool flag)
 {
-  // There is no hardware cursor: such a request has no effect.
-  if (flag || !image) {
+  TGLDisplayHandler* handler = TRenderer::GetInstance()->GetDisplayHandler();
+  const bool hardware = handler->UsesHardwareCursors();
+  // flag asks for the hardware path only.
+  if (!image || (flag && !hardware)) {
     return;
   }
-  if (IsSystemCursorVisible() && IsMouseInContent()) {
-    SDL_ShowCursor(SDL_DISABLE);
+  if (hardware && mDisplay && mDisplay->mVideoReady &&
+      mDisplay->mHardwareCursor.Set(*image, hotSpot)) {
+    SDL_ShowCursor(mCursorShown ? SDL_ENABLE : SDL_DISABLE);
+  } else {
+    // The software cursor; a system pointer left from before would show beside it.
+    if (mDisplay) {
+      mDisplay->mHardwareCursor.Release();
+    }
+    if (IsSystemCursorVisible() && IsMouseInContent()) {
+      SDL_ShowCursor(SDL_DISABLE);
+    }
   }
-  TRenderer::GetInstance()->GetDisplayHandler()->SetCursor(image, hotSpot, flag);
+  handler->SetCursor(image, hotSpot, flag);
+}
+
+bool TPlatformData::UsesHardwareCursor() const
+{
+  return mDisplay && mDisplay->mHardwareCursor.IsActive();
 }
 
 void TPlatformData::ShowCursor(bool show)
 {
   mCursorShown = show;
   if (!mDisplay || !mDisplay->mVideoReady) {
+    return;
+  }
+  if (UsesHardwareCursor()) {
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
     return;
   }
   const bool inside = IsMouseInContent();

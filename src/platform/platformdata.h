@@ -67,6 +67,9 @@ public:
   void SetCursor(boost::shared_ptr<TTexture> image, TPoint hotSpot, bool flag);
   void ShowCursor(bool show);
   bool IsCursorShown() const { return mCursorShown; }
+  // The system pointer carries the cursor image (the back end's option
+  // "mac_use_hw_cursors"); the engine then draws no cursor of its own.
+  bool UsesHardwareCursor() const;
   // The pointer lies in the drawn area.
   bool IsMouseInContent() const;
   // Pointer position in frame pixels (mapped back when full screen is scaled).

@@ -186,10 +186,14 @@ void TPlatform::SetDisplay(unsigned width, unsigned height, bool fullscreen)
   mData->SetDisplay(width, height, fullscreen);
   // The screen is sized after the back end knows the display; it would take the
   // back end's earlier viewport otherwise.
-  if (manager && manager->GetScreen()) {
-    manager->GetScreen()->SetWindowSize(width, height);
-  }
   TRenderer* renderer = TRenderer::GetInstance();
+  if (manager && manager->GetScreen()) {
+    TScreen* screen = manager->GetScreen();
+    screen->SetWindowSize(width, height);
+    // A capture texture must match the screen window.
+    renderer->SetCaptureSize(unsigned(screen->GetWindowWidth()),
+                             unsigned(screen->GetWindowHeight()));
+  }
   renderer->PopClippingRectangle();
   renderer->PushClippingRectangle(TURect(0, 0, width, height));
 }

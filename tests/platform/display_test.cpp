@@ -1,5 +1,6 @@
 // Tests of the display: the first window and its black frame, full screen, the cursor
-// rules, letterboxing, the fatal path, shell-free browser launch and frame captures.
+// rules, the hardware cursor, letterboxing, the fatal path, shell-free browser launch and
+// frame captures.
 #include <fstream>
 #include <sys/wait.h>
 
@@ -14,6 +15,7 @@
 #include "gl/framepresenter.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/browser.h"
+#include "platform/cursor.h"
 #include "platform/event.h"
 #include "platform/inputscript.h"
 
@@ -179,6 +181,163 @@ TEST(Display, TheEngineDrawsItsCursorAtThePointerOnlyWhileItIsShown)
   platform->ShowCursor(false);
   DrawWhiteFrame();
   EXPECT_EQ(0, CountDark(Frame(), 0, 0, 800, 600));
+}
+
+namespace {
+
+// Stands in for SDL's cursor calls (the offscreen driver has no cursors): hands out
+// tokens and records what is made, set and freed.
+class TCursorSpy
+{
+public:
+  TCursorSpy() : mSaved(CursorCalls())
+  {
+    sSpy = this;
+    CursorCalls().create = [](SDL_Surface* surface, int hotX, int hotY) -> SDL_Cursor* {
+      if (sSpy->mRefuse) return nullptr;
+      sSpy->mHot = TPoint(hotX, hotY);
+      sSpy->mPixels.clear();
+      for (int row = 0; row < surface->h; ++row) {
+        const uint32_t* line = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(surface->pixels) + size_t(row) * surface->pitch);
+        sSpy->mPixels.insert(sSpy->mPixels.end(), line, line + surface->w);
+      }
+      sSpy->mTokens.push_back(std::make_unique<char>());
+      SDL_Cursor* cursor = reinterpret_cast<SDL_Cursor*>(sSpy->mTokens.back().get());
+      sSpy->mCreated.push_back(cursor);
+      return cursor;
+    };
+    CursorCalls().set = [](SDL_Cursor* cursor) { sSpy->mCurrent = cursor; };
+    CursorCalls().free = [](SDL_Cursor* cursor) {
+      sSpy->mFreed.push_back(cursor);
+      // SDL falls back to its default when the current cursor goes.
+      if (cursor == sSpy->mCurrent) sSpy->mCurrent = SDL_GetDefaultCursor();
+    };
+  }
+  ~TCursorSpy()
+  {
+    CursorCalls() = mSaved;
+    sSpy = nullptr;
+  }
+
+  bool mRefuse = false;
+  std::vector<SDL_Cursor*> mCreated;
+  std::vector<SDL_Cursor*> mFreed;
+  SDL_Cursor* mCurrent = nullptr;
+  TPoint mHot;
+  std::vector<uint32_t> mPixels;
+
+private:
+  TCursorCalls mSaved;
+  std::vector<std::unique_ptr<char>> mTokens;
+  static inline TCursorSpy* sSpy = nullptr;
+};
+
+void PointerTo(TPlatform* platform, int x, int y)
+{
+  SDL_WarpMouseInWindow(static_cast<SDL_Window*>(platform->GetData()->GetNativeWindow()), x, y);
+  TEvent event;
+  for (int pumped = 0; pumped < 5; ++pumped) platform->GetEvent(&event);
+}
+
+} // namespace
+
+TEST(Display, AHardwareCursorCarriesTheImageAndTheEngineDrawsNone)
+{
+  TCursorSpy spy;
+  {
+    TAppSandbox sandbox;
+    TPlatform* platform = sandbox.Start();
+    TPlatformData* data = platform->GetData();
+    TRenderer::GetInstance()->SetOption("mac_use_hw_cursors", "1");
+    // A system that refuses the pointer leaves the engine drawing its own.
+    spy.mRefuse = true;
+    platform->SetDisplay(800, 600, false);
+    EXPECT_FALSE(data->UsesHardwareCursor());
+    PointerTo(platform, 200, 150);
+    ASSERT_TRUE(data->IsMouseInContent());
+    DrawWhiteFrame();
+    EXPECT_GT(CountDark(Frame(), 198, 148, 232, 182), 20);
+
+    // The built-in cursor as the system pointer: its hot spot (1, 1) is pixel (0, 0), and
+    // the engine draws nothing.
+    spy.mRefuse = false;
+    boost::shared_ptr<TTexture> arrow = TTexture::GetSimple("__systemcursor__.png");
+    ASSERT_TRUE(arrow);
+    platform->SetCursor(arrow, TPoint(1, 1), false);
+    ASSERT_EQ(1u, spy.mCreated.size());
+    EXPECT_TRUE(data->UsesHardwareCursor());
+    EXPECT_EQ(spy.mCreated[0], spy.mCurrent);
+    EXPECT_EQ(0, spy.mHot.x);
+    EXPECT_EQ(0, spy.mHot.y);
+    EXPECT_EQ(size_t(arrow->GetWidth()) * arrow->GetHeight(), spy.mPixels.size());
+    DrawWhiteFrame();
+    EXPECT_EQ(0, CountDark(Frame(), 0, 0, 800, 600));
+    EXPECT_TRUE(data->IsSystemCursorVisible());
+    platform->ShowCursor(false);
+    EXPECT_FALSE(data->IsSystemCursorVisible());
+    platform->ShowCursor(true);
+    EXPECT_TRUE(data->IsSystemCursorVisible());
+
+    // A new image frees the pointer it replaces; magenta is clear, other pixels are
+    // opaque, and the hot spot is kept inside the image.
+    boost::shared_ptr<TTexture> image = TTexture::Create(3, 2, false);
+    ASSERT_TRUE(image);
+    TColor32* pixels = nullptr;
+    unsigned pitch = 0;
+    ASSERT_TRUE(image->Lock(&pixels, &pitch));
+    pixels[0] = TColor32(255, 0, 255, 255);
+    pixels[1] = TColor32(255, 0, 0, 0);
+    pixels[pitch + 2] = TColor32(0, 0, 255, 0);
+    image->Unlock();
+    platform->SetCursor(image, TPoint(100, -4), true);
+    ASSERT_EQ(2u, spy.mCreated.size());
+    EXPECT_EQ(std::vector<SDL_Cursor*>{spy.mCreated[0]}, spy.mFreed);
+    EXPECT_EQ(spy.mCreated[1], spy.mCurrent);
+    EXPECT_EQ(2, spy.mHot.x);
+    EXPECT_EQ(0, spy.mHot.y);
+    ASSERT_EQ(6u, spy.mPixels.size());
+    EXPECT_EQ(0u, spy.mPixels[0] >> 24);
+    EXPECT_EQ(0xFFFF0000u, spy.mPixels[1]);
+    EXPECT_EQ(0xFF0000FFu, spy.mPixels[5]);
+
+    // Back to the software cursor: a request meant for hardware only does nothing, an
+    // ordinary one frees the pointer and the engine draws the arrow again.
+    TRenderer::GetInstance()->SetOption("mac_use_hw_cursors", "0");
+    platform->SetCursor(arrow, TPoint(1, 1), true);
+    EXPECT_TRUE(data->UsesHardwareCursor());
+    platform->SetCursor(arrow, TPoint(1, 1), false);
+    EXPECT_FALSE(data->UsesHardwareCursor());
+    EXPECT_EQ(spy.mCreated, spy.mFreed);
+    EXPECT_EQ(SDL_GetDefaultCursor(), spy.mCurrent);
+    EXPECT_FALSE(data->IsSystemCursorVisible());
+    DrawWhiteFrame();
+    EXPECT_GT(CountDark(Frame(), 198, 148, 232, 182), 20);
+
+    TRenderer::GetInstance()->SetOption("mac_use_hw_cursors", "1");
+    platform->SetCursor(arrow, TPoint(1, 1), false);
+    EXPECT_TRUE(data->UsesHardwareCursor());
+  }
+  // Closing the display frees the last pointer.
+  EXPECT_EQ(3u, spy.mCreated.size());
+  EXPECT_EQ(spy.mCreated, spy.mFreed);
+}
+
+TEST(Display, ACaptureTextureMustMatchTheScreenWindow)
+{
+  TAppSandbox sandbox;
+  TPlatform* platform = sandbox.Start();
+  platform->SetDisplay(800, 600, false);
+  TRenderer* renderer = TRenderer::GetInstance();
+  boost::shared_ptr<TTexture> capture = TTexture::Create(800, 600, false);
+  renderer->SetCaptureTexture(capture);
+  EXPECT_EQ(capture, renderer->GetCaptureTexture());
+  renderer->SetCaptureTexture(TTexture::Create(800, 300, false));
+  EXPECT_EQ(capture, renderer->GetCaptureTexture());
+  renderer->SetCaptureTexture(boost::shared_ptr<TTexture>());
+  EXPECT_FALSE(renderer->GetCaptureTexture());
+  renderer->SetCaptureTexture(TTexture::Create(10, 10, false));
+  EXPECT_FALSE(renderer->GetCaptureTexture());
 }
 
 TEST(Display, AFailingWindowEndsTheProcessWithItsErrorAndStatusMinusTwo)
