@@ -1,5 +1,5 @@
 // screen: the bottom layer of the window stack and root of every window; fills the
-// frame with its background colour when it is the top layer.
+// frame with its background colour when it is the top layer and shows the capture.
 #pragma once
 
 #include "core/color.h"

@@ -441,7 +441,9 @@ bool TWindow::DoDraw(EDrawMode mode)
     return false;
   }
   if (mode == kDrawCapture) {
-    if (!(mFlags & kCaptureDraw) || !mParent || !(mParent->mFlags & kCaptured)) {
+    // The root starts the capture: with no parent to have been captured first,
+    // nothing below it could ever be.
+    if (!(mFlags & kCaptureDraw) || (mParent && !(mParent->mFlags & kCaptured))) {
       return false;
     }
     mFlags |= kCaptured;

@@ -54,6 +54,7 @@ TWindowManager::~TWindowManager()
     delete message;
   }
   mMessageQueue.clear();
+  mCaptureTexture.reset();
   if (sInstance == this) {
     sInstance = nullptr;
   }
@@ -247,6 +248,9 @@ void TWindowManager::HandleEvent(TEvent* event)
 {
   if (event->type == TEvent::kIgnore) {
     return;
+  }
+  if (event->type == TEvent::kReleaseCapture) {
+    mCaptureTexture.reset();
   }
   if (event->type == TEvent::kClose && mScript) {
     mScript->Resume();
@@ -565,11 +569,34 @@ void TWindowManager::DrawStack()
     top->DoModalProcess(TTask::eDrawPass);
   }
   TWindowRenderer* renderer = GetRenderer();
-  if (!renderer || !renderer->BeginDraw(false)) {
+  if (!renderer) {
     return;
   }
-  mScreenInvalid = false;
-  DrawLayer(TWindow::kDrawNormal);
+  if (mCaptureTexture) {
+    // Held here too: a window drawn in the pass may replace the manager's texture.
+    const boost::shared_ptr<TTexture> capture = mCaptureTexture;
+    if (renderer->BeginRenderTarget(capture, 0)) {
+      mCapturing = true;
+      DrawLayer(TWindow::kDrawCapture);
+      mCapturing = false;
+      renderer->EndRenderTarget();
+    }
+    if (!renderer->BeginDraw(false)) {
+      return;
+    }
+    mScreenInvalid = false;
+    // The screen shows the capture; the windows in it are skipped over it.
+    if (mScreen) {
+      mScreen->DoDraw(TWindow::kDrawNormal);
+    }
+    DrawLayer(TWindow::kDrawOverCapture);
+  } else {
+    if (!renderer->BeginDraw(false)) {
+      return;
+    }
+    mScreenInvalid = false;
+    DrawLayer(TWindow::kDrawNormal);
+  }
   const std::list<TWindow*> overlays(mOverlayWindows);
   for (TWindow* overlay : overlays) {
     overlay->DoDraw(TWindow::kDrawNormal);

@@ -8,6 +8,8 @@
 #include <list>
 #include <vector>
 
+#include <boost/shared_ptr.hpp>
+
 #include "core/event.h"
 #include "core/rect.h"
 #include "core/str.h"
@@ -19,6 +21,7 @@ class TLuaFunction;
 class TMessage;
 class TModalWindow;
 class TScreen;
+class TTexture;
 class TWindowRenderer;
 
 // Offered every untargeted message before the windows; true consumes it.
@@ -121,6 +124,12 @@ public:
   // Drawing.
   void DrawStack();
   void DrawLayer(TWindow::EDrawMode mode);
+  // While a capture texture is held, every frame first draws the capture windows below
+  // the top layer into it and then shows it under the top layer; event kind 17 lets it go.
+  void SetCaptureTexture(boost::shared_ptr<TTexture> texture) { mCaptureTexture = texture; }
+  boost::shared_ptr<TTexture> GetCaptureTexture() const { return mCaptureTexture; }
+  // True while the layers are being drawn into the capture texture.
+  bool IsCapturing() const { return mCapturing; }
 
 private:
   TWindowManager(const TWindowManager&) = delete;
@@ -132,6 +141,8 @@ private:
 
   static TWindowManager* sInstance;
 
+  boost::shared_ptr<TTexture> mCaptureTexture;
+  bool mCapturing = false;
   TScreen* mScreen = nullptr;
   bool mModalPopped = false;
   uint32_t mLastDrawTime = 0;

@@ -3,6 +3,8 @@
 #include "core/windowrenderer.h"
 
 #include "core/renderer.h"
+#include "core/texture.h"
+#include "core/texturedata.h"
 
 namespace {
 
@@ -24,6 +26,30 @@ public:
   {
     TRenderer::GetInstance()->FillRect(rect, color, boost::shared_ptr<TTexture>());
   }
+  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, int mode) override
+  {
+    mInTarget = TRenderer::GetInstance()->BeginRenderTarget(texture, TRenderer::ERenderTargetMode(mode));
+    return mInTarget;
+  }
+  void EndRenderTarget() override
+  {
+    TRenderer::GetInstance()->EndRenderTarget();
+    mInTarget = false;
+  }
+  void CopyToFrame(boost::shared_ptr<TTexture> texture) override
+  {
+    // TTexture::CopyPixels refuses to run inside a frame, yet the frame is exactly
+    // where the capture has to land; a texture copied into itself is never wanted.
+    if (!texture || mInTarget || !TRenderer::GetInstance()->InDraw()) {
+      return;
+    }
+    if (TTextureData* data = texture->GetTextureData()) {
+      data->CopyPixels(0, 0, nullptr, boost::shared_ptr<TTexture>());
+    }
+  }
+
+private:
+  bool mInTarget = false;
 };
 
 } // namespace

@@ -2,8 +2,12 @@
 // for each window; forwards to the renderer, and lets tests record what was drawn.
 #pragma once
 
+#include <boost/shared_ptr.hpp>
+
 #include "core/color.h"
 #include "core/rect.h"
+
+class TTexture;
 
 class TWindowRenderer
 {
@@ -20,6 +24,13 @@ public:
   virtual TURect GetClippingRectangle() = 0;
   // Untextured, in viewport coordinates.
   virtual void FillRect(const TURect& rect, const TColor& color) = 0;
+
+  // The capture pass: draws go into the texture until EndRenderTarget; false when the
+  // target could not be opened (nothing is drawn then).
+  virtual bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, int mode) { return false; }
+  virtual void EndRenderTarget() {}
+  // Copies the whole texture into the open frame at (0, 0).
+  virtual void CopyToFrame(boost::shared_ptr<TTexture> texture) {}
 };
 
 // The renderer behind the window system when none was installed; null while the

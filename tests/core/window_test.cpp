@@ -200,6 +200,44 @@ TEST_F(WindowTest, DoDraw_OutsideTheClipDrawsNothingButSucceeds)
   EXPECT_TRUE(renderer.Lines("draw away").empty());
 }
 
+TEST_F(WindowTest, DoDraw_CapturePassTakesOnlyCaptureWindowsBelowACapturedParent)
+{
+  TProbeWindow* text = new TProbeWindow("text", &log, 0, 0, 100, 100);
+  TProbeWindow* plain = new TProbeWindow("plain", &log, 0, 0, 100, 100);
+  TProbeWindow* nested = new TProbeWindow("nested", &log, 0, 0, 10, 10);
+  text->MakeCaptureDraw();
+  nested->MakeCaptureDraw();
+  screen->AdoptChild(text);
+  screen->AdoptChild(plain);
+  plain->AdoptChild(nested);
+  renderer.log.clear();
+  // The screen is the root: it starts the capture although it has no parent.
+  EXPECT_TRUE(screen->DoDraw(TWindow::kDrawCapture));
+  EXPECT_EQ(renderer.Lines("draw"), std::vector<std::string>{"draw text"});
+  EXPECT_TRUE(screen->GetFlags() & TWindow::kCaptured);
+  EXPECT_TRUE(text->GetFlags() & TWindow::kCaptured);
+  EXPECT_FALSE(plain->GetFlags() & TWindow::kCaptured);
+  EXPECT_FALSE(nested->GetFlags() & TWindow::kCaptured);
+
+  // Over the capture, what it holds is skipped, the rest is drawn.
+  renderer.log.clear();
+  EXPECT_TRUE(plain->DoDraw(TWindow::kDrawOverCapture));
+  EXPECT_FALSE(text->DoDraw(TWindow::kDrawOverCapture));
+  const std::vector<std::string> expected{"draw plain", "draw nested"};
+  EXPECT_EQ(renderer.Lines("draw"), expected);
+  EXPECT_TRUE(renderer.viewports.empty());
+  EXPECT_TRUE(renderer.clips.empty());
+}
+
+TEST_F(WindowTest, DoDraw_CapturePassSkipsWindowsWithoutTheCaptureFlag)
+{
+  TProbeWindow* root = new TProbeWindow("root", &log, 0, 0, 100, 100);
+  EXPECT_FALSE(root->DoDraw(TWindow::kDrawCapture));
+  EXPECT_FALSE(root->GetFlags() & TWindow::kCaptured);
+  EXPECT_TRUE(renderer.Lines("draw").empty());
+  delete root;
+}
+
 TEST_F(WindowTest, HandleEvent_UnhandledClickGoesToALowerSiblingBeforeTheParent)
 {
   TProbeWindow* lower = new TProbeWindow("lower", &log, 0, 0, 100, 100);

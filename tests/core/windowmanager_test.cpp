@@ -2,10 +2,13 @@
 // the message queue, deferred destruction and the drawing of the window stack.
 #include "core/windowmanager.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "core/dialog.h"
 #include "core/platform.h"
+#include "core/texture.h"
 #include "core/windowscript.h"
 #include "platform/event.h"
 #include "support/faketimer.h"
@@ -74,6 +77,25 @@ public:
   std::vector<std::string>* mLog;
   std::string mName;
 };
+
+// A texture that is never drawn by a real back end: only its identity matters here.
+class TCaptureTexture : public TTexture
+{
+};
+
+// The frame-level calls of the log (render target, frame, capture copy, window draws).
+std::vector<std::string> FrameCalls(const TRecordingRenderer& renderer)
+{
+  std::vector<std::string> out;
+  for (const std::string& line : renderer.log) {
+    const std::string word = line.substr(0, line.find(' '));
+    if (word == "target" || word == "endtarget" || word == "begin" || word == "end" || word == "copy" ||
+        word == "draw") {
+      out.push_back(line);
+    }
+  }
+  return out;
+}
 
 class ManagerTest : public ::testing::Test
 {
@@ -578,6 +600,86 @@ TEST_F(ManagerTest, Drawing_RunsThePlatformIdleTasksInTheDrawPass)
   EXPECT_EQ(runs, 1);
   Send(TEvent::kIdle);
   EXPECT_EQ(runs, 1);
+}
+
+TEST_F(ManagerTest, Capture_DrawsBelowTheTopIntoTheTextureThenShowsItUnderTheTop)
+{
+  TProbeWindow* plain = new TProbeWindow("plain", &log, 0, 0, 100, 100);
+  TProbeWindow* text = new TProbeWindow("text", &log, 0, 0, 100, 100);
+  text->MakeCaptureDraw();
+  screen->AdoptChild(plain);
+  screen->AdoptChild(text);
+  Push("dialog")->SetWindowSize(100, 100);
+  boost::shared_ptr<TTexture> capture(new TCaptureTexture);
+  manager.SetCaptureTexture(capture);
+  renderer.log.clear();
+  Send(TEvent::kIdle);
+  const std::vector<std::string> expected{"target 0",   "draw text",  "endtarget",   "begin",       "copy",
+                                          "draw plain", "draw text",  "draw dialog", "end"};
+  EXPECT_EQ(FrameCalls(renderer), expected);
+  EXPECT_FALSE(manager.IsScreenInvalid());
+  EXPECT_TRUE(renderer.viewports.empty());
+  EXPECT_TRUE(renderer.clips.empty());
+
+  // The flags of the last capture do not leak into the next frame's capture.
+  text->SetFlags(text->GetFlags() & ~TWindow::kVisible);
+  renderer.log.clear();
+  timer.Advance(20);
+  Send(TEvent::kIdle);
+  EXPECT_FALSE(text->GetFlags() & TWindow::kCaptured);
+  EXPECT_TRUE(renderer.Lines("draw text").empty());
+}
+
+TEST_F(ManagerTest, Capture_ARefusedTargetStillGivesAFrameOverTheOldCapture)
+{
+  TProbeWindow* text = new TProbeWindow("text", &log, 0, 0, 100, 100);
+  text->MakeCaptureDraw();
+  screen->AdoptChild(text);
+  Push("dialog")->SetWindowSize(100, 100);
+  manager.SetCaptureTexture(boost::shared_ptr<TTexture>(new TCaptureTexture));
+  renderer.targetSucceeds = false;
+  renderer.log.clear();
+  Send(TEvent::kIdle);
+  const std::vector<std::string> expected{"target 0", "begin", "copy", "draw text", "draw dialog", "end"};
+  EXPECT_EQ(FrameCalls(renderer), expected);
+}
+
+TEST_F(ManagerTest, Capture_AFailedFrameKeepsTheScreenInvalid)
+{
+  Push("dialog")->SetWindowSize(100, 100);
+  manager.SetCaptureTexture(boost::shared_ptr<TTexture>(new TCaptureTexture));
+  renderer.beginSucceeds = false;
+  Send(TEvent::kIdle);
+  EXPECT_TRUE(manager.IsScreenInvalid());
+  EXPECT_EQ(renderer.Lines("endtarget").size(), 1u);
+  EXPECT_TRUE(renderer.Lines("copy").empty());
+  EXPECT_EQ(std::count(renderer.log.begin(), renderer.log.end(), "end"), 0);
+}
+
+TEST_F(ManagerTest, Capture_Kind17ReleasesItAndFramesAreNormalAgain)
+{
+  Push("middle")->SetWindowSize(100, 100);
+  Push("dialog")->SetWindowSize(50, 50);
+  boost::shared_ptr<TTexture> capture(new TCaptureTexture);
+  manager.SetCaptureTexture(capture);
+  Send(TEvent::kReleaseCapture);
+  EXPECT_FALSE(manager.GetCaptureTexture());
+  EXPECT_EQ(capture.use_count(), 1);
+  renderer.log.clear();
+  Send(TEvent::kIdle);
+  const std::vector<std::string> expected{"begin", "draw middle", "draw dialog", "end"};
+  EXPECT_EQ(FrameCalls(renderer), expected);
+}
+
+TEST(ManagerCapture, ReleasedWhenTheManagerGoes)
+{
+  boost::shared_ptr<TTexture> capture(new TCaptureTexture);
+  {
+    TWindowManager manager;
+    manager.SetCaptureTexture(capture);
+    EXPECT_EQ(capture.use_count(), 2);
+  }
+  EXPECT_EQ(capture.use_count(), 1);
 }
 
 TEST_F(ManagerTest, DisplayDialog_PushesANamedDialog)

@@ -78,6 +78,13 @@ public:
   {
     log.push_back("fill " + Text(int(r.left), int(r.top), int(r.right), int(r.bottom)));
   }
+  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, int mode) override
+  {
+    log.push_back("target " + std::to_string(mode));
+    return targetSucceeds && texture;
+  }
+  void EndRenderTarget() override { log.push_back("endtarget"); }
+  void CopyToFrame(boost::shared_ptr<TTexture> texture) override { log.push_back(texture ? "copy" : "copy null"); }
 
   void Note(const std::string& line) { log.push_back(line); }
   // The lines that start with prefix, in order.
@@ -102,6 +109,7 @@ public:
   std::vector<TURect> clips;
   int frames = 0;
   bool beginSucceeds = true;
+  bool targetSucceeds = true;
 
 private:
   TRect mBase;
@@ -197,6 +205,7 @@ public:
   void OnParentModalPopped() override { mLog->push_back(std::string(GetName().c_str()) + " popped"); }
 
   void MakeFocusable() { mFlags |= kFocusable; }
+  void MakeCaptureDraw() { mFlags |= kCaptureDraw; }
 
   bool consumeMouse = false;
   bool consumeKeys = false;

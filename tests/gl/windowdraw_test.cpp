@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/event.h"
+#include "core/modalwindow.h"
 #include "core/screen.h"
 #include "core/windowmanager.h"
 #include "support/faketimer.h"
@@ -18,6 +19,21 @@ public:
   {
     TRenderer::GetInstance()->FillRect(TURect(0, 0, 10, 10), TColor(1, 0, 0, 1), boost::shared_ptr<TTexture>());
   }
+};
+
+// Draws its red corner only the first time, so a later frame can show it only through
+// the capture; it takes part in the capture pass.
+class TRedOnce : public TRedCorner
+{
+public:
+  TRedOnce() { mFlags |= kCaptureDraw; }
+  void Draw() override
+  {
+    if (draws++ == 0) {
+      TRedCorner::Draw();
+    }
+  }
+  int draws = 0;
 };
 
 class WindowDrawTest : public GfxTest
@@ -51,6 +67,37 @@ TEST_F(WindowDrawTest, IdleEventDrawsTheScreenAndItsWindowsIntoTheFrame)
   TURect clip = TRenderer::GetInstance()->GetClippingRectangle();
   EXPECT_EQ(clip.right, 800u);
   EXPECT_EQ(clip.bottom, 600u);
+}
+
+TEST_F(WindowDrawTest, CaptureShowsWhatWasBelowTheTopLayerUprightAtTheOrigin)
+{
+  TFakeTimer timer(1000);
+  TWindowManager manager;
+  TScreen* screen = new TScreen;
+  screen->SetBackgroundColor(TColor(0, 0, 1, 1));
+  screen->SetClearAlways(true);
+  manager.SetScreen(screen);
+  TRedOnce* corner = new TRedOnce;
+  corner->SetWindowPos(100, 50);
+  corner->SetWindowSize(40, 40);
+  screen->AdoptChild(corner);
+  TModalWindow* dialog = new TModalWindow;
+  manager.PushModal(dialog);
+  dialog->SetWindowSize(20, 20);
+  boost::shared_ptr<TTexture> capture = TTexture::Create(800, 600, false);
+  ASSERT_TRUE(capture);
+  manager.SetCaptureTexture(capture);
+
+  TEvent idle(TEvent::kIdle, 0, 0, 0, 0);
+  manager.HandleEvent(&idle);
+  EXPECT_FALSE(manager.IsScreenInvalid());
+  EXPECT_EQ(corner->draws, 2);
+  mHandler->BindFrameBuffer();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(100, 50), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(109, 59), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(110, 50), 0, 0, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(100, 545), 0, 0, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(400, 300), 0, 0, 255, 255));
 }
 
 } // namespace
