@@ -238,6 +238,11 @@ void TEventQueue::QueueNativeEvent(const TNativeEvent& native)
     break;
   case TNativeEvent::kFocusGained:
   case TNativeEvent::kRestored:
+    // The mode comes back before the sound does, as it went after it.
+    if (native.kind == TNativeEvent::kRestored && mAppHidden && mHost->IsFullscreen()) {
+      mHost->SwapDisplayMode();
+      mAppHidden = false;
+    }
     SetForeground(true);
     pending = TEvent(TEvent::kActivate, 1, 0, 0, modifiers);
     break;
@@ -247,6 +252,11 @@ void TEventQueue::QueueNativeEvent(const TNativeEvent& native)
     // A full-screen game that loses the keyboard gets out of the way.
     if (native.kind == TNativeEvent::kFocusLost && mHost->IsFullscreen()) {
       mHost->Minimize();
+    }
+    // One swap per hide: a second minimise before the restore must not swap back.
+    if (native.kind == TNativeEvent::kMinimized && !mAppHidden && mHost->IsFullscreen()) {
+      mHost->SwapDisplayMode();
+      mAppHidden = true;
     }
     pending = TEvent(TEvent::kActivate, 0, 0, 0, modifiers);
     break;

@@ -101,6 +101,10 @@ public:
   virtual void ToggleHUD() {}
   virtual void RaiseWindow() {}
   virtual void Minimize() {}
+  // Leaves the full-screen display mode while the application is hidden, and enters it
+  // again when it is shown. SDL already does this for a minimised full-screen window, so
+  // by default there is nothing more to do.
+  virtual void SwapDisplayMode() {}
   virtual void PointerEntered() {}
   virtual void PointerLeft() {}
 };
@@ -154,6 +158,8 @@ private:
   bool mForeground = true;
   int mSleepTime = 0;
   bool mRaised = false;
+  // Hidden while in full screen: the display mode was swapped and must be swapped back.
+  bool mAppHidden = false;
   TTaskList mIdleTasks;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/event.h"
 
 #include <deque>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,11 @@ public:
   void ToggleHUD() override { ++hudToggles; }
   void RaiseWindow() override { ++raises; }
   void Minimize() override { ++minimizes; }
+  void SwapDisplayMode() override
+  {
+    TSoundManager* sound = TSoundManager::GetCurrent();
+    swaps.push_back(sound && sound->IsAppActive() ? "swap, sound on" : "swap, sound off");
+  }
 
   void Push(const TNativeEvent& event) { steps.push_back(Step{kGotEvent, event}); }
 
@@ -53,6 +59,7 @@ public:
   int mouseX = 0, mouseY = 0;
   std::vector<unsigned> sleeps;
   bool fullscreen = false;
+  std::vector<std::string> swaps;
   int hudToggles = 0, raises = 0, minimizes = 0, waits = 0, lastTimeout = -1;
 };
 
@@ -250,6 +257,44 @@ TEST_F(EventQueueTest, FocusLostInFullScreenMinimizesAndIdleRaisesOnceWhenBack)
   queue.GetEvent(&e);
   queue.GetEvent(&e);
   EXPECT_EQ(host->raises, 2);
+}
+
+TEST_F(EventQueueTest, HiddenInFullScreen_SwapsTheModeOutAfterTheSoundAndBackBeforeIt)
+{
+  TSoundManager sound;
+  host->fullscreen = true;
+  host->Push(Window(TNativeEvent::kMinimized));
+  // A second hide before the show must not swap the mode back in while hidden.
+  host->Push(Window(TNativeEvent::kMinimized));
+  host->Push(Window(TNativeEvent::kRestored));
+  std::vector<TEvent> events = Drain();
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EVENT(events[0], TEvent::kActivate, 0);
+  EXPECT_EVENT(events[1], TEvent::kActivate, 0);
+  EXPECT_EVENT(events[2], TEvent::kActivate, 1);
+  const std::vector<std::string> expected{"swap, sound off", "swap, sound off"};
+  EXPECT_EQ(host->swaps, expected);
+  EXPECT_TRUE(sound.IsAppActive());
+
+  // A restore that follows no hide (a window coming out of maximised) swaps nothing.
+  host->swaps.clear();
+  host->Push(Window(TNativeEvent::kRestored));
+  Drain();
+  EXPECT_TRUE(host->swaps.empty());
+}
+
+TEST_F(EventQueueTest, HiddenInAWindow_LeavesTheDisplayModeAlone)
+{
+  host->Push(Window(TNativeEvent::kMinimized));
+  host->Push(Window(TNativeEvent::kRestored));
+  Drain();
+  // Full screen chosen while hidden: the show has no swap to undo.
+  host->Push(Window(TNativeEvent::kMinimized));
+  Drain();
+  host->fullscreen = true;
+  host->Push(Window(TNativeEvent::kRestored));
+  Drain();
+  EXPECT_TRUE(host->swaps.empty());
 }
 
 TEST_F(EventQueueTest, Keys_PlainModeGivesKeyDownFromKeyAndCharacterFromText)

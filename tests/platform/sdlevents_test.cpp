@@ -47,6 +47,20 @@ TEST(SdlKeys, WheelRespectsFlippedDirection)
   EXPECT_EQ(native.wheelY, -1);
 }
 
+TEST(SdlKeys, MinimiseAndRestoreAreTheHideAndShowOfTheApplication)
+{
+  SDL_Event event;
+  std::memset(&event, 0, sizeof(event));
+  event.type = SDL_WINDOWEVENT;
+  event.window.event = SDL_WINDOWEVENT_MINIMIZED;
+  TNativeEvent native;
+  ASSERT_TRUE(SdlToNativeEvent(event, &native));
+  EXPECT_EQ(native.kind, TNativeEvent::kMinimized);
+  event.window.event = SDL_WINDOWEVENT_RESTORED;
+  ASSERT_TRUE(SdlToNativeEvent(event, &native));
+  EXPECT_EQ(native.kind, TNativeEvent::kRestored);
+}
+
 class SdlEventHostTest : public ::testing::Test
 {
 protected:
