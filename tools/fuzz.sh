@@ -13,5 +13,5 @@ for target in build-fuzz/fuzz/*_fuzz; do
   seeds="fuzz/seeds/${name%_fuzz}"
   [ -d "$seeds" ] || seeds=""
   echo "== fuzzing $name for ${seconds}s"
-  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 -close_fd_mask=3 "$corpus" $seeds
+  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 -close_fd_mask=3 -artifact_prefix="build-fuzz/$name-" "$corpus" $seeds
 done

@@ -798,9 +798,12 @@ bool TXmlNode::ParseString(char const* text)
     WriteDbg("ERROR: TXmlNode::ParseString given no text");
     return false;
   }
-  if (strncmp(text, "ZXML", 4) == 0)
-    return DecompressAndParse(text);
-  TGetCharString source(text, strlen(text));
+  // The text ends at its terminator: a compressed header read from here must not reach past
+  // it (server replies and deciphered files come this way), so it is checked against that size.
+  size_t length = strlen(text);
+  if (length >= 4 && memcmp(text, "ZXML", 4) == 0)
+    return DecompressAndParse(text, length);
+  TGetCharString source(text, length);
   return Parse(&source);
 }
 

@@ -355,6 +355,18 @@ TEST(XmlHostile, LyingCompressedHeadersAreRefusedBeforeAllocating)
   }
 }
 
+TEST(XmlHostile, CompressedHeaderInPlainTextNeverReadsPastItsEnd)
+{
+  // A server reply or deciphered file that is only "ZXML" must not read a header past its end.
+  std::vector<char> reply = {'Z', 'X', 'M', 'L', '\0'};
+  TXmlNode doc;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(doc.ParseString(reply.data()));
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(0u, log.find("ERROR: ")) << log;
+  EXPECT_FALSE(doc.HasChildren());
+}
+
 // ---------------------------------------------------------------------------------------
 // Compressed documents and files
 
