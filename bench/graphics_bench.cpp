@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "core/asset.h"
-#include "core/renderer.h"
-#include "core/texture.h"
+#include "core/foundation/asset.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
 #include "gl/gldisplayhandler.h"
 #include "gl/gltexturedata.h"
 

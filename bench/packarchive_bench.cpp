@@ -1,7 +1,7 @@
 // packarchive_bench: reading resources from a pack archive against reading the same
 // bytes from loose files, through the virtual file system and straight from stdio.
-#include "core/file.h"
-#include "core/flatfile.h"
+#include "core/foundation/file.h"
+#include "core/foundation/flatfile.h"
 
 #include "../tests/support/packwriter.h"
 

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <vector>
 
-#include "core/luaparticlesystem.h"
-#include "core/particlerenderer.h"
-#include "core/random.h"
-#include "core/vertexset.h"
+#include "core/particles/luaparticlesystem.h"
+#include "core/particles/particlerenderer.h"
+#include "core/foundation/random.h"
+#include "core/graphics/vertexset.h"
 
 namespace {
 

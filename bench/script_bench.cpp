@@ -2,12 +2,12 @@
 // a style lookup through the default-style chain, and a message round trip to a waiting dialog.
 #include <benchmark/benchmark.h>
 
-#include "core/luabind.h"
-#include "core/luatable.h"
-#include "core/message.h"
-#include "core/script.h"
-#include "core/windowscript.h"
-#include "core/windowstyle.h"
+#include "core/script/luabind.h"
+#include "core/script/luatable.h"
+#include "core/window/message.h"
+#include "core/script/script.h"
+#include "core/window/windowscript.h"
+#include "core/window/windowstyle.h"
 
 namespace {
 

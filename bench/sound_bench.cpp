@@ -8,7 +8,7 @@
 
 #include <vorbis/vorbisfile.h>
 
-#include "core/oggdatasource.h"
+#include "core/sound/oggdatasource.h"
 
 #ifndef QV_SOUND_FIXTURE_DIR
 #define QV_SOUND_FIXTURE_DIR "."

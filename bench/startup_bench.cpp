@@ -9,9 +9,9 @@
 #include <unistd.h>
 #include <sys/wait.h>
 
-#include "core/event.h"
-#include "core/platform.h"
-#include "core/windowmanager.h"
+#include "core/app/event.h"
+#include "core/app/platform.h"
+#include "core/window/windowmanager.h"
 #include "flow/gamemain.h"
 #include "flow/vellumkitinit.h"
 #include "platform/platformdata.h"

@@ -1,6 +1,6 @@
 // str_bench: speed of the engine string's formatting and searching, the two operations the
 // scene loader and the file system run most, with std::string as the yardstick.
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/asset.h"
-#include "core/qvminivecdraw.h"
-#include "core/renderer.h"
-#include "core/textgraphic.h"
-#include "core/texture.h"
+#include "core/foundation/asset.h"
+#include "core/graphics/qvminivecdraw.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/textgraphic.h"
+#include "core/graphics/texture.h"
 #include "gl/gldisplayhandler.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // xmlnode_bench: speed of parsing a scene-like document of about 1 MB with TXmlNode,
 // beside tinyxml2 on the same bytes as the yardstick, and of writing the tree back.
-#include "core/xmlnode.h"
+#include "core/foundation/xmlnode.h"
 
 #include <benchmark/benchmark.h>
 

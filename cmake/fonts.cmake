@@ -19,6 +19,6 @@ if(FREETYPE_FOUND AND NOT QV_FUZZ AND EXISTS ${QV_FONT_SOURCE})
   # Not part of the build: rewrites the committed byte array of the built-in font.
   add_custom_target(regenerate_default_font
     COMMAND ttf2mvec ${QV_FONT_SOURCE} ${CMAKE_BINARY_DIR}/builtin.mvec
-            --cpp ${CMAKE_SOURCE_DIR}/src/core/defaultfont.cpp
+            --cpp ${CMAKE_SOURCE_DIR}/src/core/graphics/defaultfont.cpp
     DEPENDS ttf2mvec)
 endif()

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/animatedtexture.h"
-#include "core/file.h"
-#include "core/model.h"
+#include "core/graphics/animatedtexture.h"
+#include "core/foundation/file.h"
+#include "core/graphics/model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/encrypt.h"
+#include "core/foundation/encrypt.h"
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 {

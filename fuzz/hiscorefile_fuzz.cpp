@@ -1,6 +1,6 @@
 // hiscorefile_fuzz: feeds arbitrary text to the readers of the deciphered hiscore file (logins,
 // tables, medals), then records, queries and clears on what they built.
-#include "core/hiscores.h"
+#include "core/online/hiscores.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/file.h"
-#include "core/texturedata.h"
+#include "core/foundation/file.h"
+#include "core/graphics/texturedata.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/file.h"
-#include "core/mvecfont.h"
-#include "core/textgraphic.h"
+#include "core/foundation/file.h"
+#include "core/graphics/mvecfont.h"
+#include "core/graphics/textgraphic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 {

@@ -1,7 +1,7 @@
 // oggdatasource_fuzz: feeds arbitrary bytes to the Ogg data source as a memory file, in both
 // file and memory modes, then reads all of it, seeks back and builds the decoded copy.
-#include "core/file.h"
-#include "core/oggdatasource.h"
+#include "core/foundation/file.h"
+#include "core/sound/oggdatasource.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // packarchive_fuzz: feeds arbitrary bytes to the pack-archive loader as a memory file,
 // then opens, reads, seeks and line-reads every member it registered.
-#include "core/file.h"
-#include "core/flatfile.h"
+#include "core/foundation/file.h"
+#include "core/foundation/flatfile.h"
 
 #include <cstddef>
 #include <cstdint>

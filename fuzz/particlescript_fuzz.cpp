@@ -7,9 +7,9 @@
 
 #include <lua.hpp>
 
-#include "core/luaparticlesystem.h"
-#include "core/particlerenderer.h"
-#include "core/script.h"
+#include "core/particles/luaparticlesystem.h"
+#include "core/particles/particlerenderer.h"
+#include "core/script/script.h"
 
 namespace {
 

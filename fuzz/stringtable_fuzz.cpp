@@ -1,6 +1,6 @@
 // stringtable_fuzz: merges arbitrary bytes (plain or "ZXML") as a string table, then looks
 // up the labels it can find with plain, "%%" and label-reference arguments.
-#include "core/stringtable.h"
+#include "core/foundation/stringtable.h"
 
 #include <cstddef>
 #include <cstdint>

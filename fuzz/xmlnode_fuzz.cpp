@@ -1,6 +1,6 @@
 // xmlnode_fuzz: feeds arbitrary bytes (plain or "ZXML") to the XML parser over a buffer,
 // then writes the tree back and parses the written text again.
-#include "core/xmlnode.h"
+#include "core/foundation/xmlnode.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,14 +2,14 @@
 // window manager and its script, the string table and the texture cache.
 #include "flow/gamemain.h"
 
-#include "core/file.h"
-#include "core/luabind.h"
-#include "core/platform.h"
-#include "core/script.h"
-#include "core/stringtable.h"
-#include "core/texture.h"
-#include "core/windowmanager.h"
-#include "core/windowscript.h"
+#include "core/foundation/file.h"
+#include "core/script/luabind.h"
+#include "core/app/platform.h"
+#include "core/script/script.h"
+#include "core/foundation/stringtable.h"
+#include "core/graphics/texture.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
 #include "platform/debug.h"
 
 namespace {

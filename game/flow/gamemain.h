@@ -2,7 +2,7 @@
 // display, title, cursor and start-up scripts, then runs the event loop until quit.
 #pragma once
 
-#include "core/event.h"
+#include "core/app/event.h"
 
 class TPlatform;
 

@@ -2,8 +2,8 @@
 // modes, encryption key and the names of its game modes and medals.
 #include "flow/vellumkitinit.h"
 
-#include "core/platform.h"
-#include "core/str.h"
+#include "core/app/platform.h"
+#include "core/foundation/str.h"
 
 const char QVGAMEHANDLE[] = "quillmoor-sleuth-bureau";
 const char ENCRYPTION_KEY[] = "m8JtQzRkLAAA";

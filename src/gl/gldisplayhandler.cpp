@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/displayhost.h"
-#include "core/platform.h"
-#include "core/texture.h"
-#include "core/vertexset.h"
+#include "core/graphics/displayhost.h"
+#include "core/app/platform.h"
+#include "core/graphics/texture.h"
+#include "core/graphics/vertexset.h"
 #include "gl/gltexturedata.h"
 #include "platform/debug.h"
 

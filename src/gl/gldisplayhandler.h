@@ -6,11 +6,11 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/color.h"
-#include "core/mat.h"
-#include "core/rect.h"
-#include "core/renderer.h"
-#include "core/str.h"
+#include "core/foundation/color.h"
+#include "core/foundation/mat.h"
+#include "core/foundation/rect.h"
+#include "core/graphics/renderer.h"
+#include "core/foundation/str.h"
 
 class TTexture;
 class TTextureData;

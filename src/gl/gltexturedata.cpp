@@ -12,9 +12,9 @@
 #include <new>
 #include <vector>
 
-#include "core/renderer.h"
-#include "core/texture.h"
-#include "core/vertexset.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
+#include "core/graphics/vertexset.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/debug.h"
 

@@ -2,7 +2,7 @@
 // textures, a memory array); uploads, locks, fills, clears and copies between textures.
 #pragma once
 
-#include "core/texturedata.h"
+#include "core/graphics/texturedata.h"
 
 class TGLTextureData : public TTextureData {
 public:

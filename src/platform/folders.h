@@ -2,7 +2,7 @@
 // under the XDG base directories; the virtual file system names them "user:", "common:", "desktop:".
 #pragma once
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 // Every function returns an absolute path without a trailing "/", or "" (after an
 // "ERROR: " debug line) when the folder cannot be found or created. When the

@@ -11,14 +11,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/asset.h"
-#include "core/file.h"
-#include "core/platform.h"
-#include "core/renderer.h"
-#include "core/stringtable.h"
-#include "core/windowmanager.h"
+#include "core/foundation/asset.h"
+#include "core/foundation/file.h"
+#include "core/app/platform.h"
+#include "core/graphics/renderer.h"
+#include "core/foundation/stringtable.h"
+#include "core/window/windowmanager.h"
 #include "platform/debug.h"
-#include "platform/display.h"
+#include "platform/display/display.h"
 #include "platform/folders.h"
 
 #ifndef QV_PRODUCT_NAME

@@ -6,9 +6,9 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/random.h"
-#include "core/rect.h"
-#include "core/str.h"
+#include "core/foundation/random.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
 
 class IEventHost;
 class TAssetManager;

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 struct TMutexData;
 struct TThreadData;

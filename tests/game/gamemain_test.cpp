@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "core/event.h"
-#include "core/file.h"
-#include "core/platform.h"
-#include "core/screen.h"
-#include "core/window.h"
-#include "core/windowmanager.h"
-#include "core/windowscript.h"
+#include "core/app/event.h"
+#include "core/foundation/file.h"
+#include "core/app/platform.h"
+#include "core/window/screen.h"
+#include "core/window/window.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
 #include "flow/gamemain.h"
 #include "flow/vellumkitinit.h"
 #include "support/vfssandbox.h"

@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "core/displayhost.h"
-#include "core/vertexset.h"
+#include "core/graphics/displayhost.h"
+#include "core/graphics/vertexset.h"
 #include "support/gfxfixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core/displayhost.h"
+#include "core/graphics/displayhost.h"
 #include "gl/gltexturedata.h"
 #include "support/gfxfixture.h"
 

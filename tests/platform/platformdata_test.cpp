@@ -5,12 +5,12 @@
 
 #include <SDL.h>
 
-#include "apptestutil.h"
-#include "core/asset.h"
-#include "core/event.h"
-#include "core/file.h"
-#include "core/stringtable.h"
-#include "core/windowmanager.h"
+#include "support/apptestutil.h"
+#include "core/foundation/asset.h"
+#include "core/app/event.h"
+#include "core/foundation/file.h"
+#include "core/foundation/stringtable.h"
+#include "core/window/windowmanager.h"
 #include "platform/platformdata.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/platform.h"
+#include "core/app/platform.h"
 #include "platform/platformdata.h"
 
 // Spreadsheet XML as the string tables read it.

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/platform.h"
+#include "core/app/platform.h"
 
 class TFakeTimer : public TTimeSource {
 public:

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "core/asset.h"
-#include "core/platform.h"
-#include "core/renderer.h"
-#include "core/texture.h"
+#include "core/foundation/asset.h"
+#include "core/app/platform.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
 #include "gl/gldisplayhandler.h"
 #include "support/glcontext.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/color.h"
+#include "core/foundation/color.h"
 
 class TTestGLContext {
 public:

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/asset.h"
-#include "core/renderer.h"
-#include "core/texture.h"
+#include "core/foundation/asset.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
 #include "gl/gldisplayhandler.h"
 #include "support/glcontext.h"
 #include "support/pngwrite.h"

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/simplehttp.h"
+#include "platform/online/simplehttp.h"
 
 // Sends requests straight to the loopback server, past any proxy named in the environment,
 // under limits short enough for a broken server to fail a test quickly. Returns the limits it

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "core/luatable.h"
-#include "core/message.h"
-#include "core/screen.h"
-#include "core/windowmanager.h"
-#include "core/windowscript.h"
-#include "core/windowstyle.h"
+#include "core/script/luatable.h"
+#include "core/window/message.h"
+#include "core/window/screen.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
+#include "core/window/windowstyle.h"
 #include "support/faketimer.h"
 #include "support/vfssandbox.h"
-#include "windowtestutil.h"
+#include "support/windowtestutil.h"
 
 #include <gtest/gtest.h>
 

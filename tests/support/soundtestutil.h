@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/file.h"
-#include "core/sounddatasource.h"
-#include "platform/sound.h"
-#include "platform/soundmanager.h"
+#include "core/foundation/file.h"
+#include "core/sound/sounddatasource.h"
+#include "platform/sound/sound.h"
+#include "platform/sound/soundmanager.h"
 #include "support/vfssandbox.h"
 
 #include <cstdlib>

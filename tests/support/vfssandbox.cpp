@@ -2,7 +2,7 @@
 // and the disk (std::filesystem).
 #include "support/vfssandbox.h"
 
-#include "core/file.h"
+#include "core/foundation/file.h"
 
 #include <gtest/gtest.h>
 

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "core/button.h"
-#include "core/image.h"
-#include "core/qvminivecdraw.h"
-#include "core/scripttestutil.h"
-#include "core/slider.h"
-#include "core/stringtable.h"
-#include "core/text.h"
-#include "core/textedit.h"
-#include "core/textgraphic.h"
+#include "core/window/widgets/button.h"
+#include "core/window/widgets/image.h"
+#include "core/graphics/qvminivecdraw.h"
+#include "support/scripttestutil.h"
+#include "core/window/widgets/slider.h"
+#include "core/foundation/stringtable.h"
+#include "core/window/widgets/text.h"
+#include "core/window/widgets/textedit.h"
+#include "core/graphics/textgraphic.h"
 
 // Every message that reaches it, as "kind name", in one log.
 inline std::vector<std::string>& WidgetMessages()

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "core/message.h"
-#include "core/modalwindow.h"
-#include "core/screen.h"
-#include "core/windowmanager.h"
-#include "core/windowscript.h"
-#include "core/windowrenderer.h"
-#include "core/windowstyle.h"
+#include "core/window/message.h"
+#include "core/window/modalwindow.h"
+#include "core/window/screen.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
+#include "core/window/windowrenderer.h"
+#include "core/window/windowstyle.h"
 
 // A window script that keeps the name and type of every message handed to it.
 class TRecordingScript : public IWindowScript

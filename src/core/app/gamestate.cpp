@@ -1,13 +1,13 @@
 // gamestate: the analytics store; reads and sets the sound manager's master volume for
 // "mute" and exposes its calls to the window script's Lua state.
-#include "core/gamestate.h"
+#include "core/app/gamestate.h"
 
-#include "core/luabind.h"
-#include "core/platform.h"
-#include "core/script.h"
-#include "core/windowmanager.h"
-#include "core/windowscript.h"
-#include "platform/soundmanager.h"
+#include "core/script/luabind.h"
+#include "core/app/platform.h"
+#include "core/script/script.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
+#include "platform/sound/soundmanager.h"
 
 TGameState* TGameStateData::mGameState = nullptr;
 std::list<TGameStateHandler*> TGameStateData::mHandlers;

@@ -7,7 +7,7 @@
 
 #include <lua.hpp>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 // An application's extension of the store, consulted in list order.
 class TGameStateHandler

@@ -1,16 +1,16 @@
 // platform: the engine's one platform facade and its process-wide configuration of text
 // keys and values; gives the millisecond timer that tasks, clocks and drawing read.
-#include "core/platform.h"
+#include "core/app/platform.h"
 
 #include <atomic>
 #include <map>
 #include <time.h>
 
-#include "core/encrypt.h"
-#include "core/textgraphic.h"
-#include "platform/computerid.h"
+#include "core/foundation/encrypt.h"
+#include "core/graphics/textgraphic.h"
+#include "platform/online/computerid.h"
 #include "platform/debug.h"
-#include "platform/event.h"
+#include "platform/display/event.h"
 
 TPlatform* TPlatform::mPlatform = nullptr;
 

@@ -6,9 +6,9 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/rect.h"
-#include "core/str.h"
-#include "core/task.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
+#include "core/foundation/task.h"
 
 // Global key of the developer cheat code (set from the command line).
 constexpr char kCheatCode[] = "cheatcode";

@@ -1,8 +1,8 @@
 // platformevents: the event side of the platform facade; forwards to the event queue
 // (platform/event.h) that the platform owns.
-#include "core/platform.h"
-#include "core/windowmanager.h"
-#include "platform/event.h"
+#include "core/app/platform.h"
+#include "core/window/windowmanager.h"
+#include "platform/display/event.h"
 
 void TPlatform::GetEvent(TEvent* event)
 {

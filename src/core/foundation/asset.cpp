@@ -1,6 +1,6 @@
 // asset: base of shared, named, reference-counted resources (textures, scripts, sounds,
 // models) and the registry that hands out the one live instance of each name.
-#include "core/asset.h"
+#include "core/foundation/asset.h"
 
 #include "platform/debug.h"
 

@@ -9,7 +9,7 @@
 #include <boost/shared_ptr.hpp>
 #include <boost/weak_ptr.hpp>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 class TAsset : public boost::enable_shared_from_this<TAsset> {
 public:

@@ -1,6 +1,6 @@
 // blowfish: the Blowfish block cipher with the published initial tables (the fraction of
 // pi in hexadecimal); TEncrypt keys it and drives it block by block.
-#include "core/blowfish.h"
+#include "core/foundation/blowfish.h"
 
 #include <cstring>
 

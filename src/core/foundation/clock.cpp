@@ -1,8 +1,8 @@
 // clock: a pausable millisecond clock over the platform timer; animation tasks and
 // modal windows run on one so that pausing it stops their animations.
-#include "core/clock.h"
+#include "core/foundation/clock.h"
 
-#include "core/platform.h"
+#include "core/app/platform.h"
 
 uint32_t TClock::GetTime() const
 {

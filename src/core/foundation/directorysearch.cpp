@@ -1,6 +1,6 @@
 // directorysearch: lists the entries of one folder on disk, one at a time;
 // talks to the POSIX directory stream.
-#include "core/directorysearch.h"
+#include "core/foundation/directorysearch.h"
 
 #include <dirent.h>
 #include <string>

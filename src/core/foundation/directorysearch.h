@@ -2,7 +2,7 @@
 // used by the resource scan and the pack-archive loader.
 #pragma once
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 class TDirectorySearch {
 public:

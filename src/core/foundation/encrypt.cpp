@@ -1,11 +1,11 @@
 // encrypt: Base64 and the TEncrypt wrapper that keys a TBlowfish from the configured key
 // text; used by the preferences database, the hiscore file and the configuration facade.
-#include "core/encrypt.h"
+#include "core/foundation/encrypt.h"
 
 #include <cstring>
 #include <vector>
 
-#include "core/blowfish.h"
+#include "core/foundation/blowfish.h"
 #include "platform/debug.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 class TBlowfish;
 

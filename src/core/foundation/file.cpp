@@ -1,10 +1,10 @@
 // file: the virtual file system: the resource map, name translation, disk files and the
 // qv_ functions; talks to TFlatFile, TMemoryFile, TDirectorySearch and POSIX files.
-#include "core/file.h"
+#include "core/foundation/file.h"
 
-#include "core/directorysearch.h"
-#include "core/flatfile.h"
-#include "core/memoryfile.h"
+#include "core/foundation/directorysearch.h"
+#include "core/foundation/flatfile.h"
+#include "core/foundation/memoryfile.h"
 #include "platform/debug.h"
 
 #include <cstring>

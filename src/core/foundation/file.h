@@ -2,7 +2,7 @@
 // "assets/") resolved to disk files, pack-archive members or memory blocks, and the qv_ functions.
 #pragma once
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 #include <cstdio>
 #include <map>

@@ -1,8 +1,8 @@
 // flatfile: pack archives (".qvp"): loads their member tables into the resource map and
 // reads one member in place; talks to TFile (the archive itself) and TDirectorySearch.
-#include "core/flatfile.h"
+#include "core/foundation/flatfile.h"
 
-#include "core/directorysearch.h"
+#include "core/foundation/directorysearch.h"
 #include "platform/debug.h"
 
 #include <algorithm>

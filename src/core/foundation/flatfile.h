@@ -2,7 +2,7 @@
 // reads one member in place; opened by TFile for locations "@index:offset,size".
 #pragma once
 
-#include "core/file.h"
+#include "core/foundation/file.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 // mat: matrix products, 2-D and 3-D scaling and rotation, and the perspective projection
 // used by the renderer; plain arithmetic on the value types of vec.h.
-#include "core/mat.h"
+#include "core/foundation/mat.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // translation in the last row); used by the renderer, the draw specs and the scene graph.
 #pragma once
 
-#include "core/vec.h"
+#include "core/foundation/vec.h"
 
 struct TMat3
 {

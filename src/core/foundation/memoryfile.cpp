@@ -1,6 +1,6 @@
 // memoryfile: read-only files over blocks of memory registered under virtual names;
 // talks to the resource map of TFile.
-#include "core/memoryfile.h"
+#include "core/foundation/memoryfile.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // opened by TFile for locations "&address,size".
 #pragma once
 
-#include "core/file.h"
+#include "core/foundation/file.h"
 
 class TMemoryFile : public TFileData {
 public:

@@ -1,13 +1,13 @@
 // prefsdb: encrypts preference values with the program's key and keeps them per install
 // and per player in the preferences store; reads "install.txt" and the configuration.
-#include "core/prefsdb.h"
+#include "core/foundation/prefsdb.h"
 
 #include <cstring>
 
-#include "core/file.h"
-#include "core/platform.h"
+#include "core/foundation/file.h"
+#include "core/app/platform.h"
 #include "platform/debug.h"
-#include "platform/prefsstore.h"
+#include "core/foundation/prefsstore.h"
 
 namespace {
 

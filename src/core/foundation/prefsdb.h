@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/encrypt.h"
-#include "core/str.h"
+#include "core/foundation/encrypt.h"
+#include "core/foundation/str.h"
 
 class TPrefsStore;
 

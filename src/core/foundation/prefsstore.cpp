@@ -1,6 +1,6 @@
 // prefsstore: keeps the preferences database's views in an SQLite file, one long write
 // transaction per commit interval; the only file that calls SQLite.
-#include "platform/prefsstore.h"
+#include "core/foundation/prefsstore.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 typedef std::vector<unsigned char> TPrefsBytes;
 

@@ -1,6 +1,6 @@
 // random: MT19937 after its authors' 2002 reference code (single-word and by-array
 // seeding, tempering, 53-bit doubles); no dependencies.
-#include "core/random.h"
+#include "core/foundation/random.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
 // str: reference-counted, copy-on-write byte string; formatting, searching, replacing and
 // UTF-8 conversion. Talks only to the C library.
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 #include <cctype>
 #include <climits>

@@ -1,14 +1,14 @@
 // stringtable: the row scan of spreadsheet XML and the expansion of "%" escapes; talks to
 // TFile for table files, the XML module for escapes and "ZXML", TPlatform for "stringtest".
-#include "core/stringtable.h"
+#include "core/foundation/stringtable.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "core/file.h"
-#include "core/platform.h"
-#include "core/xmlnode.h"
+#include "core/foundation/file.h"
+#include "core/app/platform.h"
+#include "core/foundation/xmlnode.h"
 #include "platform/debug.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <list>
 #include <map>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 class TStringTable
 {

@@ -1,11 +1,11 @@
 // task: units of work that a task list runs again and again (idle events, draw passes,
 // modal windows), and animation tasks that fire on the platform timer or on a TClock.
-#include "core/task.h"
+#include "core/foundation/task.h"
 
 #include <algorithm>
 
-#include "core/clock.h"
-#include "core/platform.h"
+#include "core/foundation/clock.h"
+#include "core/app/platform.h"
 
 namespace {
 

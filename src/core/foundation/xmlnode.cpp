@@ -1,11 +1,11 @@
 // xmlnode: tokenizer, recursive parser, writer and "ZXML" inflation of the element tree;
 // talks to zlib for compressed documents, TFile for files and WriteDbg for errors.
-#include "core/xmlnode.h"
+#include "core/foundation/xmlnode.h"
 
 #include <cstring>
 #include <zlib.h>
 
-#include "core/file.h"
+#include "core/foundation/file.h"
 #include "platform/debug.h"
 
 namespace {

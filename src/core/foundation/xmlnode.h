@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 class TFile;
 

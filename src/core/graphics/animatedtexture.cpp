@@ -1,16 +1,16 @@
 // animatedtexture: reads ".anm" and XML animations into frame records, loads their sprite
 // sheet through the texture data and draws the current frame; talks to TFile, TXmlNode, TTexture.
-#include "core/animatedtexture.h"
+#include "core/graphics/animatedtexture.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "core/asset.h"
-#include "core/file.h"
-#include "core/renderer.h"
-#include "core/texturedata.h"
-#include "core/xmlnode.h"
+#include "core/foundation/asset.h"
+#include "core/foundation/file.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texturedata.h"
+#include "core/foundation/xmlnode.h"
 #include "platform/debug.h"
 
 namespace {

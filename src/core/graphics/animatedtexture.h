@@ -8,10 +8,10 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/mat.h"
-#include "core/rect.h"
-#include "core/str.h"
-#include "core/texture.h"
+#include "core/foundation/mat.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
+#include "core/graphics/texture.h"
 
 class TFile;
 

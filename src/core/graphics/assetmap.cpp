@@ -1,18 +1,18 @@
 // assetmap: probes asset names for a file, picks the loader by extension and keeps the
 // loaded assets; talks to TFile, the asset registry, textures, animations, sounds, scripts, models.
-#include "core/assetmap.h"
+#include "core/graphics/assetmap.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "core/animatedtexture.h"
-#include "core/file.h"
-#include "core/model.h"
-#include "core/script.h"
-#include "core/texture.h"
-#include "core/texturedata.h"
+#include "core/graphics/animatedtexture.h"
+#include "core/foundation/file.h"
+#include "core/graphics/model.h"
+#include "core/script/script.h"
+#include "core/graphics/texture.h"
+#include "core/graphics/texturedata.h"
 #include "platform/debug.h"
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/asset.h"
-#include "core/str.h"
+#include "core/foundation/asset.h"
+#include "core/foundation/str.h"
 
 class TTexture;
 class TSound;

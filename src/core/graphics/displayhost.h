@@ -2,7 +2,7 @@
 // and end, buffer swap, mouse and cursor state); the platform layer implements it.
 #pragma once
 
-#include "core/rect.h"
+#include "core/foundation/rect.h"
 
 // Without an installed host the renderer drives the OpenGL back end directly, which is
 // what tests and tools that own their GL context want.

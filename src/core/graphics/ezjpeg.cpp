@@ -10,8 +10,8 @@
 #include <cstring>
 #include <new>
 
-#include "core/file.h"
-#include "core/texturedata.h"
+#include "core/foundation/file.h"
+#include "core/graphics/texturedata.h"
 #include "platform/debug.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // model: reads ".mesh" files into vertex and index arrays, checking every count and index
 // against the file; talks to the qv_ file functions and the asset registry.
-#include "core/model.h"
+#include "core/graphics/model.h"
 
 #include <cstring>
 
-#include "core/file.h"
+#include "core/foundation/file.h"
 #include "platform/debug.h"
 
 namespace {

@@ -7,9 +7,9 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/asset.h"
-#include "core/str.h"
-#include "core/vertexset.h"
+#include "core/foundation/asset.h"
+#include "core/foundation/str.h"
+#include "core/graphics/vertexset.h"
 
 struct TMesh {
   std::vector<TVert> mVerts;

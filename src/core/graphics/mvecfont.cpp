@@ -1,6 +1,6 @@
 // mvecfont: the in-memory view of one ".mvec" vector font (glyph metrics and outline
 // programs by character code); checked on load, read by the glyph rasteriser and text layout.
-#include "core/mvecfont.h"
+#include "core/graphics/mvecfont.h"
 
 #include <algorithm>
 #include <cstring>

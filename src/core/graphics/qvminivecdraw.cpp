@@ -1,16 +1,16 @@
 // qvminivecdraw: the glyph rasteriser; scan-converts vector glyph programs with 4 x 4
 // sub-samples into coverage spans, caches them per glyph and drawing parameters, and sends
 // them to the renderer as lines or writes them into a locked texture's pixels.
-#include "core/qvminivecdraw.h"
+#include "core/graphics/qvminivecdraw.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "core/mvecfont.h"
-#include "core/renderer.h"
-#include "core/texture.h"
-#include "core/windowmanager.h"
+#include "core/graphics/mvecfont.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
+#include "core/window/windowmanager.h"
 
 TQvMiniVecDraw* TQvMiniVecDraw::sInstance = nullptr;
 

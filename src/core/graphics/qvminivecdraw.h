@@ -10,8 +10,8 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/color.h"
-#include "core/vertexset.h"
+#include "core/foundation/color.h"
+#include "core/graphics/vertexset.h"
 
 class TTexture;
 

@@ -1,12 +1,12 @@
 // renderer: draw-state bookkeeping, call-order checks, frame timing and the HUD; talks
 // to the OpenGL back end, the display host, the platform configuration and timer.
-#include "core/renderer.h"
+#include "core/graphics/renderer.h"
 
-#include "core/displayhost.h"
-#include "core/platform.h"
-#include "core/textgraphic.h"
-#include "core/texture.h"
-#include "core/vertexset.h"
+#include "core/graphics/displayhost.h"
+#include "core/app/platform.h"
+#include "core/graphics/textgraphic.h"
+#include "core/graphics/texture.h"
+#include "core/graphics/vertexset.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/debug.h"
 

@@ -8,9 +8,9 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/color.h"
-#include "core/rect.h"
-#include "core/str.h"
+#include "core/foundation/color.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
 
 class TTexture;
 class TVertexSet;

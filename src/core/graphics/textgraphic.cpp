@@ -1,6 +1,6 @@
 // textgraphic: rich text laid out from tagged UTF-8 into lines of styled runs and drawn
 // with vector fonts through the glyph rasteriser; also the registry of loaded fonts.
-#include "core/textgraphic.h"
+#include "core/graphics/textgraphic.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,12 +10,12 @@
 #include <cstring>
 #include <memory>
 
-#include "core/defaultfont.h"
-#include "core/file.h"
-#include "core/mvecfont.h"
-#include "core/platform.h"
-#include "core/qvminivecdraw.h"
-#include "core/renderer.h"
+#include "core/graphics/defaultfont.h"
+#include "core/foundation/file.h"
+#include "core/graphics/mvecfont.h"
+#include "core/app/platform.h"
+#include "core/graphics/qvminivecdraw.h"
+#include "core/graphics/renderer.h"
 #include "platform/debug.h"
 
 bool TTextGraphic::mLegacyLineWrap = false;

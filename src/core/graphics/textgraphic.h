@@ -7,10 +7,10 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/color.h"
-#include "core/rect.h"
-#include "core/str.h"
-#include "core/vec.h"
+#include "core/foundation/color.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
+#include "core/foundation/vec.h"
 
 class TMvecFont;
 class TTexture;

@@ -1,13 +1,13 @@
 // texture: texture handles, the cache lookups over the asset registry and sprite drawing;
 // talks to the renderer, the back end's texture data and the image loader.
-#include "core/texture.h"
+#include "core/graphics/texture.h"
 
 #include <algorithm>
 
-#include "core/platform.h"
-#include "core/renderer.h"
-#include "core/texturedata.h"
-#include "core/vertexset.h"
+#include "core/app/platform.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texturedata.h"
+#include "core/graphics/vertexset.h"
 #include "gl/gldisplayhandler.h"
 
 TDrawSpec::TDrawSpec()

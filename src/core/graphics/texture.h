@@ -7,12 +7,12 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/asset.h"
-#include "core/color.h"
-#include "core/mat.h"
-#include "core/rect.h"
-#include "core/str.h"
-#include "core/vec.h"
+#include "core/foundation/asset.h"
+#include "core/foundation/color.h"
+#include "core/foundation/mat.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
+#include "core/foundation/vec.h"
 
 class TTextureData;
 

@@ -1,12 +1,12 @@
 // texturedata: texture handles and the image-file glue: options, extension probing, mask
 // merging, size limits and the upload; talks to the decoders, the file system and config.
-#include "core/texturedata.h"
+#include "core/graphics/texturedata.h"
 
 #include <cstdlib>
 
-#include "core/file.h"
-#include "core/platform.h"
-#include "core/renderer.h"
+#include "core/foundation/file.h"
+#include "core/app/platform.h"
+#include "core/graphics/renderer.h"
 #include "platform/debug.h"
 
 TTextureData::TTextureData() {}

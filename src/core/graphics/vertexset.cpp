@@ -1,6 +1,6 @@
 // vertexset: vertex kinds, vertex sets and the sprite-quad builder; talks to the
 // math and colour types only.
-#include "core/vertexset.h"
+#include "core/graphics/vertexset.h"
 
 #include <cstring>
 

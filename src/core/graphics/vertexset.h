@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/color.h"
-#include "core/mat.h"
-#include "core/vec.h"
+#include "core/foundation/color.h"
+#include "core/foundation/mat.h"
+#include "core/foundation/vec.h"
 
 // Plain vertex with a normal, lit by the back end's lighting.
 struct TVert {

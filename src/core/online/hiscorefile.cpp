@@ -1,9 +1,9 @@
 // hiscorefile: "user:hiscore.dat", the enciphered XML of remembered logins, local tables and
 // medals followed by an enciphered checksum; written atomically, verified before it is read.
-#include "core/hiscoresdata.h"
+#include "core/online/hiscoresdata.h"
 
-#include "core/file.h"
-#include "core/xmlnode.h"
+#include "core/foundation/file.h"
+#include "core/foundation/xmlnode.h"
 #include "platform/debug.h"
 
 #include <cstdio>

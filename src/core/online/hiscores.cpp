@@ -1,12 +1,12 @@
 // hiscores: construction of the hiscore service, the local tables per game mode and their
 // queries; reads the engine configuration, "hiscore.xml" and the "hiscoreserver.txt" override.
-#include "core/hiscores.h"
+#include "core/online/hiscores.h"
 
-#include "core/file.h"
-#include "core/hiscoresdata.h"
-#include "core/platform.h"
-#include "core/xmlnode.h"
-#include "platform/computerid.h"
+#include "core/foundation/file.h"
+#include "core/online/hiscoresdata.h"
+#include "core/app/platform.h"
+#include "core/foundation/xmlnode.h"
+#include "platform/online/computerid.h"
 #include "platform/debug.h"
 
 #include <climits>

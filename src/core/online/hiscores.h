@@ -2,7 +2,7 @@
 // logins and one web request at a time; stored through hiscorefile, sent through TSimpleHttp.
 #pragma once
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 struct TQvHiscoresData;
 class TXmlNode;

@@ -2,11 +2,11 @@
 // (tables, hiscore file, medals, web protocol); nothing outside those files includes it.
 #pragma once
 
-#include "core/encrypt.h"
-#include "core/hiscores.h"
-#include "core/medals.h"
-#include "core/str.h"
-#include "platform/simplehttp.h"
+#include "core/foundation/encrypt.h"
+#include "core/online/hiscores.h"
+#include "core/online/medals.h"
+#include "core/foundation/str.h"
+#include "platform/online/simplehttp.h"
 
 #include <map>
 #include <memory>

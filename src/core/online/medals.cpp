@@ -1,9 +1,9 @@
 // medals: one player's earned medals and their submission lines, and the medal operations of
 // TQvHiscores on the current player; a newly earned medal is saved through the hiscore file.
-#include "core/medals.h"
+#include "core/online/medals.h"
 
-#include "core/hiscoresdata.h"
-#include "core/xmlnode.h"
+#include "core/online/hiscoresdata.h"
+#include "core/foundation/xmlnode.h"
 
 int TQvMedalsTable::GetCountToSubmit() const
 {

@@ -2,7 +2,7 @@
 // accepted them, and the medal lines that score and medal submissions carry.
 #pragma once
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 // webhiscores: the hiscore service's web protocol: categories, global scores, score and medal
 // submissions, their enciphered XML and the replies; talks HTTP through TSimpleHttp.
-#include "core/hiscoresdata.h"
+#include "core/online/hiscoresdata.h"
 
-#include "core/xmlnode.h"
+#include "core/foundation/xmlnode.h"
 #include "platform/debug.h"
 
 #include <cstring>

@@ -1,23 +1,23 @@
 // luaparticlesystem: the Lua particle system: the script host and its API, the compiler
 // of expression trees into instruction streams, spawning, stepping and drawing particles.
-#include "core/luaparticlesystem.h"
+#include "core/particles/luaparticlesystem.h"
 
 #include <cmath>
 #include <cstring>
 
 #include <lua.hpp>
 
-#include "core/assetmap.h"
-#include "core/file.h"
-#include "core/luacompat.h"
-#include "core/particlecollection.h"
-#include "core/particlerenderer.h"
-#include "core/particlescript.h"
-#include "core/platform.h"
-#include "core/random.h"
-#include "core/script.h"
-#include "core/texture.h"
-#include "platform/computerid.h"
+#include "core/graphics/assetmap.h"
+#include "core/foundation/file.h"
+#include "core/script/luacompat.h"
+#include "core/particles/particlecollection.h"
+#include "core/particles/particlerenderer.h"
+#include "core/particles/particlescript.h"
+#include "core/app/platform.h"
+#include "core/foundation/random.h"
+#include "core/script/script.h"
+#include "core/graphics/texture.h"
+#include "platform/online/computerid.h"
 #include "platform/debug.h"
 
 TRandom* TLuaParticleSystem::gRandom = nullptr;

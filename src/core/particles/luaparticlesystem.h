@@ -9,9 +9,9 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/particlefunction.h"
-#include "core/str.h"
-#include "core/vec.h"
+#include "core/particles/particlefunction.h"
+#include "core/foundation/str.h"
+#include "core/foundation/vec.h"
 
 struct lua_State;
 class TParticleCollection;

@@ -1,6 +1,6 @@
 // paramset: offsets of a float-vector table kept as running sums of the entry widths;
 // used by the particle machine (particlefunction) and the Lua particle system.
-#include "core/paramset.h"
+#include "core/particles/paramset.h"
 
 TParamSet::TParamSet() : mValues(nullptr), mSizes(nullptr), mCount(0), mCapacity(0)
 {

@@ -1,6 +1,6 @@
 // particlecollection: the record pool and the live and free lists of a particle system;
 // the system moves list nodes between the two, so spawning and expiring never allocate.
-#include "core/particlecollection.h"
+#include "core/particles/particlecollection.h"
 
 #include <cstddef>
 

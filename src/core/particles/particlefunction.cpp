@@ -1,13 +1,13 @@
 // particlefunction: the evaluation stack, the stream runner and the built-in particle
 // functions; draws random numbers from the particle systems' generator (luaparticlesystem).
-#include "core/particlefunction.h"
+#include "core/particles/particlefunction.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "core/luaparticlesystem.h"
-#include "core/random.h"
+#include "core/particles/luaparticlesystem.h"
+#include "core/foundation/random.h"
 #include "platform/debug.h"
 
 namespace {

@@ -1,13 +1,13 @@
 // particlerenderer: the 2D particle renderer: one coloured, rotated, textured quad per
 // particle record, all of a system's quads in one shared vertex buffer; draws through TRenderer.
-#include "core/particlerenderer.h"
+#include "core/particles/particlerenderer.h"
 
 #include <cstring>
 
-#include "core/animatedtexture.h"
-#include "core/color.h"
-#include "core/platform.h"
-#include "core/texture.h"
+#include "core/graphics/animatedtexture.h"
+#include "core/foundation/color.h"
+#include "core/app/platform.h"
+#include "core/graphics/texture.h"
 
 namespace {
 

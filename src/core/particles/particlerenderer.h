@@ -7,10 +7,10 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/renderer.h"
-#include "core/str.h"
-#include "core/vec.h"
-#include "core/vertexset.h"
+#include "core/graphics/renderer.h"
+#include "core/foundation/str.h"
+#include "core/foundation/vec.h"
+#include "core/graphics/vertexset.h"
 
 class TTexture;
 

@@ -1,6 +1,6 @@
 // particlescript: the text of "particles.lua": expression nodes over particle members,
 // the statements handed to the compiler of luaparticlesystem, generators and timeouts.
-#include "core/particlescript.h"
+#include "core/particles/particlescript.h"
 
 #include <cstring>
 

@@ -1,13 +1,13 @@
 // luacompat: the older Lua API and script globals over Lua 5.4, 5.0 number texts and
 // loading scripts through the virtual file system (TFile).
-#include "core/luacompat.h"
+#include "core/script/luacompat.h"
 
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "core/file.h"
+#include "core/foundation/file.h"
 #include "platform/debug.h"
 
 namespace {

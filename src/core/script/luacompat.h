@@ -6,7 +6,7 @@
 
 #include <lua.hpp>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 // Largest script file read into memory.
 constexpr unsigned long kMaxScriptBytes = 16ul * 1024 * 1024;

@@ -1,13 +1,13 @@
 // luatable: registry-pinned handles on Lua values, the message userdata and the binding
 // helpers; talks to the Lua state of the owning TScript.
-#include "core/luatable.h"
+#include "core/script/luatable.h"
 
 #include <vector>
 
-#include "core/luabind.h"
-#include "core/luacompat.h"
-#include "core/message.h"
-#include "core/script.h"
+#include "core/script/luabind.h"
+#include "core/script/luacompat.h"
+#include "core/window/message.h"
+#include "core/script/script.h"
 #include "platform/debug.h"
 
 TLuaObjectWrapper::TLuaObjectWrapper(lua_State* L) : mState(QvLuaMainThread(L))

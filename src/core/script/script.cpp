@@ -1,11 +1,11 @@
 // script: the Lua host: state set-up, script files through the virtual file system and
 // the asset registry, Lua strings, protected calls and the coroutine driven by the task list.
-#include "core/script.h"
+#include "core/script/script.h"
 
-#include "core/file.h"
-#include "core/luabind.h"
-#include "core/luacompat.h"
-#include "core/luatable.h"
+#include "core/foundation/file.h"
+#include "core/script/luabind.h"
+#include "core/script/luacompat.h"
+#include "core/script/luatable.h"
 #include "platform/debug.h"
 
 str TScript::mLuaPath = "assets/?;?;../?;../../?";

@@ -7,10 +7,10 @@
 #include <boost/shared_ptr.hpp>
 #include <lua.hpp>
 
-#include "core/asset.h"
-#include "core/color.h"
-#include "core/str.h"
-#include "core/task.h"
+#include "core/foundation/asset.h"
+#include "core/foundation/color.h"
+#include "core/foundation/str.h"
+#include "core/foundation/task.h"
 
 class TLuaTable;
 

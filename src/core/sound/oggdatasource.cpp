@@ -1,7 +1,7 @@
 // oggdatasource: decodes Ogg Vorbis through vorbisfile, reading the compressed bytes through
 // the virtual file system (qv_ functions) or from a memory image; reads under TLockSoundMutex.
 #define OV_EXCLUDE_STATIC_CALLBACKS
-#include "core/oggdatasource.h"
+#include "core/sound/oggdatasource.h"
 
 #include <cstdio>
 #include <cstring>
@@ -9,8 +9,8 @@
 
 #include <vorbis/vorbisfile.h>
 
-#include "core/file.h"
-#include "core/platform.h"
+#include "core/foundation/file.h"
+#include "core/app/platform.h"
 #include "platform/debug.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/sounddatasource.h"
+#include "core/sound/sounddatasource.h"
 
 struct OggVorbis_File;
 class TFile;

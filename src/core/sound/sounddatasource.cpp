@@ -1,11 +1,11 @@
 // sounddatasource: the decoded in-memory source and the extension factory; the factory asks
 // the virtual file system which completed names exist.
-#include "core/sounddatasource.h"
+#include "core/sound/sounddatasource.h"
 
 #include <cstring>
 #include <new>
 
-#include "core/file.h"
+#include "core/foundation/file.h"
 #include "platform/debug.h"
 
 TMutex TLockSoundMutex::mMutex;

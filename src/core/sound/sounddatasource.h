@@ -7,7 +7,7 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 #include "platform/thread.h"
 
 // Serialises every read of sound data: the sound thread refills while the main thread

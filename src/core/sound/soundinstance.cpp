@@ -1,10 +1,10 @@
 // soundinstance: forwards to the playing stream and to the sound asset that owns the
 // instance, always under the sound manager's mutex (the stream may end meanwhile).
-#include "core/soundinstance.h"
+#include "core/sound/soundinstance.h"
 
-#include "platform/sound.h"
-#include "platform/soundmanager.h"
-#include "platform/soundstream.h"
+#include "platform/sound/sound.h"
+#include "platform/sound/soundmanager.h"
+#include "platform/sound/soundstream.h"
 
 void TSoundInstance::SetVolume(float volume)
 {

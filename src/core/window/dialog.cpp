@@ -1,11 +1,11 @@
 // dialog: a modal layer built by a dialog script with a body and a title; closes through
 // the usual close message and opens "http=" links in the browser.
-#include "core/dialog.h"
+#include "core/window/dialog.h"
 
-#include "core/message.h"
-#include "core/platform.h"
-#include "core/windowmanager.h"
-#include "core/windowscript.h"
+#include "core/window/message.h"
+#include "core/app/platform.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
 
 namespace {
 

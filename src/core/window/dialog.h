@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "core/modalwindow.h"
+#include "core/window/modalwindow.h"
 
 class TDialog : public TModalWindow
 {

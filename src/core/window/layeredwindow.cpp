@@ -1,8 +1,8 @@
 // layeredwindow: a window whose children belong to numbered layers, one layer shown at a
 // time (or all of them); buttons build their state graphics on it.
-#include "core/layeredwindow.h"
+#include "core/window/layeredwindow.h"
 
-#include "core/windowmanager.h"
+#include "core/window/windowmanager.h"
 
 TLayeredWindow::TLayeredWindow(unsigned count) : mLayers(count) {}
 

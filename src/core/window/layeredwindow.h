@@ -5,7 +5,7 @@
 #include <list>
 #include <vector>
 
-#include "core/window.h"
+#include "core/window/window.h"
 
 class TLayeredWindow : public TWindow
 {

@@ -2,7 +2,7 @@
 // the window manager's queue; a kind, a name and an optional target window.
 #pragma once
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 class TWindow;
 

@@ -1,11 +1,11 @@
 // modalwindow: one layer of the window manager's stack (dialog, menu, game screen, the
 // screen); owns the layer's tasks, clock, default focus, hot keys and Enter/Escape.
-#include "core/modalwindow.h"
+#include "core/window/modalwindow.h"
 
 #include <cctype>
 
-#include "core/message.h"
-#include "core/windowmanager.h"
+#include "core/window/message.h"
+#include "core/window/windowmanager.h"
 #include "platform/debug.h"
 
 namespace {

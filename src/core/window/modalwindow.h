@@ -5,9 +5,9 @@
 #include <map>
 #include <set>
 
-#include "core/clock.h"
-#include "core/task.h"
-#include "core/window.h"
+#include "core/foundation/clock.h"
+#include "core/foundation/task.h"
+#include "core/window/window.h"
 
 // What a layer needs of a button; the button class implements it.
 class TButtonRole

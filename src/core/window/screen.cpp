@@ -1,9 +1,9 @@
 // screen: the bottom layer of the window stack and root of every window; fills the
 // frame with its background colour when it is the top layer and shows the capture.
-#include "core/screen.h"
+#include "core/window/screen.h"
 
-#include "core/windowmanager.h"
-#include "core/windowrenderer.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowrenderer.h"
 
 TScreen::TScreen()
 {

@@ -2,8 +2,8 @@
 // frame with its background colour when it is the top layer and shows the capture.
 #pragma once
 
-#include "core/color.h"
-#include "core/modalwindow.h"
+#include "core/foundation/color.h"
+#include "core/window/modalwindow.h"
 
 class TScreen : public TModalWindow
 {

@@ -1,6 +1,6 @@
 // screeninit: the embedded window-script library (ScreenInit.lua); runs in the window
 // script's state and calls the commands that TWindowScript registers.
-#include "core/screeninit.h"
+#include "core/window/screeninit.h"
 
 // Written for any Lua from 5.0 on: no implicit "arg", no "#" on tables that carry "n",
 // and numbers reach text only through tostring, which the host writes as "%.14g".

@@ -1,18 +1,18 @@
 // window: the base of every on-screen element; a node of the window tree with geometry,
 // flags, drawing, input bubbling, message bubbling, animation and class identity.
-#include "core/window.h"
+#include "core/window/window.h"
 
 #include <algorithm>
 #include <map>
 
-#include "core/message.h"
-#include "core/modalwindow.h"
-#include "core/platform.h"
-#include "core/screen.h"
-#include "core/windowmanager.h"
-#include "core/windowrenderer.h"
-#include "core/windowscript.h"
-#include "core/windowstyle.h"
+#include "core/window/message.h"
+#include "core/window/modalwindow.h"
+#include "core/app/platform.h"
+#include "core/window/screen.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowrenderer.h"
+#include "core/window/windowscript.h"
+#include "core/window/windowstyle.h"
 #include "platform/debug.h"
 
 bool gIgnoreNextChar = false;

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <list>
 
-#include "core/event.h"
-#include "core/rect.h"
-#include "core/str.h"
-#include "core/task.h"
+#include "core/app/event.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
+#include "core/foundation/task.h"
 
 class TMessage;
 class TModalWindow;

@@ -1,16 +1,16 @@
 // windowmanager: the window system's singleton; keeps the modal layers, focus, mouse
 // listeners, the message queue and the windows waiting for deletion, and draws frames.
-#include "core/windowmanager.h"
+#include "core/window/windowmanager.h"
 
 #include <algorithm>
 
-#include "core/dialog.h"
-#include "core/message.h"
-#include "core/modalwindow.h"
-#include "core/platform.h"
-#include "core/screen.h"
-#include "core/windowrenderer.h"
-#include "core/windowscript.h"
+#include "core/window/dialog.h"
+#include "core/window/message.h"
+#include "core/window/modalwindow.h"
+#include "core/app/platform.h"
+#include "core/window/screen.h"
+#include "core/window/windowrenderer.h"
+#include "core/window/windowscript.h"
 #include "platform/debug.h"
 
 TWindowManager* TWindowManager::sInstance = nullptr;

@@ -10,10 +10,10 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/event.h"
-#include "core/rect.h"
-#include "core/str.h"
-#include "core/window.h"
+#include "core/app/event.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
+#include "core/window/window.h"
 
 class IWindowScript;
 class TDialog;

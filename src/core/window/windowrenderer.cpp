@@ -1,10 +1,10 @@
 // windowrenderer: the few drawing calls that the window system makes for the frame and
 // for each window; forwards to the renderer, and lets tests record what was drawn.
-#include "core/windowrenderer.h"
+#include "core/window/windowrenderer.h"
 
-#include "core/renderer.h"
-#include "core/texture.h"
-#include "core/texturedata.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
+#include "core/graphics/texturedata.h"
 
 namespace {
 

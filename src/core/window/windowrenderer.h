@@ -4,8 +4,8 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/color.h"
-#include "core/rect.h"
+#include "core/foundation/color.h"
+#include "core/foundation/rect.h"
 
 class TTexture;
 

@@ -6,10 +6,10 @@
 #include <map>
 #include <vector>
 
-#include "core/luatable.h"
-#include "core/message.h"
-#include "core/script.h"
-#include "core/str.h"
+#include "core/script/luatable.h"
+#include "core/window/message.h"
+#include "core/script/script.h"
+#include "core/foundation/str.h"
 
 class TDialog;
 class TLuaFunction;

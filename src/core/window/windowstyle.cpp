@@ -1,9 +1,9 @@
 // windowstyle: style lookups through the window script's Lua state (TLuaTable), with the
 // typed conversions windows read their keys with.
-#include "core/windowstyle.h"
+#include "core/window/windowstyle.h"
 
-#include "core/luacompat.h"
-#include "core/luatable.h"
+#include "core/script/luacompat.h"
+#include "core/script/luatable.h"
 #include "platform/debug.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/color.h"
-#include "core/str.h"
+#include "core/foundation/color.h"
+#include "core/foundation/str.h"
 
 class TLuaFunction;
 class TLuaTable;

@@ -1,14 +1,14 @@
 // xsellwindow: reads the cross-sell list (TXmlNode), fills the dialog's child windows
 // through the script-widget interface and binds its two Lua functions in the window script.
-#include "core/xsellwindow.h"
+#include "core/window/xsellwindow.h"
 
-#include "core/luabind.h"
-#include "core/platform.h"
-#include "core/script.h"
-#include "core/windowmanager.h"
-#include "core/windowscript.h"
-#include "core/windowstyle.h"
-#include "core/xmlnode.h"
+#include "core/script/luabind.h"
+#include "core/app/platform.h"
+#include "core/script/script.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
+#include "core/window/windowstyle.h"
+#include "core/foundation/xmlnode.h"
 
 const char DEFAULT_XSELL_CONFIG[] = "xsell/xsell.xml";
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "core/window.h"
+#include "core/window/window.h"
 
 extern const char DEFAULT_XSELL_CONFIG[];
 

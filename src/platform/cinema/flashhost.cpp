@@ -1,6 +1,6 @@
 // flashhost: the cinematic host: temporary player, strings and end-page files, the page
 // that plays the movie, and its end; talks to the movie view, renderer and window manager.
-#include "platform/flashhost.h"
+#include "platform/cinema/flashhost.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,14 +8,14 @@
 #include <list>
 #include <unistd.h>
 
-#include "core/file.h"
-#include "core/platform.h"
-#include "core/renderer.h"
-#include "core/stringtable.h"
-#include "core/windowmanager.h"
+#include "core/foundation/file.h"
+#include "core/app/platform.h"
+#include "core/graphics/renderer.h"
+#include "core/foundation/stringtable.h"
+#include "core/window/windowmanager.h"
 #include "platform/debug.h"
-#include "platform/event.h"
-#include "platform/movieview.h"
+#include "platform/display/event.h"
+#include "platform/cinema/movieview.h"
 #include "platform/platformdata.h"
 
 bool gbMissingNIB = false;

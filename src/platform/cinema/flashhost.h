@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "core/str.h"
-#include "core/windowscript.h"
+#include "core/foundation/str.h"
+#include "core/window/windowscript.h"
 
 // The player movie: an uncompressed SWF, version 6, 800 x 600, 30 frames per second.
 const unsigned kSwfDataSize = 1498;

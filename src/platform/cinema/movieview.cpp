@@ -1,6 +1,6 @@
 // movieview: which web view the cinematic host plays in; by default the none view, as
 // there is no movie player on this system.
-#include "platform/movieview.h"
+#include "platform/cinema/movieview.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // clipboard: the system clipboard as UTF-8 text, through SDL; the text entry pastes from it
 // and the window script copies into it.
-#include "platform/clipboard.h"
+#include "platform/display/clipboard.h"
 
 #include <SDL.h>
 
-#include "core/platform.h"
+#include "core/app/platform.h"
 #include "platform/debug.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // and the window script copies into it.
 #pragma once
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 // False when the clipboard cannot be reached.
 bool QvSetClipboardText(const str& text);

@@ -1,14 +1,14 @@
 // cursor: the engine's cursor image as the system's own (hardware) pointer, an SDL colour
 // cursor made from the image's pixels; talks to SDL's mouse and the texture's pixels.
-#include "platform/cursor.h"
+#include "platform/display/cursor.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include <SDL.h>
 
-#include "core/color.h"
-#include "core/texture.h"
+#include "core/foundation/color.h"
+#include "core/graphics/texture.h"
 #include "platform/debug.h"
 
 TCursorCalls& CursorCalls()

@@ -2,7 +2,7 @@
 // cursor made from the image's pixels; talks to SDL's mouse and the texture's pixels.
 #pragma once
 
-#include "core/rect.h"
+#include "core/foundation/rect.h"
 
 struct SDL_Cursor;
 struct SDL_Surface;

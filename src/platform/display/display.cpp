@@ -1,27 +1,27 @@
 // display: the application window of the platform object: an SDL window with an OpenGL
 // compatibility context, full screen, cursor, frame end and presentation, browser, title.
-#include "platform/display.h"
+#include "platform/display/display.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 #include <SDL.h>
 
-#include "core/displayhost.h"
-#include "core/platform.h"
-#include "core/qvminivecdraw.h"
-#include "core/renderer.h"
-#include "core/texture.h"
-#include "core/windowmanager.h"
+#include "core/graphics/displayhost.h"
+#include "core/app/platform.h"
+#include "core/graphics/qvminivecdraw.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
+#include "core/window/windowmanager.h"
 #include "gl/framepresenter.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/browser.h"
-#include "platform/cursor.h"
+#include "platform/display/cursor.h"
 #include "platform/debug.h"
-#include "platform/event.h"
-#include "platform/inputscript.h"
+#include "platform/display/event.h"
+#include "platform/display/inputscript.h"
 #include "platform/platformdata.h"
-#include "platform/sdlevents.h"
+#include "platform/display/sdlevents.h"
 
 float gyFlip = 0.0f;
 
@@ -39,7 +39,7 @@ void UpdateFlip()
 
 void DisplayFatal(char const* what, int line)
 {
-  std::fprintf(stderr, "aglGetError %s in file src/platform/display at line %d\n",
+  std::fprintf(stderr, "aglGetError %s in file src/platform/display/display at line %d\n",
                what ? what : "", line);
   std::fflush(stderr);
   std::exit(-2);

@@ -1,11 +1,11 @@
 // event: the platform's event queue; turns native input (from a host such as SDL, or a
 // scripted fake) into TEvents once each, and runs idle tasks and the background sleep.
-#include "platform/event.h"
+#include "platform/display/event.h"
 
 #include <algorithm>
 
-#include "core/windowmanager.h"
-#include "platform/soundmanager.h"
+#include "core/window/windowmanager.h"
+#include "platform/sound/soundmanager.h"
 
 bool gbFlashPlaying = false;
 bool gbQVUnicode = false;

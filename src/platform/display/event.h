@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/event.h"
-#include "core/task.h"
+#include "core/app/event.h"
+#include "core/foundation/task.h"
 
 // Set while a cinematic is showing: Option+Return does not switch full screen then.
 extern bool gbFlashPlaying;

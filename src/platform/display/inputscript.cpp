@@ -1,6 +1,6 @@
 // inputscript: plays a file of timed input steps into SDL's event queue and writes frame
 // captures; talks to SDL, libpng and the debug log.
-#include "platform/inputscript.h"
+#include "platform/display/inputscript.h"
 
 #include <csignal>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include <SDL.h>
 #include <png.h>
 
-#include "core/windowmanager.h"
+#include "core/window/windowmanager.h"
 #include "gl/framepresenter.h"
 #include "platform/debug.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 class TInputScript
 {

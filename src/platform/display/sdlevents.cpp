@@ -1,6 +1,6 @@
 // sdlevents: the SDL side of the event queue; waits for SDL events and hands them over
 // as native events, and reports the keyboard's modifiers and the pointer.
-#include "platform/sdlevents.h"
+#include "platform/display/sdlevents.h"
 
 uint32_t SdlKeyToNative(SDL_Keycode sym)
 {

@@ -6,7 +6,7 @@
 
 #include <SDL.h>
 
-#include "platform/event.h"
+#include "platform/display/event.h"
 
 // A printable key's character, or the ENativeKey of a key without text.
 uint32_t SdlKeyToNative(SDL_Keycode sym);

@@ -1,6 +1,6 @@
 // computerid: reads the hardware address of the primary network interface (getifaddrs,
 // else /sys/class/net) and derives the fingerprint, GUIDs and computer id the engine sends.
-#include "platform/computerid.h"
+#include "platform/online/computerid.h"
 
 #include <algorithm>
 #include <atomic>

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 // One network interface as the address source reports it.
 struct THardwareInterface {

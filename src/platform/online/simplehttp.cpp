@@ -1,8 +1,8 @@
 // simplehttp: one HTTP GET or POST with percent-encoded arguments, its reply kept in memory
 // or written to a file; the only user of libcurl, driven through its multi interface.
-#include "platform/simplehttp.h"
+#include "platform/online/simplehttp.h"
 
-#include "core/file.h"
+#include "core/foundation/file.h"
 #include "platform/debug.h"
 
 #include <curl/curl.h>

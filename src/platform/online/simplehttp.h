@@ -2,7 +2,7 @@
 // or written to a file; the transfer runs on libcurl and advances only when the caller polls.
 #pragma once
 
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 #include <cstddef>
 

@@ -1,14 +1,14 @@
 // sound: sound assets and their completion reports; talks to the asset registry, the
 // data-source factory, the sound manager (through the streams) and the callbacks.
-#include "platform/sound.h"
+#include "platform/sound/sound.h"
 
 #include <cstdlib>
 #include <vector>
 
-#include "core/platform.h"
-#include "core/soundinstance.h"
+#include "core/app/platform.h"
+#include "core/sound/soundinstance.h"
 #include "platform/debug.h"
-#include "platform/soundmanager.h"
+#include "platform/sound/soundmanager.h"
 
 TSoundCallBack::TSoundCallBack()
     : mInstances(new std::set<boost::weak_ptr<TSoundInstance>,

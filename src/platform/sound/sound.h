@@ -9,10 +9,10 @@
 #include <boost/smart_ptr/owner_less.hpp>
 #include <boost/weak_ptr.hpp>
 
-#include "core/asset.h"
-#include "core/sounddatasource.h"
-#include "core/str.h"
-#include "platform/soundstream.h"
+#include "core/foundation/asset.h"
+#include "core/sound/sounddatasource.h"
+#include "core/foundation/str.h"
+#include "platform/sound/soundstream.h"
 
 class TSound;
 class TSoundInstance;

@@ -1,6 +1,6 @@
 // soundmanager: the manager's lists and volumes, and the sound thread that refills the
 // voices; completions found by the thread are delivered later on the main thread.
-#include "platform/soundmanager.h"
+#include "platform/sound/soundmanager.h"
 
 #include <algorithm>
 #include <chrono>
@@ -9,9 +9,9 @@
 #include <mutex>
 #include <vector>
 
-#include "core/sounddatasource.h"
-#include "platform/soundstream.h"
-#include "platform/soundstreamdata.h"
+#include "core/sound/sounddatasource.h"
+#include "platform/sound/soundstream.h"
+#include "platform/sound/soundstreamdata.h"
 
 TMutex SoundManagerMutex::mMutex;
 TSoundManager* TSoundManager::sCurrent = nullptr;

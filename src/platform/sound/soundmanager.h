@@ -6,7 +6,7 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/clock.h"
+#include "core/foundation/clock.h"
 #include "platform/thread.h"
 
 class TSoundStream;

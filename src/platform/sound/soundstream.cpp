@@ -1,13 +1,13 @@
 // soundstream: the stream of one playing sound over its voice; talks to the sound manager
 // (registration, volumes, removal), the sound instance and the notify targets of its sounds.
-#include "platform/soundstream.h"
+#include "platform/sound/soundstream.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "core/soundinstance.h"
-#include "platform/soundmanager.h"
-#include "platform/soundstreamdata.h"
+#include "core/sound/soundinstance.h"
+#include "platform/sound/soundmanager.h"
+#include "platform/sound/soundstreamdata.h"
 
 bool TStreamSpooler::StreamToBuffer(int size, void* buffer, unsigned int* written, bool loop)
 {

@@ -6,7 +6,7 @@
 #include <boost/shared_ptr.hpp>
 #include <boost/weak_ptr.hpp>
 
-#include "core/sounddatasource.h"
+#include "core/sound/sounddatasource.h"
 
 class TPlatform;
 class TSoundInstance;

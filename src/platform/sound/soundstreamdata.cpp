@@ -1,16 +1,16 @@
 // soundstreamdata: every OpenAL call of the engine: the device and context, and the voices
 // that the sound streams refill on the sound thread; errors go to stderr and stop nothing.
-#include "platform/soundstreamdata.h"
+#include "platform/sound/soundstreamdata.h"
 
 #include <cstdio>
 
 #include <AL/al.h>
 #include <AL/alc.h>
 
-#include "core/sounddatasource.h"
+#include "core/sound/sounddatasource.h"
 #include "platform/debug.h"
-#include "platform/soundmanager.h"
-#include "platform/soundstream.h"
+#include "platform/sound/soundmanager.h"
+#include "platform/sound/soundstream.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // gamestate_test: the analytics store: counters, the mute state against a real sound
 // manager without a device, handlers, and its calls from Lua.
-#include "core/gamestate.h"
+#include "core/app/gamestate.h"
 
-#include "core/platform.h"
-#include "core/script.h"
-#include "core/windowmanager.h"
-#include "core/windowscript.h"
-#include "platform/soundmanager.h"
+#include "core/app/platform.h"
+#include "core/script/script.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
+#include "platform/sound/soundmanager.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // the facade's lifetime and its listeners, and the platform timer and its replacement.
 #include <gtest/gtest.h>
 
-#include "core/encrypt.h"
-#include "core/platform.h"
-#include "platform/computerid.h"
+#include "core/foundation/encrypt.h"
+#include "core/app/platform.h"
+#include "platform/online/computerid.h"
 #include "support/faketimer.h"
 
 namespace {

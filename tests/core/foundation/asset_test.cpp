@@ -2,7 +2,7 @@
 // alive itself, and an asset going away does not unregister a newer one of its key.
 #include <gtest/gtest.h>
 
-#include "core/asset.h"
+#include "core/foundation/asset.h"
 
 namespace {
 

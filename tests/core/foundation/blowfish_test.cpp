@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "core/blowfish.h"
+#include "core/foundation/blowfish.h"
 
 namespace {
 

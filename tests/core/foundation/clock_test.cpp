@@ -1,7 +1,7 @@
 // clock_test: the pausable clock on a fake platform timer: start, pause, resume, reset.
 #include <gtest/gtest.h>
 
-#include "core/clock.h"
+#include "core/foundation/clock.h"
 #include "support/faketimer.h"
 
 TEST(Clock, StartsPausedAtZero)

@@ -1,5 +1,5 @@
 // color_test: float and packed colours, the packing order and channel access.
-#include "core/color.h"
+#include "core/foundation/color.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // directorysearch_test: listing one folder's entries.
-#include "core/directorysearch.h"
+#include "core/foundation/directorysearch.h"
 
 #include "support/vfssandbox.h"
 

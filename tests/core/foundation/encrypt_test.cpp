@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/encrypt.h"
+#include "core/foundation/encrypt.h"
 
 namespace {
 

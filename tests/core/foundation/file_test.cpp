@@ -1,6 +1,6 @@
 // file_test: virtual names, the resource scan, user folders, disk files and the qv_
 // functions, over a throw-away resources folder.
-#include "core/file.h"
+#include "core/foundation/file.h"
 
 #include "support/packwriter.h"
 #include "support/vfssandbox.h"

@@ -1,6 +1,6 @@
 // flatfile_test: pack archives: precedence among archives and loose files, member reads
 // in both modes, end-of-file rules, and damaged archives.
-#include "core/flatfile.h"
+#include "core/foundation/flatfile.h"
 
 #include "support/packwriter.h"
 #include "support/vfssandbox.h"

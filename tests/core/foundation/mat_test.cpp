@@ -1,6 +1,6 @@
 // mat_test: matrix products in the row-vector convention, 2-D and 3-D rotation and
 // scaling, and the off-centre perspective projection.
-#include "core/mat.h"
+#include "core/foundation/mat.h"
 
 #include <gtest/gtest.h>
 

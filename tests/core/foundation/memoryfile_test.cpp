@@ -1,5 +1,5 @@
 // memoryfile_test: blocks of memory read as files under virtual names.
-#include "core/memoryfile.h"
+#include "core/foundation/memoryfile.h"
 
 #include "support/vfssandbox.h"
 

@@ -12,9 +12,9 @@
 
 #include <sys/stat.h>
 
-#include "core/file.h"
-#include "core/platform.h"
-#include "core/prefsdb.h"
+#include "core/foundation/file.h"
+#include "core/app/platform.h"
+#include "core/foundation/prefsdb.h"
 
 namespace {
 

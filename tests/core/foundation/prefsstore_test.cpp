@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/prefsstore.h"
+#include "core/foundation/prefsstore.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // random_test: MT19937 against the reference generator's outputs, seeding by word and by
 // array, and the ranges of the derived numbers.
-#include "core/random.h"
+#include "core/foundation/random.h"
 
 #include <gtest/gtest.h>
 

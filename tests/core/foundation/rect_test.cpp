@@ -1,5 +1,5 @@
 // rect_test: rectangle intersection and normalising, and the point type.
-#include "core/rect.h"
+#include "core/foundation/rect.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // str_test: the engine string: sharing and copy on write, comparison order, searching,
 // replacing, raw writes, formatting and UTF-8 conversion.
-#include "core/str.h"
+#include "core/foundation/str.h"
 
 #include <gtest/gtest.h>
 

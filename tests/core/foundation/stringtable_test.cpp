@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/platform.h"
-#include "core/stringtable.h"
+#include "core/app/platform.h"
+#include "core/foundation/stringtable.h"
 #include "support/zxml.h"
 
 namespace {

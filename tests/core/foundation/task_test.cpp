@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "core/clock.h"
-#include "core/task.h"
+#include "core/foundation/clock.h"
+#include "core/foundation/task.h"
 #include "support/faketimer.h"
 
 namespace {

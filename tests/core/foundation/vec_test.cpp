@@ -1,5 +1,5 @@
 // vec_test: vector arithmetic, conversions between sizes, length and normalising.
-#include "core/vec.h"
+#include "core/foundation/vec.h"
 
 #include <gtest/gtest.h>
 

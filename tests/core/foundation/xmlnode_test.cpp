@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/xmlnode.h"
+#include "core/foundation/xmlnode.h"
 #include "support/zxml.h"
 
 namespace {

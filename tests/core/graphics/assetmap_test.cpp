@@ -7,13 +7,13 @@
 #include <iterator>
 #include <string>
 
-#include "core/animatedtexture.h"
-#include "core/assetmap.h"
-#include "core/file.h"
-#include "core/model.h"
-#include "core/oggdatasource.h"
-#include "core/script.h"
-#include "platform/sound.h"
+#include "core/graphics/animatedtexture.h"
+#include "core/graphics/assetmap.h"
+#include "core/foundation/file.h"
+#include "core/graphics/model.h"
+#include "core/sound/oggdatasource.h"
+#include "core/script/script.h"
+#include "platform/sound/sound.h"
 #include "support/gfxfixture.h"
 #include "support/vfssandbox.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/texturedata.h"
+#include "core/graphics/texturedata.h"
 #include "support/gfxfixture.h"
 
 namespace {

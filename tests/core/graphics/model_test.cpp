@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/model.h"
+#include "core/graphics/model.h"
 
 namespace {
 

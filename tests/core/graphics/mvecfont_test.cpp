@@ -2,8 +2,8 @@
 // checks that turn short or corrupt files into empty fonts.
 #include <gtest/gtest.h>
 
-#include "core/defaultfont.h"
-#include "core/mvecfont.h"
+#include "core/graphics/defaultfont.h"
+#include "core/graphics/mvecfont.h"
 #include "support/mvecbuilder.h"
 
 namespace {

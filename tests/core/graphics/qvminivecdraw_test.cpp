@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "core/mvecfont.h"
-#include "core/qvminivecdraw.h"
+#include "core/graphics/mvecfont.h"
+#include "core/graphics/qvminivecdraw.h"
 #include "support/gfxfixture.h"
 #include "support/mvecbuilder.h"
 

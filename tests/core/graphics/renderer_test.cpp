@@ -2,9 +2,9 @@
 // viewport-relative fill, frame timing and the HUD text, against a real GL context.
 #include <gtest/gtest.h>
 
-#include "core/platform.h"
-#include "core/renderer.h"
-#include "core/vertexset.h"
+#include "core/app/platform.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/vertexset.h"
 #include "gl/gldisplayhandler.h"
 #include "support/gfxfixture.h"
 

@@ -4,7 +4,7 @@
 
 #include <GL/gl.h>
 
-#include "core/vertexset.h"
+#include "core/graphics/vertexset.h"
 #include "support/gfxfixture.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "core/mvecfont.h"
-#include "core/platform.h"
-#include "core/textgraphic.h"
+#include "core/graphics/mvecfont.h"
+#include "core/app/platform.h"
+#include "core/graphics/textgraphic.h"
 #include "support/mvecbuilder.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "core/qvminivecdraw.h"
-#include "core/textgraphic.h"
+#include "core/graphics/qvminivecdraw.h"
+#include "core/graphics/textgraphic.h"
 #include "support/gfxfixture.h"
 #include "support/mvecbuilder.h"
 

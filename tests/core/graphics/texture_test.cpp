@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/file.h"
-#include "core/texturedata.h"
+#include "core/foundation/file.h"
+#include "core/graphics/texturedata.h"
 #include "support/gfxfixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // coordinates, and that a vertex set never owns its array.
 #include <gtest/gtest.h>
 
-#include "core/vertexset.h"
+#include "core/graphics/vertexset.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // medals tests: keeping medals once per game or once per mode, the counts and queries, the
 // exact submission lines with their escaping, and saving only when a medal is new.
-#include "core/medals.h"
+#include "core/online/medals.h"
 #include "support/hiscorefixture.h"
 
 #include <gtest/gtest.h>

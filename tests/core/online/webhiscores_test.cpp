@@ -1,7 +1,7 @@
 // webhiscores tests: the four requests byte for byte against a loopback server reached
 // through "hiscoreserver.txt", the submitted XML deciphered independently, every reply branch,
 // and refused, silent, truncated and oversized servers failing cleanly.
-#include "platform/simplehttp.h"
+#include "platform/online/simplehttp.h"
 #include "support/blowfishoracle.h"
 #include "support/hiscorefixture.h"
 #include "support/httpserver.h"

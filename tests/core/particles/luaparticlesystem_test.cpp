@@ -1,6 +1,6 @@
 // Lua particle system tests: members and data sources, compiling expressions into
 // streams, spawning with debt, expiry, effect files, shared-script mode and number passing.
-#include "core/luaparticlesystem.h"
+#include "core/particles/luaparticlesystem.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,11 @@
 
 #include <lua.hpp>
 
-#include "core/asset.h"
-#include "core/file.h"
-#include "core/particlecollection.h"
-#include "core/platform.h"
-#include "core/script.h"
+#include "core/foundation/asset.h"
+#include "core/foundation/file.h"
+#include "core/particles/particlecollection.h"
+#include "core/app/platform.h"
+#include "core/script/script.h"
 #include "support/vfssandbox.h"
 
 using testing::internal::CaptureStderr;

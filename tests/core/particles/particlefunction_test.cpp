@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/luaparticlesystem.h"
-#include "core/particlefunction.h"
-#include "core/random.h"
+#include "core/particles/luaparticlesystem.h"
+#include "core/particles/particlefunction.h"
+#include "core/foundation/random.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // 2D particle renderer tests on a recording draw target: member declarations, options,
 // the exact quads, colours and indices, batching, six-vertex mode, animated frames; and the collection.
-#include "core/particlerenderer.h"
+#include "core/particles/particlerenderer.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <list>
 #include <vector>
 
-#include "core/animatedtexture.h"
-#include "core/file.h"
-#include "core/particlecollection.h"
-#include "core/platform.h"
+#include "core/graphics/animatedtexture.h"
+#include "core/foundation/file.h"
+#include "core/particles/particlecollection.h"
+#include "core/app/platform.h"
 #include "support/vfssandbox.h"
 
 namespace {

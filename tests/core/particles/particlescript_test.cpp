@@ -1,6 +1,6 @@
 // particle script library tests: generators, timeouts, gravity and expiry in a running
 // effect, debug statements, editor hooks and the blend-mode option.
-#include "core/particlescript.h"
+#include "core/particles/particlescript.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,11 @@
 
 #include <lua.hpp>
 
-#include "core/asset.h"
-#include "core/luaparticlesystem.h"
-#include "core/particlecollection.h"
-#include "core/particlerenderer.h"
-#include "core/script.h"
+#include "core/foundation/asset.h"
+#include "core/particles/luaparticlesystem.h"
+#include "core/particles/particlecollection.h"
+#include "core/particles/particlerenderer.h"
+#include "core/script/script.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

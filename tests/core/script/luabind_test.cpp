@@ -1,9 +1,9 @@
 // luabind_test: native functions bound to Lua: argument and result conversions, member
 // bindings, rebinding and unbinding, table and function handles, and messages owned by Lua.
-#include "core/luabind.h"
+#include "core/script/luabind.h"
 
-#include "core/message.h"
-#include "core/script.h"
+#include "core/window/message.h"
+#include "core/script/script.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // script_test: the Lua host: script files from disk and pack archives, error reports,
 // Lua strings, the coroutine driven by the task tick, calls while it waits, and the older script globals.
-#include "core/script.h"
+#include "core/script/script.h"
 
-#include "core/asset.h"
-#include "core/file.h"
-#include "core/luabind.h"
-#include "core/luacompat.h"
+#include "core/foundation/asset.h"
+#include "core/foundation/file.h"
+#include "core/script/luabind.h"
+#include "core/script/luacompat.h"
 #include "support/faketimer.h"
 #include "support/packwriter.h"
 #include "support/vfssandbox.h"

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "core/oggdatasource.h"
-#include "core/platform.h"
-#include "platform/soundtestutil.h"
+#include "core/sound/oggdatasource.h"
+#include "core/app/platform.h"
+#include "support/soundtestutil.h"
 
 namespace {
 

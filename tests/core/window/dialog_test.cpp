@@ -1,12 +1,12 @@
 // Tests of dialogs: what the script host is handed when a dialog opens, links opened from
 // "http=" messages, and closing through the close message.
-#include "core/dialog.h"
+#include "core/window/dialog.h"
 
 #include <gtest/gtest.h>
 
-#include "core/windowscript.h"
+#include "core/window/windowscript.h"
 #include "support/faketimer.h"
-#include "windowtestutil.h"
+#include "support/windowtestutil.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Tests of layered windows: children listed per layer, one layer shown at a time, and
 // layer numbers outside the window's range ignored.
-#include "core/layeredwindow.h"
+#include "core/window/layeredwindow.h"
 
 #include <gtest/gtest.h>
 
-#include "windowtestutil.h"
+#include "support/windowtestutil.h"
 
 namespace {
 

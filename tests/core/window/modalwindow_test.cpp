@@ -1,12 +1,12 @@
 // Tests of modal windows: hot keys and their normalisation, Enter and Escape with default
 // and cancel buttons, default focus and the close message.
-#include "core/modalwindow.h"
+#include "core/window/modalwindow.h"
 
 #include <gtest/gtest.h>
 
-#include "core/windowscript.h"
+#include "core/window/windowscript.h"
 #include "support/faketimer.h"
-#include "windowtestutil.h"
+#include "support/windowtestutil.h"
 
 namespace {
 

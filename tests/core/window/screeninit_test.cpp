@@ -1,9 +1,9 @@
 // screeninit_test: the embedded window-script library: constants and helpers, the modal
 // dialog run by DoModal with its buttons clicked through events, waits, pauses and splashes.
-#include "core/screeninit.h"
+#include "core/window/screeninit.h"
 
-#include "core/file.h"
-#include "scripttestutil.h"
+#include "core/foundation/file.h"
+#include "support/scripttestutil.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // Tests of the window base class: class identity, the tree, flags, hit testing, drawing,
 // event and message bubbling, opaque bookkeeping and window animation.
-#include "core/window.h"
+#include "core/window/window.h"
 
 #include <gtest/gtest.h>
 
-#include "core/dialog.h"
-#include "core/layeredwindow.h"
-#include "core/platform.h"
-#include "core/windowscript.h"
+#include "core/window/dialog.h"
+#include "core/window/layeredwindow.h"
+#include "core/app/platform.h"
+#include "core/window/windowscript.h"
 #include "support/faketimer.h"
-#include "windowtestutil.h"
+#include "support/windowtestutil.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // frame and a window draws inside its own viewport, read back from the frame.
 #include <gtest/gtest.h>
 
-#include "core/event.h"
-#include "core/modalwindow.h"
-#include "core/screen.h"
-#include "core/windowmanager.h"
+#include "core/app/event.h"
+#include "core/window/modalwindow.h"
+#include "core/window/screen.h"
+#include "core/window/windowmanager.h"
 #include "support/faketimer.h"
 #include "support/gfxfixture.h"
 

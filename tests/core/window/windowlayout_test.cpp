@@ -2,8 +2,8 @@
 // the parent, the align bits, and when a style leaves a window alone.
 #include <gtest/gtest.h>
 
-#include "core/window.h"
-#include "windowtestutil.h"
+#include "core/window/window.h"
+#include "support/windowtestutil.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 // Tests of the window manager: the layer stack, focus, event routing, mouse listeners,
 // the message queue, deferred destruction and the drawing of the window stack.
-#include "core/windowmanager.h"
+#include "core/window/windowmanager.h"
 
 #include <algorithm>
 
 #include <gtest/gtest.h>
 
-#include "core/dialog.h"
-#include "core/platform.h"
-#include "core/texture.h"
-#include "core/windowscript.h"
-#include "platform/event.h"
+#include "core/window/dialog.h"
+#include "core/app/platform.h"
+#include "core/graphics/texture.h"
+#include "core/window/windowscript.h"
+#include "platform/display/event.h"
 #include "support/faketimer.h"
-#include "windowtestutil.h"
+#include "support/windowtestutil.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // windowscript_test: building windows from style tables, the message bridge to the dialog
 // coroutine (queues, commands, waits, injection) and the window-script commands.
-#include "core/windowscript.h"
+#include "core/window/windowscript.h"
 
-#include "core/button.h"
-#include "core/dialog.h"
-#include "core/image.h"
-#include "core/text.h"
-#include "core/file.h"
-#include "scripttestutil.h"
+#include "core/window/widgets/button.h"
+#include "core/window/dialog.h"
+#include "core/window/widgets/image.h"
+#include "core/window/widgets/text.h"
+#include "core/foundation/file.h"
+#include "support/scripttestutil.h"
 
 namespace {
 

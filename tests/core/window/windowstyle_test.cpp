@@ -1,9 +1,9 @@
 // windowstyle_test: style lookups through the window's table, the default style and its
 // "parent" chain (cycles included), and the typed getters.
-#include "core/windowstyle.h"
+#include "core/window/windowstyle.h"
 
-#include "core/luatable.h"
-#include "core/script.h"
+#include "core/script/luatable.h"
+#include "core/script/script.h"
 
 #include <gtest/gtest.h>
 

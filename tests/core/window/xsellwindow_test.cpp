@@ -1,9 +1,9 @@
 // xsellwindow_test: the cross-sell window built from a dialog script: the list read from
 // XML fixtures with 0, 3 and 8 games, the link markup, hidden slots, re-centring and links.
-#include "core/xsellwindow.h"
+#include "core/window/xsellwindow.h"
 
-#include "core/file.h"
-#include "scripttestutil.h"
+#include "core/foundation/file.h"
+#include "support/scripttestutil.h"
 
 namespace {
 

@@ -6,18 +6,18 @@
 
 #include <SDL.h>
 
-#include "apptestutil.h"
-#include "core/event.h"
-#include "core/renderer.h"
-#include "core/texture.h"
-#include "core/screen.h"
-#include "core/windowmanager.h"
+#include "support/apptestutil.h"
+#include "core/app/event.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
+#include "core/window/screen.h"
+#include "core/window/windowmanager.h"
 #include "gl/framepresenter.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/browser.h"
-#include "platform/cursor.h"
-#include "platform/event.h"
-#include "platform/inputscript.h"
+#include "platform/display/cursor.h"
+#include "platform/display/event.h"
+#include "platform/display/inputscript.h"
 
 namespace {
 
@@ -349,7 +349,7 @@ TEST(Display, AFailingWindowEndsTheProcessWithItsErrorAndStatusMinusTwo)
         TAppSandbox sandbox;
         sandbox.Start()->SetDisplay(800, 600, false);
       },
-      ::testing::ExitedWithCode(254), "aglGetError .* in file src/platform/display at line [0-9]+");
+      ::testing::ExitedWithCode(254), "aglGetError .* in file src/platform/display/display at line [0-9]+");
 }
 
 TEST(Letterbox, TheFrameIsScaledToFitAndCentred)

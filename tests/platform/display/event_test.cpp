@@ -1,15 +1,15 @@
 // Tests of the event queue: delivery order, idle handling and the translation of native
 // keys, text, mouse and window events, over a scripted native host.
-#include "platform/event.h"
+#include "platform/display/event.h"
 
 #include <deque>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "core/platform.h"
-#include "core/windowmanager.h"
-#include "platform/soundmanager.h"
+#include "core/app/platform.h"
+#include "core/window/windowmanager.h"
+#include "platform/sound/soundmanager.h"
 
 namespace {
 

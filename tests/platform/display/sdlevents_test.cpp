@@ -1,12 +1,12 @@
 // Tests of the SDL event host: SDL keys and modifiers in the native form, and real SDL
 // events pushed through the platform's GetEvent under the offscreen video driver.
-#include "platform/sdlevents.h"
+#include "platform/display/sdlevents.h"
 
 #include <cstring>
 
 #include <gtest/gtest.h>
 
-#include "core/platform.h"
+#include "core/app/platform.h"
 
 namespace {
 

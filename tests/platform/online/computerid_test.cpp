@@ -6,7 +6,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/computerid.h"
+#include "platform/online/computerid.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // simplehttp tests: requests as they reach a loopback server, argument encoding, every
 // status, and broken servers (refused, silent, truncated, oversized) failing within the limits.
-#include "platform/simplehttp.h"
+#include "platform/online/simplehttp.h"
 #include "support/httpserver.h"
 #include "support/loopbackhttp.h"
 

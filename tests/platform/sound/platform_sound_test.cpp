@@ -2,10 +2,10 @@
 // platform is made, InitSound starts one manager, and the platform's end deletes it.
 #include <gtest/gtest.h>
 
-#include "core/platform.h"
-#include "core/soundinstance.h"
-#include "platform/sound.h"
-#include "platform/soundtestutil.h"
+#include "core/app/platform.h"
+#include "core/sound/soundinstance.h"
+#include "platform/sound/sound.h"
+#include "support/soundtestutil.h"
 
 TEST(PlatformSound, InitSoundStartsOneManagerThatThePlatformDeletes)
 {

@@ -4,13 +4,13 @@
 
 #include <thread>
 
-#include "core/asset.h"
-#include "core/oggdatasource.h"
-#include "core/soundinstance.h"
-#include "platform/sound.h"
-#include "platform/soundstream.h"
-#include "platform/soundstreamdata.h"
-#include "platform/soundtestutil.h"
+#include "core/foundation/asset.h"
+#include "core/sound/oggdatasource.h"
+#include "core/sound/soundinstance.h"
+#include "platform/sound/sound.h"
+#include "platform/sound/soundstream.h"
+#include "platform/sound/soundstreamdata.h"
+#include "support/soundtestutil.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "core/asset.h"
-#include "core/oggdatasource.h"
-#include "core/platform.h"
-#include "core/soundinstance.h"
-#include "platform/sound.h"
-#include "platform/soundtestutil.h"
+#include "core/foundation/asset.h"
+#include "core/sound/oggdatasource.h"
+#include "core/app/platform.h"
+#include "core/sound/soundinstance.h"
+#include "platform/sound/sound.h"
+#include "support/soundtestutil.h"
 
 namespace {
 

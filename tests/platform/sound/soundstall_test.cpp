@@ -5,12 +5,12 @@
 #include <chrono>
 #include <thread>
 
-#include "core/asset.h"
-#include "core/oggdatasource.h"
-#include "core/soundinstance.h"
-#include "platform/sound.h"
-#include "platform/soundstreamdata.h"
-#include "platform/soundtestutil.h"
+#include "core/foundation/asset.h"
+#include "core/sound/oggdatasource.h"
+#include "core/sound/soundinstance.h"
+#include "platform/sound/sound.h"
+#include "platform/sound/soundstreamdata.h"
+#include "support/soundtestutil.h"
 
 namespace {
 

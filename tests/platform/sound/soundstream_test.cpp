@@ -5,9 +5,9 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/soundstream.h"
-#include "platform/soundstreamdata.h"
-#include "platform/soundtestutil.h"
+#include "platform/sound/soundstream.h"
+#include "platform/sound/soundstreamdata.h"
+#include "support/soundtestutil.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/soundstream.h"
-#include "platform/soundstreamdata.h"
-#include "platform/soundtestutil.h"
+#include "platform/sound/soundstream.h"
+#include "platform/sound/soundstreamdata.h"
+#include "support/soundtestutil.h"
 
 namespace {
 

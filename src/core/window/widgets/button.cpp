@@ -1,23 +1,23 @@
 // button: the clickable widget with one graphic per mouse state, press and rollover sounds,
 // commands, toggle and radio groups and click masks; talks to the window manager, the
 // window script (commands, messages) and the sound and texture assets.
-#include "core/button.h"
+#include "core/window/widgets/button.h"
 
 #include <cstring>
 
 #include <lua.hpp>
 
-#include "core/image.h"
-#include "core/luatable.h"
-#include "core/message.h"
-#include "core/platform.h"
-#include "core/screen.h"
-#include "core/text.h"
-#include "core/texture.h"
-#include "core/windowmanager.h"
-#include "core/windowstyle.h"
-#include "platform/sound.h"
-#include "core/soundinstance.h"
+#include "core/window/widgets/image.h"
+#include "core/script/luatable.h"
+#include "core/window/message.h"
+#include "core/app/platform.h"
+#include "core/window/screen.h"
+#include "core/window/widgets/text.h"
+#include "core/graphics/texture.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowstyle.h"
+#include "platform/sound/sound.h"
+#include "core/sound/soundinstance.h"
 
 namespace {
 

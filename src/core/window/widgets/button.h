@@ -7,10 +7,10 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/color.h"
-#include "core/layeredwindow.h"
-#include "core/modalwindow.h"
-#include "core/windowscript.h"
+#include "core/foundation/color.h"
+#include "core/window/layeredwindow.h"
+#include "core/window/modalwindow.h"
+#include "core/window/windowscript.h"
 
 class TLuaFunction;
 class TSound;

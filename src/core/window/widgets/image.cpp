@@ -1,11 +1,11 @@
 // image: the window that shows one texture, scaled, mirrored, turned or faded; the state
 // graphic of buttons and the parts of sliders. Talks to the texture cache and the renderer.
-#include "core/image.h"
+#include "core/window/widgets/image.h"
 
-#include "core/renderer.h"
-#include "core/texture.h"
-#include "core/windowmanager.h"
-#include "core/windowstyle.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowstyle.h"
 #include "gl/gldisplayhandler.h"
 
 namespace {

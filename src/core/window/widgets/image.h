@@ -4,8 +4,8 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/window.h"
-#include "core/windowscript.h"
+#include "core/window/window.h"
+#include "core/window/windowscript.h"
 
 class TTexture;
 

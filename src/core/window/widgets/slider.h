@@ -4,9 +4,9 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/vec.h"
-#include "core/vertexset.h"
-#include "core/window.h"
+#include "core/foundation/vec.h"
+#include "core/graphics/vertexset.h"
+#include "core/window/window.h"
 
 class TImage;
 class TTexture;

@@ -1,17 +1,17 @@
 // text: the window that shows a block of rich text from a style's label and font; its
 // links act for buttons of the same dialog. Talks to the text layout and the window manager.
-#include "core/text.h"
+#include "core/window/widgets/text.h"
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/button.h"
-#include "core/luatable.h"
-#include "core/modalwindow.h"
-#include "core/renderer.h"
-#include "core/texture.h"
-#include "core/textgraphic.h"
-#include "core/windowmanager.h"
-#include "core/windowstyle.h"
+#include "core/window/widgets/button.h"
+#include "core/script/luatable.h"
+#include "core/window/modalwindow.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
+#include "core/graphics/textgraphic.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowstyle.h"
 #include "platform/debug.h"
 
 namespace {

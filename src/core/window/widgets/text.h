@@ -2,11 +2,11 @@
 // links act for buttons of the same dialog. Talks to the text layout and the window manager.
 #pragma once
 
-#include "core/color.h"
-#include "core/rect.h"
-#include "core/str.h"
-#include "core/window.h"
-#include "core/windowscript.h"
+#include "core/foundation/color.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
+#include "core/window/window.h"
+#include "core/window/windowscript.h"
 
 class TTextGraphic;
 

@@ -1,21 +1,21 @@
 // textedit: the one-line text entry: typed characters, caret moves, deletion, paste, a
 // length limit, password display and Tab between the entries of a dialog; talks to the text
 // window it extends, the window manager (focus, messages) and the clipboard.
-#include "core/textedit.h"
+#include "core/window/widgets/textedit.h"
 
 #include <algorithm>
 
-#include "core/event.h"
-#include "core/luatable.h"
-#include "core/message.h"
-#include "core/modalwindow.h"
-#include "core/mvecfont.h"
-#include "core/platform.h"
-#include "core/textgraphic.h"
-#include "core/windowmanager.h"
-#include "core/windowscript.h"
-#include "core/windowstyle.h"
-#include "platform/clipboard.h"
+#include "core/app/event.h"
+#include "core/script/luatable.h"
+#include "core/window/message.h"
+#include "core/window/modalwindow.h"
+#include "core/graphics/mvecfont.h"
+#include "core/app/platform.h"
+#include "core/graphics/textgraphic.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
+#include "core/window/windowstyle.h"
+#include "platform/display/clipboard.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/clock.h"
-#include "core/text.h"
+#include "core/foundation/clock.h"
+#include "core/window/widgets/text.h"
 
 class TTextEdit : public TText
 {

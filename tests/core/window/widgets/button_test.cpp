@@ -2,7 +2,7 @@
 // press and click rules, commands and their messages, close buttons, hot keys and radio groups.
 #include <gtest/gtest.h>
 
-#include "core/modalwindow.h"
+#include "core/window/modalwindow.h"
 #include "support/glwidgetfixture.h"
 
 namespace {

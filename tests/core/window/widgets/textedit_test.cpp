@@ -3,7 +3,7 @@
 // entries, the blinking caret and the messages it posts.
 #include <gtest/gtest.h>
 
-#include "platform/clipboard.h"
+#include "platform/display/clipboard.h"
 #include "support/widgetfixture.h"
 
 namespace {
