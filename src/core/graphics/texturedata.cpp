@@ -11,6 +11,15 @@
 
 TTextureData::TTextureData() {}
 
+static TDecodedImageListener* sDecodedImageListener = nullptr;
+
+TDecodedImageListener* TTextureData::SetDecodedImageListener(TDecodedImageListener* listener)
+{
+  TDecodedImageListener* previous = sDecodedImageListener;
+  sDecodedImageListener = listener;
+  return previous;
+}
+
 TTextureData::~TTextureData() {}
 
 // The options both kinds of handle end with.
@@ -194,6 +203,11 @@ bool TTextureData::LoadDecoded(str name, str mask, const str& original)
     return false;
   }
 
+  if (sDecodedImageListener) {
+    sDecodedImageListener->OnImageDecoded(this, reinterpret_cast<TColor32*>(image.mPixels),
+                                          static_cast<unsigned>(image.mWidth),
+                                          static_cast<unsigned>(image.mHeight), side);
+  }
   mName = original;
   mMaskName = mask;
   if (!CreateSurface(side, surfaceHeight, false)) {

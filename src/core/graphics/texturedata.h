@@ -11,6 +11,18 @@
 #include "core/foundation/str.h"
 
 class TTexture;
+class TTextureData;
+
+// Told of each image a texture decodes from a file, before it is uploaded, so a user can
+// keep what it needs of the pixels (a hit mask, say) without reading them back later.
+class TDecodedImageListener {
+public:
+  virtual ~TDecodedImageListener() {}
+  // Packed colours with alpha in the top byte, rows of pitch pixels, the image in the
+  // top-left corner; valid only during the call.
+  virtual void OnImageDecoded(const TTextureData* data, const TColor32* pixels, unsigned width,
+                              unsigned height, unsigned pitch) = 0;
+};
 
 class TTextureData {
 public:
@@ -41,6 +53,9 @@ public:
   // Reads an image file (options after the last "?") into this texture; mask, when
   // given, supplies the alpha channel.
   bool LoadFile(const char* name, const char* mask);
+
+  // One listener at a time (null for none); returns the one it replaces.
+  static TDecodedImageListener* SetDecodedImageListener(TDecodedImageListener* listener);
 
   static str TextureHandle(str name, bool alpha, bool mipmap, bool simple);
   static str TextureHandle(str colour, str mask, bool mipmap, bool simple);

@@ -1,0 +1,125 @@
+// texturemanager: hands out counted handles to texture-and-mask pairs, one pair per texture
+// shared by every scene object that shows it; gets textures from the texture cache.
+#include "scene/texturemanager.h"
+
+#include <algorithm>
+
+#include "core/graphics/texture.h"
+#include "core/graphics/texturedata.h"
+
+namespace {
+
+// The texture cache. A texture loaded for the manager has its mask built from the pixels
+// as they are decoded; one that was already cached is read back once instead.
+class TCachedTextureSource : public TTextureSource, private TDecodedImageListener
+{
+public:
+  boost::shared_ptr<TTexture> GetTexture(const str& name) override
+  {
+    mDecodedFor = nullptr;
+    TDecodedImageListener* previous = TTextureData::SetDecodedImageListener(this);
+    boost::shared_ptr<TTexture> texture = TTexture::Get(name, 0);
+    TTextureData::SetDecodedImageListener(previous);
+    return texture;
+  }
+
+  TTextureWrapper* NewWrapper(const str& name, const boost::shared_ptr<TTexture>& texture) override
+  {
+    if (!texture)
+      return nullptr;
+    if (mDecoded && mDecodedFor == texture->GetTextureData())
+    {
+      TTextureWrapper* wrapper = mDecoded;
+      wrapper->AttachTexture(texture);
+      mDecoded = nullptr;
+      mDecodedFor = nullptr;
+      return wrapper;
+    }
+    return new TTextureWrapper(texture);
+  }
+
+  ~TCachedTextureSource() override { delete mDecoded; }
+
+private:
+  void OnImageDecoded(const TTextureData* data, const TColor32* pixels, unsigned width,
+                      unsigned height, unsigned pitch) override
+  {
+    delete mDecoded;
+    // The texture is attached once the cache hands it out; until then the wrapper holds the mask.
+    mDecoded = new TTextureWrapper(boost::shared_ptr<TTexture>(), pixels, width, height, pitch);
+    mDecodedFor = data;
+  }
+
+  TTextureWrapper* mDecoded = nullptr;
+  const TTextureData* mDecodedFor = nullptr;
+};
+
+TCachedTextureSource& CachedSource()
+{
+  static TCachedTextureSource source;
+  return source;
+}
+
+}  // namespace
+
+TTextureManager* TTextureManager::sInstance = nullptr;
+bool TTextureManager::sCreated = false;
+
+TTextureManager::TTextureManager() : mSource(nullptr) {}
+
+TTextureManager::~TTextureManager() {}
+
+TTextureManager* TTextureManager::Create()
+{
+  if (!sInstance)
+  {
+    sCreated = true;
+    sInstance = new TTextureManager();
+  }
+  return sInstance;
+}
+
+void TTextureManager::Destroy()
+{
+  if (sCreated && sInstance)
+  {
+    delete sInstance;
+    sInstance = nullptr;
+  }
+}
+
+TTextureManager* TTextureManager::GetInstance()
+{
+  return sInstance;
+}
+
+void TTextureManager::SetSource(TTextureSource* source)
+{
+  mSource = source;
+}
+
+TTextureWrapperRef TTextureManager::getTexture(str name)
+{
+  TTextureSource* source = mSource ? mSource : &CachedSource();
+  boost::shared_ptr<TTexture> texture = source->GetTexture(name);
+  for (TTextureWrapper* wrapper : mWrappers)
+  {
+    bool same = texture ? wrapper->GetTexture() == texture
+                        : !wrapper->GetTexture() && wrapper->GetName() == name;
+    if (same)
+      return TTextureWrapperRef(wrapper);
+  }
+  TTextureWrapper* wrapper = source->NewWrapper(name, texture);
+  if (!wrapper)
+    return TTextureWrapperRef();
+  wrapper->SetName(name);
+  mWrappers.push_back(wrapper);
+  return TTextureWrapperRef(wrapper);
+}
+
+void TTextureManager::deleteTexture(TTextureWrapper* wrapper)
+{
+  auto found = std::find(mWrappers.begin(), mWrappers.end(), wrapper);
+  if (found != mWrappers.end())
+    mWrappers.erase(found);
+}

@@ -1,0 +1,57 @@
+// texturemanager: hands out counted handles to texture-and-mask pairs, one pair per texture
+// shared by every scene object that shows it; gets textures from the texture cache.
+#pragma once
+
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+
+#include "core/foundation/str.h"
+#include "scene/texturewrapper.h"
+
+class TTexture;
+
+// Where the manager's textures and masks come from: the engine's texture cache, with the
+// mask built from the pixels it decodes, unless a test puts one of its own in.
+class TTextureSource
+{
+public:
+  virtual ~TTextureSource() {}
+  // The texture of that name; empty when there is none (a source may still wrap it).
+  virtual boost::shared_ptr<TTexture> GetTexture(const str& name) = 0;
+  // A new wrapper for a texture the manager holds none for; null when it cannot be had.
+  virtual TTextureWrapper* NewWrapper(const str& name,
+                                      const boost::shared_ptr<TTexture>& texture) = 0;
+};
+
+class TTextureManager
+{
+public:
+  // Made once by the game at start-up and destroyed when it ends; handles still alive then
+  // keep their wrappers and delete them when they go.
+  static TTextureManager* Create();
+  static void Destroy();
+  static TTextureManager* GetInstance();
+
+  // The handle of the named texture's wrapper, made on first use; empty when the texture
+  // cannot be had.
+  TTextureWrapperRef getTexture(str name);
+  // Forgets the wrapper (its last handle deletes it).
+  void deleteTexture(TTextureWrapper* wrapper);
+
+  // Null returns to the texture cache; the source is not owned.
+  void SetSource(TTextureSource* source);
+  size_t GetWrapperCount() const { return mWrappers.size(); }
+
+private:
+  TTextureManager();
+  ~TTextureManager();
+  TTextureManager(const TTextureManager&) = delete;
+  TTextureManager& operator=(const TTextureManager&) = delete;
+
+  std::vector<TTextureWrapper*> mWrappers;
+  TTextureSource* mSource;
+
+  static TTextureManager* sInstance;
+  static bool sCreated;
+};
