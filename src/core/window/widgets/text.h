@@ -36,7 +36,9 @@ public:
   void GetTextBounds(TRect* rect);
   void SetAlpha(float alpha) { mAlpha = alpha; }
   TTextGraphic* GetTextGraphic() const { return mTextGraphic; }
+  // The underline distance the layout draws links with.
   int GetSpacing() const { return mSpacing; }
+  void SetSpacing(int spacing) { mSpacing = spacing; }
 
   // Script commands.
   EScriptKind GetScriptKind() const override { return kScriptText; }
