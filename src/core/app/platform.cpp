@@ -2,10 +2,6 @@
 // keys and values; gives the millisecond timer that tasks, clocks and drawing read.
 #include "core/app/platform.h"
 
-#include <atomic>
-#include <map>
-#include <time.h>
-
 #include "core/foundation/encrypt.h"
 #include "core/graphics/textgraphic.h"
 #include "platform/online/computerid.h"
@@ -15,32 +11,6 @@
 TPlatform* TPlatform::mPlatform = nullptr;
 
 namespace {
-
-// A function-local static, because the game writes configuration from main() and
-// static initialisers may read it before this file's statics exist.
-std::map<str, str>& ConfigMap()
-{
-  static std::map<str, str> configMap;
-  return configMap;
-}
-
-uint64_t MonotonicMilliseconds()
-{
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
-}
-
-uint64_t StartMilliseconds()
-{
-  static const uint64_t start = MonotonicMilliseconds();
-  return start;
-}
-
-// Fix the timer's zero at process start-up rather than at its first reading.
-const uint64_t gTimerZero = StartMilliseconds();
-
-std::atomic<TTimeSource*> gTimeSource{nullptr};
 
 // A developer's cheat code is this computer's id encrypted with the game's key, so a
 // code works on one machine only and no valid code is stored in the program.
@@ -57,47 +27,41 @@ bool IsCheatCodeValid(const str& cheatCode, const str& encryptionKey, const str&
 
 str TPlatform::GetConfig(const str& key, const str& defaultValue)
 {
-  const std::map<str, str>& configMap = ConfigMap();
-  auto found = configMap.find(key);
-  return found == configMap.end() ? defaultValue : found->second;
+  return TConfig::Get(key, defaultValue);
 }
 
 void TPlatform::SetConfig(const str& key, const str& value)
 {
-  std::map<str, str>& configMap = ConfigMap();
-  configMap[key] = value;
+  TConfig::Set(key, value);
   if (key == "legacylinewrap") {
     TTextGraphic::mLegacyLineWrap = true;
   }
   if (key == kEncryptionKey || key == kCheatCode) {
     // Both keys are entered, empty when absent.
-    const str encryptionKey = configMap[kEncryptionKey];
-    const str cheatCode = configMap[kCheatCode];
+    const str encryptionKey = TConfig::Get(kEncryptionKey, "");
+    const str cheatCode = TConfig::Get(kCheatCode, "");
+    TConfig::Set(kEncryptionKey, encryptionKey);
+    TConfig::Set(kCheatCode, cheatCode);
     if (encryptionKey.length() != 0 && cheatCode.length() != 0) {
       const bool valid = IsCheatCodeValid(cheatCode, encryptionKey, GetConfig(kComputerId, ""));
-      configMap[kCheatMode] = valid ? "1" : "0";
+      TConfig::Set(kCheatMode, valid ? "1" : "0");
     }
   }
 }
 
 bool TPlatform::IsEnabled(const str& key)
 {
-  return GetConfig(key, "").to_int() != 0;
+  return TConfig::IsEnabled(key);
 }
 
 uint32_t TPlatform::Timer()
 {
-  if (TTimeSource* source = gTimeSource.load(std::memory_order_acquire)) {
-    return source->Now();
-  }
-  (void)gTimerZero;
-  // Truncation to 32 bits is the wrap-around that every reader expects.
-  return uint32_t(MonotonicMilliseconds() - StartMilliseconds());
+  return TTimeSource::Timer();
 }
 
 TTimeSource* TPlatform::SetTimeSource(TTimeSource* source)
 {
-  return gTimeSource.exchange(source, std::memory_order_acq_rel);
+  return TTimeSource::Install(source);
 }
 
 void TPlatform::GenerateGUID(uint32_t* out)
@@ -128,13 +92,13 @@ TPlatform::~TPlatform()
   mEventQueue = nullptr;
   if (mPlatform == this) {
     mPlatform = nullptr;
-    ConfigMap().clear();
+    TConfig::Clear();
   }
 }
 
 void TPlatform::ClearConfig()
 {
-  ConfigMap().clear();
+  TConfig::Clear();
 }
 
 void TPlatform::AdoptTextureRefreshListener(TTask* task)

@@ -6,9 +6,11 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "core/foundation/config.h"
 #include "core/foundation/rect.h"
 #include "core/foundation/str.h"
 #include "core/foundation/task.h"
+#include "core/foundation/timesource.h"
 
 // Global key of the developer cheat code (set from the command line).
 constexpr char kCheatCode[] = "cheatcode";
@@ -21,15 +23,6 @@ class TStringTable;
 class TTexture;
 class TEventQueue;
 class TWindowManager;
-
-// A replacement for the platform timer, so tests can drive everything that reads
-// TPlatform::Timer (tasks, clocks, frame pacing) with a fake clock.
-class TTimeSource {
-public:
-  virtual ~TTimeSource() {}
-  // Milliseconds; unsigned 32-bit with wrap-around, like the platform timer.
-  virtual uint32_t Now() = 0;
-};
 
 class TSoundManager;
 
@@ -51,17 +44,17 @@ public:
   static constexpr char kSpriteAlwaysTestChildren[] = "hittestchildren";
   static constexpr char kHiscoreAnonymous[] = "hiscoreanon";
   static constexpr char kHiscoreLocalOnly[] = "hiscorelocal";
-  static constexpr char kEncryptionKey[] = "encryptionkey";
+  static constexpr auto& kEncryptionKey = TConfig::kEncryptionKey;
   static constexpr char kGameVersion[] = "version";
   static constexpr char kPublisherName[] = "publisher";
   static constexpr char kGameName[] = "gamename";
-  static constexpr char kInstallKey[] = "installkey";
+  static constexpr auto& kInstallKey = TConfig::kInstallKey;
   static constexpr char kComputerId[] = "computerid";
   static constexpr char kDownloadURL[] = "downloadurl";
   static constexpr char kCheatMode[] = "cheatmode";
 
-  // Configuration works before any platform object exists (the game fills it first)
-  // and is main-thread only.
+  // Configuration (held by TConfig) works before any platform object exists (the game
+  // fills it first) and is main-thread only.
   static str GetConfig(const str& key, const str& defaultValue);
   static void SetConfig(const str& key, const str& value);
   static bool IsEnabled(const str& key);
@@ -73,6 +66,7 @@ public:
   // compare two readings by their signed 32-bit difference.
   static uint32_t Timer();
   // Replaces the timer's source (null restores the monotonic clock); returns the old one.
+  // Both forward to TTimeSource.
   static TTimeSource* SetTimeSource(TTimeSource* source);
 
   TPlatform();

@@ -1,15 +1,15 @@
-// clock: a pausable millisecond clock over the platform timer; animation tasks and
+// clock: a pausable millisecond clock over the engine timer; animation tasks and
 // modal windows run on one so that pausing it stops their animations.
 #include "core/foundation/clock.h"
 
-#include "core/app/platform.h"
+#include "core/foundation/timesource.h"
 
 uint32_t TClock::GetTime() const
 {
   if (mPaused) {
     return mFrozenTime;
   }
-  return TPlatform::Timer() - mBase - mPausedTotal;
+  return TTimeSource::Timer() - mBase - mPausedTotal;
 }
 
 void TClock::Start()
@@ -17,7 +17,7 @@ void TClock::Start()
   if (!mPaused) {
     return;
   }
-  const uint32_t timer = TPlatform::Timer();
+  const uint32_t timer = TTimeSource::Timer();
   if (!mStarted) {
     mStarted = true;
     mBase = timer;
@@ -41,7 +41,7 @@ bool TClock::Pause()
 
 void TClock::Reset()
 {
-  mBase = TPlatform::Timer();
+  mBase = TTimeSource::Timer();
   mFrozenTime = 0;
   mPausedTotal = 0;
   mPaused = true;

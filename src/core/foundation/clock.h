@@ -1,4 +1,4 @@
-// clock: a pausable millisecond clock over the platform timer; animation tasks and
+// clock: a pausable millisecond clock over the engine timer; animation tasks and
 // modal windows run on one so that pausing it stops their animations.
 #pragma once
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/foundation/file.h"
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "platform/debug.h"
 #include "core/foundation/prefsstore.h"
 
@@ -79,7 +79,7 @@ str TPrefsDBData::GetInstallKey()
     }
     WriteDbg("ERROR: install.txt is %lu bytes long; ignored", size);
   }
-  str configured = TPlatform::GetConfig(TPlatform::kInstallKey, "");
+  str configured = TConfig::Get(TConfig::kInstallKey, "");
   configured.downcase();
   if (configured.length() == 0)
     configured = "unknown";
@@ -147,7 +147,7 @@ bool TPrefsDBData::Commit()
 
 str TPrefsDB::ConfiguredKey()
 {
-  str const key = TPlatform::GetConfig(TPlatform::kEncryptionKey, "");
+  str const key = TConfig::Get(TConfig::kEncryptionKey, "");
   if (key.length() == 0)
     WriteDbg("ERROR: No encryption key set before TPrefsDB construction!");
   return key;
@@ -155,14 +155,14 @@ str TPrefsDB::ConfiguredKey()
 
 TPrefsDB::TPrefsDB(bool writable) : mEncrypt(ConfiguredKey()), mWritable(writable)
 {
-  mKey = TPlatform::GetConfig(TPlatform::kEncryptionKey, "");
+  mKey = TConfig::Get(TConfig::kEncryptionKey, "");
   str const path = TFile::TranslateResource(kPrefsFile, false);
   mData.reset(new TPrefsDBData(path.c_str(), writable, mEncrypt));
 }
 
 TPrefsDB::TPrefsDB(TPrefsStore* store, bool writable) : mEncrypt(ConfiguredKey()), mWritable(writable)
 {
-  mKey = TPlatform::GetConfig(TPlatform::kEncryptionKey, "");
+  mKey = TConfig::Get(TConfig::kEncryptionKey, "");
   mData.reset(new TPrefsDBData(store, writable, mEncrypt));
 }
 

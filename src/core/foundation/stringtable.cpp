@@ -1,5 +1,5 @@
 // stringtable: the row scan of spreadsheet XML and the expansion of "%" escapes; talks to
-// TFile for table files, the XML module for escapes and "ZXML", TPlatform for "stringtest".
+// TFile for table files, the XML module for escapes and "ZXML", TConfig for "stringtest".
 #include "core/foundation/stringtable.h"
 
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/foundation/file.h"
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "core/foundation/xmlnode.h"
 #include "platform/debug.h"
 
@@ -239,7 +239,7 @@ str TStringTable::GetString(str label, unsigned count, str* args)
       WriteDbg(" ##### : Missing string for label '%s'", label.c_str());
     return str(kMissing);
   }
-  if (TPlatform::IsEnabled("stringtest"))
+  if (TConfig::IsEnabled("stringtest"))
     for (char& c : result)
       if (c != ' ')
         c = 'x';

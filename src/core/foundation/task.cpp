@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/foundation/clock.h"
-#include "core/app/platform.h"
+#include "core/foundation/timesource.h"
 
 namespace {
 
@@ -147,7 +147,7 @@ TAnimTask::TAnimTask(TClock* clock) : mClock(clock)
 
 uint32_t TAnimTask::Now() const
 {
-  return mClock ? mClock->GetTime() : TPlatform::Timer();
+  return mClock ? mClock->GetTime() : TTimeSource::Timer();
 }
 
 unsigned TAnimTask::SetDelay(unsigned ms, bool repeat, bool fromNow, bool catchUp)

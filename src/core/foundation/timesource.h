@@ -1,0 +1,19 @@
+// timesource: the engine's millisecond timer (the monotonic clock since start-up) and the
+// replaceable source behind it, so tests drive tasks, clocks and frame pacing with a fake.
+#pragma once
+
+#include <cstdint>
+
+class TTimeSource {
+public:
+  virtual ~TTimeSource() {}
+  // Milliseconds; unsigned 32-bit with wrap-around, like Timer().
+  virtual uint32_t Now() = 0;
+
+  // The installed source's reading, else milliseconds since start-up on the monotonic
+  // clock, wrapping after 2^32 ms; compare two readings by their signed 32-bit difference.
+  // TPlatform::Timer is its public face.
+  static uint32_t Timer();
+  // Installs a source (null restores the monotonic clock); returns the old one.
+  static TTimeSource* Install(TTimeSource* source);
+};
