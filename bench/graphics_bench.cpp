@@ -58,6 +58,7 @@ struct TBenchScene {
   boost::shared_ptr<TTexture> mSprite;
   TBenchScene()
   {
+    TGLDisplayHandler::Register();
     TRenderer* renderer = TRenderer::GetInstance();
     renderer->GetDisplayHandler()->SetDisplay(800, 600, false);
     renderer->SetClippingRectangle(TURect(0, 0, 800, 600));
@@ -127,7 +128,7 @@ void BM_HandWrittenGL(benchmark::State& state)
     unsigned color;
   };
   std::vector<TQuadVertex> quad(4);
-  glBindFramebuffer(GL_FRAMEBUFFER, TRenderer::GetInstance()->GetDisplayHandler()->GetFrameBuffer());
+  glBindFramebuffer(GL_FRAMEBUFFER, TGLDisplayHandler::GetInstance()->GetFrameBuffer());
   for (auto _ : state) {
     glViewport(0, 0, 800, 600);
     glMatrixMode(GL_PROJECTION);

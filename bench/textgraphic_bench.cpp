@@ -53,6 +53,7 @@ struct TBenchText {
   TTextGraphic* mGraphic = nullptr;
   TBenchText()
   {
+    TGLDisplayHandler::Register();
     TRenderer* renderer = TRenderer::GetInstance();
     renderer->GetDisplayHandler()->SetDisplay(800, 600, false);
     renderer->SetClippingRectangle(TURect(0, 0, 800, 600));

@@ -6,9 +6,14 @@
 #include <string>
 #include <unistd.h>
 
+#include "gl/gldisplayhandler.h"
+
 int main(int argc, char** argv)
 {
   ::testing::InitGoogleTest(&argc, argv);
+  // The renderer draws through OpenGL as in the program; a test that wants no GL hands
+  // it the null back end itself.
+  TGLDisplayHandler::Register();
   // Set here rather than by CTest so a test program run by hand behaves the same; a value
   // already in the environment wins, so a developer can still pick a real display or device.
   setenv("SDL_VIDEODRIVER", "offscreen", 0);

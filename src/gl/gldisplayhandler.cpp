@@ -38,6 +38,11 @@ void TGLDisplayHandler::DestroyInstance()
   mInstance = nullptr;
 }
 
+void TGLDisplayHandler::Register()
+{
+  TDisplayBackend::SetFactory([]() -> TDisplayBackend* { return CreateInstance(); });
+}
+
 TGLDisplayHandler::TGLDisplayHandler()
 {
   mInstance = this;

@@ -9,42 +9,48 @@
 #include "core/foundation/color.h"
 #include "core/foundation/mat.h"
 #include "core/foundation/rect.h"
-#include "core/graphics/renderer.h"
 #include "core/foundation/str.h"
+#include "core/graphics/displaybackend.h"
+#include "core/graphics/renderer.h"
 
 class TTexture;
 class TTextureData;
 class TGLTextureData;
 class TVertexSet;
 
-class TGLDisplayHandler {
+// The renderer owns the one instance (made through the factory Register installs); the
+// platform and the texture data reach it through GetInstance for what is OpenGL's own.
+class TGLDisplayHandler : public TDisplayBackend {
 public:
   static TGLDisplayHandler* CreateInstance();
   static TGLDisplayHandler* GetInstance();
   static void DestroyInstance();
+  // Makes the renderer create this back end from now on (the platform calls it at
+  // start-up, test programs before their tests).
+  static void Register();
 
   // Sizes the display and its frame buffer; needs a current GL context.
-  void SetDisplay(unsigned width, unsigned height, bool fullscreen = false);
+  void SetDisplay(unsigned width, unsigned height, bool fullscreen = false) override;
   void RebuildDisplay() {}
-  void GetDisplay(unsigned* width, unsigned* height, bool* fullscreen) const;
+  void GetDisplay(unsigned* width, unsigned* height, bool* fullscreen) const override;
   bool IsFullscreen() const;
 
-  void GetViewport(int* left, int* top, int* right, int* bottom) const;
-  void PushViewport(int left, int top, int right, int bottom);
-  void PopViewport();
+  void GetViewport(int* left, int* top, int* right, int* bottom) const override;
+  void PushViewport(int left, int top, int right, int bottom) override;
+  void PopViewport() override;
   void SetViewport(int left, int top, int right, int bottom);
   size_t GetViewportDepth() const { return mViewportStack.size(); }
 
-  void SetClipRectangle(const TURect& clip);
+  void SetClipRectangle(const TURect& clip) override;
 
-  bool BeginDraw(bool copyFront);
-  void EndDraw(bool flag);
-  void PostEndDraw(bool swap);
+  bool BeginDraw(bool copyFront) override;
+  void EndDraw(bool flag) override;
+  void PostEndDraw(bool swap) override;
   // Copies the frame buffer to the window's own buffer (done at swap).
   void PresentFrame();
 
-  bool Begin2d();
-  void End2d();
+  bool Begin2d() override;
+  void End2d() override;
   void Begin3d();
   void End3d();
 
@@ -53,39 +59,40 @@ public:
   void SetProjectionMatrix(const TMat4* matrix);
   void SetPerspectiveProjection(float nearZ, float farZ, float fov, float aspect);
 
-  void SetBlendMode(TRenderer::EBlendMode mode) { mBlendMode = mode; }
+  void SetBlendMode(TRenderer::EBlendMode mode) override { mBlendMode = mode; }
   TRenderer::EBlendMode GetBlendMode() const { return mBlendMode; }
-  void SetTextureMapMode(TRenderer::ETextureMapMode u, TRenderer::ETextureMapMode v);
-  void SetCullMode(TRenderer::ECullMode mode);
-  void SetMaterial(TMaterial* material);
-  void SetAmbientColor(const TColor& color);
-  void SetTexture(boost::shared_ptr<TTexture> texture);
+  void SetTextureMapMode(TRenderer::ETextureMapMode u, TRenderer::ETextureMapMode v) override;
+  void SetCullMode(TRenderer::ECullMode mode) override;
+  void SetMaterial(TMaterial* material) override;
+  void SetAmbientColor(const TColor& color) override;
+  void SetTexture(boost::shared_ptr<TTexture> texture) override;
   void SetTextureData(TGLTextureData* data) { mCurrentTexture = data; }
   void SetCursor(boost::shared_ptr<TTexture> texture, TPoint hotSpot, bool flag);
   bool UsesHardwareCursors() const { return mHardwareCursors; }
   TPoint GetMouse() const;
 
-  void DrawVertices(TRenderer::EDrawType type, const TVertexSet& set);
+  void DrawVertices(TRenderer::EDrawType type, const TVertexSet& set) override;
   void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set,
-                           unsigned short* indices, int count);
+                           unsigned short* indices, int count) override;
   void FillRect(int left, int top, int right, int bottom, const TColor& color,
-                boost::shared_ptr<TTexture> texture);
+                boost::shared_ptr<TTexture> texture) override;
 
-  TTextureData* NewTextureData();
-  bool GetTextureSquareFlag() const { return mSquareOnly; }
+  TTextureData* NewTextureData() override;
+  bool GetTextureSquareFlag() const override { return mSquareOnly; }
   bool IsSquareOnly() const { return mSquareOnly; }
-  bool RenderTargetIsScreen() const { return !mRenderTarget; }
+  bool RenderTargetIsScreen() const override { return !mRenderTarget; }
   bool InAlphaMaskTarget() const;
   bool AvoidFillIf16Bit() const { return mAvoidFillIf16Bit; }
   bool IsDisplay16Bit() const;
 
-  void SetOption(str name, str value);
+  void SetOption(str name, str value) override;
 
-  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, TRenderer::ERenderTargetMode mode);
-  void EndRenderTarget();
+  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture,
+                         TRenderer::ERenderTargetMode mode) override;
+  void EndRenderTarget() override;
   // Copies the top-left of the finished frame, the texture's size, into the texture the
   // right way up, leaving the frame and every draw state as they were.
-  bool CaptureFrame(boost::shared_ptr<TTexture> texture);
+  bool CaptureFrame(boost::shared_ptr<TTexture> texture) override;
 
   // GL name of the frame buffer object everything draws into (0 before SetDisplay).
   unsigned GetFrameBuffer() const { return mFrameBuffer; }
@@ -110,7 +117,8 @@ public:
 
 private:
   TGLDisplayHandler();
-  ~TGLDisplayHandler();
+  // Private: the renderer deletes its back end through TDisplayBackend.
+  ~TGLDisplayHandler() override;
   TGLDisplayHandler(const TGLDisplayHandler&) = delete;
   TGLDisplayHandler& operator=(const TGLDisplayHandler&) = delete;
 

@@ -22,8 +22,13 @@ namespace {
 
 TGLDisplayHandler* Handler()
 {
+  if (TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance()) {
+    return handler;
+  }
+  // A texture kept past the renderer's shutdown: a new renderer makes a new back end.
+  TRenderer::GetInstance();
   TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance();
-  return handler ? handler : TRenderer::GetInstance()->GetDisplayHandler();
+  return handler ? handler : TGLDisplayHandler::CreateInstance();
 }
 
 // Largest surface side accepted from callers; GL refuses bigger ones anyway.

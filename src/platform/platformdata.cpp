@@ -122,6 +122,7 @@ TPlatformData::TPlatformData(int argc, char** argv, bool flag)
   (void)argv;
   (void)flag;
   std::srand(static_cast<unsigned>(std::time(nullptr)));
+  RegisterDisplayBackend();
 
   mResourcesPath = FindResourcesFolder(GetProductName());
   if (mResourcesPath.length() == 0) {

@@ -193,7 +193,7 @@ TEST_F(DisplayHandlerTest, ShowFpsLogsOncePerSecondOfFrames)
   TRenderer::ShutDown();
   setenv("VELLUMKIT_SHOWFPS", "1", 1);
   mRenderer = TRenderer::GetInstance();
-  mHandler = mRenderer->GetDisplayHandler();
+  mHandler = TGLDisplayHandler::GetInstance();
   mHandler->SetDisplay(800, 600, false);
   FakeClock clock;
   TTimeSource* old = TPlatform::SetTimeSource(&clock);

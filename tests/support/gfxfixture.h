@@ -24,7 +24,7 @@ protected:
     }
     mRegistry.reset(new TAssetManager());
     mRenderer = TRenderer::GetInstance();
-    mHandler = mRenderer->GetDisplayHandler();
+    mHandler = TGLDisplayHandler::GetInstance();
     mHandler->SetDisplay(800, 600, false);
     mRenderer->SetClippingRectangle(TURect(0, 0, 800, 600));
   }

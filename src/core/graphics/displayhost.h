@@ -4,15 +4,15 @@
 
 #include "core/foundation/rect.h"
 
-// Without an installed host the renderer drives the OpenGL back end directly, which is
-// what tests and tools that own their GL context want.
+// Without an installed host the renderer drives its back end directly, which is what
+// tests and tools that own their GL context want.
 class TDisplayHost {
 public:
   virtual ~TDisplayHost() {}
   // Starts a frame; the platform makes its context current, then calls the back end.
   virtual bool BeginDraw(bool copyFront) = 0;
   // Ends a frame: serves the capture texture (TRenderer::ServeCapture) and lets the
-  // back end finish (TGLDisplayHandler::EndDraw).
+  // back end finish (TDisplayBackend::EndDraw).
   virtual void EndDraw(bool flag) = 0;
   // Shows the finished frame; called after the back end presented its frame buffer.
   virtual void SwapBuffers() = 0;

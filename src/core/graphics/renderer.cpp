@@ -1,13 +1,13 @@
 // renderer: draw-state bookkeeping, call-order checks, frame timing and the HUD; talks
-// to the OpenGL back end, the display host, the platform configuration and timer.
+// to the display back end, the display host, the platform configuration and timer.
 #include "core/graphics/renderer.h"
 
-#include "core/graphics/displayhost.h"
 #include "core/app/platform.h"
+#include "core/graphics/displaybackend.h"
+#include "core/graphics/displayhost.h"
 #include "core/graphics/textgraphic.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/vertexset.h"
-#include "gl/gldisplayhandler.h"
 #include "platform/debug.h"
 
 void (*gPostDrawFunc)() = nullptr;
@@ -55,7 +55,7 @@ void TRenderer::ShutDown()
 
 TRenderer::TRenderer() : mData(new TRendererData()), mHandler(new THandlerHolder())
 {
-  mHandler->mHandler = TGLDisplayHandler::CreateInstance();
+  mHandler->mHandler = TDisplayBackend::Create();
 }
 
 TRenderer::~TRenderer()
@@ -67,11 +67,11 @@ TRenderer::~TRenderer()
     mData->mHudGraphic->Destroy();
   }
   delete mData;
-  TGLDisplayHandler::DestroyInstance();
+  delete mHandler->mHandler;
   delete mHandler;
 }
 
-TGLDisplayHandler* TRenderer::GetDisplayHandler() const
+TDisplayBackend* TRenderer::GetDisplayHandler() const
 {
   return mHandler->mHandler;
 }
@@ -385,7 +385,7 @@ void TRenderer::ServeCapture()
   }
   // One shot, whatever happens below.
   mData->mCaptureTexture.reset();
-  TGLDisplayHandler* handler = GetDisplayHandler();
+  TDisplayBackend* handler = GetDisplayHandler();
   if (capture->IsSimple() || !handler->RenderTargetIsScreen()) {
     return;
   }

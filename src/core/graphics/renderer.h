@@ -1,5 +1,5 @@
 // renderer: the one object through which the engine draws; keeps the caller-visible draw
-// state, checks the order of calls and forwards everything to the OpenGL back end.
+// state, checks the order of calls and forwards everything to the display back end.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,7 @@
 
 class TTexture;
 class TVertexSet;
-class TGLDisplayHandler;
+class TDisplayBackend;
 
 // Surface colours of lit drawing; all zero until set.
 struct TMaterial {
@@ -124,7 +124,8 @@ public:
   // Replaces the HUD's own rich-text drawing (null restores it).
   static void SetHUDTextDrawer(std::function<void(const str& text)> drawer);
 
-  TGLDisplayHandler* GetDisplayHandler() const;
+  // The back end made with the renderer (core/graphics/displaybackend.h).
+  TDisplayBackend* GetDisplayHandler() const;
 
 private:
   TRenderer();
@@ -138,7 +139,7 @@ private:
   struct TRendererData;
   TRendererData* mData;
   struct THandlerHolder {
-    TGLDisplayHandler* mHandler;
+    TDisplayBackend* mHandler;
   };
   THandlerHolder* mHandler;
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "core/app/platform.h"
+#include "core/graphics/displaybackend.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texturedata.h"
 #include "core/graphics/vertexset.h"
-#include "gl/gldisplayhandler.h"
 
 TDrawSpec::TDrawSpec()
     : mTransform(),
@@ -38,13 +38,7 @@ intptr_t TTexture::ClassId()
   return reinterpret_cast<intptr_t>(&TTexture::ClassId);
 }
 
-static TGLDisplayHandler* DisplayHandler()
-{
-  TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance();
-  return handler ? handler : TRenderer::GetInstance()->GetDisplayHandler();
-}
-
-TTexture::TTexture() : mData(DisplayHandler()->NewTextureData()) {}
+TTexture::TTexture() : mData(TRenderer::GetInstance()->GetDisplayHandler()->NewTextureData()) {}
 
 TTexture::~TTexture()
 {

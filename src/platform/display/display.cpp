@@ -7,8 +7,9 @@
 
 #include <SDL.h>
 
-#include "core/graphics/displayhost.h"
 #include "core/app/platform.h"
+#include "core/graphics/displaybackend.h"
+#include "core/graphics/displayhost.h"
 #include "core/graphics/qvminivecdraw.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
@@ -35,7 +36,20 @@ void UpdateFlip()
   }
 }
 
+// The renderer's back end as the OpenGL one the platform registered; null when a test or
+// tool gave the renderer another, which has no frame buffer to present.
+TGLDisplayHandler* GLBackend()
+{
+  TRenderer::GetInstance();
+  return TGLDisplayHandler::GetInstance();
+}
+
 } // namespace
+
+void RegisterDisplayBackend()
+{
+  TGLDisplayHandler::Register();
+}
 
 void DisplayFatal(char const* what, int line)
 {
@@ -399,7 +413,7 @@ void TPlatformData::SwapDisplayMode()
 
 bool TPlatformData::BeginDraw(bool copyFront)
 {
-  TGLDisplayHandler* handler = TRenderer::GetInstance()->GetDisplayHandler();
+  TDisplayBackend* handler = TRenderer::GetInstance()->GetDisplayHandler();
   if (mDisplay && mDisplay->mContext) {
     SDL_GL_MakeCurrent(mDisplay->mWindow, mDisplay->mContext);
   }
@@ -416,10 +430,10 @@ void TPlatformData::EndDraw(bool flag)
 
 void TPlatformData::SwapBuffers()
 {
-  if (!mDisplay || !mDisplay->mWindow) {
+  TGLDisplayHandler* handler = GLBackend();
+  if (!mDisplay || !mDisplay->mWindow || !handler) {
     return;
   }
-  TGLDisplayHandler* handler = TRenderer::GetInstance()->GetDisplayHandler();
   unsigned frameWidth = 0, frameHeight = 0;
   handler->GetDisplay(&frameWidth, &frameHeight, nullptr);
   int drawableWidth = 0, drawableHeight = 0;
@@ -455,10 +469,10 @@ void TPlatformData::SetWindowTitle(char const* title)
 
 void TPlatformData::SetCursor(boost::shared_ptr<TTexture> image, TPoint hotSpot, bool flag)
 {
-  TGLDisplayHandler* handler = TRenderer::GetInstance()->GetDisplayHandler();
-  const bool hardware = handler->UsesHardwareCursors();
+  TGLDisplayHandler* handler = GLBackend();
+  const bool hardware = handler && handler->UsesHardwareCursors();
   // flag asks for the hardware path only.
-  if (!image || (flag && !hardware)) {
+  if (!handler || !image || (flag && !hardware)) {
     return;
   }
   if (hardware && mDisplay && mDisplay->mVideoReady &&

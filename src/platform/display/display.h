@@ -7,3 +7,7 @@ class TPlatformData;
 
 // Starts SDL's video and prepares the display state (no window yet).
 TDisplayState* NewDisplayState(TPlatformData* data);
+
+// Makes the renderer draw through the OpenGL back end; the platform object's constructor
+// calls it, before anything makes the renderer.
+void RegisterDisplayBackend();

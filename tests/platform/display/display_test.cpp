@@ -29,7 +29,8 @@ std::string ReadText(const std::string& path)
 
 std::vector<uint8_t> Frame()
 {
-  TGLDisplayHandler* handler = TRenderer::GetInstance()->GetDisplayHandler();
+  TRenderer::GetInstance();
+  TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance();
   return ReadFrameRGBA(handler->GetFrameBuffer(), 800, 600);
 }
 
@@ -417,7 +418,8 @@ TEST(InputScript, StepsAreCheckedAndACaptureWritesTheNextFrame)
   EXPECT_TRUE(script.IsCapturePending());
   // A capture holds the script until a frame was shown.
   script.Poll(1200, nullptr);
-  unsigned frameBuffer = TRenderer::GetInstance()->GetDisplayHandler()->GetFrameBuffer();
+  TRenderer::GetInstance();
+  unsigned frameBuffer = TGLDisplayHandler::GetInstance()->GetFrameBuffer();
   script.OnFramePresented(frameBuffer, 800, 600);
   EXPECT_EQ("\x89PNG", ReadText(png).substr(0, 4));
   script.Poll(1201, nullptr);

@@ -2,11 +2,11 @@
 // graphic of buttons and the parts of sliders. Talks to the texture cache and the renderer.
 #include "core/window/widgets/image.h"
 
+#include "core/graphics/displaybackend.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
-#include "gl/gldisplayhandler.h"
 
 namespace {
 
