@@ -349,7 +349,8 @@ str TFile::TranslateResource(str name, bool mustExist)
     // Without the folder the path would land at the root of the file system.
     if (folder->length() == 0 || name.length() <= prefixLength) return str();
     str path = *folder + "/" + name.substr(prefixLength);
-    if (mustExist && access(path.c_str(), R_OK | W_OK) != 0) return str();
+    // Reading needs read permission only: a write-protected file is still the player's data.
+    if (mustExist && access(path.c_str(), R_OK) != 0) return str();
     mResourceMap[key] = path;
     return path;
   }
@@ -358,6 +359,16 @@ str TFile::TranslateResource(str name, bool mustExist)
     return TranslateResource(name.substr(7), false);
   }
   return str();
+}
+
+str TFile::TranslateForWriting(str name)
+{
+  // A raw path names a disk file whether or not it exists yet.
+  if (StartsWith(name, "::")) return name.substr(2);
+  str location = TranslateResource(name, false);
+  if (!IsDiskLocation(location)) return str();
+  CreateFoldersFor(location);
+  return location;
 }
 
 bool TFile::Exists(str name) { return TranslateResource(name, true).length() > 0; }

@@ -92,6 +92,9 @@ public:
   static bool InternalAddFileMask(char const* text, bool add);
   // The location of a virtual name, or "".
   static str TranslateResource(str name, bool mustExist);
+  // The disk path a name is written to, with the folders below the user or common folder
+  // made on the way; "" when the name cannot be written on disk.
+  static str TranslateForWriting(str name);
   static bool Exists(str name);
   // Removes a file of the user or common folder.
   static bool DeleteFile(str name);

@@ -2,6 +2,7 @@
 // medals followed by an enciphered checksum; written atomically, verified before it is read.
 #include "core/online/hiscoresdata.h"
 
+#include "core/foundation/atomicfile.h"
 #include "core/foundation/file.h"
 #include "core/foundation/xmlnode.h"
 #include "platform/debug.h"
@@ -11,7 +12,6 @@
 #include <vector>
 
 static const char HISCORE_PREF_FILE[] = "user:hiscore.dat";
-static const char HISCORE_TEMP_FILE[] = "user:hiscore.dat.tmp";
 
 namespace {
 
@@ -31,11 +31,6 @@ void SetIfNotEmpty(TXmlNode* node, const char* name, const str& value)
   if (value.length() > 0) {
     node->SetAttribute(name, value.c_str());
   }
-}
-
-bool WriteAll(TFile& file, const void* data, unsigned long size)
-{
-  return file.Write(data, size) == size;
 }
 
 // Runs `take` on every top-level element of the text.
@@ -117,25 +112,9 @@ void TQvHiscores::SavePreferences()
     return;
   }
 
-  // Written beside the old file and renamed over it, so a crash or a full disk never leaves
-  // a half-written file behind and never loses the scores saved before.
-  str finalPath = TFile::TranslateResource(str(HISCORE_PREF_FILE), false);
-  str tempPath = TFile::TranslateResource(str(HISCORE_TEMP_FILE), false);
-  if (finalPath.length() == 0 || tempPath.length() == 0) {
-    WriteDbg("ERROR: HiScores: no user folder for %s", HISCORE_PREF_FILE);
-    return;
-  }
-  TFile file;
-  if (!file.Open(str(HISCORE_TEMP_FILE), kFileWrite)) {
-    WriteDbg("ERROR: HiScores: cannot write %s", HISCORE_TEMP_FILE);
-    return;
-  }
-  bool written = WriteAll(file, payload.data(), payloadSize) && WriteAll(file, sumBlock, sizeof sumBlock);
-  file.Close();
-  if (!written || std::rename(tempPath.c_str(), finalPath.c_str()) != 0) {
-    WriteDbg("ERROR: HiScores: saving %s failed; the previous file is kept", HISCORE_PREF_FILE);
-    std::remove(tempPath.c_str());
-  }
+  // A crash or a full disk must never leave a half-written file nor lose the scores saved before.
+  payload.insert(payload.end(), sumBlock, sumBlock + sizeof sumBlock);
+  SaveFileAtomically(str(HISCORE_PREF_FILE), payload.data(), payload.size());
 }
 
 void TQvHiscores::LoadPreferences()

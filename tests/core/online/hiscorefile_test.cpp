@@ -2,15 +2,34 @@
 // an independent cipher, damaged and hostile files, atomic saving and disabled saving.
 #include "support/blowfishoracle.h"
 #include "support/hiscorefixture.h"
+#include "support/tmpfsmount.h"
+
+#include "core/foundation/file.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 using namespace hiscoretest;
 
 namespace {
+
+size_t CountOf(std::string const& text, std::string const& what)
+{
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+std::string ReadFileAt(std::string const& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class HiscoreFileTest : public HiscoreTest {
 protected:
@@ -235,18 +254,62 @@ TEST_F(HiscoreFileTest, Save_DisabledNeverCreatesTheFile)
   EXPECT_FALSE(mSandbox.FileExists("user/hiscore.dat"));
 }
 
-TEST_F(HiscoreFileTest, Save_AFailedWriteKeepsThePreviousFile)
+// The user folder on a disk that is full by the time the next score is saved.
+TEST_F(HiscoreFileTest, Save_OnAFullDiskKeepsThePreviousFileWithOneErrorLine)
 {
+  TTmpfsMount disk;
+  std::string why;
+  if (!disk.Mount(256 * 1024, &why)) GTEST_SKIP() << "no small disk to fill: " << why;
+  TFile::mUserDir = disk.Path().c_str();
   auto hiscores = Make("alice", "story");
-  hiscores->KeepScore(5, false, nullptr);
+  for (int score = 1; score <= 5; ++score) hiscores->KeepScore(score * 10, false, nullptr);
+  const std::string before = ReadFileAt(disk.Path() + "/hiscore.dat");
+  ASSERT_GT(before.size(), 100u);
+  ASSERT_TRUE(disk.Fill());
+
+  ::testing::internal::CaptureStderr();
+  hiscores->KeepScore(1000, false, nullptr);
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1u, CountOf(log, "ERROR: ")) << log;
+  EXPECT_NE(std::string::npos, log.find("No space left on device")) << log;
+  EXPECT_EQ(before, ReadFileAt(disk.Path() + "/hiscore.dat"));
+  disk.Unfill();
+  EXPECT_EQ(5, Make("alice", "story")->GetScoreCount(true));
+  TFile::mUserDir = mSandbox.Path("user").c_str();
+}
+
+// A player may protect the file from being written; its scores are still read, and kept.
+TEST_F(HiscoreFileTest, WriteProtectedFile_IsReadAndLeftAloneWithOneErrorLine)
+{
+  Make("alice", "story")->KeepScore(5, false, nullptr);
   const std::vector<uint8_t> before = ReadDat();
-  // A folder where the temporary file should go makes every write fail.
-  mSandbox.MakeFolder("user/hiscore.dat.tmp");
+  std::filesystem::permissions(mSandbox.Path("user/hiscore.dat"), std::filesystem::perms::owner_read);
+  TFile::ShutDownFileSystem();  // the folder listing has not seen the file
+
+  auto hiscores = Make("alice", "story");
+  EXPECT_EQ("1:5:alice", Rows(*hiscores));
   ::testing::internal::CaptureStderr();
   hiscores->KeepScore(6, false, nullptr);
-  EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("ERROR: "));
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1u, CountOf(log, "ERROR: ")) << log;
+  EXPECT_NE(std::string::npos, log.find("write-protected")) << log;
   EXPECT_EQ(before, ReadDat());
-  EXPECT_EQ("1:5:alice", Rows(*Make("alice", "story")));
+}
+
+// A file the process cannot write (here: on a read-only disk, which stops root too) is read.
+TEST_F(HiscoreFileTest, UnwritableFileNotYetListed_IsRead)
+{
+  TTmpfsMount disk;
+  std::string why;
+  if (!disk.Mount(64 * 1024, &why)) GTEST_SKIP() << "no read-only disk: " << why;
+  TFile::mUserDir = disk.Path().c_str();
+  Make("alice", "story")->KeepScore(7, false, nullptr);
+  ASSERT_TRUE(disk.SetReadOnly(true));
+  TFile::ShutDownFileSystem();
+
+  EXPECT_EQ("1:7:alice", Rows(*Make("alice", "story")));
+  ASSERT_TRUE(disk.SetReadOnly(false));
+  TFile::mUserDir = mSandbox.Path("user").c_str();
 }
 
 }  // namespace

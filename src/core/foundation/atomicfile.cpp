@@ -1,0 +1,132 @@
+// atomicfile: writes a temporary file beside the target, syncs it and renames it over the
+// target; POSIX file calls, and the virtual file system for the names of saves.
+#include "core/foundation/atomicfile.h"
+
+#include "core/foundation/file.h"
+#include "platform/debug.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Two saves of one process, or of two copies of the game, must not share a temporary file.
+str TemporaryPathFor(str const& path)
+{
+  static std::atomic<unsigned> counter(0);
+  return path + str::getFormatted(".tmp%ld-%u", (long)getpid(), counter++);
+}
+
+str FolderOf(str const& path)
+{
+  unsigned slash = path.find('/', str::kBackward);
+  if (slash == str::npos) return str(".");
+  if (slash == 0) return str("/");
+  return path.substr(0, (int)slash);
+}
+
+// A write that stops short (a full disk) or fails outright sets errno.
+bool WriteAll(int descriptor, unsigned char const* bytes, unsigned long size)
+{
+  while (size > 0) {
+    ssize_t written = write(descriptor, bytes, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (written == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    bytes += written;
+    size -= (unsigned long)written;
+  }
+  return true;
+}
+
+// Without this the rename itself may be lost in a power cut, bringing back the old file.
+bool SyncFolder(str const& folder)
+{
+  int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  bool synced = fsync(descriptor) == 0 || errno == EINVAL;
+  int saved = errno;
+  close(descriptor);
+  errno = saved;
+  return synced;
+}
+
+bool IsWriteProtected(str const& path)
+{
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return false;
+  // The mode bits are checked as well as access(): to root every file is writable. A
+  // read-only disk is not the file's protection; the write itself reports that.
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+  return access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM);
+}
+
+} // namespace
+
+bool WriteFileAtomically(str const& path, void const* data, unsigned long size)
+{
+  if (path.length() == 0 || (size > 0 && !data)) {
+    WriteDbg("ERROR: Cannot save a file without a name or content");
+    return false;
+  }
+  if (IsWriteProtected(path)) {
+    WriteDbg("ERROR: Cannot save %s: the file is write-protected; it is left as it is", path.c_str());
+    return false;
+  }
+
+  str const temporary = TemporaryPathFor(path);
+  char const* step = "create";
+  int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  bool ok = descriptor >= 0;
+  if (ok) {
+    step = "write";
+    ok = WriteAll(descriptor, static_cast<unsigned char const*>(data), size);
+    if (ok) {
+      step = "sync";
+      ok = fsync(descriptor) == 0;
+    }
+    int saved = errno;
+    // Some file systems report a full disk only when the file is closed.
+    if (close(descriptor) != 0 && ok) {
+      step = "close";
+      ok = false;
+      saved = errno;
+    }
+    errno = saved;
+  }
+  if (ok) {
+    step = "rename";
+    ok = rename(temporary.c_str(), path.c_str()) == 0;
+  }
+  if (!ok) {
+    int const reason = errno;
+    unlink(temporary.c_str());
+    WriteDbg("ERROR: Cannot save %s (%s failed: %s); the previous file is kept", path.c_str(), step,
+             std::strerror(reason));
+    return false;
+  }
+  if (!SyncFolder(FolderOf(path))) {
+    WriteDbg("ERROR: Saved %s, but its folder could not be synced: %s", path.c_str(),
+             std::strerror(errno));
+  }
+  return true;
+}
+
+bool SaveFileAtomically(str const& name, void const* data, unsigned long size)
+{
+  str const path = TFile::TranslateForWriting(name);
+  if (path.length() == 0) {
+    WriteDbg("ERROR: Cannot save %s: it names no file on disk", name.c_str());
+    return false;
+  }
+  return WriteFileAtomically(path, data, size);
+}
