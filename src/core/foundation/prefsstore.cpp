@@ -80,29 +80,63 @@ void MakeParentFolders(str const& path)
 }
 
 // Keeps a damaged file (and any journal that belongs to it) for inspection rather than
-// deleting it, so the player's data is not lost to a bug of ours.
-bool MoveAside(str const& path)
+// deleting it, so the player's data is not lost to a bug of ours. One copy is enough: a
+// newer casualty replaces an older one, so repeated damage cannot fill the folder.
+bool MoveAside(str const& path, str const& reason)
 {
-  str aside;
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    aside = path + ".corrupt";
-    if (attempt > 0)
-      aside += str::getFormatted("%d", attempt);
-    if (!FileExists(aside))
-      break;
-  }
-  if (FileExists(aside) || rename(path.c_str(), aside.c_str()) != 0) {
-    WriteDbg("ERROR: Could not move the damaged preferences file %s aside: %s", path.c_str(),
-             std::strerror(errno));
+  str const aside = path + ".corrupt";
+  str const journal = path + "-journal";
+  str const asideJournal = aside + "-journal";
+  unlink(asideJournal.c_str());
+  if (rename(path.c_str(), aside.c_str()) != 0) {
+    WriteDbg("ERROR: The preferences file %s is damaged (%s) and could not be moved aside (%s); "
+             "starting with empty preferences that will not be kept",
+             path.c_str(), reason.c_str(), std::strerror(errno));
     return false;
   }
-  str const journal = path + "-journal";
   if (FileExists(journal))
-    rename(journal.c_str(), (aside + "-journal").c_str());
-  WriteDbg("ERROR: The preferences file %s was damaged; kept as %s, starting with empty preferences",
-           path.c_str(), aside.c_str());
+    rename(journal.c_str(), asideJournal.c_str());
+  WriteDbg("ERROR: The preferences file %s was damaged (%s); kept as %s, starting with empty "
+           "preferences",
+           path.c_str(), reason.c_str(), aside.c_str());
   return true;
 }
+
+// Why a file could not be opened as a store: only a damaged file may be moved aside; a
+// busy one belongs to another copy of the game and a full disk is no fault of the file.
+enum EOpenFailure {
+  eNoFailure,
+  eBusy,
+  eDiskFull,
+  eDamaged,
+  eUnusable
+};
+
+EOpenFailure FailureOf(int status)
+{
+  switch (status & 0xFF) {
+  case SQLITE_OK:
+  case SQLITE_ROW:
+  case SQLITE_DONE:
+    return eNoFailure;
+  case SQLITE_BUSY:
+  case SQLITE_LOCKED:
+    return eBusy;
+  case SQLITE_FULL:
+    return eDiskFull;
+  // A file that is not a database, or a database whose tables are not ours.
+  case SQLITE_CORRUPT:
+  case SQLITE_NOTADB:
+  case SQLITE_ERROR:
+  case SQLITE_SCHEMA:
+    return eDamaged;
+  default:
+    return eUnusable;
+  }
+}
+
+// How long a file locked by another copy of the game is waited for, each time.
+int const kBusyWaitMs = 1000;
 
 class TSqlitePrefsStore : public TPrefsStore {
 public:
@@ -114,60 +148,62 @@ public:
 
   ~TSqlitePrefsStore() override { Close(); }
 
-  // Opens a file (or, with an empty path, a fresh memory database) and checks that it
-  // is a sound store of ours; false leaves nothing open and reason holds why.
-  bool OpenFile(str const& path, int flags, str* reason)
+  // Opens a file (or, with an empty path, a fresh memory database), checks it in full and
+  // makes the tables a new file lacks; on failure nothing is left open, and reason and the
+  // returned kind say why.
+  EOpenFailure OpenFile(str const& path, int flags, str* reason)
   {
     Close();
     int const status = sqlite3_open_v2(path.length() ? path.c_str() : ":memory:", &mDb, flags, nullptr);
     if (status != SQLITE_OK) {
       *reason = mDb ? sqlite3_errmsg(mDb) : sqlite3_errstr(status);
       Close();
-      return false;
+      return FailureOf(status) == eDamaged ? eUnusable : FailureOf(status);
     }
-    sqlite3_busy_timeout(mDb, 1000);
-    if (!CheckIntegrity(reason)) {
+    sqlite3_busy_timeout(mDb, kBusyWaitMs);
+    EOpenFailure failure = CheckIntegrity(reason);
+    if (failure == eNoFailure && !IsReadOnly())
+      failure = CreateTables(reason);
+    if (failure != eNoFailure)
       Close();
-      return false;
-    }
-    return true;
+    return failure;
   }
 
   // Replaces the open (memory) database's content with a copy of another file.
-  bool LoadCopyOf(str const& path, str* reason)
+  EOpenFailure LoadCopyOf(str const& path, str* reason)
   {
     sqlite3* source = nullptr;
-    bool ok = false;
-    if (sqlite3_open_v2(path.c_str(), &source, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-      sqlite3_busy_timeout(source, 1000);
+    int status = sqlite3_open_v2(path.c_str(), &source, SQLITE_OPEN_READONLY, nullptr);
+    if (status == SQLITE_OK) {
+      sqlite3_busy_timeout(source, kBusyWaitMs);
       if (sqlite3_backup* backup = sqlite3_backup_init(mDb, "main", source, "main")) {
-        ok = sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+        status = sqlite3_backup_step(backup, -1);
         sqlite3_backup_finish(backup);
+      } else {
+        status = sqlite3_errcode(mDb);
       }
-      if (!ok)
-        *reason = sqlite3_errmsg(mDb);
-    } else {
-      *reason = source ? sqlite3_errmsg(source) : "cannot open";
+    }
+    if (status != SQLITE_DONE) {
+      *reason = sqlite3_errstr(status);
+      sqlite3_close(source);
+      return FailureOf(status) == eNoFailure ? eUnusable : FailureOf(status);
     }
     sqlite3_close(source);
-    return ok && CheckIntegrity(reason);
+    EOpenFailure failure = CheckIntegrity(reason);
+    return failure == eNoFailure ? CreateTables(reason) : failure;
   }
 
-  // Creates the tables a new file lacks and prepares every statement; a file whose
-  // tables do not fit ours fails here.
-  bool Prepare(str* reason)
+  // Prepares every statement; a file whose tables do not fit ours fails here.
+  EOpenFailure Prepare(str* reason)
   {
-    if (sqlite3_exec(mDb, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
-      *reason = sqlite3_errmsg(mDb);
-      return false;
-    }
     for (int i = 0; i < eStatementCount; ++i) {
-      if (sqlite3_prepare_v2(mDb, kStatements[i], -1, &mStatements[i], nullptr) != SQLITE_OK) {
+      int const status = sqlite3_prepare_v2(mDb, kStatements[i], -1, &mStatements[i], nullptr);
+      if (status != SQLITE_OK) {
         *reason = sqlite3_errmsg(mDb);
-        return false;
+        return FailureOf(status);
       }
     }
-    return true;
+    return eNoFailure;
   }
 
   bool IsReadOnly() { return mDb && sqlite3_db_readonly(mDb, "main") == 1; }
@@ -321,21 +357,44 @@ public:
   }
 
 private:
-  bool CheckIntegrity(str* reason)
+  // The full check: the quick one misses indexes that no longer match their tables, which
+  // makes a player's values read as absent without a word.
+  EOpenFailure CheckIntegrity(str* reason)
   {
     sqlite3_stmt* check = nullptr;
-    bool sound = false;
-    if (sqlite3_prepare_v2(mDb, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK &&
-        sqlite3_step(check) == SQLITE_ROW) {
+    int status = sqlite3_prepare_v2(mDb, "PRAGMA integrity_check(1)", -1, &check, nullptr);
+    EOpenFailure failure = eNoFailure;
+    if (status == SQLITE_OK)
+      status = sqlite3_step(check);
+    if (status == SQLITE_ROW) {
       char const* verdict = reinterpret_cast<char const*>(sqlite3_column_text(check, 0));
-      sound = verdict && std::strcmp(verdict, "ok") == 0;
-      if (!sound)
+      if (!verdict || std::strcmp(verdict, "ok") != 0) {
         *reason = verdict ? verdict : "integrity check failed";
+        failure = eDamaged;
+      }
     } else {
       *reason = sqlite3_errmsg(mDb);
+      failure = FailureOf(status) == eNoFailure ? eUnusable : FailureOf(status);
     }
     sqlite3_finalize(check);
-    return sound;
+    return failure;
+  }
+
+  // Takes the write lock first, so a file that another copy of the game is writing is
+  // found busy here rather than half-way through the player's first change.
+  EOpenFailure CreateTables(str* reason)
+  {
+    char const* const steps[] = {"BEGIN IMMEDIATE", kSchema, "COMMIT"};
+    for (char const* step : steps) {
+      int const status = sqlite3_exec(mDb, step, nullptr, nullptr, nullptr);
+      if (status != SQLITE_OK) {
+        *reason = sqlite3_errmsg(mDb);
+        if (!sqlite3_get_autocommit(mDb))
+          sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+        return FailureOf(status);
+      }
+    }
+    return eNoFailure;
   }
 
   // Every write joins the one open transaction, started by the first write after a commit.
@@ -431,9 +490,41 @@ TSqlitePrefsStore* OpenEmptyInMemory()
 {
   TSqlitePrefsStore* store = new TSqlitePrefsStore;
   str reason;
-  if (!store->OpenFile("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason) || !store->Prepare(&reason))
+  if (store->OpenFile("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason) != eNoFailure ||
+      store->Prepare(&reason) != eNoFailure)
     WriteDbg("ERROR: Preferences store: cannot make an empty store: %s", reason.c_str());
   return store;
+}
+
+// A store in memory holding a copy of the file, for a run that must not write it; null when
+// the file cannot be read either.
+TSqlitePrefsStore* OpenCopy(str const& path, str* reason, EOpenFailure* failure)
+{
+  TSqlitePrefsStore* store = new TSqlitePrefsStore;
+  *failure = store->OpenFile("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, reason);
+  if (*failure == eNoFailure && FileExists(path))
+    *failure = store->LoadCopyOf(path, reason);
+  if (*failure == eNoFailure)
+    *failure = store->Prepare(reason);
+  if (*failure == eNoFailure)
+    return store;
+  delete store;
+  return nullptr;
+}
+
+// The one line that says why this run keeps no changes, and what it reads instead.
+TPrefsStore* ReadOnlyFallback(str const& path, char const* why)
+{
+  str reason;
+  EOpenFailure failure;
+  if (TSqlitePrefsStore* copy = OpenCopy(path, &reason, &failure)) {
+    WriteDbg("ERROR: The preferences file %s %s; changes will not be kept this run", path.c_str(), why);
+    return copy;
+  }
+  WriteDbg("ERROR: The preferences file %s %s and cannot be read (%s); starting with empty "
+           "preferences that will not be kept",
+           path.c_str(), why, reason.c_str());
+  return OpenEmptyInMemory();
 }
 
 } // namespace
@@ -447,36 +538,53 @@ TPrefsStore* OpenPrefsStore(str path, bool writable)
 
   str reason;
   if (!writable) {
-    TSqlitePrefsStore* store = new TSqlitePrefsStore;
-    if (store->OpenFile("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason) &&
-        (!FileExists(path) || store->LoadCopyOf(path, &reason)) && store->Prepare(&reason))
-      return store;
+    EOpenFailure failure;
+    if (TSqlitePrefsStore* copy = OpenCopy(path, &reason, &failure))
+      return copy;
     WriteDbg("ERROR: Cannot read the preferences file %s (%s); starting with empty preferences",
              path.c_str(), reason.c_str());
-    delete store;
     return OpenEmptyInMemory();
   }
 
   MakeParentFolders(path);
+  bool const existed = FileExists(path);
   TSqlitePrefsStore* store = new TSqlitePrefsStore;
-  if (store->OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason)) {
+  EOpenFailure failure = store->OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason);
+  if (failure == eNoFailure && store->IsReadOnly()) {
     // SQLite quietly opens a write-protected file for reading only; the player's data is
     // still good, so keep it readable rather than failing every later write.
-    if (store->IsReadOnly()) {
-      WriteDbg("ERROR: The preferences file %s is write-protected; changes will not be kept", path.c_str());
-      delete store;
-      return OpenPrefsStore(path, false);
-    }
-    if (store->Prepare(&reason))
-      return store;
+    delete store;
+    return ReadOnlyFallback(path, "is write-protected");
   }
-  store->Close();
-  WriteDbg("ERROR: Cannot use the preferences file %s: %s", path.c_str(), reason.c_str());
-  if (FileExists(path) && MoveAside(path)) {
-    if (store->OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason) && store->Prepare(&reason))
-      return store;
-    WriteDbg("ERROR: Cannot create the preferences file %s: %s", path.c_str(), reason.c_str());
-  }
+  if (failure == eNoFailure)
+    failure = store->Prepare(&reason);
+  if (failure == eNoFailure)
+    return store;
   delete store;
-  return OpenEmptyInMemory();
+
+  switch (failure) {
+  case eBusy:
+    return ReadOnlyFallback(path, "is in use by another program (still busy after waiting)");
+  case eDiskFull:
+    // Opening a new file on a full disk leaves an empty file behind; it is no store.
+    if (!existed) {
+      unlink(path.c_str());
+      unlink((path + "-journal").c_str());
+    }
+    return ReadOnlyFallback(path, "cannot be written: the disk is full");
+  case eDamaged:
+    if (MoveAside(path, reason)) {
+      store = new TSqlitePrefsStore;
+      failure = store->OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason);
+      if (failure == eNoFailure)
+        failure = store->Prepare(&reason);
+      if (failure == eNoFailure)
+        return store;
+      delete store;
+      WriteDbg("ERROR: Cannot create the preferences file %s: %s", path.c_str(), reason.c_str());
+    }
+    return OpenEmptyInMemory();
+  default:
+    return ReadOnlyFallback(path, (str("cannot be used: ") + reason).c_str());
+  }
 }

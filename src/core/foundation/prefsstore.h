@@ -40,7 +40,11 @@ public:
 
 // Opens the store file at a native path. A writable store creates the file (and its
 // folder) when missing. A read-only one works on a copy in memory and never writes.
-// A damaged or unreadable file gives an "ERROR: " line; a writable store renames it
-// aside (path + ".corrupt", then ".corrupt1", ...) and starts empty. An empty path
-// gives an empty store in memory. Never null.
+// Each failure gives one "ERROR: " line and a store that works in memory for this run:
+// - a file locked by another program (still busy after a wait) or on a full disk, or one
+//   that cannot be written, is read into memory when it can be, and never changed;
+// - a damaged file (failing the full integrity check, not a database, or not ours) is
+//   renamed aside by a writable store (path + ".corrupt", replacing an older copy) and a
+//   fresh file starts.
+// An empty path gives an empty store in memory. Never null.
 TPrefsStore* OpenPrefsStore(str path, bool writable);

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "core/foundation/prefsstore.h"
+#include "support/tmpfsmount.h"
 
 namespace {
 
@@ -40,6 +41,27 @@ bool Exists(std::string const& path)
   return stat(path.c_str(), &info) == 0;
 }
 
+size_t CountOf(std::string const& text, std::string const& what)
+{
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// Another copy of the game on the same file, as far as SQLite's locks go.
+class TOtherCopy {
+public:
+  explicit TOtherCopy(std::string const& path)
+  {
+    EXPECT_EQ(sqlite3_open(path.c_str(), &mDb), SQLITE_OK);
+  }
+  ~TOtherCopy() { sqlite3_close(mDb); }
+  bool Run(char const* sql) { return sqlite3_exec(mDb, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+private:
+  sqlite3* mDb = nullptr;
+};
+
 class PrefsStoreTest : public ::testing::Test {
 protected:
   void SetUp() override
@@ -54,6 +76,34 @@ protected:
   std::unique_ptr<TPrefsStore> Open(bool writable)
   {
     return std::unique_ptr<TPrefsStore>(OpenPrefsStore(mPath.c_str(), writable));
+  }
+
+  // Opens the store writable and returns its log.
+  std::string OpenLogged(std::unique_ptr<TPrefsStore>* store)
+  {
+    ::testing::internal::CaptureStderr();
+    *store = Open(true);
+    return ::testing::internal::GetCapturedStderr();
+  }
+
+  // A file with one install, its "volume" global and two players, committed.
+  void MakeGoodFile()
+  {
+    std::unique_ptr<TPrefsStore> store = Open(true);
+    int64_t const install = store->AddInstall("i");
+    ASSERT_TRUE(store->SetValue(install, -1, "volume", Bytes("loud")));
+    for (int player = 0; player < 2; ++player) {
+      ASSERT_TRUE(store->AddUser(install));
+      ASSERT_TRUE(store->SetValue(install, player, "name", Bytes(player ? "bob" : "alice")));
+    }
+    ASSERT_TRUE(store->Commit());
+  }
+
+  std::string Volume(TPrefsStore& store)
+  {
+    TPrefsBytes value;
+    if (!store.GetValue(store.FindInstall("i"), -1, "volume", &value)) return "<absent>";
+    return std::string(value.begin(), value.end());
   }
 
   std::string mFolder;
@@ -119,6 +169,7 @@ TEST_F(PrefsStoreTest, DamagedFileIsKeptAsideAndAFreshStoreStarts)
   std::string const junk = "this is not a preferences file at all, just some bytes";
   WriteWhole(mPath, junk);
   WriteWhole(mPath + ".corrupt", "an earlier casualty");
+  WriteWhole(mPath + ".corrupt-journal", "its journal");
 
   {
     // A read-only store leaves the damaged file where it is.
@@ -130,14 +181,16 @@ TEST_F(PrefsStoreTest, DamagedFileIsKeptAsideAndAFreshStoreStarts)
     ::testing::internal::CaptureStderr();
     std::unique_ptr<TPrefsStore> store = Open(true);
     std::string const log = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("ERROR: "), std::string::npos);
+    EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
     int64_t const install = store->AddInstall("i");
     ASSERT_GE(install, 0);
     EXPECT_TRUE(store->SetValue(install, -1, "k", Bytes("fresh")));
     EXPECT_TRUE(store->Commit());
   }
-  EXPECT_EQ(ReadWhole(mPath + ".corrupt"), "an earlier casualty");
-  EXPECT_EQ(ReadWhole(mPath + ".corrupt1"), junk);
+  // One copy at most: the newest casualty replaces the older one and its journal.
+  EXPECT_EQ(ReadWhole(mPath + ".corrupt"), junk);
+  EXPECT_FALSE(Exists(mPath + ".corrupt-journal"));
+  EXPECT_FALSE(Exists(mPath + ".corrupt1"));
   std::unique_ptr<TPrefsStore> store = Open(true);
   TPrefsBytes value;
   ASSERT_TRUE(store->GetValue(store->FindInstall("i"), -1, "k", &value));
@@ -174,4 +227,123 @@ TEST_F(PrefsStoreTest, EmptyPathGivesAWorkingStoreInMemory)
   EXPECT_TRUE(store->Commit());
   TPrefsBytes value;
   EXPECT_TRUE(store->GetValue(install, -1, "k", &value));
+}
+
+// Another copy of the game holds the write lock: this run reads the file and keeps nothing,
+// and the file is neither moved aside nor changed.
+TEST_F(PrefsStoreTest, FileLockedForWritingIsReadButNotMovedAsideOrWritten)
+{
+  MakeGoodFile();
+  TOtherCopy other(mPath);
+  ASSERT_TRUE(other.Run("BEGIN IMMEDIATE; INSERT INTO metaglobals VALUES('other', x'01');"));
+  std::string const before = ReadWhole(mPath);
+
+  std::unique_ptr<TPrefsStore> store;
+  std::string const log = OpenLogged(&store);
+  EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
+  EXPECT_NE(log.find("in use"), std::string::npos) << log;
+  EXPECT_EQ(Volume(*store), "loud");
+  EXPECT_TRUE(store->SetValue(store->FindInstall("i"), -1, "volume", Bytes("quiet")));
+  EXPECT_TRUE(store->Commit());
+  EXPECT_EQ(Volume(*store), "quiet");
+  store.reset();
+  EXPECT_FALSE(Exists(mPath + ".corrupt"));
+  EXPECT_EQ(ReadWhole(mPath), before);
+
+  ASSERT_TRUE(other.Run("COMMIT"));
+  store = Open(true);
+  EXPECT_EQ(Volume(*store), "loud");
+}
+
+// Another copy of the game is in the middle of a commit and even reading must wait.
+TEST_F(PrefsStoreTest, FileLockedForReadingIsNeverMovedAside)
+{
+  MakeGoodFile();
+  TOtherCopy other(mPath);
+  ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
+
+  std::unique_ptr<TPrefsStore> store;
+  std::string const log = OpenLogged(&store);
+  EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
+  EXPECT_NE(log.find("in use"), std::string::npos) << log;
+  store.reset();
+  EXPECT_FALSE(Exists(mPath + ".corrupt"));
+  ASSERT_TRUE(other.Run("COMMIT"));
+  store = Open(true);
+  EXPECT_EQ(Volume(*store), "loud");
+}
+
+// Damage that only the full integrity check finds: the players' index no longer matches.
+TEST_F(PrefsStoreTest, DamagedIndexIsFoundAndTheFileKeptAside)
+{
+  for (int damage = 0; damage < 2; ++damage) {
+    MakeGoodFile();
+    std::string bytes = ReadWhole(mPath);
+    if (damage == 0) bytes.pop_back();
+    else bytes.back() = char(bytes.back() ^ 0xFF);
+    WriteWhole(mPath, bytes);
+
+    std::unique_ptr<TPrefsStore> store;
+    std::string const log = OpenLogged(&store);
+    EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << "damage " << damage << ": " << log;
+    EXPECT_EQ(ReadWhole(mPath + ".corrupt"), bytes) << "damage " << damage;
+    EXPECT_EQ(Volume(*store), "<absent>");
+    store.reset();
+    unlink(mPath.c_str());
+  }
+}
+
+class PrefsStoreFullDiskTest : public PrefsStoreTest {
+protected:
+  void SetUp() override
+  {
+    PrefsStoreTest::SetUp();
+    std::string why;
+    if (!mDisk.Mount(256 * 1024, &why)) GTEST_SKIP() << "no small disk to fill: " << why;
+    mPath = mDisk.Path() + "/prefsdb.dat";
+  }
+
+  TTmpfsMount mDisk;
+};
+
+// A first start on a full disk: reported as a full disk, every time, and nothing left behind.
+TEST_F(PrefsStoreFullDiskTest, FirstStartIsReportedAsAFullDiskAndLeavesNoFiles)
+{
+  ASSERT_TRUE(mDisk.Fill());
+  for (int start = 0; start < 2; ++start) {
+    std::unique_ptr<TPrefsStore> store;
+    std::string const log = OpenLogged(&store);
+    EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
+    EXPECT_NE(log.find("disk is full"), std::string::npos) << log;
+    int64_t const install = store->AddInstall("i");
+    EXPECT_TRUE(store->SetValue(install, -1, "volume", Bytes("loud")));
+    EXPECT_EQ(Volume(*store), "loud");
+  }
+  EXPECT_FALSE(Exists(mPath));
+  EXPECT_FALSE(Exists(mPath + ".corrupt"));
+}
+
+// The disk fills up while the game runs: the commit fails as a full disk, the file keeps what
+// was committed before and is still sound at the next start.
+TEST_F(PrefsStoreFullDiskTest, CommitOnAFullDiskKeepsTheCommittedFile)
+{
+  MakeGoodFile();
+  {
+    std::unique_ptr<TPrefsStore> store = Open(true);
+    ASSERT_TRUE(mDisk.Fill());
+    int64_t const install = store->FindInstall("i");
+    ::testing::internal::CaptureStderr();
+    bool written = store->SetValue(install, -1, "volume", Bytes(std::string(20000, 'x').c_str()));
+    for (int player = 0; written && player < 50; ++player) written = store->AddUser(install);
+    written = written && store->Commit();
+    std::string const log = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(written);
+    EXPECT_NE(log.find("full"), std::string::npos) << log;
+  }
+  mDisk.Unfill();
+  std::unique_ptr<TPrefsStore> store;
+  std::string const log = OpenLogged(&store);
+  EXPECT_EQ(CountOf(log, "ERROR: "), 0u) << log;
+  EXPECT_EQ(Volume(*store), "loud");
+  EXPECT_FALSE(Exists(mPath + ".corrupt"));
 }
