@@ -216,12 +216,36 @@ TEST_F(AppEndToEnd, TheFrontDeskTakesClicksTypingEscapeAndCloseAndTheProgramEnds
   EXPECT_GT(CountNear(greet, 210, 425, 260, 432, 80, 150, 80, 6), 300);
   // Escape pressed the cancel button: the entry is empty again and the status changed.
   EXPECT_GT(CountDifferent(greet, clear, 200, 318, 760, 346), 200);
-  EXPECT_LT(CountNear(clear, 340, 192, 640, 222, 255, 255, 255, 30), 5);
+  EXPECT_LT(CountNear(clear, 342, 194, 638, 222, 255, 255, 255, 30), 5);
+  // The entry is a visible field: a dark box inside a frame, which is bright while the
+  // entry has the focus.
+  EXPECT_GT(CountNear(start, 342, 194, 638, 222, 20, 20, 26, 12), 7000);
+  EXPECT_GT(CountNear(clear, 340, 192, 640, 193, 255, 255, 255, 30), 290);
   // The thumb moved right.
   EXPECT_GT(CountDifferent(start, clear, 470, 250, 620, 282), 100);
 
   // Nothing left in the temporary folder.
   EXPECT_TRUE(fs::is_empty(Path("tmp")));
+}
+
+TEST_F(AppEndToEnd, TypingGoesOnInTheEntryAfterAButtonWasClicked)
+{
+  const std::string steps = "click 400 208\n"
+                            "text Hol\n"
+                            "wait 100\n"
+                            "click 290 441\n"
+                            "wait 100\n"
+                            "text mes\n"
+                            "wait 100\n"
+                            // Tab with the only entry focused keeps it there.
+                            "key tab\n"
+                            "text !\n"
+                            "wait 200\n"
+                            "close\n";
+  TRun run = Run(steps);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_TRUE(Has(run.log, "game: greet: Hol\n")) << run.log;
+  EXPECT_TRUE(Has(run.log, "game: typed: Holmes!\n")) << run.log;
 }
 
 TEST_F(AppEndToEnd, SigtermAsksToCloseAndTheProgramEndsCleanly)

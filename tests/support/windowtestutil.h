@@ -197,6 +197,11 @@ public:
     return consumeMessages;
   }
   void OnSetFocus(TWindow* previous) override { mLog->push_back(std::string(GetName().c_str()) + " focus"); }
+  void OnKillFocus(TWindow* next) override
+  {
+    mLog->push_back(std::string(GetName().c_str()) + " unfocus to " + (next ? next->GetName().c_str() : "none"));
+  }
+  bool CanAcceptFocus() override { return acceptsFocus; }
   bool OnTaskAnimate() override
   {
     ++animations;
@@ -212,6 +217,7 @@ public:
   bool consumeUtf8 = false;
   bool consumeMessages = false;
   bool removeListenerOnLeave = false;
+  bool acceptsFocus = true;
   bool* destroyed = nullptr;
   int animations = 0;
 
@@ -250,6 +256,10 @@ public:
   {
     mLog->push_back(std::string(GetName().c_str()) + " focus");
     TModalWindow::OnSetFocus(previous);
+  }
+  void OnKillFocus(TWindow* next) override
+  {
+    mLog->push_back(std::string(GetName().c_str()) + " unfocus to " + (next ? next->GetName().c_str() : "none"));
   }
   bool* destroyed = nullptr;
 

@@ -51,6 +51,7 @@ struct TEvent
     kOption = 4
   };
 
+  static const int kTab = 9;
   static const int kDelete = 127;
   static const int kEscape = 27;
   static const int kEnter = 13;

@@ -130,6 +130,7 @@ public:
   void SetScroll(float lines) { mScroll = lines; }
   float GetScroll() const { return mScroll; }
   str const& GetFont() const { return mFontName; }
+  TColor const& GetColor() const { return mColor; }
   int GetLineCount() const { return int(mLines.size()); }
   const TTextLine* GetLine(int index) const { return mLines[size_t(index)].get(); }
   int GetTotalHeight() const { return mTotalHeight; }

@@ -2,7 +2,9 @@
 // screen); owns the layer's tasks, clock, default focus, hot keys and Enter/Escape.
 #include "core/window/modalwindow.h"
 
+#include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "core/window/message.h"
 #include "core/window/windowmanager.h"
@@ -84,21 +86,40 @@ void TModalWindow::SetDefaultFocus(TWindow* window)
   mDefaultFocus = window;
   TWindowManager* manager = TWindowManager::GetInstance();
   if (manager && manager->GetFocus() == this) {
-    TWindow* previous = manager->GetFocus();
-    manager->SetFocusQuiet(window);
-    if (window) {
-      window->OnSetFocus(previous);
-    }
+    manager->SetFocus(window);
+  }
+}
+
+TWindow* TModalWindow::GetFocusTarget() const
+{
+  // A window taken out of the layer (waiting for deletion) is no target.
+  const TWindow* inLayer = mLastFocus;
+  while (inLayer && inLayer != this) {
+    inLayer = inLayer->GetParent();
+  }
+  if (inLayer && mLastFocus != this && mLastFocus->CanAcceptFocus()) {
+    return mLastFocus;
+  }
+  return mDefaultFocus != this ? mDefaultFocus : nullptr;
+}
+
+void TModalWindow::ForgetWindow(const TWindow* window)
+{
+  if (mDefaultFocus == window) {
+    mDefaultFocus = nullptr;
+  }
+  if (mLastFocus == window) {
+    mLastFocus = nullptr;
   }
 }
 
 void TModalWindow::OnSetFocus(TWindow* previous)
 {
+  // The manager hands a layer's focus on by itself; this serves a direct call.
   TWindowManager* manager = TWindowManager::GetInstance();
-  if (mDefaultFocus && manager) {
-    TWindow* managerPrevious = manager->GetFocus();
-    manager->SetFocusQuiet(mDefaultFocus);
-    mDefaultFocus->OnSetFocus(managerPrevious);
+  TWindow* target = GetFocusTarget();
+  if (target && manager && manager->GetFocus() == this) {
+    manager->SetFocus(target);
   }
 }
 
@@ -183,7 +204,58 @@ void TModalWindow::PressButton(const str& name)
   }
 }
 
+namespace {
+
+// Collects the windows of one layer that would take the focus, in creation order; the
+// layers above it are not part of it.
+class TFocusCandidates : public TWindowSpider
+{
+public:
+  bool Process(TWindow* window) override
+  {
+    if (!(window->GetFlags() & TWindow::kVisible) || (window->GetFlags() & TWindow::kModal)) {
+      return true;
+    }
+    if (window->TakesFocusFromInput()) {
+      mFound.push_back(window);
+    }
+    window->ForEachChild(this);
+    return true;
+  }
+  std::vector<TWindow*> mFound;
+};
+
+}  // namespace
+
+bool TModalWindow::FocusFirstEntry(bool last)
+{
+  TFocusCandidates candidates;
+  ForEachChild(&candidates);
+  TWindowManager* manager = TWindowManager::GetInstance();
+  if (candidates.mFound.empty() || !manager) {
+    return false;
+  }
+  auto byCreation = [](const TWindow* a, const TWindow* b) { return a->GetId() < b->GetId(); };
+  TWindow* chosen = last ? *std::max_element(candidates.mFound.begin(), candidates.mFound.end(), byCreation)
+                         : *std::min_element(candidates.mFound.begin(), candidates.mFound.end(), byCreation);
+  return manager->SetFocus(chosen);
+}
+
 bool TModalWindow::OnKeyDown(char key, unsigned modifiers)
+{
+  if (PressHotkey(key, modifiers)) {
+    return true;
+  }
+  if (key == TEvent::kTab && !(modifiers & (TEvent::kControl | TEvent::kOption)) &&
+      FocusFirstEntry((modifiers & TEvent::kShift) != 0)) {
+    // Tab while nothing of the layer has the focus: its character is the key's, not text.
+    gIgnoreNextChar = true;
+    return true;
+  }
+  return false;
+}
+
+bool TModalWindow::PressHotkey(char key, unsigned modifiers)
 {
   if (mHotkeys.empty() || key == 0) {
     return false;

@@ -57,18 +57,30 @@ public:
 
   TWindow* GetDefaultFocus() const { return mDefaultFocus; }
   void SetDefaultFocus(TWindow* window);
+  // Where the focus goes when the layer gets it: the window of the layer that had it
+  // last, else the default focus window; null keeps it on the layer.
+  TWindow* GetFocusTarget() const;
+  void SetLastFocus(TWindow* window) { mLastFocus = window; }
+  // The window is going away: the layer keeps no pointer to it.
+  void ForgetWindow(const TWindow* window);
   void SetOpaqueChild(TWindow* child, bool opaque);
   bool HasOpaqueChild(TWindow* child) const { return mOpaqueChildren.count(child) != 0; }
 
   void PressButton(const str& name);
+  // Gives the focus to the first (or last) window of the layer that takes it, in
+  // creation order; false when there is none.
+  bool FocusFirstEntry(bool last);
   // The hot key as stored: modifiers in the order shift-, ctrl-, alt-, then the key
   // upper-cased; "@" and a key for any modifiers.
   static str NormalizeKeyString(const str& key);
   str GetHotkey(const str& normalizedKey) const;
 
 private:
+  bool PressHotkey(char key, unsigned modifiers);
+
   TTaskList mTaskList;
   TWindow* mDefaultFocus = nullptr;
+  TWindow* mLastFocus = nullptr;
   std::set<TWindow*> mOpaqueChildren;
   TClock mClock;
   std::map<str, str> mHotkeys;

@@ -511,8 +511,11 @@ bool TWindow::HandleEvent(const TEvent* event, bool focusTaken)
 
   if (event->type == TEvent::kMouseDown && !focusTaken) {
     for (TWindow* w = this; w; w = w->mParent) {
-      if (w->mFlags & kFocusable) {
-        if (TWindowManager* manager = TWindowManager::GetInstance()) {
+      if (w->TakesFocusFromInput()) {
+        // A click on something of the layer that takes no focus (a button) leaves it
+        // where it is inside that layer.
+        TWindowManager* manager = TWindowManager::GetInstance();
+        if (manager && !((w->mFlags & kModal) && manager->IsFocusInLayer(w))) {
           manager->SetFocus(w);
         }
         focusTaken = true;

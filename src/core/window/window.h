@@ -115,7 +115,10 @@ public:
   virtual bool OnMouseUp(const TPoint& point) { return false; }
   virtual bool OnMouseMove(const TPoint& point) { return false; }
   virtual bool OnMouseLeave() { return false; }
-  virtual bool CanAcceptFocus() { return false; }
+  // Whether the window takes the keyboard focus now; a window may refuse it for a while
+  // (a disabled entry). Clicks and Tab offer it only to windows with kFocusable.
+  virtual bool CanAcceptFocus() { return true; }
+  bool TakesFocusFromInput() { return (mFlags & kFocusable) && CanAcceptFocus(); }
   virtual bool OnChar(char c) { return false; }
   virtual bool OnUTF8Char(str c) { return false; }
   virtual bool OnKeyDown(char key, unsigned modifiers) { return false; }

@@ -128,9 +128,7 @@ void TWindowManager::PushModal(TModalWindow* window)
     oldTop->AdoptChild(window, false);
     oldTop->GetClock()->Pause();
   }
-  TWindow* oldFocus = mFocus;
-  mFocus = window;
-  window->OnSetFocus(oldFocus);
+  SetFocus(window);
   if (mScript) {
     mScript->NewModalWindow(window);
   }
@@ -173,9 +171,7 @@ bool TWindowManager::_PopModal()
   if (mScript) {
     mScript->NewModalWindow(top);
   }
-  TWindow* oldFocus = mFocus;
-  mFocus = top;
-  top->OnSetFocus(oldFocus);
+  SetFocus(top);
   TModalPoppedSpider spider;
   window->ForEachChild(&spider);
   InvalidateScreen();
@@ -216,13 +212,45 @@ TDialog* TWindowManager::DisplayDialog(const str& script, const str& body, const
   return dialog;
 }
 
-void TWindowManager::SetFocus(TWindow* window)
+bool TWindowManager::SetFocus(TWindow* window)
 {
+  if (window && !window->CanAcceptFocus()) {
+    return false;
+  }
+  if (TModalWindow* layer = TWindow::GetCast<TModalWindow>(window)) {
+    TWindow* target = layer->GetFocusTarget();
+    if (target && target->CanAcceptFocus()) {
+      window = target;
+    }
+  }
   TWindow* previous = mFocus;
+  if (window == previous) {
+    return true;
+  }
+  if (previous) {
+    previous->OnKillFocus(window);
+  }
   mFocus = window;
   if (window) {
+    // The layer gives it back when it gets the focus again (a dialog above it closed).
+    if (!(window->GetFlags() & TWindow::kModal)) {
+      if (TModalWindow* layer = window->FindParentModal()) {
+        layer->SetLastFocus(window);
+      }
+    }
     window->OnSetFocus(previous);
   }
+  return true;
+}
+
+bool TWindowManager::IsFocusInLayer(const TWindow* layer) const
+{
+  for (const TWindow* w = mFocus; w; w = w->GetParent()) {
+    if (w->GetFlags() & TWindow::kModal) {
+      return w == layer;
+    }
+  }
+  return false;
 }
 
 void TWindowManager::AddMouseListener(TWindow* window)
@@ -524,9 +552,7 @@ void TWindowManager::OnDestroyWindow(TWindow* window)
     mScreen = nullptr;
   }
   for (TModalWindow* layer : mModalStack) {
-    if (layer->GetDefaultFocus() == window) {
-      layer->SetDefaultFocus(nullptr);
-    }
+    layer->ForgetWindow(window);
   }
   mOverlayWindows.remove(window);
   // A window deleted while it still had a parent leaves targets behind: drop them.

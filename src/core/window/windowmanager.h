@@ -85,10 +85,12 @@ public:
 
   // Focus.
   TWindow* GetFocus() const { return mFocus; }
-  // The window gets OnSetFocus with the previous focus window.
-  void SetFocus(TWindow* window);
-  // Sets the focus without telling anyone.
-  void SetFocusQuiet(TWindow* window) { mFocus = window; }
+  // Moves the focus: a window that cannot accept it is refused (false), a layer hands it
+  // on to the window it keeps for it; the old focus window gets OnKillFocus with the new
+  // one, then the new one OnSetFocus with the old one.
+  bool SetFocus(TWindow* window);
+  // True when the focus window lies in that layer (or is the layer).
+  bool IsFocusInLayer(const TWindow* layer) const;
   TWindow* GetHoverWindow() const { return mHoverWindow; }
 
   // Mouse listeners: served every mouse event before (and instead of) the window under

@@ -306,9 +306,11 @@ void TWindowScript::SetFocus(str name)
   TWindow* build = GetBuildWindow();
   if (!manager) return;
   TWindow* window = build ? build->GetChildWindow(name, -1) : nullptr;
-  TWindow* previous = manager->GetFocus();
-  manager->SetFocusQuiet(window);
-  if (window) window->OnSetFocus(previous);
+  if (!window) {
+    WriteDbg("ERROR: SetFocus: no window named '%s'", name.c_str());
+  } else if (!manager->SetFocus(window)) {
+    WriteDbg("ERROR: SetFocus: the window '%s' does not take the focus", name.c_str());
+  }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -144,7 +144,8 @@ TEST_F(ModalTest, Enter_HiddenDefaultButtonSendsDefaultActionToTheFocus)
   panel->SetFlags(0);
   TProbeWindow* field = new TProbeWindow("field", &log, 0, 0, 10, 10);
   layer->AdoptChild(field);
-  manager.SetFocusQuiet(field);
+  field->MakeFocusable();
+  manager.SetFocus(field);
   log.clear();
   // The field declines the character; it bubbles to the layer.
   Send(TEvent::kChar, TEvent::kEnter);

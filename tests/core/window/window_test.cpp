@@ -307,11 +307,34 @@ TEST_F(WindowTest, HandleEvent_MouseDownFocusesTheNearestFocusableWindow)
   TEvent click(TEvent::kMouseDown, 0, 1, 1, 0);
   inner->HandleEvent(&click, false);
   EXPECT_EQ(manager.GetFocus(), field);
+}
 
-  TProbeWindow* plain = new TProbeWindow("plain", &log, 200, 200, 300, 300);
-  screen->AdoptChild(plain);
-  plain->HandleEvent(&click, false);
-  EXPECT_EQ(manager.GetFocus(), screen);
+TEST_F(WindowTest, HandleEvent_ClickOnWhatTakesNoFocusLeavesItWhereItWas)
+{
+  TProbeWindow* field = new TProbeWindow("field", &log, 0, 0, 100, 100);
+  field->MakeFocusable();
+  screen->AdoptChild(field);
+  manager.SetFocus(field);
+  // A button: nothing between it and its layer takes the focus.
+  TProbeWindow* button = new TProbeWindow("button", &log, 200, 200, 300, 300);
+  screen->AdoptChild(button);
+  TEvent click(TEvent::kMouseDown, 0, 1, 1, 0);
+  button->HandleEvent(&click, false);
+  EXPECT_EQ(manager.GetFocus(), field);
+
+  // A focusable window that refuses the focus for now is passed over the same way.
+  TProbeWindow* disabled = new TProbeWindow("disabled", &log, 400, 0, 500, 100);
+  disabled->MakeFocusable();
+  disabled->acceptsFocus = false;
+  screen->AdoptChild(disabled);
+  disabled->HandleEvent(&click, false);
+  EXPECT_EQ(manager.GetFocus(), field);
+
+  // With no focus at all, the click gives it to the layer, which hands it on to the
+  // window of the layer that had it last.
+  manager.SetFocus(nullptr);
+  button->HandleEvent(&click, false);
+  EXPECT_EQ(manager.GetFocus(), field);
 }
 
 TEST_F(WindowTest, HandleEvent_IgnoreNextCharSwallowsOneCharacter)

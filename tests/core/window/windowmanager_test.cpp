@@ -205,7 +205,7 @@ TEST_F(ManagerTest, PopModal_TellsDescendantsAndMovesFocusDown)
   log.clear();
   manager.PopModal("b");
   EXPECT_EQ(manager.GetFocus(), a);
-  const std::vector<std::string> expected{"a focus", "inner popped", "panel popped"};
+  const std::vector<std::string> expected{"b unfocus to a", "a focus", "inner popped", "panel popped"};
   EXPECT_EQ(log, expected);
 }
 
@@ -214,7 +214,7 @@ TEST_F(ManagerTest, Keys_GoToTheFocusWindowOrElseTheTop)
   TProbeLayer* layer = Push("layer");
   TProbeWindow* field = new TProbeWindow("field", &log, 0, 0, 10, 10);
   layer->AdoptChild(field);
-  manager.SetFocusQuiet(nullptr);
+  manager.SetFocus(nullptr);
   log.clear();
   Send(TEvent::kKeyDown, 0, 0, 'K');
   // The layer has no key handler of its own; it posted "raw:K" for the script.
@@ -237,8 +237,8 @@ TEST_F(ManagerTest, Mouse_GoesToTheDeepestWindowInTheTopLayerOnly)
   button->consumeMouse = true;
   log.clear();
   Send(TEvent::kMouseDown, 115, 120);
-  // The click also focuses the nearest focusable window, the layer.
-  const std::vector<std::string> expected{"button down 5,10", "layer focus"};
+  // The nearest focusable window is the layer, which has the focus already.
+  const std::vector<std::string> expected{"button down 5,10"};
   EXPECT_EQ(log, expected);
   EXPECT_EQ(manager.GetHoverWindow(), button);
 }
@@ -337,7 +337,8 @@ TEST_F(ManagerTest, Idle_RunsLayerTasksAndDispatchesAroundTheFrame)
   layer->AdoptTask(new CountingTask(&log, "task"));
   TEchoWindow* echo = new TEchoWindow("echo", &log, 0, 0, 10, 10);
   layer->AdoptChild(echo);
-  manager.SetFocusQuiet(echo);
+  echo->MakeFocusable();
+  manager.SetFocus(echo);
   manager.PostWindowMessage(new TMessage(TMessage::kGeneric, "first"));
   log.clear();
   Send(TEvent::kIdle);
@@ -424,6 +425,52 @@ TEST_F(ManagerTest, Destruction_FocusWindowDestroyedLeavesNoFocus)
   manager.ClearDestroyedWindows();
   EXPECT_EQ(manager.GetFocus(), nullptr);
   EXPECT_EQ(screen->GetDefaultFocus(), nullptr);
+}
+
+TEST_F(ManagerTest, Focus_TheOldWindowHearsOfTheNewOneAndTheNewOfTheOld)
+{
+  TProbeWindow* first = new TProbeWindow("first", &log, 0, 0, 10, 10);
+  TProbeWindow* second = new TProbeWindow("second", &log, 0, 20, 10, 30);
+  screen->AdoptChild(first);
+  screen->AdoptChild(second);
+  manager.SetFocus(first);
+  log.clear();
+  EXPECT_TRUE(manager.SetFocus(second));
+  EXPECT_EQ(log, (std::vector<std::string>{"first unfocus to second", "second focus"}));
+  // Asking again changes nothing and tells nobody.
+  log.clear();
+  EXPECT_TRUE(manager.SetFocus(second));
+  EXPECT_TRUE(log.empty());
+  // A window that refuses the focus does not get it.
+  first->acceptsFocus = false;
+  EXPECT_FALSE(manager.SetFocus(first));
+  EXPECT_EQ(manager.GetFocus(), second);
+  EXPECT_TRUE(log.empty());
+  manager.SetFocus(nullptr);
+  EXPECT_EQ(log, std::vector<std::string>{"second unfocus to none"});
+}
+
+TEST_F(ManagerTest, Focus_ADialogTakesItAndGivesItBackToTheWindowThatHadIt)
+{
+  TProbeWindow* field = new TProbeWindow("field", &log, 0, 0, 10, 10);
+  screen->AdoptChild(field);
+  manager.SetFocus(field);
+  log.clear();
+  TProbeLayer* dialog = Push("dialog");
+  EXPECT_EQ(manager.GetFocus(), dialog);
+  EXPECT_EQ(log, (std::vector<std::string>{"field unfocus to dialog", "dialog focus"}));
+  log.clear();
+  manager.PopModal("dialog");
+  EXPECT_EQ(manager.GetFocus(), field);
+  EXPECT_EQ(log, (std::vector<std::string>{"dialog unfocus to field", "field focus"}));
+  // The window that had it is gone: the layer keeps the focus itself.
+  manager.SetFocus(screen);
+  Push("again");
+  screen->OrphanChild(field);
+  manager.SafeDestroyWindow(field);
+  manager.PopModal("again");
+  Send(TEvent::kIdle);
+  EXPECT_EQ(manager.GetFocus(), screen);
 }
 
 TEST_F(ManagerTest, Destruction_DestroyAllChildrenLeavesStackedLayersToTheStack)

@@ -20,6 +20,7 @@ namespace {
 class TKeyRecorder : public TWindow
 {
 public:
+  TKeyRecorder() { mFlags |= kFocusable; }
   bool OnKeyDown(char key, unsigned modifiers) override
   {
     mKeys.push_back(key);
@@ -43,7 +44,7 @@ protected:
     mManager.AttachWindowScript(mScript);
     mRecorder = new TKeyRecorder;
     mManager.GetScreen()->AdoptChild(mRecorder, true);
-    mManager.SetFocusQuiet(mRecorder);
+    mManager.SetFocus(mRecorder);
   }
 
   int QuitAsked()

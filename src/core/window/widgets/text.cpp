@@ -168,14 +168,19 @@ str TText::GetText()
 
 void TText::Draw()
 {
+  DrawText(0);
+}
+
+void TText::DrawText(int inset)
+{
   if (!mTextGraphic) {
     return;
   }
   TBegin2d twoD;
   TRect client;
   GetClientRect(&client);
-  mTextGraphic->Draw(TVec2(float(client.left), float(client.top)), unsigned(client.bottom - client.top), mScale,
-                     mSpacing, mAlpha, boost::shared_ptr<TTexture>());
+  mTextGraphic->Draw(TVec2(float(client.left + inset), float(client.top)), unsigned(client.bottom - client.top),
+                     mScale, mSpacing, mAlpha, boost::shared_ptr<TTexture>());
 }
 
 void TText::SetScroll(float position, float)

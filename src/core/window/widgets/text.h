@@ -46,6 +46,9 @@ public:
   void SetScriptLabel(const str& text) override { SetText(text); }
 
 protected:
+  // The text, moved right by inset pixels.
+  void DrawText(int inset);
+
   TTextGraphic* mTextGraphic;
   float mScale;
   float mAlpha;

@@ -4,6 +4,7 @@
 #include "core/window/widgets/textedit.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/app/event.h"
 #include "core/script/luatable.h"
@@ -13,11 +14,15 @@
 #include "core/app/platform.h"
 #include "core/graphics/textgraphic.h"
 #include "core/window/windowmanager.h"
+#include "core/window/windowrenderer.h"
 #include "core/window/windowscript.h"
 #include "core/window/windowstyle.h"
 #include "platform/display/clipboard.h"
 
 namespace {
+
+// Pixels between the field's edge and the text.
+const int kFieldInset = 4;
 
 // Bytes of a character by its lead byte; 0 for the terminating zero.
 unsigned UTF8Length(unsigned char lead)
@@ -173,7 +178,34 @@ void TTextEdit::Init(TWindowStyle& style)
 void TTextEdit::Draw()
 {
   CheckRegistration();
-  TText::Draw();
+  DrawField();
+  DrawText(kFieldInset);
+}
+
+void TTextEdit::DrawField()
+{
+  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowRenderer* renderer = manager ? manager->GetRenderer() : nullptr;
+  const int width = GetWindowWidth();
+  const int height = GetWindowHeight();
+  if (!renderer || width < 3 || height < 3) {
+    return;
+  }
+  // Fills are not blended: a dark field under light text, a light one under dark text.
+  const TColor ink = mTextGraphic ? mTextGraphic->GetColor() : TColor(1, 1, 1, 1);
+  const bool lightInk = ink.r * 0.3f + ink.g * 0.59f + ink.b * 0.11f > 0.5f;
+  const TColor fill = lightInk ? TColor(0.08f, 0.08f, 0.1f, 1) : TColor(0.96f, 0.96f, 0.94f, 1);
+  // The frame shows the focus: the text's colour, dimmed while the entry has no focus.
+  const float strength = manager->GetFocus() == this ? 1.0f : 0.45f;
+  const TColor frame(fill.r + (ink.r - fill.r) * strength, fill.g + (ink.g - fill.g) * strength,
+                     fill.b + (ink.b - fill.b) * strength, 1);
+  renderer->FillRect(TURect(0, 0, unsigned(width), unsigned(height)), frame);
+  renderer->FillRect(TURect(1, 1, unsigned(width - 1), unsigned(height - 1)), fill);
+}
+
+bool TTextEdit::CanAcceptFocus()
+{
+  return mCaretEnabled && IsShownInLayer(this);
 }
 
 bool TTextEdit::OnTaskAnimate()
@@ -303,27 +335,27 @@ void TTextEdit::Backspace()
   UpdateText();
 }
 
-bool TTextEdit::MoveFocusAlongRing()
+bool TTextEdit::MoveFocusAlongRing(bool backward)
 {
   TWindowManager* manager = TWindowManager::GetInstance();
   if (!mRing || mRing->empty() || !manager) {
     return false;
   }
   std::vector<TTextEdit*> ring(mRing->begin(), mRing->end());
+  if (backward) {
+    std::reverse(ring.begin(), ring.end());
+  }
   size_t index = size_t(std::find(ring.begin(), ring.end(), this) - ring.begin());
   if (index >= ring.size()) {
     index = 0;
   }
-  TTextEdit* next = this;
   for (size_t step = 1; step <= ring.size(); ++step) {
-    next = ring[(index + step) % ring.size()];
-    if (IsShownInLayer(next)) {
+    TTextEdit* next = ring[(index + step) % ring.size()];
+    if (next->TakesFocusFromInput()) {
+      manager->SetFocus(next);
       break;
     }
   }
-  TWindow* previous = manager->GetFocus();
-  manager->SetFocusQuiet(next);
-  next->OnSetFocus(previous);
   return true;
 }
 
@@ -350,7 +382,7 @@ bool TTextEdit::OnUTF8Char(str ch)
     if (KeyHitUTF8(kKeyTab, code)) {
       return Changed();
     }
-    MoveFocusAlongRing();
+    MoveFocusAlongRing(false);
   } else if (lead == 13) {
     if (KeyHitUTF8(kKeyEnter, code)) {
       return Changed();
@@ -446,6 +478,13 @@ bool TTextEdit::OnKeyDown(char key, unsigned modifiers)
       UpdateText();
     } else {
       KeyHit(kKeyRefused, key);
+    }
+    return true;
+  } else if (code == TEvent::kTab && (modifiers & TEvent::kShift) && !(modifiers & (2 | 4))) {
+    // Shift+Tab goes back along the ring; its character must not go forward again.
+    if (!KeyHitUTF8(kKeyTab, code)) {
+      MoveFocusAlongRing(true);
+      gIgnoreNextChar = true;
     }
     return true;
   } else if (code > 'Z') {

@@ -26,6 +26,7 @@ public:
   bool OnNewParent() override;
   void Init(TWindowStyle& style) override;
   void Draw() override;
+  bool CanAcceptFocus() override;
   bool OnTaskAnimate() override;
   bool OnChar(char c) override;
   bool OnUTF8Char(str c) override;
@@ -55,7 +56,10 @@ public:
 private:
   bool Changed();
   bool Paste();
-  bool MoveFocusAlongRing();
+  // Gives the focus to the next (or previous) entry of the ring that is shown and takes it.
+  bool MoveFocusAlongRing(bool backward);
+  // The box behind the text, so the player sees where to click and type.
+  void DrawField();
   unsigned CharacterStartBefore(unsigned position) const;
   unsigned CharacterLengthAt(unsigned position) const;
 

@@ -203,6 +203,61 @@ TEST_F(TextEditTest, TabMovesToTheNextShownEntry)
   EXPECT_EQ(top->GetText(), "");
 }
 
+TEST_F(TextEditTest, ShiftTabGoesBackAndEntriesThatRefuseTheFocusArePassedOver)
+{
+  Run("MakeDialog{ TextEdit{ name = 'top', w = 100, h = 20 }, TextEdit{ name = 'middle', w = 100, h = 20 }, "
+      "TextEdit{ name = 'bottom', w = 100, h = 20 } }");
+  TTextEdit* top = Find<TTextEdit>("top");
+  TTextEdit* middle = Find<TTextEdit>("middle");
+  TTextEdit* bottom = Find<TTextEdit>("bottom");
+  manager.SetFocus(top);
+  // The platform sends the key, then its character.
+  auto shiftTab = [this] {
+    Key(TEvent::kKeyDown, TEvent::kTab, TEvent::kShift);
+    Key(TEvent::kChar, TEvent::kTab, TEvent::kShift);
+  };
+  shiftTab();
+  EXPECT_EQ(manager.GetFocus(), bottom);
+  shiftTab();
+  EXPECT_EQ(manager.GetFocus(), middle);
+  // An entry that takes no typing takes no focus either.
+  middle->EnableCaret(false);
+  EXPECT_FALSE(middle->CanAcceptFocus());
+  shiftTab();
+  EXPECT_EQ(manager.GetFocus(), top);
+  Type("\t");
+  EXPECT_EQ(manager.GetFocus(), bottom);
+  EXPECT_EQ(top->GetText() + middle->GetText() + bottom->GetText(), "");
+}
+
+TEST_F(TextEditTest, TabFromTheDialogItselfGoesToItsFirstOrLastEntry)
+{
+  Run("MakeDialog{ TextEdit{ name = 'first', w = 100, h = 20 }, Text{ name = 'note', y = 40, w = 100, h = 20, "
+      "label = 'note' }, TextEdit{ name = 'last', y = 80, w = 100, h = 20 } }");
+  TTextEdit* first = Find<TTextEdit>("first");
+  TTextEdit* last = Find<TTextEdit>("last");
+  TModalWindow* layer = first->FindParentModal();
+  manager.SetFocus(layer);
+  ASSERT_EQ(manager.GetFocus(), layer);
+  Key(TEvent::kKeyDown, TEvent::kTab);
+  Key(TEvent::kChar, TEvent::kTab);
+  EXPECT_EQ(manager.GetFocus(), first);
+  EXPECT_EQ(first->GetText(), "");
+
+  manager.SetFocus(nullptr);
+  Key(TEvent::kKeyDown, TEvent::kTab, TEvent::kShift);
+  Key(TEvent::kChar, TEvent::kTab, TEvent::kShift);
+  EXPECT_EQ(manager.GetFocus(), last);
+
+  // A click on the text beside the entries leaves the focus in the entry, so typing goes on.
+  Type("ab");
+  TEvent click(TEvent::kMouseDown, 0, Centre(Find<TText>("note")).x, Centre(Find<TText>("note")).y, 0);
+  manager.HandleEvent(&click);
+  Type("c");
+  EXPECT_EQ(manager.GetFocus(), last);
+  EXPECT_EQ(last->GetText(), "abc");
+}
+
 TEST_F(TextEditTest, ASingleEntryKeepsTheFocusOnTab)
 {
   TCountingEdit* edit = Make();

@@ -19,6 +19,13 @@ int Inked(int left, int top, int right, int bottom)
   return count;
 }
 
+// The same colour up to the rounding of the fill.
+bool Near(TColor32 a, TColor32 b)
+{
+  return std::abs(int(a.Red()) - int(b.Red())) <= 1 && std::abs(int(a.Green()) - int(b.Green())) <= 1 &&
+         std::abs(int(a.Blue()) - int(b.Blue())) <= 1;
+}
+
 // Keeps the frame as a PNG beside the test program when a check failed, or when asked to.
 void DumpFrame(bool failed)
 {
@@ -77,4 +84,29 @@ TEST_F(WidgetDialogTest, EveryWidgetOfADialogIsDrawn)
   Move(TPoint(30, 110));
   DrawFrame();
   EXPECT_EQ(ReadFramePixel(21, 101).mValue, 0xFF0000FFu);
+}
+
+TEST_F(WidgetDialogTest, TextEntriesAreFieldsWhoseFrameShowsTheFocus)
+{
+  Run("MakeDialog{ Window{ name = 'dialog', x = 0, y = 0, w = 800, h = 600, "
+      "  TextEdit{ name = 'who', x = 20, y = 150, w = 300, h = 30, font = { '__DEFAULT', 20, { 1, 1, 0, 1 } } }, "
+      "  TextEdit{ name = 'where', x = 20, y = 250, w = 300, h = 30, font = { '__DEFAULT', 20, { 0, 0, 0, 1 } } } } }");
+  manager.SetFocus(Find<TTextEdit>("who"));
+  DrawFrame();
+  // Light text on a dark field; the focused entry's frame has the text's colour.
+  EXPECT_TRUE(Near(ReadFramePixel(300, 165), TColor32(TColor(0.08f, 0.08f, 0.1f, 1))));
+  EXPECT_EQ(ReadFramePixel(20, 150).mValue, 0xFFFFFF00u);
+  EXPECT_EQ(ReadFramePixel(319, 179).mValue, 0xFFFFFF00u);
+  // Dark text on a light field, framed dimly while another entry has the focus.
+  const TColor32 light(TColor(0.96f, 0.96f, 0.94f, 1));
+  EXPECT_TRUE(Near(ReadFramePixel(300, 265), light));
+  const TColor32 dimFrame = ReadFramePixel(20, 250);
+  EXPECT_LT(dimFrame.Red(), light.Red());
+  EXPECT_GT(dimFrame.Red(), 64);
+
+  manager.SetFocus(Find<TTextEdit>("where"));
+  DrawFrame();
+  EXPECT_EQ(ReadFramePixel(20, 250).mValue, 0xFF000000u);
+  EXPECT_NE(ReadFramePixel(20, 150).mValue, 0xFFFFFF00u);
+  DumpFrame(HasFailure());
 }
