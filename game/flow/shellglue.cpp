@@ -18,6 +18,18 @@
 #include "core/window/windowstyle.h"
 #include "flow/gamedefs.h"
 
+namespace {
+
+TStringTable* gStringTableInUse = nullptr;
+
+TStringTable* GameStringTable()
+{
+  TPlatform* platform = TPlatform::GetInstance();
+  return gStringTableInUse ? gStringTableInUse : platform ? platform->GetStringTable() : nullptr;
+}
+
+} // namespace
+
 TScript* GameScript()
 {
   TWindowManager* manager = TWindowManager::GetInstance();
@@ -76,6 +88,27 @@ void InvalidateGameScreen()
   if (TWindowManager* manager = TWindowManager::GetInstance()) {
     manager->InvalidateScreen();
   }
+}
+
+void ShowWindow(TWindow* window, bool shown)
+{
+  if (!window) {
+    return;
+  }
+  const unsigned flags = window->GetFlags();
+  window->SetFlags(shown ? flags | TWindow::kVisible : flags & ~unsigned(TWindow::kVisible));
+  InvalidateGameScreen();
+}
+
+void UseGameStringTable(TStringTable* table)
+{
+  gStringTableInUse = table;
+}
+
+str GameString(const str& label, const str& argument)
+{
+  TStringTable* table = GameStringTable();
+  return table ? table->GetString(label, argument, "", "", "", "") : str("#####");
 }
 
 bool IsWindowExists(str name)
@@ -139,8 +172,7 @@ TButton* CreateButton(TLuaTable* style, const str& label, const TPoint& position
   }
   if (!label.empty()) {
     str shown = label;
-    TPlatform* platform = TPlatform::GetInstance();
-    if (TStringTable* table = platform ? platform->GetStringTable() : nullptr) {
+    if (TStringTable* table = GameStringTable()) {
       // A player name is no label: the lookup may fail without a note in the log.
       const bool quiet = table->IsQuiet();
       table->SetQuiet(true);

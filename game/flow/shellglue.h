@@ -12,6 +12,8 @@
 class TButton;
 class TLuaTable;
 class TScript;
+class TStringTable;
+class TWindow;
 struct lua_State;
 
 // The window manager's script as a Lua host; null without one.
@@ -28,6 +30,14 @@ void UnbindLuaFrom(const void* object, const char* const* names, size_t count);
 
 // Has the whole screen drawn again at the next frame.
 void InvalidateGameScreen();
+// Sets or clears a window's enabled flag (a window without it is neither drawn nor hit).
+void ShowWindow(TWindow* window, bool shown);
+
+// The string table's text of a label ("#####" when it has none, or there is no table),
+// with up to one argument for "%1%".
+str GameString(const str& label, const str& argument = str());
+// Puts a table in place of the platform's for GameString (tests); null restores it.
+void UseGameStringTable(TStringTable* table);
 
 // Some window at any depth below the screen (or the screen itself) has the name.
 bool IsWindowExists(str name);

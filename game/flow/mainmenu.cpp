@@ -1,0 +1,42 @@
+// mainmenu: the main menu window and its music; talks to the sound assets and the window
+// script's globals.
+#include "flow/mainmenu.h"
+
+#include "core/script/luabind.h"
+#include "flow/shellglue.h"
+#include "flow/soundlevels.h"
+#include "platform/sound/sound.h"
+
+namespace {
+
+const char* const kLuaNames[] = {"SetWelcomeName"};
+
+} // namespace
+
+TWindow* TMainMenuDynamicCreate()
+{
+  return new TMainMenu;
+}
+
+intptr_t TMainMenu::ClassId()
+{
+  static const intptr_t id = RegisterCreatable(&TMainMenuDynamicCreate);
+  return id;
+}
+
+TMainMenu::TMainMenu()
+{
+  // Played outside the music manager: the menu's own loop, which ends with the window.
+  mMusic = TSound::Get(kMusic, false, kSoundTypeMusic);
+  if (mMusic) {
+    mMusic->Play(true);
+  }
+  if (lua_State* L = GameLuaState()) {
+    LuaBind(L, "SetWelcomeName", this, &TMainMenu::SetWelcomeName);
+  }
+}
+
+TMainMenu::~TMainMenu()
+{
+  UnbindLuaFrom(this, kLuaNames, 1);
+}

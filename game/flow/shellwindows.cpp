@@ -1,0 +1,30 @@
+// shellwindows: the registration of the shell's window types and script glue.
+#include "flow/shellwindows.h"
+
+#include "core/window/widgets/slider.h"
+#include "core/window/windowmanager.h"
+#include "flow/buttonex.h"
+#include "flow/buttontools.h"
+#include "flow/listbox.h"
+#include "flow/mainmenu.h"
+#include "flow/options.h"
+#include "flow/rolloverwindow.h"
+#include "flow/shellglue.h"
+#include "flow/timermode.h"
+
+void RegisterShellWindows()
+{
+  ButtonTools::RegisterInScript(nullptr);
+  TWindowManager* manager = TWindowManager::GetInstance();
+  if (!manager) {
+    return;
+  }
+  manager->AddWindowType("MainMenu", TMainMenu::ClassId());
+  manager->AddWindowType("OptionsWindow", TOptions::ClassId());
+  manager->AddWindowType("Slider", TSlider::ClassId());
+  manager->AddWindowType("RolloverWindow", TRolloverWindow::ClassId());
+  manager->AddWindowType("GButtonEx", GButtonEx::ClassId());
+  manager->AddWindowType("TTimerMode", TTimerMode::ClassId());
+  TListBox::Registration();
+  RegisterShellGlue();
+}
