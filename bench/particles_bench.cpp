@@ -6,10 +6,10 @@
 #include <cmath>
 #include <vector>
 
-#include "core/particles/luaparticlesystem.h"
-#include "core/particles/particlerenderer.h"
 #include "core/foundation/random.h"
 #include "core/graphics/vertexset.h"
+#include "core/particles/luaparticlesystem.h"
+#include "core/particles/particlerenderer.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/graphics/animatedtexture.h"
 #include "core/foundation/file.h"
+#include "core/graphics/animatedtexture.h"
 #include "core/graphics/model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)

@@ -2,12 +2,12 @@
 // window manager and its script, the string table and the texture cache.
 #include "flow/gamemain.h"
 
-#include "core/foundation/file.h"
-#include "core/script/luabind.h"
 #include "core/app/platform.h"
-#include "core/script/script.h"
+#include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"
 #include "core/graphics/texture.h"
+#include "core/script/luabind.h"
+#include "core/script/script.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
 #include "platform/debug.h"

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/graphics/displayhost.h"
 #include "core/app/platform.h"
+#include "core/graphics/displayhost.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/vertexset.h"
 #include "gl/gltexturedata.h"

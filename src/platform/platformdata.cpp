@@ -11,11 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/app/platform.h"
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
-#include "core/app/platform.h"
-#include "core/graphics/renderer.h"
 #include "core/foundation/stringtable.h"
+#include "core/graphics/renderer.h"
 #include "core/window/windowmanager.h"
 #include "platform/debug.h"
 #include "platform/display/display.h"

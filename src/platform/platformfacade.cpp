@@ -2,22 +2,22 @@
 // its teardown; talks to the configuration, file system, string table and window manager.
 #include <cstdlib>
 
-#include "core/foundation/asset.h"
-#include "core/foundation/file.h"
 #include "core/app/gamestate.h"
 #include "core/app/platform.h"
+#include "core/foundation/asset.h"
+#include "core/foundation/file.h"
+#include "core/foundation/stringtable.h"
+#include "core/foundation/xmlnode.h"
 #include "core/graphics/qvminivecdraw.h"
 #include "core/graphics/renderer.h"
-#include "core/window/screen.h"
-#include "core/foundation/stringtable.h"
 #include "core/graphics/textgraphic.h"
+#include "core/window/screen.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
-#include "core/foundation/xmlnode.h"
-#include "platform/online/computerid.h"
+#include "platform/cinema/flashhost.h"
 #include "platform/debug.h"
 #include "platform/display/event.h"
-#include "platform/cinema/flashhost.h"
+#include "platform/online/computerid.h"
 #include "platform/platformdata.h"
 
 extern const unsigned char kSystemCursorPng[];

@@ -5,13 +5,13 @@
 
 #include <SDL.h>
 
-#include "support/apptestutil.h"
-#include "core/foundation/asset.h"
 #include "core/app/event.h"
+#include "core/foundation/asset.h"
 #include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"
 #include "core/window/windowmanager.h"
 #include "platform/platformdata.h"
+#include "support/apptestutil.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "core/foundation/asset.h"
 #include "core/app/platform.h"
+#include "core/foundation/asset.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
 #include "gl/gldisplayhandler.h"

@@ -2,8 +2,8 @@
 // working directory, the game's configuration, and GUIDs numbered in order of creation.
 #pragma once
 
-#include "core/online/hiscores.h"
 #include "core/app/platform.h"
+#include "core/online/hiscores.h"
 #include "support/vfssandbox.h"
 
 #include <gtest/gtest.h>

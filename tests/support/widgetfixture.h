@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "core/foundation/stringtable.h"
+#include "core/graphics/qvminivecdraw.h"
+#include "core/graphics/textgraphic.h"
 #include "core/window/widgets/button.h"
 #include "core/window/widgets/image.h"
-#include "core/graphics/qvminivecdraw.h"
-#include "support/scripttestutil.h"
 #include "core/window/widgets/slider.h"
-#include "core/foundation/stringtable.h"
 #include "core/window/widgets/text.h"
 #include "core/window/widgets/textedit.h"
-#include "core/graphics/textgraphic.h"
+#include "support/scripttestutil.h"
 
 // Every message that reaches it, as "kind name", in one log.
 inline std::vector<std::string>& WidgetMessages()

@@ -10,8 +10,8 @@
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/windowmanager.h"
-#include "core/window/windowscript.h"
 #include "core/window/windowrenderer.h"
+#include "core/window/windowscript.h"
 #include "core/window/windowstyle.h"
 
 // A window script that keeps the name and type of every message handed to it.

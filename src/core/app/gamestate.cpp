@@ -2,8 +2,8 @@
 // "mute" and exposes its calls to the window script's Lua state.
 #include "core/app/gamestate.h"
 
-#include "core/script/luabind.h"
 #include "core/app/platform.h"
+#include "core/script/luabind.h"
 #include "core/script/script.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"

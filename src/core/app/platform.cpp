@@ -4,9 +4,9 @@
 
 #include "core/foundation/encrypt.h"
 #include "core/graphics/textgraphic.h"
-#include "platform/online/computerid.h"
 #include "platform/debug.h"
 #include "platform/display/event.h"
+#include "platform/online/computerid.h"
 
 TPlatform* TPlatform::mPlatform = nullptr;
 

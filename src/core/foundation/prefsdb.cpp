@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "core/foundation/file.h"
 #include "core/foundation/config.h"
-#include "platform/debug.h"
+#include "core/foundation/file.h"
 #include "core/foundation/prefsstore.h"
+#include "platform/debug.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "core/foundation/file.h"
 #include "core/foundation/config.h"
+#include "core/foundation/file.h"
 #include "core/foundation/xmlnode.h"
 #include "platform/debug.h"
 

@@ -8,9 +8,9 @@
 
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
+#include "core/foundation/xmlnode.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texturedata.h"
-#include "core/foundation/xmlnode.h"
 #include "platform/debug.h"
 
 namespace {

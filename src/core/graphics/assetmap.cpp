@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/graphics/animatedtexture.h"
 #include "core/foundation/file.h"
+#include "core/graphics/animatedtexture.h"
 #include "core/graphics/model.h"
-#include "core/script/script.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/texturedata.h"
+#include "core/script/script.h"
 #include "platform/debug.h"
 #include "platform/sound/sound.h"
 

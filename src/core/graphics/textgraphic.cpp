@@ -10,10 +10,10 @@
 #include <cstring>
 #include <memory>
 
-#include "core/graphics/defaultfont.h"
-#include "core/foundation/file.h"
-#include "core/graphics/mvecfont.h"
 #include "core/app/platform.h"
+#include "core/foundation/file.h"
+#include "core/graphics/defaultfont.h"
+#include "core/graphics/mvecfont.h"
 #include "core/graphics/qvminivecdraw.h"
 #include "core/graphics/renderer.h"
 #include "platform/debug.h"

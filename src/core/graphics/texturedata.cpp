@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "core/foundation/file.h"
 #include "core/app/platform.h"
+#include "core/foundation/file.h"
 #include "core/graphics/renderer.h"
 #include "platform/debug.h"
 

@@ -2,12 +2,12 @@
 // queries; reads the engine configuration, "hiscore.xml" and the "hiscoreserver.txt" override.
 #include "core/online/hiscores.h"
 
-#include "core/foundation/file.h"
-#include "core/online/hiscoresdata.h"
 #include "core/app/platform.h"
+#include "core/foundation/file.h"
 #include "core/foundation/xmlnode.h"
-#include "platform/online/computerid.h"
+#include "core/online/hiscoresdata.h"
 #include "platform/debug.h"
+#include "platform/online/computerid.h"
 
 #include <climits>
 #include <cstdio>

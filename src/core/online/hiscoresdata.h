@@ -3,9 +3,9 @@
 #pragma once
 
 #include "core/foundation/encrypt.h"
+#include "core/foundation/str.h"
 #include "core/online/hiscores.h"
 #include "core/online/medals.h"
-#include "core/foundation/str.h"
 #include "platform/online/simplehttp.h"
 
 #include <map>

@@ -2,8 +2,8 @@
 // TQvHiscores on the current player; a newly earned medal is saved through the hiscore file.
 #include "core/online/medals.h"
 
-#include "core/online/hiscoresdata.h"
 #include "core/foundation/xmlnode.h"
+#include "core/online/hiscoresdata.h"
 
 int TQvMedalsTable::GetCountToSubmit() const
 {

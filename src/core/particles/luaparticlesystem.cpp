@@ -7,18 +7,18 @@
 
 #include <lua.hpp>
 
-#include "core/graphics/assetmap.h"
+#include "core/app/platform.h"
 #include "core/foundation/file.h"
-#include "core/script/luacompat.h"
+#include "core/foundation/random.h"
+#include "core/graphics/assetmap.h"
+#include "core/graphics/texture.h"
 #include "core/particles/particlecollection.h"
 #include "core/particles/particlerenderer.h"
 #include "core/particles/particlescript.h"
-#include "core/app/platform.h"
-#include "core/foundation/random.h"
+#include "core/script/luacompat.h"
 #include "core/script/script.h"
-#include "core/graphics/texture.h"
-#include "platform/online/computerid.h"
 #include "platform/debug.h"
+#include "platform/online/computerid.h"
 
 TRandom* TLuaParticleSystem::gRandom = nullptr;
 int TLuaParticleSystem::gRandomCount = 0;

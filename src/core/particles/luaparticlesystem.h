@@ -9,9 +9,9 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/particles/particlefunction.h"
 #include "core/foundation/str.h"
 #include "core/foundation/vec.h"
+#include "core/particles/particlefunction.h"
 
 struct lua_State;
 class TParticleCollection;

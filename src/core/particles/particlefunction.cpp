@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/particles/luaparticlesystem.h"
 #include "core/foundation/random.h"
+#include "core/particles/luaparticlesystem.h"
 #include "platform/debug.h"
 
 namespace {

@@ -8,9 +8,9 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/particles/paramset.h"
 #include "core/foundation/str.h"
 #include "core/foundation/vec.h"
+#include "core/particles/paramset.h"
 #include "platform/debug.h"
 
 class TLuaParticleSystem;

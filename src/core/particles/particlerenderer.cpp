@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "core/graphics/animatedtexture.h"
-#include "core/foundation/color.h"
 #include "core/app/platform.h"
+#include "core/foundation/color.h"
+#include "core/graphics/animatedtexture.h"
 #include "core/graphics/texture.h"
 
 namespace {

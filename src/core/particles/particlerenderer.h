@@ -7,9 +7,9 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/graphics/renderer.h"
 #include "core/foundation/str.h"
 #include "core/foundation/vec.h"
+#include "core/graphics/renderer.h"
 #include "core/graphics/vertexset.h"
 
 class TTexture;

@@ -9,9 +9,9 @@
 
 #include <lua.hpp>
 
+#include "core/foundation/str.h"
 #include "core/script/luacompat.h"
 #include "core/script/luatable.h"
-#include "core/foundation/str.h"
 
 class TMessage;
 

@@ -6,8 +6,8 @@
 
 #include "core/script/luabind.h"
 #include "core/script/luacompat.h"
-#include "core/window/message.h"
 #include "core/script/script.h"
+#include "core/window/message.h"
 #include "platform/debug.h"
 
 TLuaObjectWrapper::TLuaObjectWrapper(lua_State* L) : mState(QvLuaMainThread(L))

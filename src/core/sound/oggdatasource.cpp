@@ -9,8 +9,8 @@
 
 #include <vorbis/vorbisfile.h>
 
-#include "core/foundation/file.h"
 #include "core/app/platform.h"
+#include "core/foundation/file.h"
 #include "platform/debug.h"
 
 namespace {

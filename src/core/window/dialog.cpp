@@ -2,8 +2,8 @@
 // the usual close message and opens "http=" links in the browser.
 #include "core/window/dialog.h"
 
-#include "core/window/message.h"
 #include "core/app/platform.h"
+#include "core/window/message.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
 

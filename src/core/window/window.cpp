@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <map>
 
+#include "core/app/platform.h"
 #include "core/window/message.h"
 #include "core/window/modalwindow.h"
-#include "core/app/platform.h"
 #include "core/window/screen.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowrenderer.h"

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "core/app/platform.h"
 #include "core/window/dialog.h"
 #include "core/window/message.h"
 #include "core/window/modalwindow.h"
-#include "core/app/platform.h"
 #include "core/window/screen.h"
 #include "core/window/windowrenderer.h"
 #include "core/window/windowscript.h"

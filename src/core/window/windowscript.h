@@ -6,10 +6,10 @@
 #include <map>
 #include <vector>
 
-#include "core/script/luatable.h"
-#include "core/window/message.h"
-#include "core/script/script.h"
 #include "core/foundation/str.h"
+#include "core/script/luatable.h"
+#include "core/script/script.h"
+#include "core/window/message.h"
 
 class TDialog;
 class TLuaFunction;

@@ -2,13 +2,13 @@
 // through the script-widget interface and binds its two Lua functions in the window script.
 #include "core/window/xsellwindow.h"
 
-#include "core/script/luabind.h"
 #include "core/app/platform.h"
+#include "core/foundation/xmlnode.h"
+#include "core/script/luabind.h"
 #include "core/script/script.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
 #include "core/window/windowstyle.h"
-#include "core/foundation/xmlnode.h"
 
 const char DEFAULT_XSELL_CONFIG[] = "xsell/xsell.xml";
 

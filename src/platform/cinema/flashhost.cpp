@@ -8,14 +8,14 @@
 #include <list>
 #include <unistd.h>
 
-#include "core/foundation/file.h"
 #include "core/app/platform.h"
-#include "core/graphics/renderer.h"
+#include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"
+#include "core/graphics/renderer.h"
 #include "core/window/windowmanager.h"
+#include "platform/cinema/movieview.h"
 #include "platform/debug.h"
 #include "platform/display/event.h"
-#include "platform/cinema/movieview.h"
 #include "platform/platformdata.h"
 
 bool gbMissingNIB = false;

@@ -17,12 +17,12 @@
 #include "gl/framepresenter.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/browser.h"
-#include "platform/display/cursor.h"
 #include "platform/debug.h"
+#include "platform/display/cursor.h"
 #include "platform/display/event.h"
 #include "platform/display/inputscript.h"
-#include "platform/platformdata.h"
 #include "platform/display/sdlevents.h"
+#include "platform/platformdata.h"
 
 float gyFlip = 0.0f;
 

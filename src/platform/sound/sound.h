@@ -10,8 +10,8 @@
 #include <boost/weak_ptr.hpp>
 
 #include "core/foundation/asset.h"
-#include "core/sound/sounddatasource.h"
 #include "core/foundation/str.h"
+#include "core/sound/sounddatasource.h"
 #include "platform/sound/soundstream.h"
 
 class TSound;

@@ -12,8 +12,8 @@
 
 #include <sys/stat.h>
 
-#include "core/foundation/file.h"
 #include "core/app/platform.h"
+#include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/graphics/animatedtexture.h"
 #include "core/foundation/file.h"
+#include "core/graphics/animatedtexture.h"
 #include "support/gfxfixture.h"
 #include "support/vfssandbox.h"
 

@@ -7,12 +7,12 @@
 #include <iterator>
 #include <string>
 
+#include "core/foundation/file.h"
 #include "core/graphics/animatedtexture.h"
 #include "core/graphics/assetmap.h"
-#include "core/foundation/file.h"
 #include "core/graphics/model.h"
-#include "core/sound/oggdatasource.h"
 #include "core/script/script.h"
+#include "core/sound/oggdatasource.h"
 #include "platform/sound/sound.h"
 #include "support/gfxfixture.h"
 #include "support/vfssandbox.h"

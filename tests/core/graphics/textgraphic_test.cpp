@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/graphics/mvecfont.h"
 #include "core/app/platform.h"
+#include "core/graphics/mvecfont.h"
 #include "core/graphics/textgraphic.h"
 #include "support/mvecbuilder.h"
 

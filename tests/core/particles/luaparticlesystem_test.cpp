@@ -10,10 +10,10 @@
 
 #include <lua.hpp>
 
+#include "core/app/platform.h"
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
 #include "core/particles/particlecollection.h"
-#include "core/app/platform.h"
 #include "core/script/script.h"
 #include "support/vfssandbox.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/foundation/random.h"
 #include "core/particles/luaparticlesystem.h"
 #include "core/particles/particlefunction.h"
-#include "core/foundation/random.h"
 
 namespace {
 

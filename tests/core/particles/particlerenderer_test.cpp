@@ -9,10 +9,10 @@
 #include <list>
 #include <vector>
 
-#include "core/graphics/animatedtexture.h"
-#include "core/foundation/file.h"
-#include "core/particles/particlecollection.h"
 #include "core/app/platform.h"
+#include "core/foundation/file.h"
+#include "core/graphics/animatedtexture.h"
+#include "core/particles/particlecollection.h"
 #include "support/vfssandbox.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // bindings, rebinding and unbinding, table and function handles, and messages owned by Lua.
 #include "core/script/luabind.h"
 
-#include "core/window/message.h"
 #include "core/script/script.h"
+#include "core/window/message.h"
 
 #include <gtest/gtest.h>
 

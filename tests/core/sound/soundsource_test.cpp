@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "core/sound/oggdatasource.h"
 #include "core/app/platform.h"
+#include "core/sound/oggdatasource.h"
 #include "support/soundtestutil.h"
 
 namespace {

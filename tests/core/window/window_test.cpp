@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/app/platform.h"
 #include "core/window/dialog.h"
 #include "core/window/layeredwindow.h"
-#include "core/app/platform.h"
 #include "core/window/windowscript.h"
 #include "support/faketimer.h"
 #include "support/windowtestutil.h"

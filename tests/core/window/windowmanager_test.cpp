@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/window/dialog.h"
 #include "core/app/platform.h"
 #include "core/graphics/texture.h"
+#include "core/window/dialog.h"
 #include "core/window/windowscript.h"
 #include "platform/display/event.h"
 #include "support/faketimer.h"

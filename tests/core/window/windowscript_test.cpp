@@ -2,11 +2,11 @@
 // coroutine (queues, commands, waits, injection) and the window-script commands.
 #include "core/window/windowscript.h"
 
-#include "core/window/widgets/button.h"
+#include "core/foundation/file.h"
 #include "core/window/dialog.h"
+#include "core/window/widgets/button.h"
 #include "core/window/widgets/image.h"
 #include "core/window/widgets/text.h"
-#include "core/foundation/file.h"
 #include "support/scripttestutil.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/app/event.h"
-#include "core/foundation/file.h"
 #include "core/app/platform.h"
+#include "core/foundation/file.h"
 #include "core/window/screen.h"
 #include "core/window/window.h"
 #include "core/window/windowmanager.h"

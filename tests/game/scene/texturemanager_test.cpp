@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "support/gfxfixture.h"
-#include "support/pngwrite.h"
 #include "scene/matrixutil.h"
 #include "scene/texturemanager.h"
+#include "support/gfxfixture.h"
+#include "support/pngwrite.h"
 
 namespace {
 

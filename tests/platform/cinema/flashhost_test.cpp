@@ -5,15 +5,15 @@
 #include <iterator>
 #include <list>
 
-#include "core/foundation/file.h"
 #include "core/app/platform.h"
+#include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"
 #include "core/window/windowmanager.h"
-#include "platform/display/event.h"
 #include "platform/cinema/flashhost.h"
 #include "platform/cinema/movieview.h"
-#include "support/vfssandbox.h"
+#include "platform/display/event.h"
 #include "support/apptestutil.h"
+#include "support/vfssandbox.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,6 @@
 
 #include <SDL.h>
 
-#include "support/apptestutil.h"
 #include "core/app/event.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
@@ -18,6 +17,7 @@
 #include "platform/display/cursor.h"
 #include "platform/display/event.h"
 #include "platform/display/inputscript.h"
+#include "support/apptestutil.h"
 
 namespace {
 

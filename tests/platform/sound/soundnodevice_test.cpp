@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "core/app/platform.h"
 #include "core/foundation/asset.h"
 #include "core/sound/oggdatasource.h"
-#include "core/app/platform.h"
 #include "core/sound/soundinstance.h"
 #include "platform/sound/sound.h"
 #include "support/soundtestutil.h"

@@ -7,17 +7,17 @@
 
 #include <lua.hpp>
 
-#include "core/window/widgets/image.h"
-#include "core/script/luatable.h"
-#include "core/window/message.h"
 #include "core/app/platform.h"
-#include "core/window/screen.h"
-#include "core/window/widgets/text.h"
 #include "core/graphics/texture.h"
+#include "core/script/luatable.h"
+#include "core/sound/soundinstance.h"
+#include "core/window/message.h"
+#include "core/window/screen.h"
+#include "core/window/widgets/image.h"
+#include "core/window/widgets/text.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
 #include "platform/sound/sound.h"
-#include "core/sound/soundinstance.h"
 
 namespace {
 

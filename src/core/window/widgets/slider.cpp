@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/window/widgets/image.h"
-#include "core/window/message.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
+#include "core/window/message.h"
+#include "core/window/widgets/image.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
 

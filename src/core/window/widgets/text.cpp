@@ -4,12 +4,12 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/window/widgets/button.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/textgraphic.h"
+#include "core/graphics/texture.h"
 #include "core/script/luatable.h"
 #include "core/window/modalwindow.h"
-#include "core/graphics/renderer.h"
-#include "core/graphics/texture.h"
-#include "core/graphics/textgraphic.h"
+#include "core/window/widgets/button.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
 #include "platform/debug.h"

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "core/app/event.h"
+#include "core/app/platform.h"
+#include "core/graphics/mvecfont.h"
+#include "core/graphics/textgraphic.h"
 #include "core/script/luatable.h"
 #include "core/window/message.h"
 #include "core/window/modalwindow.h"
-#include "core/graphics/mvecfont.h"
-#include "core/app/platform.h"
-#include "core/graphics/textgraphic.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowrenderer.h"
 #include "core/window/windowscript.h"
