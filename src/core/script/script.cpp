@@ -2,6 +2,9 @@
 // the asset registry, Lua strings, protected calls and the coroutine driven by the task list.
 #include "core/script/script.h"
 
+#include <cctype>
+#include <cstring>
+
 #include "core/foundation/file.h"
 #include "core/script/luabind.h"
 #include "core/script/luacompat.h"
@@ -46,10 +49,41 @@ str ValueText(lua_State* L, int index)
   return str::getFormatted("%s: %p", luaL_typename(L, index), lua_topointer(L, index));
 }
 
+// True when Lua already put "file:line:" in front of the message.
+bool HasLocation(const str& message)
+{
+  const char* text = message.c_str();
+  const char* colon = std::strchr(text, ':');
+  if (!colon || colon == text || std::memchr(text, '\n', size_t(colon - text))) return false;
+  const char* digit = colon + 1;
+  if (!std::isdigit((unsigned char)*digit)) return false;
+  while (std::isdigit((unsigned char)*digit)) ++digit;
+  return *digit == ':';
+}
+
+// The error at index, with the script file and line of the innermost Lua code running
+// from the stack level on when Lua did not name them (errors raised by native functions).
+str LocatedMessage(lua_State* L, int index, int level)
+{
+  str message = ValueText(L, index);
+  if (HasLocation(message)) return message;
+  lua_Debug where;
+  for (; lua_getstack(L, level, &where); ++level) {
+    if (lua_getinfo(L, "Sl", &where) && where.currentline > 0) {
+      return str::getFormatted("%s:%d: %s", where.short_src, where.currentline, message.c_str());
+    }
+  }
+  return message;
+}
+
+// _ALERT, also the message handler of every protected call: logs the error once and
+// returns its located text as the error.
 int LuaAlert(lua_State* L)
 {
-  WriteDbg("Lua error: %s", ValueText(L, lua_gettop(L)).c_str());
-  return 0;
+  const str message = LocatedMessage(L, lua_gettop(L), 1);
+  WriteDbg("ERROR: %s", message.c_str());
+  lua_pushlstring(L, message.c_str(), message.length());
+  return 1;
 }
 
 void LuaDebugOut(str text) {}
@@ -172,7 +206,7 @@ void TScript::Alert(const str& text)
     if (lua_pcall(mState, 1, 0, 0) != LUA_OK) lua_pop(mState, 1);
   } else {
     lua_pop(mState, 1);
-    WriteDbg("Lua error: %s", text.c_str());
+    WriteDbg("ERROR: %s", text.c_str());
   }
 }
 
@@ -193,13 +227,10 @@ bool TScript::RunScript(const str& name)
     lua_settop(mState, top);
     return false;
   }
+  // A failure was reported where it happened, with its file and line.
   int status = RunFunction(0, 1);
   lua_settop(mState, top);
-  if (status != LUA_OK) {
-    WriteDbg("Failed to run script %s: %d", name.c_str(), status);
-    return false;
-  }
-  return true;
+  return status == LUA_OK;
 }
 
 void TScript::DoLuaString(const str& text, int length, int resultCount)
@@ -208,19 +239,17 @@ void TScript::DoLuaString(const str& text, int length, int resultCount)
   size_t size = text.length();
   if (length >= 0 && (size_t)length < size) size = (size_t)length;
   int top = lua_gettop(mState);
-  char const* stage = "parsing";
   int status = QvLuaLoadText(mState, text.c_str(), size, text.c_str());
   if (status == LUA_OK) {
-    stage = "running";
+    // A run-time error is reported by the message handler where it happens.
     status = RunFunction(0, resultCount > 0 ? resultCount : 1);
-    if (status == LUA_OK) {
-      if (resultCount == 0) lua_pop(mState, 1);
-      return;
-    }
+    if (status == LUA_OK && resultCount == 0) lua_pop(mState, 1);
+    if (status != LUA_OK) lua_settop(mState, top);
+    return;
   }
   if (lua_type(mState, -1) == LUA_TSTRING) {
-    str report = str::getFormatted("Lua Error: %s\n\twhen %s", lua_tostring(mState, -1), stage);
-    WriteDbg("DoLuaString %s %s", report.c_str(), text.c_str());
+    str report = str::getFormatted("Lua Error: %s\n\twhen parsing", lua_tostring(mState, -1));
+    WriteDbg("ERROR: %s in: %s", lua_tostring(mState, -1), text.c_str());
     if (lua_getglobal(mState, "LuaErrorMessage") != LUA_TNIL) {
       lua_pushlstring(mState, report.c_str(), report.length());
       lua_pcall(mState, 1, 0, 0);
@@ -286,8 +315,6 @@ int TScript::RunFunction(int argumentCount, int resultCount)
     if (resultCount == 1 && lua_type(mState, -1) == LUA_TFUNCTION) StartCoroutine();
     return LUA_OK;
   }
-  if (resultCount >= 2)
-    WriteDbg("TScript::RunFunction failure. Too many return results? (%d, FAILURE CODE %d)", resultCount, status);
   return status;
 }
 
@@ -314,10 +341,16 @@ bool TScript::StartCoroutine()
     lua_pop(thread, results);
     return true;
   }
-  if (status != LUA_OK) WriteDbg("lua_resume error: %s", ValueText(thread, -1).c_str());
+  if (status != LUA_OK) ReportCoroutineError(thread);
   if (mThread == thread) ReleaseThread();
   if (!CoroutineActive()) Pause();
   return status == LUA_OK;
+}
+
+void TScript::ReportCoroutineError(lua_State* thread)
+{
+  // The dead coroutine keeps its stack, so the line that failed can be found.
+  WriteDbg("ERROR: %s", LocatedMessage(thread, lua_gettop(thread), 0).c_str());
 }
 
 void TScript::ReleaseThread()
@@ -355,7 +388,7 @@ int TScript::ResumeWith(int argumentCount, bool keepResults, int* resultCount)
     if (status == LUA_OK && mThread == thread) ReleaseThread();
     return LUA_OK;
   }
-  WriteDbg("lua_resume ERROR: %s", ValueText(thread, -1).c_str());
+  ReportCoroutineError(thread);
   lua_pop(thread, 1);
   if (mThread == thread) ReleaseThread();
   return status;

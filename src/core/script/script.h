@@ -100,6 +100,8 @@ private:
 
   void LuaInit();
   bool StartCoroutine();
+  // Logs the error on top of the failed coroutine's stack, with its file and line.
+  void ReportCoroutineError(lua_State* thread);
   void ReleaseThread();
 
   std::vector<TLuaTable*> mDeferredTables;

@@ -322,12 +322,22 @@ function WaitForMessage( delay, deferQueue )
   end
   local message, command = HandleGetMessage( delay )
   if command ~= nil then
-    gYieldResult = command()
+    gYieldResult = RunHandler( command )
   elseif gCommandQueue[ 1 ] ~= nil then
     local queued = table.remove( gCommandQueue )
-    gYieldResult = queued()
+    gYieldResult = RunHandler( queued )
   end
   return message
+end
+
+-- A handler that fails is reported once (by _ALERT) and ends; the loop waiting for
+-- messages goes on.
+function RunHandler( handler )
+  local ok, result = xpcall( handler, _ALERT )
+  if ok then
+    return result
+  end
+  return nil
 end
 
 function Yield()

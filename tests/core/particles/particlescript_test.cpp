@@ -129,6 +129,6 @@ TEST_F(ParticleScriptTest, SpawnWithoutCreateIsAScriptError)
   CaptureStderr();
   mSystem.Update(20);
   std::string log = GetCapturedStderr();
-  EXPECT_NE(std::string::npos, log.find("Lua error")) << log;
+  EXPECT_EQ(log.rfind("ERROR: [string \"particles.lua\"]:", 0), 0u) << log;
   EXPECT_EQ(1, mSystem.GetParticleCount());
 }

@@ -67,7 +67,7 @@ TEST_F(ScriptTest, RunScript_SyntaxErrorGoesToAlertWithItsLine)
   CaptureStderr();
   EXPECT_FALSE(script.RunScript("scripts/bad.lua"));
   std::string log = GetCapturedStderr();
-  EXPECT_EQ(log.rfind("Lua error: scripts/bad.lua:2: ", 0), 0u) << log;
+  EXPECT_EQ(log.rfind("ERROR: scripts/bad.lua:2: ", 0), 0u) << log;
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
 
   // Scripts may take the alerts over.
@@ -76,15 +76,15 @@ TEST_F(ScriptTest, RunScript_SyntaxErrorGoesToAlertWithItsLine)
   EXPECT_NE(Global("alerted").find("scripts/bad.lua:2:"), str::npos);
 }
 
-TEST_F(ScriptTest, RunScript_RuntimeErrorIsAlertedAndReportedWithStatus)
+TEST_F(ScriptTest, RunScript_RuntimeErrorIsReportedOnceWithItsLine)
 {
   sandbox.WriteFile("assets/scripts/boom.lua", "local t = nil\nreturn t.field\n");
   TFile::ScanForResources();
   CaptureStderr();
   EXPECT_FALSE(script.RunScript("scripts/boom.lua"));
   std::string log = GetCapturedStderr();
-  EXPECT_EQ(log.rfind("Lua error: scripts/boom.lua:2: attempt to index", 0), 0u) << log;
-  EXPECT_NE(log.find("\nFailed to run script scripts/boom.lua: 2\n"), std::string::npos) << log;
+  EXPECT_EQ(log.rfind("ERROR: scripts/boom.lua:2: attempt to index", 0), 0u) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
   EXPECT_EQ(lua_gettop(script.GetState()), 0);
 }
 
@@ -109,7 +109,7 @@ TEST_F(ScriptTest, DoLuaString_ParseErrorIsReportedAndHandedToLuaErrorMessage)
   CaptureStderr();
   script.DoLuaString("x = = 1");
   std::string log = GetCapturedStderr();
-  EXPECT_EQ(log, "DoLuaString Lua Error: [string \"x = = 1\"]:1: unexpected symbol near '='\n\twhen parsing x = = 1\n");
+  EXPECT_EQ(log, "ERROR: [string \"x = = 1\"]:1: unexpected symbol near '=' in: x = = 1\n");
   EXPECT_EQ(Global("reported"), "Lua Error: [string \"x = = 1\"]:1: unexpected symbol near '='\n\twhen parsing");
   EXPECT_EQ(lua_gettop(script.GetState()), 0);
 }
@@ -119,7 +119,7 @@ TEST_F(ScriptTest, DoLuaString_RuntimeErrorOnlyAlerts)
   script.DoLuaString("function LuaErrorMessage( m ) reported = m end");
   CaptureStderr();
   script.DoLuaString("error( 'broken' )");
-  EXPECT_EQ(GetCapturedStderr(), "Lua error: [string \"error( 'broken' )\"]:1: broken\n");
+  EXPECT_EQ(GetCapturedStderr(), "ERROR: [string \"error( 'broken' )\"]:1: broken\n");
   EXPECT_EQ(Global("reported"), "");
   EXPECT_EQ(lua_gettop(script.GetState()), 0);
 }
@@ -156,8 +156,7 @@ TEST_F(ScriptTest, Coroutine_FailureIsLoggedAndStops)
   EXPECT_TRUE(script.CoroutineActive());
   EXPECT_TRUE(script.Animate());
   std::string log = GetCapturedStderr();
-  EXPECT_NE(log.find("lua_resume ERROR: "), std::string::npos) << log;
-  EXPECT_NE(log.find("late"), std::string::npos);
+  EXPECT_EQ(log.rfind("ERROR: [string \"return function() coroutine.yield(); error( '...\"]:1: late\n", 0), 0u) << log;
   EXPECT_FALSE(script.CoroutineActive());
   EXPECT_TRUE(script.IsPaused());
 
@@ -174,7 +173,7 @@ TEST_F(ScriptTest, Coroutine_ErrorAtStartIsReported)
   CaptureStderr();
   script.DoLuaString("return function() error( 'at once' ) end");
   std::string log = GetCapturedStderr();
-  EXPECT_NE(log.find("lua_resume error: "), std::string::npos) << log;
+  EXPECT_EQ(log, "ERROR: [string \"return function() error( 'at once' ) end\"]:1: at once\n");
   EXPECT_FALSE(script.CoroutineActive());
   EXPECT_TRUE(script.IsPaused());
 }

@@ -2,6 +2,9 @@
 // press and click rules, commands and their messages, close buttons, hot keys and radio groups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "core/foundation/file.h"
 #include "core/window/modalwindow.h"
 #include "support/glwidgetfixture.h"
 
@@ -243,6 +246,40 @@ TEST_F(ButtonTest, LuaCommandsRunWithTheButtonsName)
   ASSERT_NE(button->GetCommand(), nullptr);
   button->DoCommand();
   EXPECT_EQ(Global("calledBy"), "odd]]name");
+}
+
+TEST_F(ButtonTest, AFailingLuaCommandIsReportedOnceAndTheDialogGoesOn)
+{
+  sandbox.WriteFile("assets/scripts/desk.lua",
+                "function Broken()\n"
+                "  local record = nil\n"
+                "  return record.name\n"
+                "end\n"
+                "function Fine() fineRuns = ( fineRuns or 0 ) + 1 end\n"
+                "function Native() string.rep() end\n");
+  TFile::ScanForResources();
+  Run("ReadFile( 'scripts/desk.lua' )");
+  Run("return function() while true do local m = WaitForMessage(); if m then seen = ( seen or 0 ) + 1 end end end");
+  Run("MakeDialog{ Button{ name = 'broken', w = 20, h = 20, command = Broken }, "
+      "Button{ name = 'native', y = 30, w = 20, h = 20, command = Native }, "
+      "Button{ name = 'fine', y = 60, w = 20, h = 20, default = true, command = Fine } }");
+  testing::internal::CaptureStderr();
+  Find<TButton>("broken")->DoCommand();
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(log, "ERROR: assets/scripts/desk.lua:3: attempt to index a nil value (local 'record')\n");
+
+  // A native function that refuses its arguments is placed at the line that called it.
+  testing::internal::CaptureStderr();
+  Find<TButton>("native")->DoCommand();
+  log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(log.rfind("ERROR: assets/scripts/desk.lua:6: ", 0), 0u) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+
+  // The loop still waits for messages: other buttons and Return still act.
+  Find<TButton>("fine")->DoCommand();
+  Key(TEvent::kChar, TEvent::kEnter);
+  Messages();
+  EXPECT_EQ(Global("fineRuns"), "2");
 }
 
 TEST_F(ButtonTest, HotKeysAndTheDefaultButtonPressButtons)
