@@ -22,3 +22,21 @@ if(FREETYPE_FOUND AND NOT QV_FUZZ AND EXISTS ${QV_FONT_SOURCE})
             --cpp ${CMAKE_SOURCE_DIR}/src/core/graphics/defaultfont.cpp
     DEPENDS ttf2mvec)
 endif()
+
+# The glyph coverage test draws the generated fonts through the engine and through
+# FreeType's rasteriser as an oracle; it must not drop out of a build with tests.
+if(QV_TESTS AND NOT QV_FUZZ AND NOT FREETYPE_FOUND)
+  message(FATAL_ERROR "FreeType not found (tools/install-deps.sh installs libfreetype-dev)")
+endif()
+function(qv_glyph_oracle)
+  if(TARGET glyphcoverage_test)
+    target_link_libraries(glyphcoverage_test PRIVATE Freetype::Freetype)
+    if(TARGET fonts)
+      add_dependencies(glyphcoverage_test fonts)
+      target_compile_definitions(glyphcoverage_test PRIVATE QV_FONT_DIR="${QV_FONT_DIR}")
+    endif()
+  endif()
+endfunction()
+if(NOT QV_FUZZ)
+  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL qv_glyph_oracle)
+endif()

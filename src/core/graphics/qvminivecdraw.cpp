@@ -1,5 +1,5 @@
-// qvminivecdraw: the glyph rasteriser; scan-converts vector glyph programs with 4 x 4
-// sub-samples into coverage spans, caches them per glyph and drawing parameters, and sends
+// qvminivecdraw: the glyph rasteriser; scan-converts vector glyph programs into 16-level
+// coverage spans, caches them per glyph and drawing parameters, and sends
 // them to the renderer as lines or writes them into a locked texture's pixels.
 #include "core/graphics/qvminivecdraw.h"
 
@@ -19,6 +19,13 @@ namespace {
 // Rows beyond this many quarter pixels from the glyph origin are clipped, like columns.
 const int kRowLimit = 6400;
 
+// Each pixel row is scanned as 16 sub-rows, sampled through their middles: four per
+// quarter pixel, so thin horizontal strokes are not lost between sample lines.
+const int kSubRowsPerQuarter = 4;
+const int kSubRows = 4 * kSubRowsPerQuarter;
+const int kSubRowShift = 4;
+const int kSubRowLimit = kRowLimit * kSubRowsPerQuarter;
+
 int16_t ReadCoord(const unsigned char* p)
 {
   return int16_t(uint16_t(p[0] | p[1] << 8));
@@ -29,10 +36,33 @@ int FloorToInt(float value)
   return int(std::floor(value));
 }
 
-// Whole sub-sample: halves away from zero.
-int RoundSubSample(float x)
+// Positions along a sub-row are kept in sixteenths of a quarter pixel, so a pixel's
+// coverage is the exact width of ink on each of its sub-rows rather than a count of
+// sample points.
+const int kSubSampleSteps = 16;
+const int kPixelSteps = 4 * kSubSampleSteps;
+const int kFullCoverage = kSubRows * kPixelSteps;
+
+int ToSteps(float x)
 {
-  return int(x < 0.0f ? x - 0.5f : x + 0.5f);
+  // Far beyond the coverage buffer either way; clipped there later.
+  const float limit = 1.0e6f;
+  return int(std::lround(std::max(-limit, std::min(limit, x)) * float(kSubSampleSteps)));
+}
+
+// Pieces a quadratic curve is cut into: three, or more where three would leave a chord
+// further than a sixteenth of a pixel from the curve (large text).
+int CurvePieces(float x0, float y0, float cx, float cy, float x1, float y1, float scaleX, float scaleY)
+{
+  // A curve's greatest distance from its chord is |p0 - 2c + p1| / 4, and n pieces
+  // divide it by n squared; in quarter pixels.
+  const float bendX = (x0 - 2.0f * cx + x1) * scaleX;
+  const float bendY = (y0 - 2.0f * cy + y1) * scaleY;
+  const float bend = std::sqrt(bendX * bendX + bendY * bendY);
+  if (!std::isfinite(bend)) {
+    return 3;
+  }
+  return std::max(3, std::min(64, int(std::ceil(std::sqrt(bend)))));
 }
 
 }  // namespace
@@ -290,8 +320,9 @@ void TQvMiniVecDraw::Convert(const unsigned char* program)
         const float y = ReadCoord(at + 7) / 128.0f;
         float fromX = penX;
         float fromY = penY;
-        for (int step = 1; step <= 3; ++step) {
-          const float t = step / 3.0f;
+        const int pieces = CurvePieces(penX, penY, cx, cy, x, y, std::fabs(mScaleX), std::fabs(mScaleY));
+        for (int step = 1; step <= pieces; ++step) {
+          const float t = float(step) / float(pieces);
           const float toX = (penX - 2 * cx + x) * t * t + 2 * (cx - penX) * t + penX;
           const float toY = (penY - 2 * cy + y) * t * t + 2 * (cy - penY) * t + penY;
           AddLine(fromX, fromY, toX, toY, fills, group);
@@ -367,8 +398,16 @@ void TQvMiniVecDraw::SetEdge(float x0, float y0, float x1, float y1, int* fills,
   if (group <= 1 && !turned) {
     fill = 0;
   }
-  const int startRow = FloorToInt(y0);
-  if (startRow == FloorToInt(y1) || y1 < -kRowLimit || y0 >= kRowLimit) {
+  // In sub-rows from here on. Each sub-row is sampled through its middle, and an edge
+  // counts on the sub-rows whose middle lies in [y0, y1): where two edges of an outline
+  // meet, exactly one of them crosses any sample line, so no crossing is counted twice
+  // or missed.
+  y0 *= float(kSubRowsPerQuarter);
+  y1 *= float(kSubRowsPerQuarter);
+  const float limit = float(kSubRowLimit + 1);
+  const int startRow = int(std::ceil(std::max(-limit, std::min(limit, y0)) - 0.5f));
+  const int endRow = int(std::ceil(std::max(-limit, std::min(limit, y1)) - 0.5f));
+  if (startRow >= endRow || endRow <= -kSubRowLimit || startRow >= kSubRowLimit) {
     return;
   }
   TEdge edge;
@@ -379,6 +418,7 @@ void TQvMiniVecDraw::SetEdge(float x0, float y0, float x1, float y1, int* fills,
   edge.fill = fill;
   edge.group = group;
   edge.startRow = startRow;
+  edge.endRow = endRow;
   edge.slope = (x1 - x0) / (y1 - y0);
   edge.x = x0;
   mEdges.push_back(edge);
@@ -410,27 +450,27 @@ void TQvMiniVecDraw::SetEdgeOutline(float x0, float y0, float x1, float y1, int 
 
 void TQvMiniVecDraw::AddCoverage(int palette, int from, int to)
 {
-  const int low = -kCoverageHalf * 4;
-  const int high = kCoverageHalf * 4;
+  // from and to in steps (sixteenths of a sub-sample).
+  const int low = -kCoverageHalf * kPixelSteps;
+  const int high = kCoverageHalf * kPixelSteps;
   from = std::max(from, low);
   to = std::min(to, high);
   if (from >= to) {
     return;
   }
-  const int p = from >> 2;
-  const int r = from & 3;
-  const int q = to >> 2;
-  const int t = to & 3;
-  std::vector<int16_t>& cells = mCoverage[palette];
-  const int pi = p + kCoverageHalf;
-  const int qi = q + kCoverageHalf;
-  cells[pi] = int16_t(cells[pi] + 4 - r);
-  cells[pi + 1] = int16_t(cells[pi + 1] + r);
-  cells[qi] = int16_t(cells[qi] - (4 - t));
-  cells[qi + 1] = int16_t(cells[qi + 1] - t);
+  // Floor division: positions left of the origin are negative.
+  const int p = (from - low) / kPixelSteps;
+  const int r = (from - low) % kPixelSteps;
+  const int q = (to - low) / kPixelSteps;
+  const int t = (to - low) % kPixelSteps;
+  std::vector<int32_t>& cells = mCoverage[palette];
+  cells[p] += kPixelSteps - r;
+  cells[p + 1] += r;
+  cells[q] -= kPixelSteps - t;
+  cells[q + 1] -= t;
   mTouched[palette] = true;
-  mLowX[palette] = std::min(mLowX[palette], pi);
-  mHighX[palette] = std::max(mHighX[palette], qi + 1);
+  mLowX[palette] = std::min(mLowX[palette], p);
+  mHighX[palette] = std::max(mHighX[palette], q + 1);
 }
 
 void TQvMiniVecDraw::ScanConvert()
@@ -443,39 +483,38 @@ void TQvMiniVecDraw::ScanConvert()
   int lowRow = mEdges.front().startRow;
   int highRow = lowRow;
   for (const TEdge& edge : mEdges) {
-    highRow = std::max(highRow, FloorToInt(edge.y1));
+    highRow = std::max(highRow, edge.endRow - 1);
   }
-  lowRow = std::max(lowRow, -kRowLimit);
-  highRow = std::min(highRow, kRowLimit - 1);
+  lowRow = std::max(lowRow, -kSubRowLimit);
+  highRow = std::min(highRow, kSubRowLimit - 1);
 
-  std::vector<TEdge*> active;
+  std::vector<TEdge*>& active = mActive;
+  active.clear();
   size_t next = 0;
   for (int row = lowRow; row <= highRow; ++row) {
     active.erase(std::remove_if(active.begin(), active.end(),
-                                [row](const TEdge* edge) { return edge->y1 <= row; }),
+                                [row](const TEdge* edge) { return edge->endRow <= row; }),
                  active.end());
-    for (TEdge* edge : active) {
-      edge->x += edge->slope;
-    }
-    bool moved = true;
-    while (moved) {
-      moved = false;
-      for (size_t i = 1; i < active.size(); ++i) {
-        if (active[i]->x < active[i - 1]->x) {
-          std::swap(active[i], active[i - 1]);
-          moved = true;
-        }
-      }
-    }
     while (next < mEdges.size() && mEdges[next].startRow <= row) {
       TEdge* edge = &mEdges[next++];
-      if (edge->y1 <= row) {
-        continue;
+      if (edge->endRow > row) {
+        active.push_back(edge);
       }
-      edge->x = edge->x0 + (row - edge->y0) * edge->slope;
-      auto place = std::upper_bound(active.begin(), active.end(), edge,
-                                    [](const TEdge* a, const TEdge* b) { return a->x < b->x; });
-      active.insert(place, edge);
+    }
+    // Where each edge crosses the middle of this sub-row; computed afresh, so long edges
+    // gather no rounding. The list stays nearly sorted from row to row.
+    const float middle = float(row) + 0.5f;
+    for (TEdge* edge : active) {
+      edge->x = edge->x0 + (middle - edge->y0) * edge->slope;
+    }
+    for (size_t i = 1; i < active.size(); ++i) {
+      TEdge* edge = active[i];
+      size_t at = i;
+      while (at > 0 && active[at - 1]->x > edge->x) {
+        active[at] = active[at - 1];
+        --at;
+      }
+      active[at] = edge;
     }
 
     int groupFill[4] = {0, 0, 0, 0};
@@ -499,11 +538,11 @@ void TQvMiniVecDraw::ScanConvert()
         }
       }
       if (visible != 0) {
-        AddCoverage(PaletteOfSlot(visible), RoundSubSample(edge->x), RoundSubSample(active[i + 1]->x));
+        AddCoverage(PaletteOfSlot(visible), ToSteps(edge->x), ToSteps(active[i + 1]->x));
       }
     }
-    if ((row & 3) == 3 || row == highRow) {
-      HLineBatchFlush(mGlyphX, row >> 2);
+    if ((row & (kSubRows - 1)) == kSubRows - 1 || row == highRow) {
+      HLineBatchFlush(mGlyphX, row >> kSubRowShift);
     }
   }
 }
@@ -514,7 +553,7 @@ void TQvMiniVecDraw::HLineBatchFlush(int x, int y)
     if (!mTouched[palette]) {
       continue;
     }
-    std::vector<int16_t>& cells = mCoverage[palette];
+    std::vector<int32_t>& cells = mCoverage[palette];
     int running = 0;
     int current = 0;
     int spanStart = 0;
@@ -524,7 +563,7 @@ void TQvMiniVecDraw::HLineBatchFlush(int x, int y)
       if (index <= end) {
         running += cells[index];
         cells[index] = 0;
-        coverage = std::max(0, std::min(16, running));
+        coverage = std::max(0, std::min(16, (running * 16 + kFullCoverage / 2) / kFullCoverage));
       }
       if (coverage != current) {
         if (current != 0) {

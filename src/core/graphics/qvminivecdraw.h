@@ -1,5 +1,5 @@
-// qvminivecdraw: the glyph rasteriser; scan-converts vector glyph programs with 4 x 4
-// sub-samples into coverage spans, caches them per glyph and drawing parameters, and sends
+// qvminivecdraw: the glyph rasteriser; scan-converts vector glyph programs into 16-level
+// coverage spans, caches them per glyph and drawing parameters, and sends
 // them to the renderer as lines or writes them into a locked texture's pixels.
 #pragma once
 
@@ -69,6 +69,8 @@ private:
     int fill;
     int group;
     int startRow;
+    // One past the last sub-row the edge crosses.
+    int endRow;
     float x;
     float slope;
   };
@@ -112,11 +114,12 @@ private:
   TColor32 mPalette[4][32];
 
   std::vector<TEdge> mEdges;
+  std::vector<TEdge*> mActive;
   int mPhaseX, mPhaseY;
 
   static const int kCoverageHalf = 1600;
   static const int kCoverageSize = 2 * kCoverageHalf + 2;
-  std::vector<int16_t> mCoverage[4];
+  std::vector<int32_t> mCoverage[4];
   bool mTouched[4];
   int mLowX[4], mHighX[4];
 

@@ -129,13 +129,13 @@ TEST_F(TextDrawTest, UnderlineOutlineAndBoldWidenTheInk)
   EXPECT_EQ(Pixel(2, 10).mValue, 0xFF0000FFu);
   EXPECT_EQ(Pixel(10, 10).mValue, 0xFFFFFFFFu);
   // Bold strokes the edges in the glyph's own colour: blended over black, the edge pixel
-  // takes the stroke's quarter and then the glyph's half.
+  // takes the stroke's five sixteenths (alpha 79) and then the glyph's half.
   Clear(TColor32(0, 0, 0, 255));
   Make("A", false)->Draw(TVec2(0, 0), 64, 1.0f, 0, 1.0f, mTarget);
   EXPECT_EQ(Pixel(17, 10).Red(), 127);
   Clear(TColor32(0, 0, 0, 255));
   Make("<b>A", false)->Draw(TVec2(0, 0), 64, 1.0f, 0, 1.0f, mTarget);
-  EXPECT_EQ(Pixel(17, 10).Red(), 63 * 128 / 255 + 127);
+  EXPECT_EQ(Pixel(17, 10).Red(), 79 * 128 / 255 + 127);
   EXPECT_EQ(Pixel(17, 10).Alpha(), 255);
 }
 
