@@ -5,6 +5,8 @@
 #include "core/window/windowmanager.h"
 #include "flow/buttonex.h"
 #include "flow/buttontools.h"
+#include "flow/chooseplayer.h"
+#include "flow/customtextedit.h"
 #include "flow/listbox.h"
 #include "flow/mainmenu.h"
 #include "flow/options.h"
@@ -22,9 +24,11 @@ void RegisterShellWindows()
   manager->AddWindowType("MainMenu", TMainMenu::ClassId());
   manager->AddWindowType("OptionsWindow", TOptions::ClassId());
   manager->AddWindowType("Slider", TSlider::ClassId());
+  manager->AddWindowType("ChoosePlayerWindow", TChoosePlayer::ClassId());
   manager->AddWindowType("RolloverWindow", TRolloverWindow::ClassId());
   manager->AddWindowType("GButtonEx", GButtonEx::ClassId());
   manager->AddWindowType("TTimerMode", TTimerMode::ClassId());
   TListBox::Registration();
+  manager->AddWindowType("TextEdit", TCustomTextEdit::ClassId());
   RegisterShellGlue();
 }
