@@ -125,6 +125,7 @@ public:
   str const& GetText() const { return mText; }
   void SetFont(char const* font);
   void SetLineHeight(unsigned lineHeight);
+  unsigned GetLineHeight() const { return mLineHeight; }
   void SetRotation(float degrees, unsigned pivotX, unsigned pivotY);
   void SetNoBlend();
   void SetScroll(float lines) { mScroll = lines; }
