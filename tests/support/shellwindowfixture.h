@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/foundation/stringtable.h"
+#include "flow/gamedefs.h"
 #include "flow/settings.h"
 #include "flow/shellglue.h"
 #include "flow/shellwindows.h"
