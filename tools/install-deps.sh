@@ -14,6 +14,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core
   libtinyxml2-dev
   xvfb xdg-utils locales
+  python3-cairo
 )
 missing=()
 for p in "${packages[@]}"; do

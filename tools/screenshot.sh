@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# screenshot: runs the game under a virtual X server (Xvfb), signs a name into the front
-# desk and greets it, and writes what the window shows as a PNG (default screenshot.png).
-# Usage: tools/screenshot.sh [OUT.png]   (QV_BUILD_DIR picks the build folder, default build)
+# screenshot: runs the game under a virtual X server (Xvfb) from a fresh user folder, signs a
+# detective in and opens each window of the menu, and writes what the window shows as PNG
+# files (newplayer, menu, options, players, hiscores, credits, timermode) into a folder.
+# Usage: tools/screenshot.sh [FOLDER]   (default screenshots; QV_BUILD_DIR picks the build folder)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="$(realpath -m "${1:-screenshot.png}")"
+out="$(realpath -m "${1:-screenshots}")"
 build="${QV_BUILD_DIR:-build}"
 if [ ! -x "$build/quillmoor" ]; then
   cmake -S . -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF >/dev/null
@@ -12,27 +13,59 @@ if [ ! -x "$build/quillmoor" ]; then
 fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-rm -f "$out"
-cat > "$work/input.txt" <<EOF
-wait 500
-move 300 330
-click 400 208
+mkdir -p "$out"
+rm -f "$out"/{newplayer,menu,options,players,hiscores,credits,timermode}.png
+cat > "$work/input.txt" <<EOF2
+wait 1000
+capture $out/newplayer.png
+click 400 239
 text Holmes
-wait 200
-click 290 441
 wait 300
-capture $out
+key return
+wait 500
+move 640 560
+wait 100
+capture $out/menu.png
+click 400 271
+wait 500
+capture $out/options.png
+key escape
+wait 300
+click 400 331
+wait 500
+capture $out/players.png
+key escape
+wait 300
+click 400 391
+wait 500
+capture $out/hiscores.png
+key escape
+wait 300
+click 400 451
+wait 2500
+capture $out/credits.png
+key escape
+wait 300
+click 400 211
+wait 300
+move 520 203
+wait 300
+capture $out/timermode.png
+key escape
+wait 300
 close
-EOF
-QV_HOME="$work/home" QV_INPUT_SCRIPT="$work/input.txt" ALSOFT_DRIVERS=null \
+EOF2
+QV_HOME="$work/home" QV_INPUT_SCRIPT="$work/input.txt" QV_WINDOWED=1 ALSOFT_DRIVERS=null \
   LIBGL_ALWAYS_SOFTWARE=1 SDL_VIDEODRIVER=x11 \
   xvfb-run -a -s "-screen 0 1024x768x24" "$build/quillmoor" 2>"$work/log.txt" || {
   cat "$work/log.txt" >&2
   exit 1
 }
-if [ ! -s "$out" ]; then
-  cat "$work/log.txt" >&2
-  echo "No screenshot was taken" >&2
-  exit 1
-fi
-echo "Screenshot: $out"
+for name in newplayer menu options players hiscores credits timermode; do
+  if [ ! -s "$out/$name.png" ]; then
+    cat "$work/log.txt" >&2
+    echo "No screenshot of $name was taken" >&2
+    exit 1
+  fi
+done
+echo "Screenshots: $out"

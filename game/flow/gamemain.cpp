@@ -10,12 +10,13 @@
 #include "core/script/script.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
+#include "flow/musicmanager.h"
+#include "flow/settings.h"
+#include "flow/shellwindows.h"
 #include "platform/debug.h"
 
 namespace {
 
-const unsigned kScreenWidth = 800;
-const unsigned kScreenHeight = 600;
 // The key-down that the loop drops (Control+R on the keyboards the game was made for).
 const int kDroppedKeyCode = 18;
 // The font the game's screens name; text falls back to the built-in font without it.
@@ -50,7 +51,9 @@ bool DispatchGameEvent(TPlatform* platform, TEvent* event)
     RunGameScript("scripts/quitverify.lua");
     break;
   case TEvent::kFullscreenToggled:
-    TPlatform::SetConfig("fullscreen", platform && platform->IsFullscreen() ? "1" : "0");
+    if (TSettings* settings = TSettings::GetInstance()) {
+      settings->UpdateFullScreen();
+    }
     break;
   case TEvent::kKeyDown:
     if (event->code == kDroppedKeyCode) {
@@ -71,7 +74,9 @@ void StartGame(TPlatform* platform)
   if (TStringTable* table = platform->GetStringTable()) {
     platform->SetWindowTitle(table->GetString("windowtitle", "", "", "", "", ""));
   }
-  platform->SetDisplay(kScreenWidth, kScreenHeight, TPlatform::IsEnabled("fullscreen"));
+  // The settings open the display, full screen or not as the player chose.
+  TSettings::CreateSettings();
+  TSettings::GetInstance()->InitGameToSettings();
   if (!TFile::Exists(kGameFont)) {
     WriteDbg("ERROR: The game's font %s is missing; the built-in font stands in", kGameFont);
   }
@@ -82,8 +87,16 @@ void StartGame(TPlatform* platform)
   if (TScript* script = manager ? dynamic_cast<TScript*>(manager->GetScript()) : nullptr) {
     LuaBind(script->GetState(), "GameLog", &GameLog);
   }
+  RegisterShellWindows();
   RunGameScript("scripts/mainloop.lua");
   RunGameScript("scripts/buttons.lua");
+}
+
+void EndGame()
+{
+  // The music manager outlives the platform: its sounds must go while the sound system exists.
+  GMusicManager::Instance()->ReleaseSounds();
+  TSettings::DeleteSettings();
 }
 
 void Main(TPlatform* platform, char const* commandLine)
@@ -94,4 +107,5 @@ void Main(TPlatform* platform, char const* commandLine)
   do {
     platform->GetEvent(&event);
   } while (DispatchGameEvent(platform, &event));
+  EndGame();
 }

@@ -8,8 +8,11 @@ class TPlatform;
 
 void Main(TPlatform* platform, char const* commandLine);
 
-// What Main does before its loop: title, display, cursor, Lua functions, start-up scripts.
+// What Main does before its loop: title, settings and display, cursor, window types, Lua
+// functions, start-up scripts.
 void StartGame(TPlatform* platform);
+// What Main does after its loop: lets go of the music and deletes the settings.
+void EndGame();
 
 // One turn of the event loop for an event already taken: false for the quit event
 // (which goes nowhere else), true otherwise.

@@ -1,5 +1,5 @@
-// End-to-end tests of the built program: start it headless, drive the front-desk dialog
-// with scripted input, read its frames back and its log, and see it end cleanly.
+// End-to-end tests of the built program: start it headless, drive the main menu and its
+// dialogs with scripted input, read their frames back and the log, and see it end cleanly.
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -132,6 +132,8 @@ protected:
       setenv("QV_HOME", Path("home").c_str(), 1);
       setenv("TMPDIR", Path("tmp").c_str(), 1);
       setenv("QV_INPUT_SCRIPT", script.c_str(), 1);
+      // A first start opens a window, not the whole screen.
+      setenv("QV_WINDOWED", "1", 1);
       if (!resources.empty()) setenv("QV_RESOURCES", resources.c_str(), 1);
       else unsetenv("QV_RESOURCES");
       execl(QV_GAME_EXECUTABLE, QV_GAME_EXECUTABLE, static_cast<char*>(nullptr));
@@ -166,86 +168,98 @@ bool Has(const std::string& log, const std::string& line)
 
 } // namespace
 
-TEST_F(AppEndToEnd, TheFrontDeskTakesClicksTypingEscapeAndCloseAndTheProgramEndsCleanly)
+TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAfterARestart)
 {
-  const std::string steps = "capture " + Path("start.ppm") + "\n"
-                            "move 300 330\n"
-                            "click 400 208\n"
+  // First start: the register asks for a name; then the options (the music slider dragged
+  // to the left), the hiscore table and the credits, each closed again.
+  const std::string first = "wait 800\n"
+                            "capture " + Path("newplayer.ppm") + "\n"
+                            "click 400 239\n"
                             "text Holmes\n"
                             "wait 200\n"
-                            "click 290 441\n"
+                            "key return\n"
+                            "wait 500\n"
+                            "capture " + Path("menu.ppm") + "\n"
+                            "click 400 271\n"
+                            "wait 400\n"
+                            "move 700 560\n"
+                            "wait 100\n"
+                            "capture " + Path("options0.ppm") + "\n"
+                            "move 548 244\ndown 548 244\nmove 520 244\nmove 470 244\nup 470 244\n"
+                            "move 700 560\n"
                             "wait 200\n"
-                            "capture " + Path("greet.ppm") + "\n"
-                            "down 489 266\nmove 560 266\nmove 600 266\nup 600 266\n"
-                            "wait 200\n"
+                            "capture " + Path("options1.ppm") + "\n"
+                            "click 400 431\n"
+                            "wait 300\n"
+                            "click 400 391\n"
+                            "wait 400\n"
+                            "capture " + Path("hiscores.ppm") + "\n"
                             "key escape\n"
-                            "wait 200\n"
-                            "capture " + Path("clear.ppm") + "\n"
+                            "wait 300\n"
+                            "click 400 451\n"
+                            "wait 2000\n"
+                            "capture " + Path("credits.ppm") + "\n"
+                            "key escape\n"
+                            "wait 300\n"
                             "close\n";
-  TRun run = Run(steps);
+  TRun run = Run(first);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
-  for (const char* line : {"quillmoor-sleuth-bureau, version ", "First frame presented at ",
-                           "game: front desk shown", "game: typed: Holmes", "game: greet: Holmes",
-                           "game: button: greet", "game: lamp set", "game: cleared",
+  for (const char* line : {"quillmoor-sleuth-bureau, version ", "First frame presented at ", "game: main menu shown",
+                           "game: detective created: Holmes", "game: detective: Holmes", "game: options shown",
+                           "game: options saved", "game: hiscores shown", "game: credits shown",
                            "game: close requested"}) {
     EXPECT_TRUE(Has(run.log, line)) << line << "\n" << run.log;
   }
   EXPECT_FALSE(Has(run.log, "ERROR")) << run.log;
-  EXPECT_FALSE(Has(run.log, "Lua error")) << run.log;
 
-  TImage start = ReadPpm(Path("start.ppm"));
-  TImage greet = ReadPpm(Path("greet.ppm"));
-  TImage clear = ReadPpm(Path("clear.ppm"));
-  ASSERT_EQ(800, start.width);
-  ASSERT_EQ(600, start.height);
-  ASSERT_EQ(800, greet.width);
-  ASSERT_EQ(800, clear.width);
-  // The frame, the background and the gold title.
-  EXPECT_EQ(CountNear(start, 0, 0, 8, 8, 70, 52, 30, 2), 64);
-  const unsigned char* background = start.At(20, 300);
-  EXPECT_GT(background[2], background[0] + 20);
-  EXPECT_GT(CountNear(start, 40, 28, 400, 72, 214, 180, 90), 300);
-  // Both buttons show their up state at first.
-  EXPECT_GT(CountNear(start, 210, 425, 260, 432, 60, 110, 60, 6), 300);
-  EXPECT_GT(CountNear(start, 430, 425, 480, 432, 60, 110, 60, 6), 300);
-  // The greeting replaces "Ready." and the name shows in the entry.
-  EXPECT_GT(CountDifferent(start, greet, 200, 318, 760, 346), 200);
-  EXPECT_GT(CountDifferent(start, greet, 340, 192, 640, 222), 100);
-  // The pointer rests over the greet button, which shows its rollover state.
-  EXPECT_GT(CountNear(greet, 210, 425, 260, 432, 80, 150, 80, 6), 300);
-  // Escape pressed the cancel button: the entry is empty again and the status changed.
-  EXPECT_GT(CountDifferent(greet, clear, 200, 318, 760, 346), 200);
-  EXPECT_LT(CountNear(clear, 342, 194, 638, 222, 255, 255, 255, 30), 5);
-  // The entry is a visible field: a dark box inside a frame, which is bright while the
-  // entry has the focus.
-  EXPECT_GT(CountNear(start, 342, 194, 638, 222, 20, 20, 26, 12), 7000);
-  EXPECT_GT(CountNear(clear, 340, 192, 640, 193, 255, 255, 255, 30), 290);
-  // The thumb moved right.
-  EXPECT_GT(CountDifferent(start, clear, 470, 250, 620, 282), 100);
+  TImage newPlayer = ReadPpm(Path("newplayer.ppm"));
+  TImage menu = ReadPpm(Path("menu.ppm"));
+  TImage options0 = ReadPpm(Path("options0.ppm"));
+  TImage options1 = ReadPpm(Path("options1.ppm"));
+  TImage hiscores = ReadPpm(Path("hiscores.ppm"));
+  TImage credits = ReadPpm(Path("credits.ppm"));
+  for (const TImage* frame : {&newPlayer, &menu, &options0, &options1, &hiscores, &credits}) {
+    ASSERT_EQ(800, frame->width);
+    ASSERT_EQ(600, frame->height);
+  }
+  // The register's parchment over the menu, and the menu's six buttons once it is gone.
+  EXPECT_GT(CountNear(newPlayer, 150, 300, 650, 380, 230, 215, 175, 30), 20000);
+  EXPECT_GT(CountNear(menu, 300, 195, 500, 525, 120, 45, 40, 45), 20000);
+  EXPECT_LT(CountNear(menu, 150, 300, 650, 380, 230, 215, 175, 30), 2000);
+  // The music thumb moved to the left, the effects thumb stayed.
+  EXPECT_GT(CountDifferent(options0, options1, 355, 230, 630, 260), 100);
+  EXPECT_EQ(0, CountDifferent(options0, options1, 355, 170, 630, 200));
+  // The hiscore table fills the screen with its wide panel; the credits show text.
+  EXPECT_GT(CountNear(hiscores, 40, 300, 760, 460, 230, 215, 175, 30), 80000);
+  EXPECT_GT(CountDifferent(credits, options0, 160, 140, 640, 380), 1000);
+
+  // A restart: the same detective is welcomed without the register, at the same level.
+  const std::string second = "wait 800\n"
+                             "capture " + Path("menu2.ppm") + "\n"
+                             "click 400 271\n"
+                             "wait 400\n"
+                             "move 700 560\n"
+                             "wait 100\n"
+                             "capture " + Path("options2.ppm") + "\n"
+                             "key escape\n"
+                             "wait 200\n"
+                             "close\n";
+  TRun again = Run(second);
+  ASSERT_TRUE(again.finished) << again.log;
+  EXPECT_EQ(0, again.exitStatus) << again.log;
+  EXPECT_TRUE(Has(again.log, "game: detective: Holmes")) << again.log;
+  EXPECT_FALSE(Has(again.log, "detective created")) << again.log;
+  EXPECT_FALSE(Has(again.log, "ERROR")) << again.log;
+  TImage menu2 = ReadPpm(Path("menu2.ppm"));
+  TImage options2 = ReadPpm(Path("options2.ppm"));
+  ASSERT_EQ(800, menu2.width);
+  ASSERT_EQ(800, options2.width);
+  EXPECT_EQ(0, CountDifferent(menu, menu2, 190, 115, 750, 147));
+  EXPECT_EQ(0, CountDifferent(options1, options2, 355, 170, 630, 260));
 
   // Nothing left in the temporary folder.
   EXPECT_TRUE(fs::is_empty(Path("tmp")));
-}
-
-TEST_F(AppEndToEnd, TypingGoesOnInTheEntryAfterAButtonWasClicked)
-{
-  const std::string steps = "click 400 208\n"
-                            "text Hol\n"
-                            "wait 100\n"
-                            "click 290 441\n"
-                            "wait 100\n"
-                            "text mes\n"
-                            "wait 100\n"
-                            // Tab with the only entry focused keeps it there.
-                            "key tab\n"
-                            "text !\n"
-                            "wait 200\n"
-                            "close\n";
-  TRun run = Run(steps);
-  ASSERT_TRUE(run.finished) << run.log;
-  EXPECT_TRUE(Has(run.log, "game: greet: Hol\n")) << run.log;
-  EXPECT_TRUE(Has(run.log, "game: typed: Holmes!\n")) << run.log;
 }
 
 TEST_F(AppEndToEnd, SigtermAsksToCloseAndTheProgramEndsCleanly)
@@ -270,7 +284,7 @@ TEST_F(AppEndToEnd, MissingOrDamagedStartUpFilesAreLoggedAndTheProgramStillStart
   EXPECT_TRUE(Has(run.log, "ERROR: Settings file")) << run.log;
   EXPECT_TRUE(Has(run.log, "strings.xml")) << run.log;
   EXPECT_TRUE(Has(run.log, "default.mvec")) << run.log;
-  EXPECT_TRUE(Has(run.log, "game: front desk shown")) << run.log;
+  EXPECT_TRUE(Has(run.log, "game: main menu shown")) << run.log;
   TImage frame = ReadPpm(Path("frame.ppm"));
   EXPECT_EQ(800, frame.width);
 }

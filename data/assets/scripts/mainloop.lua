@@ -1,47 +1,24 @@
--- mainloop: the first screen: the bureau's front desk, a dialog of text, a picture, a text
--- entry, a slider and two buttons. It runs as the window script's coroutine until the end.
-
-local kFont = "fonts/default.mvec"
-
-function DemoGreet()
-  local name = GetLabel( "visitor" )
-  if name == nil or name == "" then
-    SetLabel( "status", GetString( "demo_nobody" ) )
-  else
-    SetLabel( "status", GetString( "demo_hello", name ) )
-  end
-  GameLog( "greet: " .. tostring( name ) )
-end
-
-function DemoClear()
-  SetLabel( "visitor", "" )
-  SetLabel( "status", GetString( "demo_cleared" ) )
-  GameLog( "cleared" )
-end
-
-local function HandleMessage( message )
-  if message.type == kSliderValChanged then
-    gLampValue = message.name
-  elseif message.type == kSliderMouseUp then
-    GameLog( "lamp set" )
-  elseif message.type == kTextEditChanged then
-    GameLog( "typed: " .. tostring( GetLabel( "visitor" ) ) )
-  elseif message.type == kButtonPress then
-    GameLog( "button: " .. tostring( message.name ) )
-  end
-end
+-- mainloop: the game's first screen, the main menu, over which the player windows, the
+-- options, the timer-mode choice, the hiscores and the credits open as dialogs. Runs as the
+-- window script's coroutine until the game ends.
 
 return function()
-  PushModal( "frontdesk" )
-  ReadFile( "scripts/frontdesk.lua" )
-  DoFitToChildren()
-  SetFocus( "visitor" )
-  GameLog( "front desk shown" )
+  -- The start-up runs scripts/buttons.lua once this coroutine waits for the first time.
+  WaitForMessage( 1 )
+  if ShellButton == nil then
+    ReadFile( "scripts/buttons.lua" )
+  end
+  PushModal( "mainmenu" )
+  ReadFile( "scripts/mainmenu.lua" )
+  GameLog( "main menu shown" )
+  if GetNumUsers() == 0 then
+    DoModal( "scripts/newplayer.lua" )
+    UpdateCaption()
+  end
   while true do
     local message = WaitForMessage()
     if message ~= nil then
       gLastMessage = message
-      HandleMessage( message )
     end
   end
 end

@@ -11,7 +11,9 @@
 #include "core/window/window.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
+#include "core/foundation/prefsdb.h"
 #include "flow/gamemain.h"
+#include "flow/settings.h"
 #include "flow/vellumkitinit.h"
 #include "support/vfssandbox.h"
 
@@ -109,9 +111,15 @@ TEST_F(GameLoopTest, CloseRunsTheQuitScriptAndStillReachesTheWindows)
   EXPECT_FALSE(RunGameScript("scripts/nothere.lua"));
 }
 
-TEST_F(GameLoopTest, TheFullScreenToggleIsRemembered)
+TEST_F(GameLoopTest, TheFullScreenToggleIsStoredInThePreferences)
 {
+  VellumkitInit();
+  TSettings* settings = TSettings::CreateSettings();
+  settings->mPrefs->SetInt(TSettings::kFullScreen, 1, -1, true);
   TEvent toggled(TEvent::kFullscreenToggled, 0, 0, 0, 0);
   EXPECT_TRUE(DispatchGameEvent(&mPlatform, &toggled));
-  EXPECT_EQ(str("0"), TPlatform::GetConfig("fullscreen", ""));
+  // A platform without a display is never in full screen.
+  EXPECT_EQ(0, settings->mPrefs->GetInt(TSettings::kFullScreen, -5, -1));
+  EndGame();
+  EXPECT_EQ(nullptr, TSettings::GetInstance());
 }

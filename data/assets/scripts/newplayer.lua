@@ -1,0 +1,50 @@
+-- newplayer: the dialog in which a detective signs the register with a name, or renames
+-- the current one when the caller sets gRenamePlayer first.
+
+local renaming = gRenamePlayer
+gRenamePlayer = nil
+
+local function Trimmed( text )
+  text = string.gsub( text, "^%s+", "" )
+  return ( string.gsub( text, "%s+$", "" ) )
+end
+
+local function Accept()
+  local name = Trimmed( GetLabel( "playername" ) )
+  if name == "" or isDisabled( "ok" ) then
+    return
+  end
+  if IsNameInUse( name ) then
+    SetLabel( "status", GetString( "player_inuse" ) )
+    EnableWindow( "status", true )
+    return
+  end
+  if renaming then
+    ChangeCurrentUserName( name )
+    SetCurrentUser( GetCurrentUser() )
+    GameLog( "detective renamed: " .. name )
+  else
+    CreateNewUser( name )
+    GameLog( "detective created: " .. name )
+  end
+  CloseWindow()
+end
+
+MakeDialog
+{
+  ShellPanel( renaming and "player_rename_title" or "player_new_title" ),
+  ShellText { name = "prompt", x = 170, y = 170, w = 460, h = 30, label = "player_prompt", size = 20 },
+  TextEdit { name = "playername", x = 200, y = 220, w = 400, h = 38, label = "player_placeholder",
+             clearinitial = true, enablewindow = "ok", length = 24, utf8 = true,
+             font = { kShellFont, 24, kInk } },
+  ShellText { name = "status", x = 170, y = 275, w = 460, h = 28, label = "player_inuse", size = 18,
+              colour = kBurgundy, flags = kHAlignCenter + kVAlignCenter },
+  ShellButton { name = "ok", x = 170, y = 400, label = "button_ok", default = true, command = Accept },
+  ShellButton { name = "cancel", x = 410, y = 400, label = "button_cancel", cancel = true,
+                command = function() CloseWindow() end },
+}
+EnableWindow( "status", false )
+-- Without any detective there is nobody to go back to.
+EnableWindow( "cancel", GetNumUsers() > 0 )
+DisabledButton( "ok", true )
+SetFocus( "playername" )
