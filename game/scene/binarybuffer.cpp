@@ -190,7 +190,10 @@ bool TBinaryBuffer::ReadCount(uint32_t* count, unsigned minRecordBytes, const ch
 {
   uint32_t read = 0;
   if (!ReadU32(&read))
+  {
+    Fail(what);
     return false;
+  }
   if (minRecordBytes && read > Remaining() / minRecordBytes)
   {
     Fail(what);

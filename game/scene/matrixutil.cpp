@@ -1,5 +1,5 @@
-// matrixutil: the small geometry of the scene's hit tests: inverting a 2-D transform,
-// moving a row vector by a matrix, and the overlap test of two transformed rectangles.
+// matrixutil: the small geometry of the scene's hit tests (inverse transforms, row vectors
+// times matrices, overlap of moved rectangles) and float-to-integer conversions.
 #include "scene/matrixutil.h"
 
 #include <algorithm>
