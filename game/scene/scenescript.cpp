@@ -10,11 +10,7 @@ TSceneScript::TSceneScript() : TScript(nullptr)
 {
   // Scene scripts come from scene files and saved games; none of them needs to reach
   // files or load code of its own.
-  for (const char* name : {"dofile", "loadfile", "load", "loadstring", "require"})
-  {
-    lua_pushnil(mState);
-    lua_setglobal(mState, name);
-  }
+  DoLuaString("dofile, loadfile, load, loadstring, require = nil, nil, nil, nil, nil", -1, 0);
 }
 
 void TSceneScript::Run(const str& text)
