@@ -40,17 +40,6 @@ private:
   std::vector<TColor32> mPixels;
 };
 
-class TNoDisplayRenderer : public TSceneRenderer
-{
-public:
-  void DrawSprite(const boost::shared_ptr<TTexture>&, const TDrawSpec&) override {}
-  void DrawStrip(TTransformedLitVert*, unsigned, TMaterial*) override {}
-  boost::shared_ptr<TTexture> CreateTexture(unsigned, unsigned) override { return {}; }
-  void RenderText(const boost::shared_ptr<TTexture>&, const str&, const TRect&, unsigned,
-                  const TFont&, TRect*) override
-  {
-  }
-};
 
 // 1,000 objects with two states each, all overlapping the point (100, 100), some turned,
 // scaled and mirrored; every one has an action.
@@ -112,7 +101,7 @@ public:
 
 private:
   TDiscSource mSource;
-  TNoDisplayRenderer mRenderer;
+  TNullSceneRenderer mRenderer;
   TSceneRenderer* mPrevious;
   std::unique_ptr<TScene> mScene;
 };

@@ -13,19 +13,6 @@
 
 namespace {
 
-// Text objects ask for textures; without a display there are none.
-class TNoDisplayRenderer : public TSceneRenderer
-{
-public:
-  void DrawSprite(const boost::shared_ptr<TTexture>&, const TDrawSpec&) override {}
-  void DrawStrip(TTransformedLitVert*, unsigned, TMaterial*) override {}
-  boost::shared_ptr<TTexture> CreateTexture(unsigned, unsigned) override { return {}; }
-  void RenderText(const boost::shared_ptr<TTexture>&, const str&, const TRect&, unsigned,
-                  const TFont&, TRect*) override
-  {
-  }
-};
-
 const char kResources[] =
     "<resources><textures><texture id=\"t\" file=\"t.png\"/></textures><images>"
     "<image id=\"a\" texture=\"t\" w=\"8\" h=\"8\" px=\"4\" py=\"4\"/>"
@@ -58,7 +45,7 @@ bool LoadStore(const void* bytes, size_t size, TBinaryBuffer* out)
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 {
-  static TNoDisplayRenderer renderer;
+  static TNullSceneRenderer renderer;
   TSceneRenderer::Install(&renderer);
   TBinaryBuffer first;
   if (!LoadStore(data, size, &first))

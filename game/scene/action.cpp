@@ -13,7 +13,10 @@ void CanlAction::Store(TBinaryBuffer* buffer) const
 
 bool CanlAction::Load(TBinaryBuffer* buffer)
 {
-  return buffer->ReadString(&mScript) && mSets.Load(buffer);
+  if (buffer->ReadString(&mScript) && mSets.Load(buffer))
+    return true;
+  buffer->Fail("of a mouse action");
+  return false;
 }
 
 void CanlAction::StoreToXML(TXmlNode* node) const

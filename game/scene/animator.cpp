@@ -45,7 +45,8 @@ bool TAnimators::Load(TBinaryBuffer* buffer, TSceneObject* object)
     TAnimator* animator = TAnimatorFactory::Instance()->Create(type.c_str());
     if (!animator)
     {
-      buffer->Fail(str::getFormatted("of an animator of unknown class '%s'", type.c_str()).c_str());
+      str what = str::getFormatted("of an animator of unknown class '%s'", type.c_str());
+      buffer->Fail(what.c_str());
       return false;
     }
     animator->SetObject(object);

@@ -31,7 +31,10 @@ void CanlTexture::Store(TBinaryBuffer* buffer) const
 
 bool CanlTexture::Load(TBinaryBuffer* buffer)
 {
-  return buffer->ReadString(&mId) && buffer->ReadString(&mFile);
+  if (buffer->ReadString(&mId) && buffer->ReadString(&mFile))
+    return true;
+  buffer->Fail("of an image resource's texture");
+  return false;
 }
 
 bool CanlImage::LoadFromXML(TXmlNode* node)
@@ -61,9 +64,12 @@ void CanlImage::Store(TBinaryBuffer* buffer) const
 
 bool CanlImage::Load(TBinaryBuffer* buffer)
 {
-  return buffer->ReadString(&mId) && buffer->ReadF32(&mX) && buffer->ReadF32(&mY) &&
-         buffer->ReadF32(&mPx) && buffer->ReadF32(&mPy) && buffer->ReadF32(&mW) &&
-         buffer->ReadF32(&mH) && buffer->ReadI32(&mTexture);
+  if (buffer->ReadString(&mId) && buffer->ReadF32(&mX) && buffer->ReadF32(&mY) &&
+      buffer->ReadF32(&mPx) && buffer->ReadF32(&mPy) && buffer->ReadF32(&mW) &&
+      buffer->ReadF32(&mH) && buffer->ReadI32(&mTexture))
+    return true;
+  buffer->Fail("of an image resource's image");
+  return false;
 }
 
 CanlImageResource::~CanlImageResource()
@@ -158,7 +164,6 @@ bool CanlImageResource::Load(TBinaryBuffer* buffer)
     if (!texture->Load(buffer))
     {
       delete texture;
-      buffer->Fail("of an image resource's texture");
       return false;
     }
     mTextures.push_back(texture);
@@ -171,7 +176,6 @@ bool CanlImageResource::Load(TBinaryBuffer* buffer)
     if (!image->Load(buffer))
     {
       delete image;
-      buffer->Fail("of an image resource's image");
       return false;
     }
     // An index past the textures would be followed when the image is shown.

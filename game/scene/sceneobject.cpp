@@ -875,10 +875,7 @@ bool TSceneObject::Load(TBinaryBuffer* buffer)
     CanlAction* action = new CanlAction;
     SetAction(static_cast<EAction>(which), action);
     if (!action->Load(buffer))
-    {
-      buffer->Fail("of a mouse action");
       return false;
-    }
   }
   return mChildren.Load(buffer, mScene, this);
 }

@@ -72,7 +72,8 @@ bool TSceneObjects::Load(TBinaryBuffer* buffer, TScene* scene, TSceneObject* par
     TSceneObject* object = MakeObject(type.c_str());
     if (!object)
     {
-      buffer->Fail(str::getFormatted("of an object of unknown class '%s'", type.c_str()).c_str());
+      str what = str::getFormatted("of an object of unknown class '%s'", type.c_str());
+      buffer->Fail(what.c_str());
       return false;
     }
     object->SetScene(scene);

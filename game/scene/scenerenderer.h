@@ -36,3 +36,16 @@ public:
   static TSceneRenderer* Get();
   static TSceneRenderer* Install(TSceneRenderer* renderer);
 };
+
+// Draws nothing and makes no textures: for running scenes without a display.
+class TNullSceneRenderer : public TSceneRenderer
+{
+public:
+  void DrawSprite(const boost::shared_ptr<TTexture>&, const TDrawSpec&) override {}
+  void DrawStrip(TTransformedLitVert*, unsigned, TMaterial*) override {}
+  boost::shared_ptr<TTexture> CreateTexture(unsigned, unsigned) override { return {}; }
+  void RenderText(const boost::shared_ptr<TTexture>&, const str&, const TRect&, unsigned,
+                  const TFont&, TRect*) override
+  {
+  }
+};

@@ -21,7 +21,10 @@ void TSetState::Store(TBinaryBuffer* buffer) const
 
 bool TSetState::Load(TBinaryBuffer* buffer)
 {
-  return buffer->ReadString(&mObject) && mParams.Load(buffer);
+  if (buffer->ReadString(&mObject) && mParams.Load(buffer))
+    return true;
+  buffer->Fail("of a set");
+  return false;
 }
 
 void TSetState::StoreToXML(TXmlNode* node) const
@@ -59,10 +62,7 @@ bool TSetStates::Load(TBinaryBuffer* buffer)
     TSetState* set = new TSetState;
     mSets.push_back(set);
     if (!set->Load(buffer))
-    {
-      buffer->Fail("of a set");
       return false;
-    }
   }
   return true;
 }

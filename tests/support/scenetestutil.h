@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <ostream>
 #include <memory>
@@ -155,6 +156,51 @@ inline void ReloadBuffer(TBinaryBuffer& written, TBinaryBuffer* reader)
   if (size)
     std::memcpy(reader->getData(nullptr), data, size);
   reader->mSize = size;
+}
+// Loads what was written, cut to size bytes, through load(reader); the debug lines the
+// load wrote go to *log.
+template <typename Load>
+bool LoadWritten(TBinaryBuffer& written, Load load, std::string* log = nullptr,
+                 unsigned size = 0xFFFFFFFFu)
+{
+  TBinaryBuffer reader;
+  ReloadBuffer(written, &reader);
+  if (size < reader.mSize)
+    reader.mSize = size;
+  testing::internal::CaptureStderr();
+  bool loaded = load(&reader);
+  std::string lines = testing::internal::GetCapturedStderr();
+  if (log)
+    *log = lines;
+  return loaded;
+}
+// Every cut of what was written (every step bytes) must fail to load with an error line.
+template <typename Load>
+void ExpectEveryCutFails(TBinaryBuffer& written, unsigned step, Load load)
+{
+  for (unsigned cut = 0; cut < written.mSize; cut += step)
+  {
+    std::string log;
+    EXPECT_FALSE(LoadWritten(written, load, &log, cut)) << "cut at " << cut;
+    EXPECT_NE(std::string::npos, log.find("ERROR: Binary record")) << "cut at " << cut << log;
+  }
+}
+// What a load made of these words (a count, say) alone.
+template <typename Load>
+bool LoadWords(std::initializer_list<uint32_t> words, Load load)
+{
+  TBinaryBuffer written;
+  for (uint32_t word : words)
+    written.WriteU32(word);
+  return LoadWritten(written, load);
+}
+inline ::testing::AssertionResult RectIs(const TRect& rect, int left, int top, int right,
+                                         int bottom)
+{
+  if (rect.left == left && rect.top == top && rect.right == right && rect.bottom == bottom)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "(" << rect.left << "," << rect.top << ","
+                                       << rect.right << "," << rect.bottom << ")";
 }
 inline std::string BufferBytes(TBinaryBuffer& buffer)
 {

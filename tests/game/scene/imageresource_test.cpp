@@ -82,17 +82,10 @@ TEST(ImageResource, DamagedRecordsFailAndBadTextureIndicesBecomeNone)
   Load(&resource, kResources);
   TBinaryBuffer out;
   resource.Store(&out);
-  for (unsigned cut = 0; cut < out.mSize; ++cut)
-  {
-    TBinaryBuffer in;
-    ReloadBuffer(out, &in);
-    in.mSize = cut;
+  ExpectEveryCutFails(out, 1, [](TBinaryBuffer* in) {
     CanlImageResource loaded;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(loaded.Load(&in)) << cut;
-    EXPECT_NE(std::string::npos,
-              testing::internal::GetCapturedStderr().find("ERROR: Binary record"));
-  }
+    return loaded.Load(in);
+  });
   TBinaryBuffer wrong;
   wrong.WriteU32(0);
   wrong.WriteU32(1);
@@ -105,11 +98,5 @@ TEST(ImageResource, DamagedRecordsFailAndBadTextureIndicesBecomeNone)
   CanlImageResource loaded;
   ASSERT_TRUE(loaded.Load(&in));
   EXPECT_EQ(-1, loaded.GetImage(0)->mTexture);
-  TBinaryBuffer absurd;
-  absurd.WriteU32(0x10000000);
-  TBinaryBuffer absurdIn;
-  ReloadBuffer(absurd, &absurdIn);
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(loaded.Load(&absurdIn));
-  testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(LoadWords({0x10000000}, [&](TBinaryBuffer* in) { return loaded.Load(in); }));
 }

@@ -9,24 +9,15 @@
 #include "core/foundation/xmlnode.h"
 #include "scene/binarybuffer.h"
 #include "scene/initparam.h"
+#include "support/scenetestutil.h"
 
 namespace {
 
-// Attributes are written in single quotes here for legibility; scene files use double quotes.
 TInitParam FromXml(const char* element)
 {
-  std::string text(element);
-  for (char& c : text)
-    if (c == '\'')
-      c = '"';
-  TXmlNode document;
-  document.ParseString(text.c_str());
-  TXmlNode* node = nullptr;
-  str name;
-  document.ResetChildren();
-  document.GetNextChild(&name, &node);
+  auto document = ParseElement(element);
   TInitParam params;
-  params.LoadFromXML(node);
+  params.LoadFromXML(FirstChild(document.get()));
   return params;
 }
 
@@ -35,15 +26,6 @@ str ToXml(const TInitParam& params)
   TXmlNode node("set");
   params.StoreToXML(&node);
   return node.AsString();
-}
-
-void Reload(TBinaryBuffer& out, TBinaryBuffer* in)
-{
-  unsigned size = 0;
-  void* data = out.getData(&size);
-  in->PreAlloc(size);
-  std::memcpy(in->getData(nullptr), data, size);
-  in->mSize = size;
 }
 
 }  // namespace
@@ -141,7 +123,7 @@ TEST(InitParam, BinaryRecordKeepsEveryFieldIncludingSound)
   TBinaryBuffer out;
   params.Store(&out);
   TBinaryBuffer in;
-  Reload(out, &in);
+  ReloadBuffer(out, &in);
   TInitParam loaded;
   ASSERT_TRUE(loaded.Load(&in));
   EXPECT_EQ(params.mMask, loaded.mMask);
@@ -165,20 +147,13 @@ TEST(InitParam, DamagedRecordsFailTheLoad)
   params.mText = "hello";
   TBinaryBuffer out;
   params.Store(&out);
-  for (unsigned cut = 0; cut < out.mSize; cut += 7)
-  {
-    TBinaryBuffer in;
-    Reload(out, &in);
-    in.mSize = cut;
+  ExpectEveryCutFails(out, 7, [](TBinaryBuffer* in) {
     TInitParam loaded;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(loaded.Load(&in)) << cut;
-    EXPECT_NE(std::string::npos,
-              testing::internal::GetCapturedStderr().find("ERROR: Binary record"));
-  }
+    return loaded.Load(in);
+  });
   // A blend mode the renderer does not know comes back as normal.
   TBinaryBuffer in;
-  Reload(out, &in);
+  ReloadBuffer(out, &in);
   in.mData[4 + 8 + 24 + 3] = 200;
   TInitParam loaded;
   ASSERT_TRUE(loaded.Load(&in));

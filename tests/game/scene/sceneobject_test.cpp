@@ -122,10 +122,7 @@ TEST_F(SceneObjectTest, FrameGivesSourceRectangleAndPivot)
 {
   LoadObjects("<objects><object id='a' f='pivoted' wr='0.25,0.75'/></objects>");
   const TDrawSpec& spec = Find("a")->GetDrawSpec();
-  EXPECT_EQ(2, spec.mSrcRect.left);
-  EXPECT_EQ(6, spec.mSrcRect.right);
-  EXPECT_EQ(0, spec.mSrcRect.top);
-  EXPECT_EQ(8, spec.mSrcRect.bottom);
+  EXPECT_TRUE(RectIs(spec.mSrcRect, 2, 0, 6, 8));
   EXPECT_EQ(TVec2(2, 4), spec.mCenter);
   EXPECT_EQ(unsigned(TDrawSpec::kSourceRect | TDrawSpec::kCenterGiven), spec.mFlags);
   EXPECT_EQ(str("pivoted"), Find("a")->getFrameName());
@@ -363,17 +360,10 @@ TEST_F(SceneObjectTest, DamagedBinaryRecordsFailWithAnErrorLine)
   LoadObjects(kTree);
   TBinaryBuffer out;
   mScene->GetObjects().Store(&out);
-  for (unsigned cut = 0; cut < out.mSize; cut += 3)
-  {
-    TBinaryBuffer in;
-    ReloadBuffer(out, &in);
-    in.mSize = cut;
+  ExpectEveryCutFails(out, 3, [](TBinaryBuffer* in) {
     TScene scene;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(scene.GetObjects().Load(&in, &scene, nullptr)) << cut;
-    std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(std::string::npos, log.find("ERROR: Binary record")) << cut << log;
-  }
+    return scene.GetObjects().Load(in, &scene, nullptr);
+  });
 }
 
 TEST_F(SceneObjectTest, UnknownClassInABinaryListStopsTheLoad)

@@ -65,10 +65,7 @@ TEST_F(TextObjectTest, FrameAwayFromTheOriginStillShowsTheWholeText)
 {
   LoadObjects("<objects><object type='TTextObject' id='t' f='far' txt='x'/></objects>");
   const TDrawSpec& spec = Find("t")->GetDrawSpec();
-  EXPECT_EQ(0, spec.mSrcRect.left);
-  EXPECT_EQ(0, spec.mSrcRect.top);
-  EXPECT_EQ(40, spec.mSrcRect.right);
-  EXPECT_EQ(20, spec.mSrcRect.bottom);
+  EXPECT_TRUE(RectIs(spec.mSrcRect, 0, 0, 40, 20));
   EXPECT_EQ(5.0f, spec.mCenter.x);
   EXPECT_EQ(TRect(0, 0, 40, 20).right, mRenderer.mTexts.back().mRect.right);
 }
