@@ -13,6 +13,7 @@
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/widgets/button.h"
+#include "core/window/widgets/image.h"
 #include "core/window/widgets/text.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
@@ -141,9 +142,21 @@ void SetUnderlineDistance(str name, int distance)
   }
 }
 
+void SetAlpha(str name, float alpha)
+{
+  // Scripts may call it while no dialog is open.
+  TWindowManager* manager = TWindowManager::GetInstance();
+  TModalWindow* top = manager ? manager->GetTopModalWindow() : nullptr;
+  TImage* image = top ? TWindow::GetCast<TImage>(top->GetChildWindow(name, -1)) : nullptr;
+  if (image) {
+    image->SetAlpha(alpha);
+  }
+}
+
 void RegisterShellGlue()
 {
   if (lua_State* L = GameLuaState()) {
+    LuaBind(L, "SetAlpha", &SetAlpha);
     LuaBind(L, "IsWindowExists", &IsWindowExists);
     LuaBind(L, "SetUnderlineDistance", &SetUnderlineDistance);
   }

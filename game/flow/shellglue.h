@@ -43,7 +43,10 @@ void UseGameStringTable(TStringTable* table);
 bool IsWindowExists(str name);
 // Sets the underline distance of a text window of the top dialog, or of a button's label.
 void SetUnderlineDistance(str name, int distance);
-// Registers "IsWindowExists" and "SetUnderlineDistance" in the window manager's script.
+// Sets the alpha of an image window of the top dialog; anything else (or no dialog) is left.
+void SetAlpha(str name, float alpha);
+// Registers "SetAlpha", "IsWindowExists" and "SetUnderlineDistance" in the window
+// manager's script.
 void RegisterShellGlue();
 
 // A button initialised from the style, with a "label" text window sized and placed by the

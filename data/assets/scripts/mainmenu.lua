@@ -31,7 +31,7 @@ MakeDialog
 {
   MainMenu
   {
-    name = "mainmenu", x = 0, y = 0, w = 800, h = 600,
+    name = "menu", x = 0, y = 0, w = 800, h = 600,
     Bitmap { name = "background", x = 0, y = 0, image = ShellImage( "background" ) },
     Bitmap { name = "emblem", x = 60, y = 40, image = ShellImage( "emblem" ) },
     ShellText { name = "title", x = 190, y = 55, w = 560, h = 56, label = "menu_title", size = 40,

@@ -80,6 +80,17 @@ TEST_F(ShellGlueTest, UnderlineDistanceReachesTextsAndButtonLabelsOnly)
   EXPECT_EQ(5, Label(Find<TButton>("go"))->GetSpacing());
 }
 
+TEST_F(ShellGlueTest, SetAlphaReachesImagesOfTheTopDialogOnly)
+{
+  Run("MakeDialog{ Bitmap{ name = 'photo', w = 10, h = 10 }, Text{ name = 'caption', w = 100, h = 20, label = 'x' } }");
+  Run("SetAlpha('photo', 0.5) SetAlpha('caption', 0.5) SetAlpha('none', 0.5)");
+  EXPECT_FLOAT_EQ(0.5f, Find<TImage>("photo")->GetAlpha());
+  // Without any layer there is nothing to look in.
+  TWindowManager empty;
+  SetAlpha("photo", 0.1f);
+  EXPECT_FLOAT_EQ(0.5f, Find<TImage>("photo")->GetAlpha());
+}
+
 TEST_F(ShellGlueTest, ButtonsFromAStyleGetASizedPlacedLabel)
 {
   TButton* button = Make("{ name = 'row', w = 120, h = 30, tw = 100, th = 20, tx = 6, ty = 4, fh = 2 }", "Ann",

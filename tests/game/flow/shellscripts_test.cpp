@@ -1,0 +1,220 @@
+// Tests of the game's own window scripts, run by the real start-up over a copy of the data
+// folder on a headless display: the first start's register, the menu drawn, and each dialog
+// built with the windows and names its class needs.
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "core/app/event.h"
+#include "core/window/modalwindow.h"
+#include "core/window/widgets/image.h"
+#include "core/window/widgets/slider.h"
+#include "core/window/windowmanager.h"
+#include "flow/buttonex.h"
+#include "flow/chooseplayer.h"
+#include "flow/credits.h"
+#include "flow/customtextedit.h"
+#include "flow/gamemain.h"
+#include "flow/hiscorewindow.h"
+#include "flow/infowindow.h"
+#include "flow/listbox.h"
+#include "flow/mainmenu.h"
+#include "flow/options.h"
+#include "flow/serversubmit.h"
+#include "flow/settings.h"
+#include "flow/shellglue.h"
+#include "flow/timermode.h"
+#include "flow/vellumkitinit.h"
+#include "support/apptestutil.h"
+#include "support/glcontext.h"
+
+namespace {
+
+class ShellScriptsTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    setenv("QV_WINDOWED", "1", 1);
+    std::filesystem::copy(std::string(QV_SOURCE_DATA_DIR) + "/assets", sandbox.Root() + "/assets",
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    VellumkitInit();
+    platform = sandbox.Start();
+    platform->InitSound();
+    StartGame(platform);
+    Pump(30);
+  }
+  void TearDown() override
+  {
+    EndGame();
+    unsetenv("QV_WINDOWED");
+  }
+
+  // Turns of the game's event loop, each with its idle event and frame.
+  void Pump(int turns)
+  {
+    for (int i = 0; i < turns; ++i) {
+      TEvent event;
+      platform->GetEvent(&event);
+      DispatchGameEvent(platform, &event);
+    }
+  }
+  void Send(int kind, int code, int x = 0, int y = 0)
+  {
+    TEvent event(kind, code, x, y, 0);
+    DispatchGameEvent(platform, &event);
+    Pump(3);
+  }
+  void Type(const char* text)
+  {
+    for (const char* p = text; *p; ++p) Send(TEvent::kChar, (unsigned char)*p);
+  }
+  void Click(int x, int y)
+  {
+    Send(TEvent::kMouseMove, 0, x, y);
+    Send(TEvent::kMouseDown, 0, x, y);
+    Send(TEvent::kMouseUp, 0, x, y);
+  }
+  TModalWindow* Top() { return TWindowManager::GetInstance()->GetTopModalWindow(); }
+  template <class T> T* Find(const char* name) { return TWindow::GetCast<T>(Top()->GetChildWindow(name, -1)); }
+  // Opens a dialog script over the menu, as a menu button does.
+  void Open(const char* script)
+  {
+    RunGameLua(str::getFormatted("DoModal('%s')", script));
+    Pump(5);
+  }
+  void Close()
+  {
+    Send(TEvent::kKeyDown, TEvent::kEscape);
+    Send(TEvent::kChar, TEvent::kEscape);
+    Pump(5);
+  }
+  void SignIn(const char* name)
+  {
+    Click(400, 239);
+    Type(name);
+    Send(TEvent::kKeyDown, TEvent::kEnter);
+    Send(TEvent::kChar, TEvent::kEnter);
+    Pump(5);
+  }
+
+  TAppSandbox sandbox;
+  TPlatform* platform = nullptr;
+};
+
+} // namespace
+
+TEST_F(ShellScriptsTest, TheFirstStartAsksForANameAndThenShowsTheMenu)
+{
+  TCustomTextEdit* entry = Find<TCustomTextEdit>("playername");
+  ASSERT_NE(nullptr, entry);
+  EXPECT_FALSE(entry->IsInitialCleared());
+  EXPECT_EQ(str("ok"), entry->GetEnableWindow());
+  SignIn("Marple");
+  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
+  EXPECT_EQ(str("Marple"), gSettings->GetCurrentUserName());
+  EXPECT_EQ(str("Welcome back, detective Marple."), Find<TText>("welcome")->GetText());
+
+  // The frame shows the six burgundy buttons of the menu.
+  Pump(3);
+  int burgundy = 0;
+  for (TColor32 pixel : ReadFrameBlock(300, 195, 200, 330)) {
+    const int r = (pixel.mValue >> 16) & 0xFF, g = (pixel.mValue >> 8) & 0xFF, b = pixel.mValue & 0xFF;
+    burgundy += r > 80 && r < 180 && g < 70 && b < 70;
+  }
+  EXPECT_GT(burgundy, 20000);
+}
+
+TEST_F(ShellScriptsTest, EveryDialogBuildsTheWindowsItsClassLooksFor)
+{
+  SignIn("Marple");
+
+  Open("scripts/options.lua");
+  ASSERT_NE(nullptr, Find<TOptions>("options"));
+  EXPECT_FLOAT_EQ(0.75f, Find<TSlider>("musiclevelslider")->GetValue());
+  EXPECT_NE(nullptr, Find<TSlider>("sfxlevelslider"));
+  EXPECT_NE(nullptr, Find<TButton>("fullscreen"));
+  EXPECT_NE(nullptr, Find<TButton>("mutebox"));
+  Close();
+  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
+
+  Open("scripts/chooseplayer.lua");
+  ASSERT_NE(nullptr, Find<TChoosePlayer>("chooseplayer"));
+  TListBox* list = Find<TListBox>("user_list");
+  ASSERT_NE(nullptr, list);
+  EXPECT_EQ(1, list->GetItemCount());
+  EXPECT_EQ(0, list->GetSelectedItem());
+  EXPECT_NE(nullptr, TWindow::GetCast<TButton>(list->GetChildWindow("list_down", 1)));
+  Close();
+
+  Open("scripts/timermode.lua");
+  TTimerMode* mode = Find<TTimerMode>("timermode");
+  ASSERT_NE(nullptr, mode);
+  GButtonEx* timed = Find<GButtonEx>("timeyesname");
+  ASSERT_NE(nullptr, timed);
+  EXPECT_EQ(static_cast<TWindow*>(mode), timed->GetParent());
+  mode->OnButtonHighlight(timed);
+  EXPECT_EQ(str("Race the clock: solve each case before the time runs out and earn extra points for the time left."),
+            Find<TText>("time_mode_txt")->GetText());
+  Close();
+
+  Open("scripts/hiscores.lua");
+  ASSERT_NE(nullptr, Find<THiscore>("hiscores"));
+  for (int row = 1; row <= 10; ++row) {
+    for (const char* format : {"name%d", "score%d", "%d"}) {
+      EXPECT_NE(nullptr, Find<TText>(str::getFormatted(format, row).c_str())) << format << row;
+    }
+    EXPECT_NE(nullptr, Find<TImage>(str::getFormatted("p1_%d", row).c_str())) << row;
+  }
+  for (const char* name : {"gamemode", "rightpanel", "rightpanelsmall", "scrollup", "scrolldown", "leftpanel"}) {
+    EXPECT_NE(nullptr, Find<TWindow>(name)) << name;
+  }
+  EXPECT_EQ(str("Story"), Find<TText>("gamemode")->GetText());
+  Close();
+
+  Open("scripts/submit.lua");
+  ASSERT_NE(nullptr, Find<TServerSubmit>("submit"));
+  EXPECT_NE(nullptr, Find<TTextEdit>("nameedit"));
+  EXPECT_NE(nullptr, Find<TTextEdit>("accountedit"));
+  EXPECT_NE(nullptr, Find<TButton>("submittoserver"));
+  Close();
+
+  Open("scripts/result.lua");
+  ASSERT_NE(nullptr, Find<TInfoWindow>("result"));
+  EXPECT_EQ(str("Objects: 0"), Find<TText>("objects")->GetText());
+  EXPECT_EQ(str("Total: 0"), Find<TText>("total")->GetText());
+  Send(TEvent::kKeyDown, TEvent::kEnter);
+  Send(TEvent::kChar, TEvent::kEnter);
+  Pump(5);
+
+  Open("scripts/credits.lua");
+  TCredits* credits = Find<TCredits>("credits");
+  ASSERT_NE(nullptr, credits);
+  EXPECT_EQ(3, credits->GetBlockCount());
+  EXPECT_GT(credits->GetTotalHeight(), 100);
+  Close();
+  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
+}
+
+TEST_F(ShellScriptsTest, ARenamedAndADeletedDetectiveThroughTheRegister)
+{
+  SignIn("Marple");
+  Open("scripts/chooseplayer.lua");
+  RunGameLua("gRenamePlayer = true DoModal('scripts/newplayer.lua')");
+  Pump(5);
+  SignIn("Poirot");
+  Pump(5);
+  EXPECT_EQ(str("Poirot"), gSettings->GetUserName(0));
+  EXPECT_EQ(1, gSettings->GetNumUsers());
+  RunGameLua("DoModal('scripts/newplayer.lua')");
+  Pump(5);
+  SignIn("Vance");
+  EXPECT_EQ(2, gSettings->GetNumUsers());
+  EXPECT_EQ(1, gSettings->GetCurrentUser());
+  RunGameLua("SetPlayerChoices() DeleteUser(GetCurrentSelectedUser()) SetPlayerChoices()");
+  Pump(3);
+  EXPECT_EQ(1, gSettings->GetNumUsers());
+  EXPECT_EQ(str("Poirot"), gSettings->GetCurrentUserName());
+  EXPECT_EQ(1, Find<TListBox>("user_list")->GetItemCount());
+}
