@@ -2,6 +2,7 @@
 // is drawn, textures as pixel arrays) and a fixture with a scene built from XML text.
 #pragma once
 
+#include <clocale>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
@@ -146,6 +147,24 @@ inline TXmlNode* FirstChild(TXmlNode* document)
   document->ResetChildren();
   return document->GetNextChild(&name, &child) ? child : nullptr;
 }
+
+// Switches the whole process to a comma-decimal locale for one scope, if one is installed.
+class TCommaLocale
+{
+public:
+  TCommaLocale() : mPrevious(std::setlocale(LC_ALL, nullptr))
+  {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
+      if (!mSwitched && std::setlocale(LC_ALL, name))
+        mSwitched = true;
+  }
+  ~TCommaLocale() { std::setlocale(LC_ALL, mPrevious.c_str()); }
+  bool Switched() const { return mSwitched; }
+
+private:
+  std::string mPrevious;
+  bool mSwitched = false;
+};
 
 // Copies what one buffer wrote into another that reads it from the start.
 inline void ReloadBuffer(TBinaryBuffer& written, TBinaryBuffer* reader)

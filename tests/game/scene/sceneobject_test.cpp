@@ -284,7 +284,10 @@ TEST_F(SceneObjectTest, NonLoopingSoundPlaysOnceAndIsNotMarkedPlaying)
 
 TEST_F(SceneObjectTest, XmlRoundTripIsByteExact)
 {
+  // Whatever the user's locale, numbers are read and written with a point.
+  TCommaLocale locale;
   LoadObjects(kTree);
+  EXPECT_EQ(TVec2(0, 0.5f), Find("leaf")->GetWidthRange());
   std::string first = StoreXml();
   std::string compact;
   for (char c : first)

@@ -1,6 +1,5 @@
 // Tests of the scene XML readers and list conversions: the documented examples, missing
 // and empty attributes, long lists, and numbers under a comma-decimal locale.
-#include <clocale>
 #include <string>
 #include <vector>
 
@@ -8,6 +7,7 @@
 
 #include "core/foundation/xmlnode.h"
 #include "scene/xmlattributes.h"
+#include "support/scenetestutil.h"
 
 namespace {
 
@@ -17,24 +17,6 @@ TXmlNode Node(const char* name, const char* value)
   node.SetAttribute(name, value);
   return node;
 }
-
-// Switches the whole process to a comma-decimal locale for one scope, if one is installed.
-class TCommaLocale
-{
-public:
-  TCommaLocale() : mPrevious(std::setlocale(LC_ALL, nullptr))
-  {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
-      if (!mSwitched && std::setlocale(LC_ALL, name))
-        mSwitched = true;
-  }
-  ~TCommaLocale() { std::setlocale(LC_ALL, mPrevious.c_str()); }
-  bool Switched() const { return mSwitched; }
-
-private:
-  std::string mPrevious;
-  bool mSwitched = false;
-};
 
 }  // namespace
 
