@@ -3,7 +3,6 @@
 #include "scene/scene.h"
 
 #include "scene/sceneobject.h"
-#include "scene/setstate.h"
 
 TScene::TScene() {}
 
@@ -22,22 +21,10 @@ void TScene::Clear()
 
 TSceneObject* TScene::FindObject(const str& id) const
 {
-  for (size_t i = 0; i < mObjects.size(); ++i)
-  {
-    TSceneObject* object = mObjects.at(i);
-    if (object->GetId() == id)
-      return object;
-    if (TSceneObject* found = object->FindObject(id))
-      return found;
-  }
-  return nullptr;
+  return mObjects.FindObject(id);
 }
 
 bool TScene::ProcessStateChange(TSetState* set)
 {
-  // By index: the set's state change may run scripts that change other objects' states.
-  for (size_t i = 0; i < mObjects.size(); ++i)
-    if (mObjects.at(i)->ProcessStateChange(set))
-      return true;
-  return false;
+  return mObjects.ProcessStateChange(set);
 }

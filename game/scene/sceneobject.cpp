@@ -120,15 +120,7 @@ void TSceneObject::SetParent(TSceneObject* parent)
 
 TSceneObject* TSceneObject::FindObject(const str& id) const
 {
-  for (size_t i = 0; i < mChildren.size(); ++i)
-  {
-    TSceneObject* child = mChildren.at(i);
-    if (child->GetId() == id)
-      return child;
-    if (TSceneObject* found = child->FindObject(id))
-      return found;
-  }
-  return nullptr;
+  return mChildren.FindObject(id);
 }
 
 void TSceneObject::AddToDrawList()
@@ -547,10 +539,7 @@ bool TSceneObject::ProcessStateChange(TSetState* set)
     set_set_params(set->mParams);
     return true;
   }
-  for (size_t i = 0; i < mChildren.size(); ++i)
-    if (mChildren.at(i)->ProcessStateChange(set))
-      return true;
-  return false;
+  return mChildren.ProcessStateChange(set);
 }
 
 void TSceneObject::set_set_params(const TInitParam& params)

@@ -46,6 +46,28 @@ TSceneObject* TSceneObjects::getObject(const str& id) const
   return nullptr;
 }
 
+TSceneObject* TSceneObjects::FindObject(const str& id) const
+{
+  for (size_t i = 0; i < mObjects.size(); ++i)
+  {
+    TSceneObject* object = mObjects[i];
+    if (object->GetId() == id)
+      return object;
+    if (TSceneObject* found = object->FindObject(id))
+      return found;
+  }
+  return nullptr;
+}
+
+bool TSceneObjects::ProcessStateChange(TSetState* set) const
+{
+  // By index: applying the set may run scripts that change other objects' states.
+  for (size_t i = 0; i < mObjects.size(); ++i)
+    if (mObjects[i]->ProcessStateChange(set))
+      return true;
+  return false;
+}
+
 void TSceneObjects::Store(TBinaryBuffer* buffer) const
 {
   buffer->WriteU32(static_cast<uint32_t>(mObjects.size()));

@@ -10,6 +10,7 @@
 class TBinaryBuffer;
 class TScene;
 class TSceneObject;
+class TSetState;
 class TXmlNode;
 
 class TSceneObjects
@@ -32,6 +33,10 @@ public:
   void Clear();
   // The first direct member with that id, or null.
   TSceneObject* getObject(const str& id) const;
+  // Depth-first over the members in order, each before its own descendants.
+  TSceneObject* FindObject(const str& id) const;
+  // Offers the set to each member's subtree in order; true once an object took it.
+  bool ProcessStateChange(TSetState* set) const;
 
   bool empty() const { return mObjects.empty(); }
   size_t size() const { return mObjects.size(); }

@@ -264,6 +264,17 @@ protected:
     mScene->GetObjects().LoadFromXML(FirstChild(document.get()), mScene.get(), nullptr);
   }
   TSceneObject* Find(const char* id) { return mScene->FindObject(id); }
+  // A new scene holding this scene's images, as a saved game restores them.
+  std::unique_ptr<TScene> CopyOfImages()
+  {
+    std::unique_ptr<TScene> copy(new TScene);
+    TBinaryBuffer written;
+    mScene->GetImageResource().Store(&written);
+    TBinaryBuffer reader;
+    ReloadBuffer(written, &reader);
+    EXPECT_TRUE(copy->GetImageResource().Load(&reader));
+    return copy;
+  }
   // The number run by the scene's Lua global of that name.
   double LuaNumber(const char* name)
   {

@@ -301,15 +301,7 @@ TEST_F(SceneObjectTest, XmlRoundTripIsByteExact)
   EXPECT_NE(std::string::npos, first.find("st=\"idle\"")) << first;
   EXPECT_NE(std::string::npos, first.find("txt=\"Hello\"")) << first;
 
-  std::unique_ptr<TScene> copy(new TScene);
-  auto resources = ParseElement(
-      "<resources><textures><texture id='half' file='half.png'/>"
-      "<texture id='solid' file='solid.png'/></textures>"
-      "<images><image id='half' texture='half' w='8' h='8'/>"
-      "<image id='solid' texture='solid' w='4' h='4'/>"
-      "<image id='pivoted' texture='half' w='8' h='8' px='4' py='4'/></images>"
-      "<empties><image id='box' w='40' h='20'/></empties></resources>");
-  copy->GetImageResource().LoadFromXML(FirstChild(resources.get()));
+  std::unique_ptr<TScene> copy = CopyOfImages();
   TXmlNode document;
   document.ParseString(first.c_str());
   copy->GetObjects().LoadFromXML(FirstChild(&document), copy.get(), nullptr);
@@ -326,12 +318,7 @@ TEST_F(SceneObjectTest, BinaryRoundTripIsByteExactAndKeepsTheFields)
   TBinaryBuffer out;
   mScene->GetObjects().Store(&out);
 
-  std::unique_ptr<TScene> copy(new TScene);
-  TBinaryBuffer resourcesOut;
-  mScene->GetImageResource().Store(&resourcesOut);
-  TBinaryBuffer resourcesIn;
-  ReloadBuffer(resourcesOut, &resourcesIn);
-  ASSERT_TRUE(copy->GetImageResource().Load(&resourcesIn));
+  std::unique_ptr<TScene> copy = CopyOfImages();
   TBinaryBuffer in;
   ReloadBuffer(out, &in);
   ASSERT_TRUE(copy->GetObjects().Load(&in, copy.get(), nullptr));
@@ -423,14 +410,9 @@ TEST_F(SceneObjectTest, IndicesOutOfRangeBecomeNone)
   std::memcpy(in.mData + frame, &bad, 4);
   const size_t state = frame + 4 + 4 + 4;
   std::memcpy(in.mData + state, &bad, 4);
-  TScene scene;
-  TBinaryBuffer resourcesOut;
-  mScene->GetImageResource().Store(&resourcesOut);
-  TBinaryBuffer resourcesIn;
-  ReloadBuffer(resourcesOut, &resourcesIn);
-  scene.GetImageResource().Load(&resourcesIn);
-  ASSERT_TRUE(scene.GetObjects().Load(&in, &scene, nullptr));
-  TSceneObject* loaded = scene.FindObject("a");
+  std::unique_ptr<TScene> scene = CopyOfImages();
+  ASSERT_TRUE(scene->GetObjects().Load(&in, scene.get(), nullptr));
+  TSceneObject* loaded = scene->FindObject("a");
   EXPECT_EQ(-1, loaded->GetFrame());
   EXPECT_EQ(-1, loaded->GetCurrentStateIndex());
   EXPECT_EQ(-1, loaded->GetStates().at(0)->mNextState);

@@ -137,15 +137,10 @@ TEST_F(TextObjectTest, BinaryRecordRestoresFontAndText)
   mScene->GetObjects().Store(&out);
   TBinaryBuffer in;
   ReloadBuffer(out, &in);
-  TScene copy;
-  TBinaryBuffer resources;
-  mScene->GetImageResource().Store(&resources);
-  TBinaryBuffer resourcesIn;
-  ReloadBuffer(resources, &resourcesIn);
-  copy.GetImageResource().Load(&resourcesIn);
+  std::unique_ptr<TScene> copy = CopyOfImages();
   mRenderer.mTexts.clear();
-  ASSERT_TRUE(copy.GetObjects().Load(&in, &copy, nullptr));
-  TTextObject* text = static_cast<TTextObject*>(copy.FindObject("t"));
+  ASSERT_TRUE(copy->GetObjects().Load(&in, copy.get(), nullptr));
+  TTextObject* text = static_cast<TTextObject*>(copy->FindObject("t"));
   EXPECT_EQ(str("Hi"), text->GetText());
   EXPECT_EQ(9u, text->GetAlignment());
   EXPECT_EQ(3, text->GetFont().mReserved);
@@ -153,6 +148,6 @@ TEST_F(TextObjectTest, BinaryRecordRestoresFontAndText)
   EXPECT_EQ(str("fonts/y.mvec"), text->GetFont().mFace);
   EXPECT_EQ("Hi", mRenderer.mTexts.back().mText);
   TBinaryBuffer again;
-  copy.GetObjects().Store(&again);
+  copy->GetObjects().Store(&again);
   EXPECT_EQ(BufferBytes(out), BufferBytes(again));
 }
