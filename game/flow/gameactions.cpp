@@ -1,0 +1,435 @@
+// gameactions: what the game controller does on entering a state: switching screens,
+// opening the journal and dialogs, starting a case's steps, scoring and saving.
+#include "core/app/gamestate.h"
+#include "core/foundation/file.h"
+#include "core/window/windowmanager.h"
+#include "core/window/windowscript.h"
+#include "flow/flashmanager.h"
+#include "flow/gameround.h"
+#include "flow/mapscreen.h"
+#include "flow/overlayscreen.h"
+#include "flow/scenescreen.h"
+#include "flow/settings.h"
+#include "flow/shellglue.h"
+#include "flow/thegame.h"
+#include "platform/debug.h"
+
+namespace {
+
+// Scenes of the journal that the controller adds when loading completes.
+const char kJournalScene[] = "scenes/case_journal/journal.sxm";
+const char kCaseSolvedScene[] = "scenes/case_solved/case_solved.sxm";
+const char kFreePlayScoreDialog[] = "scripts/freeplayscore.lua";
+
+void SetAnalytics(const char* name, int value)
+{
+  if (TGameState* state = TGameState::GetInstance()) {
+    state->SetState(name, value);
+  }
+}
+
+void AddSceneIfNamed(TSceneScreen* screen, const str& file)
+{
+  if (screen && !file.empty()) {
+    screen->AddScene(file, false);
+  }
+}
+
+} // namespace
+
+void TTheGame::CreateFixedScreens()
+{
+  if (!mTitle) {
+    mTitle = AddScreen("TTitleScreen");
+    AddSceneIfNamed(mTitle, GetSceneFile("title"));
+  }
+  if (!mMap) {
+    mMap = dynamic_cast<TMapScreen*>(AddScreen("TMapScreen"));
+    AddSceneIfNamed(mMap, GetSceneFile("map"));
+  }
+  if (!mFreePlayMap) {
+    mFreePlayMap = dynamic_cast<TMapScreen*>(AddScreen("TMapScreen"));
+    AddSceneIfNamed(mFreePlayMap, GetSceneFile("freeplay_map"));
+  }
+  if (!mOverlay) {
+    mOverlay = dynamic_cast<TOverlayScreen*>(AddScreen("TOverlayScreen"));
+  }
+  if (!mJournal) {
+    mJournal = AddScreen("TCaseJournal");
+    if (mJournal) {
+      mJournal->AddScene(kJournalScene, true);
+      mJournal->AddScene(kCaseSolvedScene, true);
+    }
+  }
+  if (!mTutorial) {
+    mTutorial = AddScreen("TTutorialLayer");
+    AddSceneIfNamed(mTutorial, GetSceneFile("tutorial"));
+  }
+}
+
+bool TTheGame::StartRound(int index)
+{
+  if (index < 0 || index >= int(mRounds.size())) {
+    WriteDbg("ERROR: There is no round %d", index);
+    return false;
+  }
+  mCurrentRound = index;
+  setStartScore();
+  TGameRound* round = mRounds[index].get();
+  round->Reset();
+  round->SetCurrentCase(-1);
+  round->ReloadOverlayScene();
+  if (IJournalScreen* journal = dynamic_cast<IJournalScreen*>(mJournal)) {
+    journal->OnRoundReset();
+  }
+  return true;
+}
+
+void TTheGame::OpenGameDialog(const str& script)
+{
+  TWindowScript* windowScript = dynamic_cast<TWindowScript*>(GameScript());
+  if (!TFile::Exists(script.c_str()) || !windowScript || !windowScript->IsWaitingForMessage()) {
+    WriteDbg("ERROR: The dialog %s cannot be opened; the game goes on without it", script.c_str());
+    PostEvent(evDialogClosed);
+    return;
+  }
+  RunGameLua(str::getFormatted("DoModal(%s); PostGameEvent(%d);", LuaQuote(script).c_str(), int(evDialogClosed)));
+}
+
+// ---- Start-up and the main menu -----------------------------------------------------------
+
+void TTheGame::ShowLoading()
+{
+  mLoading = AddScreen("TLoadingScreen");
+  if (!mLoading) {
+    PostEvent(evLoadingCompleted);
+    return;
+  }
+  SwitchToScreen(mLoading, 0);
+}
+
+void TTheGame::FinishLoading()
+{
+  CreateFixedScreens();
+  ShowMainMenu();
+  if (mLoading) {
+    TSceneScreen* loading = mLoading;
+    DeleteScreen(loading);
+  }
+}
+
+void TTheGame::ShowMainMenu()
+{
+  SetAnalytics("StoryModePlayTime", 0);
+  SetAnalytics("FreePlayModePlayTime", 0);
+  SetAnalytics("MainMenuScreenTime", 1);
+  HideJournal();
+  mGameMode = 0;
+  SwitchToScreen(mTitle, kScreenFade);
+}
+
+// ---- Story --------------------------------------------------------------------------------
+
+void TTheGame::StartStory()
+{
+  mGameMode = kControllerStory;
+  if (TSettings* settings = TSettings::GetInstance()) {
+    settings->SetCurrentGameMode(kSettingsStory);
+  }
+  SetAnalytics("MainMenuScreenTime", 0);
+  SetAnalytics("StoryModePlayTime", 1);
+  if (mRounds.empty()) {
+    WriteDbg("ERROR: The story has no rounds");
+    PostEvent(evGameCompleted);
+    return;
+  }
+  if (HasSavedGame(kControllerStory) && LoadGame(kControllerStory)) {
+    PostEvent(evGameResumed);
+    return;
+  }
+  StartRound(mCurrentRound >= 0 && mCurrentRound < int(mRounds.size()) ? mCurrentRound : 0);
+  PostEvent(evNewRound);
+}
+
+void TTheGame::ShowRoundCinema()
+{
+  if (TGameRound* round = GetCurrentRound()) {
+    SaveGame();
+    round->ShowCinema();
+  }
+}
+
+void TTheGame::ShowMap()
+{
+  SwitchToScreen(mMap, kScreenFade);
+  SaveGame();
+}
+
+void TTheGame::PlayEndCinema()
+{
+  SetAnalytics("StoryModePlayTime", 0);
+  SetAnalytics("ComicScreenTime", 1);
+  DeleteSavedGame(kControllerStory);
+  mCurrentRound = -1;
+  TFlashManager::GetInstance()->PlayMovie(mEndCinema);
+}
+
+void TTheGame::PlayChosenCase()
+{
+  TGameRound* round = GetCurrentRound();
+  TCase* chosen = round ? round->getCase(mChosenLocation) : nullptr;
+  if (!chosen) {
+    WriteDbg("ERROR: The round has no case at %s", mChosenLocation.c_str());
+    return;
+  }
+  round->PlayCase(chosen);
+}
+
+void TTheGame::ShowRoundEnd()
+{
+  uint32_t total = 0;
+  for (const char* category : tableScore) {
+    if (str(category) != "Total_round") {
+      total += GetScore(category);
+    }
+  }
+  SetScore("Total_round", total);
+  if (TSettings* settings = TSettings::GetInstance()) {
+    settings->LogHighScore(int(total), false, false);
+  }
+  if (TGameRound* round = GetCurrentRound()) {
+    round->ShowEndDialog();
+  }
+}
+
+void TTheGame::LeaveStory()
+{
+  SaveGame();
+  ShowMainMenu();
+}
+
+void TTheGame::OpenJournal()
+{
+  if (mMap && mCurrentScreen != mMap) {
+    SwitchToScreen(mMap, kScreenFade);
+  }
+  OpenJournalLayer();
+  SaveGame();
+}
+
+void TTheGame::CloseJournalToMap()
+{
+  HideJournal();
+  SwitchToScreen(mMap, kScreenFade);
+  SaveGame();
+}
+
+void TTheGame::StartSearch()
+{
+  TCase* current = GetCurrentCase();
+  if (!current || (current->GetState() != TCase::kIntroShown && current->GetState() != TCase::kSearching)) {
+    WriteDbg("ERROR: The current case cannot be searched now");
+    PostEvent(evBackToMap);
+    return;
+  }
+  HideJournal();
+  current->PlaySearchScreen();
+  if (!current->mSearchScreen) {
+    PostEvent(evBackToMap);
+    return;
+  }
+  current->ShowSearchIntro();
+}
+
+void TTheGame::StartSuspectPuzzle()
+{
+  TCase* current = GetCurrentCase();
+  HideJournal();
+  if (current && current->GetState() == TCase::kSequenceStage) {
+    if (current->mSequenceClass.empty()) {
+      // A case without a sequence puzzle goes straight to its checklist stage.
+      PostEvent(evSequencePuzzleCompleted);
+      return;
+    }
+    current->PlaySequencePuzzle();
+    if (!current->mSequenceScreen) {
+      PostEvent(evBackToMap);
+    }
+    return;
+  }
+  if (current && current->GetState() == TCase::kChecklistStage) {
+    if (current->mChecklistConfig.empty()) {
+      PostEvent(evChecklistPuzzleCompleted);
+      return;
+    }
+    current->PlayChecklistPuzzle();
+    if (!current->mChecklistScreen) {
+      PostEvent(evBackToMap);
+    }
+    return;
+  }
+  WriteDbg("ERROR: The current case has no suspect puzzle to play now");
+  PostEvent(evBackToMap);
+}
+
+void TTheGame::ShowCaseSolved()
+{
+  if (IJournalScreen* journal = dynamic_cast<IJournalScreen*>(mJournal)) {
+    journal->ShowEndCaseTitleAnimation();
+  }
+}
+
+void TTheGame::CompleteSearch()
+{
+  TCase* current = GetCurrentCase();
+  if (!current) {
+    return;
+  }
+  current->SearchScreenCompleted();
+  SaveGame();
+}
+
+void TTheGame::StartMetaPuzzle()
+{
+  TCase* current = GetCurrentCase();
+  if (!current || current->mMetaPuzzleConfig.empty() || !current->mMetaPuzzleScreen) {
+    WriteDbg("ERROR: The current case has no meta puzzle");
+    PostEvent(evMetaPuzzleCompleted);
+    return;
+  }
+  current->PlayMetaPuzzle();
+}
+
+void TTheGame::LeaveToMap()
+{
+  HideJournal();
+  SwitchToScreen(mMap, kScreenFade);
+  SaveGame();
+}
+
+void TTheGame::ReturnToSearch()
+{
+  TCase* current = GetCurrentCase();
+  if (current && current->mSearchScreen) {
+    SwitchToScreen(current->mSearchScreen, kScreenFade);
+  }
+}
+
+void TTheGame::CompleteSequencePuzzle()
+{
+  if (TCase* current = GetCurrentCase()) {
+    current->EliminationPuzzleCompleted();
+    AddScore("Puzzles", mPuzzlePoints);
+  }
+  OpenJournal();
+}
+
+void TTheGame::CompleteChecklistPuzzle()
+{
+  if (TCase* current = GetCurrentCase()) {
+    current->StartEnding();
+    AddScore("Puzzles", mPuzzlePoints);
+  }
+  OpenJournal();
+}
+
+void TTheGame::EndCase()
+{
+  TCase* current = GetCurrentCase();
+  HideJournal();
+  if (!current) {
+    PostEvent(evDialogClosed);
+    return;
+  }
+  current->End();
+  current->ShowEndAnimation();
+}
+
+void TTheGame::CloseCase()
+{
+  SwitchToScreen(mMap, kScreenFade);
+  SaveGame();
+  TGameRound* round = GetCurrentRound();
+  if (round && round->getSolvedCasesCount() == int(round->getCaseCount())) {
+    PostEvent(evRoundCompleted);
+  }
+}
+
+void TTheGame::NextRound()
+{
+  if (mCurrentRound + 1 < int(mRounds.size()) && StartRound(mCurrentRound + 1)) {
+    PostEvent(evNewRound);
+  } else {
+    PostEvent(evGameCompleted);
+  }
+}
+
+// ---- Free play ----------------------------------------------------------------------------
+
+void TTheGame::StartFreePlay()
+{
+  mGameMode = kControllerFreePlay;
+  if (TSettings* settings = TSettings::GetInstance()) {
+    settings->SetCurrentGameMode(kSettingsFreePlay);
+  }
+  SetAnalytics("MainMenuScreenTime", 0);
+  SetAnalytics("FreePlayModePlayTime", 1);
+  setStartScore();
+  mFreePlay.Init();
+  if (!HasSavedGame(kControllerFreePlay) || !LoadGame(kControllerFreePlay)) {
+    mFreePlay.UnInit();
+    mFreePlay.Init();
+  }
+  if (mFreePlayMap) {
+    for (const auto& location : mFreePlay.GetLocations()) {
+      mFreePlayMap->ActivateLocation(location.first);
+    }
+  }
+  SwitchToScreen(mFreePlayMap, kScreenFade);
+}
+
+void TTheGame::ShowFreePlayMap()
+{
+  SwitchToScreen(mFreePlayMap, kScreenFade);
+  SaveGame();
+}
+
+void TTheGame::LeaveFreePlay()
+{
+  SaveGame();
+  ShowMainMenu();
+}
+
+void TTheGame::StartFreePlaySearch()
+{
+  setStartScore();
+  if (!mFreePlay.PlaySearch(mChosenLocation)) {
+    PostEvent(evBackToMap);
+  }
+}
+
+void TTheGame::ScoreFreePlaySearch()
+{
+  const str location = mFreePlay.GetCurrentLocation();
+  if (mLastEvent == evSearchCompleted) {
+    mFreePlay.ModifyUsedLocation(location, true);
+  }
+  uint32_t total = 0;
+  for (const char* category : tableScore) {
+    if (str(category) != "Total_round") {
+      total += GetScore(category);
+    }
+  }
+  SetScore("Total_round", total);
+  for (const char* category : tableScore) {
+    mFreePlay.ModifyTotalScoreFreePlay(category, mFreePlay.GetTotal(category) + GetScore(category));
+  }
+  if (TSettings* settings = TSettings::GetInstance()) {
+    settings->LogHighScore(int(total), false, false);
+  }
+  // The score shows over the map; the next visit starts the room afresh.
+  SwitchToScreen(mFreePlayMap, kScreenFade);
+  mFreePlay.RecreateSearchScreen(location);
+  SaveGame();
+  OpenGameDialog(kFreePlayScoreDialog);
+}

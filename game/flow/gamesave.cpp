@@ -1,0 +1,241 @@
+// gamesave: saved games: the game's state, its scores, and the round's record (story) or
+// free play's record, framed by a header and a checksum, as one binary value per mode in
+// the current player's preferences, with a debug copy in the user folder.
+#include <cstring>
+#include <vector>
+
+#include "core/foundation/atomicfile.h"
+#include "core/foundation/prefsdb.h"
+#include "flow/gameround.h"
+#include "flow/savestring.h"
+#include "flow/settings.h"
+#include "flow/thegame.h"
+#include "platform/debug.h"
+#include "scene/binarybuffer.h"
+
+namespace {
+
+// "QSB1" in the file's byte order.
+const uint32_t kSaveMagic = 0x31425351;
+const unsigned kHeaderSize = 20;
+const char kStoryDebugCopy[] = "user:test_gamesave.dat";
+const char kFreePlayDebugCopy[] = "user:freeplay_test_gamesave.dat";
+
+uint32_t Crc32(const unsigned char* data, size_t size)
+{
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+  }
+  return ~crc;
+}
+
+const char* SaveKey(int mode)
+{
+  return mode == kControllerFreePlay ? TTheGame::kFreePlaySaveKey : TTheGame::kStorySaveKey;
+}
+
+TPrefsDB* Prefs()
+{
+  TSettings* settings = TSettings::GetInstance();
+  return settings ? settings->mPrefs : nullptr;
+}
+
+int CurrentPlayer()
+{
+  TSettings* settings = TSettings::GetInstance();
+  return settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
+}
+
+void WriteScores(TBinaryBuffer* buffer, const std::map<str, uint32_t>& scores)
+{
+  buffer->WriteU32(uint32_t(scores.size()));
+  for (const auto& score : scores) {
+    SaveString(buffer, score.first);
+    buffer->WriteU32(score.second);
+  }
+}
+
+bool ReadScores(TBinaryBuffer* buffer, std::map<str, uint32_t>* scores)
+{
+  uint32_t count = 0;
+  if (!buffer->ReadCount(&count, 8, "scores")) {
+    return false;
+  }
+  for (uint32_t i = 0; i < count; ++i) {
+    str category;
+    uint32_t points = 0;
+    if (!LoadString(buffer, category) || !buffer->ReadU32(&points)) {
+      return false;
+    }
+    (*scores)[category] = points;
+  }
+  return true;
+}
+
+} // namespace
+
+bool TTheGame::BuildSaveRecord(TBinaryBuffer* out)
+{
+  const int mode = mGameMode;
+  TBinaryBuffer payload;
+  payload.WriteI32(mState);
+  WriteScores(&payload, mScores);
+  bool saved = false;
+  if (mode == kControllerStory && GetCurrentRound()) {
+    saved = GetCurrentRound()->Save(&payload);
+  } else if (mode == kControllerFreePlay) {
+    saved = mFreePlay.Save(&payload);
+  }
+  if (!saved || payload.Failed()) {
+    return false;
+  }
+  unsigned int size = 0;
+  const unsigned char* bytes = static_cast<const unsigned char*>(payload.getData(&size));
+  out->WriteU32(kSaveMagic);
+  out->WriteU32(uint32_t(mode));
+  out->WriteI32(mode == kControllerStory ? mCurrentRound : -1);
+  out->WriteU32(size);
+  out->WriteU32(Crc32(bytes, size));
+  out->Write(bytes, size);
+  return !out->Failed();
+}
+
+bool TTheGame::SaveGame()
+{
+  if (mGameMode != kControllerStory && mGameMode != kControllerFreePlay) {
+    return false;
+  }
+  if (mGameMode == kControllerStory && !GetCurrentRound()) {
+    return false;
+  }
+  TPrefsDB* prefs = Prefs();
+  const int player = CurrentPlayer();
+  if (!prefs || player < 0) {
+    WriteDbg("ERROR: No player to save the game for");
+    return false;
+  }
+  TBinaryBuffer record;
+  if (!BuildSaveRecord(&record)) {
+    WriteDbg("ERROR: The game could not be saved: a screen's record failed");
+    return false;
+  }
+  unsigned int size = 0;
+  const void* bytes = record.getData(&size);
+  prefs->SetBinary(SaveKey(mGameMode), bytes, size, player, true);
+  SaveFileAtomically(mGameMode == kControllerFreePlay ? kFreePlayDebugCopy : kStoryDebugCopy, bytes, size);
+  return true;
+}
+
+bool TTheGame::HasSavedGame(int mode) const
+{
+  TPrefsDB* prefs = Prefs();
+  const int player = CurrentPlayer();
+  return prefs && player >= 0 && prefs->GetBinary(SaveKey(mode), nullptr, 0, player) > 0;
+}
+
+void TTheGame::DeleteSavedGame(int mode)
+{
+  TPrefsDB* prefs = Prefs();
+  const int player = CurrentPlayer();
+  if (prefs && player >= 0) {
+    prefs->SetBinary(SaveKey(mode), "", 0, player, true);
+  }
+}
+
+bool TTheGame::LoadGame(int mode)
+{
+  TPrefsDB* prefs = Prefs();
+  const int player = CurrentPlayer();
+  if (!prefs || player < 0) {
+    return false;
+  }
+  const int size = prefs->GetBinary(SaveKey(mode), nullptr, 0, player);
+  if (size <= 0) {
+    return false;
+  }
+  std::vector<unsigned char> bytes(size);
+  if (prefs->GetBinary(SaveKey(mode), bytes.data(), unsigned(size), player) != 0) {
+    WriteDbg("ERROR: The saved game of player %d cannot be read", player);
+    return false;
+  }
+  return ApplySaveRecord(bytes.data(), unsigned(size), mode);
+}
+
+bool TTheGame::ApplySaveRecord(const unsigned char* data, unsigned size, int mode)
+{
+  TBinaryBuffer record;
+  record.Write(data, size);
+  record.mPosition = 0;
+  uint32_t magic = 0, savedMode = 0, payloadSize = 0, crc = 0;
+  int32_t round = -1;
+  const bool header = record.ReadU32(&magic) && record.ReadU32(&savedMode) && record.ReadI32(&round) &&
+                      record.ReadU32(&payloadSize) && record.ReadU32(&crc);
+  // The round to start again when the rest cannot be trusted.
+  mCurrentRound = mode == kControllerStory && header && round >= 0 && round < int(mRounds.size()) ? round : 0;
+  const char* fault = nullptr;
+  if (!header || magic != kSaveMagic) {
+    fault = "it is not a saved game";
+  } else if (int(savedMode) != mode) {
+    fault = "it belongs to the other game mode";
+  } else if (payloadSize != record.Remaining()) {
+    fault = "its length does not match";
+  } else if (Crc32(record.mData + kHeaderSize, payloadSize) != crc) {
+    fault = "its checksum does not match";
+  }
+  bool loaded = false;
+  if (!fault) {
+    loaded = mode == kControllerStory ? ReadStoryPayload(&record, round) : ReadFreePlayPayload(&record);
+    if (!loaded) {
+      fault = "a record in it is damaged";
+    } else if (record.Remaining() != 0) {
+      loaded = false;
+      fault = "it has bytes past its end";
+    }
+  }
+  if (loaded) {
+    return true;
+  }
+  WriteDbg("ERROR: The saved game of player %d is refused: %s; the %s starts again", CurrentPlayer(), fault,
+           mode == kControllerStory ? "round" : "free play");
+  setStartScore();
+  if (mode == kControllerStory) {
+    StartRound(mCurrentRound);
+  }
+  return false;
+}
+
+bool TTheGame::ReadStoryPayload(TBinaryBuffer* buffer, int round)
+{
+  int32_t state = stNone;
+  std::map<str, uint32_t> scores;
+  if (!buffer->ReadI32(&state) || !IsKnownState(state) || !ReadScores(buffer, &scores)) {
+    return false;
+  }
+  if (round < 0 || round >= int(mRounds.size()) || !StartRound(round)) {
+    return false;
+  }
+  if (!mRounds[round]->Load(buffer)) {
+    return false;
+  }
+  mScores = scores;
+  WriteDbg("TTheGame - Resuming round %d saved in %s", round, GetStateName(state).c_str());
+  return true;
+}
+
+bool TTheGame::ReadFreePlayPayload(TBinaryBuffer* buffer)
+{
+  int32_t state = stNone;
+  std::map<str, uint32_t> scores;
+  if (!buffer->ReadI32(&state) || !IsKnownState(state) || !ReadScores(buffer, &scores)) {
+    return false;
+  }
+  if (!mFreePlay.Load(buffer)) {
+    return false;
+  }
+  mScores = scores;
+  return true;
+}

@@ -1,0 +1,110 @@
+// gamewindow: the game window's tick, drawing, input and focus, handed to the game controller.
+#include "flow/gamewindow.h"
+
+#include "core/app/gamestate.h"
+#include "flow/thegame.h"
+
+namespace {
+
+// The timer of what the player is doing in that state, or null.
+const char* TimerOfState(int state)
+{
+  switch (state) {
+  case stMainMenu:
+    return "MainMenuScreenTime";
+  case stNone:
+  case stLoading:
+  case stFreePlayMap:
+  case stFreePlaySearch:
+  case stFreePlayScore:
+    return nullptr;
+  default:
+    return "StoryModePlayTime";
+  }
+}
+
+void SwitchTimer(bool on)
+{
+  TTheGame* game = TTheGame::Peek();
+  const char* timer = game ? TimerOfState(game->GetState()) : nullptr;
+  TGameState* analytics = TGameState::GetInstance();
+  if (timer && analytics) {
+    analytics->SetState(timer, on ? 1 : 0);
+  }
+}
+
+} // namespace
+
+TWindow* TGameWindowDynamicCreate()
+{
+  return new TGameWindow;
+}
+
+intptr_t TGameWindow::ClassId()
+{
+  static const intptr_t id = RegisterCreatable(&TGameWindowDynamicCreate);
+  return id;
+}
+
+TGameWindow::~TGameWindow()
+{
+  TTheGame* game = TTheGame::Peek();
+  if (game && game->GetGameWindow() == this) {
+    game->SetGameWindow(nullptr);
+  }
+}
+
+void TGameWindow::PostChildrenInit(TWindowStyle& style)
+{
+  TWindow::PostChildrenInit(style);
+  // Re-armed 20 ms after each run, never catching up: when frames slow, game time slows.
+  StartWindowAnimation(kTickPeriod, true, true, false);
+  TTheGame* game = TTheGame::GetInstance();
+  game->SetGameWindow(this);
+  game->Init();
+}
+
+bool TGameWindow::OnTaskAnimate()
+{
+  TTheGame::GetInstance()->OnTick(double(kTickPeriod));
+  return true;
+}
+
+void TGameWindow::Draw()
+{
+  TTheGame::GetInstance()->Draw();
+}
+
+bool TGameWindow::OnMouseDown(const TPoint& point)
+{
+  return TTheGame::GetInstance()->OnMouseDown(point);
+}
+
+bool TGameWindow::OnMouseUp(const TPoint& point)
+{
+  return TTheGame::GetInstance()->OnMouseUp(point);
+}
+
+bool TGameWindow::OnMouseMove(const TPoint& point)
+{
+  return TTheGame::GetInstance()->OnMouseMove(point);
+}
+
+bool TGameWindow::OnKeyDown(char key, unsigned modifiers)
+{
+  return TTheGame::GetInstance()->OnKeyDown(key, modifiers);
+}
+
+void TGameWindow::OnKillFocus(TWindow* next)
+{
+  if (!next) {
+    SwitchTimer(false);
+  }
+}
+
+void TGameWindow::OnSetFocus(TWindow* previous)
+{
+  if (!previous) {
+    SwitchTimer(true);
+  }
+}

@@ -1,0 +1,36 @@
+// gamewindow: the game's one engine window ("GameWindow"): ticks the game controller every
+// 20 ms while its layer is on top, and hands it the drawing, the mouse and the keys.
+#pragma once
+
+#include <cstdint>
+
+#include "core/window/window.h"
+
+class TGameWindow : public TWindow
+{
+public:
+  static const int kTickPeriod = 20;
+
+  static intptr_t ClassId();
+  const char* GetTypeName() const override { return "TGameWindow"; }
+  bool IsKindOf(intptr_t id) const override { return id == ClassId() || TWindow::IsKindOf(id); }
+
+  TGameWindow() {}
+  // The controller forgets the window.
+  ~TGameWindow() override;
+
+  // Starts the tick, then tells the game controller that its window is ready.
+  void PostChildrenInit(TWindowStyle& style) override;
+  bool OnTaskAnimate() override;
+  void Draw() override;
+  bool OnMouseDown(const TPoint& point) override;
+  bool OnMouseUp(const TPoint& point) override;
+  bool OnMouseMove(const TPoint& point) override;
+  bool OnKeyDown(char key, unsigned modifiers) override;
+  // With no window named, the game's layer lost or regained the top of the stack: the
+  // analytics timer of what the player is doing stops or runs again.
+  void OnKillFocus(TWindow* next) override;
+  void OnSetFocus(TWindow* previous) override;
+};
+
+TWindow* TGameWindowDynamicCreate();

@@ -1,0 +1,276 @@
+// thegame: the game controller: the state machine over the screens, scores, game modes,
+// the rounds of story mode and the free-play model, input routing and saved games.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "core/foundation/random.h"
+#include "core/foundation/rect.h"
+#include "core/foundation/str.h"
+#include "flow/freeplaymode.h"
+#include "flow/gamedefs.h"
+#include "flow/gamestates.h"
+
+class TBinaryBuffer;
+class TGameRound;
+class TGameWindow;
+class TMapScreen;
+class TOverlayScreen;
+class TSceneScreen;
+class TCase;
+
+// What the game controller asks of the case journal beyond a screen's operations.
+class IJournalScreen
+{
+public:
+  virtual ~IJournalScreen() {}
+  // A round starts or is reset: the journal shows the current round's page.
+  virtual void OnRoundReset() = 0;
+  virtual void ShowEndCaseTitleAnimation() = 0;
+};
+
+// The tutorial layer: shows a tutorial by name over the game.
+class ITutorialLayer
+{
+public:
+  virtual ~ITutorialLayer() {}
+  virtual void ShowTutorial(const str& name) = 0;
+};
+
+class TTheGame
+{
+public:
+  typedef void (TTheGame::*TAction)();
+  // One row of the state machine: in state, event leads to next, then action runs.
+  struct TTransition
+  {
+    int state;
+    int event;
+    int next;
+    TAction action;
+    const char* actionName;
+  };
+
+  // Durations of the screens' fades, in ms.
+  static const unsigned kScreenFade = 250;
+  static const unsigned kJournalFade = 500;
+
+  static TTheGame* GetInstance();
+  // The controller when there is one; never makes it.
+  static TTheGame* Peek();
+  // Frees the controller (the program's end, and tests that start afresh).
+  static void DestroyInstance();
+
+  // The state machine's rows, first match first; for tests and the table print.
+  static const TTransition* GetTransitions(unsigned* count);
+
+  // The game window has built its children: load the configuration and show loading.
+  void Init();
+  void OnTick(double ms);
+  void Draw();
+  bool OnMouseDown(const TPoint& point);
+  bool OnMouseUp(const TPoint& point);
+  bool OnMouseMove(const TPoint& point);
+  bool OnKeyDown(char key, unsigned modifiers);
+  void SetCurrentMousePosition(TPoint point) { mMousePosition = point; }
+  TPoint GetCurrentMousePosition() const { return mMousePosition; }
+  // Saves a game in progress, then frees the screens and the rounds.
+  void FreeResources();
+
+  // The state machine. Events posted while a transition's action runs are handled after it.
+  void PostEvent(int event);
+  int GetState() const { return mState; }
+  int GetPreviousState() const { return mPreviousState; }
+
+  // Screens: made by class name and owned here.
+  TSceneScreen* AddScreen(const str& className);
+  void DeleteScreen(TSceneScreen* screen);
+  void SwitchToScreen(TSceneScreen* screen, unsigned ms);
+  TSceneScreen* GetCurrentScreen() const { return mCurrentScreen; }
+  bool OwnsScreen(const TSceneScreen* screen) const;
+  size_t GetScreenCount() const { return mScreens.size(); }
+
+  void FlashMovieStooped();
+  void JournalFadingCompleted();
+  void JournalFadingInCompleted();
+  void ShowTutorial(const str& name);
+
+  // Scores.
+  void setStartScore();
+  uint32_t GetScore(const str& category) const;
+  void SetScore(const str& category, uint32_t points);
+  void AddScore(const str& category, uint32_t points);
+  const std::map<str, uint32_t>& GetScores() const { return mScores; }
+
+  bool IsLocalVersionForWallOfFame() const { return mLocalWallOfFame; }
+  // Set by a wall-of-fame screen of a local version (there is none in this game).
+  void SetLocalVersionForWallOfFame(bool local) { mLocalWallOfFame = local; }
+  // Appends a round per child of "rounds" in "configs/rounds_config.xml"; false when the
+  // file has no "rounds".
+  bool LoadRoundsConfig();
+  // "configs/game_rules.xml", "configs/map_config.xml" and "configs/loading.xml".
+  void LoadGameRules();
+
+  // EControllerGameMode: 1 story, 2 free play; 0 before a mode was chosen.
+  int GetGameMode() const { return mGameMode; }
+  void SetGameMode(int mode) { mGameMode = mode; }
+  std::vector<std::unique_ptr<TGameRound>>& GetRounds() { return mRounds; }
+  int GetCurrentRoundIndex() const { return mCurrentRound; }
+  TGameRound* GetCurrentRound() const;
+  TCase* GetCurrentCase() const;
+  TRandom& GetRandom() { return mRandom; }
+  TFreePlayMode& GetFreePlay() { return mFreePlay; }
+  TOverlayScreen* GetOverlayScreen() const { return mOverlay; }
+  TMapScreen* GetMapScreen() const { return mMap; }
+  TMapScreen* GetFreePlayMapScreen() const { return mFreePlayMap; }
+  TSceneScreen* GetJournalScreen() const { return mJournal; }
+  TSceneScreen* GetTitleScreen() const { return mTitle; }
+  TSceneScreen* GetLoadingScreen() const { return mLoading; }
+  TSceneScreen* GetTutorialScreen() const { return mTutorial; }
+  bool IsJournalShown() const { return mJournalShown; }
+  TGameWindow* GetGameWindow() const { return mGameWindow; }
+  void SetGameWindow(TGameWindow* window) { mGameWindow = window; }
+  // Where the map aims its particles (whole pixels); the particle data sources read it.
+  int32_t* GetParticleTarget() { return mParticleTarget; }
+
+  // Map clicks: the location the player chose (a case's or a free-play location's id).
+  void ChooseLocation(const str& locationId);
+  const str& GetChosenLocation() const { return mChosenLocation; }
+
+  // Game rules.
+  uint32_t GetObjectPoints() const { return mObjectPoints; }
+  uint32_t GetPuzzlePoints() const { return mPuzzlePoints; }
+  uint32_t GetTimeBonusPoints() const { return mTimeBonusPoints; }
+  unsigned GetFreePlayTime() const { return mFreePlayTime; }
+  const str& GetSceneFile(const str& screen) const;
+
+  // Saved games: one binary value per mode in the current player's preferences.
+  static constexpr char kStorySaveKey[] = "story_savegame";
+  static constexpr char kFreePlaySaveKey[] = "freeplay_savegame";
+  // Saves the game of the current mode (false when there is none to save or no player).
+  bool SaveGame();
+  bool HasSavedGame(int mode) const;
+  // Reads the current player's saved game of the mode; a damaged one is refused with an
+  // "ERROR: " line (a story then starts its round again).
+  bool LoadGame(int mode);
+  void DeleteSavedGame(int mode);
+  // The bytes SaveGame writes for the current mode (header, payload, checksum).
+  bool BuildSaveRecord(TBinaryBuffer* out);
+  // Reads a record BuildSaveRecord made; false (with an "ERROR: " line) when damaged.
+  bool ApplySaveRecord(const unsigned char* data, unsigned size, int mode);
+
+  // Screens the controller keeps, made once loading completes (tests call it directly).
+  void CreateFixedScreens();
+  // Starts round index from its beginning: cases reset, overlay and journal page reloaded.
+  bool StartRound(int index);
+
+private:
+  TTheGame();
+  ~TTheGame();
+  TTheGame(const TTheGame&) = delete;
+  TTheGame& operator=(const TTheGame&) = delete;
+
+  void RunEvent(int event);
+  void LeaveDispatch();
+  void ReleaseAll();
+  bool IsInputBlocked() const;
+  template <typename Handler>
+  bool RouteInput(Handler handler);
+  void OpenJournalLayer();
+  void RegisterLua();
+  void UnregisterLua();
+  void UpdateFade(double ms);
+  void HideJournal();
+  bool IsStoryState(int state) const;
+  bool IsFreePlayState(int state) const;
+  bool WriteSave(int mode);
+  bool ReadStoryPayload(TBinaryBuffer* buffer, int round);
+  bool ReadFreePlayPayload(TBinaryBuffer* buffer);
+  void OpenGameDialog(const str& script);
+
+  // Actions of the state machine (gameactions.cpp).
+  void ShowLoading();
+  void FinishLoading();
+  void ShowMainMenu();
+  void StartStory();
+  void StartFreePlay();
+  void ShowRoundCinema();
+  void ShowMap();
+  void PlayEndCinema();
+  void PlayChosenCase();
+  void ShowRoundEnd();
+  void LeaveStory();
+  void OpenJournal();
+  void CloseJournalToMap();
+  void StartSearch();
+  void StartSuspectPuzzle();
+  void ShowCaseSolved();
+  void CompleteSearch();
+  void StartMetaPuzzle();
+  void LeaveToMap();
+  void ReturnToSearch();
+  void CompleteSequencePuzzle();
+  void CompleteChecklistPuzzle();
+  void EndCase();
+  void CloseCase();
+  void NextRound();
+  void ShowFreePlayMap();
+  void LeaveFreePlay();
+  void StartFreePlaySearch();
+  void ScoreFreePlaySearch();
+
+  static const TTransition kTransitions[];
+  static const unsigned kTransitionCount;
+
+  int mState = stNone;
+  int mPreviousState = stNone;
+  bool mInTransition = false;
+  std::deque<int> mPendingEvents;
+  int mLastEvent = 0;
+  // Calls of the controller that may reach a screen; screens deleted meanwhile wait.
+  int mDispatchDepth = 0;
+  std::vector<TSceneScreen*> mDeadScreens;
+
+  int mGameMode = 0;
+  std::map<str, uint32_t> mScores;
+  std::vector<std::unique_ptr<TGameRound>> mRounds;
+  int mCurrentRound = -1;
+  TRandom mRandom;
+  TFreePlayMode mFreePlay;
+  int32_t mParticleTarget[2] = {0, 0};
+  TGameWindow* mGameWindow = nullptr;
+  TPoint mMousePosition;
+  bool mLocalWallOfFame = false;
+  str mChosenLocation;
+
+  std::vector<TSceneScreen*> mScreens;
+  TSceneScreen* mCurrentScreen = nullptr;
+  TSceneScreen* mFadingScreen = nullptr;
+  TOverlayScreen* mOverlay = nullptr;
+  TMapScreen* mMap = nullptr;
+  TMapScreen* mFreePlayMap = nullptr;
+  TSceneScreen* mJournal = nullptr;
+  TSceneScreen* mTitle = nullptr;
+  TSceneScreen* mLoading = nullptr;
+  TSceneScreen* mTutorial = nullptr;
+  bool mJournalShown = false;
+  bool mJournalFading = false;
+  bool mJournalFadingIn = false;
+  double mJournalFadeLeft = 0;
+  std::set<str> mTutorialsShown;
+
+  // Game rules.
+  uint32_t mObjectPoints = 100;
+  uint32_t mPuzzlePoints = 500;
+  uint32_t mTimeBonusPoints = 10;
+  unsigned mFreePlayTime = 300000;
+  str mEndCinema;
+  std::map<str, str> mSceneFiles;
+
+  static TTheGame* sInstance;
+};
