@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -30,6 +31,25 @@ bool NeedsPercentCode(unsigned char c)
     return true;
   }
   return std::strchr("\"#$%&+,/:;<=>?@[\\]^`{|}", c) != nullptr;
+}
+
+// The address as the log shows it: a user name and password written into it (as a
+// "hiscoreserver.txt" may hold), its query and its fragment never reach the log.
+str AddressForLog(const str& url)
+{
+  std::string text(url.c_str());
+  size_t cut = text.find_first_of("?#");
+  if (cut != std::string::npos) {
+    text.erase(cut);
+  }
+  size_t hostStart = text.find("://");
+  hostStart = hostStart == std::string::npos ? 0 : hostStart + 3;
+  size_t hostEnd = text.find('/', hostStart);
+  size_t at = text.rfind('@', hostEnd == std::string::npos ? std::string::npos : hostEnd);
+  if (at != std::string::npos && at >= hostStart) {
+    text.erase(hostStart, at + 1 - hostStart);
+  }
+  return str(text.c_str());
 }
 
 }  // namespace
@@ -271,7 +291,7 @@ void THttpData::Poll()
     }
     CURLcode result = message->data.result;
     if (result != CURLE_OK) {
-      WriteDbg("ERROR: HTTP: %s: %s", mUrl.c_str(),
+      WriteDbg("ERROR: HTTP: %s: %s", AddressForLog(mUrl).c_str(),
                mOverflow ? "reply too large" : curl_easy_strerror(result));
       Finish(TSimpleHttp::kFailed);
       return;
@@ -280,7 +300,7 @@ void THttpData::Poll()
     curl_easy_getinfo(static_cast<CURL*>(mEasy), CURLINFO_RESPONSE_CODE, &code);
     // An error status still counts as a reply when the service explains itself in a body.
     if (code >= 400 && mReceived == 0) {
-      WriteDbg("ERROR: HTTP: %s answered %ld without a body", mUrl.c_str(), code);
+      WriteDbg("ERROR: HTTP: %s answered %ld without a body", AddressForLog(mUrl).c_str(), code);
       Finish(TSimpleHttp::kFailed);
       return;
     }

@@ -462,4 +462,26 @@ TEST_F(WebHiscoreTest, Settings_LanguageAndOverrideFiles)
   EXPECT_EQ(before, mServer.Requests().size());
 }
 
+// A password written into the server address never reaches the log, whatever fails.
+TEST_F(WebHiscoreTest, Secrets_APasswordInTheServerAddressNeverReachesTheLog)
+{
+  const std::string secret = "Sekr3tPassw0rd";
+  std::string authority = "alice:" + secret + "@127.0.0.1:";
+  const std::string addresses[] = {
+    "http://" + authority + std::to_string(TTestHttpServer::UnusedPort()) + "/go/hiscore",
+    "http://" + authority + std::to_string(mServer.Port()) + "/go/hiscore?pass=" + secret,
+    "ftp://" + authority + "21/go/hiscore"};
+  for (const std::string& address : addresses) {
+    mSandbox.WriteFile("hiscoreserver.txt", address + "\n");
+    mServer.QueueReply(TScriptedReply::Body("", 500));
+    ::testing::internal::CaptureStderr();
+    auto hiscores = Make("alice", "story");
+    hiscores->RequestCategoryInformation();
+    Poll(*hiscores);
+    std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, log.find("ERROR: ")) << address;
+    EXPECT_EQ(std::string::npos, log.find(secret)) << log;
+  }
+}
+
 }  // namespace
