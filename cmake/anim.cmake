@@ -2,7 +2,7 @@
 # sprite sheets into the build tree, a build dependency of the test programs that read them.
 if(NOT QV_FUZZ)
   add_executable(anmwriter ${CMAKE_SOURCE_DIR}/tools/anmwriter.cpp)
-  target_link_libraries(anmwriter PRIVATE PNG::PNG)
+  target_link_libraries(anmwriter PRIVATE quorvant)
   set(QV_ANIM_FIXTURES ${CMAKE_BINARY_DIR}/tests/anim-fixtures)
   add_custom_command(OUTPUT ${QV_ANIM_FIXTURES}/stamp
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${QV_ANIM_FIXTURES}

@@ -2,7 +2,7 @@
 # that read them (a CTest fixture, and a build dependency of those test programs).
 if(NOT QV_FUZZ)
   add_executable(mkimages ${CMAKE_SOURCE_DIR}/tools/mkimages.cpp)
-  target_link_libraries(mkimages PRIVATE PNG::PNG JPEG::JPEG PkgConfig::OPENJPEG)
+  target_link_libraries(mkimages PRIVATE quorvant JPEG::JPEG PkgConfig::OPENJPEG)
   set(QV_GFX_IMAGES ${CMAKE_BINARY_DIR}/tests/gfx-images)
   add_custom_command(OUTPUT ${QV_GFX_IMAGES}/stamp
     COMMAND ${CMAKE_COMMAND} -E make_directory ${QV_GFX_IMAGES}

@@ -1,6 +1,5 @@
 // anmwriter: writes the animation and mesh test fixtures (".anm" files of every version,
 // damaged and truncated ones, their XML twins, ".mesh" files, sprite sheets) into a folder.
-#include <png.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -10,6 +9,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "core/graphics/ezpng.h"
 
 namespace {
 
@@ -42,31 +43,11 @@ struct TRgba {
 
 void WritePng(const std::string& name, unsigned side, const std::vector<TRgba>& pixels)
 {
-  FILE* file = std::fopen(PathOf(name).c_str(), "wb");
-  if (!file) {
-    std::fprintf(stderr, "anmwriter: cannot write %s\n", name.c_str());
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(pixels.data());
+  TPngImage image = TPngImage::Rgba(side, side, std::vector<uint8_t>(bytes, bytes + pixels.size() * 4));
+  if (!WritePngFile(str(PathOf(name).c_str()), image)) {
     gFailed = true;
-    return;
   }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    std::fprintf(stderr, "anmwriter: libpng failed on %s\n", name.c_str());
-    gFailed = true;
-    return;
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, side, side, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (unsigned row = 0; row < side; ++row) {
-    png_write_row(png, reinterpret_cast<png_bytep>(const_cast<TRgba*>(&pixels[row * side])));
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(file);
 }
 
 // sheet.png, 128 x 128: four 64 x 64 frames in a 2 x 2 grid. Frame 0 (0, 0) has the

@@ -11,7 +11,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libopenjp2-7-dev
   libopenal-dev libogg-dev libvorbis-dev vorbis-tools sox
   zlib1g-dev libsqlite3-dev libcurl4-openssl-dev libboost-dev nettle-dev
-  libfreetype-dev fonts-dejavu-core
+  libfreetype-dev fonts-dejavu-core python3-pil
   libtinyxml2-dev
   xvfb xdg-utils locales
   python3-cairo

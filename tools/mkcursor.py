@@ -2,9 +2,10 @@
 """mkcursor: draws the arrow pointer (white with a black outline, tip at pixel 1,1, on the
 magenta that cursor images use for "transparent") and writes it as a PNG file, or with
 --c-array as the C++ source of the built-in cursor."""
-import struct
+import io
 import sys
-import zlib
+
+from PIL import Image
 
 SIZE = 32
 ARROW = [
@@ -31,26 +32,22 @@ ARROW = [
 
 
 def pixels():
-    rows = []
+    colours = {"X": (0, 0, 0, 255), ".": (255, 255, 255, 255)}
+    data = []
     for y in range(SIZE):
-        row = bytearray()
+        line = ARROW[y - 1] if 1 <= y <= len(ARROW) else ""
         for x in range(SIZE):
-            line = ARROW[y - 1] if 1 <= y <= len(ARROW) else ""
             c = line[x - 1] if 1 <= x <= len(line) else " "
-            row += {"X": b"\x00\x00\x00\xff", ".": b"\xff\xff\xff\xff"}.get(c, b"\xff\x00\xff\xff")
-        rows.append(bytes(row))
-    return rows
+            data.append(colours.get(c, (255, 0, 255, 255)))
+    return data
 
 
-def png(rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    raw = b"".join(b"\x00" + row for row in rows)
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
-            + chunk(b"IEND", b""))
+def png(data):
+    image = Image.new("RGBA", (SIZE, SIZE))
+    image.putdata(data)
+    out = io.BytesIO()
+    image.save(out, "PNG", optimize=True)
+    return out.getvalue()
 
 
 def main():

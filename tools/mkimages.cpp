@@ -1,7 +1,7 @@
 // mkimages: writes the image fixtures of the graphics tests (PNG, JPEG and JPEG 2000
-// variants, broken files, masks) into a folder; uses libpng, libjpeg and OpenJPEG.
-#include <png.h>
-
+// variants, broken files, masks) into a folder; uses the engine's PNG encoder, libjpeg and OpenJPEG.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +10,8 @@
 
 #include <jpeglib.h>
 #include <openjpeg.h>
+
+#include "core/graphics/ezpng.h"
 
 namespace {
 
@@ -27,47 +29,30 @@ bool Fail(const char* what, const char* name)
   return false;
 }
 
-// Writes rows of raw samples with libpng; palette, transparency and gamma as given.
+// Writes rows of raw samples with the engine's encoder; palette, transparency and gamma as given.
 bool WritePng(const char* name, unsigned width, unsigned height, int colorType, int bitDepth,
-              const std::vector<unsigned char>& data, const std::vector<png_color>* palette = nullptr,
+              const std::vector<unsigned char>& data, const std::vector<unsigned char>* palette = nullptr,
               const std::vector<unsigned char>* paletteAlpha = nullptr,
-              const png_color_16* transparent = nullptr, double gamma = 0.0)
+              const uint16_t* transparent = nullptr, double gamma = 0.0)
 {
-  FILE* file = std::fopen(PathOf(name).c_str(), "wb");
-  if (!file) {
-    return Fail("cannot write", name);
-  }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return Fail("libpng failed on", name);
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, width, height, bitDepth, colorType, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  TPngImage image;
+  image.width = width;
+  image.height = height;
+  image.colorType = colorType;
+  image.bitDepth = bitDepth;
+  image.samples = data;
   if (palette) {
-    png_set_PLTE(png, info, palette->data(), static_cast<int>(palette->size()));
+    image.palette = *palette;
   }
   if (paletteAlpha) {
-    png_set_tRNS(png, info, paletteAlpha->data(), static_cast<int>(paletteAlpha->size()), nullptr);
+    image.paletteAlpha = *paletteAlpha;
   }
   if (transparent) {
-    png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(transparent));
+    image.hasTransparentColour = true;
+    std::copy(transparent, transparent + 3, image.transparent);
   }
-  if (gamma > 0.0) {
-    png_set_gAMA(png, info, gamma);
-  }
-  png_write_info(png, info);
-  const size_t rowBytes = png_get_rowbytes(png, info);
-  for (unsigned row = 0; row < height; ++row) {
-    png_write_row(png, const_cast<unsigned char*>(data.data()) + row * rowBytes);
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(file);
-  return true;
+  image.gamma = gamma;
+  return WritePngFile(str(PathOf(name).c_str()), image) || Fail("cannot write", name);
 }
 
 // RGBA pattern the tests recompute: red = x, green = y, blue = x + y, alpha = 255 - x.
@@ -96,7 +81,7 @@ bool WritePattern(const char* name, unsigned width, unsigned height, bool alpha)
       }
     }
   }
-  return WritePng(name, width, height, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, 8,
+  return WritePng(name, width, height, alpha ? TPngImage::kRGBA : TPngImage::kRGB, 8,
                   data);
 }
 
@@ -115,7 +100,7 @@ bool WriteQuadrants(const char* name, unsigned side)
       p[3] = 255;
     }
   }
-  return WritePng(name, side, side, PNG_COLOR_TYPE_RGB_ALPHA, 8, data);
+  return WritePng(name, side, side, TPngImage::kRGBA, 8, data);
 }
 
 bool WriteSolidRgb(const char* name, unsigned width, unsigned height, unsigned char r,
@@ -127,7 +112,7 @@ bool WriteSolidRgb(const char* name, unsigned width, unsigned height, unsigned c
     data[i + 1] = g;
     data[i + 2] = b;
   }
-  return WritePng(name, width, height, PNG_COLOR_TYPE_RGB, 8, data);
+  return WritePng(name, width, height, TPngImage::kRGB, 8, data);
 }
 
 // Red channel = x * 255 / (width - 1) so a mask's alpha is predictable.
@@ -142,7 +127,7 @@ bool WriteMask(const char* name, unsigned width, unsigned height)
       p[2] = 9;
     }
   }
-  return WritePng(name, width, height, PNG_COLOR_TYPE_RGB, 8, data);
+  return WritePng(name, width, height, TPngImage::kRGB, 8, data);
 }
 
 bool CopyTruncated(const char* from, const char* to, double share)
@@ -315,29 +300,29 @@ int main(int argc, char** argv)
   ok &= WriteMask("mask256.png", 256, 256);
 
   // Palette with a transparent entry 0: 4 x 2, entries 0..3.
-  std::vector<png_color> palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+  std::vector<unsigned char> palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
   std::vector<unsigned char> paletteAlpha = {0, 255};
   std::vector<unsigned char> indices = {0, 1, 2, 3, 3, 2, 1, 0};
-  ok &= WritePng("palette_trns.png", 4, 2, PNG_COLOR_TYPE_PALETTE, 8, indices, &palette,
+  ok &= WritePng("palette_trns.png", 4, 2, TPngImage::kPalette, 8, indices, &palette,
                  &paletteAlpha);
-  ok &= WritePng("palette.png", 4, 2, PNG_COLOR_TYPE_PALETTE, 8, indices, &palette);
+  ok &= WritePng("palette.png", 4, 2, TPngImage::kPalette, 8, indices, &palette);
 
   // RGB with a transparent colour (red), 2 x 1: red then green.
   std::vector<unsigned char> rgbTrns = {255, 0, 0, 0, 255, 0};
-  png_color_16 red = {0, 255, 0, 0, 0};
-  ok &= WritePng("rgb_trns.png", 2, 1, PNG_COLOR_TYPE_RGB, 8, rgbTrns, nullptr, nullptr, &red);
+  const uint16_t red[3] = {255, 0, 0};
+  ok &= WritePng("rgb_trns.png", 2, 1, TPngImage::kRGB, 8, rgbTrns, nullptr, nullptr, red);
 
   // Grey 8-bit 4 x 1, grey + alpha, 4-bit grey, 16-bit RGB, gamma 1.0.
   std::vector<unsigned char> grey = {0, 64, 128, 255};
-  ok &= WritePng("grey.png", 4, 1, PNG_COLOR_TYPE_GRAY, 8, grey);
+  ok &= WritePng("grey.png", 4, 1, TPngImage::kGrey, 8, grey);
   std::vector<unsigned char> greyAlpha = {10, 20, 30, 40};
-  ok &= WritePng("greyalpha.png", 2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, greyAlpha);
+  ok &= WritePng("greyalpha.png", 2, 1, TPngImage::kGreyAlpha, 8, greyAlpha);
   std::vector<unsigned char> grey4 = {0x0F, 0x80};
-  ok &= WritePng("grey4.png", 4, 1, PNG_COLOR_TYPE_GRAY, 4, grey4);
+  ok &= WritePng("grey4.png", 4, 1, TPngImage::kGrey, 4, grey4);
   std::vector<unsigned char> rgb16 = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC};
-  ok &= WritePng("rgb16.png", 1, 1, PNG_COLOR_TYPE_RGB, 16, rgb16);
+  ok &= WritePng("rgb16.png", 1, 1, TPngImage::kRGB, 16, rgb16);
   std::vector<unsigned char> mid = {128, 128, 128};
-  ok &= WritePng("gamma.png", 1, 1, PNG_COLOR_TYPE_RGB, 8, mid, nullptr, nullptr, nullptr, 1.0);
+  ok &= WritePng("gamma.png", 1, 1, TPngImage::kRGB, 8, mid, nullptr, nullptr, nullptr, 1.0);
 
   // Broken PNGs.
   ok &= CopyTruncated("rgba300x200.png", "truncated.png", 0.5);
@@ -346,7 +331,7 @@ int main(int argc, char** argv)
 
   // Colour-keyed cursor: magenta top row, grey below.
   std::vector<unsigned char> cursor = {255, 0, 255, 254, 0, 255, 100, 100, 100, 255, 0, 255};
-  ok &= WritePng("cursor.png", 2, 2, PNG_COLOR_TYPE_RGB, 8, cursor);
+  ok &= WritePng("cursor.png", 2, 2, TPngImage::kRGB, 8, cursor);
 
   // JPEG.
   ok &= WriteJpeg("rgb.jpg", 64, 32, 3, 200, 40, 90);

@@ -1,11 +1,15 @@
-// ezpng: decodes PNG files of the virtual file system into power-of-two BGRA squares;
-// the one place that talks to libpng.
+// ezpng: decodes PNG files of the virtual file system into power-of-two BGRA squares and
+// encodes images into PNG files; the one place that talks to libpng.
+#include "core/graphics/ezpng.h"
+
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "core/foundation/atomicfile.h"
 #include "core/foundation/file.h"
 #include "core/graphics/texturedata.h"
 #include "platform/debug.h"
@@ -193,4 +197,143 @@ bool EzPngLoadImage(const char* name, unsigned char** pixels, int* width, int* h
 void EzPngFreeImage(unsigned char* pixels)
 {
   std::free(pixels);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encoding
+
+namespace {
+
+struct TPngWrite {
+  std::vector<uint8_t>* mBytes = nullptr;
+  char mError[256] = {0};
+};
+
+void PngWriteData(png_structp png, png_bytep data, png_size_t length)
+{
+  std::vector<uint8_t>* bytes = static_cast<TPngWrite*>(png_get_io_ptr(png))->mBytes;
+  bytes->insert(bytes->end(), data, data + length);
+}
+
+void PngFlush(png_structp) {}
+
+void PngWriteError(png_structp png, png_const_charp message)
+{
+  TPngWrite* state = static_cast<TPngWrite*>(png_get_error_ptr(png));
+  std::snprintf(state->mError, sizeof(state->mError), "%s", message ? message : "");
+  png_longjmp(png, 1);
+}
+
+void PngWriteWarning(png_structp, png_const_charp) {}
+
+// Samples per pixel of each colour type; 0 for none.
+unsigned Channels(int colorType)
+{
+  switch (colorType) {
+  case TPngImage::kGrey: return 1;
+  case TPngImage::kRGB: return 3;
+  case TPngImage::kPalette: return 1;
+  case TPngImage::kGreyAlpha: return 2;
+  case TPngImage::kRGBA: return 4;
+  default: return 0;
+  }
+}
+
+bool DepthAllowed(int colorType, int depth)
+{
+  switch (colorType) {
+  case TPngImage::kGrey: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+  case TPngImage::kPalette: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+  default: return depth == 8 || depth == 16;
+  }
+}
+
+// The libpng part; false after an error jump. No object with a destructor lives in this
+// frame, because the jump would skip it.
+bool PngEncode(png_structp png, png_infop info, TPngImage const& image, size_t rowBytes)
+{
+  if (setjmp(png_jmpbuf(png))) {
+    return false;
+  }
+  png_set_IHDR(png, info, image.width, image.height, image.bitDepth, image.colorType,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (!image.palette.empty()) {
+    png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(image.palette.data()),
+                 int(image.palette.size() / 3));
+  }
+  if (!image.paletteAlpha.empty()) {
+    png_set_tRNS(png, info, image.paletteAlpha.data(), int(image.paletteAlpha.size()), nullptr);
+  }
+  if (image.hasTransparentColour) {
+    png_color_16 colour = {};
+    colour.gray = image.transparent[0];
+    colour.red = image.transparent[0];
+    colour.green = image.transparent[1];
+    colour.blue = image.transparent[2];
+    png_set_tRNS(png, info, nullptr, 0, &colour);
+  }
+  if (image.gamma > 0.0) {
+    png_set_gAMA(png, info, image.gamma);
+  }
+  png_write_info(png, info);
+  for (unsigned row = 0; row < image.height; ++row) {
+    png_write_row(png, image.samples.data() + row * rowBytes);
+  }
+  png_write_end(png, info);
+  return true;
+}
+
+}  // namespace
+
+TPngImage TPngImage::Rgba(unsigned width, unsigned height, std::vector<uint8_t> rgba)
+{
+  TPngImage image;
+  image.width = width;
+  image.height = height;
+  image.samples = std::move(rgba);
+  return image;
+}
+
+bool EncodePng(TPngImage const& image, std::vector<uint8_t>* bytes, char const* what)
+{
+  bytes->clear();
+  unsigned const channels = Channels(image.colorType);
+  if (channels == 0 || !DepthAllowed(image.colorType, image.bitDepth) || image.width == 0 ||
+      image.height == 0 || image.width > 0x7FFFFFF || image.height > 0x7FFFFFF) {
+    WriteDbg("ERROR: PNG %s: %ux%u of colour type %d and depth %d cannot be written", what,
+             image.width, image.height, image.colorType, image.bitDepth);
+    return false;
+  }
+  size_t const rowBytes = (size_t(image.width) * channels * image.bitDepth + 7) / 8;
+  bool const paletteFits = image.colorType == TPngImage::kPalette
+                               ? !image.palette.empty() && image.palette.size() % 3 == 0 &&
+                                     image.palette.size() / 3 <= (1u << image.bitDepth)
+                               : image.palette.empty();
+  if (image.samples.size() != rowBytes * image.height || !paletteFits) {
+    WriteDbg("ERROR: PNG %s: %zu bytes of samples for %ux%u (%zu wanted), palette of %zu bytes",
+             what, image.samples.size(), image.width, image.height, rowBytes * image.height,
+             image.palette.size());
+    return false;
+  }
+  TPngWrite state;
+  state.mBytes = bytes;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, PngWriteError, PngWriteWarning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  bool ok = png && info;
+  if (ok) {
+    png_set_write_fn(png, &state, PngWriteData, PngFlush);
+    ok = PngEncode(png, info, image, rowBytes);
+  }
+  png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
+  if (!ok) {
+    WriteDbg("ERROR: PNG %s: %s", what, state.mError[0] ? state.mError : "cannot encode");
+    bytes->clear();
+  }
+  return ok;
+}
+
+bool WritePngFile(str const& path, TPngImage const& image)
+{
+  std::vector<uint8_t> bytes;
+  return EncodePng(image, &bytes, path.c_str()) && WriteFileAtomically(path, bytes.data(), bytes.size());
 }

@@ -89,7 +89,7 @@ TQvMiniVecDraw::TQvMiniVecDraw()
       mPalette[palette][entry] = TColor32(0u);
     }
   }
-  std::memset(mVerts, 0, sizeof(mVerts));
+  std::memset(static_cast<void*>(mVerts), 0, sizeof(mVerts));
   for (TPreScaledTransformedLitVert& vert : mVerts) {
     vert.mPos.z = 0.1f;
     vert.mRhw = 0.5f;

@@ -1,5 +1,5 @@
 // inputscript: plays a file of timed input steps into SDL's event queue and writes frame
-// captures; talks to SDL, libpng and the debug log.
+// captures; talks to SDL, the PNG encoder and the debug log.
 #include "platform/display/inputscript.h"
 
 #include <csignal>
@@ -10,8 +10,9 @@
 #include <sstream>
 
 #include <SDL.h>
-#include <png.h>
 
+#include "core/foundation/atomicfile.h"
+#include "core/graphics/ezpng.h"
 #include "core/window/windowmanager.h"
 #include "gl/framepresenter.h"
 #include "platform/debug.h"
@@ -246,43 +247,18 @@ bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, i
              rgba.size());
     return false;
   }
-  // Written beside the target and renamed, so a reader never sees half a file.
-  const std::string temporary = path + ".part";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) {
-    WriteDbg("ERROR: Image %s cannot be created", path.c_str());
-    return false;
-  }
-  bool written = false;
+  std::vector<uint8_t> bytes;
   const bool ppm = path.size() > 4 && path.compare(path.size() - 4, 4, ".ppm") == 0;
   if (ppm) {
-    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
-    std::vector<uint8_t> rgb(size_t(width) * height * 3);
+    char header[64];
+    int length = std::snprintf(header, sizeof header, "P6\n%d %d\n255\n", width, height);
+    bytes.assign(header, header + length);
     for (size_t pixel = 0; pixel < size_t(width) * height; ++pixel) {
-      std::memcpy(&rgb[pixel * 3], &rgba[pixel * 4], 3);
+      bytes.insert(bytes.end(), &rgba[pixel * 4], &rgba[pixel * 4] + 3);
     }
-    written = std::fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
-  } else {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (png && info && !setjmp(png_jmpbuf(png))) {
-      png_init_io(png, file);
-      png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGBA,
-                   PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-      png_write_info(png, info);
-      for (int row = 0; row < height; ++row) {
-        png_write_row(png, const_cast<png_bytep>(&rgba[size_t(row) * width * 4]));
-      }
-      png_write_end(png, nullptr);
-      written = true;
-    }
-    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-  }
-  written = std::fclose(file) == 0 && written;
-  if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    WriteDbg("ERROR: Image %s cannot be written", path.c_str());
+  } else if (!EncodePng(TPngImage::Rgba(unsigned(width), unsigned(height), rgba), &bytes, path.c_str())) {
     return false;
   }
-  return true;
+  // A reader (the end-to-end test) never sees half a picture.
+  return WriteFileAtomically(str(path.c_str()), bytes.data(), bytes.size());
 }
