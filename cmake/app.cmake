@@ -5,10 +5,20 @@ set(QV_PRODUCT_VERSION "0.1.0")
 target_compile_definitions(quorvant PRIVATE
   QV_PRODUCT_NAME="${QV_PRODUCT_NAME}" QV_PRODUCT_VERSION="${QV_PRODUCT_VERSION}")
 
+# Installed, the program finds its data in <prefix>/share/<product>: the checkout's data and
+# the generated data merged into one assets folder.
+if(NOT QV_FUZZ)
+  install(TARGETS quillmoor RUNTIME DESTINATION bin)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/assets DESTINATION share/${QV_PRODUCT_NAME})
+  install(DIRECTORY ${QV_GENERATED_DATA_DIR}/assets DESTINATION share/${QV_PRODUCT_NAME} OPTIONAL)
+endif()
+
 function(qv_app_dependencies)
-  if(TARGET quillmoor AND TARGET fonts)
-    add_dependencies(quillmoor fonts)
-  endif()
+  foreach(target quillmoor platformdata_test)
+    if(TARGET ${target} AND TARGET fonts)
+      add_dependencies(${target} fonts)
+    endif()
+  endforeach()
   if(TARGET app_e2e_test AND TARGET quillmoor)
     add_dependencies(app_e2e_test quillmoor)
     target_compile_definitions(app_e2e_test PRIVATE

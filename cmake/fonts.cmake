@@ -1,11 +1,12 @@
 # Vector fonts: ttf2mvec converts DejaVu Sans into the ".mvec" fonts the game's data names
-# (written into data/assets/fonts/) and can regenerate the built-in font's byte array.
+# (written into the build's generated data, assets/fonts/) and can regenerate the built-in
+# font's byte array.
 find_package(Freetype QUIET)
 set(QV_FONT_SOURCE /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf)
 if(FREETYPE_FOUND AND NOT QV_FUZZ AND EXISTS ${QV_FONT_SOURCE})
   add_executable(ttf2mvec ${CMAKE_SOURCE_DIR}/tools/ttf2mvec.cpp)
   target_link_libraries(ttf2mvec PRIVATE Freetype::Freetype)
-  set(QV_FONT_DIR ${CMAKE_SOURCE_DIR}/data/assets/fonts)
+  set(QV_FONT_DIR ${QV_GENERATED_DATA_DIR}/assets/fonts)
   set(qv_fonts)
   foreach(font default arial)
     add_custom_command(OUTPUT ${QV_FONT_DIR}/${font}.mvec

@@ -7,13 +7,17 @@ set(QV_SOUND_FIXTURE_DIR ${CMAKE_BINARY_DIR}/sound_fixtures)
 if(QV_SOX AND QV_OGGENC)
   set(qv_sound_fixtures)
   # name, channels, then the sox effect arguments (the rate comes before -n, so sox
-  # synthesises at 44.1 kHz instead of resampling).
+  # synthesises at 44.1 kHz, or QV_FIXTURE_RATE, instead of resampling).
   function(qv_sound_fixture name channels)
     set(wav ${QV_SOUND_FIXTURE_DIR}/${name}.wav)
     set(ogg ${QV_SOUND_FIXTURE_DIR}/${name}.ogg)
+    set(rate 44100)
+    if(QV_FIXTURE_RATE)
+      set(rate ${QV_FIXTURE_RATE})
+    endif()
     add_custom_command(OUTPUT ${ogg}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${QV_SOUND_FIXTURE_DIR}
-      COMMAND ${QV_SOX} -D -r 44100 -c ${channels} -n -b 16 ${wav} ${ARGN}
+      COMMAND ${QV_SOX} -D -r ${rate} -c ${channels} -n -b 16 ${wav} ${ARGN}
       COMMAND ${QV_OGGENC} -Q -o ${ogg} ${wav}
       COMMAND ${CMAKE_COMMAND} -E remove ${wav}
       VERBATIM)
@@ -30,6 +34,10 @@ if(QV_SOX AND QV_OGGENC)
   qv_sound_fixture(empty 1 synth 0.1 sine 440 trim 0 0)
   qv_sound_fixture(tone10s 1 synth 10 sine 440)
   qv_sound_fixture(music60s 2 synth 60 sine 440 sine 660)
+  # Short blocks, so an underrun happens within a fraction of a second.
+  set(QV_FIXTURE_RATE 192000)
+  qv_sound_fixture(tone06s192k 1 synth 0.6 sine 440)
+  unset(QV_FIXTURE_RATE)
 
   # Two links of different formats in one file.
   set(chained ${QV_SOUND_FIXTURE_DIR}/chained.ogg)

@@ -3,10 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
 #include "gl/gldisplayhandler.h"
+
+namespace {
+
+// Tests may leave folders they made unreadable or unwritable; the whole tree still goes.
+void RemoveTree(std::string const& root)
+{
+  namespace fs = std::filesystem;
+  std::error_code ignored;
+  fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (auto entry = fs::recursive_directory_iterator(root, ignored);
+       entry != fs::recursive_directory_iterator(); entry.increment(ignored)) {
+    if (entry->is_directory(ignored) && !entry->is_symlink(ignored))
+      fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(root, ignored);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -20,11 +39,16 @@ int main(int argc, char** argv)
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   setenv("ALSOFT_DRIVERS", "null", 0);
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+  std::string ownFolder;
   if (!std::getenv("QV_HOME")) {
     std::string folderTemplate = "/tmp/qvtest-XXXXXX";
     if (char* folder = mkdtemp(folderTemplate.data())) {
       setenv("QV_HOME", folder, 1);
+      ownFolder = folder;
     }
   }
-  return RUN_ALL_TESTS();
+  int const result = RUN_ALL_TESTS();
+  // A folder given from outside belongs to whoever gave it.
+  if (!ownFolder.empty()) RemoveTree(ownFolder);
+  return result;
 }

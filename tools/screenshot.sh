@@ -2,13 +2,15 @@
 # screenshot: runs the game under a virtual X server (Xvfb) from a fresh user folder, signs a
 # detective in and opens each window of the menu, and writes what the window shows as PNG
 # files (newplayer, menu, options, players, hiscores, credits, timermode) into a folder.
-# Usage: tools/screenshot.sh [FOLDER]   (default screenshots; QV_BUILD_DIR picks the build folder)
+# Usage: tools/screenshot.sh [FOLDER]   (default screenshots; QV_BUILD_DIR picks the build
+# folder, default build-run, the one tools/build-and-run.sh builds: the tests' folder is never
+# reconfigured)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath -m "${1:-screenshots}")"
-build="${QV_BUILD_DIR:-build}"
+build="${QV_BUILD_DIR:-build-run}"
 if [ ! -x "$build/quillmoor" ]; then
-  cmake -S . -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF >/dev/null
+  cmake -S . -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_FUZZ=OFF -DQV_SANITIZE=OFF -DQV_TSAN=OFF >/dev/null
   cmake --build "$build" -j"$(nproc)" --target quillmoor
 fi
 work="$(mktemp -d)"

@@ -116,6 +116,16 @@ str FindResourcesFolder(str productName)
   return str();
 }
 
+str GeneratedAssetsFolder(str resourcesFolder)
+{
+#if defined(QV_SOURCE_DATA_DIR) && defined(QV_GENERATED_DATA_DIR)
+  if (resourcesFolder == str(QV_SOURCE_DATA_DIR) && HasAssetsFolder(QV_GENERATED_DATA_DIR)) {
+    return QV_GENERATED_DATA_DIR "/assets";
+  }
+#endif
+  return str();
+}
+
 TPlatformData::TPlatformData(int argc, char** argv, bool flag)
 {
   (void)argc;
@@ -131,6 +141,7 @@ TPlatformData::TPlatformData(int argc, char** argv, bool flag)
     WriteDbg("ERROR: Cannot enter the resources folder %s", mResourcesPath.c_str());
   }
 
+  TFile::SetGeneratedAssetsFolder(GeneratedAssetsFolder(mResourcesPath));
   // The first scan sees the assets only; the folders follow once the settings are read.
   TFile::mUserDir = str();
   TFile::mCommonDir = str();

@@ -33,6 +33,10 @@ void ApplyCheatArguments(int argc, char** argv);
 // The folder holding "assets": $QV_RESOURCES when set, else <exe>/../share/<product>,
 // else the source tree's data folder; "" when none holds an assets folder.
 str FindResourcesFolder(str productName);
+// The assets the build generated (fonts and the like), read after the resources folder's own:
+// the build folder's when the resources folder is the source tree's data, "" otherwise (an
+// installed program has them merged into its resources folder).
+str GeneratedAssetsFolder(str resourcesFolder);
 
 class TPlatformData : public TRandom
 {

@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/testfolder.h"
+#include "support/requirement.h"
+
 #ifndef QV_GAME_EXECUTABLE
 #define QV_GAME_EXECUTABLE ""
 #endif
@@ -95,16 +98,12 @@ class AppEndToEnd : public ::testing::Test
 protected:
   void SetUp() override
   {
-    char const* base = std::getenv("QV_HOME");
-    std::string pattern = std::string(base && base[0] ? base : "/tmp") + "/e2e-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back(0);
-    ASSERT_NE(nullptr, mkdtemp(buffer.data()));
-    mRoot = buffer.data();
+    mRoot = MakeTestFolder("e2e");
+    ASSERT_FALSE(mRoot.empty());
     fs::create_directories(mRoot + "/home");
     fs::create_directories(mRoot + "/tmp");
     if (std::string(QV_GAME_EXECUTABLE).empty() || !fs::exists(QV_GAME_EXECUTABLE)) {
-      GTEST_SKIP() << "the program was not built";
+      QV_SKIP_UNLESS_REQUIRED("the program was not built");
     }
   }
   void TearDown() override

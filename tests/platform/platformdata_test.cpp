@@ -82,6 +82,15 @@ TEST(CommandLine, UrlOptionHidesALaterStringTestOption)
   EXPECT_EQ(str("unset"), TPlatform::GetConfig(TPlatform::kDownloadURL, "unset"));
 }
 
+// The build writes what it generates into its own folder, never into the checkout; a program
+// run from the checkout's data reads it from there.
+TEST(StartUp, GeneratedDataIsReadFromTheBuildFolderOnlyWithTheSourceData)
+{
+  EXPECT_STREQ(GeneratedAssetsFolder(QV_SOURCE_DATA_DIR).c_str(), QV_GENERATED_DATA_DIR "/assets");
+  EXPECT_TRUE(std::filesystem::exists(QV_GENERATED_DATA_DIR "/assets/fonts/default.mvec"));
+  EXPECT_STREQ(GeneratedAssetsFolder("/some/installed/share").c_str(), "");
+}
+
 TEST(StartUp, SettingsFileSetsKeysLaterDuplicatesWinAndTheProductNameReplacesTheGame)
 {
   TAppSandbox sandbox;

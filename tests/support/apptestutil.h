@@ -14,6 +14,7 @@
 
 #include "core/app/platform.h"
 #include "platform/platformdata.h"
+#include "support/testfolder.h"
 
 // Spreadsheet XML as the string tables read it.
 inline std::string StringTableXml(const std::vector<std::pair<std::string, std::string>>& rows)
@@ -31,11 +32,8 @@ class TAppSandbox
 public:
   TAppSandbox()
   {
-    char const* base = std::getenv("QV_HOME");
-    std::string pattern = std::string(base && base[0] ? base : "/tmp") + "/app-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back(0);
-    mRoot = mkdtemp(buffer.data()) ? buffer.data() : "/tmp/app-failed";
+    mRoot = MakeTestFolder("app");
+    if (mRoot.empty()) mRoot = "/tmp/app-failed";
     std::filesystem::create_directories(mRoot + "/assets");
     char current[4096];
     mPreviousDir = getcwd(current, sizeof current) ? current : "/";

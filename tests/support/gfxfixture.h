@@ -13,6 +13,7 @@
 #include "core/graphics/texture.h"
 #include "gl/gldisplayhandler.h"
 #include "support/glcontext.h"
+#include "support/requirement.h"
 
 class GfxTest : public ::testing::Test {
 protected:
@@ -20,7 +21,7 @@ protected:
   {
     mContext = TTestGLContext::Get();
     if (!mContext) {
-      GTEST_SKIP() << "no OpenGL context available";
+      QV_SKIP_UNLESS_REQUIRED("no OpenGL context available");
     }
     mRegistry.reset(new TAssetManager());
     mRenderer = TRenderer::GetInstance();

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "core/foundation/asset.h"
 #include "core/graphics/renderer.h"
@@ -15,6 +17,7 @@
 #include "support/glcontext.h"
 #include "support/pngwrite.h"
 #include "support/widgetfixture.h"
+#include "support/requirement.h"
 
 class GLWidgetTest : public WidgetTest
 {
@@ -24,7 +27,7 @@ protected:
     WidgetTest::SetUp();
     mContext = TTestGLContext::Get();
     if (!mContext) {
-      GTEST_SKIP() << "no OpenGL context available";
+      QV_SKIP_UNLESS_REQUIRED("no OpenGL context available");
     }
     mRegistry.reset(new TAssetManager());
     mRenderer = TRenderer::GetInstance();
@@ -58,7 +61,10 @@ protected:
 
   static std::string Dir()
   {
-    static const std::string dir = "/tmp/qvtxt-widgets-" + std::to_string(long(getpid())) + "-" + std::to_string(long(time(nullptr)));
+    // Inside the program's own temporary folder, which goes when the program ends.
+    char const* home = std::getenv("QV_HOME");
+    static const std::string dir = std::string(home && home[0] ? home : "/tmp") + "/widget-images-" +
+                                   std::to_string(long(getpid()));
     return dir;
   }
   static std::string Image(const char* name) { return "::" + Dir() + "/" + name; }

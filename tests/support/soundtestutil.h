@@ -13,6 +13,7 @@
 
 #include "core/foundation/file.h"
 #include "core/sound/sounddatasource.h"
+#include "core/sound/soundinstance.h"
 #include "platform/sound/sound.h"
 #include "platform/sound/soundmanager.h"
 #include "support/vfssandbox.h"
@@ -98,6 +99,19 @@ public:
   TVfsSandbox mSandbox;
 };
 
+// Polls the condition every 2 ms until it holds or the time is up; true when it held.
+inline bool WaitUntil(const std::function<bool()>& done, double seconds)
+{
+  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
 // Delivers notifications on this (the main) thread until the condition holds or the time
 // is up; true when it held.
 inline bool PumpUntil(TSoundManager& manager, const std::function<bool()>& done,
@@ -112,4 +126,12 @@ inline bool PumpUntil(TSoundManager& manager, const std::function<bool()>& done,
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return true;
+}
+
+// True once the instance no longer has a stream; read under the sound lock, because the sound
+// thread moves a chained sound onto the stream while the main thread asks.
+inline bool HasPlayedOut(const boost::shared_ptr<TSoundInstance>& instance)
+{
+  TSoundScopedLock lock(SoundManagerMutex::mMutex);
+  return !instance->mStream;
 }

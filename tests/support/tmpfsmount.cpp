@@ -2,6 +2,8 @@
 // mount namespace; the mount vanishes with the namespace whatever the test does.
 #include "support/tmpfsmount.h"
 
+#include "support/testfolder.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -42,15 +44,11 @@ bool EnterPrivateNamespace(std::string* why)
 bool TTmpfsMount::Mount(unsigned long bytes, std::string* why)
 {
   if (!EnterPrivateNamespace(why)) return false;
-  char const* base = std::getenv("QV_HOME");
-  std::string pattern = std::string(base && base[0] ? base : "/tmp") + "/tmpfs-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back(0);
-  if (!mkdtemp(buffer.data())) {
+  mPath = MakeTestFolder("tmpfs");
+  if (mPath.empty()) {
     if (why) *why = std::string("cannot make a mount point: ") + std::strerror(errno);
     return false;
   }
-  mPath = buffer.data();
   std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
   if (mount("qvtest", mPath.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
     if (why) *why = std::string("cannot mount a tmpfs: ") + std::strerror(errno);

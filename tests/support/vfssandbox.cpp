@@ -3,6 +3,7 @@
 #include "support/vfssandbox.h"
 
 #include "core/foundation/file.h"
+#include "support/testfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,9 @@ namespace fs = std::filesystem;
 
 TVfsSandbox::TVfsSandbox()
 {
-  char const* base = std::getenv("QV_HOME");
-  std::string pattern = std::string(base && base[0] ? base : "/tmp") + "/vfs-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back(0);
-  char* made = mkdtemp(buffer.data());
-  EXPECT_NE(made, nullptr);
-  mRoot = made ? made : "/tmp";
+  mRoot = MakeTestFolder("vfs");
+  EXPECT_FALSE(mRoot.empty());
+  if (mRoot.empty()) mRoot = "/tmp";
   for (char const* folder : {"assets", "user", "common", "desktop"}) MakeFolder(folder);
 
   char current[4096];
@@ -35,6 +32,7 @@ TVfsSandbox::TVfsSandbox()
   TFile::InternalAddFileMask("-*", true);
   TFile::SetRegisterFilesHook(nullptr);
   TFile::SetSkipUserFolders(false);
+  TFile::SetGeneratedAssetsFolder(str());
   TFile::mUserDir = Path("user").c_str();
   TFile::mCommonDir = Path("common").c_str();
   TFile::mDesktopDir = Path("desktop").c_str();

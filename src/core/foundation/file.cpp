@@ -22,6 +22,7 @@ namespace {
 
 void (*gRegisterFilesHook)() = nullptr;
 bool gSkipUserFolders = false;
+str gGeneratedAssetsFolder;
 
 // An exclusion list longer than this is not an exclusion list.
 const unsigned long kMaxFinalListBytes = 99999;
@@ -236,6 +237,8 @@ void TFile::SetRegisterFilesHook(void (*hook)()) { gRegisterFilesHook = hook; }
 
 void TFile::SetSkipUserFolders(bool skip) { gSkipUserFolders = skip; }
 
+void TFile::SetGeneratedAssetsFolder(str folder) { gGeneratedAssetsFolder = folder; }
+
 void TFile::ScanForResources()
 {
   if (gRegisterFilesHook) gRegisterFilesHook();
@@ -253,6 +256,8 @@ void TFile::ScanForResources()
   }
 
   ScanFolderForResources("assets", "");
+  // Named like the files of "assets" itself ("fonts/default.mvec"), not after the folder.
+  if (gGeneratedAssetsFolder.length() > 0) ScanFolderForResources(gGeneratedAssetsFolder, ".");
   if (gSkipUserFolders) return;
   if (mUserDir.length() > 0) ScanFolderForResources(mUserDir, "user:");
   if (mCommonDir.length() > 0) ScanFolderForResources(mCommonDir, "common:");

@@ -109,6 +109,9 @@ public:
   // files; with user folders skipped, only the assets folder is scanned.
   static void SetRegisterFilesHook(void (*hook)());
   static void SetSkipUserFolders(bool skip);
+  // A second assets folder, scanned after "assets" under the same names (a later entry
+  // wins): the data the build generates. "" scans none.
+  static void SetGeneratedAssetsFolder(str folder);
 
   static TResourceMap mResourceMap;
   static std::set<str> mIgnoredFiles;

@@ -2,6 +2,7 @@
 // application-active state and the sound thread that keeps the voices filled.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 #include <boost/shared_ptr.hpp>
@@ -72,8 +73,9 @@ private:
 
   TSoundManagerData* mData;
   TClock mClock;
-  bool mRunning = false;
-  bool mShuttingDown = false;
+  // Read by the sound thread without the manager's lock.
+  std::atomic<bool> mRunning{false};
+  std::atomic<bool> mShuttingDown{false};
   bool mAppActive = true;
 
   static TSoundManager* sCurrent;

@@ -234,6 +234,17 @@ bool TSoundStreamData::StreamHelper()
   return !mFinished;
 }
 
+bool TSoundStreamData::HasRunDry() const
+{
+  TSoundScopedLock lock(SoundManagerMutex::mMutex);
+  if (!mPlaying || mPaused || mSource == kNoName) {
+    return false;
+  }
+  ALint state = AL_PLAYING;
+  alGetSourcei(mSource, AL_SOURCE_STATE, &state);
+  return state == AL_STOPPED;
+}
+
 void TSoundStreamData::Pause()
 {
   TSoundScopedLock lock(SoundManagerMutex::mMutex);

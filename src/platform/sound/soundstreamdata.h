@@ -57,6 +57,9 @@ public:
   unsigned GetQueuedBlocks() const { return mQueuedBlocks; }
   // Times a stopped source (an underrun) was started again.
   unsigned GetRestarts() const { return mRestarts; }
+  // True when the source has played everything queued and stopped while the voice still
+  // plays: an underrun, until the next refill starts it again.
+  bool HasRunDry() const;
 
 private:
   TSoundStreamData(const TSoundStreamData&) = delete;

@@ -4,6 +4,7 @@
 
 #include "support/tmpfsmount.h"
 #include "support/vfssandbox.h"
+#include "support/requirement.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ protected:
   void SetUp() override
   {
     std::string why;
-    if (!mDisk.Mount(64 * 1024, &why)) GTEST_SKIP() << "no small disk to fill: " << why;
+    if (!mDisk.Mount(64 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
     mPath = mDisk.Path() + "/save.dat";
     mOld = std::string(10000, 'o');
     ASSERT_TRUE(Save(mPath, mOld));

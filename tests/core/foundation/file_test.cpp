@@ -157,6 +157,22 @@ TEST_F(FileTest, Scan_CallsTheRegisterHookFirstSoAssetsCanReplaceItsFiles)
   EXPECT_EQ(ReadAll("__systemcursor__.png"), "game's own");
 }
 
+TEST_F(FileTest, Scan_GeneratedAssetsAreNamedLikeAssetsAndComeAfterThem)
+{
+  sandbox.WriteFile("assets/fonts/Title.mvec", "checked in");
+  sandbox.WriteFile("assets/fonts/shared.mvec", "checked in");
+  sandbox.WriteFile("generated/assets/fonts/Default.mvec", "generated");
+  sandbox.WriteFile("generated/assets/fonts/shared.mvec", "generated");
+  TFile::SetGeneratedAssetsFolder(sandbox.Path("generated/assets").c_str());
+  TFile::ScanForResources();
+
+  EXPECT_EQ(ReadAll("fonts/default.mvec"), "generated");
+  EXPECT_EQ(ReadAll("assets/fonts/default.mvec"), "generated");
+  EXPECT_EQ(ReadAll("fonts/title.mvec"), "checked in");
+  EXPECT_EQ(ReadAll("fonts/shared.mvec"), "generated");
+  EXPECT_FALSE(TFile::Exists("generated/assets/fonts/default.mvec"));
+}
+
 TEST_F(FileTest, Scan_MissingAssetsFolderReportsAnError)
 {
   rmdir(sandbox.Path("assets").c_str());

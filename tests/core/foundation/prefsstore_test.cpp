@@ -15,6 +15,7 @@
 
 #include "core/foundation/prefsstore.h"
 #include "support/tmpfsmount.h"
+#include "support/requirement.h"
 
 namespace {
 
@@ -299,7 +300,7 @@ protected:
   {
     PrefsStoreTest::SetUp();
     std::string why;
-    if (!mDisk.Mount(256 * 1024, &why)) GTEST_SKIP() << "no small disk to fill: " << why;
+    if (!mDisk.Mount(256 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
     mPath = mDisk.Path() + "/prefsdb.dat";
   }
 

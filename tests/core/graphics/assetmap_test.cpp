@@ -16,6 +16,7 @@
 #include "platform/sound/sound.h"
 #include "support/gfxfixture.h"
 #include "support/vfssandbox.h"
+#include "support/requirement.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ protected:
 
 TEST_F(AssetMapTest, ExtensionsAreProbedInTheirFixedOrder)
 {
-  if (Ogg().empty()) GTEST_SKIP() << "no sound fixtures";
+  if (Ogg().empty()) QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
   PutEveryKind("fx/spark");
   const char* const order[] = {"xml", "anm", "jpg", "jp2", "png", "spx", "ogg", "mesh", "lua"};
   const char* const expected[] = {"anim2",         "anim0",         "tex64",
@@ -146,7 +147,7 @@ TEST_F(AssetMapTest, ExtensionsAreProbedInTheirFixedOrder)
 
 TEST_F(AssetMapTest, EachKindIsRegisteredUnderItsOwnKey)
 {
-  if (Ogg().empty()) GTEST_SKIP() << "no sound fixtures";
+  if (Ogg().empty()) QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
   PutEveryKind("a/b");
   TAssetMap map;
   map.AddAsset("a/b.png", boost::shared_ptr<TAsset>(), false);
@@ -168,7 +169,7 @@ TEST_F(AssetMapTest, EachKindIsRegisteredUnderItsOwnKey)
 
 TEST_F(AssetMapTest, OptionsStayWithTheNameAndReachOnlyTheLoadersThatReadThem)
 {
-  if (Ogg().empty()) GTEST_SKIP() << "no sound fixtures";
+  if (Ogg().empty()) QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
   Put("audio/sfx/sfx_typing_01.ogg", Ogg());
   TAssetMap map;
   const char* names[] = {"audio/sfx/sfx_typing_01.ogg?group=1000", nullptr};
@@ -259,7 +260,7 @@ TEST_F(AssetMapTest, AutoLoadFindsTexturesAndSounds)
 
 TEST_F(AssetMapTest, AnAssetOfAnotherClassIsEmptyWithoutALine)
 {
-  if (Ogg().empty()) GTEST_SKIP() << "no sound fixtures";
+  if (Ogg().empty()) QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
   Put("sfx/click.ogg", Ogg());
   Put("fx/spark.png", AnimFixture("sheet.png"));
   TAssetMap map;

@@ -3,6 +3,7 @@
 #include "support/blowfishoracle.h"
 #include "support/hiscorefixture.h"
 #include "support/tmpfsmount.h"
+#include "support/requirement.h"
 
 #include "core/foundation/file.h"
 
@@ -259,7 +260,7 @@ TEST_F(HiscoreFileTest, Save_OnAFullDiskKeepsThePreviousFileWithOneErrorLine)
 {
   TTmpfsMount disk;
   std::string why;
-  if (!disk.Mount(256 * 1024, &why)) GTEST_SKIP() << "no small disk to fill: " << why;
+  if (!disk.Mount(256 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
   TFile::mUserDir = disk.Path().c_str();
   auto hiscores = Make("alice", "story");
   for (int score = 1; score <= 5; ++score) hiscores->KeepScore(score * 10, false, nullptr);
@@ -301,7 +302,7 @@ TEST_F(HiscoreFileTest, UnwritableFileNotYetListed_IsRead)
 {
   TTmpfsMount disk;
   std::string why;
-  if (!disk.Mount(64 * 1024, &why)) GTEST_SKIP() << "no read-only disk: " << why;
+  if (!disk.Mount(64 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no read-only disk: " << why);
   TFile::mUserDir = disk.Path().c_str();
   Make("alice", "story")->KeepScore(7, false, nullptr);
   ASSERT_TRUE(disk.SetReadOnly(true));

@@ -194,7 +194,7 @@ TEST_F(SoundTest, DetachedOrDestroyedCallbackIsNotCalled)
   second->SetCompleteAction(destroyed, boost::shared_ptr<TSound>());
   delete destroyed;
 
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return !first->mStream && !second->mStream; }, 2.0));
+  ASSERT_TRUE(PumpUntil(mManager, [&] { return HasPlayedOut(first) && HasPlayedOut(second); }, 2.0));
   EXPECT_EQ(detached.mCalls, 0);
   EXPECT_EQ(destroyedCalls, 0);
 }
@@ -294,7 +294,7 @@ TEST_F(SoundTest, CallbackMayPlayAndKillSounds)
     followUp = TSound::Get("audio/stereo020", false, 1003)->Play(false);
   };
   sting->Play(false)->SetCompleteAction(&callback, boost::shared_ptr<TSound>());
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return followUp && !followUp->mStream; }, 2.0));
+  ASSERT_TRUE(PumpUntil(mManager, [&] { return followUp && HasPlayedOut(followUp); }, 2.0));
   EXPECT_EQ(callback.mCalls, 1);
 }
 

@@ -14,6 +14,7 @@
 #include "core/sound/soundinstance.h"
 #include "platform/sound/sound.h"
 #include "support/soundtestutil.h"
+#include "support/testfolder.h"
 
 namespace {
 
@@ -106,10 +107,8 @@ protected:
   static void SetUpTestSuite()
   {
     // OpenAL reads its configuration once, at the first device it opens.
-    std::string folderTemplate = "/tmp/qvcapture-XXXXXX";
-    char* folder = mkdtemp(&folderTemplate[0]);
-    ASSERT_NE(folder, nullptr);
-    sFolder = folder;
+    sFolder = MakeTestFolder("capture");
+    ASSERT_FALSE(sFolder.empty());
     std::string conf = "[general]\ndrivers = wave\nsample-type = int16\nfrequency = 44100\n"
                        "channels = stereo\n[wave]\nfile = " + sFolder + "/cap.wav\n";
     std::ofstream(sFolder + "/alsoft.conf") << conf;
@@ -139,7 +138,7 @@ protected:
   }
   static bool PlayOut(TSoundManager& manager, const boost::shared_ptr<TSoundInstance>& instance)
   {
-    return PumpUntil(manager, [&] { return !instance->mStream; }, 3.0);
+    return PumpUntil(manager, [&] { return HasPlayedOut(instance); }, 3.0);
   }
 
   static std::string sFolder;

@@ -11,6 +11,7 @@
 #include "core/sound/soundinstance.h"
 #include "platform/sound/sound.h"
 #include "support/soundtestutil.h"
+#include "support/testfolder.h"
 
 namespace {
 
@@ -19,10 +20,9 @@ protected:
   static void SetUpTestSuite()
   {
     // The wave output without a file offers no device at all.
-    std::string folderTemplate = "/tmp/qvnodevice-XXXXXX";
-    char* folder = mkdtemp(&folderTemplate[0]);
-    ASSERT_NE(folder, nullptr);
-    std::string conf = std::string(folder) + "/alsoft.conf";
+    std::string folder = MakeTestFolder("nodevice");
+    ASSERT_FALSE(folder.empty());
+    std::string conf = folder + "/alsoft.conf";
     std::ofstream(conf) << "[general]\ndrivers = wave\n";
     setenv("ALSOFT_DRIVERS", "wave", 1);
     setenv("ALSOFT_CONF", conf.c_str(), 1);

@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+# readmecommands tests: README's two commands in a fresh clone, in both orders and twice each:
+# the game starts and ends, the tests build and pass, and a run without tests fails.
+"""Slow (it builds the project in two clones): runs only with QV_SLOW_TESTS=1, which CI sets;
+otherwise it reports itself skipped (exit status 77)."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+SOURCE = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+SKIPPED = 77
+# A whole build and test run on a loaded machine; far above what it takes.
+COMMAND_TIMEOUT = 40 * 60
+
+
+class ReadmeCommands(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory(prefix="qvreadme-")
+        self.home = os.path.join(self.folder.name, "home")
+        os.makedirs(self.home)
+        self.input = os.path.join(self.folder.name, "input.txt")
+        with open(self.input, "w") as out:
+            out.write("wait 300\nclose\n")
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def clone(self, name):
+        target = os.path.join(self.folder.name, name)
+        subprocess.run(["git", "clone", "--quiet", SOURCE, target], check=True)
+        return target
+
+    def run_command(self, clone, *command):
+        env = dict(os.environ)
+        # The inner test run must not start this test again, nor write into our folders.
+        for name in ("QV_SLOW_TESTS", "QV_HOME", "QV_RESOURCES", "QV_INPUT_SCRIPT"):
+            env.pop(name, None)
+        env.update({"SDL_VIDEODRIVER": "offscreen", "ALSOFT_DRIVERS": "null"})
+        if command[0].endswith("build-and-run.sh"):
+            env.update({"QV_HOME": self.home, "QV_INPUT_SCRIPT": self.input})
+        result = subprocess.run(list(command), cwd=clone, env=env, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT, text=True, timeout=COMMAND_TIMEOUT)
+        return result.returncode, result.stdout
+
+    def game(self, clone):
+        status, output = self.run_command(clone, "./tools/build-and-run.sh")
+        self.assertEqual(0, status, output[-4000:])
+
+    def tests(self, clone):
+        status, output = self.run_command(clone, "./tools/build-and-test.sh")
+        self.assertEqual(0, status, output[-4000:])
+        self.assertRegex(output, r"100% tests passed, 0 tests failed out of [1-9][0-9]*")
+
+    def assert_only_build_folders_added(self, clone):
+        # The build writes nothing into the checkout but its build folders.
+        status = subprocess.run(["git", "status", "--porcelain", "--ignored"], cwd=clone,
+                                stdout=subprocess.PIPE, text=True, check=True).stdout
+        self.assertEqual(["!! build-run/", "!! build/"], sorted(status.splitlines()), status)
+
+    def test_game_first_then_tests_each_twice(self):
+        clone = self.clone("game-first")
+        self.game(clone)
+        self.tests(clone)
+        self.game(clone)
+        self.tests(clone)
+        self.assert_only_build_folders_added(clone)
+        # Configured without tests, the test command fails instead of passing on nothing.
+        status, output = self.run_command(clone, "./tools/build-and-test.sh", "build-run",
+                                          "-DQV_TESTS=OFF")
+        self.assertNotEqual(0, status, output[-4000:])
+        self.assertIn("No tests were found", output)
+
+    def test_tests_first_then_game(self):
+        clone = self.clone("tests-first")
+        self.tests(clone)
+        self.game(clone)
+        self.tests(clone)
+        self.assert_only_build_folders_added(clone)
+
+
+if __name__ == "__main__":
+    if os.environ.get("QV_SLOW_TESTS") != "1":
+        print("skipped: builds the project in two clones; set QV_SLOW_TESTS=1 to run it (CI does)")
+        sys.exit(SKIPPED)
+    if not shutil.which("git") or not os.path.exists(os.path.join(SOURCE, ".git")):
+        print("FAILED: the source folder is not a git checkout to clone")
+        sys.exit(1)
+    unittest.main()
