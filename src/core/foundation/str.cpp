@@ -2,6 +2,8 @@
 // UTF-8 conversion. Talks only to the C library.
 #include "core/foundation/str.h"
 
+#include "core/foundation/utf8.h"
+
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -16,9 +18,6 @@ namespace
 
 const unsigned kMinCapacity = 16;
 const unsigned kStackFormatSize = 4096;
-
-// Offsets removed after accumulating a UTF-8 sequence of 1 to 4 bytes.
-const uint32_t kUtf8Offsets[4] = {0x00000000u, 0x00003080u, 0x000E2080u, 0x03C82080u};
 
 unsigned long AtLeastMin(unsigned long n) { return n < kMinCapacity ? kMinCapacity : n; }
 
@@ -399,28 +398,12 @@ unsigned str::to_utf32(char const* p)
 {
   if (!p || *p == 0)
     return 0;
-  unsigned char lead = (unsigned char)p[0];
-  unsigned count;
-  if (lead < 0x80)
-    return lead;
-  else if (lead < 0xC0)
-    return 0;
-  else if (lead < 0xE0)
-    count = 2;
-  else if (lead < 0xF0)
-    count = 3;
-  else
-    count = 4;
-  uint32_t value = 0;
-  for (unsigned i = 0; i < count; ++i)
-  {
-    unsigned char byte = (unsigned char)p[i];
-    // A byte without its top bit (the terminator included) ends the sequence too early.
-    if (i > 0 && !(byte & 0x80))
-      return 0;
-    value = value * 64 + byte;
-  }
-  return value - kUtf8Offsets[count - 1];
+  // The terminator ends a sequence cut short like any other byte that cannot continue it.
+  size_t available = 1;
+  while (available < 4 && p[available] != 0)
+    ++available;
+  TUtf8Char const character = DecodeUtf8Char(reinterpret_cast<unsigned char const*>(p), available);
+  return character.valid ? character.code : 0;
 }
 
 // ---------------------------------------------------------------------------------------------

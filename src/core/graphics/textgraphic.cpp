@@ -12,6 +12,7 @@
 
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
+#include "core/foundation/utf8.h"
 #include "core/graphics/defaultfont.h"
 #include "core/graphics/mvecfont.h"
 #include "core/graphics/qvminivecdraw.h"
@@ -39,23 +40,13 @@ int PenToPixels(float pen)
   return RoundHalfAway(pen) / 4;
 }
 
-// One character from at most remaining bytes; a sequence cut short by the end of the text
-// takes only the bytes there are.
+// One character from at most remaining bytes; malformed bytes give the replacement
+// character, which no font has, and never swallow the next character.
 unsigned long DecodeUTF8(const unsigned char* p, int remaining, int* length)
 {
-  const unsigned lead = p[0];
-  int count = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-  count = std::min(count, remaining);
-  *length = count;
-  if (count == 1 || lead < 0xC0) {
-    *length = 1;
-    return lead;
-  }
-  unsigned long code = lead & (lead < 0xE0 ? 0x1F : lead < 0xF0 ? 0x0F : 0x07);
-  for (int i = 1; i < count; ++i) {
-    code = code << 6 | (p[i] & 0x3F);
-  }
-  return code;
+  const TUtf8Char character = DecodeUtf8Char(p, size_t(remaining));
+  *length = int(character.length);
+  return character.code;
 }
 
 // Hexadecimal colour with or without "#"; withAlpha reads eight digits as red, green, blue, alpha.

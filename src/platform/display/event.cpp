@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/foundation/utf8.h"
 #include "core/window/windowmanager.h"
 #include "platform/sound/soundmanager.h"
 
@@ -75,42 +76,11 @@ int SpecialKeyCode(uint32_t key, bool* hasChar)
 std::vector<uint32_t> DecodeUTF8(const std::string& text)
 {
   std::vector<uint32_t> out;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t n = text.size();
-  size_t i = 0;
-  while (i < n) {
-    const unsigned lead = p[i];
-    unsigned count = 0;
-    uint32_t cp = 0;
-    uint32_t minimum = 0;
-    if (lead < 0x80) {
-      out.push_back(lead);
-      ++i;
-      continue;
-    } else if ((lead & 0xE0) == 0xC0) {
-      count = 1, cp = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      count = 2, cp = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      count = 3, cp = lead & 0x07, minimum = 0x10000;
-    } else {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    size_t j = 1;
-    for (; j <= count && i + j < n && (p[i + j] & 0xC0) == 0x80; ++j) {
-      cp = (cp << 6) | (p[i + j] & 0x3F);
-    }
-    if (j <= count) {
-      // Truncated: drop the lead and what continued it.
-      out.push_back(0xFFFD);
-      i += j;
-      continue;
-    }
-    i += j;
-    const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
-    out.push_back((cp < minimum || cp > 0x10FFFF || surrogate) ? 0xFFFD : cp);
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (size_t at = 0; at < text.size();) {
+    const TUtf8Char character = DecodeUtf8Char(bytes + at, text.size() - at);
+    out.push_back(character.code);
+    at += character.length;
   }
   return out;
 }

@@ -480,6 +480,10 @@ TEST(Str, Utf8Decoding)
   EXPECT_EQ(str::to_utf32("\x80"), 0u);
   EXPECT_EQ(str::to_utf32("\xE2\x41"), 0u);
   EXPECT_EQ(str::to_utf32("\xE2\x82"), 0u); // cut short by the terminator
+  // Decoded like every other UTF-8 text of the engine: forms no encoder makes are no characters.
+  EXPECT_EQ(str::to_utf32("\xC1\xBF"), 0u);         // overlong
+  EXPECT_EQ(str::to_utf32("\xED\xA0\x80"), 0u);     // a surrogate
+  EXPECT_EQ(str::to_utf32("\xF4\x90\x80\x80"), 0u); // past U+10FFFF
 
   unsigned const samples[] = {0x24, 0x7F, 0x80, 0x7FF, 0x800, 0x20AC, 0xFFFD, 0x10000, 0x10FFFF};
   for (unsigned code : samples)

@@ -299,6 +299,9 @@ TEST_F(TextGraphicTest, MissingGlyphsComeFromTheFallbackFont)
   EXPECT_EQ(runs[2].mFont, runs[0].mFont);
   // A character neither font has is skipped without advance.
   EXPECT_EQ(Make("A\xEE\x80\x80" "A")->GetLine(0)->mRuns.back().mEndX, 33);
+  // So are malformed bytes, and they never take the character after them with them.
+  EXPECT_EQ(Make("A\xC3" "A")->GetLine(0)->mRuns.back().mEndX, 33);
+  EXPECT_EQ(Make("A\xE2\x82" "A")->GetLine(0)->mRuns.back().mEndX, 33);
 }
 
 TEST_F(TextGraphicTest, UnusableFontsFallBackInsteadOfDividingByZero)
