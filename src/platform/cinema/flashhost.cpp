@@ -10,6 +10,7 @@
 
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
+#include "core/foundation/percentencode.h"
 #include "core/foundation/stringtable.h"
 #include "core/graphics/renderer.h"
 #include "core/window/windowmanager.h"
@@ -23,19 +24,22 @@ bool gbMissingNIB = false;
 namespace {
 
 const char kEndPage[] = "<html><body bgcolor=\"#000000\" style=\"margin: 0px\"></body></html>\n";
-const char kHexDigits[] = "0123456789ABCDEF";
-
 bool IsUnreserved(unsigned char c)
 {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
          c == '.' || c == '_' || c == '~';
 }
 
-void AppendEscaped(std::string* out, unsigned char c)
+// A file path in a file URL keeps its slashes.
+bool EscapedInPath(unsigned char c)
 {
-  *out += '%';
-  *out += kHexDigits[c >> 4];
-  *out += kHexDigits[c & 15];
+  return !IsUnreserved(c) && c != '/';
+}
+
+// A parameter value keeps what may stand in a query value unescaped.
+bool EscapedInParameter(unsigned char c)
+{
+  return !IsUnreserved(c) && !(c != 0 && std::strchr(":/@!$'()*,;?", c));
 }
 
 // A new file in the temporary folder, made with a unique name and only for this user,
@@ -116,28 +120,12 @@ void ShowGameWindow(bool show)
 
 std::string AsFileURL(const std::string& path)
 {
-  std::string url = "file://";
-  for (unsigned char c : path) {
-    if (IsUnreserved(c) || c == '/') {
-      url += char(c);
-    } else {
-      AppendEscaped(&url, c);
-    }
-  }
-  return url;
+  return "file://" + PercentEncode(path, EscapedInPath);
 }
 
 std::string EncodeParameter(const std::string& value)
 {
-  std::string out;
-  for (unsigned char c : value) {
-    if (IsUnreserved(c) || std::strchr(":/@!$'()*,;?", c)) {
-      out += char(c);
-    } else {
-      AppendEscaped(&out, c);
-    }
-  }
-  return out;
+  return PercentEncode(value, EscapedInParameter);
 }
 
 std::string EscapeHTML(const std::string& text)

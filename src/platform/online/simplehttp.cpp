@@ -3,6 +3,7 @@
 #include "platform/online/simplehttp.h"
 
 #include "core/foundation/file.h"
+#include "core/foundation/percentencode.h"
 #include "platform/debug.h"
 
 #include <curl/curl.h>
@@ -100,20 +101,7 @@ void TSimpleHttp::AddArg(char const* name, char const* value)
   mArgs += str(name);
   mArgs += str("=");
   if (value) {
-    static const char kHex[] = "0123456789ABCDEF";
-    size_t length = std::strlen(value);
-    std::vector<char> encoded;
-    encoded.reserve(length * 3);
-    for (size_t i = 0; i < length; ++i) {
-      unsigned char c = static_cast<unsigned char>(value[i]);
-      if (NeedsPercentCode(c)) {
-        encoded.push_back('%');
-        encoded.push_back(kHex[c >> 4]);
-        encoded.push_back(kHex[c & 15]);
-      } else {
-        encoded.push_back(static_cast<char>(c));
-      }
-    }
+    std::string encoded = PercentEncode(value, std::strlen(value), NeedsPercentCode);
     mArgs += str(encoded.data(), encoded.size());
   }
   mFirstArg = false;

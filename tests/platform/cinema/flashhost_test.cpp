@@ -151,6 +151,8 @@ TEST_F(FlashHostTest, AddressesAreEscapedSoNoPathCanBreakThePage)
 {
   EXPECT_EQ("file:///a%20b/c%2Bd/e%26f%23g%25h%22i", AsFileURL("/a b/c+d/e&f#g%h\"i"));
   EXPECT_EQ("a%26b%3Dc%2Bd%23e%25f:/x", EncodeParameter("a&b=c+d#e%f:/x"));
+  // A zero byte is escaped like any other, never passed on raw.
+  EXPECT_EQ("a%00b%C3%A9", EncodeParameter(std::string("a\0b\xC3\xA9", 5)));
   EXPECT_EQ("&lt;a href=&quot;x&quot;&gt;&amp;&#39;", EscapeHTML("<a href=\"x\">&'"));
 
   // A resources folder whose name holds every troublesome character.
