@@ -13,28 +13,10 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "core/foundation/atomicfile.h"
+#include "core/graphics/mvecwriter.h"
 
 namespace {
-
-struct Glyph {
-  uint32_t code;
-  int16_t minX, maxX, minY, maxY, advance;
-  std::vector<uint8_t> program;
-};
-
-void Put16(std::vector<uint8_t>& out, int value)
-{
-  out.push_back(uint8_t(value & 0xFF));
-  out.push_back(uint8_t((value >> 8) & 0xFF));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value)
-{
-  for (int shift = 0; shift < 32; shift += 8) {
-    out.push_back(uint8_t((value >> shift) & 0xFF));
-  }
-}
 
 // Font y grows upwards; the format's grows downwards.
 int Clamp16(long value)
@@ -46,8 +28,8 @@ int MoveTo(const FT_Vector* to, void* user)
 {
   auto* program = static_cast<std::vector<uint8_t>*>(user);
   program->push_back(4);
-  Put16(*program, Clamp16(to->x));
-  Put16(*program, Clamp16(-to->y));
+  AppendMvec16(*program, Clamp16(to->x));
+  AppendMvec16(*program, Clamp16(-to->y));
   return 0;
 }
 
@@ -55,8 +37,8 @@ int LineTo(const FT_Vector* to, void* user)
 {
   auto* program = static_cast<std::vector<uint8_t>*>(user);
   program->push_back(5);
-  Put16(*program, Clamp16(to->x));
-  Put16(*program, Clamp16(-to->y));
+  AppendMvec16(*program, Clamp16(to->x));
+  AppendMvec16(*program, Clamp16(-to->y));
   return 0;
 }
 
@@ -64,10 +46,10 @@ int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user)
 {
   auto* program = static_cast<std::vector<uint8_t>*>(user);
   program->push_back(6);
-  Put16(*program, Clamp16(control->x));
-  Put16(*program, Clamp16(-control->y));
-  Put16(*program, Clamp16(to->x));
-  Put16(*program, Clamp16(-to->y));
+  AppendMvec16(*program, Clamp16(control->x));
+  AppendMvec16(*program, Clamp16(-control->y));
+  AppendMvec16(*program, Clamp16(to->x));
+  AppendMvec16(*program, Clamp16(-to->y));
   return 0;
 }
 
@@ -87,21 +69,9 @@ std::vector<uint32_t> CharacterSet()
   return codes;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-  const std::string temp = path + ".tmp" + std::to_string(long(getpid()));
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) {
-    std::fprintf(stderr, "ERROR: cannot write %s\n", temp.c_str());
-    return false;
-  }
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0 || !ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    std::fprintf(stderr, "ERROR: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(str(path.c_str()), bytes.data(), bytes.size());
 }
 
 std::vector<uint8_t> CppSource(const std::vector<uint8_t>& bytes, const std::string& fontName)
@@ -143,7 +113,7 @@ int main(int argc, char** argv)
   funcs.conic_to = ConicTo;
   funcs.cubic_to = CubicTo;
 
-  std::vector<Glyph> glyphs;
+  std::vector<TMvecGlyph> glyphs;
   for (uint32_t code : CharacterSet()) {
     const FT_UInt index = FT_Get_Char_Index(face, code);
     if (index == 0 ||
@@ -151,7 +121,7 @@ int main(int argc, char** argv)
         face->glyph->format != FT_GLYPH_FORMAT_OUTLINE) {
       continue;
     }
-    Glyph glyph;
+    TMvecGlyph glyph;
     glyph.code = code;
     FT_BBox box = {0, 0, 0, 0};
     if (face->glyph->outline.n_points > 0) {
@@ -177,31 +147,15 @@ int main(int argc, char** argv)
   FT_Done_FreeType(library);
 
   std::sort(glyphs.begin(), glyphs.end(),
-            [](const Glyph& a, const Glyph& b) { return a.code < b.code; });
-  std::vector<uint8_t> out = {'M', 'V', 'C', '4'};
-  Put16(out, int(glyphs.size()));
-  out.insert(out.end(), 6, 0);
-  uint32_t offset = uint32_t(12 + 18 * glyphs.size());
-  for (const Glyph& glyph : glyphs) {
-    Put32(out, glyph.code);
-    Put16(out, glyph.minX);
-    Put16(out, glyph.maxX);
-    Put16(out, glyph.minY);
-    Put16(out, glyph.maxY);
-    Put16(out, glyph.advance);
-    Put32(out, offset);
-    offset += uint32_t(glyph.program.size());
-  }
-  for (const Glyph& glyph : glyphs) {
-    out.insert(out.end(), glyph.program.begin(), glyph.program.end());
-  }
-  if (!WriteFileAtomically(argv[2], out)) {
+            [](const TMvecGlyph& a, const TMvecGlyph& b) { return a.code < b.code; });
+  const std::vector<uint8_t> out = BuildMvecFont(glyphs);
+  if (!WriteFile(argv[2], out)) {
     return 1;
   }
   if (argc == 5) {
     std::string fontName = argv[1];
     fontName = fontName.substr(fontName.find_last_of('/') + 1);
-    if (!WriteFileAtomically(argv[4], CppSource(out, fontName))) {
+    if (!WriteFile(argv[4], CppSource(out, fontName))) {
       return 1;
     }
   }

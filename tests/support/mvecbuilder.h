@@ -1,5 +1,5 @@
-// mvecbuilder: writes small ".mvec" vector fonts in memory for tests, and the hand-made
-// font with known coverage ('A' and 'W' squares, a descending 'g', a narrow 'i', a space).
+// mvecbuilder: small ".mvec" vector fonts for tests, through the engine's writer, and the
+// hand-made font with known coverage ('A' and 'W' squares, a descending 'g', a narrow 'i', a space).
 #pragma once
 
 #include <cstdint>
@@ -8,22 +8,9 @@
 #include <string>
 #include <vector>
 
-struct TTestGlyph {
-  uint32_t code;
-  int16_t minX, maxX, minY, maxY, advance;
-  std::vector<uint8_t> program;
-};
+#include "core/graphics/mvecwriter.h"
 
-inline void TestPut16(std::vector<uint8_t>& out, int value)
-{
-  out.push_back(uint8_t(value & 0xFF));
-  out.push_back(uint8_t((value >> 8) & 0xFF));
-}
-
-inline void TestPut32(std::vector<uint8_t>& out, uint32_t value)
-{
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
-}
+typedef TMvecGlyph TTestGlyph;
 
 // Filled rectangle in raw units (1/128 of a font unit).
 inline std::vector<uint8_t> RectProgram(int x0, int y0, int x1, int y1)
@@ -32,8 +19,8 @@ inline std::vector<uint8_t> RectProgram(int x0, int y0, int x1, int y1)
   const int points[5][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}};
   for (int i = 0; i < 5; ++i) {
     program.push_back(i == 0 ? 4 : 5);
-    TestPut16(program, points[i][0]);
-    TestPut16(program, points[i][1]);
+    AppendMvec16(program, points[i][0]);
+    AppendMvec16(program, points[i][1]);
   }
   program.push_back(8);
   return program;
@@ -48,22 +35,7 @@ inline TTestGlyph RectGlyph(uint32_t code, int x0, int y0, int x1, int y1, int a
 // Glyphs in the given order (the caller sorts them), each program after the table.
 inline std::vector<uint8_t> BuildMvec(const std::vector<TTestGlyph>& glyphs)
 {
-  std::vector<uint8_t> out = {'M', 'V', 'C', '4'};
-  TestPut16(out, int(glyphs.size()));
-  out.insert(out.end(), 6, 0);
-  uint32_t offset = uint32_t(12 + 18 * glyphs.size());
-  for (const TTestGlyph& glyph : glyphs) {
-    TestPut32(out, glyph.code);
-    TestPut16(out, glyph.minX);
-    TestPut16(out, glyph.maxX);
-    TestPut16(out, glyph.minY);
-    TestPut16(out, glyph.maxY);
-    TestPut16(out, glyph.advance);
-    TestPut32(out, offset);
-    offset += uint32_t(glyph.program.size());
-  }
-  for (const TTestGlyph& glyph : glyphs) out.insert(out.end(), glyph.program.begin(), glyph.program.end());
-  return out;
+  return BuildMvecFont(glyphs);
 }
 
 // Ascent 8 and descent 2 font units: at size 25 a run's scale is 8 quarter pixels per unit,
