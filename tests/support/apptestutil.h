@@ -33,7 +33,6 @@ public:
   TAppSandbox()
   {
     mRoot = MakeTestFolder("app");
-    if (mRoot.empty()) mRoot = "/tmp/app-failed";
     std::filesystem::create_directories(mRoot + "/assets");
     char current[4096];
     mPreviousDir = getcwd(current, sizeof current) ? current : "/";

@@ -4,5 +4,7 @@
 
 #include <string>
 
-// "<QV_HOME>/<stem>-XXXXXX", made with mkdtemp; "" when it cannot be made.
+// "<QV_HOME>/<stem>-XXXXXX", made with mkdtemp (QV_HOME too, should it have gone). A test
+// program that cannot make one stops with a message: a caller falling back to a shared
+// folder such as /tmp would later empty it.
 std::string MakeTestFolder(char const* stem);
