@@ -13,6 +13,7 @@
 #include "flow/musicmanager.h"
 #include "flow/settings.h"
 #include "flow/shellwindows.h"
+#include "flow/startuperror.h"
 #include "platform/debug.h"
 
 namespace {
@@ -30,15 +31,31 @@ void GameLog(str text)
 
 } // namespace
 
-bool RunGameScript(char const* name)
+bool RunGameScript(char const* name, str* error)
 {
   TWindowManager* manager = TWindowManager::GetInstance();
   TScript* script = manager ? dynamic_cast<TScript*>(manager->GetScript()) : nullptr;
+  str problem;
   if (!script) {
-    WriteDbg("ERROR: No window script to run %s", name);
+    problem = "there is no window script to run it";
+  } else if (!TFile::Exists(name)) {
+    problem = "the file is missing";
+  } else {
+    script->SetLastError(str());
+    if (script->RunScript(name)) {
+      return true;
+    }
+    // Lua's message was logged where it happened.
+    if (error) {
+      *error = script->GetLastError();
+    }
     return false;
   }
-  return script->RunScript(name);
+  WriteDbg("ERROR: Script %s cannot run: %s", name, problem.c_str());
+  if (error) {
+    *error = problem;
+  }
+  return false;
 }
 
 bool DispatchGameEvent(TPlatform* platform, TEvent* event)
@@ -47,8 +64,11 @@ bool DispatchGameEvent(TPlatform* platform, TEvent* event)
   case TEvent::kQuit:
     return false;
   case TEvent::kClose:
-    // The script asks the player; the request also reaches the windows below.
-    RunGameScript("scripts/quitverify.lua");
+    // The script asks the player; the request also reaches the windows below. Without
+    // a script that can ask, the request is the answer.
+    if (!RunGameScript("scripts/quitverify.lua")) {
+      return false;
+    }
     break;
   case TEvent::kFullscreenToggled:
     if (TSettings* settings = TSettings::GetInstance()) {
@@ -88,8 +108,13 @@ void StartGame(TPlatform* platform)
     LuaBind(script->GetState(), "GameLog", &GameLog);
   }
   RegisterShellWindows();
-  RunGameScript("scripts/mainloop.lua");
-  RunGameScript("scripts/buttons.lua");
+  for (const char* name : {"scripts/mainloop.lua", "scripts/buttons.lua"}) {
+    str error;
+    if (!RunGameScript(name, &error)) {
+      ShowStartupError(manager, name, error);
+      break;
+    }
+  }
 }
 
 void EndGame()

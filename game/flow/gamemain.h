@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/app/event.h"
+#include "core/foundation/str.h"
 
 class TPlatform;
 
@@ -19,5 +20,5 @@ void EndGame();
 bool DispatchGameEvent(TPlatform* platform, TEvent* event);
 
 // Runs a script file on the window manager's script; false when there is no script or
-// the file fails.
-bool RunGameScript(char const* name);
+// the file is missing or fails, with what went wrong in *error (also logged).
+bool RunGameScript(char const* name, str* error = nullptr);

@@ -20,6 +20,7 @@
 #include "platform/debug.h"
 #include "platform/display/display.h"
 #include "platform/folders.h"
+#include "platform/signals.h"
 
 #ifndef QV_PRODUCT_NAME
 #define QV_PRODUCT_NAME "quillmoor-sleuth-bureau"
@@ -178,6 +179,7 @@ TPlatformData::TPlatformData(int argc, char** argv, bool flag)
   ResetDbg(mUserPath.c_str());
   mWindowTitle = gameFolder;
   // Video starts now, so that a close request or SIGTERM is caught from here on.
+  InstallQuitSignals();
   mDisplay = NewDisplayState(this);
 }
 

@@ -32,6 +32,9 @@ struct TRun
 {
   bool finished = false;
   int exitStatus = -1;
+  // The signal that ended the program, 0 when it exited.
+  int signal = 0;
+  int elapsedMs = 0;
   std::string log;
 };
 
@@ -144,6 +147,7 @@ protected:
     for (int waited = 0; waited < kRunTimeoutMs; waited += 20) {
       if (waitpid(child, &status, WNOHANG) == child) {
         run.finished = true;
+        run.elapsedMs = waited;
         break;
       }
       usleep(20000);
@@ -153,12 +157,35 @@ protected:
       waitpid(child, &status, 0);
     }
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     run.log = ReadText(logPath);
     return run;
   }
 
+  // A copy of the game's data to break.
+  std::string CopyResources()
+  {
+    const std::string resources = Path("resources");
+    fs::copy(QV_SOURCE_DATA_DIR, resources, fs::copy_options::recursive);
+    return resources;
+  }
+
   std::string mRoot;
 };
+
+// The log's lines that start with "ERROR: ".
+std::vector<std::string> ErrorLines(const std::string& log)
+{
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find('\n', start);
+    if (end == std::string::npos) end = log.size();
+    if (log.compare(start, 7, "ERROR: ") == 0) lines.push_back(log.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
 
 bool Has(const std::string& log, const std::string& line)
 {
@@ -286,4 +313,78 @@ TEST_F(AppEndToEnd, MissingOrDamagedStartUpFilesAreLoggedAndTheProgramStillStart
   EXPECT_TRUE(Has(run.log, "game: main menu shown")) << run.log;
   TImage frame = ReadPpm(Path("frame.ppm"));
   EXPECT_EQ(800, frame.width);
+}
+
+TEST_F(AppEndToEnd, WithoutAWorkingQuitScriptTheCloseRequestQuits)
+{
+  const std::string resources = CopyResources();
+  fs::remove(resources + "/assets/scripts/quitverify.lua");
+  TRun run = Run("wait 100\nclose\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  std::vector<std::string> errors = ErrorLines(run.log);
+  ASSERT_EQ(errors.size(), 1u) << run.log;
+  EXPECT_EQ(errors[0], "ERROR: Script scripts/quitverify.lua cannot run: the file is missing");
+
+  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'asking' )\nlocal answer = nil\nanswer.yes = 1\n";
+  run = Run("wait 100\nclose\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  errors = ErrorLines(run.log);
+  ASSERT_EQ(errors.size(), 1u) << run.log;
+  EXPECT_EQ(errors[0].rfind("ERROR: scripts/quitverify.lua:3: attempt to index a nil value", 0), 0u) << errors[0];
+}
+
+TEST_F(AppEndToEnd, AnEmptyResourcesFolderShowsWhatIsMissingAndStillCloses)
+{
+  fs::create_directories(Path("empty"));
+  TRun run = Run("wait 200\ncapture " + Path("frame.ppm") + "\nclose\n", Path("empty"));
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(Has(run.log, "ERROR: Script scripts/mainloop.lua cannot run: the file is missing")) << run.log;
+  TImage frame = ReadPpm(Path("frame.ppm"));
+  ASSERT_EQ(800, frame.width) << run.log;
+  EXPECT_GT(CountNear(frame, 40, 40, 760, 140, 255, 255, 255), 300);
+}
+
+TEST_F(AppEndToEnd, AFailingStartUpScriptIsShownOnTheScreenAndLogged)
+{
+  const std::string resources = CopyResources();
+  std::ofstream(resources + "/assets/scripts/frontdesk.lua", std::ios::app) << "\nMakeDialog{ Text{ label = nil .. 'x' } }\n";
+  TRun run = Run("wait 200\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  const std::vector<std::string> errors = ErrorLines(run.log);
+  ASSERT_EQ(errors.size(), 1u) << run.log;
+  EXPECT_NE(errors[0].find("scripts/frontdesk.lua:"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[0].find("attempt to concatenate a nil value"), std::string::npos) << errors[0];
+  EXPECT_TRUE(Has(run.log, "game: close requested")) << run.log;
+  // The error screen: white text on a dark ground instead of the front desk.
+  TImage frame = ReadPpm(Path("frame.ppm"));
+  ASSERT_EQ(800, frame.width) << run.log;
+  EXPECT_GT(CountNear(frame, 40, 40, 760, 140, 255, 255, 255), 300);
+  EXPECT_EQ(CountNear(frame, 40, 28, 400, 72, 214, 180, 90), 0);
+}
+
+TEST_F(AppEndToEnd, SigtermEndsTheProgramWithinSecondsWhateverTheQuitScriptDoes)
+{
+  const std::string resources = CopyResources();
+  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'staying' )\n";
+  TRun run = Run("wait 100\nsigterm\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(Has(run.log, "game: staying")) << run.log;
+  EXPECT_LT(run.elapsedMs, 10000) << run.log;
+  EXPECT_TRUE(Has(run.log, "ERROR: The scripts did not close the program")) << run.log;
+}
+
+TEST_F(AppEndToEnd, ASecondControlCEndsTheProgramAtOnce)
+{
+  const std::string resources = CopyResources();
+  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'staying' )\n";
+  TRun run = Run("wait 100\nsigint\nwait 300\nsigint\nwait 60000\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(SIGINT, run.signal) << run.log;
+  EXPECT_TRUE(Has(run.log, "game: staying")) << run.log;
+  EXPECT_LT(run.elapsedMs, 10000) << run.log;
 }

@@ -426,6 +426,19 @@ void TTextGraphic::Destroy()
   delete this;
 }
 
+str TTextGraphic::Escape(const str& text)
+{
+  str out;
+  for (unsigned at = 0; at < text.length(); ++at) {
+    const char c = text[at];
+    if (c == '<' || c == '\\') {
+      out += '\\';
+    }
+    out += c;
+  }
+  return out;
+}
+
 void TTextGraphic::SetText(str text)
 {
   if (text != mText) {

@@ -120,6 +120,9 @@ public:
   static TTextGraphic* Create(str text, unsigned width, unsigned height, unsigned flags, char const* font,
                               unsigned lineHeight, TColor const& color);
   void Destroy();
+  // The text with what the layout would read as tags or escapes escaped, so it shows as
+  // it is (typed names, error messages).
+  static str Escape(const str& text);
 
   void SetText(str text);
   str const& GetText() const { return mText; }

@@ -82,6 +82,10 @@ int LuaAlert(lua_State* L)
 {
   const str message = LocatedMessage(L, lua_gettop(L), 1);
   WriteDbg("ERROR: %s", message.c_str());
+  if (lua_getglobal(L, "_SCRIPT") == LUA_TLIGHTUSERDATA) {
+    static_cast<TScript*>(lua_touserdata(L, -1))->SetLastError(message);
+  }
+  lua_pop(L, 1);
   lua_pushlstring(L, message.c_str(), message.length());
   return 1;
 }
@@ -293,10 +297,11 @@ int TScript::RunFunction(int argumentCount, int resultCount)
     if (status != LUA_OK) return status;
     TLuaFunction closure(mState);
     closure.Push();
-    if (InjectFunction()) {
+    const EInjected injected = InjectFunction();
+    if (injected != kNotDelivered) {
       // The coroutine's answer (one value) is on top.
       if (resultCount == 0) lua_pop(mState, 1);
-      return LUA_OK;
+      return injected == kDelivered ? LUA_OK : LUA_ERRRUN;
     }
     closure.Push();
     argumentCount = 0;
@@ -312,7 +317,8 @@ int TScript::RunFunction(int argumentCount, int resultCount)
 
   if (status == LUA_OK) {
     if (CoroutineActive()) return LUA_OK;
-    if (resultCount == 1 && lua_type(mState, -1) == LUA_TFUNCTION) StartCoroutine();
+    // A coroutine that fails at once fails the call that started it.
+    if (resultCount == 1 && lua_type(mState, -1) == LUA_TFUNCTION && !StartCoroutine()) return LUA_ERRRUN;
     return LUA_OK;
   }
   return status;
@@ -350,7 +356,9 @@ bool TScript::StartCoroutine()
 void TScript::ReportCoroutineError(lua_State* thread)
 {
   // The dead coroutine keeps its stack, so the line that failed can be found.
-  WriteDbg("ERROR: %s", LocatedMessage(thread, lua_gettop(thread), 0).c_str());
+  const str message = LocatedMessage(thread, lua_gettop(thread), 0);
+  WriteDbg("ERROR: %s", message.c_str());
+  SetLastError(message);
 }
 
 void TScript::ReleaseThread()
@@ -405,10 +413,10 @@ bool TScript::Animate()
   return true;
 }
 
-bool TScript::InjectFunction()
+TScript::EInjected TScript::InjectFunction()
 {
   lua_pop(mState, 1);
-  return false;
+  return kNotDelivered;
 }
 
 bool TScript::CoroutineActive(int) const { return mThread && lua_status(mThread) == LUA_YIELD; }

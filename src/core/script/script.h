@@ -62,13 +62,18 @@ public:
   int Resume(int argumentCount);
   bool Animate() override;
   // Hands the closure on top of the stack to a waiting coroutine; this base declines
-  // (pops it and returns false) so the caller runs it directly.
-  virtual bool InjectFunction();
+  // (pops it and answers kNotDelivered) so the caller runs it directly.
+  enum EInjected { kNotDelivered, kDelivered, kDeliveredAndFailed };
+  virtual EInjected InjectFunction();
 
   // True while the coroutine is suspended in a yield.
   bool CoroutineActive(int unused = 0) const;
   // True while native code runs inside the coroutine.
   bool CoroutineRunning() const { return mResuming > 0; }
+
+  // The last error reported (with its file and line), for a caller that must show it.
+  const str& GetLastError() const { return mLastError; }
+  void SetLastError(const str& message) { mLastError = message; }
 
   void SetGlobalString(const str& name, const str& value);
   void SetGlobalNumber(const str& name, double value);
@@ -105,4 +110,5 @@ private:
   void ReleaseThread();
 
   std::vector<TLuaTable*> mDeferredTables;
+  str mLastError;
 };

@@ -331,13 +331,17 @@ function WaitForMessage( delay, deferQueue )
 end
 
 -- A handler that fails is reported once (by _ALERT) and ends; the loop waiting for
--- messages goes on.
+-- messages goes on. Native code that handed the handler over hears of the failure
+-- through the answer gHandlerFailed.
+gHandlerFailed = {}
 function RunHandler( handler )
+  -- A handler that waits for messages itself answers nothing meanwhile.
+  gYieldResult = nil
   local ok, result = xpcall( handler, _ALERT )
   if ok then
     return result
   end
-  return nil
+  return gHandlerFailed
 end
 
 function Yield()

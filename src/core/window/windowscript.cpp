@@ -373,21 +373,29 @@ void TWindowScript::Resume()
   if (CoroutineActive()) TScript::Resume(0);
 }
 
-bool TWindowScript::InjectFunction()
+TScript::EInjected TWindowScript::InjectFunction()
 {
   if (!CoroutineActive() || !mWaitingForMessage) {
     lua_pop(mState, 1);
-    return false;
+    return kNotDelivered;
   }
   int base = lua_gettop(mState) - 1;
   lua_pushnil(mState);
   lua_insert(mState, -2);
   int results = 0;
-  ResumeWith(2, true, &results);
+  const bool resumed = ResumeWith(2, true, &results) == LUA_OK;
   // The closure was delivered (even when the coroutine then failed, it must not run a
   // second time): the caller gets the coroutine's answer as one value.
   lua_settop(mState, base + 1);
-  return true;
+  // RunHandler answers with gHandlerFailed when the closure raised an error.
+  lua_getglobal(mState, "gHandlerFailed");
+  const bool failed = !lua_isnil(mState, -1) && lua_rawequal(mState, -1, -2);
+  lua_pop(mState, 1);
+  if (failed) {
+    lua_pushnil(mState);
+    lua_replace(mState, -2);
+  }
+  return resumed && !failed ? kDelivered : kDeliveredAndFailed;
 }
 
 int TWindowScript::HandleGetMessage(lua_State* L)

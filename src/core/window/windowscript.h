@@ -128,7 +128,7 @@ public:
   void StartDialog(TDialog* dialog, const str& scriptFile, const str& body, const str& title,
                    const str& closeName) override;
 
-  bool InjectFunction() override;
+  EInjected InjectFunction() override;
 
   // Construction.
   bool InitWindow(TWindow* window);

@@ -191,6 +191,8 @@ private:
 TDisplayState* NewDisplayState(TPlatformData* data)
 {
   TDisplayState* display = new TDisplayState;
+  // SIGTERM and Control+C are the platform's own (platform/signals), not quit events.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     WriteDbg("ERROR: SDL video cannot start: %s", SDL_GetError());
   } else {

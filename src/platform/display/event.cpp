@@ -5,7 +5,10 @@
 #include <algorithm>
 
 #include "core/foundation/utf8.h"
+#include "core/foundation/timesource.h"
 #include "core/window/windowmanager.h"
+#include "platform/debug.h"
+#include "platform/signals.h"
 #include "platform/sound/soundmanager.h"
 
 bool gbFlashPlaying = false;
@@ -99,8 +102,37 @@ void TEventQueue::SetHost(IEventHost* host)
   mHost = host ? host : new TNoEventHost;
 }
 
+void TEventQueue::RequestTerminate()
+{
+  mCloseRequested = true;
+  if (!mTerminating) {
+    mTerminating = true;
+    mTerminateTime = TTimeSource::Timer();
+  }
+}
+
+void TEventQueue::PollQuitSignals()
+{
+  switch (TakeQuitSignal()) {
+  case kInterruptSignal:
+    mCloseRequested = true;
+    break;
+  case kTerminateSignal:
+    RequestTerminate();
+    break;
+  case kNoQuitSignal:
+    break;
+  }
+  if (mTerminating && !mQuitRequested && int32_t(TTimeSource::Timer() - mTerminateTime) >= int32_t(kTerminateGraceMs)) {
+    WriteDbg("ERROR: The scripts did not close the program within %u ms of the request to end; quitting",
+             unsigned(kTerminateGraceMs));
+    mQuitRequested = true;
+  }
+}
+
 void TEventQueue::GetEvent(TEvent* event)
 {
+  PollQuitSignals();
   const uint32_t modifiers = mHost->GetModifiers();
   if (mQuitRequested && !mQuitSent) {
     mQuitSent = true;

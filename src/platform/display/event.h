@@ -134,6 +134,10 @@ public:
   void RequestQuit() { mQuitRequested = true; }
   bool IsQuitRequested() const { return mQuitRequested; }
   void RequestClose() { mCloseRequested = true; }
+  // The session asks the program to end: a close request the scripts may answer (to save,
+  // say goodbye), and a quit that follows kTerminateGraceMs later whatever they do.
+  void RequestTerminate();
+  static const uint32_t kTerminateGraceMs = 3000;
   bool IsForeground() const { return mForeground; }
   TTaskList* GetTaskList() { return &mIdleTasks; }
   // The pause before the last idle event, in ms.
@@ -148,6 +152,8 @@ private:
   void TranslateMouse(const TNativeEvent& native, TEvent pending);
   void SetForeground(bool foreground);
   void Idle(TEvent* event, uint32_t modifiers);
+  // Turns SIGTERM and Control+C into requests, and quits once a terminate is overdue.
+  void PollQuitSignals();
 
   IEventHost* mHost;
   // Taken from the back: producers append in reverse delivery order.
@@ -155,6 +161,8 @@ private:
   bool mQuitRequested = false;
   bool mQuitSent = false;
   bool mCloseRequested = false;
+  bool mTerminating = false;
+  uint32_t mTerminateTime = 0;
   bool mForeground = true;
   int mSleepTime = 0;
   bool mRaised = false;

@@ -130,7 +130,7 @@ bool TInputScript::ParseLine(const std::string& line, int number)
   } else if (step.verb == "text" || step.verb == "capture" || step.verb == "log") {
     step.text = rest;
     valid = step.verb != "capture" || !rest.empty();
-  } else if (step.verb != "close" && step.verb != "sigterm") {
+  } else if (step.verb != "close" && step.verb != "sigterm" && step.verb != "sigint") {
     valid = false;
   }
   if (!valid) {
@@ -208,6 +208,8 @@ void TInputScript::Play(const TStep& step, void* window)
     SDL_PushEvent(&event);
   } else if (step.verb == "sigterm") {
     std::raise(SIGTERM);
+  } else if (step.verb == "sigint") {
+    std::raise(SIGINT);
   } else if (step.verb == "log") {
     WriteDbg("input: %s", step.text.c_str());
   }

@@ -13,7 +13,7 @@ class TInputScript
 public:
   // One step per line; "#" starts a comment. Steps:
   //   wait MS | move X Y | click X Y | down X Y | up X Y | key NAME | text TEXT |
-  //   capture FILE (.png or .ppm) | close | sigterm | log TEXT
+  //   capture FILE (.png or .ppm) | close | sigterm | sigint | log TEXT
   // False (after an "ERROR: " line) when the file cannot be read or a line is not a step.
   bool Load(const str& path);
   bool LoadText(const std::string& text);

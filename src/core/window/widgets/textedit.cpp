@@ -43,20 +43,6 @@ unsigned CharacterCount(const str& text)
   return count;
 }
 
-// Shown text: what the layout would read as tags or escapes is escaped.
-str EscapeMarkup(const str& text, unsigned from, unsigned to)
-{
-  str out;
-  for (unsigned at = from; at < to; ++at) {
-    const char c = text[at];
-    if (c == '<' || c == '\\') {
-      out += '\\';
-    }
-    out += c;
-  }
-  return out;
-}
-
 bool IsShownInLayer(const TWindow* entry)
 {
   for (const TWindow* window = entry; window; window = window->GetParent()) {
@@ -236,8 +222,8 @@ void TTextEdit::UpdateText()
     for (unsigned i = 0; i < caret; ++i) before += '*';
     for (unsigned i = caret; i < length; ++i) after += '*';
   } else {
-    before = EscapeMarkup(mText, 0, caret);
-    after = EscapeMarkup(mText, caret, length);
+    before = TTextGraphic::Escape(mText.substr(0, int(caret)));
+    after = TTextGraphic::Escape(mText.substr(caret));
   }
   TWindowManager* manager = TWindowManager::GetInstance();
   if (!manager || manager->GetFocus() != this) {
