@@ -13,7 +13,7 @@
 #include "flow/musicmanager.h"
 #include "flow/settings.h"
 #include "flow/shellwindows.h"
-#include "flow/startuperror.h"
+#include "flow/scriptfailure.h"
 #include "platform/debug.h"
 
 namespace {
@@ -106,12 +106,15 @@ void StartGame(TPlatform* platform)
   TWindowManager* manager = platform->GetWindowManager();
   if (TScript* script = manager ? dynamic_cast<TScript*>(manager->GetScript()) : nullptr) {
     LuaBind(script->GetState(), "GameLog", &GameLog);
+    // The screens' flow runs in that coroutine: without it nothing answers the player.
+    script->SetFailureHook(
+        [manager](const str& message) { ShowScriptFailure(manager, "scripts/mainloop.lua", message); });
   }
   RegisterShellWindows();
   for (const char* name : {"scripts/mainloop.lua", "scripts/buttons.lua"}) {
     str error;
     if (!RunGameScript(name, &error)) {
-      ShowStartupError(manager, name, error);
+      ShowScriptFailure(manager, name, error);
       break;
     }
   }

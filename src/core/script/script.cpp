@@ -359,6 +359,7 @@ void TScript::ReportCoroutineError(lua_State* thread)
   const str message = LocatedMessage(thread, lua_gettop(thread), 0);
   WriteDbg("ERROR: %s", message.c_str());
   SetLastError(message);
+  if (mFailureHook) mFailureHook(message);
 }
 
 void TScript::ReleaseThread()

@@ -2,6 +2,7 @@
 // Lua functions and drives the state's one coroutine from the task list; TScriptCode caches script texts.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <boost/shared_ptr.hpp>
@@ -71,6 +72,8 @@ public:
   // True while native code runs inside the coroutine.
   bool CoroutineRunning() const { return mResuming > 0; }
 
+  // Called when the coroutine ended with an error, with its message (already logged).
+  void SetFailureHook(std::function<void(const str&)> hook) { mFailureHook = std::move(hook); }
   // The last error reported (with its file and line), for a caller that must show it.
   const str& GetLastError() const { return mLastError; }
   void SetLastError(const str& message) { mLastError = message; }
@@ -111,4 +114,5 @@ private:
 
   std::vector<TLuaTable*> mDeferredTables;
   str mLastError;
+  std::function<void(const str&)> mFailureHook;
 };

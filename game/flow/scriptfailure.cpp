@@ -1,6 +1,6 @@
-// startuperror: the plain screen shown when a start-up script is missing or fails: the
-// script's name and Lua's message on the bottom layer, so the player sees what went wrong.
-#include "flow/startuperror.h"
+// scriptfailure: the plain screen shown when a start-up script is missing or fails, or the
+// window script's coroutine dies: the script and Lua's message, so the player sees why.
+#include "flow/scriptfailure.h"
 
 #include "core/graphics/textgraphic.h"
 #include "core/window/screen.h"
@@ -16,7 +16,7 @@ const char kFont[] = "__DEFAULT";
 
 } // namespace
 
-void ShowStartupError(TWindowManager* manager, const str& script, const str& message)
+void ShowScriptFailure(TWindowManager* manager, const str& script, const str& message)
 {
   TScreen* screen = manager ? manager->GetScreen() : nullptr;
   if (!screen) {
@@ -32,10 +32,10 @@ void ShowStartupError(TWindowManager* manager, const str& script, const str& mes
     return;
   }
   TText* text = new TText();
-  text->Create("The game cannot start.<br><br>" + TTextGraphic::Escape(script) + "<br>" +
+  text->Create("The game cannot go on: a script failed.<br><br>" + TTextGraphic::Escape(script) + "<br>" +
                    TTextGraphic::Escape(message),
                unsigned(width), unsigned(height), 0, kFont, kTextSize, TColor(1.0f, 1.0f, 1.0f, 1.0f));
-  text->SetName("startuperror");
+  text->SetName("scriptfailure");
   text->SetWindowPos(kMargin, kMargin);
   screen->AdoptChild(text);
   manager->InvalidateScreen();
