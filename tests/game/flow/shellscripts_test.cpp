@@ -37,8 +37,13 @@ protected:
   void SetUp() override
   {
     setenv("QV_WINDOWED", "1", 1);
-    std::filesystem::copy(std::string(QV_SOURCE_DATA_DIR) + "/assets", sandbox.Root() + "/assets",
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    const auto options = std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing;
+    std::filesystem::copy(std::string(QV_SOURCE_DATA_DIR) + "/assets", sandbox.Root() + "/assets", options);
+#ifdef QV_GENERATED_DATA_DIR
+    // The fonts the build generates.
+    std::error_code none;
+    std::filesystem::copy(std::string(QV_GENERATED_DATA_DIR) + "/assets", sandbox.Root() + "/assets", options, none);
+#endif
     VellumkitInit();
     platform = sandbox.Start();
     platform->InitSound();
