@@ -19,7 +19,7 @@ namespace {
 // Scenes of the journal that the controller adds when loading completes.
 const char kJournalScene[] = "scenes/case_journal/journal.sxm";
 const char kCaseSolvedScene[] = "scenes/case_solved/case_solved.sxm";
-const char kFreePlayScoreDialog[] = "scripts/freeplayscore.lua";
+const char kFreePlayScoreDialog[] = "scripts/result.lua";
 
 void SetAnalytics(const char* name, int value)
 {
@@ -76,6 +76,9 @@ bool TTheGame::StartRound(int index)
   mCurrentRound = index;
   setStartScore();
   TGameRound* round = mRounds[index].get();
+  if (mMap) {
+    mMap->ResetLocations();
+  }
   round->Reset();
   round->SetCurrentCase(-1);
   round->ReloadOverlayScene();
@@ -110,12 +113,9 @@ void TTheGame::ShowLoading()
 
 void TTheGame::FinishLoading()
 {
+  // The loading screen stays (deactivated): it holds the textures it loaded.
   CreateFixedScreens();
   ShowMainMenu();
-  if (mLoading) {
-    TSceneScreen* loading = mLoading;
-    DeleteScreen(loading);
-  }
 }
 
 void TTheGame::ShowMainMenu()

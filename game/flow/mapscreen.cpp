@@ -1,7 +1,96 @@
-// mapscreen: the map's locations and the choice of one of them.
+// mapscreen: the map's locations, the choice of one of them, the particle target on the
+// location's marker and the map's music and Lua functions.
 #include "flow/mapscreen.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/script/luabind.h"
+#include "flow/musicmanager.h"
+#include "flow/thegame.h"
+#include "scene/scene.h"
+#include "scene/sceneobject.h"
+
+bool TMapScreen::IsLocationActive(const str& locationId) const
+{
+  return std::find(mActive.begin(), mActive.end(), locationId) != mActive.end();
+}
 
 void TMapScreen::ActivateLocation(str locationId)
 {
-  mActive.insert(locationId);
+  if (!IsLocationActive(locationId)) {
+    mActive.push_back(locationId);
+  }
+  ShowLocation(locationId);
+  const auto place = std::find(mActive.begin(), mActive.end(), locationId);
+  AimParticles(unsigned(place - mActive.begin()) + 1);
+}
+
+void TMapScreen::ResetLocations()
+{
+  for (const str& location : mActive) {
+    if (TSceneObject* object = FindObject(location)) {
+      object->setState(str(kInactiveState));
+    }
+  }
+  mActive.clear();
+}
+
+void TMapScreen::ShowLocation(const str& locationId)
+{
+  if (TSceneObject* object = FindObject(locationId)) {
+    object->setState(str(kActiveState));
+  }
+}
+
+void TMapScreen::AimParticles(unsigned number)
+{
+  TSceneObject* dot = FindObject(str::getFormatted("dot_%u", number));
+  if (!dot) {
+    return;
+  }
+  const TVec2 position = dot->getAbsolutePosition();
+  int32_t* target = TTheGame::GetInstance()->GetParticleTarget();
+  target[0] = int32_t(std::floor(position.x));
+  target[1] = int32_t(std::floor(position.y));
+}
+
+void TMapScreen::PostLoadInit(TScene* scene, bool fromSave)
+{
+  LuaBind(scene->GetScript().GetState(), "BackToMainMenu", this, &TMapScreen::BackToMainMenu);
+  for (const str& location : mActive) {
+    ShowLocation(location);
+  }
+  if (!mActive.empty()) {
+    AimParticles(unsigned(mActive.size()));
+  }
+}
+
+void TMapScreen::BackToMainMenu()
+{
+  TTheGame::GetInstance()->PostEvent(evBackToMainMenu);
+}
+
+void TMapScreen::Activate()
+{
+  TSceneScreen::Activate();
+  GMusicManager::Instance()->PlayMusic(kMusic, true, true, "");
+}
+
+bool TMapScreen::OnMouseDown(const TPoint& point)
+{
+  for (unsigned i = getSceneCount(); i-- > 0;) {
+    TSceneObject* hit = HitTestScene(getScene(i), point);
+    // The location may be a part of a larger picture: its nearest named ancestor counts.
+    for (TSceneObject* object = hit; object; object = object->GetParent()) {
+      if (IsLocationActive(object->GetId())) {
+        TTheGame::GetInstance()->ChooseLocation(object->GetId());
+        return true;
+      }
+    }
+    if (hit) {
+      break;
+    }
+  }
+  return TSceneScreen::OnMouseDown(point);
 }

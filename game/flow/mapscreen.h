@@ -1,19 +1,39 @@
 // mapscreen: the town map: one object per location, the active locations the player can
-// choose, and the marker "dot_%d" the game's particles aim at.
+// choose, the marker "dot_%d" the game's particles aim at, and the map's music.
 #pragma once
 
-#include <set>
+#include <vector>
 
 #include "flow/scenescreen.h"
 
 class TMapScreen : public TSceneScreen
 {
 public:
-  // The location's object goes to its state "active" and the location can be chosen.
+  static constexpr char kMusic[] = "audio/music/ss_01.ogg";
+  static constexpr char kActiveState[] = "active";
+  static constexpr char kInactiveState[] = "inactive";
+
+  // The location's object goes to its state "active" and the location can be chosen; the
+  // game's particle target moves to the location's marker "dot_N" (N its place in the
+  // order of activation, from 1).
   void ActivateLocation(str locationId);
-  bool IsLocationActive(const str& locationId) const { return mActive.count(locationId) != 0; }
-  const std::set<str>& GetActiveLocations() const { return mActive; }
+  // Every location inactive again (a new round).
+  void ResetLocations();
+  bool IsLocationActive(const str& locationId) const;
+  const std::vector<str>& GetActiveLocations() const { return mActive; }
+
+  void Activate() override;
+  // A click on an active location chooses it; other clicks go to the scene's objects.
+  bool OnMouseDown(const TPoint& point) override;
+
+protected:
+  void PostLoadInit(TScene* scene, bool fromSave) override;
 
 private:
-  std::set<str> mActive;
+  void ShowLocation(const str& locationId);
+  void AimParticles(unsigned number);
+  // Lua "BackToMainMenu" of the map's scene.
+  void BackToMainMenu();
+
+  std::vector<str> mActive;
 };

@@ -1,10 +1,13 @@
 // overlayscreen: dialogs on the overlay's main scene, their fades and the word to the game
-// controller when a modal one has closed.
+// controller when a modal one has closed; the scene closes a dialog through Lua "CloseDialog".
 #include "flow/overlayscreen.h"
 
 #include "core/app/platform.h"
+#include "core/script/luabind.h"
 #include "flow/thegame.h"
 #include "platform/debug.h"
+#include "scene/scene.h"
+#include "scene/sceneobject.h"
 
 void TOverlayScreen::ShowDialog(const str& anim, bool modal)
 {
@@ -27,7 +30,12 @@ void TOverlayScreen::ShowDialog(const str& anim, bool modal)
 
 bool TOverlayScreen::StartDialogAnimation(const str& state)
 {
-  return false;
+  TSceneObject* animator = FindObject(kAnimator);
+  if (!animator || animator->getStateNum(state) < 0) {
+    return false;
+  }
+  animator->setState(state);
+  return true;
 }
 
 void TOverlayScreen::CloseDialog()
@@ -57,19 +65,28 @@ void TOverlayScreen::OnFadeCompleted(bool fadeIn)
 void TOverlayScreen::ReloadMainScene(const str& file)
 {
   mMainSceneFile = file;
+  ClearScenes();
+  if (!file.empty()) {
+    AddScene(file, true);
+  }
+}
+
+void TOverlayScreen::PostLoadInit(TScene* scene, bool fromSave)
+{
+  LuaBind(scene->GetScript().GetState(), "CloseDialog", this, &TOverlayScreen::CloseDialog);
 }
 
 bool TOverlayScreen::OnMouseDown(const TPoint& point)
 {
-  return IsModal();
+  return TSceneScreen::OnMouseDown(point) || IsModal();
 }
 
 bool TOverlayScreen::OnMouseUp(const TPoint& point)
 {
-  return IsModal();
+  return TSceneScreen::OnMouseUp(point) || IsModal();
 }
 
 bool TOverlayScreen::OnMouseMove(const TPoint& point)
 {
-  return IsModal();
+  return TSceneScreen::OnMouseMove(point) || IsModal();
 }

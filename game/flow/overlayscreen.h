@@ -8,6 +8,7 @@ class TOverlayScreen : public TSceneScreen
 {
 public:
   static const unsigned kFadeTime = 250;
+  static constexpr char kAnimator[] = "main_animator";
 
   // Starts the dialog animation anim on the overlay's main scene; a modal dialog keeps the
   // player's input and posts evDialogClosed once it has closed. A dialog the scene cannot
@@ -27,12 +28,14 @@ public:
   bool OnMouseMove(const TPoint& point) override;
 
 protected:
+  void PostLoadInit(TScene* scene, bool fromSave) override;
   void OnFadeCompleted(bool fadeIn) override;
-  // Sets the main scene's "main_animator" to the dialog's first state; false when the
-  // scene has no such object or state.
-  virtual bool StartDialogAnimation(const str& state);
 
 private:
+  // Sets "main_animator" to the dialog's first state; false when the scene has no such
+  // object or state.
+  bool StartDialogAnimation(const str& state);
+
   str mDialog;
   str mMainSceneFile;
   bool mShown = false;

@@ -1,21 +1,107 @@
-// scenescreen: scene layers, queued files, activation, fades and saved records of a screen.
+// scenescreen: scene layers, queued files, activation, fades through black and saved
+// records of a screen; the scenes are reached through the scene layer calls.
 #include "flow/scenescreen.h"
 
+#include "core/graphics/vertexset.h"
 #include "platform/debug.h"
 #include "scene/binarybuffer.h"
+#include "scene/scene.h"
+#include "scene/scenerenderer.h"
+
+namespace {
+
+const float kScreenWidth = 800.0f;
+const float kScreenHeight = 600.0f;
+// A scene record holds at least its id's length, its resources' and its objects' counts.
+const unsigned kMinSceneRecord = 12;
+
+} // namespace
 
 TSceneScreen::TSceneScreen() {}
 
-TSceneScreen::~TSceneScreen() {}
+TSceneScreen::~TSceneScreen()
+{
+  ClearScenes();
+}
+
+void TSceneScreen::ClearScenes()
+{
+  for (TLayer& layer : mLayers) {
+    delete layer.mScene;
+  }
+  mLayers.clear();
+}
+
+void TSceneScreen::AddLayer(TScene* scene, bool fromSave)
+{
+  mLayers.push_back(TLayer{scene, TSceneMouse()});
+  PostLoadInit(scene, fromSave);
+}
 
 str TSceneScreen::AddScene(const str& file, bool now)
 {
-  mQueued.push_back(file);
-  return str();
+  if (!now) {
+    mQueued.push_back(file);
+    return str();
+  }
+  TScene* scene = LoadSceneFile(file);
+  if (!scene) {
+    return str();
+  }
+  AddLayer(scene, false);
+  return scene->GetId();
+}
+
+void TSceneScreen::LoadQueuedScenes()
+{
+  std::vector<str> queued;
+  queued.swap(mQueued);
+  for (const str& file : queued) {
+    AddScene(file, true);
+  }
+}
+
+TScene* TSceneScreen::getScene(unsigned index) const
+{
+  return index < mLayers.size() ? mLayers[index].mScene : nullptr;
+}
+
+void TSceneScreen::DeleteScene(TScene* scene)
+{
+  for (auto it = mLayers.begin(); it != mLayers.end(); ++it) {
+    if (it->mScene == scene) {
+      delete scene;
+      mLayers.erase(it);
+      return;
+    }
+  }
+}
+
+void TSceneScreen::SceneToFront(TScene* scene)
+{
+  for (auto it = mLayers.begin(); it != mLayers.end(); ++it) {
+    if (it->mScene == scene) {
+      TLayer layer = *it;
+      mLayers.erase(it);
+      mLayers.push_back(layer);
+      return;
+    }
+  }
+}
+
+TSceneObject* TSceneScreen::FindObject(const str& name) const
+{
+  for (const TLayer& layer : mLayers) {
+    if (TSceneObject* found = layer.mScene->FindObject(name)) {
+      return found;
+    }
+  }
+  return nullptr;
 }
 
 void TSceneScreen::Activate()
 {
+  LoadQueuedScenes();
   mActive = true;
   mFadedOut = false;
 }
@@ -24,6 +110,9 @@ void TSceneScreen::Deactivate()
 {
   mActive = false;
   mFadeTime = 0;
+  for (TLayer& layer : mLayers) {
+    layer.mMouse = TSceneMouse();
+  }
 }
 
 void TSceneScreen::StartFading(unsigned time, bool fadeIn)
@@ -52,6 +141,15 @@ float TSceneScreen::GetFadeLevel() const
 
 void TSceneScreen::OnTick(double ms)
 {
+  LoadQueuedScenes();
+  // A scene's tick may run scripts that change the screen's scenes: walk a copy.
+  std::vector<TScene*> scenes;
+  for (const TLayer& layer : mLayers) {
+    scenes.push_back(layer.mScene);
+  }
+  for (TScene* scene : scenes) {
+    TickScene(scene, ms > 0 ? unsigned(ms) : 0u);
+  }
   if (mFadeTime == 0) {
     return;
   }
@@ -64,21 +162,86 @@ void TSceneScreen::OnTick(double ms)
   }
 }
 
+void TSceneScreen::Draw()
+{
+  LoadQueuedScenes();
+  for (TLayer& layer : mLayers) {
+    DrawScene(layer.mScene);
+  }
+  const float level = GetFadeLevel();
+  if (level < 1.0f) {
+    DrawFadeVeil(level);
+  }
+}
+
+void TSceneScreen::DrawFadeVeil(float level)
+{
+  TTransformedLitVert corners[4] = {};
+  const float x[4] = {0, kScreenWidth, 0, kScreenWidth};
+  const float y[4] = {0, 0, kScreenHeight, kScreenHeight};
+  for (int i = 0; i < 4; ++i) {
+    corners[i].mPos = TVec3(x[i], y[i], 0);
+    corners[i].mRhw = 1;
+    corners[i].mColor = TColor32(0, 0, 0, (unsigned char)(255.0f * (1.0f - level)));
+    corners[i].mSecondColor = corners[i].mColor;
+  }
+  TSceneRenderer::Get()->DrawStrip(corners, 4, nullptr);
+}
+
+bool TSceneScreen::OnMouseDown(const TPoint& point)
+{
+  for (auto it = mLayers.rbegin(); it != mLayers.rend(); ++it) {
+    if (SceneMouseDown(it->mScene, &it->mMouse, point)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TSceneScreen::OnMouseUp(const TPoint& point)
+{
+  for (auto it = mLayers.rbegin(); it != mLayers.rend(); ++it) {
+    if (SceneMouseUp(it->mScene, &it->mMouse, point)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TSceneScreen::OnMouseMove(const TPoint& point)
+{
+  for (auto it = mLayers.rbegin(); it != mLayers.rend(); ++it) {
+    if (SceneMouseMove(it->mScene, &it->mMouse, point)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool TSceneScreen::Save(TBinaryBuffer* buffer)
 {
-  buffer->WriteU32(0);
+  LoadQueuedScenes();
+  buffer->WriteU32(uint32_t(mLayers.size()));
+  for (TLayer& layer : mLayers) {
+    StoreScene(layer.mScene, buffer);
+  }
   return !buffer->Failed();
 }
 
 bool TSceneScreen::LoadSaved(TBinaryBuffer* buffer)
 {
   uint32_t count = 0;
-  if (!buffer->ReadCount(&count, 4, "screen scenes")) {
+  if (!buffer->ReadCount(&count, kMinSceneRecord, "screen scenes")) {
     return false;
   }
-  if (count != 0) {
-    buffer->Fail("screen scenes");
-    return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    TScene* scene = new TScene;
+    if (!LoadScene(scene, buffer)) {
+      delete scene;
+      buffer->Fail("screen scene");
+      return false;
+    }
+    AddLayer(scene, true);
   }
   return true;
 }

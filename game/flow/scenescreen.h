@@ -5,6 +5,10 @@
 #include <vector>
 
 #include "flow/gamescreen.h"
+#include "flow/scenelayer.h"
+
+class TScene;
+class TSceneObject;
 
 class TSceneScreen : public TGameScreen
 {
@@ -16,9 +20,19 @@ public:
   void SetDynamicScreenID(const str& id) { mScreenId = id; }
 
   // With now true loads the file at once and answers the new scene's name; otherwise
-  // queues the file (loaded before the screen is first ticked or drawn) and answers "".
+  // queues the file (loaded before the screen is next activated, ticked, drawn or saved)
+  // and answers "".
   virtual str AddScene(const str& file, bool now);
   const std::vector<str>& GetQueuedScenes() const { return mQueued; }
+  void LoadQueuedScenes();
+  // Scene i, 0 first (drawn first); null out of range.
+  TScene* getScene(unsigned index) const;
+  unsigned getSceneCount() const { return unsigned(mLayers.size()); }
+  void DeleteScene(TScene* scene);
+  // Moves the scene to the end of the list: drawn last, offered the mouse first.
+  void SceneToFront(TScene* scene);
+  // The first object of that name in the scenes, in list order.
+  TSceneObject* FindObject(const str& name) const;
 
   void Activate() override;
   void Deactivate() override;
@@ -29,26 +43,42 @@ public:
   float GetFadeLevel() const;
 
   void OnTick(double ms) override;
-  void Draw() override {}
-  bool OnMouseDown(const TPoint& point) override { return false; }
-  bool OnMouseUp(const TPoint& point) override { return false; }
-  bool OnMouseMove(const TPoint& point) override { return false; }
+  void Draw() override;
+  // Offered to the scenes from the top one down, until one takes it.
+  bool OnMouseDown(const TPoint& point) override;
+  bool OnMouseUp(const TPoint& point) override;
+  bool OnMouseMove(const TPoint& point) override;
   bool OnKeyDown(char key, unsigned modifiers) override { return false; }
 
+  // A u32 scene count and each scene's record; queued files are loaded first.
   bool Save(TBinaryBuffer* buffer) override;
+  // Reads the count and, per scene, a new scene that loads its record.
   bool LoadSaved(TBinaryBuffer* buffer) override;
 
 protected:
-  // Called when a fade has run its time (after a fade-out the screen is still active; the
-  // game controller deactivates it).
+  // A scene was added, from its file or (fromSave) from a saved record: the place to
+  // offer it the screen's Lua functions.
+  virtual void PostLoadInit(TScene* scene, bool fromSave) {}
+  // A fade has run its time (after a fade-out the screen is still active: the game
+  // controller deactivates it).
   virtual void OnFadeCompleted(bool fadeIn) {}
+  void ClearScenes();
 
 private:
   TSceneScreen(const TSceneScreen&) = delete;
   TSceneScreen& operator=(const TSceneScreen&) = delete;
 
+  struct TLayer
+  {
+    TScene* mScene;
+    TSceneMouse mMouse;
+  };
+  void AddLayer(TScene* scene, bool fromSave);
+  void DrawFadeVeil(float level);
+
   str mScreenId;
   std::vector<str> mQueued;
+  std::vector<TLayer> mLayers;
   bool mActive = false;
   unsigned mFadeTime = 0;
   double mFadeElapsed = 0;

@@ -1,8 +1,15 @@
 // screenregistry: enters every screen class of the game in the screen factory, under the
 // names the configuration files and the game controller use.
+#include "flow/loadingscreen.h"
 #include "flow/mapscreen.h"
 #include "flow/overlayscreen.h"
 #include "flow/screenfactory.h"
+#include "flow/titlescreen.h"
+#include "flow/tutoriallayer.h"
+#include "puzzles/metapuzzle.h"
+#include "puzzles/suspectpuzzlechecklist.h"
+#include "puzzles/suspectpuzzlesequence.h"
+#include "search/searchscreen.h"
 
 void RegisterGameScreens()
 {
@@ -13,4 +20,11 @@ void RegisterGameScreens()
   registered = true;
   gScreenFactory.Register("TOverlayScreen", &CreateScreen<TOverlayScreen>);
   gScreenFactory.Register("TMapScreen", &CreateScreen<TMapScreen>);
+  gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
+  gScreenFactory.Register("TTitleScreen", &CreateScreen<TTitleScreen>);
+  gScreenFactory.Register("TTutorialLayer", &CreateScreen<TTutorialLayer>);
+  gScreenFactory.Register("TSearchScreen", &CreateScreen<TSearchScreen>);
+  gScreenFactory.Register("TMetaPuzzle", &CreateScreen<TMetaPuzzle>);
+  gScreenFactory.Register("TSuspectPuzzleSequence", &CreateScreen<TSuspectPuzzleSequence>);
+  gScreenFactory.Register("TSuspectPuzzleChecklist", &CreateScreen<TSuspectPuzzleChecklist>);
 }

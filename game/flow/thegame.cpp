@@ -69,10 +69,12 @@ TTheGame::TTheGame()
   RegisterGameScreens();
   setStartScore();
   RegisterLua();
+  TInfoWindow::SetScoreSource(this);
 }
 
 TTheGame::~TTheGame()
 {
+  TInfoWindow::SetScoreSource(nullptr);
   UnregisterLua();
   ReleaseAll();
 }
@@ -502,7 +504,7 @@ void TTheGame::setStartScore()
   }
 }
 
-uint32_t TTheGame::GetScore(const str& category) const
+uint32_t TTheGame::GetScore(const str& category)
 {
   auto found = mScores.find(category);
   return found == mScores.end() ? 0 : found->second;

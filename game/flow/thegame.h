@@ -15,6 +15,7 @@
 #include "flow/freeplaymode.h"
 #include "flow/gamedefs.h"
 #include "flow/gamestates.h"
+#include "flow/infowindow.h"
 
 class TBinaryBuffer;
 class TGameRound;
@@ -42,7 +43,8 @@ public:
   virtual void ShowTutorial(const str& name) = 0;
 };
 
-class TTheGame
+// The round result window reads its scores from the controller.
+class TTheGame : public TRoundScores
 {
 public:
   typedef void (TTheGame::*TAction)();
@@ -102,7 +104,7 @@ public:
 
   // Scores.
   void setStartScore();
-  uint32_t GetScore(const str& category) const;
+  uint32_t GetScore(const str& category) override;
   void SetScore(const str& category, uint32_t points);
   void AddScore(const str& category, uint32_t points);
   const std::map<str, uint32_t>& GetScores() const { return mScores; }
@@ -171,7 +173,7 @@ public:
 
 private:
   TTheGame();
-  ~TTheGame();
+  ~TTheGame() override;
   TTheGame(const TTheGame&) = delete;
   TTheGame& operator=(const TTheGame&) = delete;
 

@@ -52,6 +52,11 @@ public:
     ScreenLog().push_back(std::string(fadeIn ? "FadeIn " : "FadeOut ") + this->getDynamicScreenID().c_str());
     TSceneScreen::StartFading(time, fadeIn);
   }
+  str AddScene(const str& file, bool now) override
+  {
+    ScreenLog().push_back(std::string(now ? "AddScene now " : "AddScene queued ") + file.c_str());
+    return TSceneScreen::AddScene(file, now);
+  }
   str mWord = "plain";
 };
 
@@ -80,10 +85,19 @@ public:
   }
 };
 
-// The journal's side of the controller; its fades end when the test says so.
+// The journal's side of the controller; its fades end at once, as a journal scene reports them.
 class TStubJournal : public TRecordingScreen<TSceneScreen>, public IJournalScreen
 {
 public:
+  void StartFading(unsigned time, bool fadeIn) override
+  {
+    TRecordingScreen<TSceneScreen>::StartFading(time, fadeIn);
+    if (fadeIn) {
+      TTheGame::GetInstance()->JournalFadingInCompleted();
+    } else {
+      TTheGame::GetInstance()->JournalFadingCompleted();
+    }
+  }
   void OnRoundReset() override { ScreenLog().push_back("OnRoundReset"); }
   void ShowEndCaseTitleAnimation() override { ScreenLog().push_back("ShowEndCaseTitleAnimation"); }
 };

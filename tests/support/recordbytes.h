@@ -1,11 +1,12 @@
 // recordbytes: builds the expected bytes of a saved record (little-endian numbers, strings
-// as a 32-bit length and the bytes) and reads a binary buffer's bytes back, for byte-exact tests.
+// as a 32-bit length and the bytes) and fills buffers to read from, for byte-exact tests.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "scene/binarybuffer.h"
+#include "support/scenetestutil.h"
 
 class TRecordBytes
 {
@@ -34,13 +35,6 @@ public:
 private:
   std::string mBytes;
 };
-
-inline std::string BufferBytes(TBinaryBuffer& buffer)
-{
-  unsigned int size = 0;
-  const char* data = static_cast<const char*>(buffer.getData(&size));
-  return std::string(data, size);
-}
 
 // A buffer positioned at the start of the bytes, ready to be read.
 inline void FillBuffer(TBinaryBuffer& buffer, const std::string& bytes)

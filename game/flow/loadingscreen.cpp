@@ -1,0 +1,61 @@
+// loadingscreen: the loading scene, the texture list read from its configuration, loaded one
+// per tick through the texture manager, and the end of loading posted to the game controller.
+#include "flow/loadingscreen.h"
+
+#include "core/foundation/xmlnode.h"
+#include "flow/musicmanager.h"
+#include "flow/thegame.h"
+#include "platform/debug.h"
+#include "scene/texturemanager.h"
+
+void TLoadingScreen::ReadConfig()
+{
+  mConfigured = true;
+  TXmlNode document;
+  document.ParseFile(kConfig);
+  TXmlNode* loading = document.GetChild("loading");
+  if (!loading) {
+    WriteDbg("ERROR: %s has no \"loading\"; nothing is loaded ahead", kConfig);
+    return;
+  }
+  const str scene = loading->GetAttribute("scene");
+  if (!scene.empty()) {
+    AddScene(scene, true);
+  }
+  str tag;
+  TXmlNode* texture = nullptr;
+  loading->ResetChildren();
+  while (loading->GetNextChild(&tag, &texture)) {
+    if (tag == "texture" && !texture->GetAttribute("file").empty()) {
+      mTextures.push_back(texture->GetAttribute("file"));
+    }
+  }
+}
+
+void TLoadingScreen::Activate()
+{
+  GMusicManager::Instance()->StopMusic();
+  if (!mConfigured) {
+    ReadConfig();
+  }
+  TSceneScreen::Activate();
+}
+
+void TLoadingScreen::OnTick(double ms)
+{
+  TSceneScreen::OnTick(ms);
+  if (mDone) {
+    return;
+  }
+  if (mLoaded.size() < mTextures.size()) {
+    const str& name = mTextures[mLoaded.size()];
+    TTextureManager* textures = TTextureManager::GetInstance();
+    mLoaded.push_back(textures ? textures->getTexture(name) : TTextureWrapperRef());
+    if (!mLoaded.back()) {
+      WriteDbg("ERROR: The texture %s listed for loading cannot be loaded", name.c_str());
+    }
+    return;
+  }
+  mDone = true;
+  TTheGame::GetInstance()->PostEvent(evLoadingCompleted);
+}

@@ -1,0 +1,78 @@
+// metapuzzle: the meta puzzle's configuration, the pieces placed by clicks, its completion
+// and its saved record.
+#include "puzzles/metapuzzle.h"
+
+#include <algorithm>
+
+#include "core/foundation/xmlnode.h"
+#include "flow/configuredscreen.h"
+#include "flow/savestring.h"
+#include "flow/thegame.h"
+#include "scene/scene.h"
+#include "scene/sceneobject.h"
+
+bool TMetaPuzzle::ReadConfig(const str& config, bool withScene)
+{
+  mConfig = config;
+  mPieces.clear();
+  if (config.empty()) {
+    return true;
+  }
+  TXmlNode document;
+  TXmlNode* puzzle = ReadScreenConfig(config, "meta_puzzle", &document, "Meta puzzle");
+  if (!puzzle) {
+    return false;
+  }
+  TXmlNode* scene = puzzle->GetChild("scene");
+  if (withScene && scene && !scene->GetAttribute("file").empty()) {
+    AddScene(scene->GetAttribute("file"), true);
+  }
+  TXmlNode* pieces = puzzle->GetChild("pieces");
+  mPieces = SplitNames(pieces ? pieces->GetAttribute("ids") : str());
+  return true;
+}
+
+void TMetaPuzzle::ReInit(const str& config, bool reset)
+{
+  ClearScenes();
+  mPlaced.clear();
+  ReadConfig(config, true);
+}
+
+bool TMetaPuzzle::OnMouseDown(const TPoint& point)
+{
+  if (!IsActive() || mPieces.empty() || mPlaced.size() == mPieces.size()) {
+    return TSceneScreen::OnMouseDown(point);
+  }
+  TSceneObject* hit = nullptr;
+  for (unsigned i = getSceneCount(); i-- > 0 && !hit;) {
+    hit = HitTestScene(getScene(i), point);
+  }
+  TSceneObject* piece = FindNamedAncestor(hit, mPieces);
+  if (!piece || std::find(mPlaced.begin(), mPlaced.end(), piece->GetId()) != mPlaced.end()) {
+    return TSceneScreen::OnMouseDown(point);
+  }
+  mPlaced.push_back(piece->GetId());
+  SetStateOrHide(piece, kPlacedState);
+  if (mPlaced.size() == mPieces.size()) {
+    TTheGame::GetInstance()->PostEvent(evMetaPuzzleCompleted);
+  }
+  return true;
+}
+
+bool TMetaPuzzle::Save(TBinaryBuffer* buffer)
+{
+  SaveString(buffer, mConfig);
+  SaveNames(buffer, mPlaced);
+  return TSceneScreen::Save(buffer);
+}
+
+bool TMetaPuzzle::LoadSaved(TBinaryBuffer* buffer)
+{
+  str config;
+  if (!LoadString(buffer, config)) {
+    return false;
+  }
+  ReadConfig(config, false);
+  return LoadNames(buffer, &mPlaced, mPieces) && TSceneScreen::LoadSaved(buffer);
+}

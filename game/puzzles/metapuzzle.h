@@ -1,0 +1,33 @@
+// metapuzzle: the meta puzzle ("TMetaPuzzle"): the pieces a search room turned up, placed
+// one by one on its scene; placing the last tells the game controller.
+#pragma once
+
+#include <vector>
+
+#include "flow/minigame.h"
+
+class TMetaPuzzle : public TMetaPuzzleBase
+{
+public:
+  static constexpr char kPlacedState[] = "placed";
+
+  // Reads "meta_puzzle": its "scene" (file) and its "pieces" (ids); an empty configuration
+  // leaves a puzzle with nothing to do.
+  void ReInit(const str& config, bool reset) override;
+  const str& GetConfig() const { return mConfig; }
+  const std::vector<str>& GetPieces() const { return mPieces; }
+  const std::vector<str>& GetPlaced() const { return mPlaced; }
+
+  bool OnMouseDown(const TPoint& point) override;
+  // The configuration path and the pieces placed, then the scenes.
+  bool Save(TBinaryBuffer* buffer) override;
+  bool LoadSaved(TBinaryBuffer* buffer) override;
+
+private:
+  // The pieces and, when withScene, the scene.
+  bool ReadConfig(const str& config, bool withScene);
+
+  str mConfig;
+  std::vector<str> mPieces;
+  std::vector<str> mPlaced;
+};

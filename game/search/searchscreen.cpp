@@ -1,0 +1,275 @@
+// searchscreen: the search room's configuration, clicks found and missed, its list panel,
+// free play's clock, scores, sounds, the case's theories and suspects, and its saved record.
+#include "search/searchscreen.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/foundation/xmlnode.h"
+#include "core/script/luabind.h"
+#include "flow/case.h"
+#include "flow/configuredscreen.h"
+#include "flow/savestring.h"
+#include "flow/shellglue.h"
+#include "flow/soundlevels.h"
+#include "flow/thegame.h"
+#include "platform/debug.h"
+#include "platform/sound/sound.h"
+#include "scene/binarybuffer.h"
+#include "scene/scene.h"
+#include "scene/sceneobject.h"
+#include "scene/textobject.h"
+
+namespace {
+
+const char kScreenName[] = "Search room";
+
+// The text of a list label: its string-table text, or the label itself.
+str LabelText(const str& label)
+{
+  const str text = GameString(label);
+  return text == "#####" ? label : text;
+}
+
+} // namespace
+
+bool TSearchScreen::ReadEntries(const str& config)
+{
+  mConfig = config;
+  mEntries.clear();
+  TXmlNode document;
+  TXmlNode* search = ReadScreenConfig(config, "search", &document, kScreenName);
+  if (!search) {
+    return false;
+  }
+  if (TXmlNode* objects = search->GetChild("objects")) {
+    str tag;
+    TXmlNode* element = nullptr;
+    objects->ResetChildren();
+    while (objects->GetNextChild(&tag, &element)) {
+      TEntry entry;
+      entry.mId = element->GetAttribute("id");
+      entry.mLabel = element->GetAttribute("label");
+      entry.mTheory = element->GetAttribute("theory");
+      entry.mSuspect = std::atoi(element->GetAttribute("suspect").c_str());
+      if (entry.mId.empty() || FindEntry(entry.mId)) {
+        WriteDbg("ERROR: %s %s: an object without a name, or named twice, is left out", kScreenName, config.c_str());
+        continue;
+      }
+      mEntries.push_back(entry);
+    }
+  }
+  TXmlNode* sounds = search->GetChild("sounds");
+  const str found = sounds ? sounds->GetAttribute("found") : str();
+  const str miss = sounds ? sounds->GetAttribute("miss") : str();
+  mFoundSound = TSound::Get(found.empty() ? str(kFoundSound) : found, false, kSoundTypeEffects);
+  mMissSound = TSound::Get(miss.empty() ? str(kMissSound) : miss, false, kSoundTypeEffects);
+  return true;
+}
+
+bool TSearchScreen::LoadConfig(const str& config)
+{
+  mConfigured = true;
+  const bool read = ReadEntries(config);
+  LoadQueuedScenes();
+  mRemaining.clear();
+  for (const TEntry& entry : mEntries) {
+    mRemaining.push_back(entry.mId);
+  }
+  DropUnseen();
+  TTheGame* game = TTheGame::GetInstance();
+  mTimeLeft = game->GetGameMode() == kControllerFreePlay ? int32_t(game->GetFreePlayTime()) : -1;
+  mMisses = 0;
+  mCompleted = false;
+  UpdatePanel();
+  return read;
+}
+
+void TSearchScreen::DropUnseen()
+{
+  for (auto it = mRemaining.begin(); it != mRemaining.end();) {
+    // An object the room does not show could never be found.
+    if (!FindObject(*it)) {
+      WriteDbg("ERROR: %s %s has no object %s to find", kScreenName, mConfig.c_str(), it->c_str());
+      it = mRemaining.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+const TSearchScreen::TEntry* TSearchScreen::FindEntry(const str& id) const
+{
+  for (const TEntry& entry : mEntries) {
+    if (entry.mId == id) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
+void TSearchScreen::Activate()
+{
+  TSceneScreen::Activate();
+  if (mConfigured) {
+    return;
+  }
+  TTheGame* game = TTheGame::GetInstance();
+  if (game->GetGameMode() == kControllerFreePlay) {
+    LoadConfig(game->GetFreePlay().GetCurrentSearchConfig());
+  } else if (TCase* current = game->GetCurrentCase()) {
+    LoadConfig(current->mSearchConfig);
+  } else {
+    WriteDbg("ERROR: %s shown with no case and no free-play location", kScreenName);
+    mConfigured = true;
+  }
+}
+
+void TSearchScreen::PostLoadInit(TScene* scene, bool fromSave)
+{
+  lua_State* L = scene->GetScript().GetState();
+  LuaBind(L, "BackToMap", this, &TSearchScreen::BackToMap);
+  LuaBind(L, "PlayMetaPuzzle", this, &TSearchScreen::PlayMetaPuzzle);
+}
+
+void TSearchScreen::BackToMap()
+{
+  TTheGame::GetInstance()->PostEvent(evBackToMap);
+}
+
+void TSearchScreen::PlayMetaPuzzle()
+{
+  TTheGame::GetInstance()->PostEvent(evPlayMetaPuzzle);
+}
+
+void TSearchScreen::OnTick(double ms)
+{
+  TSceneScreen::OnTick(ms);
+  if (!IsActive() || IsFading() || mCompleted || mTimeLeft < 0) {
+    return;
+  }
+  mTimeLeft = ms >= mTimeLeft ? 0 : mTimeLeft - int32_t(ms);
+  if (TTextObject* clock = dynamic_cast<TTextObject*>(FindObject("timer"))) {
+    const int seconds = (mTimeLeft + 999) / 1000;
+    clock->setText(str::getFormatted("%d:%02d", seconds / 60, seconds % 60));
+  }
+  if (mTimeLeft == 0) {
+    mCompleted = true;
+    TTheGame::GetInstance()->PostEvent(evSearchTimeUp);
+  }
+}
+
+bool TSearchScreen::OnMouseDown(const TPoint& point)
+{
+  if (!IsActive() || mCompleted) {
+    return false;
+  }
+  TSceneObject* hit = nullptr;
+  for (unsigned i = getSceneCount(); i-- > 0 && !hit;) {
+    hit = HitTestScene(getScene(i), point);
+  }
+  if (TSceneObject* listed = FindNamedAncestor(hit, mRemaining)) {
+    if (const TEntry* entry = FindEntry(listed->GetId())) {
+      ObjectFound(listed, *entry);
+    }
+    return true;
+  }
+  TSceneScreen::OnMouseDown(point);
+  // Scenery answers with the miss; buttons of the room have actions of their own.
+  bool button = false;
+  for (TSceneObject* object = hit; object && !button; object = object->GetParent()) {
+    button = object->GetAction(TSceneObject::kActionDown) || object->GetAction(TSceneObject::kActionUp);
+  }
+  if (!button) {
+    Missed();
+  }
+  return true;
+}
+
+void TSearchScreen::ObjectFound(TSceneObject* object, const TEntry& entry)
+{
+  mRemaining.erase(std::find(mRemaining.begin(), mRemaining.end(), entry.mId));
+  SetStateOrHide(object, kDeletingState);
+  object->setHitTest(false);
+  TTheGame* game = TTheGame::GetInstance();
+  game->AddScore("Object_Found", game->GetObjectPoints());
+  Play(mFoundSound);
+  if (TCase* current = game->GetGameMode() == kControllerStory ? game->GetCurrentCase() : nullptr) {
+    if (!entry.mTheory.empty()) {
+      current->CheckTheory(entry.mTheory);
+    }
+    if (entry.mSuspect > 0) {
+      current->SuspectFounded(unsigned(entry.mSuspect - 1));
+    }
+  }
+  UpdatePanel();
+  if (mRemaining.empty()) {
+    mCompleted = true;
+    if (mTimeLeft > 0) {
+      game->AddScore("Extra_Time", uint32_t(mTimeLeft / 1000) * game->GetTimeBonusPoints());
+    }
+    game->PostEvent(evSearchCompleted);
+  }
+}
+
+void TSearchScreen::Missed()
+{
+  ++mMisses;
+  Play(mMissSound);
+}
+
+void TSearchScreen::Play(const boost::shared_ptr<TSound>& sound)
+{
+  if (sound) {
+    sound->Play(false);
+  }
+}
+
+void TSearchScreen::UpdatePanel()
+{
+  for (unsigned slot = 1;; ++slot) {
+    TTextObject* line = dynamic_cast<TTextObject*>(FindObject(str::getFormatted("list_%u", slot)));
+    if (!line) {
+      return;
+    }
+    const TEntry* entry = slot <= mRemaining.size() ? FindEntry(mRemaining[slot - 1]) : nullptr;
+    line->setText(entry ? LabelText(entry->mLabel) : str());
+  }
+}
+
+bool TSearchScreen::Save(TBinaryBuffer* buffer)
+{
+  SaveString(buffer, mConfig);
+  SaveNames(buffer, mRemaining);
+  buffer->WriteU32(mMisses);
+  buffer->WriteI32(mTimeLeft);
+  return TSceneScreen::Save(buffer);
+}
+
+bool TSearchScreen::LoadSaved(TBinaryBuffer* buffer)
+{
+  str config;
+  if (!LoadString(buffer, config)) {
+    return false;
+  }
+  ReadEntries(config);
+  std::vector<str> names;
+  for (const TEntry& entry : mEntries) {
+    names.push_back(entry.mId);
+  }
+  uint32_t misses = 0;
+  int32_t timeLeft = -1;
+  if (!LoadNames(buffer, &mRemaining, names) || !buffer->ReadU32(&misses) || !buffer->ReadI32(&timeLeft)) {
+    return false;
+  }
+  mMisses = misses;
+  mTimeLeft = timeLeft < -1 ? -1 : timeLeft;
+  mConfigured = true;
+  mCompleted = mRemaining.empty();
+  if (!TSceneScreen::LoadSaved(buffer)) {
+    return false;
+  }
+  DropUnseen();
+  UpdatePanel();
+  return true;
+}

@@ -1,0 +1,167 @@
+// Tests of the game's own screens with real scenes: the overlay's dialogs closed from their
+// scene, the map's locations and particle target, the title's mode choice, the loading
+// screen's textures and the tutorial layer.
+#include "flow/gameround.h"
+#include "flow/mapscreen.h"
+#include "flow/overlayscreen.h"
+#include "support/gamescenetestutil.h"
+
+namespace {
+
+class GameScreensTest : public GameSceneTest
+{
+protected:
+  void SetUp() override
+  {
+    GameSceneTest::SetUp();
+    UseRealScreens();
+    WriteScene("scenes/overlay/round1.sxm", "overlay",
+               "<object id='main_animator' f='box' p='300,10'><states><st id='idle'/>"
+               "<st id='museum_intro_init'/><st id='glove_anim_init'/></states></object>"
+               "<object id='ok' f='block' p='400,400'><on_mouse_up><script>CloseDialog()</script></on_mouse_up></object>");
+    WriteScene("scenes/map/map.sxm", "map",
+               "<object id='02_museum' f='block' p='100,100'><states><st id='inactive'/><st id='active'/></states></object>"
+               "<object id='15_library' f='block' p='300,100'><states><st id='inactive'/><st id='active'/></states>"
+               "<objects><object id='library_roof' f='block' p='0,-50'/></objects></object>"
+               "<object id='dot_1' f='box' p='110,90'/><object id='dot_2' f='box' p='310.7,90.2'/>"
+               "<object id='menu' f='block' p='700,550'><on_mouse_up><script>BackToMainMenu()</script></on_mouse_up></object>");
+    WriteScene("scenes/title/title.sxm", "title",
+               "<object id='story' f='block' p='200,300'><on_mouse_up><script>ChooseStory()</script></on_mouse_up></object>"
+               "<object id='freeplay' f='block' p='600,300'><on_mouse_up><script>ChooseFreePlay()</script></on_mouse_up></object>");
+    WriteScene("scenes/tutorial/tutorial.sxm", "tutorial",
+               "<object id='journal_search_tutorial' f='block' p='400,300' v='0'><states><st id='show'/></states></object>");
+    WriteFile("configs/game_rules.xml",
+              "<game_rules><scenes title='scenes/title/title.sxm' tutorial='scenes/tutorial/tutorial.sxm'/></game_rules>");
+  }
+  TTheGame* AtTheMap()
+  {
+    TTheGame* game = StartedGame();
+    Settle();
+    Click(200, 300);
+    game->FlashMovieStooped();
+    Settle();
+    return game;
+  }
+  void CloseOverlay()
+  {
+    Click(400, 400);
+    for (int i = 0; i < 20; ++i) {
+      Tick();
+    }
+  }
+};
+
+} // namespace
+
+TEST_F(GameScreensTest, TheTitleChoosesTheModeAndTheMapTheCase)
+{
+  TTheGame* game = StartedGame();
+  EXPECT_EQ(stMainMenu, game->GetState());
+  Settle();
+  Click(200, 300);
+  EXPECT_EQ(stCinema, game->GetState());
+  game->FlashMovieStooped();
+  Settle();
+  TMapScreen* map = game->GetMapScreen();
+  EXPECT_EQ(map, game->GetCurrentScreen());
+  EXPECT_EQ("active", map->FindObject("02_museum")->GetCurrentStateName());
+  EXPECT_EQ("active", map->FindObject("15_library")->GetCurrentStateName());
+  // The particles aim at the marker of the location made active last, in whole pixels.
+  EXPECT_EQ(310, game->GetParticleTarget()[0]);
+  EXPECT_EQ(90, game->GetParticleTarget()[1]);
+
+  // A click on a part of a location chooses the location. Its intro is not in the overlay
+  // scene, so the dialog closes at once and the journal opens.
+  ::testing::internal::CaptureStderr();
+  Click(300, 50);
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("Overlay show dialog: library_intro"));
+  EXPECT_NE(std::string::npos, log.find("ERROR: The overlay cannot show the dialog \"library_intro\""));
+  EXPECT_EQ(stJournal, game->GetState());
+  EXPECT_EQ(game->GetCurrentRound()->getCase("15_library"), game->GetCurrentCase());
+}
+
+TEST_F(GameScreensTest, AModalDialogWaitsForItsSceneAndKeepsTheInput)
+{
+  TTheGame* game = AtTheMap();
+  TOverlayScreen* overlay = game->GetOverlayScreen();
+  EXPECT_EQ("scenes/overlay/round1.sxm", overlay->GetMainSceneFile());
+  Click(100, 100);
+  EXPECT_EQ(stCaseIntro, game->GetState());
+  EXPECT_TRUE(overlay->IsModal());
+  EXPECT_EQ("museum_intro_init", overlay->FindObject("main_animator")->GetCurrentStateName());
+  // The map below hears nothing while the dialog shows.
+  Click(300, 100);
+  EXPECT_EQ(stCaseIntro, game->GetState());
+  EXPECT_EQ("02_museum", game->GetChosenLocation());
+  CloseOverlay();
+  EXPECT_FALSE(overlay->IsDialogShown());
+  EXPECT_EQ(stJournal, game->GetState());
+
+  // A theory's dialog does not hold the story.
+  TCase* museum = game->GetCurrentCase();
+  EXPECT_TRUE(museum->CheckTheory("glove"));
+  EXPECT_TRUE(overlay->IsDialogShown());
+  EXPECT_FALSE(overlay->IsModal());
+  CloseOverlay();
+  EXPECT_EQ(stJournal, game->GetState());
+}
+
+TEST_F(GameScreensTest, TheMapsMenuButtonLeavesTheStoryAndTheTitleOffersFreePlay)
+{
+  TTheGame* game = AtTheMap();
+  Click(700, 550);
+  EXPECT_EQ(stMainMenu, game->GetState());
+  EXPECT_TRUE(game->HasSavedGame(kControllerStory));
+  Settle();
+  Click(600, 300);
+  EXPECT_EQ(stFreePlayMap, game->GetState());
+  EXPECT_TRUE(game->GetFreePlayMapScreen()->IsLocationActive("34_zoo"));
+}
+
+TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesOnePerTickThenEnds)
+{
+  gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
+  WriteScene("scenes/loading/loading.sxm", "loading", "<object id='bar' f='block' p='400,500'/>");
+  WriteFile("configs/loading.xml", "<loading scene='scenes/loading/loading.sxm'><texture file='block.png'/>"
+                                   "<texture file='missing.png'/><texture file='block.png'/></loading>");
+  TTheGame* game = StartedGame();
+  ASSERT_EQ(stLoading, game->GetState());
+  TLoadingScreen* loading = dynamic_cast<TLoadingScreen*>(game->GetLoadingScreen());
+  ASSERT_NE(nullptr, loading);
+  EXPECT_EQ(loading, game->GetCurrentScreen());
+  EXPECT_NE(nullptr, loading->FindObject("bar"));
+  EXPECT_EQ(3u, loading->GetListedCount());
+  Tick();
+  EXPECT_EQ(1u, loading->GetLoadedCount());
+  ::testing::internal::CaptureStderr();
+  Tick(2);
+  EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("ERROR: The texture missing.png"));
+  EXPECT_EQ(stLoading, game->GetState());
+  Tick();
+  EXPECT_EQ(stMainMenu, game->GetState());
+  // The loading screen stays, holding its textures, behind the title.
+  EXPECT_EQ(loading, game->GetLoadingScreen());
+  EXPECT_FALSE(loading->IsActive() && !loading->IsFading());
+}
+
+TEST_F(GameScreensTest, ATutorialShowsOnceAndAClickClosesIt)
+{
+  TTheGame* game = AtTheMap();
+  Click(100, 100);
+  CloseOverlay();
+  ASSERT_EQ(stJournal, game->GetState());
+  // The journal's fade-in asked for the search tutorial.
+  TTutorialLayer* tutorial = dynamic_cast<TTutorialLayer*>(game->GetTutorialScreen());
+  ASSERT_NE(nullptr, tutorial);
+  EXPECT_EQ("journal_search_tutorial", tutorial->GetShown());
+  EXPECT_TRUE(tutorial->FindObject("journal_search_tutorial")->IsVisible());
+  // The click is the tutorial's: the journal below hears nothing.
+  ScreenLog().clear();
+  Click(10, 10);
+  EXPECT_EQ("", tutorial->GetShown());
+  EXPECT_FALSE(tutorial->IsActive());
+  EXPECT_FALSE(tutorial->FindObject("journal_search_tutorial")->IsVisible());
+  game->JournalFadingInCompleted();
+  EXPECT_FALSE(tutorial->IsActive());
+}
