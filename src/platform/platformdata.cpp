@@ -219,6 +219,13 @@ int QuorvantExec(int argc, char** argv, TGameMain gameMain, bool flag)
   int result = 0;
   try {
     TPlatformData* data = new TPlatformData(argc, argv, flag);
+    const str problem = GetDisplayProblem(data->mDisplay);
+    if (problem.length() != 0) {
+      // One line, before anything else is made: there is nothing to show the game on.
+      WriteDbg("ERROR: The game cannot show its window: %s", problem.c_str());
+      delete data;
+      return 1;
+    }
     // The facade reads "-url=" and "--stringtest" from the command line, so it is
     // handed over before the facade is built.
     data->mCommandLine = BuildCommandLine(argc, argv);

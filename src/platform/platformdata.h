@@ -106,6 +106,7 @@ private:
   TPlatformData& operator=(const TPlatformData&) = delete;
 
   friend class TDisplayState;
+  friend int QuorvantExec(int argc, char** argv, TGameMain gameMain, bool flag);
   void CreateWindow(unsigned width, unsigned height);
   void CreateContext();
   void DestroyDisplay();

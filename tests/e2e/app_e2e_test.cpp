@@ -1,5 +1,6 @@
 // End-to-end tests of the built program: start it headless, drive the main menu and its
 // dialogs with scripted input, read their frames back and the log, and see it end cleanly.
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -118,7 +119,9 @@ protected:
   std::string Path(const std::string& name) const { return mRoot + "/" + name; }
 
   // Runs the program with the input steps; resources "" means the source tree's data.
-  TRun Run(const std::string& steps, const std::string& resources = "")
+  // environment sets further variables after the usual ones; an empty value unsets one.
+  TRun Run(const std::string& steps, const std::string& resources = "",
+           const std::vector<std::pair<std::string, std::string>>& environment = {})
   {
     const std::string script = Path("input.txt");
     std::ofstream(script) << steps;
@@ -138,6 +141,10 @@ protected:
       setenv("QV_WINDOWED", "1", 1);
       if (!resources.empty()) setenv("QV_RESOURCES", resources.c_str(), 1);
       else unsetenv("QV_RESOURCES");
+      for (const auto& variable : environment) {
+        if (variable.second.empty()) unsetenv(variable.first.c_str());
+        else setenv(variable.first.c_str(), variable.second.c_str(), 1);
+      }
       execl(QV_GAME_EXECUTABLE, QV_GAME_EXECUTABLE, static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -410,4 +417,24 @@ TEST_F(AppEndToEnd, ASecondControlCEndsTheProgramAtOnce)
   EXPECT_EQ(SIGINT, run.signal) << run.log;
   EXPECT_TRUE(Has(run.log, "game: staying")) << run.log;
   EXPECT_LT(run.elapsedMs, 10000) << run.log;
+}
+
+TEST_F(AppEndToEnd, WithoutADisplayTheProgramSaysSoInOneLineAndEnds)
+{
+  // Over a remote shell: no display at all.
+  TRun run = Run("wait 100\nclose\n", "", {{"SDL_VIDEODRIVER", ""}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_NE(0, run.exitStatus) << run.log;
+  EXPECT_EQ(run.log,
+            "ERROR: The game cannot show its window: there is no display (neither DISPLAY nor WAYLAND_DISPLAY is "
+            "set); SDL_VIDEODRIVER=offscreen runs without one\n");
+
+  // A display that does not answer: the drivers that show nothing are not taken instead.
+  run = Run("wait 100\nclose\n", "",
+            {{"SDL_VIDEODRIVER", ""}, {"DISPLAY", ":97"}, {"WAYLAND_DISPLAY", ""}, {"XDG_RUNTIME_DIR", Path("tmp")}});
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_NE(0, run.exitStatus) << run.log;
+  ASSERT_EQ(ErrorLines(run.log).size(), 1u) << run.log;
+  EXPECT_NE(run.log.find("no display can be opened"), std::string::npos) << run.log;
+  EXPECT_EQ(std::count(run.log.begin(), run.log.end(), '\n'), 1) << run.log;
 }

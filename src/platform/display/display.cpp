@@ -89,6 +89,7 @@ public:
   SDL_Window* mWindow = nullptr;
   SDL_GLContext mContext = nullptr;
   bool mVideoReady = false;
+  str mProblem;
   bool mFirstFramePresented = false;
   // The pointer is over the window as the last pointer event said; some video drivers
   // never give the window the mouse focus.
@@ -193,14 +194,35 @@ TDisplayState* NewDisplayState(TPlatformData* data)
   TDisplayState* display = new TDisplayState;
   // SIGTERM and Control+C are the platform's own (platform/signals), not quit events.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    WriteDbg("ERROR: SDL video cannot start: %s", SDL_GetError());
+  char const* asked = std::getenv("SDL_VIDEODRIVER");
+  auto named = [](char const* variable) { return std::getenv(variable) && std::getenv(variable)[0]; };
+  if ((!asked || !asked[0]) && !named("DISPLAY") && !named("WAYLAND_DISPLAY")) {
+    // Nothing to connect to (a remote shell, say); probing the drivers would only add
+    // their own complaints to the log.
+    display->mProblem = "there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                        "SDL_VIDEODRIVER=offscreen runs without one";
+  } else if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    display->mProblem = str::getFormatted("no display can be opened (%s)", SDL_GetError());
   } else {
-    display->mVideoReady = true;
+    // SDL falls back to drivers that show nothing when no display answers; a player
+    // would wait in front of nothing, so only an explicit request gets them.
+    const str driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if ((!asked || !asked[0]) && (driver == "offscreen" || driver == "dummy")) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      display->mProblem = "no display can be opened (DISPLAY and WAYLAND_DISPLAY name none that answers); "
+                          "SDL_VIDEODRIVER=offscreen runs without one";
+    } else {
+      display->mVideoReady = true;
+    }
   }
   display->mHost = new TPlatformDisplayHost(data);
   display->mInput = TInputScript::FromEnvironment();
   return display;
+}
+
+const char* GetDisplayProblem(const TDisplayState* display)
+{
+  return display ? display->mProblem.c_str() : "";
 }
 
 IEventHost* TPlatformData::NewEventHost()

@@ -7,6 +7,9 @@ class TPlatformData;
 
 // Starts SDL's video and prepares the display state (no window yet).
 TDisplayState* NewDisplayState(TPlatformData* data);
+// Why no window can be shown (no display, or only a driver that shows nothing and was not
+// asked for); empty when the display is usable.
+const char* GetDisplayProblem(const TDisplayState* display);
 
 // Makes the renderer draw through the OpenGL back end; the platform object's constructor
 // calls it, before anything makes the renderer.
