@@ -173,7 +173,6 @@ TPlatformData::TPlatformData(int argc, char** argv, bool flag)
       KeepFolderPrivate(mCommonPath.substr(0, int(slash)));
     }
   }
-  mDesktopPath = GetDesktopFolder();
   mUserPath = GetUserFolder(gameFolder);
   mVersion = QV_PRODUCT_VERSION;
   ResetDbg(mUserPath.c_str());

@@ -93,7 +93,6 @@ public:
   str mCommandLine;
   str mUserPath;
   str mCommonPath;
-  str mDesktopPath;
   str mVersion;
   str mWindowTitle;
   str mResourcesPath;

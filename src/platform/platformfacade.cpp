@@ -17,6 +17,7 @@
 #include "platform/cinema/flashhost.h"
 #include "platform/debug.h"
 #include "platform/display/event.h"
+#include "platform/folders.h"
 #include "platform/online/computerid.h"
 #include "platform/platformdata.h"
 
@@ -118,7 +119,9 @@ TPlatform::TPlatform(TPlatformData* data) : mEventQueue(new TEventQueue)
 
   TFile::mUserDir = mData->mUserPath;
   TFile::mCommonDir = mData->mCommonPath;
-  TFile::mDesktopDir = mData->mDesktopPath;
+  // Looked up when a "desktop:" file is first named: most runs never need it.
+  TFile::mDesktopDir = str();
+  TFile::SetDesktopResolver(&GetDesktopFolder);
   TFile::SetRegisterFilesHook(&TPlatform::RegisterFiles);
   TFile::SetSkipUserFolders(GetConfig("activex", "") == "1");
   TFile::ScanForResources();

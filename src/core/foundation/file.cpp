@@ -20,6 +20,17 @@ str TFile::mDesktopDir;
 
 namespace {
 
+str (*gDesktopResolver)() = nullptr;
+
+} // namespace
+
+void TFile::SetDesktopResolver(str (*resolver)())
+{
+  gDesktopResolver = resolver;
+}
+
+namespace {
+
 void (*gRegisterFilesHook)() = nullptr;
 bool gSkipUserFolders = false;
 str gGeneratedAssetsFolder;
@@ -56,6 +67,10 @@ str const* FolderOfName(str const& lowerName, unsigned* prefixLength)
   }
   if (StartsWith(lowerName, "desktop:")) {
     *prefixLength = 8;
+    if (gDesktopResolver) {
+      TFile::mDesktopDir = gDesktopResolver();
+      gDesktopResolver = nullptr;
+    }
     return &TFile::mDesktopDir;
   }
   return nullptr;

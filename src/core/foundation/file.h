@@ -119,6 +119,9 @@ public:
   static str mUserDir;
   static str mCommonDir;
   static str mDesktopDir;
+  // Finds the desktop folder the first time a "desktop:" name is used (the platform's
+  // lookup, which logs when there is none); until then mDesktopDir stays as it is.
+  static void SetDesktopResolver(str (*resolver)());
 
 private:
   TFile(TFile const&) = delete;

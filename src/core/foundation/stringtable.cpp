@@ -158,7 +158,18 @@ str TStringTable::GetString(str label, str a1, str a2, str a3, str a4, str a5)
   return GetString(label, 5, args);
 }
 
+str TStringTable::GetStringWithText(str label, str a1, str a2, str a3, str a4, str a5)
+{
+  str args[5] = {a1, a2, a3, a4, a5};
+  return Expand(label, 5, args, true);
+}
+
 str TStringTable::GetString(str label, unsigned count, str* args)
+{
+  return Expand(label, count, args, false);
+}
+
+str TStringTable::Expand(str label, unsigned count, str* args, bool textArguments)
 {
   if (!args)
     count = 0;
@@ -208,7 +219,7 @@ str TStringTable::GetString(str label, unsigned count, str* args)
         }
         str const& arg = args[number - 1];
         unsigned argLength = arg.length();
-        if (argLength == 0 || arg[0] != '%')
+        if (argLength == 0 || arg[0] != '%' || textArguments)
           Append(result, arg);
         else if (argLength == 2 && arg[1] == '%')
           result.push_back('%');

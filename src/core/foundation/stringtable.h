@@ -26,6 +26,9 @@ public:
   // label is missing.
   str GetString(str label, unsigned count, str* args);
   str GetString(str label, str a1, str a2, str a3, str a4, str a5);
+  // The same with arguments that are text to show as given (a name a player typed),
+  // never "%label%" references.
+  str GetStringWithText(str label, str a1, str a2, str a3, str a4, str a5);
 
   // Appends the labels of cinematic texts in ascending order.
   void GetFlashStrings(std::list<str>& out);
@@ -36,6 +39,7 @@ public:
   bool IsQuiet() const { return mQuiet; }
 
 private:
+  str Expand(str label, unsigned count, str* args, bool textArguments);
   TStringTable(TStringTable const&) = delete;
   TStringTable& operator=(TStringTable const&) = delete;
 

@@ -9,6 +9,7 @@
 #include "core/graphics/renderer.h"
 #include "core/graphics/texturedata.h"
 #include "core/graphics/vertexset.h"
+#include "platform/debug.h"
 
 TDrawSpec::TDrawSpec()
     : mTransform(),
@@ -147,6 +148,13 @@ boost::shared_ptr<TTexture> TTexture::InternalNew(str handle)
   return texture;
 }
 
+boost::shared_ptr<TTexture> TTexture::NotLoaded(const str& name)
+{
+  // Every image is named by a script, a style or the game: a missing one is a fault.
+  WriteDbg("ERROR: Image %s cannot be loaded", name.c_str());
+  return boost::shared_ptr<TTexture>();
+}
+
 boost::shared_ptr<TTexture> TTexture::Get(str name, unsigned flags)
 {
   const bool alpha = (flags & kGetAlpha) != 0;
@@ -166,7 +174,7 @@ boost::shared_ptr<TTexture> TTexture::Get(str name, unsigned flags)
   }
   data->SetFlag(TTextureData::kFlagMipmap, mipmap);
   if (!data->LoadFile(name.c_str(), nullptr)) {
-    return boost::shared_ptr<TTexture>();
+    return NotLoaded(name);
   }
   return texture;
 }
@@ -180,7 +188,7 @@ boost::shared_ptr<TTexture> TTexture::GetSimple(str name)
   boost::shared_ptr<TTexture> texture = InternalNew(handle);
   texture->mData->SetFlag(TTextureData::kFlagSimple | TTextureData::kFlagAlphaFromFile, true);
   if (!texture->mData->LoadFile(name.c_str(), nullptr)) {
-    return boost::shared_ptr<TTexture>();
+    return NotLoaded(name);
   }
   return texture;
 }
@@ -196,7 +204,7 @@ boost::shared_ptr<TTexture> TTexture::GetMerged(str colour, str mask, unsigned f
   texture->mData->SetFlag(TTextureData::kFlagAlpha, true);
   texture->mData->SetFlag(TTextureData::kFlagMipmap, mipmap);
   if (!texture->mData->LoadFile(colour.c_str(), mask.c_str())) {
-    return boost::shared_ptr<TTexture>();
+    return NotLoaded(colour + " (mask " + mask + ")");
   }
   return texture;
 }

@@ -85,6 +85,8 @@ public:
 
   static boost::shared_ptr<TTexture> InternalGet(str handle);
   static boost::shared_ptr<TTexture> InternalNew(str handle);
+  // Logs that the image could not be loaded and answers null.
+  static boost::shared_ptr<TTexture> NotLoaded(const str& name);
 
 protected:
   TTexture();

@@ -7,6 +7,7 @@
 
 #include "core/app/platform.h"
 #include "core/foundation/stringtable.h"
+#include "core/graphics/textgraphic.h"
 #include "core/script/luabind.h"
 #include "core/script/luacompat.h"
 #include "core/window/dialog.h"
@@ -697,7 +698,10 @@ str TWindowScript::GetString(str label, str p1, str p2, str p3, str p4, str p5)
   TPlatform* platform = TPlatform::GetInstance();
   TStringTable* table = platform ? platform->GetStringTable() : nullptr;
   if (!table) return "#####";
-  return table->GetString(label, p1, p2, p3, p4, p5);
+  // Scripts hand over values (names, scores) for windows to show: taken as text, not as
+  // labels or markup.
+  return table->GetStringWithText(label, TTextGraphic::Escape(p1), TTextGraphic::Escape(p2), TTextGraphic::Escape(p3),
+                                  TTextGraphic::Escape(p4), TTextGraphic::Escape(p5));
 }
 
 // ---------------------------------------------------------------------------------------

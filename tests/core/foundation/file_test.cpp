@@ -86,6 +86,29 @@ TEST_F(FileTest, Scan_EntersLooseFilesOfAssetsAndUserAndCommonFolders)
   EXPECT_EQ(ReadAll("desktop:never.txt"), "d");  // but translates on demand
 }
 
+int gDesktopLookups = 0;
+std::string gDesktopFound;
+str FindTestDesktop()
+{
+  ++gDesktopLookups;
+  return str(gDesktopFound.c_str());
+}
+
+TEST_F(FileTest, DesktopFolder_IsLookedUpWhenADesktopNameIsFirstUsed)
+{
+  sandbox.WriteFile("desktop/note.txt", "n");
+  gDesktopFound = TFile::mDesktopDir.c_str();
+  TFile::mDesktopDir = str();
+  gDesktopLookups = 0;
+  TFile::SetDesktopResolver(&FindTestDesktop);
+  TFile::ScanForResources();
+  EXPECT_EQ(ReadAll("user:missing.txt"), "<unopened>");
+  EXPECT_EQ(gDesktopLookups, 0);
+  EXPECT_EQ(ReadAll("desktop:note.txt"), "n");
+  EXPECT_EQ(ReadAll("desktop:note.txt"), "n");
+  EXPECT_EQ(gDesktopLookups, 1);
+}
+
 TEST_F(FileTest, Scan_SkipsSvnFoldersAndFolderLinksSoLoopsEnd)
 {
   sandbox.WriteFile("assets/.svn/entries", "x");

@@ -117,6 +117,16 @@ TEST_F(StringTableTest, PercentEscapesAndLabelReferences)
   EXPECT_EQ("#####", Get("quoted", "%"));
 }
 
+TEST_F(StringTableTest, TextArgumentsAreShownAsGivenNeverAsLabels)
+{
+  Load({{"name", "Inspector %1%"}, {"welcome", "Welcome, %1%!"}});
+  EXPECT_EQ("Welcome, %1%!", S(mTable.GetStringWithText("welcome", "%1%", "", "", "", "")));
+  EXPECT_EQ("Welcome, %name%!", S(mTable.GetStringWithText("welcome", "%name%", "", "", "", "")));
+  EXPECT_EQ("Welcome, %!", S(mTable.GetStringWithText("welcome", "%", "", "", "", "")));
+  // A missing label is still missing.
+  EXPECT_EQ("#####", S(mTable.GetStringWithText("nosuch", "x", "", "", "", "")));
+}
+
 TEST_F(StringTableTest, FailuresLogUnlessQuiet)
 {
   Load({{"broken", "see %nosuch%"}});

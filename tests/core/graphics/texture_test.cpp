@@ -96,6 +96,17 @@ TEST_F(TextureTest, MergedTexturesAlwaysHaveAlpha)
   EXPECT_TRUE(mRegistry->HasEntry(handle));
 }
 
+TEST_F(TextureTest, AnImageThatCannotBeFoundIsLoggedOnceByName)
+{
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(TTexture::Get("images/nowhere.png", 0));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Image images/nowhere.png cannot be loaded\n");
+  // Probing the extensions of a bare name is one lookup, one line.
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(TTexture::GetSimple("images/nowhere"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Image images/nowhere cannot be loaded\n");
+}
+
 TEST_F(TextureTest, CreatedTextureKeyIsRemovedWithIt)
 {
   boost::shared_ptr<TTexture> texture = TTexture::Create(64, 64, true);
