@@ -199,7 +199,7 @@ str TStringTable::Expand(str label, unsigned count, str* args, bool textArgument
       }
       else
       {
-        WriteDbg("Non-matched percent (%%) escape found in string %s, '%s'", label.c_str(), text.c_str());
+        WriteDbg("ERROR: Non-matched percent (%%) escape found in string %s, '%s'", label.c_str(), text.c_str());
         body = str(bytes + i + 1, (unsigned long)(n - i - 1));
         ++i;
       }
@@ -247,7 +247,7 @@ str TStringTable::Expand(str label, unsigned count, str* args, bool textArgument
   if (!ok)
   {
     if (!mQuiet)
-      WriteDbg(" ##### : Missing string for label '%s'", label.c_str());
+      WriteDbg("ERROR: ##### : Missing string for label '%s'", label.c_str());
     return str(kMissing);
   }
   if (TConfig::IsEnabled("stringtest"))

@@ -85,7 +85,7 @@ void TAssetMap::AddAsset(str name, boost::shared_ptr<TAsset> asset, bool quiet)
   }
   if (file.empty()) {
     if (!quiet) {
-      WriteDbg("TAssetMap::AddAsset: Failed to find asset %s with any standard extension "
+      WriteDbg("ERROR: TAssetMap::AddAsset: Failed to find asset %s with any standard extension "
                "(jpg/jp2/png/anm/xml/ogg/mesh)",
                requested.c_str());
     }
@@ -134,7 +134,7 @@ void TAssetMap::AddAsset(str name, boost::shared_ptr<TAsset> asset, bool quiet)
 
   if (!loaded) {
     if (!quiet) {
-      WriteDbg("TAssetMap::AddAsset: Error loading %s", withOptions.c_str());
+      WriteDbg("ERROR: TAssetMap::AddAsset: Error loading %s", withOptions.c_str());
     }
     return;
   }
@@ -174,7 +174,7 @@ boost::shared_ptr<TTexture> TAssetMap::GetTexture(str name)
   if (boost::shared_ptr<TAsset> asset = FindOrLoad(name)) {
     return CastAsset<TTexture>(asset);
   }
-  WriteDbg("Texture asset not found: %s (auto load set to %s)", name.c_str(),
+  WriteDbg("ERROR: Texture asset not found: %s (auto load set to %s)", name.c_str(),
            mAutoLoad ? "true" : "false");
   return boost::shared_ptr<TTexture>();
 }
@@ -185,6 +185,6 @@ boost::shared_ptr<TSound> TAssetMap::GetSound(str name)
   if (boost::shared_ptr<TAsset> asset = FindOrLoad(name)) {
     return CastAsset<TSound>(asset);
   }
-  WriteDbg("Sound asset not found: %s", name.c_str());
+  WriteDbg("ERROR: Sound asset not found: %s", name.c_str());
   return boost::shared_ptr<TSound>();
 }

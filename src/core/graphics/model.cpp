@@ -76,7 +76,7 @@ bool TModel::Init(const char* fileName)
   }
   TFile* file = qv_open(fileName, kFileRead);
   if (!file) {
-    WriteDbg("TModel::Init: Failed to load %s", fileName);
+    WriteDbg("ERROR: TModel::Init: Failed to load %s", fileName);
     return false;
   }
   // The whole mesh is at most 8 + 65535 * (16 + 6) bytes, so it is read in one go and every

@@ -155,7 +155,7 @@ TMvecFont* TFontData::GetMvec(str name)
     }
   }
   if (!font) {
-    WriteDbg("Font not found: %s", name.c_str());
+    WriteDbg("ERROR: Font not found: %s", name.c_str());
   }
   mFonts[name] = font;
   return font;

@@ -144,7 +144,7 @@ void TQvHiscores::RequestScores(int category)
 bool TQvHiscores::SubmitData(str user, str password, bool remember, ESubmitMode mode)
 {
   if (!IsValidUserName(user.c_str(), user.length())) {
-    WriteDbg("ERROR -------- ERROR -------- Invalid User name %s", user.c_str());
+    WriteDbg("ERROR: Invalid User name %s", user.c_str());
     RefuseRequest();
     return false;
   }
@@ -248,7 +248,7 @@ bool TQvHiscores::SubmitMedalsToServer(char const* medalLines, char const* user,
                                        bool remember)
 {
   if (user && !IsValidUserName(user, static_cast<unsigned>(std::strlen(user)))) {
-    WriteDbg("ERROR -------- ERROR -------- Invalid User name %s", user);
+    WriteDbg("ERROR: Invalid User name %s", user);
     RefuseRequest();
     return false;
   }
@@ -313,7 +313,7 @@ bool TQvHiscores::ParseReturnForErrors(TXmlNode* document, TXmlNode** root)
   mData->message = str();
   *root = document->GetChild("hiscore");
   if (!*root) {
-    WriteDbg("HiScore XML parsing error!\n");
+    WriteDbg("ERROR: HiScore XML parsing error!");
     return false;
   }
   if (TXmlNode* message = (*root)->GetChild("message")) {
@@ -322,7 +322,7 @@ bool TQvHiscores::ParseReturnForErrors(TXmlNode* document, TXmlNode** root)
     return false;
   }
   if (TXmlNode* error = (*root)->GetChild("protocolError")) {
-    WriteDbg("HiScore Protocol Error: %s\n", error->GetContent().c_str());
+    WriteDbg("ERROR: HiScore Protocol Error: %s", error->GetContent().c_str());
     return false;
   }
   return true;

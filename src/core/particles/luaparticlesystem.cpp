@@ -515,7 +515,7 @@ boost::shared_ptr<TParticleFunction> TLuaParticleSystem::GetParticleFunction(str
     if (lua_pcall(L, 1, 0, 0) != LUA_OK) lua_pop(L, 1);
   } else {
     lua_pop(L, 1);
-    WriteDbg("Type not found: %s", name.c_str());
+    WriteDbg("ERROR: Type not found: %s", name.c_str());
   }
   return boost::shared_ptr<TParticleFunction>();
 }

@@ -94,7 +94,7 @@ TEST_F(StringTableTest, NumberedArgumentsAreReplaced)
   str two[2] = {str("a"), str("b")};
   auto logged = GetLogged("third", 2, two);
   EXPECT_EQ("#####", logged.first);
-  EXPECT_EQ(" ##### : Missing string for label 'third'\n", logged.second);
+  EXPECT_EQ("ERROR: ##### : Missing string for label 'third'\n", logged.second);
   EXPECT_EQ("#####", GetLogged("progress", 0, nullptr).first);
 }
 
@@ -132,8 +132,8 @@ TEST_F(StringTableTest, FailuresLogUnlessQuiet)
   Load({{"broken", "see %nosuch%"}});
   auto missing = GetLogged("absent", 0, nullptr);
   EXPECT_EQ("#####", missing.first);
-  EXPECT_EQ(" ##### : Missing string for label 'absent'\n", missing.second);
-  EXPECT_EQ(" ##### : Missing string for label 'broken'\n", GetLogged("broken", 0, nullptr).second);
+  EXPECT_EQ("ERROR: ##### : Missing string for label 'absent'\n", missing.second);
+  EXPECT_EQ("ERROR: ##### : Missing string for label 'broken'\n", GetLogged("broken", 0, nullptr).second);
 
   mTable.SetQuiet(true);
   auto quiet = GetLogged("absent", 0, nullptr);
@@ -147,7 +147,7 @@ TEST_F(StringTableTest, UnmatchedPercentIsReported)
   Load({{"tail", "abc%"}, {"half", "50% off"}, {"arg", "n=%1"}});
   auto tail = GetLogged("tail", 0, nullptr);
   EXPECT_EQ("abc%", tail.first);
-  EXPECT_EQ("Non-matched percent (%) escape found in string tail, 'abc%'\n", tail.second);
+  EXPECT_EQ("ERROR: Non-matched percent (%) escape found in string tail, 'abc%'\n", tail.second);
   // The unclosed body " off" is looked up as a label and is missing.
   EXPECT_EQ("#####", GetLogged("half", 0, nullptr).first);
   // Scanning resumes after the "%", so the collected digits are copied again.

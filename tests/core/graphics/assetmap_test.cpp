@@ -46,7 +46,7 @@ std::string Ogg()
 }
 
 const char kNotFound[] =
-    "TAssetMap::AddAsset: Failed to find asset %s with any standard extension "
+    "ERROR: TAssetMap::AddAsset: Failed to find asset %s with any standard extension "
     "(jpg/jp2/png/anm/xml/ogg/mesh)\n";
 
 std::string Line(const char* format, const std::string& name)
@@ -182,7 +182,7 @@ TEST_F(AssetMapTest, OptionsStayWithTheNameAndReachOnlyTheLoadersThatReadThem)
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(map.GetSound("audio/sfx/sfx_typing_01.ogg"));
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "Sound asset not found: audio/sfx/sfx_typing_01.ogg\n");
+            "ERROR: Sound asset not found: audio/sfx/sfx_typing_01.ogg\n");
 
   // Animations, meshes and scripts are read from the file without the options.
   Put("fx/sheet.png", AnimFixture("sheet.png"));
@@ -209,16 +209,16 @@ TEST_F(AssetMapTest, UnknownKindsAndCapitalExtensionsAreNotLoaded)
   Put("notes.txt", "hello");
   Put("fx/big.PNG", AnimFixture("sheet.png"));
   TAssetMap map;
-  EXPECT_EQ(Add(map, "notes.txt"), "TAssetMap::AddAsset: Error loading notes.txt\n");
+  EXPECT_EQ(Add(map, "notes.txt"), "ERROR: TAssetMap::AddAsset: Error loading notes.txt\n");
   EXPECT_EQ(Add(map, "fx/big.PNG?alpha"),
-            "TAssetMap::AddAsset: Error loading fx/big.PNG?alpha\n");
+            "ERROR: TAssetMap::AddAsset: Error loading fx/big.PNG?alpha\n");
   EXPECT_EQ(Add(map, "notes.txt", true), "");
   EXPECT_FALSE(map.QueryAsset("notes.txt"));
   EXPECT_FALSE(map.QueryAsset("fx/big.PNG?alpha"));
   // quiet silences the list's lines, not the loader's own.
   Put("broken.mesh", "TRIS\x05");
   EXPECT_EQ(Add(map, "broken.mesh"), "ERROR: TModel::Init: broken.mesh ends in its header\n"
-                                     "TAssetMap::AddAsset: Error loading broken.mesh\n");
+                                     "ERROR: TAssetMap::AddAsset: Error loading broken.mesh\n");
   EXPECT_EQ(Add(map, "broken.mesh", true), "ERROR: TModel::Init: broken.mesh ends in its header\n");
   EXPECT_FALSE(map.QueryAsset("broken.mesh"));
 }
@@ -232,14 +232,14 @@ TEST_F(AssetMapTest, MissingNamesAndLookups)
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(map.GetTexture("fx\\ghost"));
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "Texture asset not found: fx/ghost (auto load set to false)\n");
+            "ERROR: Texture asset not found: fx/ghost (auto load set to false)\n");
   EXPECT_FALSE(map.QueryAsset("fx/ghost"));
 
   map.mAutoLoad = true;
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(map.GetTexture("fx/ghost"));
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            Line(kNotFound, "fx/ghost") + "Texture asset not found: fx/ghost (auto load set to true)\n");
+            Line(kNotFound, "fx/ghost") + "ERROR: Texture asset not found: fx/ghost (auto load set to true)\n");
 }
 
 TEST_F(AssetMapTest, AutoLoadFindsTexturesAndSounds)

@@ -92,7 +92,7 @@ TEST_F(ModelTest, AMissingFileIsLogged)
 {
   TModel model;
   EXPECT_FALSE(Load(model, "::/no/such/cube.mesh"));
-  EXPECT_EQ(mLog, "TModel::Init: Failed to load ::/no/such/cube.mesh\n");
+  EXPECT_EQ(mLog, "ERROR: TModel::Init: Failed to load ::/no/such/cube.mesh\n");
 }
 
 TEST_F(ModelTest, DamagedFilesAreRefused)

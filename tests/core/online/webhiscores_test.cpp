@@ -316,14 +316,14 @@ TEST_F(WebHiscoreTest, Replies_EveryFailureBranchGivesItsText)
     {"message", 0, "<hiscore><message>Try   later</message></hiscore>", "Try later",
      "HiScore User Message: Try later"},
     {"protocol error", 0, "<hiscore><protocolError>bad</protocolError></hiscore>", "Service asleep",
-     "HiScore Protocol Error: bad"},
-    {"not xml", 0, "Internal error", "Service asleep", "HiScore XML parsing error!"},
+     "ERROR: HiScore Protocol Error: bad"},
+    {"not xml", 0, "Internal error", "Service asleep", "ERROR: HiScore XML parsing error!"},
     {"categories without tables", 2, "<hiscore/>", "Service asleep", ""},
     {"scores without categories", 1, "<hiscore/>",
      "Score request failed because no category information has been received yet",
      "HiScores parsed incorrectly"},
     {"missing type", 1, "Missing required parameter: type",
-     "Score request failed because game mode is not valid", "HiScore XML parsing error!"},
+     "Score request failed because game mode is not valid", "ERROR: HiScore XML parsing error!"},
   };
   for (const Case& c : cases) {
     mServer.QueueReply(TScriptedReply::Body(c.reply, c.kind == 1 ? 400 : 200));
@@ -405,7 +405,7 @@ TEST_F(WebHiscoreTest, Refusals_AreReportedAsFailuresNotAsTheLastOutcome)
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(hiscores->SubmitData(str("ren\xC0" "e"), str("pw"), false, TQvHiscores::kSubmitScore));
   std::string log = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(std::string::npos, log.find("ERROR -------- ERROR -------- Invalid User name ren\xC0" "e"));
+  EXPECT_NE(std::string::npos, log.find("ERROR: Invalid User name ren\xC0" "e"));
   EXPECT_EQ(TQvHiscores::kRequestFailed, hiscores->GetServerRequestStatus(mMessage, sizeof mMessage, nullptr));
   EXPECT_STREQ(kUnable, mMessage);
 

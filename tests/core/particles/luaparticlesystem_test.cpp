@@ -211,6 +211,7 @@ TEST_F(LuaParticleSystemTest, UnknownFunctionsAreReportedAndStopTheirStream)
                           "pFrame:Init(Value(7))\n"));
   std::string log = GetCapturedStderr();
   EXPECT_NE(std::string::npos, log.find("Type not found: fNo'pe")) << log;
+  EXPECT_EQ(0u, log.rfind("ERROR: ", 0)) << log;
   system.CreateParticles(1);
   ASSERT_EQ(1, system.GetParticleCount());
   // The broken statement stops the stream: the later one does not run either.
