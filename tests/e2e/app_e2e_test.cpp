@@ -120,8 +120,10 @@ protected:
 
   // Runs the program with the input steps; resources "" means the source tree's data.
   // environment sets further variables after the usual ones; an empty value unsets one.
+  // wrapper is a command the program runs under (a virtual X server).
   TRun Run(const std::string& steps, const std::string& resources = "",
-           const std::vector<std::pair<std::string, std::string>>& environment = {})
+           const std::vector<std::pair<std::string, std::string>>& environment = {},
+           const std::vector<std::string>& wrapper = {})
   {
     const std::string script = Path("input.txt");
     std::ofstream(script) << steps;
@@ -145,7 +147,12 @@ protected:
         if (variable.second.empty()) unsetenv(variable.first.c_str());
         else setenv(variable.first.c_str(), variable.second.c_str(), 1);
       }
-      execl(QV_GAME_EXECUTABLE, QV_GAME_EXECUTABLE, static_cast<char*>(nullptr));
+      std::vector<std::string> command(wrapper);
+      command.push_back(QV_GAME_EXECUTABLE);
+      std::vector<char*> arguments;
+      for (std::string& argument : command) arguments.push_back(&argument[0]);
+      arguments.push_back(nullptr);
+      execvp(arguments[0], arguments.data());
       _exit(127);
     }
     if (child < 0) return run;
@@ -437,4 +444,30 @@ TEST_F(AppEndToEnd, WithoutADisplayTheProgramSaysSoInOneLineAndEnds)
   ASSERT_EQ(ErrorLines(run.log).size(), 1u) << run.log;
   EXPECT_NE(run.log.find("no display can be opened"), std::string::npos) << run.log;
   EXPECT_EQ(std::count(run.log.begin(), run.log.end(), '\n'), 1) << run.log;
+}
+
+TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShowsThem)
+{
+  if (system("command -v xvfb-run > /dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "xvfb-run is not installed (tools/install-deps.sh installs xvfb)";
+  }
+  // A detective first, so the menu comes up at once.
+  TRun first = Run("wait 800\nclick 400 239\ntext Holmes\nkey return\nwait 300\nclose\n");
+  ASSERT_TRUE(Has(first.log, "game: detective created: Holmes")) << first.log;
+  // The menu's options button is at (400, 271) of the 800 x 600 frame; the screens scale it
+  // up, keep it, or scale it and put bars beside it.
+  struct TMode {
+    const char* screen;
+    int x, y;
+  };
+  for (const TMode& mode : {TMode{"1024x768x24", 512, 347}, TMode{"800x600x24", 400, 271},
+                            TMode{"1280x720x24", 640, 325}}) {
+    const std::string steps = "wait 800\nkey alt+return\nwait 1200\nclick " + std::to_string(mode.x) + " " +
+                              std::to_string(mode.y) + "\nwait 600\nclose\n";
+    TRun run = Run(steps, "", {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
+                   {"xvfb-run", "-a", "-s", std::string("-screen 0 ") + mode.screen});
+    ASSERT_TRUE(run.finished) << mode.screen << "\n" << run.log;
+    EXPECT_EQ(0, run.exitStatus) << mode.screen << "\n" << run.log;
+    EXPECT_TRUE(Has(run.log, "game: options shown")) << mode.screen << "\n" << run.log;
+  }
 }

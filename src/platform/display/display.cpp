@@ -22,6 +22,7 @@
 #include "platform/display/event.h"
 #include "platform/display/inputscript.h"
 #include "platform/display/sdlevents.h"
+#include "platform/display/x11window.h"
 #include "platform/platformdata.h"
 
 float gyFlip = 0.0f;
@@ -42,6 +43,38 @@ TGLDisplayHandler* GLBackend()
 {
   TRenderer::GetInstance();
   return TGLDisplayHandler::GetInstance();
+}
+
+// Full screen on the desktop's mode. When nothing carries out SDL's request (an X server
+// without a window manager) SDL still takes it as done; the window is then made borderless
+// and laid over the display by hand, so that what SDL believes of its size, and so the
+// picture and the pointer, is true.
+void EnterDesktopFullscreen(SDL_Window* window)
+{
+  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    WriteDbg("ERROR: Full screen is not available: %s", SDL_GetError());
+    return;
+  }
+  int wantedWidth = 0, wantedHeight = 0, width = 0, height = 0;
+  SDL_GetWindowSize(window, &wantedWidth, &wantedHeight);
+  const uint32_t start = SDL_GetTicks();
+  do {
+    SDL_PumpEvents();
+    if (!RealWindowSize(window, &width, &height) || (width == wantedWidth && height == wantedHeight)) {
+      return;
+    }
+    SDL_Delay(20);
+  } while (SDL_GetTicks() - start < 500);
+  SDL_Rect bounds;
+  const int screen = SDL_GetWindowDisplayIndex(window);
+  if (SDL_GetDisplayBounds(screen < 0 ? 0 : screen, &bounds) != 0) {
+    return;
+  }
+  SDL_SetWindowFullscreen(window, 0);
+  SDL_SetWindowBordered(window, SDL_FALSE);
+  SDL_SetWindowPosition(window, bounds.x, bounds.y);
+  SDL_SetWindowSize(window, bounds.w, bounds.h);
+  SDL_RaiseWindow(window);
 }
 
 } // namespace
@@ -165,6 +198,9 @@ public:
     }
     return result;
   }
+
+  // Full screen may be a borderless window laid over the display (see SetDisplay).
+  bool IsFullscreen() override { return mData->IsFullscreen(); }
 
   void GetMouse(int* x, int* y) override
   {
@@ -324,13 +360,14 @@ void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
       switched = SDL_SetWindowDisplayMode(window, &closest) == 0 &&
                  SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0;
     }
-    if (!switched && SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-      WriteDbg("ERROR: Full screen is not available: %s", SDL_GetError());
+    if (!switched) {
+      EnterDesktopFullscreen(window);
     }
   } else {
     if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) {
       SDL_SetWindowFullscreen(window, 0);
     }
+    SDL_SetWindowBordered(window, SDL_TRUE);
     SDL_SetWindowSize(window, int(width), int(height));
     SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }

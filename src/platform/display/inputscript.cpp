@@ -55,6 +55,24 @@ void PushButton(Uint32 type, Uint32 windowId, int x, int y)
   SDL_PushEvent(&event);
 }
 
+// "alt+return": the held modifiers before the last "+", and the key's name after it.
+SDL_Keymod SplitChord(const std::string& chord, std::string* key)
+{
+  int modifiers = KMOD_NONE;
+  size_t start = 0;
+  for (size_t plus = chord.find('+'); plus != std::string::npos && plus + 1 < chord.size();
+       plus = chord.find('+', start)) {
+    const std::string name = chord.substr(start, plus - start);
+    if (name == "alt") modifiers |= KMOD_LALT;
+    else if (name == "ctrl") modifiers |= KMOD_LCTRL;
+    else if (name == "shift") modifiers |= KMOD_LSHIFT;
+    else return SDL_Keymod(-1);
+    start = plus + 1;
+  }
+  *key = chord.substr(start);
+  return SDL_Keymod(modifiers);
+}
+
 void PushKey(Uint32 type, Uint32 windowId, SDL_Keycode code)
 {
   SDL_Event event;
@@ -126,7 +144,8 @@ bool TInputScript::ParseLine(const std::string& line, int number)
     valid = std::sscanf(rest.c_str(), "%d", &step.x) == 1 && step.x >= 0;
   } else if (step.verb == "key") {
     step.text = rest;
-    valid = KeyFromName(rest) != SDLK_UNKNOWN;
+    std::string key;
+    valid = SplitChord(rest, &key) != SDL_Keymod(-1) && KeyFromName(key) != SDLK_UNKNOWN;
   } else if (step.verb == "text" || step.verb == "capture" || step.verb == "log") {
     step.text = rest;
     valid = step.verb != "capture" || !rest.empty();
@@ -143,6 +162,10 @@ bool TInputScript::ParseLine(const std::string& line, int number)
 
 void TInputScript::Poll(uint32_t now, void* window)
 {
+  if (mHeldModifiers) {
+    mHeldModifiers = false;
+    SDL_SetModState(KMOD_NONE);
+  }
   if (!mStarted) {
     mStarted = true;
     mDueTime = now;
@@ -174,7 +197,12 @@ void TInputScript::Play(const TStep& step, void* window)
       PushButton(SDL_MOUSEBUTTONUP, windowId, step.x, step.y);
     }
   } else if (step.verb == "key") {
-    const SDL_Keycode code = KeyFromName(step.text);
+    std::string key;
+    const SDL_Keymod modifiers = SplitChord(step.text, &key);
+    const SDL_Keycode code = KeyFromName(key);
+    // The modifiers are held while the key-down is read; the next poll lets them go.
+    SDL_SetModState(modifiers);
+    mHeldModifiers = modifiers != KMOD_NONE;
     PushKey(SDL_KEYDOWN, windowId, code);
     PushKey(SDL_KEYUP, windowId, code);
   } else if (step.verb == "text") {

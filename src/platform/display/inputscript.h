@@ -12,7 +12,7 @@ class TInputScript
 {
 public:
   // One step per line; "#" starts a comment. Steps:
-  //   wait MS | move X Y | click X Y | down X Y | up X Y | key NAME | text TEXT |
+  //   wait MS | move X Y | click X Y | down X Y | up X Y | key [alt+|ctrl+|shift+]NAME | text TEXT |
   //   capture FILE (.png or .ppm) | close | sigterm | sigint | log TEXT
   // False (after an "ERROR: " line) when the file cannot be read or a line is not a step.
   bool Load(const str& path);
@@ -45,6 +45,7 @@ private:
   bool mStarted = false;
   uint32_t mDueTime = 0;
   std::string mPendingCapture;
+  bool mHeldModifiers = false;
 };
 
 // Writes rows top-down of R, G, B, A bytes as a PNG (or, for a name ending in ".ppm",
