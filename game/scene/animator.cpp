@@ -4,12 +4,135 @@
 
 #include <cstring>
 
+#include <algorithm>
+#include <climits>
+
 #include "core/foundation/xmlnode.h"
+#include "platform/debug.h"
 #include "scene/binarybuffer.h"
+#include "scene/objectstate.h"
+#include "scene/sceneobject.h"
+#include "scene/xmlattributes.h"
+
+namespace {
+
+// The end of a run hands its overflow to a new tick of the whole object, which may end a
+// run again; a tick far longer than the animations would recurse once per run.
+const int kMaxRetickDepth = 64;
+int sRetickDepth = 0;
+
+// Why an animator cannot run, for the error line.
+const char* Fault(const TAnimator* animator)
+{
+  return animator->GetDelay() == 0 ? "has no delay" : "has too few keys";
+}
+
+str OwnerId(const TSceneObject* object)
+{
+  return object ? object->GetId() : str();
+}
+
+}  // namespace
 
 TAnimator::TAnimator()
     : mObject(nullptr), mFresh(1), mFinished(false), mDelay(0), mLoop(false), mElapsed(0)
 {
+}
+
+void TAnimator::Store(TBinaryBuffer* buffer) const
+{
+  buffer->WriteU32(mFresh);
+  buffer->WriteBool(mFinished);
+  buffer->WriteU32(mDelay);
+  buffer->WriteBool(mLoop);
+  buffer->WriteU32(mElapsed);
+}
+
+bool TAnimator::Load(TBinaryBuffer* buffer)
+{
+  return buffer->ReadU32(&mFresh) && buffer->ReadBool(&mFinished) &&
+         buffer->ReadU32(&mDelay) && buffer->ReadBool(&mLoop) && buffer->ReadU32(&mElapsed);
+}
+
+void TAnimator::StoreToXML(TXmlNode* node) const
+{
+  node->SetAttribute("delay", FormatC("%d", static_cast<int>(mDelay)).c_str());
+  if (mLoop)
+    node->SetAttribute("loop", "1");
+}
+
+bool TAnimator::LoadFromXML(TXmlNode* node)
+{
+  mDelay = static_cast<uint32_t>(node->GetAttribute("delay").to_int());
+  mLoop = node->GetAttribute("loop").to_int() != 0;
+  return true;
+}
+
+void TAnimator::Init()
+{
+  mElapsed = 0;
+  mFresh = 0;
+  mFinished = false;
+}
+
+bool TAnimator::OnTick(unsigned ms)
+{
+  if (mFinished || !mObject || !IsComplete())
+    return true;
+  TSceneObjectState* state = mObject->GetCurrentState();
+  const uint64_t elapsed = uint64_t(mElapsed) + ms;
+  const uint64_t step = elapsed / mDelay;
+  const unsigned rest = static_cast<unsigned>(elapsed % mDelay);
+  const int steps = getStepCount();
+  if (step < uint64_t(steps))
+  {
+    mElapsed = static_cast<uint32_t>(elapsed);
+    ObjectAnimate(static_cast<int>(step), rest);
+    return true;
+  }
+  mElapsed = static_cast<uint32_t>(std::min<uint64_t>(elapsed, UINT32_MAX));
+  ObjectAnimate(steps - 1, mDelay);
+  OnLoopEnd();
+  if (!mLoop)
+    OnAnimationEnd();
+  const uint64_t overflow = elapsed - uint64_t(steps) * mDelay;
+  const unsigned carried = static_cast<unsigned>(std::min<uint64_t>(overflow, UINT_MAX));
+  // A time too long for the depth left is dropped rather than recursed into.
+  const bool retick = carried != 0 && sRetickDepth < kMaxRetickDepth;
+  struct TDepth
+  {
+    TDepth() { ++sRetickDepth; }
+    ~TDepth() { --sRetickDepth; }
+  };
+  if (state && state->mMainAnimator == this)
+  {
+    // No next state: the object stays where the animation left it.
+    if (!mObject->GetStates().at(state->mNextState))
+    {
+      mFinished = true;
+      return true;
+    }
+    TSceneObject* object = mObject;
+    object->setState(state->mNextState);
+    if (retick)
+    {
+      TDepth depth;
+      object->OnTick(carried, true);
+    }
+    return false;
+  }
+  if (mLoop)
+  {
+    Init();
+    if (retick)
+    {
+      TDepth depth;
+      mObject->OnTick(carried, true);
+    }
+    return true;
+  }
+  mFinished = true;
+  return true;
 }
 
 TAnimators::~TAnimators()
@@ -56,6 +179,12 @@ bool TAnimators::Load(TBinaryBuffer* buffer, TSceneObject* object)
       buffer->Fail("of an animator");
       return false;
     }
+    if (!animator->IsComplete())
+    {
+      str what = str::getFormatted("of an animator '%s' that %s", type.c_str(), Fault(animator));
+      buffer->Fail(what.c_str());
+      return false;
+    }
   }
   return true;
 }
@@ -83,8 +212,10 @@ bool TAnimators::LoadFromXML(TXmlNode* node, TSceneObject* object)
     if (!animator)
       continue;
     animator->SetObject(object);
-    if (!animator->LoadFromXML(child))
+    if (!animator->LoadFromXML(child) || !animator->IsComplete())
     {
+      WriteDbg("ERROR: Animator %s of object '%s' %s; it is left out",
+               animator->getDynamicAnimatorID(), OwnerId(object).c_str(), Fault(animator));
       delete animator;
       continue;
     }
@@ -165,4 +296,3 @@ TAnimator* TAnimFactory::Create(const char* name)
   return definition ? definition->mCreator() : nullptr;
 }
 
-void RegisterAnimatorKinds(TAnimatorFactory& factory) {}

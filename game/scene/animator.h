@@ -20,22 +20,33 @@ public:
 
   // The class name, written to XML and binary records and matched by a state's "sc".
   virtual const char* getDynamicAnimatorID() const { return "TAnimator"; }
-  virtual void Store(TBinaryBuffer* buffer) const {}
-  virtual bool Load(TBinaryBuffer* buffer) { return true; }
-  virtual void StoreToXML(TXmlNode* node) const {}
-  virtual bool LoadFromXML(TXmlNode* node) { return true; }
+  // The base record: the fresh word, finished, delay, loop and elapsed.
+  virtual void Store(TBinaryBuffer* buffer) const;
+  virtual bool Load(TBinaryBuffer* buffer);
+  // "delay" and, when set, "loop".
+  virtual void StoreToXML(TXmlNode* node) const;
+  virtual bool LoadFromXML(TXmlNode* node);
   virtual int getStepCount() const { return 0; }
   // Restarts the animation; called whenever the animator's state is entered.
-  virtual void Init() {}
+  virtual void Init();
   // Advances by ms; false when the animator has just moved its object to another state,
   // so the caller stops ticking that state's remaining animators.
-  virtual bool OnTick(unsigned ms) { return true; }
+  virtual bool OnTick(unsigned ms);
   virtual void OnLoopEnd() {}
   virtual void OnAnimationEnd() {}
   virtual void ObjectAnimate(int step, unsigned ms) {}
+  // Whether the animator has what its tick needs: a step length and the keys of at least
+  // one step. Loaders refuse animators that have not.
+  virtual bool IsComplete() const { return mDelay > 0 && getStepCount() > 0; }
 
   void SetObject(TSceneObject* object) { mObject = object; }
   TSceneObject* GetObject() const { return mObject; }
+  uint32_t GetDelay() const { return mDelay; }
+  void SetDelay(uint32_t delay) { mDelay = delay; }
+  bool GetLoop() const { return mLoop; }
+  void SetLoop(bool loop) { mLoop = loop; }
+  uint32_t GetElapsed() const { return mElapsed; }
+  bool IsFinished() const { return mFinished; }
 
 protected:
   TSceneObject* mObject;

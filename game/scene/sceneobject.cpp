@@ -91,6 +91,10 @@ TSceneObject::TSceneObject()
 
 TSceneObject::~TSceneObject()
 {
+  // The scene remembers the objects under the pointer and drawn last; game code may
+  // delete an object at any time.
+  if (mScene)
+    mScene->ForgetObject(this);
   // A looping sound would otherwise play on after its object is gone.
   if (mSound && mSoundInstance && mSoundPlaying)
     mSound->KillInstance(mSoundInstance);

@@ -254,3 +254,19 @@ void str_to_vec2(const char* text, std::vector<TVec2>* out)
     field = NextField(second, kComma);
   }
 }
+
+void ReadNumberList(const char* text, std::vector<float>* out)
+{
+  auto partOfNumber = [](char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; };
+  for (const char* p = text ? text : ""; *p;)
+  {
+    if (!partOfNumber(*p))
+    {
+      ++p;
+      continue;
+    }
+    out->push_back(ReadCNumber(p));
+    while (partOfNumber(*p))
+      ++p;
+  }
+}

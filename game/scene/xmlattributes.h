@@ -51,3 +51,6 @@ void str_to_int(const char* text, std::vector<int>* out);
 void str_to_real(const char* text, std::vector<float>* out);
 // Pairs of fields as points, stopping at the first pair with a missing piece.
 void str_to_vec2(const char* text, std::vector<TVec2>* out);
+// Every number of a text, whatever separates them: each run of digits, points and minus
+// signs is read as one number ("1, 2;3" gives 1, 2, 3).
+void ReadNumberList(const char* text, std::vector<float>* out);
