@@ -3,7 +3,7 @@
 # Idempotent: packages already present are left as they are.
 set -euo pipefail
 packages=(
-  build-essential cmake pkg-config git python3
+  build-essential cmake pkg-config git ccache python3
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-common-dev

@@ -17,16 +17,20 @@ COMMAND_TIMEOUT = 40 * 60
 
 
 class ReadmeCommands(unittest.TestCase):
-    def setUp(self):
-        self.folder = tempfile.TemporaryDirectory(prefix="qvreadme-")
-        self.home = os.path.join(self.folder.name, "home")
-        os.makedirs(self.home)
-        self.input = os.path.join(self.folder.name, "input.txt")
-        with open(self.input, "w") as out:
+    # One folder for both orders, so their builds share the compiler cache.
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.TemporaryDirectory(prefix="qvreadme-")
+        cls.input = os.path.join(cls.folder.name, "input.txt")
+        with open(cls.input, "w") as out:
             out.write("wait 300\nclose\n")
 
-    def tearDown(self):
-        self.folder.cleanup()
+    @classmethod
+    def tearDownClass(cls):
+        cls.folder.cleanup()
+
+    def setUp(self):
+        self.home = tempfile.mkdtemp(prefix="home-", dir=self.folder.name)
 
     def clone(self, name):
         target = os.path.join(self.folder.name, name)
@@ -39,6 +43,12 @@ class ReadmeCommands(unittest.TestCase):
         for name in ("QV_SLOW_TESTS", "QV_HOME", "QV_RESOURCES", "QV_INPUT_SCRIPT"):
             env.pop(name, None)
         env.update({"SDL_VIDEODRIVER": "offscreen", "ALSOFT_DRIVERS": "null"})
+        # The four builds compile the same sources: a compiler cache of the test's own, with
+        # paths taken relative to the clones, lets the later ones reuse the first one's work.
+        if shutil.which("ccache"):
+            env.update({"CMAKE_CXX_COMPILER_LAUNCHER": "ccache", "CMAKE_C_COMPILER_LAUNCHER": "ccache",
+                        "CCACHE_DIR": os.path.join(self.folder.name, "ccache"),
+                        "CCACHE_BASEDIR": self.folder.name, "CCACHE_NOHASHDIR": "1"})
         if command[0].endswith("build-and-run.sh"):
             env.update({"QV_HOME": self.home, "QV_INPUT_SCRIPT": self.input})
         result = subprocess.run(list(command), cwd=clone, env=env, stdout=subprocess.PIPE,
