@@ -41,7 +41,8 @@ int main(int argc, char** argv)
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
   std::string ownFolder;
   if (!std::getenv("QV_HOME")) {
-    std::string folderTemplate = "/tmp/qvtest-XXXXXX";
+    char const* temporary = std::getenv("TMPDIR");
+    std::string folderTemplate = std::string(temporary && temporary[0] ? temporary : "/tmp") + "/qvtest-XXXXXX";
     if (char* folder = mkdtemp(folderTemplate.data())) {
       setenv("QV_HOME", folder, 1);
       ownFolder = folder;
