@@ -55,11 +55,11 @@ class ReadmeCommands(unittest.TestCase):
                                 stderr=subprocess.STDOUT, text=True, timeout=COMMAND_TIMEOUT)
         return result.returncode, result.stdout
 
-    def game(self, clone):
+    def run_game(self, clone):
         status, output = self.run_command(clone, "./tools/build-and-run.sh")
         self.assertEqual(0, status, output[-4000:])
 
-    def tests(self, clone):
+    def run_tests(self, clone):
         status, output = self.run_command(clone, "./tools/build-and-test.sh")
         self.assertEqual(0, status, output[-4000:])
         self.assertRegex(output, r"100% tests passed, 0 tests failed out of [1-9][0-9]*")
@@ -72,10 +72,10 @@ class ReadmeCommands(unittest.TestCase):
 
     def test_game_first_then_tests_each_twice(self):
         clone = self.clone("game-first")
-        self.game(clone)
-        self.tests(clone)
-        self.game(clone)
-        self.tests(clone)
+        self.run_game(clone)
+        self.run_tests(clone)
+        self.run_game(clone)
+        self.run_tests(clone)
         self.assert_only_build_folders_added(clone)
         # Configured without tests, the test command fails instead of passing on nothing.
         status, output = self.run_command(clone, "./tools/build-and-test.sh", "build-run",
@@ -85,9 +85,9 @@ class ReadmeCommands(unittest.TestCase):
 
     def test_tests_first_then_game(self):
         clone = self.clone("tests-first")
-        self.tests(clone)
-        self.game(clone)
-        self.tests(clone)
+        self.run_tests(clone)
+        self.run_game(clone)
+        self.run_tests(clone)
         self.assert_only_build_folders_added(clone)
 
 
