@@ -307,14 +307,8 @@ void TCase::Reset()
 bool TCase::Save(TBinaryBuffer* buffer)
 {
   buffer->WriteI32(mState);
-  buffer->WriteU32(uint32_t(mCaseFile.mCheckedTheoryTexts.size()));
-  for (const str& text : mCaseFile.mCheckedTheoryTexts) {
-    SaveString(buffer, text);
-  }
-  buffer->WriteU32(uint32_t(mCaseFile.mCheckedTheoryIcons.size()));
-  for (const str& icon : mCaseFile.mCheckedTheoryIcons) {
-    SaveString(buffer, icon);
-  }
+  SaveStrings(buffer, mCaseFile.mCheckedTheoryTexts);
+  SaveStrings(buffer, mCaseFile.mCheckedTheoryIcons);
   buffer->WriteU32(uint32_t(mCaseFile.mFoundSuspects.size()));
   for (uint32_t suspect : mCaseFile.mFoundSuspects) {
     buffer->WriteU32(suspect);
@@ -371,28 +365,10 @@ bool TCase::Load(TBinaryBuffer* buffer)
     buffer->Fail("case state");
     return false;
   }
+  if (!LoadStrings(buffer, &mCaseFile.mCheckedTheoryTexts) || !LoadStrings(buffer, &mCaseFile.mCheckedTheoryIcons)) {
+    return false;
+  }
   uint32_t count = 0;
-  // Each string needs at least its length word, each suspect its number.
-  if (!buffer->ReadCount(&count, 4, "theory texts")) {
-    return false;
-  }
-  for (uint32_t i = 0; i < count; ++i) {
-    str text;
-    if (!LoadString(buffer, text)) {
-      return false;
-    }
-    mCaseFile.mCheckedTheoryTexts.push_back(text);
-  }
-  if (!buffer->ReadCount(&count, 4, "theory icons")) {
-    return false;
-  }
-  for (uint32_t i = 0; i < count; ++i) {
-    str icon;
-    if (!LoadString(buffer, icon)) {
-      return false;
-    }
-    mCaseFile.mCheckedTheoryIcons.push_back(icon);
-  }
   if (!buffer->ReadCount(&count, 4, "found suspects")) {
     return false;
   }

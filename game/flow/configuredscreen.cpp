@@ -1,13 +1,12 @@
-// configuredscreen: configuration roots, name lists, object marks and name-list records of
-// the screens configured from a file.
+// configuredscreen: configuration roots and scenes, name lists and object marks of the
+// screens configured from a file.
 #include "flow/configuredscreen.h"
 
 #include <algorithm>
 
 #include "core/foundation/xmlnode.h"
-#include "flow/savestring.h"
+#include "flow/scenescreen.h"
 #include "platform/debug.h"
-#include "scene/binarybuffer.h"
 #include "scene/sceneobject.h"
 
 TXmlNode* ReadScreenConfig(const str& file, const char* root, TXmlNode* document, const char* screen)
@@ -18,6 +17,15 @@ TXmlNode* ReadScreenConfig(const str& file, const char* root, TXmlNode* document
     WriteDbg("ERROR: %s: %s has no \"%s\"", screen, file.c_str(), root);
   }
   return element;
+}
+
+void AddConfiguredScene(TSceneScreen* screen, TXmlNode* root)
+{
+  TXmlNode* scene = root->GetChild("scene");
+  const str file = scene ? scene->GetAttribute("file") : str();
+  if (!file.empty()) {
+    screen->AddScene(file, true);
+  }
 }
 
 std::vector<str> SplitNames(const str& text)
@@ -62,34 +70,4 @@ TSceneObject* FindNamedAncestor(TSceneObject* object, const std::vector<str>& na
     }
   }
   return nullptr;
-}
-
-void SaveNames(TBinaryBuffer* buffer, const std::vector<str>& names)
-{
-  buffer->WriteU32(uint32_t(names.size()));
-  for (const str& name : names) {
-    SaveString(buffer, name);
-  }
-}
-
-bool LoadNames(TBinaryBuffer* buffer, std::vector<str>* names, const std::vector<str>& allowed)
-{
-  uint32_t count = 0;
-  if (!buffer->ReadCount(&count, 4, "names")) {
-    return false;
-  }
-  names->clear();
-  for (uint32_t i = 0; i < count; ++i) {
-    str name;
-    if (!LoadString(buffer, name)) {
-      return false;
-    }
-    if (std::find(allowed.begin(), allowed.end(), name) == allowed.end() ||
-        std::find(names->begin(), names->end(), name) != names->end()) {
-      buffer->Fail("name list");
-      return false;
-    }
-    names->push_back(name);
-  }
-  return true;
 }

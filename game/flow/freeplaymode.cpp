@@ -204,11 +204,7 @@ bool TFreePlayMode::Save(TBinaryBuffer* buffer)
     SaveString(buffer, entry.first);
     saved = entry.second->Save(buffer) && saved;
   }
-  buffer->WriteU32(uint32_t(mTotals.size()));
-  for (const auto& entry : mTotals) {
-    SaveString(buffer, entry.first);
-    buffer->WriteU32(entry.second);
-  }
+  SaveScores(buffer, mTotals);
   SaveString(buffer, str::getFormatted("%d", mBonusPoints));
   return saved && !buffer->Failed();
 }
@@ -260,16 +256,12 @@ bool TFreePlayMode::Load(TBinaryBuffer* buffer)
       return false;
     }
   }
-  if (!buffer->ReadCount(&count, 8, "free-play totals")) {
+  std::map<str, uint32_t> totals;
+  if (!LoadScores(buffer, &totals)) {
     return false;
   }
-  for (uint32_t i = 0; i < count; ++i) {
-    str category;
-    uint32_t total = 0;
-    if (!LoadString(buffer, category) || !buffer->ReadU32(&total)) {
-      return false;
-    }
-    ModifyTotalScoreFreePlay(category, total);
+  for (const auto& total : totals) {
+    ModifyTotalScoreFreePlay(total.first, total.second);
   }
   str bonus;
   if (!LoadString(buffer, bonus)) {

@@ -50,32 +50,6 @@ int CurrentPlayer()
   return settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
 }
 
-void WriteScores(TBinaryBuffer* buffer, const std::map<str, uint32_t>& scores)
-{
-  buffer->WriteU32(uint32_t(scores.size()));
-  for (const auto& score : scores) {
-    SaveString(buffer, score.first);
-    buffer->WriteU32(score.second);
-  }
-}
-
-bool ReadScores(TBinaryBuffer* buffer, std::map<str, uint32_t>* scores)
-{
-  uint32_t count = 0;
-  if (!buffer->ReadCount(&count, 8, "scores")) {
-    return false;
-  }
-  for (uint32_t i = 0; i < count; ++i) {
-    str category;
-    uint32_t points = 0;
-    if (!LoadString(buffer, category) || !buffer->ReadU32(&points)) {
-      return false;
-    }
-    (*scores)[category] = points;
-  }
-  return true;
-}
-
 } // namespace
 
 bool TTheGame::BuildSaveRecord(TBinaryBuffer* out)
@@ -83,7 +57,7 @@ bool TTheGame::BuildSaveRecord(TBinaryBuffer* out)
   const int mode = mGameMode;
   TBinaryBuffer payload;
   payload.WriteI32(mState);
-  WriteScores(&payload, mScores);
+  SaveScores(&payload, mScores);
   bool saved = false;
   if (mode == kControllerStory && GetCurrentRound()) {
     saved = GetCurrentRound()->Save(&payload);
@@ -95,13 +69,18 @@ bool TTheGame::BuildSaveRecord(TBinaryBuffer* out)
   }
   unsigned int size = 0;
   const unsigned char* bytes = static_cast<const unsigned char*>(payload.getData(&size));
+  FrameSaveRecord(mode, mode == kControllerStory ? mCurrentRound : -1, bytes, size, out);
+  return !out->Failed();
+}
+
+void TTheGame::FrameSaveRecord(int mode, int round, const unsigned char* payload, unsigned size, TBinaryBuffer* out)
+{
   out->WriteU32(kSaveMagic);
   out->WriteU32(uint32_t(mode));
-  out->WriteI32(mode == kControllerStory ? mCurrentRound : -1);
+  out->WriteI32(round);
   out->WriteU32(size);
-  out->WriteU32(Crc32(bytes, size));
-  out->Write(bytes, size);
-  return !out->Failed();
+  out->WriteU32(Crc32(payload, size));
+  out->Write(payload, size);
 }
 
 bool TTheGame::SaveGame()
@@ -212,7 +191,7 @@ bool TTheGame::ReadStoryPayload(TBinaryBuffer* buffer, int round)
 {
   int32_t state = stNone;
   std::map<str, uint32_t> scores;
-  if (!buffer->ReadI32(&state) || !IsKnownState(state) || !ReadScores(buffer, &scores)) {
+  if (!buffer->ReadI32(&state) || !IsKnownState(state) || !LoadScores(buffer, &scores)) {
     return false;
   }
   if (round < 0 || round >= int(mRounds.size()) || !StartRound(round)) {
@@ -230,7 +209,7 @@ bool TTheGame::ReadFreePlayPayload(TBinaryBuffer* buffer)
 {
   int32_t state = stNone;
   std::map<str, uint32_t> scores;
-  if (!buffer->ReadI32(&state) || !IsKnownState(state) || !ReadScores(buffer, &scores)) {
+  if (!buffer->ReadI32(&state) || !IsKnownState(state) || !LoadScores(buffer, &scores)) {
     return false;
   }
   if (!mFreePlay.Load(buffer)) {

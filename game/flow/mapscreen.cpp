@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/script/luabind.h"
+#include "flow/configuredscreen.h"
 #include "flow/musicmanager.h"
 #include "flow/thegame.h"
 #include "scene/scene.h"
@@ -79,18 +80,10 @@ void TMapScreen::Activate()
 
 bool TMapScreen::OnMouseDown(const TPoint& point)
 {
-  for (unsigned i = getSceneCount(); i-- > 0;) {
-    TSceneObject* hit = HitTestScene(getScene(i), point);
-    // The location may be a part of a larger picture: its nearest named ancestor counts.
-    for (TSceneObject* object = hit; object; object = object->GetParent()) {
-      if (IsLocationActive(object->GetId())) {
-        TTheGame::GetInstance()->ChooseLocation(object->GetId());
-        return true;
-      }
-    }
-    if (hit) {
-      break;
-    }
+  // The location may be a part of a larger picture: its nearest named ancestor counts.
+  if (TSceneObject* location = FindNamedAncestor(HitTest(point), mActive)) {
+    TTheGame::GetInstance()->ChooseLocation(location->GetId());
+    return true;
   }
   return TSceneScreen::OnMouseDown(point);
 }

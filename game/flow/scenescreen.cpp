@@ -99,6 +99,16 @@ TSceneObject* TSceneScreen::FindObject(const str& name) const
   return nullptr;
 }
 
+TSceneObject* TSceneScreen::HitTest(const TPoint& point) const
+{
+  for (auto it = mLayers.rbegin(); it != mLayers.rend(); ++it) {
+    if (TSceneObject* hit = HitTestScene(it->mScene, point)) {
+      return hit;
+    }
+  }
+  return nullptr;
+}
+
 void TSceneScreen::Activate()
 {
   LoadQueuedScenes();

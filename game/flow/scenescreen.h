@@ -33,6 +33,8 @@ public:
   void SceneToFront(TScene* scene);
   // The first object of that name in the scenes, in list order.
   TSceneObject* FindObject(const str& name) const;
+  // The object under the point in the top scene that has one (as drawn last frame).
+  TSceneObject* HitTest(const TPoint& point) const;
 
   void Activate() override;
   void Deactivate() override;

@@ -163,6 +163,8 @@ public:
   void DeleteSavedGame(int mode);
   // The bytes SaveGame writes for the current mode (header, payload, checksum).
   bool BuildSaveRecord(TBinaryBuffer* out);
+  // The frame around a payload: "QSB1", the mode, the round, the payload's size and CRC-32.
+  static void FrameSaveRecord(int mode, int round, const unsigned char* payload, unsigned size, TBinaryBuffer* out);
   // Reads a record BuildSaveRecord made; false (with an "ERROR: " line) when damaged.
   bool ApplySaveRecord(const unsigned char* data, unsigned size, int mode);
 

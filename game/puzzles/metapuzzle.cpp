@@ -23,9 +23,8 @@ bool TMetaPuzzle::ReadConfig(const str& config, bool withScene)
   if (!puzzle) {
     return false;
   }
-  TXmlNode* scene = puzzle->GetChild("scene");
-  if (withScene && scene && !scene->GetAttribute("file").empty()) {
-    AddScene(scene->GetAttribute("file"), true);
+  if (withScene) {
+    AddConfiguredScene(this, puzzle);
   }
   TXmlNode* pieces = puzzle->GetChild("pieces");
   mPieces = SplitNames(pieces ? pieces->GetAttribute("ids") : str());
@@ -44,10 +43,7 @@ bool TMetaPuzzle::OnMouseDown(const TPoint& point)
   if (!IsActive() || mPieces.empty() || mPlaced.size() == mPieces.size()) {
     return TSceneScreen::OnMouseDown(point);
   }
-  TSceneObject* hit = nullptr;
-  for (unsigned i = getSceneCount(); i-- > 0 && !hit;) {
-    hit = HitTestScene(getScene(i), point);
-  }
+  TSceneObject* hit = HitTest(point);
   TSceneObject* piece = FindNamedAncestor(hit, mPieces);
   if (!piece || std::find(mPlaced.begin(), mPlaced.end(), piece->GetId()) != mPlaced.end()) {
     return TSceneScreen::OnMouseDown(point);
@@ -63,7 +59,7 @@ bool TMetaPuzzle::OnMouseDown(const TPoint& point)
 bool TMetaPuzzle::Save(TBinaryBuffer* buffer)
 {
   SaveString(buffer, mConfig);
-  SaveNames(buffer, mPlaced);
+  SaveStrings(buffer, mPlaced);
   return TSceneScreen::Save(buffer);
 }
 

@@ -24,9 +24,8 @@ bool TSuspectPuzzleChecklist::ReadConfig(const str& config, bool withScene)
   if (!puzzle) {
     return false;
   }
-  TXmlNode* scene = puzzle->GetChild("scene");
-  if (withScene && scene && !scene->GetAttribute("file").empty()) {
-    AddScene(scene->GetAttribute("file"), true);
+  if (withScene) {
+    AddConfiguredScene(this, puzzle);
   }
   TXmlNode* suspects = puzzle->GetChild("suspects");
   std::vector<int> nums;
@@ -60,10 +59,7 @@ bool TSuspectPuzzleChecklist::OnMouseDown(const TPoint& point)
   if (!IsActive() || mSolved) {
     return TSceneScreen::OnMouseDown(point);
   }
-  TSceneObject* hit = nullptr;
-  for (unsigned i = getSceneCount(); i-- > 0 && !hit;) {
-    hit = HitTestScene(getScene(i), point);
-  }
+  TSceneObject* hit = HitTest(point);
   TSceneObject* suspect = FindNamedAncestor(hit, mCandidates);
   if (!suspect || std::find(mCrossed.begin(), mCrossed.end(), suspect->GetId()) != mCrossed.end()) {
     return TSceneScreen::OnMouseDown(point);
@@ -100,7 +96,7 @@ void TSuspectPuzzleChecklist::Solve(TSceneObject* suspect)
 bool TSuspectPuzzleChecklist::Save(TBinaryBuffer* buffer)
 {
   SaveString(buffer, mConfig);
-  SaveNames(buffer, mCrossed);
+  SaveStrings(buffer, mCrossed);
   return TSceneScreen::Save(buffer);
 }
 

@@ -19,9 +19,8 @@ bool TSuspectPuzzleSequence::ReadConfig(const str& config, bool withScene)
   if (!puzzle) {
     return false;
   }
-  TXmlNode* scene = puzzle->GetChild("scene");
-  if (withScene && scene && !scene->GetAttribute("file").empty()) {
-    AddScene(scene->GetAttribute("file"), true);
+  if (withScene) {
+    AddConfiguredScene(this, puzzle);
   }
   TXmlNode* sequence = puzzle->GetChild("sequence");
   mSequence = SplitNames(sequence ? sequence->GetAttribute("ids") : str());
@@ -40,10 +39,7 @@ bool TSuspectPuzzleSequence::OnMouseDown(const TPoint& point)
   if (!IsActive() || mSequence.empty() || mProgress >= mSequence.size()) {
     return TSceneScreen::OnMouseDown(point);
   }
-  TSceneObject* hit = nullptr;
-  for (unsigned i = getSceneCount(); i-- > 0 && !hit;) {
-    hit = HitTestScene(getScene(i), point);
-  }
+  TSceneObject* hit = HitTest(point);
   TSceneObject* card = FindNamedAncestor(hit, mSequence);
   if (!card) {
     return TSceneScreen::OnMouseDown(point);

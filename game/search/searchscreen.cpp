@@ -164,10 +164,7 @@ bool TSearchScreen::OnMouseDown(const TPoint& point)
   if (!IsActive() || mCompleted) {
     return false;
   }
-  TSceneObject* hit = nullptr;
-  for (unsigned i = getSceneCount(); i-- > 0 && !hit;) {
-    hit = HitTestScene(getScene(i), point);
-  }
+  TSceneObject* hit = HitTest(point);
   if (TSceneObject* listed = FindNamedAncestor(hit, mRemaining)) {
     if (const TEntry* entry = FindEntry(listed->GetId())) {
       ObjectFound(listed, *entry);
@@ -240,7 +237,7 @@ void TSearchScreen::UpdatePanel()
 bool TSearchScreen::Save(TBinaryBuffer* buffer)
 {
   SaveString(buffer, mConfig);
-  SaveNames(buffer, mRemaining);
+  SaveStrings(buffer, mRemaining);
   buffer->WriteU32(mMisses);
   buffer->WriteI32(mTimeLeft);
   return TSceneScreen::Save(buffer);

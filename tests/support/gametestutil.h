@@ -1,6 +1,6 @@
-// gametestutil: the game controller's test bed: a throw-away user folder with the game's
-// configuration files, the platform, the window manager with its script, the settings with
-// one player, and stand-in screens (journal, search room, puzzles) that record what they hear.
+// gametestutil: the game controller's test bed: the settings' (a throw-away user folder, the
+// platform, the window manager with its script) with the game's configuration files, one
+// player, and stand-in screens (journal, search room, puzzles) that record what they hear.
 #pragma once
 
 #include <string>
@@ -21,8 +21,7 @@
 #include "flow/thegame.h"
 #include "flow/vellumkitinit.h"
 #include "scene/binarybuffer.h"
-#include "support/faketimer.h"
-#include "support/vfssandbox.h"
+#include "support/settingsfixture.h"
 
 // Every call the stand-in screens hear, in order ("ReInit meta.xml", "Save search", ...).
 inline std::vector<std::string>& ScreenLog()
@@ -180,19 +179,14 @@ inline void WriteGameConfig(TVfsSandbox& sandbox)
   TFile::ScanForResources();
 }
 
-class GameTest : public ::testing::Test
+class GameTest : public SettingsTest
 {
 protected:
   void SetUp() override
   {
-    VellumkitInit();
-    TPlatform::SetConfig(TPlatform::kVerboseDebug, "0");
-    mScript = new TWindowScript();
-    mManager.SetScreen(new TScreen);
-    mManager.GetScreen()->SetWindowSize(800, 600);
-    mManager.AttachWindowScript(mScript);
+    SettingsTest::SetUp();
     WriteGameConfig(mSandbox);
-    TSettings* settings = TSettings::CreateSettings();
+    TSettings* settings = Make();
     settings->CreateNewUser("Ann");
     settings->SetCurrentUser(0);
     ScreenLog().clear();
@@ -209,7 +203,7 @@ protected:
   void TearDown() override
   {
     TTheGame::DestroyInstance();
-    TSettings::DeleteSettings();
+    SettingsTest::TearDown();
   }
 
   TTheGame* Game() { return TTheGame::GetInstance(); }
@@ -232,11 +226,4 @@ protected:
       Game()->OnTick(20.0);
     }
   }
-
-  TVfsSandbox mSandbox;
-  TFakeTimer mTimer{1000};
-  TPlatform mPlatform;
-  // Owned by the platform's idle tasks once attached.
-  TWindowScript* mScript = nullptr;
-  TWindowManager mManager;
 };

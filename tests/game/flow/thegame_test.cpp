@@ -301,3 +301,28 @@ TEST_F(TheGameTest, ADialogTheOverlayCannotShowClosesAtOnce)
   EXPECT_NE(std::string::npos, log.find("Overlay show dialog: museum_intro\n"));
   EXPECT_FALSE(overlay->IsDialogShown());
 }
+
+TEST_F(TheGameTest, TheFreePlayScoreShowsInTheResultDialogUntilItCloses)
+{
+  mSandbox.WriteFile("assets/scripts/result.lua", "MakeDialog{ }\n");
+  TFile::ScanForResources();
+  mScript->DoLuaString("return function() PushModal('maingamewindow') while true do WaitForMessage() end end");
+  TTheGame* game = StartedGame();
+  game->PostEvent(evFreePlayChosen);
+  game->ChooseLocation("34_zoo");
+  game->AddScore("Object_Found", 300);
+  game->PostEvent(evSearchCompleted);
+  EXPECT_EQ(stFreePlayScore, game->GetState());
+  EXPECT_EQ("scripts/result.lua", mManager.GetTopModalWindow()->GetName());
+  EXPECT_EQ(300u, game->GetScore("Total_round"));
+  EXPECT_EQ(300u, game->GetFreePlay().GetTotal("Total_round"));
+  mManager.PopModal("scripts/result.lua");
+  // The dialog's end reaches the waiting script with the next frames' messages.
+  for (int i = 0; i < 3; ++i) {
+    TEvent idle(TEvent::kIdle, 0, 0, 0, 0);
+    mManager.HandleEvent(&idle);
+    RunTasks(20);
+  }
+  EXPECT_EQ(stFreePlayMap, game->GetState());
+  EXPECT_EQ("maingamewindow", mManager.GetTopModalWindow()->GetName());
+}
