@@ -1,5 +1,6 @@
 // loadingscreen: the loading scene, the texture list read from its configuration, loaded one
-// per tick through the texture manager, and the end of loading posted to the game controller.
+// per tick through the texture manager, then the preloader's files parsed one per tick, and
+// the end of loading posted to the game controller.
 #include "flow/loadingscreen.h"
 
 #include "core/foundation/xmlnode.h"
@@ -7,6 +8,7 @@
 #include "flow/thegame.h"
 #include "platform/debug.h"
 #include "scene/texturemanager.h"
+#include "scene/xmlpreloader.h"
 
 void TLoadingScreen::ReadConfig()
 {
@@ -37,6 +39,7 @@ void TLoadingScreen::Activate()
   GMusicManager::Instance()->StopMusic();
   if (!mConfigured) {
     ReadConfig();
+    TDefSingleton<TXmlPreloader>::GetInstance()->LoadConfig();
   }
   TSceneScreen::Activate();
 }
@@ -54,6 +57,11 @@ void TLoadingScreen::OnTick(double ms)
     if (!mLoaded.back()) {
       WriteDbg("ERROR: The texture %s listed for loading cannot be loaded", name.c_str());
     }
+    return;
+  }
+  TXmlPreloader* preloader = TDefSingleton<TXmlPreloader>::GetInstance();
+  if (preloader->getParsedCount() < preloader->getNodesCount()) {
+    preloader->ParseNextNode();
     return;
   }
   mDone = true;

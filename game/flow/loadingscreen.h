@@ -1,5 +1,6 @@
 // loadingscreen: the first screen: shows its scene while the textures listed in
-// "configs/loading.xml" load, one per tick, then tells the game controller it is done.
+// "configs/loading.xml" load and the XML preloader parses its scene files, one a tick, then
+// tells the game controller it is done.
 #pragma once
 
 #include <vector>

@@ -1,10 +1,11 @@
 // scenescreen: scene layers, queued files, activation, fades through black and saved
-// records of a screen; the scenes are reached through the scene layer calls.
+// records of a screen, over the scene engine's scenes and loader.
 #include "flow/scenescreen.h"
 
 #include "core/graphics/vertexset.h"
 #include "platform/debug.h"
 #include "scene/binarybuffer.h"
+#include "scene/loader.h"
 #include "scene/scene.h"
 #include "scene/scenerenderer.h"
 
@@ -26,15 +27,15 @@ TSceneScreen::~TSceneScreen()
 
 void TSceneScreen::ClearScenes()
 {
-  for (TLayer& layer : mLayers) {
-    delete layer.mScene;
+  for (TScene* scene : mScenes) {
+    delete scene;
   }
-  mLayers.clear();
+  mScenes.clear();
 }
 
 void TSceneScreen::AddLayer(TScene* scene, bool fromSave)
 {
-  mLayers.push_back(TLayer{scene, TSceneMouse()});
+  mScenes.push_back(scene);
   PostLoadInit(scene, fromSave);
 }
 
@@ -44,7 +45,7 @@ str TSceneScreen::AddScene(const str& file, bool now)
     mQueued.push_back(file);
     return str();
   }
-  TScene* scene = LoadSceneFile(file);
+  TScene* scene = TLoader::SceneLoad(file.c_str());
   if (!scene) {
     return str();
   }
@@ -63,15 +64,15 @@ void TSceneScreen::LoadQueuedScenes()
 
 TScene* TSceneScreen::getScene(unsigned index) const
 {
-  return index < mLayers.size() ? mLayers[index].mScene : nullptr;
+  return index < mScenes.size() ? mScenes[index] : nullptr;
 }
 
 void TSceneScreen::DeleteScene(TScene* scene)
 {
-  for (auto it = mLayers.begin(); it != mLayers.end(); ++it) {
-    if (it->mScene == scene) {
+  for (auto it = mScenes.begin(); it != mScenes.end(); ++it) {
+    if (*it == scene) {
       delete scene;
-      mLayers.erase(it);
+      mScenes.erase(it);
       return;
     }
   }
@@ -79,11 +80,10 @@ void TSceneScreen::DeleteScene(TScene* scene)
 
 void TSceneScreen::SceneToFront(TScene* scene)
 {
-  for (auto it = mLayers.begin(); it != mLayers.end(); ++it) {
-    if (it->mScene == scene) {
-      TLayer layer = *it;
-      mLayers.erase(it);
-      mLayers.push_back(layer);
+  for (auto it = mScenes.begin(); it != mScenes.end(); ++it) {
+    if (*it == scene) {
+      mScenes.erase(it);
+      mScenes.push_back(scene);
       return;
     }
   }
@@ -91,8 +91,8 @@ void TSceneScreen::SceneToFront(TScene* scene)
 
 TSceneObject* TSceneScreen::FindObject(const str& name) const
 {
-  for (const TLayer& layer : mLayers) {
-    if (TSceneObject* found = layer.mScene->FindObject(name)) {
+  for (TScene* scene : mScenes) {
+    if (TSceneObject* found = scene->FindObject(name)) {
       return found;
     }
   }
@@ -101,8 +101,8 @@ TSceneObject* TSceneScreen::FindObject(const str& name) const
 
 TSceneObject* TSceneScreen::HitTest(const TPoint& point) const
 {
-  for (auto it = mLayers.rbegin(); it != mLayers.rend(); ++it) {
-    if (TSceneObject* hit = HitTestScene(it->mScene, point)) {
+  for (auto it = mScenes.rbegin(); it != mScenes.rend(); ++it) {
+    if (TSceneObject* hit = (*it)->HitTest(point, true)) {
       return hit;
     }
   }
@@ -120,9 +120,6 @@ void TSceneScreen::Deactivate()
 {
   mActive = false;
   mFadeTime = 0;
-  for (TLayer& layer : mLayers) {
-    layer.mMouse = TSceneMouse();
-  }
 }
 
 void TSceneScreen::StartFading(unsigned time, bool fadeIn)
@@ -153,12 +150,9 @@ void TSceneScreen::OnTick(double ms)
 {
   LoadQueuedScenes();
   // A scene's tick may run scripts that change the screen's scenes: walk a copy.
-  std::vector<TScene*> scenes;
-  for (const TLayer& layer : mLayers) {
-    scenes.push_back(layer.mScene);
-  }
+  const std::vector<TScene*> scenes = mScenes;
   for (TScene* scene : scenes) {
-    TickScene(scene, ms > 0 ? unsigned(ms) : 0u);
+    scene->OnTick(ms > 0 ? unsigned(ms) : 0u);
   }
   if (mFadeTime == 0) {
     return;
@@ -175,8 +169,8 @@ void TSceneScreen::OnTick(double ms)
 void TSceneScreen::Draw()
 {
   LoadQueuedScenes();
-  for (TLayer& layer : mLayers) {
-    DrawScene(layer.mScene);
+  for (TScene* scene : mScenes) {
+    scene->Draw();
   }
   const float level = GetFadeLevel();
   if (level < 1.0f) {
@@ -200,8 +194,8 @@ void TSceneScreen::DrawFadeVeil(float level)
 
 bool TSceneScreen::OnMouseDown(const TPoint& point)
 {
-  for (auto it = mLayers.rbegin(); it != mLayers.rend(); ++it) {
-    if (SceneMouseDown(it->mScene, &it->mMouse, point)) {
+  for (auto it = mScenes.rbegin(); it != mScenes.rend(); ++it) {
+    if ((*it)->OnMouseDown(point)) {
       return true;
     }
   }
@@ -210,8 +204,8 @@ bool TSceneScreen::OnMouseDown(const TPoint& point)
 
 bool TSceneScreen::OnMouseUp(const TPoint& point)
 {
-  for (auto it = mLayers.rbegin(); it != mLayers.rend(); ++it) {
-    if (SceneMouseUp(it->mScene, &it->mMouse, point)) {
+  for (auto it = mScenes.rbegin(); it != mScenes.rend(); ++it) {
+    if ((*it)->OnMouseUp(point)) {
       return true;
     }
   }
@@ -220,8 +214,8 @@ bool TSceneScreen::OnMouseUp(const TPoint& point)
 
 bool TSceneScreen::OnMouseMove(const TPoint& point)
 {
-  for (auto it = mLayers.rbegin(); it != mLayers.rend(); ++it) {
-    if (SceneMouseMove(it->mScene, &it->mMouse, point)) {
+  for (auto it = mScenes.rbegin(); it != mScenes.rend(); ++it) {
+    if ((*it)->OnMouseMove(point)) {
       return true;
     }
   }
@@ -231,9 +225,9 @@ bool TSceneScreen::OnMouseMove(const TPoint& point)
 bool TSceneScreen::Save(TBinaryBuffer* buffer)
 {
   LoadQueuedScenes();
-  buffer->WriteU32(uint32_t(mLayers.size()));
-  for (TLayer& layer : mLayers) {
-    StoreScene(layer.mScene, buffer);
+  buffer->WriteU32(uint32_t(mScenes.size()));
+  for (TScene* scene : mScenes) {
+    scene->Store(buffer);
   }
   return !buffer->Failed();
 }
@@ -246,7 +240,7 @@ bool TSceneScreen::LoadSaved(TBinaryBuffer* buffer)
   }
   for (uint32_t i = 0; i < count; ++i) {
     TScene* scene = new TScene;
-    if (!LoadScene(scene, buffer)) {
+    if (!scene->Load(buffer) || buffer->Failed()) {
       delete scene;
       buffer->Fail("screen scene");
       return false;

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "flow/gamescreen.h"
-#include "flow/scenelayer.h"
 
 class TScene;
 class TSceneObject;
@@ -27,7 +26,7 @@ public:
   void LoadQueuedScenes();
   // Scene i, 0 first (drawn first); null out of range.
   TScene* getScene(unsigned index) const;
-  unsigned getSceneCount() const { return unsigned(mLayers.size()); }
+  unsigned getSceneCount() const { return unsigned(mScenes.size()); }
   void DeleteScene(TScene* scene);
   // Moves the scene to the end of the list: drawn last, offered the mouse first.
   void SceneToFront(TScene* scene);
@@ -70,17 +69,13 @@ private:
   TSceneScreen(const TSceneScreen&) = delete;
   TSceneScreen& operator=(const TSceneScreen&) = delete;
 
-  struct TLayer
-  {
-    TScene* mScene;
-    TSceneMouse mMouse;
-  };
   void AddLayer(TScene* scene, bool fromSave);
   void DrawFadeVeil(float level);
 
   str mScreenId;
   std::vector<str> mQueued;
-  std::vector<TLayer> mLayers;
+  // Drawn in order; the last is on top.
+  std::vector<TScene*> mScenes;
   bool mActive = false;
   unsigned mFadeTime = 0;
   double mFadeElapsed = 0;

@@ -4,6 +4,7 @@
 #include "flow/gameround.h"
 #include "flow/mapscreen.h"
 #include "flow/overlayscreen.h"
+#include "scene/xmlpreloader.h"
 #include "support/gamescenetestutil.h"
 
 namespace {
@@ -119,12 +120,14 @@ TEST_F(GameScreensTest, TheMapsMenuButtonLeavesTheStoryAndTheTitleOffersFreePlay
   EXPECT_TRUE(game->GetFreePlayMapScreen()->IsLocationActive("34_zoo"));
 }
 
-TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesOnePerTickThenEnds)
+TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesAndScenesOnePerTickThenEnds)
 {
   gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
   WriteScene("scenes/loading/loading.sxm", "loading", "<object id='bar' f='block' p='400,500'/>");
   WriteFile("configs/loading.xml", "<loading scene='scenes/loading/loading.sxm'><texture file='block.png'/>"
                                    "<texture file='missing.png'/><texture file='block.png'/></loading>");
+  WriteFile("configs/preload_xmls.xml", "<preload_xmls><x file='scenes/title/title.sxm'/>"
+                                        "<x file='scenes/map/map.sxm'/></preload_xmls>");
   TTheGame* game = StartedGame();
   ASSERT_EQ(stLoading, game->GetState());
   TLoadingScreen* loading = dynamic_cast<TLoadingScreen*>(game->GetLoadingScreen());
@@ -138,6 +141,10 @@ TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesOnePerTickThenEnds)
   Tick(2);
   EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("ERROR: The texture missing.png"));
   EXPECT_EQ(stLoading, game->GetState());
+  // Then the preloader's two files, one a tick.
+  Tick(2);
+  EXPECT_EQ(stLoading, game->GetState());
+  EXPECT_NE(nullptr, TDefSingleton<TXmlPreloader>::GetInstance()->getNode("scenes/title/title.sxm"));
   Tick();
   EXPECT_EQ(stMainMenu, game->GetState());
   // The loading screen stays, holding its textures, behind the title.
