@@ -6,9 +6,25 @@ template <class T>
 class TDefSingleton
 {
 public:
+  // Null once the instance has been destroyed at exit, so that objects destroyed later
+  // (scenes held by other singletons) can tell.
   static T* GetInstance()
   {
-    static T instance;
-    return &instance;
+    if (sGone)
+      return nullptr;
+    static THolder holder;
+    return &holder.mInstance;
   }
+
+private:
+  struct THolder
+  {
+    ~THolder() { sGone = true; }
+    T mInstance;
+  };
+  // Trivially destructible, so it can still be read after the instance has gone.
+  static bool sGone;
 };
+
+template <class T>
+bool TDefSingleton<T>::sGone = false;

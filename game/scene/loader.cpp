@@ -12,7 +12,8 @@ TScene* TLoader::SceneLoad(const char* file)
   if (!file)
     file = "";
   TXmlNode document;
-  TXmlNode* root = TDefSingleton<TXmlPreloader>::GetInstance()->getNode(file);
+  TXmlPreloader* preloader = TDefSingleton<TXmlPreloader>::GetInstance();
+  TXmlNode* root = preloader ? preloader->getNode(file) : nullptr;
   if (!root)
   {
     document.ParseFile(file);

@@ -3,28 +3,42 @@
 #pragma once
 
 #include "core/foundation/str.h"
+#include "scene/particlessystem.h"
 
 class TDrawSpec;
 class TSceneObject;
 
-class TParticlesObject
+class TParticlesObject : public GParticlesSystem::GParticleSystemOwner
 {
 public:
-  explicit TParticlesObject(TSceneObject* object) : mObject(object) {}
-  virtual ~TParticlesObject() {}
+  // Every object tick advances the effect by this much, whatever the tick's length.
+  static const int kTickMs = 20;
 
-  // Starts the named effect (restarts it when it is the current one).
-  void SetSystem(const str& name) { mName = name; }
+  explicit TParticlesObject(TSceneObject* object) : mSystem(nullptr), mObject(object) {}
+  // Drops the system it holds.
+  ~TParticlesObject() override;
+
+  // Starts the named effect; the current one is restarted instead of reloaded, another
+  // is dropped first. An empty name stops the effect.
+  void SetSystem(const str& name);
   const str& GetName() const { return mName; }
+  GParticlesSystem* GetSystem() const { return mSystem; }
   // Moves the emitter to the object's absolute position.
-  void UpdatePosition() {}
+  void UpdatePosition();
   // Lets an effect that emits from the object's solid pixels read them again.
-  void RefreshPixelChooser() {}
+  void RefreshPixelChooser();
   // Advances the effect by one object tick.
-  void OnTimer() {}
-  void Draw(TDrawSpec* spec) {}
+  void OnTimer();
+  void Draw(TDrawSpec* spec);
+
+  void OnParticleFinish(GParticlesSystem* system) override;
+  void OnDropSystem(GParticlesSystem* system) override;
 
 private:
+  TParticlesObject(const TParticlesObject&) = delete;
+  TParticlesObject& operator=(const TParticlesObject&) = delete;
+
+  GParticlesSystem* mSystem;
   TSceneObject* mObject;
   str mName;
 };

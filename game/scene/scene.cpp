@@ -11,6 +11,7 @@
 #include "scene/binarybuffer.h"
 #include "scene/contour.h"
 #include "scene/matrixutil.h"
+#include "scene/particlesmanager.h"
 #include "scene/sceneobject.h"
 #include "scene/xmlattributes.h"
 
@@ -78,6 +79,8 @@ TScene::~TScene()
     delete mRefreshListener;
   // Otherwise the platform that held it has gone, and deleted it with its list.
   delete mVertexList;
+  if (GParticlesManager* particles = GParticlesManager::GetInstance())
+    particles->Clear();
 }
 
 void TScene::Clear()

@@ -154,6 +154,8 @@ public:
   TRenderer::EBlendMode GetBlend() const { return mBlend; }
   bool GetDrawContour() const { return mContourOn; }
   TContour* GetContour() const { return mContour; }
+  // The particle effect's holder; null until the object first had an effect.
+  TParticlesObject* GetParticles() const { return mParticles; }
   const str& GetSoundName() const { return mSoundName; }
   bool GetSoundPlaying() const { return mSoundPlaying; }
   bool GetSoundLoop() const { return mSoundLoop; }
