@@ -208,9 +208,14 @@ bool TAnimators::LoadFromXML(TXmlNode* node, TSceneObject* object)
   {
     if (name != str("animator"))
       continue;
-    TAnimator* animator = TAnimatorFactory::Instance()->Create(child->GetAttribute("type").c_str());
+    str type = child->GetAttribute("type");
+    TAnimator* animator = TAnimatorFactory::Instance()->Create(type.c_str());
     if (!animator)
+    {
+      WriteDbg("ERROR: Animator type '%s' of object '%s' is unknown; it is left out", type.c_str(),
+               OwnerId(object).c_str());
       continue;
+    }
     animator->SetObject(object);
     if (!animator->LoadFromXML(child) || !animator->IsComplete())
     {

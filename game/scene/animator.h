@@ -68,7 +68,8 @@ public:
   // (records carry no length, so such an entry cannot be skipped).
   virtual bool Load(TBinaryBuffer* buffer, TSceneObject* object);
   virtual void StoreToXML(TXmlNode* node) const;
-  // Appends every "animator" child of a registered type; others are skipped.
+  // Appends every "animator" child of a registered type that can run; the others are left
+  // out with an error line.
   virtual bool LoadFromXML(TXmlNode* node, TSceneObject* object);
 
   void Init();

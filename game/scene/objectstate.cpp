@@ -3,6 +3,7 @@
 #include "scene/objectstate.h"
 
 #include "core/foundation/xmlnode.h"
+#include "platform/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/imageresource.h"
 #include "scene/scene.h"
@@ -90,6 +91,10 @@ bool TSceneObjectState::LoadFromXML(TXmlNode* node)
   {
     TScene* scene = mOwner ? mOwner->GetScene() : nullptr;
     mFrame = scene ? scene->GetImageResource().getImageIndex(mParams.mFrame) : -1;
+    if (scene && mFrame == -1)
+      WriteDbg("ERROR: State '%s' of object '%s' shows image '%s', which the scene's resources "
+               "do not have",
+               mName.c_str(), mOwner->GetId().c_str(), mParams.mFrame.c_str());
   }
   if (TXmlNode* animators = node->GetChild("animators"))
     mAnimators.LoadFromXML(animators, mOwner);

@@ -687,7 +687,11 @@ bool TSceneObject::LoadFromXML(TXmlNode* node)
   mHitTest = ReadBoolAttribute(node, "ht", true);
   setDrawContour(ReadBoolAttribute(node, "c", false));
   str frame = node->GetAttribute("f");
-  load_set_frame(frame.empty() ? -1 : FrameIndex(frame));
+  const int frameIndex = frame.empty() ? -1 : FrameIndex(frame);
+  if (!frame.empty() && frameIndex == -1)
+    WriteDbg("ERROR: Object '%s' shows image '%s', which the scene's resources do not have",
+             mId.c_str(), frame.c_str());
+  load_set_frame(frameIndex);
   // The contour was switched on before the frame was known.
   if (mContourOn && mContour)
     mContour->SetFrame(mFrame);

@@ -3,6 +3,7 @@
 #include "scene/sceneobjects.h"
 
 #include "core/foundation/xmlnode.h"
+#include "platform/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/imageobject.h"
 #include "scene/objectfactory.h"
@@ -129,9 +130,15 @@ bool TSceneObjects::LoadFromXML(TXmlNode* node, TScene* scene, TSceneObject* par
   {
     if (name != str("object"))
       continue;
-    TSceneObject* object = MakeObject(child->GetAttribute("type").c_str());
+    str type = child->GetAttribute("type");
+    TSceneObject* object = MakeObject(type.c_str());
     if (!object)
+    {
+      if (!type.empty())
+        WriteDbg("ERROR: Object type '%s' of '%s' is unknown; an image object stands in",
+                 type.c_str(), child->GetAttribute("id").c_str());
       object = new TImageObject;
+    }
     object->SetScene(scene);
     object->SetParent(parent);
     // In the list before it reads itself, so its own scripts and sets can reach it.

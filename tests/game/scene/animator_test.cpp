@@ -180,7 +180,7 @@ TEST_F(AnimatorTest, EarliestRegistrationOfANameWins)
   delete made;
 }
 
-TEST_F(AnimatorTest, XmlSkipsUnknownTypesAndRefusesUnrunnableAnimators)
+TEST_F(AnimatorTest, XmlLeavesOutUnknownAndUnrunnableAnimatorsWithErrorLines)
 {
   TAnimators list;
   std::string log = LoadAnimators(
@@ -202,13 +202,14 @@ TEST_F(AnimatorTest, XmlSkipsUnknownTypesAndRefusesUnrunnableAnimators)
   EXPECT_FALSE(list.at(0)->GetLoop());
   EXPECT_TRUE(list.at(1)->GetLoop());
   EXPECT_FALSE(list.at(2)->GetLoop());
-  EXPECT_EQ(std::string::npos, log.find("TNoSuch")) << "unknown types are skipped quietly";
+  EXPECT_NE(std::string::npos, log.find("ERROR: Animator type 'TNoSuch' of object '' is unknown"))
+      << log;
   EXPECT_NE(std::string::npos, log.find("ERROR: Animator TAlphaAnimator of object '' has no delay"))
       << log;
   size_t errors = 0;
   for (size_t at = log.find("ERROR:"); at != std::string::npos; at = log.find("ERROR:", at + 1))
     ++errors;
-  EXPECT_EQ(5u, errors) << log;
+  EXPECT_EQ(6u, errors) << log;
 }
 
 TEST_F(AnimatorTest, XmlWritesTypeDelayAndLoopOnlyWhenSet)

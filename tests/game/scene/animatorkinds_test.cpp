@@ -259,3 +259,19 @@ TEST_F(AnimatorKindTest, KeyRecordsWithAbsurdCountsFail)
   EXPECT_NE(std::string::npos, log.find("ERROR:")) << log;
   EXPECT_TRUE(loaded.mKeys.mKeys.empty());
 }
+
+TEST_F(AnimatorKindTest, KeysReadAndWriteWithAPointUnderACommaLocale)
+{
+  TCommaLocale locale;
+  TAnimator* alpha = Animate("<animator type='TAlphaAnimator' delay='100' key='0.5,0.25'/>");
+  ASSERT_NE(nullptr, alpha);
+  Tick(50);
+  EXPECT_FLOAT_EQ(0.375f, mObject->GetAlpha());
+  TXmlNode node("animator");
+  alpha->StoreToXML(&node);
+  EXPECT_EQ(str("0.500000,0.250000"), node.GetAttribute("key"));
+  TAnimator* fly = Animate("<animator type='TFreeFlyAnimator' delay='100' vx='1.5'/>");
+  TXmlNode flight("animator");
+  fly->StoreToXML(&flight);
+  EXPECT_EQ(str("1.500000"), flight.GetAttribute("vx"));
+}

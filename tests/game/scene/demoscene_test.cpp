@@ -286,7 +286,7 @@ TEST_F(DemoSceneTest, DamagedSceneFileLoadsWhatItCan)
   mSandbox.WriteFile("assets/scenes/bad.sxm",
                      "<scene id=\"bad\"><resources id=\"scenes/demo/demo_res.xml\"/><objects>"
                      "<object type=\"TNoSuchObject\" id=\"odd\" f=\"key\"/>"
-                     "<object id=\"lost\" f=\"no_such_image\" st=\"s\"><states><st id=\"s\">"
+                     "<object id=\"lost\" f=\"no_such_image\" st=\"s\"><states><st id=\"s\" f=\"gone\">"
                      "<animators><animator type=\"TNoSuchAnimator\" delay=\"10\" key=\"1,2\"/>"
                      "<animator type=\"TAlphaAnimator\" delay=\"0\" key=\"0,1\"/></animators>"
                      "</st></states></object>"
@@ -311,4 +311,9 @@ TEST_F(DemoSceneTest, DamagedSceneFileLoadsWhatItCan)
   EXPECT_NE(nullptr, scene->FindObject("after"));
   EXPECT_NE(std::string::npos, log.find("ERROR: Animator TAlphaAnimator of object 'lost'")) << log;
   EXPECT_NE(std::string::npos, log.find("ERROR: State changes nest deeper")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: Object type 'TNoSuchObject' of 'odd'")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: Animator type 'TNoSuchAnimator'")) << log;
+  EXPECT_NE(std::string::npos, log.find("image 'no_such_image', which")) << log;
+  EXPECT_NE(std::string::npos, log.find("State 's' of object 'lost' shows image 'gone'")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: [string \"this is not lua\"]")) << log;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/app/platform.h"
 #include "scene/contour.h"
 #include "scene/imageobject.h"
 #include "support/scenetestutil.h"
@@ -296,4 +297,28 @@ TEST_F(WholeSceneTest, VertexListIsMadeOnceAndDroppedWithTheImages)
   EXPECT_EQ(nullptr, list->GetFrameVertex(99));
   mScene->Clear();
   EXPECT_NE(nullptr, mScene->getVertexList());
+}
+
+TEST_F(WholeSceneTest, TextureRefreshRendersTextAgainAndTheListenerGoesWithItsOwner)
+{
+  LoadObjects("<objects><object id='p'><objects><object type='TTextObject' id='t' f='box' "
+              "txt='hi'/></objects></object></objects>");
+  size_t rendered = mRenderer.mTexts.size();
+  TScene::TextureRefreshListener listener(mScene.get());
+  EXPECT_TRUE(listener.DoTask());
+  EXPECT_EQ(rendered + 1, mRenderer.mTexts.size()) << "the text inside the tree is rendered again";
+  // With a platform the listener is the platform's until the scene goes, whichever goes first.
+  {
+    TPlatform platform;
+    TScene held;
+    std::unique_ptr<TScene> outliving(new TScene);
+    (void)held;
+    outliving.reset();
+  }
+  std::unique_ptr<TScene> orphan;
+  {
+    TPlatform platform;
+    orphan.reset(new TScene);
+  }
+  orphan.reset();
 }
