@@ -176,11 +176,16 @@ protected:
     return run;
   }
 
-  // A copy of the game's data to break.
+  // A copy of the game's data to break, laid out as installed: the checkout's data with what
+  // the build generated (the fonts) merged in.
   std::string CopyResources()
   {
     const std::string resources = Path("resources");
     fs::copy(QV_SOURCE_DATA_DIR, resources, fs::copy_options::recursive);
+    if (fs::exists(QV_GENERATED_DATA_DIR)) {
+      fs::copy(QV_GENERATED_DATA_DIR, resources,
+               fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
     return resources;
   }
 
@@ -335,8 +340,7 @@ TEST_F(AppEndToEnd, SigtermAsksToCloseAndTheProgramEndsCleanly)
 
 TEST_F(AppEndToEnd, MissingOrDamagedStartUpFilesAreLoggedAndTheProgramStillStarts)
 {
-  const std::string resources = Path("resources");
-  fs::copy(QV_SOURCE_DATA_DIR, resources, fs::copy_options::recursive);
+  const std::string resources = CopyResources();
   std::ofstream(resources + "/assets/settings.xml") << "<settings><publisher>Quorvant</pub";
   fs::remove(resources + "/assets/strings.xml");
   fs::remove(resources + "/assets/fonts/default.mvec");
