@@ -1,5 +1,6 @@
 // screenregistry: enters every screen class of the game in the screen factory, under the
 // names the configuration files and the game controller use.
+#include "flow/casejournal.h"
 #include "flow/loadingscreen.h"
 #include "flow/mapscreen.h"
 #include "flow/overlayscreen.h"
@@ -18,6 +19,7 @@ void RegisterGameScreens()
     return;
   }
   registered = true;
+  gScreenFactory.Register("TCaseJournal", &CreateScreen<TCaseJournal>);
   gScreenFactory.Register("TOverlayScreen", &CreateScreen<TOverlayScreen>);
   gScreenFactory.Register("TMapScreen", &CreateScreen<TMapScreen>);
   gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
