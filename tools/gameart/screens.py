@@ -168,46 +168,68 @@ def _rooftops(ctx, base_y, colour, seed, height_range=(60, 160)):
     ctx.fill()
 
 
-def title_backdrop(with_logo=True):
+def title_backdrop():
+    """The night town behind the main menu: the bureau's name and emblem in the top band
+    (y 0..105), a dark band for the menu's welcome line under it, and a calm, dark middle where
+    the menu's buttons stand (x 290..510)."""
     s, ctx = canvas(800, 600)
-    vertical(ctx, (0.05, 0.07, 0.16), (0.22, 0.24, 0.40), 0, 600)
+    vertical(ctx, (0.04, 0.05, 0.12), (0.20, 0.22, 0.38), 0, 600)
     ctx.paint()
     rng = Rng(5)
     for _ in range(90):
-        ctx.arc(rng.uniform(0, 800), rng.uniform(0, 330), rng.uniform(0.6, 1.8), 0, 2 * math.pi)
+        x, y = rng.uniform(0, 800), rng.uniform(150, 380)
+        if 270 < x < 530:
+            continue
+        ctx.arc(x, y, rng.uniform(0.6, 1.8), 0, 2 * math.pi)
         ctx.set_source_rgba(1, 1, 0.9, rng.uniform(0.3, 0.9))
         ctx.fill()
-    radial(ctx, 712, 118, 120, (1.0, 0.98, 0.85), (1.0, 0.98, 0.85), 0.35, 0.0)
+    radial(ctx, 690, 250, 120, (1.0, 0.98, 0.85), (1.0, 0.98, 0.85), 0.30, 0.0)
     ctx.paint()
-    ctx.arc(712, 118, 42, 0, 2 * math.pi)
+    ctx.arc(690, 250, 40, 0, 2 * math.pi)
     ctx.set_source_rgb(0.98, 0.96, 0.85)
     ctx.fill()
     _rooftops(ctx, 520, (0.12, 0.12, 0.22), 8, (60, 200))
     _rooftops(ctx, 600, (0.06, 0.06, 0.12), 9, (40, 150))
-    # Lit windows in the near houses.
-    for _ in range(26):
+    # Lit windows in the near houses, none behind the buttons.
+    for _ in range(30):
         x, y = rng.uniform(10, 780), rng.uniform(500, 580)
+        if 270 < x < 530:
+            continue
         ctx.rectangle(x, y, 9, 12)
         ctx.set_source_rgba(1.0, 0.82, 0.40, 0.85)
         ctx.fill()
     # A street lamp on the left with its glow.
-    radial(ctx, 92, 300, 110, (1.0, 0.85, 0.5), (1.0, 0.85, 0.5), 0.35, 0.0)
+    radial(ctx, 110, 300, 110, (1.0, 0.85, 0.5), (1.0, 0.85, 0.5), 0.30, 0.0)
     ctx.paint()
     ctx.set_source_rgb(0.05, 0.05, 0.08)
-    ctx.rectangle(86, 310, 12, 290)
+    ctx.rectangle(104, 310, 12, 290)
     ctx.fill()
-    rounded(ctx, 74, 278, 36, 34, 4)
+    rounded(ctx, 92, 278, 36, 34, 4)
     ctx.fill()
-    ctx.rectangle(80, 284, 24, 22)
+    ctx.rectangle(98, 284, 24, 22)
     ctx.set_source_rgb(1.0, 0.88, 0.55)
     ctx.fill()
-    if with_logo:
-        rounded(ctx, 160, 40, 480, 150, 14)
-        ctx.set_source_rgba(0, 0, 0, 0.35)
-        ctx.fill()
-        magnifier(ctx, 215, 100, 30, GOLD_LIGHT)
-        outlined_text(ctx, "Quillmoor", 420, 105, 58, GOLD_LIGHT, (0.20, 0.10, 0.05), 6)
-        outlined_text(ctx, "Sleuth Bureau", 420, 160, 40, PARCHMENT, (0.20, 0.10, 0.05), 5)
+    # The top band: a dark sign with the emblem and the bureau's name.
+    vertical(ctx, (0.10, 0.06, 0.04), (0.05, 0.03, 0.02), 0, 105)
+    ctx.rectangle(0, 0, 800, 105)
+    ctx.fill()
+    ctx.set_source_rgb(*GOLD)
+    ctx.rectangle(0, 101, 800, 3)
+    ctx.fill()
+    ctx.arc(100, 50, 34, 0, 2 * math.pi)
+    ctx.set_source_rgba(0.67, 0.82, 0.92, 0.25)
+    ctx.fill()
+    magnifier(ctx, 96, 46, 26, GOLD_LIGHT)
+    ctx.select_font_face("DejaVu Serif", cairo.FONT_SLANT_NORMAL, cairo.FONT_WEIGHT_BOLD)
+    ctx.set_font_size(40)
+    width = ctx.text_extents("Quillmoor Sleuth Bureau").x_advance
+    ctx.move_to(170 + (610 - width) / 2, 66)
+    ctx.text_path("Quillmoor Sleuth Bureau")
+    ctx.set_source_rgb(0.20, 0.10, 0.05)
+    ctx.set_line_width(5)
+    ctx.stroke_preserve()
+    ctx.set_source_rgb(*GOLD_LIGHT)
+    ctx.fill()
     return s
 
 
