@@ -3,6 +3,8 @@
 #include "core/foundation/xmlnode.h"
 
 #include <cstring>
+#include <deque>
+#include <typeinfo>
 #include <zlib.h>
 
 #include "core/foundation/file.h"
@@ -31,7 +33,7 @@ const unsigned long kInflateSlack = 1024;
 // (unchecked). Returns how many bytes were read, 0 at the end of the input.
 inline int ReadChar(TGetChar* source, int bytes[4])
 {
-  int c = source->DoGetChar();
+  int c = source->GetByte();
   if (c == -1)
     return 0;
   bytes[0] = c;
@@ -41,7 +43,7 @@ inline int ReadChar(TGetChar* source, int bytes[4])
   // A sequence cut short by the end of the input is just shorter.
   for (; n <= extra; ++n)
   {
-    int next = source->DoGetChar();
+    int next = source->GetByte();
     if (next == -1)
       break;
     bytes[n] = next;
@@ -54,8 +56,43 @@ inline void UngetBytes(TGetChar* source, int const bytes[4], int n)
   while (n > 0)
   {
     --n;
-    source->UngetChar(bytes[n]);
+    source->UngetByte(bytes[n]);
   }
+}
+
+inline bool IsMarkup(unsigned byte)
+{
+  return byte == '<' || byte == '>' || byte == '=';
+}
+
+// How many bytes follow a lead byte in its character (unchecked, as ReadChar takes them).
+inline int TrailBytes(unsigned lead)
+{
+  return lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+}
+
+// The end of the run of whole characters from p that a token takes as they are: it stops
+// before a byte that ends the token (the quote in a quoted string; a blank or markup byte
+// otherwise) and before a character whose bytes are not all in [p, end).
+template <bool kQuoted>
+unsigned char const* PlainRun(unsigned char const* p, unsigned char const* end)
+{
+  while (p < end)
+  {
+    unsigned byte = *p;
+    if (byte < 0x80)
+    {
+      if (kQuoted ? byte == '"' : IsSpace((int)byte) || IsMarkup(byte))
+        break;
+      ++p;
+      continue;
+    }
+    int trail = TrailBytes(byte);
+    if (end - p <= trail)
+      break;
+    p += 1 + trail;
+  }
+  return p;
 }
 
 // Decimal value as atoi reads it (leading blanks, a sign, digits), cut to 8 bits.
@@ -136,6 +173,18 @@ public:
       mBytes.resize(mBytes.empty() ? 256 : mBytes.size() * 2);
     mBytes[mSize++] = c;
   }
+  void append(char const* bytes, size_t n)
+  {
+    if (mBytes.size() - mSize < n)
+    {
+      size_t grown = mBytes.empty() ? 256 : mBytes.size() * 2;
+      while (grown - mSize < n)
+        grown *= 2;
+      mBytes.resize(grown);
+    }
+    memcpy(mBytes.data() + mSize, bytes, n);
+    mSize += n;
+  }
   size_t size() const { return mSize; }
   bool empty() const { return mSize == 0; }
   char back() const { return mBytes[mSize - 1]; }
@@ -160,11 +209,20 @@ void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
   *escaped = false;
   int bytes[4];
   int n;
-  do
+  // Blanks are single bytes: skipped straight from the window while it lasts.
+  for (;;)
+  {
+    unsigned char const* p = source->Window();
+    unsigned char const* end = source->WindowEnd();
+    while (p < end && IsSpace(*p))
+      ++p;
+    source->Skip(p);
     n = ReadChar(source, bytes);
-  while (n > 0 && IsSpace(bytes[0] & 0xFF));
-  if (n == 0)
-    return;
+    if (n == 0)
+      return;
+    if (!IsSpace(bytes[0] & 0xFF))
+      break;
+  }
   int lead = bytes[0] & 0xFF;
   if (lead == '<' || lead == '>' || lead == '=')
   {
@@ -179,6 +237,32 @@ void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
 
   for (;;)
   {
+    // Whole characters that go into the token as they are, straight from the source's
+    // window; the byte that stops the run is read and judged one character at a time.
+    unsigned char const* run = source->Window();
+    unsigned char const* runEnd =
+        *quoted ? PlainRun<true>(run, source->WindowEnd()) : PlainRun<false>(run, source->WindowEnd());
+    if (runEnd != run)
+    {
+      buf.append((char const*)run, (size_t)(runEnd - run));
+      source->Skip(runEnd);
+    }
+    if (runEnd < source->WindowEnd() && *runEnd < 0x80)
+    {
+      // The run stopped at the byte that ends the token: the closing quote is taken; a
+      // blank or markup byte stays for the next token.
+      if (*quoted)
+      {
+        source->Skip(runEnd + 1);
+        break;
+      }
+      if (*runEnd == '>' && buf.size() >= 2 && buf.back() == '/')
+      {
+        buf.pop_back();
+        source->UngetByte('/');
+      }
+      break;
+    }
     n = ReadChar(source, bytes);
     if (n == 0)
       break;
@@ -195,7 +279,7 @@ void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
       if (lead == '>' && buf.size() >= 2 && buf.back() == '/')
       {
         buf.pop_back();
-        source->UngetChar('/');
+        source->UngetByte('/');
       }
       break;
     }
@@ -212,6 +296,101 @@ TTokenText& TokenBuffer()
 {
   thread_local TTokenText buffer;
   return buffer;
+}
+
+// The strings of the documents being parsed, found again by their bytes: element and
+// attribute names, and many short values, repeat from element to element, and one shared
+// buffer (str is copy-on-write) saves an allocation at each repeat. Direct-mapped: a new
+// string takes its slot from the one there.
+class TStringCache
+{
+public:
+  str Get(char const* bytes, size_t n)
+  {
+    if (n > kMaxBytes)
+      return str(bytes, n);
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < n; ++i)
+      hash = (hash ^ (unsigned char)bytes[i]) * 16777619u;
+    TSlot& slot = mSlots[hash & (kSlots - 1)];
+    if (slot.mLength == n && slot.mHash == hash && slot.mUsed && memcmp(slot.mText.c_str(), bytes, n) == 0)
+      return slot.mText;
+    slot.mText = str(bytes, n);
+    slot.mHash = hash;
+    slot.mLength = n;
+    slot.mUsed = true;
+    return slot.mText;
+  }
+  // Lets the buffers go when no parse needs them any more.
+  void Clear()
+  {
+    if (!mFilled)
+      return;
+    for (TSlot& slot : mSlots)
+      if (slot.mUsed)
+        slot = TSlot();
+    mFilled = false;
+  }
+  void MarkFilled() { mFilled = true; }
+
+private:
+  static constexpr size_t kMaxBytes = 32;
+  static constexpr size_t kSlots = 512;
+  struct TSlot
+  {
+    str mText;
+    uint32_t mHash = 0;
+    size_t mLength = 0;
+    bool mUsed = false;
+  };
+  TSlot mSlots[kSlots];
+  bool mFilled = false;
+};
+
+TStringCache& StringCache()
+{
+  thread_local TStringCache cache;
+  return cache;
+}
+
+// The content builders of the nodes being parsed, one per level of the nesting: kept
+// from parse to parse so that gathering content costs no allocation once warm.
+class TBuilders
+{
+public:
+  std::vector<char>& Take()
+  {
+    if (mInUse == mBuilders.size())
+      mBuilders.emplace_back();
+    return mBuilders[mInUse++];
+  }
+  // Builders are taken and given back in nested order.
+  void Give(std::vector<char>& builder)
+  {
+    --mInUse;
+    // A huge text is not worth keeping the memory for.
+    if (builder.capacity() > kKeepBytes)
+      std::vector<char>().swap(builder);
+    builder.clear();
+  }
+
+private:
+  static constexpr size_t kKeepBytes = 64 * 1024;
+  // A deque: taking another builder leaves the ones in use where they are.
+  std::deque<std::vector<char>> mBuilders;
+  size_t mInUse = 0;
+};
+
+TBuilders& Builders()
+{
+  thread_local TBuilders builders;
+  return builders;
+}
+
+std::vector<TXmlNode::TAttribute>& AttributeScratch()
+{
+  thread_local std::vector<TXmlNode::TAttribute> attributes;
+  return attributes;
 }
 
 inline bool IsToken(TTokenText const& buf, char c)
@@ -379,9 +558,9 @@ bool qvInflateZxml(char const* block, unsigned long size, char const* what, std:
 // ---------------------------------------------------------------------------------------
 // TGetCharFile
 
-TGetCharFile::TGetCharFile(TFile* handle, str const& name)
-  : mFile(handle), mName(name), mBlockFill(0), mBlockPos(0)
+TGetCharFile::TGetCharFile(TFile* handle, str const& name) : mFile(handle), mName(name)
 {
+  DropBlock();
 }
 
 TGetCharFile::~TGetCharFile()
@@ -389,38 +568,47 @@ TGetCharFile::~TGetCharFile()
   qv_close(mFile);
 }
 
+void TGetCharFile::DropBlock()
+{
+  mWindowStart = mNext = mEnd = mBlock;
+}
+
 bool TGetCharFile::Refill()
 {
+  DropBlock();
   if (!mFile)
     return false;
-  mBlockFill = (unsigned)qv_read(mFile, mBlock, sizeof mBlock);
-  mBlockPos = 0;
-  return mBlockFill > 0;
+  mEnd = mBlock + qv_read(mFile, mBlock, sizeof mBlock);
+  return mEnd > mBlock;
+}
+
+int TGetCharFile::Underflow()
+{
+  if (mNext >= mEnd && !Refill())
+    return -1;
+  return *mNext++;
 }
 
 int TGetCharFile::DoGetChar()
 {
-  if (mBlockPos >= mBlockFill && !Refill())
-    return -1;
-  return mBlock[mBlockPos++];
+  return GetByte();
 }
 
 int TGetCharFile::UngetChar(int c)
 {
-  if (mBlockPos > 0)
+  if (mNext > mBlock)
   {
-    --mBlockPos;
+    --mNext;
     return c;
   }
   if (!mFile)
     return -1;
   // Before the block in memory: move the file to the byte before the block's start.
-  long blockStart = qv_tell(mFile) - (long)mBlockFill;
+  long blockStart = qv_tell(mFile) - (long)(mEnd - mBlock);
   if (blockStart <= 0)
     return -1;
   qv_seek(mFile, blockStart - 1, kSeekStart);
-  mBlockFill = 0;
-  mBlockPos = 0;
+  DropBlock();
   return c;
 }
 
@@ -428,16 +616,26 @@ void TGetCharFile::Rewind()
 {
   if (mFile)
     qv_seek(mFile, 0, kSeekStart);
-  mBlockFill = 0;
-  mBlockPos = 0;
+  DropBlock();
 }
 
 void TGetCharFile::ReOpenAsBinary()
 {
   qv_close(mFile);
   mFile = qv_open(mName.c_str(), kFileRead);
-  mBlockFill = 0;
-  mBlockPos = 0;
+  DropBlock();
+}
+
+// ---------------------------------------------------------------------------------------
+// TGetCharString
+
+TGetCharString::TGetCharString(char const* text, unsigned long length)
+{
+  unsigned char const* bytes = (unsigned char const*)text;
+  // The window ends at the 0xFF end marker, or at the end of the text.
+  unsigned char const* marker = bytes ? (unsigned char const*)memchr(bytes, 0xFF, length) : nullptr;
+  mWindowStart = mNext = bytes;
+  mEnd = marker ? marker : bytes + (bytes ? length : 0);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -508,8 +706,15 @@ void TXmlNode::SetContent(char const* content)
 TXmlNode* TXmlNode::CreateChild(char const* name)
 {
   TXmlNode* child = new TXmlNode(name);
-  mChildren.push_back(child);
+  AdoptChild(child);
   return child;
+}
+
+void TXmlNode::AdoptChild(TXmlNode* child)
+{
+  if (mChildren.empty())
+    mChildren.reserve(4);
+  mChildren.push_back(child);
 }
 
 TXmlNode* TXmlNode::GetChild(char const* name) const
@@ -594,10 +799,7 @@ void TXmlNode::OnContent(str const& text, int length)
     return;
   if (mContentBuilder)
   {
-    if (mContentLength != 0)
-      mContentBuilder->push_back(' ');
-    mContentBuilder->insert(mContentBuilder->end(), text.c_str(), text.c_str() + n);
-    mContentLength += (int)((mContentLength != 0) + n);
+    AppendContent(text.c_str(), n);
     return;
   }
   str joined;
@@ -611,6 +813,21 @@ void TXmlNode::OnContent(str const& text, int length)
   joined.overlay((int)position, text.c_str(), n, true);
   mContent = joined;
   mContentLength = (int)mContent.length();
+}
+
+void TXmlNode::AppendContent(char const* bytes, size_t n)
+{
+  if (n == 0)
+    return;
+  if (mContentLength != 0)
+    mContentBuilder->push_back(' ');
+  mContentBuilder->insert(mContentBuilder->end(), bytes, bytes + n);
+  mContentLength += (int)((mContentLength != 0) + n);
+}
+
+bool TXmlNode::HasOwnCallbacks() const
+{
+  return typeid(*this) == typeid(TXmlNode);
 }
 
 void TXmlNode::OnAttribute(str const& name, str const& value, bool quoted)
@@ -628,21 +845,28 @@ bool TXmlNode::Parse(TGetChar* source)
   if (mContentBuilder)
     return ParseTokens(source);  // a callback parsing into the same node again
   // Content gathers in a builder that starts with what the node already holds.
-  std::vector<char> builder(mContent.c_str(), mContent.c_str() + mContent.length());
+  TBuilders& builders = Builders();
+  std::vector<char>& builder = builders.Take();
+  builder.assign(mContent.c_str(), mContent.c_str() + mContent.length());
   mContentLength = (int)builder.size();
   std::vector<char>* outerBuilder = mContentBuilder;
   mContentBuilder = &builder;
+  const bool outermost = source->mDepth == 0;
   bool ok = ParseTokens(source);
+  if (outermost)
+    StringCache().Clear();
   mContentBuilder = outerBuilder;
   if (builder.size() != mContent.length())
     mContent = ToStr(builder);
   mContentLength = (int)mContent.length();
+  builders.Give(builder);
   return ok;
 }
 
 bool TXmlNode::ParseTokens(TGetChar* source)
 {
   TTokenText& token = TokenBuffer();
+  const bool ownCallbacks = HasOwnCallbacks();
   for (;;)
   {
     bool quoted;
@@ -680,6 +904,11 @@ bool TXmlNode::ParseTokens(TGetChar* source)
       if (endTag)
         return true;
     }
+    else if (ownCallbacks)
+    {
+      // What OnContent would take of the token's str: the bytes before a zero byte.
+      AppendContent(token.data(), strnlen(token.data(), token.size()));
+    }
     else
     {
       OnContent(ToStr(token), (int)token.size());
@@ -695,6 +924,30 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
   bool special = false;
   TXmlNode* child = nullptr;
   str pending;
+  // With the node's own callbacks the parser does their work itself: no str for what
+  // they would ignore, and repeated names and values share their buffers.
+  const bool ownCallbacks = HasOwnCallbacks();
+  TStringCache& cache = StringCache();
+  if (ownCallbacks)
+    cache.MarkFilled();
+  // The attributes of a child made here gather in one list that goes to the child, sized
+  // once, when the tag ends (however it ends).
+  std::vector<TAttribute>& attributes = AttributeScratch();
+  attributes.clear();
+  struct THandOver
+  {
+    TXmlNode*& mChild;
+    std::vector<TAttribute>& mAttributes;
+    ~THandOver()
+    {
+      if (!mChild || mAttributes.empty())
+        return;
+      mChild->mAttributes.reserve(mChild->mAttributes.size() + mAttributes.size());
+      for (TAttribute& attribute : mAttributes)
+        mChild->mAttributes.push_back(std::move(attribute));
+      mAttributes.clear();
+    }
+  } handOver{child, attributes};
   for (;;)
   {
     bool quoted;
@@ -716,7 +969,8 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       char first = pending[0];
       if (first == '/' || first == '?' || special)
       {
-        OnEndTag(str(">"));
+        if (!ownCallbacks)
+          OnEndTag(str(">"));
         return nullptr;
       }
       return child;
@@ -727,7 +981,8 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       if (markup && token[0] == '/')
       {
         isEndTag = true;
-        OnEndTag(ToStr(token));
+        if (!ownCallbacks)
+          OnEndTag(ToStr(token));
       }
       else
       {
@@ -735,7 +990,17 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
         special = (token.size() == 4 && memcmp(token.data(), "?xml", 4) == 0) ||
                   (token.size() == 8 && memcmp(token.data(), "!DOCTYPE", 8) == 0) ||
                   (token.size() >= 3 && memcmp(token.data(), "!--", 3) == 0);
-        child = OnOpenTag(ToStr(token));
+        if (ownCallbacks)
+        {
+          // As OnOpenTag: the child's name is the token up to a zero byte.
+          child = new TXmlNode();
+          child->mName = cache.Get(token.data(), strnlen(token.data(), token.size()));
+          AdoptChild(child);
+        }
+        else
+        {
+          child = OnOpenTag(ToStr(token));
+        }
       }
       state = 1;
       break;
@@ -743,11 +1008,18 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       if (markup && IsToken(token, '='))
         state = 2;
       else
-        pending = ToStr(token);
+        pending = ownCallbacks ? cache.Get(token.data(), token.size()) : ToStr(token);
       break;
     default:
-      if (child)
+      if (child && ownCallbacks)
+      {
+        // A child made here has the own callbacks too.
+        attributes.push_back(TAttribute{pending, cache.Get(token.data(), token.size()), quoted});
+      }
+      else if (child)
+      {
         child->OnAttribute(pending, ToStr(token), quoted);
+      }
       pending = str();
       state = 1;
       break;

@@ -18,6 +18,10 @@ constexpr unsigned long kMaxXmlBytes = 64ul * 1024 * 1024;
 
 // A source of bytes for the parser. The depth counter and error flag carry the state of
 // one top-level parse through the recursive descent.
+//
+// The tokenizer reads through GetByte, which takes bytes from a window of the source's
+// memory [mNext, mEnd) without a call, and asks the source (Underflow) only when the window
+// runs dry; a source without a window answers every byte from DoGetChar.
 class TGetChar
 {
 public:
@@ -29,9 +33,33 @@ public:
   virtual int UngetChar(int c) = 0;
   virtual void Rewind() = 0;
 
+  // The next byte (0 to 255), or -1 at the end.
+  int GetByte() { return mNext < mEnd ? *mNext++ : Underflow(); }
+  // Steps back over the byte c just read.
+  void UngetByte(int c)
+  {
+    if (mNext > mWindowStart)
+      --mNext;
+    else
+      UngetChar(c);
+  }
+  // The bytes readable without a call: from Window() up to WindowEnd(). Skip(p) consumes
+  // them up to p.
+  unsigned char const* Window() const { return mNext; }
+  unsigned char const* WindowEnd() const { return mEnd; }
+  void Skip(unsigned char const* to) { mNext = to; }
+
   int mDepth;
   // Raised when the input ends inside a tag.
   bool mError;
+
+protected:
+  // The byte after the window: refills it, or reads the byte another way; -1 at the end.
+  virtual int Underflow() { return DoGetChar(); }
+
+  unsigned char const* mWindowStart = nullptr;
+  unsigned char const* mNext = nullptr;
+  unsigned char const* mEnd = nullptr;
 };
 
 // Bytes of a file of the virtual file system, 0 to 255. Reads ahead in blocks so the
@@ -48,41 +76,42 @@ public:
   // Closes the handle and opens the named file again for reading.
   virtual void ReOpenAsBinary();
 
+protected:
+  int Underflow() override;
+
 private:
   bool Refill();
+  // Empties the window (the block must be read again).
+  void DropBlock();
 
   TFile* mFile;
   str mName;
   unsigned char mBlock[4096];
-  unsigned mBlockFill;
-  unsigned mBlockPos;
 };
 
 // Bytes in memory, not owned. Bytes come back as signed chars, so 0xFF reads as the end.
 class TGetCharString : public TGetChar
 {
 public:
-  TGetCharString(char const* text, unsigned long length) : mText(text), mPos(0), mLength(length) {}
+  TGetCharString(char const* text, unsigned long length);
   int DoGetChar() override
   {
-    // A 0xFF byte is the end marker: it stays unread, so the input really ends there.
-    if (mPos >= mLength || mText[mPos] == (char)0xFF)
+    // A 0xFF byte is the end marker: the window stops before it, so the input ends there.
+    if (mNext >= mEnd)
       return -1;
-    return (int)(signed char)mText[mPos++];
+    return (int)(signed char)*mNext++;
   }
   int UngetChar(int c) override
   {
-    if (mPos == 0)
+    if (mNext == mWindowStart)
       return -1;
-    --mPos;
+    --mNext;
     return c;
   }
-  void Rewind() override { mPos = 0; }
+  void Rewind() override { mNext = mWindowStart; }
 
-private:
-  char const* mText;
-  unsigned long mPos;
-  unsigned long mLength;
+protected:
+  int Underflow() override { return -1; }
 };
 
 class TXmlNode
@@ -152,6 +181,11 @@ private:
   void CopyFrom(TXmlNode const& other);
   void Clear();
   bool ParseTokens(TGetChar* source);
+  void AdoptChild(TXmlNode* child);
+  // Content of the parse in progress, as OnContent adds it.
+  void AppendContent(char const* bytes, size_t n);
+  // True when the parsing callbacks are TXmlNode's own (not a subclass's).
+  bool HasOwnCallbacks() const;
 
   str mContent;
   int mContentLength;
