@@ -12,7 +12,7 @@ packages=(
   libopenal-dev libogg-dev libvorbis-dev vorbis-tools sox
   zlib1g-dev libsqlite3-dev libcurl4-openssl-dev libboost-dev nettle-dev
   libfreetype-dev fonts-dejavu-core python3-pil
-  libtinyxml2-dev
+  libtinyxml2-dev libpugixml-dev
   xvfb xdg-utils locales
   python3-cairo
 )

@@ -60,9 +60,43 @@ inline void UngetBytes(TGetChar* source, int const bytes[4], int n)
   }
 }
 
-inline bool IsMarkup(unsigned byte)
+// What the tokenizer needs to know of a byte.
+enum : uint8_t
 {
-  return byte == '<' || byte == '>' || byte == '=';
+  kByteBlank = 1,      // ends an unquoted token
+  kByteMarkup = 2,     // "<", ">" or "=": ends an unquoted token
+  kByteQuote = 4,      // ends a quoted string
+  kByteAmpersand = 8,  // may begin an escape
+  kByteLead = 16       // begins a character of more than one byte
+};
+
+struct TByteClasses
+{
+  uint8_t mClass[256];
+  constexpr TByteClasses() : mClass()
+  {
+    for (int byte = 0; byte < 256; ++byte)
+    {
+      uint8_t value = 0;
+      if (byte == ' ' || (byte >= '\t' && byte <= '\r'))
+        value |= kByteBlank;
+      if (byte == '<' || byte == '>' || byte == '=')
+        value |= kByteMarkup;
+      if (byte == '"')
+        value |= kByteQuote;
+      if (byte == '&')
+        value |= kByteAmpersand;
+      if (byte >= 0xC0)
+        value |= kByteLead;
+      mClass[byte] = value;
+    }
+  }
+};
+constexpr TByteClasses kByteClasses;
+
+inline unsigned ByteClass(unsigned byte)
+{
+  return kByteClasses.mClass[byte & 0xFF];
 }
 
 // How many bytes follow a lead byte in its character (unchecked, as ReadChar takes them).
@@ -73,25 +107,28 @@ inline int TrailBytes(unsigned lead)
 
 // The end of the run of whole characters from p that a token takes as they are: it stops
 // before a byte that ends the token (the quote in a quoted string; a blank or markup byte
-// otherwise) and before a character whose bytes are not all in [p, end).
+// otherwise) and before a character whose bytes are not all in [p, end). The classes of
+// the bytes taken are added to *seen.
 template <bool kQuoted>
-unsigned char const* PlainRun(unsigned char const* p, unsigned char const* end)
+unsigned char const* PlainRun(unsigned char const* p, unsigned char const* end, unsigned* seen)
 {
-  while (p < end)
+  const unsigned stop = kQuoted ? (kByteQuote | kByteLead) : (kByteBlank | kByteMarkup | kByteLead);
+  unsigned classes = 0;
+  for (;;)
   {
-    unsigned byte = *p;
-    if (byte < 0x80)
-    {
-      if (kQuoted ? byte == '"' : IsSpace((int)byte) || IsMarkup(byte))
-        break;
-      ++p;
-      continue;
-    }
-    int trail = TrailBytes(byte);
+    while (p < end && !(ByteClass(*p) & stop))
+      classes |= ByteClass(*p++);
+    if (p == end || !(ByteClass(*p) & kByteLead))
+      break;
+    // A character of several bytes goes whole, whatever its further bytes are.
+    int trail = TrailBytes(*p);
     if (end - p <= trail)
       break;
+    for (int i = 1; i <= trail; ++i)
+      classes |= ByteClass(p[i]);
     p += 1 + trail;
   }
+  *seen |= classes;
   return p;
 }
 
@@ -131,7 +168,7 @@ size_t ResolveEscapes(char* data, size_t n, bool* escaped)
     for (int row = 0; row < kCodeCount; ++row)
     {
       size_t len = (size_t)kCodeLen[row];
-      if (n - in - 1 >= len && memcmp(data + in + 1, kCode[row], len) == 0)
+      if (n - in - 1 >= len && data[in + 1] == kCode[row][0] && memcmp(data + in + 1, kCode[row], len) == 0)
       {
         data[out] = kCodeChar[row];
         in += 1 + len;
@@ -200,21 +237,25 @@ private:
   size_t mSize = 0;
 };
 
-// One token into buf (Algorithms of the tokenizer); buf is empty at the end of the input
-// unless the token was an empty quoted string.
-void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
+// One token into buf, a character at a time where ReadToken's quick way does not apply
+// (a token running past the source's window, or the end of the input).
+__attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenText& buf, bool* quoted,
+                                                     bool* escaped)
 {
   buf.clear();
   *quoted = false;
   *escaped = false;
   int bytes[4];
   int n;
+  // The classes of every byte that goes into the token: escapes are resolved only when
+  // an ampersand went in.
+  unsigned seen = 0;
   // Blanks are single bytes: skipped straight from the window while it lasts.
   for (;;)
   {
     unsigned char const* p = source->Window();
     unsigned char const* end = source->WindowEnd();
-    while (p < end && IsSpace(*p))
+    while (p < end && (ByteClass(*p) & kByteBlank))
       ++p;
     source->Skip(p);
     n = ReadChar(source, bytes);
@@ -233,7 +274,10 @@ void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
     *quoted = true;
   else
     for (int i = 0; i < n; ++i)
+    {
       buf.push_back((char)bytes[i]);
+      seen |= ByteClass(bytes[i]);
+    }
 
   for (;;)
   {
@@ -241,7 +285,7 @@ void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
     // window; the byte that stops the run is read and judged one character at a time.
     unsigned char const* run = source->Window();
     unsigned char const* runEnd =
-        *quoted ? PlainRun<true>(run, source->WindowEnd()) : PlainRun<false>(run, source->WindowEnd());
+        *quoted ? PlainRun<true>(run, source->WindowEnd(), &seen) : PlainRun<false>(run, source->WindowEnd(), &seen);
     if (runEnd != run)
     {
       buf.append((char const*)run, (size_t)(runEnd - run));
@@ -272,7 +316,7 @@ void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
       if (lead == '"')
         break;
     }
-    else if (IsSpace(lead) || lead == '<' || lead == '>' || lead == '=')
+    else if (ByteClass(lead) & (kByteBlank | kByteMarkup))
     {
       UngetBytes(source, bytes, n);
       // "name/>" and "value/>": give the "/" back so the tag reads "/" then ">".
@@ -284,10 +328,74 @@ void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
       break;
     }
     for (int i = 0; i < n; ++i)
+    {
       buf.push_back((char)bytes[i]);
+      seen |= ByteClass(bytes[i]);
+    }
   }
-  if (!buf.empty() && memchr(buf.data(), '&', buf.size()))
+  if ((seen & kByteAmpersand) && !buf.empty())
     buf.resize(ResolveEscapes(buf.data(), buf.size(), escaped));
+}
+
+// One token into buf (Algorithms of the tokenizer); buf is empty at the end of the input
+// unless the token was an empty quoted string. The quick way takes a token that lies
+// whole in the source's window, with the byte that ends it, straight from there.
+inline void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
+{
+  unsigned char const* p = source->Window();
+  unsigned char const* end = source->WindowEnd();
+  while (p < end && (ByteClass(*p) & kByteBlank))
+    ++p;
+  source->Skip(p);
+  if (p < end)
+  {
+    unsigned first = ByteClass(*p);
+    if (first & kByteMarkup)
+    {
+      buf.clear();
+      buf.push_back((char)*p);
+      *quoted = false;
+      *escaped = false;
+      source->Skip(p + 1);
+      return;
+    }
+    unsigned seen = 0;
+    if (first & kByteQuote)
+    {
+      unsigned char const* stop = PlainRun<true>(p + 1, end, &seen);
+      if (stop < end && *stop == '"')
+      {
+        buf.clear();
+        buf.append((char const*)p + 1, (size_t)(stop - p - 1));
+        *quoted = true;
+        *escaped = false;
+        source->Skip(stop + 1);
+        if ((seen & kByteAmpersand) && !buf.empty())
+          buf.resize(ResolveEscapes(buf.data(), buf.size(), escaped));
+        return;
+      }
+    }
+    else
+    {
+      unsigned char const* stop = PlainRun<false>(p, end, &seen);
+      // Ended by a blank or markup byte, which stays for the next token.
+      if (stop > p && stop < end && *stop < 0x80)
+      {
+        // "name/>" and "value/>": the "/" is left to be read before the ">".
+        if (*stop == '>' && stop - p >= 2 && stop[-1] == '/')
+          --stop;
+        buf.clear();
+        buf.append((char const*)p, (size_t)(stop - p));
+        *quoted = false;
+        *escaped = false;
+        source->Skip(stop);
+        if (seen & kByteAmpersand)
+          buf.resize(ResolveEscapes(buf.data(), buf.size(), escaped));
+        return;
+      }
+    }
+  }
+  ReadTokenByCharacters(source, buf, quoted, escaped);
 }
 
 // One buffer per thread for the token being read: callbacks get their own str copies,
@@ -334,7 +442,7 @@ public:
   void MarkFilled() { mFilled = true; }
 
 private:
-  static constexpr size_t kMaxBytes = 32;
+  static constexpr size_t kMaxBytes = 16;
   static constexpr size_t kSlots = 512;
   struct TSlot
   {
