@@ -25,6 +25,7 @@ int TLuaParticleSystem::gRandomCount = 0;
 TScript* TLuaParticleSystem::gScript = nullptr;
 int TLuaParticleSystem::gScriptUseCount = 0;
 int TLuaParticleSystem::gUpdateCount = 0;
+bool TLuaParticleSystem::gCompileStreams = true;
 TFailure TLuaParticleSystem::mDefaultFailureHandler;
 TFailure* TLuaParticleSystem::mFailureHandler = &TLuaParticleSystem::mDefaultFailureHandler;
 
@@ -254,7 +255,10 @@ TLuaParticleSystem::TLuaParticleSystem(TParticleRenderer* renderer)
       mAlpha(1.0f),
       mDone(false),
       mSpawnDebt(0),
-      mMachine(new TParticleMachine(this))
+      mMachine(new TParticleMachine(this)),
+      mChanges(1),
+      mInitProgramMadeAt(0),
+      mAnimProgramMadeAt(0)
 {
   AcquireRandom();
   ++gRandomCount;
@@ -317,6 +321,7 @@ bool TLuaParticleSystem::RunChunk(const char* text, size_t size, const char* chu
 
 void TLuaParticleSystem::NewScript()
 {
+  ++mChanges;
   mInitStream.clear();
   mAnimStream.clear();
   mPending.clear();
@@ -650,12 +655,14 @@ int TLuaParticleSystem::CompileParam(lua_State* L)
 
 void TLuaParticleSystem::AccumulateInitStream()
 {
+  ++mChanges;
   mInitStream.insert(mInitStream.end(), mPending.begin(), mPending.end());
   mPending.clear();
 }
 
 void TLuaParticleSystem::AccumulateAnimStream()
 {
+  ++mChanges;
   mAnimStream.insert(mAnimStream.end(), mPending.begin(), mPending.end());
   mPending.clear();
 }
@@ -679,6 +686,7 @@ uint32_t TLuaParticleSystem::Allocate(unsigned char width)
              (unsigned)mRecordFloats, kMaxRecordFloats);
     return 0;
   }
+  ++mChanges;
   uint32_t handle = (uint32_t)width << 16 | mRecordFloats;
   mRecordFloats = (uint8_t)(mRecordFloats + width);
   mMemberWidths.push_back(width);
@@ -708,27 +716,48 @@ void TLuaParticleSystem::PrepareState(TParticleState* state, int elapsed)
   state->mAlive = true;
 }
 
+TParticleProgram* TLuaParticleSystem::Program(TParticleProgram& program, unsigned& madeAt, const TStream& stream)
+{
+  if (!gCompileStreams) return nullptr;
+  if (madeAt != mChanges) {
+    madeAt = mChanges;
+    program.Compile(stream.data(), stream.size(), mMemberWidths.data(), (unsigned)mMemberWidths.size());
+  }
+  return program.IsCompiled() ? &program : nullptr;
+}
+
 void TLuaParticleSystem::CreateParticles(float n)
 {
   if (mParticles->mMaxParticles <= 0 || !std::isfinite(n)) return;
   mSpawnDebt += n;
   if (mSpawnDebt <= 0) return;
+  TParticleProgram* program = Program(mInitProgram, mInitProgramMadeAt, mInitStream);
   TParticleState state;
   PrepareState(&state, 0);
   const float* prototype = mRenderer->GetPrototypeParticle();
   unsigned prototypeSize = (unsigned)mRenderer->GetPrototypeParticleSize();
   if (prototypeSize > mRecordFloats) prototypeSize = mRecordFloats;
+  mRun.clear();
   while (mSpawnDebt > 0) {
     mSpawnDebt -= 1;
     if (mParticles->mFree.empty()) break;
     float* record = mParticles->mFree.front();
     std::memset(record, 0, mRecordFloats * sizeof(float));
     if (prototype) std::memcpy(record, prototype, prototypeSize * sizeof(float));
-    state.mParams.mValues = record;
-    mMachine->Run(mInitStream.data(), mInitStream.size(), state);
+    if (program) {
+      mRun.push_back(record);
+    } else {
+      state.mParams.mValues = record;
+      mMachine->Run(mInitStream.data(), mInitStream.size(), state);
+    }
     // A particle that expires while being made is still added.
     mParticles->mLive.splice(mParticles->mLive.begin(), mParticles->mFree, mParticles->mFree.begin());
     ++mParticles->mCount;
+  }
+  // The new particles in the order they were made, as the machine would have run them.
+  if (program && !mRun.empty()) {
+    mRunAlive.resize(mRun.size());
+    program->Run(this, mRun.data(), mRun.size(), 0, mRunAlive.data());
   }
 }
 
@@ -736,6 +765,22 @@ void TLuaParticleSystem::ProcessParticles(int ms)
 {
   std::list<float*>& live = mParticles->mLive;
   if (live.empty()) return;
+  if (TParticleProgram* program = Program(mAnimProgram, mAnimProgramMadeAt, mAnimStream)) {
+    mRun.assign(live.begin(), live.end());
+    mRunAlive.resize(mRun.size());
+    program->Run(this, mRun.data(), mRun.size(), ms, mRunAlive.data());
+    size_t index = 0;
+    for (std::list<float*>::iterator it = live.begin(); it != live.end(); ++index) {
+      if (mRunAlive[index]) {
+        ++it;
+        continue;
+      }
+      std::list<float*>::iterator expired = it++;
+      mParticles->mFree.splice(mParticles->mFree.begin(), live, expired);
+      --mParticles->mCount;
+    }
+    return;
+  }
   TParticleState state;
   PrepareState(&state, ms);
   const PInstruction* code = mAnimStream.data();

@@ -12,6 +12,7 @@
 #include "core/foundation/str.h"
 #include "core/foundation/vec.h"
 #include "core/particles/particlefunction.h"
+#include "core/particles/particleprogram.h"
 
 struct lua_State;
 class TParticleCollection;
@@ -101,6 +102,10 @@ public:
   static TFailure* mFailureHandler;
   static TFailure mDefaultFailureHandler;
 
+  // While false, streams run on the machine one particle at a time instead of as compiled
+  // programs (tests compare the two).
+  static bool gCompileStreams;
+
 private:
   TLuaParticleSystem(const TLuaParticleSystem&) = delete;
   TLuaParticleSystem& operator=(const TLuaParticleSystem&) = delete;
@@ -138,4 +143,15 @@ private:
   bool mDone;
   float mSpawnDebt;
   std::unique_ptr<TParticleMachine> mMachine;
+
+  // The streams compiled, when they can be; a program is made again after the streams or
+  // the members change (the change count differs from the one it was made at).
+  TParticleProgram* Program(TParticleProgram& program, unsigned& madeAt, const TStream& stream);
+  unsigned mChanges;
+  TParticleProgram mInitProgram;
+  unsigned mInitProgramMadeAt;
+  TParticleProgram mAnimProgram;
+  unsigned mAnimProgramMadeAt;
+  std::vector<float*> mRun;
+  std::vector<uint8_t> mRunAlive;
 };

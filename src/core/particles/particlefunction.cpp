@@ -26,22 +26,6 @@ TRandom& Random()
 float UnitFloat() { return Random().RandFloat(); }
 double UnitDouble() { return Random().RandDouble(); }
 
-// 1-based component index as the functions read it: negative values count as 0.
-unsigned ComponentIndex(float k)
-{
-  if (!(k > 0)) return 0;
-  if (k >= 4294967295.0f) return 0xffffffffu;
-  return (unsigned)k;
-}
-
-// A slot or width argument as an integer, truncated; NaN and values far outside the
-// record read as -1.
-int TruncatedInt(float value)
-{
-  if (!(value > -2147483648.0f && value < 2147483647.0f)) return -1;
-  return (int)value;
-}
-
 bool Arity(const TParticleMachineState& machine, unsigned count) { return machine.mArgCount == count; }
 
 TFailure& Handler()
@@ -167,8 +151,8 @@ uint8_t FAssign::GetReturnSize(int, uint8_t*) { return 0; }
 bool FAssign::Process(TParticleState& state, TParticleMachineState& machine)
 {
   if (!Arity(machine, 3)) return false;
-  int slot = TruncatedInt(machine.Arg(1)[0]);
-  int memberWidth = TruncatedInt(machine.Arg(2)[0]);
+  int slot = ParticleTruncatedInt(machine.Arg(1)[0]);
+  int memberWidth = ParticleTruncatedInt(machine.Arg(2)[0]);
   if (slot < 0 || memberWidth < 1) return false;
   unsigned floats = state.mParams.FloatCount();
   if ((unsigned)slot >= floats) return false;
@@ -186,10 +170,10 @@ bool FNewIndex::Process(TParticleState& state, TParticleMachineState& machine)
 {
   if (!Arity(machine, 3) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1 || machine.ArgWidth(2) != 1)
     return false;
-  int slot = TruncatedInt(machine.Arg(0)[0]);
+  int slot = ParticleTruncatedInt(machine.Arg(0)[0]);
   if (slot < 0) return false;
   unsigned first = (unsigned)slot & 255;
-  unsigned k = ComponentIndex(machine.Arg(1)[0]);
+  unsigned k = ParticleComponentIndex(machine.Arg(1)[0]);
   float value = machine.Arg(2)[0];
   // The component must lie inside the member that starts at the slot (or, for a slot
   // that starts no member, inside the record).
@@ -212,8 +196,8 @@ uint8_t FIndex::GetReturnSize(int, uint8_t*) { return 1; }
 bool FIndex::Process(TParticleState& state, TParticleMachineState& machine)
 {
   if (!Arity(machine, 2) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1) return false;
-  int slot = TruncatedInt(machine.Arg(0)[0]);
-  unsigned k = ComponentIndex(machine.Arg(1)[0]);
+  int slot = ParticleTruncatedInt(machine.Arg(0)[0]);
+  unsigned k = ParticleComponentIndex(machine.Arg(1)[0]);
   char message[256];
   if (slot >= 0) {
     unsigned index = ((unsigned)slot & 255) + k - 1;
@@ -249,7 +233,7 @@ uint8_t FVIndex::GetReturnSize(int, uint8_t*) { return 1; }
 bool FVIndex::Process(TParticleState&, TParticleMachineState& machine)
 {
   if (!Arity(machine, 2) || machine.ArgWidth(1) < 1) return false;
-  unsigned k = ComponentIndex(machine.Arg(1)[0]);
+  unsigned k = ParticleComponentIndex(machine.Arg(1)[0]);
   if (k < 1 || k > machine.ArgWidth(0)) return false;
   float value = machine.Arg(0)[k - 1];
   return machine.Push(&value, 1);

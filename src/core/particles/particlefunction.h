@@ -169,6 +169,22 @@ public:
   uint32_t mMember;
 };
 
+// A 1-based component index as the functions read it: negative values count as 0.
+inline unsigned ParticleComponentIndex(float k)
+{
+  if (!(k > 0)) return 0;
+  if (k >= 4294967295.0f) return 0xffffffffu;
+  return (unsigned)k;
+}
+
+// A slot or width argument as an integer, truncated; NaN and values far outside the
+// record read as -1.
+inline int ParticleTruncatedInt(float value)
+{
+  if (!(value > -2147483648.0f && value < 2147483647.0f)) return -1;
+  return (int)value;
+}
+
 inline int ParticleMemberSlot(uint32_t member) { return (int16_t)(member & 0xffff); }
 inline unsigned ParticleMemberWidth(uint32_t member) { return (member >> 16) & 0xff; }
 
