@@ -1,6 +1,6 @@
-// graphics_bench: sprite drawing through TTexture::DrawSprite against a minimal hand-written
-// OpenGL loop drawing the same quads, and PNG loading through the texture cache against
-// plain libpng; prints the ratios at the end.
+// graphics_bench: sprite drawing through TTexture::DrawSprite against a minimal OpenGL loop
+// drawing the same quads with one call, PNG decoding against plain libpng and texture upload
+// against one glTexImage2D; every on-screen run ends with glFinish; prints the ratios.
 #define GL_GLEXT_PROTOTYPES 1
 #include <benchmark/benchmark.h>
 
@@ -16,8 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "benchreport.h"
 #include "core/foundation/asset.h"
 #include "core/graphics/renderer.h"
+#include "core/graphics/texturedata.h"
 #include "core/graphics/texture.h"
 #include "gl/gldisplayhandler.h"
 #include "gl/gltexturedata.h"
@@ -107,10 +109,11 @@ void BM_DrawSprite(benchmark::State& state)
   }
   state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_DrawSprite)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawSprite)->Arg(1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// The same quads, textured and blended, with nothing but GL calls.
-void BM_HandWrittenGL(benchmark::State& state)
+// The same quads, textured and blended, from a vertex array rebuilt every frame and drawn
+// with one call: what a minimal program drawing sprites of one texture does.
+void BM_MinimalGL(benchmark::State& state)
 {
   if (!MakeContext()) {
     state.SkipWithError("no GL context");
@@ -127,9 +130,18 @@ void BM_HandWrittenGL(benchmark::State& state)
     float x, y, u, v;
     unsigned color;
   };
-  std::vector<TQuadVertex> quad(4);
+  std::vector<TQuadVertex> quads(static_cast<size_t>(count) * 4);
   glBindFramebuffer(GL_FRAMEBUFFER, TGLDisplayHandler::GetInstance()->GetFrameBuffer());
   for (auto _ : state) {
+    for (int i = 0; i < count; ++i) {
+      float left = SpriteX(i) - 32.0f;
+      float top = SpriteY(i) - 32.0f;
+      TQuadVertex* quad = &quads[static_cast<size_t>(i) * 4];
+      quad[0] = {left, top, 0.0f, 0.0f, 0xFFFFFFFFu};
+      quad[1] = {left + 64.0f, top, 1.0f, 0.0f, 0xFFFFFFFFu};
+      quad[2] = {left + 64.0f, top + 64.0f, 1.0f, 1.0f, 0xFFFFFFFFu};
+      quad[3] = {left, top + 64.0f, 0.0f, 1.0f, 0xFFFFFFFFu};
+    }
     glViewport(0, 0, 800, 600);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -143,48 +155,38 @@ void BM_HandWrittenGL(benchmark::State& state)
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(2, GL_FLOAT, sizeof(TQuadVertex), &quad[0].x);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(TQuadVertex), &quad[0].u);
-    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(TQuadVertex), &quad[0].color);
-    for (int i = 0; i < count; ++i) {
-      float left = SpriteX(i) - 32.0f;
-      float top = SpriteY(i) - 32.0f;
-      quad[0] = {left, top, 0.0f, 0.0f, 0xFFFFFFFFu};
-      quad[1] = {left + 64.0f, top, 1.0f, 0.0f, 0xFFFFFFFFu};
-      quad[2] = {left + 64.0f, top + 64.0f, 1.0f, 1.0f, 0xFFFFFFFFu};
-      quad[3] = {left, top + 64.0f, 0.0f, 1.0f, 0xFFFFFFFFu};
-      glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
-    }
+    glVertexPointer(2, GL_FLOAT, sizeof(TQuadVertex), &quads[0].x);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(TQuadVertex), &quads[0].u);
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(TQuadVertex), &quads[0].color);
+    glDrawArrays(GL_QUADS, 0, count * 4);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    glFlush();
     glFinish();
   }
   state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_HandWrittenGL)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MinimalGL)->Arg(1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-void BM_LoadPng1024_TextureGet(benchmark::State& state)
+// Decoding only, the engine's PNG reader into its square BGRA buffer against plain libpng
+// into a BGRA buffer; the upload is measured apart.
+void BM_DecodePng_Engine(benchmark::State& state)
 {
-  if (!MakeContext()) {
-    state.SkipWithError("no GL context");
-    return;
-  }
-  Scene();
   for (auto _ : state) {
-    // Dropping the texture at once lets the next request load the file again.
-    boost::shared_ptr<TTexture> texture = TTexture::Get("::" QV_GFX_IMAGES "/big1024.png", 0);
-    if (!texture) {
+    unsigned char* pixels = nullptr;
+    int width = 0, height = 0, side = 0, alpha = 0;
+    if (!EzPngLoadImage("::" QV_GFX_IMAGES "/big1024.png", &pixels, &width, &height, &side, nullptr, &alpha,
+                        1024)) {
       state.SkipWithError("big1024.png missing");
       return;
     }
-    glFinish();
+    benchmark::DoNotOptimize(pixels);
+    EzPngFreeImage(pixels);
   }
 }
-BENCHMARK(BM_LoadPng1024_TextureGet)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePng_Engine)->Unit(benchmark::kMillisecond);
 
-void BM_LoadPng1024_PlainLibpng(benchmark::State& state)
+void BM_DecodePng_Libpng(benchmark::State& state)
 {
   std::vector<unsigned char> pixels;
   for (auto _ : state) {
@@ -201,49 +203,75 @@ void BM_LoadPng1024_PlainLibpng(benchmark::State& state)
     benchmark::DoNotOptimize(pixels.data());
   }
 }
-BENCHMARK(BM_LoadPng1024_PlainLibpng)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePng_Libpng)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration so the ratios can be printed after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override
-  {
-    for (const Run& run : runs) {
-      if (run.iterations > 0) {
-        mSeconds[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
-        mCpuSeconds[run.benchmark_name()] = run.cpu_accumulated_time / run.iterations;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
+// Uploading 1024 x 1024 decoded pixels: a texture as the image loader makes it, against
+// one texture name and one glTexImage2D.
+void BM_UploadTexture_Engine(benchmark::State& state)
+{
+  if (!MakeContext()) {
+    state.SkipWithError("no GL context");
+    return;
   }
-  void PrintRatio(const std::string& engine, const std::string& plain, const char* what)
-  {
-    if (mSeconds.count(engine) && mSeconds.count(plain) && mSeconds[plain] > 0) {
-      // The software rasteriser works on other threads: wall time shows the whole frame,
-      // main-thread CPU time shows what the calls themselves cost.
-      std::printf("%-40s wall %.2fx (%.3f vs %.3f ms), cpu %.2fx (%.3f vs %.3f ms)\n", what,
-                  mSeconds[engine] / mSeconds[plain], mSeconds[engine] * 1000.0,
-                  mSeconds[plain] * 1000.0, mCpuSeconds[engine] / mCpuSeconds[plain],
-                  mCpuSeconds[engine] * 1000.0, mCpuSeconds[plain] * 1000.0);
+  Scene();
+  std::vector<TColor32> pixels(1024 * 1024, TColor32(0x80402010u));
+  for (auto _ : state) {
+    std::unique_ptr<TTextureData> data(TGLDisplayHandler::GetInstance()->NewTextureData());
+    data->SetFlag(TTextureData::kFlagAlpha, true);
+    if (!data->CreateSurface(1024, 1024, false) || !data->FillSurface(1024, 1024, pixels.data())) {
+      state.SkipWithError("no surface");
+      return;
     }
+    glFinish();
   }
-  std::map<std::string, double> mSeconds;
-  std::map<std::string, double> mCpuSeconds;
-};
+}
+BENCHMARK(BM_UploadTexture_Engine)->Unit(benchmark::kMillisecond);
+
+void BM_UploadTexture_GL(benchmark::State& state)
+{
+  if (!MakeContext()) {
+    state.SkipWithError("no GL context");
+    return;
+  }
+  Scene();
+  std::vector<TColor32> pixels(1024 * 1024, TColor32(0x80402010u));
+  for (auto _ : state) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1024, 1024, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
+    glFinish();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDeleteTextures(1, &name);
+  }
+}
+BENCHMARK(BM_UploadTexture_GL)->Unit(benchmark::kMillisecond);
+
+// Presenting the 800 x 600 frame to the window's buffer (the copy at every swap).
+void BM_PresentFrame(benchmark::State& state)
+{
+  if (!MakeContext()) {
+    state.SkipWithError("no GL context");
+    return;
+  }
+  Scene();
+  TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance();
+  for (auto _ : state) {
+    handler->PresentFrame();
+    glFinish();
+  }
+}
+BENCHMARK(BM_PresentFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  benchmark::Initialize(&argc, argv);
-  TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\nengine / plain:\n");
-  reporter.PrintRatio("BM_DrawSprite/1000", "BM_HandWrittenGL/1000", "DrawSprite vs hand GL, 1000 sprites");
-  reporter.PrintRatio("BM_DrawSprite/10000", "BM_HandWrittenGL/10000",
-                      "DrawSprite vs hand GL, 10000 sprites");
-  reporter.PrintRatio("BM_LoadPng1024_TextureGet", "BM_LoadPng1024_PlainLibpng",
-                      "TTexture::Get vs libpng, 1024x1024 PNG");
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarksWithRatios(argc, argv, [](TRatioReporter& report) {
+    report.PrintRatio("BM_DrawSprite/1000", "BM_MinimalGL/1000", "1,000 sprites vs one GL call", 1.1, 1.5);
+    report.PrintRatio("BM_DrawSprite/10000", "BM_MinimalGL/10000", "10,000 sprites vs one GL call", 1.1, 1.5);
+    report.PrintRatio("BM_DecodePng_Engine", "BM_DecodePng_Libpng", "decode 1024x1024 PNG vs libpng", 0.0);
+    report.PrintRatio("BM_UploadTexture_Engine", "BM_UploadTexture_GL", "upload 1024x1024 vs glTexImage2D", 0.0);
+  });
 }

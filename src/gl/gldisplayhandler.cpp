@@ -72,6 +72,7 @@ void TGLDisplayHandler::FreeFrameBuffer()
 
 void TGLDisplayHandler::BindFrameBuffer() const
 {
+  const_cast<TGLDisplayHandler*>(this)->FlushSprites();
   glBindFramebuffer(GL_FRAMEBUFFER, mFrameBuffer);
   if (mFrameBuffer) {
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
@@ -81,6 +82,7 @@ void TGLDisplayHandler::BindFrameBuffer() const
 
 bool TGLDisplayHandler::BindScratchTarget(unsigned textureName)
 {
+  FlushSprites();
   if (!mScratchBuffer) {
     glGenFramebuffers(1, &mScratchBuffer);
   }
@@ -104,6 +106,7 @@ bool TGLDisplayHandler::BindScratchReadTarget(unsigned textureName)
 
 void TGLDisplayHandler::SetDisplay(unsigned width, unsigned height, bool fullscreen)
 {
+  FlushSprites();
   mDisplay = {0, 0, static_cast<int>(width), static_cast<int>(height)};
   mFullscreen = fullscreen;
   mFar = -1.0f;
@@ -235,6 +238,7 @@ void TGLDisplayHandler::PopViewport()
 
 void TGLDisplayHandler::SetViewport(int left, int top, int right, int bottom)
 {
+  FlushSprites();
   mViewport = {left, top, right - left, bottom - top};
   if (!mViewportStack.empty()) {
     mViewportStack.back() = mViewport;
@@ -263,6 +267,7 @@ void TGLDisplayHandler::ApplyViewport()
 
 void TGLDisplayHandler::SetClipRectangle(const TURect& clip)
 {
+  FlushSprites();
   mClip = clip;
   mProjectionPending = true;
   ApplyScissor(clip);
@@ -284,6 +289,7 @@ void TGLDisplayHandler::ApplyScissor(const TURect& clip)
 
 bool TGLDisplayHandler::BeginDraw(bool copyFront)
 {
+  FlushSprites();
   // The frame buffer keeps the last frame, so it already is the "front" a copy would
   // bring back; nothing to copy.
   (void)copyFront;
@@ -298,6 +304,7 @@ bool TGLDisplayHandler::BeginDraw(bool copyFront)
 
 void TGLDisplayHandler::EndDraw(bool flag)
 {
+  FlushSprites();
   if (!mShowFpsChecked) {
     mShowFpsChecked = true;
     mShowFps = std::getenv("VELLUMKIT_SHOWFPS") != nullptr;
@@ -357,6 +364,7 @@ void TGLDisplayHandler::PostEndDraw(bool swap)
 
 void TGLDisplayHandler::PresentFrame()
 {
+  FlushSprites();
   if (!mFrameBuffer) {
     return;
   }
@@ -376,6 +384,7 @@ void TGLDisplayHandler::PresentFrame()
 
 bool TGLDisplayHandler::Begin2d()
 {
+  FlushSprites();
   glDisable(GL_DEPTH_TEST);
   glDepthMask(GL_FALSE);
   mDepthTest = mDepthWrite = false;
@@ -396,6 +405,7 @@ bool TGLDisplayHandler::Begin2d()
 
 void TGLDisplayHandler::End2d()
 {
+  FlushSprites();
   m3dMode = false;
   mWorld = TMat4();
   mView = TMat4();
@@ -404,6 +414,7 @@ void TGLDisplayHandler::End2d()
 
 void TGLDisplayHandler::Begin3d()
 {
+  FlushSprites();
   m3dMode = true;
   mBlendMode = TRenderer::kBlendNormal;
   mFilterMode = TRenderer::kFilterLinear;
@@ -419,11 +430,13 @@ void TGLDisplayHandler::Begin3d()
 
 void TGLDisplayHandler::End3d()
 {
+  FlushSprites();
   glPopAttrib();
 }
 
 void TGLDisplayHandler::LoadModelView()
 {
+  FlushSprites();
   mWorldView = mWorld * mView;
   TMat4 modelView = mWorldView;
   if (m3dMode) {
@@ -449,6 +462,7 @@ void TGLDisplayHandler::SetViewMatrix(const TMat4* matrix)
 
 void TGLDisplayHandler::SetProjectionMatrix(const TMat4* matrix)
 {
+  FlushSprites();
   if (matrix && matrix != &mProjection) {
     mProjection = *matrix;
   }
@@ -510,6 +524,7 @@ void TGLDisplayHandler::SetTextureMapMode(TRenderer::ETextureMapMode u,
 
 void TGLDisplayHandler::SetCullMode(TRenderer::ECullMode mode)
 {
+  FlushSprites();
   mCullMode = mode;
   ApplyCull();
 }
@@ -542,6 +557,7 @@ static void ColorToFloats(const TColor& color, GLfloat out[4])
 
 void TGLDisplayHandler::SetMaterial(TMaterial* material)
 {
+  FlushSprites();
   mMaterial = material;
   GLfloat diffuse[4] = {0, 0, 0, 1};
   GLfloat ambient[4] = {0, 0, 0, 1};
@@ -564,13 +580,14 @@ void TGLDisplayHandler::SetMaterial(TMaterial* material)
 
 void TGLDisplayHandler::SetAmbientColor(const TColor& color)
 {
+  FlushSprites();
   GLfloat ambient[4];
   ColorToFloats(color, ambient);
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
   glLightModelf(GL_LIGHT_MODEL_LOCAL_VIEWER, 1.0f);
 }
 
-void TGLDisplayHandler::SetTexture(boost::shared_ptr<TTexture> texture)
+void TGLDisplayHandler::SetTexture(const boost::shared_ptr<TTexture>& texture)
 {
   mCurrentTexture =
       texture ? static_cast<TGLTextureData*>(texture->GetTextureData()) : nullptr;
@@ -605,6 +622,7 @@ bool TGLDisplayHandler::IsDisplay16Bit() const
 
 void TGLDisplayHandler::ApplyBlendMode()
 {
+  FlushSprites();
   bool alphaMask = InAlphaMaskTarget();
   switch (mBlendMode) {
     case TRenderer::kBlendNormal:
@@ -701,6 +719,7 @@ void TGLDisplayHandler::ApplyLighting()
 
 void TGLDisplayHandler::ApplyProjection2d()
 {
+  FlushSprites();
   // Built from the viewport within the display, the same area glViewport covers; the
   // clip rectangle acts through the scissor only, so clipped drawing is not stretched.
   int left = std::max(mViewport.mX, 0);
@@ -758,6 +777,125 @@ void TGLDisplayHandler::DrawIndexedVertices(TRenderer::EDrawType type, const TVe
   DrawArrays(type, set, indices, count);
 }
 
+bool TGLDisplayHandler::CanBatch(unsigned primitive, const TVertexSet& set) const
+{
+  // Sprites: fans of screen vertices inside a 2D block, drawn the way below draws them.
+  return primitive == GL_TRIANGLE_FAN && set.GetKind() == TVertexSet::kTransformedLitVert &&
+         set.GetCount() >= 3 && set.GetCount() <= 64 && !InAlphaMaskTarget() &&
+         TRenderer::GetInstance()->In2d();
+}
+
+void TGLDisplayHandler::AddToBatch(const TVertexSet& set)
+{
+  const bool textured = mCurrentTexture && mCurrentTexture->GetGLName();
+  const unsigned name = textured ? mCurrentTexture->GetGLName() : 0;
+  const bool mipmap = textured && mCurrentTexture->HasFlag(TTextureData::kFlagMipmap);
+  if (!mBatchCounts.empty() &&
+      (name != mBatchTexture || mipmap != mBatchMipmap || mBlendMode != mBatchBlend ||
+       mFilterMode != mBatchFilter || mWrapU != mBatchWrapU || mWrapV != mBatchWrapV)) {
+    FlushSprites();
+  }
+  if (mProjectionPending) {
+    FlushSprites();
+    ApplyProjection2d();
+  }
+  if (mBatchCounts.empty()) {
+    mBatchAllQuads = true;
+    mBatchTexture = name;
+    mBatchMipmap = mipmap;
+    mBatchBlend = mBlendMode;
+    mBatchFilter = mFilterMode;
+    mBatchWrapU = mWrapU;
+    mBatchWrapV = mWrapV;
+  }
+  const TTransformedLitVert* verts = static_cast<const TTransformedLitVert*>(set.GetVerts());
+  mBatchAllQuads = mBatchAllQuads && set.GetCount() == 4;
+  mBatchFirsts.push_back(static_cast<int>(mBatchVerts.size()));
+  mBatchCounts.push_back(static_cast<int>(set.GetCount()));
+  mBatchVerts.insert(mBatchVerts.end(), verts, verts + set.GetCount());
+}
+
+const unsigned* TGLDisplayHandler::BatchIndices(size_t* count)
+{
+  // Batches of quads, the common case, share one list that only ever grows.
+  if (mBatchAllQuads) {
+    const size_t quads = mBatchCounts.size();
+    for (size_t quad = mQuadIndices.size() / 6; quad < quads; ++quad) {
+      const unsigned first = static_cast<unsigned>(quad * 4);
+      for (unsigned corner : {0u, 1u, 2u, 0u, 2u, 3u}) {
+        mQuadIndices.push_back(first + corner);
+      }
+    }
+    *count = quads * 6;
+    return mQuadIndices.data();
+  }
+  mBatchIndices.clear();
+  for (size_t sprite = 0; sprite < mBatchCounts.size(); ++sprite) {
+    const unsigned first = static_cast<unsigned>(mBatchFirsts[sprite]);
+    const unsigned fan = static_cast<unsigned>(mBatchCounts[sprite]);
+    for (unsigned i = 1; i + 1 < fan; ++i) {
+      mBatchIndices.push_back(first);
+      mBatchIndices.push_back(first + i);
+      mBatchIndices.push_back(first + i + 1);
+    }
+  }
+  *count = mBatchIndices.size();
+  return mBatchIndices.data();
+}
+
+void TGLDisplayHandler::FlushSprites()
+{
+  if (mBatchCounts.empty() || mFlushing) {
+    return;
+  }
+  mFlushing = true;
+  // The state the sprites were gathered under, applied as a draw of one of them would.
+  const TRenderer::EBlendMode blend = mBlendMode;
+  const TRenderer::EFilteringMode filter = mFilterMode;
+  const TRenderer::ETextureMapMode wrapU = mWrapU;
+  const TRenderer::ETextureMapMode wrapV = mWrapV;
+  mBlendMode = mBatchBlend;
+  mFilterMode = mBatchFilter;
+  mWrapU = mBatchWrapU;
+  mWrapV = mBatchWrapV;
+  ApplyBlendMode();
+  if (mBatchTexture) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, mBatchTexture);
+    ApplyFilteringMode(true, mBatchMipmap);
+    ApplyWrapModes();
+  } else {
+    glDisable(GL_TEXTURE_2D);
+  }
+  const char* base = reinterpret_cast<const char*>(mBatchVerts.data());
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 32, base);
+  glTexCoordPointer(2, GL_FLOAT, 32, base + 24);
+  glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 32, base + 16);
+  glDisable(GL_LIGHTING);
+  // The triangles each fan is made of, (first, i, i + 1), in their order, as one list.
+  if (mBatchCounts.size() == 1) {
+    glDrawArrays(GL_TRIANGLE_FAN, mBatchFirsts[0], mBatchCounts[0]);
+  } else {
+    size_t count = 0;
+    const unsigned* indices = BatchIndices(&count);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, indices);
+  }
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  mBlendMode = blend;
+  mFilterMode = filter;
+  mWrapU = wrapU;
+  mWrapV = wrapV;
+  mBatchVerts.clear();
+  mBatchFirsts.clear();
+  mBatchCounts.clear();
+  mFlushing = false;
+}
+
 void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& set,
                                    unsigned short* indices, int count)
 {
@@ -767,6 +905,11 @@ void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& 
   if (!base || vertexCount == 0) {
     return;
   }
+  if (!indices && CanBatch(primitive, set)) {
+    AddToBatch(set);
+    return;
+  }
+  FlushSprites();
   ApplyBlendMode();
 
   const bool alphaMask = InAlphaMaskTarget();
@@ -883,6 +1026,7 @@ void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& 
 void TGLDisplayHandler::FillRect(int left, int top, int right, int bottom, const TColor& color,
                                  boost::shared_ptr<TTexture> texture)
 {
+  FlushSprites();
   if (texture) {
     if (TTextureData* data = texture->GetTextureData()) {
       static_cast<TGLTextureData*>(data)->FillRect(left, top, right, bottom, color,
@@ -957,6 +1101,7 @@ void TGLDisplayHandler::SetOption(str name, str value)
 bool TGLDisplayHandler::BeginRenderTarget(boost::shared_ptr<TTexture> texture,
                                           TRenderer::ERenderTargetMode mode)
 {
+  FlushSprites();
   if (!texture || !texture->GetTextureData()) {
     return false;
   }
@@ -1011,6 +1156,7 @@ bool TGLDisplayHandler::BeginRenderTarget(boost::shared_ptr<TTexture> texture,
 
 void TGLDisplayHandler::EndRenderTarget()
 {
+  FlushSprites();
   if (!mRenderTarget) {
     return;
   }
@@ -1061,6 +1207,7 @@ void TGLDisplayHandler::EndRenderTarget()
 
 bool TGLDisplayHandler::CaptureFrame(boost::shared_ptr<TTexture> texture)
 {
+  FlushSprites();
   TGLTextureData* data =
       texture ? static_cast<TGLTextureData*>(texture->GetTextureData()) : nullptr;
   if (!data || !data->GetGLName() || !mFrameBuffer || mRenderTarget) {

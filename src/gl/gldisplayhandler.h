@@ -12,11 +12,11 @@
 #include "core/foundation/str.h"
 #include "core/graphics/displaybackend.h"
 #include "core/graphics/renderer.h"
+#include "core/graphics/vertexset.h"
 
 class TTexture;
 class TTextureData;
 class TGLTextureData;
-class TVertexSet;
 
 // The renderer owns the one instance (made through the factory Register installs); the
 // platform and the texture data reach it through GetInstance for what is OpenGL's own.
@@ -65,7 +65,7 @@ public:
   void SetCullMode(TRenderer::ECullMode mode) override;
   void SetMaterial(TMaterial* material) override;
   void SetAmbientColor(const TColor& color) override;
-  void SetTexture(boost::shared_ptr<TTexture> texture) override;
+  void SetTexture(const boost::shared_ptr<TTexture>& texture) override;
   void SetTextureData(TGLTextureData* data) { mCurrentTexture = data; }
   void SetCursor(boost::shared_ptr<TTexture> texture, TPoint hotSpot, bool flag);
   bool UsesHardwareCursors() const { return mHardwareCursors; }
@@ -111,6 +111,14 @@ public:
   void ApplyBlendMode();
   void ApplyProjection2d();
 
+  // Draws the sprites gathered so far. Consecutive sprites (2D triangle fans of screen
+  // vertices) with the same texture, blend, filter and wrap modes are gathered and drawn
+  // with one call; everything else that touches GL state, a texture or the frame draws
+  // them first, so what reaches the frame is what one call per sprite would have drawn.
+  void FlushSprites();
+  // Sprites waiting to be drawn (for tests).
+  size_t GetPendingSprites() const { return mBatchCounts.size(); }
+
   // Read-only state for tests and the texture code.
   int GetOptionX() const { return mOptionX; }
   TRenderer::ECullMode GetCullMode() const { return mCullMode; }
@@ -136,6 +144,11 @@ private:
   void DrawArrays(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices,
                   int count);
   void DrawCursor();
+  // Whether the draw can join the sprite batch, and joining it.
+  bool CanBatch(unsigned primitive, const TVertexSet& set) const;
+  void AddToBatch(const TVertexSet& set);
+  // The triangles of the batch's fans, (first, i, i + 1) each, in order.
+  const unsigned* BatchIndices(size_t* count);
   int TargetHeight() const;
   void FreeFrameBuffer();
 
@@ -179,6 +192,22 @@ private:
   unsigned mFrameColor = 0;
   unsigned mFrameDepth = 0;
   unsigned mScratchBuffer = 0;
+
+  // The sprite batch: its vertices, each sprite's first vertex and count, and the state
+  // it is drawn with.
+  std::vector<TTransformedLitVert> mBatchVerts;
+  std::vector<int> mBatchFirsts;
+  std::vector<int> mBatchCounts;
+  std::vector<unsigned> mBatchIndices;
+  std::vector<unsigned> mQuadIndices;
+  bool mBatchAllQuads = true;
+  unsigned mBatchTexture = 0;  // GL name; 0 for untextured sprites
+  bool mBatchMipmap = false;
+  TRenderer::EBlendMode mBatchBlend = TRenderer::kBlendNormal;
+  TRenderer::EFilteringMode mBatchFilter = TRenderer::kFilterPoint;
+  TRenderer::ETextureMapMode mBatchWrapU = TRenderer::kMapClamp;
+  TRenderer::ETextureMapMode mBatchWrapV = TRenderer::kMapClamp;
+  bool mFlushing = false;
 
   // Frame-rate log ("VELLUMKIT_SHOWFPS").
   bool mShowFpsChecked = false;

@@ -31,6 +31,15 @@ TGLDisplayHandler* Handler()
   return handler ? handler : TGLDisplayHandler::CreateInstance();
 }
 
+// Sprites the back end has gathered but not drawn may use this texture, or the frame: they
+// are drawn before anything changes either.
+void DrawPendingSprites()
+{
+  if (TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance()) {
+    handler->FlushSprites();
+  }
+}
+
 // Largest surface side accepted from callers; GL refuses bigger ones anyway.
 const unsigned kMaxSurfaceSide = 16384;
 
@@ -64,6 +73,7 @@ TGLTextureData::~TGLTextureData()
 
 void TGLTextureData::DeleteName()
 {
+  DrawPendingSprites();
   if (mHasName) {
     glDeleteTextures(1, &mGLName);
     mHasName = false;
@@ -73,6 +83,7 @@ void TGLTextureData::DeleteName()
 
 bool TGLTextureData::CreateSurface(unsigned width, unsigned height, bool clear)
 {
+  DrawPendingSprites();
   mLevel = 0;
   if (width == 0 || height == 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) {
     WriteDbg("ERROR: TGLTextureData::CreateSurface: bad size %ux%u", width, height);
@@ -143,6 +154,7 @@ bool TGLTextureData::CreateSurface(unsigned width, unsigned height, bool clear)
 
 bool TGLTextureData::FillSurface(unsigned width, unsigned height, TColor32* pixels)
 {
+  DrawPendingSprites();
   if (!pixels) {
     return true;
   }
@@ -203,6 +215,7 @@ bool TGLTextureData::FillSurface(unsigned width, unsigned height, TColor32* pixe
 
 bool TGLTextureData::Lock(TColor32** pixels, unsigned* pitch)
 {
+  DrawPendingSprites();
   if (!pixels || !pitch) {
     return false;
   }
@@ -238,6 +251,7 @@ bool TGLTextureData::Lock(TColor32** pixels, unsigned* pitch)
 
 void TGLTextureData::Unlock()
 {
+  DrawPendingSprites();
   TColor32* pixels = HasFlag(kFlagMemory) ? mMemoryPixels : mLockBuffer;
   if (!pixels) {
     return;
@@ -258,6 +272,7 @@ void TGLTextureData::Unlock()
 
 void TGLTextureData::UploadLevel0(const TColor32* pixels)
 {
+  DrawPendingSprites();
   glFinish();
   glBindTexture(GL_TEXTURE_2D, mGLName);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -299,6 +314,7 @@ void TGLTextureData::ProcessColor()
 void TGLTextureData::FillRect(int left, int top, int right, int bottom, const TColor& color,
                               bool avoidIf16Bit)
 {
+  DrawPendingSprites();
   TColor fill = color;
   if (!HasFlag(kFlagAlpha)) {
     fill.a = 1.0f;
@@ -369,6 +385,7 @@ void TGLTextureData::FillRect(int left, int top, int right, int bottom, const TC
 
 void TGLTextureData::Clear()
 {
+  DrawPendingSprites();
   if (HasFlag(kFlagMemory)) {
     if (mMemoryPixels) {
       std::memset(static_cast<void*>(mMemoryPixels), 0,
@@ -396,6 +413,7 @@ void TGLTextureData::Clear()
 
 void TGLTextureData::CopyPixels(int x, int y, const TRect* src, boost::shared_ptr<TTexture> dest)
 {
+  DrawPendingSprites();
   TRect source = src ? *src : TRect(0, 0, static_cast<int>(mWidth), static_cast<int>(mHeight));
   TGLDisplayHandler* handler = Handler();
   TGLTextureData* destData =
@@ -428,6 +446,7 @@ void TGLTextureData::CopyPixels(int x, int y, const TRect* src, boost::shared_pt
 
 void TGLTextureData::DrawSFB(int x, int y, const TRect& rect)
 {
+  DrawPendingSprites();
   if (!mMemoryPixels) {
     return;
   }
@@ -459,6 +478,7 @@ void TGLTextureData::DrawSFB(int x, int y, const TRect& rect)
 
 void TGLTextureData::DrawSV(int x, int y, const TRect& src, boost::shared_ptr<TTexture> dest)
 {
+  DrawPendingSprites();
   TGLTextureData* destData = static_cast<TGLTextureData*>(dest->GetTextureData());
   if (!mMemoryPixels || !destData->mHasName) {
     return;
@@ -494,6 +514,7 @@ void TGLTextureData::DrawSV(int x, int y, const TRect& src, boost::shared_ptr<TT
 
 void TGLTextureData::Draw(int x, int y, const TRect& src, bool flip)
 {
+  DrawPendingSprites();
   if (!mHasName) {
     return;
   }
@@ -547,6 +568,7 @@ void TGLTextureData::Draw(int x, int y, const TRect& src, bool flip)
 
 void TGLTextureData::DrawVV(int x, int y, const TRect& src, boost::shared_ptr<TTexture> dest)
 {
+  DrawPendingSprites();
   TGLTextureData* destData = static_cast<TGLTextureData*>(dest->GetTextureData());
   if (!mHasName || !destData->mHasName || destData == this) {
     return;

@@ -284,3 +284,58 @@ TEST_F(DisplayHandlerTest, WrapModesRepeatAndMirror)
   EXPECT_TRUE(ColorNear(ReadFramePixel(120, 5), 0, 255, 0, 255));
   EXPECT_TRUE(ColorNear(ReadFramePixel(120, 60), 255, 255, 255, 255));
 }
+
+// A texture of one opaque colour.
+static boost::shared_ptr<TTexture> Solid(const TColor& color)
+{
+  boost::shared_ptr<TTexture> texture = TTexture::Create(16, 16, true);
+  if (texture) {
+    TRenderer::GetInstance()->FillRect(TURect(0, 0, 16, 16), color, texture);
+  }
+  return texture;
+}
+
+TEST_F(DisplayHandlerTest, SpritesOfOneTextureGatherAndKeepTheirOrderWithOthers)
+{
+  boost::shared_ptr<TTexture> red = Solid(TColor(1, 0, 0, 1));
+  boost::shared_ptr<TTexture> green = Solid(TColor(0, 1, 0, 1));
+  ASSERT_TRUE(red && green);
+  BeginFrame();
+  red->DrawSprite(At(100, 100));
+  red->DrawSprite(At(300, 100));
+  EXPECT_EQ(2u, mHandler->GetPendingSprites());
+  // Another texture draws the red ones first, then gathers on its own.
+  green->DrawSprite(At(104, 100));
+  EXPECT_EQ(1u, mHandler->GetPendingSprites());
+  red->DrawSprite(At(108, 100));
+  // A blend mode of its own is another batch too.
+  TDrawSpec additive = At(300, 100);
+  additive.mBlendMode = TRenderer::kBlendAdditiveAlpha;
+  green->DrawSprite(additive);
+  EXPECT_EQ(1u, mHandler->GetPendingSprites());
+  EndFrame();
+  EXPECT_EQ(0u, mHandler->GetPendingSprites());
+  EXPECT_TRUE(ColorNear(ReadFramePixel(93, 100), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(98, 100), 0, 255, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(110, 100), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(300, 100), 255, 255, 0, 255));
+}
+
+TEST_F(DisplayHandlerTest, PendingSpritesAreDrawnBeforeTheirTextureOrTheClipChanges)
+{
+  boost::shared_ptr<TTexture> red = Solid(TColor(1, 0, 0, 1));
+  ASSERT_TRUE(red);
+  BeginFrame();
+  red->DrawSprite(At(100, 100));
+  // Filling the texture now must not reach the sprite drawn before.
+  mRenderer->FillRect(TURect(0, 0, 16, 16), TColor(0, 0, 1, 1), red);
+  red->DrawSprite(At(200, 100));
+  // Nor may a clip set after a sprite cut it.
+  red->DrawSprite(At(300, 100));
+  mRenderer->PushClippingRectangle(TURect(0, 0, 10, 10));
+  EndFrame();
+  mRenderer->PopClippingRectangle();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(100, 100), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(200, 100), 0, 0, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(300, 100), 0, 0, 255, 255));
+}

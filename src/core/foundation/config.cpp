@@ -2,6 +2,8 @@
 // facade's GetConfig, SetConfig and IsEnabled are its public face.
 #include "core/foundation/config.h"
 
+unsigned TConfig::sChanges = 0;
+
 std::map<str, str>& TConfig::Map()
 {
   // A function-local static, because the game writes configuration from main() and
@@ -20,6 +22,7 @@ str TConfig::Get(const str& key, const str& defaultValue)
 void TConfig::Set(const str& key, const str& value)
 {
   Map()[key] = value;
+  ++sChanges;
 }
 
 bool TConfig::IsEnabled(const str& key)
@@ -30,4 +33,5 @@ bool TConfig::IsEnabled(const str& key)
 void TConfig::Clear()
 {
   Map().clear();
+  ++sChanges;
 }

@@ -20,7 +20,11 @@ public:
   // The value read as an integer is not 0.
   static bool IsEnabled(const str& key);
   static void Clear();
+  // Counts the changes (Set, Clear): a reader on a hot path keeps a value it looked up
+  // until the count moves.
+  static unsigned GetChangeCount() { return sChanges; }
 
 private:
   static std::map<str, str>& Map();
+  static unsigned sChanges;
 };

@@ -43,7 +43,7 @@ public:
   virtual void SetCullMode(TRenderer::ECullMode mode) = 0;
   virtual void SetMaterial(TMaterial* material) = 0;
   virtual void SetAmbientColor(const TColor& color) = 0;
-  virtual void SetTexture(boost::shared_ptr<TTexture> texture) = 0;
+  virtual void SetTexture(const boost::shared_ptr<TTexture>& texture) = 0;
   // True when textures must be power-of-two squares.
   virtual bool GetTextureSquareFlag() const = 0;
   virtual void SetOption(str name, str value) = 0;

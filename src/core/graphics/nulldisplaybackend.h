@@ -27,7 +27,7 @@ public:
   void SetCullMode(TRenderer::ECullMode mode) override {}
   void SetMaterial(TMaterial* material) override {}
   void SetAmbientColor(const TColor& color) override {}
-  void SetTexture(boost::shared_ptr<TTexture> texture) override {}
+  void SetTexture(const boost::shared_ptr<TTexture>& texture) override {}
   bool GetTextureSquareFlag() const override { return false; }
   void SetOption(str name, str value) override {}
 

@@ -275,15 +275,19 @@ void TRenderer::SetAmbientColor(const TColor& color)
   GetDisplayHandler()->SetAmbientColor(color);
 }
 
-void TRenderer::SetTexture(boost::shared_ptr<TTexture> texture)
+void TRenderer::SetTexture(const boost::shared_ptr<TTexture>& texture)
 {
   if (texture && texture->IsSimple()) {
-    texture.reset();
-  }
-  if (mData->mCurrentTexture != texture) {
+    mData->mCurrentTexture.reset();
+  } else if (mData->mCurrentTexture != texture) {
     mData->mCurrentTexture = texture;
   }
   GetDisplayHandler()->SetTexture(mData->mCurrentTexture);
+}
+
+const boost::shared_ptr<TTexture>& TRenderer::GetTexture() const
+{
+  return mData->mCurrentTexture;
 }
 
 bool TRenderer::GetTextureSquareFlag() const

@@ -95,7 +95,9 @@ public:
   void SetTextureMapMode(ETextureMapMode u, ETextureMapMode v);
   void SetMaterial(TMaterial* material);
   void SetAmbientColor(const TColor& color);
-  void SetTexture(boost::shared_ptr<TTexture> texture);
+  void SetTexture(const boost::shared_ptr<TTexture>& texture);
+  // The texture drawing uses now (none when the last one set was simple or none).
+  const boost::shared_ptr<TTexture>& GetTexture() const;
   bool GetTextureSquareFlag() const;
 
   void DrawVertices(EDrawType type, const TVertexSet& set);

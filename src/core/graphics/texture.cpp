@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "core/graphics/displaybackend.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texturedata.h"
@@ -264,10 +265,17 @@ void TTexture::DrawSprite(const TDrawSpec& spec)
   CreateVertsFromRect(TVec2(0, 0), verts, corners, uv, spec.mTransform, spec.mAlpha,
                       spec.mColor);
 
-  // Built once: this runs for every sprite of every frame.
+  // Looked up again only when the configuration changed: this runs for every sprite of
+  // every frame.
   static const str kCullingKey(TPlatform::kSoftwareTextureCulling);
   static const str kNoValue;
-  if (TPlatform::GetConfig(kCullingKey, kNoValue).to_int() != 0) {
+  static unsigned cullingChecked = ~0u;
+  static bool culling = false;
+  if (cullingChecked != TConfig::GetChangeCount()) {
+    cullingChecked = TConfig::GetChangeCount();
+    culling = TPlatform::GetConfig(kCullingKey, kNoValue).to_int() != 0;
+  }
+  if (culling) {
     TURect clip = renderer->GetClippingRectangle();
     if (clip.right > clip.left) {
       TRect viewport;
@@ -289,7 +297,14 @@ void TTexture::DrawSprite(const TDrawSpec& spec)
     }
   }
 
-  renderer->SetTexture(boost::static_pointer_cast<TTexture>(shared_from_this()));
+  // Set again even when it is the renderer's already (the back end may have drawn with
+  // another since), without taking another reference for it.
+  const boost::shared_ptr<TTexture>& current = renderer->GetTexture();
+  if (current.get() == this) {
+    renderer->SetTexture(current);
+  } else {
+    renderer->SetTexture(boost::static_pointer_cast<TTexture>(shared_from_this()));
+  }
   if (spec.mBlendMode != -1) {
     renderer->SetBlendMode(static_cast<TRenderer::EBlendMode>(spec.mBlendMode));
   }
