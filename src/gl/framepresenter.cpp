@@ -40,9 +40,12 @@ void PresentFrameScaled(unsigned frameBuffer, int frameWidth, int frameHeight, i
   glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDrawBuffer(GL_BACK);
-  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  glClearColor(clear[0], clear[1], clear[2], clear[3]);
+  // The bars, when the frame does not cover the target.
+  if (box.width != targetWidth || box.height != targetHeight) {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+  }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   // Window rows count from the bottom: the letterbox's top margin is its bottom one too.

@@ -14,6 +14,7 @@
 #include "core/graphics/displayhost.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/vertexset.h"
+#include "gl/framepresenter.h"
 #include "gl/gltexturedata.h"
 #include "platform/debug.h"
 
@@ -366,6 +367,18 @@ void TGLDisplayHandler::PresentFrame()
 {
   FlushSprites();
   if (!mFrameBuffer) {
+    return;
+  }
+  // One copy per frame, into the drawable as it is: scaled only when its size differs.
+  int drawableWidth = 0;
+  int drawableHeight = 0;
+  if (TDisplayHost* host = TDisplayHost::Get()) {
+    host->GetDrawableSize(&drawableWidth, &drawableHeight);
+  }
+  if (drawableWidth > 0 && drawableHeight > 0 &&
+      (drawableWidth != mDisplay.mWidth || drawableHeight != mDisplay.mHeight)) {
+    PresentFrameScaled(mFrameBuffer, mDisplay.mWidth, mDisplay.mHeight, drawableWidth,
+                       drawableHeight);
     return;
   }
   GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);

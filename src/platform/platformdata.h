@@ -63,6 +63,8 @@ public:
   bool BeginDraw(bool copyFront);
   void EndDraw(bool flag);
   void SwapBuffers();
+  // The window's drawable in pixels (0 x 0 without a window).
+  void GetDrawableSize(int* width, int* height);
   uint32_t Timer() const;
   // Opens the URL in the desktop's browser, without a shell; false when it cannot start.
   bool OpenBrowser(char const* url);

@@ -1,8 +1,10 @@
 // gldisplayhandler tests: viewport and projection mapping, the y flip, blend modes on a
-// known background, the viewport stack over resizes, the cursor and the fps log.
+// known background, the viewport stack, the cursor, the fps log, sprite batches and presenting.
 #include <gtest/gtest.h>
 
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cstdlib>
 
@@ -34,9 +36,29 @@ public:
   TPoint GetMouse() override { return mMouse; }
   bool WantsSoftwareCursor() override { return true; }
   unsigned GetPixelSize() override { return 32; }
+  void GetDrawableSize(int* width, int* height) override
+  {
+    *width = mDrawableWidth;
+    *height = mDrawableHeight;
+  }
   TPoint mMouse = TPoint(100, 100);
   int mSwaps = 0;
+  int mDrawableWidth = 0;
+  int mDrawableHeight = 0;
 };
+
+// Pixel (x, y) from the top of the window's back buffer, which is 600 rows high.
+TColor32 WindowPixel(int x, int y)
+{
+  GLint previous = 0;
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadBuffer(GL_BACK);
+  TColor32 pixel;
+  glReadPixels(x, 599 - y, 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &pixel);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
+  return pixel;
+}
 
 // An untextured quad of TLitVert in viewport coordinates.
 void DrawQuad(float left, float top, float right, float bottom, TColor32 color)
@@ -338,4 +360,32 @@ TEST_F(DisplayHandlerTest, PendingSpritesAreDrawnBeforeTheirTextureOrTheClipChan
   EXPECT_TRUE(ColorNear(ReadFramePixel(100, 100), 255, 0, 0, 255));
   EXPECT_TRUE(ColorNear(ReadFramePixel(200, 100), 0, 0, 255, 255));
   EXPECT_TRUE(ColorNear(ReadFramePixel(300, 100), 0, 0, 255, 255));
+}
+
+TEST_F(DisplayHandlerTest, TheFrameIsPresentedOnceIntoTheDrawableScaledWhenItsSizeDiffers)
+{
+  FakeHost host;
+  TDisplayHost::Set(&host);
+  BeginFrame();
+  mRenderer->FillRect(TURect(0, 0, 400, 600), TColor(1, 0, 0, 1), boost::shared_ptr<TTexture>());
+  mRenderer->FillRect(TURect(400, 0, 800, 600), TColor(0, 0, 1, 1), boost::shared_ptr<TTexture>());
+  mRenderer->End2d();
+  mRenderer->EndDraw(true);
+  EXPECT_EQ(1, host.mSwaps);
+  EXPECT_TRUE(ColorNear(WindowPixel(399, 300), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(WindowPixel(400, 300), 0, 0, 255, 255));
+  // A drawable of 400 x 400 shows the frame at half size, with bars above and below.
+  host.mDrawableWidth = 400;
+  host.mDrawableHeight = 400;
+  BeginFrame();
+  mRenderer->FillRect(TURect(0, 0, 800, 600), TColor(0, 1, 0, 1), boost::shared_ptr<TTexture>());
+  mRenderer->End2d();
+  mRenderer->EndDraw(true);
+  TDisplayHost::Set(nullptr);
+  EXPECT_EQ(2, host.mSwaps);
+  // Window rows count from its bottom: the 400-row drawable is the lowest 400 of 600.
+  EXPECT_TRUE(ColorNear(WindowPixel(200, 200 + 49), 0, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(WindowPixel(200, 200 + 51), 0, 255, 0, 255));
+  EXPECT_TRUE(ColorNear(WindowPixel(200, 200 + 349), 0, 255, 0, 255));
+  EXPECT_TRUE(ColorNear(WindowPixel(200, 200 + 351), 0, 0, 0, 255));
 }

@@ -16,6 +16,13 @@ public:
   virtual void EndDraw(bool flag) = 0;
   // Shows the finished frame; called after the back end presented its frame buffer.
   virtual void SwapBuffers() = 0;
+  // Pixels of the window's drawing surface, which the back end presents its frame into
+  // (scaled and letterboxed when they differ); 0 x 0 means the frame's own size.
+  virtual void GetDrawableSize(int* width, int* height)
+  {
+    *width = 0;
+    *height = 0;
+  }
   virtual bool IsFullscreen() = 0;
   // Mouse position in window coordinates.
   virtual TPoint GetMouse() = 0;

@@ -100,6 +100,7 @@ public:
   bool BeginDraw(bool copyFront) override { return mData->BeginDraw(copyFront); }
   void EndDraw(bool flag) override { mData->EndDraw(flag); }
   void SwapBuffers() override { mData->SwapBuffers(); }
+  void GetDrawableSize(int* width, int* height) override { mData->GetDrawableSize(width, height); }
   bool IsFullscreen() override { return mData->IsFullscreen(); }
   TPoint GetMouse() override { return mData->GetMouse(); }
   bool WantsSoftwareCursor() override
@@ -489,21 +490,23 @@ void TPlatformData::EndDraw(bool flag)
   renderer->GetDisplayHandler()->EndDraw(flag);
 }
 
+void TPlatformData::GetDrawableSize(int* width, int* height)
+{
+  *width = *height = 0;
+  if (mDisplay && mDisplay->mWindow) {
+    SDL_GL_GetDrawableSize(mDisplay->mWindow, width, height);
+  }
+}
+
 void TPlatformData::SwapBuffers()
 {
+  // The back end has presented its frame into the drawable (scaled when sizes differ).
   TGLDisplayHandler* handler = GLBackend();
   if (!mDisplay || !mDisplay->mWindow || !handler) {
     return;
   }
   unsigned frameWidth = 0, frameHeight = 0;
   handler->GetDisplay(&frameWidth, &frameHeight, nullptr);
-  int drawableWidth = 0, drawableHeight = 0;
-  SDL_GL_GetDrawableSize(mDisplay->mWindow, &drawableWidth, &drawableHeight);
-  if (drawableWidth != int(frameWidth) || drawableHeight != int(frameHeight)) {
-    // The back end copied the frame 1:1; a full screen of another size shows it scaled.
-    PresentFrameScaled(handler->GetFrameBuffer(), int(frameWidth), int(frameHeight),
-                       drawableWidth, drawableHeight);
-  }
   SDL_GL_SwapWindow(mDisplay->mWindow);
   if (!mDisplay->mFirstFramePresented) {
     mDisplay->mFirstFramePresented = true;
