@@ -212,6 +212,8 @@ public:
   }
   void append(char const* bytes, size_t n)
   {
+    if (n == 0)
+      return;
     if (mBytes.size() - mSize < n)
     {
       size_t grown = mBytes.empty() ? 256 : mBytes.size() * 2;
