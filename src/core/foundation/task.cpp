@@ -130,6 +130,17 @@ bool TTaskList::Contains(const TTask* task) const
   return task && InList(mTasks, task) && !InList(mPendingOrphans, task);
 }
 
+uint32_t TTaskList::MillisecondsUntilDue() const
+{
+  uint32_t wait = TTask::kNotDue;
+  for (const TTask* task : mTasks) {
+    if (task && !InList(mPendingOrphans, task)) {
+      wait = std::min(wait, task->MillisecondsUntilDue());
+    }
+  }
+  return wait;
+}
+
 bool TTaskList::IsEmpty() const
 {
   for (TTask* task : mTasks) {
@@ -194,6 +205,16 @@ bool TAnimTask::Ready(ETaskContext context)
     return mRunInDraw;
   }
   return !IsPaused() && int32_t(Now() - mNextTime) >= 0;
+}
+
+uint32_t TAnimTask::MillisecondsUntilDue() const
+{
+  // A paused clock holds the task until something starts it again.
+  if (IsPaused() || (mClock && mClock->IsPaused())) {
+    return kNotDue;
+  }
+  const int32_t wait = int32_t(mNextTime - Now());
+  return wait > 0 ? uint32_t(wait) : 0;
 }
 
 bool TAnimTask::DoTask()

@@ -14,9 +14,17 @@ public:
     eDrawPass = 1   // the window manager's draw pass
   };
 
+  // Returned by MillisecondsUntilDue when only something else (an event, another task)
+  // can make the task ready.
+  static constexpr uint32_t kNotDue = 0xFFFFFFFFu;
+
   virtual ~TTask() {}
   // Whether the task runs now in this context.
   virtual bool Ready(ETaskContext context) { return true; }
+  // Milliseconds before the task may be ready in the event loop, so the loop can wait
+  // that long for events: 0 when ready now. A task that cannot tell is asked again
+  // within a millisecond.
+  virtual uint32_t MillisecondsUntilDue() const { return 1; }
   // Does the work; false means finished, and the list then deletes the task.
   virtual bool DoTask() = 0;
 };
@@ -35,6 +43,9 @@ public:
   void DoAll(TTask::ETaskContext context);
 
   bool IsRunning() const { return mDepth > 0; }
+  // The least wait of its tasks (TTask::MillisecondsUntilDue); kNotDue when none will be
+  // ready by itself.
+  uint32_t MillisecondsUntilDue() const;
   bool Contains(const TTask* task) const;
   bool IsEmpty() const;
 
@@ -74,6 +85,7 @@ public:
   uint32_t GetNextTime() const { return mNextTime; }
 
   bool Ready(ETaskContext context) override;
+  uint32_t MillisecondsUntilDue() const override;
   bool DoTask() override;
   // Called when due; false means finished.
   virtual bool Animate() = 0;

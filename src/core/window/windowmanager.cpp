@@ -563,6 +563,37 @@ void TWindowManager::OnDestroyWindow(TWindow* window)
   }
 }
 
+uint32_t TWindowManager::MillisecondsUntilIdleWork() const
+{
+  if (!mMessageQueue.empty() || !mDestroyList.empty()) {
+    return 0;
+  }
+  TModalWindow* top = GetTopModalWindow();
+  if (!top) {
+    return TTask::kNotDue;
+  }
+  uint32_t wait = TTask::kNotDue;
+  // The same conditions under which DrawStack draws.
+  TPlatform* platform = TPlatform::GetInstance();
+  if (mScreenInvalid && !mMoviePlaying && (!platform || platform->GetDisplayReady()) &&
+      !mModalStack.empty() && mModalStack.front()) {
+    if (!mDrawnOnce) {
+      return 0;
+    }
+    const bool foreground = platform ? platform->IsForeground() : true;
+    const uint32_t interval = foreground ? kForegroundFrameInterval : kBackgroundFrameInterval;
+    const int32_t left = int32_t(interval) - int32_t(TPlatform::Timer() - mLastDrawTime);
+    wait = std::min(wait, left > 0 ? uint32_t(left) : 0u);
+  }
+  return wait;
+}
+
+uint32_t TWindowManager::MillisecondsUntilTasksDue() const
+{
+  TModalWindow* top = GetTopModalWindow();
+  return top ? top->GetTaskList()->MillisecondsUntilDue() : TTask::kNotDue;
+}
+
 void TWindowManager::DrawStack()
 {
   mModalPopped = false;

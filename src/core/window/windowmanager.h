@@ -109,6 +109,11 @@ public:
 
   // Routes one platform event.
   void HandleEvent(TEvent* event);
+  // Milliseconds before an idle event has work here (messages to dispatch, windows to
+  // destroy, the next frame of an invalid screen), and before the top layer's tasks are
+  // due: the event loop waits that long for events. TTask::kNotDue when nothing is due.
+  uint32_t MillisecondsUntilIdleWork() const;
+  uint32_t MillisecondsUntilTasksDue() const;
 
   // Messages.
   void PostWindowMessage(TMessage* message);

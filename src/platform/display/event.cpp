@@ -154,7 +154,8 @@ void TEventQueue::GetEvent(TEvent* event)
   }
 
   TNativeEvent native;
-  const IEventHost::EWait result = mHost->WaitEvent(&native, 1);
+  const IEventHost::EWait result = mHost->WaitEvent(&native, int(IdleWait()));
+  mLastWasIdle = result != IEventHost::kGotEvent;
   if (result == IEventHost::kGotEvent) {
     QueueNativeEvent(native);
     *event = mEventQueue.back();
@@ -167,6 +168,28 @@ void TEventQueue::GetEvent(TEvent* event)
   if (TSoundManager* sound = TSoundManager::GetCurrent()) {
     sound->HandleNotifications();
   }
+}
+
+uint32_t TEventQueue::IdleWait() const
+{
+  // Without a window manager nothing says when idle work is due: the loop is asked again
+  // within a millisecond, as whatever drives it may poll.
+  TWindowManager* manager = TWindowManager::GetInstance();
+  if (!manager) {
+    return 1;
+  }
+  // A task due again at once after an idle event ran it polls (a script waiting for a
+  // message without a time-out is resumed at every run of its task): it runs at most
+  // every kPollIntervalMs, rather than as fast as the loop can turn.
+  uint32_t tasks = std::min(mIdleTasks.MillisecondsUntilDue(), manager->MillisecondsUntilTasksDue());
+  if (tasks == 0 && mLastWasIdle) {
+    tasks = kPollIntervalMs;
+  }
+  uint32_t wait = std::min({kMaxIdleWaitMs, tasks, manager->MillisecondsUntilIdleWork()});
+  if (wait == 0 && mLastWasIdle) {
+    wait = 1;
+  }
+  return wait;
 }
 
 void TEventQueue::Idle(TEvent* event, uint32_t modifiers)

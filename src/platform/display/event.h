@@ -140,6 +140,11 @@ public:
   static const uint32_t kTerminateGraceMs = 3000;
   bool IsForeground() const { return mForeground; }
   TTaskList* GetTaskList() { return &mIdleTasks; }
+  // The longest wait: signals, sound notifications and the terminate grace period are
+  // looked at between waits.
+  static constexpr uint32_t kMaxIdleWaitMs = 20;
+  // The shortest wait before tasks that keep being due are run again.
+  static constexpr uint32_t kPollIntervalMs = 10;
   // The pause before the last idle event, in ms.
   int GetSleepTime() const { return mSleepTime; }
 
@@ -152,6 +157,9 @@ private:
   void TranslateMouse(const TNativeEvent& native, TEvent pending);
   void SetForeground(bool foreground);
   void Idle(TEvent* event, uint32_t modifiers);
+  // How long GetEvent waits for a native event before it returns an idle event: until
+  // the next idle work is due (window manager, idle tasks), at most kMaxIdleWaitMs.
+  uint32_t IdleWait() const;
   // Turns SIGTERM and Control+C into requests, and quits once a terminate is overdue.
   void PollQuitSignals();
 
@@ -168,6 +176,7 @@ private:
   bool mRaised = false;
   // Hidden while in full screen: the display mode was swapped and must be swapped back.
   bool mAppHidden = false;
+  bool mLastWasIdle = false;
   TTaskList mIdleTasks;
 };
 

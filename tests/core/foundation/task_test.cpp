@@ -408,3 +408,41 @@ TEST(AnimTask, DrawPassRunsOnlyTasksMarkedForIt)
   EXPECT_TRUE(task.Ready(TTask::eEventLoop));
   EXPECT_FALSE(task.Ready(TTask::eDrawPass));
 }
+
+TEST(AnimTask, TellsHowLongUntilItIsDueOnItsClock)
+{
+  TFakeTimer timer(1000);
+  ScriptAnimTask task(nullptr);
+  task.SetDelay(30, false, true, false);
+  EXPECT_EQ(30u, task.MillisecondsUntilDue());
+  timer.Advance(31);
+  EXPECT_EQ(0u, task.MillisecondsUntilDue());
+  task.Pause();
+  EXPECT_EQ(TTask::kNotDue, task.MillisecondsUntilDue());
+  // On a paused clock nothing comes due until the clock runs again.
+  TClock clock;
+  clock.Start();
+  ScriptAnimTask onClock(&clock);
+  onClock.SetDelay(50, false, true, false);
+  clock.Pause();
+  EXPECT_EQ(TTask::kNotDue, onClock.MillisecondsUntilDue());
+  clock.Start();
+  EXPECT_EQ(50u, onClock.MillisecondsUntilDue());
+}
+
+TEST(TaskList, DueInTheLeastTimeOfItsTasksAndNeverWhenAllWait)
+{
+  TFakeTimer timer(1000);
+  TTaskList list;
+  EXPECT_EQ(TTask::kNotDue, list.MillisecondsUntilDue());
+  ScriptAnimTask* later = new ScriptAnimTask(nullptr);
+  later->SetDelay(40, false, true, false);
+  ScriptAnimTask* paused = new ScriptAnimTask(nullptr);
+  paused->Pause();
+  list.AdoptTask(later);
+  list.AdoptTask(paused);
+  EXPECT_EQ(40u, list.MillisecondsUntilDue());
+  // A task that cannot tell is asked again within a millisecond.
+  list.AdoptTask(new ScriptTask([] { return true; }));
+  EXPECT_EQ(1u, list.MillisecondsUntilDue());
+}

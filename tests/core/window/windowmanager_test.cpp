@@ -78,6 +78,14 @@ public:
   std::string mName;
 };
 
+// An animation task that does nothing when it runs.
+class TWindowAnimProbe : public TAnimTask
+{
+public:
+  using TAnimTask::TAnimTask;
+  bool Animate() override { return true; }
+};
+
 // A texture that is never drawn by a real back end: only its identity matters here.
 class TCaptureTexture : public TTexture
 {
@@ -509,6 +517,29 @@ TEST_F(ManagerTest, Drawing_OneFramePer12MillisecondsAndOnlyWhenInvalid)
   timer.Advance(100);
   Send(TEvent::kIdle);
   EXPECT_EQ(renderer.frames, 2);
+}
+
+TEST_F(ManagerTest, IdleWork_NextFrameTasksAndMessagesSayWhenTheLoopMustTurn)
+{
+  Send(TEvent::kIdle);
+  // Nothing invalid, nothing queued, no task: nothing comes due by itself.
+  EXPECT_EQ(TTask::kNotDue, manager.MillisecondsUntilIdleWork());
+  EXPECT_EQ(TTask::kNotDue, manager.MillisecondsUntilTasksDue());
+  manager.InvalidateScreen();
+  timer.Advance(5);
+  EXPECT_EQ(7u, manager.MillisecondsUntilIdleWork());
+  timer.Advance(20);
+  EXPECT_EQ(0u, manager.MillisecondsUntilIdleWork());
+  Send(TEvent::kIdle);
+  manager.PostWindowMessage(new TMessage(TMessage::kGeneric, "later"));
+  EXPECT_EQ(0u, manager.MillisecondsUntilIdleWork());
+  manager.DispatchMessages();
+  // The top layer's tasks count; a paused layer's do not reach the loop.
+  TProbeLayer* dialog = Push("dialog");
+  TWindowAnimProbe* anim = new TWindowAnimProbe(dialog->GetClock());
+  anim->SetDelay(30, false, true, false);
+  dialog->AdoptTask(anim);
+  EXPECT_EQ(30u, manager.MillisecondsUntilTasksDue());
 }
 
 TEST_F(ManagerTest, Drawing_BackgroundDrawsEvery200Milliseconds)

@@ -10,6 +10,7 @@
 #include "core/app/platform.h"
 #include "core/window/windowmanager.h"
 #include "platform/sound/soundmanager.h"
+#include "support/faketimer.h"
 
 namespace {
 
@@ -544,3 +545,48 @@ TEST(PlatformEvents, GetEventForwardsAndExitRequestsQuit)
 }
 
 } // namespace
+
+// A task due at a time of the fake timer, paused once it ran.
+class DueTask : public TAnimTask
+{
+public:
+  explicit DueTask(unsigned delay) { SetDelay(delay, false, true, false); }
+  bool Animate() override
+  {
+    ++runs;
+    return true;
+  }
+  int runs = 0;
+};
+
+TEST_F(EventQueueTest, IdleWait_UntilTheNextDueWorkAtMostTwentyMilliseconds)
+{
+  TFakeTimer timer(1000);
+  TEvent e;
+  // Without a window manager nobody says what is due: the old millisecond.
+  queue.GetEvent(&e);
+  EXPECT_EQ(host->lastTimeout, 1);
+  TWindowManager manager;
+  queue.GetEvent(&e);
+  EXPECT_EQ(host->lastTimeout, int(TEventQueue::kMaxIdleWaitMs));
+  DueTask* task = new DueTask(5);
+  queue.GetTaskList()->AdoptTask(task);
+  queue.GetEvent(&e);
+  EXPECT_EQ(host->lastTimeout, 5);
+  // Due now: no wait after an event, the poll interval after an idle event.
+  timer.Advance(5);
+  host->Push(Mouse(TNativeEvent::kMouseMove, 0, 1, 1));
+  queue.GetEvent(&e);
+  EXPECT_EQ(e.type, TEvent::kMouseMove);
+  queue.GetEvent(&e);
+  EXPECT_EQ(host->lastTimeout, 0);
+  EXPECT_EQ(e.type, TEvent::kIdle);
+  EXPECT_EQ(task->runs, 1);
+  task->SetDelay(0, false, true, false);
+  queue.GetEvent(&e);
+  EXPECT_EQ(host->lastTimeout, int(TEventQueue::kPollIntervalMs));
+  // Queued events come first, as always, whatever is due.
+  queue.QueueEvent(TEvent(TEvent::kKeyDown, 'A', 0, 0, 0));
+  queue.GetEvent(&e);
+  EXPECT_EVENT(e, TEvent::kKeyDown, 'A');
+}
