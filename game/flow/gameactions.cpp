@@ -28,6 +28,12 @@ void SetAnalytics(const char* name, int value)
   }
 }
 
+// The window scripts' side of the main menu, which lies over the title while the game is there.
+void TellMainMenu(bool open)
+{
+  RunGameLua(open ? "if OpenMainMenu then OpenMainMenu() end" : "if CloseMainMenu then CloseMainMenu() end");
+}
+
 void AddSceneIfNamed(TSceneScreen* screen, const str& file)
 {
   if (screen && !file.empty()) {
@@ -126,12 +132,14 @@ void TTheGame::ShowMainMenu()
   HideJournal();
   mGameMode = 0;
   SwitchToScreen(mTitle, kScreenFade);
+  TellMainMenu(true);
 }
 
 // ---- Story --------------------------------------------------------------------------------
 
 void TTheGame::StartStory()
 {
+  TellMainMenu(false);
   mGameMode = kControllerStory;
   if (TSettings* settings = TSettings::GetInstance()) {
     settings->SetCurrentGameMode(kSettingsStory);
@@ -368,6 +376,7 @@ void TTheGame::NextRound()
 
 void TTheGame::StartFreePlay()
 {
+  TellMainMenu(false);
   mGameMode = kControllerFreePlay;
   if (TSettings* settings = TSettings::GetInstance()) {
     settings->SetCurrentGameMode(kSettingsFreePlay);

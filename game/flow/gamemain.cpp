@@ -1,25 +1,34 @@
-// gamemain: the game's start function and event loop; talks to the platform facade, the
-// window manager and its script, the string table and the texture cache.
+// gamemain: the game's start function, its preparation and its end; talks to the platform
+// facade, the renderer, the analytics store, the window manager and its script, the settings,
+// the texture manager, the music and cinematic managers and the game controller.
 #include "flow/gamemain.h"
 
+#include "core/app/gamestate.h"
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"
+#include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
+#include "flow/buttontools.h"
+#include "flow/flashmanager.h"
+#include "flow/flashwindow.h"
+#include "flow/gameloop.h"
+#include "flow/gamewindow.h"
 #include "flow/musicmanager.h"
-#include "flow/settings.h"
-#include "flow/shellwindows.h"
 #include "flow/scriptfailure.h"
+#include "flow/settings.h"
+#include "flow/shellglue.h"
+#include "flow/shellwindows.h"
+#include "flow/thegame.h"
 #include "platform/debug.h"
+#include "scene/texturemanager.h"
 
 namespace {
 
-// The key-down that the loop drops (Control+R on the keyboards the game was made for).
-const int kDroppedKeyCode = 18;
 // The font the game's screens name; text falls back to the built-in font without it.
 const char kGameFont[] = "fonts/default.mvec";
 
@@ -29,12 +38,41 @@ void GameLog(str text)
   WriteDbg("game: %s", text.c_str());
 }
 
+// The analytics states the game reports, in the order the analytics handlers expect them.
+void DefineAnalytics()
+{
+  TGameState* analytics = TGameState::GetInstance();
+  if (!analytics) {
+    return;
+  }
+  const char* const states[] = {"NumSearchScreensCompleted", "NumElimPuzzlesCompleted",
+                                "NumInterviewPuzzlesCompleted"};
+  analytics->SetState("SessionTime", 1);
+  analytics->SetState("begin-session", "SessionData");
+  analytics->SetState("add-value", TPlatform::GetConfig("version", ""));
+  for (const char* timer : {"SessionTime", "StoryModePlayTime", "ComicScreenTime", "HelpScreenTime",
+                            "MainMenuScreenTime", "FreePlayModePlayTime"}) {
+    analytics->SetState("add-timer", timer);
+  }
+  for (const char* state : states) {
+    analytics->SetState("add-state", state);
+  }
+  analytics->SetState("end-session", "SessionData");
+  for (int minutes : {15, 30, 45, 59}) {
+    const str progress = str::getFormatted("Progress-%d", minutes);
+    analytics->SetState(str::getFormatted("begin-elapsed(%d)", minutes), progress);
+    for (const char* state : states) {
+      analytics->SetState("add-state", state);
+    }
+    analytics->SetState(str::getFormatted("end-elapsed(%d)", minutes), progress);
+  }
+}
+
 } // namespace
 
 bool RunGameScript(char const* name, str* error)
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
-  TScript* script = manager ? dynamic_cast<TScript*>(manager->GetScript()) : nullptr;
+  TScript* script = GameScript();
   str problem;
   if (!script) {
     problem = "there is no window script to run it";
@@ -58,45 +96,23 @@ bool RunGameScript(char const* name, str* error)
   return false;
 }
 
-bool DispatchGameEvent(TPlatform* platform, TEvent* event)
-{
-  switch (event->type) {
-  case TEvent::kQuit:
-    return false;
-  case TEvent::kClose:
-    // The script asks the player; the request also reaches the windows below. Without
-    // a script that can ask, the request is the answer.
-    if (!RunGameScript("scripts/quitverify.lua")) {
-      return false;
-    }
-    break;
-  case TEvent::kFullscreenToggled:
-    if (TSettings* settings = TSettings::GetInstance()) {
-      settings->UpdateFullScreen();
-    }
-    break;
-  case TEvent::kKeyDown:
-    if (event->code == kDroppedKeyCode) {
-      return true;
-    }
-    break;
-  default:
-    break;
-  }
-  if (TWindowManager* manager = platform ? platform->GetWindowManager() : nullptr) {
-    manager->HandleEvent(event);
-  }
-  return true;
-}
-
 void StartGame(TPlatform* platform)
 {
+  TPlatform::SetConfig("texturememorymax", "200000000");
+  ButtonTools::RegisterInScript(nullptr);
+  if (TRenderer* renderer = TRenderer::GetInstance()) {
+    renderer->SetOption("new_subtractive", "1");
+    renderer->SetOption("new_render_blend", "1");
+    renderer->SetOption("texture_rectangle", "1");
+  }
+  DefineAnalytics();
   if (TStringTable* table = platform->GetStringTable()) {
     platform->SetWindowTitle(table->GetString("windowtitle", "", "", "", "", ""));
   }
   // The settings open the display, full screen or not as the player chose.
   TSettings::CreateSettings();
   TSettings::GetInstance()->InitGameToSettings();
+  TTextureManager::Create();
   if (!TFile::Exists(kGameFont)) {
     WriteDbg("ERROR: The game's font %s is missing; the built-in font stands in", kGameFont);
   }
@@ -104,13 +120,18 @@ void StartGame(TPlatform* platform)
     platform->SetCursor(cursor, TPoint(1, 1), false);
   }
   TWindowManager* manager = platform->GetWindowManager();
-  if (TScript* script = manager ? dynamic_cast<TScript*>(manager->GetScript()) : nullptr) {
+  if (TScript* script = GameScript()) {
     LuaBind(script->GetState(), "GameLog", &GameLog);
     // The screens' flow runs in that coroutine: without it nothing answers the player.
     script->SetFailureHook(
         [manager](const str& message) { ShowScriptFailure(manager, "scripts/mainloop.lua", message); });
   }
+  if (manager) {
+    manager->AddWindowType("GameWindow", TGameWindow::ClassId());
+    manager->AddWindowType("FlashWindow", TFlashWindow::ClassId());
+  }
   RegisterShellWindows();
+  RegisterShellGlue();
   for (const char* name : {"scripts/mainloop.lua", "scripts/buttons.lua"}) {
     str error;
     if (!RunGameScript(name, &error)) {
@@ -122,18 +143,31 @@ void StartGame(TPlatform* platform)
 
 void EndGame()
 {
-  // The music manager outlives the platform: its sounds must go while the sound system exists.
-  GMusicManager::Instance()->ReleaseSounds();
+  // The game saves while the settings still hold the player's preferences.
+  if (TTheGame* game = TTheGame::Peek()) {
+    game->FreeResources();
+  }
+  TTextureManager::Destroy();
   TSettings::DeleteSettings();
+  // These managers outlive the platform: their sounds and tasks must go while it exists.
+  GMusicManager::Instance()->ReleaseSounds();
+  TFlashManager::GetInstance()->Shutdown();
+  TTheGame::DestroyInstance();
+}
+
+void SubMain(TPlatform* platform, char const* commandLine)
+{
+  (void)commandLine;
+  StartGame(platform);
+  TGameLoop loop(platform);
+  TEvent event;
+  do {
+    platform->GetEvent(&event);
+  } while (loop.Dispatch(&event));
+  EndGame();
 }
 
 void Main(TPlatform* platform, char const* commandLine)
 {
-  (void)commandLine;
-  StartGame(platform);
-  TEvent event;
-  do {
-    platform->GetEvent(&event);
-  } while (DispatchGameEvent(platform, &event));
-  EndGame();
+  SubMain(platform, commandLine);
 }

@@ -2,6 +2,7 @@
 #include "flow/gamewindow.h"
 
 #include "core/app/gamestate.h"
+#include "core/graphics/renderer.h"
 #include "flow/thegame.h"
 
 namespace {
@@ -72,6 +73,8 @@ bool TGameWindow::OnTaskAnimate()
 
 void TGameWindow::Draw()
 {
+  // Scenes draw sprites and strips, which the renderer takes only in its 2D mode.
+  TBegin2d twoD;
   TTheGame::GetInstance()->Draw();
 }
 

@@ -18,6 +18,7 @@
 #include "flow/shellglue.h"
 #include "flow/soundlevels.h"
 #include "platform/debug.h"
+#include "scene/sceneobject.h"
 
 TSettings* gSettings = nullptr;
 
@@ -58,6 +59,8 @@ TSettings::TSettings() : mPrefs(nullptr), mHiscores(nullptr), mGameMode(kSetting
 {
   RegisterLua();
   mPrefs = new TPrefsDB(true);
+  // Scene objects stay silent for a player who turned the sound off.
+  TSceneObject::SetPreferences(mPrefs);
   mHiscores = new TQvHiscores(true);
   SetCurrentGameMode(kSettingsStory);
   SetCurrentUser(GetCurrentUser());
@@ -67,6 +70,7 @@ TSettings::~TSettings()
 {
   UnregisterLua();
   delete mHiscores;
+  TSceneObject::SetPreferences(nullptr);
   delete mPrefs;
 }
 

@@ -1,10 +1,9 @@
-// shellwindows: the registration of the shell's window types and script glue.
+// shellwindows: the registration of the shell's window types.
 #include "flow/shellwindows.h"
 
 #include "core/window/widgets/slider.h"
 #include "core/window/windowmanager.h"
 #include "flow/buttonex.h"
-#include "flow/buttontools.h"
 #include "flow/chooseplayer.h"
 #include "flow/credits.h"
 #include "flow/customtextedit.h"
@@ -15,12 +14,10 @@
 #include "flow/options.h"
 #include "flow/rolloverwindow.h"
 #include "flow/serversubmit.h"
-#include "flow/shellglue.h"
 #include "flow/timermode.h"
 
 void RegisterShellWindows()
 {
-  ButtonTools::RegisterInScript(nullptr);
   TWindowManager* manager = TWindowManager::GetInstance();
   if (!manager) {
     return;
@@ -38,5 +35,4 @@ void RegisterShellWindows()
   manager->AddWindowType("InfoWindow", TInfoWindow::ClassId());
   TListBox::Registration();
   manager->AddWindowType("TextEdit", TCustomTextEdit::ClassId());
-  RegisterShellGlue();
 }

@@ -1,4 +1,5 @@
-// titlescreen: the title's music and the mode choice handed to the game controller.
+// titlescreen: the title's quiet (the menu over it has its own music) and the mode choice
+// handed to the game controller.
 #include "flow/titlescreen.h"
 
 #include "core/script/luabind.h"
@@ -9,7 +10,8 @@
 void TTitleScreen::Activate()
 {
   TSceneScreen::Activate();
-  GMusicManager::Instance()->PlayMusic(kMusic, true, true, "");
+  // The main menu over the title plays its own music.
+  GMusicManager::Instance()->StopMusic();
 }
 
 void TTitleScreen::ChooseStory()

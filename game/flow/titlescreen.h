@@ -1,5 +1,5 @@
-// titlescreen: the title screen with the choice of game mode; its scene's buttons call the
-// Lua functions "ChooseStory" and "ChooseFreePlay".
+// titlescreen: the title screen under the main menu, with the choice of game mode that its
+// scene's buttons may offer through the Lua functions "ChooseStory" and "ChooseFreePlay".
 #pragma once
 
 #include "flow/scenescreen.h"
@@ -7,8 +7,6 @@
 class TTitleScreen : public TSceneScreen
 {
 public:
-  static constexpr char kMusic[] = "audio/music/qsb_theme.ogg";
-
   void Activate() override;
   void ChooseStory();
   void ChooseFreePlay();

@@ -112,6 +112,11 @@ void TSceneObject::SetPreferences(TPrefsDB* prefs)
   sPreferences = prefs;
 }
 
+TPrefsDB* TSceneObject::GetPreferences()
+{
+  return sPreferences;
+}
+
 // ---- tree ----
 
 void TSceneObject::SetParent(TSceneObject* parent)

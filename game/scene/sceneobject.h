@@ -186,6 +186,7 @@ public:
   // The preferences database of the game's settings, where the current player's
   // "soundoff" choice is kept; without one (the default) sound is on.
   static void SetPreferences(TPrefsDB* prefs);
+  static TPrefsDB* GetPreferences();
 
 protected:
   // The frame's image in the scene's resource; null without a frame or scene.

@@ -1,13 +1,29 @@
-// debug: WriteDbg formats into a buffer of the needed size and writes it to file
-// descriptor 2 with a single writev; talks to the C library and POSIX only.
+// debug: WriteDbg formats into a buffer of the needed size, writes it to file descriptor 2
+// with a single writev and shows it to the observer; talks to the C library and POSIX only.
 #include "platform/debug.h"
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <sys/uio.h>
 #include <unistd.h>
+
+namespace {
+
+std::mutex gObserverMutex;
+TDbgObserver gObserver = nullptr;
+void* gObserverContext = nullptr;
+
+} // namespace
+
+void SetDbgObserver(TDbgObserver observer, void* context)
+{
+  std::lock_guard<std::mutex> lock(gObserverMutex);
+  gObserver = observer;
+  gObserverContext = context;
+}
 
 void WriteDbg(char const* format, ...)
 {
@@ -46,6 +62,11 @@ void WriteDbg(char const* format, ...)
       parts[partIndex].iov_base = static_cast<char*>(parts[partIndex].iov_base) + left;
       parts[partIndex].iov_len -= left;
     }
+  }
+  {
+    std::lock_guard<std::mutex> lock(gObserverMutex);
+    if (gObserver)
+      gObserver(text, gObserverContext);
   }
   free(text);
 }

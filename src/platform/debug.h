@@ -6,6 +6,11 @@
 // so lines from different threads do not mix. Error lines start with "ERROR: ".
 void WriteDbg(char const* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Sees every line after it was written, on the writing thread, with the debug log's lock
+// held (a test harness follows the log this way). One observer at a time; null removes it.
+typedef void (*TDbgObserver)(char const* line, void* context);
+void SetDbgObserver(TDbgObserver observer, void* context);
+
 // Kept for the start-up sequence; the log has no file to reset.
 void ResetDbg(char const* name);
 

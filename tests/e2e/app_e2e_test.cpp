@@ -217,7 +217,8 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
 {
   // First start: the register asks for a name; then the options (the music slider dragged
   // to the left), the hiscore table and the credits, each closed again.
-  const std::string first = "wait 800\n"
+  const std::string first = "until game: main menu shown\n"
+                            "wait 300\n"
                             "capture " + Path("newplayer.ppm") + "\n"
                             "click 400 239\n"
                             "text Holmes\n"
@@ -225,7 +226,7 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
                             "key return\n"
                             "wait 500\n"
                             "capture " + Path("menu.ppm") + "\n"
-                            "click 400 271\n"
+                            "click 400 305\n"
                             "wait 400\n"
                             "move 700 560\n"
                             "wait 100\n"
@@ -236,12 +237,12 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
                             "capture " + Path("options1.ppm") + "\n"
                             "click 400 431\n"
                             "wait 300\n"
-                            "click 400 391\n"
+                            "click 400 417\n"
                             "wait 400\n"
                             "capture " + Path("hiscores.ppm") + "\n"
                             "key escape\n"
                             "wait 300\n"
-                            "click 400 451\n"
+                            "click 400 473\n"
                             "wait 2000\n"
                             "capture " + Path("credits.ppm") + "\n"
                             "key escape\n"
@@ -280,9 +281,10 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
   EXPECT_GT(CountDifferent(credits, options0, 160, 140, 640, 380), 1000);
 
   // A restart: the same detective is welcomed without the register, at the same level.
-  const std::string second = "wait 800\n"
+  const std::string second = "until game: main menu shown\n"
+                             "wait 300\n"
                              "capture " + Path("menu2.ppm") + "\n"
-                             "click 400 271\n"
+                             "click 400 305\n"
                              "wait 400\n"
                              "move 700 560\n"
                              "wait 100\n"
@@ -309,7 +311,8 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
 
 TEST_F(AppEndToEnd, TypingGoesOnInTheEntryAfterAButtonWasClicked)
 {
-  const std::string steps = "wait 800\n"
+  const std::string steps = "until game: main menu shown\n"
+                            "wait 300\n"
                             "click 400 239\n"
                             "text Hol\n"
                             "wait 100\n"
@@ -344,7 +347,7 @@ TEST_F(AppEndToEnd, MissingOrDamagedStartUpFilesAreLoggedAndTheProgramStillStart
   std::ofstream(resources + "/assets/settings.xml") << "<settings><publisher>Quorvant</pub";
   fs::remove(resources + "/assets/strings.xml");
   fs::remove(resources + "/assets/fonts/default.mvec");
-  TRun run = Run("wait 100\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
+  TRun run = Run("until game: main menu shown\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(Has(run.log, "ERROR: Settings file")) << run.log;
@@ -390,9 +393,9 @@ TEST_F(AppEndToEnd, AnEmptyResourcesFolderShowsWhatIsMissingAndStillCloses)
 TEST_F(AppEndToEnd, AFailingStartUpScriptIsShownOnTheScreenAndLogged)
 {
   const std::string resources = CopyResources();
-  // What the first script opens once its coroutine runs.
+  // What the first script opens once the game has reached its title.
   std::ofstream(resources + "/assets/scripts/mainmenu.lua", std::ios::app) << "\nMakeDialog{ Text{ label = nil .. 'x' } }\n";
-  TRun run = Run("wait 200\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
+  TRun run = Run("until scripts/mainmenu.lua:\nwait 200\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   const std::vector<std::string> errors = ErrorLines(run.log);
@@ -456,17 +459,18 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
     GTEST_SKIP() << "xvfb-run is not installed (tools/install-deps.sh installs xvfb)";
   }
   // A detective first, so the menu comes up at once.
-  TRun first = Run("wait 800\nclick 400 239\ntext Holmes\nkey return\nwait 300\nclose\n");
+  TRun first = Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\nclose\n");
   ASSERT_TRUE(Has(first.log, "game: detective created: Holmes")) << first.log;
-  // The menu's options button is at (400, 271) of the 800 x 600 frame; the screens scale it
+  // The menu's options button is at (400, 305) of the 800 x 600 frame; the screens scale it
   // up, keep it, or scale it and put bars beside it.
   struct TMode {
     const char* screen;
     int x, y;
   };
-  for (const TMode& mode : {TMode{"1024x768x24", 512, 347}, TMode{"800x600x24", 400, 271},
-                            TMode{"1280x720x24", 640, 325}}) {
-    const std::string steps = "wait 800\nkey alt+return\nwait 1200\nclick " + std::to_string(mode.x) + " " +
+  for (const TMode& mode : {TMode{"1024x768x24", 512, 390}, TMode{"800x600x24", 400, 305},
+                            TMode{"1280x720x24", 640, 366}}) {
+    const std::string steps = "until game: main menu shown\nwait 300\nkey alt+return\nwait 1200\nclick " +
+                              std::to_string(mode.x) + " " +
                               std::to_string(mode.y) + "\nwait 600\nclose\n";
     TRun run = Run(steps, "", {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
                    {"xvfb-run", "-a", "-s", std::string("-screen 0 ") + mode.screen});

@@ -1,5 +1,6 @@
--- mainmenu: the main menu: the bureau's name, a welcome for the current detective and the
--- buttons that open the game's dialogs. Built into the layer that mainloop.lua pushes.
+-- mainmenu: the main menu over the title: a welcome for the current detective, the choice
+-- of story or free play and the buttons that open the game's dialogs. Built into the game's
+-- layer by OpenMainMenu (mainloop.lua) while the game is at its title.
 
 function UpdateCaption()
   local name = GetUserName( GetCurrentUser() )
@@ -18,36 +19,53 @@ local function Open( script )
   return result
 end
 
-local function Play()
+-- Every game is played by a detective: the register opens first when there is none.
+local function SignedIn()
   if GetNumUsers() == 0 then
     Open( "scripts/newplayer.lua" )
   end
+  return GetNumUsers() > 0
+end
+
+local function Story()
+  if not SignedIn() then
+    return
+  end
   local choice = Open( "scripts/timermode.lua" )
   GameLog( "play chosen: " .. tostring( choice ) )
+  if choice ~= nil then
+    PostGameEvent( kStoryChosen )
+  end
+end
+
+local function FreePlay()
+  if SignedIn() then
+    GameLog( "free play chosen" )
+    PostGameEvent( kFreePlayChosen )
+  end
 end
 
 local kX = 290
+local kTop = 170
+local kStep = 56
 MakeDialog
 {
   MainMenu
   {
     name = "menu", x = 0, y = 0, w = 800, h = 600,
-    Bitmap { name = "background", x = 0, y = 0, image = ShellImage( "background" ) },
-    Bitmap { name = "emblem", x = 60, y = 40, image = ShellImage( "emblem" ) },
-    ShellText { name = "title", x = 190, y = 55, w = 560, h = 56, label = "menu_title", size = 40,
-                colour = kGold },
     ShellText { name = "welcome", x = 190, y = 115, w = 560, h = 32, label = "menu_noplayer", size = 20,
                 colour = kParchment },
-    ShellButton { name = "play", x = kX, y = 190, label = "menu_play", command = Play },
-    ShellButton { name = "options", x = kX, y = 250, label = "menu_options",
+    ShellButton { name = "story", x = kX, y = kTop, label = "menu_story", command = Story },
+    ShellButton { name = "freeplay", x = kX, y = kTop + kStep, label = "menu_freeplay", command = FreePlay },
+    ShellButton { name = "options", x = kX, y = kTop + 2 * kStep, label = "menu_options",
                   command = function() Open( "scripts/options.lua" ) end },
-    ShellButton { name = "players", x = kX, y = 310, label = "menu_players",
+    ShellButton { name = "players", x = kX, y = kTop + 3 * kStep, label = "menu_players",
                   command = function() Open( "scripts/chooseplayer.lua" ) end },
-    ShellButton { name = "hiscores", x = kX, y = 370, label = "menu_hiscores",
+    ShellButton { name = "hiscores", x = kX, y = kTop + 4 * kStep, label = "menu_hiscores",
                   command = function() Open( "scripts/hiscores.lua" ) end },
-    ShellButton { name = "credits", x = kX, y = 430, label = "menu_credits",
+    ShellButton { name = "credits", x = kX, y = kTop + 5 * kStep, label = "menu_credits",
                   command = function() Open( "scripts/credits.lua" ) end },
-    ShellButton { name = "quit", x = kX, y = 490, label = "menu_quit", cancel = true,
+    ShellButton { name = "quit", x = kX, y = kTop + 6 * kStep, label = "menu_quit", cancel = true,
                   command = function() PostMessage( CreateNamedMessage( kQuitNow, "quit" ) ) end },
   }
 }

@@ -34,7 +34,8 @@ MakeDialog
 {
   ShellPanel( renaming and "player_rename_title" or "player_new_title" ),
   ShellText { name = "prompt", x = 170, y = 170, w = 460, h = 30, label = "player_prompt", size = 20 },
-  TextEdit { name = "playername", x = 200, y = 220, w = 400, h = 38, label = "player_placeholder",
+  -- A text entry takes its label as its text: the placeholder is looked up here.
+  TextEdit { name = "playername", x = 200, y = 220, w = 400, h = 38, label = GetString( "player_placeholder" ),
              clearinitial = true, enablewindow = "ok", length = 24, utf8 = true,
              font = { kShellFont, 24, kInk } },
   ShellText { name = "status", x = 170, y = 275, w = 460, h = 28, label = "player_inuse", size = 18,

@@ -20,6 +20,8 @@
 namespace {
 
 const size_t kMaxScriptBytes = 1 << 20;
+// The log kept for "until": its older half goes when it grows past this.
+const size_t kMaxLogBytes = 8 << 20;
 
 SDL_Keycode KeyFromName(const std::string& name)
 {
@@ -87,6 +89,37 @@ void PushKey(Uint32 type, Uint32 windowId, SDL_Keycode code)
 
 } // namespace
 
+TInputScript::~TInputScript()
+{
+  if (mObserving) {
+    SetDbgObserver(nullptr, nullptr);
+  }
+}
+
+void TInputScript::ObserveLog(char const* line, void* context)
+{
+  TInputScript* script = static_cast<TInputScript*>(context);
+  std::lock_guard<std::mutex> lock(script->mLogMutex);
+  if (script->mLog.size() > kMaxLogBytes) {
+    const size_t dropped = script->mLog.size() / 2;
+    script->mLog.erase(0, dropped);
+    script->mLogCursor = script->mLogCursor > dropped ? script->mLogCursor - dropped : 0;
+  }
+  script->mLog += line;
+  script->mLog += '\n';
+}
+
+bool TInputScript::TakeAwaitedLine()
+{
+  std::lock_guard<std::mutex> lock(mLogMutex);
+  const size_t found = mLog.find(mAwaited, mLogCursor);
+  if (found == std::string::npos) {
+    return false;
+  }
+  mLogCursor = found + mAwaited.size();
+  return true;
+}
+
 bool TInputScript::Load(const str& path)
 {
   std::ifstream input(path.c_str(), std::ios::binary);
@@ -146,15 +179,20 @@ bool TInputScript::ParseLine(const std::string& line, int number)
     step.text = rest;
     std::string key;
     valid = SplitChord(rest, &key) != SDL_Keymod(-1) && KeyFromName(key) != SDLK_UNKNOWN;
-  } else if (step.verb == "text" || step.verb == "capture" || step.verb == "log") {
+  } else if (step.verb == "text" || step.verb == "capture" || step.verb == "log" || step.verb == "until") {
     step.text = rest;
-    valid = step.verb != "capture" || !rest.empty();
+    valid = (step.verb != "capture" && step.verb != "until") || !rest.empty();
   } else if (step.verb != "close" && step.verb != "sigterm" && step.verb != "sigint") {
     valid = false;
   }
   if (!valid) {
     WriteDbg("ERROR: Input script line %d is not a step: %s", number, body.c_str());
     return false;
+  }
+  if (step.verb == "until" && !mObserving) {
+    // From now on, so that a line written before its step is reached still counts.
+    mObserving = true;
+    SetDbgObserver(&TInputScript::ObserveLog, this);
   }
   mSteps.push_back(step);
   return true;
@@ -170,11 +208,29 @@ void TInputScript::Poll(uint32_t now, void* window)
     mStarted = true;
     mDueTime = now;
   }
-  // A capture holds the script until a frame has been shown.
-  while (mPendingCapture.empty() && mNext < mSteps.size() && int32_t(now - mDueTime) >= 0) {
+  // A capture holds the script until a frame has been shown, "until" until its line.
+  while (mPendingCapture.empty() && int32_t(now - mDueTime) >= 0) {
+    if (!mAwaited.empty()) {
+      if (!TakeAwaitedLine()) {
+        if (int32_t(now - mAwaitDeadline) < 0) {
+          break;
+        }
+        WriteDbg("ERROR: Input script waited %u ms for a line with \"%s\"; it goes on", unsigned(kUntilLimitMs),
+                 mAwaited.c_str());
+      }
+      mAwaited.clear();
+    }
+    if (mNext >= mSteps.size()) {
+      break;
+    }
     const TStep& step = mSteps[mNext++];
     if (step.verb == "wait") {
       mDueTime = now + uint32_t(step.x);
+      continue;
+    }
+    if (step.verb == "until") {
+      mAwaited = step.text;
+      mAwaitDeadline = now + kUntilLimitMs;
       continue;
     }
     Play(step, window);

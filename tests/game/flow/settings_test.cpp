@@ -8,6 +8,7 @@
 #include "core/app/gamestate.h"
 #include "core/online/hiscores.h"
 #include "core/window/modalwindow.h"
+#include "scene/sceneobject.h"
 #include "support/settingsfixture.h"
 
 namespace {
@@ -232,4 +233,12 @@ TEST_F(SettingsTest, QuitToMainMenuPopsEveryDialogDownToTheScreenLayer)
   settings->QuitToMainMenu();
   EXPECT_EQ(1u, mManager.GetModalStack().size());
   EXPECT_EQ(mManager.GetScreen(), static_cast<TWindow*>(mManager.GetTopModalWindow()));
+}
+
+TEST_F(SettingsTest, SceneObjectsReadTheSoundChoiceFromTheSettingsWhileTheyLive)
+{
+  TSettings* settings = Make();
+  EXPECT_EQ(settings->mPrefs, TSceneObject::GetPreferences());
+  TSettings::DeleteSettings();
+  EXPECT_EQ(nullptr, TSceneObject::GetPreferences());
 }

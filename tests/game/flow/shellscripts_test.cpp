@@ -3,6 +3,7 @@
 // built with the windows and names its class needs.
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include "flow/chooseplayer.h"
 #include "flow/credits.h"
 #include "flow/customtextedit.h"
+#include "flow/gameloop.h"
 #include "flow/gamemain.h"
 #include "flow/hiscorewindow.h"
 #include "flow/infowindow.h"
@@ -48,6 +50,7 @@ protected:
     platform = sandbox.Start();
     platform->InitSound();
     StartGame(platform);
+    mLoop.reset(new TGameLoop(platform));
     Pump(30);
   }
   void TearDown() override
@@ -62,13 +65,13 @@ protected:
     for (int i = 0; i < turns; ++i) {
       TEvent event;
       platform->GetEvent(&event);
-      DispatchGameEvent(platform, &event);
+      mLoop->Dispatch(&event);
     }
   }
   void Send(int kind, int code, int x = 0, int y = 0)
   {
     TEvent event(kind, code, x, y, 0);
-    DispatchGameEvent(platform, &event);
+    mLoop->Dispatch(&event);
     Pump(3);
   }
   void Type(const char* text)
@@ -105,6 +108,7 @@ protected:
   }
 
   TAppSandbox sandbox;
+  std::unique_ptr<TGameLoop> mLoop;
   TPlatform* platform = nullptr;
 };
 
@@ -115,6 +119,7 @@ TEST_F(ShellScriptsTest, TheFirstStartAsksForANameAndThenShowsTheMenu)
   TCustomTextEdit* entry = Find<TCustomTextEdit>("playername");
   ASSERT_NE(nullptr, entry);
   EXPECT_FALSE(entry->IsInitialCleared());
+  EXPECT_EQ(str("Type your name"), entry->GetText());
   EXPECT_EQ(str("ok"), entry->GetEnableWindow());
   SignIn("Marple");
   ASSERT_NE(nullptr, Find<TMainMenu>("menu"));

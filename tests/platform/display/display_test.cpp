@@ -17,6 +17,7 @@
 #include "platform/display/cursor.h"
 #include "platform/display/event.h"
 #include "platform/display/inputscript.h"
+#include "platform/debug.h"
 #include "support/apptestutil.h"
 
 namespace {
@@ -427,5 +428,30 @@ TEST(InputScript, StepsAreCheckedAndACaptureWritesTheNextFrame)
   std::string image = ReadText(ppm);
   ASSERT_EQ(std::string("P6\n800 600\n255\n").size() + 800u * 600u * 3u, image.size());
   EXPECT_EQ(std::string(3, '\0'), image.substr(image.size() - 3));
+  EXPECT_TRUE(script.IsFinished());
+}
+
+TEST(InputScript, UntilHoldsTheStepsUntilTheLogShowsItsLineOnceEach)
+{
+  TInputScript script;
+  ASSERT_TRUE(script.LoadText("until menu shown\nuntil menu shown\nlog done\nuntil never said\n"));
+  EXPECT_FALSE(script.LoadText("until\n"));
+  ASSERT_TRUE(script.LoadText("until menu shown\nuntil menu shown\nlog done\nuntil never said\n"));
+  testing::internal::CaptureStderr();
+  // A line written before its step was reached counts.
+  WriteDbg("game: main menu shown");
+  script.Poll(1000, nullptr);
+  script.Poll(1001, nullptr);
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::string::npos, log.find("input: done")) << "one line matches one step";
+  testing::internal::CaptureStderr();
+  WriteDbg("game: main menu shown again");
+  script.Poll(1002, nullptr);
+  script.Poll(1002 + TInputScript::kUntilLimitMs - 1, nullptr);
+  EXPECT_FALSE(script.IsFinished());
+  script.Poll(1003 + TInputScript::kUntilLimitMs, nullptr);
+  log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("input: done")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: Input script waited 60000 ms for a line with \"never said\"")) << log;
   EXPECT_TRUE(script.IsFinished());
 }
