@@ -1,6 +1,10 @@
 // Tests of the case journal over real scenes: the three scenes in their order, the pages of
 // opened cases and their turning, the suspects, theories and crosses of each case state, the
 // fades, the buttons' events and the solved title, with data that holds less than it should.
+#include <map>
+#include <set>
+
+#include "core/foundation/xmlnode.h"
 #include "flow/casejournal.h"
 #include "flow/gameround.h"
 #include "flow/musicmanager.h"
@@ -456,4 +460,70 @@ TEST_F(CaseJournalTest, ACaseIsPlayedAndSolvedThroughTheJournalsButtons)
   // The case's end dialog has no overlay data and closes at once: back at the map.
   EXPECT_EQ(stMap, game->GetState());
   EXPECT_EQ(TCase::kSolved, game->GetCurrentRound()->getCase(2u)->GetState());
+}
+
+namespace {
+
+// Every object of a scene file with the names of its states, read as XML.
+void CollectObjects(TXmlNode* node, std::map<std::string, std::set<std::string>>* objects)
+{
+  str name;
+  TXmlNode* child = nullptr;
+  node->ResetChildren();
+  while (node->GetNextChild(&name, &child)) {
+    if (name == str("object")) {
+      std::set<std::string>& states = (*objects)[child->GetAttribute("id").c_str()];
+      if (TXmlNode* list = child->GetChild("states")) {
+        str tag;
+        TXmlNode* state = nullptr;
+        list->ResetChildren();
+        while (list->GetNextChild(&tag, &state)) {
+          states.insert(state->GetAttribute("id").c_str());
+        }
+      }
+    }
+    CollectObjects(child, objects);
+  }
+}
+
+std::map<std::string, std::set<std::string>> GameScene(const std::string& file, std::string* id)
+{
+  TXmlNode document;
+  document.ParseFile(("::" + std::string(QV_SOURCE_DATA_DIR) + "/assets/" + file).c_str());
+  std::map<std::string, std::set<std::string>> objects;
+  TXmlNode* scene = document.GetChild("scene");
+  if (scene) {
+    *id = scene->GetAttribute("id").c_str();
+    CollectObjects(scene, &objects);
+  }
+  return objects;
+}
+
+} // namespace
+
+TEST(CaseJournalData, TheGamesJournalScenesHoldEveryObjectAndStateTheJournalUses)
+{
+  std::string id;
+  auto journal = GameScene("scenes/case_journal/journal.sxm", &id);
+  EXPECT_EQ("Journal_Scene", id);
+  for (const char* button : {"search_button", "suspect_button", "checklist_button"}) {
+    for (const char* state : {"faded", "normal", "transform_to_done"}) {
+      EXPECT_TRUE(journal[button].count(state)) << button << " " << state;
+    }
+  }
+  for (const char* button : {"back_to_map_1", "next_1", "prev_1"}) {
+    for (const char* state : {"normal", "disabled"}) {
+      EXPECT_TRUE(journal[button].count(state)) << button << " " << state;
+    }
+  }
+  EXPECT_TRUE(journal.count("assembly"));
+  for (const char* state : {"fade_in", "fade_out"}) {
+    EXPECT_TRUE(journal["SCENE_ROOT"].count(state)) << state;
+  }
+
+  auto solved = GameScene("scenes/case_solved/case_solved.sxm", &id);
+  EXPECT_EQ("case_solved_scene", id);
+  EXPECT_TRUE(solved["solved"].count("appear"));
+  EXPECT_TRUE(solved["CaseSolvedContinueButton"].count("appear"));
+  EXPECT_TRUE(solved.count("SCENE_ROOT"));
 }
