@@ -28,10 +28,11 @@ void SetAnalytics(const char* name, int value)
   }
 }
 
-// The window scripts' side of the main menu, which lies over the title while the game is there.
-void TellMainMenu(bool open)
+// The main menu lies over the title (the title opens it once it has faded in) and goes when
+// a game starts.
+void CloseScriptMenu()
 {
-  RunGameLua(open ? "if OpenMainMenu then OpenMainMenu() end" : "if CloseMainMenu then CloseMainMenu() end");
+  RunGameLua("if CloseMainMenu then CloseMainMenu() end");
 }
 
 void AddSceneIfNamed(TSceneScreen* screen, const str& file)
@@ -132,14 +133,13 @@ void TTheGame::ShowMainMenu()
   HideJournal();
   mGameMode = 0;
   SwitchToScreen(mTitle, kScreenFade);
-  TellMainMenu(true);
 }
 
 // ---- Story --------------------------------------------------------------------------------
 
 void TTheGame::StartStory()
 {
-  TellMainMenu(false);
+  CloseScriptMenu();
   mGameMode = kControllerStory;
   if (TSettings* settings = TSettings::GetInstance()) {
     settings->SetCurrentGameMode(kSettingsStory);
@@ -376,7 +376,7 @@ void TTheGame::NextRound()
 
 void TTheGame::StartFreePlay()
 {
-  TellMainMenu(false);
+  CloseScriptMenu();
   mGameMode = kControllerFreePlay;
   if (TSettings* settings = TSettings::GetInstance()) {
     settings->SetCurrentGameMode(kSettingsFreePlay);

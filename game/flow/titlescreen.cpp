@@ -4,6 +4,7 @@
 
 #include "core/script/luabind.h"
 #include "flow/musicmanager.h"
+#include "flow/shellglue.h"
 #include "flow/thegame.h"
 #include "scene/scene.h"
 
@@ -12,6 +13,15 @@ void TTitleScreen::Activate()
   TSceneScreen::Activate();
   // The main menu over the title plays its own music.
   GMusicManager::Instance()->StopMusic();
+}
+
+void TTitleScreen::OnFadeCompleted(bool fadeIn)
+{
+  // Before, a dialog the menu opens (the register at a first start) would hold the game,
+  // and with it the title's fade, half way.
+  if (fadeIn) {
+    RunGameLua("if OpenMainMenu then OpenMainMenu() end");
+  }
 }
 
 void TTitleScreen::ChooseStory()

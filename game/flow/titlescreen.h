@@ -1,5 +1,5 @@
-// titlescreen: the title screen under the main menu, with the choice of game mode that its
-// scene's buttons may offer through the Lua functions "ChooseStory" and "ChooseFreePlay".
+// titlescreen: the title screen, over which the window scripts lay the main menu, with the
+// choice of game mode that its scene's buttons may offer ("ChooseStory", "ChooseFreePlay").
 #pragma once
 
 #include "flow/scenescreen.h"
@@ -13,4 +13,6 @@ public:
 
 protected:
   void PostLoadInit(TScene* scene, bool fromSave) override;
+  // Once the title is fully shown, the window scripts lay the main menu over it.
+  void OnFadeCompleted(bool fadeIn) override;
 };

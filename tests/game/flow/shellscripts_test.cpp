@@ -51,7 +51,11 @@ protected:
     platform->InitSound();
     StartGame(platform);
     mLoop.reset(new TGameLoop(platform));
-    Pump(30);
+    // The game loads and fades its title in before the menu and the register open over it.
+    for (int turn = 0; turn < 5000 && !IsWindowExists("playername"); ++turn) {
+      Pump(1);
+    }
+    Pump(5);
   }
   void TearDown() override
   {
