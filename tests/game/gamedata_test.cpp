@@ -208,7 +208,8 @@ void ReadResources(TScene* scene)
 
 // The script rules of the scene files: the tolerant tokenizer they pass through rewrites
 // "=", strips a leading double quote and ends the script at "--"; and only functions the
-// scene engine or a screen binds can be called.
+// scene engine or a screen binds can be called (and Lua's string find, with which a script
+// tests a state without an "=").
 void CheckScripts(TScene* scene)
 {
   static const std::set<std::string> known = {
@@ -216,7 +217,7 @@ void CheckScripts(TScene* scene)
       "getObjectState", "getObjectPosX", "getObjectPosY", "ChooseStory", "ChooseFreePlay", "BackToMainMenu", "CloseDialog", "BackToMap", "PlayMetaPuzzle",
       "OpenCompleted", "NextStart", "NextEnd", "PrevStart", "PrevEnd", "PlaySearch", "PlayMinigame",
       "JournalFadingCompleted", "JournalFadingInCompleted", "HighlightFace", "UnHighlightFace",
-      "EndCaseTitleAnimationCompleted", "OnCaseSolvedContinueButtonPressed"};
+      "EndCaseTitleAnimationCompleted", "OnCaseSolvedContinueButtonPressed", "find"};
   const std::string text = ReadText(Resolve(scene->file));
   const std::regex script("<script>([^<]*)</script>");
   const std::regex call("([A-Za-z_][A-Za-z_0-9]*)\\s*\\(");
