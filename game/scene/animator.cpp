@@ -17,9 +17,14 @@
 namespace {
 
 // The end of a run hands its overflow to a new tick of the whole object, which may end a
-// run again; a tick far longer than the animations would recurse once per run.
+// run again; a tick far longer than the animations would recurse once per run. Each
+// re-tick ticks every animator of the object, and several may end in it, so the depth alone
+// would still let the work grow as a power of their number: an outermost tick also gets a
+// budget of re-ticks in all.
 const int kMaxRetickDepth = 64;
+const int kRetickBudget = 256;
 int sRetickDepth = 0;
+int sReticksLeft = kRetickBudget;
 
 // Why an animator cannot run, for the error line.
 const char* Fault(const TAnimator* animator)
@@ -97,11 +102,13 @@ bool TAnimator::OnTick(unsigned ms)
     OnAnimationEnd();
   const uint64_t overflow = elapsed - uint64_t(steps) * mDelay;
   const unsigned carried = static_cast<unsigned>(std::min<uint64_t>(overflow, UINT_MAX));
-  // A time too long for the depth left is dropped rather than recursed into.
-  const bool retick = carried != 0 && sRetickDepth < kMaxRetickDepth;
+  // A time too long for the depth or budget left is dropped rather than recursed into.
+  if (sRetickDepth == 0)
+    sReticksLeft = kRetickBudget;
+  const bool retick = carried != 0 && sRetickDepth < kMaxRetickDepth && sReticksLeft > 0;
   struct TDepth
   {
-    TDepth() { ++sRetickDepth; }
+    TDepth() { ++sRetickDepth; --sReticksLeft; }
     ~TDepth() { --sRetickDepth; }
   };
   if (state && state->mMainAnimator == this)

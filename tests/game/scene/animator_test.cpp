@@ -136,6 +136,24 @@ TEST_F(AnimatorTest, HugeTickOfATinyLoopIsBounded)
   EXPECT_EQ(0, Find("o")->GetFrame());
 }
 
+TEST_F(AnimatorTest, HugeTickOfSeveralTinyLoopsEndsWithBoundedWork)
+{
+  // Every loop's end re-ticks the whole object, where the others end too: without a budget
+  // the calls grow as a power of the number of loops.
+  TSceneObject* object = Runner();
+  std::vector<TProbeAnimator*> probes;
+  for (int i = 0; i < 4; ++i)
+    probes.push_back(Attach(object, 1, true, false));
+  object->OnTick(50000000, true);
+  size_t calls = 0;
+  for (TProbeAnimator* probe : probes)
+    calls += probe->mCalls.size();
+  EXPECT_LT(calls, 20000u);
+  mScene->OnTick(7);
+  for (TProbeAnimator* probe : probes)
+    EXPECT_FALSE(probe->IsFinished()) << "the loops go on afterwards";
+}
+
 TEST_F(AnimatorTest, StatesMainAnimatorsChainThroughTheirNextStates)
 {
   LoadObjects("<objects><object id='o' st='a'><states>"
