@@ -101,7 +101,11 @@ void TTheGame::Init()
 bool TTheGame::LoadRoundsConfig()
 {
   TXmlNode document;
-  document.ParseFile(kRoundsConfig);
+  if (!document.ParseFile(kRoundsConfig)) {
+    // Half a round would be played with whatever the cut left of it.
+    WriteDbg("ERROR: %s cannot be read; the story has no rounds", kRoundsConfig);
+    return false;
+  }
   TXmlNode* rounds = document.GetChild("rounds");
   if (!rounds) {
     WriteDbg("ERROR: %s has no \"rounds\"", kRoundsConfig);

@@ -358,6 +358,30 @@ TEST_F(AppEndToEnd, MissingOrDamagedStartUpFilesAreLoggedAndTheProgramStillStart
   EXPECT_EQ(800, frame.width);
 }
 
+TEST_F(AppEndToEnd, DamagedOrMissingGameDataIsLoggedAndTheTitleStillShows)
+{
+  const std::string resources = CopyResources();
+  std::ofstream(resources + "/assets/configs/rounds_config.xml") << "<rounds><round journal_scene=";
+  fs::remove(resources + "/assets/scenes/case_journal/journal.sxm");
+  std::ofstream(resources + "/assets/configs/loading.xml") << "\x01\x02 not xml";
+  fs::remove(resources + "/assets/scenes/title/title.sxm");
+  TRun run = Run("until game: main menu shown\nwait 300\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  for (const char* file : {"rounds_config.xml", "journal.sxm", "loading.xml", "title.sxm"}) {
+    bool logged = false;
+    for (const std::string& line : ErrorLines(run.log)) {
+      logged = logged || line.find(file) != std::string::npos;
+    }
+    EXPECT_TRUE(logged) << file << "\n" << run.log;
+  }
+  EXPECT_TRUE(Has(run.log, "Changing state from stLoading to stMainMenu")) << run.log;
+  // The first start's register over the menu and an empty title.
+  TImage frame = ReadPpm(Path("frame.ppm"));
+  ASSERT_EQ(800, frame.width) << run.log;
+  EXPECT_GT(CountNear(frame, 150, 300, 650, 380, 230, 215, 175, 30), 20000);
+}
+
 TEST_F(AppEndToEnd, WithoutAWorkingQuitScriptTheCloseRequestQuits)
 {
   const std::string resources = CopyResources();

@@ -1170,7 +1170,13 @@ bool TXmlNode::ParseFile(char const* name)
   qv_seek(file, 0, kSeekStart);
   // The source owns the handle from here and closes it.
   TGetCharFile source(file, str(name));
-  return Parse(&source);
+  if (!Parse(&source))
+  {
+    // The parser's own line cannot say which file it was reading.
+    WriteDbg("ERROR: XML file %s is damaged; only what came before the damage was read", name);
+    return false;
+  }
+  return true;
 }
 
 bool TXmlNode::ParseString(char const* text)

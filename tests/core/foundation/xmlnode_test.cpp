@@ -430,6 +430,17 @@ TEST(XmlFile, StepsBackAcrossTheEdgeOfAReadBlock)
   EXPECT_EQ("tail", S(r->GetContent()));
 }
 
+TEST(XmlFile, AFileCutInsideATagIsNamedInTheErrorLines)
+{
+  std::string path = TempPath("cut.xml");
+  WriteFile(path, "<rounds><round journal_scene=");
+  TXmlNode doc;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(doc.ParseFile(("::" + path).c_str()));
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("ERROR: XML file ::" + path + " is damaged")) << log;
+}
+
 TEST(XmlFile, MissingAndLyingFilesFailWithAnErrorLine)
 {
   TXmlNode doc;
