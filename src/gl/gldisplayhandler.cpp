@@ -84,6 +84,7 @@ void TGLDisplayHandler::BindFrameBuffer() const
 bool TGLDisplayHandler::BindScratchTarget(unsigned textureName)
 {
   FlushSprites();
+  TGLTextureData::NoteGLWrite();
   if (!mScratchBuffer) {
     glGenFramebuffers(1, &mScratchBuffer);
   }
@@ -1179,6 +1180,7 @@ void TGLDisplayHandler::EndRenderTarget()
   const int height = static_cast<int>(texture->GetHeight());
   const int regionBottom = mDisplay.mHeight - height;
   BindFrameBuffer();
+  TGLTextureData::NoteGLWrite();
   if (mRenderTargetMode != TRenderer::kTargetAlphaMask) {
     if (data->GetGLName()) {
       glBindTexture(GL_TEXTURE_2D, data->GetGLName());

@@ -45,6 +45,8 @@ const unsigned kMaxSurfaceSide = 16384;
 
 }  // namespace
 
+unsigned TGLTextureData::sGLWrites = 0;
+
 unsigned NextPowerOfTwo(unsigned value)
 {
   unsigned power = 1;
@@ -74,6 +76,7 @@ TGLTextureData::~TGLTextureData()
 void TGLTextureData::DeleteName()
 {
   DrawPendingSprites();
+  NoteGLWrite();
   if (mHasName) {
     glDeleteTextures(1, &mGLName);
     mHasName = false;
@@ -84,6 +87,7 @@ void TGLTextureData::DeleteName()
 bool TGLTextureData::CreateSurface(unsigned width, unsigned height, bool clear)
 {
   DrawPendingSprites();
+  NoteGLWrite();
   mLevel = 0;
   if (width == 0 || height == 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) {
     WriteDbg("ERROR: TGLTextureData::CreateSurface: bad size %ux%u", width, height);
@@ -155,6 +159,7 @@ bool TGLTextureData::CreateSurface(unsigned width, unsigned height, bool clear)
 bool TGLTextureData::FillSurface(unsigned width, unsigned height, TColor32* pixels)
 {
   DrawPendingSprites();
+  NoteGLWrite();
   if (!pixels) {
     return true;
   }
@@ -237,13 +242,19 @@ bool TGLTextureData::Lock(TColor32** pixels, unsigned* pitch)
       return false;
     }
   }
-  glFinish();
-  glBindTexture(GL_TEXTURE_2D, mGLName);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, mLockBuffer);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  glFinish();
+  // Text drawn into a texture locks it for every draw: the pixels its last unlock uploaded
+  // are still these unless GL has written a texture since.
+  if (!mLockBufferCurrent || mLockBufferWrites != sGLWrites) {
+    glFinish();
+    glBindTexture(GL_TEXTURE_2D, mGLName);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, mLockBuffer);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glFinish();
+  }
+  // The caller may change the buffer now; only the next unlock makes it current again.
+  mLockBufferCurrent = false;
   *pixels = mLockBuffer;
   *pitch = mInternalWidth;
   return true;
@@ -268,6 +279,8 @@ void TGLTextureData::Unlock()
     return;
   }
   UploadLevel0(mLockBuffer);
+  mLockBufferCurrent = true;
+  mLockBufferWrites = sGLWrites;
 }
 
 void TGLTextureData::UploadLevel0(const TColor32* pixels)
@@ -315,6 +328,7 @@ void TGLTextureData::FillRect(int left, int top, int right, int bottom, const TC
                               bool avoidIf16Bit)
 {
   DrawPendingSprites();
+  NoteGLWrite();
   TColor fill = color;
   if (!HasFlag(kFlagAlpha)) {
     fill.a = 1.0f;
@@ -386,6 +400,7 @@ void TGLTextureData::FillRect(int left, int top, int right, int bottom, const TC
 void TGLTextureData::Clear()
 {
   DrawPendingSprites();
+  NoteGLWrite();
   if (HasFlag(kFlagMemory)) {
     if (mMemoryPixels) {
       std::memset(static_cast<void*>(mMemoryPixels), 0,
@@ -414,6 +429,7 @@ void TGLTextureData::Clear()
 void TGLTextureData::CopyPixels(int x, int y, const TRect* src, boost::shared_ptr<TTexture> dest)
 {
   DrawPendingSprites();
+  NoteGLWrite();
   TRect source = src ? *src : TRect(0, 0, static_cast<int>(mWidth), static_cast<int>(mHeight));
   TGLDisplayHandler* handler = Handler();
   TGLTextureData* destData =
@@ -447,6 +463,7 @@ void TGLTextureData::CopyPixels(int x, int y, const TRect* src, boost::shared_pt
 void TGLTextureData::DrawSFB(int x, int y, const TRect& rect)
 {
   DrawPendingSprites();
+  NoteGLWrite();
   if (!mMemoryPixels) {
     return;
   }
@@ -479,6 +496,7 @@ void TGLTextureData::DrawSFB(int x, int y, const TRect& rect)
 void TGLTextureData::DrawSV(int x, int y, const TRect& src, boost::shared_ptr<TTexture> dest)
 {
   DrawPendingSprites();
+  NoteGLWrite();
   TGLTextureData* destData = static_cast<TGLTextureData*>(dest->GetTextureData());
   if (!mMemoryPixels || !destData->mHasName) {
     return;
@@ -515,6 +533,7 @@ void TGLTextureData::DrawSV(int x, int y, const TRect& src, boost::shared_ptr<TT
 void TGLTextureData::Draw(int x, int y, const TRect& src, bool flip)
 {
   DrawPendingSprites();
+  NoteGLWrite();
   if (!mHasName) {
     return;
   }
@@ -569,6 +588,7 @@ void TGLTextureData::Draw(int x, int y, const TRect& src, bool flip)
 void TGLTextureData::DrawVV(int x, int y, const TRect& src, boost::shared_ptr<TTexture> dest)
 {
   DrawPendingSprites();
+  NoteGLWrite();
   TGLTextureData* destData = static_cast<TGLTextureData*>(dest->GetTextureData());
   if (!mHasName || !destData->mHasName || destData == this) {
     return;

@@ -35,6 +35,10 @@ public:
   unsigned GetGLName() const { return mGLName; }
   bool IsMemoryTexture() const { return HasFlag(kFlagMemory); }
 
+  // Called before GL itself may write any texture (drawing into one, copying into one):
+  // a lock buffer that held a texture's pixels may no longer do so.
+  static void NoteGLWrite() { ++sGLWrites; }
+
 private:
   void DeleteName();
   void UploadLevel0(const TColor32* pixels);
@@ -43,6 +47,11 @@ private:
   bool mHasName = false;
   unsigned mLevel = 0;
   TColor32* mLockBuffer = nullptr;
+  // The lock buffer holds the texture's pixels as uploaded by the last Unlock, and no GL
+  // write has happened since (the write count is the same): Lock need not read them back.
+  bool mLockBufferCurrent = false;
+  unsigned mLockBufferWrites = 0;
+  static unsigned sGLWrites;
   TColor32* mMemoryPixels = nullptr;
   bool mColorKeyDone = false;
 };

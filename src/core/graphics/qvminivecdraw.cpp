@@ -598,6 +598,11 @@ void TQvMiniVecDraw::QueueSpan(const TSpan& span)
   queued.x1 = mGlyphX + span.x1;
   queued.y = mGlyphY + span.y;
   queued.colour = mPalette[span.palette & 3][span.entry & 31];
+  // Spans for a texture's pixels are written there, never drawn as lines.
+  if (mTarget) {
+    ++mQueuedCount;
+    return;
+  }
   TPreScaledTransformedLitVert* verts = &mVerts[mQueuedCount * 2];
   verts[0].mPos.x = float(queued.x0) + mLineOffset[0];
   verts[1].mPos.x = float(queued.x1) + mLineOffset[1];
@@ -638,10 +643,19 @@ void TQvMiniVecDraw::FlushToPixelBuffer()
       continue;
     }
     TColor32* row = mPixels + size_t(span.y) * mPitch;
+    if (mCopy && !mAccumulate) {
+      std::fill(row + from, row + std::max(from, to), span.colour);
+      continue;
+    }
     for (int x = from; x < to; ++x) {
       TColor32& pixel = row[x];
       if (mAccumulate) {
         const unsigned destAlpha = pixel.Alpha();
+        // Onto nothing: the mix is the source itself.
+        if (destAlpha == 0) {
+          pixel = span.colour;
+          continue;
+        }
         const unsigned sum = destAlpha + sourceAlpha;
         auto mix = [&](unsigned dest, unsigned source) {
           return static_cast<unsigned char>((dest * destAlpha + source * sourceAlpha) / sum);
@@ -651,6 +665,9 @@ void TQvMiniVecDraw::FlushToPixelBuffer()
                          static_cast<unsigned char>(std::min(sum, 255u)));
       } else if (mCopy) {
         pixel = span.colour;
+      } else if (sourceAlpha == 255) {
+        // Full cover: the blend is the source's colour, the pixel keeps its alpha.
+        pixel = TColor32(span.colour.Red(), span.colour.Green(), span.colour.Blue(), pixel.Alpha());
       } else {
         auto blend = [sourceAlpha](unsigned dest, unsigned source) {
           return static_cast<unsigned char>((dest * (255 - sourceAlpha) + source * sourceAlpha) / 255);
