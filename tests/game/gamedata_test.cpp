@@ -220,7 +220,8 @@ void CheckScripts(TScene* scene)
       "EndCaseTitleAnimationCompleted", "OnCaseSolvedContinueButtonPressed", "find"};
   const std::string text = ReadText(Resolve(scene->file));
   const std::regex script("<script>([^<]*)</script>");
-  const std::regex call("([A-Za-z_][A-Za-z_0-9]*)\\s*\\(");
+  // Global functions only: methods of Lua's own values (":find(") are the language's.
+  const std::regex call("(?:^|[^:.A-Za-z_0-9])([A-Za-z_][A-Za-z_0-9]*)\\s*\\(");
   for (std::sregex_iterator it(text.begin(), text.end(), script), end; it != end; ++it) {
     const std::string body = (*it)[1];
     for (const char* bad : {"\"", "==", "~=", "<=", ">=", "--"}) {
