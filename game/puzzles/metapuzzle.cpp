@@ -40,7 +40,13 @@ void TMetaPuzzle::ReInit(const str& config, bool reset)
 
 bool TMetaPuzzle::OnMouseDown(const TPoint& point)
 {
-  if (!IsActive() || mPieces.empty() || mPlaced.size() == mPieces.size()) {
+  if (IsActive() && !mPieces.empty() && mPlaced.size() == mPieces.size()) {
+    // A puzzle opened again once solved has nothing left to do: a click goes back, since
+    // nothing else would ever end the puzzle's state.
+    TTheGame::GetInstance()->PostEvent(evMetaPuzzleCompleted);
+    return true;
+  }
+  if (!IsActive() || mPieces.empty()) {
     return TSceneScreen::OnMouseDown(point);
   }
   TSceneObject* hit = HitTest(point);

@@ -146,6 +146,14 @@ TEST_F(PuzzlesTest, TheMetaPuzzlePlacesItsPiecesAndAnEmptyOneIsHarmless)
   Click(300, 500);
   EXPECT_EQ(stSearch, game->GetState());
   EXPECT_EQ(museum->mSearchScreen, game->GetCurrentScreen());
+  // Opened again once solved, the puzzle lets the player back to the room with a click.
+  Settle();
+  game->PostEvent(evPlayMetaPuzzle);
+  Settle();
+  ASSERT_EQ(stMetaPuzzle, game->GetState());
+  Click(700, 100);
+  EXPECT_EQ(stSearch, game->GetState());
+  EXPECT_EQ((std::vector<str>{"piece_1", "piece_2"}), meta->GetPlaced());
 
   TMetaPuzzle empty;
   empty.ReInit("", true);
