@@ -208,19 +208,19 @@ void ReadResources(TScene* scene)
 
 // The script rules of the scene files: the tolerant tokenizer they pass through rewrites
 // "=", strips a leading double quote and ends the script at "--"; and only functions the
-// scene engine or a screen binds can be called (and Lua's string find, with which a script
-// tests a state without an "=").
+// scene engine or a screen binds can be called (and methods of Lua's own values, such as a
+// string's find, with which a script tests a state without an "=").
 void CheckScripts(TScene* scene)
 {
   static const std::set<std::string> known = {
       "setStateIfState", "setStateIfnState", "setStateIfTag", "setStateIfnTag", "setObjectState",
-      "getObjectState", "getObjectPosX", "getObjectPosY", "ChooseStory", "ChooseFreePlay", "BackToMainMenu", "CloseDialog", "BackToMap", "PlayMetaPuzzle",
+      "getObjectState", "getObjectPosX", "getObjectPosY", "ChooseStory", "ChooseFreePlay", "BackToMainMenu",
+      "CloseDialog", "BackToMap", "PlayMetaPuzzle",
       "OpenCompleted", "NextStart", "NextEnd", "PrevStart", "PrevEnd", "PlaySearch", "PlayMinigame",
       "JournalFadingCompleted", "JournalFadingInCompleted", "HighlightFace", "UnHighlightFace",
-      "EndCaseTitleAnimationCompleted", "OnCaseSolvedContinueButtonPressed", "find"};
+      "EndCaseTitleAnimationCompleted", "OnCaseSolvedContinueButtonPressed"};
   const std::string text = ReadText(Resolve(scene->file));
   const std::regex script("<script>([^<]*)</script>");
-  // Global functions only: methods of Lua's own values (":find(") are the language's.
   const std::regex call("(?:^|[^:.A-Za-z_0-9])([A-Za-z_][A-Za-z_0-9]*)\\s*\\(");
   for (std::sregex_iterator it(text.begin(), text.end(), script), end; it != end; ++it) {
     const std::string body = (*it)[1];
