@@ -138,11 +138,6 @@ void TCaseJournal::ShowEndCaseTitleAnimation()
   SetState(kSolvedScene, "solved", "appear");
 }
 
-void TCaseJournal::Activate()
-{
-  TSceneScreen::Activate();
-}
-
 void TCaseJournal::Deactivate()
 {
   TSceneScreen::Deactivate();
@@ -179,32 +174,29 @@ void TCaseJournal::StartFading(unsigned time, bool fadeIn)
   mPhase = kFadingIn;
 }
 
-bool TCaseJournal::OnMouseDown(const TPoint& point)
+void TCaseJournal::OfferToEveryScene(bool (TScene::*handler)(const TPoint&), const TPoint& point)
 {
-  // A scene's click may change the scene list: walk a copy.
+  // A scene's script may change the scene list: walk a copy.
   std::vector<TScene*> scenes;
   for (unsigned i = 0; i < getSceneCount(); ++i) {
     scenes.push_back(getScene(i));
   }
   for (TScene* scene : scenes) {
     if (HasScene(scene)) {
-      scene->OnMouseDown(point);
+      (scene->*handler)(point);
     }
   }
+}
+
+bool TCaseJournal::OnMouseDown(const TPoint& point)
+{
+  OfferToEveryScene(&TScene::OnMouseDown, point);
   return true;
 }
 
 bool TCaseJournal::OnMouseMove(const TPoint& point)
 {
-  std::vector<TScene*> scenes;
-  for (unsigned i = 0; i < getSceneCount(); ++i) {
-    scenes.push_back(getScene(i));
-  }
-  for (TScene* scene : scenes) {
-    if (HasScene(scene)) {
-      scene->OnMouseMove(point);
-    }
-  }
+  OfferToEveryScene(&TScene::OnMouseMove, point);
   return true;
 }
 

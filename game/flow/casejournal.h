@@ -41,7 +41,6 @@ public:
   void OnRoundReset() override;
   void ShowEndCaseTitleAnimation() override;
 
-  void Activate() override;
   void Deactivate() override;
   // The fades are the scenes' own animations; the scenes report their ends to the controller.
   void StartFading(unsigned time, bool fadeIn) override;
@@ -80,6 +79,7 @@ protected:
 private:
   TScene* FindScene(const char* id) const;
   bool HasScene(const TScene* scene) const;
+  void OfferToEveryScene(bool (TScene::*handler)(const TPoint&), const TPoint& point);
   // The object of that name in the scene; a required one that is missing is reported once.
   TSceneObject* Object(const char* sceneId, const str& name, bool required = true);
   TTextObject* Text(const char* sceneId, const str& name);
