@@ -7,6 +7,7 @@
 #include <GL/glext.h>
 
 #include <cmath>
+#include <functional>
 #include <cstdlib>
 #include <cstring>
 
@@ -801,6 +802,10 @@ bool TGLDisplayHandler::CanBatch(unsigned primitive, const TVertexSet& set) cons
 
 void TGLDisplayHandler::AddToBatch(const TVertexSet& set)
 {
+  // One kind of batch at a time: lines gathered before are drawn first.
+  if (!mBatchLines.empty()) {
+    FlushSprites();
+  }
   const bool textured = mCurrentTexture && mCurrentTexture->GetGLName();
   const unsigned name = textured ? mCurrentTexture->GetGLName() : 0;
   const bool mipmap = textured && mCurrentTexture->HasFlag(TTextureData::kFlagMipmap);
@@ -857,12 +862,52 @@ const unsigned* TGLDisplayHandler::BatchIndices(size_t* count)
   return mBatchIndices.data();
 }
 
+void TGLDisplayHandler::AddLinesToBatch(const TVertexSet& set)
+{
+  if (!mBatchCounts.empty() || (!mBatchLines.empty() && mBlendMode != mBatchBlend)) {
+    FlushSprites();
+  }
+  if (mBatchLines.empty()) {
+    mBatchBlend = mBlendMode;
+  }
+  const TPreScaledTransformedLitVert* verts = static_cast<const TPreScaledTransformedLitVert*>(set.GetVerts());
+  mBatchLines.insert(mBatchLines.end(), verts, verts + set.GetCount());
+}
+
+void TGLDisplayHandler::FlushLines()
+{
+  const TRenderer::EBlendMode blend = mBlendMode;
+  mBlendMode = mBatchBlend;
+  ApplyBlendMode();
+  mBlendMode = blend;
+  glDisable(GL_TEXTURE_2D);
+  const char* base = reinterpret_cast<const char*>(mBatchLines.data());
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 32, base);
+  glTexCoordPointer(2, GL_FLOAT, 32, base + 24);
+  glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 32, base + 16);
+  glDisable(GL_LIGHTING);
+  // Lines are drawn each on its own: one call draws them as their calls would have.
+  DrawOnWholeTarget([&]() { glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(mBatchLines.size())); });
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  mBatchLines.clear();
+}
+
 void TGLDisplayHandler::FlushSprites()
 {
-  if (mBatchCounts.empty() || mFlushing) {
+  if (mFlushing || (mBatchCounts.empty() && mBatchLines.empty())) {
     return;
   }
   mFlushing = true;
+  if (!mBatchLines.empty()) {
+    FlushLines();
+    mFlushing = false;
+    return;
+  }
   // The state the sprites were gathered under, applied as a draw of one of them would.
   const TRenderer::EBlendMode blend = mBlendMode;
   const TRenderer::EFilteringMode filter = mFilterMode;
@@ -910,6 +955,41 @@ void TGLDisplayHandler::FlushSprites()
   mFlushing = false;
 }
 
+void TGLDisplayHandler::DrawOnWholeTarget(const std::function<void()>& draw)
+{
+  // Pre-scaled vertices are target pixels: the viewport is the whole target and only the
+  // viewport within the clip rectangle is drawn.
+  TRect viewport(mViewport.mX, mViewport.mY, mViewport.mX + mViewport.mWidth,
+                 mViewport.mY + mViewport.mHeight);
+  TRect clip(static_cast<int>(mClip.left), static_cast<int>(mClip.top),
+             static_cast<int>(mClip.right), static_cast<int>(mClip.bottom));
+  TRect scissor = TRect::Intersect(viewport, clip);
+  ApplyScissor(TURect(std::max(scissor.left, 0), std::max(scissor.top, 0),
+                      std::max(scissor.right, std::max(scissor.left, 0)),
+                      std::max(scissor.bottom, std::max(scissor.top, 0))));
+  int targetWidth = mRenderTarget ? static_cast<int>(mRenderTarget->GetWidth()) : mDisplay.mWidth;
+  int targetHeight = TargetHeight();
+  PushViewport(0, 0, targetWidth, targetHeight);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  if (mRenderTarget) {
+    glOrtho(0, targetWidth, 0, targetHeight, 1.0, -1.0);
+  } else {
+    glOrtho(0, targetWidth, targetHeight, 0, 1.0, -1.0);
+  }
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  draw();
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  PopViewport();
+  ApplyScissor(mClip);
+}
+
 void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& set,
                                    unsigned short* indices, int count)
 {
@@ -921,6 +1001,11 @@ void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& 
   }
   if (!indices && CanBatch(primitive, set)) {
     AddToBatch(set);
+    return;
+  }
+  if (!indices && primitive == GL_LINES && set.GetKind() == TVertexSet::kPreScaledTransformedLitVert &&
+      !InAlphaMaskTarget()) {
+    AddLinesToBatch(set);
     return;
   }
   FlushSprites();
@@ -997,36 +1082,7 @@ void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& 
         mProjectionPending = true;
       }
     } else {
-      TRect viewport(mViewport.mX, mViewport.mY, mViewport.mX + mViewport.mWidth,
-                     mViewport.mY + mViewport.mHeight);
-      TRect clip(static_cast<int>(mClip.left), static_cast<int>(mClip.top),
-                 static_cast<int>(mClip.right), static_cast<int>(mClip.bottom));
-      TRect scissor = TRect::Intersect(viewport, clip);
-      ApplyScissor(TURect(std::max(scissor.left, 0), std::max(scissor.top, 0),
-                          std::max(scissor.right, std::max(scissor.left, 0)),
-                          std::max(scissor.bottom, std::max(scissor.top, 0))));
-      int targetWidth = mRenderTarget ? static_cast<int>(mRenderTarget->GetWidth())
-                                      : mDisplay.mWidth;
-      int targetHeight = TargetHeight();
-      PushViewport(0, 0, targetWidth, targetHeight);
-      glMatrixMode(GL_PROJECTION);
-      glPushMatrix();
-      glLoadIdentity();
-      if (mRenderTarget) {
-        glOrtho(0, targetWidth, 0, targetHeight, 1.0, -1.0);
-      } else {
-        glOrtho(0, targetWidth, targetHeight, 0, 1.0, -1.0);
-      }
-      glMatrixMode(GL_MODELVIEW);
-      glPushMatrix();
-      glLoadIdentity();
-      draw();
-      glPopMatrix();
-      glMatrixMode(GL_PROJECTION);
-      glPopMatrix();
-      glMatrixMode(GL_MODELVIEW);
-      PopViewport();
-      ApplyScissor(mClip);
+      DrawOnWholeTarget(draw);
     }
     glDisableClientState(GL_COLOR_ARRAY);
   }

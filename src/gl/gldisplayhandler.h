@@ -2,6 +2,7 @@
 // blend/cull/filter state, vertex drawing, fills, render targets and the frame buffer.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <boost/shared_ptr.hpp>
@@ -118,6 +119,8 @@ public:
   void FlushSprites();
   // Sprites waiting to be drawn (for tests).
   size_t GetPendingSprites() const { return mBatchCounts.size(); }
+  // Vertices of lines waiting to be drawn (for tests).
+  size_t GetPendingLineVertices() const { return mBatchLines.size(); }
 
   // Read-only state for tests and the texture code.
   int GetOptionX() const { return mOptionX; }
@@ -147,6 +150,12 @@ private:
   // Whether the draw can join the sprite batch, and joining it.
   bool CanBatch(unsigned primitive, const TVertexSet& set) const;
   void AddToBatch(const TVertexSet& set);
+  // Lines of pre-scaled vertices (text spans) gather the same way.
+  void AddLinesToBatch(const TVertexSet& set);
+  void FlushLines();
+  // Draws with pre-scaled vertices: the whole target as viewport, scissored to the
+  // viewport within the clip rectangle.
+  void DrawOnWholeTarget(const std::function<void()>& draw);
   // The triangles of the batch's fans, (first, i, i + 1) each, in order.
   const unsigned* BatchIndices(size_t* count);
   int TargetHeight() const;
@@ -199,6 +208,7 @@ private:
   std::vector<int> mBatchFirsts;
   std::vector<int> mBatchCounts;
   std::vector<unsigned> mBatchIndices;
+  std::vector<TPreScaledTransformedLitVert> mBatchLines;
   std::vector<unsigned> mQuadIndices;
   bool mBatchAllQuads = true;
   unsigned mBatchTexture = 0;  // GL name; 0 for untextured sprites

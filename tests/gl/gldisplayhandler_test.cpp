@@ -389,3 +389,31 @@ TEST_F(DisplayHandlerTest, TheFrameIsPresentedOnceIntoTheDrawableScaledWhenItsSi
   EXPECT_TRUE(ColorNear(WindowPixel(200, 200 + 349), 0, 255, 0, 255));
   EXPECT_TRUE(ColorNear(WindowPixel(200, 200 + 351), 0, 0, 0, 255));
 }
+
+TEST_F(DisplayHandlerTest, LinesOfTargetPixelsGatherUntilSomethingElseIsDrawn)
+{
+  boost::shared_ptr<TTexture> red = Solid(TColor(1, 0, 0, 1));
+  ASSERT_TRUE(red);
+  auto line = [&](int y, TColor32 color) {
+    TPreScaledTransformedLitVert verts[2];
+    for (int i = 0; i < 2; ++i) {
+      verts[i].mPos = TVec3(i == 0 ? 10.0f : 30.0f, y + 0.5f, 0.0f);
+      verts[i].mColor = color;
+      verts[i].mSecondColor = TColor32(0u);
+    }
+    mRenderer->DrawVertices(TRenderer::kDrawLines, TVertexSet(verts, 2));
+  };
+  BeginFrame();
+  line(5, TColor32(0, 255, 0, 255));
+  line(6, TColor32(0, 0, 255, 255));
+  EXPECT_EQ(4u, mHandler->GetPendingLineVertices());
+  // A sprite over the first line draws the lines first, then gathers on its own.
+  red->DrawSprite(At(20, 5));
+  EXPECT_EQ(0u, mHandler->GetPendingLineVertices());
+  EXPECT_EQ(1u, mHandler->GetPendingSprites());
+  line(20, TColor32(255, 255, 255, 255));
+  EndFrame();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(15, 5), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(11, 6), 0, 0, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(15, 20), 255, 255, 255, 255));
+}
