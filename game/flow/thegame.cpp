@@ -14,6 +14,7 @@
 #include "flow/screenfactory.h"
 #include "flow/shellglue.h"
 #include "platform/debug.h"
+#include "scene/particlesmanager.h"
 
 TTheGame* TTheGame::sInstance = nullptr;
 
@@ -70,11 +71,14 @@ TTheGame::TTheGame()
   setStartScore();
   RegisterLua();
   TInfoWindow::SetScoreSource(this);
+  // Particles aimed at "the target" fly to the map's chosen location.
+  GParticlesManager::SetParticleTarget(mParticleTarget);
 }
 
 TTheGame::~TTheGame()
 {
   TInfoWindow::SetScoreSource(nullptr);
+  GParticlesManager::SetParticleTarget(nullptr);
   UnregisterLua();
   ReleaseAll();
 }

@@ -8,6 +8,7 @@
 #include "flow/gameround.h"
 #include "flow/mapscreen.h"
 #include "flow/overlayscreen.h"
+#include "scene/particlesmanager.h"
 #include "support/gametestutil.h"
 
 namespace {
@@ -246,6 +247,18 @@ TEST_F(TheGameTest, ConfigurationAndStartScores)
   EXPECT_EQ(120000u, game->GetFreePlayTime());
   EXPECT_EQ("scenes/map/map.sxm", game->GetSceneFile("map"));
   EXPECT_FALSE(game->IsLocalVersionForWallOfFame());
+}
+
+TEST_F(TheGameTest, ParticlesAimAtTheGamesTargetWhileItLives)
+{
+  TTheGame* game = Game();
+  game->GetParticleTarget()[0] = 412;
+  game->GetParticleTarget()[1] = 96;
+  const int32_t* aimed = GParticlesManager::GetParticleTarget();
+  EXPECT_EQ(412, aimed[0]);
+  EXPECT_EQ(96, aimed[1]);
+  TTheGame::DestroyInstance();
+  EXPECT_NE(nullptr, GParticlesManager::GetParticleTarget()) << "a target that outlives the game";
 }
 
 TEST_F(TheGameTest, UnknownLocationsAreRefusedBeforeAnyEvent)
