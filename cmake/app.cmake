@@ -19,9 +19,9 @@ function(qv_app_dependencies)
       add_dependencies(${target} fonts)
     endif()
   endforeach()
-  if(TARGET app_e2e_test AND TARGET quillmoor)
-    add_dependencies(app_e2e_test quillmoor)
-    target_compile_definitions(app_e2e_test PRIVATE
+  if(TARGET qv_e2e_harness AND TARGET quillmoor)
+    add_dependencies(qv_e2e_harness quillmoor)
+    target_compile_definitions(qv_e2e_harness PRIVATE
       QV_GAME_EXECUTABLE="$<TARGET_FILE:quillmoor>")
   endif()
   if(TARGET startup_bench AND TARGET quillmoor)
