@@ -436,8 +436,9 @@ void TTheGame::ScoreFreePlaySearch()
   if (TSettings* settings = TSettings::GetInstance()) {
     settings->LogHighScore(int(total), false, false);
   }
-  // The score shows over the map; the next visit starts the room afresh.
-  SwitchToScreen(mFreePlayMap, kScreenFade);
+  // The score shows over the map, at once: the game stands still under a dialog, so a fade
+  // begun here would hold the map dark behind it. The next visit starts the room afresh.
+  SwitchToScreen(mFreePlayMap, 0);
   mFreePlay.RecreateSearchScreen(location);
   SaveGame();
   OpenGameDialog(kFreePlayScoreDialog);

@@ -301,9 +301,8 @@ void TTheGame::SwitchToScreen(TSceneScreen* screen, unsigned ms)
     }
   }
   screen->Activate();
-  if (ms) {
-    screen->StartFading(ms, true);
-  }
+  // Shown at once, a screen ends any fade it was in: it may be the one still fading out.
+  screen->StartFading(ms, true);
   mCurrentScreen = screen;
 }
 

@@ -329,6 +329,10 @@ TEST_F(TheGameTest, TheFreePlayScoreShowsInTheResultDialogUntilItCloses)
   EXPECT_EQ("scripts/result.lua", mManager.GetTopModalWindow()->GetName());
   EXPECT_EQ(300u, game->GetScore("Total_round"));
   EXPECT_EQ(300u, game->GetFreePlay().GetTotal("Total_round"));
+  // The map is already whole behind the dialog.
+  ASSERT_NE(nullptr, game->GetFreePlayMapScreen());
+  EXPECT_EQ(game->GetFreePlayMapScreen(), game->GetCurrentScreen());
+  EXPECT_FALSE(game->GetCurrentScreen()->IsFading());
   mManager.PopModal("scripts/result.lua");
   // The dialog's end reaches the waiting script with the next frames' messages.
   for (int i = 0; i < 3; ++i) {
