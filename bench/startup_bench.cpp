@@ -10,75 +10,11 @@
 #include <unistd.h>
 #include <sys/wait.h>
 
-#include "core/app/event.h"
-#include "core/app/platform.h"
-#include "core/window/windowmanager.h"
-#include "flow/gameloop.h"
-#include "flow/gamemain.h"
-#include "flow/scenescreen.h"
-#include "flow/shellglue.h"
-#include "flow/thegame.h"
-#include "flow/vellumkitinit.h"
-#include "platform/platformdata.h"
+#include "gamebench.h"
 
 #ifndef QV_GAME_EXECUTABLE
 #define QV_GAME_EXECUTABLE ""
 #endif
-
-namespace {
-
-// Lets the frame pacing through at every idle event (it allows one frame per 12 ms).
-class TSteppingClock : public TTimeSource
-{
-public:
-  uint32_t Now() override { return mNow += 20; }
-
-private:
-  uint32_t mNow = 0;
-};
-
-char gProgramName[] = "quillmoor";
-char* gArguments[] = {gProgramName, nullptr};
-
-// The start-up that QuorvantExec and Main do, up to the dialog's first frame.
-TPlatform* StartToFirstFrame()
-{
-  VellumkitInit();
-  TPlatformData* data = new TPlatformData(1, gArguments, false);
-  data->mCommandLine = BuildCommandLine(1, gArguments);
-  TPlatform* platform = new TPlatform(data);
-  StartGame(platform);
-  TEvent idle;
-  platform->GetWindowManager()->InvalidateScreen();
-  platform->GetWindowManager()->HandleEvent(&idle);
-  return platform;
-}
-
-// Turns of the event loop until the game has loaded and shows its title with the menu; false
-// when it does not get there within a bound of turns.
-bool RunToTitle(TPlatform* platform)
-{
-  TGameLoop loop(platform);
-  for (int turn = 0; turn < 20000; ++turn) {
-    TEvent event;
-    platform->GetEvent(&event);
-    loop.Dispatch(&event);
-    TTheGame* game = TTheGame::Peek();
-    if (game && game->GetState() == stMainMenu && game->GetCurrentScreen() &&
-        !game->GetCurrentScreen()->IsFading() && IsWindowExists("menu")) {
-      return true;
-    }
-  }
-  return false;
-}
-
-void EndRun(TPlatform* platform)
-{
-  EndGame();
-  delete platform;
-}
-
-} // namespace
 
 static void StartToFirstFrameInProcess(benchmark::State& state)
 {

@@ -1,0 +1,76 @@
+// gamebench: the in-process start of the whole game for benches: the start-up to the first
+// frame, turns of the event loop until the game reaches a point, and the end of a run.
+#pragma once
+
+#include <functional>
+
+#include "core/app/event.h"
+#include "core/app/platform.h"
+#include "core/window/windowmanager.h"
+#include "flow/gameloop.h"
+#include "flow/gamemain.h"
+#include "flow/scenescreen.h"
+#include "flow/shellglue.h"
+#include "flow/thegame.h"
+#include "flow/vellumkitinit.h"
+#include "platform/platformdata.h"
+
+// Lets the frame pacing through at every idle event (it allows one frame per 12 ms).
+class TSteppingClock : public TTimeSource
+{
+public:
+  uint32_t Now() override { return mNow += 20; }
+
+private:
+  uint32_t mNow = 0;
+};
+
+// The start-up that QuorvantExec and Main do, up to the dialog's first frame.
+inline TPlatform* StartToFirstFrame()
+{
+  static char programName[] = "quillmoor";
+  static char* arguments[] = {programName, nullptr};
+  VellumkitInit();
+  TPlatformData* data = new TPlatformData(1, arguments, false);
+  data->mCommandLine = BuildCommandLine(1, arguments);
+  TPlatform* platform = new TPlatform(data);
+  StartGame(platform);
+  TEvent idle;
+  platform->GetWindowManager()->InvalidateScreen();
+  platform->GetWindowManager()->HandleEvent(&idle);
+  return platform;
+}
+
+// Turns of the event loop until reached() holds; false when it does not within a bound of turns.
+inline bool RunUntil(TPlatform* platform, const std::function<bool(TTheGame*)>& reached)
+{
+  TGameLoop loop(platform);
+  for (int turn = 0; turn < 20000; ++turn) {
+    TEvent event;
+    platform->GetEvent(&event);
+    loop.Dispatch(&event);
+    TTheGame* game = TTheGame::Peek();
+    if (game && reached(game)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The game in a state with its screen shown whole (no fade under way).
+inline bool Settled(TTheGame* game, int state)
+{
+  return game->GetState() == state && game->GetCurrentScreen() && !game->GetCurrentScreen()->IsFading();
+}
+
+// The game has loaded and shows its title with the main menu.
+inline bool RunToTitle(TPlatform* platform)
+{
+  return RunUntil(platform, [](TTheGame* game) { return Settled(game, stMainMenu) && IsWindowExists("menu"); });
+}
+
+inline void EndRun(TPlatform* platform)
+{
+  EndGame();
+  delete platform;
+}
