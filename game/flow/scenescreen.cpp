@@ -162,6 +162,10 @@ void TSceneScreen::OnTick(double ms)
     const bool fadeIn = mFadeIn;
     mFadeTime = 0;
     mFadedOut = !fadeIn;
+    // Scripted input waits for this line before it clicks into a screen.
+    if (fadeIn) {
+      WriteDbg("Screen faded in: %s", getDynamicScreenID().c_str());
+    }
     OnFadeCompleted(fadeIn);
   }
 }
