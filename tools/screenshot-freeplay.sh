@@ -28,13 +28,13 @@ until game: detective created
 wait 300
 click 400 249
 until to stFreePlayMap
-wait 600
+until Screen faded in
 move 300 300
 wait 100
 capture $out/freeplay_map.png
 click 235 180
 until to stFreePlaySearch
-wait 600
+until Screen faded in
 click 730 284
 wait 100
 click 692 386
