@@ -183,6 +183,8 @@ bool TFlashManager::OnTimer(TFlashTimer* timer)
   }
   mMissingPolls = 0;
   if (!window->GetHost() || !window->GetHost()->IsPlaying()) {
+    const bool shown = window->GetHost() && window->GetHost()->IsReady();
+    WriteDbg("Cinematic %s %s", mMovieName.c_str(), shown ? "ended" : "skipped: nothing can play it");
     StopMovie();
     return false;
   }

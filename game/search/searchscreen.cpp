@@ -186,6 +186,7 @@ bool TSearchScreen::OnMouseDown(const TPoint& point)
 void TSearchScreen::ObjectFound(TSceneObject* object, const TEntry& entry)
 {
   mRemaining.erase(std::find(mRemaining.begin(), mRemaining.end(), entry.mId));
+  WriteDbg("%s: found %s, %u left", kScreenName, entry.mId.c_str(), unsigned(mRemaining.size()));
   SetStateOrHide(object, kDeletingState);
   object->setHitTest(false);
   TTheGame* game = TTheGame::GetInstance();

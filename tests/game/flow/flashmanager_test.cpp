@@ -107,6 +107,7 @@ TEST_F(FlashManagerTest, ThePlayerlessViewSkipsTheCinemaAtTheFirstPoll)
   ASSERT_NE(std::string::npos, opened);
   ASSERT_NE(std::string::npos, ended);
   EXPECT_LT(opened, ended);
+  EXPECT_EQ(1u, Count(log, "Cinematic movies/round1.swf skipped: nothing can play it\n"));
   EXPECT_EQ(1u, Count(log, "TTheGame - PostEvent: evCinemaCompleted"));
   EXPECT_EQ("maingamewindow", TopName());
   EXPECT_EQ(stMap, game->GetState());
@@ -138,6 +139,7 @@ TEST_F(FlashManagerTest, AStubViewPlaysUntilAClickAndEndsOnce)
     RunTasks(250);
   }
   const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1u, Count(log, "Cinematic movies/round1.swf ended\n"));
   EXPECT_EQ(1u, Count(log, "TTheGame - PostEvent: evCinemaCompleted"));
   EXPECT_EQ(stMap, game->GetState());
   EXPECT_EQ("maingamewindow", TopName());
