@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "benchgl.h"
 #include "benchreport.h"
 #include "core/foundation/asset.h"
 #include "core/graphics/qvminivecdraw.h"
@@ -20,20 +21,6 @@
 
 namespace {
 
-bool MakeContext()
-{
-  static bool made = false;
-  static bool tried = false;
-  if (tried) return made;
-  tried = true;
-  if (!std::getenv("SDL_VIDEODRIVER")) setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-  SDL_Window* window = SDL_CreateWindow("bench", 0, 0, 800, 600, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  if (!window || !SDL_GL_CreateContext(window)) return false;
-  made = true;
-  return true;
-}
 
 std::string Paragraph()
 {

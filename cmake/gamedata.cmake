@@ -36,7 +36,7 @@ if(NOT QV_FUZZ)
 
   # Whatever runs the game on its own data needs the pictures and sounds first.
   function(qv_gamedata_dependencies)
-    foreach(target quillmoor qv_e2e_harness gamedata_test game_bench startup_bench)
+    foreach(target quillmoor qv_e2e_harness gamedata_test game_bench startup_bench searchroom_bench)
       if(TARGET ${target})
         add_dependencies(${target} gamedata)
       endif()

@@ -1,0 +1,11 @@
+-- The comparison program's window: 800 x 600 like the engine's frame, no wait for the
+-- display's refresh, no sound.
+function love.conf(t)
+  t.window.width = 800
+  t.window.height = 600
+  t.window.vsync = 0
+  t.modules.audio = false
+  t.modules.sound = false
+  t.modules.joystick = false
+  t.modules.physics = false
+end
