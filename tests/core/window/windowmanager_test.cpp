@@ -163,7 +163,8 @@ TEST_F(ManagerTest, PushModal_ChainsLayersAndSizesThemToTheParent)
 TEST_F(ManagerTest, PopModal_ByNamePopsTheLayerAndEverythingAbove)
 {
   bool aGone = false, bGone = false, cGone = false;
-  Push("a")->destroyed = &aGone;
+  TProbeLayer* a = Push("a");
+  a->destroyed = &aGone;
   TProbeLayer* dialog = Push("dialog");
   dialog->destroyed = &bGone;
   Push("c")->destroyed = &cGone;
@@ -176,6 +177,8 @@ TEST_F(ManagerTest, PopModal_ByNamePopsTheLayerAndEverythingAbove)
   EXPECT_TRUE(bGone);
   EXPECT_TRUE(cGone);
   EXPECT_FALSE(aGone);
+  // The layer outlives the test; its report must not land in this finished frame.
+  a->destroyed = nullptr;
 }
 
 TEST_F(ManagerTest, PopModal_ByEightCharacterId)
