@@ -19,7 +19,10 @@ struct TRun
   std::string log;
 };
 
-// A frame the program captured ("capture FILE.ppm" in the input script), as 8-bit RGB.
+// A frame the program captured ("capture FILE.ppm" in the input script), as 8-bit RGB. In a
+// namespace of its own: the engine's widget TImage is linked into tests that use game code,
+// and the two destructors must not be taken for one another.
+namespace e2e {
 struct TImage
 {
   int width = 0;
@@ -27,6 +30,8 @@ struct TImage
   std::vector<unsigned char> rgb;
   const unsigned char* At(int x, int y) const { return &rgb[(size_t(y) * width + x) * 3]; }
 };
+} // namespace e2e
+using e2e::TImage;
 
 std::string ReadText(const std::string& path);
 // An empty image when the file is missing or not a whole binary PPM.
