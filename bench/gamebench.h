@@ -2,6 +2,7 @@
 // frame, turns of the event loop until the game reaches a point, and the end of a run.
 #pragma once
 
+#include <cstdlib>
 #include <functional>
 
 #include "core/app/event.h"
@@ -73,4 +74,17 @@ inline void EndRun(TPlatform* platform)
 {
   EndGame();
   delete platform;
+}
+
+// No display, no sound device, a window rather than the whole screen at the first start, and a
+// user folder of the run's own unless QV_HOME names one.
+inline void PrepareHeadlessRun()
+{
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("ALSOFT_DRIVERS", "null", 0);
+  setenv("QV_WINDOWED", "1", 0);
+  if (!std::getenv("QV_HOME")) {
+    static char home[] = "/tmp/qvbench-home-XXXXXX";
+    if (mkdtemp(home)) setenv("QV_HOME", home, 1);
+  }
 }

@@ -150,14 +150,7 @@ BENCHMARK(IdleDialogFrame)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("ALSOFT_DRIVERS", "null", 0);
-  // The program's first start would otherwise take the whole screen.
-  setenv("QV_WINDOWED", "1", 0);
-  if (!std::getenv("QV_HOME")) {
-    static char home[] = "/tmp/qvbench-home-XXXXXX";
-    if (mkdtemp(home)) setenv("QV_HOME", home, 1);
-  }
+  PrepareHeadlessRun();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
