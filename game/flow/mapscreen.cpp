@@ -6,7 +6,9 @@
 #include <cmath>
 
 #include "core/script/luabind.h"
+#include "flow/case.h"
 #include "flow/configuredscreen.h"
+#include "flow/gameround.h"
 #include "flow/musicmanager.h"
 #include "flow/thegame.h"
 #include "scene/scene.h"
@@ -40,8 +42,20 @@ void TMapScreen::ResetLocations()
 void TMapScreen::ShowLocation(const str& locationId)
 {
   if (TSceneObject* object = FindObject(locationId)) {
-    object->setState(str(kActiveState));
+    const bool solved = IsSolved(locationId) && object->getState(str(kSolvedState));
+    object->setState(str(solved ? kSolvedState : kActiveState));
   }
+}
+
+bool TMapScreen::IsSolved(const str& locationId) const
+{
+  TTheGame* game = TTheGame::GetInstance();
+  if (game->GetMapScreen() != this) {
+    return false;
+  }
+  TGameRound* round = game->GetCurrentRound();
+  TCase* found = round ? round->getCase(locationId) : nullptr;
+  return found && found->IsSolved();
 }
 
 void TMapScreen::AimParticles(unsigned number)
@@ -75,6 +89,9 @@ void TMapScreen::BackToMainMenu()
 void TMapScreen::Activate()
 {
   TSceneScreen::Activate();
+  for (const str& location : mActive) {
+    ShowLocation(location);
+  }
   GMusicManager::Instance()->PlayMusic(kMusic, true, true, "");
 }
 

@@ -12,6 +12,9 @@ public:
   static constexpr char kMusic[] = "audio/music/ss_01.ogg";
   static constexpr char kActiveState[] = "active";
   static constexpr char kInactiveState[] = "inactive";
+  // The look of a location whose case is solved, where the scene has one: it can still be
+  // chosen (its journal opens), but it no longer draws the eye as a case to play.
+  static constexpr char kSolvedState[] = "solved";
 
   // The location's object goes to its state "active" and the location can be chosen; the
   // game's particle target moves to the location's marker "dot_N" (N its place in the
@@ -22,6 +25,7 @@ public:
   bool IsLocationActive(const str& locationId) const;
   const std::vector<str>& GetActiveLocations() const { return mActive; }
 
+  // Solved locations take their solved look.
   void Activate() override;
   // A click on an active location chooses it; other clicks go to the scene's objects.
   bool OnMouseDown(const TPoint& point) override;
@@ -31,6 +35,8 @@ protected:
 
 private:
   void ShowLocation(const str& locationId);
+  // On the story's map: the location's case is solved.
+  bool IsSolved(const str& locationId) const;
   void AimParticles(unsigned number);
   // Lua "BackToMainMenu" of the map's scene.
   void BackToMainMenu();

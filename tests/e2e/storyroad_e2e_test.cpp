@@ -122,11 +122,15 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
   const TImage room0 = ReadPpm(Path("room0.ppm"));
   const TImage room5 = ReadPpm(Path("room5.ppm"));
   const TImage solved = ReadPpm(Path("solved.ppm"));
-  for (const TImage* frame : {&map, &journal, &room0, &room5, &solved}) {
+  const TImage map2 = ReadPpm(Path("map2.ppm"));
+  for (const TImage* frame : {&map, &journal, &room0, &room5, &solved, &map2}) {
     ASSERT_EQ(800, frame->width) << run.log;
   }
-  // The museum's red pin shows where to start.
+  // The museum's red pin shows where to start; once solved, the pin goes and only the
+  // library has one.
   EXPECT_GT(CountNear(map, 215, 85, 255, 135, 181, 28, 26, 30), 200);
+  EXPECT_LT(CountNear(map2, 215, 85, 255, 135, 181, 28, 26, 30), 20);
+  EXPECT_GT(CountNear(map2, 590, 85, 630, 135, 181, 28, 26, 30), 200);
   // Found things are gone from the room; the one still to find is drawn as before.
   for (int i = 0; i < 5; ++i) {
     EXPECT_GT(Changed(room0, room5, kMuseumThings[i]), 200) << kMuseumThings[i].id;

@@ -21,7 +21,7 @@ protected:
                "<st id='museum_intro_init'/><st id='glove_anim_init'/></states></object>"
                "<object id='ok' f='block' p='400,400'><on_mouse_up><script>CloseDialog()</script></on_mouse_up></object>");
     WriteScene("scenes/map/map.sxm", "map",
-               "<object id='02_museum' f='block' p='100,100'><states><st id='inactive'/><st id='active'/></states></object>"
+               "<object id='02_museum' f='block' p='100,100'><states><st id='inactive'/><st id='active'/><st id='solved'/></states></object>"
                "<object id='15_library' f='block' p='300,100'><states><st id='inactive'/><st id='active'/></states>"
                "<objects><object id='library_roof' f='block' p='0,-50'/></objects></object>"
                "<object id='dot_1' f='box' p='110,90'/><object id='dot_2' f='box' p='310.7,90.2'/>"
@@ -80,6 +80,21 @@ TEST_F(GameScreensTest, TheTitleChoosesTheModeAndTheMapTheCase)
   EXPECT_NE(std::string::npos, log.find("ERROR: The overlay cannot show the dialog \"library_intro\""));
   EXPECT_EQ(stJournal, game->GetState());
   EXPECT_EQ(game->GetCurrentRound()->getCase("15_library"), game->GetCurrentCase());
+}
+
+TEST_F(GameScreensTest, ASolvedCaseTakesItsSolvedLookOnTheMapAndStillOpensItsJournal)
+{
+  TTheGame* game = AtTheMap();
+  TMapScreen* map = game->GetMapScreen();
+  game->GetCurrentRound()->getCase("02_museum")->End();
+  game->GetCurrentRound()->getCase("15_library")->End();
+  map->Activate();
+  EXPECT_EQ("solved", map->FindObject("02_museum")->GetCurrentStateName());
+  // A map without the look keeps the place lit rather than leaving it in no state.
+  EXPECT_EQ("active", map->FindObject("15_library")->GetCurrentStateName());
+  Click(100, 100);
+  EXPECT_EQ(stJournal, game->GetState());
+  EXPECT_EQ(game->GetCurrentRound()->getCase("02_museum"), game->GetCurrentCase());
 }
 
 TEST_F(GameScreensTest, AModalDialogWaitsForItsSceneAndKeepsTheInput)
