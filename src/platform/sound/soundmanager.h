@@ -61,9 +61,9 @@ public:
   // The manager the game plays through (the one the platform made), or null.
   static TSoundManager* GetCurrent() { return sCurrent; }
 
-  // Microseconds the sound thread waits between passes; two 0.37 s blocks per voice
-  // leave ample margin.
-  static constexpr int kPassIntervalMicroseconds = 3000;
+  // Microseconds the sound thread waits between passes: two 0.37 s blocks per voice leave
+  // ample margin at 50 passes a second, and an idle program wakes no more often for sound.
+  static constexpr int kPassIntervalMicroseconds = 20000;
 
 private:
   TSoundManager(const TSoundManager&) = delete;
