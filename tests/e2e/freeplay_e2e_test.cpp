@@ -2,7 +2,6 @@
 // the things where the room draws them, sees the round's result and the score in the hiscores.
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
