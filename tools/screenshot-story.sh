@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# screenshot-story: runs the game under a virtual X server (Xvfb) from a fresh user folder and
+# plays the story's first case, writing each screen of the way as a PNG file into a folder: the
+# register, the title with its menu, the map, the case's intro, the journal, the search room
+# (half of its things found), the timeline, the checklist, the solved stamp, the map after it.
+# Usage: tools/screenshot-story.sh [FOLDER]   (default screenshots; QV_BUILD_DIR as for
+# tools/screenshot.sh)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="$(realpath -m "${1:-screenshots}")"
+build="${QV_BUILD_DIR:-build-run}"
+if [ ! -x "$build/quillmoor" ]; then
+  cmake -S . -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_FUZZ=OFF -DQV_SANITIZE=OFF -DQV_TSAN=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target quillmoor
+fi
+names="story_newplayer story_title story_map story_intro story_journal story_room story_sequence
+       story_checklist story_solved story_map_after"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$out"
+for name in $names; do rm -f "$out/$name.png"; done
+# The places clicked are those tests/e2e/storyroad_e2e_test.cpp clicks.
+cat > "$work/input.txt" <<EOF2
+until game: main menu shown
+wait 500
+capture $out/story_newplayer.png
+click 400 239
+text Holmes
+key return
+until game: detective created
+wait 500
+move 640 560
+wait 100
+capture $out/story_title.png
+click 400 193
+wait 800
+click 520 203
+until to stMap
+wait 800
+move 400 330
+wait 100
+capture $out/story_map.png
+click 215 170
+until Overlay show dialog: museum_intro
+wait 800
+capture $out/story_intro.png
+click 396 412
+until Tutorial: journal_search_tutorial
+wait 300
+capture $out/story_journal.png
+click 600 450
+wait 400
+click 130 564
+until Overlay show dialog: museum_search_intro
+wait 800
+click 396 412
+wait 800
+click 692 386
+wait 500
+click 148 288
+wait 500
+click 537 302
+wait 500
+move 420 150
+wait 300
+capture $out/story_room.png
+click 526 472
+wait 500
+click 318 470
+wait 500
+click 196 466
+until Overlay show dialog: museum_search_end
+wait 800
+click 396 412
+until Tutorial: identify_the_suspect_tutorial
+wait 300
+click 440 440
+wait 400
+click 320 564
+until to stSuspectPuzzle
+wait 800
+move 400 520
+wait 100
+capture $out/story_sequence.png
+click 494 336
+wait 300
+click 684 336
+wait 300
+click 114 336
+wait 300
+click 304 336
+until to stJournal
+wait 1500
+click 510 564
+until to stSuspectPuzzle
+wait 800
+move 400 580
+wait 100
+capture $out/story_checklist.png
+click 395 326
+until to stCaseSolved
+wait 2500
+capture $out/story_solved.png
+click 400 448
+until Overlay show dialog: museum_end
+wait 800
+click 396 412
+until to stMap
+wait 800
+move 400 330
+wait 100
+capture $out/story_map_after.png
+close
+EOF2
+QV_HOME="$work/home" QV_INPUT_SCRIPT="$work/input.txt" QV_WINDOWED=1 ALSOFT_DRIVERS=null \
+  LIBGL_ALWAYS_SOFTWARE=1 SDL_VIDEODRIVER=x11 \
+  xvfb-run -a -s "-screen 0 1024x768x24" "$build/quillmoor" 2>"$work/log.txt" || {
+  cat "$work/log.txt" >&2
+  exit 1
+}
+if grep -q "^ERROR: " "$work/log.txt"; then
+  grep "^ERROR: " "$work/log.txt" >&2
+  echo "The story's road logged errors" >&2
+  exit 1
+fi
+for name in $names; do
+  if [ ! -s "$out/$name.png" ]; then
+    cat "$work/log.txt" >&2
+    echo "No screenshot of $name was taken" >&2
+    exit 1
+  fi
+done
+echo "Screenshots: $out"
