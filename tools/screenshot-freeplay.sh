@@ -6,17 +6,8 @@
 # tools/screenshot.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="$(realpath -m "${1:-screenshots}")"
-build="${QV_BUILD_DIR:-build-run}"
-if [ ! -x "$build/quillmoor" ]; then
-  cmake -S . -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_FUZZ=OFF -DQV_SANITIZE=OFF -DQV_TSAN=OFF >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target quillmoor
-fi
-names="freeplay_map freeplay_room freeplay_result freeplay_hiscores"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$out"
-for name in $names; do rm -f "$out/$name.png"; done
+. tools/screenshotlib.sh
+screenshot_setup "${1:-screenshots}" freeplay_map freeplay_room freeplay_result freeplay_hiscores
 # The museum's things where the room draws them (as tests/e2e/freeplay_e2e_test.cpp clicks them).
 cat > "$work/input.txt" <<EOF2
 until game: main menu shown
@@ -70,17 +61,4 @@ key escape
 wait 300
 close
 EOF2
-QV_HOME="$work/home" QV_INPUT_SCRIPT="$work/input.txt" QV_WINDOWED=1 ALSOFT_DRIVERS=null \
-  LIBGL_ALWAYS_SOFTWARE=1 SDL_VIDEODRIVER=x11 \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build/quillmoor" 2>"$work/log.txt" || {
-  cat "$work/log.txt" >&2
-  exit 1
-}
-for name in $names; do
-  if [ ! -s "$out/$name.png" ]; then
-    cat "$work/log.txt" >&2
-    echo "No screenshot of $name was taken" >&2
-    exit 1
-  fi
-done
-echo "Screenshots: $out"
+screenshot_play

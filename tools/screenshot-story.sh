@@ -7,18 +7,9 @@
 # tools/screenshot.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="$(realpath -m "${1:-screenshots}")"
-build="${QV_BUILD_DIR:-build-run}"
-if [ ! -x "$build/quillmoor" ]; then
-  cmake -S . -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_FUZZ=OFF -DQV_SANITIZE=OFF -DQV_TSAN=OFF >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target quillmoor
-fi
-names="story_newplayer story_title story_map story_intro story_journal story_room story_sequence
-       story_checklist story_solved story_map_after"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$out"
-for name in $names; do rm -f "$out/$name.png"; done
+. tools/screenshotlib.sh
+screenshot_setup "${1:-screenshots}" story_newplayer story_title story_map story_intro story_journal story_room \
+  story_sequence story_checklist story_solved story_map_after
 # The places clicked are those tests/e2e/storyroad_e2e_test.cpp clicks.
 cat > "$work/input.txt" <<EOF2
 until game: main menu shown
@@ -112,22 +103,4 @@ wait 100
 capture $out/story_map_after.png
 close
 EOF2
-QV_HOME="$work/home" QV_INPUT_SCRIPT="$work/input.txt" QV_WINDOWED=1 ALSOFT_DRIVERS=null \
-  LIBGL_ALWAYS_SOFTWARE=1 SDL_VIDEODRIVER=x11 \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build/quillmoor" 2>"$work/log.txt" || {
-  cat "$work/log.txt" >&2
-  exit 1
-}
-if grep -q "^ERROR: " "$work/log.txt"; then
-  grep "^ERROR: " "$work/log.txt" >&2
-  echo "The story's road logged errors" >&2
-  exit 1
-fi
-for name in $names; do
-  if [ ! -s "$out/$name.png" ]; then
-    cat "$work/log.txt" >&2
-    echo "No screenshot of $name was taken" >&2
-    exit 1
-  fi
-done
-echo "Screenshots: $out"
+screenshot_play

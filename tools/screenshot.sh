@@ -7,16 +7,8 @@
 # reconfigured)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="$(realpath -m "${1:-screenshots}")"
-build="${QV_BUILD_DIR:-build-run}"
-if [ ! -x "$build/quillmoor" ]; then
-  cmake -S . -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_FUZZ=OFF -DQV_SANITIZE=OFF -DQV_TSAN=OFF >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target quillmoor
-fi
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$out"
-rm -f "$out"/{newplayer,menu,options,players,hiscores,credits,timermode}.png
+. tools/screenshotlib.sh
+screenshot_setup "${1:-screenshots}" newplayer menu options players hiscores credits timermode
 cat > "$work/input.txt" <<EOF2
 until game: main menu shown
 wait 500
@@ -58,17 +50,4 @@ key escape
 wait 300
 close
 EOF2
-QV_HOME="$work/home" QV_INPUT_SCRIPT="$work/input.txt" QV_WINDOWED=1 ALSOFT_DRIVERS=null \
-  LIBGL_ALWAYS_SOFTWARE=1 SDL_VIDEODRIVER=x11 \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build/quillmoor" 2>"$work/log.txt" || {
-  cat "$work/log.txt" >&2
-  exit 1
-}
-for name in newplayer menu options players hiscores credits timermode; do
-  if [ ! -s "$out/$name.png" ]; then
-    cat "$work/log.txt" >&2
-    echo "No screenshot of $name was taken" >&2
-    exit 1
-  fi
-done
-echo "Screenshots: $out"
+screenshot_play
