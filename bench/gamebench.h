@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "core/app/event.h"
@@ -77,7 +78,7 @@ inline void EndRun(TPlatform* platform)
 }
 
 // No display, no sound device, a window rather than the whole screen at the first start, and a
-// user folder of the run's own unless QV_HOME names one.
+// user folder of the run's own (gone at its end) unless QV_HOME names one.
 inline void PrepareHeadlessRun()
 {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -85,6 +86,12 @@ inline void PrepareHeadlessRun()
   setenv("QV_WINDOWED", "1", 0);
   if (!std::getenv("QV_HOME")) {
     static char home[] = "/tmp/qvbench-home-XXXXXX";
-    if (mkdtemp(home)) setenv("QV_HOME", home, 1);
+    if (mkdtemp(home)) {
+      setenv("QV_HOME", home, 1);
+      std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(home, ignored);
+      });
+    }
   }
 }
