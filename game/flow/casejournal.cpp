@@ -194,6 +194,14 @@ bool TCaseJournal::OnMouseDown(const TPoint& point)
   return true;
 }
 
+bool TCaseJournal::OnMouseUp(const TPoint& point)
+{
+  // Every scene that heard the press hears its release: one left holding a press would take
+  // the next press for the same and drop that release.
+  OfferToEveryScene(&TScene::OnMouseUp, point);
+  return true;
+}
+
 bool TCaseJournal::OnMouseMove(const TPoint& point)
 {
   OfferToEveryScene(&TScene::OnMouseMove, point);

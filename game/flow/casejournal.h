@@ -47,6 +47,7 @@ public:
 
   // Every scene hears the mouse, whatever the others did with it.
   bool OnMouseDown(const TPoint& point) override;
+  bool OnMouseUp(const TPoint& point) override;
   bool OnMouseMove(const TPoint& point) override;
   // Keys do nothing here.
   bool OnKeyDown(char key, unsigned modifiers) override { return true; }

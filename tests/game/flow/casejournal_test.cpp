@@ -104,11 +104,12 @@ protected:
                           Clickable("solved_probe"));
   }
 
-  // An object at (20, 20) that records a press in its state.
+  // An object at (20, 20) that records a press and its release in its state.
   static std::string Clickable(const std::string& id)
   {
-    return "<object id='" + id + "' f='block' p='20,20'><states><st id='idle'/><st id='pressed'/></states>"
-           "<on_mouse_down><script>setObjectState($this.id, 'pressed')</script></on_mouse_down></object>";
+    return "<object id='" + id + "' f='block' p='20,20'><states><st id='idle'/><st id='pressed'/><st id='released'/>"
+           "</states><on_mouse_down><script>setObjectState($this.id, 'pressed')</script></on_mouse_down>"
+           "<on_mouse_up><script>setObjectState($this.id, 'released')</script></on_mouse_up></object>";
   }
   // The round page with every object but cross 4, face objects hovering to highlight.
   static std::string RoundPage(const std::string& extra)
@@ -388,7 +389,7 @@ TEST_F(CaseJournalTest, TheEndingPagePostsItsEventOnEveryShowing)
   EXPECT_EQ(str("disabled"), Main("prev_1")->GetCurrentStateName());
 }
 
-TEST_F(CaseJournalTest, KeysAreSwallowedAndAClickReachesEveryScene)
+TEST_F(CaseJournalTest, KeysAreSwallowedAndAClickAndItsReleaseReachEveryScene)
 {
   TCaseJournal* journal = StartedJournal();
   journal->Activate();
@@ -400,6 +401,12 @@ TEST_F(CaseJournalTest, KeysAreSwallowedAndAClickReachesEveryScene)
   EXPECT_EQ(str("pressed"), Main("main_probe")->GetCurrentStateName());
   EXPECT_EQ(str("pressed"), Page("page_probe")->GetCurrentStateName());
   EXPECT_EQ(str("pressed"), Find(TCaseJournal::kSolvedScene, "solved_probe")->GetCurrentStateName());
+  // The release too: a scene that heard the press but not its release would take the next
+  // press for the same one and drop its release (the case-solved button that needed two clicks).
+  EXPECT_TRUE(journal->OnMouseUp(TPoint(20, 20)));
+  EXPECT_EQ(str("released"), Main("main_probe")->GetCurrentStateName());
+  EXPECT_EQ(str("released"), Page("page_probe")->GetCurrentStateName());
+  EXPECT_EQ(str("released"), Find(TCaseJournal::kSolvedScene, "solved_probe")->GetCurrentStateName());
 }
 
 TEST_F(CaseJournalTest, FadesRunTheScenesAnimationsAndFollowThePhases)
