@@ -3,6 +3,7 @@
 
 #include "core/app/gamestate.h"
 #include "core/graphics/renderer.h"
+#include "flow/shellglue.h"
 #include "flow/thegame.h"
 
 namespace {
@@ -67,7 +68,14 @@ void TGameWindow::PostChildrenInit(TWindowStyle& style)
 
 bool TGameWindow::OnTaskAnimate()
 {
-  TTheGame::GetInstance()->OnTick(double(kTickPeriod));
+  TTheGame* game = TTheGame::GetInstance();
+  // Only what moves asks for frames, so a still screen costs no drawing; the tick an
+  // animation ends in is drawn too, with whatever its end changed.
+  const bool animating = game->IsAnimating();
+  game->OnTick(double(kTickPeriod));
+  if (animating || game->IsAnimating()) {
+    InvalidateGameScreen();
+  }
   return true;
 }
 

@@ -196,6 +196,19 @@ void TSceneScreen::DrawFadeVeil(float level)
   TSceneRenderer::Get()->DrawStrip(corners, 4, nullptr);
 }
 
+bool TSceneScreen::IsAnimating() const
+{
+  if (IsFading()) {
+    return true;
+  }
+  for (const TScene* scene : mScenes) {
+    if (scene->IsAnimating()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool TSceneScreen::OnMouseDown(const TPoint& point)
 {
   for (auto it = mScenes.rbegin(); it != mScenes.rend(); ++it) {

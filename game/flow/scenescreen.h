@@ -44,6 +44,8 @@ public:
   float GetFadeLevel() const;
 
   void OnTick(double ms) override;
+  // A fade or a scene changes what the screen draws with time.
+  bool IsAnimating() const;
   void Draw() override;
   // Offered to the scenes from the top one down, until one takes it.
   bool OnMouseDown(const TPoint& point) override;

@@ -343,9 +343,8 @@ void TTheGame::FreeResources()
 
 // ---- Ticks, drawing and input -------------------------------------------------------------
 
-void TTheGame::OnTick(double ms)
+std::vector<TSceneScreen*> TTheGame::TickedScreens() const
 {
-  ++mDispatchDepth;
   std::vector<TSceneScreen*> ticked;
   for (TSceneScreen* screen : {mFadingScreen, mCurrentScreen, mJournalShown ? mJournal : nullptr,
                                (TSceneScreen*)mOverlay, mTutorial}) {
@@ -353,6 +352,26 @@ void TTheGame::OnTick(double ms)
       ticked.push_back(screen);
     }
   }
+  return ticked;
+}
+
+bool TTheGame::IsAnimating() const
+{
+  if (IsInputBlocked()) {
+    return true;
+  }
+  for (TSceneScreen* screen : TickedScreens()) {
+    if (screen->IsAnimating()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void TTheGame::OnTick(double ms)
+{
+  ++mDispatchDepth;
+  const std::vector<TSceneScreen*> ticked = TickedScreens();
   for (TSceneScreen* screen : ticked) {
     // An earlier screen's tick may have deleted it.
     if (OwnsScreen(screen)) {

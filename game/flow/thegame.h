@@ -74,6 +74,8 @@ public:
   // The game window has built its children: load the configuration and show loading.
   void Init();
   void OnTick(double ms);
+  // A screen fades or animates: a tick now changes what the game draws.
+  bool IsAnimating() const;
   void Draw();
   bool OnMouseDown(const TPoint& point);
   bool OnMouseUp(const TPoint& point);
@@ -182,6 +184,9 @@ private:
   void RunEvent(int event);
   void LeaveDispatch();
   void ReleaseAll();
+  // The screens a tick reaches, each once: the one fading out, the current one, the journal
+  // while shown, the overlay and the tutorials, where active.
+  std::vector<TSceneScreen*> TickedScreens() const;
   bool IsInputBlocked() const;
   template <typename Handler>
   bool RouteInput(Handler handler);

@@ -250,6 +250,14 @@ bool TAnimators::OnTick(unsigned ms, bool stopAtFalse)
   return true;
 }
 
+bool TAnimators::IsRunning() const
+{
+  for (const TAnimator* animator : mAnimators)
+    if (!animator->IsFinished() && animator->GetObject() && animator->IsComplete())
+      return true;
+  return false;
+}
+
 TAnimator* TAnimators::FindByType(const str& type) const
 {
   if (type.empty())

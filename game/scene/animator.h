@@ -76,6 +76,8 @@ public:
   // Ticks the animators in order; with stopAtFalse the first that answers false ends the
   // round and the answer is false.
   bool OnTick(unsigned ms, bool stopAtFalse);
+  // Some animator still changes its object (looping ones never stop).
+  bool IsRunning() const;
   // The first animator of that class name, or null.
   TAnimator* FindByType(const str& type) const;
 

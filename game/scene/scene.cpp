@@ -189,6 +189,14 @@ void TScene::OnTick(unsigned ms)
     mObjects.at(i)->OnTick(ms, true);
 }
 
+bool TScene::IsAnimating() const
+{
+  for (size_t i = 0; i < mObjects.size(); ++i)
+    if (mObjects.at(i)->IsAnimating())
+      return true;
+  return false;
+}
+
 namespace {
 
 // Marks the object a mouse call is delivered to, so that the scene learns when a script's

@@ -61,6 +61,8 @@ public:
   virtual std::vector<TSceneObject*> ObjectBoxHitTest(TSceneObject* object);
   // Ticks every top-level object with its subtree.
   virtual void OnTick(unsigned ms);
+  // Some object changes with time, so the next tick changes what the scene draws.
+  bool IsAnimating() const;
   // True when an object took the press.
   virtual bool OnMouseDown(const TPoint& point);
   // True when there was a pressed object; it gets the release wherever the pointer is.

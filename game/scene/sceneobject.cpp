@@ -441,6 +441,19 @@ void TSceneObject::OnTick(unsigned ms, bool withChildren)
     mParticles->OnTimer();
 }
 
+bool TSceneObject::IsAnimating() const
+{
+  if (mParticles)
+    return true;
+  TSceneObjectState* state = GetCurrentState();
+  if ((state && state->mAnimators.IsRunning()) || mAnimators.IsRunning())
+    return true;
+  for (size_t i = 0; i < mChildren.size(); ++i)
+    if (mChildren.at(i)->IsAnimating())
+      return true;
+  return false;
+}
+
 void TSceneObject::SetAction(EAction which, CanlAction* action)
 {
   if (mActions[which] != action)

@@ -105,6 +105,8 @@ public:
   virtual void OnMouseOut();
   virtual void OnMouseIn();
   virtual void OnTick(unsigned ms, bool withChildren);
+  // The object or one of its children changes with time: an animator runs, particles move.
+  bool IsAnimating() const;
 
   // Applies the present properties of a set, the state first.
   virtual void set_set_params(const TInitParam& params);

@@ -24,6 +24,8 @@ protected:
                "<object id='02_museum' f='block' p='100,100'><states><st id='inactive'/><st id='active'/><st id='solved'/></states></object>"
                "<object id='15_library' f='block' p='300,100'><states><st id='inactive'/><st id='active'/></states>"
                "<objects><object id='library_roof' f='block' p='0,-50'/></objects></object>"
+               "<object id='flag' f='box' p='600,20'><states><st id='idle'/><st id='wave' sn='idle' sc='TAlphaAnimator'>"
+               "<animators><animator type='TAlphaAnimator' delay='100' key='1,0'/></animators></st></states></object>"
                "<object id='dot_1' f='box' p='110,90'/><object id='dot_2' f='box' p='310.7,90.2'/>"
                "<object id='menu' f='block' p='700,550'><on_mouse_up><script>BackToMainMenu()</script></on_mouse_up></object>");
     WriteScene("scenes/title/title.sxm", "title",
@@ -95,6 +97,29 @@ TEST_F(GameScreensTest, ASolvedCaseTakesItsSolvedLookOnTheMapAndStillOpensItsJou
   Click(100, 100);
   EXPECT_EQ(stJournal, game->GetState());
   EXPECT_EQ(game->GetCurrentRound()->getCase("02_museum"), game->GetCurrentCase());
+}
+
+TEST_F(GameScreensTest, TheGameAnimatesWhileAScreenFadesOrAnAnimatorRunsAndNotWhenAllIsStill)
+{
+  TTheGame* game = StartedGame();
+  EXPECT_TRUE(game->IsAnimating());
+  Settle();
+  EXPECT_FALSE(game->IsAnimating());
+  Click(200, 300);
+  game->FlashMovieStooped();
+  EXPECT_TRUE(game->IsAnimating());
+  Settle();
+  ASSERT_EQ(stMap, game->GetState());
+  EXPECT_FALSE(game->IsAnimating());
+  // A state's animator runs until it moves the object on to its next state.
+  TSceneObject* flag = game->GetMapScreen()->FindObject("flag");
+  flag->setState(str("wave"));
+  EXPECT_TRUE(game->IsAnimating());
+  for (int i = 0; i < 6; ++i) {
+    Tick();
+  }
+  EXPECT_EQ("idle", flag->GetCurrentStateName());
+  EXPECT_FALSE(game->IsAnimating());
 }
 
 TEST_F(GameScreensTest, AModalDialogWaitsForItsSceneAndKeepsTheInput)
