@@ -60,7 +60,10 @@ float SpriteY(int i)
   return static_cast<float>(32 + (i * 53) % 536);
 }
 
-void BM_DrawSprite(benchmark::State& state)
+// Frames of the sprites drawn into the frame buffer; with present, whole frames as the game
+// makes them, presented to the window and swapped (what bench/love_sprites.sh sets beside the
+// other engine's frame).
+void DrawSprites(benchmark::State& state, bool present)
 {
   if (!MakeContext()) {
     state.SkipWithError("no GL context");
@@ -81,41 +84,19 @@ void BM_DrawSprite(benchmark::State& state)
     }
     renderer->End2d();
     renderer->EndDraw(false);
+    if (present) {
+      TGLDisplayHandler::GetInstance()->PresentFrame();
+      SDL_GL_SwapWindow(BenchWindow());
+    }
     glFinish();
   }
   state.SetItemsProcessed(state.iterations() * count);
 }
+
+void BM_DrawSprite(benchmark::State& state) { DrawSprites(state, false); }
 BENCHMARK(BM_DrawSprite)->Arg(1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// A whole frame as the game makes it: the sprites drawn into the frame buffer, presented to
-// the window and swapped; what bench/love_sprites.sh sets beside the other engine's frame.
-void BM_DrawSpriteAndPresent(benchmark::State& state)
-{
-  if (!MakeContext()) {
-    state.SkipWithError("no GL context");
-    return;
-  }
-  TBenchScene& scene = Scene();
-  if (!scene.mSprite) {
-    state.SkipWithError("sprite64.png missing: build the gfx_images target");
-    return;
-  }
-  TRenderer* renderer = TRenderer::GetInstance();
-  const int count = static_cast<int>(state.range(0));
-  for (auto _ : state) {
-    renderer->BeginDraw(false);
-    renderer->Begin2d();
-    for (int i = 0; i < count; ++i) {
-      scene.mSprite->DrawSprite(TDrawSpec(TVec2(SpriteX(i), SpriteY(i)), 1.0f, 1.0f, 0));
-    }
-    renderer->End2d();
-    renderer->EndDraw(false);
-    TGLDisplayHandler::GetInstance()->PresentFrame();
-    SDL_GL_SwapWindow(BenchWindow());
-    glFinish();
-  }
-  state.SetItemsProcessed(state.iterations() * count);
-}
+void BM_DrawSpriteAndPresent(benchmark::State& state) { DrawSprites(state, true); }
 BENCHMARK(BM_DrawSpriteAndPresent)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // The same quads, textured and blended, from a vertex array rebuilt every frame and drawn
