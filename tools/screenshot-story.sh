@@ -26,80 +26,78 @@ capture $out/story_title.png
 click 400 193
 wait 800
 click 520 203
-until to stMap
-wait 800
+until Screen faded in: TMapScreen
 move 400 330
-wait 100
+wait 300
 capture $out/story_map.png
 click 215 170
 until Overlay show dialog: museum_intro
-wait 800
+until Screen faded in: TOverlayScreen
 capture $out/story_intro.png
 click 396 412
 until Tutorial: journal_search_tutorial
 wait 300
 capture $out/story_journal.png
 click 600 450
-wait 400
+wait 300
 click 130 564
 until Overlay show dialog: museum_search_intro
-wait 800
+until Screen faded in: TOverlayScreen
+until Journal closed
 click 396 412
-wait 800
+until PostEvent: evDialogClosed
 click 692 386
-wait 500
+until found glove
 click 148 288
-wait 500
+until found umbrella
 click 537 302
-wait 500
+until found spectacles
 move 420 150
-wait 300
+wait 1000
 capture $out/story_room.png
 click 526 472
-wait 500
+until found key
 click 318 470
-wait 500
+until found ticket
 click 196 466
 until Overlay show dialog: museum_search_end
-wait 800
+until Screen faded in: TOverlayScreen
 click 396 412
 until Tutorial: identify_the_suspect_tutorial
 wait 300
 click 440 440
-wait 400
+wait 300
 click 320 564
-until to stSuspectPuzzle
-wait 800
+until Screen faded in: TSuspectPuzzleSequence
+until Journal closed
 move 400 520
 wait 100
 capture $out/story_sequence.png
 click 494 336
-wait 300
+wait 200
 click 684 336
-wait 300
+wait 200
 click 114 336
-wait 300
+wait 200
 click 304 336
-until to stJournal
-wait 1500
+until Journal open
 click 510 564
-until to stSuspectPuzzle
-wait 800
+until Screen faded in: TSuspectPuzzleChecklist
+until Journal closed
 move 400 580
 wait 100
 capture $out/story_checklist.png
 click 395 326
-until to stCaseSolved
-wait 2500
+until the way back to the map shows
 capture $out/story_solved.png
 click 400 448
 until Overlay show dialog: museum_end
-wait 800
+until Screen faded in: TOverlayScreen
+until Journal closed
 click 396 412
-until to stMap
-wait 800
+until from stCaseEnd to stMap
 move 400 330
-wait 100
+wait 500
 capture $out/story_map_after.png
 close
 EOF2

@@ -340,6 +340,7 @@ void TCaseJournal::UnHighlightFace(int number)
 
 void TCaseJournal::EndCaseTitleAnimationCompleted()
 {
+  WriteDbg("Case solved: the way back to the map shows");
   SetState(kSolvedScene, "CaseSolvedContinueButton", "appear");
 }
 

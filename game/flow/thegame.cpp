@@ -494,6 +494,7 @@ void TTheGame::HideJournal()
 void TTheGame::JournalFadingCompleted()
 {
   mJournalFading = false;
+  WriteDbg("TTheGame - Journal closed");
   if (mJournal && mJournalShown) {
     mJournal->Deactivate();
   }
@@ -503,6 +504,7 @@ void TTheGame::JournalFadingCompleted()
 void TTheGame::JournalFadingInCompleted()
 {
   mJournalFading = false;
+  WriteDbg("TTheGame - Journal open");
   ShowTutorial("journal_search_tutorial");
   TCase* current = GetCurrentCase();
   if (current && current->GetState() == TCase::kSequenceStage) {

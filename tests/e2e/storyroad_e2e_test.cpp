@@ -22,8 +22,14 @@ const TSpot kMuseumThings[] = {{"glove", 692, 386}, {"umbrella", 148, 288}, {"sp
                                {"key", 526, 472},   {"ticket", 318, 470},   {"pipe", 196, 466}};
 const TSpot kLibraryThings[] = {{"scissors", 96, 378},   {"ink_bottle", 446, 220}, {"candle", 505, 252},
                                 {"bowler_hat", 742, 462}, {"lantern", 238, 392},   {"letter", 570, 452}};
-// The overlay dialogs' Continue, the journal's step buttons, the case-solved way back.
-const char kDialogContinue[] = "click 396 412\n";
+// The overlay's dialogs: waits until one has faded in, its Continue, and the wait until it
+// has faded out again. Steps wait for log lines, not times: the game's time runs slower
+// than the clock when frames are slow (a sanitizer build).
+const char kDialogShown[] = "until Screen faded in: TOverlayScreen\n";
+// A screen opened from the journal takes clicks once the journal has faded out behind it.
+const char kJournalGone[] = "until Journal closed\n";
+const char kDialogContinue[] = "click 396 412\nuntil PostEvent: evDialogClosed\n";
+// The journal's step buttons, the case-solved way back.
 const char kJournalSearch[] = "click 130 564\n";
 const char kJournalSuspects[] = "click 320 564\n";
 const char kJournalChecklist[] = "click 510 564\n";
@@ -46,9 +52,9 @@ protected:
   {
     std::string steps = "until game: main menu shown\nwait 300\n";
     if (firstStart) {
-      steps += "click 400 239\ntext Holmes\nkey return\nwait 500\n";
+      steps += "click 400 239\ntext Holmes\nkey return\nuntil game: detective created\nwait 300\n";
     }
-    return steps + "click 400 193\nwait 800\nclick 520 203\nuntil to stMap\nwait 800\n";
+    return steps + "click 400 193\nwait 800\nclick 520 203\nuntil to stMap\nuntil Screen faded in: TMapScreen\n";
   }
 
   // Pixels of a thing's place that changed between two frames of the room.
@@ -75,27 +81,26 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
 {
   std::string steps = ToTheMap(true) + kMouseAway + Capture("map.ppm") +
                       // The museum on the map, its intro, the journal with its first tutorial.
-                      "click 215 170\nuntil Overlay show dialog: museum_intro\nwait 800\n" + kDialogContinue +
+                      "click 215 170\nuntil Overlay show dialog: museum_intro\n" + kDialogShown + kDialogContinue +
                       "until Tutorial: journal_search_tutorial\nwait 300\n" + Capture("journal.ppm") +
-                      "click 600 450\nwait 400\n" + kJournalSearch +
-                      "until Overlay show dialog: museum_search_intro\nwait 800\n" + kDialogContinue + "wait 800\n" +
-                      kMouseAway + Capture("room0.ppm");
-  // Every thing but the last, a look at the room, then the last.
+                      "click 600 450\nwait 300\n" + kJournalSearch + "until Overlay show dialog: museum_search_intro\n" +
+                      kDialogShown + kJournalGone + kDialogContinue + kMouseAway + "wait 300\n" + Capture("room0.ppm");
+  // Every thing but the last, a look at the room once the last one found has faded, then the last.
   for (int i = 0; i < 5; ++i) {
-    steps += Click(kMuseumThings[i]) + "wait 500\n";
+    steps += Click(kMuseumThings[i]) + "until found " + kMuseumThings[i].id + "\n";
   }
-  steps += std::string(kMouseAway) + "wait 800\n" + Capture("room5.ppm") + Click(kMuseumThings[5]) +
-           "until Overlay show dialog: museum_search_end\nwait 800\n" + kDialogContinue +
-           "until Tutorial: identify_the_suspect_tutorial\nwait 300\nclick 440 440\nwait 400\n" + kJournalSuspects +
+  steps += std::string(kMouseAway) + "wait 1000\n" + Capture("room5.ppm") + Click(kMuseumThings[5]) +
+           "until Overlay show dialog: museum_search_end\n" + kDialogShown + kDialogContinue +
+           "until Tutorial: identify_the_suspect_tutorial\nwait 300\nclick 440 440\nwait 300\n" + kJournalSuspects +
            // The night's timeline, earliest card first.
-           "until to stSuspectPuzzle\nwait 800\nclick 494 336\nwait 300\nclick 684 336\nwait 300\n"
-           "click 114 336\nwait 300\nclick 304 336\n"
-           "until to stJournal\nwait 1500\n" + kJournalChecklist +
+           "until Screen faded in: TSuspectPuzzleSequence\n" + kJournalGone + "click 494 336\nwait 200\nclick 684 336\nwait 200\n"
+           "click 114 336\nwait 200\nclick 304 336\n"
+           "until Journal open\n" + kJournalChecklist +
            // Mr Pell, the one suspect with red gloves and a key.
-           "until to stSuspectPuzzle\nwait 800\n" + Capture("checklist.ppm") + "click 395 326\n" +
-           "until to stCaseSolved\nwait 2500\n" + Capture("solved.ppm") + kSolvedContinue +
-           "until Overlay show dialog: museum_end\nwait 800\n" + kDialogContinue + "until to stMap\nwait 800\n" +
-           kMouseAway + Capture("map2.ppm") + "close\n";
+           "until Screen faded in: TSuspectPuzzleChecklist\n" + kJournalGone + Capture("checklist.ppm") + "click 395 326\n" +
+           "until the way back to the map shows\n" + Capture("solved.ppm") + kSolvedContinue +
+           "until Overlay show dialog: museum_end\n" + kDialogShown + kJournalGone + kDialogContinue +
+           "until from stCaseEnd to stMap\n" + kMouseAway + "wait 500\n" + Capture("map2.ppm") + "close\n";
   TRun run = Run(steps);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -145,14 +150,14 @@ TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
 {
   std::string steps = ToTheMap(true) +
                       // The library on the map, its intro, the journal, the room.
-                      "click 610 180\nuntil Overlay show dialog: library_intro\nwait 800\n" + kDialogContinue +
-                      "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 400\n" + kJournalSearch +
-                      "until Overlay show dialog: library_search_intro\nwait 800\n" + kDialogContinue + "wait 800\n" +
-                      kMouseAway + Capture("room0.ppm");
+                      "click 610 180\nuntil Overlay show dialog: library_intro\n" + kDialogShown + kDialogContinue +
+                      "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" + kJournalSearch +
+                      "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
+                      kMouseAway + "wait 300\n" + Capture("room0.ppm");
   for (int i = 0; i < 3; ++i) {
-    steps += Click(kLibraryThings[i]) + "wait 500\n";
+    steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
-  steps += "until found candle\nclose\n";
+  steps += "close\n";
   TRun run = Run(steps);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -163,11 +168,11 @@ TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
 
   // The next start: the story goes on where it was, and the room shows only what is left.
   steps = ToTheMap(false) + "click 610 180\nuntil to stJournal\n" +
-          "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 400\n" + kJournalSearch +
-          "until Overlay show dialog: library_search_intro\nwait 800\n" + kDialogContinue + "wait 800\n" + kMouseAway +
-          Capture("room3.ppm");
+          "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" + kJournalSearch +
+          "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue + kMouseAway +
+          "wait 300\n" + Capture("room3.ppm");
   for (int i = 3; i < 6; ++i) {
-    steps += Click(kLibraryThings[i]) + "wait 500\n";
+    steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
   steps += "until to stSearchEnd\nclose\n";
   TRun again = Run(steps);
