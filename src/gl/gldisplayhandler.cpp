@@ -874,14 +874,10 @@ void TGLDisplayHandler::AddLinesToBatch(const TVertexSet& set)
   mBatchLines.insert(mBatchLines.end(), verts, verts + set.GetCount());
 }
 
-void TGLDisplayHandler::FlushLines()
+// The gathered vertices' layout: position, colour and texture coordinates in 32-byte records.
+void TGLDisplayHandler::EnableBatchArrays(const void* vertices)
 {
-  const TRenderer::EBlendMode blend = mBlendMode;
-  mBlendMode = mBatchBlend;
-  ApplyBlendMode();
-  mBlendMode = blend;
-  glDisable(GL_TEXTURE_2D);
-  const char* base = reinterpret_cast<const char*>(mBatchLines.data());
+  const char* base = static_cast<const char*>(vertices);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
@@ -889,6 +885,16 @@ void TGLDisplayHandler::FlushLines()
   glTexCoordPointer(2, GL_FLOAT, 32, base + 24);
   glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 32, base + 16);
   glDisable(GL_LIGHTING);
+}
+
+void TGLDisplayHandler::FlushLines()
+{
+  const TRenderer::EBlendMode blend = mBlendMode;
+  mBlendMode = mBatchBlend;
+  ApplyBlendMode();
+  mBlendMode = blend;
+  glDisable(GL_TEXTURE_2D);
+  EnableBatchArrays(mBatchLines.data());
   // Lines are drawn each on its own: one call draws them as their calls would have.
   DrawOnWholeTarget([&]() { glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(mBatchLines.size())); });
   glDisableClientState(GL_COLOR_ARRAY);
@@ -926,14 +932,7 @@ void TGLDisplayHandler::FlushSprites()
   } else {
     glDisable(GL_TEXTURE_2D);
   }
-  const char* base = reinterpret_cast<const char*>(mBatchVerts.data());
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glEnableClientState(GL_COLOR_ARRAY);
-  glVertexPointer(3, GL_FLOAT, 32, base);
-  glTexCoordPointer(2, GL_FLOAT, 32, base + 24);
-  glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 32, base + 16);
-  glDisable(GL_LIGHTING);
+  EnableBatchArrays(mBatchVerts.data());
   // The triangles each fan is made of, (first, i, i + 1), in their order, as one list.
   if (mBatchCounts.size() == 1) {
     glDrawArrays(GL_TRIANGLE_FAN, mBatchFirsts[0], mBatchCounts[0]);

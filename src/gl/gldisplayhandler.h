@@ -153,6 +153,7 @@ private:
   // Lines of pre-scaled vertices (text spans) gather the same way.
   void AddLinesToBatch(const TVertexSet& set);
   void FlushLines();
+  void EnableBatchArrays(const void* vertices);
   // Draws with pre-scaled vertices: the whole target as viewport, scissored to the
   // viewport within the clip rectangle.
   void DrawOnWholeTarget(const std::function<void()>& draw);
