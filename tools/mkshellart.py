@@ -10,31 +10,10 @@ import sys
 
 import cairo
 
-GOLD = (0.84, 0.71, 0.35)
-GOLD_LIGHT = (0.98, 0.86, 0.51)
-INK = (0.16, 0.11, 0.07)
+from gameart.draw import GOLD, GOLD_LIGHT, INK, rounded, surface, vertical
+
 NAVY_TOP = (0.13, 0.18, 0.27)
 NAVY_BOTTOM = (0.05, 0.07, 0.11)
-
-
-def surface(width, height):
-    return cairo.ImageSurface(cairo.FORMAT_ARGB32, width, height)
-
-
-def rounded(ctx, x, y, w, h, r):
-    ctx.new_sub_path()
-    ctx.arc(x + w - r, y + r, r, -math.pi / 2, 0)
-    ctx.arc(x + w - r, y + h - r, r, 0, math.pi / 2)
-    ctx.arc(x + r, y + h - r, r, math.pi / 2, math.pi)
-    ctx.arc(x + r, y + r, r, math.pi, 3 * math.pi / 2)
-    ctx.close_path()
-
-
-def vertical(ctx, top, bottom, y0, y1, alpha=1.0):
-    gradient = cairo.LinearGradient(0, y0, 0, y1)
-    gradient.add_color_stop_rgba(0, *top, alpha)
-    gradient.add_color_stop_rgba(1, *bottom, alpha)
-    ctx.set_source(gradient)
 
 
 def magnifier(ctx, cx, cy, radius, colour, alpha):
