@@ -141,32 +141,32 @@ int GParticlesSystem::Simulation(int ms)
   return ms;
 }
 
-void GParticlesSystem::RegisterVar(str name, str type)
+GParticlesDataSource* GParticlesSystem::NewDataSource(const str& name, const str& type)
 {
   GParticlesManager* manager = GParticlesManager::GetInstance();
   GParticlesDataSource* source = manager ? manager->CreateDataSource(type) : nullptr;
-  if (!source)
-    return;
-  if (!source->Init(name, this))
+  if (source && !source->Init(name, this))
   {
     delete source;
-    return;
+    return nullptr;
   }
+  return source;
+}
+
+void GParticlesSystem::RegisterVar(str name, str type)
+{
+  GParticlesDataSource* source = NewDataSource(name, type);
+  if (!source)
+    return;
   mVariables.push_back(source);
   mEngine.RegisterDataSource(name, source);
 }
 
 void GParticlesSystem::RegisteFunction(str name, str type)
 {
-  GParticlesManager* manager = GParticlesManager::GetInstance();
-  GParticlesDataSource* source = manager ? manager->CreateDataSource(type) : nullptr;
+  GParticlesDataSource* source = NewDataSource(name, type);
   if (!source)
     return;
-  if (!source->Init(name, this))
-  {
-    delete source;
-    return;
-  }
   mEngine.AdoptFunctionInstance(name, source);
   mFunctions[name] = true;
 }

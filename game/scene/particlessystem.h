@@ -81,6 +81,8 @@ public:
   int GetPending() const { return mPending; }
 
 private:
+  // A data source of the class, initialised for this system; null when unknown or refused.
+  GParticlesDataSource* NewDataSource(const str& name, const str& type);
   GParticlesSystem(const GParticlesSystem&) = delete;
   GParticlesSystem& operator=(const GParticlesSystem&) = delete;
 
