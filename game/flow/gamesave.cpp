@@ -12,6 +12,7 @@
 #include "flow/thegame.h"
 #include "platform/debug.h"
 #include "scene/binarybuffer.h"
+#include "scene/texturemanager.h"
 
 namespace {
 
@@ -141,6 +142,8 @@ bool TTheGame::LoadGame(int mode)
     WriteDbg("ERROR: The saved game of player %d cannot be read", player);
     return false;
   }
+  // The screens made again find the pictures of those they replace, and of one another.
+  TTextureManager::THold pictures;
   return ApplySaveRecord(bytes.data(), unsigned(size), mode);
 }
 

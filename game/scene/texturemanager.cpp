@@ -114,7 +114,29 @@ TTextureWrapperRef TTextureManager::getTexture(str name)
     return TTextureWrapperRef();
   wrapper->SetName(name);
   mWrappers.push_back(wrapper);
+  if (mHolds > 0)
+    mHeld.push_back(TTextureWrapperRef(wrapper));
   return TTextureWrapperRef(wrapper);
+}
+
+TTextureManager::THold::THold()
+{
+  TTextureManager* manager = TTextureManager::GetInstance();
+  if (!manager)
+    return;
+  if (manager->mHolds++ == 0)
+    for (TTextureWrapper* wrapper : manager->mWrappers)
+      manager->mHeld.push_back(TTextureWrapperRef(wrapper));
+}
+
+TTextureManager::THold::~THold()
+{
+  TTextureManager* manager = TTextureManager::GetInstance();
+  if (!manager || manager->mHolds <= 0 || --manager->mHolds > 0)
+    return;
+  // Releasing a handle may delete its wrapper, which takes itself out of mWrappers.
+  std::vector<TTextureWrapperRef> held;
+  held.swap(manager->mHeld);
 }
 
 void TTextureManager::deleteTexture(TTextureWrapper* wrapper)

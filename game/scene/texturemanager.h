@@ -43,6 +43,20 @@ public:
   void SetSource(TTextureSource* source);
   size_t GetWrapperCount() const { return mWrappers.size(); }
 
+  // While a hold lives, every wrapper the manager has or hands out stays (with its texture)
+  // even when no scene holds it: work that replaces screens by others, as loading a saved
+  // game does, finds the pictures of the screens it replaced instead of decoding them again.
+  class THold
+  {
+  public:
+    THold();
+    ~THold();
+
+  private:
+    THold(const THold&) = delete;
+    THold& operator=(const THold&) = delete;
+  };
+
 private:
   TTextureManager();
   ~TTextureManager();
@@ -51,6 +65,9 @@ private:
 
   std::vector<TTextureWrapper*> mWrappers;
   TTextureSource* mSource;
+  // The handles the holds keep, while any hold lives.
+  int mHolds = 0;
+  std::vector<TTextureWrapperRef> mHeld;
 
   static TTextureManager* sInstance;
   static bool sCreated;
