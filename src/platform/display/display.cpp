@@ -507,14 +507,16 @@ void TPlatformData::SwapBuffers()
   }
   unsigned frameWidth = 0, frameHeight = 0;
   handler->GetDisplay(&frameWidth, &frameHeight, nullptr);
+  // A capture reads the frame now: drawn into the window's back buffer, it is gone after
+  // the swap.
+  if (mDisplay->mInput) {
+    mDisplay->mInput->OnFramePresented(handler->GetDrawnFrameBuffer(), int(frameWidth),
+                                       int(frameHeight));
+  }
   SDL_GL_SwapWindow(mDisplay->mWindow);
   if (!mDisplay->mFirstFramePresented) {
     mDisplay->mFirstFramePresented = true;
     WriteDbg("First frame presented at %u ms", TPlatform::Timer());
-  }
-  if (mDisplay->mInput) {
-    mDisplay->mInput->OnFramePresented(handler->GetFrameBuffer(), int(frameWidth),
-                                       int(frameHeight));
   }
 }
 
