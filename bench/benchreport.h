@@ -50,6 +50,9 @@ public:
       const std::string name = run.run_name.str();
       mWall[name].push_back(run.GetAdjustedRealTime() * Seconds(run.time_unit));
       mCpu[name].push_back(run.GetAdjustedCPUTime() * Seconds(run.time_unit));
+      for (const auto& counter : run.counters) {
+        mCounters[name + "/" + counter.first].push_back(counter.second.value);
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -98,6 +101,23 @@ public:
     std::printf("  (%zu repetitions)\n", wall.mCount);
   }
 
+  // One line: a counter of a run with its spread over the repetitions, against a goal (0:
+  // none) it must not exceed.
+  void PrintCounter(const std::string& name, const std::string& counter, const char* what, double most)
+  {
+    auto found = mCounters.find(name + "/" + counter);
+    if (found == mCounters.end() || found->second.empty()) {
+      std::printf("%-44s not measured (%s missing)\n", what, name.c_str());
+      return;
+    }
+    const TSpread value = SpreadOf(found->second);
+    std::printf("%-44s %10.2f [%10.2f-%10.2f]", what, value.mMedian, value.mLeast, value.mGreatest);
+    if (most > 0) {
+      std::printf("  goal <= %.2f %s", most, value.mMedian <= most ? "met" : "MISSED");
+    }
+    std::printf("  (%zu repetitions)\n", value.mCount);
+  }
+
   // Median seconds per iteration of a run over its repetitions, 0 when it did not run.
   double Wall(const std::string& name) const { return Median(mWall, name); }
   double Cpu(const std::string& name) const { return Median(mCpu, name); }
@@ -131,6 +151,7 @@ private:
 
   TTimes mWall;
   TTimes mCpu;
+  TTimes mCounters;
 };
 
 // The command line with the repetitions a comparison needs unless it names its own: five

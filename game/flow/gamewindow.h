@@ -5,8 +5,11 @@
 #include <cstdint>
 
 #include "core/window/window.h"
+#include "core/window/windowmanager.h"
 
-class TGameWindow : public TWindow
+// While its layer is on top the game ticks, and frames wait for ticks: nothing moves
+// between two ticks, so a frame more than one a tick shows nothing new of the game.
+class TGameWindow : public TWindow, public IFrameGate
 {
 public:
   static const int kTickPeriod = 20;
@@ -31,6 +34,18 @@ public:
   // analytics timer of what the player is doing stops or runs again.
   void OnKillFocus(TWindow* next) override;
   void OnSetFocus(TWindow* previous) override;
+
+  // Ticks run so far (benches compare them with the frames drawn).
+  uint64_t GetTicks() const { return mTicks; }
+
+  // A frame is due once a tick ran since the last one, or at once while the game does not
+  // tick (another layer over it).
+  bool FrameAllowed() override;
+  void FrameDrawn() override { mTickedSinceFrame = false; }
+
+private:
+  uint64_t mTicks = 0;
+  bool mTickedSinceFrame = true;
 };
 
 TWindow* TGameWindowDynamicCreate();

@@ -575,8 +575,9 @@ uint32_t TWindowManager::MillisecondsUntilIdleWork() const
   uint32_t wait = TTask::kNotDue;
   // The same conditions under which DrawStack draws.
   TPlatform* platform = TPlatform::GetInstance();
+  // A closed gate opens with a task (a game's tick), which the tasks' own wait covers.
   if (mScreenInvalid && !mMoviePlaying && (!platform || platform->GetDisplayReady()) &&
-      !mModalStack.empty() && mModalStack.front()) {
+      !mModalStack.empty() && mModalStack.front() && (!mFrameGate || mFrameGate->FrameAllowed())) {
     if (!mDrawnOnce) {
       return 0;
     }
@@ -612,6 +613,9 @@ void TWindowManager::DrawStack()
     return;
   }
   if (mModalStack.empty() || !mModalStack.front()) {
+    return;
+  }
+  if (mFrameGate && !mFrameGate->FrameAllowed()) {
     return;
   }
   mLastDrawTime = now;
@@ -681,6 +685,10 @@ void TWindowManager::DrawStack()
     renderer->PopClippingRectangle();
   }
   renderer->EndDraw(true);
+  ++mFramesDrawn;
+  if (mFrameGate) {
+    mFrameGate->FrameDrawn();
+  }
 }
 
 void TWindowManager::DrawLayer(TWindow::EDrawMode mode)
