@@ -1,4 +1,4 @@
-// benchgl: the one hidden 800 x 600 window with a compatibility OpenGL context that the
+// benchgl: the one 800 x 600 window with a compatibility OpenGL context that the
 // on-screen benchmarks draw into (SDL's offscreen driver unless SDL_VIDEODRIVER says otherwise).
 #pragma once
 
@@ -22,7 +22,14 @@ inline SDL_Window* BenchWindow()
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-  SDL_Window* made = SDL_CreateWindow("bench", 0, 0, 800, 600, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  // The buffers the game's window asks for, so that frames are presented as the game's are.
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_Window* made = SDL_CreateWindow("bench", 0, 0, 800, 600, SDL_WINDOW_OPENGL);
   if (!made || !SDL_GL_CreateContext(made)) {
     return nullptr;
   }
