@@ -112,7 +112,10 @@ inline int TrailBytes(unsigned lead)
 // The first byte from p on that is not a blank (end when there is none).
 inline unsigned char const* SkipBlanks(unsigned char const* p, unsigned char const* end)
 {
-  // Indentation comes in runs of spaces: four at a step while they last.
+  // Most tokens follow no blank or one; indentation comes in runs of spaces, four at a
+  // step while they last.
+  if (p < end && !(ByteClass(*p) & kByteBlank))
+    return p;
   while (end - p >= 4 && (ByteClass(p[0]) & ByteClass(p[1]) & ByteClass(p[2]) & ByteClass(p[3]) & kByteBlank))
     p += 4;
   while (p < end && (ByteClass(*p) & kByteBlank))
