@@ -105,8 +105,14 @@ bool TTheGame::SaveGame()
   unsigned int size = 0;
   const void* bytes = record.getData(&size);
   prefs->SetBinary(SaveKey(mGameMode), bytes, size, player, true);
+  // A record the file did not take stays in the preferences' memory and goes with their next
+  // commit; the settings tell the player why it waits.
+  const bool written = !prefs->HasUnsavedChanges();
   SaveFileAtomically(mGameMode == kControllerFreePlay ? kFreePlayDebugCopy : kStoryDebugCopy, bytes, size);
-  return true;
+  if (TSettings* settings = TSettings::GetInstance()) {
+    settings->CheckSaves(true);
+  }
+  return written;
 }
 
 bool TTheGame::HasSavedGame(int mode) const
@@ -122,6 +128,7 @@ void TTheGame::DeleteSavedGame(int mode)
   const int player = CurrentPlayer();
   if (prefs && player >= 0) {
     prefs->SetBinary(SaveKey(mode), "", 0, player, true);
+    TSettings::GetInstance()->CheckSaves(true);
   }
 }
 

@@ -156,7 +156,8 @@ public:
   // Saved games: one binary value per mode in the current player's preferences.
   static constexpr char kStorySaveKey[] = "story_savegame";
   static constexpr char kFreePlaySaveKey[] = "freeplay_savegame";
-  // Saves the game of the current mode (false when there is none to save or no player).
+  // Saves the game of the current mode: false when there is none to save or no player, or
+  // when the file did not take it (it is then kept in memory for the next save).
   bool SaveGame();
   bool HasSavedGame(int mode) const;
   // Reads the current player's saved game of the mode; a damaged one is refused with an

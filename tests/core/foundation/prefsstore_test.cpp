@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "core/foundation/prefsstore.h"
+#include "support/otherprogram.h"
 #include "support/tmpfsmount.h"
 #include "support/requirement.h"
 
@@ -48,20 +49,6 @@ size_t CountOf(std::string const& text, std::string const& what)
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
   return count;
 }
-
-// Another copy of the game on the same file, as far as SQLite's locks go.
-class TOtherCopy {
-public:
-  explicit TOtherCopy(std::string const& path)
-  {
-    EXPECT_EQ(sqlite3_open(path.c_str(), &mDb), SQLITE_OK);
-  }
-  ~TOtherCopy() { sqlite3_close(mDb); }
-  bool Run(char const* sql) { return sqlite3_exec(mDb, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
-
-private:
-  sqlite3* mDb = nullptr;
-};
 
 class PrefsStoreTest : public ::testing::Test {
 protected:
@@ -284,7 +271,7 @@ TEST_F(PrefsStoreTest, EmptyPathGivesAWorkingStoreInMemory)
 TEST_F(PrefsStoreTest, FileLockedForWritingIsReadAndWrittenOnceTheLockGoes)
 {
   MakeGoodFile();
-  TOtherCopy other(mPath);
+  TOtherProgram other(mPath);
   ASSERT_TRUE(other.Run("BEGIN IMMEDIATE; INSERT INTO metaglobals VALUES('other', x'01');"));
   std::string const before = ReadWhole(mPath);
 
@@ -325,7 +312,7 @@ TEST_F(PrefsStoreTest, FileLockedForWritingIsReadAndWrittenOnceTheLockGoes)
 TEST_F(PrefsStoreTest, FileThatCannotBeReadIsNeverWrittenByThatRun)
 {
   MakeGoodFile();
-  TOtherCopy other(mPath);
+  TOtherProgram other(mPath);
   ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
 
   std::unique_ptr<TPrefsStore> store;

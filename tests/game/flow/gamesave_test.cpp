@@ -6,6 +6,8 @@
 
 #include "core/foundation/prefsdb.h"
 #include "flow/gameround.h"
+#include "flow/savenotices.h"
+#include "support/otherprogram.h"
 #include "support/gametestutil.h"
 #include "support/recordbytes.h"
 
@@ -33,6 +35,12 @@ protected:
       prefs->GetBinary(key, &bytes[0], unsigned(size), 0);
     }
     return bytes;
+  }
+  static size_t ErrorLineCount(const std::string& log)
+  {
+    size_t count = 0;
+    for (size_t at = log.find("ERROR: "); at != std::string::npos; at = log.find("ERROR: ", at + 1)) ++count;
+    return count;
   }
   void Store(const char* key, const std::string& bytes)
   {
@@ -157,4 +165,37 @@ TEST_F(GameSaveTest, FreePlayGoesOnFromItsSavedGame)
   // The restaurant's room was left half searched and is there again.
   EXPECT_NE(nullptr, freePlay.GetSearchScreen("11_restaurant"));
   EXPECT_EQ(nullptr, freePlay.GetSearchScreen("34_zoo"));
+}
+
+// Another program takes the preferences file while the story is played: the game still knows
+// its player, says that the save waits (and why), and writes it when the file is free again,
+// without a further save point.
+TEST_F(GameSaveTest, ASaveHeldUpByALockIsReportedKeptAndWrittenWhenTheLockGoes)
+{
+  TTheGame* game = Searching();
+  TSettings* settings = TSettings::GetInstance();
+  TOtherProgram other(mSandbox.Path("user/prefsdb.dat"));
+  ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
+  game->AddScore("Object_Found", 300);
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(game->SaveGame());
+  EXPECT_FALSE(game->SaveGame());
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::string::npos, log.find("No player")) << log;
+  EXPECT_EQ(1u, ErrorLineCount(log)) << log;
+  EXPECT_EQ(0, settings->GetCurrentUser());
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kFileBusy));
+  EXPECT_TRUE(game->HasSavedGame(kControllerStory));
+  const std::string saved = SavedBytes(TTheGame::kStorySaveKey);
+
+  RunTasks(TSettings::kSaveWatchInterval);
+  EXPECT_TRUE(settings->mPrefs->HasUnsavedChanges()) << "still held";
+  ASSERT_TRUE(other.Run("COMMIT"));
+  RunTasks(TSettings::kSaveWatchInterval);
+  EXPECT_FALSE(settings->mPrefs->HasUnsavedChanges());
+  EXPECT_EQ(eSaveDone, settings->mPrefs->GetSaveStatus());
+
+  TTheGame::DestroyInstance();
+  Restart();
+  EXPECT_EQ(saved, SavedBytes(TTheGame::kStorySaveKey));
 }

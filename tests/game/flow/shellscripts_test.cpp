@@ -30,6 +30,7 @@
 #include "flow/vellumkitinit.h"
 #include "support/apptestutil.h"
 #include "support/glcontext.h"
+#include "support/otherprogram.h"
 
 namespace {
 
@@ -231,4 +232,31 @@ TEST_F(ShellScriptsTest, ARenamedAndADeletedDetectiveThroughTheRegister)
   EXPECT_EQ(1, gSettings->GetNumUsers());
   EXPECT_EQ(str("Poirot"), gSettings->GetCurrentUserName());
   EXPECT_EQ(1, Find<TListBox>("user_list")->GetItemCount());
+}
+
+// A save that another program holds up is told on a dialog over the game, in plain words and
+// once: the next failed save opens no second dialog.
+TEST_F(ShellScriptsTest, ASaveHeldUpIsToldOnceInADialogOverTheGame)
+{
+  SignIn("Marple");
+  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
+  TOtherProgram other(std::string(std::getenv("QV_HOME")) + "/user/prefsdb.dat");
+  ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
+  ::testing::internal::CaptureStderr();
+  gSettings->ToggleSoundMute();
+  Pump(5);
+  TText* notice = Find<TText>("savenotice");
+  ASSERT_NE(nullptr, notice);
+  EXPECT_EQ(str("Another program is using the file of your progress, so it could not be saved just now. The game "
+                "keeps it and saves it as soon as the file is free."),
+            notice->GetText());
+  Close();
+  EXPECT_EQ(nullptr, Find<TText>("savenotice"));
+  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
+  gSettings->ToggleSoundMute();
+  Pump(5);
+  EXPECT_EQ(nullptr, Find<TText>("savenotice"));
+  ASSERT_TRUE(other.Run("COMMIT"));
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("game: save notice: Another program")) << log;
 }

@@ -1,0 +1,65 @@
+// savenotices: the texts of the save notices from the string table, and their dialog opened
+// by a Lua call into the waiting window script.
+#include "flow/savenotices.h"
+
+#include "core/foundation/file.h"
+#include "core/window/windowscript.h"
+#include "flow/shellglue.h"
+#include "platform/debug.h"
+
+namespace {
+
+const char* const kLabels[TSaveNotices::kNoticeCount] = {
+    "save_diskfull",       "save_busy",          "save_protected",  "save_failed",   "players_unreadable",
+    "players_recovered",   "players_replaced",   "players_damaged", "scores_replaced", "scores_damaged"};
+
+} // namespace
+
+TSaveNotices::ENotice TSaveNotices::ForStatus(ESaveStatus status)
+{
+  switch (status) {
+  case eSaveDone: return kNoticeCount;
+  case eSaveDiskFull: return kDiskFull;
+  case eSaveBusy: return kFileBusy;
+  case eSaveWriteProtected: return kWriteProtected;
+  default: return kSaveFailed;
+  }
+}
+
+const char* TSaveNotices::Label(ENotice notice)
+{
+  return notice < kNoticeCount ? kLabels[notice] : "";
+}
+
+void TSaveNotices::Tell(ENotice notice, const str& argument)
+{
+  if (notice >= kNoticeCount || mTold[notice]) {
+    return;
+  }
+  mTold[notice] = true;
+  mQueue.push_back(std::make_pair(notice, argument));
+  ShowNext();
+}
+
+bool TSaveNotices::ShowNext()
+{
+  if (mQueue.empty()) {
+    return false;
+  }
+  // One at a time, and only into a script that waits: one running now (a button's command)
+  // would be entered in the middle of its work.
+  TWindowScript* script = dynamic_cast<TWindowScript*>(GameScript());
+  if (!script || !script->IsWaitingForMessage() || IsWindowExists(kTextWindow)) {
+    return false;
+  }
+  const str text = GameString(Label(mQueue.front().first), mQueue.front().second);
+  mQueue.erase(mQueue.begin());
+  if (!TFile::Exists(kDialogFile)) {
+    // Without its dialog the player cannot be told; the log at least says what happened.
+    WriteDbg("ERROR: %s is missing; the player is not shown: %s", kDialogFile, text.c_str());
+    return false;
+  }
+  RunGameLua(str::getFormatted("gSaveNotice = %s; DoModal(%s);", LuaQuote(text).c_str(),
+                               LuaQuote(kDialogFile).c_str()));
+  return true;
+}
