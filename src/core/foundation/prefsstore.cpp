@@ -612,6 +612,8 @@ public:
 
   bool SetMeta(str key, TPrefsBytes const& value) override
   {
+    TPrefsBytes stored;
+    if (mWork.GetMeta(key, &stored) && stored == value) return true;
     if (!Wrote(mWork.SetMeta(key, value))) return false;
     Keep({TWrite::eSetMeta, str(), -1, key, value});
     return true;
@@ -657,6 +659,10 @@ public:
 
   bool SetValue(int64_t install, int user, str key, TPrefsBytes const& value) override
   {
+    // A value written again unchanged gives the file nothing to do (and a full disk nothing
+    // to refuse).
+    TPrefsBytes stored;
+    if (mWork.GetValue(install, user, key, &stored) && stored == value) return true;
     str installKey;
     if (!mWork.InstallKey(install, &installKey) || !Wrote(mWork.SetValue(install, user, key, value)))
       return false;
