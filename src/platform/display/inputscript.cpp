@@ -104,6 +104,7 @@ void TInputScript::ObserveLog(char const* line, void* context)
     const size_t dropped = script->mLog.size() / 2;
     script->mLog.erase(0, dropped);
     script->mLogCursor = script->mLogCursor > dropped ? script->mLogCursor - dropped : 0;
+    script->mAnswerCursor = script->mAnswerCursor > dropped ? script->mAnswerCursor - dropped : 0;
   }
   script->mLog += line;
   script->mLog += '\n';
@@ -117,6 +118,17 @@ bool TInputScript::TakeAwaitedLine()
     return false;
   }
   mLogCursor = found + mAwaited.size();
+  return true;
+}
+
+bool TInputScript::TakeAnsweredLine()
+{
+  std::lock_guard<std::mutex> lock(mLogMutex);
+  const size_t found = mLog.find(mAnswered, mAnswerCursor);
+  if (found == std::string::npos) {
+    return false;
+  }
+  mAnswerCursor = found + mAnswered.size();
   return true;
 }
 
@@ -179,9 +191,10 @@ bool TInputScript::ParseLine(const std::string& line, int number)
     step.text = rest;
     std::string key;
     valid = SplitChord(rest, &key) != SDL_Keymod(-1) && KeyFromName(key) != SDLK_UNKNOWN;
-  } else if (step.verb == "text" || step.verb == "capture" || step.verb == "log" || step.verb == "until") {
+  } else if (step.verb == "text" || step.verb == "capture" || step.verb == "log" || step.verb == "until" ||
+             step.verb == "answer") {
     step.text = rest;
-    valid = (step.verb != "capture" && step.verb != "until") || !rest.empty();
+    valid = step.verb == "text" || step.verb == "log" || !rest.empty();
   } else if (step.verb != "close" && step.verb != "sigterm" && step.verb != "sigint") {
     valid = false;
   }
@@ -189,7 +202,7 @@ bool TInputScript::ParseLine(const std::string& line, int number)
     WriteDbg("ERROR: Input script line %d is not a step: %s", number, body.c_str());
     return false;
   }
-  if (step.verb == "until" && !mObserving) {
+  if ((step.verb == "until" || step.verb == "answer") && !mObserving) {
     // From now on, so that a line written before its step is reached still counts.
     mObserving = true;
     SetDbgObserver(&TInputScript::ObserveLog, this);
@@ -207,6 +220,16 @@ void TInputScript::Poll(uint32_t now, void* window)
   if (!mStarted) {
     mStarted = true;
     mDueTime = now;
+  }
+  if (!mAnswered.empty() && TakeAnsweredLine()) {
+    SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
+    const Uint32 windowId = sdlWindow ? SDL_GetWindowID(sdlWindow) : 0;
+    PushKey(SDL_KEYDOWN, windowId, SDLK_RETURN);
+    PushKey(SDL_KEYUP, windowId, SDLK_RETURN);
+    if (int32_t(now + kAnswerPauseMs - mDueTime) > 0) {
+      mDueTime = now + kAnswerPauseMs;
+    }
+    WriteDbg("input: answered with the Return key");
   }
   // A capture holds the script until a frame has been shown, "until" until its line.
   while (mPendingCapture.empty() && int32_t(now - mDueTime) >= 0) {
@@ -231,6 +254,12 @@ void TInputScript::Poll(uint32_t now, void* window)
     if (step.verb == "until") {
       mAwaited = step.text;
       mAwaitDeadline = now + kUntilLimitMs;
+      continue;
+    }
+    if (step.verb == "answer") {
+      std::lock_guard<std::mutex> lock(mLogMutex);
+      mAnswered = step.text;
+      mAnswerCursor = mLog.size();
       continue;
     }
     Play(step, window);

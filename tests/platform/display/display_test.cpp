@@ -455,3 +455,32 @@ TEST(InputScript, UntilHoldsTheStepsUntilTheLogShowsItsLineOnceEach)
   EXPECT_NE(std::string::npos, log.find("ERROR: Input script waited 60000 ms for a line with \"never said\"")) << log;
   EXPECT_TRUE(script.IsFinished());
 }
+
+TEST(InputScript, AnswerPressesReturnOnceForEachLaterLineAndHoldsTheStepsAfterIt)
+{
+  TInputScript script;
+  EXPECT_FALSE(script.LoadText("answer\n"));
+  ASSERT_TRUE(script.LoadText("wait 10\nanswer notice:\nlog one\nwait 1000\nlog two\n"));
+  testing::internal::CaptureStderr();
+  script.Poll(1000, nullptr);
+  WriteDbg("game: notice: before its step");
+  script.Poll(1010, nullptr);
+  WriteDbg("game: notice: shown");
+  script.Poll(1500, nullptr);
+  script.Poll(1600, nullptr);
+  WriteDbg("game: notice: shown again");
+  script.Poll(1999, nullptr);
+  script.Poll(2010, nullptr);
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::string::npos, log.find("input: two")) << "held after the second answer: " << log;
+  testing::internal::CaptureStderr();
+  script.Poll(1999 + TInputScript::kAnswerPauseMs, nullptr);
+  log += testing::internal::GetCapturedStderr();
+  size_t answers = 0;
+  for (size_t at = log.find("input: answered"); at != std::string::npos; at = log.find("input: answered", at + 1)) {
+    ++answers;
+  }
+  EXPECT_EQ(2u, answers) << log;
+  EXPECT_NE(std::string::npos, log.find("input: two")) << log;
+  EXPECT_TRUE(script.IsFinished());
+}
