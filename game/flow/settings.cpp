@@ -55,6 +55,8 @@ const char* const kLuaNames[] = {
     "GetCurrentUser"};
 
 const char kMedalGameData[] = "12345";
+const unsigned kScreenWidth = 800;
+const unsigned kScreenHeight = 600;
 
 // The name of a file without its folder: a player is told the name, not the whole path.
 str FileNameOf(const str& path)
@@ -62,8 +64,6 @@ str FileNameOf(const str& path)
   const unsigned slash = path.find('/', str::kBackward);
   return slash == str::npos ? path : path.substr(int(slash) + 1);
 }
-const unsigned kScreenWidth = 800;
-const unsigned kScreenHeight = 600;
 
 } // namespace
 

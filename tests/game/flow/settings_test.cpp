@@ -311,6 +311,22 @@ TEST_F(SettingsTest, ANewDetectiveOnAFullDiskIsKeptAndWrittenWholeByTheNextSave)
   TFile::mUserDir = mSandbox.Path("user").c_str();
 }
 
+// Damaged files found at the start are kept aside, and the player is told which copy holds them.
+TEST_F(SettingsTest, DamagedFilesFoundAtTheStartAreToldWithTheNameOfTheirCopy)
+{
+  mSandbox.WriteFile("user/prefsdb.dat", std::string(3000, 'z'));
+  mSandbox.WriteFile("user/hiscore.dat", "short");
+  ::testing::internal::CaptureStderr();
+  TSettings* settings = Make();
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kPlayersReplaced));
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kScoresReplaced));
+  EXPECT_EQ(std::string(3000, 'z'), mSandbox.ReadFile("user/prefsdb.dat.corrupt"));
+  EXPECT_EQ("short", mSandbox.ReadFile("user/hiscore.dat.corrupt"));
+  settings->CreateNewUser("Ann");
+  EXPECT_FALSE(settings->mPrefs->HasUnsavedChanges());
+}
+
 TEST_F(SettingsTest, TemporaryFilesOfSavesCutShortGoAtTheStart)
 {
   mSandbox.WriteFile("user/hiscore.dat.tmp999999999-3", "half a save");
