@@ -259,6 +259,12 @@ bool TCredits::ScrollTop(uint32_t now, int* top)
   if (period <= 0) {
     return false;
   }
+  // The pause is timed from the first frame that shows the text: on a slow machine the
+  // window may be built well before that frame, and the text would open half scrolled away.
+  if (!mShown) {
+    mShown = true;
+    mStartTime = now;
+  }
   const int elapsed = std::max(0, int32_t(now - mStartTime) - mIntroPause);
   if (mLooped == 0 && elapsed > period) {
     mStartTime = now - uint32_t(mIntroPause);

@@ -69,6 +69,8 @@ TEST_F(CreditsTest, TheTextStandsStillForTheIntroThenScrollsAndLoopsFromBelow)
   ASSERT_GT(total, 0);
   const int firstPass = total * 100;  // ms at 10 pixels a second
   int top = 99;
+  // The first frame comes as the window opens.
+  ASSERT_TRUE(credits->ScrollTop(start, &top));
   ASSERT_TRUE(credits->ScrollTop(start + 1500, &top));
   EXPECT_EQ(0, top);
   ASSERT_TRUE(credits->ScrollTop(start + 2000 + firstPass / 2, &top));
@@ -84,6 +86,20 @@ TEST_F(CreditsTest, TheTextStandsStillForTheIntroThenScrollsAndLoopsFromBelow)
   EXPECT_NEAR(300 - (300 + total) / 4, top, 1);
   ASSERT_TRUE(credits->ScrollTop(loopStart + loop + 10, &top));
   EXPECT_NEAR(300, top, 1);
+}
+
+TEST_F(CreditsTest, ThePauseCountsFromTheFirstFrameHoweverLateItComes)
+{
+  TCredits* credits = Open("[Cast]\nAnn\nBo\n");
+  const uint32_t shown = timer.Now() + 5000;
+  const int firstPass = credits->GetTotalHeight() * 100;
+  int top = 99;
+  ASSERT_TRUE(credits->ScrollTop(shown, &top));
+  EXPECT_EQ(0, top);
+  ASSERT_TRUE(credits->ScrollTop(shown + 1999, &top));
+  EXPECT_EQ(0, top);
+  ASSERT_TRUE(credits->ScrollTop(shown + 2000 + firstPass / 2, &top));
+  EXPECT_NEAR(-credits->GetTotalHeight() / 2, top, 1);
 }
 
 TEST_F(CreditsTest, AMissingOrEmptyFileOrNoSpeedDrawsNothingAndDoesNotFail)
