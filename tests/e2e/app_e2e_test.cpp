@@ -89,7 +89,7 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
   EXPECT_GT(CountNear(hiscores, 40, 300, 760, 460, 230, 215, 175, 30), 80000);
   EXPECT_GT(CountDifferent(credits, options0, 160, 140, 640, 380), 1000);
 
-  // A restart: the same detective is welcomed without the register, at the same level.
+  // A restart: the same detective is welcomed back without the register, at the same level.
   const std::string second = "until game: main menu shown\n"
                              "wait 300\n"
                              "capture " + Path("menu2.ppm") + "\n"
@@ -111,7 +111,8 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
   TImage options2 = ReadPpm(Path("options2.ppm"));
   ASSERT_EQ(800, menu2.width);
   ASSERT_EQ(800, options2.width);
-  EXPECT_EQ(0, CountDifferent(menu, menu2, 190, 115, 750, 147));
+  // The newcomer's greeting has become a welcome back.
+  EXPECT_GT(CountDifferent(menu, menu2, 190, 115, 750, 147), 100);
   EXPECT_EQ(0, CountDifferent(options1, options2, 355, 170, 630, 260));
 
   // Nothing left in the temporary folder.
