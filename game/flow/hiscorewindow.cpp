@@ -24,6 +24,7 @@ const char* const kNotes[] = {"eligible", "eligibleasterisk", "server",   "error
                               "category", "local",            "global",   "topplayers",      "congratulations",
                               "dnq",      "yourrank",         "yourrankglobalinfo", "rankvalue"};
 const char kDefaultPublisherUrl[] = "http://www.quorvant.invalid";
+const char kPrivacyError[] = "privacyerror";
 // The line height fitting starts from when a name does not fit.
 const unsigned kFirstFittingHeight = 19;
 
@@ -88,6 +89,13 @@ void THiscore::PostChildrenInit(TWindowStyle& style)
 
 bool THiscore::OnTaskAnimate()
 {
+  TPlatform* platform = TPlatform::GetInstance();
+  if (mBrowserOpening && platform && platform->GetBrowserStatus() != 1) {
+    mBrowserOpening = false;
+    if (platform->GetBrowserStatus() == 2) {
+      ShowBrowserFailed();
+    }
+  }
   if ((mState != kWaitingForCategories && mState != kWaitingForScores) || !mHiscores) {
     return true;
   }
@@ -213,8 +221,19 @@ str THiscore::PrivacyPolicyUrl()
 
 void THiscore::LaunchPrivacyPolicy()
 {
-  if (TPlatform* platform = TPlatform::GetInstance()) {
-    platform->OpenBrowser(PrivacyPolicyUrl().c_str());
+  Show(kPrivacyError, false);
+  TPlatform* platform = TPlatform::GetInstance();
+  mBrowserOpening = platform && platform->OpenBrowser(PrivacyPolicyUrl().c_str());
+  if (!mBrowserOpening) {
+    ShowBrowserFailed();
+  }
+}
+
+void THiscore::ShowBrowserFailed()
+{
+  if (TText* text = GetCast<TText>(GetChildWindow(kPrivacyError, -1))) {
+    text->SetText(GameString("hiscore_privacy_failed", TTextGraphic::Escape(PrivacyPolicyUrl())));
+    ShowWindow(text, true);
   }
 }
 

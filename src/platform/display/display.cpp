@@ -527,6 +527,11 @@ bool TPlatformData::OpenBrowser(char const* url)
   return LaunchBrowser(url);
 }
 
+int TPlatformData::GetBrowserStatus() const
+{
+  return LastBrowserStatus();
+}
+
 void TPlatformData::SetWindowTitle(char const* title)
 {
   mWindowTitle = title ? title : "";

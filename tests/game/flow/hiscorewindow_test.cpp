@@ -28,6 +28,7 @@ for _, note in ipairs({ 'gamemode', 'eligible', 'eligibleasterisk', 'server', 'e
                         'yourrankglobalinfo', 'rankvalue' }) do
   add(Text{ name = note, x = 500, y = 10, w = 280, h = 20, label = note })
 end
+add(Text{ name = 'privacyerror', x = 10, y = 560, w = 780, h = 30, label = '' })
 add(Window{ name = 'rightpanel', x = 600, y = 100, w = 100, h = 100 })
 add(Window{ name = 'rightpanelsmall', x = 600, y = 300, w = 100, h = 50 })
 add(Window{ name = 'leftpanel', x = 10, y = 100, w = 100, h = 100 })
@@ -301,6 +302,18 @@ TEST_F(HiscoreDialogTest, ALocalOnlyGameShowsTopPlayersAndMovesTheLeftPanel)
     EXPECT_FALSE(Shown(hidden)) << hidden;
   }
   TPlatform::SetConfig(TPlatform::kHiscoreLocalOnly, "");
+}
+
+TEST_F(HiscoreDialogTest, APrivacyPageThatNoBrowserOpensIsSaidOnTheScreen)
+{
+  const std::string table = StringTableXml({{"hiscore_privacy_failed", "No web browser could open %1%."}});
+  strings.MergeStringBuffer(table.data(), table.size(), "test strings");
+  Open();
+  Run("EnableWindow('privacyerror', false)");
+  // Without a platform nothing can start a browser.
+  Run("LaunchPrivacyPolicy()");
+  EXPECT_TRUE(Shown("privacyerror"));
+  EXPECT_EQ(str("No web browser could open http://www.quorvant.invalid/privacypolicy.html."), TextOf("privacyerror"));
 }
 
 TEST_F(HiscoreDialogTest, EveryLuaFunctionGoesWithTheWindow)
