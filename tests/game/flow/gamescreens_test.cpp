@@ -1,11 +1,12 @@
 // Tests of the game's own screens with real scenes: the overlay's dialogs closed from their
-// scene, the map's locations and particle target, the title's mode choice, the loading
-// screen's textures and the tutorial layer.
+// scene, the map's locations and particle target, the title's mode choice and theme, the
+// loading screen's textures and the tutorial layer.
 #include "flow/gameround.h"
 #include "flow/mapscreen.h"
 #include "flow/overlayscreen.h"
 #include "scene/xmlpreloader.h"
 #include "support/gamescenetestutil.h"
+#include "support/musicprobe.h"
 
 namespace {
 
@@ -158,6 +159,28 @@ TEST_F(GameScreensTest, TheMapsMenuButtonLeavesTheStoryAndTheTitleOffersFreePlay
   Click(600, 300);
   EXPECT_EQ(stFreePlayMap, game->GetState());
   EXPECT_TRUE(game->GetFreePlayMapScreen()->IsLocationActive("34_zoo"));
+}
+
+TEST_F(GameScreensTest, EveryEntryOfTheTitleFadesInTheThemeOverWhatPlayed)
+{
+  TMusicProbe music(mSandbox, {{TTitleScreen::kMusic, "tone10s.ogg"}});
+  auto expectTheme = [&] {
+    const TMusicRequest theme = music.Last();
+    EXPECT_EQ(TTitleScreen::kMusic, theme.mTrack);
+    EXPECT_TRUE(theme.mCrossFade);
+    EXPECT_TRUE(theme.mLoop);
+    EXPECT_EQ("", theme.mNext);
+  };
+  TTheGame* game = StartedGame();
+  expectTheme();
+  Settle();
+  Click(200, 300);
+  game->FlashMovieStooped();
+  Settle();
+  EXPECT_EQ(TMapScreen::kMusic, music.Last().mTrack);
+  Click(700, 550);
+  ASSERT_EQ(stMainMenu, game->GetState());
+  expectTheme();
 }
 
 TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesAndScenesOnePerTickThenEnds)
