@@ -34,6 +34,21 @@ str Trim(const str& text)
   return text.substr(start, int(end - start));
 }
 
+// The layout gives a line without characters no height, so a blank line of the file would
+// not part the sections; laid out as a line break tag, it takes a line of the font's height.
+str WithBlankLinesHeld(const str& text)
+{
+  str held;
+  for (unsigned i = 0; i < text.length(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] == '\n')) {
+      held += "<br>";
+    } else {
+      held += text[i];
+    }
+  }
+  return held;
+}
+
 int Byte(float component)
 {
   const int value = int(component * 255.0f);
@@ -97,7 +112,7 @@ void TCredits::GTextBlock::GTextCol::Complete(int width, int height, const str& 
   if (mGraphic) {
     mGraphic->Destroy();
   }
-  mGraphic = TTextGraphic::Create(mText, unsigned(std::max(width, 1)), unsigned(std::max(height, 1)),
+  mGraphic = TTextGraphic::Create(WithBlankLinesHeld(mText), unsigned(std::max(width, 1)), unsigned(std::max(height, 1)),
                                   TTextGraphic::kCenter, font.c_str(), unsigned(std::max(size, 1)), colour);
 }
 

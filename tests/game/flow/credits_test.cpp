@@ -53,6 +53,18 @@ TEST_F(CreditsTest, EmptyColumnsAreDroppedAndBlankLinesSpaceEveryColumn)
   EXPECT_EQ(str("B\n\nD\n"), Column(credits, 0, 1));
 }
 
+TEST_F(CreditsTest, EachBlankLineAddsOneLineOfHeightInsideAndAtTheEndOfABlock)
+{
+  TCredits* credits = Open("A\nB\n\nC\n\n\nD|E\n");
+  ASSERT_EQ(2, credits->GetBlockCount());
+  EXPECT_EQ(str("A\nB\n\nC\n\n\n"), Column(credits, 0, 0));
+  const int line = credits->GetBlock(1).GetHeight();
+  EXPECT_GT(line, 0);
+  // A, B, a blank line, C and two blank lines: six lines.
+  EXPECT_EQ(6 * line, credits->GetBlock(0).GetHeight());
+  EXPECT_EQ(7 * line, credits->GetTotalHeight());
+}
+
 TEST_F(CreditsTest, CarriageReturnLineEndsGiveAnEmptyLineAndStayInTheLastColumn)
 {
   TCredits* credits = Open("A|B\r\nC|D\r\n");
