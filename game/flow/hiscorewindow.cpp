@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/app/gamestate.h"
 #include "core/app/platform.h"
 #include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
@@ -59,9 +60,15 @@ THiscore::THiscore() : mHiscores(gSettings ? gSettings->mHiscores : nullptr)
 
 THiscore::~THiscore()
 {
+  lua_State* L = GameLuaState();
+  const bool heldGetState = L && LuaIsBoundTo(L, "GetState", this);
   // All of them, "LaunchPrivacyPolicy" too: a call after the window is gone would reach
   // freed memory.
   UnbindLuaFrom(this, kLuaNames, sizeof kLuaNames / sizeof kLuaNames[0]);
+  // The analytics store answers to "GetState" too; this window only lends the name.
+  if (heldGetState && TGameStateData::mGameState) {
+    LuaBind(L, "GetState", TGameStateData::mGameState, &TGameState::GetState);
+  }
 }
 
 void THiscore::PostChildrenInit(TWindowStyle& style)

@@ -1,8 +1,10 @@
 // Tests of the hiscore dialog through a script against the loopback server: the local
 // table, the global view with scrolling and the player's rank, game modes and categories,
-// refused and silent servers, a submission's outcome, long names and local-only games.
+// refused and silent servers, a submission's outcome, long names, local-only games, and the
+// Lua functions that go with the window.
 #include <gtest/gtest.h>
 
+#include "core/app/gamestate.h"
 #include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
 #include "flow/hiscorewindow.h"
@@ -312,4 +314,18 @@ TEST_F(HiscoreDialogTest, EveryLuaFunctionGoesWithTheWindow)
   Run("gGone = GetState == nil and UpdateText == nil and SubmissionDone == nil and "
       "LaunchPrivacyPolicy == nil and ScoreAvailable == nil and EligibleScoreAvailable == nil");
   EXPECT_TRUE(Truth("gGone"));
+}
+
+TEST_F(HiscoreDialogTest, GetStateAnswersForTheWindowWhileItLivesAndForTheAnalyticsStoreAfter)
+{
+  TGameState store;
+  store.BindLua(GameLuaState());
+  store.SetState("rounds", "3");
+  Open();
+  Run("gWindow = GetState()");
+  EXPECT_EQ(str("0"), Global("gWindow"));
+  Run("DestroyWindow('hiscores')");
+  manager.ClearDestroyedWindows();
+  Run("gStore = GetState('rounds')");
+  EXPECT_EQ(str("3"), Global("gStore"));
 }
