@@ -64,9 +64,10 @@ tune room2 0.6 B2 B2 D3 F#3 B3 A3 F#3 D3 E3 G3 E3 C#3 D3 F#3 E3 C#3 B2
 encode room2 "$out/music/room_02.ogg"
 tune room3 0.55 G2 G3 A#3 D4 G4 F4 D4 A#3 C4 D4 A3 F3 A3 A#3 G3 F3 G3
 encode room3 "$out/music/room_03.ogg"
-tune sting_museum 0.25 A2 A3 C4 E4 A4
+# A sting outlasts the two seconds in which a room cross-fades it in over the music before.
+tune sting_museum 0.6 A2 A3 C4 E4 G4 A4
 encode sting_museum "$out/music/sting_museum.ogg"
-tune sting_library 0.25 D3 D4 F4 A4 D5
+tune sting_library 0.6 D3 D4 F4 A4 C5 D5
 encode sting_library "$out/music/sting_library.ogg"
 
 # Effects.

@@ -112,8 +112,9 @@ void TCredits::GTextBlock::GTextCol::Complete(int width, int height, const str& 
   if (mGraphic) {
     mGraphic->Destroy();
   }
-  mGraphic = TTextGraphic::Create(WithBlankLinesHeld(mText), unsigned(std::max(width, 1)), unsigned(std::max(height, 1)),
-                                  TTextGraphic::kCenter, font.c_str(), unsigned(std::max(size, 1)), colour);
+  mGraphic = TTextGraphic::Create(WithBlankLinesHeld(mText), unsigned(std::max(width, 1)),
+                                  unsigned(std::max(height, 1)), TTextGraphic::kCenter, font.c_str(),
+                                  unsigned(std::max(size, 1)), colour);
 }
 
 int TCredits::GTextBlock::GTextCol::GetHeight()

@@ -59,10 +59,6 @@ TBounds Bounds(const TRect& rect, const TMat3& matrix)
   return bounds;
 }
 
-}  // namespace
-
-namespace {
-
 // The texture wrapper's order where two values lie a unit or more apart, the exact one
 // nearer than that: boxes whose edges almost meet then get one answer, whatever order qsort
 // leaves equal values in.
