@@ -113,6 +113,7 @@ TMvecFont* TFontData::LoadFile(const str& name)
 {
   TFile file;
   if (!file.Open(name, kFileRead)) {
+    WriteDbg("ERROR: Font file %s cannot be opened", name.c_str());
     return nullptr;
   }
   const unsigned long size = file.Size();
@@ -149,9 +150,15 @@ TMvecFont* TFontData::GetMvec(str name)
     font = LoadFile(name);
     if (!font) {
       font = LoadFile(kFallbackFontFile);
+      if (font) {
+        WriteDbg("ERROR: %s stands in for the font %s", kFallbackFontFile, name.c_str());
+      }
     }
     if (!font) {
       font = MakeBuiltIn();
+      if (font) {
+        WriteDbg("ERROR: The built-in font stands in for the font %s", name.c_str());
+      }
     }
   }
   if (!font) {

@@ -317,6 +317,20 @@ TEST_F(TextGraphicTest, UnusableFontsFallBackInsteadOfDividingByZero)
   }
 }
 
+TEST_F(TextGraphicTest, AFontThatCannotBeUsedIsNamedWithWhatStandsIn)
+{
+  const std::string missing = Font("missing.mvec");
+  testing::internal::CaptureStderr();
+  Make("A", 200, 100, 0, "missing.mvec");
+  Make("A", 200, 100, 0, "missing.mvec");
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("ERROR: Font file " + missing + " cannot be opened")) << log;
+  // Without "fonts/default.mvec" here the built-in font stands in; said once per name.
+  const std::string standIn = "ERROR: The built-in font stands in for the font " + missing;
+  ASSERT_NE(std::string::npos, log.find(standIn)) << log;
+  EXPECT_EQ(std::string::npos, log.find(standIn, log.find(standIn) + 1)) << log;
+}
+
 TEST_F(TextGraphicTest, LithosFacesAreScaledDown)
 {
   TTextGraphic* graphic = Make("A", 200, 100, 0, "lithos.mvec");

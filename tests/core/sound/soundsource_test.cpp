@@ -233,4 +233,34 @@ TEST_F(SoundSourceTest, DamagedOgg_ReadsStayWithinTheirCounts)
   EXPECT_LE(copy.GetSeconds(), again->GetSeconds());
 }
 
+// A page cut out of the middle is damage the player hears: one line names the file.
+TEST_F(SoundSourceTest, DamagedOgg_IsReportedOnceUnderItsName)
+{
+  std::string bytes = ReadBytes(SoundFixture("tone10s.ogg"));
+  std::vector<size_t> pages;
+  for (size_t at = bytes.find("OggS"); at != std::string::npos; at = bytes.find("OggS", at + 4)) {
+    pages.push_back(at);
+  }
+  ASSERT_GE(pages.size(), 5u);
+  size_t middle = pages.size() / 2;
+  TSoundAssets assets({"tone10s.ogg"});
+  assets.Add("audio/damaged.ogg", bytes.substr(0, pages[middle]) + bytes.substr(pages[middle + 1]));
+
+  for (const char* name : {"audio/damaged", "audio/tone10s"}) {
+    boost::shared_ptr<TSoundDataSource> ogg = TSoundDataSourceFactory::Create(name, true);
+    ASSERT_TRUE(ogg);
+    testing::internal::CaptureStderr();
+    ReadAll(*ogg);
+    ReadAll(*ogg);
+    const std::string log = testing::internal::GetCapturedStderr();
+    const std::string line = std::string("ERROR: OGG file ") + name + " is damaged";
+    if (std::string(name) == "audio/damaged") {
+      ASSERT_NE(std::string::npos, log.find(line)) << log;
+      EXPECT_EQ(std::string::npos, log.find(line, log.find(line) + 1)) << "said once: " << log;
+    } else {
+      EXPECT_EQ(std::string::npos, log.find("ERROR")) << log;
+    }
+  }
+}
+
 } // namespace
