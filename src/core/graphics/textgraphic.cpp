@@ -113,7 +113,7 @@ TMvecFont* TFontData::LoadFile(const str& name)
 {
   TFile file;
   if (!file.Open(name, kFileRead)) {
-    WriteDbg("ERROR: Font file %s cannot be opened", name.c_str());
+    // The caller says it, with what stands in.
     return nullptr;
   }
   const unsigned long size = file.Size();
@@ -147,17 +147,20 @@ TMvecFont* TFontData::GetMvec(str name)
   if (name == kDefaultFontName) {
     font = MakeBuiltIn();
   } else {
+    // The fallback file has the built-in font behind it by design: only other fonts are
+    // reported when they cannot be used.
+    const bool fallback = name == kFallbackFontFile;
     font = LoadFile(name);
-    if (!font) {
+    if (!font && !fallback) {
       font = LoadFile(kFallbackFontFile);
       if (font) {
-        WriteDbg("ERROR: %s stands in for the font %s", kFallbackFontFile, name.c_str());
+        WriteDbg("ERROR: Font file %s cannot be used; %s stands in", name.c_str(), kFallbackFontFile);
       }
     }
     if (!font) {
       font = MakeBuiltIn();
-      if (font) {
-        WriteDbg("ERROR: The built-in font stands in for the font %s", name.c_str());
+      if (font && !fallback) {
+        WriteDbg("ERROR: Font file %s cannot be used; the built-in font stands in", name.c_str());
       }
     }
   }
