@@ -29,16 +29,15 @@ void TXmlPreloader::LoadConfig()
     list->ResetChildren();
     while (list->GetNextChild(&name, &child))
     {
-      str file = child->GetAttribute("file");
       // Comments and declarations are elements to this parser; they name nothing.
-      const bool note = name.length() > 0 && (name[0] == '!' || name[0] == '?');
-      if (file.empty() && !note)
+      if (name.length() > 0 && (name[0] == '!' || name[0] == '?'))
+        continue;
+      str file = child->GetAttribute("file");
+      if (file.empty())
       {
         WriteDbg("ERROR: %s: its entry <%s> names no file", kConfigFile, name.c_str());
         continue;
       }
-      if (note)
-        continue;
       // A name listed again keeps its document, parsed or not.
       mNodes.emplace(file, TXmlNode());
     }

@@ -354,10 +354,9 @@ bool TQvHiscores::ReadReply(char const* reply, TXmlNode* document, TXmlNode** ro
     mData->message = str::getFormatted(kStatusError, code);
     return false;
   }
-  // Whole means: every element closed, no byte that ends text early, nothing but the
+  // Whole means: every element closed, no zero byte ending the text early, nothing but the
   // document around the root.
-  const bool sized = length == mData->http.GetContentsSize() || mData->http.GetContentsSize() == 0;
-  if (!whole || !sized || document->GetContent().length() > 0) {
+  if (!whole || length != mData->http.GetContentsSize() || document->GetContent().length() > 0) {
     WriteDbg("ERROR: HiScore reply is cut short or damaged; it is not taken");
     mData->message = kDamagedReply;
     return false;
