@@ -283,7 +283,7 @@ void THiscore::UpdateText()
     char category[64] = "";
     TText* categoryText = GetCast<TText>(GetChildWindow("category", -1));
     if (categoryText && mHiscores && mHiscores->GetCategoryName(mCategory, category, sizeof category)) {
-      categoryText->SetText(category);
+      categoryText->SetText(TTextGraphic::Escape(category));
     }
     Show("yourrankglobalinfo", true);
     int rank = 0;
@@ -310,7 +310,8 @@ void THiscore::UpdateText()
   if (mState == kFailed) {
     Show("error", true);
     if (TText* text = GetCast<TText>(GetChildWindow("error", -1))) {
-      text->SetText(mError);
+      // The service's own words, shown as it sent them.
+      text->SetText(TTextGraphic::Escape(mError));
     }
   }
   if (localOnly) {
@@ -367,7 +368,8 @@ void THiscore::UpdateScoresTable()
     }
     if (TText* text = mNames[row]) {
       ShowWindow(text, true);
-      text->SetText(name);
+      // Names are typed by players (here or at the service): shown as typed, never as markup.
+      text->SetText(TTextGraphic::Escape(name));
       FitName(text, mNameHeights[row]);
     }
     if (TText* text = mScores[row]) {

@@ -85,6 +85,24 @@ TEST_F(GameScreensTest, TheTitleChoosesTheModeAndTheMapTheCase)
   EXPECT_EQ(game->GetCurrentRound()->getCase("15_library"), game->GetCurrentCase());
 }
 
+TEST_F(GameScreensTest, AWrongSceneNameIsReportedUnderTheConfigurationThatNamesIt)
+{
+  // One flipped byte in each name, as damage leaves it.
+  WriteFile("configs/game_rules.xml",
+            "<game_rules><scenes title='rcenes/title/title.qxm' tutorial='scenes/tutorial/tutorial.sxm'/></game_rules>");
+  WriteFile("configs/map_config.xml", "<map_config><map scene='scenes/map/mip.sxm'/></map_config>");
+  ::testing::internal::CaptureStderr();
+  StartedGame();
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos,
+            log.find("ERROR: configs/game_rules.xml names rcenes/title/title.qxm as the title scene, which does not exist"))
+      << log;
+  EXPECT_NE(std::string::npos,
+            log.find("ERROR: configs/map_config.xml names scenes/map/mip.sxm as the map scene, which does not exist"))
+      << log;
+  EXPECT_EQ(std::string::npos, log.find("tutorial scene")) << log;
+}
+
 TEST_F(GameScreensTest, ASolvedCaseTakesItsSolvedLookOnTheMapAndStillOpensItsJournal)
 {
   TTheGame* game = AtTheMap();

@@ -9,6 +9,7 @@
 #include "core/online/hiscores.h"
 #include "flow/hiscorewindow.h"
 #include "support/hiscorewindowfixture.h"
+#include "support/showntext.h"
 
 namespace {
 
@@ -286,6 +287,30 @@ TEST_F(HiscoreDialogTest, ALongNameShrinksUntilItFitsItsRowAndTheNextNameStartsA
   EXPECT_LT(bounds.right, first->GetWindowWidth());
   EXPECT_LE(bounds.bottom, first->GetWindowHeight());
   EXPECT_EQ(20u, Find<TText>("name2")->GetTextGraphic()->GetLineHeight());
+}
+
+TEST_F(HiscoreDialogTest, NamesCategoriesAndMessagesShowAsTypedNotAsMarkup)
+{
+  const std::string typed = "a\\b <b>x</b>";
+  settings->CreateNewUser(typed.c_str());
+  settings->LogHighScore(500, false, false);
+  Open();
+  auto shown = [this](const char* name) { return ShownText(Find<TText>(name)->GetTextGraphic()); };
+  EXPECT_EQ(typed, shown("name1"));
+  EXPECT_FALSE(AnyBold(Find<TText>("name1")->GetTextGraphic()));
+
+  ViewGlobal("<hiscore><tables><table table=\"t\" name=\"C\\1 &lt;i&gt;\"/></tables></hiscore>",
+             "<hiscore><scores><score name=\"z\\y &lt;b&gt;w&lt;/b&gt;\" score=\"9\" rank=\"1\"/>"
+             "</scores></hiscore>");
+  EXPECT_EQ("z\\y <b>w</b>", shown("name1"));
+  EXPECT_FALSE(AnyBold(Find<TText>("name1")->GetTextGraphic()));
+  EXPECT_EQ("C\\1 <i>", shown("category"));
+
+  server.QueueReply(TScriptedReply::Body("<hiscore><message>&lt;b&gt;No\\w&lt;/b&gt;</message></hiscore>"));
+  Press("view");
+  ASSERT_TRUE(Settled());
+  ASSERT_EQ(THiscore::kFailed, dialog->GetState());
+  EXPECT_EQ("<b>No\\w</b>", shown("error"));
 }
 
 TEST_F(HiscoreDialogTest, ALocalOnlyGameShowsTopPlayersAndMovesTheLeftPanel)
