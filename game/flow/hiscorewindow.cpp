@@ -97,9 +97,10 @@ void THiscore::PostChildrenInit(TWindowStyle& style)
 bool THiscore::OnTaskAnimate()
 {
   TPlatform* platform = TPlatform::GetInstance();
-  if (mBrowserOpening && platform && platform->GetBrowserStatus() != 1) {
+  const int browser = mBrowserOpening && platform ? platform->GetBrowserStatus() : 1;
+  if (browser != 1) {
     mBrowserOpening = false;
-    if (platform->GetBrowserStatus() == 2) {
+    if (browser == 2) {
       ShowBrowserFailed();
     }
   }

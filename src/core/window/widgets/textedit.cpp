@@ -34,7 +34,8 @@ unsigned UTF8Length(unsigned char lead)
   return 4;
 }
 
-// Bytes of the character at `at`, never past the end of the text.
+// Bytes of the character at `at`, never past the end of the text (a lead byte may announce
+// more bytes than the text has left).
 unsigned CharacterLength(const str& text, unsigned at)
 {
   return std::min(std::max(1u, UTF8Length((unsigned char)text[at])), text.length() - at);
@@ -319,10 +320,7 @@ unsigned TTextEdit::CharacterStartBefore(unsigned position) const
 
 unsigned TTextEdit::CharacterLengthAt(unsigned position) const
 {
-  // A lead byte may announce more bytes than the text has left.
-  const unsigned length = mText.length();
-  return position < length ? std::min(std::max(1u, UTF8Length((unsigned char)mText[position])), length - position)
-                           : 0;
+  return position < mText.length() ? CharacterLength(mText, position) : 0;
 }
 
 void TTextEdit::Backspace()
