@@ -7,6 +7,7 @@
 #include "core/window/windowmanager.h"
 #include "flow/gamemain.h"
 #include "flow/gamewindow.h"
+#include "flow/options.h"
 #include "flow/settings.h"
 #include "flow/thegame.h"
 
@@ -39,6 +40,7 @@ bool TGameLoop::Dispatch(TEvent* event)
     if (TSettings* settings = TSettings::GetInstance()) {
       settings->UpdateFullScreen();
     }
+    TOptions::ShowDisplayMode();
     break;
   default:
     break;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/e2eharness.h"
+#include "support/requirement.h"
 
 namespace fs = std::filesystem;
 
@@ -88,7 +89,7 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
   EXPECT_GT(CountNear(hiscores, 40, 300, 760, 460, 230, 215, 175, 30), 80000);
   EXPECT_GT(CountDifferent(credits, options0, 160, 140, 640, 380), 1000);
 
-  // A restart: the same detective is welcomed without the register, at the same level.
+  // A restart: the same detective is welcomed back without the register, at the same level.
   const std::string second = "until game: main menu shown\n"
                              "wait 300\n"
                              "capture " + Path("menu2.ppm") + "\n"
@@ -110,7 +111,8 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
   TImage options2 = ReadPpm(Path("options2.ppm"));
   ASSERT_EQ(800, menu2.width);
   ASSERT_EQ(800, options2.width);
-  EXPECT_EQ(0, CountDifferent(menu, menu2, 190, 115, 750, 147));
+  // The newcomer's greeting has become a welcome back.
+  EXPECT_GT(CountDifferent(menu, menu2, 190, 115, 750, 147), 100);
   EXPECT_EQ(0, CountDifferent(options1, options2, 355, 170, 630, 260));
 
   // Nothing left in the temporary folder.
@@ -311,3 +313,52 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
     EXPECT_TRUE(Has(run.log, "game: options shown")) << mode.screen << "\n" << run.log;
   }
 }
+
+// A start with the preference at full screen (a first start) on a 1024 x 768 X display, with and
+// without a window manager: the window covers the display, and the register's entry and OK take
+// a player's clicks at the X server where the scaled frame draws them.
+class FullScreenStart : public EndToEnd, public ::testing::WithParamInterface<const char*>
+{
+};
+
+TEST_P(FullScreenStart, CoversTheDisplayAndTheRegisterTakesClicksWhereItIsDrawn)
+{
+  const std::string manager = GetParam();
+  for (const char* tool : {"xvfb-run", "xdotool", "xwininfo", "xprop"}) {
+    if (system((std::string("command -v ") + tool + " > /dev/null 2>&1").c_str()) != 0) {
+      QV_SKIP_UNLESS_REQUIRED(std::string(tool) + " is not installed (tools/install-deps.sh installs it)");
+    }
+  }
+  if (!manager.empty() && system(("command -v " + manager + " > /dev/null 2>&1").c_str()) != 0) {
+    QV_SKIP_UNLESS_REQUIRED(manager + " is not installed (tools/install-deps.sh installs it)");
+  }
+  // The entry at (400, 239) and OK at (280, 422) of the frame, 1.28 times as far on the display.
+  std::ofstream(Path("x.sh")) << "until_log 'game: main menu shown'\n"
+                                 "sleep 0.5\n"
+                                 "tree\n"
+                                 "xdotool mousemove 512 306 click 1\n"
+                                 "sleep 0.3\n"
+                                 "xdotool type --delay 40 Holmes\n"
+                                 "sleep 0.5\n"
+                                 "xdotool mousemove 358 540 click 1\n";
+  std::vector<std::string> wrapper = {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh",
+                                      QV_E2E_SOURCE_DIR "/xsession.sh"};
+  if (!manager.empty()) {
+    wrapper.push_back("--wm");
+    wrapper.push_back(manager);
+  }
+  wrapper.push_back(Path("x.sh"));
+  wrapper.push_back(Path("log.txt"));
+  TRun run = Run("until game: detective created\nwait 300\nclose\n", "",
+                 {{"QV_WINDOWED", ""}, {"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}}, wrapper);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(Has(run.log, "window: 1024x768+0+0\n")) << run.log;
+  EXPECT_TRUE(Has(run.log, "game: detective created: Holmes\n")) << run.log;
+  EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, FullScreenStart, ::testing::Values("", "openbox"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).empty() ? std::string("None") : std::string(info.param);
+                         });
