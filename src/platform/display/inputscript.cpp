@@ -110,25 +110,14 @@ void TInputScript::ObserveLog(char const* line, void* context)
   script->mLog += '\n';
 }
 
-bool TInputScript::TakeAwaitedLine()
+bool TInputScript::TakeLine(const std::string& text, size_t* cursor)
 {
   std::lock_guard<std::mutex> lock(mLogMutex);
-  const size_t found = mLog.find(mAwaited, mLogCursor);
+  const size_t found = mLog.find(text, *cursor);
   if (found == std::string::npos) {
     return false;
   }
-  mLogCursor = found + mAwaited.size();
-  return true;
-}
-
-bool TInputScript::TakeAnsweredLine()
-{
-  std::lock_guard<std::mutex> lock(mLogMutex);
-  const size_t found = mLog.find(mAnswered, mAnswerCursor);
-  if (found == std::string::npos) {
-    return false;
-  }
-  mAnswerCursor = found + mAnswered.size();
+  *cursor = found + text.size();
   return true;
 }
 
@@ -221,7 +210,7 @@ void TInputScript::Poll(uint32_t now, void* window)
     mStarted = true;
     mDueTime = now;
   }
-  if (!mAnswered.empty() && TakeAnsweredLine()) {
+  if (!mAnswered.empty() && TakeLine(mAnswered, &mAnswerCursor)) {
     SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
     const Uint32 windowId = sdlWindow ? SDL_GetWindowID(sdlWindow) : 0;
     PushKey(SDL_KEYDOWN, windowId, SDLK_RETURN);
@@ -234,7 +223,7 @@ void TInputScript::Poll(uint32_t now, void* window)
   // A capture holds the script until a frame has been shown, "until" until its line.
   while (mPendingCapture.empty() && int32_t(now - mDueTime) >= 0) {
     if (!mAwaited.empty()) {
-      if (!TakeAwaitedLine()) {
+      if (!TakeLine(mAwaited, &mLogCursor)) {
         if (int32_t(now - mAwaitDeadline) < 0) {
           break;
         }

@@ -55,10 +55,9 @@ private:
   bool ParseLine(const std::string& line, int number);
   void Play(const TStep& step, void* window);
   static void ObserveLog(char const* line, void* context);
-  // Whether the awaited text has shown in the log since the last match (consumed if so).
-  bool TakeAwaitedLine();
-  // Whether the answered text has shown in the log since it was last answered.
-  bool TakeAnsweredLine();
+  // Whether the text has shown in the log after the cursor; the cursor moves past it if so.
+  // The awaited text of "until" and the answered one of "answer" have a cursor each.
+  bool TakeLine(const std::string& text, size_t* cursor);
 
   std::vector<TStep> mSteps;
   size_t mNext = 0;
