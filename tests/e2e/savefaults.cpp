@@ -639,7 +639,9 @@ int main()
     std::printf("savefaults: the program was not built\n");
     return RequirementsEnforced() ? 1 : 77;
   }
-  const char* base = std::getenv("TMPDIR");
+  // As root, runs play as an ordinary user, who must reach the folder: below /tmp, not below
+  // a private TMPDIR.
+  const char* base = geteuid() == 0 ? nullptr : std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/savefaults-XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back(0);
