@@ -31,6 +31,11 @@ void InstallQuitSignals()
   sigaction(SIGTERM, &action, nullptr);
 }
 
+void CancelHardQuitLimit()
+{
+  alarm(0);
+}
+
 EQuitSignal TakeQuitSignal()
 {
   const int pending = gPendingSignal;

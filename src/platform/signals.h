@@ -16,3 +16,5 @@ EQuitSignal TakeQuitSignal();
 // Seconds after a SIGTERM at which the program is ended even when the loop is stuck (a
 // script that never returns); the event loop closes it cleanly well before.
 const unsigned kTerminateHardLimitSeconds = 8;
+// The quit is under way: the program closes in its own time, whatever its saves take.
+void CancelHardQuitLimit();

@@ -29,7 +29,11 @@
 #include "flow/vellumkitinit.h"
 #include "platform/display/event.h"
 #include "scene/texturemanager.h"
+#include "support/faketimer.h"
 #include "support/vfssandbox.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
 
 namespace {
 
@@ -234,7 +238,62 @@ TEST_F(GameLoopTest, CloseRunsTheQuitScriptAndStillReachesTheWindows)
   // Without a quit script the request is the answer.
   std::remove((mSandbox.Root() + "/assets/scripts/quitverify.lua").c_str());
   TFile::ScanForResources();
-  EXPECT_FALSE(loop.Dispatch(&close));
+  EXPECT_TRUE(loop.Dispatch(&close));
+  TEvent next;
+  mPlatform.GetEvent(&next);
+  EXPECT_EQ(TEvent::kQuit, next.type);
+  EXPECT_FALSE(loop.Dispatch(&next));
+}
+
+TEST_F(GameLoopTest, ACloseRequestTheQuitScriptNeitherGrantsNorAnswersQuitsAfterAShortTimeWithOneLine)
+{
+  TFakeTimer timer(1000);
+  TGameLoop loop(&mPlatform);
+  TEvent close(TEvent::kClose, 0, 0, 0, 0);
+  TEvent idle;
+  CaptureStderr();
+  EXPECT_TRUE(loop.Dispatch(&close));
+  EXPECT_EQ(1, QuitAsked());
+  // A second request keeps the time of the first.
+  timer.Advance(TGameLoop::kCloseAnswerMs / 2);
+  EXPECT_TRUE(loop.Dispatch(&close));
+  timer.Advance(TGameLoop::kCloseAnswerMs / 2 - 1);
+  EXPECT_TRUE(loop.Dispatch(&idle));
+  EXPECT_FALSE(mPlatform.GetEventQueue()->IsQuitRequested());
+  timer.Advance(1);
+  EXPECT_TRUE(loop.Dispatch(&idle));
+  EXPECT_EQ(GetCapturedStderr(), "ERROR: Script scripts/quitverify.lua neither quit nor asked the player within 2000 ms "
+                                 "of the close request; quitting\n");
+  TEvent next;
+  mPlatform.GetEvent(&next);
+  EXPECT_EQ(TEvent::kQuit, next.type);
+  EXPECT_FALSE(loop.Dispatch(&next));
+}
+
+TEST_F(GameLoopTest, AQuitScriptThatAsksOrRefusesHoldsTheQuitOffAndAWrongAnswerDoesNot)
+{
+  TFakeTimer timer(1000);
+  TGameLoop loop(&mPlatform);
+  TEvent close(TEvent::kClose, 0, 0, 0, 0);
+  TEvent idle;
+  for (const char* answer : {"asking", "stay"}) {
+    mSandbox.WriteFile("assets/scripts/quitverify.lua", std::string("AnswerCloseRequest( '") + answer + "' )\n");
+    TFile::ScanForResources();
+    EXPECT_TRUE(loop.Dispatch(&close));
+    timer.Advance(60000);
+    EXPECT_TRUE(loop.Dispatch(&idle));
+    EXPECT_FALSE(mPlatform.GetEventQueue()->IsQuitRequested()) << answer;
+  }
+  mSandbox.WriteFile("assets/scripts/quitverify.lua", "AnswerCloseRequest( 'later' )\n");
+  TFile::ScanForResources();
+  CaptureStderr();
+  EXPECT_TRUE(loop.Dispatch(&close));
+  EXPECT_EQ(GetCapturedStderr(), "ERROR: AnswerCloseRequest: 'later' is no answer (\"asking\" or \"stay\")\n");
+  timer.Advance(TGameLoop::kCloseAnswerMs);
+  CaptureStderr();
+  EXPECT_TRUE(loop.Dispatch(&idle));
+  GetCapturedStderr();
+  EXPECT_TRUE(mPlatform.GetEventQueue()->IsQuitRequested());
 }
 
 TEST_F(GameLoopTest, TheGameKnowsWhereThePointerWas)
