@@ -14,6 +14,7 @@
 #include "flow/thegame.h"
 #include "platform/debug.h"
 #include "platform/display/event.h"
+#include "platform/signals.h"
 
 namespace {
 
@@ -47,6 +48,9 @@ void TGameLoop::AnswerCloseRequest(str answer)
 {
   if (answer == "asking" || answer == "stay") {
     mCloseUnanswered = false;
+    if (answer == "stay") {
+      RearmInterruptSignal();
+    }
   } else {
     WriteDbg("ERROR: AnswerCloseRequest: '%s' is no answer (\"asking\" or \"stay\")", answer.c_str());
   }

@@ -1,6 +1,7 @@
 // Tests of the game's outermost layer: the configuration it fills before the engine starts,
 // its preparation (window types, analytics, Lua functions), the turn of its event loop over
 // the platform's real event translation, the game window's focus, and its end.
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -28,6 +29,7 @@
 #include "flow/thegame.h"
 #include "flow/vellumkitinit.h"
 #include "platform/display/event.h"
+#include "platform/signals.h"
 #include "scene/texturemanager.h"
 #include "support/faketimer.h"
 #include "support/vfssandbox.h"
@@ -294,6 +296,25 @@ TEST_F(GameLoopTest, AQuitScriptThatAsksOrRefusesHoldsTheQuitOffAndAWrongAnswerD
   EXPECT_TRUE(loop.Dispatch(&idle));
   GetCapturedStderr();
   EXPECT_TRUE(mPlatform.GetEventQueue()->IsQuitRequested());
+}
+
+TEST_F(GameLoopTest, AfterThePlayerChoseToStayControlCAsksAgainInsteadOfEndingTheProgram)
+{
+  InstallQuitSignals();
+  std::raise(SIGINT);
+  EXPECT_EQ(kInterruptSignal, TakeQuitSignal());
+  struct sigaction now = {};
+  sigaction(SIGINT, nullptr, &now);
+  EXPECT_EQ(SIG_DFL, now.sa_handler);
+  mSandbox.WriteFile("assets/scripts/quitverify.lua", "AnswerCloseRequest( 'stay' )\n");
+  TFile::ScanForResources();
+  TGameLoop loop(&mPlatform);
+  TEvent close(TEvent::kClose, 0, 0, 0, 0);
+  EXPECT_TRUE(loop.Dispatch(&close));
+  sigaction(SIGINT, nullptr, &now);
+  EXPECT_NE(SIG_DFL, now.sa_handler);
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
 }
 
 TEST_F(GameLoopTest, TheGameKnowsWhereThePointerWas)
