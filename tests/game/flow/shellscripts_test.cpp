@@ -28,9 +28,7 @@
 #include "flow/shellglue.h"
 #include "flow/timermode.h"
 #include "flow/vellumkitinit.h"
-#include "platform/display/event.h"
 #include "support/apptestutil.h"
-#include "support/faketimer.h"
 #include "support/glcontext.h"
 
 namespace {
@@ -259,34 +257,4 @@ TEST_F(ShellScriptsTest, DeletingADetectiveAsksFirstAndNoKeepsThem)
   EXPECT_EQ(register_, Top());
   EXPECT_EQ(0, gSettings->GetNumUsers());
   EXPECT_EQ(0, Find<TListBox>("user_list")->GetItemCount());
-}
-
-TEST_F(ShellScriptsTest, TheCloseRequestAsksWhetherToLeaveNoPlaysOnAndYesQuits)
-{
-  SignIn("Marple");
-  TModalWindow* menuLayer = Top();
-  TEventQueue* events = platform->GetEventQueue();
-  Send(TEvent::kClose, 0);
-  ASSERT_NE(menuLayer, Top());
-  ASSERT_NE(nullptr, Find<TText>("question"));
-  EXPECT_EQ(str("Leave the bureau?"), Find<TText>("question")->GetText());
-  // A second request while the question is open asks nothing more.
-  Send(TEvent::kClose, 0);
-  Close();
-  EXPECT_EQ(menuLayer, Top());
-  EXPECT_FALSE(events->IsQuitRequested());
-  // Long after, the refused request quits nothing.
-  TFakeTimer timer(TPlatform::Timer());
-  for (int turn = 0; turn < 10; ++turn) {
-    timer.Advance(TGameLoop::kCloseAnswerMs / 5);
-    Pump(1);
-  }
-  EXPECT_FALSE(events->IsQuitRequested());
-  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
-
-  Send(TEvent::kClose, 0);
-  ASSERT_NE(nullptr, Find<TText>("question"));
-  Send(TEvent::kKeyDown, TEvent::kEnter);
-  Send(TEvent::kChar, TEvent::kEnter);
-  EXPECT_TRUE(events->IsQuitRequested());
 }
