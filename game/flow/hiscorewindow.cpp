@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/app/gamestate.h"
 #include "core/app/platform.h"
 #include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
@@ -59,9 +60,15 @@ THiscore::THiscore() : mHiscores(gSettings ? gSettings->mHiscores : nullptr)
 
 THiscore::~THiscore()
 {
+  lua_State* L = GameLuaState();
+  const bool heldGetState = L && LuaIsBoundTo(L, "GetState", this);
   // All of them, "LaunchPrivacyPolicy" too: a call after the window is gone would reach
   // freed memory.
   UnbindLuaFrom(this, kLuaNames, sizeof kLuaNames / sizeof kLuaNames[0]);
+  // The analytics store answers to "GetState" too; this window only lends the name.
+  if (heldGetState && TGameStateData::mGameState) {
+    LuaBind(L, "GetState", TGameStateData::mGameState, &TGameState::GetState);
+  }
 }
 
 void THiscore::PostChildrenInit(TWindowStyle& style)
@@ -276,7 +283,7 @@ void THiscore::UpdateText()
     char category[64] = "";
     TText* categoryText = GetCast<TText>(GetChildWindow("category", -1));
     if (categoryText && mHiscores && mHiscores->GetCategoryName(mCategory, category, sizeof category)) {
-      categoryText->SetText(category);
+      categoryText->SetText(TTextGraphic::Escape(category));
     }
     Show("yourrankglobalinfo", true);
     int rank = 0;
@@ -303,7 +310,8 @@ void THiscore::UpdateText()
   if (mState == kFailed) {
     Show("error", true);
     if (TText* text = GetCast<TText>(GetChildWindow("error", -1))) {
-      text->SetText(mError);
+      // The service's own words, shown as it sent them.
+      text->SetText(TTextGraphic::Escape(mError));
     }
   }
   if (localOnly) {
@@ -360,7 +368,8 @@ void THiscore::UpdateScoresTable()
     }
     if (TText* text = mNames[row]) {
       ShowWindow(text, true);
-      text->SetText(name);
+      // Names are typed by players (here or at the service): shown as typed, never as markup.
+      text->SetText(TTextGraphic::Escape(name));
       FitName(text, mNameHeights[row]);
     }
     if (TText* text = mScores[row]) {

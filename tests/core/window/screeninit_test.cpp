@@ -146,6 +146,29 @@ TEST_F(ScreenInitTest, RunHandler_AHandlerOutOfMemoryOrWithoutEndIsReportedAndTh
   EXPECT_GE(std::stoi(Global("waits").c_str()), 3);
 }
 
+TEST_F(ScreenInitTest, DoModal_AnEmptyOrCutDialogScriptFailsLikeAFailingOne)
+{
+  // Empty, and cut short after its definitions: both run without an error and build nothing.
+  sandbox.WriteFile("assets/scripts/empty.lua", "");
+  sandbox.WriteFile("assets/scripts/cut.lua", "local function Accept() CloseWindow() end\n");
+  TFile::ScanForResources();
+  for (const char* name : {"scripts/empty.lua", "scripts/cut.lua"}) {
+    str failure;
+    script.SetFailureHook([&failure](const str& message) { failure = message; });
+    testing::internal::CaptureStderr();
+    Run((std::string("return function() DoModal( '") + name + "' ); done = true end").c_str());
+    const std::string log = testing::internal::GetCapturedStderr();
+    const std::string expected = std::string(name) + " built no window: the script is empty or cut short";
+    EXPECT_NE(std::string::npos, std::string(failure.c_str()).find(expected)) << failure.c_str();
+    EXPECT_NE(std::string::npos, log.find(expected)) << log;
+    EXPECT_EQ(0u, log.find("ERROR: ")) << log;
+    EXPECT_FALSE(Truth("done")) << name;
+    EXPECT_FALSE(script.CoroutineActive()) << name;
+    // Its empty layer is gone with it.
+    EXPECT_EQ(manager.GetTopModalWindow(), screen) << name;
+  }
+}
+
 TEST_F(ScreenInitTest, DoModal_WithoutAButtonPressTheDialogKeepsWaiting)
 {
   sandbox.WriteFile("assets/scripts/wait.lua", "MakeDialog{ Button{ name = 'go', w = 10, h = 10 } }\n");

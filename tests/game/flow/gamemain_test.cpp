@@ -19,6 +19,7 @@
 #include "core/window/screen.h"
 #include "core/window/window.h"
 #include "core/window/windowmanager.h"
+#include "core/window/widgets/text.h"
 #include "core/window/windowscript.h"
 #include "flow/customtextedit.h"
 #include "flow/gameloop.h"
@@ -405,6 +406,26 @@ TEST_F(GameLoopTest, TheStartUpRegistersItsWindowsAndLuaAndDefinesTheAnalyticsIn
   }
   ASSERT_GE(Analytics().size(), expected.size());
   EXPECT_EQ(expected, std::vector<std::string>(Analytics().begin(), Analytics().begin() + long(expected.size())));
+}
+
+TEST_F(GameLoopTest, AnEmptyOrCutMainLoopScriptShowsTheFailureScreen)
+{
+  VellumkitInit();
+  // Cut short after its first definitions: it runs, returns nothing and builds nothing.
+  for (const char* text : {"", "kStoryChosen = 3\nfunction OpenMainMenu() gMainMenuWanted = true end\n"}) {
+    mSandbox.WriteFile("assets/scripts/mainloop.lua", text);
+    mSandbox.WriteFile("assets/scripts/buttons.lua", "gButtons = true\n");
+    TFile::ScanForResources();
+    testing::internal::CaptureStderr();
+    StartGame(&mPlatform);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, log.find("ERROR: Script scripts/mainloop.lua: the script is empty or cut short")) << log;
+    TText* failure = TWindow::GetCast<TText>(mManager.GetScreen()->GetChildWindow("scriptfailure", -1));
+    ASSERT_NE(nullptr, failure) << text;
+    EXPECT_NE(std::string::npos, std::string(failure->GetText().c_str()).find("scripts/mainloop.lua"));
+    EndGame();
+    TTheGame::DestroyInstance();
+  }
 }
 
 TEST_F(GameLoopTest, TheFullScreenToggleIsStoredInThePreferences)
