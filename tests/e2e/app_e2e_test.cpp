@@ -170,33 +170,6 @@ TEST_F(AppEndToEnd, AHandlerInAnEndlessLoopIsStoppedNamingItsScriptAndTheCloseBo
   EXPECT_TRUE(Has(run.log, "game: quit answered: yes")) << run.log;
 }
 
-TEST_F(AppEndToEnd, AQuitScriptThatNeitherQuitsNorAsksStillLetsTheCloseBoxQuitWithOneLine)
-{
-  const std::string resources = CopyResources();
-  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'cut short' )\n";
-  TRun run = Run("wait 100\nclose\n", resources);
-  ASSERT_TRUE(run.finished) << run.log;
-  EXPECT_EQ(0, run.exitStatus) << run.log;
-  EXPECT_TRUE(Has(run.log, "game: cut short")) << run.log;
-  const std::vector<std::string> errors = ErrorLines(run.log);
-  ASSERT_EQ(errors.size(), 1u) << run.log;
-  EXPECT_EQ(errors[0], "ERROR: Script scripts/quitverify.lua neither quit nor asked the player within 2000 ms of the "
-                       "close request; quitting");
-}
-
-TEST_F(AppEndToEnd, SigtermEndsAQuitScriptInAnEndlessLoopCleanlyWithinSeconds)
-{
-  const std::string resources = CopyResources();
-  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'spinning' )\nwhile true do end\n";
-  TRun run = Run("until game: main menu shown\nwait 100\nsigterm\n", resources);
-  ASSERT_TRUE(run.finished) << run.log;
-  EXPECT_EQ(0, run.signal) << run.log;
-  EXPECT_EQ(0, run.exitStatus) << run.log;
-  EXPECT_TRUE(Has(run.log, "game: spinning")) << run.log;
-  EXPECT_TRUE(Has(run.log, "ERROR: scripts/quitverify.lua:2: stopped: ")) << run.log;
-  EXPECT_LT(run.elapsedMs, 8000) << run.log;
-}
-
 TEST_F(AppEndToEnd, MissingOrDamagedStartUpFilesAreLoggedAndTheProgramStillStarts)
 {
   const std::string resources = CopyResources();
@@ -256,6 +229,17 @@ TEST_F(AppEndToEnd, WithoutAWorkingQuitScriptTheCloseRequestQuits)
   errors = ErrorLines(run.log);
   ASSERT_EQ(errors.size(), 1u) << run.log;
   EXPECT_EQ(errors[0].rfind("ERROR: scripts/quitverify.lua:3: attempt to index a nil value", 0), 0u) << errors[0];
+
+  // A script cut short: it neither quits nor asks.
+  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'cut short' )\n";
+  run = Run("wait 100\nclose\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(Has(run.log, "game: cut short")) << run.log;
+  errors = ErrorLines(run.log);
+  ASSERT_EQ(errors.size(), 1u) << run.log;
+  EXPECT_EQ(errors[0], "ERROR: Script scripts/quitverify.lua neither quit nor asked the player within 2000 ms of the "
+                       "close request; quitting");
 }
 
 TEST_F(AppEndToEnd, AnEmptyResourcesFolderShowsWhatIsMissingAndStillCloses)
@@ -301,6 +285,15 @@ TEST_F(AppEndToEnd, SigtermEndsTheProgramWithinSecondsWhateverTheQuitScriptDoes)
   EXPECT_TRUE(Has(run.log, "game: staying")) << run.log;
   EXPECT_LT(run.elapsedMs, 10000) << run.log;
   EXPECT_TRUE(Has(run.log, "ERROR: The scripts did not close the program")) << run.log;
+
+  // A script that never ends is stopped with a line naming it, and the quit is a clean one.
+  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'spinning' )\nwhile true do end\n";
+  run = Run("until game: main menu shown\nwait 100\nsigterm\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.signal) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(Has(run.log, "ERROR: scripts/quitverify.lua:2: stopped: ")) << run.log;
+  EXPECT_LT(run.elapsedMs, 8000) << run.log;
 }
 
 TEST_F(AppEndToEnd, ASecondControlCEndsTheProgramAtOnce)
