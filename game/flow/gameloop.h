@@ -13,8 +13,8 @@ class TPlatform;
 class TGameLoop
 {
 public:
-  // Registers the Lua functions "AnswerCloseRequest" and "IsSessionEnding" and holds the scripts to the run budget
-  // from here on.
+  // Registers the Lua functions "AnswerCloseRequest" and "IsSessionEnding", and holds the
+  // scripts to the run budget from here on.
   explicit TGameLoop(TPlatform* platform);
   ~TGameLoop();
 
