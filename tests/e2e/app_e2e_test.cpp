@@ -391,7 +391,7 @@ TEST_P(FullScreenStart, CoversTheDisplayAndTheRegisterTakesClicksWhereItIsDrawn)
   }
   wrapper.push_back(Path("x.sh"));
   wrapper.push_back(Path("log.txt"));
-  TRun run = Run("until game: detective created\nwait 300\nclose\n", "",
+  TRun run = Run("until game: detective created\nwait 300\n" + kCloseAndLeave, "",
                  {{"QV_WINDOWED", ""}, {"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}}, wrapper);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
