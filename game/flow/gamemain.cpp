@@ -167,8 +167,9 @@ void EndGame()
 void SubMain(TPlatform* platform, char const* commandLine)
 {
   (void)commandLine;
-  StartGame(platform);
+  // The loop first, so that the start-up scripts run under its watch too.
   TGameLoop loop(platform);
+  StartGame(platform);
   TEvent event;
   do {
     platform->GetEvent(&event);

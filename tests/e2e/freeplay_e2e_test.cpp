@@ -116,7 +116,7 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
            "wait 300\n" + Capture("hiscores.ppm") +
            "key escape\n"
            "wait 200\n"
-           "close\n";
+           + kCloseAndLeave;
   TRun run = Run(steps);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -178,7 +178,7 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
                    "until to stFreePlayMap\n"
                    "until Screen faded in\n" + kChooseMuseum +
                    "until to stFreePlaySearch\n"
-                   "until Screen faded in\n" + Capture("roomagain.ppm") + "close\n");
+                   "until Screen faded in\n" + Capture("roomagain.ppm") + kCloseAndLeave);
   ASSERT_TRUE(again.finished) << again.log;
   EXPECT_EQ(0, again.exitStatus) << again.log;
   EXPECT_TRUE(ErrorLines(again.log).empty()) << again.log;
@@ -213,8 +213,7 @@ TEST_F(FreePlayEndToEnd, WhenTheClockRunsOutTheThingsFoundAreScoredAndTheRoomSta
            "until from stFreePlayScore to stFreePlayMap\n"
            "wait 500\n" + kChooseMuseum +
            "until to stFreePlaySearch\n"
-           "until Screen faded in\n" + Capture("again.ppm") +
-           "close\n";
+           "until Screen faded in\n" + Capture("again.ppm") + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;

@@ -47,6 +47,8 @@ namespace {
 const uid_t kNobody = 65534;
 const int kRunLimitMs = 150000;
 const char kMark[] = "input: arm";
+// Closing the window asks whether to leave; Return says yes.
+const char kCloseAndLeave[] = "close\nuntil game: asked: quit_title\nkey return\n";
 
 enum EPath { eNewPlayer, eSetting, eStory, eFreePlay, eHiscore, ePathCount };
 const char* const kPathNames[ePathCount] = {"a new player", "a setting", "the story", "free play", "a hiscore"};
@@ -116,8 +118,8 @@ std::string WatsonScript(bool firstStart)
   steps += "click 400 249\nuntil to stFreePlayMap\nuntil Screen faded in\nwait 500\nclick 235 180\n"
            "until to stFreePlaySearch\nuntil Screen faded in\nlog arm\nwait 300\nclick 730 284\n"
            "until to stFreePlayScore\nwait 2000\nkey return\nuntil from stFreePlayScore to stFreePlayMap\n"
-           "wait 2000\nclick 95 562\nuntil game: main menu shown\nwait 2000\nclose\n";
-  return steps;
+           "wait 2000\nclick 95 562\nuntil game: main menu shown\nwait 2000\n";
+  return steps + kCloseAndLeave;
 }
 
 const char kSeedScript[] =
@@ -127,9 +129,9 @@ const char kSeedScript[] =
     "click 400 249\nuntil to stFreePlayMap\nuntil Screen faded in\nwait 500\nclick 235 180\n"
     "until to stFreePlaySearch\nuntil Screen faded in\nclick 730 284\nuntil to stFreePlayScore\nwait 800\n"
     "key return\nuntil from stFreePlayScore to stFreePlayMap\nwait 500\nclick 95 562\n"
-    "until game: main menu shown\nwait 300\nclose\n";
+    "until game: main menu shown\nwait 300\n";
 
-const char kRestartScript[] = "answer game: save notice:\nuntil game: main menu shown\nwait 2500\nclose\n";
+const char kRestartScript[] = "answer game: save notice:\nuntil game: main menu shown\nwait 2500\n";
 
 // ---- Running the game --------------------------------------------------------------------------
 
@@ -569,7 +571,7 @@ std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work
   if (full) unlink(filler.c_str());
   if (scenario.fault == eReadOnlyFolder) chmod(user.c_str(), 0755);
   if (scenario.fault == eReadOnlyFiles) ChmodFiles(user, 0644);
-  const TRun restart = RunGame(place, kRestartScript, TTriggers(), nullptr);
+  const TRun restart = RunGame(place, std::string(kRestartScript) + kCloseAndLeave, TTriggers(), nullptr);
   const TDisk disk = ReadDisk(place.home);
   std::ofstream(place.folder + "/restart.txt") << restart.log;
 
@@ -678,7 +680,7 @@ int main()
   seed.resources = resources;
   fs::create_directories(seed.home);
   fs::create_directories(seed.folder + "/tmp");
-  const TRun seeded = RunGame(seed, kSeedScript, TTriggers(), nullptr);
+  const TRun seeded = RunGame(seed, std::string(kSeedScript) + kCloseAndLeave, TTriggers(), nullptr);
   if (!seeded.finished || !ReadDisk(seed.home).holmes) {
     std::printf("savefaults: the first detective's game could not be played:\n%s\n", seeded.log.c_str());
     return 1;

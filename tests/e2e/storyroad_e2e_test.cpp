@@ -100,7 +100,7 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
            "until Screen faded in: TSuspectPuzzleChecklist\n" + kJournalGone + Capture("checklist.ppm") + "click 395 326\n" +
            "until the way back to the map shows\n" + Capture("solved.ppm") + kSolvedContinue +
            "until Overlay show dialog: museum_end\n" + kDialogShown + kJournalGone + kDialogContinue +
-           "until from stCaseEnd to stMap\n" + kMouseAway + "wait 500\n" + Capture("map2.ppm") + "close\n";
+           "until from stCaseEnd to stMap\n" + kMouseAway + "wait 500\n" + Capture("map2.ppm") + kCloseAndLeave;
   TRun run = Run(steps);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -146,7 +146,7 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
   EXPECT_LT(CountNear(journal, 180, 170, 620, 350, 192, 31, 30, 40), 100);
 }
 
-TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
+TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFound)
 {
   std::string steps = ToTheMap(true) +
                       // The library on the map, its intro, the journal, the room.
@@ -154,17 +154,25 @@ TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
                       "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" + kJournalSearch +
                       "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
                       kMouseAway + "wait 300\n" + Capture("room0.ppm");
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 2; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
-  steps += "close\n";
+  // The close box asks first: No plays on, Yes leaves with the case saved.
+  steps += "close\nuntil game: asked: quit_title\nwait 200\n" + Capture("question.ppm") +
+           "key escape\nuntil game: quit answered: no\n" + Click(kLibraryThings[2]) + "until found " +
+           kLibraryThings[2].id + "\n" + kCloseAndLeave;
   TRun run = Run(steps);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
   EXPECT_EQ("", MissingInOrder(run.log, {"from stJournal to stSearch", "found scissors, 5 left",
-                                         "found ink_bottle, 4 left", "found candle, 3 left", "game: close requested"}))
+                                         "found ink_bottle, 4 left", "game: close requested", "game: quit answered: no",
+                                         "found candle, 3 left", "game: close requested", "game: quit answered: yes"}))
       << run.log;
+  // The question's parchment over the room.
+  const TImage question = ReadPpm(Path("question.ppm"));
+  ASSERT_EQ(800, question.width) << run.log;
+  EXPECT_GT(CountNear(question, 160, 190, 640, 410, 230, 215, 175, 30), 50000);
 
   // The next start: the story goes on where it was, and the room shows only what is left.
   steps = ToTheMap(false) + "click 610 180\nuntil to stJournal\n" +
@@ -174,7 +182,7 @@ TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
   for (int i = 3; i < 6; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
-  steps += "until to stSearchEnd\nclose\n";
+  steps += "until to stSearchEnd\n" + kCloseAndLeave;
   TRun again = Run(steps);
   ASSERT_TRUE(again.finished) << again.log;
   EXPECT_EQ(0, again.exitStatus) << again.log;

@@ -349,6 +349,10 @@ function RunHandler( handler )
   if ok then
     return result
   end
+  -- These two come back without passing the message handler: reported here, at the handler.
+  if result == "not enough memory" or result == "error in error handling" then
+    _ALERT( result, handler )
+  end
   return gHandlerFailed
 end
 

@@ -298,6 +298,32 @@ TEST_F(ShellScriptsTest, ADetectiveChosenFromTheRegisterIsWelcomedBack)
   EXPECT_EQ(str("Welcome back, detective Marple."), Find<TText>("welcome")->GetText());
 }
 
+TEST_F(ShellScriptsTest, DeletingADetectiveAsksFirstAndNoKeepsThem)
+{
+  SignIn("Marple");
+  Open("scripts/chooseplayer.lua");
+  TModalWindow* register_ = Top();
+  // The Delete button.
+  Click(580, 320);
+  ASSERT_NE(register_, Top());
+  TText* question = Find<TText>("question");
+  ASSERT_NE(nullptr, question);
+  EXPECT_EQ(str("Delete the detective Marple? Their saved story goes with them."), question->GetText());
+  EXPECT_NE(nullptr, Find<TButton>("yes"));
+  Close();
+  EXPECT_EQ(register_, Top());
+  EXPECT_EQ(1, gSettings->GetNumUsers());
+
+  Click(580, 320);
+  ASSERT_NE(nullptr, Find<TText>("question"));
+  Send(TEvent::kKeyDown, TEvent::kEnter);
+  Send(TEvent::kChar, TEvent::kEnter);
+  Pump(5);
+  EXPECT_EQ(register_, Top());
+  EXPECT_EQ(0, gSettings->GetNumUsers());
+  EXPECT_EQ(0, Find<TListBox>("user_list")->GetItemCount());
+}
+
 // A save that another program holds up is told on a dialog over the game, in plain words and
 // once: the next failed save opens no second dialog.
 TEST_F(ShellScriptsTest, ASaveHeldUpIsToldOnceInADialogOverTheGame)
