@@ -41,24 +41,41 @@ void TSaveNotices::Tell(ENotice notice, const str& argument)
   ShowNext();
 }
 
+void TSaveNotices::Read()
+{
+  mShowing = false;
+  mUnread = 0;
+}
+
 bool TSaveNotices::ShowNext()
 {
+  if (mShowing && !IsWindowExists(kTextWindow)) {
+    mShowing = false;
+    if (++mUnread < kMaxUnread) {
+      mQueue.insert(mQueue.begin(), mShown);
+    } else {
+      mUnread = 0;
+      WriteDbg("ERROR: The notice %s did not stay on the screen; the player may not have read it", Label(mShown.first));
+    }
+  }
   if (mQueue.empty()) {
     return false;
   }
   // One at a time, and only into a script that waits: one running now (a button's command)
   // would be entered in the middle of its work.
   TWindowScript* script = dynamic_cast<TWindowScript*>(GameScript());
-  if (!script || !script->IsWaitingForMessage() || IsWindowExists(kTextWindow)) {
+  if (!script || !script->IsWaitingForMessage() || mShowing) {
     return false;
   }
-  const str text = GameString(Label(mQueue.front().first), mQueue.front().second);
+  mShown = mQueue.front();
+  const str text = GameString(Label(mShown.first), mShown.second);
   mQueue.erase(mQueue.begin());
   if (!TFile::Exists(kDialogFile)) {
     // Without its dialog the player cannot be told; the log at least says what happened.
     WriteDbg("ERROR: %s is missing; the player is not shown: %s", kDialogFile, text.c_str());
     return false;
   }
+  mShowing = true;
   RunGameLua(str::getFormatted("gSaveNotice = %s; DoModal(%s);", LuaQuote(text).c_str(),
                                LuaQuote(kDialogFile).c_str()));
   return true;

@@ -38,12 +38,22 @@ public:
   // text's "%1%".
   void Tell(ENotice notice, const str& argument = str());
   // Opens the first queued notice when the window script can take a dialog now and no
-  // notice is open; true when one opened.
+  // notice is open; true when one opened. A notice that went without the player's OK (a
+  // dialog closing everything down to the game took it along) is shown again.
   bool ShowNext();
+  // The dialog's OK: the notice open now has been read. Lua "SaveNoticeRead".
+  void Read();
+  // A notice that went unread this often is not shown again.
+  static const int kMaxUnread = 3;
   bool HasWaiting() const { return !mQueue.empty(); }
   bool WasTold(ENotice notice) const { return mTold[notice]; }
 
 private:
   bool mTold[kNoticeCount] = {};
   std::vector<std::pair<ENotice, str>> mQueue;
+  // The notice on the screen, until the player has read it.
+  bool mShowing = false;
+  std::pair<ENotice, str> mShown;
+  // How often the notice on the screen went unread; a dialog that cannot stay is given up.
+  int mUnread = 0;
 };

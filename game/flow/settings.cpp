@@ -201,11 +201,14 @@ void TSettings::RegisterLua()
   LuaBind(L, "GetQVMedalName", this, &TSettings::GetQVMedalName);
   LuaBind(L, "GetUserName", this, &TSettings::GetUserName);
   LuaBind(L, "GetCurrentUser", this, &TSettings::GetCurrentUser);
+  LuaBind(L, "SaveNoticeRead", mNotices, &TSaveNotices::Read);
 }
 
 void TSettings::UnregisterLua()
 {
   UnbindLuaFrom(this, kLuaNames, sizeof kLuaNames / sizeof kLuaNames[0]);
+  const char* const notices[] = {"SaveNoticeRead"};
+  UnbindLuaFrom(mNotices, notices, 1);
 }
 
 bool TSettings::IsReadableUser(int user)

@@ -11,6 +11,9 @@ MakeDialog
   ShellText { name = "savenotice", x = 180, y = 200, w = 440, h = 120, label = "#" .. text, size = 19,
               flags = kHAlignCenter + kVAlignCenter },
   ShellButton { name = "ok", x = 325, y = 330, label = "button_ok", small = true, default = true, cancel = true,
-                command = function() CloseWindow() end },
+                command = function()
+                  SaveNoticeRead()
+                  CloseWindow()
+                end },
 }
 GameLog( "save notice: " .. text )

@@ -340,10 +340,18 @@ TEST_F(ShellScriptsTest, ASaveHeldUpIsToldOnceInADialogOverTheGame)
   EXPECT_EQ(str("Another program is using the file of your progress, so it could not be saved just now. The game "
                 "keeps it and saves it as soon as the file is free."),
             notice->GetText());
+  // Taken down unread, as a dialog that closes everything down to the game does: shown again.
+  TWindowManager::GetInstance()->PopModal(Top()->GetIdString());
+  Pump(5);
+  EXPECT_EQ(nullptr, Find<TText>("savenotice"));
+  gSettings->OnSaveWatch();
+  Pump(5);
+  ASSERT_NE(nullptr, Find<TText>("savenotice"));
   Close();
   EXPECT_EQ(nullptr, Find<TText>("savenotice"));
   ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
   gSettings->ToggleSoundMute();
+  gSettings->OnSaveWatch();
   Pump(5);
   EXPECT_EQ(nullptr, Find<TText>("savenotice"));
   ASSERT_TRUE(other.Run("COMMIT"));
