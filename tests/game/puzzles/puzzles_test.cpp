@@ -143,7 +143,10 @@ TEST_F(PuzzlesTest, TheMetaPuzzlePlacesItsPiecesAndAnEmptyOneIsHarmless)
   EXPECT_EQ(meta, game->GetCurrentScreen());
   Click(100, 500);
   EXPECT_EQ(stMetaPuzzle, game->GetState());
+  // The whole stays to be seen until the next click goes back to the room.
   Click(300, 500);
+  EXPECT_EQ(stMetaPuzzle, game->GetState());
+  Click(700, 100);
   EXPECT_EQ(stSearch, game->GetState());
   EXPECT_EQ(museum->mSearchScreen, game->GetCurrentScreen());
   // Opened again once solved, the puzzle lets the player back to the room with a click.
