@@ -2,7 +2,6 @@
 // and the round's clock that runs while the player searches and solves puzzles.
 #include "core/foundation/prefsdb.h"
 #include "flow/configuredscreen.h"
-#include "flow/gameround.h"
 #include "flow/overlayscreen.h"
 #include "flow/scenescreen.h"
 #include "flow/settings.h"
@@ -11,21 +10,21 @@
 
 void TTheGame::SetTimedPlay(bool timed)
 {
-  TSettings* settings = TSettings::GetInstance();
-  const int player = settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
-  if (!settings || player < 0) {
+  int player = TSettings::kGlobalUser;
+  TPrefsDB* prefs = PlayerPrefs(&player);
+  if (!prefs) {
     WriteDbg("ERROR: No player to keep the choice of timed play for");
     return;
   }
-  settings->mPrefs->SetInt(TSettings::kTimerOn, timed ? 1 : 0, player, true);
+  prefs->SetInt(TSettings::kTimerOn, timed ? 1 : 0, player, true);
 }
 
 bool TTheGame::IsTimedPlay() const
 {
-  TSettings* settings = TSettings::GetInstance();
-  const int player = settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
+  int player = TSettings::kGlobalUser;
+  TPrefsDB* prefs = PlayerPrefs(&player);
   // A new player's record says timed.
-  return settings && player >= 0 && settings->GetUserInt(TSettings::kTimerOn, 1, player) != 0;
+  return prefs && prefs->GetInt(TSettings::kTimerOn, 1, player) != 0;
 }
 
 void TTheGame::RunRoundClock(double ms)

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "core/app/gamestate.h"
+#include "core/foundation/prefsdb.h"
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
-#include "core/foundation/prefsdb.h"
 #include "flow/configuredscreen.h"
 #include "flow/gameround.h"
 #include "flow/mapscreen.h"
@@ -536,26 +536,31 @@ void TTheGame::ShowTutorial(const str& name)
   }
 }
 
-bool TTheGame::WasTutorialShown(const str& name)
+TPrefsDB* TTheGame::PlayerPrefs(int* player) const
 {
   TSettings* settings = TSettings::GetInstance();
-  const int player = settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
-  if (!settings || player < 0) {
+  *player = settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
+  return settings && *player >= 0 ? settings->mPrefs : nullptr;
+}
+
+bool TTheGame::WasTutorialShown(const str& name)
+{
+  int player = TSettings::kGlobalUser;
+  TPrefsDB* prefs = PlayerPrefs(&player);
+  if (!prefs) {
     return mTutorialsShown.count(name) != 0;
   }
-  const std::vector<str> seen = SplitNames(settings->GetUserStr(kTutorialsKey, str(), player));
+  const std::vector<str> seen = SplitNames(prefs->GetStr(kTutorialsKey, str(), player));
   return std::find(seen.begin(), seen.end(), name) != seen.end();
 }
 
 void TTheGame::MarkTutorialShown(const str& name)
 {
   mTutorialsShown.insert(name);
-  TSettings* settings = TSettings::GetInstance();
-  const int player = settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
-  if (settings && player >= 0) {
-    str seen = settings->GetUserStr(kTutorialsKey, str(), player);
-    seen += seen.empty() ? name : str(",") + name;
-    settings->mPrefs->SetStr(kTutorialsKey, seen, player, true);
+  int player = TSettings::kGlobalUser;
+  if (TPrefsDB* prefs = PlayerPrefs(&player)) {
+    const str seen = prefs->GetStr(kTutorialsKey, str(), player);
+    prefs->SetStr(kTutorialsKey, seen.empty() ? name : seen + "," + name, player, true);
   }
 }
 

@@ -22,6 +22,7 @@ class TGameRound;
 class TGameWindow;
 class TMapScreen;
 class TOverlayScreen;
+class TPrefsDB;
 class TSceneScreen;
 class TCase;
 
@@ -216,6 +217,8 @@ private:
   // Totals the round's categories into "Total_round" (and the log).
   uint32_t SumRoundScore();
   void RunRoundClock(double ms);
+  // The current player's preferences, and the player's number; null without a player.
+  TPrefsDB* PlayerPrefs(int* player) const;
   // A tutorial the current player has seen (kept with the player, so not shown again).
   bool WasTutorialShown(const str& name);
   void MarkTutorialShown(const str& name);
