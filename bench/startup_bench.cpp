@@ -64,7 +64,7 @@ static double ExecUntilLogLine(const char* line)
     return -1;
   }
   const std::string script = std::string(folder) + "/input.txt";
-  std::ofstream(script) << "until game: main menu shown\ncapture " << folder << "/title.ppm\nclose\n";
+  std::ofstream(script) << "until game: main menu shown\ncapture " << folder << "/title.ppm\nclose\nuntil game: asked: quit_title\nkey return\n";
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) {
     return -1;

@@ -100,5 +100,7 @@ move 400 330
 wait 500
 capture $out/story_map_after.png
 close
+until game: asked: quit_title
+key return
 EOF2
 screenshot_play

@@ -270,21 +270,24 @@ bool TSettings::ToggleFullScreen()
   return true;
 }
 
+bool TSettings::StartsFullScreen()
+{
+  char const* windowed = std::getenv("QV_WINDOWED");
+  if (windowed && windowed[0] && windowed[0] != '0') {
+    return false;
+  }
+  return mPrefs->GetInt(kFullScreen, 1, kGlobalUser) == 1;
+}
+
 void TSettings::InitGameToSettings()
 {
-  // Runs driven from outside (tests, CI, screenshots) set QV_WINDOWED, which seeds the
-  // preference of a first start with a window instead of the whole screen.
-  char const* windowed = std::getenv("QV_WINDOWED");
-  if (windowed && windowed[0] && windowed[0] != '0' && mPrefs->GetInt(kFullScreen, -1, kGlobalUser) == -1) {
-    mPrefs->SetInt(kFullScreen, 0, kGlobalUser, true);
-  }
-  const int fullScreen = mPrefs->GetInt(kFullScreen, 1, kGlobalUser);
+  const bool fullScreen = StartsFullScreen();
   TRenderer* renderer = TRenderer::GetInstance();
   if (renderer) {
     renderer->SetOption("hint_antialias", "1");
   }
   if (TPlatform* platform = TPlatform::GetInstance()) {
-    platform->SetDisplay(kScreenWidth, kScreenHeight, fullScreen == 1);
+    platform->SetDisplay(kScreenWidth, kScreenHeight, fullScreen);
   }
   if (renderer) {
     renderer->SetOption("antialias", "0");

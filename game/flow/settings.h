@@ -56,6 +56,9 @@ public:
   bool IsFullScreen();
   void UpdateFullScreen();
   void InitGameToSettings();
+  // Whether a start opens the whole screen: the stored choice, unless QV_WINDOWED asks for a
+  // window (runs driven from outside: tests, CI, screenshots), which leaves that choice alone.
+  bool StartsFullScreen();
   str GetCurrentUserName();
   void SetSoundForCurrentUser();
   // ESettingsGameMode.

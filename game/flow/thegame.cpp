@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/app/gamestate.h"
+#include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
@@ -153,6 +154,8 @@ void TTheGame::LoadGameRules()
   mEndCinema = AttributeOf(rules, "story", "end_cinema");
   mSceneFiles["title"] = AttributeOf(rules, "scenes", "title");
   mSceneFiles["tutorial"] = AttributeOf(rules, "scenes", "tutorial");
+  CheckSceneNamed(kGameRules, "title");
+  CheckSceneNamed(kGameRules, "tutorial");
 
   TXmlNode mapDocument;
   mapDocument.ParseFile(kMapConfig);
@@ -162,6 +165,17 @@ void TTheGame::LoadGameRules()
   }
   mSceneFiles["map"] = AttributeOf(map, "map", "scene");
   mSceneFiles["freeplay_map"] = AttributeOf(map, "freeplay_map", "scene");
+  CheckSceneNamed(kMapConfig, "map");
+  CheckSceneNamed(kMapConfig, "freeplay_map");
+}
+
+void TTheGame::CheckSceneNamed(const char* config, const char* screen) const
+{
+  // The scene's own load names only the scene; a wrong name is the configuration's fault.
+  const str& file = GetSceneFile(screen);
+  if (!file.empty() && !TFile::Exists(file)) {
+    WriteDbg("ERROR: %s names %s as the %s scene, which does not exist", config, file.c_str(), screen);
+  }
 }
 
 const str& TTheGame::GetSceneFile(const str& screen) const

@@ -186,6 +186,9 @@ public:
   bool StartRound(int index);
 
 private:
+  // An error line naming the configuration when the scene file it names for the screen is
+  // not there.
+  void CheckSceneNamed(const char* config, const char* screen) const;
   TTheGame();
   ~TTheGame() override;
   TTheGame(const TTheGame&) = delete;

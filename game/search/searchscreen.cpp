@@ -9,6 +9,7 @@
 #include "core/script/luabind.h"
 #include "flow/case.h"
 #include "flow/configuredscreen.h"
+#include "flow/musicmanager.h"
 #include "flow/savestring.h"
 #include "flow/shellglue.h"
 #include "flow/soundlevels.h"
@@ -32,6 +33,9 @@ str LabelText(const str& label)
 }
 
 } // namespace
+
+const char* const TSearchScreen::kRoomTracks[kRoomTrackCount] = {
+    "audio/music/room_01.ogg", "audio/music/room_02.ogg", "audio/music/room_03.ogg"};
 
 bool TSearchScreen::ReadEntries(const str& config)
 {
@@ -139,6 +143,30 @@ unsigned TSearchScreen::GetFoundCount() const
     }
   }
   return found;
+}
+
+void TSearchScreen::StartFading(unsigned time, bool fadeIn)
+{
+  TSceneScreen::StartFading(time, fadeIn);
+  if (fadeIn) {
+    StartMusic();
+  }
+}
+
+void TSearchScreen::StartMusic()
+{
+  TTheGame* game = TTheGame::GetInstance();
+  const str track = kRoomTracks[game->GetRandom().RandRange(0, int(kRoomTrackCount) - 1)];
+  // Free play has no case and so no sting: its rooms start with a room track.
+  TCase* current = game->GetGameMode() == kControllerStory ? game->GetCurrentCase() : nullptr;
+  const str sting = current ? current->mLocationSting : str();
+  GMusicManager* music = GMusicManager::Instance();
+  if (!mEntered && !sting.empty()) {
+    music->PlayMusic(sting, true, false, track);
+  } else {
+    music->PlayMusic(track, true, true, "");
+  }
+  mEntered = true;
 }
 
 void TSearchScreen::PostLoadInit(TScene* scene, bool fromSave)

@@ -249,11 +249,14 @@ void TPlatform::ShowCursor(bool show)
   }
 }
 
-void TPlatform::OpenBrowser(char const* url)
+bool TPlatform::OpenBrowser(char const* url)
 {
-  if (mData) {
-    mData->OpenBrowser(url);
-  }
+  return mData && mData->OpenBrowser(url);
+}
+
+int TPlatform::GetBrowserStatus() const
+{
+  return mData ? mData->GetBrowserStatus() : 2;
 }
 
 TAssetManager* TPlatform::GetAssetManager() const

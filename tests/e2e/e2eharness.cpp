@@ -31,6 +31,8 @@ const int kRunTimeoutMs = 90000;
 
 } // namespace
 
+const std::string kCloseAndLeave = "close\nuntil game: asked: quit_title\nkey return\n";
+
 std::string ReadText(const std::string& path)
 {
   std::ifstream input(path, std::ios::binary);

@@ -33,6 +33,10 @@ struct TImage
 } // namespace e2e
 using e2e::TImage;
 
+// Input steps that end a run as a player does: the close box, then Yes to the question
+// whether to leave.
+extern const std::string kCloseAndLeave;
+
 std::string ReadText(const std::string& path);
 // An empty image when the file is missing or not a whole binary PPM.
 TImage ReadPpm(const std::string& path);

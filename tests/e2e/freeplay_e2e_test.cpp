@@ -86,7 +86,7 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
            "wait 300\n" + Capture("hiscores.ppm") +
            "key escape\n"
            "wait 200\n"
-           "close\n";
+           + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -149,8 +149,7 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
                    "until to stFreePlayMap\n"
                    "until Screen faded in\n" + kChooseMuseum +
                    "until to stFreePlaySearch\n"
-                   "until Screen faded in\n" + Capture("roomagain.ppm") + "close\n",
-                   resources);
+                   "until Screen faded in\n" + Capture("roomagain.ppm") + kCloseAndLeave, resources);
   ASSERT_TRUE(again.finished) << again.log;
   EXPECT_EQ(0, again.exitStatus) << again.log;
   EXPECT_TRUE(ErrorLines(again.log).empty()) << again.log;
@@ -192,8 +191,7 @@ TEST_F(FreePlayEndToEnd, WhenTheClockRunsOutTheThingsFoundAreScoredAndTheRoomSta
            "until from stFreePlayScore to stFreePlayMap\n"
            "wait 500\n" + kChooseMuseum +
            "until to stFreePlaySearch\n"
-           "until Screen faded in\n" + Capture("again.ppm") +
-           "close\n";
+           "until Screen faded in\n" + Capture("again.ppm") + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;

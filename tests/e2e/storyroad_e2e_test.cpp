@@ -165,7 +165,7 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
            "until Screen faded in: TSuspectPuzzleChecklist\n" + kJournalGone + Capture("checklist.ppm") + "click 395 326\n" +
            "until the way back to the map shows\n" + Capture("solved.ppm") + kSolvedContinue +
            "until Overlay show dialog: museum_end\n" + kDialogShown + kJournalGone + kDialogContinue +
-           "until from stCaseEnd to stMap\n" + kMouseAway + "wait 500\n" + Capture("map2.ppm") + "close\n";
+           "until from stCaseEnd to stMap\n" + kMouseAway + "wait 500\n" + Capture("map2.ppm") + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -218,7 +218,7 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
   EXPECT_GT(ButtonRed(solved, 300, 534, 500, 590), 2000);
 }
 
-TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
+TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFound)
 {
   const std::string resources = CopyStillResources();
   std::string steps = ToTheMap(true) +
@@ -227,17 +227,25 @@ TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
                       "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" + kJournalSearch +
                       "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
                       kMouseAway + "wait 300\n" + Capture("room0.ppm");
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 2; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
-  steps += "close\n";
+  // The close box asks first: No plays on, Yes leaves with the case saved.
+  steps += "close\nuntil game: asked: quit_title\nwait 200\n" + Capture("question.ppm") +
+           "key escape\nuntil game: quit answered: no\n" + Click(kLibraryThings[2]) + "until found " +
+           kLibraryThings[2].id + "\n" + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
   EXPECT_EQ("", MissingInOrder(run.log, {"from stJournal to stSearch", "found scissors, 5 left",
-                                         "found ink_bottle, 4 left", "found candle, 3 left", "game: close requested"}))
+                                         "found ink_bottle, 4 left", "game: close requested", "game: quit answered: no",
+                                         "found candle, 3 left", "game: close requested", "game: quit answered: yes"}))
       << run.log;
+  // The question's parchment over the room.
+  const TImage question = ReadPpm(Path("question.ppm"));
+  ASSERT_EQ(800, question.width) << run.log;
+  EXPECT_GT(CountNear(question, 160, 190, 640, 410, 230, 215, 175, 30), 50000);
 
   // The next start: the story goes on where it was, and the room shows only what is left; the
   // journal's tip, read before the quit, is not shown again.
@@ -247,7 +255,7 @@ TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
   for (int i = 3; i < 6; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
-  steps += "until to stSearchEnd\nclose\n";
+  steps += "until to stSearchEnd\n" + kCloseAndLeave;
   TRun again = Run(steps, resources);
   ASSERT_TRUE(again.finished) << again.log;
   EXPECT_EQ(0, again.exitStatus) << again.log;
@@ -293,7 +301,7 @@ TEST_F(StoryRoad, TimedPlayShowsItsClockAndTheSecondCaseHasItsOwnPageClueAndWhol
                       Capture("clue.ppm") + kTornLetter + "until to stMetaPuzzle\nuntil Screen faded in: TMetaPuzzle\n" +
                       "click 120 290\nwait 200\nclick 665 310\nwait 200\nclick 120 495\nwait 200\nclick 680 480\n"
                       "until Meta puzzle: whole\n" + kMouseAway + "wait 1000\n" + Capture("letter.ppm") +
-                      "log the whole letter was seen\nclick 400 560\nuntil from stMetaPuzzle to stSearch\nclose\n";
+                      "log the whole letter was seen\nclick 400 560\nuntil from stMetaPuzzle to stSearch\n" + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -344,7 +352,7 @@ TEST_F(StoryRoad, ARoundEndLeftByAQuitAtEachOfItsDialogsIsTakenUpToTheEnd)
 {
   const std::string resources = OneCaseResources();
   // The round's one case, played against the clock, left at its end dialog.
-  TRun run = Run(ToTheMap(true, true) + SolveTheMuseum() + "close\n", resources);
+  TRun run = Run(ToTheMap(true, true) + SolveTheMuseum() + kCloseAndLeave, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
@@ -358,7 +366,7 @@ TEST_F(StoryRoad, ARoundEndLeftByAQuitAtEachOfItsDialogsIsTakenUpToTheEnd)
 
   // The next start goes on at the round's end, which scores the round, asking nothing about
   // the clock; it is left by a quit too.
-  TRun second = Run(kResumeStory + "until Overlay show dialog: round1_end\n" + kDialogShown + "close\n", resources);
+  TRun second = Run(kResumeStory + "until Overlay show dialog: round1_end\n" + kDialogShown + kCloseAndLeave, resources);
   ASSERT_TRUE(second.finished) << second.log;
   EXPECT_TRUE(ErrorLines(second.log).empty()) << second.log;
   EXPECT_FALSE(Has(second.log, "play chosen")) << second.log;
@@ -379,7 +387,7 @@ TEST_F(StoryRoad, ARoundEndLeftByAQuitAtEachOfItsDialogsIsTakenUpToTheEnd)
   // The start after: the round's end again, then the end of the story and the title. The
   // round's score is kept once.
   TRun third = Run(kResumeStory + "until Overlay show dialog: round1_end\n" + kDialogShown + kDialogContinue +
-                       "until to stTheEndCinema\nuntil game: main menu shown\nclose\n",
+                       "until to stTheEndCinema\nuntil game: main menu shown\n" + kCloseAndLeave,
                    resources);
   ASSERT_TRUE(third.finished) << third.log;
   EXPECT_TRUE(ErrorLines(third.log).empty()) << third.log;

@@ -6,6 +6,8 @@ function UpdateCaption()
   local name = GetUserName( GetCurrentUser() )
   if name == "" then
     SetLabel( "welcome", GetString( "menu_noplayer" ) )
+  elseif name == gNewDetective then
+    SetLabel( "welcome", GetString( "menu_welcome_new", name ) )
   else
     SetLabel( "welcome", GetString( "menu_welcome", name ) )
   end

@@ -33,14 +33,15 @@ void SetIfNotEmpty(TXmlNode* node, const char* name, const str& value)
   }
 }
 
-// Runs `take` on every top-level element of the text.
+// Runs `take` on every top-level element of the text, which is the hiscore file's: its
+// damage is reported under the file's name.
 template <class F> void ForEachElement(char const* text, F take)
 {
   if (!text) {
     return;
   }
   TXmlNode document;
-  document.ParseString(text);
+  document.ParseString(text, HISCORE_PREF_FILE);
   document.ResetChildren();
   str name;
   TXmlNode* element = nullptr;

@@ -85,6 +85,9 @@ private:
   TQvHiscores& operator=(const TQvHiscores&) = delete;
 
   bool ParseReturnForErrors(TXmlNode* document, TXmlNode** root);
+  // Parses the reply and runs the common check; also refuses a redirect, an HTTP error
+  // status and a reply cut short or damaged, saying why in the message.
+  bool ReadReply(char const* reply, TXmlNode* document, TXmlNode** root);
   bool ParseCategoryData(char const* reply);
   bool ParseScoreData(char const* reply);
   void FillInErrorMessage(char* buffer, unsigned int length);

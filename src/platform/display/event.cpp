@@ -130,12 +130,20 @@ void TEventQueue::PollQuitSignals()
   }
 }
 
+bool TEventQueue::MustStopScripts()
+{
+  PollQuitSignals();
+  return mTerminating && mQuitRequested && !mQuitSent;
+}
+
 void TEventQueue::GetEvent(TEvent* event)
 {
   PollQuitSignals();
   const uint32_t modifiers = mHost->GetModifiers();
   if (mQuitRequested && !mQuitSent) {
     mQuitSent = true;
+    // From here the game saves and tears down; the alarm set by a SIGTERM would cut that short.
+    CancelHardQuitLimit();
     *event = TEvent(TEvent::kQuit, 0, 0, 0, modifiers);
     return;
   }

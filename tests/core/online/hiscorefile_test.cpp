@@ -234,6 +234,19 @@ TEST_F(HiscoreFileTest, Load_ReadsRowsAsStoredAndCapsTablesAt500Rows)
   EXPECT_EQ("0:2147483647:", Row(*hiscores, 0));
 }
 
+TEST_F(HiscoreFileTest, Load_DamagedXmlInsideIsReportedUnderTheFilesName)
+{
+  // Sound cipher and checksum around XML that is cut inside a tag.
+  WriteDat(MakeDat("<?xml version=\"1.0\"?>\n<score name=\"story\"><row score=\"5\" name=\"alice\"/><row sc"));
+  testing::internal::CaptureStderr();
+  auto hiscores = Make("alice", "story");
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("ERROR: XML input ends inside a tag in user:hiscore.dat")) << log;
+  EXPECT_EQ(0u, CountOf(log, "inside a tag\n")) << "a line without the file: " << log;
+  // What came before the damage is kept.
+  EXPECT_EQ("0:5:alice", Row(*hiscores, 0));
+}
+
 TEST_F(HiscoreFileTest, Save_ATableWithoutRowsIsWrittenEmptyAndNotReadBack)
 {
   auto hiscores = Make("alice", "story");

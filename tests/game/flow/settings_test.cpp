@@ -190,18 +190,22 @@ TEST_F(SettingsTest, FullScreenIsStoredWhenTheSwitchSucceeds)
   EXPECT_EQ(0, settings->mPrefs->GetInt(TSettings::kFullScreen, -5, -1));
 }
 
-TEST_F(SettingsTest, AWindowedRunSeedsTheFirstStartAndLeavesAStoredChoiceAlone)
+TEST_F(SettingsTest, AWindowedRunOpensAWindowAtEveryStartAndLeavesTheStoredChoiceAlone)
 {
   TSettings* settings = Make();
   unsetenv("QV_WINDOWED");
-  settings->InitGameToSettings();
-  EXPECT_EQ(-5, settings->mPrefs->GetInt(TSettings::kFullScreen, -5, -1));
+  EXPECT_TRUE(settings->StartsFullScreen());
+  settings->mPrefs->SetInt(TSettings::kFullScreen, 0, -1, true);
+  EXPECT_FALSE(settings->StartsFullScreen());
   setenv("QV_WINDOWED", "1", 1);
-  settings->InitGameToSettings();
-  EXPECT_EQ(0, settings->mPrefs->GetInt(TSettings::kFullScreen, -5, -1));
   settings->mPrefs->SetInt(TSettings::kFullScreen, 1, -1, true);
+  EXPECT_FALSE(settings->StartsFullScreen());
   settings->InitGameToSettings();
+  settings = Restart();
+  EXPECT_FALSE(settings->StartsFullScreen());
   EXPECT_EQ(1, settings->mPrefs->GetInt(TSettings::kFullScreen, -5, -1));
+  setenv("QV_WINDOWED", "0", 1);
+  EXPECT_TRUE(settings->StartsFullScreen());
   unsetenv("QV_WINDOWED");
 }
 

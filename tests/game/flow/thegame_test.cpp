@@ -317,7 +317,7 @@ TEST_F(TheGameTest, ADialogTheOverlayCannotShowClosesAtOnce)
 
 TEST_F(TheGameTest, TheFreePlayScoreShowsInTheResultDialogUntilItCloses)
 {
-  mSandbox.WriteFile("assets/scripts/result.lua", "MakeDialog{ }\n");
+  mSandbox.WriteFile("assets/scripts/result.lua", "MakeDialog{ Window{ name = 'result', w = 10, h = 10 } }\n");
   TFile::ScanForResources();
   mScript->DoLuaString("return function() PushModal('maingamewindow') while true do WaitForMessage() end end");
   TTheGame* game = StartedGame();

@@ -397,6 +397,34 @@ TEST(Browser, TheAddressReachesTheOpenerAsOneArgumentWithoutAShell)
   setenv("PATH", oldPath.c_str(), 1);
 }
 
+TEST(Browser, HowTheOpenerEndedIsToldWithoutWaiting)
+{
+  TAppSandbox sandbox;
+  const std::string bin = sandbox.Root() + "/bin";
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  // Waits for the opener, a real process: there is no clock to inject.
+  auto settle = [] {
+    for (int tries = 0; tries < 500 && LastBrowserStatus() == kBrowserOpening; ++tries) usleep(10000);
+    return LastBrowserStatus();
+  };
+  std::filesystem::create_directories(bin);
+  setenv("PATH", bin.c_str(), 1);
+  EXPECT_FALSE(LaunchBrowser("http://example.com/"));
+  EXPECT_EQ(kBrowserFailed, LastBrowserStatus());
+
+  // xdg-open ends with 3 when no browser is there to open the address.
+  sandbox.WriteFile("bin/xdg-open", "#!/bin/sh\nexit $(cat '" + sandbox.Root() + "/status')\n");
+  chmod((bin + "/xdg-open").c_str(), 0755);
+  setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
+  sandbox.WriteFile("status", "3");
+  ASSERT_TRUE(LaunchBrowser("http://example.com/"));
+  EXPECT_EQ(kBrowserFailed, settle());
+  sandbox.WriteFile("status", "0");
+  ASSERT_TRUE(LaunchBrowser("http://example.com/"));
+  EXPECT_EQ(kBrowserOpened, settle());
+  setenv("PATH", oldPath.c_str(), 1);
+}
+
 TEST(InputScript, StepsAreCheckedAndACaptureWritesTheNextFrame)
 {
   TInputScript bad;
