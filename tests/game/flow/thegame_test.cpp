@@ -348,10 +348,14 @@ TEST_F(TheGameTest, TimedPlayRunsTheRoundsClockWhileThePlayerSearchesAndSolvesAn
 {
   TTheGame* game = StartedGame();
   StoryRun run(game);
-  auto settle = [this, game] {
+  // Once the screen shown has faded in, a second of play takes a second off the clock.
+  auto expectASecondOff = [this, game] {
     for (int i = 0; i < 50 && game->IsAnimating(); ++i) {
       Tick();
     }
+    const int32_t before = game->GetRoundTimeLeft();
+    Tick(50);
+    EXPECT_EQ(before - 1000, game->GetRoundTimeLeft()) << GetStateName(game->GetState()).c_str();
   };
   game->SetTimedPlay(true);
   run.Post(evStoryChosen);
@@ -363,16 +367,10 @@ TEST_F(TheGameTest, TimedPlayRunsTheRoundsClockWhileThePlayerSearchesAndSolvesAn
   Tick(50);
   EXPECT_EQ(600000, game->GetRoundTimeLeft());
   run.Post(evStartSearch);
-  settle();
-  const int32_t searching = game->GetRoundTimeLeft();
-  Tick(50);
-  EXPECT_EQ(searching - 1000, game->GetRoundTimeLeft());
+  expectASecondOff();
   run.Post(evSearchCompleted);
   run.Post(evPlaySuspectPuzzle);
-  settle();
-  const int32_t puzzling = game->GetRoundTimeLeft();
-  Tick(50);
-  EXPECT_EQ(puzzling - 1000, game->GetRoundTimeLeft());
+  expectASecondOff();
   run.Post(evSequencePuzzleCompleted);
   run.Post(evPlaySuspectPuzzle);
   const int32_t solvedAt = game->GetRoundTimeLeft();
