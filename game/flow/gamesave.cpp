@@ -1,6 +1,7 @@
 // gamesave: saved games: the game's state, its scores, and the round's record (story) or
 // free play's record, framed by a header and a checksum, as one binary value per mode in
 // the current player's preferences, with a debug copy in the user folder.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -61,6 +62,8 @@ bool TTheGame::BuildSaveRecord(TBinaryBuffer* out)
   bool saved = false;
   if (mode == kControllerStory && GetCurrentRound()) {
     saved = GetCurrentRound()->Save(&payload);
+    // Last, so that a record written before the clock existed still reads.
+    payload.WriteI32(mRoundTimeLeft);
   } else if (mode == kControllerFreePlay) {
     saved = mFreePlay.Save(&payload);
   }
@@ -207,6 +210,14 @@ bool TTheGame::ReadStoryPayload(TBinaryBuffer* buffer, int round)
   if (!mRounds[round]->Load(buffer)) {
     return false;
   }
+  int32_t timeLeft = mRoundTimeLeft;
+  if (buffer->Remaining() >= 4 && !buffer->ReadI32(&timeLeft)) {
+    return false;
+  }
+  // The clock goes on where it stood, never beyond the round's time.
+  const int32_t roundTime = mRounds[round]->mTime;
+  mRoundTimeLeft = timeLeft < 0 || roundTime <= 0 ? -1 : std::min(timeLeft, roundTime);
+  mRoundScored = state == stRoundEnd;
   mScores = scores;
   WriteDbg("TTheGame - Resuming round %d saved in %s", round, GetStateName(state).c_str());
   return true;

@@ -115,18 +115,34 @@ const TSearchScreen::TEntry* TSearchScreen::FindEntry(const str& id) const
 void TSearchScreen::Activate()
 {
   TSceneScreen::Activate();
-  if (mConfigured) {
-    return;
-  }
   TTheGame* game = TTheGame::GetInstance();
-  if (game->GetGameMode() == kControllerFreePlay) {
-    LoadConfig(game->GetFreePlay().GetCurrentSearchConfig());
-  } else if (TCase* current = game->GetCurrentCase()) {
-    LoadConfig(current->mSearchConfig);
-  } else {
-    WriteDbg("ERROR: %s shown with no case and no free-play location", kScreenName);
-    mConfigured = true;
+  if (!mConfigured) {
+    if (game->GetGameMode() == kControllerFreePlay) {
+      LoadConfig(game->GetFreePlay().GetCurrentSearchConfig());
+    } else if (TCase* current = game->GetCurrentCase()) {
+      LoadConfig(current->mSearchConfig);
+    } else {
+      WriteDbg("ERROR: %s shown with no case and no free-play location", kScreenName);
+      mConfigured = true;
+    }
   }
+  // Free play scores one room at a time: the room shown holds the points of its finds until
+  // it is scored, after a trip to the map or a restart alike.
+  if (game->GetGameMode() == kControllerFreePlay) {
+    game->SetScore("Object_Found", GetFoundCount() * game->GetObjectPoints());
+  }
+}
+
+unsigned TSearchScreen::GetFoundCount() const
+{
+  unsigned found = 0;
+  for (const TEntry& entry : mEntries) {
+    // An object the room does not show was dropped, not found.
+    if (FindObject(entry.mId) && std::find(mRemaining.begin(), mRemaining.end(), entry.mId) == mRemaining.end()) {
+      ++found;
+    }
+  }
+  return found;
 }
 
 void TSearchScreen::StartFading(unsigned time, bool fadeIn)
@@ -177,10 +193,7 @@ void TSearchScreen::OnTick(double ms)
     return;
   }
   mTimeLeft = ms >= mTimeLeft ? 0 : mTimeLeft - int32_t(ms);
-  if (TTextObject* clock = dynamic_cast<TTextObject*>(FindObject("timer"))) {
-    const int seconds = (mTimeLeft + 999) / 1000;
-    clock->setText(str::getFormatted("%d:%02d", seconds / 60, seconds % 60));
-  }
+  ShowClock(this, mTimeLeft);
   if (mTimeLeft == 0) {
     mCompleted = true;
     TTheGame::GetInstance()->PostEvent(evSearchTimeUp);

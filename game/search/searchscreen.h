@@ -39,6 +39,8 @@ public:
   const std::vector<TEntry>& GetEntries() const { return mEntries; }
   const std::vector<str>& GetRemaining() const { return mRemaining; }
   unsigned GetMisses() const { return mMisses; }
+  // Objects of the list found so far.
+  unsigned GetFoundCount() const;
   // Free play's clock in ms; negative when the room is not timed.
   int32_t GetTimeLeft() const { return mTimeLeft; }
 

@@ -72,6 +72,9 @@ protected:
   // A copy of the game's data to break, laid out as installed: the checkout's data with what
   // the build generated merged in. Returns its folder, for Run's resources.
   std::string CopyResources();
+  // The same copy with no particle effect in its scenes (drifting dust, steam): two frames then
+  // differ only where the game changed something, whenever they are taken.
+  std::string CopyStillResources();
 
   std::string mRoot;
 };

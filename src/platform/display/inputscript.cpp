@@ -351,17 +351,29 @@ bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, i
              rgba.size());
     return false;
   }
+  // The frame's alpha is what blending left behind; the window shows none, so neither does a
+  // picture of it.
+  std::vector<uint8_t> rgb;
+  rgb.reserve(size_t(width) * height * 3);
+  for (size_t pixel = 0; pixel < size_t(width) * height; ++pixel) {
+    rgb.insert(rgb.end(), &rgba[pixel * 4], &rgba[pixel * 4] + 3);
+  }
   std::vector<uint8_t> bytes;
   const bool ppm = path.size() > 4 && path.compare(path.size() - 4, 4, ".ppm") == 0;
   if (ppm) {
     char header[64];
     int length = std::snprintf(header, sizeof header, "P6\n%d %d\n255\n", width, height);
     bytes.assign(header, header + length);
-    for (size_t pixel = 0; pixel < size_t(width) * height; ++pixel) {
-      bytes.insert(bytes.end(), &rgba[pixel * 4], &rgba[pixel * 4] + 3);
+    bytes.insert(bytes.end(), rgb.begin(), rgb.end());
+  } else {
+    TPngImage image;
+    image.width = unsigned(width);
+    image.height = unsigned(height);
+    image.colorType = TPngImage::kRGB;
+    image.samples = std::move(rgb);
+    if (!EncodePng(image, &bytes, path.c_str())) {
+      return false;
     }
-  } else if (!EncodePng(TPngImage::Rgba(unsigned(width), unsigned(height), rgba), &bytes, path.c_str())) {
-    return false;
   }
   // A reader (the end-to-end test) never sees half a picture.
   return WriteFileAtomically(str(path.c_str()), bytes.data(), bytes.size());

@@ -76,7 +76,8 @@ private:
   size_t mAnswerCursor = 0;
 };
 
-// Writes rows top-down of R, G, B, A bytes as a PNG (or, for a name ending in ".ppm",
-// a binary PPM without alpha). False after an "ERROR: " line when it cannot be written.
+// Writes rows top-down of R, G, B, A bytes as an RGB PNG (or, for a name ending in ".ppm", a
+// binary PPM), without the alpha, as a window shows them. False after an "ERROR: " line when
+// it cannot be written.
 bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, int width,
                     int height);

@@ -64,7 +64,10 @@ TEST_F(GameSaveTest, TheRecordFramesTheStateScoresAndRound)
   for (const char* category : {"Decal_found", "Extra_Time", "No_hints_used", "Object_Found", "Puzzles", "Total_round"}) {
     payload.Str(category).U32(std::string(category) == "Object_Found" ? 300 : 0);
   }
-  const std::string body = payload.Get() + BufferBytes(round);
+  // Last, the clock of timed play (the player's choice at registering), untouched by a search
+  // that saw no tick.
+  EXPECT_EQ(600000, game->GetRoundTimeLeft());
+  const std::string body = payload.Get() + BufferBytes(round) + TRecordBytes().I32(600000).Get();
   ASSERT_EQ(20 + body.size(), bytes.size());
   EXPECT_EQ(std::string("QSB1", 4), bytes.substr(0, 4));
   EXPECT_EQ(TRecordBytes().U32(1).I32(0).U32(uint32_t(body.size())).Get(), bytes.substr(4, 12));
