@@ -292,6 +292,8 @@ struct TDisk
   bool score = false;
   int damagedCopies = 0;
   int temporaryFiles = 0;
+  // Players of other names: a nameless one is a player saved in part.
+  str strangers;
 };
 
 bool SavedGame(TPrefsDB& prefs, const char* key, int user)
@@ -336,12 +338,14 @@ TDisk ReadDisk(const std::string& home)
     const str name = prefs.GetStr("name", "", index);
     if (name == str("Holmes")) holmes = index;
     else if (name == str("Watson")) watson = index;
-    else disk.partial = true;
+    else disk.strangers += str(disk.strangers.length() ? ", " : "") + "\"" + name + "\"";
   }
   TQvHiscores hiscores(false);
   disk.holmes = holmes >= 0 && SavedGame(prefs, "story_savegame", holmes) && HasScore(hiscores, "Holmes");
   if (watson >= 0) {
-    disk.player = prefs.GetInt("timer_on", 0, watson) == 1 && prefs.GetInt("soundlevel", -1, watson) >= 0;
+    // A whole player has every value of its record (the timer choice changes with the story).
+    disk.player = prefs.GetInt("timer_on", -1, watson) >= 0 && prefs.GetInt("soundlevel", -1, watson) >= 0 &&
+                  prefs.GetInt("musiclevel", -1, watson) >= 0;
     disk.partial = disk.partial || !disk.player;
     disk.setting = prefs.GetInt("soundoff", 0, watson) == 1;
     disk.story = SavedGame(prefs, "story_savegame", watson);
@@ -494,10 +498,12 @@ TRow Judge(const TScenario& scenario, EPath path, const TRun& run, const TRun& r
   const bool there = OnDisk(disk, path);
   row.disk = std::string(there ? "" : "no ") + kOnDisk[path];
   if (disk.partial) row.disk += ", a partial player!";
+  if (disk.strangers.length()) row.disk += std::string(", other players: ") + disk.strangers.c_str();
   row.disk += disk.holmes ? ", Holmes intact" : ", Holmes LOST";
   if (disk.damagedCopies) row.disk += ", damaged copy made";
   if (disk.temporaryFiles) row.disk += ", temporary files left";
-  const bool sound = disk.readable && disk.holmes && !disk.partial && disk.damagedCopies == 0 &&
+  const bool sound = disk.readable && disk.holmes && !disk.partial && disk.strangers.length() == 0 &&
+                     disk.damagedCopies == 0 &&
                      disk.temporaryFiles == 0 && !Has(restart.log, "ERROR: ");
   if (!sound) {
     row.verdict = "LOST or DAMAGED";
@@ -653,12 +659,15 @@ int main()
   }
   const std::string work = buffer.data();
   chmod(work.c_str(), 0755);
+  // QV_SAVEFAULTS_KEEP=1 keeps the runs' folders (logs, homes) to look into.
   struct TCleanup {
     std::string folder;
     ~TCleanup()
     {
+      const char* keep = std::getenv("QV_SAVEFAULTS_KEEP");
       std::error_code none;
-      fs::remove_all(folder, none);
+      if (keep && *keep && std::strcmp(keep, "0") != 0) std::printf("The runs are kept in %s\n", folder.c_str());
+      else fs::remove_all(folder, none);
     }
   } cleanup{work};
 
