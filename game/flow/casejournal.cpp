@@ -6,7 +6,7 @@
 #include "flow/case.h"
 #include "flow/gameround.h"
 #include "flow/musicmanager.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
 #include "scene/textobject.h"

@@ -6,7 +6,7 @@
 
 #include "core/foundation/xmlnode.h"
 #include "flow/scenescreen.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/sceneobject.h"
 #include "scene/textobject.h"
 

@@ -12,7 +12,7 @@
 #include "core/graphics/textgraphic.h"
 #include "core/window/windowstyle.h"
 #include "flow/shellglue.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

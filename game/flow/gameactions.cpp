@@ -12,7 +12,7 @@
 #include "flow/settings.h"
 #include "flow/shellglue.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

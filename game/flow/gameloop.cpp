@@ -13,7 +13,7 @@
 #include "flow/settings.h"
 #include "flow/shellglue.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/display/event.h"
 #include "platform/signals.h"
 

@@ -24,7 +24,7 @@
 #include "flow/shellglue.h"
 #include "flow/shellwindows.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/texturemanager.h"
 
 namespace {

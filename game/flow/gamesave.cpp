@@ -11,7 +11,7 @@
 #include "flow/savestring.h"
 #include "flow/settings.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 
 namespace {

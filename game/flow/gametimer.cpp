@@ -6,7 +6,7 @@
 #include "flow/scenescreen.h"
 #include "flow/settings.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 void TTheGame::SetTimedPlay(bool timed)
 {

@@ -14,7 +14,7 @@
 #include "core/window/windowstyle.h"
 #include "flow/gamedefs.h"
 #include "flow/shellglue.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

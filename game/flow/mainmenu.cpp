@@ -6,7 +6,7 @@
 #include "flow/musicmanager.h"
 #include "flow/shellglue.h"
 #include "flow/soundlevels.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 
 namespace {

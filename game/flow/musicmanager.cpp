@@ -5,7 +5,7 @@
 #include "core/app/platform.h"
 #include "core/sound/soundinstance.h"
 #include "flow/soundlevels.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

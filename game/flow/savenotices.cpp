@@ -5,7 +5,7 @@
 #include "core/foundation/file.h"
 #include "core/window/windowscript.h"
 #include "flow/shellglue.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

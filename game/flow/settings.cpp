@@ -21,7 +21,7 @@
 #include "flow/savenotices.h"
 #include "flow/shellglue.h"
 #include "flow/soundlevels.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/sceneobject.h"
 
 TSettings* gSettings = nullptr;

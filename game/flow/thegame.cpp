@@ -17,7 +17,7 @@
 #include "flow/screenfactory.h"
 #include "flow/settings.h"
 #include "flow/shellglue.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/particlesmanager.h"
 
 TTheGame* TTheGame::sInstance = nullptr;

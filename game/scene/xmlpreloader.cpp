@@ -3,7 +3,7 @@
 #include "scene/xmlpreloader.h"
 
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

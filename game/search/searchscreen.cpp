@@ -14,7 +14,7 @@
 #include "flow/shellglue.h"
 #include "flow/soundlevels.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 #include "scene/binarybuffer.h"
 #include "scene/scene.h"

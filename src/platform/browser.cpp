@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 extern char** environ;
 

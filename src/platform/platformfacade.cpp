@@ -15,7 +15,7 @@
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
 #include "platform/cinema/flashhost.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/display/event.h"
 #include "platform/folders.h"
 #include "platform/online/computerid.h"

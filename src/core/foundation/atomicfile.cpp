@@ -3,7 +3,7 @@
 #include "core/foundation/atomicfile.h"
 
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <atomic>
 #include <cctype>

@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "core/foundation/atomicfile.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <zlib.h>
 
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "core/graphics/mvecfont.h"
 #include "core/graphics/qvminivecdraw.h"
 #include "core/graphics/renderer.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 bool TTextGraphic::mLegacyLineWrap = false;
 TFontData* TFontData::sInstance = nullptr;

@@ -5,7 +5,7 @@
 #include "core/foundation/atomicfile.h"
 #include "core/foundation/file.h"
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <cerrno>
 #include <cstdio>

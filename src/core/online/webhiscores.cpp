@@ -3,7 +3,7 @@
 #include "core/online/hiscoresdata.h"
 
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <cstring>
 #include <vector>

@@ -10,7 +10,7 @@
 #include "core/script/luabind.h"
 #include "core/script/luacompat.h"
 #include "core/script/luatable.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 str TScript::mLuaPath = "assets/?;?;../?;../../?";
 

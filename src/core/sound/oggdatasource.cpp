@@ -11,7 +11,7 @@
 
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "core/window/screen.h"
 #include "core/window/windowrenderer.h"
 #include "core/window/windowscript.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TWindowManager* TWindowManager::sInstance = nullptr;
 

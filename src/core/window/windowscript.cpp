@@ -25,7 +25,7 @@
 #include "core/window/windowrenderer.h"
 #include "core/window/windowstyle.h"
 #include "core/window/xsellwindow.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "gl/framepresenter.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/browser.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/display/cursor.h"
 #include "platform/display/event.h"
 #include "platform/display/inputscript.h"

@@ -7,7 +7,7 @@
 #include "core/foundation/utf8.h"
 #include "core/foundation/timesource.h"
 #include "core/window/windowmanager.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/signals.h"
 #include "platform/sound/soundmanager.h"
 

@@ -15,7 +15,7 @@
 #include "core/graphics/ezpng.h"
 #include "core/window/windowmanager.h"
 #include "gl/framepresenter.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "core/foundation/file.h"
 #include "core/foundation/percentencode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <curl/curl.h>
 

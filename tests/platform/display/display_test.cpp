@@ -17,7 +17,7 @@
 #include "platform/display/cursor.h"
 #include "platform/display/event.h"
 #include "platform/display/inputscript.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "support/apptestutil.h"
 
 namespace {
