@@ -20,7 +20,7 @@ finish() {
 trap finish EXIT
 
 if [ -z "${QV_IDLE_FIRST_START:-}" ]; then
-  printf 'until game: main menu shown\nwait 300\ntext Idle\nkey return\nuntil detective created\nclose\n' \
+  printf 'until game: main menu shown\nwait 300\ntext Idle\nkey return\nuntil detective created\nclose\nuntil game: asked: quit_title\nkey return\n' \
     >"$home/register.txt"
   QV_HOME="$home" QV_INPUT_SCRIPT="$home/register.txt" ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null} \
     timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$program" 2>"$home/register.log" ||

@@ -112,7 +112,8 @@ static const std::string& ReturningPlayerHome()
   if (!mkdtemp(folder)) {
     return home;
   }
-  const std::string steps = "until game: main menu shown\nwait 300\ntext Bench\nkey return\nuntil detective created\nclose\n";
+  const std::string steps = "until game: main menu shown\nwait 300\ntext Bench\nkey return\nuntil detective created\nclose\n"
+                            "until game: asked: quit_title\nkey return\n";
   if (ExecScriptUntilLogLine(folder, steps, "detective created") >= 0) {
     home = folder;
     std::atexit([] { std::system(("rm -rf " + home).c_str()); });
@@ -134,7 +135,8 @@ static void ExecUntil(benchmark::State& state, const char* line)
     return;
   }
   // Captures the first frame presented once the main menu is shown, then closes.
-  const std::string steps = "until game: main menu shown\ncapture " + home + "/title.ppm\nclose\n";
+  const std::string steps = "until game: main menu shown\ncapture " + home + "/title.ppm\nclose\n"
+                            "until game: asked: quit_title\nkey return\n";
   for (auto _ : state) {
     const double seconds = ExecScriptUntilLogLine(home, steps, line);
     if (seconds < 0) {

@@ -24,6 +24,11 @@ function(qv_app_dependencies)
     target_compile_definitions(qv_e2e_harness PRIVATE
       QV_GAME_EXECUTABLE="$<TARGET_FILE:quillmoor>")
   endif()
+  if(TARGET savefaults AND TARGET quillmoor)
+    add_dependencies(savefaults quillmoor)
+    target_compile_definitions(savefaults PRIVATE
+      QV_GAME_EXECUTABLE="$<TARGET_FILE:quillmoor>")
+  endif()
   if(TARGET startup_bench AND TARGET quillmoor)
     add_dependencies(startup_bench quillmoor)
     target_compile_definitions(startup_bench PRIVATE

@@ -33,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
   char const* bytes = reinterpret_cast<char const*>(data);
   TXmlNode doc;
   doc.ParseBuffer(bytes, size);
+  // The strict form that replies from the network go through, named as they are.
+  TXmlNode whole;
+  whole.ParseWhole(bytes, size, "reply");
 
   // The zero-terminated entry point, for text that is not a compressed block (whose
   // unsized form trusts its header by design).

@@ -13,7 +13,7 @@ packages=(
   zlib1g-dev libsqlite3-dev libcurl4-openssl-dev libboost-dev nettle-dev
   libfreetype-dev fonts-dejavu-core python3-pil
   libtinyxml2-dev libpugixml-dev
-  xvfb xdg-utils locales
+  xvfb xdotool x11-utils openbox xdg-utils locales
   python3-cairo
 )
 missing=()

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # mkgamesounds: makes the game's music (title theme, the map's and journal's five tunes, the
-# cinematic's, the puzzles' two, the places' stings) and its sound effects (found, miss, clue,
-# dialog, stamp, page, the rooms' ambience) as generated tones with sox and oggenc, under
-# FOLDER/audio/. The build runs it into its generated data (never into the checkout).
+# cinematic's, the puzzles' two, the search rooms' three, the places' stings) and its sound
+# effects (found, miss, clue, dialog, stamp, page, the rooms' ambience) as generated tones
+# with sox and oggenc, under FOLDER/audio/. The build runs it into its generated data (never into the checkout).
 # Usage: tools/mkgamesounds.sh FOLDER
 set -euo pipefail
 out="${1:?usage: mkgamesounds.sh FOLDER}/audio"
@@ -58,9 +58,16 @@ tune mini1 0.35 A2 A3 B3 C4 E4 A4 E4 C4 B3 A3 C4 E4 A4 G4 E4 C4 B3
 encode mini1 "$out/music/QS_MiniGame1_16.ogg"
 tune mini2 0.35 E2 E3 G3 B3 E4 D4 B3 G3 B3 C4 A3 F3 A3 B3 G3 E3 E3
 encode mini2 "$out/music/QS_MiniGame2_16.ogg"
-tune sting_museum 0.25 A2 A3 C4 E4 A4
+tune room1 0.6 D2 D3 F3 A3 D4 C4 A3 F3 G3 A3 E3 C3 E3 F3 D3 E3 D3
+encode room1 "$out/music/room_01.ogg"
+tune room2 0.6 B2 B2 D3 F#3 B3 A3 F#3 D3 E3 G3 E3 C#3 D3 F#3 E3 C#3 B2
+encode room2 "$out/music/room_02.ogg"
+tune room3 0.55 G2 G3 A#3 D4 G4 F4 D4 A#3 C4 D4 A3 F3 A3 A#3 G3 F3 G3
+encode room3 "$out/music/room_03.ogg"
+# A sting outlasts the two seconds in which a room cross-fades it in over the music before.
+tune sting_museum 0.6 A2 A3 C4 E4 G4 A4
 encode sting_museum "$out/music/sting_museum.ogg"
-tune sting_library 0.25 D3 D4 F4 A4 D5
+tune sting_library 0.6 D3 D4 F4 A4 C5 D5
 encode sting_library "$out/music/sting_library.ogg"
 
 # Effects.

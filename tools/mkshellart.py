@@ -211,6 +211,7 @@ def main():
     out = lambda name: os.path.join(folder, name)
     background(out("background.png"))
     panel(out("panel.png"), 560, 460)
+    panel(out("panel_small.png"), 500, 240)
     panel(out("panel_wide.png"), 760, 570)
     for state in ("up", "down", "over"):
         button(out("button_%s.png" % state), 220, 46, state)

@@ -60,5 +60,7 @@ capture $out/freeplay_hiscores.png
 key escape
 wait 300
 close
+until game: asked: quit_title
+key return
 EOF2
 screenshot_play

@@ -90,7 +90,7 @@ capture $out/story_checklist.png
 click 395 326
 until the way back to the map shows
 capture $out/story_solved.png
-click 400 448
+click 400 562
 until Overlay show dialog: museum_end
 until Screen faded in: TOverlayScreen
 until Journal closed
@@ -100,5 +100,7 @@ move 400 330
 wait 500
 capture $out/story_map_after.png
 close
+until game: asked: quit_title
+key return
 EOF2
 screenshot_play

@@ -49,5 +49,7 @@ capture $out/timermode.png
 key escape
 wait 300
 close
+until game: asked: quit_title
+key return
 EOF2
 screenshot_play

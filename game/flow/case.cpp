@@ -12,7 +12,7 @@
 #include "flow/scenescreen.h"
 #include "flow/shellglue.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/xmlattributes.h"
 

@@ -2,7 +2,7 @@
 #include "flow/casefile.h"
 
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/xmlattributes.h"
 
 namespace {

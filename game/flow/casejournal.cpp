@@ -6,7 +6,7 @@
 #include "flow/case.h"
 #include "flow/gameround.h"
 #include "flow/musicmanager.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
 #include "scene/textobject.h"
@@ -378,6 +378,16 @@ void TCaseJournal::HideCaseFileInfo()
   for (unsigned n = 1; n <= kSuspects; ++n) {
     Show(kRoundScene, Numbered("cross_%d", n), false, false);
   }
+  ClearSuspectNames();
+}
+
+void TCaseJournal::ClearSuspectNames()
+{
+  for (unsigned n = 1; n <= kSuspects; ++n) {
+    if (TTextObject* name = Text(kRoundScene, Numbered("_name_%d", n))) {
+      name->setText(str());
+    }
+  }
 }
 
 void TCaseJournal::ShowSuspect(const TCaseFile& file, unsigned index)
@@ -466,6 +476,8 @@ void TCaseJournal::ShowCaseFileInfo()
   for (unsigned n = 1; n <= kSuspects; ++n) {
     Show(kRoundScene, Numbered("parcel_%d", n), true);
   }
+  // A page names only its own case's suspects found so far.
+  ClearSuspectNames();
 
   // The three buttons' looks in the states that set them.
   static const char* const kButtons[][3] = {

@@ -89,6 +89,8 @@ private:
   void ShowSuspect(const TCaseFile& file, unsigned index);
   // Crosses over every suspect number but the guilty one.
   void CrossAllButGuilty(const TCaseFile& file);
+  // The names under the suspects' places, which no hiding covers, all empty.
+  void ClearSuspectNames();
   void SetFace(int number, const char* suffix);
   // Moves the page by step (+1 or -1) to the next opened case, wrapping round once.
   void TurnPage(int step);

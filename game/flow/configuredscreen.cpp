@@ -6,8 +6,9 @@
 
 #include "core/foundation/xmlnode.h"
 #include "flow/scenescreen.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/sceneobject.h"
+#include "scene/textobject.h"
 
 TXmlNode* ReadScreenConfig(const str& file, const char* root, TXmlNode* document, const char* screen)
 {
@@ -70,4 +71,23 @@ TSceneObject* FindNamedAncestor(TSceneObject* object, const std::vector<str>& na
     }
   }
   return nullptr;
+}
+
+str FormatClock(int32_t ms)
+{
+  if (ms < 0) {
+    return str();
+  }
+  const int32_t seconds = ms / 1000 + (ms % 1000 ? 1 : 0);
+  return str::getFormatted("%d:%02d", int(seconds / 60), int(seconds % 60));
+}
+
+void ShowClock(TSceneScreen* screen, int32_t ms)
+{
+  TTextObject* clock = screen ? dynamic_cast<TTextObject*>(screen->FindObject("timer")) : nullptr;
+  const str text = FormatClock(ms);
+  // A text object lays its text out again on every change.
+  if (clock && clock->GetText() != text) {
+    clock->setText(text);
+  }
 }

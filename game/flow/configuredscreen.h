@@ -1,7 +1,8 @@
-// configuredscreen: what the screens configured from one file share (the search room and
-// the puzzles): reading the file's root and its scene, lists of object names, marking objects.
+// configuredscreen: what the screens configured from one file share (the search room and the
+// puzzles): reading the file's root and its scene, object names and marks, the clock they show.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "core/foundation/str.h"
@@ -22,3 +23,8 @@ std::vector<str> SplitNames(const str& text);
 void SetStateOrHide(TSceneObject* object, const char* state);
 // The object or its nearest ancestor whose name is in names; null when none is.
 TSceneObject* FindNamedAncestor(TSceneObject* object, const std::vector<str>& names);
+// A clock as the player reads it: minutes and seconds, a second begun counting whole ("0:01"
+// until the time is out); empty for no clock (ms below 0).
+str FormatClock(int32_t ms);
+// The screen's text object "timer", where it has one, shows the clock.
+void ShowClock(TSceneScreen* screen, int32_t ms);

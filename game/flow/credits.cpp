@@ -7,11 +7,12 @@
 
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
+#include "core/foundation/utf8.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/textgraphic.h"
 #include "core/window/windowstyle.h"
 #include "flow/shellglue.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -32,6 +33,42 @@ str Trim(const str& text)
     --end;
   }
   return text.substr(start, int(end - start));
+}
+
+// The layout gives a line without characters no height, so a blank line of the file would
+// not part the sections; laid out as a line break tag, it takes a line of the font's height.
+str WithBlankLinesHeld(const str& text)
+{
+  str held;
+  for (unsigned i = 0; i < text.length(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] == '\n')) {
+      held += "<br>";
+    } else {
+      held += text[i];
+    }
+  }
+  return held;
+}
+
+// A line of the credits is UTF-8 text: no control character but the tab and the line end.
+// A line that filled the buffer may end inside a character, which the next read completes.
+bool IsTextLine(const char* line, size_t length, bool filled, bool continued)
+{
+  size_t at = 0;
+  while (continued && at < length && at < 3 && ((unsigned char)line[at] & 0xC0) == 0x80) {
+    ++at;
+  }
+  while (at < length) {
+    const TUtf8Char c = DecodeUtf8Char(reinterpret_cast<const unsigned char*>(line + at), length - at);
+    if (!c.valid && !(filled && at + c.length == length && (unsigned char)line[at] >= 0xC0)) {
+      return false;
+    }
+    if (c.valid && ((c.code < 32 && c.code != '\t' && c.code != '\r' && c.code != '\n') || c.code == 127)) {
+      return false;
+    }
+    at += c.length;
+  }
+  return true;
 }
 
 int Byte(float component)
@@ -97,8 +134,9 @@ void TCredits::GTextBlock::GTextCol::Complete(int width, int height, const str& 
   if (mGraphic) {
     mGraphic->Destroy();
   }
-  mGraphic = TTextGraphic::Create(mText, unsigned(std::max(width, 1)), unsigned(std::max(height, 1)),
-                                  TTextGraphic::kCenter, font.c_str(), unsigned(std::max(size, 1)), colour);
+  mGraphic = TTextGraphic::Create(WithBlankLinesHeld(mText), unsigned(std::max(width, 1)),
+                                  unsigned(std::max(height, 1)), TTextGraphic::kCenter, font.c_str(),
+                                  unsigned(std::max(size, 1)), colour);
 }
 
 int TCredits::GTextBlock::GTextCol::GetHeight()
@@ -217,9 +255,26 @@ void TCredits::ReadFile()
   const int height = GetWindowHeight();
   GTextBlock* block = nullptr;
   char buffer[kLineBytes];
+  int lineNumber = 0;
+  bool continued = false;
   for (;;) {
     buffer[0] = 0;
-    const bool more = qv_gets(file, buffer, sizeof buffer) != nullptr;
+    const char* end = qv_gets(file, buffer, sizeof buffer);
+    const bool more = end != nullptr;
+    if (more) {
+      ++lineNumber;
+    }
+    // Bytes read that the line does not hold are zero bytes: not text, like any other
+    // byte that is no character of a line.
+    const size_t length = std::strlen(buffer);
+    const bool zeros = more && size_t(end - buffer) != length;
+    const bool filled = length + 1 == sizeof buffer;
+    if (zeros || !IsTextLine(buffer, length, filled, continued)) {
+      WriteDbg("ERROR: The credits file '%s' is damaged at line %d (not text); the rest is not shown",
+               mFile.c_str(), lineNumber);
+      break;
+    }
+    continued = filled && buffer[length - 1] != '\n' && buffer[length - 1] != '\r';
     if (buffer[0]) {
       GTextLine line(buffer, mHeaderColour);
       const int columns = int(line.mColumns.size());
@@ -241,6 +296,9 @@ void TCredits::ReadFile()
       break;
     }
   }
+  if (lineNumber == 0) {
+    WriteDbg("ERROR: The credits file '%s' is empty", mFile.c_str());
+  }
   if (block) {
     block->Complete(width, height, mFont, mFontSize, mFontColour);
   }
@@ -258,6 +316,12 @@ bool TCredits::ScrollTop(uint32_t now, int* top)
   const int period = int(float(span) * 1000.0f / mSpeed);
   if (period <= 0) {
     return false;
+  }
+  // The pause is timed from the first frame that shows the text: on a slow machine the
+  // window may be built well before that frame, and the text would open half scrolled away.
+  if (!mShown) {
+    mShown = true;
+    mStartTime = now;
   }
   const int elapsed = std::max(0, int32_t(now - mStartTime) - mIntroPause);
   if (mLooped == 0 && elapsed > period) {

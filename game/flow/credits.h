@@ -102,6 +102,7 @@ private:
   int mTotalHeight = 0;
   int mLooped = 0;
   uint32_t mStartTime = 0;
+  bool mShown = false;
 };
 
 TWindow* TCreditsDynamicCreate();

@@ -40,6 +40,7 @@ void TCustomTextEdit::Init(TWindowStyle& style)
 {
   mInitialCleared = !style.GetBool("clearinitial", false);
   mEnableWindow = style.GetString("enablewindow", "");
+  mStatusWindow = style.GetString("statuswindow", "");
   TTextEdit::Init(style);
 }
 
@@ -81,24 +82,62 @@ bool TCustomTextEdit::KeyHit(eKeyType type, char c)
 
 bool TCustomTextEdit::OnKeyDown(char key, unsigned modifiers)
 {
+  const str before = GetText();
   const bool handled = TTextEdit::OnKeyDown(key, modifiers);
-  TestEnable(0);
+  AfterKey(before);
   return handled;
 }
 
 bool TCustomTextEdit::OnChar(char c)
 {
+  const str before = GetText();
   const bool handled = TTextEdit::OnChar(c);
-  TestEnable(0);
+  AfterKey(before);
   return handled;
 }
 
 bool TCustomTextEdit::OnUTF8Char(str c)
 {
   // With UTF-8 input the characters come this way instead of OnChar.
+  const str before = GetText();
   const bool handled = TTextEdit::OnUTF8Char(c);
-  TestEnable(0);
+  AfterKey(before);
   return handled;
+}
+
+void TCustomTextEdit::AfterKey(const str& before)
+{
+  // A paste that was cut changes the text and has news of its own.
+  if (GetText() != before && !mRefusedNow) {
+    if (TWindow* status = FindInDialog(mStatusWindow)) {
+      ShowWindow(status, false);
+      InvalidateGameScreen();
+    }
+  }
+  mRefusedNow = false;
+  TestEnable(0);
+}
+
+void TCustomTextEdit::OnRefused(ERefusal reason)
+{
+  mRefusedNow = true;
+  TText* status = TWindow::GetCast<TText>(FindInDialog(mStatusWindow));
+  if (!status) {
+    return;
+  }
+  switch (reason) {
+  case kRefusedFull: status->SetText(GameString("entry_full", str::getFormatted("%u", GetLimit()))); break;
+  case kRefusedUnshown: status->SetText(GameString("entry_unshown")); break;
+  case kRefusedControl: status->SetText(GameString("entry_control")); break;
+  }
+  ShowWindow(status, true);
+  InvalidateGameScreen();
+}
+
+TWindow* TCustomTextEdit::FindInDialog(const str& name)
+{
+  TModalWindow* modal = name.empty() ? nullptr : FindParentModal();
+  return modal ? modal->GetChildWindow(name, -1) : nullptr;
 }
 
 void TCustomTextEdit::TestEnable(int)
@@ -111,8 +150,7 @@ void TCustomTextEdit::TestEnable(int)
   for (unsigned i = 0; i < text.length() && blank; ++i) {
     blank = text[i] == ' ';
   }
-  TModalWindow* modal = FindParentModal();
-  TWindow* window = modal ? modal->GetChildWindow(mEnableWindow, -1) : nullptr;
+  TWindow* window = FindInDialog(mEnableWindow);
   if (!window) {
     return;
   }

@@ -13,7 +13,7 @@
 #include "flow/shellglue.h"
 #include "flow/thegame.h"
 #include "platform/cinema/flashhost.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TFlashTimer::~TFlashTimer()
 {

@@ -9,7 +9,7 @@
 #include "flow/scenescreen.h"
 #include "flow/settings.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 
 namespace {

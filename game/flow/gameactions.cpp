@@ -12,7 +12,7 @@
 #include "flow/settings.h"
 #include "flow/shellglue.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -82,7 +82,9 @@ bool TTheGame::StartRound(int index)
   }
   mCurrentRound = index;
   setStartScore();
+  mRoundScored = false;
   TGameRound* round = mRounds[index].get();
+  mRoundTimeLeft = mTimedPlay && round->mTime > 0 ? round->mTime : -1;
   if (mMap) {
     mMap->ResetLocations();
   }
@@ -95,7 +97,7 @@ bool TTheGame::StartRound(int index)
   return true;
 }
 
-void TTheGame::OpenGameDialog(const str& script)
+void TTheGame::OpenGameDialog(const str& script, const str& prelude)
 {
   TWindowScript* windowScript = dynamic_cast<TWindowScript*>(GameScript());
   if (!TFile::Exists(script.c_str()) || !windowScript || !windowScript->IsWaitingForMessage()) {
@@ -103,7 +105,29 @@ void TTheGame::OpenGameDialog(const str& script)
     PostEvent(evDialogClosed);
     return;
   }
-  RunGameLua(str::getFormatted("DoModal(%s); PostGameEvent(%d);", LuaQuote(script).c_str(), int(evDialogClosed)));
+  RunGameLua(prelude + str::getFormatted(" DoModal(%s); PostGameEvent(%d);", LuaQuote(script).c_str(), int(evDialogClosed)));
+}
+
+uint32_t TTheGame::SumRoundScore()
+{
+  uint32_t total = 0;
+  for (const char* category : tableScore) {
+    if (str(category) != "Total_round") {
+      total += GetScore(category);
+    }
+  }
+  SetScore("Total_round", total);
+  WriteDbg("TTheGame - Round scored: Object_Found %u, Extra_Time %u, Puzzles %u, Total_round %u",
+           GetScore("Object_Found"), GetScore("Extra_Time"), GetScore("Puzzles"), total);
+  return total;
+}
+
+void TTheGame::LogRoundScore(uint32_t total)
+{
+  TSettings* settings = TSettings::GetInstance();
+  if (settings && total > 0) {
+    settings->LogHighScore(int(total), false, false);
+  }
 }
 
 // ---- Start-up and the main menu -----------------------------------------------------------
@@ -146,6 +170,7 @@ void TTheGame::StartStory()
   }
   SetAnalytics("MainMenuScreenTime", 0);
   SetAnalytics("StoryModePlayTime", 1);
+  mTimedPlay = IsTimedPlay();
   if (mRounds.empty()) {
     WriteDbg("ERROR: The story has no rounds");
     PostEvent(evGameCompleted);
@@ -171,6 +196,21 @@ void TTheGame::ShowMap()
 {
   SwitchToScreen(mMap, kScreenFade);
   SaveGame();
+  // The map leads on as it does when a case closes, also for a story taken up after a quit:
+  // a case whose ending was left open ends, a round whose cases are solved ends.
+  TGameRound* round = GetCurrentRound();
+  if (!round) {
+    return;
+  }
+  for (unsigned i = 0; i < round->getCaseCount(); ++i) {
+    if (round->getCase(i)->GetState() == TCase::kEnding) {
+      ChooseLocation(round->getCase(i)->mLocationId);
+      return;
+    }
+  }
+  if (round->getCaseCount() > 0 && round->getSolvedCasesCount() == int(round->getCaseCount())) {
+    PostEvent(evRoundCompleted);
+  }
 }
 
 void TTheGame::PlayEndCinema()
@@ -195,15 +235,11 @@ void TTheGame::PlayChosenCase()
 
 void TTheGame::ShowRoundEnd()
 {
-  uint32_t total = 0;
-  for (const char* category : tableScore) {
-    if (str(category) != "Total_round") {
-      total += GetScore(category);
-    }
-  }
-  SetScore("Total_round", total);
-  if (TSettings* settings = TSettings::GetInstance()) {
-    settings->LogHighScore(int(total), false, false);
+  // Shown again after a quit, the round's end keeps its score once.
+  if (!mRoundScored) {
+    LogRoundScore(SumRoundScore());
+    mRoundScored = true;
+    SaveGame();
   }
   if (TGameRound* round = GetCurrentRound()) {
     round->ShowEndDialog();
@@ -337,6 +373,9 @@ void TTheGame::CompleteChecklistPuzzle()
   if (TCase* current = GetCurrentCase()) {
     current->StartEnding();
     AddScore("Puzzles", mPuzzlePoints);
+    if (mRoundTimeLeft > 0) {
+      AddScore("Extra_Time", uint32_t(mRoundTimeLeft / 1000) * mTimeBonusPoints);
+    }
   }
   OpenJournal();
 }
@@ -355,12 +394,7 @@ void TTheGame::EndCase()
 
 void TTheGame::CloseCase()
 {
-  SwitchToScreen(mMap, kScreenFade);
-  SaveGame();
-  TGameRound* round = GetCurrentRound();
-  if (round && round->getSolvedCasesCount() == int(round->getCaseCount())) {
-    PostEvent(evRoundCompleted);
-  }
+  ShowMap();
 }
 
 void TTheGame::NextRound()
@@ -411,6 +445,7 @@ void TTheGame::LeaveFreePlay()
 
 void TTheGame::StartFreePlaySearch()
 {
+  // The room's own finds count again once it shows: a trip to the map loses no points.
   setStartScore();
   if (!mFreePlay.PlaySearch(mChosenLocation)) {
     PostEvent(evBackToMap);
@@ -420,26 +455,19 @@ void TTheGame::StartFreePlaySearch()
 void TTheGame::ScoreFreePlaySearch()
 {
   const str location = mFreePlay.GetCurrentLocation();
-  if (mLastEvent == evSearchCompleted) {
+  const bool completed = mLastEvent == evSearchCompleted;
+  if (completed) {
     mFreePlay.ModifyUsedLocation(location, true);
   }
-  uint32_t total = 0;
-  for (const char* category : tableScore) {
-    if (str(category) != "Total_round") {
-      total += GetScore(category);
-    }
-  }
-  SetScore("Total_round", total);
+  const uint32_t total = SumRoundScore();
   for (const char* category : tableScore) {
     mFreePlay.ModifyTotalScoreFreePlay(category, mFreePlay.GetTotal(category) + GetScore(category));
   }
-  if (TSettings* settings = TSettings::GetInstance()) {
-    settings->LogHighScore(int(total), false, false);
-  }
+  LogRoundScore(total);
   // The score shows over the map, at once: the game stands still under a dialog, so a fade
   // begun here would hold the map dark behind it. The next visit starts the room afresh.
   SwitchToScreen(mFreePlayMap, 0);
   mFreePlay.RecreateSearchScreen(location);
   SaveGame();
-  OpenGameDialog(kFreePlayScoreDialog);
+  OpenGameDialog(kFreePlayScoreDialog, str::getFormatted("gResultTitle = %s;", completed ? "'result_title'" : "'result_timeup'"));
 }

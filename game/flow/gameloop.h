@@ -1,18 +1,25 @@
 // gameloop: one turn of the game's event loop: the pointer remembered for the game, the close
-// request, full-screen changes, the dropped Control+R, the game window's focus and dispatch.
+// request and its answer, full-screen changes, the dropped Control+R, the game window's focus
+// and dispatch.
 #pragma once
 
+#include <cstdint>
+
 #include "core/app/event.h"
+#include "core/foundation/str.h"
 
 class TPlatform;
 
 class TGameLoop
 {
 public:
-  explicit TGameLoop(TPlatform* platform) : mPlatform(platform) {}
+  // Registers the Lua functions "AnswerCloseRequest" and "IsSessionEnding", and holds the
+  // scripts to the run budget from here on.
+  explicit TGameLoop(TPlatform* platform);
+  ~TGameLoop();
 
   // Handles one event taken from the platform; false for the quit event, which goes
-  // nowhere else, and for a close request that no script can ask about.
+  // nowhere else.
   bool Dispatch(TEvent* event);
 
   // Control+R as the event translation reports it: a key-down of 'R' with Control held.
@@ -20,9 +27,26 @@ public:
   // Whether the game window was last told that its layer is on top.
   bool HasGameFocus() const { return mGameFocus; }
 
+  // Lua "AnswerCloseRequest": the quit script's answer other than quitting: "asking" (the
+  // player is being asked) or "stay" (the game goes on).
+  void AnswerCloseRequest(str answer);
+  // A close request that the quit script neither grants nor answers in this time quits.
+  static const uint32_t kCloseAnswerMs = 2000;
+  // Lua "IsSessionEnding": the close request comes from the session, which ends the program
+  // within seconds whatever the scripts do: no time to ask the player.
+  bool IsSessionEnding();
+
 private:
+  TGameLoop(const TGameLoop&) = delete;
+  TGameLoop& operator=(const TGameLoop&) = delete;
+
+  void OnCloseRequest();
+  void Quit();
   void TrackGameFocus();
 
   TPlatform* mPlatform;
   bool mGameFocus = true;
+  // A close request waits for the quit script's answer since mCloseTime.
+  bool mCloseUnanswered = false;
+  uint32_t mCloseTime = 0;
 };

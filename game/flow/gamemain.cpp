@@ -24,7 +24,7 @@
 #include "flow/shellglue.h"
 #include "flow/shellwindows.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/texturemanager.h"
 
 namespace {
@@ -136,8 +136,17 @@ void StartGame(TPlatform* platform)
     str error;
     if (!RunGameScript(name, &error)) {
       ShowScriptFailure(manager, name, error);
-      break;
+      return;
     }
+  }
+  // The main loop script builds the game through the coroutine it starts (or builds a layer
+  // at once): one that does neither, being empty or cut short, would leave a blank window.
+  TScript* script = GameScript();
+  const bool built = (script && script->CoroutineActive()) || (manager && manager->GetModalStack().size() > 1);
+  if (!built) {
+    const str message = "the script is empty or cut short: it started nothing and built no window";
+    WriteDbg("ERROR: Script scripts/mainloop.lua: %s", message.c_str());
+    ShowScriptFailure(manager, "scripts/mainloop.lua", message);
   }
 }
 
@@ -158,8 +167,9 @@ void EndGame()
 void SubMain(TPlatform* platform, char const* commandLine)
 {
   (void)commandLine;
-  StartGame(platform);
+  // The loop first, so that the start-up scripts run under its watch too.
   TGameLoop loop(platform);
+  StartGame(platform);
   TEvent event;
   do {
     platform->GetEvent(&event);

@@ -10,7 +10,7 @@
 #include "flow/overlayscreen.h"
 #include "flow/thegame.h"
 #include "flow/venues.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/xmlattributes.h"
 

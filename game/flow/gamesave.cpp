@@ -1,6 +1,7 @@
 // gamesave: saved games: the game's state, its scores, and the round's record (story) or
 // free play's record, framed by a header and a checksum, as one binary value per mode in
 // the current player's preferences, with a debug copy in the user folder.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -10,7 +11,7 @@
 #include "flow/savestring.h"
 #include "flow/settings.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/texturemanager.h"
 
@@ -62,6 +63,8 @@ bool TTheGame::BuildSaveRecord(TBinaryBuffer* out)
   bool saved = false;
   if (mode == kControllerStory && GetCurrentRound()) {
     saved = GetCurrentRound()->Save(&payload);
+    // Last, so that a record written before the clock existed still reads.
+    payload.WriteI32(mRoundTimeLeft);
   } else if (mode == kControllerFreePlay) {
     saved = mFreePlay.Save(&payload);
   }
@@ -106,8 +109,14 @@ bool TTheGame::SaveGame()
   unsigned int size = 0;
   const void* bytes = record.getData(&size);
   prefs->SetBinary(SaveKey(mGameMode), bytes, size, player, true);
+  // A record the file did not take stays in the preferences' memory and goes with their next
+  // commit; the settings tell the player why it waits.
+  const bool written = !prefs->HasUnsavedChanges();
   SaveFileAtomically(mGameMode == kControllerFreePlay ? kFreePlayDebugCopy : kStoryDebugCopy, bytes, size);
-  return true;
+  if (TSettings* settings = TSettings::GetInstance()) {
+    settings->CheckSaves(true);
+  }
+  return written;
 }
 
 bool TTheGame::HasSavedGame(int mode) const
@@ -123,6 +132,7 @@ void TTheGame::DeleteSavedGame(int mode)
   const int player = CurrentPlayer();
   if (prefs && player >= 0) {
     prefs->SetBinary(SaveKey(mode), "", 0, player, true);
+    TSettings::GetInstance()->CheckSaves(true);
   }
 }
 
@@ -203,6 +213,14 @@ bool TTheGame::ReadStoryPayload(TBinaryBuffer* buffer, int round)
   if (!mRounds[round]->Load(buffer)) {
     return false;
   }
+  int32_t timeLeft = mRoundTimeLeft;
+  if (buffer->Remaining() >= 4 && !buffer->ReadI32(&timeLeft)) {
+    return false;
+  }
+  // The clock goes on where it stood, never beyond the round's time.
+  const int32_t roundTime = mRounds[round]->mTime;
+  mRoundTimeLeft = timeLeft < 0 || roundTime <= 0 ? -1 : std::min(timeLeft, roundTime);
+  mRoundScored = state == stRoundEnd;
   mScores = scores;
   WriteDbg("TTheGame - Resuming round %d saved in %s", round, GetStateName(state).c_str());
   return true;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/app/gamestate.h"
 #include "core/app/platform.h"
 #include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
@@ -24,6 +25,7 @@ const char* const kNotes[] = {"eligible", "eligibleasterisk", "server",   "error
                               "category", "local",            "global",   "topplayers",      "congratulations",
                               "dnq",      "yourrank",         "yourrankglobalinfo", "rankvalue"};
 const char kDefaultPublisherUrl[] = "http://www.quorvant.invalid";
+const char kPrivacyError[] = "privacyerror";
 // The line height fitting starts from when a name does not fit.
 const unsigned kFirstFittingHeight = 19;
 
@@ -59,9 +61,15 @@ THiscore::THiscore() : mHiscores(gSettings ? gSettings->mHiscores : nullptr)
 
 THiscore::~THiscore()
 {
+  lua_State* L = GameLuaState();
+  const bool heldGetState = L && LuaIsBoundTo(L, "GetState", this);
   // All of them, "LaunchPrivacyPolicy" too: a call after the window is gone would reach
   // freed memory.
   UnbindLuaFrom(this, kLuaNames, sizeof kLuaNames / sizeof kLuaNames[0]);
+  // The analytics store answers to "GetState" too; this window only lends the name.
+  if (heldGetState && TGameStateData::mGameState) {
+    LuaBind(L, "GetState", TGameStateData::mGameState, &TGameState::GetState);
+  }
 }
 
 void THiscore::PostChildrenInit(TWindowStyle& style)
@@ -88,6 +96,14 @@ void THiscore::PostChildrenInit(TWindowStyle& style)
 
 bool THiscore::OnTaskAnimate()
 {
+  TPlatform* platform = TPlatform::GetInstance();
+  const int browser = mBrowserOpening && platform ? platform->GetBrowserStatus() : 1;
+  if (browser != 1) {
+    mBrowserOpening = false;
+    if (browser == 2) {
+      ShowBrowserFailed();
+    }
+  }
   if ((mState != kWaitingForCategories && mState != kWaitingForScores) || !mHiscores) {
     return true;
   }
@@ -213,8 +229,19 @@ str THiscore::PrivacyPolicyUrl()
 
 void THiscore::LaunchPrivacyPolicy()
 {
-  if (TPlatform* platform = TPlatform::GetInstance()) {
-    platform->OpenBrowser(PrivacyPolicyUrl().c_str());
+  Show(kPrivacyError, false);
+  TPlatform* platform = TPlatform::GetInstance();
+  mBrowserOpening = platform && platform->OpenBrowser(PrivacyPolicyUrl().c_str());
+  if (!mBrowserOpening) {
+    ShowBrowserFailed();
+  }
+}
+
+void THiscore::ShowBrowserFailed()
+{
+  if (TText* text = GetCast<TText>(GetChildWindow(kPrivacyError, -1))) {
+    text->SetText(GameString("hiscore_privacy_failed", TTextGraphic::Escape(PrivacyPolicyUrl())));
+    ShowWindow(text, true);
   }
 }
 
@@ -276,7 +303,7 @@ void THiscore::UpdateText()
     char category[64] = "";
     TText* categoryText = GetCast<TText>(GetChildWindow("category", -1));
     if (categoryText && mHiscores && mHiscores->GetCategoryName(mCategory, category, sizeof category)) {
-      categoryText->SetText(category);
+      categoryText->SetText(TTextGraphic::Escape(category));
     }
     Show("yourrankglobalinfo", true);
     int rank = 0;
@@ -303,7 +330,8 @@ void THiscore::UpdateText()
   if (mState == kFailed) {
     Show("error", true);
     if (TText* text = GetCast<TText>(GetChildWindow("error", -1))) {
-      text->SetText(mError);
+      // The service's own words, shown as it sent them.
+      text->SetText(TTextGraphic::Escape(mError));
     }
   }
   if (localOnly) {
@@ -360,7 +388,8 @@ void THiscore::UpdateScoresTable()
     }
     if (TText* text = mNames[row]) {
       ShowWindow(text, true);
-      text->SetText(name);
+      // Names are typed by players (here or at the service): shown as typed, never as markup.
+      text->SetText(TTextGraphic::Escape(name));
       FitName(text, mNameHeights[row]);
     }
     if (TText* text = mScores[row]) {

@@ -58,6 +58,8 @@ private:
   void FitName(TText* text, unsigned lineHeight);
   void ChangeGameMode(int step);
   void ChangeCategory(int step);
+  // Tells the player, in the text "privacyerror", that no browser opened the page.
+  void ShowBrowserFailed();
 
   int mState = kLocal;
   int mOutcome = kNoOutcome;
@@ -72,6 +74,8 @@ private:
   // The names' own line heights, which fitting a long name lowers for a while.
   unsigned mNameHeights[kRows] = {};
   TText* mGameMode = nullptr;
+  // The privacy page's opener is running; how it ends is polled with the requests.
+  bool mBrowserOpening = false;
 };
 
 TWindow* THiscoreDynamicCreate();

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/graphics/textgraphic.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
 #include "core/window/message.h"
@@ -13,7 +14,7 @@
 #include "core/window/windowstyle.h"
 #include "flow/gamedefs.h"
 #include "flow/shellglue.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -142,7 +143,8 @@ void TListBox::SetFirstVisibleItem(int first)
     const bool used = first + r < count;
     ShowWindow(mRows[size_t(r)], used);
     if (used) {
-      mRows[size_t(r)]->SetLabel(mItems[size_t(first + r)]);
+      // Items are text (players' names among them): shown as they are, never as markup.
+      mRows[size_t(r)]->SetLabel(TTextGraphic::Escape(mItems[size_t(first + r)]));
     }
   }
   if (selected >= 0 && rows > 0) {

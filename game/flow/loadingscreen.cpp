@@ -7,7 +7,7 @@
 #include "core/foundation/xmlnode.h"
 #include "flow/musicmanager.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/texturemanager.h"
 #include "scene/xmlpreloader.h"
 

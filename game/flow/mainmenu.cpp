@@ -3,8 +3,10 @@
 #include "flow/mainmenu.h"
 
 #include "core/script/luabind.h"
+#include "flow/musicmanager.h"
 #include "flow/shellglue.h"
 #include "flow/soundlevels.h"
+#include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 
 namespace {
@@ -26,9 +28,12 @@ intptr_t TMainMenu::ClassId()
 
 TMainMenu::TMainMenu()
 {
-  // Played outside the music manager: the menu's own loop, which ends with the window.
+  // Played outside the music manager: the menu's own loop, which ends with the window. Where
+  // the manager already plays (the title's theme under the menu) the menu keeps quiet, so
+  // two tracks are never heard at once.
   mMusic = TSound::Get(kMusic, false, kSoundTypeMusic);
-  if (mMusic) {
+  if (mMusic && GMusicManager::Instance()->IsSilent()) {
+    WriteDbg("Music: %s for the main menu", kMusic);
     mMusic->Play(true);
   }
   if (lua_State* L = GameLuaState()) {

@@ -1,5 +1,6 @@
 // mainmenu: the main menu window ("MainMenu"), which starts the menu music, looping at the
-// music level, for as long as it exists; its buttons come from its window script.
+// music level, for as long as it exists unless other music plays; its buttons come from its
+// window script.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include "core/app/platform.h"
 #include "core/sound/soundinstance.h"
 #include "flow/soundlevels.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -103,6 +104,9 @@ bool GMusicManager::PlayMusic(const str& name, bool crossfade, bool loop, const 
   if (!target.mSound) {
     return false;
   }
+  // What plays is otherwise unknowable on a machine without sound output.
+  WriteDbg("Music: %s on channel %d%s%s%s%s", name.c_str(), mChannel, crossfade ? ", cross-faded" : "",
+           loop ? ", looping" : "", next.empty() ? "" : ", then ", next.c_str());
   mMaxVolume = TSoundLevels::Get()->GetVolume(kSoundTypeMusic);
   setMusicVolume(mChannel, crossfade ? 0.0f : mMaxVolume);
   target.mInstance = target.mSound->Play(loop);
@@ -149,6 +153,9 @@ void GMusicManager::OnTimer()
 
 void GMusicManager::StopMusic()
 {
+  if (!IsSilent()) {
+    WriteDbg("Music: stopped");
+  }
   for (GMusic& channel : mChannels) {
     if (channel.mSound) {
       Silence(channel);
@@ -165,6 +172,11 @@ void GMusicManager::UpdateMaxVolume()
     setMusicVolume(0, mMaxVolume);
     setMusicVolume(1, mMaxVolume);
   }
+}
+
+bool GMusicManager::IsSilent() const
+{
+  return mChannels[0].mName.empty() && mChannels[1].mName.empty();
 }
 
 void GMusicManager::OnTrackComplete(const boost::shared_ptr<TSoundInstance>& instance)

@@ -65,6 +65,8 @@ public:
   // Stops the music and lets go of its sounds, while the sound system still exists.
   void ReleaseSounds();
 
+  // No channel holds a track (none started, or all stopped or faded out).
+  bool IsSilent() const;
   const GMusic& GetChannel(int index) const { return mChannels[index & 1]; }
   int GetNextChannel() const { return mChannel; }
   bool IsCrossFading() const { return mCrossFade; }

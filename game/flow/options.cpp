@@ -2,6 +2,8 @@
 // the sound levels and the music manager.
 #include "flow/options.h"
 
+#include <set>
+
 #include "core/foundation/prefsdb.h"
 #include "core/script/luabind.h"
 #include "core/window/message.h"
@@ -27,6 +29,12 @@ int UserInt(const char* key, int defaultValue)
   return gSettings ? gSettings->GetUserInt(key, defaultValue, CurrentUser()) : defaultValue;
 }
 
+std::set<TOptions*>& OpenWindows()
+{
+  static std::set<TOptions*> windows;
+  return windows;
+}
+
 } // namespace
 
 TWindow* TOptionsDynamicCreate()
@@ -45,10 +53,12 @@ TOptions::TOptions()
   if (lua_State* L = GameLuaState()) {
     LuaBind(L, "SaveVolumes", this, &TOptions::SaveVolumes);
   }
+  OpenWindows().insert(this);
 }
 
 TOptions::~TOptions()
 {
+  OpenWindows().erase(this);
   StopHover();
   UnbindLuaFrom(this, kLuaNames, 1);
 }
@@ -65,9 +75,7 @@ void TOptions::StopHover()
 void TOptions::PostChildrenInit(TWindowStyle&)
 {
   mHover = TSound::Get(kHoverSound, false, kSoundTypeEffects);
-  if (TButton* box = GetCast<TButton>(GetChildWindow(kFullScreenBox, -1))) {
-    box->SetOn(gSettings && gSettings->IsFullScreen());
-  }
+  ShowOwnDisplayMode();
   if (TButton* box = GetCast<TButton>(GetChildWindow(kMuteBox, -1))) {
     box->SetOn(UserInt(TSettings::kSoundOff, 0) == 1);
   }
@@ -78,6 +86,22 @@ void TOptions::PostChildrenInit(TWindowStyle&)
   }
   if (TSlider* slider = GetCast<TSlider>(GetChildWindow(kMusicSlider, -1))) {
     slider->SetValue(float(UserInt(TSettings::kMusicLevel, TSettings::kDefaultLevel)) / 1000.0f, false);
+  }
+}
+
+void TOptions::ShowDisplayMode()
+{
+  for (TOptions* options : OpenWindows()) {
+    options->ShowOwnDisplayMode();
+  }
+}
+
+void TOptions::ShowOwnDisplayMode()
+{
+  TButton* box = GetCast<TButton>(GetChildWindow(kFullScreenBox, -1));
+  const bool fullScreen = gSettings && gSettings->IsFullScreen();
+  if (box && box->IsOn() != fullScreen) {
+    box->SetOn(fullScreen);
   }
 }
 

@@ -35,10 +35,15 @@ public:
   // Lua "SaveVolumes": stores both levels for the current player.
   void SaveVolumes();
 
+  // Sets the full-screen box of every open options window to the mode the game is in: the
+  // mode also changes (Alt+Return) while the window is open.
+  static void ShowDisplayMode();
+
   bool IsHoverPlaying() const { return mHoverPlaying; }
 
 private:
   void StopHover();
+  void ShowOwnDisplayMode();
 
   boost::shared_ptr<TSound> mHover;
   boost::shared_ptr<TSoundInstance> mHoverInstance;

@@ -5,7 +5,7 @@
 #include "core/app/platform.h"
 #include "core/script/luabind.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
 

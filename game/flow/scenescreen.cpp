@@ -3,7 +3,7 @@
 #include "flow/scenescreen.h"
 
 #include "core/graphics/vertexset.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/loader.h"
 #include "scene/scene.h"

@@ -2,7 +2,7 @@
 #include "flow/screenfactory.h"
 
 #include "flow/scenescreen.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TScreenFactory gScreenFactory;
 

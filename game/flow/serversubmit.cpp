@@ -4,6 +4,7 @@
 #include "flow/serversubmit.h"
 
 #include "core/foundation/prefsdb.h"
+#include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
 #include "core/script/luabind.h"
 #include "core/window/message.h"
@@ -138,7 +139,8 @@ void TServerSubmit::SubmitToServer(str name, str account, str password, bool rem
 void TServerSubmit::ShowFailure(const str& message)
 {
   if (TText* error = GetCast<TText>(GetChildWindow("submiterror", -1))) {
-    error->SetText(message);
+    // The service's own words, shown as it sent them.
+    error->SetText(TTextGraphic::Escape(message));
     ShowWindow(error, true);
   }
   if (TWindow* connect = GetChildWindow("submitconnect", -1)) {

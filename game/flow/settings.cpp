@@ -7,7 +7,10 @@
 
 #include "core/app/gamestate.h"
 #include "core/app/platform.h"
+#include "core/foundation/atomicfile.h"
+#include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
+#include "core/foundation/task.h"
 #include "core/graphics/renderer.h"
 #include "core/online/hiscores.h"
 #include "core/script/luabind.h"
@@ -15,12 +18,32 @@
 #include "core/window/windowmanager.h"
 #include "flow/gamedefs.h"
 #include "flow/musicmanager.h"
+#include "flow/savenotices.h"
 #include "flow/shellglue.h"
 #include "flow/soundlevels.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/sceneobject.h"
 
 TSettings* gSettings = nullptr;
+
+// The settings' look at the saves, every second while the settings live.
+class TSaveWatch : public TAnimTask
+{
+public:
+  explicit TSaveWatch(TSettings* settings) : mSettings(settings) {}
+  bool Animate() override
+  {
+    if (!mSettings) {
+      return false;
+    }
+    mSettings->OnSaveWatch();
+    return true;
+  }
+  void Detach() { mSettings = nullptr; }
+
+private:
+  TSettings* mSettings;
+};
 
 namespace {
 
@@ -34,6 +57,13 @@ const char* const kLuaNames[] = {
 const char kMedalGameData[] = "12345";
 const unsigned kScreenWidth = 800;
 const unsigned kScreenHeight = 600;
+
+// The name of a file without its folder: a player is told the name, not the whole path.
+str FileNameOf(const str& path)
+{
+  const unsigned slash = path.find('/', str::kBackward);
+  return slash == str::npos ? path : path.substr(int(slash) + 1);
+}
 
 } // namespace
 
@@ -55,23 +85,93 @@ TSettings* TSettings::GetInstance()
   return gSettings;
 }
 
-TSettings::TSettings() : mPrefs(nullptr), mHiscores(nullptr), mGameMode(kSettingsStory)
+TSettings::TSettings()
+    : mPrefs(nullptr), mHiscores(nullptr), mNotices(new TSaveNotices), mGameMode(kSettingsStory), mWatch(nullptr)
 {
   RegisterLua();
+  // A save cut short by the end of an earlier run leaves its temporary file behind.
+  if (TFile::mUserDir.length() > 0) {
+    RemoveStaleTemporaryFiles(TFile::mUserDir);
+  }
   mPrefs = new TPrefsDB(true);
   // Scene objects stay silent for a player who turned the sound off.
   TSceneObject::SetPreferences(mPrefs);
   mHiscores = new TQvHiscores(true);
   SetCurrentGameMode(kSettingsStory);
   SetCurrentUser(GetCurrentUser());
+  TellOpenProblems();
+  if (TPlatform* platform = TPlatform::GetInstance()) {
+    mWatch = new TSaveWatch(this);
+    platform->AdoptTask(mWatch);
+    mWatch->SetDelay(kSaveWatchInterval, true, true, false);
+  }
 }
 
 TSettings::~TSettings()
 {
+  if (mWatch) {
+    mWatch->Detach();
+  }
   UnregisterLua();
+  // The last chance for scores that an earlier save could not write.
+  if (mHiscores->HasUnsavedChanges()) {
+    mHiscores->SavePreferences();
+    if (mHiscores->HasUnsavedChanges()) {
+      WriteDbg("ERROR: The scores could not be written before the end (%s); the scores since the last save "
+               "are lost",
+               SaveStatusWords(mHiscores->GetSaveStatus()));
+    }
+  }
   delete mHiscores;
   TSceneObject::SetPreferences(nullptr);
   delete mPrefs;
+  delete mNotices;
+}
+
+void TSettings::TellOpenProblems()
+{
+  str keptAs;
+  const EOpenProblem players = mPrefs->GetOpenProblem(&keptAs);
+  const str playersCopy = FileNameOf(keptAs);
+  switch (players) {
+  case eOpenedUnreadable: mNotices->Tell(TSaveNotices::kPlayersUnreadable); break;
+  case eOpenedDamagedRecovered: mNotices->Tell(TSaveNotices::kPlayersRecovered, playersCopy); break;
+  case eOpenedDamagedReplaced: mNotices->Tell(TSaveNotices::kPlayersReplaced, playersCopy); break;
+  case eOpenedDamagedKept: mNotices->Tell(TSaveNotices::kPlayersDamagedKept); break;
+  default: break;
+  }
+  const EOpenProblem scores = mHiscores->GetOpenProblem(&keptAs);
+  if (scores == eOpenedDamagedReplaced) {
+    mNotices->Tell(TSaveNotices::kScoresReplaced, FileNameOf(keptAs));
+  } else if (scores == eOpenedDamagedKept) {
+    mNotices->Tell(TSaveNotices::kScoresDamagedKept);
+  }
+}
+
+void TSettings::CheckSaves(bool savePoint)
+{
+  if (savePoint && mHiscores->HasUnsavedChanges()) {
+    mHiscores->SavePreferences();
+  }
+  // A run that keeps nothing of the preferences said so when it started.
+  const EOpenProblem players = mPrefs->GetOpenProblem(nullptr);
+  if (players != eOpenedUnreadable && players != eOpenedDamagedKept && mPrefs->HasUnsavedChanges()) {
+    mNotices->Tell(TSaveNotices::ForStatus(mPrefs->GetSaveStatus()));
+  }
+  if (mHiscores->GetOpenProblem(nullptr) != eOpenedDamagedKept && mHiscores->HasUnsavedChanges()) {
+    mNotices->Tell(TSaveNotices::ForStatus(mHiscores->GetSaveStatus()));
+  }
+  mNotices->ShowNext();
+}
+
+void TSettings::OnSaveWatch()
+{
+  // Another program's lock goes by itself: the changes it held up are tried again, without
+  // waiting, so no frame stands still for it.
+  if (mPrefs->HasUnsavedChanges() && mPrefs->GetSaveStatus() == eSaveBusy) {
+    mPrefs->RetrySave(0);
+  }
+  CheckSaves(false);
 }
 
 void TSettings::RegisterLua()
@@ -101,11 +201,14 @@ void TSettings::RegisterLua()
   LuaBind(L, "GetQVMedalName", this, &TSettings::GetQVMedalName);
   LuaBind(L, "GetUserName", this, &TSettings::GetUserName);
   LuaBind(L, "GetCurrentUser", this, &TSettings::GetCurrentUser);
+  LuaBind(L, "SaveNoticeRead", mNotices, &TSaveNotices::Read);
 }
 
 void TSettings::UnregisterLua()
 {
   UnbindLuaFrom(this, kLuaNames, sizeof kLuaNames / sizeof kLuaNames[0]);
+  const char* const notices[] = {"SaveNoticeRead"};
+  UnbindLuaFrom(mNotices, notices, 1);
 }
 
 bool TSettings::IsReadableUser(int user)
@@ -150,6 +253,7 @@ void TSettings::ChangeCurrentUserName(str name)
 {
   int user = mPrefs->GetInt(kCurrentUser, 0, kGlobalUser);
   mPrefs->SetStr(kName, name, user, true);
+  CheckSaves(true);
 }
 
 bool TSettings::IsNameInUse(str name)
@@ -193,17 +297,19 @@ void TSettings::SetCurrentUser(int index)
     SetSoundForCurrentUser();
   }
   RunGameLua("if(UpdateCaption)then UpdateCaption();end;");
+  CheckSaves(true);
 }
 
 void TSettings::CreateNewUser(str name)
 {
   const int user = GetNumUsers();
   const int current = GetCurrentUser();
-  mPrefs->SetStr(kName, name, user, true);
-  mPrefs->SetInt(kSoundLevel, GetUserInt(kSoundLevel, kDefaultLevel, current), user, true);
-  mPrefs->SetInt(kMusicLevel, GetUserInt(kMusicLevel, kDefaultLevel, current), user, true);
-  mPrefs->SetInt(kSoundOff, GetUserInt(kSoundOff, 0, current), user, true);
-  mPrefs->SetInt(kTimerOn, 1, user, true);
+  // One commit for the whole player (SetCurrentUser's): the file never holds half of one.
+  mPrefs->SetStr(kName, name, user, false);
+  mPrefs->SetInt(kSoundLevel, GetUserInt(kSoundLevel, kDefaultLevel, current), user, false);
+  mPrefs->SetInt(kMusicLevel, GetUserInt(kMusicLevel, kDefaultLevel, current), user, false);
+  mPrefs->SetInt(kSoundOff, GetUserInt(kSoundOff, 0, current), user, false);
+  mPrefs->SetInt(kTimerOn, 1, user, false);
   SetCurrentUser(user);
 }
 
@@ -240,6 +346,7 @@ void TSettings::ToggleSoundMute()
     state->SetState(TGameState::kMute, muted);
   }
   mPrefs->SetInt(kSoundOff, muted, user, true);
+  CheckSaves(true);
   const bool silent = state ? state->QueryMuteGame() : muted != 0;
   TSoundLevels::Get()->SetVolume(silent ? 0.0f : 1.0f);
   GMusicManager::Instance()->UpdateMaxVolume();
@@ -254,6 +361,7 @@ bool TSettings::IsFullScreen()
 void TSettings::UpdateFullScreen()
 {
   mPrefs->SetInt(kFullScreen, IsFullScreen() ? 1 : 0, kGlobalUser, true);
+  CheckSaves(true);
 }
 
 bool TSettings::ToggleFullScreen()
@@ -267,24 +375,28 @@ bool TSettings::ToggleFullScreen()
     return false;
   }
   mPrefs->SetInt(kFullScreen, wanted ? 1 : 0, kGlobalUser, true);
+  CheckSaves(true);
   return true;
+}
+
+bool TSettings::StartsFullScreen()
+{
+  char const* windowed = std::getenv("QV_WINDOWED");
+  if (windowed && windowed[0] && windowed[0] != '0') {
+    return false;
+  }
+  return mPrefs->GetInt(kFullScreen, 1, kGlobalUser) == 1;
 }
 
 void TSettings::InitGameToSettings()
 {
-  // Runs driven from outside (tests, CI, screenshots) set QV_WINDOWED, which seeds the
-  // preference of a first start with a window instead of the whole screen.
-  char const* windowed = std::getenv("QV_WINDOWED");
-  if (windowed && windowed[0] && windowed[0] != '0' && mPrefs->GetInt(kFullScreen, -1, kGlobalUser) == -1) {
-    mPrefs->SetInt(kFullScreen, 0, kGlobalUser, true);
-  }
-  const int fullScreen = mPrefs->GetInt(kFullScreen, 1, kGlobalUser);
+  const bool fullScreen = StartsFullScreen();
   TRenderer* renderer = TRenderer::GetInstance();
   if (renderer) {
     renderer->SetOption("hint_antialias", "1");
   }
   if (TPlatform* platform = TPlatform::GetInstance()) {
-    platform->SetDisplay(kScreenWidth, kScreenHeight, fullScreen == 1);
+    platform->SetDisplay(kScreenWidth, kScreenHeight, fullScreen);
   }
   if (renderer) {
     renderer->SetOption("antialias", "0");
@@ -319,6 +431,7 @@ void TSettings::LogHighScore(int score, bool medal0, bool medal1)
   if (TGameState* state = TGameState::GetInstance()) {
     state->SetState("LastGameHiScore", score);
   }
+  CheckSaves(false);
 }
 
 int TSettings::NumMedalsToSubmit()

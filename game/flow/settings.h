@@ -7,6 +7,8 @@
 
 class TPrefsDB;
 class TQvHiscores;
+class TSaveNotices;
+class TSaveWatch;
 
 class TSettings
 {
@@ -56,6 +58,9 @@ public:
   bool IsFullScreen();
   void UpdateFullScreen();
   void InitGameToSettings();
+  // Whether a start opens the whole screen: the stored choice, unless QV_WINDOWED asks for a
+  // window (runs driven from outside: tests, CI, screenshots), which leaves that choice alone.
+  bool StartsFullScreen();
   str GetCurrentUserName();
   void SetSoundForCurrentUser();
   // ESettingsGameMode.
@@ -66,8 +71,18 @@ public:
   int GetUserInt(const str& key, int defaultValue, int user);
   str GetUserStr(const str& key, const str& defaultValue, int user);
 
+  // After a save: tells the player (once per kind) what could not be kept and why, and at a
+  // save point writes the hiscores that an earlier save could not. The settings' own task
+  // calls it every second, trying again the preferences that another program held.
+  void CheckSaves(bool savePoint);
+  // Called by the settings' task.
+  void OnSaveWatch();
+  // How often the task looks, in milliseconds.
+  static const unsigned kSaveWatchInterval = 1000;
+
   TPrefsDB* mPrefs;
   TQvHiscores* mHiscores;
+  TSaveNotices* mNotices;
 
 private:
   TSettings(const TSettings&) = delete;
@@ -78,7 +93,11 @@ private:
   bool IsReadableUser(int user);
   bool GetMedal(int index, str* name, int* type, str* mode, str* gameData);
 
+  void TellOpenProblems();
+
   int mGameMode;
+  // Owned by the platform's task list; cut loose when the settings go.
+  TSaveWatch* mWatch;
 };
 
 extern TSettings* gSettings;

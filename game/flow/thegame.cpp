@@ -5,15 +5,19 @@
 #include <algorithm>
 
 #include "core/app/gamestate.h"
+#include "core/foundation/file.h"
+#include "core/foundation/prefsdb.h"
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
+#include "flow/configuredscreen.h"
 #include "flow/gameround.h"
 #include "flow/mapscreen.h"
 #include "flow/overlayscreen.h"
 #include "flow/scenescreen.h"
 #include "flow/screenfactory.h"
+#include "flow/settings.h"
 #include "flow/shellglue.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/particlesmanager.h"
 
 TTheGame* TTheGame::sInstance = nullptr;
@@ -23,7 +27,9 @@ namespace {
 const char kRoundsConfig[] = "configs/rounds_config.xml";
 const char kGameRules[] = "configs/game_rules.xml";
 const char kMapConfig[] = "configs/map_config.xml";
-const char* const kLuaNames[] = {"PostGameEvent"};
+// The current player's tutorials seen, comma-separated.
+const char kTutorialsKey[] = "tutorials_shown";
+const char* const kLuaNames[] = {"PostGameEvent", "HasSavedStory", "SetTimedPlay"};
 // Events one post may lead to before the controller calls it a loop.
 const int kMaxEventsPerPost = 64;
 // How long past its own time a journal fade may take before the controller ends it.
@@ -87,6 +93,8 @@ void TTheGame::RegisterLua()
 {
   if (lua_State* L = GameLuaState()) {
     LuaBind(L, "PostGameEvent", this, &TTheGame::PostEvent);
+    LuaBind(L, "HasSavedStory", this, &TTheGame::HasSavedStory);
+    LuaBind(L, "SetTimedPlay", this, &TTheGame::SetTimedPlay);
   }
 }
 
@@ -146,6 +154,8 @@ void TTheGame::LoadGameRules()
   mEndCinema = AttributeOf(rules, "story", "end_cinema");
   mSceneFiles["title"] = AttributeOf(rules, "scenes", "title");
   mSceneFiles["tutorial"] = AttributeOf(rules, "scenes", "tutorial");
+  CheckSceneNamed(kGameRules, "title");
+  CheckSceneNamed(kGameRules, "tutorial");
 
   TXmlNode mapDocument;
   mapDocument.ParseFile(kMapConfig);
@@ -155,6 +165,17 @@ void TTheGame::LoadGameRules()
   }
   mSceneFiles["map"] = AttributeOf(map, "map", "scene");
   mSceneFiles["freeplay_map"] = AttributeOf(map, "freeplay_map", "scene");
+  CheckSceneNamed(kMapConfig, "map");
+  CheckSceneNamed(kMapConfig, "freeplay_map");
+}
+
+void TTheGame::CheckSceneNamed(const char* config, const char* screen) const
+{
+  // The scene's own load names only the scene; a wrong name is the configuration's fault.
+  const str& file = GetSceneFile(screen);
+  if (!file.empty() && !TFile::Exists(file)) {
+    WriteDbg("ERROR: %s names %s as the %s scene, which does not exist", config, file.c_str(), screen);
+  }
 }
 
 const str& TTheGame::GetSceneFile(const str& screen) const
@@ -382,6 +403,7 @@ void TTheGame::OnTick(double ms)
     mFadingScreen->Deactivate();
     mFadingScreen = nullptr;
   }
+  RunRoundClock(ms);
   if (mJournalFading) {
     mJournalFadeLeft -= ms;
     if (mJournalFadeLeft <= 0) {
@@ -505,21 +527,54 @@ void TTheGame::JournalFadingInCompleted()
 {
   mJournalFading = false;
   WriteDbg("TTheGame - Journal open");
-  ShowTutorial("journal_search_tutorial");
+  // Each tip only while it tells the player what to do next.
   TCase* current = GetCurrentCase();
-  if (current && current->GetState() == TCase::kSequenceStage) {
+  const int state = current ? current->GetState() : TCase::kNotOpened;
+  if (state == TCase::kIntroShown || state == TCase::kSearching) {
+    ShowTutorial("journal_search_tutorial");
+  }
+  if (state == TCase::kSequenceStage) {
     ShowTutorial("identify_the_suspect_tutorial");
   }
 }
 
 void TTheGame::ShowTutorial(const str& name)
 {
-  if (!mTutorialsShown.insert(name).second) {
+  if (WasTutorialShown(name)) {
     return;
   }
+  MarkTutorialShown(name);
   WriteDbg("TTheGame - Tutorial: %s", name.c_str());
   if (ITutorialLayer* layer = dynamic_cast<ITutorialLayer*>(mTutorial)) {
     layer->ShowTutorial(name);
+  }
+}
+
+TPrefsDB* TTheGame::PlayerPrefs(int* player) const
+{
+  TSettings* settings = TSettings::GetInstance();
+  *player = settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
+  return settings && *player >= 0 ? settings->mPrefs : nullptr;
+}
+
+bool TTheGame::WasTutorialShown(const str& name)
+{
+  int player = TSettings::kGlobalUser;
+  TPrefsDB* prefs = PlayerPrefs(&player);
+  if (!prefs) {
+    return mTutorialsShown.count(name) != 0;
+  }
+  const std::vector<str> seen = SplitNames(prefs->GetStr(kTutorialsKey, str(), player));
+  return std::find(seen.begin(), seen.end(), name) != seen.end();
+}
+
+void TTheGame::MarkTutorialShown(const str& name)
+{
+  mTutorialsShown.insert(name);
+  int player = TSettings::kGlobalUser;
+  if (TPrefsDB* prefs = PlayerPrefs(&player)) {
+    const str seen = prefs->GetStr(kTutorialsKey, str(), player);
+    prefs->SetStr(kTutorialsKey, seen.empty() ? name : seen + "," + name, player, true);
   }
 }
 

@@ -22,6 +22,7 @@ class TGameRound;
 class TGameWindow;
 class TMapScreen;
 class TOverlayScreen;
+class TPrefsDB;
 class TSceneScreen;
 class TCase;
 
@@ -156,7 +157,8 @@ public:
   // Saved games: one binary value per mode in the current player's preferences.
   static constexpr char kStorySaveKey[] = "story_savegame";
   static constexpr char kFreePlaySaveKey[] = "freeplay_savegame";
-  // Saves the game of the current mode (false when there is none to save or no player).
+  // Saves the game of the current mode: false when there is none to save or no player, or
+  // when the file did not take it (it is then kept in memory for the next save).
   bool SaveGame();
   bool HasSavedGame(int mode) const;
   // Reads the current player's saved game of the mode; a damaged one is refused with an
@@ -170,12 +172,24 @@ public:
   // Reads a record BuildSaveRecord made; false (with an "ERROR: " line) when damaged.
   bool ApplySaveRecord(const unsigned char* data, unsigned size, int mode);
 
+  // Timed play of the story: the current player's choice ("timer_on"), asked when a new story
+  // starts and kept while it is resumed; Lua "HasSavedStory" and "SetTimedPlay".
+  bool HasSavedStory() const { return HasSavedGame(kControllerStory); }
+  void SetTimedPlay(bool timed);
+  bool IsTimedPlay() const;
+  // The round's clock in ms, counting down while the player searches and solves puzzles;
+  // -1 when the story is played relaxed (or the round has no time).
+  int32_t GetRoundTimeLeft() const { return mRoundTimeLeft; }
+
   // Screens the controller keeps, made once loading completes (tests call it directly).
   void CreateFixedScreens();
   // Starts round index from its beginning: cases reset, overlay and journal page reloaded.
   bool StartRound(int index);
 
 private:
+  // An error line naming the configuration when the scene file it names for the screen is
+  // not there.
+  void CheckSceneNamed(const char* config, const char* screen) const;
   TTheGame();
   ~TTheGame() override;
   TTheGame(const TTheGame&) = delete;
@@ -200,7 +214,18 @@ private:
   bool WriteSave(int mode);
   bool ReadStoryPayload(TBinaryBuffer* buffer, int round);
   bool ReadFreePlayPayload(TBinaryBuffer* buffer);
-  void OpenGameDialog(const str& script);
+  // prelude: Lua run before the dialog opens (the globals its script reads).
+  void OpenGameDialog(const str& script, const str& prelude = str());
+  // Adds a round's total to the hiscores; a round that scored nothing adds no row.
+  void LogRoundScore(uint32_t total);
+  // Totals the round's categories into "Total_round" (and the log).
+  uint32_t SumRoundScore();
+  void RunRoundClock(double ms);
+  // The current player's preferences, and the player's number; null without a player.
+  TPrefsDB* PlayerPrefs(int* player) const;
+  // A tutorial the current player has seen (kept with the player, so not shown again).
+  bool WasTutorialShown(const str& name);
+  void MarkTutorialShown(const str& name);
 
   // Actions of the state machine (gameactions.cpp).
   void ShowLoading();
@@ -271,7 +296,13 @@ private:
   bool mJournalFading = false;
   bool mJournalFadingIn = false;
   double mJournalFadeLeft = 0;
+  // Tutorials seen while there is no player to keep them with.
   std::set<str> mTutorialsShown;
+  int32_t mRoundTimeLeft = -1;
+  bool mTimedPlay = false;
+  // The round's total went into the hiscores (its end dialog may be shown again after a
+  // restart, its score is not kept twice).
+  bool mRoundScored = false;
 
   // Game rules.
   uint32_t mObjectPoints = 100;

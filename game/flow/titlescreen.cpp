@@ -1,5 +1,5 @@
-// titlescreen: the title's quiet (the menu over it has its own music) and the mode choice
-// handed to the game controller.
+// titlescreen: the title's theme through the music manager and the mode choice handed to
+// the game controller.
 #include "flow/titlescreen.h"
 
 #include "core/script/luabind.h"
@@ -11,8 +11,9 @@
 void TTitleScreen::Activate()
 {
   TSceneScreen::Activate();
-  // The main menu over the title plays its own music.
-  GMusicManager::Instance()->StopMusic();
+  // The theme also carries the main menu laid over the title, which then leaves its own
+  // track unplayed.
+  GMusicManager::Instance()->PlayMusic(kMusic, true, true, "");
 }
 
 void TTitleScreen::OnFadeCompleted(bool fadeIn)

@@ -1,5 +1,5 @@
-// titlescreen: the title screen, over which the window scripts lay the main menu, with the
-// choice of game mode that its scene's buttons may offer ("ChooseStory", "ChooseFreePlay").
+// titlescreen: the title screen with the game's theme, over which the window scripts lay the
+// main menu; its scene's buttons may offer the mode choice ("ChooseStory", "ChooseFreePlay").
 #pragma once
 
 #include "flow/scenescreen.h"
@@ -7,6 +7,8 @@
 class TTitleScreen : public TSceneScreen
 {
 public:
+  static constexpr char kMusic[] = "audio/music/qsb_theme.ogg";
+
   void Activate() override;
   void ChooseStory();
   void ChooseFreePlay();

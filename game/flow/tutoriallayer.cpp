@@ -3,7 +3,7 @@
 #include "flow/tutoriallayer.h"
 
 #include "core/app/gamestate.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/sceneobject.h"
 
 namespace {

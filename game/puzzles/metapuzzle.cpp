@@ -8,6 +8,7 @@
 #include "flow/configuredscreen.h"
 #include "flow/savestring.h"
 #include "flow/thegame.h"
+#include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
 
@@ -41,8 +42,8 @@ void TMetaPuzzle::ReInit(const str& config, bool reset)
 bool TMetaPuzzle::OnMouseDown(const TPoint& point)
 {
   if (IsActive() && !mPieces.empty() && mPlaced.size() == mPieces.size()) {
-    // A puzzle opened again once solved has nothing left to do: a click goes back, since
-    // nothing else would ever end the puzzle's state.
+    // The whole stays for the player to see until a click takes them back (also when a
+    // solved puzzle is opened again).
     TTheGame::GetInstance()->PostEvent(evMetaPuzzleCompleted);
     return true;
   }
@@ -57,7 +58,7 @@ bool TMetaPuzzle::OnMouseDown(const TPoint& point)
   mPlaced.push_back(piece->GetId());
   SetStateOrHide(piece, kPlacedState);
   if (mPlaced.size() == mPieces.size()) {
-    TTheGame::GetInstance()->PostEvent(evMetaPuzzleCompleted);
+    WriteDbg("Meta puzzle: whole; a click goes back");
   }
   return true;
 }

@@ -1,5 +1,5 @@
 // metapuzzle: the meta puzzle ("TMetaPuzzle"): the pieces a search room turned up, placed
-// one by one on its scene; placing the last tells the game controller.
+// one by one on its scene; a click on the whole tells the game controller.
 #pragma once
 
 #include <vector>

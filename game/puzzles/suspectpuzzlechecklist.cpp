@@ -9,7 +9,7 @@
 #include "flow/configuredscreen.h"
 #include "flow/savestring.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
 #include "scene/xmlattributes.h"

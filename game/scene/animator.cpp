@@ -8,7 +8,7 @@
 #include <climits>
 
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/objectstate.h"
 #include "scene/sceneobject.h"

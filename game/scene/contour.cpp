@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "core/graphics/texture.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/imageresource.h"
 #include "scene/matrixutil.h"
 #include "scene/scene.h"

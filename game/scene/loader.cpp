@@ -3,7 +3,7 @@
 #include "scene/loader.h"
 
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/xmlpreloader.h"
 

@@ -3,7 +3,10 @@
 #include "scene/matrixutil.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
+
+#include "scene/texturewrapper.h"
 
 bool invertMatrix(TMat3* matrix)
 {
@@ -56,14 +59,34 @@ TBounds Bounds(const TRect& rect, const TMat3& matrix)
   return bounds;
 }
 
+// The texture wrapper's order where two values lie a unit or more apart, the exact one
+// nearer than that: boxes whose edges almost meet then get one answer, whatever order qsort
+// leaves equal values in.
+int CompareExactly(const void* a, const void* b)
+{
+  const int coarse = TTextureWrapper::compare(a, b);
+  if (coarse != 0)
+    return coarse;
+  const float first = *static_cast<const float*>(a);
+  const float second = *static_cast<const float*>(b);
+  return (first > second) - (first < second);
+}
+
+// An axis overlaps when its two lowest edges are the two boxes' lower edges; bounds that
+// only touch count.
+bool AxisOverlaps(float minA, float maxA, float minB, float maxB)
+{
+  float edges[4] = {maxA, minA, maxB, minB};
+  std::qsort(edges, 4, sizeof edges[0], &CompareExactly);
+  return (edges[0] == minA && edges[1] == minB) || (edges[0] == minB && edges[1] == minA);
+}
+
 }  // namespace
 
 bool RectItersectTest(const TRect& a, const TMat3& ma, const TRect& b, const TMat3& mb)
 {
-  // Exact comparisons: the two lowest of the four edges on an axis are the two minima
-  // exactly when neither range ends before the other begins.
   TBounds first = Bounds(a, ma);
   TBounds second = Bounds(b, mb);
-  return std::max(first.mMinX, second.mMinX) <= std::min(first.mMaxX, second.mMaxX) &&
-         std::max(first.mMinY, second.mMinY) <= std::min(first.mMaxY, second.mMaxY);
+  return AxisOverlaps(first.mMinX, first.mMaxX, second.mMinX, second.mMaxX) &&
+         AxisOverlaps(first.mMinY, first.mMaxY, second.mMinY, second.mMaxY);
 }

@@ -3,7 +3,7 @@
 #include "scene/objectstate.h"
 
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/imageresource.h"
 #include "scene/scene.h"

@@ -2,7 +2,7 @@
 // sources their scripts ask for by class name; lends systems to their owners.
 #include "scene/particlesmanager.h"
 
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/particlesdatasource.h"
 #include "scene/particlesound.h"
 

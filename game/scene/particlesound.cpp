@@ -6,7 +6,7 @@
 #include "core/script/luabind.h"
 #include "core/script/script.h"
 #include "core/sound/soundinstance.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 #include "scene/matrixutil.h"
 #include "scene/particlessystem.h"

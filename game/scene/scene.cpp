@@ -7,7 +7,7 @@
 #include "core/app/platform.h"
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/contour.h"
 #include "scene/matrixutil.h"

@@ -11,7 +11,7 @@
 #include "core/foundation/prefsdb.h"
 #include "core/foundation/xmlnode.h"
 #include "core/sound/soundinstance.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 #include "platform/sound/soundmanager.h"
 #include "scene/action.h"

@@ -3,7 +3,7 @@
 #include "scene/sceneobjects.h"
 
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/imageobject.h"
 #include "scene/objectfactory.h"

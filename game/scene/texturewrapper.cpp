@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/graphics/texture.h"
+#include "scene/matrixutil.h"
 #include "scene/texturemanager.h"
 
 TTextureWrapper::TTextureWrapper(boost::shared_ptr<TTexture> texture)
@@ -54,6 +55,11 @@ void TTextureWrapper::BuildMask(const TColor32* pixels, unsigned width, unsigned
       if (row[x].Alpha() != 0)
         bits[x >> 3] |= static_cast<uint8_t>(1u << (x & 7));
   }
+}
+
+int TTextureWrapper::compare(const void* a, const void* b)
+{
+  return TruncateToInt(*static_cast<const float*>(a) - *static_cast<const float*>(b));
 }
 
 bool TTextureWrapper::hitTest(unsigned x, unsigned y) const

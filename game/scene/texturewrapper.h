@@ -37,6 +37,10 @@ public:
   // within radius of (x, y); the point may lie outside the texture on either side.
   bool RangeHitTest(int x, int y, int radius, const TRect& area) const;
 
+  // A qsort comparator of floats: *a - *b cut towards zero to an int, so values less than
+  // one apart compare equal; differences beyond the int range give its ends.
+  static int compare(const void* a, const void* b);
+
   const boost::shared_ptr<TTexture>& GetTexture() const { return mTexture; }
   bool HasMask() const { return mHasMask; }
   unsigned GetWidth() const { return mWidth; }

@@ -2,6 +2,9 @@
 // one file per call, and hands the scene loader their parsed trees.
 #include "scene/xmlpreloader.h"
 
+#include "core/foundation/file.h"
+#include "core/foundation/debug.h"
+
 namespace {
 
 const char kConfigFile[] = "configs/preload_xmls.xml";
@@ -13,15 +16,28 @@ TXmlPreloader::TXmlPreloader() : mNext(mNodes.end()), mParsed(0) {}
 void TXmlPreloader::LoadConfig()
 {
   TXmlNode config;
-  config.ParseFile(kConfigFile);
-  if (TXmlNode* list = config.GetChild("preload_xmls"))
+  // A file that cannot be read says so itself, with its name.
+  const bool read = config.ParseFile(kConfigFile);
+  TXmlNode* list = config.GetChild("preload_xmls");
+  if (!list && read)
+    WriteDbg("ERROR: %s holds no \"preload_xmls\" list (empty or not this file); no scene is read ahead",
+             kConfigFile);
+  if (list)
   {
     str name;
     TXmlNode* child = nullptr;
     list->ResetChildren();
     while (list->GetNextChild(&name, &child))
     {
+      // Comments and declarations are elements to this parser; they name nothing.
+      if (name.length() > 0 && (name[0] == '!' || name[0] == '?'))
+        continue;
       str file = child->GetAttribute("file");
+      if (file.empty())
+      {
+        WriteDbg("ERROR: %s: its entry <%s> names no file", kConfigFile, name.c_str());
+        continue;
+      }
       // A name listed again keeps its document, parsed or not.
       mNodes.emplace(file, TXmlNode());
     }
@@ -33,7 +49,11 @@ void TXmlPreloader::ParseNextNode()
 {
   if (mNext == mNodes.end())
     return;
-  mNext->second.ParseFile(mNext->first.c_str());
+  // The list is where a wrong name comes from: the line says so.
+  if (!TFile::Exists(mNext->first))
+    WriteDbg("ERROR: %s lists %s, which does not exist", kConfigFile, mNext->first.c_str());
+  else
+    mNext->second.ParseFile(mNext->first.c_str());
   ++mNext;
   ++mParsed;
 }

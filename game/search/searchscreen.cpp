@@ -9,11 +9,12 @@
 #include "core/script/luabind.h"
 #include "flow/case.h"
 #include "flow/configuredscreen.h"
+#include "flow/musicmanager.h"
 #include "flow/savestring.h"
 #include "flow/shellglue.h"
 #include "flow/soundlevels.h"
 #include "flow/thegame.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 #include "scene/binarybuffer.h"
 #include "scene/scene.h"
@@ -32,6 +33,9 @@ str LabelText(const str& label)
 }
 
 } // namespace
+
+const char* const TSearchScreen::kRoomTracks[kRoomTrackCount] = {
+    "audio/music/room_01.ogg", "audio/music/room_02.ogg", "audio/music/room_03.ogg"};
 
 bool TSearchScreen::ReadEntries(const str& config)
 {
@@ -111,18 +115,58 @@ const TSearchScreen::TEntry* TSearchScreen::FindEntry(const str& id) const
 void TSearchScreen::Activate()
 {
   TSceneScreen::Activate();
-  if (mConfigured) {
-    return;
-  }
   TTheGame* game = TTheGame::GetInstance();
-  if (game->GetGameMode() == kControllerFreePlay) {
-    LoadConfig(game->GetFreePlay().GetCurrentSearchConfig());
-  } else if (TCase* current = game->GetCurrentCase()) {
-    LoadConfig(current->mSearchConfig);
-  } else {
-    WriteDbg("ERROR: %s shown with no case and no free-play location", kScreenName);
-    mConfigured = true;
+  if (!mConfigured) {
+    if (game->GetGameMode() == kControllerFreePlay) {
+      LoadConfig(game->GetFreePlay().GetCurrentSearchConfig());
+    } else if (TCase* current = game->GetCurrentCase()) {
+      LoadConfig(current->mSearchConfig);
+    } else {
+      WriteDbg("ERROR: %s shown with no case and no free-play location", kScreenName);
+      mConfigured = true;
+    }
   }
+  // Free play scores one room at a time: the room shown holds the points of its finds until
+  // it is scored, after a trip to the map or a restart alike.
+  if (game->GetGameMode() == kControllerFreePlay) {
+    game->SetScore("Object_Found", GetFoundCount() * game->GetObjectPoints());
+  }
+}
+
+unsigned TSearchScreen::GetFoundCount() const
+{
+  unsigned found = 0;
+  for (const TEntry& entry : mEntries) {
+    // An object the room does not show was dropped, not found.
+    if (FindObject(entry.mId) && std::find(mRemaining.begin(), mRemaining.end(), entry.mId) == mRemaining.end()) {
+      ++found;
+    }
+  }
+  return found;
+}
+
+void TSearchScreen::StartFading(unsigned time, bool fadeIn)
+{
+  TSceneScreen::StartFading(time, fadeIn);
+  if (fadeIn) {
+    StartMusic();
+  }
+}
+
+void TSearchScreen::StartMusic()
+{
+  TTheGame* game = TTheGame::GetInstance();
+  const str track = kRoomTracks[game->GetRandom().RandRange(0, int(kRoomTrackCount) - 1)];
+  // Free play has no case and so no sting: its rooms start with a room track.
+  TCase* current = game->GetGameMode() == kControllerStory ? game->GetCurrentCase() : nullptr;
+  const str sting = current ? current->mLocationSting : str();
+  GMusicManager* music = GMusicManager::Instance();
+  if (!mEntered && !sting.empty()) {
+    music->PlayMusic(sting, true, false, track);
+  } else {
+    music->PlayMusic(track, true, true, "");
+  }
+  mEntered = true;
 }
 
 void TSearchScreen::PostLoadInit(TScene* scene, bool fromSave)
@@ -149,10 +193,7 @@ void TSearchScreen::OnTick(double ms)
     return;
   }
   mTimeLeft = ms >= mTimeLeft ? 0 : mTimeLeft - int32_t(ms);
-  if (TTextObject* clock = dynamic_cast<TTextObject*>(FindObject("timer"))) {
-    const int seconds = (mTimeLeft + 999) / 1000;
-    clock->setText(str::getFormatted("%d:%02d", seconds / 60, seconds % 60));
-  }
+  ShowClock(this, mTimeLeft);
   if (mTimeLeft == 0) {
     mCompleted = true;
     TTheGame::GetInstance()->PostEvent(evSearchTimeUp);

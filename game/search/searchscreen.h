@@ -1,6 +1,7 @@
 // searchscreen: the hidden-object search room: its scene and its list of objects to find
 // from its configuration; found objects leave the list and score, misses sound; the last
-// find (or, in free play, the end of the clock) tells the game controller.
+// find (or, in free play, the end of the clock) tells the game controller. Entering it starts
+// its music: the place's sting the first time, a room track after it and on later entries.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,8 @@ public:
   static constexpr char kDeletingState[] = "deleting";
   static constexpr char kFoundSound[] = "audio/sfx/found.ogg";
   static constexpr char kMissSound[] = "audio/sfx/miss.ogg";
+  static constexpr unsigned kRoomTrackCount = 3;
+  static const char* const kRoomTracks[kRoomTrackCount];
 
   // Reads the room's configuration: in story mode the current case's, in free play the
   // location's. Done once, when the screen is first shown.
@@ -36,10 +39,13 @@ public:
   const std::vector<TEntry>& GetEntries() const { return mEntries; }
   const std::vector<str>& GetRemaining() const { return mRemaining; }
   unsigned GetMisses() const { return mMisses; }
+  // Objects of the list found so far.
+  unsigned GetFoundCount() const;
   // Free play's clock in ms; negative when the room is not timed.
   int32_t GetTimeLeft() const { return mTimeLeft; }
 
   void Activate() override;
+  void StartFading(unsigned time, bool fadeIn) override;
   void OnTick(double ms) override;
   bool OnMouseDown(const TPoint& point) override;
 
@@ -61,6 +67,7 @@ private:
   void UpdatePanel();
   void DropUnseen();
   void Play(const boost::shared_ptr<TSound>& sound);
+  void StartMusic();
   const TEntry* FindEntry(const str& id) const;
 
   bool mConfigured = false;
@@ -70,6 +77,8 @@ private:
   unsigned mMisses = 0;
   int32_t mTimeLeft = -1;
   bool mCompleted = false;
+  // The first entry plays the place's sting; a room made again (a loaded game) plays it again.
+  bool mEntered = false;
   boost::shared_ptr<TSound> mFoundSound;
   boost::shared_ptr<TSound> mMissSound;
 };

@@ -19,7 +19,7 @@
 #include "core/graphics/vertexset.h"
 #include "gl/framepresenter.h"
 #include "gl/gltexturedata.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TGLDisplayHandler* TGLDisplayHandler::mInstance = nullptr;
 

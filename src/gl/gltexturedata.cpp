@@ -16,7 +16,7 @@
 #include "core/graphics/texture.h"
 #include "core/graphics/vertexset.h"
 #include "gl/gldisplayhandler.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

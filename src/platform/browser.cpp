@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 extern char** environ;
 
@@ -21,6 +21,10 @@ std::vector<pid_t>& Children()
   return children;
 }
 
+// The last browser opener and how it ended; its status is kept when it is reaped.
+pid_t gLastBrowser = -1;
+EBrowserStatus gLastBrowserStatus = kBrowserOpened;
+
 void ReapFinishedChildren()
 {
   std::vector<pid_t>& children = Children();
@@ -28,6 +32,16 @@ void ReapFinishedChildren()
     int status = 0;
     pid_t result = waitpid(children[index], &status, WNOHANG);
     if (result == children[index] || (result < 0 && errno == ECHILD)) {
+      if (children[index] == gLastBrowser) {
+        // A child reaped elsewhere left no status: nothing says it failed.
+        const bool failed = result == gLastBrowser && !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        gLastBrowserStatus = failed ? kBrowserFailed : kBrowserOpened;
+        gLastBrowser = -1;
+        if (failed) {
+          WriteDbg("ERROR: xdg-open could not open the address (exit status %d)",
+                   WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        }
+      }
       children.erase(children.begin() + long(index));
     } else {
       ++index;
@@ -58,9 +72,23 @@ pid_t LaunchProgram(char const* program, char const* argument)
 
 bool LaunchBrowser(char const* url)
 {
+  gLastBrowser = -1;
+  gLastBrowserStatus = kBrowserFailed;
   if (!url || !url[0]) {
     WriteDbg("ERROR: OpenBrowser: no address");
     return false;
   }
-  return LaunchProgram("xdg-open", url) > 0;
+  const pid_t child = LaunchProgram("xdg-open", url);
+  if (child <= 0) {
+    return false;
+  }
+  gLastBrowser = child;
+  gLastBrowserStatus = kBrowserOpening;
+  return true;
+}
+
+EBrowserStatus LastBrowserStatus()
+{
+  ReapFinishedChildren();
+  return gLastBrowserStatus;
 }

@@ -11,3 +11,8 @@ pid_t LaunchProgram(char const* program, char const* argument);
 
 // Opens the URL with "xdg-open"; false when it cannot be started or the URL is empty.
 bool LaunchBrowser(char const* url);
+
+// How the last LaunchBrowser went, without waiting: the opener still runs, it opened the
+// address, or it could not (not started, or it ended in failure: no browser, say).
+enum EBrowserStatus { kBrowserOpening = 1, kBrowserOpened = 0, kBrowserFailed = 2 };
+EBrowserStatus LastBrowserStatus();

@@ -2,7 +2,7 @@
 // under the XDG base directories; talks to the environment, the home folder and mkdir.
 #include "platform/folders.h"
 
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <cerrno>
 #include <cstdio>

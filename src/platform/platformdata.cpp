@@ -17,7 +17,7 @@
 #include "core/foundation/stringtable.h"
 #include "core/graphics/renderer.h"
 #include "core/window/windowmanager.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/display/display.h"
 #include "platform/folders.h"
 #include "platform/signals.h"

@@ -68,6 +68,7 @@ public:
   uint32_t Timer() const;
   // Opens the URL in the desktop's browser, without a shell; false when it cannot start.
   bool OpenBrowser(char const* url);
+  int GetBrowserStatus() const;
   void SetWindowTitle(char const* title);
   str GetWindowTitle() const { return mWindowTitle; }
   void SetCursor(boost::shared_ptr<TTexture> image, TPoint hotSpot, bool flag);

@@ -15,7 +15,7 @@
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
 #include "platform/cinema/flashhost.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/display/event.h"
 #include "platform/folders.h"
 #include "platform/online/computerid.h"
@@ -249,11 +249,14 @@ void TPlatform::ShowCursor(bool show)
   }
 }
 
-void TPlatform::OpenBrowser(char const* url)
+bool TPlatform::OpenBrowser(char const* url)
 {
-  if (mData) {
-    mData->OpenBrowser(url);
-  }
+  return mData && mData->OpenBrowser(url);
+}
+
+int TPlatform::GetBrowserStatus() const
+{
+  return mData ? mData->GetBrowserStatus() : 2;
 }
 
 TAssetManager* TPlatform::GetAssetManager() const

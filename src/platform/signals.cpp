@@ -1,5 +1,5 @@
 // signals: SIGTERM and Control+C (SIGINT) become close requests of the event queue instead
-// of ending the program outright; a second one of either ends it at once.
+// of ending the program outright; a second one while the first is answered ends it at once.
 #include "platform/signals.h"
 
 #include <csignal>
@@ -9,6 +9,8 @@
 namespace {
 
 volatile sig_atomic_t gPendingSignal = 0;
+// Set when Control+C went back to its default action.
+volatile sig_atomic_t gInterruptTaken = 0;
 
 void OnQuitSignal(int signalNumber)
 {
@@ -17,18 +19,38 @@ void OnQuitSignal(int signalNumber)
   std::signal(signalNumber, SIG_DFL);
   if (signalNumber == SIGTERM) {
     alarm(kTerminateHardLimitSeconds);
+  } else {
+    gInterruptTaken = 1;
   }
+}
+
+void Install(int signalNumber)
+{
+  struct sigaction action = {};
+  action.sa_handler = OnQuitSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(signalNumber, &action, nullptr);
 }
 
 }  // namespace
 
 void InstallQuitSignals()
 {
-  struct sigaction action = {};
-  action.sa_handler = OnQuitSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  Install(SIGINT);
+  Install(SIGTERM);
+}
+
+void RearmInterruptSignal()
+{
+  if (gInterruptTaken) {
+    gInterruptTaken = 0;
+    Install(SIGINT);
+  }
+}
+
+void CancelHardQuitLimit()
+{
+  alarm(0);
 }
 
 EQuitSignal TakeQuitSignal()

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/e2eharness.h"
+#include "support/requirement.h"
 
 namespace fs = std::filesystem;
 
@@ -55,7 +56,7 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
                             "capture " + Path("credits.ppm") + "\n"
                             "key escape\n"
                             "wait 300\n"
-                            "close\n";
+                            + kCloseAndLeave;
   TRun run = Run(first);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -88,7 +89,7 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
   EXPECT_GT(CountNear(hiscores, 40, 300, 760, 460, 230, 215, 175, 30), 80000);
   EXPECT_GT(CountDifferent(credits, options0, 160, 140, 640, 380), 1000);
 
-  // A restart: the same detective is welcomed without the register, at the same level.
+  // A restart: the same detective is welcomed back without the register, at the same level.
   const std::string second = "until game: main menu shown\n"
                              "wait 300\n"
                              "capture " + Path("menu2.ppm") + "\n"
@@ -99,7 +100,7 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
                              "capture " + Path("options2.ppm") + "\n"
                              "key escape\n"
                              "wait 200\n"
-                             "close\n";
+                             + kCloseAndLeave;
   TRun again = Run(second);
   ASSERT_TRUE(again.finished) << again.log;
   EXPECT_EQ(0, again.exitStatus) << again.log;
@@ -110,7 +111,8 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
   TImage options2 = ReadPpm(Path("options2.ppm"));
   ASSERT_EQ(800, menu2.width);
   ASSERT_EQ(800, options2.width);
-  EXPECT_EQ(0, CountDifferent(menu, menu2, 190, 115, 750, 147));
+  // The newcomer's greeting has become a welcome back.
+  EXPECT_GT(CountDifferent(menu, menu2, 190, 115, 750, 147), 100);
   EXPECT_EQ(0, CountDifferent(options1, options2, 355, 170, 630, 260));
 
   // Nothing left in the temporary folder.
@@ -134,7 +136,7 @@ TEST_F(AppEndToEnd, TypingGoesOnInTheEntryAfterAButtonWasClicked)
                             "wait 200\n"
                             "key return\n"
                             "wait 300\n"
-                            "close\n";
+                            + kCloseAndLeave;
   TRun run = Run(steps);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_TRUE(Has(run.log, "game: detective created: Holmes!\n")) << run.log;
@@ -142,11 +144,32 @@ TEST_F(AppEndToEnd, TypingGoesOnInTheEntryAfterAButtonWasClicked)
 
 TEST_F(AppEndToEnd, SigtermAsksToCloseAndTheProgramEndsCleanly)
 {
-  TRun run = Run("wait 100\nsigterm\n");
+  // The session ends the game: the quit script leaves at once, without a question.
+  TRun run = Run("until game: main menu shown\nwait 100\nsigterm\n");
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(Has(run.log, "game: close requested")) << run.log;
+  EXPECT_FALSE(Has(run.log, "game: asked:")) << run.log;
+  EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
   EXPECT_TRUE(fs::is_empty(Path("tmp")));
+}
+
+TEST_F(AppEndToEnd, AHandlerInAnEndlessLoopIsStoppedNamingItsScriptAndTheCloseBoxStillWorks)
+{
+  const std::string resources = CopyResources();
+  std::ofstream(resources + "/assets/scripts/mainmenu.lua", std::ios::app)
+      << "\nSetCommand( 'credits', function() GameLog( 'spinning' ) while true do end end )\n";
+  TRun run = Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\n"
+                 "until game: detective created\nwait 300\nclick 400 473\nuntil game: spinning\nwait 100\n" +
+                     kCloseAndLeave,
+                 resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  const std::vector<std::string> errors = ErrorLines(run.log);
+  ASSERT_EQ(errors.size(), 1u) << run.log;
+  EXPECT_NE(errors[0].find("scripts/mainmenu.lua:"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[0].find("stopped: the script ran too long"), std::string::npos) << errors[0];
+  EXPECT_TRUE(Has(run.log, "game: quit answered: yes")) << run.log;
 }
 
 TEST_F(AppEndToEnd, MissingOrDamagedStartUpFilesAreLoggedAndTheProgramStillStarts)
@@ -155,7 +178,7 @@ TEST_F(AppEndToEnd, MissingOrDamagedStartUpFilesAreLoggedAndTheProgramStillStart
   std::ofstream(resources + "/assets/settings.xml") << "<settings><publisher>Quorvant</pub";
   fs::remove(resources + "/assets/strings.xml");
   fs::remove(resources + "/assets/fonts/default.mvec");
-  TRun run = Run("until game: main menu shown\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
+  TRun run = Run("until game: main menu shown\ncapture " + Path("frame.ppm") + "\n" + kCloseAndLeave, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(Has(run.log, "ERROR: Settings file")) << run.log;
@@ -173,7 +196,7 @@ TEST_F(AppEndToEnd, DamagedOrMissingGameDataIsLoggedAndTheTitleStillShows)
   fs::remove(resources + "/assets/scenes/case_journal/journal.sxm");
   std::ofstream(resources + "/assets/configs/loading.xml") << "\x01\x02 not xml";
   fs::remove(resources + "/assets/scenes/title/title.sxm");
-  TRun run = Run("until game: main menu shown\nwait 300\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
+  TRun run = Run("until game: main menu shown\nwait 300\ncapture " + Path("frame.ppm") + "\n" + kCloseAndLeave, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   for (const char* file : {"rounds_config.xml", "journal.sxm", "loading.xml", "title.sxm"}) {
@@ -208,6 +231,17 @@ TEST_F(AppEndToEnd, WithoutAWorkingQuitScriptTheCloseRequestQuits)
   errors = ErrorLines(run.log);
   ASSERT_EQ(errors.size(), 1u) << run.log;
   EXPECT_EQ(errors[0].rfind("ERROR: scripts/quitverify.lua:3: attempt to index a nil value", 0), 0u) << errors[0];
+
+  // A script cut short: it neither quits nor asks.
+  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'cut short' )\n";
+  run = Run("wait 100\nclose\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(Has(run.log, "game: cut short")) << run.log;
+  errors = ErrorLines(run.log);
+  ASSERT_EQ(errors.size(), 1u) << run.log;
+  EXPECT_EQ(errors[0], "ERROR: Script scripts/quitverify.lua neither quit nor asked the player within 2000 ms of the "
+                       "close request; quitting");
 }
 
 TEST_F(AppEndToEnd, AnEmptyResourcesFolderShowsWhatIsMissingAndStillCloses)
@@ -245,13 +279,23 @@ TEST_F(AppEndToEnd, AFailingStartUpScriptIsShownOnTheScreenAndLogged)
 TEST_F(AppEndToEnd, SigtermEndsTheProgramWithinSecondsWhateverTheQuitScriptDoes)
 {
   const std::string resources = CopyResources();
-  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'staying' )\n";
+  // A script that says it asks the player, and asks nobody.
+  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'staying' )\nAnswerCloseRequest( 'asking' )\n";
   TRun run = Run("wait 100\nsigterm\n", resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(Has(run.log, "game: staying")) << run.log;
   EXPECT_LT(run.elapsedMs, 10000) << run.log;
   EXPECT_TRUE(Has(run.log, "ERROR: The scripts did not close the program")) << run.log;
+
+  // A script that never ends is stopped with a line naming it, and the quit is a clean one.
+  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'spinning' )\nwhile true do end\n";
+  run = Run("until game: main menu shown\nwait 100\nsigterm\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.signal) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(Has(run.log, "ERROR: scripts/quitverify.lua:2: stopped: ")) << run.log;
+  EXPECT_LT(run.elapsedMs, 8000) << run.log;
 }
 
 TEST_F(AppEndToEnd, ASecondControlCEndsTheProgramAtOnce)
@@ -290,14 +334,14 @@ TEST_F(AppEndToEnd, AWindowOfTheFramesSizeShowsWhatTheFrameBufferWouldHaveShown)
   if (system("command -v xvfb-run > /dev/null 2>&1") != 0) {
     GTEST_SKIP() << "xvfb-run is not installed (tools/install-deps.sh installs xvfb)";
   }
-  TRun first = Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\nclose\n");
+  TRun first = Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\n" + kCloseAndLeave);
   ASSERT_TRUE(Has(first.log, "game: detective created: Holmes")) << first.log;
   // The offscreen driver's surface has one buffer: the frame is drawn into the frame buffer
   // object. A display server's window of the frame's size takes the frame itself.
   const std::string steps = "until game: main menu shown\nwait 300\nmove 795 595\nwait 100\ncapture ";
-  TRun offscreen = Run(steps + Path("buffered.ppm") + "\nclose\n");
+  TRun offscreen = Run(steps + Path("buffered.ppm") + "\n" + kCloseAndLeave);
   ASSERT_TRUE(offscreen.finished) << offscreen.log;
-  TRun window = Run(steps + Path("direct.ppm") + "\nclose\n", "",
+  TRun window = Run(steps + Path("direct.ppm") + "\n" + kCloseAndLeave, "",
                     {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
                     {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24"});
   ASSERT_TRUE(window.finished) << window.log;
@@ -314,7 +358,7 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
     GTEST_SKIP() << "xvfb-run is not installed (tools/install-deps.sh installs xvfb)";
   }
   // A detective first, so the menu comes up at once.
-  TRun first = Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\nclose\n");
+  TRun first = Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\n" + kCloseAndLeave);
   ASSERT_TRUE(Has(first.log, "game: detective created: Holmes")) << first.log;
   // The menu's options button is at (400, 305) of the 800 x 600 frame; the screens scale it
   // up, keep it, or scale it and put bars beside it.
@@ -326,7 +370,7 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
                             TMode{"1280x720x24", 640, 366}}) {
     const std::string steps = "until game: main menu shown\nwait 300\nkey alt+return\nwait 1200\nclick " +
                               std::to_string(mode.x) + " " +
-                              std::to_string(mode.y) + "\nwait 600\nclose\n";
+                              std::to_string(mode.y) + "\nwait 600\n" + kCloseAndLeave;
     TRun run = Run(steps, "", {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
                    {"xvfb-run", "-a", "-s", std::string("-screen 0 ") + mode.screen});
     ASSERT_TRUE(run.finished) << mode.screen << "\n" << run.log;
@@ -334,3 +378,52 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
     EXPECT_TRUE(Has(run.log, "game: options shown")) << mode.screen << "\n" << run.log;
   }
 }
+
+// A start with the preference at full screen (a first start) on a 1024 x 768 X display, with and
+// without a window manager: the window covers the display, and the register's entry and OK take
+// a player's clicks at the X server where the scaled frame draws them.
+class FullScreenStart : public EndToEnd, public ::testing::WithParamInterface<const char*>
+{
+};
+
+TEST_P(FullScreenStart, CoversTheDisplayAndTheRegisterTakesClicksWhereItIsDrawn)
+{
+  const std::string manager = GetParam();
+  for (const char* tool : {"xvfb-run", "xdotool", "xwininfo", "xprop"}) {
+    if (system((std::string("command -v ") + tool + " > /dev/null 2>&1").c_str()) != 0) {
+      QV_SKIP_UNLESS_REQUIRED(std::string(tool) + " is not installed (tools/install-deps.sh installs it)");
+    }
+  }
+  if (!manager.empty() && system(("command -v " + manager + " > /dev/null 2>&1").c_str()) != 0) {
+    QV_SKIP_UNLESS_REQUIRED(manager + " is not installed (tools/install-deps.sh installs it)");
+  }
+  // The entry at (400, 239) and OK at (280, 422) of the frame, 1.28 times as far on the display.
+  std::ofstream(Path("x.sh")) << "until_log 'game: main menu shown'\n"
+                                 "sleep 0.5\n"
+                                 "tree\n"
+                                 "xdotool mousemove 512 306 click 1\n"
+                                 "sleep 0.3\n"
+                                 "xdotool type --delay 40 Holmes\n"
+                                 "sleep 0.5\n"
+                                 "xdotool mousemove 358 540 click 1\n";
+  std::vector<std::string> wrapper = {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh",
+                                      QV_E2E_SOURCE_DIR "/xsession.sh"};
+  if (!manager.empty()) {
+    wrapper.push_back("--wm");
+    wrapper.push_back(manager);
+  }
+  wrapper.push_back(Path("x.sh"));
+  wrapper.push_back(Path("log.txt"));
+  TRun run = Run("until game: detective created\nwait 300\n" + kCloseAndLeave, "",
+                 {{"QV_WINDOWED", ""}, {"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}}, wrapper);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(Has(run.log, "window: 1024x768+0+0\n")) << run.log;
+  EXPECT_TRUE(Has(run.log, "game: detective created: Holmes\n")) << run.log;
+  EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, FullScreenStart, ::testing::Values("", "openbox"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).empty() ? std::string("None") : std::string(info.param);
+                         });

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -29,6 +30,8 @@ namespace {
 const int kRunTimeoutMs = 90000;
 
 } // namespace
+
+const std::string kCloseAndLeave = "close\nuntil game: asked: quit_title\nkey return\n";
 
 std::string ReadText(const std::string& path)
 {
@@ -182,6 +185,20 @@ std::string EndToEnd::CopyResources()
   fs::copy(QV_SOURCE_DATA_DIR, resources, fs::copy_options::recursive);
   if (fs::exists(QV_GENERATED_DATA_DIR)) {
     fs::copy(QV_GENERATED_DATA_DIR, resources, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  }
+  return resources;
+}
+
+std::string EndToEnd::CopyStillResources()
+{
+  const std::string resources = CopyResources();
+  // A scene object's particle effect is its "pr" attribute.
+  const std::regex effect(" pr=\"[^\"]*\"");
+  for (const auto& entry : fs::recursive_directory_iterator(resources)) {
+    if (entry.is_regular_file() && entry.path().extension() == ".sxm") {
+      const std::string scene = ReadText(entry.path().string());
+      std::ofstream(entry.path(), std::ios::binary | std::ios::trunc) << std::regex_replace(scene, effect, "");
+    }
   }
   return resources;
 }

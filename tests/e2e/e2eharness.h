@@ -33,6 +33,10 @@ struct TImage
 } // namespace e2e
 using e2e::TImage;
 
+// Input steps that end a run as a player does: the close box, then Yes to the question
+// whether to leave.
+extern const std::string kCloseAndLeave;
+
 std::string ReadText(const std::string& path);
 // An empty image when the file is missing or not a whole binary PPM.
 TImage ReadPpm(const std::string& path);
@@ -68,6 +72,9 @@ protected:
   // A copy of the game's data to break, laid out as installed: the checkout's data with what
   // the build generated merged in. Returns its folder, for Run's resources.
   std::string CopyResources();
+  // The same copy with no particle effect in its scenes (drifting dust, steam): two frames then
+  // differ only where the game changed something, whenever they are taken.
+  std::string CopyStillResources();
 
   std::string mRoot;
 };

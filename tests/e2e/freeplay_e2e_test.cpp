@@ -1,16 +1,14 @@
 // End-to-end tests of free play: a new detective plays the museum against the clock by clicking
-// the things where the room draws them, sees the round's result and the score in the hiscores.
+// the things where the room draws them, with a trip to the map half-way, sees the round's result
+// and the score in the hiscores; a clock that runs out says so and scores what was found.
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "e2e/e2eharness.h"
-#include "flow/vellumkitinit.h"
-#include "support/blowfishoracle.h"
+#include "e2e/e2ehiscores.h"
 
 namespace fs = std::filesystem;
 
@@ -27,8 +25,10 @@ struct TThing
 const TThing kMuseum[] = {{"teacup", 730, 284},  {"glove", 692, 386},    {"pocket_watch", 616, 404},
                           {"umbrella", 148, 273}, {"feather", 84, 256},   {"key", 526, 472},
                           {"spectacles", 537, 300}, {"pipe", 205, 465}};
-// The museum on the free-play map, and the free-play button of the main menu.
+// The museum on the free-play map, the room's way back to it, and the free-play button of the
+// main menu.
 const char kChooseMuseum[] = "click 235 180\n";
+const char kRoomToMap[] = "click 714 569\n";
 const char kFreePlayButton[] = "click 400 249\n";
 const char kSignIn[] = "until game: main menu shown\n"
                        "wait 300\n"
@@ -48,45 +48,13 @@ class FreePlayEndToEnd : public EndToEnd
 {
 protected:
   std::string Capture(const std::string& name) { return "capture " + Path(name) + "\n"; }
-
-  // The local free-play table's rows in the saved hiscore file, deciphered.
-  std::string HiscoreText()
-  {
-    const std::string bytes = ReadText(Path("home/user/hiscore.dat"));
-    if (bytes.size() < 16 || (bytes.size() - 8) % 8 != 0) {
-      return "";
-    }
-    oracle::TBlowfishOracle cipher{std::string(ENCRYPTION_KEY)};
-    std::vector<uint8_t> plain;
-    if (!cipher.DecryptPadded(std::vector<uint8_t>(bytes.begin(), bytes.end() - 8), &plain)) {
-      return "";
-    }
-    return std::string(plain.begin(), plain.end());
-  }
-
-  // Scores of the rows the hiscore file keeps for free play under the name.
-  std::vector<int> FreePlayScores(const std::string& name)
-  {
-    // The file's XML is laid out over lines: one space stands for any run of white space.
-    const std::string text = std::regex_replace(HiscoreText(), std::regex("\\s+"), " ");
-    const size_t table = text.find(std::string("<score name=\"") + QVGAMEMODENAMES[1] + "\"");
-    std::vector<int> scores;
-    if (table == std::string::npos) {
-      return scores;
-    }
-    const std::string rows = text.substr(table, text.find("</score>", table) - table);
-    const std::regex row("<row [^>]*score=\"([0-9]+)\"[^>]*name=\"" + name + "\"");
-    for (auto it = std::sregex_iterator(rows.begin(), rows.end(), row); it != std::sregex_iterator(); ++it) {
-      scores.push_back(std::stoi((*it)[1]));
-    }
-    return scores;
-  }
 };
 
 } // namespace
 
 TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheScoreInTheHiscores)
 {
+  const std::string resources = CopyStillResources();
   std::string steps = kSignIn;
   steps += kFreePlayButton;
   steps += "until to stFreePlayMap\n"
@@ -99,7 +67,9 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
     steps += "click " + std::to_string(thing.x) + " " + std::to_string(thing.y) + "\n";
     steps += "wait 120\n";
     if (std::string(thing.id) == "umbrella") {
-      steps += "wait 400\n" + Capture("half.ppm");
+      // Half-way, a look at the map and back: the room keeps its finds and their points.
+      steps += "wait 400\n" + Capture("half.ppm") + kRoomToMap + "until from stFreePlaySearch to stFreePlayMap\n"
+               "until Screen faded in\n" + kChooseMuseum + "until to stFreePlaySearch\nuntil Screen faded in\n";
     }
   }
   steps += "until to stFreePlayScore\n"
@@ -116,15 +86,17 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
            "wait 300\n" + Capture("hiscores.ppm") +
            "key escape\n"
            "wait 200\n"
-           "close\n";
-  TRun run = Run(steps);
+           + kCloseAndLeave;
+  TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
   size_t at = 0;
   for (const char* line : {"game: detective created: Holmes", "game: free play chosen", "to stFreePlayMap",
+                           "to stFreePlaySearch, event: evLocationChosen", "from stFreePlaySearch to stFreePlayMap",
                            "to stFreePlaySearch, event: evLocationChosen",
                            "from stFreePlaySearch to stFreePlayScore, event: evSearchCompleted",
+                           "Round scored: Object_Found 800,", "result: result_title",
                            "from stFreePlayScore to stFreePlayMap", "from stFreePlayMap to stMainMenu",
                            "game: hiscores shown", "game: close requested"}) {
     at = After(run.log, line, at);
@@ -144,8 +116,7 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
   // The map is drawn (not a black fade) and differs from the room.
   EXPECT_LT(CountNear(map, 0, 0, 800, 600, 0, 0, 0, 8), 800 * 600 / 4);
   EXPECT_GT(CountDifferent(map, room, 0, 0, 800, 500), 800 * 500 / 2);
-  // The first four things found are gone from where they were drawn, the others still there
-  // (a speck of the room's drifting dust may cross one).
+  // The first four things found are gone from where they were drawn, the others still there.
   for (int i = 0; i < 8; ++i) {
     const TThing& thing = kMuseum[i];
     const int changed = ChangedAround(room, half, thing);
@@ -162,8 +133,8 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
   EXPECT_GT(CountNear(hiscores, 40, 300, 760, 460, 230, 215, 175, 30), 80000);
 
   // One free-play score: every thing found and the seconds left on the three minutes.
-  const std::vector<int> scores = FreePlayScores("Holmes");
-  ASSERT_EQ(1u, scores.size()) << HiscoreText();
+  const std::vector<int> scores = HiscoreScores(Path("home"), 1, "Holmes");
+  ASSERT_EQ(1u, scores.size()) << HiscoreText(Path("home"));
   EXPECT_GT(scores[0], 800 + 10 * 120);
   EXPECT_LE(scores[0], 800 + 10 * 180);
   // The free-play record was saved where the next start finds it.
@@ -178,7 +149,7 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
                    "until to stFreePlayMap\n"
                    "until Screen faded in\n" + kChooseMuseum +
                    "until to stFreePlaySearch\n"
-                   "until Screen faded in\n" + Capture("roomagain.ppm") + "close\n");
+                   "until Screen faded in\n" + Capture("roomagain.ppm") + kCloseAndLeave, resources);
   ASSERT_TRUE(again.finished) << again.log;
   EXPECT_EQ(0, again.exitStatus) << again.log;
   EXPECT_TRUE(ErrorLines(again.log).empty()) << again.log;
@@ -192,7 +163,7 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
 
 TEST_F(FreePlayEndToEnd, WhenTheClockRunsOutTheThingsFoundAreScoredAndTheRoomStartsAfreshNextTime)
 {
-  const std::string resources = CopyResources();
+  const std::string resources = CopyStillResources();
   {
     std::ofstream rules(resources + "/assets/configs/game_rules.xml");
     rules << "<game_rules><scores object_found=\"100\" puzzle=\"500\" time_bonus=\"10\"/><freeplay time=\"3\"/>"
@@ -201,8 +172,15 @@ TEST_F(FreePlayEndToEnd, WhenTheClockRunsOutTheThingsFoundAreScoredAndTheRoomSta
   }
   std::string steps = kSignIn;
   steps += kFreePlayButton;
+  // A first visit finds nothing before the time is up; the second finds two things.
   steps += "until to stFreePlayMap\n"
            "until Screen faded in\n" + std::string(kChooseMuseum) +
+           "until to stFreePlayScore\n"
+           "until game: result: result_timeup\n"
+           "wait 300\n"
+           "key return\n"
+           "until from stFreePlayScore to stFreePlayMap\n"
+           "wait 500\n" + kChooseMuseum +
            "until to stFreePlaySearch\n"
            "until Screen faded in\n" + Capture("first.ppm") +
            "click " + std::to_string(kMuseum[0].x) + " " + std::to_string(kMuseum[0].y) + "\n" +
@@ -213,15 +191,23 @@ TEST_F(FreePlayEndToEnd, WhenTheClockRunsOutTheThingsFoundAreScoredAndTheRoomSta
            "until from stFreePlayScore to stFreePlayMap\n"
            "wait 500\n" + kChooseMuseum +
            "until to stFreePlaySearch\n"
-           "until Screen faded in\n" + Capture("again.ppm") +
-           "close\n";
+           "until Screen faded in\n" + Capture("again.ppm") + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
-  EXPECT_TRUE(Has(run.log, "from stFreePlaySearch to stFreePlayScore, event: evSearchTimeUp")) << run.log;
-  const std::vector<int> scores = FreePlayScores("Holmes");
-  ASSERT_EQ(1u, scores.size()) << HiscoreText();
+  size_t at = 0;
+  for (const char* line : {"from stFreePlaySearch to stFreePlayScore, event: evSearchTimeUp",
+                           "Round scored: Object_Found 0, Extra_Time 0, Puzzles 0, Total_round 0", "result: result_timeup",
+                           "from stFreePlaySearch to stFreePlayScore, event: evSearchTimeUp",
+                           "Round scored: Object_Found 200, Extra_Time 0, Puzzles 0, Total_round 200",
+                           "result: result_timeup"}) {
+    at = After(run.log, line, at);
+    ASSERT_NE(std::string::npos, at) << "missing, or out of order: " << line << "\n" << run.log;
+  }
+  // The round that scored nothing left no row in the hiscores.
+  const std::vector<int> scores = HiscoreScores(Path("home"), 1, "Holmes");
+  ASSERT_EQ(1u, scores.size()) << HiscoreText(Path("home"));
   EXPECT_EQ(200, scores[0]);
   // The teacup found before the clock ran out is back for the next visit.
   TImage first = ReadPpm(Path("first.ppm"));

@@ -1,12 +1,15 @@
 // End-to-end tests of the story as a player plays it: from a fresh user folder through the
-// map, a case's journal, its search room, its puzzles and its solved stamp, and a case left
-// in the middle by a quit and taken up again at the next start.
+// map, a case's journal, its search room, its puzzles and its solved page; a case left in the
+// middle by a quit and taken up again at the next start; timed play's clock, the second case's
+// journal page, clue and torn letter; a round whose end is left by a quit at each of its dialogs.
+#include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "e2e/e2eharness.h"
+#include "e2e/e2ehiscores.h"
 
 namespace {
 
@@ -33,7 +36,13 @@ const char kDialogContinue[] = "click 396 412\nuntil PostEvent: evDialogClosed\n
 const char kJournalSearch[] = "click 130 564\n";
 const char kJournalSuspects[] = "click 320 564\n";
 const char kJournalChecklist[] = "click 510 564\n";
-const char kSolvedContinue[] = "click 400 448\n";
+const char kSolvedContinue[] = "click 400 562\n";
+// The room's and the journal's way back to the map, the library's torn letter.
+const char kRoomToMap[] = "click 714 569\n";
+const char kJournalToMap[] = "click 704 563\n";
+const char kTornLetter[] = "click 700 30\n";
+// Story at a later start: a story taken up again asks nothing.
+const std::string kResumeStory = "until game: main menu shown\nwait 300\nclick 400 193\n";
 // Out of the way of everything a frame is checked for.
 const char kMouseAway[] = "move 400 560\n";
 
@@ -47,14 +56,38 @@ class StoryRoad : public EndToEnd
 protected:
   std::string Capture(const std::string& name) { return "capture " + Path(name) + "\n"; }
 
-  // From the title to the story's map: the register at the first start, Story, relaxed play.
-  static std::string ToTheMap(bool firstStart)
+  // From the title to the story's map: the register at the first start, Story, and for a new
+  // story the choice of timed or relaxed play.
+  static std::string ToTheMap(bool firstStart, bool timed = false)
   {
     std::string steps = "until game: main menu shown\nwait 300\n";
     if (firstStart) {
       steps += "click 400 239\ntext Holmes\nkey return\nuntil game: detective created\nwait 300\n";
+      steps += "click 400 193\nwait 800\n" + std::string(timed ? "click 280 203\n" : "click 520 203\n");
+    } else {
+      steps += "click 400 193\n";
     }
-    return steps + "click 400 193\nwait 800\nclick 520 203\nuntil to stMap\nuntil Screen faded in: TMapScreen\n";
+    return steps + "until to stMap\nuntil Screen faded in: TMapScreen\n";
+  }
+
+  // The museum's case from the map to its end dialog, shown; the journal's first tip closed.
+  std::string SolveTheMuseum()
+  {
+    std::string steps = "click 215 170\nuntil Overlay show dialog: museum_intro\n" + std::string(kDialogShown) +
+                        kDialogContinue + "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" +
+                        kJournalSearch + "until Overlay show dialog: museum_search_intro\n" + kDialogShown + kJournalGone +
+                        kDialogContinue + kMouseAway + "wait 300\n" + Capture("museumroom.ppm");
+    for (const TSpot& thing : kMuseumThings) {
+      steps += Click(thing) + "until found " + thing.id + "\n";
+    }
+    return steps + "until Overlay show dialog: museum_search_end\n" + kDialogShown + kDialogContinue +
+           "until Tutorial: identify_the_suspect_tutorial\nwait 300\nclick 440 440\nwait 300\n" + kJournalSuspects +
+           "until Screen faded in: TSuspectPuzzleSequence\n" + kJournalGone + kMouseAway + "wait 100\n" +
+           Capture("sequence.ppm") +
+           "click 494 336\nwait 200\nclick 684 336\nwait 200\nclick 114 336\nwait 200\nclick 304 336\n"
+           "until Journal open\n" + kJournalChecklist + "until Screen faded in: TSuspectPuzzleChecklist\n" + kJournalGone +
+           "click 395 326\nuntil the way back to the map shows\n" + kSolvedContinue +
+           "until Overlay show dialog: museum_end\n" + kDialogShown;
   }
 
   // Pixels of a thing's place that changed between two frames of the room.
@@ -62,7 +95,38 @@ protected:
   {
     return CountDifferent(before, after, spot.x - 15, spot.y - 15, spot.x + 15, spot.y + 15);
   }
+
+  // The game's data with a round of the museum's case alone.
+  std::string OneCaseResources()
+  {
+    const std::string resources = CopyStillResources();
+    const std::string config = resources + "/assets/configs/rounds_config.xml";
+    const std::string rounds = ReadText(config);
+    std::ofstream(config, std::ios::trunc) << std::regex_replace(
+        rounds, std::regex("<case location_id=\"15_library\">[\\s\\S]*?</case>"), "");
+    return resources;
+  }
 };
+
+// Letters' ink on the journal's paper, and the ruled lines under a case's description.
+int Ink(const TImage& frame, int left, int top, int right, int bottom)
+{
+  return CountNear(frame, left, top, right, bottom, 41, 28, 18, 60);
+}
+int Rule(const TImage& frame, int y)
+{
+  return CountNear(frame, 70, y, 380, y + 1, 186, 187, 183, 16);
+}
+// The "Back to the map" button's red.
+int ButtonRed(const TImage& frame, int left, int top, int right, int bottom)
+{
+  return CountNear(frame, left, top, right, bottom, 120, 50, 45, 35);
+}
+// The room's clock, in the strip under the room: its gold figures.
+int RoomClock(const TImage& frame)
+{
+  return CountNear(frame, 660, 506, 770, 542, 250, 219, 130, 40);
+}
 
 // The lines in this order, each after the one before; the first missing one, or "".
 std::string MissingInOrder(const std::string& log, const std::vector<std::string>& lines)
@@ -79,6 +143,7 @@ std::string MissingInOrder(const std::string& log, const std::vector<std::string
 
 TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSolvedStamp)
 {
+  const std::string resources = CopyStillResources();
   std::string steps = ToTheMap(true) + kMouseAway + Capture("map.ppm") +
                       // The museum on the map, its intro, the journal with its first tutorial.
                       "click 215 170\nuntil Overlay show dialog: museum_intro\n" + kDialogShown + kDialogContinue +
@@ -100,8 +165,8 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
            "until Screen faded in: TSuspectPuzzleChecklist\n" + kJournalGone + Capture("checklist.ppm") + "click 395 326\n" +
            "until the way back to the map shows\n" + Capture("solved.ppm") + kSolvedContinue +
            "until Overlay show dialog: museum_end\n" + kDialogShown + kJournalGone + kDialogContinue +
-           "until from stCaseEnd to stMap\n" + kMouseAway + "wait 500\n" + Capture("map2.ppm") + "close\n";
-  TRun run = Run(steps);
+           "until from stCaseEnd to stMap\n" + kMouseAway + "wait 500\n" + Capture("map2.ppm") + kCloseAndLeave;
+  TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
@@ -141,45 +206,62 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
     EXPECT_GT(Changed(room0, room5, kMuseumThings[i]), 200) << kMuseumThings[i].id;
   }
   EXPECT_LT(Changed(room0, room5, kMuseumThings[5]), 60);
-  // The red "CASE SOLVED" stamp across the book, which the journal did not show before.
-  EXPECT_GT(CountNear(solved, 180, 170, 620, 350, 192, 31, 30, 40), 3000);
-  EXPECT_LT(CountNear(journal, 180, 170, 620, 350, 192, 31, 30, 40), 100);
+  // Relaxed play shows no clock.
+  EXPECT_LT(RoomClock(room0), 5);
+  // The solved page says all it has to say, with the way back to the map below the book: the
+  // clues on the left, the solution on the right, no button over either (the book's spine
+  // between them shares the button's red).
+  EXPECT_GT(Ink(solved, 110, 415, 380, 435), 60);
+  EXPECT_GT(Ink(solved, 418, 420, 740, 452), 150);
+  EXPECT_LT(ButtonRed(solved, 110, 400, 385, 480), 300);
+  EXPECT_LT(ButtonRed(solved, 415, 400, 740, 480), 300);
+  EXPECT_GT(ButtonRed(solved, 300, 534, 500, 590), 2000);
 }
 
-TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
+TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFound)
 {
+  const std::string resources = CopyStillResources();
   std::string steps = ToTheMap(true) +
                       // The library on the map, its intro, the journal, the room.
                       "click 610 180\nuntil Overlay show dialog: library_intro\n" + kDialogShown + kDialogContinue +
                       "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" + kJournalSearch +
                       "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
                       kMouseAway + "wait 300\n" + Capture("room0.ppm");
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 2; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
-  steps += "close\n";
-  TRun run = Run(steps);
+  // The close box asks first: No plays on, Yes leaves with the case saved.
+  steps += "close\nuntil game: asked: quit_title\nwait 200\n" + Capture("question.ppm") +
+           "key escape\nuntil game: quit answered: no\n" + Click(kLibraryThings[2]) + "until found " +
+           kLibraryThings[2].id + "\n" + kCloseAndLeave;
+  TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
   EXPECT_EQ("", MissingInOrder(run.log, {"from stJournal to stSearch", "found scissors, 5 left",
-                                         "found ink_bottle, 4 left", "found candle, 3 left", "game: close requested"}))
+                                         "found ink_bottle, 4 left", "game: close requested", "game: quit answered: no",
+                                         "found candle, 3 left", "game: close requested", "game: quit answered: yes"}))
       << run.log;
+  // The question's parchment over the room.
+  const TImage question = ReadPpm(Path("question.ppm"));
+  ASSERT_EQ(800, question.width) << run.log;
+  EXPECT_GT(CountNear(question, 160, 190, 640, 410, 230, 215, 175, 30), 50000);
 
-  // The next start: the story goes on where it was, and the room shows only what is left.
-  steps = ToTheMap(false) + "click 610 180\nuntil to stJournal\n" +
-          "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" + kJournalSearch +
+  // The next start: the story goes on where it was, and the room shows only what is left; the
+  // journal's tip, read before the quit, is not shown again.
+  steps = ToTheMap(false) + "click 610 180\nuntil to stJournal\n" + "until Journal open\nwait 300\n" + kJournalSearch +
           "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue + kMouseAway +
           "wait 300\n" + Capture("room3.ppm");
   for (int i = 3; i < 6; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
-  steps += "until to stSearchEnd\nclose\n";
-  TRun again = Run(steps);
+  steps += "until to stSearchEnd\n" + kCloseAndLeave;
+  TRun again = Run(steps, resources);
   ASSERT_TRUE(again.finished) << again.log;
   EXPECT_EQ(0, again.exitStatus) << again.log;
   EXPECT_TRUE(ErrorLines(again.log).empty()) << again.log;
   EXPECT_FALSE(Has(again.log, "Overlay show dialog: library_intro")) << again.log;
+  EXPECT_FALSE(Has(again.log, "Tutorial:")) << again.log;
   EXPECT_EQ("", MissingInOrder(again.log, {"Resuming round 0 saved in stSearch", "from stStoryStart to stMap",
                                            "from stCaseIntro to stJournal, event: evPlayCase",
                                            "from stJournal to stSearch", "found bowler_hat, 2 left",
@@ -197,4 +279,123 @@ TEST_F(StoryRoad, ACaseLeftByAQuitIsTakenUpWithTheThingsAlreadyFound)
   for (int i = 3; i < 6; ++i) {
     EXPECT_LT(Changed(room0, room3, kLibraryThings[i]), 60) << kLibraryThings[i].id;
   }
+}
+
+TEST_F(StoryRoad, TimedPlayShowsItsClockAndTheSecondCaseHasItsOwnPageClueAndWholeTornLetter)
+{
+  const std::string resources = CopyStillResources();
+  // The museum's search begun, its first suspect found (Lady Ashcombe, by her umbrella) and
+  // seen on its page; then the library.
+  std::string steps = ToTheMap(true, true) + "click 215 170\nuntil Overlay show dialog: museum_intro\n" + kDialogShown +
+                      kDialogContinue + "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" +
+                      kJournalSearch + "until Overlay show dialog: museum_search_intro\n" + kDialogShown + kJournalGone +
+                      kDialogContinue + kMouseAway + "wait 300\n" + Capture("museumroom.ppm") + Click(kMuseumThings[1]) +
+                      "until found umbrella\n" + kRoomToMap + "until from stSearch to stMap\nuntil Screen faded in: TMapScreen\n" +
+                      "click 215 170\nuntil from stCaseIntro to stJournal\nuntil Journal open\nwait 300\n" + kMouseAway +
+                      Capture("museumpage.ppm") + kJournalToMap + "until from stJournal to stMap\nuntil Journal closed\n" +
+                      "click 610 180\nuntil Overlay show dialog: library_intro\n" + kDialogShown + kDialogContinue +
+                      "until Journal open\nwait 300\n" + kMouseAway + Capture("librarypage.ppm") + kJournalSearch +
+                      "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
+                      kMouseAway + "wait 300\n" + Capture("libraryroom.ppm") + Click(kLibraryThings[0]) +
+                      "until Overlay show dialog: library_clue_scissors\nuntil Screen faded in: TOverlayScreen\n" +
+                      Capture("clue.ppm") + kTornLetter + "until to stMetaPuzzle\nuntil Screen faded in: TMetaPuzzle\n" +
+                      "click 120 290\nwait 200\nclick 665 310\nwait 200\nclick 120 495\nwait 200\nclick 680 480\n"
+                      "until Meta puzzle: whole\n" + kMouseAway + "wait 1000\n" + Capture("letter.ppm") +
+                      "log the whole letter was seen\nclick 400 560\nuntil from stMetaPuzzle to stSearch\n" + kCloseAndLeave;
+  TRun run = Run(steps, resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
+  EXPECT_EQ("", MissingInOrder(run.log, {"game: play chosen: timed", "found umbrella", "from stSearch to stMap",
+                                         "from stJournal to stMap", "Overlay show dialog: library_intro",
+                                         "found scissors", "to stMetaPuzzle", "Meta puzzle: whole",
+                                         "input: the whole letter was seen", "from stMetaPuzzle to stSearch"}))
+      << run.log;
+
+  const TImage museumRoom = ReadPpm(Path("museumroom.ppm"));
+  const TImage museumPage = ReadPpm(Path("museumpage.ppm"));
+  const TImage libraryPage = ReadPpm(Path("librarypage.ppm"));
+  const TImage libraryRoom = ReadPpm(Path("libraryroom.ppm"));
+  const TImage clue = ReadPpm(Path("clue.ppm"));
+  const TImage letter = ReadPpm(Path("letter.ppm"));
+  for (const TImage* frame : {&museumRoom, &museumPage, &libraryPage, &libraryRoom, &clue, &letter}) {
+    ASSERT_EQ(800, frame->width) << run.log;
+  }
+  // The round's clock in the room and over the puzzle.
+  EXPECT_GT(RoomClock(museumRoom), 40);
+  EXPECT_GT(Ink(letter, 688, 18, 788, 54), 40);
+  // The museum's page names the suspect found; the library's, where nobody is found yet,
+  // names nobody.
+  EXPECT_GT(Ink(museumPage, 420, 206, 520, 226), 20);
+  for (int row : {206, 366}) {
+    EXPECT_LT(Ink(libraryPage, 420, row, 740, row + 20), 5) << row;
+  }
+  // The case's description sits on the ruled lines: no rule crosses its letters, and its lines
+  // stand on rules.
+  int linesOnRules = 0;
+  for (int y = 246; y < 356; ++y) {
+    if (Rule(libraryPage, y) < 100) {
+      continue;
+    }
+    EXPECT_LT(Ink(libraryPage, 70, y, 380, y + 1), 12) << "a rule at " << y << " crosses the letters";
+    linesOnRules += Ink(libraryPage, 70, y - 1, 380, y) >= 20;
+  }
+  EXPECT_GE(linesOnRules, 2);
+  // The clue's note leaves the torn letter's button in view.
+  EXPECT_LT(CountDifferent(libraryRoom, clue, 614, 8, 784, 52), 20);
+  EXPECT_GT(CountDifferent(libraryRoom, clue, 126, 14, 600, 100), 10000);
+  // The whole letter, its four scraps in the outline, stays until the click.
+  EXPECT_GT(CountNear(letter, 252, 207, 548, 423, 246, 240, 222, 30), 50000);
+}
+
+TEST_F(StoryRoad, ARoundEndLeftByAQuitAtEachOfItsDialogsIsTakenUpToTheEnd)
+{
+  const std::string resources = OneCaseResources();
+  // The round's one case, played against the clock, left at its end dialog.
+  TRun run = Run(ToTheMap(true, true) + SolveTheMuseum() + kCloseAndLeave, resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
+  EXPECT_EQ("", MissingInOrder(run.log, {"from stCaseSolved to stCaseEnd", "Overlay show dialog: museum_end",
+                                         "game: close requested"}))
+      << run.log;
+  EXPECT_FALSE(Has(run.log, "to stRoundEnd")) << run.log;
+  const TImage sequence = ReadPpm(Path("sequence.ppm"));
+  ASSERT_EQ(800, sequence.width) << run.log;
+  EXPECT_GT(Ink(sequence, 688, 18, 788, 54), 40);
+
+  // The next start goes on at the round's end, which scores the round, asking nothing about
+  // the clock; it is left by a quit too.
+  TRun second = Run(kResumeStory + "until Overlay show dialog: round1_end\n" + kDialogShown + kCloseAndLeave, resources);
+  ASSERT_TRUE(second.finished) << second.log;
+  EXPECT_TRUE(ErrorLines(second.log).empty()) << second.log;
+  EXPECT_FALSE(Has(second.log, "play chosen")) << second.log;
+  EXPECT_EQ("", MissingInOrder(second.log, {"Resuming round 0", "from stStoryStart to stMap", "from stMap to stRoundEnd",
+                                            "Round scored:", "Overlay show dialog: round1_end"}))
+      << second.log;
+  // The time left when the case was solved paid, and the clock had run.
+  const std::smatch scored = [&second] {
+    std::smatch match;
+    std::regex_search(second.log, match, std::regex("Extra_Time ([0-9]+), Puzzles ([0-9]+), Total_round ([0-9]+)"));
+    return match;
+  }();
+  ASSERT_EQ(4u, scored.size()) << second.log;
+  EXPECT_GT(std::stoi(scored[1]), 0);
+  EXPECT_LT(std::stoi(scored[1]), 900 * 10);
+  EXPECT_EQ(1000, std::stoi(scored[2]));
+
+  // The start after: the round's end again, then the end of the story and the title. The
+  // round's score is kept once.
+  TRun third = Run(kResumeStory + "until Overlay show dialog: round1_end\n" + kDialogShown + kDialogContinue +
+                       "until to stTheEndCinema\nuntil game: main menu shown\n" + kCloseAndLeave,
+                   resources);
+  ASSERT_TRUE(third.finished) << third.log;
+  EXPECT_TRUE(ErrorLines(third.log).empty()) << third.log;
+  EXPECT_FALSE(Has(third.log, "Round scored:")) << third.log;
+  EXPECT_EQ("", MissingInOrder(third.log, {"from stMap to stRoundEnd", "from stRoundEnd to stStoryStart",
+                                           "from stStoryStart to stTheEndCinema", "from stTheEndCinema to stMainMenu"}))
+      << third.log;
+  const std::vector<int> scores = HiscoreScores(Path("home"), 0, "Holmes");
+  ASSERT_EQ(1u, scores.size()) << HiscoreText(Path("home"));
+  EXPECT_EQ(std::stoi(scored[3]), scores[0]);
 }

@@ -589,7 +589,8 @@ TEST(GameData, TheMusicAndSoundsTheCodeNamesExist)
   std::vector<std::string> sounds = {"audio/music/qsb_theme.ogg", "audio/music/comic.ogg",
                                      "audio/music/QS_MiniGame1_16.ogg", "audio/music/QS_MiniGame2_16.ogg",
                                      "audio/music/mainmenumusic.ogg", "audio/sfx/found.ogg", "audio/sfx/miss.ogg",
-                                     "audio/sfx/hover.ogg"};
+                                     "audio/sfx/hover.ogg", "audio/music/room_01.ogg",
+                                     "audio/music/room_02.ogg", "audio/music/room_03.ogg"};
   for (int n = 1; n <= 5; ++n) {
     sounds.push_back("audio/music/ss_0" + std::to_string(n) + ".ogg");
     if (n <= 4) {

@@ -23,7 +23,7 @@ class ReadmeCommands(unittest.TestCase):
         cls.folder = tempfile.TemporaryDirectory(prefix="qvreadme-")
         cls.input = os.path.join(cls.folder.name, "input.txt")
         with open(cls.input, "w") as out:
-            out.write("wait 300\nclose\n")
+            out.write("until game: main menu shown\nclose\nuntil game: asked: quit_title\nkey return\n")
 
     @classmethod
     def tearDownClass(cls):

@@ -507,11 +507,13 @@ def veil(alpha):
 
 
 def page_lines():
-    """Ruled lines under a case's description on the journal's left page."""
+    """Ruled lines under a case's description on the journal's left page: one under each line
+    of its text (16 px apart, the first under the first line's letters), so the text sits on
+    them."""
     s, ctx = canvas(320, 110)
     ctx.set_source_rgba(0.35, 0.45, 0.65, 0.35)
     ctx.set_line_width(1)
-    for y in range(22, 110, 22):
+    for y in range(14, 110, 16):
         ctx.move_to(0, y + 0.5)
         ctx.line_to(320, y + 0.5)
     ctx.stroke()

@@ -73,3 +73,12 @@ function ShellPanel( title, wide )
                  ShellText { name = "title", x = 140, y = 92, w = 520, h = 40, label = title, size = 30,
                              colour = kBurgundy, flags = kHAlignCenter + kVAlignCenter } }
 end
+
+-- Asks a question with Yes and No (scripts/question.lua): the string-table label of the
+-- question and a value for its "%1%". True when the player answers yes, false for no. Waits
+-- like DoModal, so only the game's script coroutine can ask.
+function AskYesNo( question, value )
+  gQuestion = GetString( question, value )
+  gQuestionLabel = question
+  return DoModal( "scripts/question.lua" ) == true
+end

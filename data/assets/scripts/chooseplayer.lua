@@ -39,7 +39,7 @@ end
 
 local function Delete()
   local picked = Picked()
-  if picked >= 0 then
+  if picked >= 0 and AskYesNo( "player_delete_question", GetUserName( picked ) ) then
     GameLog( "detective deleted: " .. GetUserName( picked ) )
     DeleteUser( picked )
     SetPlayerChoices()

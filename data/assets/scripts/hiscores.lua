@@ -73,6 +73,8 @@ MakeDialog
                 flags = kHAlignLeft + kVAlignTop },
     ShellText { name = "error", x = 575, y = 360, w = 185, h = 100, label = "", size = 17, colour = kBurgundy,
                 flags = kHAlignLeft + kVAlignTop },
+    ShellText { name = "privacyerror", x = 40, y = 470, w = 720, h = 30, label = "", size = 16, colour = kBurgundy,
+                flags = kHAlignCenter + kVAlignCenter },
     ShellButton { name = "view", x = 50, y = 505, label = "hiscore_view", small = true },
     ShellButton { name = "viewlocal", x = 50, y = 505, label = "hiscore_viewlocal", small = true },
     ShellButton { name = "submit", x = 220, y = 505, label = "hiscore_submit", small = true, command = Submit },
@@ -82,4 +84,5 @@ MakeDialog
                   cancel = true, command = function() CloseWindow() end },
   }
 }
+EnableWindow( "privacyerror", false )
 GameLog( "hiscores shown" )

@@ -6,6 +6,8 @@ function UpdateCaption()
   local name = GetUserName( GetCurrentUser() )
   if name == "" then
     SetLabel( "welcome", GetString( "menu_noplayer" ) )
+  elseif name == gNewDetective then
+    SetLabel( "welcome", GetString( "menu_welcome_new", name ) )
   else
     SetLabel( "welcome", GetString( "menu_welcome", name ) )
   end
@@ -27,15 +29,20 @@ local function SignedIn()
   return GetNumUsers() > 0
 end
 
+-- A new story asks how it is played; a story taken up again keeps its choice.
 local function Story()
   if not SignedIn() then
     return
   end
-  local choice = Open( "scripts/timermode.lua" )
-  GameLog( "play chosen: " .. tostring( choice ) )
-  if choice ~= nil then
-    PostGameEvent( kStoryChosen )
+  if not HasSavedStory() then
+    local choice = Open( "scripts/timermode.lua" )
+    GameLog( "play chosen: " .. tostring( choice ) )
+    if choice == nil then
+      return
+    end
+    SetTimedPlay( choice == "timed" )
   end
+  PostGameEvent( kStoryChosen )
 end
 
 local function FreePlay()

@@ -3,6 +3,7 @@
 
 local renaming = gRenamePlayer
 gRenamePlayer = nil
+local current = renaming and GetUserName( GetCurrentUser() ) or ""
 
 local function Trimmed( text )
   text = string.gsub( text, "^%s+", "" )
@@ -14,6 +15,10 @@ local function Accept()
   if name == "" or isDisabled( "ok" ) then
     return
   end
+  if renaming and name == current then
+    CloseWindow()
+    return
+  end
   if IsNameInUse( name ) then
     SetLabel( "status", GetString( "player_inuse" ) )
     EnableWindow( "status", true )
@@ -21,9 +26,14 @@ local function Accept()
   end
   if renaming then
     ChangeCurrentUserName( name )
+    -- A detective signed in this run keeps the greeting of a newcomer.
+    if gNewDetective == current then
+      gNewDetective = name
+    end
     SetCurrentUser( GetCurrentUser() )
     GameLog( "detective renamed: " .. name )
   else
+    gNewDetective = name
     CreateNewUser( name )
     GameLog( "detective created: " .. name )
   end
@@ -34,9 +44,11 @@ MakeDialog
 {
   ShellPanel( renaming and "player_rename_title" or "player_new_title" ),
   ShellText { name = "prompt", x = 170, y = 170, w = 460, h = 30, label = "player_prompt", size = 20 },
-  -- A text entry takes its label as its text: the placeholder is looked up here.
-  TextEdit { name = "playername", x = 200, y = 220, w = 400, h = 38, label = GetString( "player_placeholder" ),
-             clearinitial = true, enablewindow = "ok", length = 24, utf8 = true,
+  -- A text entry takes its label as its text: the placeholder is looked up here. A rename
+  -- starts from the name as it stands.
+  TextEdit { name = "playername", x = 200, y = 220, w = 400, h = 38,
+             label = renaming and current or GetString( "player_placeholder" ), clearinitial = not renaming,
+             enablewindow = "ok", statuswindow = "status", length = 24, utf8 = true,
              font = { kShellFont, 24, kInk } },
   ShellText { name = "status", x = 170, y = 275, w = 460, h = 28, label = "player_inuse", size = 18,
               colour = kBurgundy, flags = kHAlignCenter + kVAlignCenter },
@@ -47,5 +59,5 @@ MakeDialog
 EnableWindow( "status", false )
 -- Without any detective there is nobody to go back to.
 EnableWindow( "cancel", GetNumUsers() > 0 )
-DisabledButton( "ok", true )
+DisabledButton( "ok", not renaming )
 SetFocus( "playername" )

@@ -18,6 +18,7 @@ function SwitchModes( connecting )
 end
 
 local function Send()
+  EnableWindow( "entrystatus", false )
   EnableWindow( "submiterror", false )
   EnableWindow( "submiterrorok", false )
   SubmitToServer( GetLabel( "nameedit" ), GetLabel( "accountedit" ), GetLabel( "passedit" ),
@@ -38,16 +39,18 @@ MakeDialog
     ShellPanel( "submit_title" ),
     ShellText { name = "intro", x = 160, y = 140, w = 480, h = 30, label = "submit_anonymous", size = 17 },
     ShellText { name = "namelabel", x = 160, y = 185, w = 140, label = "submit_name" },
-    TextEdit { name = "nameedit", x = 310, y = 180, w = 320, h = 36, label = "#" .. ( gNameEdit or "" ),
+    TextEdit { name = "nameedit", x = 310, y = 180, w = 320, h = 36, label = gNameEdit or "", statuswindow = "entrystatus",
                length = 24, utf8 = true, font = { kShellFont, 22, kInk } },
     ShellText { name = "accountlabel", x = 160, y = 235, w = 140, label = "submit_account" },
-    TextEdit { name = "accountedit", x = 310, y = 230, w = 320, h = 36, label = "#" .. ( gAccountEdit or "" ),
+    TextEdit { name = "accountedit", x = 310, y = 230, w = 320, h = 36, label = gAccountEdit or "", statuswindow = "entrystatus",
                length = 24, utf8 = true, font = { kShellFont, 22, kInk } },
     ShellText { name = "passlabel", x = 160, y = 285, w = 140, label = "submit_password" },
-    TextEdit { name = "passedit", x = 310, y = 280, w = 320, h = 36, label = "#" .. ( gPassEdit or "" ),
+    TextEdit { name = "passedit", x = 310, y = 280, w = 320, h = 36, label = gPassEdit or "", statuswindow = "entrystatus",
                length = 24, password = true, font = { kShellFont, 22, kInk } },
     ShellCheck { name = "remember", x = 310, y = 330 },
     ShellText { name = "rememberlabel", x = 350, y = 332, w = 250, label = "submit_remember" },
+    ShellText { name = "entrystatus", x = 160, y = 362, w = 480, h = 28, label = "", colour = kBurgundy,
+                flags = kHAlignCenter + kVAlignCenter },
     ShellText { name = "submitconnect", x = 160, y = 240, w = 480, h = 40, label = "submit_connect",
                 flags = kHAlignCenter + kVAlignCenter },
     ShellText { name = "submiterror", x = 160, y = 200, w = 480, h = 90, label = "", colour = kBurgundy,
@@ -60,6 +63,7 @@ MakeDialog
   }
 }
 SetButtonToggleState( "remember", gRemember == true )
+EnableWindow( "entrystatus", false )
 EnableWindow( "submiterror", false )
 EnableWindow( "submiterrorok", false )
 SwitchModes( false )

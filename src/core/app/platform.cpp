@@ -4,7 +4,7 @@
 
 #include "core/foundation/encrypt.h"
 #include "core/graphics/textgraphic.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/display/event.h"
 #include "platform/online/computerid.h"
 

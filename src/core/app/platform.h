@@ -121,7 +121,11 @@ public:
   void SetCursor(boost::shared_ptr<TTexture> image, TPoint hotSpot, bool flag);
   void ShowCursor(bool show);
   int GetCursorMode() const { return 0; }
-  void OpenBrowser(char const* url);
+  // False when the browser opener cannot be started (or there is no platform object).
+  bool OpenBrowser(char const* url);
+  // How the last OpenBrowser went, without waiting: 1 the opener runs, 0 it opened the
+  // address, 2 it could not.
+  int GetBrowserStatus() const;
   // The system clipboard as UTF-8 text (platform/clipboard.cpp).
   bool StringToClipboard(str text);
   str StringFromClipboard();

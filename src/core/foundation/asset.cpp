@@ -2,7 +2,7 @@
 // models) and the registry that hands out the one live instance of each name.
 #include "core/foundation/asset.h"
 
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TAssetManager* TAssetManager::mInstance = nullptr;
 

@@ -3,11 +3,16 @@
 #include "core/foundation/atomicfile.h"
 
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,14 +77,18 @@ bool IsWriteProtected(str const& path)
 
 } // namespace
 
-bool WriteFileAtomically(str const& path, void const* data, unsigned long size)
+bool WriteFileAtomically(str const& path, void const* data, unsigned long size, ESaveStatus* status)
 {
+  ESaveStatus ignored;
+  if (!status) status = &ignored;
+  *status = eSaveFailed;
   if (path.length() == 0 || (size > 0 && !data)) {
     WriteDbg("ERROR: Cannot save a file without a name or content");
     return false;
   }
   if (IsWriteProtected(path)) {
     WriteDbg("ERROR: Cannot save %s: the file is write-protected; it is left as it is", path.c_str());
+    *status = eSaveWriteProtected;
     return false;
   }
 
@@ -112,21 +121,85 @@ bool WriteFileAtomically(str const& path, void const* data, unsigned long size)
     unlink(temporary.c_str());
     WriteDbg("ERROR: Cannot save %s (%s failed: %s); the previous file is kept", path.c_str(), step,
              std::strerror(reason));
+    *status = SaveStatusOfErrno(reason);
     return false;
   }
   if (!SyncFolder(FolderOf(path))) {
     WriteDbg("ERROR: Saved %s, but its folder could not be synced: %s", path.c_str(),
              std::strerror(errno));
   }
+  *status = eSaveDone;
   return true;
 }
 
-bool SaveFileAtomically(str const& name, void const* data, unsigned long size)
+bool SaveFileAtomically(str const& name, void const* data, unsigned long size, ESaveStatus* status)
 {
   str const path = TFile::TranslateForWriting(name);
   if (path.length() == 0) {
     WriteDbg("ERROR: Cannot save %s: it names no file on disk", name.c_str());
+    if (status) *status = eSaveFailed;
     return false;
   }
-  return WriteFileAtomically(path, data, size);
+  return WriteFileAtomically(path, data, size, status);
+}
+
+str KeepDamagedCopy(str const& path)
+{
+  for (int number = 1; number <= kMaxDamagedCopies; ++number) {
+    str const aside = number == 1 ? path + ".corrupt" : path + str::getFormatted(".corrupt%d", number);
+    // An earlier copy may be all that is left of a player's data: never replaced.
+    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return aside;
+    if (errno == EEXIST) continue;
+    if (errno == EINVAL || errno == ENOSYS) {
+      // A file system that cannot refuse to replace: look first.
+      struct stat info;
+      if (stat(aside.c_str(), &info) == 0) continue;
+      if (rename(path.c_str(), aside.c_str()) == 0) return aside;
+    }
+    return str();
+  }
+  errno = EEXIST;
+  return str();
+}
+
+namespace {
+
+// The pid in a name of TemporaryPathFor's making ("....tmp<pid>-<n>"), or -1.
+long PidOfTemporaryName(char const* name)
+{
+  char const* tmp = std::strstr(name, ".tmp");
+  if (!tmp) return -1;
+  for (char const* next = std::strstr(tmp + 1, ".tmp"); next; next = std::strstr(next + 1, ".tmp")) tmp = next;
+  long pid = 0;
+  unsigned long counter = 0;
+  int used = 0;
+  if (tmp == name || std::sscanf(tmp, ".tmp%ld-%lu%n", &pid, &counter, &used) != 2 || tmp[used] != 0 ||
+      !std::isdigit((unsigned char)tmp[4]) || pid <= 0)
+    return -1;
+  return pid;
+}
+
+// No save of this program takes this long: an older temporary file is left over whatever
+// process now has its pid.
+const time_t kStaleAfterSeconds = 600;
+
+} // namespace
+
+void RemoveStaleTemporaryFiles(str const& folder)
+{
+  DIR* listing = opendir(folder.c_str());
+  if (!listing) return;
+  time_t const now = time(nullptr);
+  while (dirent* entry = readdir(listing)) {
+    long const pid = PidOfTemporaryName(entry->d_name);
+    if (pid < 0) continue;
+    str const path = folder + "/" + entry->d_name;
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    bool const running = pid != (long)getpid() && (kill((pid_t)pid, 0) == 0 || errno != ESRCH);
+    if (running && now - info.st_mtime < kStaleAfterSeconds) continue;
+    if (unlink(path.c_str()) == 0)
+      WriteDbg("Removed %s, left by a save that was cut short; the saved file itself is whole", path.c_str());
+  }
+  closedir(listing);
 }

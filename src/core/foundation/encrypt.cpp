@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/foundation/blowfish.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

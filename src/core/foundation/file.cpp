@@ -5,7 +5,7 @@
 #include "core/foundation/directorysearch.h"
 #include "core/foundation/flatfile.h"
 #include "core/foundation/memoryfile.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <cstring>
 #include <sys/stat.h>

@@ -3,7 +3,7 @@
 #include "core/foundation/flatfile.h"
 
 #include "core/foundation/directorysearch.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -7,7 +7,7 @@
 #include "core/foundation/config.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsstore.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ void TPrefsDBData::SelectInstall()
     if (mInstall < 0)
       WriteDbg("ERROR: TPrefsDB could not add the install row; preferences are not available");
     else if (mWritable)
-      mStore->Commit();
+      mStore->Commit(0);
   }
 }
 
@@ -140,9 +140,9 @@ bool TPrefsDBData::RemoveUser(unsigned int index)
   return mInstall >= 0 && mStore->RemoveUser(mInstall, index);
 }
 
-bool TPrefsDBData::Commit()
+bool TPrefsDBData::Commit(unsigned busyWaitMs)
 {
-  return mWritable && mStore->Commit();
+  return mWritable && mStore->Commit(busyWaitMs);
 }
 
 str TPrefsDB::ConfiguredKey()
@@ -168,14 +168,41 @@ TPrefsDB::TPrefsDB(TPrefsStore* store, bool writable) : mEncrypt(ConfiguredKey()
 
 TPrefsDB::~TPrefsDB()
 {
-  if (mWritable)
-    mData->Commit();
+  if (!mWritable || mData->Commit(kFinalWaitMs) || !mData->Store().HasPending())
+    return;
+  EOpenProblem const problem = mData->Store().GetOpenProblem(nullptr);
+  if (problem == eOpenedUnreadable || problem == eOpenedDamagedKept)
+    WriteDbg("ERROR: The changes of this run are not kept: the preferences file was left alone from the start");
+  else
+    WriteDbg("ERROR: The preferences could not be written before the end (%s); the changes since the last "
+             "save are lost",
+             SaveStatusWords(mData->Store().GetStatus()));
 }
 
 void TPrefsDB::CommitIf(bool commit)
 {
   if (commit && mWritable)
-    mData->Commit();
+    mData->Commit(0);
+}
+
+ESaveStatus TPrefsDB::GetSaveStatus()
+{
+  return mData->Store().GetStatus();
+}
+
+bool TPrefsDB::HasUnsavedChanges()
+{
+  return mWritable && mData->Store().HasPending();
+}
+
+bool TPrefsDB::RetrySave(unsigned busyWaitMs)
+{
+  return !mWritable || mData->Commit(busyWaitMs);
+}
+
+EOpenProblem TPrefsDB::GetOpenProblem(str* keptAs)
+{
+  return mData->Store().GetOpenProblem(keptAs);
 }
 
 str TPrefsDB::GetStr(str key, str defaultValue, int user)

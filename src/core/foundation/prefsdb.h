@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/foundation/encrypt.h"
+#include "core/foundation/savestatus.h"
 #include "core/foundation/str.h"
 
 class TPrefsStore;
@@ -34,7 +35,8 @@ public:
 
   unsigned int GetNumUsers();
   bool RemoveUser(unsigned int index);
-  bool Commit();
+  bool Commit(unsigned busyWaitMs);
+  TPrefsStore& Store() { return *mStore; }
 
   // A guard against a damaged index creating players without end.
   static const int kMaxUsers = 1000;
@@ -75,11 +77,25 @@ public:
   void DeleteUser(unsigned int index);
   void SavePrefs();
 
+  // The writes return nothing; this says how the last one that went to the file fared:
+  // eSaveDone, or why the file was not written. Values not written stay readable here and
+  // go to the file with the next commit.
+  ESaveStatus GetSaveStatus();
+  bool HasUnsavedChanges();
+  // Commits what waits, waiting up to busyWaitMs for a file that another program holds.
+  bool RetrySave(unsigned busyWaitMs);
+  // What opening the file found; *keptAs names the copy of a damaged one.
+  EOpenProblem GetOpenProblem(str* keptAs);
+
+  // How long the last commit, at the program's end, waits for a file another program holds.
+  static const unsigned kFinalWaitMs = 3000;
+
 private:
   TPrefsDB(const TPrefsDB&) = delete;
   TPrefsDB& operator=(const TPrefsDB&) = delete;
 
   static str ConfiguredKey();
+  // Commits during play: a file that another program holds is not waited for.
   void CommitIf(bool commit);
 
   TEncrypt mEncrypt;

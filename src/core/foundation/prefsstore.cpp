@@ -1,16 +1,20 @@
-// prefsstore: keeps the preferences database's views in an SQLite file, one long write
-// transaction per commit interval; the only file that calls SQLite.
+// prefsstore: keeps the preferences database's views in SQLite: a copy in memory serves every
+// read and write, and a commit repeats the writes since the last one in the file, in one
+// transaction; the file's damage, locks and full disks are sorted out here. The only file
+// that calls SQLite.
 #include "core/foundation/prefsstore.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/debug.h"
+#include "core/foundation/atomicfile.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -32,6 +36,7 @@ enum EStatement {
   eSetMeta,
   eFindInstall,
   eAddInstall,
+  eInstallKey,
   eCountUsers,
   eAddUser,
   eUserId,
@@ -50,6 +55,7 @@ char const* const kStatements[eStatementCount] = {
     "INSERT OR REPLACE INTO metaglobals(key, value) VALUES(?1, ?2)",
     "SELECT id FROM install WHERE key = ?1",
     "INSERT INTO install(key) VALUES(?1)",
+    "SELECT key FROM install WHERE id = ?1",
     "SELECT COUNT(*) FROM users WHERE install = ?1",
     "INSERT INTO users(install, ord) VALUES(?1, (SELECT COUNT(*) FROM users WHERE install = ?1))",
     "SELECT id FROM users WHERE install = ?1 AND ord = ?2",
@@ -61,6 +67,12 @@ char const* const kStatements[eStatementCount] = {
     "SELECT value FROM uservalues WHERE user = ?1 AND key = ?2",
     "INSERT OR REPLACE INTO uservalues(user, key, value) VALUES(?1, ?2, ?3)",
 };
+
+// A write that the file lacks a row for (another program changed it): not SQLite's status.
+int const kMismatch = -1;
+
+// How long a file held by another program is waited for when the game starts.
+unsigned const kStartWaitMs = 1000;
 
 bool FileExists(str const& path)
 {
@@ -79,185 +91,260 @@ void MakeParentFolders(str const& path)
   }
 }
 
-// Keeps a damaged file (and any journal that belongs to it) for inspection rather than
-// deleting it, so the player's data is not lost to a bug of ours. One copy is enough: a
-// newer casualty replaces an older one, so repeated damage cannot fill the folder.
-bool MoveAside(str const& path, str const& reason)
+str FolderOf(str const& path)
 {
-  str const aside = path + ".corrupt";
-  str const journal = path + "-journal";
-  str const asideJournal = aside + "-journal";
-  unlink(asideJournal.c_str());
-  if (rename(path.c_str(), aside.c_str()) != 0) {
-    WriteDbg("ERROR: The preferences file %s is damaged (%s) and could not be moved aside (%s); "
-             "starting with empty preferences that will not be kept",
-             path.c_str(), reason.c_str(), std::strerror(errno));
-    return false;
-  }
-  if (FileExists(journal))
-    rename(journal.c_str(), asideJournal.c_str());
-  WriteDbg("ERROR: The preferences file %s was damaged (%s); kept as %s, starting with empty "
-           "preferences",
-           path.c_str(), reason.c_str(), aside.c_str());
-  return true;
+  unsigned const slash = path.find('/', str::kBackward);
+  if (slash == str::npos) return str(".");
+  return slash == 0 ? str("/") : path.substr(0, (int)slash);
 }
 
-// Why a file could not be opened as a store: only a damaged file may be moved aside; a
-// busy one belongs to another copy of the game and a full disk is no fault of the file.
-enum EOpenFailure {
-  eNoFailure,
-  eBusy,
-  eDiskFull,
-  eDamaged,
-  eUnusable
-};
+// Whether the permissions (or a read-only disk) forbid writing the file or its folder. The
+// mode bits count as well as access(): to root every file is writable.
+bool IsWriteProtected(str const& path)
+{
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+  return access(path.c_str(), W_OK) != 0 || access(FolderOf(path).c_str(), W_OK) != 0;
+}
 
-EOpenFailure FailureOf(int status)
+bool IsBusy(int status)
+{
+  return (status & 0xFF) == SQLITE_BUSY || (status & 0xFF) == SQLITE_LOCKED;
+}
+
+// A file that is not a database, or a database whose tables are not ours.
+bool IsDamage(int status)
 {
   switch (status & 0xFF) {
-  case SQLITE_OK:
-  case SQLITE_ROW:
-  case SQLITE_DONE:
-    return eNoFailure;
-  case SQLITE_BUSY:
-  case SQLITE_LOCKED:
-    return eBusy;
-  case SQLITE_FULL:
-    return eDiskFull;
-  // A file that is not a database, or a database whose tables are not ours.
   case SQLITE_CORRUPT:
   case SQLITE_NOTADB:
   case SQLITE_ERROR:
   case SQLITE_SCHEMA:
-    return eDamaged;
+    return true;
   default:
-    return eUnusable;
+    return false;
   }
 }
 
-// How long a file locked by another copy of the game is waited for, each time.
-int const kBusyWaitMs = 1000;
-
-class TSqlitePrefsStore : public TPrefsStore {
-public:
-  TSqlitePrefsStore() : mDb(nullptr), mInTransaction(false)
-  {
-    for (sqlite3_stmt*& statement : mStatements)
-      statement = nullptr;
+ESaveStatus StatusOf(int status, int systemError)
+{
+  switch (status & 0xFF) {
+  case SQLITE_OK:
+  case SQLITE_DONE:
+    return eSaveDone;
+  case SQLITE_BUSY:
+  case SQLITE_LOCKED:
+    return eSaveBusy;
+  case SQLITE_FULL:
+    return eSaveDiskFull;
+  case SQLITE_READONLY:
+  case SQLITE_PERM:
+  case SQLITE_AUTH:
+    return eSaveWriteProtected;
+  case SQLITE_CANTOPEN:
+  case SQLITE_IOERR:
+    return systemError ? SaveStatusOfErrno(systemError) : eSaveFailed;
+  default:
+    return eSaveFailed;
   }
+}
 
-  ~TSqlitePrefsStore() override { Close(); }
+// One open database with the store's statements. The last failure is kept for the caller,
+// who decides what to tell.
+class TConnection {
+public:
+  TConnection()
+  {
+    for (sqlite3_stmt*& statement : mStatements) statement = nullptr;
+  }
+  ~TConnection() { Close(); }
 
-  // Opens a file (or, with an empty path, a fresh memory database), checks it in full and
-  // makes the tables a new file lacks; on failure nothing is left open, and reason and the
-  // returned kind say why.
-  EOpenFailure OpenFile(str const& path, int flags, str* reason)
+  // A file, or with an empty path a fresh database in memory. SQLite's status.
+  int Open(str const& path, int flags)
   {
     Close();
     int const status = sqlite3_open_v2(path.length() ? path.c_str() : ":memory:", &mDb, flags, nullptr);
     if (status != SQLITE_OK) {
-      *reason = mDb ? sqlite3_errmsg(mDb) : sqlite3_errstr(status);
+      Record(status, mDb ? sqlite3_errmsg(mDb) : sqlite3_errstr(status));
       Close();
-      return FailureOf(status) == eDamaged ? eUnusable : FailureOf(status);
     }
-    sqlite3_busy_timeout(mDb, kBusyWaitMs);
-    EOpenFailure failure = CheckIntegrity(reason);
-    if (failure == eNoFailure && !IsReadOnly())
-      failure = CreateTables(reason);
-    if (failure != eNoFailure)
-      Close();
-    return failure;
+    return status;
   }
-
-  // Replaces the open (memory) database's content with a copy of another file.
-  EOpenFailure LoadCopyOf(str const& path, str* reason)
-  {
-    sqlite3* source = nullptr;
-    int status = sqlite3_open_v2(path.c_str(), &source, SQLITE_OPEN_READONLY, nullptr);
-    if (status == SQLITE_OK) {
-      sqlite3_busy_timeout(source, kBusyWaitMs);
-      if (sqlite3_backup* backup = sqlite3_backup_init(mDb, "main", source, "main")) {
-        status = sqlite3_backup_step(backup, -1);
-        sqlite3_backup_finish(backup);
-      } else {
-        status = sqlite3_errcode(mDb);
-      }
-    }
-    if (status != SQLITE_DONE) {
-      *reason = sqlite3_errstr(status);
-      sqlite3_close(source);
-      return FailureOf(status) == eNoFailure ? eUnusable : FailureOf(status);
-    }
-    sqlite3_close(source);
-    EOpenFailure failure = CheckIntegrity(reason);
-    return failure == eNoFailure ? CreateTables(reason) : failure;
-  }
-
-  // Prepares every statement; a file whose tables do not fit ours fails here.
-  EOpenFailure Prepare(str* reason)
-  {
-    for (int i = 0; i < eStatementCount; ++i) {
-      int const status = sqlite3_prepare_v2(mDb, kStatements[i], -1, &mStatements[i], nullptr);
-      if (status != SQLITE_OK) {
-        *reason = sqlite3_errmsg(mDb);
-        return FailureOf(status);
-      }
-    }
-    return eNoFailure;
-  }
-
-  bool IsReadOnly() { return mDb && sqlite3_db_readonly(mDb, "main") == 1; }
 
   void Close()
   {
-    for (sqlite3_stmt*& statement : mStatements) {
-      sqlite3_finalize(statement);
-      statement = nullptr;
-    }
+    Finalize();
     if (mDb) {
-      // Whatever the owner did not commit is dropped, not written.
-      if (mInTransaction)
-        sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+      // Whatever was not committed is dropped, not written.
+      if (InTransaction()) sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
       sqlite3_close(mDb);
       mDb = nullptr;
     }
-    mInTransaction = false;
   }
 
-  bool GetMeta(str key, TPrefsBytes* value) override
+  bool IsOpen() const { return mDb != nullptr; }
+  bool IsReadOnly() { return mDb && sqlite3_db_readonly(mDb, "main") == 1; }
+  // SQLite ends a transaction by itself when a statement fails on a full disk or an I/O
+  // error; its own word is the only one to trust.
+  bool InTransaction() { return mDb && !sqlite3_get_autocommit(mDb); }
+  void SetBusyWait(unsigned ms) { sqlite3_busy_timeout(mDb, (int)ms); }
+
+  int Exec(char const* sql)
+  {
+    int const status = sqlite3_exec(mDb, sql, nullptr, nullptr, nullptr);
+    if (status != SQLITE_OK) Record(status, sqlite3_errmsg(mDb));
+    return status;
+  }
+
+  void Rollback()
+  {
+    if (InTransaction()) sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+
+  int Prepare()
+  {
+    Finalize();
+    for (int i = 0; i < eStatementCount; ++i) {
+      int const status = sqlite3_prepare_v2(mDb, kStatements[i], -1, &mStatements[i], nullptr);
+      if (status != SQLITE_OK) {
+        Record(status, sqlite3_errmsg(mDb));
+        return status;
+      }
+    }
+    return SQLITE_OK;
+  }
+
+  // The full check: the quick one misses indexes that no longer match their tables, which
+  // makes a player's values read as absent without a word.
+  int CheckIntegrity()
+  {
+    sqlite3_stmt* check = nullptr;
+    int status = sqlite3_prepare_v2(mDb, "PRAGMA integrity_check(1)", -1, &check, nullptr);
+    if (status == SQLITE_OK) status = sqlite3_step(check);
+    if (status == SQLITE_ROW) {
+      char const* verdict = reinterpret_cast<char const*>(sqlite3_column_text(check, 0));
+      status = SQLITE_OK;
+      if (!verdict || std::strcmp(verdict, "ok") != 0) {
+        status = SQLITE_CORRUPT;
+        Record(status, verdict ? verdict : "integrity check failed");
+      }
+    } else {
+      Record(status, sqlite3_errmsg(mDb));
+    }
+    sqlite3_finalize(check);
+    return status;
+  }
+
+  // Takes the write lock first, so a file that another program is writing is found busy
+  // here rather than half-way through.
+  int CreateTables()
+  {
+    for (char const* step : {"BEGIN IMMEDIATE", kSchema, "COMMIT"}) {
+      int const status = Exec(step);
+      if (status != SQLITE_OK) {
+        Rollback();
+        return status;
+      }
+    }
+    return SQLITE_OK;
+  }
+
+  // Makes this database a copy of another, in one transaction of its own.
+  int CopyFrom(TConnection& source)
+  {
+    Finalize();
+    int status = SQLITE_OK;
+    if (sqlite3_backup* backup = sqlite3_backup_init(mDb, "main", source.mDb, "main")) {
+      status = sqlite3_backup_step(backup, -1);
+      int const finished = sqlite3_backup_finish(backup);
+      if (status == SQLITE_DONE) status = finished;
+    } else {
+      status = sqlite3_errcode(mDb);
+    }
+    if (status != SQLITE_OK && status != SQLITE_DONE) {
+      // The side that failed knows why.
+      int const sourceStatus = sqlite3_errcode(source.mDb);
+      Record(status, sqlite3_errstr(status));
+      if (sourceStatus != SQLITE_OK) mSystemError = sqlite3_system_errno(source.mDb);
+      return status;
+    }
+    return Prepare();
+  }
+
+  // Fills this database's tables (empty, made from the schema) with the rows of the file,
+  // in one read of it.
+  int CopyRowsFrom(str const& path, unsigned busyWaitMs)
+  {
+    SetBusyWait(busyWaitMs);
+    sqlite3_stmt* attach = nullptr;
+    int status = sqlite3_prepare_v2(mDb, "ATTACH DATABASE ?1 AS source", -1, &attach, nullptr);
+    if (status == SQLITE_OK) {
+      sqlite3_bind_text(attach, 1, path.c_str(), (int)path.length(), SQLITE_TRANSIENT);
+      status = sqlite3_step(attach);
+      if (status == SQLITE_DONE) status = SQLITE_OK;
+    }
+    if (status != SQLITE_OK) Record(status, sqlite3_errmsg(mDb));
+    sqlite3_finalize(attach);
+    if (status != SQLITE_OK) return status;
+    for (char const* step : {"BEGIN", "INSERT INTO metaglobals SELECT * FROM source.metaglobals",
+                             "INSERT INTO install SELECT * FROM source.install",
+                             "INSERT INTO globals SELECT * FROM source.globals",
+                             "INSERT INTO users SELECT * FROM source.users",
+                             "INSERT INTO uservalues SELECT * FROM source.uservalues", "COMMIT"}) {
+      status = Exec(step);
+      if (status != SQLITE_OK) break;
+    }
+    Rollback();
+    sqlite3_exec(mDb, "DETACH DATABASE source", nullptr, nullptr, nullptr);
+    return status;
+  }
+
+  void ClearFailure()
+  {
+    mFailure = SQLITE_OK;
+    mSystemError = 0;
+  }
+
+  bool GetMeta(str const& key, TPrefsBytes* value)
   {
     sqlite3_stmt* statement = Begin(eGetMeta);
     BindText(statement, 1, key);
     return ReadBlob(statement, value);
   }
 
-  bool SetMeta(str key, TPrefsBytes const& value) override
+  bool SetMeta(str const& key, TPrefsBytes const& value)
   {
-    if (!Write())
-      return false;
     sqlite3_stmt* statement = Begin(eSetMeta);
     BindText(statement, 1, key);
     BindBlob(statement, 2, value);
     return Run(statement);
   }
 
-  int64_t FindInstall(str key) override
+  int64_t FindInstall(str const& key)
   {
     sqlite3_stmt* statement = Begin(eFindInstall);
     BindText(statement, 1, key);
     return ReadId(statement);
   }
 
-  int64_t AddInstall(str key) override
+  int64_t AddInstall(str const& key)
   {
-    if (!Write())
-      return -1;
     sqlite3_stmt* statement = Begin(eAddInstall);
     BindText(statement, 1, key);
     return Run(statement) ? sqlite3_last_insert_rowid(mDb) : -1;
   }
 
-  unsigned GetNumUsers(int64_t install) override
+  bool InstallKey(int64_t install, str* key)
+  {
+    sqlite3_stmt* statement = Begin(eInstallKey);
+    sqlite3_bind_int64(statement, 1, install);
+    TPrefsBytes bytes;
+    if (!ReadBlob(statement, &bytes)) return false;
+    *key = str(reinterpret_cast<char const*>(bytes.data()), (int)bytes.size());
+    return true;
+  }
+
+  unsigned GetNumUsers(int64_t install)
   {
     sqlite3_stmt* statement = Begin(eCountUsers);
     sqlite3_bind_int64(statement, 1, install);
@@ -265,46 +352,40 @@ public:
     return count > 0 ? (unsigned)count : 0;
   }
 
-  bool AddUser(int64_t install) override
+  bool AddUser(int64_t install)
   {
-    if (!Write())
-      return false;
     sqlite3_stmt* statement = Begin(eAddUser);
     sqlite3_bind_int64(statement, 1, install);
     return Run(statement);
   }
 
-  bool RemoveUser(int64_t install, unsigned index) override
+  bool RemoveUser(int64_t install, unsigned index)
   {
     int64_t const user = UserId(install, (int)index);
-    if (user < 0 || !Write())
-      return false;
+    if (user < 0) return false;
     // The three steps stand or fall together.
-    if (sqlite3_exec(mDb, "SAVEPOINT removeuser", nullptr, nullptr, nullptr) != SQLITE_OK)
-      return Fail("SAVEPOINT");
+    if (Exec("SAVEPOINT removeuser") != SQLITE_OK) return false;
     sqlite3_stmt* values = Begin(eDeleteUserValues);
     sqlite3_bind_int64(values, 1, user);
-    sqlite3_stmt* row = nullptr;
-    sqlite3_stmt* shift = nullptr;
     bool ok = Run(values);
     if (ok) {
-      row = Begin(eDeleteUser);
+      sqlite3_stmt* row = Begin(eDeleteUser);
       sqlite3_bind_int64(row, 1, user);
       ok = Run(row);
     }
     if (ok) {
-      shift = Begin(eShiftUsers);
+      sqlite3_stmt* shift = Begin(eShiftUsers);
       sqlite3_bind_int64(shift, 1, install);
       sqlite3_bind_int64(shift, 2, index);
       ok = Run(shift);
     }
-    if (!ok)
-      sqlite3_exec(mDb, "ROLLBACK TO removeuser", nullptr, nullptr, nullptr);
-    sqlite3_exec(mDb, "RELEASE removeuser", nullptr, nullptr, nullptr);
+    // A failure that ended the transaction took the savepoint with it.
+    if (!ok && InTransaction()) sqlite3_exec(mDb, "ROLLBACK TO removeuser", nullptr, nullptr, nullptr);
+    if (InTransaction()) sqlite3_exec(mDb, "RELEASE removeuser", nullptr, nullptr, nullptr);
     return ok;
   }
 
-  bool GetValue(int64_t install, int user, str key, TPrefsBytes* value) override
+  bool GetValue(int64_t install, int user, str const& key, TPrefsBytes* value)
   {
     sqlite3_stmt* statement = nullptr;
     if (user < 0) {
@@ -312,8 +393,7 @@ public:
       sqlite3_bind_int64(statement, 1, install);
     } else {
       int64_t const id = UserId(install, user);
-      if (id < 0)
-        return false;
+      if (id < 0) return false;
       statement = Begin(eGetUserValue);
       sqlite3_bind_int64(statement, 1, id);
     }
@@ -321,18 +401,15 @@ public:
     return ReadBlob(statement, value);
   }
 
-  bool SetValue(int64_t install, int user, str key, TPrefsBytes const& value) override
+  bool SetValue(int64_t install, int user, str const& key, TPrefsBytes const& value)
   {
     sqlite3_stmt* statement = nullptr;
     if (user < 0) {
-      if (!Write())
-        return false;
       statement = Begin(eSetGlobal);
       sqlite3_bind_int64(statement, 1, install);
     } else {
       int64_t const id = UserId(install, user);
-      if (id < 0 || !Write())
-        return false;
+      if (id < 0) return false;
       statement = Begin(eSetUserValue);
       sqlite3_bind_int64(statement, 1, id);
     }
@@ -341,71 +418,28 @@ public:
     return Run(statement);
   }
 
-  bool Commit() override
-  {
-    if (!mInTransaction)
-      return true;
-    if (sqlite3_exec(mDb, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-      Fail("COMMIT");
-      // A failed commit that SQLite rolled back has lost the changes; one that it kept
-      // (a busy file) is tried again with the next commit.
-      mInTransaction = !sqlite3_get_autocommit(mDb);
-      return false;
-    }
-    mInTransaction = false;
-    return true;
-  }
+  // The last failure: SQLite's status, the system's error number and the message.
+  int mFailure = SQLITE_OK;
+  int mSystemError = 0;
+  str mMessage;
 
 private:
-  // The full check: the quick one misses indexes that no longer match their tables, which
-  // makes a player's values read as absent without a word.
-  EOpenFailure CheckIntegrity(str* reason)
+  TConnection(const TConnection&) = delete;
+  TConnection& operator=(const TConnection&) = delete;
+
+  void Finalize()
   {
-    sqlite3_stmt* check = nullptr;
-    int status = sqlite3_prepare_v2(mDb, "PRAGMA integrity_check(1)", -1, &check, nullptr);
-    EOpenFailure failure = eNoFailure;
-    if (status == SQLITE_OK)
-      status = sqlite3_step(check);
-    if (status == SQLITE_ROW) {
-      char const* verdict = reinterpret_cast<char const*>(sqlite3_column_text(check, 0));
-      if (!verdict || std::strcmp(verdict, "ok") != 0) {
-        *reason = verdict ? verdict : "integrity check failed";
-        failure = eDamaged;
-      }
-    } else {
-      *reason = sqlite3_errmsg(mDb);
-      failure = FailureOf(status) == eNoFailure ? eUnusable : FailureOf(status);
+    for (sqlite3_stmt*& statement : mStatements) {
+      sqlite3_finalize(statement);
+      statement = nullptr;
     }
-    sqlite3_finalize(check);
-    return failure;
   }
 
-  // Takes the write lock first, so a file that another copy of the game is writing is
-  // found busy here rather than half-way through the player's first change.
-  EOpenFailure CreateTables(str* reason)
+  void Record(int status, char const* message)
   {
-    char const* const steps[] = {"BEGIN IMMEDIATE", kSchema, "COMMIT"};
-    for (char const* step : steps) {
-      int const status = sqlite3_exec(mDb, step, nullptr, nullptr, nullptr);
-      if (status != SQLITE_OK) {
-        *reason = sqlite3_errmsg(mDb);
-        if (!sqlite3_get_autocommit(mDb))
-          sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
-        return FailureOf(status);
-      }
-    }
-    return eNoFailure;
-  }
-
-  // Every write joins the one open transaction, started by the first write after a commit.
-  bool Write()
-  {
-    if (mInTransaction)
-      return true;
-    if (sqlite3_exec(mDb, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
-      return Fail("BEGIN");
-    mInTransaction = true;
-    return true;
+    mFailure = status;
+    mSystemError = mDb ? sqlite3_system_errno(mDb) : 0;
+    mMessage = message ? message : "";
   }
 
   sqlite3_stmt* Begin(EStatement which)
@@ -431,38 +465,41 @@ private:
 
   bool Run(sqlite3_stmt* statement)
   {
+    if (!statement) return false;
     int const status = sqlite3_step(statement);
     sqlite3_reset(statement);
-    if (status != SQLITE_DONE)
-      return Fail(sqlite3_sql(statement));
+    if (status != SQLITE_DONE) {
+      Record(status, sqlite3_errmsg(mDb));
+      return false;
+    }
     return true;
   }
 
   bool ReadBlob(sqlite3_stmt* statement, TPrefsBytes* value)
   {
+    if (!statement) return false;
     int const status = sqlite3_step(statement);
     if (status != SQLITE_ROW) {
-      if (status != SQLITE_DONE)
-        Fail(sqlite3_sql(statement));
+      if (status != SQLITE_DONE) Record(status, sqlite3_errmsg(mDb));
       sqlite3_reset(statement);
       return false;
     }
     unsigned char const* bytes = static_cast<unsigned char const*>(sqlite3_column_blob(statement, 0));
     int const size = sqlite3_column_bytes(statement, 0);
-    if (value)
-      value->assign(bytes, bytes + (bytes && size > 0 ? size : 0));
+    if (value) value->assign(bytes, bytes + (bytes && size > 0 ? size : 0));
     sqlite3_reset(statement);
     return true;
   }
 
   int64_t ReadId(sqlite3_stmt* statement)
   {
+    if (!statement) return -1;
     int const status = sqlite3_step(statement);
     int64_t id = -1;
     if (status == SQLITE_ROW)
       id = sqlite3_column_int64(statement, 0);
     else if (status != SQLITE_DONE)
-      Fail(sqlite3_sql(statement));
+      Record(status, sqlite3_errmsg(mDb));
     sqlite3_reset(statement);
     return id;
   }
@@ -475,116 +512,388 @@ private:
     return ReadId(statement);
   }
 
-  bool Fail(char const* what)
-  {
-    WriteDbg("ERROR: Preferences store: %s failed: %s", what, sqlite3_errmsg(mDb));
-    return false;
-  }
-
-  sqlite3* mDb;
-  bool mInTransaction;
+  sqlite3* mDb = nullptr;
   sqlite3_stmt* mStatements[eStatementCount];
 };
 
-TSqlitePrefsStore* OpenEmptyInMemory()
-{
-  TSqlitePrefsStore* store = new TSqlitePrefsStore;
-  str reason;
-  if (store->OpenFile("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason) != eNoFailure ||
-      store->Prepare(&reason) != eNoFailure)
-    WriteDbg("ERROR: Preferences store: cannot make an empty store: %s", reason.c_str());
-  return store;
-}
+// A write as the file must repeat it: installs by their key, players by their position.
+struct TWrite {
+  enum EKind { eSetMeta, eAddInstall, eAddUser, eRemoveUser, eSetValue } kind;
+  str install;
+  int user;
+  str key;
+  TPrefsBytes value;
+};
 
-// A store in memory holding a copy of the file, for a run that must not write it; null when
-// the file cannot be read either.
-TSqlitePrefsStore* OpenCopy(str const& path, str* reason, EOpenFailure* failure)
-{
-  TSqlitePrefsStore* store = new TSqlitePrefsStore;
-  *failure = store->OpenFile("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, reason);
-  if (*failure == eNoFailure && FileExists(path))
-    *failure = store->LoadCopyOf(path, reason);
-  if (*failure == eNoFailure)
-    *failure = store->Prepare(reason);
-  if (*failure == eNoFailure)
-    return store;
-  delete store;
-  return nullptr;
-}
+class TSqlitePrefsStore : public TPrefsStore {
+public:
+  enum EMode {
+    eWritesFile,
+    // Opened read-only: commits drop the changes.
+    eReadOnly,
+    // The file must not be written this run (or there is none): commits fail.
+    eNeverWrites
+  };
 
-// The one line that says why this run keeps no changes, and what it reads instead.
-TPrefsStore* ReadOnlyFallback(str const& path, char const* why)
-{
-  str reason;
-  EOpenFailure failure;
-  if (TSqlitePrefsStore* copy = OpenCopy(path, &reason, &failure)) {
-    WriteDbg("ERROR: The preferences file %s %s; changes will not be kept this run", path.c_str(), why);
-    return copy;
+  explicit TSqlitePrefsStore(str const& path) : mPath(path) {}
+
+  // The copy in memory, empty, with the tables; false when not even that can be made.
+  bool StartEmpty()
+  {
+    mPending.clear();
+    int status = mWork.Open("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    if (status == SQLITE_OK) status = mWork.Exec(kSchema);
+    if (status == SQLITE_OK) status = mWork.Prepare();
+    if (status != SQLITE_OK) {
+      WriteDbg("ERROR: Preferences store: cannot make an empty store: %s", mWork.mMessage.c_str());
+      return false;
+    }
+    return true;
   }
-  WriteDbg("ERROR: The preferences file %s %s and cannot be read (%s); starting with empty "
-           "preferences that will not be kept",
-           path.c_str(), why, reason.c_str());
-  return OpenEmptyInMemory();
-}
+
+  void NeverWrite(EOpenProblem problem, ESaveStatus status)
+  {
+    mFile.Close();
+    mMode = eNeverWrites;
+    mOpenProblem = problem;
+    mStatus = status;
+  }
+
+  // A copy of the file, for a run that must not write it; empty when it cannot be read.
+  void OpenReadOnly()
+  {
+    mMode = eReadOnly;
+    if (!FileExists(mPath)) return;
+    int status = mFile.Open(mPath, SQLITE_OPEN_READONLY);
+    if (status == SQLITE_OK) {
+      mFile.SetBusyWait(kStartWaitMs);
+      status = mFile.CheckIntegrity();
+    }
+    if (status == SQLITE_OK) status = LoadWorkingCopy();
+    if (status != SQLITE_OK) {
+      WriteDbg("ERROR: Cannot read the preferences file %s (%s); starting with empty preferences", mPath.c_str(),
+               mFile.mMessage.length() ? mFile.mMessage.c_str() : mWork.mMessage.c_str());
+      StartEmpty();
+    }
+    mFile.Close();
+  }
+
+  void OpenForWriting()
+  {
+    MakeParentFolders(mPath);
+    if (!FileExists(mPath)) {
+      // Made by the first commit, which is this one: a store's file exists once it is open.
+      mRewriteAll = true;
+      Commit(kStartWaitMs);
+      return;
+    }
+    int status = mFile.Open(mPath, SQLITE_OPEN_READWRITE);
+    if (status != SQLITE_OK) return Unreadable(mFile.mMessage);
+    mFile.SetBusyWait(kStartWaitMs);
+    status = mFile.CheckIntegrity();
+    if (status == SQLITE_OK && !mFile.IsReadOnly()) {
+      status = mFile.CreateTables();
+      // Another program writing the file leaves the tables as they are; checked just below.
+      if (IsBusy(status)) status = SQLITE_OK;
+    }
+    if (status == SQLITE_OK) status = mFile.Prepare();
+    if (status == SQLITE_OK) status = LoadWorkingCopy();
+    if (IsBusy(status)) return Unreadable("another program is using it (still busy after waiting)");
+    if (IsDamage(status)) return Damaged(mFile.mMessage, false);
+    if (status != SQLITE_OK) return Unreadable(mFile.mMessage);
+    if (!mFile.IsReadOnly()) return;
+    // SQLite quietly opens a write-protected file for reading only: the commits will say so
+    // while it lasts. Writable by its permissions, the file itself refuses: a damaged header.
+    mFile.Close();
+    if (!IsWriteProtected(mPath)) Damaged("SQLite will only read it", true);
+  }
+
+  bool GetMeta(str key, TPrefsBytes* value) override { return Read(mWork.GetMeta(key, value)); }
+
+  bool SetMeta(str key, TPrefsBytes const& value) override
+  {
+    TPrefsBytes stored;
+    if (mWork.GetMeta(key, &stored) && stored == value) return true;
+    if (!Wrote(mWork.SetMeta(key, value))) return false;
+    Keep({TWrite::eSetMeta, str(), -1, key, value});
+    return true;
+  }
+
+  int64_t FindInstall(str key) override
+  {
+    int64_t const id = mWork.FindInstall(key);
+    Read(id >= 0);
+    return id;
+  }
+
+  int64_t AddInstall(str key) override
+  {
+    int64_t const id = mWork.AddInstall(key);
+    if (!Wrote(id >= 0)) return -1;
+    Keep({TWrite::eAddInstall, key, -1, str(), TPrefsBytes()});
+    return id;
+  }
+
+  unsigned GetNumUsers(int64_t install) override { return mWork.GetNumUsers(install); }
+
+  bool AddUser(int64_t install) override
+  {
+    str key;
+    if (!mWork.InstallKey(install, &key) || !Wrote(mWork.AddUser(install))) return false;
+    Keep({TWrite::eAddUser, key, -1, str(), TPrefsBytes()});
+    return true;
+  }
+
+  bool RemoveUser(int64_t install, unsigned index) override
+  {
+    str key;
+    if (!mWork.InstallKey(install, &key) || !Wrote(mWork.RemoveUser(install, index))) return false;
+    Keep({TWrite::eRemoveUser, key, (int)index, str(), TPrefsBytes()});
+    return true;
+  }
+
+  bool GetValue(int64_t install, int user, str key, TPrefsBytes* value) override
+  {
+    return Read(mWork.GetValue(install, user, key, value));
+  }
+
+  bool SetValue(int64_t install, int user, str key, TPrefsBytes const& value) override
+  {
+    // A value written again unchanged gives the file nothing to do (and a full disk nothing
+    // to refuse).
+    TPrefsBytes stored;
+    if (mWork.GetValue(install, user, key, &stored) && stored == value) return true;
+    str installKey;
+    if (!mWork.InstallKey(install, &installKey) || !Wrote(mWork.SetValue(install, user, key, value)))
+      return false;
+    Keep({TWrite::eSetValue, installKey, user, key, value});
+    return true;
+  }
+
+  bool Commit(unsigned busyWaitMs) override
+  {
+    if (mMode == eReadOnly) {
+      mPending.clear();
+      return true;
+    }
+    if (mMode == eNeverWrites) return !HasPending();
+    if (mPending.empty() && !mRewriteAll) return true;
+    ESaveStatus const status = WriteFile(busyWaitMs);
+    if (status == eSaveDone && mStatus != eSaveDone)
+      WriteDbg("Preferences: %s is written again, with everything kept for it meanwhile", mPath.c_str());
+    else if (status != eSaveDone && status != mStatus)
+      WriteDbg("ERROR: The preferences file %s cannot be written now (%s: %s); the changes are kept and "
+               "written by the next save",
+               mPath.c_str(), SaveStatusWords(status), mFile.mMessage.c_str());
+    mStatus = status;
+    return status == eSaveDone;
+  }
+
+  ESaveStatus GetStatus() override { return mStatus; }
+  bool HasPending() override { return !mPending.empty() || mRewriteAll || mChangedUnkept; }
+
+  EOpenProblem GetOpenProblem(str* keptAs) override
+  {
+    if (keptAs) *keptAs = mKeptAs;
+    return mOpenProblem;
+  }
+
+private:
+  // Reads the file's rows into the copy in memory. Row by row rather than page by page: a
+  // damaged header byte that makes SQLite refuse to write the file must not come along.
+  int LoadWorkingCopy()
+  {
+    int status = mWork.Open("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    if (status == SQLITE_OK) status = mWork.Exec(kSchema);
+    if (status == SQLITE_OK) status = mWork.CopyRowsFrom(mPath, kStartWaitMs);
+    if (status == SQLITE_OK) status = mWork.Prepare();
+    if (status != SQLITE_OK && mFile.mFailure == SQLITE_OK) {
+      mFile.mFailure = status;
+      mFile.mMessage = mWork.mMessage;
+    }
+    return status;
+  }
+
+  void Unreadable(str const& why)
+  {
+    WriteDbg("ERROR: The preferences file %s cannot be read (%s); starting with empty preferences, and "
+             "nothing of this run is written to it so that it is not overwritten",
+             mPath.c_str(), why.c_str());
+    StartEmpty();
+    NeverWrite(eOpenedUnreadable, IsBusy(mFile.mFailure) ? eSaveBusy : eSaveFailed);
+  }
+
+  // Keeps the damaged file aside and starts a new one: with what could be read of it when
+  // recovered, else empty.
+  void Damaged(str const& reason, bool recovered)
+  {
+    mFile.Close();
+    if (!recovered) StartEmpty();
+    str const aside = KeepDamagedCopy(mPath);
+    if (aside.empty()) {
+      WriteDbg("ERROR: The preferences file %s is damaged (%s) and no copy of it can be kept aside (%s); it "
+               "is left as it is and nothing of this run is written to it",
+               mPath.c_str(), reason.c_str(), errno == EEXIST ? "there are already enough copies" : std::strerror(errno));
+      if (recovered) StartEmpty();
+      NeverWrite(eOpenedDamagedKept, eSaveFailed);
+      return;
+    }
+    // A journal belongs to the file it was written for.
+    str const journal = mPath + "-journal";
+    if (FileExists(journal)) rename(journal.c_str(), (aside + "-journal").c_str());
+    WriteDbg("ERROR: The preferences file %s was damaged (%s); kept as %s, %s", mPath.c_str(), reason.c_str(),
+             aside.c_str(), recovered ? "and what it held is written to a new file" : "starting with empty preferences");
+    mOpenProblem = recovered ? eOpenedDamagedRecovered : eOpenedDamagedReplaced;
+    mKeptAs = aside;
+    mPending.clear();
+    mRewriteAll = true;
+    Commit(kStartWaitMs);
+  }
+
+  bool Read(bool found)
+  {
+    if (!found && mWork.mFailure != SQLITE_OK) {
+      WriteDbg("ERROR: Preferences store: a read failed: %s", mWork.mMessage.c_str());
+      mWork.ClearFailure();
+    }
+    return found;
+  }
+
+  bool Wrote(bool written)
+  {
+    if (!written && mWork.mFailure != SQLITE_OK) {
+      WriteDbg("ERROR: Preferences store: a write failed: %s", mWork.mMessage.c_str());
+      mWork.ClearFailure();
+    }
+    return written;
+  }
+
+  // Remembers a write for the file. A value written again replaces its earlier write, unless
+  // a player was removed in between (the positions moved).
+  void Keep(TWrite const& write)
+  {
+    if (mMode == eReadOnly) return;
+    if (mMode == eNeverWrites) {
+      mChangedUnkept = true;
+      return;
+    }
+    if (write.kind == TWrite::eSetValue || write.kind == TWrite::eSetMeta) {
+      for (size_t i = mPending.size(); i-- > 0;) {
+        TWrite const& earlier = mPending[i];
+        if (earlier.kind == TWrite::eRemoveUser && earlier.install == write.install) break;
+        if (earlier.kind == write.kind && earlier.install == write.install && earlier.user == write.user &&
+            earlier.key == write.key) {
+          mPending.erase(mPending.begin() + (long)i);
+          break;
+        }
+      }
+    }
+    mPending.push_back(write);
+  }
+
+  ESaveStatus WriteFile(unsigned busyWaitMs)
+  {
+    bool const existed = FileExists(mPath);
+    mFile.ClearFailure();
+    if (!mFile.IsOpen()) {
+      MakeParentFolders(mPath);
+      int status = mFile.Open(mPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+      if (status != SQLITE_OK) return StatusOf(status, mFile.mSystemError);
+      if (mFile.IsReadOnly()) {
+        mFile.Close();
+        mFile.mMessage = "SQLite opens it for reading only";
+        return eSaveWriteProtected;
+      }
+      if (!existed) mRewriteAll = true;
+      if (!mRewriteAll && (status = mFile.Prepare()) != SQLITE_OK) {
+        mFile.Close();
+        return StatusOf(status, mFile.mSystemError);
+      }
+    }
+    mFile.SetBusyWait(busyWaitMs);
+    int status = mRewriteAll ? mFile.CopyFrom(mWork) : Replay();
+    if (status == kMismatch) {
+      WriteDbg("ERROR: The preferences file %s no longer matches what this run read from it (another program "
+               "changed it); it is written whole from this run's values",
+               mPath.c_str());
+      mRewriteAll = true;
+      status = mFile.CopyFrom(mWork);
+    }
+    if (status == SQLITE_OK) {
+      mPending.clear();
+      mRewriteAll = false;
+      return eSaveDone;
+    }
+    ESaveStatus const result = StatusOf(status, mFile.mSystemError);
+    if (!existed) {
+      // A file begun on a full disk is no store; the next commit begins it again.
+      mFile.Close();
+      unlink(mPath.c_str());
+      unlink((mPath + "-journal").c_str());
+    }
+    return result;
+  }
+
+  // Every kept write, in one transaction of the file; SQLite's status or kMismatch.
+  int Replay()
+  {
+    int status = mFile.Exec("BEGIN IMMEDIATE");
+    for (size_t i = 0; status == SQLITE_OK && i < mPending.size(); ++i) status = Apply(mPending[i]);
+    if (status == SQLITE_OK) status = mFile.Exec("COMMIT");
+    // A commit refused by readers leaves the transaction open; a full disk has ended it.
+    if (status != SQLITE_OK) mFile.Rollback();
+    return status;
+  }
+
+  int Apply(TWrite const& write)
+  {
+    mFile.ClearFailure();
+    bool done = false;
+    if (write.kind == TWrite::eSetMeta) {
+      done = mFile.SetMeta(write.key, write.value);
+    } else {
+      int64_t install = mFile.FindInstall(write.install);
+      if (write.kind == TWrite::eAddInstall) {
+        done = install >= 0 || mFile.AddInstall(write.install) >= 0;
+      } else if (install >= 0) {
+        switch (write.kind) {
+        case TWrite::eAddUser: done = mFile.AddUser(install); break;
+        case TWrite::eRemoveUser: done = mFile.RemoveUser(install, (unsigned)write.user); break;
+        default: done = mFile.SetValue(install, write.user, write.key, write.value); break;
+        }
+      }
+    }
+    if (done) return SQLITE_OK;
+    return mFile.mFailure != SQLITE_OK ? mFile.mFailure : kMismatch;
+  }
+
+  str mPath;
+  EMode mMode = eWritesFile;
+  TConnection mWork;
+  TConnection mFile;
+  std::vector<TWrite> mPending;
+  // The file is new or replaced: it gets the whole copy rather than the kept writes.
+  bool mRewriteAll = false;
+  // A store that never writes has had changes it could not keep.
+  bool mChangedUnkept = false;
+  ESaveStatus mStatus = eSaveDone;
+  EOpenProblem mOpenProblem = eOpenedWell;
+  str mKeptAs;
+};
 
 } // namespace
 
 TPrefsStore* OpenPrefsStore(str path, bool writable)
 {
+  TSqlitePrefsStore* store = new TSqlitePrefsStore(path);
+  store->StartEmpty();
   if (path.empty()) {
     WriteDbg("ERROR: No path for the preferences file; preferences will not be kept");
-    return OpenEmptyInMemory();
+    store->NeverWrite(eOpenedWell, eSaveFailed);
+  } else if (!writable) {
+    store->OpenReadOnly();
+  } else {
+    store->OpenForWriting();
   }
-
-  str reason;
-  if (!writable) {
-    EOpenFailure failure;
-    if (TSqlitePrefsStore* copy = OpenCopy(path, &reason, &failure))
-      return copy;
-    WriteDbg("ERROR: Cannot read the preferences file %s (%s); starting with empty preferences",
-             path.c_str(), reason.c_str());
-    return OpenEmptyInMemory();
-  }
-
-  MakeParentFolders(path);
-  bool const existed = FileExists(path);
-  TSqlitePrefsStore* store = new TSqlitePrefsStore;
-  EOpenFailure failure = store->OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason);
-  if (failure == eNoFailure && store->IsReadOnly()) {
-    // SQLite quietly opens a write-protected file for reading only; the player's data is
-    // still good, so keep it readable rather than failing every later write.
-    delete store;
-    return ReadOnlyFallback(path, "is write-protected");
-  }
-  if (failure == eNoFailure)
-    failure = store->Prepare(&reason);
-  if (failure == eNoFailure)
-    return store;
-  delete store;
-
-  switch (failure) {
-  case eBusy:
-    return ReadOnlyFallback(path, "is in use by another program (still busy after waiting)");
-  case eDiskFull:
-    // Opening a new file on a full disk leaves an empty file behind; it is no store.
-    if (!existed) {
-      unlink(path.c_str());
-      unlink((path + "-journal").c_str());
-    }
-    return ReadOnlyFallback(path, "cannot be written: the disk is full");
-  case eDamaged:
-    if (MoveAside(path, reason)) {
-      store = new TSqlitePrefsStore;
-      failure = store->OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &reason);
-      if (failure == eNoFailure)
-        failure = store->Prepare(&reason);
-      if (failure == eNoFailure)
-        return store;
-      delete store;
-      WriteDbg("ERROR: Cannot create the preferences file %s: %s", path.c_str(), reason.c_str());
-    }
-    return OpenEmptyInMemory();
-  default:
-    return ReadOnlyFallback(path, (str("cannot be used: ") + reason).c_str());
-  }
+  return store;
 }

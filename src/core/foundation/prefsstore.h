@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/foundation/savestatus.h"
 #include "core/foundation/str.h"
 
 typedef std::vector<unsigned char> TPrefsBytes;
 
-// The storage model, as TPrefsDB sees it. Keys are plain text, values opaque bytes.
-// Writes gather in a transaction that only Commit writes to the file.
+// The storage model, as TPrefsDB sees it. Keys are plain text, values opaque bytes. Reads
+// and writes go to a copy in memory; only Commit writes the file, all the writes since the
+// last commit that reached it in one step, so the file holds each commit whole or not at all.
 class TPrefsStore {
 public:
   virtual ~TPrefsStore() {}
@@ -34,17 +36,29 @@ public:
   virtual bool GetValue(int64_t install, int user, str key, TPrefsBytes* value) = 0;
   virtual bool SetValue(int64_t install, int user, str key, TPrefsBytes const& value) = 0;
 
-  // Writes everything since the last commit to the file atomically.
-  virtual bool Commit() = 0;
+  // Writes what changed since the last commit that reached the file. A file that another
+  // program holds is waited for up to busyWaitMs (none during play, where a frame must not
+  // wait). False when the file was not written: the changes stay in memory and go with the
+  // next commit. A store opened read-only drops its changes and answers true.
+  virtual bool Commit(unsigned busyWaitMs = 0) = 0;
+  // How the last commit went; eSaveDone before the first.
+  virtual ESaveStatus GetStatus() = 0;
+  // Changes that have not reached the file.
+  virtual bool HasPending() = 0;
+  // What opening the file found; *keptAs names the copy of a damaged file.
+  virtual EOpenProblem GetOpenProblem(str* keptAs) = 0;
 };
 
-// Opens the store file at a native path. A writable store creates the file (and its
-// folder) when missing. A read-only one works on a copy in memory and never writes.
-// Each failure gives one "ERROR: " line and a store that works in memory for this run:
-// - a file locked by another program (still busy after a wait) or on a full disk, or one
-//   that cannot be written, is read into memory when it can be, and never changed;
-// - a damaged file (failing the full integrity check, not a database, or not ours) is
-//   renamed aside by a writable store (path + ".corrupt", replacing an older copy) and a
-//   fresh file starts.
-// An empty path gives an empty store in memory. Never null.
+// Opens the store file at a native path. A writable store reads the file into memory and
+// writes it at each commit, creating it (and its folder) when missing. A read-only one never
+// writes. Each problem gives one "ERROR: " line:
+// - a file held by another program, on a full disk or write-protected: each commit tries
+//   again (GetStatus says why the last one failed); changes wait in memory meanwhile;
+// - a file that cannot even be read (another program holds it exclusively): the store
+//   starts empty and never writes it, so its content is not overwritten;
+// - a damaged file (failing the full integrity check, not a database, not ours, or one that
+//   SQLite will only read though its permissions allow writing) is kept aside under a
+//   numbered name (KeepDamagedCopy) and replaced: by what could be read of it, or by an
+//   empty store. When no copy can be kept, it is left in place and never written.
+// An empty path gives an empty store in memory that never writes. Never null.
 TPrefsStore* OpenPrefsStore(str path, bool writable);

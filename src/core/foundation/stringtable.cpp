@@ -9,7 +9,7 @@
 #include "core/foundation/config.h"
 #include "core/foundation/file.h"
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

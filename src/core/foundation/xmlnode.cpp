@@ -9,7 +9,7 @@
 #include <zlib.h>
 
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -1215,6 +1215,8 @@ bool TXmlNode::ParseTokens(TGetChar* source)
       // An empty quoted string is not the end of the input; it adds nothing.
       if (token.mQuoted)
         continue;
+      if (source->mDepth > 0)
+        source->mEndedOpen = true;
       return true;
     }
     if (token.IsMarkup('<'))
@@ -1223,14 +1225,16 @@ bool TXmlNode::ParseTokens(TGetChar* source)
       TXmlNode* child = ParseTag(source, &endTag);
       if (source->mError)
       {
-        WriteDbg("ERROR: XML input ends inside a tag");
+        WriteDbg("ERROR: XML input ends inside a tag%s%s", source->mSource ? " in " : "",
+                 source->mSource ? source->mSource : "");
         return false;
       }
       if (child)
       {
         if (source->mDepth >= kMaxXmlDepth)
         {
-          WriteDbg("ERROR: XML elements nested deeper than %d levels", kMaxXmlDepth);
+          WriteDbg("ERROR: XML elements nested deeper than %d levels%s%s", kMaxXmlDepth,
+                   source->mSource ? " in " : "", source->mSource ? source->mSource : "");
           return false;
         }
         ++source->mDepth;
@@ -1409,11 +1413,13 @@ bool TXmlNode::ParseFile(char const* name)
     if (!qvInflateZxml(block.data(), got, name, &text))
       return false;
     TGetCharString source(text.data(), text.size());
+    source.mSource = name;
     return Parse(&source);
   }
   qv_seek(file, 0, kSeekStart);
   // The source owns the handle from here and closes it.
   TGetCharFile source(file, str(name));
+  source.mSource = name;
   if (!Parse(&source))
   {
     // The parser's own line cannot say which file it was reading.
@@ -1423,7 +1429,7 @@ bool TXmlNode::ParseFile(char const* name)
   return true;
 }
 
-bool TXmlNode::ParseString(char const* text)
+bool TXmlNode::ParseString(char const* text, char const* source)
 {
   if (!text)
   {
@@ -1432,24 +1438,54 @@ bool TXmlNode::ParseString(char const* text)
   }
   // The text ends at its terminator: a compressed header read from here must not reach past
   // it (server replies and deciphered files come this way), so it is checked against that size.
-  size_t length = strlen(text);
-  if (length >= 4 && memcmp(text, "ZXML", 4) == 0)
-    return DecompressAndParse(text, length);
-  TGetCharString source(text, length);
-  return Parse(&source);
+  bool endedOpen = false;
+  return ParseNamedBuffer(text, strlen(text), source, &endedOpen);
 }
 
-bool TXmlNode::ParseBuffer(char const* data, unsigned long size)
+bool TXmlNode::ParseBuffer(char const* data, unsigned long size, char const* source)
 {
   if (!data && size)
   {
     WriteDbg("ERROR: TXmlNode::ParseBuffer given no data");
     return false;
   }
+  bool endedOpen = false;
+  return ParseNamedBuffer(data, size, source, &endedOpen);
+}
+
+bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* source)
+{
+  if (!data && size)
+  {
+    WriteDbg("ERROR: TXmlNode::ParseWhole given no data");
+    return false;
+  }
+  bool endedOpen = false;
+  if (!ParseNamedBuffer(data, size, source, &endedOpen))
+    return false;
+  if (endedOpen)
+  {
+    WriteDbg("ERROR: %s is cut short: it ends inside an element", source ? source : "XML input");
+    return false;
+  }
+  return true;
+}
+
+bool TXmlNode::ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool* endedOpen)
+{
+  std::vector<char> inflated;
   if (size >= 4 && memcmp(data, "ZXML", 4) == 0)
-    return DecompressAndParse(data, size);
+  {
+    if (!qvInflateZxml(data, size, what ? what : "XML buffer", &inflated))
+      return false;
+    data = inflated.data();
+    size = inflated.size();
+  }
   TGetCharString source(data, size);
-  return Parse(&source);
+  source.mSource = what;
+  const bool ok = Parse(&source);
+  *endedOpen = source.mEndedOpen;
+  return ok;
 }
 
 bool TXmlNode::DecompressAndParse(char const* block)

@@ -103,6 +103,10 @@ public:
   int mDepth;
   // Raised when the input ends inside a tag.
   bool mError;
+  // Raised when the input ends while an element is still open (its end tag never came).
+  bool mEndedOpen = false;
+  // What is being parsed (a file name), for error lines; null when unnamed.
+  char const* mSource = nullptr;
 
 protected:
   // The byte after the window: refills it, or reads the byte another way; -1 at the end.
@@ -188,10 +192,14 @@ public:
   // refused (corrupt compressed block, nesting too deep, input ending inside a tag);
   // what was parsed before the fault stays in the tree.
   bool ParseFile(char const* name);
-  // A zero-terminated text; one beginning with "ZXML" is a compressed block.
-  bool ParseString(char const* text);
+  // A zero-terminated text; one beginning with "ZXML" is a compressed block. The source,
+  // when given, names what the text came from in error lines.
+  bool ParseString(char const* text, char const* source = nullptr);
   // The same over a buffer of known size (plain or "ZXML"); every length is checked.
-  bool ParseBuffer(char const* data, unsigned long size);
+  bool ParseBuffer(char const* data, unsigned long size, char const* source = nullptr);
+  // ParseBuffer that also refuses a document cut short: one whose input ends while an
+  // element is still open. For replies that must arrive whole.
+  bool ParseWhole(char const* data, unsigned long size, char const* source);
   // A "ZXML" block whose size the caller does not know: its header is trusted for the
   // compressed length, so prefer the sized form.
   bool DecompressAndParse(char const* block);
@@ -234,6 +242,9 @@ private:
   void CopyFrom(TXmlNode const& other);
   void Clear();
   bool ParseTokens(TGetChar* source);
+  // Parses plain or "ZXML" bytes through one source named `what`; *endedOpen tells whether
+  // an element was left open at the end.
+  bool ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool* endedOpen);
   void AdoptChild(TXmlNode* child);
   // Content of the parse in progress, as OnContent adds it.
   void AppendContent(char const* bytes, size_t n);

@@ -11,7 +11,7 @@
 #include "core/foundation/xmlnode.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texturedata.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

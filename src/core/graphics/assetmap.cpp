@@ -11,7 +11,7 @@
 #include "core/graphics/texture.h"
 #include "core/graphics/texturedata.h"
 #include "core/script/script.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 
 namespace {

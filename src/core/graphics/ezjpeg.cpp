@@ -12,7 +12,7 @@
 
 #include "core/foundation/file.h"
 #include "core/graphics/texturedata.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

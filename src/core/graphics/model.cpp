@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

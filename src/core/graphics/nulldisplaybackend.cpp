@@ -7,7 +7,7 @@
 #include <new>
 
 #include "core/graphics/texturedata.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

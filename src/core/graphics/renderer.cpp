@@ -8,7 +8,7 @@
 #include "core/graphics/textgraphic.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/vertexset.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 void (*gPostDrawFunc)() = nullptr;
 

@@ -17,7 +17,7 @@
 #include "core/graphics/mvecfont.h"
 #include "core/graphics/qvminivecdraw.h"
 #include "core/graphics/renderer.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 bool TTextGraphic::mLegacyLineWrap = false;
 TFontData* TFontData::sInstance = nullptr;
@@ -113,6 +113,7 @@ TMvecFont* TFontData::LoadFile(const str& name)
 {
   TFile file;
   if (!file.Open(name, kFileRead)) {
+    // The caller says it, with what stands in.
     return nullptr;
   }
   const unsigned long size = file.Size();
@@ -146,12 +147,21 @@ TMvecFont* TFontData::GetMvec(str name)
   if (name == kDefaultFontName) {
     font = MakeBuiltIn();
   } else {
+    // The fallback file has the built-in font behind it by design: only other fonts are
+    // reported when they cannot be used.
+    const bool fallback = name == kFallbackFontFile;
     font = LoadFile(name);
-    if (!font) {
+    if (!font && !fallback) {
       font = LoadFile(kFallbackFontFile);
+      if (font) {
+        WriteDbg("ERROR: Font file %s cannot be used; %s stands in", name.c_str(), kFallbackFontFile);
+      }
     }
     if (!font) {
       font = MakeBuiltIn();
+      if (font && !fallback) {
+        WriteDbg("ERROR: Font file %s cannot be used; the built-in font stands in", name.c_str());
+      }
     }
   }
   if (!font) {

@@ -10,7 +10,7 @@
 #include "core/graphics/renderer.h"
 #include "core/graphics/texturedata.h"
 #include "core/graphics/vertexset.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TDrawSpec::TDrawSpec()
     : mTransform(),

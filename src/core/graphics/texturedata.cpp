@@ -7,7 +7,7 @@
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
 #include "core/graphics/renderer.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TTextureData::TTextureData() {}
 

@@ -5,8 +5,9 @@
 #include "core/foundation/atomicfile.h"
 #include "core/foundation/file.h"
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -33,14 +34,15 @@ void SetIfNotEmpty(TXmlNode* node, const char* name, const str& value)
   }
 }
 
-// Runs `take` on every top-level element of the text.
+// Runs `take` on every top-level element of the text, which is the hiscore file's: its
+// damage is reported under the file's name.
 template <class F> void ForEachElement(char const* text, F take)
 {
   if (!text) {
     return;
   }
   TXmlNode document;
-  document.ParseString(text);
+  document.ParseString(text, HISCORE_PREF_FILE);
   document.ResetChildren();
   str name;
   TXmlNode* element = nullptr;
@@ -54,6 +56,13 @@ template <class F> void ForEachElement(char const* text, F take)
 void TQvHiscores::SavePreferences()
 {
   if (!mData->saveEnabled) {
+    return;
+  }
+  // Until the file is written, the tables hold something it lacks.
+  mData->unsaved = true;
+  if (mData->openProblem == eOpenedDamagedKept) {
+    // The damaged file may still hold the only copy of some scores.
+    mData->saveStatus = eSaveFailed;
     return;
   }
 
@@ -102,6 +111,7 @@ void TQvHiscores::SavePreferences()
   if (payloadSize == 0 ||
       cipher.EncryptBinary(text.c_str(), plainSize, payload.data(), payloadSize, false) != 0) {
     WriteDbg("ERROR: HiScores: cannot encipher the hiscore file");
+    mData->saveStatus = eSaveFailed;
     return;
   }
   unsigned char sum[4];
@@ -109,12 +119,53 @@ void TQvHiscores::SavePreferences()
   unsigned char sumBlock[8];
   if (cipher.EncryptBinary(sum, 4, sumBlock, sizeof sumBlock, false) != 0) {
     WriteDbg("ERROR: HiScores: cannot encipher the hiscore checksum");
+    mData->saveStatus = eSaveFailed;
     return;
   }
 
   // A crash or a full disk must never leave a half-written file nor lose the scores saved before.
   payload.insert(payload.end(), sumBlock, sumBlock + sizeof sumBlock);
-  SaveFileAtomically(str(HISCORE_PREF_FILE), payload.data(), payload.size());
+  mData->unsaved = !SaveFileAtomically(str(HISCORE_PREF_FILE), payload.data(), payload.size(), &mData->saveStatus);
+}
+
+void TQvHiscores::KeepDamagedFile(const char* reason)
+{
+  const str path = TFile::TranslateForWriting(str(HISCORE_PREF_FILE));
+  if (!mData->saveEnabled) {
+    // Nothing will replace it.
+    WriteDbg("ERROR: HiScores: %s is damaged (%s); ignoring its saved score data", path.c_str(), reason);
+    return;
+  }
+  const str aside = path.length() ? KeepDamagedCopy(path) : str();
+  if (aside.length() == 0) {
+    WriteDbg("ERROR: HiScores: %s is damaged (%s) and no copy of it can be kept aside (%s); it is left as it "
+             "is and this run's scores are not written to it",
+             path.c_str(), reason, errno == EEXIST ? "there are already enough copies" : std::strerror(errno));
+    mData->openProblem = eOpenedDamagedKept;
+    return;
+  }
+  WriteDbg("ERROR: HiScores: %s is damaged (%s); ignoring its saved score data, the file is kept as %s",
+           path.c_str(), reason, aside.c_str());
+  mData->openProblem = eOpenedDamagedReplaced;
+  mData->keptAs = aside;
+}
+
+bool TQvHiscores::HasUnsavedChanges() const
+{
+  return mData->saveEnabled && mData->unsaved;
+}
+
+ESaveStatus TQvHiscores::GetSaveStatus() const
+{
+  return mData->saveStatus;
+}
+
+EOpenProblem TQvHiscores::GetOpenProblem(str* keptAs) const
+{
+  if (keptAs) {
+    *keptAs = mData->keptAs;
+  }
+  return mData->openProblem;
 }
 
 void TQvHiscores::LoadPreferences()
@@ -123,19 +174,23 @@ void TQvHiscores::LoadPreferences()
   if (!file.Open(str(HISCORE_PREF_FILE), kFileRead)) {
     return;
   }
+  // Whatever is wrong with the file, the next save would replace it: a copy is kept first.
   unsigned long size = file.Size();
   if (size < 9) {
+    file.Close();
+    KeepDamagedFile(str::getFormatted("%lu bytes, too short for a hiscore file", size).c_str());
     return;
   }
   if (size > kMaxFileBytes) {
-    WriteDbg("ERROR: HiScores: %s is %lu bytes, more than a hiscore file can be; ignored",
-             HISCORE_PREF_FILE, size);
+    file.Close();
+    KeepDamagedFile(str::getFormatted("%lu bytes, more than a hiscore file can be", size).c_str());
     return;
   }
   std::vector<unsigned char> bytes(size);
   file.Seek(0, kSeekStart);
   if (file.Read(bytes.data(), size) != size) {
-    WriteDbg("ERROR: HiScores: cannot read %s", HISCORE_PREF_FILE);
+    file.Close();
+    KeepDamagedFile("it cannot be read whole");
     return;
   }
   file.Close();
@@ -151,7 +206,7 @@ void TQvHiscores::LoadPreferences()
                  cipher.DecryptBinary(bytes.data() + payloadSize, 8, stored, 4, false) == 0 &&
                  std::memcmp(stored, computed, 4) == 0;
   if (!matches) {
-    WriteDbg("HiScores: Checksum did not match! Ignoring saved score data.\n");
+    KeepDamagedFile("Checksum did not match!");
     return;
   }
 
@@ -161,7 +216,7 @@ void TQvHiscores::LoadPreferences()
   std::vector<char> text(plainSize + 1, 0);
   if (plainSize > 0 && cipher.DecryptBinary(bytes.data(), static_cast<unsigned int>(payloadSize),
                                             text.data(), plainSize, false) != 0) {
-    WriteDbg("ERROR: HiScores: cannot decipher %s", HISCORE_PREF_FILE);
+    KeepDamagedFile("it cannot be deciphered");
     return;
   }
   text[plainSize] = 0;

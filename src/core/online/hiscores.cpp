@@ -6,7 +6,7 @@
 #include "core/foundation/file.h"
 #include "core/foundation/xmlnode.h"
 #include "core/online/hiscoresdata.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/online/computerid.h"
 
 #include <climits>

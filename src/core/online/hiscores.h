@@ -2,6 +2,7 @@
 // logins and one web request at a time; stored through hiscorefile, sent through TSimpleHttp.
 #pragma once
 
+#include "core/foundation/savestatus.h"
 #include "core/foundation/str.h"
 
 struct TQvHiscoresData;
@@ -50,9 +51,14 @@ public:
   // Forgets the player's rows, medals and remembered login, then saves.
   void ClearPlayerData(str player);
 
-  // The hiscore file.
+  // The hiscore file. SavePreferences writes the whole file; when it cannot, the tables keep
+  // what it lacks and the next save writes it (HasUnsavedChanges, GetSaveStatus say so).
   void SavePreferences();
   void LoadPreferences();
+  bool HasUnsavedChanges() const;
+  ESaveStatus GetSaveStatus() const;
+  // What loading found; *keptAs names the copy of a damaged file.
+  EOpenProblem GetOpenProblem(str* keptAs) const;
   void ParseRememberedUserPreferences(char const* text);
   void ParseSavedLocalScores(char const* text);
   void ParseSavedMedals(char const* text);
@@ -84,7 +90,12 @@ private:
   TQvHiscores(const TQvHiscores&) = delete;
   TQvHiscores& operator=(const TQvHiscores&) = delete;
 
+  // Moves a damaged hiscore file aside before a save could replace it; one "ERROR: " line.
+  void KeepDamagedFile(const char* reason);
   bool ParseReturnForErrors(TXmlNode* document, TXmlNode** root);
+  // Parses the reply and runs the common check; also refuses a redirect, an HTTP error
+  // status and a reply cut short or damaged, saying why in the message.
+  bool ReadReply(char const* reply, TXmlNode* document, TXmlNode** root);
   bool ParseCategoryData(char const* reply);
   bool ParseScoreData(char const* reply);
   void FillInErrorMessage(char* buffer, unsigned int length);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/foundation/encrypt.h"
+#include "core/foundation/savestatus.h"
 #include "core/foundation/str.h"
 #include "core/online/hiscores.h"
 #include "core/online/medals.h"
@@ -63,6 +64,12 @@ struct TQvHiscoresData {
   str defaultError;
   std::unique_ptr<TEncrypt> encryption;
   bool saveEnabled;
+  // What the last save did; the tables hold changes the file lacks while unsaved is set.
+  ESaveStatus saveStatus = eSaveDone;
+  bool unsaved = false;
+  // What loading found; a damaged file that could not be kept aside must not be replaced.
+  EOpenProblem openProblem = eOpenedWell;
+  str keptAs;
 
   // The outcome of the current request, once a poll has seen it end: later polls repeat it
   // instead of parsing (and re-applying) the reply again.

@@ -3,7 +3,7 @@
 #include "core/online/hiscoresdata.h"
 
 #include "core/foundation/xmlnode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <cstring>
 #include <vector>
@@ -11,6 +11,12 @@
 namespace {
 
 const char kUnableToConnect[] = "Unable to connect to server. Please try again later.";
+const char kRedirected[] =
+    "The hiscore service sent the request elsewhere (HTTP %ld); nothing was taken. Please try again later.";
+const char kStatusError[] = "The hiscore service answered with an error (HTTP %ld). Please try again later.";
+const char kDamagedReply[] =
+    "The hiscore service's reply was cut short or damaged; nothing was taken. Please try again later.";
+const char kReplySource[] = "the hiscore service's reply";
 const char kXmlDeclaration[] = "<?xml version=\"1.0\"?>\n";
 // More categories than any game has; a reply beyond it is cut.
 constexpr size_t kMaxCategories = 100;
@@ -328,13 +334,42 @@ bool TQvHiscores::ParseReturnForErrors(TXmlNode* document, TXmlNode** root)
   return true;
 }
 
+bool TQvHiscores::ReadReply(char const* reply, TXmlNode* document, TXmlNode** root)
+{
+  *root = nullptr;
+  const unsigned long length = reply ? static_cast<unsigned long>(std::strlen(reply)) : 0;
+  const bool whole = document->ParseWhole(reply ? reply : "", length, kReplySource);
+  const long code = mData->http.GetResponseCode();
+  // A redirect is not the service's answer, whatever its body holds.
+  if (code >= 300 && code < 400) {
+    WriteDbg("ERROR: HiScore request was redirected (HTTP %ld); the redirect is not followed", code);
+    mData->message = str::getFormatted(kRedirected, code);
+    return false;
+  }
+  if (!ParseReturnForErrors(document, root)) {
+    return false;
+  }
+  if (code != 0 && (code < 200 || code >= 300)) {
+    WriteDbg("ERROR: HiScore reply came with HTTP status %ld; it is not taken", code);
+    mData->message = str::getFormatted(kStatusError, code);
+    return false;
+  }
+  // Whole means: every element closed, no zero byte ending the text early, nothing but the
+  // document around the root.
+  if (!whole || length != mData->http.GetContentsSize() || document->GetContent().length() > 0) {
+    WriteDbg("ERROR: HiScore reply is cut short or damaged; it is not taken");
+    mData->message = kDamagedReply;
+    return false;
+  }
+  return true;
+}
+
 bool TQvHiscores::ParseCategoryData(char const* reply)
 {
   mData->categories.clear();
   TXmlNode document;
-  document.ParseString(reply);
   TXmlNode* root = nullptr;
-  if (!ParseReturnForErrors(&document, &root)) {
+  if (!ReadReply(reply, &document, &root)) {
     return false;
   }
   TXmlNode* tables = root->GetChild("tables");
@@ -366,9 +401,8 @@ bool TQvHiscores::ParseScoreData(char const* reply)
   mData->globalList.rows.clear();
   mData->accountRowIndex = -1;
   TXmlNode document;
-  document.ParseString(reply);
   TXmlNode* root = nullptr;
-  if (!ParseReturnForErrors(&document, &root)) {
+  if (!ReadReply(reply, &document, &root)) {
     return false;
   }
   TXmlNode* scores = root->GetChild("scores");
@@ -488,9 +522,9 @@ int TQvHiscores::GetServerRequestStatus(char* messageBuffer, unsigned int length
       break;
     case 0: {
       TXmlNode document;
-      document.ParseString(mData->reply.c_str());
       TXmlNode* root = nullptr;
-      if (ParseReturnForErrors(&document, &root)) {
+      // Only a reply that passes the whole check marks anything sent.
+      if (ReadReply(mData->reply.c_str(), &document, &root)) {
         HandleSubmissionReply(root, scoreReply);
       } else {
         FillInErrorMessage(messageBuffer, length);

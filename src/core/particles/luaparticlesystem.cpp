@@ -17,7 +17,7 @@
 #include "core/particles/particlescript.h"
 #include "core/script/luacompat.h"
 #include "core/script/script.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/online/computerid.h"
 
 TRandom* TLuaParticleSystem::gRandom = nullptr;

@@ -8,7 +8,7 @@
 
 #include "core/foundation/random.h"
 #include "core/particles/luaparticlesystem.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

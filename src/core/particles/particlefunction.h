@@ -11,7 +11,7 @@
 #include "core/foundation/str.h"
 #include "core/foundation/vec.h"
 #include "core/particles/paramset.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 class TLuaParticleSystem;
 class TParticleFunction;

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

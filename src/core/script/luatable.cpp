@@ -8,7 +8,7 @@
 #include "core/script/luacompat.h"
 #include "core/script/script.h"
 #include "core/window/message.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TLuaObjectWrapper::TLuaObjectWrapper(lua_State* L) : mState(QvLuaMainThread(L))
 {

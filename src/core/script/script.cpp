@@ -3,17 +3,73 @@
 #include "core/script/script.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/foundation/file.h"
 #include "core/script/luabind.h"
 #include "core/script/luacompat.h"
 #include "core/script/luatable.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 str TScript::mLuaPath = "assets/?;?;../?;../../?";
 
 namespace {
+
+// The run budget of this thread's scripts (see TScript::StartRunBudget).
+const int kHookInterval = 1000;
+// After a stop, the error's way out (message handlers, the code that catches it) runs this
+// far before the next stop.
+const uint64_t kStopGraceInstructions = 1000000;
+thread_local bool tBudgetStarted = false;
+thread_local uint64_t tInstructionsRun = 0;
+thread_local uint64_t tQuietUntil = 0;
+// The last stop, logged where it happened: the handlers that see it come by do not log it again.
+thread_local str tLastStop;
+std::function<bool()> sInterruptCheck;
+
+void CountHook(lua_State* L, lua_Debug* where)
+{
+  if (!tBudgetStarted) return;
+  tInstructionsRun += kHookInterval;
+  if (tInstructionsRun < tQuietUntil) return;
+  const bool overrun = tInstructionsRun >= TScript::kMaxRunInstructions;
+  const bool interrupted = !overrun && sInterruptCheck && sInterruptCheck();
+  if (!overrun && !interrupted) return;
+  tQuietUntil = tInstructionsRun + kStopGraceInstructions;
+  lua_getinfo(L, "Sl", where);
+  // Logged here, as a script may catch the error without a word.
+  tLastStop = str::getFormatted("%s:%d: %s", where->short_src, where->currentline,
+                                overrun ? "stopped: the script ran too long without handing control back"
+                                        : "stopped: the program is closing");
+  WriteDbg("ERROR: %s", tLastStop.c_str());
+  lua_pushlstring(L, tLastStop.c_str(), tLastStop.length());
+  lua_error(L);
+}
+
+// Every state's allocator: the standard one, held to kMaxStateBytes per state.
+void* LimitedAlloc(void* used, void* block, size_t oldSize, size_t newSize)
+{
+  size_t& bytes = *static_cast<size_t*>(used);
+  // Without a block, the old size names the kind of object to make.
+  const size_t held = block ? oldSize : 0;
+  if (newSize == 0) {
+    std::free(block);
+    bytes -= held;
+    return nullptr;
+  }
+  if (newSize > held && newSize - held > TScript::kMaxStateBytes - bytes) return nullptr;
+  void* grown = std::realloc(block, newSize);
+  if (grown) bytes = bytes - held + newSize;
+  return grown;
+}
+
+int LuaPanic(lua_State* L)
+{
+  const char* message = lua_tostring(L, -1);
+  WriteDbg("ERROR: Lua cannot go on outside a protected call: %s", message ? message : "(no message)");
+  return 0;
+}
 
 char const kDefaultCodePath[] = "assets/?;../?;?";
 
@@ -76,12 +132,25 @@ str LocatedMessage(lua_State* L, int index, int level)
   return message;
 }
 
+// "file:line: message" with the place where the function at index was defined, for errors
+// that come back without a place (Lua's memory error passes no message handler).
+str MessageAtFunction(lua_State* L, int index, const str& message)
+{
+  if (HasLocation(message) || !lua_isfunction(L, index)) return message;
+  lua_Debug where;
+  lua_pushvalue(L, index);
+  if (!lua_getinfo(L, ">S", &where)) return message;
+  if (where.linedefined > 0) return str::getFormatted("%s:%d: %s", where.short_src, where.linedefined, message.c_str());
+  return str::getFormatted("%s: %s", where.short_src, message.c_str());
+}
+
 // _ALERT, also the message handler of every protected call: logs the error once and
-// returns its located text as the error.
+// returns its located text as the error. A function as second argument names the place
+// when the error carries none.
 int LuaAlert(lua_State* L)
 {
-  const str message = LocatedMessage(L, lua_gettop(L), 1);
-  WriteDbg("ERROR: %s", message.c_str());
+  const str message = lua_gettop(L) >= 2 ? MessageAtFunction(L, 2, ValueText(L, 1)) : LocatedMessage(L, 1, 1);
+  if (message != tLastStop) WriteDbg("ERROR: %s", message.c_str());
   if (lua_getglobal(L, "_SCRIPT") == LUA_TLIGHTUSERDATA) {
     static_cast<TScript*>(lua_touserdata(L, -1))->SetLastError(message);
   }
@@ -169,9 +238,21 @@ boost::shared_ptr<TScriptCode> TScriptCode::Get(const str& name, const str& luaP
 // ---------------------------------------------------------------------------------------
 // TScript
 
+void TScript::StartRunBudget()
+{
+  tBudgetStarted = true;
+  tInstructionsRun = 0;
+  tQuietUntil = 0;
+}
+
+void TScript::SetInterruptCheck(std::function<bool()> check) { sInterruptCheck = std::move(check); }
+
 TScript::TScript(lua_State*) : TAnimTask(nullptr)
 {
-  mState = luaL_newstate();
+  mState = lua_newstate(LimitedAlloc, &mBytesUsed);
+  lua_atpanic(mState, LuaPanic);
+  // Threads made later (the coroutines) take the hook over.
+  lua_sethook(mState, CountHook, LUA_MASKCOUNT, kHookInterval);
   lua_pushlightuserdata(mState, this);
   lua_setglobal(mState, "_SCRIPT");
   LuaInit();
@@ -307,12 +388,22 @@ int TScript::RunFunction(int argumentCount, int resultCount)
     argumentCount = 0;
   }
 
+  // Below the message handler, a copy of the function names the place of errors that pass
+  // no handler.
   int function = lua_gettop(mState) - argumentCount;
-  lua_getglobal(mState, "_ALERT");
+  lua_pushvalue(mState, function);
   lua_insert(mState, function);
+  lua_getglobal(mState, "_ALERT");
+  lua_insert(mState, function + 1);
   ++mCallDepth;
-  int status = lua_pcall(mState, argumentCount, resultCount, function);
+  int status = lua_pcall(mState, argumentCount, resultCount, function + 1);
   --mCallDepth;
+  if (status == LUA_ERRMEM || status == LUA_ERRERR) {
+    const str message = MessageAtFunction(mState, function, ValueText(mState, -1));
+    WriteDbg("ERROR: %s", message.c_str());
+    SetLastError(message);
+  }
+  lua_remove(mState, function + 1);
   lua_remove(mState, function);
 
   if (status == LUA_OK) {
@@ -357,7 +448,7 @@ void TScript::ReportCoroutineError(lua_State* thread)
 {
   // The dead coroutine keeps its stack, so the line that failed can be found.
   const str message = LocatedMessage(thread, lua_gettop(thread), 0);
-  WriteDbg("ERROR: %s", message.c_str());
+  if (message != tLastStop) WriteDbg("ERROR: %s", message.c_str());
   SetLastError(message);
   if (mFailureHook) mFailureHook(message);
 }

@@ -2,6 +2,8 @@
 // Lua functions and drives the state's one coroutine from the task list; TScriptCode caches script texts.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -50,6 +52,18 @@ public:
 
   // The module search path given to every script RunScript and DoLuaString run.
   static str mLuaPath;
+
+  // Lua code must hand control back to the event loop. From the first call on, every state
+  // of this thread counts the instructions it runs, and code that runs kMaxRunInstructions
+  // of them before the next call (the loop calls it at every turn) is stopped with an error
+  // that names its script and line.
+  static void StartRunBudget();
+  static constexpr uint64_t kMaxRunInstructions = 100000000;
+  // Asked every few thousand instructions while the budget counts: true stops the running
+  // code as well (the program must close now). An empty function removes the check.
+  static void SetInterruptCheck(std::function<bool()> check);
+  // Bytes one state may hold; an allocation beyond fails as Lua's memory error.
+  static constexpr size_t kMaxStateBytes = size_t(256) << 20;
 
   lua_State* GetState() const { return mState; }
 
@@ -113,6 +127,8 @@ private:
   void ReleaseThread();
 
   std::vector<TLuaTable*> mDeferredTables;
+  // Bytes the state holds now.
+  size_t mBytesUsed = 0;
   str mLastError;
   std::function<void(const str&)> mFailureHook;
 };

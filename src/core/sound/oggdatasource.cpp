@@ -11,7 +11,7 @@
 
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -205,6 +205,8 @@ bool TOggDataSource::InitFromFile(str name, bool fromFile)
     mState = nullptr;
     return false;
   }
+  mName = name;
+  mDamageReported = false;
   mRate = static_cast<int>(info->rate);
   mChannels = info->channels;
   mSeconds = ov_time_total(mState, -1);
@@ -299,12 +301,15 @@ unsigned int TOggDataSource::Read(void* buffer, unsigned int offset, unsigned in
     long result = ov_read(mState, out + got, static_cast<int>(wanted), 0, 2, 1, &bitstream);
     if (result == OV_HOLE) {
       // A lost page: the decoder resumes after it.
+      ReportDamage(mPosition + got);
       if (++holes > kMaxHolesInARow) {
         break;
       }
       continue;
     }
     if (result <= 0) {
+      // The stated length is not reached: the rest of the file is damaged or missing.
+      ReportDamage(mPosition + got);
       break;
     }
     holes = 0;
@@ -312,6 +317,16 @@ unsigned int TOggDataSource::Read(void* buffer, unsigned int offset, unsigned in
   }
   mPosition += got;
   return got;
+}
+
+void TOggDataSource::ReportDamage(unsigned int offset)
+{
+  if (mDamageReported) {
+    return;
+  }
+  mDamageReported = true;
+  WriteDbg("ERROR: OGG file %s is damaged: its sound breaks off or skips at byte %u of %lld", mName.c_str(),
+           offset, static_cast<long long>(mRawLength));
 }
 
 void TOggDataSource::Register()

@@ -34,6 +34,8 @@ private:
   bool SeekTo(unsigned int offset);
   // Decodes one frame into the carry (ov_read delivers whole frames only).
   bool DecodeFrameIntoCarry();
+  // Says once, naming the file, that its data is damaged from the given byte on.
+  void ReportDamage(unsigned int offset);
 
   int mRate = 0;
   int mChannels = 0;
@@ -45,6 +47,8 @@ private:
   char mCarry[4] = {};
   unsigned mCarryStart = 0;
   unsigned mCarryLength = 0;
+  str mName;
+  bool mDamageReported = false;
 };
 
 // The whole compressed file in memory, read by the decoder through the callbacks below.

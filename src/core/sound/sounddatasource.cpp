@@ -6,7 +6,7 @@
 #include <new>
 
 #include "core/foundation/file.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TMutex TLockSoundMutex::mMutex;
 std::map<str, TSoundDataSourceBuilder*> TSoundDataSourceFactory::mBuilderMap;

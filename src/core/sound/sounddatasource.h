@@ -8,7 +8,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include "core/foundation/str.h"
-#include "platform/thread.h"
+#include "core/foundation/thread.h"
 
 // Serialises every read of sound data: the sound thread refills while the main thread
 // starts streams and builds memory copies.

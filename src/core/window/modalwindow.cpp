@@ -8,7 +8,7 @@
 
 #include "core/window/message.h"
 #include "core/window/windowmanager.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

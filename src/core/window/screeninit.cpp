@@ -229,10 +229,19 @@ function WaitForCloseMessage( id )
   end
 end
 
+-- A dialog script that builds no window (empty, or cut short after its definitions) fails
+-- like a script with an error: its empty layer would wait for a close that never comes.
+function ReadDialog( fileToRead, id )
+  ReadFile( fileToRead )
+  if not DoFitToChildren() then
+    DoPopModal( id )
+    error( fileToRead .. " built no window: the script is empty or cut short", 0 )
+  end
+end
+
 function DoModal( fileToRead )
   local id = PushModal( fileToRead )
-  ReadFile( fileToRead )
-  DoFitToChildren()
+  ReadDialog( fileToRead, id )
   WaitForCloseMessage( id )
   local value = gReturnValue
   gReturnValue = nil
@@ -240,10 +249,9 @@ function DoModal( fileToRead )
 end
 
 function DoMainWindow( fileToRead )
-  PushModal( fileToRead )
+  local id = PushModal( fileToRead )
   local depth = GetWindowDepth()
-  ReadFile( fileToRead )
-  DoFitToChildren()
+  ReadDialog( fileToRead, id )
   while true do
     local message = WaitForMessage()
     if message ~= nil then
@@ -340,6 +348,10 @@ function RunHandler( handler )
   local ok, result = xpcall( handler, _ALERT )
   if ok then
     return result
+  end
+  -- These two come back without passing the message handler: reported here, at the handler.
+  if result == "not enough memory" or result == "error in error handling" then
+    _ALERT( result, handler )
   end
   return gHandlerFailed
 end

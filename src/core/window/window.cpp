@@ -13,7 +13,7 @@
 #include "core/window/windowrenderer.h"
 #include "core/window/windowscript.h"
 #include "core/window/windowstyle.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 bool gIgnoreNextChar = false;
 int TWindow::sWindowId = 0;

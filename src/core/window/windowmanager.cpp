@@ -11,7 +11,7 @@
 #include "core/window/screen.h"
 #include "core/window/windowrenderer.h"
 #include "core/window/windowscript.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TWindowManager* TWindowManager::sInstance = nullptr;
 
@@ -385,7 +385,11 @@ void TWindowManager::RouteMouse(TEvent* event, TModalWindow* top)
   if (!mMouseListeners.empty()) {
     ListenerWalk(event, false);
     DispatchMessages();
-    return;
+    // A move that every listener has left goes on to the window under the pointer: a jump
+    // from one button straight onto the next enters the next at once.
+    if (event->type != TEvent::kMouseMove || !mMouseListeners.empty() || GetTopModalWindow() != top) {
+      return;
+    }
   }
   TPlatform* platform = TPlatform::GetInstance();
   if (event->type == TEvent::kMouseMove && platform && platform->GetCursorMode() == 1) {

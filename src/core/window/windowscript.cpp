@@ -25,7 +25,7 @@
 #include "core/window/windowrenderer.h"
 #include "core/window/windowstyle.h"
 #include "core/window/xsellwindow.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -276,9 +276,12 @@ void TWindowScript::SetWindowName(str name)
   if (TWindow* window = GetBuildWindow()) window->SetName(name);
 }
 
-void TWindowScript::FitToChildren()
+bool TWindowScript::FitToChildren()
 {
-  if (TWindow* window = GetBuildWindow()) window->FitToChildren();
+  TWindow* window = GetBuildWindow();
+  if (!window) return false;
+  window->FitToChildren();
+  return !window->GetChildren().empty();
 }
 
 void TWindowScript::SelectLayer(int layer)

@@ -171,7 +171,8 @@ public:
   void StopMovie();
   bool ImageLoaded(str name);
   void DestroyWindow(str name);
-  void FitToChildren();  // "DoFitToChildren"
+  // "DoFitToChildren"; false when the window being built has no children (nothing was built).
+  bool FitToChildren();
 
 private:
   void RegisterCommands();

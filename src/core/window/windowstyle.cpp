@@ -4,7 +4,7 @@
 
 #include "core/script/luacompat.h"
 #include "core/script/luatable.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "core/graphics/renderer.h"
 #include "core/window/windowmanager.h"
 #include "platform/cinema/movieview.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/display/event.h"
 #include "platform/platformdata.h"
 

@@ -5,7 +5,7 @@
 #include <SDL.h>
 
 #include "core/app/platform.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

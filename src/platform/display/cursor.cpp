@@ -9,7 +9,7 @@
 
 #include "core/foundation/color.h"
 #include "core/graphics/texture.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 TCursorCalls& CursorCalls()
 {

@@ -17,7 +17,7 @@
 #include "gl/framepresenter.h"
 #include "gl/gldisplayhandler.h"
 #include "platform/browser.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/display/cursor.h"
 #include "platform/display/event.h"
 #include "platform/display/inputscript.h"
@@ -55,21 +55,22 @@ void EnterDesktopFullscreen(SDL_Window* window)
     WriteDbg("ERROR: Full screen is not available: %s", SDL_GetError());
     return;
   }
-  int wantedWidth = 0, wantedHeight = 0, width = 0, height = 0;
-  SDL_GetWindowSize(window, &wantedWidth, &wantedHeight);
-  const uint32_t start = SDL_GetTicks();
-  do {
-    SDL_PumpEvents();
-    if (!RealWindowSize(window, &width, &height) || (width == wantedWidth && height == wantedHeight)) {
-      return;
-    }
-    SDL_Delay(20);
-  } while (SDL_GetTicks() - start < 500);
+  // The display's size, not what SDL believes of the window: that is what full screen must
+  // reach on the X server.
   SDL_Rect bounds;
   const int screen = SDL_GetWindowDisplayIndex(window);
   if (SDL_GetDisplayBounds(screen < 0 ? 0 : screen, &bounds) != 0) {
     return;
   }
+  int width = 0, height = 0;
+  const uint32_t start = SDL_GetTicks();
+  do {
+    SDL_PumpEvents();
+    if (!RealWindowSize(window, &width, &height) || (width == bounds.w && height == bounds.h)) {
+      return;
+    }
+    SDL_Delay(20);
+  } while (SDL_GetTicks() - start < 500);
   SDL_SetWindowFullscreen(window, 0);
   SDL_SetWindowBordered(window, SDL_FALSE);
   SDL_SetWindowPosition(window, bounds.x, bounds.y);
@@ -347,6 +348,9 @@ void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
   SDL_Window* window = mDisplay->mWindow;
 
   if (fullscreen) {
+    // SDL carries out the full-screen request of a hidden window only when it is shown,
+    // after the check that the request took; the window shows first.
+    SDL_ShowWindow(window);
     // The display mode nearest the frame's size; the desktop's mode, scaled, when the
     // system offers no such mode.
     SDL_DisplayMode wanted;
@@ -523,6 +527,11 @@ void TPlatformData::SwapBuffers()
 bool TPlatformData::OpenBrowser(char const* url)
 {
   return LaunchBrowser(url);
+}
+
+int TPlatformData::GetBrowserStatus() const
+{
+  return LastBrowserStatus();
 }
 
 void TPlatformData::SetWindowTitle(char const* title)

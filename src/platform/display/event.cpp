@@ -7,7 +7,7 @@
 #include "core/foundation/utf8.h"
 #include "core/foundation/timesource.h"
 #include "core/window/windowmanager.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/signals.h"
 #include "platform/sound/soundmanager.h"
 
@@ -130,12 +130,20 @@ void TEventQueue::PollQuitSignals()
   }
 }
 
+bool TEventQueue::MustStopScripts()
+{
+  PollQuitSignals();
+  return mTerminating && mQuitRequested && !mQuitSent;
+}
+
 void TEventQueue::GetEvent(TEvent* event)
 {
   PollQuitSignals();
   const uint32_t modifiers = mHost->GetModifiers();
   if (mQuitRequested && !mQuitSent) {
     mQuitSent = true;
+    // From here the game saves and tears down; the alarm set by a SIGTERM would cut that short.
+    CancelHardQuitLimit();
     *event = TEvent(TEvent::kQuit, 0, 0, 0, modifiers);
     return;
   }

@@ -138,6 +138,11 @@ public:
   // say goodbye), and a quit that follows kTerminateGraceMs later whatever they do.
   void RequestTerminate();
   static const uint32_t kTerminateGraceMs = 3000;
+  // True once the grace after a request to end has run out and the quit is not yet out:
+  // scripts still running then must stop. Looks at the signals first, so it may be asked
+  // while the loop is held up.
+  bool MustStopScripts();
+  bool IsTerminating() const { return mTerminating; }
   bool IsForeground() const { return mForeground; }
   TTaskList* GetTaskList() { return &mIdleTasks; }
   // The longest wait: signals, sound notifications and the terminate grace period are

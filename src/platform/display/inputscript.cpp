@@ -15,7 +15,7 @@
 #include "core/graphics/ezpng.h"
 #include "core/window/windowmanager.h"
 #include "gl/framepresenter.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 
@@ -104,19 +104,20 @@ void TInputScript::ObserveLog(char const* line, void* context)
     const size_t dropped = script->mLog.size() / 2;
     script->mLog.erase(0, dropped);
     script->mLogCursor = script->mLogCursor > dropped ? script->mLogCursor - dropped : 0;
+    script->mAnswerCursor = script->mAnswerCursor > dropped ? script->mAnswerCursor - dropped : 0;
   }
   script->mLog += line;
   script->mLog += '\n';
 }
 
-bool TInputScript::TakeAwaitedLine()
+bool TInputScript::TakeLine(const std::string& text, size_t* cursor)
 {
   std::lock_guard<std::mutex> lock(mLogMutex);
-  const size_t found = mLog.find(mAwaited, mLogCursor);
+  const size_t found = mLog.find(text, *cursor);
   if (found == std::string::npos) {
     return false;
   }
-  mLogCursor = found + mAwaited.size();
+  *cursor = found + text.size();
   return true;
 }
 
@@ -179,9 +180,10 @@ bool TInputScript::ParseLine(const std::string& line, int number)
     step.text = rest;
     std::string key;
     valid = SplitChord(rest, &key) != SDL_Keymod(-1) && KeyFromName(key) != SDLK_UNKNOWN;
-  } else if (step.verb == "text" || step.verb == "capture" || step.verb == "log" || step.verb == "until") {
+  } else if (step.verb == "text" || step.verb == "capture" || step.verb == "log" || step.verb == "until" ||
+             step.verb == "answer") {
     step.text = rest;
-    valid = (step.verb != "capture" && step.verb != "until") || !rest.empty();
+    valid = step.verb == "text" || step.verb == "log" || !rest.empty();
   } else if (step.verb != "close" && step.verb != "sigterm" && step.verb != "sigint") {
     valid = false;
   }
@@ -189,7 +191,7 @@ bool TInputScript::ParseLine(const std::string& line, int number)
     WriteDbg("ERROR: Input script line %d is not a step: %s", number, body.c_str());
     return false;
   }
-  if (step.verb == "until" && !mObserving) {
+  if ((step.verb == "until" || step.verb == "answer") && !mObserving) {
     // From now on, so that a line written before its step is reached still counts.
     mObserving = true;
     SetDbgObserver(&TInputScript::ObserveLog, this);
@@ -208,10 +210,20 @@ void TInputScript::Poll(uint32_t now, void* window)
     mStarted = true;
     mDueTime = now;
   }
+  if (!mAnswered.empty() && TakeLine(mAnswered, &mAnswerCursor)) {
+    SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
+    const Uint32 windowId = sdlWindow ? SDL_GetWindowID(sdlWindow) : 0;
+    PushKey(SDL_KEYDOWN, windowId, SDLK_RETURN);
+    PushKey(SDL_KEYUP, windowId, SDLK_RETURN);
+    if (int32_t(now + kAnswerPauseMs - mDueTime) > 0) {
+      mDueTime = now + kAnswerPauseMs;
+    }
+    WriteDbg("input: answered with the Return key");
+  }
   // A capture holds the script until a frame has been shown, "until" until its line.
   while (mPendingCapture.empty() && int32_t(now - mDueTime) >= 0) {
     if (!mAwaited.empty()) {
-      if (!TakeAwaitedLine()) {
+      if (!TakeLine(mAwaited, &mLogCursor)) {
         if (int32_t(now - mAwaitDeadline) < 0) {
           break;
         }
@@ -231,6 +243,12 @@ void TInputScript::Poll(uint32_t now, void* window)
     if (step.verb == "until") {
       mAwaited = step.text;
       mAwaitDeadline = now + kUntilLimitMs;
+      continue;
+    }
+    if (step.verb == "answer") {
+      std::lock_guard<std::mutex> lock(mLogMutex);
+      mAnswered = step.text;
+      mAnswerCursor = mLog.size();
       continue;
     }
     Play(step, window);
@@ -333,17 +351,29 @@ bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, i
              rgba.size());
     return false;
   }
+  // The frame's alpha is what blending left behind; the window shows none, so neither does a
+  // picture of it.
+  std::vector<uint8_t> rgb;
+  rgb.reserve(size_t(width) * height * 3);
+  for (size_t pixel = 0; pixel < size_t(width) * height; ++pixel) {
+    rgb.insert(rgb.end(), &rgba[pixel * 4], &rgba[pixel * 4] + 3);
+  }
   std::vector<uint8_t> bytes;
   const bool ppm = path.size() > 4 && path.compare(path.size() - 4, 4, ".ppm") == 0;
   if (ppm) {
     char header[64];
     int length = std::snprintf(header, sizeof header, "P6\n%d %d\n255\n", width, height);
     bytes.assign(header, header + length);
-    for (size_t pixel = 0; pixel < size_t(width) * height; ++pixel) {
-      bytes.insert(bytes.end(), &rgba[pixel * 4], &rgba[pixel * 4] + 3);
+    bytes.insert(bytes.end(), rgb.begin(), rgb.end());
+  } else {
+    TPngImage image;
+    image.width = unsigned(width);
+    image.height = unsigned(height);
+    image.colorType = TPngImage::kRGB;
+    image.samples = std::move(rgb);
+    if (!EncodePng(image, &bytes, path.c_str())) {
+      return false;
     }
-  } else if (!EncodePng(TPngImage::Rgba(unsigned(width), unsigned(height), rgba), &bytes, path.c_str())) {
-    return false;
   }
   // A reader (the end-to-end test) never sees half a picture.
   return WriteFileAtomically(str(path.c_str()), bytes.data(), bytes.size());

@@ -13,15 +13,19 @@ class TInputScript
 {
 public:
   static const uint32_t kUntilLimitMs = 60000;
+  static const uint32_t kAnswerPauseMs = 400;
 
   TInputScript() {}
   ~TInputScript();
 
   // One step per line; "#" starts a comment. Steps:
   //   wait MS | move X Y | click X Y | down X Y | up X Y | key [alt+|ctrl+|shift+]NAME | text TEXT |
-  //   capture FILE (.png or .ppm) | close | sigterm | sigint | log TEXT | until TEXT
+  //   capture FILE (.png or .ppm) | close | sigterm | sigint | log TEXT | until TEXT | answer TEXT
   // "until" holds the script until the debug log shows a line containing TEXT after the one
   // the previous "until" matched (at most kUntilLimitMs, then an "ERROR: " line and on).
+  // "answer" stands from its step on: each later log line containing TEXT is answered with
+  // the Return key, and the steps after it wait kAnswerPauseMs (for a dialog that may open at
+  // any time, such as a notice, and that must not take the clicks meant for what is below).
   // False (after an "ERROR: " line) when the file cannot be read or a line is not a step.
   bool Load(const str& path);
   bool LoadText(const std::string& text);
@@ -51,8 +55,9 @@ private:
   bool ParseLine(const std::string& line, int number);
   void Play(const TStep& step, void* window);
   static void ObserveLog(char const* line, void* context);
-  // Whether the awaited text has shown in the log since the last match (consumed if so).
-  bool TakeAwaitedLine();
+  // Whether the text has shown in the log after the cursor; the cursor moves past it if so.
+  // The awaited text of "until" and the answered one of "answer" have a cursor each.
+  bool TakeLine(const std::string& text, size_t* cursor);
 
   std::vector<TStep> mSteps;
   size_t mNext = 0;
@@ -61,15 +66,18 @@ private:
   std::string mPendingCapture;
   bool mHeldModifiers = false;
   std::string mAwaited;
+  std::string mAnswered;
   uint32_t mAwaitDeadline = 0;
   bool mObserving = false;
   // The log's lines, written on any thread; the matches of "until" move the cursor on.
   std::mutex mLogMutex;
   std::string mLog;
   size_t mLogCursor = 0;
+  size_t mAnswerCursor = 0;
 };
 
-// Writes rows top-down of R, G, B, A bytes as a PNG (or, for a name ending in ".ppm",
-// a binary PPM without alpha). False after an "ERROR: " line when it cannot be written.
+// Writes rows top-down of R, G, B, A bytes as an RGB PNG (or, for a name ending in ".ppm", a
+// binary PPM), without the alpha, as a window shows them. False after an "ERROR: " line when
+// it cannot be written.
 bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, int width,
                     int height);

@@ -15,7 +15,7 @@
 #include <netpacket/packet.h>
 #include <sys/socket.h>
 
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "core/foundation/file.h"
 #include "core/foundation/percentencode.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <curl/curl.h>
 
@@ -136,6 +136,16 @@ char const* TSimpleHttp::GetContents()
     return nullptr;
   }
   return mTransfer->GetBuffer();
+}
+
+long TSimpleHttp::GetResponseCode() const
+{
+  return mTransfer && mTransfer->GetStatus() == kComplete ? mTransfer->GetResponseCode() : 0;
+}
+
+unsigned long TSimpleHttp::GetContentsSize() const
+{
+  return mTransfer && mTransfer->GetStatus() == kComplete ? mTransfer->GetSize() : 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -286,6 +296,7 @@ void THttpData::Poll()
     }
     long code = 0;
     curl_easy_getinfo(static_cast<CURL*>(mEasy), CURLINFO_RESPONSE_CODE, &code);
+    mResponseCode = code;
     // An error status still counts as a reply when the service explains itself in a body.
     if (code >= 400 && mReceived == 0) {
       WriteDbg("ERROR: HTTP: %s answered %ld without a body", AddressForLog(mUrl).c_str(), code);

@@ -33,6 +33,11 @@ public:
   int GetStatus();
   // The reply, NUL-terminated, once the status is complete; null otherwise.
   char const* GetContents();
+  // The length of the reply (it may hold NUL bytes); 0 unless the status is complete.
+  unsigned long GetContentsSize() const;
+  // The HTTP status of the completed transfer (a redirect is not followed: it is the 3xx
+  // itself); 0 unless the status is complete.
+  long GetResponseCode() const;
 
   // Process-wide limits for transfers started afterwards (tests shorten them).
   static void SetLimits(const THttpLimits& limits);
@@ -62,6 +67,7 @@ public:
   void Poll();
   char const* GetBuffer() const { return mBuffer; }
   unsigned long GetSize() const { return mReceived; }
+  long GetResponseCode() const { return mResponseCode; }
 
 private:
   THttpData(const THttpData&) = delete;
@@ -83,4 +89,5 @@ private:
   bool mPost = false;
   bool mOverflow = false;
   int mStatus = 0;
+  long mResponseCode = 0;
 };

@@ -7,7 +7,7 @@
 
 #include "core/app/platform.h"
 #include "core/sound/soundinstance.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/sound/soundmanager.h"
 
 TSoundCallBack::TSoundCallBack()

@@ -8,7 +8,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include "core/foundation/clock.h"
-#include "platform/thread.h"
+#include "core/foundation/thread.h"
 
 class TSoundStream;
 class TSoundManagerData;

@@ -8,7 +8,7 @@
 #include <AL/alc.h>
 
 #include "core/sound/sounddatasource.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "platform/sound/soundmanager.h"
 #include "platform/sound/soundstream.h"
 

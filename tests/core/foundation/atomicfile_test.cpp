@@ -13,7 +13,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <chrono>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -52,10 +55,13 @@ protected:
   }
 
   // Saves the new bytes where they cannot be saved, and checks that the old file survives.
-  void ExpectFailedSaveKeepsTheOldFile(std::string const& expectedReason)
+  void ExpectFailedSaveKeepsTheOldFile(std::string const& expectedReason, ESaveStatus expectedStatus)
   {
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(Save(mPath, std::string(30000, 'n')));
+    ESaveStatus status = eSaveDone;
+    std::string const bytes(30000, 'n');
+    EXPECT_FALSE(WriteFileAtomically(str(mPath.c_str()), bytes.data(), bytes.size(), &status));
+    EXPECT_EQ(expectedStatus, status);
     std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(1u, CountOf(log, "ERROR: ")) << log;
     EXPECT_NE(std::string::npos, log.find(mPath)) << log;
@@ -72,7 +78,7 @@ protected:
 TEST_F(AtomicFileDiskTest, FullDiskKeepsTheOldFileAndLeavesNoTemporaryFile)
 {
   ASSERT_TRUE(mDisk.Fill());
-  ExpectFailedSaveKeepsTheOldFile("No space left on device");
+  ExpectFailedSaveKeepsTheOldFile("No space left on device", eSaveDiskFull);
   mDisk.Unfill();
   EXPECT_EQ(std::vector<std::string>{"save.dat"}, FilesIn(mDisk.Path()));
 }
@@ -80,7 +86,7 @@ TEST_F(AtomicFileDiskTest, FullDiskKeepsTheOldFileAndLeavesNoTemporaryFile)
 TEST_F(AtomicFileDiskTest, RoomForPartOfTheFileKeepsTheOldFile)
 {
   ASSERT_TRUE(mDisk.Fill(12000));
-  ExpectFailedSaveKeepsTheOldFile("No space left on device");
+  ExpectFailedSaveKeepsTheOldFile("No space left on device", eSaveDiskFull);
   mDisk.Unfill();
   EXPECT_EQ(std::vector<std::string>{"save.dat"}, FilesIn(mDisk.Path()));
 }
@@ -88,7 +94,7 @@ TEST_F(AtomicFileDiskTest, RoomForPartOfTheFileKeepsTheOldFile)
 TEST_F(AtomicFileDiskTest, ReadOnlyDiskKeepsTheOldFile)
 {
   ASSERT_TRUE(mDisk.SetReadOnly(true));
-  ExpectFailedSaveKeepsTheOldFile("Read-only file system");
+  ExpectFailedSaveKeepsTheOldFile("Read-only file system", eSaveWriteProtected);
   ASSERT_TRUE(mDisk.SetReadOnly(false));
 }
 
@@ -126,7 +132,9 @@ TEST_F(AtomicFileTest, WriteProtectedFileIsLeftAloneWithOneErrorLine)
   ASSERT_TRUE(Save(path, "kept"));
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(Save(path, "replaced"));
+  ESaveStatus status = eSaveDone;
+  EXPECT_FALSE(WriteFileAtomically(str(path.c_str()), "replaced", 8, &status));
+  EXPECT_EQ(eSaveWriteProtected, status);
   std::string log = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(1u, CountOf(log, "ERROR: ")) << log;
   EXPECT_NE(std::string::npos, log.find("write-protected")) << log;
@@ -155,6 +163,34 @@ TEST_F(AtomicFileTest, VirtualNamesMakeTheirFoldersAndRawPathsWork)
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(SaveFileAtomically("images/title.png", "x", 1));
   EXPECT_EQ(1u, CountOf(::testing::internal::GetCapturedStderr(), "ERROR: "));
+}
+
+// A save cut short by a kill leaves its temporary file; the next start removes the ones of
+// its own naming whose process is gone (or that are too old to be a save in progress).
+TEST_F(AtomicFileTest, TemporaryFilesLeftByEndedSavesGoAtTheStartAndOthersStay)
+{
+  pid_t const ended = fork();
+  if (ended == 0) _exit(0);
+  ASSERT_GT(ended, 0);
+  waitpid(ended, nullptr, 0);
+  std::string const own = std::to_string(getpid());
+  std::string const gone = std::to_string(ended);
+  for (std::string const& name : std::vector<std::string>{"hiscore.dat.tmp" + gone + "-3", "save.dat.tmp" + own + "-0", "old.dat.tmp1-4",
+                           "running.dat.tmp1-5", "notes.tmp", "a.tmp12x-3", "b.tmp" + gone, "c.tmp-1-2"}) {
+    mSandbox.WriteFile("user/" + name, "x");
+  }
+  mSandbox.MakeFolder("user/folder.tmp" + gone + "-1");
+  // Process 1 always runs; an hour-old file is not one of its saves in progress.
+  fs::last_write_time(mSandbox.Path("user/old.dat.tmp1-4"), fs::file_time_type::clock::now() - std::chrono::hours(1));
+
+  ::testing::internal::CaptureStderr();
+  RemoveStaleTemporaryFiles(str(mSandbox.Path("user").c_str()));
+  std::string const log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(0u, CountOf(log, "ERROR: ")) << log;
+  EXPECT_EQ(3u, CountOf(log, "Removed ")) << log;
+  EXPECT_EQ((std::vector<std::string>{"a.tmp12x-3", "b.tmp" + gone, "c.tmp-1-2", "folder.tmp" + gone + "-1",
+                                      "notes.tmp", "running.dat.tmp1-5"}),
+            FilesIn(mSandbox.Path("user")));
 }
 
 }  // namespace

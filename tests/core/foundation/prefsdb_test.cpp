@@ -15,6 +15,8 @@
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
+#include "support/requirement.h"
+#include "support/tmpfsmount.h"
 
 namespace {
 
@@ -308,4 +310,52 @@ TEST_F(PrefsDBTest, MissingEncryptionKeyIsReportedAndValuesStayEncrypted)
   TPlatform::SetConfig(TPlatform::kEncryptionKey, "QuorvantKey1");
   TPrefsDB prefs(true);
   EXPECT_EQ(prefs.GetStr("k", "none", -1), str("none"));
+}
+
+// A player added on a nearly full disk, one write at a time as the settings do: the write
+// that does not fit must not leave a nameless player in the file, and the later ones must
+// not be reported as written; with room again, everything arrives at once.
+TEST_F(PrefsDBTest, APlayerAddedOnANearlyFullDiskIsKeptWholeOrNotAtAll)
+{
+  TTmpfsMount disk;
+  std::string why;
+  if (!disk.Mount(256 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
+  TFile::mUserDir = disk.Path().c_str();
+  TFile::mResourceMap.erase("user:prefsdb.dat");
+  std::string const path = disk.Path() + "/prefsdb.dat";
+  {
+    TPrefsDB prefs(true);
+    prefs.SetStr("name", "Holmes", 0, true);
+  }
+  ASSERT_TRUE(disk.Fill(16 * 1024));
+  std::string const longName(30000, 'W');
+  ::testing::internal::CaptureStderr();
+  {
+    TPrefsDB prefs(true);
+    prefs.SetStr("name", longName.c_str(), 1, true);
+    prefs.SetInt("soundlevel", 750, 1, true);
+    prefs.SetInt("curuser", 1, -1, true);
+    EXPECT_EQ(eSaveDiskFull, prefs.GetSaveStatus());
+    EXPECT_TRUE(prefs.HasUnsavedChanges());
+    // Meanwhile the player is there to play with.
+    EXPECT_EQ(prefs.GetNumUsers(), 2u);
+    EXPECT_EQ(prefs.GetStr("name", "", 1), str(longName.c_str()));
+    {
+      TPrefsDB file(false);
+      EXPECT_EQ(file.GetNumUsers(), 1u) << "no part of the new player reached the file";
+      EXPECT_EQ(file.GetInt("curuser", -1, -1), -1);
+    }
+    disk.Unfill();
+    EXPECT_TRUE(prefs.RetrySave(0));
+    EXPECT_EQ(eSaveDone, prefs.GetSaveStatus());
+    EXPECT_FALSE(prefs.HasUnsavedChanges());
+  }
+  std::string const log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find("ERROR: "), std::string::npos);
+  TPrefsDB prefs(true);
+  ASSERT_EQ(prefs.GetNumUsers(), 2u);
+  EXPECT_EQ(prefs.GetStr("name", "", 1), str(longName.c_str()));
+  EXPECT_EQ(prefs.GetInt("soundlevel", 0, 1), 750);
+  EXPECT_EQ(prefs.GetInt("curuser", -1, -1), 1);
+  EXPECT_FALSE(Exists(path + ".corrupt"));
 }

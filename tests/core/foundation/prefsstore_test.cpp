@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "core/foundation/prefsstore.h"
+#include "support/otherprogram.h"
 #include "support/tmpfsmount.h"
 #include "support/requirement.h"
 
@@ -48,20 +49,6 @@ size_t CountOf(std::string const& text, std::string const& what)
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
   return count;
 }
-
-// Another copy of the game on the same file, as far as SQLite's locks go.
-class TOtherCopy {
-public:
-  explicit TOtherCopy(std::string const& path)
-  {
-    EXPECT_EQ(sqlite3_open(path.c_str(), &mDb), SQLITE_OK);
-  }
-  ~TOtherCopy() { sqlite3_close(mDb); }
-  bool Run(char const* sql) { return sqlite3_exec(mDb, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
-
-private:
-  sqlite3* mDb = nullptr;
-};
 
 class PrefsStoreTest : public ::testing::Test {
 protected:
@@ -163,7 +150,9 @@ TEST_F(PrefsStoreTest, InstallsKeepTheirOwnGlobalsAndPlayers)
   EXPECT_TRUE(value.empty());
 }
 
-TEST_F(PrefsStoreTest, DamagedFileIsKeptAsideAndAFreshStoreStarts)
+// Each damaged file goes to the next free numbered name: an earlier copy, which may hold a
+// player's only data, is never replaced; with every name taken the file stays where it is.
+TEST_F(PrefsStoreTest, DamagedFilesAreKeptAsideUnderNumberedNamesAndNoneIsReplaced)
 {
   mkdir(mFolder.c_str(), 0777);
   mkdir((mFolder + "/sub").c_str(), 0777);
@@ -179,23 +168,70 @@ TEST_F(PrefsStoreTest, DamagedFileIsKeptAsideAndAFreshStoreStarts)
     EXPECT_EQ(ReadWhole(mPath), junk);
   }
   {
-    ::testing::internal::CaptureStderr();
-    std::unique_ptr<TPrefsStore> store = Open(true);
-    std::string const log = ::testing::internal::GetCapturedStderr();
+    std::unique_ptr<TPrefsStore> store;
+    std::string const log = OpenLogged(&store);
     EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
+    str keptAs;
+    EXPECT_EQ(eOpenedDamagedReplaced, store->GetOpenProblem(&keptAs));
+    EXPECT_EQ(mPath + ".corrupt2", keptAs.c_str());
     int64_t const install = store->AddInstall("i");
     ASSERT_GE(install, 0);
     EXPECT_TRUE(store->SetValue(install, -1, "k", Bytes("fresh")));
     EXPECT_TRUE(store->Commit());
   }
-  // One copy at most: the newest casualty replaces the older one and its journal.
-  EXPECT_EQ(ReadWhole(mPath + ".corrupt"), junk);
-  EXPECT_FALSE(Exists(mPath + ".corrupt-journal"));
-  EXPECT_FALSE(Exists(mPath + ".corrupt1"));
-  std::unique_ptr<TPrefsStore> store = Open(true);
-  TPrefsBytes value;
-  ASSERT_TRUE(store->GetValue(store->FindInstall("i"), -1, "k", &value));
-  EXPECT_EQ(value, Bytes("fresh"));
+  EXPECT_EQ(ReadWhole(mPath + ".corrupt"), "an earlier casualty");
+  EXPECT_EQ(ReadWhole(mPath + ".corrupt-journal"), "its journal");
+  EXPECT_EQ(ReadWhole(mPath + ".corrupt2"), junk);
+  {
+    std::unique_ptr<TPrefsStore> store = Open(true);
+    TPrefsBytes value;
+    ASSERT_TRUE(store->GetValue(store->FindInstall("i"), -1, "k", &value));
+    EXPECT_EQ(value, Bytes("fresh"));
+  }
+
+  for (int copy = 3; copy <= 5; ++copy) WriteWhole(mPath + ".corrupt" + std::to_string(copy), "older");
+  WriteWhole(mPath, junk + " again");
+  std::unique_ptr<TPrefsStore> store;
+  std::string const log = OpenLogged(&store);
+  EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
+  EXPECT_EQ(eOpenedDamagedKept, store->GetOpenProblem(nullptr));
+  EXPECT_TRUE(store->SetValue(store->AddInstall("i"), -1, "k", Bytes("lost")));
+  EXPECT_FALSE(store->Commit()) << "a file that could not be kept aside is never written";
+  store.reset();
+  EXPECT_EQ(ReadWhole(mPath), junk + " again");
+  EXPECT_EQ(ReadWhole(mPath + ".corrupt2"), junk);
+  EXPECT_FALSE(Exists(mPath + ".corrupt6"));
+}
+
+// A flipped byte of the header that makes SQLite open the file for reading only: the file
+// is not write-protected, so it is damaged; its values still read and move to a new file.
+TEST_F(PrefsStoreTest, AFileSQLiteWillOnlyReadIsKeptAsideAndItsValuesGoToANewFile)
+{
+  MakeGoodFile();
+  std::string bytes = ReadWhole(mPath);
+  ASSERT_GT(bytes.size(), 100u);
+  bytes[18] = char(0x7F);  // the file format's write version
+  WriteWhole(mPath, bytes);
+
+  {
+    std::unique_ptr<TPrefsStore> store;
+    std::string const log = OpenLogged(&store);
+    EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
+    str keptAs;
+    EXPECT_EQ(eOpenedDamagedRecovered, store->GetOpenProblem(&keptAs));
+    EXPECT_EQ(ReadWhole(keptAs.c_str()), bytes);
+    EXPECT_EQ(Volume(*store), "loud");
+    EXPECT_TRUE(store->SetValue(store->FindInstall("i"), -1, "volume", Bytes("quiet")));
+    EXPECT_TRUE(store->Commit());
+    EXPECT_EQ(eSaveDone, store->GetStatus());
+  }
+  std::unique_ptr<TPrefsStore> store;
+  std::string const log = OpenLogged(&store);
+  EXPECT_EQ(CountOf(log, "ERROR: "), 0u) << log;
+  EXPECT_EQ(Volume(*store), "quiet");
+  TPrefsBytes name;
+  ASSERT_TRUE(store->GetValue(store->FindInstall("i"), 1, "name", &name));
+  EXPECT_EQ(name, Bytes("bob"));
 }
 
 TEST_F(PrefsStoreTest, ForeignDatabaseAtThePathIsKeptAside)
@@ -225,53 +261,76 @@ TEST_F(PrefsStoreTest, EmptyPathGivesAWorkingStoreInMemory)
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("ERROR: "), std::string::npos);
   int64_t const install = store->AddInstall("i");
   EXPECT_TRUE(store->SetValue(install, -1, "k", Bytes("v")));
-  EXPECT_TRUE(store->Commit());
+  EXPECT_FALSE(store->Commit()) << "nothing was written";
   TPrefsBytes value;
   EXPECT_TRUE(store->GetValue(install, -1, "k", &value));
 }
 
-// Another copy of the game holds the write lock: this run reads the file and keeps nothing,
-// and the file is neither moved aside nor changed.
-TEST_F(PrefsStoreTest, FileLockedForWritingIsReadButNotMovedAsideOrWritten)
+// Another program holds the write lock: the file is read, and the changes wait in memory,
+// commit after commit, until the lock goes; then they are written together.
+TEST_F(PrefsStoreTest, FileLockedForWritingIsReadAndWrittenOnceTheLockGoes)
 {
   MakeGoodFile();
-  TOtherCopy other(mPath);
+  TOtherProgram other(mPath);
   ASSERT_TRUE(other.Run("BEGIN IMMEDIATE; INSERT INTO metaglobals VALUES('other', x'01');"));
   std::string const before = ReadWhole(mPath);
 
   std::unique_ptr<TPrefsStore> store;
-  std::string const log = OpenLogged(&store);
-  EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
-  EXPECT_NE(log.find("in use"), std::string::npos) << log;
+  std::string log = OpenLogged(&store);
+  EXPECT_EQ(CountOf(log, "ERROR: "), 0u) << log;
+  EXPECT_EQ(eOpenedWell, store->GetOpenProblem(nullptr));
   EXPECT_EQ(Volume(*store), "loud");
-  EXPECT_TRUE(store->SetValue(store->FindInstall("i"), -1, "volume", Bytes("quiet")));
-  EXPECT_TRUE(store->Commit());
+  int64_t const install = store->FindInstall("i");
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(store->SetValue(install, -1, "volume", Bytes("quiet")));
+  EXPECT_FALSE(store->Commit());
+  EXPECT_TRUE(store->AddUser(install));
+  EXPECT_TRUE(store->SetValue(install, 2, "name", Bytes("carol")));
+  EXPECT_FALSE(store->Commit());
+  log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << "one line while it lasts: " << log;
+  EXPECT_EQ(eSaveBusy, store->GetStatus());
+  EXPECT_TRUE(store->HasPending());
   EXPECT_EQ(Volume(*store), "quiet");
-  store.reset();
   EXPECT_FALSE(Exists(mPath + ".corrupt"));
   EXPECT_EQ(ReadWhole(mPath), before);
 
   ASSERT_TRUE(other.Run("COMMIT"));
+  EXPECT_TRUE(store->Commit());
+  EXPECT_EQ(eSaveDone, store->GetStatus());
+  EXPECT_FALSE(store->HasPending());
   store = Open(true);
-  EXPECT_EQ(Volume(*store), "loud");
+  EXPECT_EQ(Volume(*store), "quiet");
+  TPrefsBytes value;
+  EXPECT_TRUE(store->GetMeta("other", &value)) << "the other program's write stays";
+  ASSERT_TRUE(store->GetValue(store->FindInstall("i"), 2, "name", &value));
+  EXPECT_EQ(value, Bytes("carol"));
 }
 
-// Another copy of the game is in the middle of a commit and even reading must wait.
-TEST_F(PrefsStoreTest, FileLockedForReadingIsNeverMovedAside)
+// Another program holds the file so that it cannot even be read: this run starts empty and
+// writes nothing, even after the lock goes, so the players in the file are not overwritten.
+TEST_F(PrefsStoreTest, FileThatCannotBeReadIsNeverWrittenByThatRun)
 {
   MakeGoodFile();
-  TOtherCopy other(mPath);
+  TOtherProgram other(mPath);
   ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
 
   std::unique_ptr<TPrefsStore> store;
   std::string const log = OpenLogged(&store);
   EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
-  EXPECT_NE(log.find("in use"), std::string::npos) << log;
+  EXPECT_NE(log.find("another program"), std::string::npos) << log;
+  EXPECT_EQ(eOpenedUnreadable, store->GetOpenProblem(nullptr));
+  EXPECT_EQ(Volume(*store), "<absent>");
+  int64_t const install = store->AddInstall("i");
+  EXPECT_TRUE(store->AddUser(install));
+  ASSERT_TRUE(other.Run("COMMIT"));
+  EXPECT_FALSE(store->Commit());
+  EXPECT_TRUE(store->HasPending());
   store.reset();
   EXPECT_FALSE(Exists(mPath + ".corrupt"));
-  ASSERT_TRUE(other.Run("COMMIT"));
   store = Open(true);
   EXPECT_EQ(Volume(*store), "loud");
+  EXPECT_EQ(store->GetNumUsers(store->FindInstall("i")), 2u);
 }
 
 // Damage that only the full integrity check finds: the players' index no longer matches.
@@ -287,7 +346,7 @@ TEST_F(PrefsStoreTest, DamagedIndexIsFoundAndTheFileKeptAside)
     std::unique_ptr<TPrefsStore> store;
     std::string const log = OpenLogged(&store);
     EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << "damage " << damage << ": " << log;
-    EXPECT_EQ(ReadWhole(mPath + ".corrupt"), bytes) << "damage " << damage;
+    EXPECT_EQ(ReadWhole(mPath + (damage ? ".corrupt2" : ".corrupt")), bytes) << "damage " << damage;
     EXPECT_EQ(Volume(*store), "<absent>");
     store.reset();
     unlink(mPath.c_str());
@@ -347,4 +406,37 @@ TEST_F(PrefsStoreFullDiskTest, CommitOnAFullDiskKeepsTheCommittedFile)
   EXPECT_EQ(CountOf(log, "ERROR: "), 0u) << log;
   EXPECT_EQ(Volume(*store), "loud");
   EXPECT_FALSE(Exists(mPath + ".corrupt"));
+}
+
+// Changes that did not fit wait in memory; with room again the next commit writes them all,
+// so the player added meanwhile arrives whole.
+TEST_F(PrefsStoreFullDiskTest, ChangesThatDidNotFitAreWrittenWholeOnceThereIsRoom)
+{
+  MakeGoodFile();
+  std::unique_ptr<TPrefsStore> store = Open(true);
+  ASSERT_TRUE(mDisk.Fill(16 * 1024));
+  int64_t const install = store->FindInstall("i");
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(store->AddUser(install));
+  EXPECT_TRUE(store->SetValue(install, 2, "name", Bytes(std::string(40000, 'w').c_str())));
+  EXPECT_FALSE(store->Commit());
+  EXPECT_TRUE(store->SetValue(install, 2, "level", Bytes("750")));
+  EXPECT_FALSE(store->Commit());
+  std::string const log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
+  EXPECT_EQ(eSaveDiskFull, store->GetStatus());
+  {
+    std::unique_ptr<TPrefsStore> meanwhile = Open(false);
+    EXPECT_EQ(meanwhile->GetNumUsers(meanwhile->FindInstall("i")), 2u) << "no part of the player";
+  }
+
+  mDisk.Unfill();
+  EXPECT_TRUE(store->Commit());
+  store = Open(true);
+  TPrefsBytes value;
+  ASSERT_EQ(store->GetNumUsers(install), 3u);
+  ASSERT_TRUE(store->GetValue(install, 2, "name", &value));
+  EXPECT_EQ(value.size(), 40000u);
+  ASSERT_TRUE(store->GetValue(install, 2, "level", &value));
+  EXPECT_EQ(value, Bytes("750"));
 }

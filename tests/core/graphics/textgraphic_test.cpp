@@ -317,6 +317,21 @@ TEST_F(TextGraphicTest, UnusableFontsFallBackInsteadOfDividingByZero)
   }
 }
 
+TEST_F(TextGraphicTest, AFontThatCannotBeUsedIsNamedWithWhatStandsIn)
+{
+  const std::string missing = Font("missing.mvec");
+  testing::internal::CaptureStderr();
+  Make("A", 200, 100, 0, "missing.mvec");
+  Make("A", 200, 100, 0, "missing.mvec");
+  const std::string log = testing::internal::GetCapturedStderr();
+  // Without "fonts/default.mvec" here the built-in font stands in; said once per name, and
+  // the fallback file's own absence is no fault (the built-in font is its stand-in).
+  const std::string standIn = "ERROR: Font file " + missing + " cannot be used; the built-in font stands in";
+  ASSERT_NE(std::string::npos, log.find(standIn)) << log;
+  EXPECT_EQ(std::string::npos, log.find(standIn, log.find(standIn) + 1)) << log;
+  EXPECT_EQ(std::string::npos, log.find("default.mvec")) << log;
+}
+
 TEST_F(TextGraphicTest, LithosFacesAreScaledDown)
 {
   TTextGraphic* graphic = Make("A", 200, 100, 0, "lithos.mvec");

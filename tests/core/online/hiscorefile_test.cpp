@@ -159,7 +159,9 @@ TEST_F(HiscoreFileTest, Save_OnePerPlayerTakeoverKeepsTheOldGuid)
   EXPECT_EQ("1:70:alice", Rows(*hiscores));
 }
 
-TEST_F(HiscoreFileTest, Load_AnyFlippedByteIsRejectedWithTheMessage)
+// Each damaged file is reported in one error line and kept aside, so the next score, which
+// rewrites the file, cannot take the old scores with it.
+TEST_F(HiscoreFileTest, Load_AnyFlippedByteIsRejectedInOneErrorLineAndTheFileKeptAside)
 {
   {
     auto hiscores = Make();
@@ -168,29 +170,52 @@ TEST_F(HiscoreFileTest, Load_AnyFlippedByteIsRejectedWithTheMessage)
   }
   const std::vector<uint8_t> good = ReadDat();
   ASSERT_EQ(1, Make()->GetScoreCount(true));
-  for (size_t position : {size_t(0), good.size() / 2, good.size() - 9, good.size() - 8, good.size() - 1}) {
+  const char* const copies[] = {".corrupt", ".corrupt2", ".corrupt3", ".corrupt4", ".corrupt5"};
+  const size_t positions[] = {0, good.size() / 2, good.size() - 9, good.size() - 8, good.size() - 1};
+  for (int i = 0; i < 5; ++i) {
     std::vector<uint8_t> bad = good;
-    bad[position] ^= 0x20;
+    bad[positions[i]] ^= 0x20;
     WriteDat(bad);
     ::testing::internal::CaptureStderr();
     auto hiscores = Make();
     std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(std::string::npos, log.find("HiScores: Checksum did not match! Ignoring saved score data."))
-      << position;
-    EXPECT_EQ(0, hiscores->GetScoreCount(true)) << position;
-    EXPECT_EQ(0, hiscores->GetNumMedalsEarned()) << position;
+    EXPECT_EQ(1u, CountOf(log, "ERROR: HiScores: ")) << log;
+    EXPECT_NE(std::string::npos, log.find("Checksum did not match!")) << log;
+    EXPECT_EQ(0, hiscores->GetScoreCount(true)) << i;
+    EXPECT_EQ(0, hiscores->GetNumMedalsEarned()) << i;
+    str keptAs;
+    EXPECT_EQ(eOpenedDamagedReplaced, hiscores->GetOpenProblem(&keptAs));
+    EXPECT_EQ(mSandbox.Path(std::string("user/hiscore.dat") + copies[i]), keptAs.c_str());
+    hiscores->KeepScore(1, false, nullptr);
   }
+  for (int i = 0; i < 5; ++i) {
+    std::vector<uint8_t> bad = good;
+    bad[positions[i]] ^= 0x20;
+    EXPECT_EQ(std::string(bad.begin(), bad.end()), mSandbox.ReadFile(std::string("user/hiscore.dat") + copies[i]));
+  }
+  // With every copy's name taken, the damaged file stays and is never written.
+  WriteDat(std::vector<uint8_t>(good.begin(), good.end() - 1));
+  ::testing::internal::CaptureStderr();
+  auto hiscores = Make();
+  hiscores->KeepScore(1, false, nullptr);
+  EXPECT_EQ(1u, CountOf(::testing::internal::GetCapturedStderr(), "ERROR: "));
+  EXPECT_EQ(eOpenedDamagedKept, hiscores->GetOpenProblem(nullptr));
+  EXPECT_TRUE(hiscores->HasUnsavedChanges());
+  EXPECT_EQ(good.size() - 1, ReadDat().size());
 }
 
-TEST_F(HiscoreFileTest, Load_ShortFilesAreIgnoredSilently)
+TEST_F(HiscoreFileTest, Load_ShortFilesAreReportedAndKeptAside)
 {
-  for (size_t size = 1; size <= 8; ++size) {
+  for (size_t size : {size_t(1), size_t(8)}) {
     WriteDat(std::vector<uint8_t>(size, 0x41));
     ::testing::internal::CaptureStderr();
     auto hiscores = Make();
-    EXPECT_EQ("", ::testing::internal::GetCapturedStderr()) << size;
+    EXPECT_EQ(1u, CountOf(::testing::internal::GetCapturedStderr(), "ERROR: HiScores: ")) << size;
     EXPECT_EQ(0, hiscores->GetScoreCount(true));
+    hiscores->KeepScore(3, false, nullptr);
   }
+  EXPECT_EQ("A", mSandbox.ReadFile("user/hiscore.dat.corrupt"));
+  EXPECT_EQ("AAAAAAAA", mSandbox.ReadFile("user/hiscore.dat.corrupt2"));
 }
 
 TEST_F(HiscoreFileTest, Load_PayloadNotWholeBlocksIsRejected)
@@ -200,7 +225,7 @@ TEST_F(HiscoreFileTest, Load_PayloadNotWholeBlocksIsRejected)
   WriteDat(file);
   ::testing::internal::CaptureStderr();
   auto hiscores = Make();
-  EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("Checksum did not match"));
+  EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("ERROR: HiScores: "));
   EXPECT_EQ(0, hiscores->GetScoreCount(true));
 }
 
@@ -232,6 +257,19 @@ TEST_F(HiscoreFileTest, Load_ReadsRowsAsStoredAndCapsTablesAt500Rows)
   EXPECT_EQ(0, hiscores->GetScoreCount(true));
   hiscores->SetProperty(TQvHiscores::kPropertyGameMode, str("odd"));
   EXPECT_EQ("0:2147483647:", Row(*hiscores, 0));
+}
+
+TEST_F(HiscoreFileTest, Load_DamagedXmlInsideIsReportedUnderTheFilesName)
+{
+  // Sound cipher and checksum around XML that is cut inside a tag.
+  WriteDat(MakeDat("<?xml version=\"1.0\"?>\n<score name=\"story\"><row score=\"5\" name=\"alice\"/><row sc"));
+  testing::internal::CaptureStderr();
+  auto hiscores = Make("alice", "story");
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("ERROR: XML input ends inside a tag in user:hiscore.dat")) << log;
+  EXPECT_EQ(0u, CountOf(log, "inside a tag\n")) << "a line without the file: " << log;
+  // What came before the damage is kept.
+  EXPECT_EQ("0:5:alice", Row(*hiscores, 0));
 }
 
 TEST_F(HiscoreFileTest, Save_ATableWithoutRowsIsWrittenEmptyAndNotReadBack)
@@ -274,8 +312,15 @@ TEST_F(HiscoreFileTest, Save_OnAFullDiskKeepsThePreviousFileWithOneErrorLine)
   EXPECT_EQ(1u, CountOf(log, "ERROR: ")) << log;
   EXPECT_NE(std::string::npos, log.find("No space left on device")) << log;
   EXPECT_EQ(before, ReadFileAt(disk.Path() + "/hiscore.dat"));
+  EXPECT_EQ(eSaveDiskFull, hiscores->GetSaveStatus());
+  EXPECT_TRUE(hiscores->HasUnsavedChanges());
   disk.Unfill();
   EXPECT_EQ(5, Make("alice", "story")->GetScoreCount(true));
+  // The next save writes what waited.
+  hiscores->SavePreferences();
+  EXPECT_EQ(eSaveDone, hiscores->GetSaveStatus());
+  EXPECT_FALSE(hiscores->HasUnsavedChanges());
+  EXPECT_EQ(6, Make("alice", "story")->GetScoreCount(true));
   TFile::mUserDir = mSandbox.Path("user").c_str();
 }
 
@@ -295,6 +340,8 @@ TEST_F(HiscoreFileTest, WriteProtectedFile_IsReadAndLeftAloneWithOneErrorLine)
   EXPECT_EQ(1u, CountOf(log, "ERROR: ")) << log;
   EXPECT_NE(std::string::npos, log.find("write-protected")) << log;
   EXPECT_EQ(before, ReadDat());
+  EXPECT_EQ(eSaveWriteProtected, hiscores->GetSaveStatus());
+  EXPECT_TRUE(hiscores->HasUnsavedChanges());
 }
 
 // A file the process cannot write (here: on a read-only disk, which stops root too) is read.

@@ -326,7 +326,9 @@ TEST_F(WebHiscoreTest, Replies_EveryFailureBranchGivesItsText)
      "Score request failed because game mode is not valid", "ERROR: HiScore XML parsing error!"},
   };
   for (const Case& c : cases) {
-    mServer.QueueReply(TScriptedReply::Body(c.reply, c.kind == 1 ? 400 : 200));
+    // The service says a missing parameter with a 400; everything else comes with a 200.
+    const bool badRequest = c.reply.find("Missing required") != std::string::npos;
+    mServer.QueueReply(TScriptedReply::Body(c.reply, badRequest ? 400 : 200));
     if (c.kind == 0) {
       ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("pw"), true, TQvHiscores::kSubmitScore));
     } else if (c.kind == 1) {
@@ -347,6 +349,63 @@ TEST_F(WebHiscoreTest, Replies_EveryFailureBranchGivesItsText)
   }
   EXPECT_TRUE(hiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr, nullptr, 0));
   EXPECT_TRUE(hiscores->GetRememberedUserInfo(nullptr, nullptr));
+}
+
+TEST_F(WebHiscoreTest, Replies_OnlyAWholeAnswerOfTheServiceMarksTheScoreSent)
+{
+  auto hiscores = Make("alice", "story");
+  hiscores->KeepScore(10, false, nullptr);
+  hiscores->KeepMedal("gold", TQvHiscores::kMedalPerGame, str());
+  const std::string redirected = "The hiscore service sent the request elsewhere (HTTP ";
+  const std::string damaged = "The hiscore service's reply was cut short or damaged";
+  struct Case {
+    const char* name;
+    int status;
+    std::string reply;
+    std::string message;  // what the message begins with
+    std::string log;
+  };
+  const Case cases[] = {
+    {"redirect", 302, "<hiscore><score/></hiscore>", redirected + "302)", "ERROR: HiScore request was redirected"},
+    {"bare redirect", 301, "", redirected + "301)", "ERROR: HiScore request was redirected"},
+    {"server error", 500, "<hiscore><score/></hiscore>",
+     "The hiscore service answered with an error (HTTP 500)", "ERROR: HiScore reply came with HTTP status 500"},
+    {"cut inside a tag", 200, "<hiscore><score", damaged, "ERROR: HiScore reply is cut short or damaged"},
+    {"cut after a tag", 200, "<hiscore><score/>", damaged, "ERROR: the hiscore service's reply is cut short"},
+    {"text around it", 200, "Moved <hiscore><score/></hiscore>", damaged, "ERROR: HiScore reply is cut short"},
+    {"zero byte inside", 200, std::string("<hiscore><score/></hiscore>\0<x/>", 32), damaged,
+     "ERROR: HiScore reply is cut short"},
+  };
+  for (const Case& c : cases) {
+    mServer.QueueReply(TScriptedReply::Body(c.reply, c.status));
+    ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("pw"), false,
+                                     TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore |
+                                                              TQvHiscores::kSubmitMedals)));
+    ::testing::internal::CaptureStderr();
+    bool qualified = false;
+    const int status = Poll(*hiscores, &qualified);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(TQvHiscores::kRequestFailed, status) << c.name;
+    EXPECT_FALSE(qualified) << c.name;
+    EXPECT_EQ(0u, std::string(mMessage).find(c.message)) << c.name << ": " << mMessage;
+    EXPECT_NE(std::string::npos, log.find(c.log)) << c.name << ": " << log;
+    // Nothing is marked: the score and the medal wait to be sent again.
+    EXPECT_TRUE(hiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr, nullptr, 0))
+        << c.name;
+    EXPECT_EQ(1, hiscores->GetNumMedalsToSubmit()) << c.name;
+  }
+  EXPECT_TRUE(Make("alice", "story")->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr,
+                                                       nullptr, 0));
+
+  // And a whole answer still does.
+  mServer.QueueReply(TScriptedReply::Body("<?xml version=\"1.0\"?>\n<hiscore><score/></hiscore>\n"));
+  ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("pw"), false,
+                                   TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals)));
+  bool qualified = false;
+  ASSERT_EQ(TQvHiscores::kRequestDone, Poll(*hiscores, &qualified));
+  EXPECT_TRUE(qualified);
+  EXPECT_FALSE(hiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr, nullptr, 0));
+  EXPECT_EQ(0, hiscores->GetNumMedalsToSubmit());
 }
 
 TEST_F(WebHiscoreTest, Replies_InvalidLoginForgetsTheRememberedLogin)

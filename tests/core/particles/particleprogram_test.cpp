@@ -13,7 +13,7 @@
 #include "core/foundation/random.h"
 #include "core/particles/luaparticlesystem.h"
 #include "core/particles/particlecollection.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

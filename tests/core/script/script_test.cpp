@@ -216,6 +216,62 @@ TEST_F(ScriptTest, RunFunction_FunctionReturnedWhileTheCoroutineRunsIsNotStarted
   EXPECT_FALSE(script.CoroutineActive());
 }
 
+TEST_F(ScriptTest, RunBudget_CodeThatNeverHandsBackIsStoppedNamingItsLineAndTheStateGoesOn)
+{
+  sandbox.WriteFile("assets/scripts/spin.lua", "x = 1\nwhile true do x = x + 1 end\n");
+  TFile::ScanForResources();
+  TScript::StartRunBudget();
+  CaptureStderr();
+  EXPECT_FALSE(script.RunScript("scripts/spin.lua"));
+  std::string log = GetCapturedStderr();
+  EXPECT_EQ(log.rfind("ERROR: scripts/spin.lua:2: stopped: the script ran too long", 0), 0u) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  EXPECT_GT(Number("x"), 1000);
+  EXPECT_EQ(lua_gettop(script.GetState()), 0);
+  TScript::StartRunBudget();
+  script.DoLuaString("return 6 * 7", -1, 1);
+  EXPECT_EQ(script.PopString(), "42");
+}
+
+TEST_F(ScriptTest, RunBudget_TheInterruptCheckStopsCodeAtOnceAndACaughtStopLetsTheCatcherFinish)
+{
+  int asked = 0;
+  TScript::SetInterruptCheck([&asked] { return ++asked >= 3; });
+  TScript::StartRunBudget();
+  CaptureStderr();
+  script.DoLuaString("local ok = pcall( function() while true do end end ) caught = tostring( not ok ) "
+                     "for i = 1, 1000 do after = i end");
+  std::string log = GetCapturedStderr();
+  TScript::SetInterruptCheck(nullptr);
+  EXPECT_EQ(log, "ERROR: [string \"local ok = pcall( function() while true do en...\"]:1: stopped: the program is closing\n");
+  EXPECT_EQ(asked, 3);
+  EXPECT_EQ(Global("caught"), "true");
+  EXPECT_EQ(Global("after"), "1000");
+}
+
+TEST_F(ScriptTest, Memory_AnAllocationBeyondTheStateLimitIsReportedLikeAnyError)
+{
+  sandbox.WriteFile("assets/scripts/greedy.lua", "x = 1\n\nfunction Greedy()\n  big = string.rep( 'x', 300 * 1024 * 1024 )\nend\n"
+                                                 "Greedy()\n");
+  TFile::ScanForResources();
+  CaptureStderr();
+  EXPECT_FALSE(script.RunScript("scripts/greedy.lua"));
+  EXPECT_EQ(GetCapturedStderr(), "ERROR: scripts/greedy.lua: not enough memory\n");
+  EXPECT_EQ(script.GetLastError(), "scripts/greedy.lua: not enough memory");
+
+  // A function called from native code is named by the line that defines it.
+  lua_State* L = script.GetState();
+  lua_getglobal(L, "Greedy");
+  CaptureStderr();
+  EXPECT_EQ(script.RunFunction(0, 0), LUA_ERRMEM);
+  EXPECT_EQ(GetCapturedStderr(), "ERROR: scripts/greedy.lua:3: not enough memory\n");
+  EXPECT_EQ(lua_gettop(L), 1);
+  lua_pop(L, 1);
+  // The refused block never counted: the state goes on.
+  script.DoLuaString("small = string.rep( 'x', 1000 )");
+  EXPECT_EQ(Global("small").length(), 1000u);
+}
+
 TEST_F(ScriptTest, Values_PopStringAndPopColor)
 {
   lua_State* L = script.GetState();

@@ -27,6 +27,19 @@ protected:
   {
     return dynamic_cast<TOggDataSource*>(source.get()) != nullptr;
   }
+  // The ten-second tone with one Ogg page in the middle cut out.
+  static std::string WithoutAMiddlePage()
+  {
+    std::string bytes = ReadBytes(SoundFixture("tone10s.ogg"));
+    std::vector<size_t> pages;
+    for (size_t at = bytes.find("OggS"); at != std::string::npos; at = bytes.find("OggS", at + 4)) {
+      pages.push_back(at);
+    }
+    EXPECT_GE(pages.size(), 5u);
+    if (pages.size() < 5) return bytes;
+    size_t middle = pages.size() / 2;
+    return bytes.substr(0, pages[middle]) + bytes.substr(pages[middle + 1]);
+  }
   static std::string ReadAll(TSoundDataSource& source)
   {
     std::string bytes(static_cast<size_t>(source.GetRawLength()), '\0');
@@ -199,16 +212,8 @@ TEST_F(SoundSourceTest, EmptyOgg_OpensWithNoData)
 // count turned huge), and the memory copy holds only what was decoded.
 TEST_F(SoundSourceTest, DamagedOgg_ReadsStayWithinTheirCounts)
 {
-  std::string bytes = ReadBytes(SoundFixture("tone10s.ogg"));
-  std::vector<size_t> pages;
-  for (size_t at = bytes.find("OggS"); at != std::string::npos; at = bytes.find("OggS", at + 4)) {
-    pages.push_back(at);
-  }
-  ASSERT_GE(pages.size(), 5u);
-  size_t middle = pages.size() / 2;
-  std::string damaged = bytes.substr(0, pages[middle]) + bytes.substr(pages[middle + 1]);
   TSoundAssets assets({});
-  assets.Add("audio/damaged.ogg", damaged);
+  assets.Add("audio/damaged.ogg", WithoutAMiddlePage());
 
   boost::shared_ptr<TSoundDataSource> ogg = TSoundDataSourceFactory::Create("audio/damaged", true);
   ASSERT_TRUE(ogg);
@@ -231,6 +236,29 @@ TEST_F(SoundSourceTest, DamagedOgg_ReadsStayWithinTheirCounts)
   EXPECT_LE(copy.GetRawLength(), again->GetRawLength());
   EXPECT_EQ(copy.GetRawLength() % 2, 0);
   EXPECT_LE(copy.GetSeconds(), again->GetSeconds());
+}
+
+// A page cut out of the middle is damage the player hears: one line names the file.
+TEST_F(SoundSourceTest, DamagedOgg_IsReportedOnceUnderItsName)
+{
+  TSoundAssets assets({"tone10s.ogg"});
+  assets.Add("audio/damaged.ogg", WithoutAMiddlePage());
+
+  for (const char* name : {"audio/damaged", "audio/tone10s"}) {
+    boost::shared_ptr<TSoundDataSource> ogg = TSoundDataSourceFactory::Create(name, true);
+    ASSERT_TRUE(ogg);
+    testing::internal::CaptureStderr();
+    ReadAll(*ogg);
+    ReadAll(*ogg);
+    const std::string log = testing::internal::GetCapturedStderr();
+    const std::string line = std::string("ERROR: OGG file ") + name + " is damaged";
+    if (std::string(name) == "audio/damaged") {
+      ASSERT_NE(std::string::npos, log.find(line)) << log;
+      EXPECT_EQ(std::string::npos, log.find(line, log.find(line) + 1)) << "said once: " << log;
+    } else {
+      EXPECT_EQ(std::string::npos, log.find("ERROR")) << log;
+    }
+  }
 }
 
 } // namespace

@@ -2,8 +2,14 @@
 // dialog run by DoModal with its buttons clicked through events, waits, pauses and splashes.
 #include "core/window/screeninit.h"
 
+#include <algorithm>
+#include <string>
+
 #include "core/foundation/file.h"
 #include "support/scripttestutil.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
 
 namespace {
 
@@ -111,6 +117,56 @@ TEST_F(ScreenInitTest, DoModal_ButtonsClickedThroughEventsDeliverTheReturnValue)
   EXPECT_EQ(Global("afterReturn"), "");
   EXPECT_EQ(manager.GetTopModalWindow(), screen);
   EXPECT_FALSE(script.CoroutineActive());
+}
+
+TEST_F(ScreenInitTest, RunHandler_AHandlerOutOfMemoryOrWithoutEndIsReportedAndTheWaitGoesOn)
+{
+  sandbox.WriteFile("assets/scripts/handlers.lua",
+                    "function Greedy()\n  big = string.rep( 'x', 300 * 1024 * 1024 )\nend\n"
+                    "function Endless()\n  while true do end\nend\n");
+  TFile::ScanForResources();
+  ASSERT_TRUE(script.RunScript("scripts/handlers.lua"));
+  Run("return function() while true do WaitForMessage(); waits = ( waits or 0 ) + 1 end end");
+  ASSERT_TRUE(script.CoroutineActive());
+  for (const char* handler : {"Greedy", "Endless"}) {
+    TScript::StartRunBudget();
+    lua_getglobal(L, handler);
+    CaptureStderr();
+    manager.OnScriptMessage(nullptr, new TLuaFunction(L));
+    const std::string log = GetCapturedStderr();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_EQ(log.rfind(std::string("ERROR: scripts/handlers.lua:") + (handler[0] == 'G' ? "1: not enough memory"
+                                                                                        : "5: stopped: "),
+                        0),
+              0u)
+        << log;
+    EXPECT_TRUE(script.CoroutineActive()) << handler;
+  }
+  Tick();
+  EXPECT_GE(std::stoi(Global("waits").c_str()), 3);
+}
+
+TEST_F(ScreenInitTest, DoModal_AnEmptyOrCutDialogScriptFailsLikeAFailingOne)
+{
+  // Empty, and cut short after its definitions: both run without an error and build nothing.
+  sandbox.WriteFile("assets/scripts/empty.lua", "");
+  sandbox.WriteFile("assets/scripts/cut.lua", "local function Accept() CloseWindow() end\n");
+  TFile::ScanForResources();
+  for (const char* name : {"scripts/empty.lua", "scripts/cut.lua"}) {
+    str failure;
+    script.SetFailureHook([&failure](const str& message) { failure = message; });
+    testing::internal::CaptureStderr();
+    Run((std::string("return function() DoModal( '") + name + "' ); done = true end").c_str());
+    const std::string log = testing::internal::GetCapturedStderr();
+    const std::string expected = std::string(name) + " built no window: the script is empty or cut short";
+    EXPECT_NE(std::string::npos, std::string(failure.c_str()).find(expected)) << failure.c_str();
+    EXPECT_NE(std::string::npos, log.find(expected)) << log;
+    EXPECT_EQ(0u, log.find("ERROR: ")) << log;
+    EXPECT_FALSE(Truth("done")) << name;
+    EXPECT_FALSE(script.CoroutineActive()) << name;
+    // Its empty layer is gone with it.
+    EXPECT_EQ(manager.GetTopModalWindow(), screen) << name;
+  }
 }
 
 TEST_F(ScreenInitTest, DoModal_WithoutAButtonPressTheDialogKeepsWaiting)

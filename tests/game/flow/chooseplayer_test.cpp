@@ -4,7 +4,10 @@
 
 #include "flow/chooseplayer.h"
 #include "flow/listbox.h"
+#include "core/window/widgets/button.h"
+#include "core/window/widgets/text.h"
 #include "support/shellwindowfixture.h"
+#include "support/showntext.h"
 
 namespace {
 
@@ -71,6 +74,24 @@ TEST_F(ChoosePlayerTest, NamesReachTheScriptAsTheyAreAndNeverAsCode)
   Run("gFirst = gNames[1] gSecond = gNames[2]");
   EXPECT_EQ(str("O'Hara"), Global("gFirst"));
   EXPECT_EQ(str("x'}) gHacked = true --"), Global("gSecond"));
+}
+
+TEST_F(ChoosePlayerTest, TheListShowsNamesAsTypedWithBackslashesAndTagsAsText)
+{
+  const char kTyped[] = "a\\b <b>x</b>";
+  Players({kTyped, "<font size=\"60\">Big"});
+  Run(kScript);
+  TListBox* list = Find<TListBox>("user_list");
+  ASSERT_NE(nullptr, list);
+  ASSERT_GE(list->GetRows().size(), 2u);
+  TText* first = TWindow::GetCast<TText>(list->GetRows()[0]->GetChildWindow("label", -1));
+  TText* second = TWindow::GetCast<TText>(list->GetRows()[1]->GetChildWindow("label", -1));
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(std::string(kTyped), ShownText(first->GetTextGraphic()));
+  EXPECT_FALSE(AnyBold(first->GetTextGraphic()));
+  EXPECT_EQ(std::string("<font size=\"60\">Big"), ShownText(second->GetTextGraphic()));
+  // The items stay the names themselves: what the script reads back is what was typed.
+  EXPECT_EQ(str(kTyped), list->GetItemText(0));
 }
 
 TEST_F(ChoosePlayerTest, WithoutPlayersTheTableIsEmptyAndNothingIsSelected)

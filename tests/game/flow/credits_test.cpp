@@ -53,6 +53,18 @@ TEST_F(CreditsTest, EmptyColumnsAreDroppedAndBlankLinesSpaceEveryColumn)
   EXPECT_EQ(str("B\n\nD\n"), Column(credits, 0, 1));
 }
 
+TEST_F(CreditsTest, EachBlankLineAddsOneLineOfHeightInsideAndAtTheEndOfABlock)
+{
+  TCredits* credits = Open("A\nB\n\nC\n\n\nD|E\n");
+  ASSERT_EQ(2, credits->GetBlockCount());
+  EXPECT_EQ(str("A\nB\n\nC\n\n\n"), Column(credits, 0, 0));
+  const int line = credits->GetBlock(1).GetHeight();
+  EXPECT_GT(line, 0);
+  // A, B, a blank line, C and two blank lines: six lines.
+  EXPECT_EQ(6 * line, credits->GetBlock(0).GetHeight());
+  EXPECT_EQ(7 * line, credits->GetTotalHeight());
+}
+
 TEST_F(CreditsTest, CarriageReturnLineEndsGiveAnEmptyLineAndStayInTheLastColumn)
 {
   TCredits* credits = Open("A|B\r\nC|D\r\n");
@@ -69,6 +81,8 @@ TEST_F(CreditsTest, TheTextStandsStillForTheIntroThenScrollsAndLoopsFromBelow)
   ASSERT_GT(total, 0);
   const int firstPass = total * 100;  // ms at 10 pixels a second
   int top = 99;
+  // The first frame comes as the window opens.
+  ASSERT_TRUE(credits->ScrollTop(start, &top));
   ASSERT_TRUE(credits->ScrollTop(start + 1500, &top));
   EXPECT_EQ(0, top);
   ASSERT_TRUE(credits->ScrollTop(start + 2000 + firstPass / 2, &top));
@@ -84,6 +98,20 @@ TEST_F(CreditsTest, TheTextStandsStillForTheIntroThenScrollsAndLoopsFromBelow)
   EXPECT_NEAR(300 - (300 + total) / 4, top, 1);
   ASSERT_TRUE(credits->ScrollTop(loopStart + loop + 10, &top));
   EXPECT_NEAR(300, top, 1);
+}
+
+TEST_F(CreditsTest, ThePauseCountsFromTheFirstFrameHoweverLateItComes)
+{
+  TCredits* credits = Open("[Cast]\nAnn\nBo\n");
+  const uint32_t shown = timer.Now() + 5000;
+  const int firstPass = credits->GetTotalHeight() * 100;
+  int top = 99;
+  ASSERT_TRUE(credits->ScrollTop(shown, &top));
+  EXPECT_EQ(0, top);
+  ASSERT_TRUE(credits->ScrollTop(shown + 1999, &top));
+  EXPECT_EQ(0, top);
+  ASSERT_TRUE(credits->ScrollTop(shown + 2000 + firstPass / 2, &top));
+  EXPECT_NEAR(-credits->GetTotalHeight() / 2, top, 1);
 }
 
 TEST_F(CreditsTest, AMissingOrEmptyFileOrNoSpeedDrawsNothingAndDoesNotFail)
@@ -133,4 +161,39 @@ TEST_F(CreditsTest, TheFrameShowsTheHeaderInItsColourInsideTheWindowOnly)
   for (TColor32 pixel : ReadFrameBlock(0, 0, 90, 40)) {
     ASSERT_EQ(0u, pixel.mValue & 0x00FFFFFFu);
   }
+}
+
+TEST_F(CreditsTest, AnEmptyOrGarbageFileIsReportedUnderItsName)
+{
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* line;
+    int blocks;
+  };
+  const Case cases[] = {
+    {"empty", "", "ERROR: The credits file 'credits.txt' is empty", 0},
+    {"binary", std::string("Cast|Ann\n\x89PNG\x1a\x01\x02", 16),
+     "ERROR: The credits file 'credits.txt' is damaged at line 2 (not text)", 1},
+    {"zero byte", std::string("\0\0garbage\n", 10), "ERROR: The credits file 'credits.txt' is damaged at line 1", 0},
+    {"broken character", "Ann\n\xC3(\n", "ERROR: The credits file 'credits.txt' is damaged at line 2", 1},
+  };
+  for (const Case& c : cases) {
+    testing::internal::CaptureStderr();
+    TCredits* credits = Open(c.text);
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_NE(nullptr, credits) << c.name;
+    EXPECT_NE(std::string::npos, log.find(c.line)) << c.name << ": " << log;
+    // What came before the damage still shows.
+    EXPECT_EQ(c.blocks, credits->GetBlockCount()) << c.name;
+    Run("DestroyWindow('credits')");
+    manager.ClearDestroyedWindows();
+  }
+
+  // A long line is cut into reads inside a character without being taken for damage.
+  std::string longLine(1022, 'a');
+  longLine += "\xC3\xA9 end\n";
+  testing::internal::CaptureStderr();
+  Open(longLine);
+  EXPECT_EQ(std::string::npos, testing::internal::GetCapturedStderr().find("ERROR"));
 }

@@ -1,6 +1,7 @@
 // Tests of the game's outermost layer: the configuration it fills before the engine starts,
 // its preparation (window types, analytics, Lua functions), the turn of its event loop over
 // the platform's real event translation, the game window's focus, and its end.
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -18,6 +19,7 @@
 #include "core/window/screen.h"
 #include "core/window/window.h"
 #include "core/window/windowmanager.h"
+#include "core/window/widgets/text.h"
 #include "core/window/windowscript.h"
 #include "flow/customtextedit.h"
 #include "flow/gameloop.h"
@@ -28,8 +30,13 @@
 #include "flow/thegame.h"
 #include "flow/vellumkitinit.h"
 #include "platform/display/event.h"
+#include "platform/signals.h"
 #include "scene/texturemanager.h"
+#include "support/faketimer.h"
 #include "support/vfssandbox.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
 
 namespace {
 
@@ -234,7 +241,66 @@ TEST_F(GameLoopTest, CloseRunsTheQuitScriptAndStillReachesTheWindows)
   // Without a quit script the request is the answer.
   std::remove((mSandbox.Root() + "/assets/scripts/quitverify.lua").c_str());
   TFile::ScanForResources();
-  EXPECT_FALSE(loop.Dispatch(&close));
+  EXPECT_TRUE(loop.Dispatch(&close));
+  TEvent next;
+  mPlatform.GetEvent(&next);
+  EXPECT_EQ(TEvent::kQuit, next.type);
+  EXPECT_FALSE(loop.Dispatch(&next));
+}
+
+TEST_F(GameLoopTest, AnAnswerOfTheQuitScriptHoldsTheQuitOffAndWithoutOneTheRequestQuitsAfterAShortTime)
+{
+  TFakeTimer timer(1000);
+  TGameLoop loop(&mPlatform);
+  TEvent close(TEvent::kClose, 0, 0, 0, 0);
+  TEvent idle;
+  for (const char* answer : {"asking", "stay"}) {
+    mSandbox.WriteFile("assets/scripts/quitverify.lua", std::string("AnswerCloseRequest( '") + answer + "' )\n");
+    TFile::ScanForResources();
+    EXPECT_TRUE(loop.Dispatch(&close));
+    timer.Advance(60000);
+    EXPECT_TRUE(loop.Dispatch(&idle));
+    EXPECT_FALSE(mPlatform.GetEventQueue()->IsQuitRequested()) << answer;
+  }
+  // No answer, or a wrong one: the time counts from the first request.
+  mSandbox.WriteFile("assets/scripts/quitverify.lua", "AnswerCloseRequest( 'later' )\n");
+  TFile::ScanForResources();
+  CaptureStderr();
+  EXPECT_TRUE(loop.Dispatch(&close));
+  timer.Advance(TGameLoop::kCloseAnswerMs / 2);
+  EXPECT_TRUE(loop.Dispatch(&close));
+  timer.Advance(TGameLoop::kCloseAnswerMs / 2 - 1);
+  EXPECT_TRUE(loop.Dispatch(&idle));
+  EXPECT_FALSE(mPlatform.GetEventQueue()->IsQuitRequested());
+  timer.Advance(1);
+  EXPECT_TRUE(loop.Dispatch(&idle));
+  const char wrong[] = "ERROR: AnswerCloseRequest: 'later' is no answer (\"asking\" or \"stay\")\n";
+  EXPECT_EQ(GetCapturedStderr(), std::string(wrong) + wrong +
+                                     "ERROR: Script scripts/quitverify.lua neither quit nor asked the player within "
+                                     "2000 ms of the close request; quitting\n");
+  TEvent next;
+  mPlatform.GetEvent(&next);
+  EXPECT_EQ(TEvent::kQuit, next.type);
+  EXPECT_FALSE(loop.Dispatch(&next));
+}
+
+TEST_F(GameLoopTest, AfterThePlayerChoseToStayControlCAsksAgainInsteadOfEndingTheProgram)
+{
+  InstallQuitSignals();
+  std::raise(SIGINT);
+  EXPECT_EQ(kInterruptSignal, TakeQuitSignal());
+  struct sigaction now = {};
+  sigaction(SIGINT, nullptr, &now);
+  EXPECT_EQ(SIG_DFL, now.sa_handler);
+  mSandbox.WriteFile("assets/scripts/quitverify.lua", "AnswerCloseRequest( 'stay' )\n");
+  TFile::ScanForResources();
+  TGameLoop loop(&mPlatform);
+  TEvent close(TEvent::kClose, 0, 0, 0, 0);
+  EXPECT_TRUE(loop.Dispatch(&close));
+  sigaction(SIGINT, nullptr, &now);
+  EXPECT_NE(SIG_DFL, now.sa_handler);
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
 }
 
 TEST_F(GameLoopTest, TheGameKnowsWhereThePointerWas)
@@ -325,6 +391,26 @@ TEST_F(GameLoopTest, TheStartUpRegistersItsWindowsAndLuaAndDefinesTheAnalyticsIn
   }
   ASSERT_GE(Analytics().size(), expected.size());
   EXPECT_EQ(expected, std::vector<std::string>(Analytics().begin(), Analytics().begin() + long(expected.size())));
+}
+
+TEST_F(GameLoopTest, AnEmptyOrCutMainLoopScriptShowsTheFailureScreen)
+{
+  VellumkitInit();
+  // Cut short after its first definitions: it runs, returns nothing and builds nothing.
+  for (const char* text : {"", "kStoryChosen = 3\nfunction OpenMainMenu() gMainMenuWanted = true end\n"}) {
+    mSandbox.WriteFile("assets/scripts/mainloop.lua", text);
+    mSandbox.WriteFile("assets/scripts/buttons.lua", "gButtons = true\n");
+    TFile::ScanForResources();
+    testing::internal::CaptureStderr();
+    StartGame(&mPlatform);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, log.find("ERROR: Script scripts/mainloop.lua: the script is empty or cut short")) << log;
+    TText* failure = TWindow::GetCast<TText>(mManager.GetScreen()->GetChildWindow("scriptfailure", -1));
+    ASSERT_NE(nullptr, failure) << text;
+    EXPECT_NE(std::string::npos, std::string(failure->GetText().c_str()).find("scripts/mainloop.lua"));
+    EndGame();
+    TTheGame::DestroyInstance();
+  }
 }
 
 TEST_F(GameLoopTest, TheFullScreenToggleIsStoredInThePreferences)

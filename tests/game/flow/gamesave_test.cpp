@@ -6,6 +6,8 @@
 
 #include "core/foundation/prefsdb.h"
 #include "flow/gameround.h"
+#include "flow/savenotices.h"
+#include "support/otherprogram.h"
 #include "support/gametestutil.h"
 #include "support/recordbytes.h"
 
@@ -34,6 +36,12 @@ protected:
     }
     return bytes;
   }
+  static size_t ErrorLineCount(const std::string& log)
+  {
+    size_t count = 0;
+    for (size_t at = log.find("ERROR: "); at != std::string::npos; at = log.find("ERROR: ", at + 1)) ++count;
+    return count;
+  }
   void Store(const char* key, const std::string& bytes)
   {
     TSettings::GetInstance()->mPrefs->SetBinary(key, bytes.data(), unsigned(bytes.size()), 0, true);
@@ -56,7 +64,10 @@ TEST_F(GameSaveTest, TheRecordFramesTheStateScoresAndRound)
   for (const char* category : {"Decal_found", "Extra_Time", "No_hints_used", "Object_Found", "Puzzles", "Total_round"}) {
     payload.Str(category).U32(std::string(category) == "Object_Found" ? 300 : 0);
   }
-  const std::string body = payload.Get() + BufferBytes(round);
+  // Last, the clock of timed play (the player's choice at registering), untouched by a search
+  // that saw no tick.
+  EXPECT_EQ(600000, game->GetRoundTimeLeft());
+  const std::string body = payload.Get() + BufferBytes(round) + TRecordBytes().I32(600000).Get();
   ASSERT_EQ(20 + body.size(), bytes.size());
   EXPECT_EQ(std::string("QSB1", 4), bytes.substr(0, 4));
   EXPECT_EQ(TRecordBytes().U32(1).I32(0).U32(uint32_t(body.size())).Get(), bytes.substr(4, 12));
@@ -157,4 +168,55 @@ TEST_F(GameSaveTest, FreePlayGoesOnFromItsSavedGame)
   // The restaurant's room was left half searched and is there again.
   EXPECT_NE(nullptr, freePlay.GetSearchScreen("11_restaurant"));
   EXPECT_EQ(nullptr, freePlay.GetSearchScreen("34_zoo"));
+}
+
+// Another program holds the preferences file for writing: the save is not reported as done,
+// the player is told why it waits, and it is written when the file is free again, without a
+// further save point.
+TEST_F(GameSaveTest, ASaveTheFileDoesNotTakeIsNotReportedAsDoneAndIsWrittenOnceTheFileIsFree)
+{
+  TTheGame* game = Searching();
+  TSettings* settings = TSettings::GetInstance();
+  TOtherProgram other(mSandbox.Path("user/prefsdb.dat"));
+  ASSERT_TRUE(other.Run("BEGIN IMMEDIATE"));
+  game->AddScore("Object_Found", 300);
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(game->SaveGame());
+  EXPECT_FALSE(game->SaveGame());
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1u, ErrorLineCount(log)) << "one line while it lasts: " << log;
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kFileBusy));
+  const std::string saved = SavedBytes(TTheGame::kStorySaveKey);
+
+  RunTasks(TSettings::kSaveWatchInterval);
+  EXPECT_TRUE(settings->mPrefs->HasUnsavedChanges()) << "still held";
+  ASSERT_TRUE(other.Run("COMMIT"));
+  RunTasks(TSettings::kSaveWatchInterval);
+  EXPECT_FALSE(settings->mPrefs->HasUnsavedChanges());
+
+  TTheGame::DestroyInstance();
+  Restart();
+  EXPECT_EQ(saved, SavedBytes(TTheGame::kStorySaveKey));
+}
+
+// A lock that shuts out even readers, taken in the middle of the story: the game still knows
+// its player, and what it saves meanwhile reaches the file once the lock goes before the quit.
+TEST_F(GameSaveTest, ALockTakenDuringPlayCostsNeitherThePlayerNorTheRun)
+{
+  TTheGame* game = Searching();
+  TOtherProgram other(mSandbox.Path("user/prefsdb.dat"));
+  ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
+  game->AddScore("Object_Found", 300);
+  ::testing::internal::CaptureStderr();
+  game->SaveGame();
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::string::npos, log.find("No player")) << log;
+  EXPECT_EQ(0, TSettings::GetInstance()->GetCurrentUser());
+  EXPECT_TRUE(game->HasSavedGame(kControllerStory));
+  const std::string saved = SavedBytes(TTheGame::kStorySaveKey);
+  ASSERT_TRUE(other.Run("COMMIT"));
+
+  TTheGame::DestroyInstance();
+  Restart();
+  EXPECT_EQ(saved, SavedBytes(TTheGame::kStorySaveKey));
 }

@@ -1,11 +1,12 @@
 // Tests of the game's own screens with real scenes: the overlay's dialogs closed from their
-// scene, the map's locations and particle target, the title's mode choice, the loading
-// screen's textures and the tutorial layer.
+// scene, the map's locations and particle target, the title's mode choice and theme, the
+// loading screen's textures and the tutorial layer.
 #include "flow/gameround.h"
 #include "flow/mapscreen.h"
 #include "flow/overlayscreen.h"
 #include "scene/xmlpreloader.h"
 #include "support/gamescenetestutil.h"
+#include "support/musicprobe.h"
 
 namespace {
 
@@ -84,6 +85,24 @@ TEST_F(GameScreensTest, TheTitleChoosesTheModeAndTheMapTheCase)
   EXPECT_EQ(game->GetCurrentRound()->getCase("15_library"), game->GetCurrentCase());
 }
 
+TEST_F(GameScreensTest, AWrongSceneNameIsReportedUnderTheConfigurationThatNamesIt)
+{
+  // One flipped byte in each name, as damage leaves it.
+  WriteFile("configs/game_rules.xml",
+            "<game_rules><scenes title='rcenes/title/title.qxm' tutorial='scenes/tutorial/tutorial.sxm'/></game_rules>");
+  WriteFile("configs/map_config.xml", "<map_config><map scene='scenes/map/mip.sxm'/></map_config>");
+  ::testing::internal::CaptureStderr();
+  StartedGame();
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos,
+            log.find("ERROR: configs/game_rules.xml names rcenes/title/title.qxm as the title scene, which does not exist"))
+      << log;
+  EXPECT_NE(std::string::npos,
+            log.find("ERROR: configs/map_config.xml names scenes/map/mip.sxm as the map scene, which does not exist"))
+      << log;
+  EXPECT_EQ(std::string::npos, log.find("tutorial scene")) << log;
+}
+
 TEST_F(GameScreensTest, ASolvedCaseTakesItsSolvedLookOnTheMapAndStillOpensItsJournal)
 {
   TTheGame* game = AtTheMap();
@@ -158,6 +177,28 @@ TEST_F(GameScreensTest, TheMapsMenuButtonLeavesTheStoryAndTheTitleOffersFreePlay
   Click(600, 300);
   EXPECT_EQ(stFreePlayMap, game->GetState());
   EXPECT_TRUE(game->GetFreePlayMapScreen()->IsLocationActive("34_zoo"));
+}
+
+TEST_F(GameScreensTest, EveryEntryOfTheTitleFadesInTheThemeOverWhatPlayed)
+{
+  TMusicProbe music(mSandbox, {{TTitleScreen::kMusic, "tone10s.ogg"}});
+  auto expectTheme = [&] {
+    const TMusicRequest theme = music.Last();
+    EXPECT_EQ(TTitleScreen::kMusic, theme.mTrack);
+    EXPECT_TRUE(theme.mCrossFade);
+    EXPECT_TRUE(theme.mLoop);
+    EXPECT_EQ("", theme.mNext);
+  };
+  TTheGame* game = StartedGame();
+  expectTheme();
+  Settle();
+  Click(200, 300);
+  game->FlashMovieStooped();
+  Settle();
+  EXPECT_EQ(TMapScreen::kMusic, music.Last().mTrack);
+  Click(700, 550);
+  ASSERT_EQ(stMainMenu, game->GetState());
+  expectTheme();
 }
 
 TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesAndScenesOnePerTickThenEnds)

@@ -1,12 +1,15 @@
 // Tests of the hiscore dialog through a script against the loopback server: the local
 // table, the global view with scrolling and the player's rank, game modes and categories,
-// refused and silent servers, a submission's outcome, long names and local-only games.
+// refused and silent servers, a submission's outcome, long names, local-only games, and the
+// Lua functions that go with the window.
 #include <gtest/gtest.h>
 
+#include "core/app/gamestate.h"
 #include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
 #include "flow/hiscorewindow.h"
 #include "support/hiscorewindowfixture.h"
+#include "support/showntext.h"
 
 namespace {
 
@@ -28,6 +31,7 @@ for _, note in ipairs({ 'gamemode', 'eligible', 'eligibleasterisk', 'server', 'e
                         'yourrankglobalinfo', 'rankvalue' }) do
   add(Text{ name = note, x = 500, y = 10, w = 280, h = 20, label = note })
 end
+add(Text{ name = 'privacyerror', x = 10, y = 560, w = 780, h = 30, label = '' })
 add(Window{ name = 'rightpanel', x = 600, y = 100, w = 100, h = 100 })
 add(Window{ name = 'rightpanelsmall', x = 600, y = 300, w = 100, h = 50 })
 add(Window{ name = 'leftpanel', x = 10, y = 100, w = 100, h = 100 })
@@ -286,6 +290,30 @@ TEST_F(HiscoreDialogTest, ALongNameShrinksUntilItFitsItsRowAndTheNextNameStartsA
   EXPECT_EQ(20u, Find<TText>("name2")->GetTextGraphic()->GetLineHeight());
 }
 
+TEST_F(HiscoreDialogTest, NamesCategoriesAndMessagesShowAsTypedNotAsMarkup)
+{
+  const std::string typed = "a\\b <b>x</b>";
+  settings->CreateNewUser(typed.c_str());
+  settings->LogHighScore(500, false, false);
+  Open();
+  auto shown = [this](const char* name) { return ShownText(Find<TText>(name)->GetTextGraphic()); };
+  EXPECT_EQ(typed, shown("name1"));
+  EXPECT_FALSE(AnyBold(Find<TText>("name1")->GetTextGraphic()));
+
+  ViewGlobal("<hiscore><tables><table table=\"t\" name=\"C\\1 &lt;i&gt;\"/></tables></hiscore>",
+             "<hiscore><scores><score name=\"z\\y &lt;b&gt;w&lt;/b&gt;\" score=\"9\" rank=\"1\"/>"
+             "</scores></hiscore>");
+  EXPECT_EQ("z\\y <b>w</b>", shown("name1"));
+  EXPECT_FALSE(AnyBold(Find<TText>("name1")->GetTextGraphic()));
+  EXPECT_EQ("C\\1 <i>", shown("category"));
+
+  server.QueueReply(TScriptedReply::Body("<hiscore><message>&lt;b&gt;No\\w&lt;/b&gt;</message></hiscore>"));
+  Press("view");
+  ASSERT_TRUE(Settled());
+  ASSERT_EQ(THiscore::kFailed, dialog->GetState());
+  EXPECT_EQ("<b>No\\w</b>", shown("error"));
+}
+
 TEST_F(HiscoreDialogTest, ALocalOnlyGameShowsTopPlayersAndMovesTheLeftPanel)
 {
   TPlatform::SetConfig(TPlatform::kHiscoreLocalOnly, "1");
@@ -303,6 +331,18 @@ TEST_F(HiscoreDialogTest, ALocalOnlyGameShowsTopPlayersAndMovesTheLeftPanel)
   TPlatform::SetConfig(TPlatform::kHiscoreLocalOnly, "");
 }
 
+TEST_F(HiscoreDialogTest, APrivacyPageThatNoBrowserOpensIsSaidOnTheScreen)
+{
+  const std::string table = StringTableXml({{"hiscore_privacy_failed", "No web browser could open %1%."}});
+  strings.MergeStringBuffer(table.data(), table.size(), "test strings");
+  Open();
+  Run("EnableWindow('privacyerror', false)");
+  // Without a platform nothing can start a browser.
+  Run("LaunchPrivacyPolicy()");
+  EXPECT_TRUE(Shown("privacyerror"));
+  EXPECT_EQ(str("No web browser could open http://www.quorvant.invalid/privacypolicy.html."), TextOf("privacyerror"));
+}
+
 TEST_F(HiscoreDialogTest, EveryLuaFunctionGoesWithTheWindow)
 {
   Open();
@@ -312,4 +352,18 @@ TEST_F(HiscoreDialogTest, EveryLuaFunctionGoesWithTheWindow)
   Run("gGone = GetState == nil and UpdateText == nil and SubmissionDone == nil and "
       "LaunchPrivacyPolicy == nil and ScoreAvailable == nil and EligibleScoreAvailable == nil");
   EXPECT_TRUE(Truth("gGone"));
+}
+
+TEST_F(HiscoreDialogTest, GetStateAnswersForTheWindowWhileItLivesAndForTheAnalyticsStoreAfter)
+{
+  TGameState store;
+  store.BindLua(GameLuaState());
+  store.SetState("rounds", "3");
+  Open();
+  Run("gWindow = GetState()");
+  EXPECT_EQ(str("0"), Global("gWindow"));
+  Run("DestroyWindow('hiscores')");
+  manager.ClearDestroyedWindows();
+  Run("gStore = GetState('rounds')");
+  EXPECT_EQ(str("3"), Global("gStore"));
 }

@@ -1,10 +1,11 @@
 // Tests of the main menu window: its music loops at the music level while it exists and
-// stops with it, and its Lua function goes with it.
+// stops with it, unless the music manager plays, and its Lua function goes with it.
 #include <gtest/gtest.h>
 
 #include "core/sound/oggdatasource.h"
 #include "core/sound/soundinstance.h"
 #include "flow/mainmenu.h"
+#include "flow/musicmanager.h"
 #include "support/shellwindowfixture.h"
 #include "support/soundtestutil.h"
 
@@ -21,6 +22,11 @@ protected:
     sandbox.WriteFile("assets/audio/music/mainmenumusic.ogg", ReadBytes(SoundFixture("tone030.ogg")));
     TFile::ScanForResources();
     sound.Init();
+  }
+  void TearDown() override
+  {
+    GMusicManager::Instance()->ReleaseSounds();
+    ShellWindowTest::TearDown();
   }
   TSoundManager sound;
 };
@@ -47,4 +53,14 @@ TEST_F(MainMenuTest, TheMenuMusicLoopsAtTheMusicLevelAndEndsWithTheWindow)
   EXPECT_TRUE(PumpUntil(sound, [&] { return !playing->mStream; }, 2.0));
   Run("gGone = SetWelcomeName == nil");
   EXPECT_TRUE(Truth("gGone"));
+}
+
+TEST_F(MainMenuTest, OverTheMusicOfAScreenTheMenuLeavesItsOwnTrackUnplayed)
+{
+  ASSERT_TRUE(GMusicManager::Instance()->PlayMusic("audio/music/qsb_theme.ogg", true, true, ""));
+  Run("MakeDialog{ MainMenu{ name = 'menu', w = 800, h = 600 } }");
+  TMainMenu* menu = Find<TMainMenu>("menu");
+  ASSERT_NE(nullptr, menu);
+  ASSERT_TRUE(menu->GetMusic());
+  EXPECT_TRUE(menu->GetMusic()->GetData()->mInstances.empty());
 }

@@ -5,6 +5,8 @@
 
 #include "core/foundation/prefsdb.h"
 #include "core/sound/oggdatasource.h"
+#include "core/app/event.h"
+#include "flow/gameloop.h"
 #include "flow/musicmanager.h"
 #include "flow/options.h"
 #include "support/shellwindowfixture.h"
@@ -87,6 +89,19 @@ TEST_F(OptionsTest, APlayerWithoutStoredLevelsSeesThreeQuarters)
   EXPECT_FLOAT_EQ(0.75f, effects->GetValue());
   EXPECT_FLOAT_EQ(0.75f, music->GetValue());
   EXPECT_FALSE(Find<TButton>("mutebox")->IsOn());
+}
+
+TEST_F(OptionsTest, TheFullScreenBoxFollowsASwitchMadeWhileTheWindowIsOpen)
+{
+  Open();
+  TButton* box = Find<TButton>("fullscreen");
+  // As after a switch from the box itself, then Alt+Return back to a window (a platform
+  // without a display is never in full screen).
+  box->SetOn(true);
+  TGameLoop loop(nullptr);
+  TEvent toggled(TEvent::kFullscreenToggled, 0, 0, 0, 0);
+  EXPECT_TRUE(loop.Dispatch(&toggled));
+  EXPECT_FALSE(box->IsOn());
 }
 
 TEST_F(OptionsTest, DraggingTheEffectsSliderLoopsTheHoverSoundUntilTheButtonIsReleased)

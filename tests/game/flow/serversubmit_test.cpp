@@ -6,6 +6,7 @@
 #include "core/online/hiscores.h"
 #include "flow/serversubmit.h"
 #include "support/hiscorewindowfixture.h"
+#include "support/showntext.h"
 
 namespace {
 
@@ -154,4 +155,32 @@ TEST_F(SubmitDialogTest, AFailedOrSilentServerShowsTheErrorAndTheDialogStays)
   ASSERT_TRUE(RunUntil([&] { return Shown("submiterror"); }));
   EXPECT_EQ(str("Unable to connect to server. Please try again later."), Find<TText>("submiterror")->GetText());
   EXPECT_EQ(2u, manager.GetModalStack().size());
+}
+
+TEST_F(SubmitDialogTest, ARedirectedOrCutReplyShowsWhyAndTheScoreWaitsToBeSent)
+{
+  Open();
+  for (const TScriptedReply& reply : {TScriptedReply::Body("<hiscore><score/></hiscore>", 302),
+                                      TScriptedReply::Body("<hiscore><score/>")}) {
+    server.QueueReply(reply);
+    Run("EnableWindow('submiterror', false) gReturnValue = nil SubmitToServer('Jo', '', '', false, false)");
+    ASSERT_TRUE(RunUntil([&] { return Shown("submiterror"); }));
+    const std::string shown = Find<TText>("submiterror")->GetText().c_str();
+    EXPECT_EQ(0u, shown.find("The hiscore service")) << shown;
+    EXPECT_EQ(2u, manager.GetModalStack().size());
+    EXPECT_EQ(str(), Global("gReturnValue"));
+    int score = 0;
+    EXPECT_TRUE(settings->mHiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, &score, nullptr,
+                                                      nullptr, 0));
+    EXPECT_EQ(640, score);
+  }
+}
+
+TEST_F(SubmitDialogTest, TheServicesMessageShowsAsItWasSent)
+{
+  Open();
+  server.QueueReply(TScriptedReply::Body("<hiscore><message>&lt;b&gt;No\\w&lt;/b&gt;</message></hiscore>"));
+  Run("SubmitToServer('Jo', '', '', false, false)");
+  ASSERT_TRUE(RunUntil([&] { return Shown("submiterror"); }));
+  EXPECT_EQ("<b>No\\w</b>", ShownText(Find<TText>("submiterror")->GetTextGraphic()));
 }

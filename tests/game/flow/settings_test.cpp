@@ -9,7 +9,12 @@
 #include "core/online/hiscores.h"
 #include "core/window/modalwindow.h"
 #include "scene/sceneobject.h"
+#include "core/foundation/file.h"
+#include "flow/savenotices.h"
+#include "support/otherprogram.h"
+#include "support/requirement.h"
 #include "support/settingsfixture.h"
+#include "support/tmpfsmount.h"
 
 namespace {
 
@@ -190,18 +195,22 @@ TEST_F(SettingsTest, FullScreenIsStoredWhenTheSwitchSucceeds)
   EXPECT_EQ(0, settings->mPrefs->GetInt(TSettings::kFullScreen, -5, -1));
 }
 
-TEST_F(SettingsTest, AWindowedRunSeedsTheFirstStartAndLeavesAStoredChoiceAlone)
+TEST_F(SettingsTest, AWindowedRunOpensAWindowAtEveryStartAndLeavesTheStoredChoiceAlone)
 {
   TSettings* settings = Make();
   unsetenv("QV_WINDOWED");
-  settings->InitGameToSettings();
-  EXPECT_EQ(-5, settings->mPrefs->GetInt(TSettings::kFullScreen, -5, -1));
+  EXPECT_TRUE(settings->StartsFullScreen());
+  settings->mPrefs->SetInt(TSettings::kFullScreen, 0, -1, true);
+  EXPECT_FALSE(settings->StartsFullScreen());
   setenv("QV_WINDOWED", "1", 1);
-  settings->InitGameToSettings();
-  EXPECT_EQ(0, settings->mPrefs->GetInt(TSettings::kFullScreen, -5, -1));
   settings->mPrefs->SetInt(TSettings::kFullScreen, 1, -1, true);
+  EXPECT_FALSE(settings->StartsFullScreen());
   settings->InitGameToSettings();
+  settings = Restart();
+  EXPECT_FALSE(settings->StartsFullScreen());
   EXPECT_EQ(1, settings->mPrefs->GetInt(TSettings::kFullScreen, -5, -1));
+  setenv("QV_WINDOWED", "0", 1);
+  EXPECT_TRUE(settings->StartsFullScreen());
   unsetenv("QV_WINDOWED");
 }
 
@@ -241,4 +250,94 @@ TEST_F(SettingsTest, SceneObjectsReadTheSoundChoiceFromTheSettingsWhileTheyLive)
   EXPECT_EQ(settings->mPrefs, TSceneObject::GetPreferences());
   TSettings::DeleteSettings();
   EXPECT_EQ(nullptr, TSceneObject::GetPreferences());
+}
+
+// Another program holds the detectives' file so that it cannot even be read: the game says
+// so, plays on as for a first start, and keeps nothing that would overwrite the detectives.
+TEST_F(SettingsTest, DetectivesThatCannotBeReadAtTheStartAreSaidAndNeverOverwritten)
+{
+  TSettings* settings = Make();
+  settings->CreateNewUser("Ann");
+  settings->mPrefs->SetInt(TSettings::kMusicLevel, 200, 0, true);
+  TSettings::DeleteSettings();
+  TOtherProgram other(mSandbox.Path("user/prefsdb.dat"));
+  ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
+
+  ::testing::internal::CaptureStderr();
+  settings = Make();
+  EXPECT_EQ(0, settings->GetNumUsers());
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kPlayersUnreadable));
+  settings->CreateNewUser("Watson");
+  EXPECT_EQ(str("Watson"), settings->GetCurrentUserName());
+  ASSERT_TRUE(other.Run("COMMIT"));
+  settings->ToggleSoundMute();
+  // Said once at the start; failing saves add no notice of their own.
+  EXPECT_FALSE(settings->mNotices->WasTold(TSaveNotices::kFileBusy));
+  TSettings::DeleteSettings();
+  ::testing::internal::GetCapturedStderr();
+
+  settings = Make();
+  ASSERT_EQ(1, settings->GetNumUsers());
+  EXPECT_EQ(0, settings->GetCurrentUser());
+  EXPECT_EQ(str("Ann"), settings->GetCurrentUserName());
+  EXPECT_EQ(200, settings->mPrefs->GetInt(TSettings::kMusicLevel, -5, 0));
+  EXPECT_EQ(0, settings->mPrefs->GetInt(TSettings::kSoundOff, -5, 0));
+}
+
+// A new detective signed in on a full disk is played with, said to wait, and reaches the file
+// whole, name and levels and all, with the next save once there is room.
+TEST_F(SettingsTest, ANewDetectiveOnAFullDiskIsKeptAndWrittenWholeByTheNextSave)
+{
+  TTmpfsMount disk;
+  std::string why;
+  if (!disk.Mount(256 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
+  TFile::mUserDir = disk.Path().c_str();
+  TSettings* settings = Make();
+  settings->CreateNewUser("Holmes");
+  ASSERT_TRUE(disk.Fill());
+  ::testing::internal::CaptureStderr();
+  settings->CreateNewUser("Watson");
+  EXPECT_EQ(str("Watson"), settings->GetCurrentUserName());
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kDiskFull));
+  disk.Unfill();
+  settings->ToggleSoundMute();
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(settings->mPrefs->HasUnsavedChanges());
+
+  settings = Restart();
+  ASSERT_EQ(2, settings->GetNumUsers());
+  EXPECT_EQ(1, settings->GetCurrentUser());
+  EXPECT_EQ(str("Watson"), settings->GetCurrentUserName());
+  EXPECT_EQ(750, settings->mPrefs->GetInt(TSettings::kSoundLevel, -5, 1));
+  EXPECT_EQ(1, settings->mPrefs->GetInt(TSettings::kTimerOn, -5, 1));
+  EXPECT_EQ(1, settings->mPrefs->GetInt(TSettings::kSoundOff, -5, 1));
+  TSettings::DeleteSettings();
+  TFile::mUserDir = mSandbox.Path("user").c_str();
+}
+
+// Damaged files found at the start are kept aside, and the player is told which copy holds them.
+TEST_F(SettingsTest, DamagedFilesFoundAtTheStartAreToldWithTheNameOfTheirCopy)
+{
+  mSandbox.WriteFile("user/prefsdb.dat", std::string(3000, 'z'));
+  mSandbox.WriteFile("user/hiscore.dat", "short");
+  ::testing::internal::CaptureStderr();
+  TSettings* settings = Make();
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kPlayersReplaced));
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kScoresReplaced));
+  EXPECT_EQ(std::string(3000, 'z'), mSandbox.ReadFile("user/prefsdb.dat.corrupt"));
+  EXPECT_EQ("short", mSandbox.ReadFile("user/hiscore.dat.corrupt"));
+  settings->CreateNewUser("Ann");
+  EXPECT_FALSE(settings->mPrefs->HasUnsavedChanges());
+}
+
+TEST_F(SettingsTest, TemporaryFilesOfSavesCutShortGoAtTheStart)
+{
+  mSandbox.WriteFile("user/hiscore.dat.tmp999999999-3", "half a save");
+  mSandbox.WriteFile("user/notes.tmp", "not ours");
+  ::testing::internal::CaptureStderr();
+  Make();
+  EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("Removed "));
+  EXPECT_FALSE(mSandbox.FileExists("user/hiscore.dat.tmp999999999-3"));
+  EXPECT_TRUE(mSandbox.FileExists("user/notes.tmp"));
 }

@@ -13,6 +13,7 @@
 #include "core/window/widgets/slider.h"
 #include "core/window/windowmanager.h"
 #include "flow/buttonex.h"
+#include "flow/buttontools.h"
 #include "flow/chooseplayer.h"
 #include "flow/credits.h"
 #include "flow/customtextedit.h"
@@ -30,6 +31,7 @@
 #include "flow/vellumkitinit.h"
 #include "support/apptestutil.h"
 #include "support/glcontext.h"
+#include "support/otherprogram.h"
 
 namespace {
 
@@ -102,6 +104,16 @@ protected:
     Send(TEvent::kChar, TEvent::kEscape);
     Pump(5);
   }
+  void Erase(int characters)
+  {
+    for (int i = 0; i < characters; ++i) Send(TEvent::kChar, 8);
+  }
+  // The dialog's status line as the player sees it: empty while it is hidden.
+  str Status(const char* name)
+  {
+    TText* status = Find<TText>(name);
+    return status && status->IsVisible() ? status->GetText() : str();
+  }
   void SignIn(const char* name)
   {
     Click(400, 239);
@@ -128,7 +140,7 @@ TEST_F(ShellScriptsTest, TheFirstStartAsksForANameAndThenShowsTheMenu)
   SignIn("Marple");
   ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
   EXPECT_EQ(str("Marple"), gSettings->GetCurrentUserName());
-  EXPECT_EQ(str("Welcome back, detective Marple."), Find<TText>("welcome")->GetText());
+  EXPECT_EQ(str("Welcome, detective Marple."), Find<TText>("welcome")->GetText());
 
   // The frame shows the six burgundy buttons of the menu.
   Pump(3);
@@ -189,8 +201,11 @@ TEST_F(ShellScriptsTest, EveryDialogBuildsTheWindowsItsClassLooksFor)
 
   Open("scripts/submit.lua");
   ASSERT_NE(nullptr, Find<TServerSubmit>("submit"));
-  EXPECT_NE(nullptr, Find<TTextEdit>("nameedit"));
-  EXPECT_NE(nullptr, Find<TTextEdit>("accountedit"));
+  // Nothing remembered: the fields are empty.
+  for (const char* field : {"nameedit", "accountedit", "passedit"}) {
+    ASSERT_NE(nullptr, Find<TTextEdit>(field)) << field;
+    EXPECT_EQ(str(), Find<TTextEdit>(field)->GetText()) << field;
+  }
   EXPECT_NE(nullptr, Find<TButton>("submittoserver"));
   Close();
 
@@ -217,6 +232,10 @@ TEST_F(ShellScriptsTest, ARenamedAndADeletedDetectiveThroughTheRegister)
   Open("scripts/chooseplayer.lua");
   RunGameLua("gRenamePlayer = true DoModal('scripts/newplayer.lua')");
   Pump(5);
+  // The rename starts from the name as it stands, ready to be kept.
+  EXPECT_EQ(str("Marple"), Find<TCustomTextEdit>("playername")->GetText());
+  EXPECT_FALSE(ButtonTools::isDisabledName("ok"));
+  Erase(6);
   SignIn("Poirot");
   Pump(5);
   EXPECT_EQ(str("Poirot"), gSettings->GetUserName(0));
@@ -231,4 +250,111 @@ TEST_F(ShellScriptsTest, ARenamedAndADeletedDetectiveThroughTheRegister)
   EXPECT_EQ(1, gSettings->GetNumUsers());
   EXPECT_EQ(str("Poirot"), gSettings->GetCurrentUserName());
   EXPECT_EQ(1, Find<TListBox>("user_list")->GetItemCount());
+}
+
+TEST_F(ShellScriptsTest, TheRegisterSaysWhyANameIsRefusedUntilTheNameChanges)
+{
+  SignIn("Marple");
+  RunGameLua("DoModal('scripts/newplayer.lua')");
+  Pump(5);
+  SignIn("Marple");
+  EXPECT_EQ(str("That name is already in the register."), Status("status"));
+  Type("s");
+  EXPECT_EQ(str(), Status("status"));
+  Erase(7);
+
+  // Characters the font cannot show, and control characters, are refused in so many words.
+  Send(TEvent::kUTF8Char, 0x65E5);
+  EXPECT_EQ(str(), Find<TCustomTextEdit>("playername")->GetText());
+  EXPECT_EQ(str("The game cannot show that character."), Status("status"));
+  Type("Vance");
+  EXPECT_EQ(str(), Status("status"));
+  Send(TEvent::kUTF8Char, 5);
+  EXPECT_EQ(str("Control characters cannot be typed here."), Status("status"));
+  Erase(5);
+  // A name at the field's limit: the next letter is refused with the limit.
+  Type("Abcdefghijklmnopqrstuvwxyz");
+  EXPECT_EQ(str("Abcdefghijklmnopqrstuvwx"), Find<TCustomTextEdit>("playername")->GetText());
+  EXPECT_EQ(str("No more than 24 characters fit here."), Status("status"));
+  // The keys without text (Home, Delete, the arrows) are no refusals.
+  Erase(1);
+  for (int key : {1, 4, 127, 28, 29}) Send(TEvent::kChar, key);
+  EXPECT_EQ(str(), Status("status"));
+  EXPECT_EQ(str("Compare each suspect with the clues and click the culprit. Any other suspect you click is crossed out."),
+            GameString("checklist_hint"));
+}
+
+TEST_F(ShellScriptsTest, ADetectiveChosenFromTheRegisterIsWelcomedBack)
+{
+  SignIn("Marple");
+  // The menu's Detectives button.
+  Click(400, 361);
+  ASSERT_NE(nullptr, Find<TChoosePlayer>("chooseplayer"));
+  RunGameLua("DoModal('scripts/newplayer.lua')");
+  Pump(5);
+  SignIn("Poirot");
+  RunGameLua("SetCurrentUser(0)");
+  Close();
+  EXPECT_EQ(str("Welcome back, detective Marple."), Find<TText>("welcome")->GetText());
+}
+
+TEST_F(ShellScriptsTest, DeletingADetectiveAsksFirstAndNoKeepsThem)
+{
+  SignIn("Marple");
+  Open("scripts/chooseplayer.lua");
+  TModalWindow* register_ = Top();
+  // The Delete button.
+  Click(580, 320);
+  ASSERT_NE(register_, Top());
+  TText* question = Find<TText>("question");
+  ASSERT_NE(nullptr, question);
+  EXPECT_EQ(str("Delete the detective Marple? Their saved story goes with them."), question->GetText());
+  EXPECT_NE(nullptr, Find<TButton>("yes"));
+  Close();
+  EXPECT_EQ(register_, Top());
+  EXPECT_EQ(1, gSettings->GetNumUsers());
+
+  Click(580, 320);
+  ASSERT_NE(nullptr, Find<TText>("question"));
+  Send(TEvent::kKeyDown, TEvent::kEnter);
+  Send(TEvent::kChar, TEvent::kEnter);
+  Pump(5);
+  EXPECT_EQ(register_, Top());
+  EXPECT_EQ(0, gSettings->GetNumUsers());
+  EXPECT_EQ(0, Find<TListBox>("user_list")->GetItemCount());
+}
+
+// A save that another program holds up is told on a dialog over the game, in plain words and
+// once: the next failed save opens no second dialog.
+TEST_F(ShellScriptsTest, ASaveHeldUpIsToldOnceInADialogOverTheGame)
+{
+  SignIn("Marple");
+  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
+  TOtherProgram other(std::string(std::getenv("QV_HOME")) + "/user/prefsdb.dat");
+  ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
+  ::testing::internal::CaptureStderr();
+  gSettings->ToggleSoundMute();
+  Pump(5);
+  TText* notice = Find<TText>("savenotice");
+  ASSERT_NE(nullptr, notice);
+  EXPECT_EQ(str("Another program is using the file of your progress, so it could not be saved just now. The game "
+                "keeps it and saves it as soon as the file is free."),
+            notice->GetText());
+  // Taken down unread, as a dialog that closes everything down to the game does: shown again.
+  TWindowManager::GetInstance()->PopModal(Top()->GetIdString());
+  Pump(5);
+  EXPECT_EQ(nullptr, Find<TText>("savenotice"));
+  gSettings->OnSaveWatch();
+  Pump(5);
+  ASSERT_NE(nullptr, Find<TText>("savenotice"));
+  Close();
+  EXPECT_EQ(nullptr, Find<TText>("savenotice"));
+  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
+  gSettings->ToggleSoundMute();
+  gSettings->OnSaveWatch();
+  Pump(5);
+  EXPECT_EQ(nullptr, Find<TText>("savenotice"));
+  ASSERT_TRUE(other.Run("COMMIT"));
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("game: save notice: Another program")) << log;
 }

@@ -317,7 +317,7 @@ TEST_F(TheGameTest, ADialogTheOverlayCannotShowClosesAtOnce)
 
 TEST_F(TheGameTest, TheFreePlayScoreShowsInTheResultDialogUntilItCloses)
 {
-  mSandbox.WriteFile("assets/scripts/result.lua", "MakeDialog{ }\n");
+  mSandbox.WriteFile("assets/scripts/result.lua", "MakeDialog{ Window{ name = 'result', w = 10, h = 10 } }\n");
   TFile::ScanForResources();
   mScript->DoLuaString("return function() PushModal('maingamewindow') while true do WaitForMessage() end end");
   TTheGame* game = StartedGame();
@@ -342,4 +342,67 @@ TEST_F(TheGameTest, TheFreePlayScoreShowsInTheResultDialogUntilItCloses)
   }
   EXPECT_EQ(stFreePlayMap, game->GetState());
   EXPECT_EQ("maingamewindow", mManager.GetTopModalWindow()->GetName());
+}
+
+TEST_F(TheGameTest, TimedPlayRunsTheRoundsClockWhileThePlayerSearchesAndSolvesAndPaysWhatIsLeft)
+{
+  TTheGame* game = StartedGame();
+  StoryRun run(game);
+  // Once the screen shown has faded in, a second of play takes a second off the clock.
+  auto expectASecondOff = [this, game] {
+    for (int i = 0; i < 50 && game->IsAnimating(); ++i) {
+      Tick();
+    }
+    const int32_t before = game->GetRoundTimeLeft();
+    Tick(50);
+    EXPECT_EQ(before - 1000, game->GetRoundTimeLeft()) << GetStateName(game->GetState()).c_str();
+  };
+  game->SetTimedPlay(true);
+  run.Post(evStoryChosen);
+  game->FlashMovieStooped();
+  EXPECT_EQ(600000, game->GetRoundTimeLeft());
+  // The map and the journal leave the clock alone; the room runs it.
+  Tick(50);
+  game->ChooseLocation("02_museum");
+  Tick(50);
+  EXPECT_EQ(600000, game->GetRoundTimeLeft());
+  run.Post(evStartSearch);
+  expectASecondOff();
+  run.Post(evSearchCompleted);
+  run.Post(evPlaySuspectPuzzle);
+  expectASecondOff();
+  run.Post(evSequencePuzzleCompleted);
+  run.Post(evPlaySuspectPuzzle);
+  const int32_t solvedAt = game->GetRoundTimeLeft();
+  run.Post(evChecklistPuzzleCompleted);
+  EXPECT_EQ(uint32_t(solvedAt / 1000) * 10, game->GetScore("Extra_Time"));
+  run.Post(evCaseEndingJournalOpened);
+  run.Post(evCaseEndingTitleAnimationEnded);
+
+  // At 0:00 the clock stops, and nothing else happens: the case goes on, and pays nothing.
+  const uint32_t paid = game->GetScore("Extra_Time");
+  game->ChooseLocation("15_library");
+  run.Post(evStartSearch);
+  Tick(30100);
+  EXPECT_EQ(0, game->GetRoundTimeLeft());
+  EXPECT_EQ(stSearch, game->GetState());
+  run.Post(evSearchCompleted);
+  run.Post(evPlaySuspectPuzzle);
+  run.Post(evSequencePuzzleCompleted);
+  run.Post(evPlaySuspectPuzzle);
+  run.Post(evChecklistPuzzleCompleted);
+  EXPECT_EQ(paid, game->GetScore("Extra_Time"));
+}
+
+TEST_F(TheGameTest, RelaxedPlayHasNoClock)
+{
+  TTheGame* game = StartedGame();
+  StoryRun run(game);
+  game->SetTimedPlay(false);
+  run.Post(evStoryChosen);
+  game->FlashMovieStooped();
+  run.SolveFromMap("02_museum");
+  Tick(50);
+  EXPECT_EQ(-1, game->GetRoundTimeLeft());
+  EXPECT_EQ(0u, game->GetScore("Extra_Time"));
 }

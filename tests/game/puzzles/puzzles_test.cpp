@@ -1,8 +1,12 @@
 // Tests of the puzzles a case plays: the checklist solved by naming the guilty suspect (and
 // its innocents crossed out), the sequence picked in order, the meta puzzle's pieces placed,
-// an empty meta configuration harmless, and each puzzle's record carrying its configuration.
+// an empty meta configuration harmless, each puzzle's record carrying its configuration, and
+// the puzzles' music.
+#include <algorithm>
+
 #include "flow/gameround.h"
 #include "support/gamescenetestutil.h"
+#include "support/musicprobe.h"
 #include "support/recordbytes.h"
 
 namespace {
@@ -46,6 +50,15 @@ protected:
     TCase* museum = game->GetCurrentCase();
     museum->SetState(state);
     return museum;
+  }
+  // One of the two puzzle tracks, cross-faded in, looping, with no follow-up.
+  static void ExpectPuzzleMusic(const TMusicRequest& request)
+  {
+    const auto& tracks = TMiniGame::kTracks;
+    EXPECT_NE(std::end(tracks), std::find(std::begin(tracks), std::end(tracks), request.mTrack)) << request.mTrack;
+    EXPECT_TRUE(request.mCrossFade);
+    EXPECT_TRUE(request.mLoop);
+    EXPECT_EQ("", request.mNext);
   }
 };
 
@@ -143,7 +156,10 @@ TEST_F(PuzzlesTest, TheMetaPuzzlePlacesItsPiecesAndAnEmptyOneIsHarmless)
   EXPECT_EQ(meta, game->GetCurrentScreen());
   Click(100, 500);
   EXPECT_EQ(stMetaPuzzle, game->GetState());
+  // The whole stays to be seen until the next click goes back to the room.
   Click(300, 500);
+  EXPECT_EQ(stMetaPuzzle, game->GetState());
+  Click(700, 100);
   EXPECT_EQ(stSearch, game->GetState());
   EXPECT_EQ(museum->mSearchScreen, game->GetCurrentScreen());
   // Opened again once solved, the puzzle lets the player back to the room with a click.
@@ -164,4 +180,37 @@ TEST_F(PuzzlesTest, TheMetaPuzzlePlacesItsPiecesAndAnEmptyOneIsHarmless)
   TBinaryBuffer record;
   ASSERT_TRUE(empty.Save(&record));
   EXPECT_EQ(TRecordBytes().Str("").U32(0).U32(0).Get(), BufferBytes(record));
+}
+
+TEST_F(PuzzlesTest, EveryEntryOfAPuzzleFadesInOneOfTheTwoPuzzleTracks)
+{
+  TMusicProbe music(mSandbox, {{TMiniGame::kTracks[0], "tone10s.ogg"}, {TMiniGame::kTracks[1], "tone10s.ogg"}});
+  TCase* museum = MuseumAt(TCase::kIntroShown);
+  TTheGame* game = Game();
+  game->PostEvent(evStartSearch);
+  Settle();
+  for (int entry = 0; entry < 2; ++entry) {
+    game->PostEvent(evPlayMetaPuzzle);
+    Settle();
+    ASSERT_EQ(museum->mMetaPuzzleScreen, game->GetCurrentScreen());
+    ExpectPuzzleMusic(music.Last());
+    // Solved the first time, a click on the whole going back; a click back the second. The
+    // room has its own music again.
+    if (entry == 0) {
+      Click(100, 500);
+      Click(300, 500);
+    }
+    Click(700, 100);
+    Settle();
+    ASSERT_EQ(museum->mSearchScreen, game->GetCurrentScreen());
+    EXPECT_EQ(std::string::npos, music.Last().mTrack.find("MiniGame")) << entry;
+  }
+
+  museum->SetState(TCase::kSequenceStage);
+  game->PostEvent(evBackToMap);
+  game->ChooseLocation("02_museum");
+  game->PostEvent(evPlaySuspectPuzzle);
+  Settle();
+  ASSERT_NE(nullptr, dynamic_cast<TSuspectPuzzleSequence*>(game->GetCurrentScreen()));
+  ExpectPuzzleMusic(music.Last());
 }

@@ -1,6 +1,8 @@
 // Tests of the texture manager and its wrappers: shared handles and their counts, the
 // pixel mask and its layout, point and range hit tests, and masks of real loaded textures.
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "scene/matrixutil.h"
 #include "scene/texturemanager.h"
+#include "scene/texturewrapper.h"
 #include "support/gfxfixture.h"
 #include "support/pngwrite.h"
 
@@ -218,6 +221,36 @@ TEST(MatrixUtil, TransformedRectanglesOverlap)
   TMat3 turned;
   turned.Rotate(float(M_PI / 4));
   EXPECT_TRUE(RectItersectTest(TRect(0, 0, 10, 10), turned, TRect(-6, 0, -4, 2), identity));
+}
+
+TEST(MatrixUtil, FloatsLessThanAUnitApartCompareEqualAndFarOnesSaturate)
+{
+  auto compare = [](float a, float b) { return TTextureWrapper::compare(&a, &b); };
+  EXPECT_EQ(0, compare(5.9f, 5.0f));
+  EXPECT_EQ(0, compare(5.0f, 5.9f));
+  EXPECT_EQ(1, compare(6.5f, 5.0f));
+  EXPECT_EQ(-1, compare(5.0f, 6.5f));
+  EXPECT_EQ(INT_MAX, compare(3e9f, -3e9f));
+  EXPECT_EQ(INT_MIN, compare(-3e9f, 3e9f));
+  float values[] = {9.0f, -2.5f, 4.0f, 0.0f};
+  std::qsort(values, 4, sizeof values[0], &TTextureWrapper::compare);
+  EXPECT_EQ((std::vector<float>{-2.5f, 0.0f, 4.0f, 9.0f}), std::vector<float>(values, values + 4));
+}
+
+TEST(MatrixUtil, EdgesLessThanAUnitApartAreComparedExactly)
+{
+  // Bounds 0.5 apart, which the coarse comparator alone would take for touching.
+  TMat3 identity;
+  TMat3 nudged;
+  nudged[2] = TVec3(10.5f, 0.25f, 1);
+  EXPECT_FALSE(RectItersectTest(TRect(0, 0, 10, 10), identity, TRect(0, 0, 10, 10), nudged));
+  nudged[2] = TVec3(9.5f, 0.25f, 1);
+  EXPECT_TRUE(RectItersectTest(TRect(0, 0, 10, 10), identity, TRect(0, 0, 10, 10), nudged));
+  nudged[2] = TVec3(0.25f, -10.5f, 1);
+  EXPECT_FALSE(RectItersectTest(TRect(0, 0, 10, 10), identity, TRect(0, 0, 10, 10), nudged));
+  // Bounds that only touch overlap.
+  nudged[2] = TVec3(10, 0, 1);
+  EXPECT_TRUE(RectItersectTest(TRect(0, 0, 10, 10), identity, TRect(0, 0, 10, 10), nudged));
 }
 
 // Real textures: the mask comes from the decoded pixels, or from a read-back when the

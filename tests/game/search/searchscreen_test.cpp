@@ -1,8 +1,12 @@
 // Tests of the search room: objects found and missed by clicks, the list panel, scores, the
-// case's theories and suspects, completion, free play's clock, and the room's saved record.
+// case's theories and suspects, completion, free play's clock, the room's saved record, and
+// its music on first and later entries.
+#include <algorithm>
+
 #include "flow/gameround.h"
 #include "scene/textobject.h"
 #include "support/gamescenetestutil.h"
+#include "support/musicprobe.h"
 #include "support/recordbytes.h"
 
 namespace {
@@ -40,6 +44,20 @@ protected:
     return game;
   }
   TSearchScreen* Room() { return dynamic_cast<TSearchScreen*>(Game()->GetCurrentScreen()); }
+  // The museum's sting is short, the room tracks are long.
+  std::vector<std::pair<std::string, std::string>> Tracks()
+  {
+    std::vector<std::pair<std::string, std::string>> tracks = {{"audio/music/sting_museum.ogg", "tone010.ogg"}};
+    for (const char* room : TSearchScreen::kRoomTracks) {
+      tracks.push_back({room, "tone10s.ogg"});
+    }
+    return tracks;
+  }
+  static bool IsRoomTrack(const std::string& track)
+  {
+    const auto& rooms = TSearchScreen::kRoomTracks;
+    return std::find(std::begin(rooms), std::end(rooms), track) != std::end(rooms);
+  }
   str Line(const char* name)
   {
     TTextObject* text = dynamic_cast<TTextObject*>(Room()->FindObject(name));
@@ -172,4 +190,51 @@ TEST_F(SearchScreenTest, FreePlayRacesTheClock)
   }
   EXPECT_EQ(stFreePlayMap, game->GetState());
   EXPECT_FALSE(game->GetFreePlay().GetUsedLocations().at("11_restaurant"));
+}
+
+TEST_F(SearchScreenTest, TheFirstEntryPlaysThePlacesStingAndItsFollowUpLaterEntriesARoomTrack)
+{
+  TMusicProbe music(mSandbox, Tracks());
+  TTheGame* game = InMuseumSearch();
+  const TMusicRequest sting = music.Last();
+  EXPECT_EQ("audio/music/sting_museum.ogg", sting.mTrack);
+  EXPECT_TRUE(sting.mCrossFade);
+  EXPECT_FALSE(sting.mLoop);
+  EXPECT_TRUE(IsRoomTrack(sting.mNext)) << sting.mNext;
+
+  // The follow-up starts as the sting ends: at once, looping, with none of its own.
+  ASSERT_TRUE(music.PlayOut(sting));
+  const TMusicRequest follow = music.Last();
+  EXPECT_EQ(sting.mNext, follow.mTrack);
+  EXPECT_FALSE(follow.mCrossFade);
+  EXPECT_TRUE(follow.mLoop);
+  EXPECT_EQ("", follow.mNext);
+
+  Click(700, 500);
+  ASSERT_EQ(stMap, game->GetState());
+  game->ChooseLocation("02_museum");
+  game->PostEvent(evStartSearch);
+  Settle();
+  ASSERT_EQ(stSearch, game->GetState());
+  const TMusicRequest later = music.Last();
+  EXPECT_TRUE(IsRoomTrack(later.mTrack)) << later.mTrack;
+  EXPECT_TRUE(later.mCrossFade);
+  EXPECT_TRUE(later.mLoop);
+  EXPECT_EQ("", later.mNext);
+}
+
+TEST_F(SearchScreenTest, AFreePlayRoomHasNoStingAndStartsWithARoomTrack)
+{
+  TMusicProbe music(mSandbox, Tracks());
+  WriteScene("scenes/search/zoo.sxm", "zoo_room", "<object id='key' f='block' p='100,100'/>");
+  WriteFile("configs/search/zoo.xml", "<search><objects><object id='key'/></objects></search>");
+  TTheGame* game = StartedGame();
+  game->PostEvent(evFreePlayChosen);
+  game->ChooseLocation("34_zoo");
+  Settle();
+  const TMusicRequest first = music.Last();
+  EXPECT_TRUE(IsRoomTrack(first.mTrack)) << first.mTrack;
+  EXPECT_TRUE(first.mCrossFade);
+  EXPECT_TRUE(first.mLoop);
+  EXPECT_EQ("", first.mNext);
 }

@@ -17,7 +17,7 @@
 #include "platform/display/cursor.h"
 #include "platform/display/event.h"
 #include "platform/display/inputscript.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 #include "support/apptestutil.h"
 
 namespace {
@@ -397,6 +397,34 @@ TEST(Browser, TheAddressReachesTheOpenerAsOneArgumentWithoutAShell)
   setenv("PATH", oldPath.c_str(), 1);
 }
 
+TEST(Browser, HowTheOpenerEndedIsToldWithoutWaiting)
+{
+  TAppSandbox sandbox;
+  const std::string bin = sandbox.Root() + "/bin";
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  // Waits for the opener, a real process: there is no clock to inject.
+  auto settle = [] {
+    for (int tries = 0; tries < 500 && LastBrowserStatus() == kBrowserOpening; ++tries) usleep(10000);
+    return LastBrowserStatus();
+  };
+  std::filesystem::create_directories(bin);
+  setenv("PATH", bin.c_str(), 1);
+  EXPECT_FALSE(LaunchBrowser("http://example.com/"));
+  EXPECT_EQ(kBrowserFailed, LastBrowserStatus());
+
+  // xdg-open ends with 3 when no browser is there to open the address.
+  sandbox.WriteFile("bin/xdg-open", "#!/bin/sh\nexit $(cat '" + sandbox.Root() + "/status')\n");
+  chmod((bin + "/xdg-open").c_str(), 0755);
+  setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
+  sandbox.WriteFile("status", "3");
+  ASSERT_TRUE(LaunchBrowser("http://example.com/"));
+  EXPECT_EQ(kBrowserFailed, settle());
+  sandbox.WriteFile("status", "0");
+  ASSERT_TRUE(LaunchBrowser("http://example.com/"));
+  EXPECT_EQ(kBrowserOpened, settle());
+  setenv("PATH", oldPath.c_str(), 1);
+}
+
 TEST(InputScript, StepsAreCheckedAndACaptureWritesTheNextFrame)
 {
   TInputScript bad;
@@ -422,7 +450,11 @@ TEST(InputScript, StepsAreCheckedAndACaptureWritesTheNextFrame)
   TRenderer::GetInstance();
   unsigned frameBuffer = TGLDisplayHandler::GetInstance()->GetFrameBuffer();
   script.OnFramePresented(frameBuffer, 800, 600);
-  EXPECT_EQ("\x89PNG", ReadText(png).substr(0, 4));
+  const std::string picture = ReadText(png);
+  EXPECT_EQ("\x89PNG", picture.substr(0, 4));
+  // The colour type of its header: RGB, without the frame's alpha, which no window shows.
+  ASSERT_GT(picture.size(), 25u);
+  EXPECT_EQ(2, picture[25]);
   script.Poll(1201, nullptr);
   script.OnFramePresented(frameBuffer, 800, 600);
   std::string image = ReadText(ppm);
@@ -453,5 +485,34 @@ TEST(InputScript, UntilHoldsTheStepsUntilTheLogShowsItsLineOnceEach)
   log = testing::internal::GetCapturedStderr();
   EXPECT_NE(std::string::npos, log.find("input: done")) << log;
   EXPECT_NE(std::string::npos, log.find("ERROR: Input script waited 60000 ms for a line with \"never said\"")) << log;
+  EXPECT_TRUE(script.IsFinished());
+}
+
+TEST(InputScript, AnswerPressesReturnOnceForEachLaterLineAndHoldsTheStepsAfterIt)
+{
+  TInputScript script;
+  EXPECT_FALSE(script.LoadText("answer\n"));
+  ASSERT_TRUE(script.LoadText("wait 10\nanswer notice:\nlog one\nwait 1000\nlog two\n"));
+  testing::internal::CaptureStderr();
+  script.Poll(1000, nullptr);
+  WriteDbg("game: notice: before its step");
+  script.Poll(1010, nullptr);
+  WriteDbg("game: notice: shown");
+  script.Poll(1500, nullptr);
+  script.Poll(1600, nullptr);
+  WriteDbg("game: notice: shown again");
+  script.Poll(1999, nullptr);
+  script.Poll(2010, nullptr);
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::string::npos, log.find("input: two")) << "held after the second answer: " << log;
+  testing::internal::CaptureStderr();
+  script.Poll(1999 + TInputScript::kAnswerPauseMs, nullptr);
+  log += testing::internal::GetCapturedStderr();
+  size_t answers = 0;
+  for (size_t at = log.find("input: answered"); at != std::string::npos; at = log.find("input: answered", at + 1)) {
+    ++answers;
+  }
+  EXPECT_EQ(2u, answers) << log;
+  EXPECT_NE(std::string::npos, log.find("input: two")) << log;
   EXPECT_TRUE(script.IsFinished());
 }

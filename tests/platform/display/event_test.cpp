@@ -524,6 +524,31 @@ TEST_F(EventQueueTest, Window_CloseBoxAndSessionQuitRequestCloseOnly)
   EXPECT_EQ(e.type, TEvent::kMouseLeave);
 }
 
+TEST_F(EventQueueTest, Terminate_ScriptsMustStopOnceTheGraceIsOutUntilTheQuitIsDelivered)
+{
+  TFakeTimer timer(5000);
+  queue.RequestTerminate();
+  TEvent e;
+  queue.GetEvent(&e);
+  EXPECT_EQ(e.type, TEvent::kClose);
+  timer.Advance(TEventQueue::kTerminateGraceMs - 1);
+  EXPECT_FALSE(queue.MustStopScripts());
+  testing::internal::CaptureStderr();
+  timer.Advance(1);
+  EXPECT_TRUE(queue.MustStopScripts());
+  EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("ERROR: The scripts did not close the program", 0), 0u);
+  EXPECT_TRUE(queue.MustStopScripts());
+  queue.GetEvent(&e);
+  EXPECT_EQ(e.type, TEvent::kQuit);
+  // The game saves and tears down from here: its scripts run again.
+  EXPECT_FALSE(queue.MustStopScripts());
+
+  // A quit without a request to end stops nothing.
+  TEventQueue plain;
+  plain.RequestQuit();
+  EXPECT_FALSE(plain.MustStopScripts());
+}
+
 TEST(PlatformEvents, GetEventForwardsAndExitRequestsQuit)
 {
   TPlatform platform;

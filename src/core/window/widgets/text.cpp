@@ -12,7 +12,7 @@
 #include "core/window/widgets/button.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 namespace {
 

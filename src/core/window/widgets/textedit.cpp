@@ -34,6 +34,13 @@ unsigned UTF8Length(unsigned char lead)
   return 4;
 }
 
+// Bytes of the character at `at`, never past the end of the text (a lead byte may announce
+// more bytes than the text has left).
+unsigned CharacterLength(const str& text, unsigned at)
+{
+  return std::min(std::max(1u, UTF8Length((unsigned char)text[at])), text.length() - at);
+}
+
 unsigned CharacterCount(const str& text)
 {
   unsigned count = 0;
@@ -255,6 +262,7 @@ bool TTextEdit::KeyHit(eKeyType type, char c)
       if (mUTF8 || mText.length() + 1 < mLimit) {
         return true;
       }
+      OnRefused(kRefusedFull);
       KeyHit(kKeyRefused, c);
       return false;
     default:
@@ -268,21 +276,27 @@ bool TTextEdit::KeyHitUTF8(eKeyType type, unsigned code)
   if (type != kKeyInsert) {
     return KeyHit(type, c);
   }
-  bool accepted = false;
-  if (!(mUTF8 && CharacterCount(mText) >= mLimit)) {
-    TFontData* fonts = TFontData::GetInstance();
-    TMvecFont* font = mTextGraphic ? fonts->GetMvec(mTextGraphic->GetFont()) : nullptr;
-    TMvecFont* fallback = fonts->GetMvec("fonts/default.mvec");
-    if (!font || font->GetGlyphIndex(code) >= 0 || (fallback && fallback->GetGlyphIndex(code) >= 0)) {
-      return KeyHit(kKeyInsert, c);
-    }
+  if (mUTF8 && CharacterCount(mText) >= mLimit) {
+    OnRefused(kRefusedFull);
+  } else if (CanShow(code)) {
+    return KeyHit(kKeyInsert, c);
+  } else {
+    OnRefused(kRefusedUnshown);
   }
   if (code >= 128) {
     KeyHitUTF8(kKeyRefused, code);
   } else {
     KeyHit(kKeyRefused, c);
   }
-  return accepted;
+  return false;
+}
+
+bool TTextEdit::CanShow(unsigned code)
+{
+  TFontData* fonts = TFontData::GetInstance();
+  TMvecFont* font = mTextGraphic ? fonts->GetMvec(mTextGraphic->GetFont()) : nullptr;
+  TMvecFont* fallback = fonts->GetMvec("fonts/default.mvec");
+  return !font || font->GetGlyphIndex(code) >= 0 || (fallback && fallback->GetGlyphIndex(code) >= 0);
 }
 
 bool TTextEdit::Changed()
@@ -306,10 +320,7 @@ unsigned TTextEdit::CharacterStartBefore(unsigned position) const
 
 unsigned TTextEdit::CharacterLengthAt(unsigned position) const
 {
-  // A lead byte may announce more bytes than the text has left.
-  const unsigned length = mText.length();
-  return position < length ? std::min(std::max(1u, UTF8Length((unsigned char)mText[position])), length - position)
-                           : 0;
+  return position < mText.length() ? CharacterLength(mText, position) : 0;
 }
 
 void TTextEdit::Backspace()
@@ -380,8 +391,15 @@ bool TTextEdit::OnUTF8Char(str ch)
       Backspace();
       return Changed();
     }
-  } else if (lead < 32) {
+  } else if (lead < 32 || lead == 127) {
+    // The key translation gives keys without text (Home, End, the page and arrow keys,
+    // Escape, Delete) these codes; they are keys, not typed characters.
+    const bool key = lead == 0 || lead == 1 || lead == 4 || lead == 11 || lead == 12 || lead >= 27;
+    if (!key) {
+      OnRefused(kRefusedControl);
+    }
   } else if (lead >= 128 && !mPassword && !mUTF8) {
+    OnRefused(kRefusedUnshown);
   } else if (!mIgnore.empty() && mIgnore.find(ch) != str::npos) {
     return true;
   } else if (KeyHitUTF8(kKeyInsert, code)) {
@@ -405,28 +423,51 @@ bool TTextEdit::Paste()
     return false;
   }
   TPlatform* platform = TPlatform::GetInstance();
-  const str clip = platform ? platform->StringFromClipboard() : QvGetClipboardText();
-  if (clip.empty() || (!mUTF8 && !SafeString(clip))) {
+  str clip = platform ? platform->StringFromClipboard() : QvGetClipboardText();
+  // A copied line often brings its line end and blanks along: they are dropped, not refused.
+  unsigned first = 0, last = clip.length();
+  while (first < last && (unsigned char)clip[first] <= ' ') ++first;
+  while (last > first && (unsigned char)clip[last - 1] <= ' ') --last;
+  clip = clip.substr(first, int(last - first));
+  if (clip.empty()) {
     return false;
   }
-  // The leading characters up to the limit.
-  unsigned end = 0;
-  for (unsigned count = 0; end < clip.length() && count < mLimit; ++count) {
-    end += std::max(1u, UTF8Length((unsigned char)clip[end]));
+  // Text that cannot be shown is refused whole: half a name pasted in silence is worse.
+  if (!mUTF8 && !SafeString(clip)) {
+    OnRefused(kRefusedUnshown);
+    return false;
   }
-  str cleaned = clip.substr(0, std::min(end, clip.length()));
+  unsigned end = 0;
+  unsigned count = 0;
+  for (unsigned at = 0; at < clip.length(); at += CharacterLength(clip, at)) {
+    // 0 stands for bytes that are no character.
+    const unsigned code = str::to_utf32(clip.c_str() + at);
+    if (code != 0 && (code < 32 || code == 127)) {
+      OnRefused(kRefusedControl);
+      return false;
+    }
+    if (code == 0 || !CanShow(code)) {
+      OnRefused(kRefusedUnshown);
+      return false;
+    }
+    if (count < mLimit) {
+      end = at + CharacterLength(clip, at);
+      ++count;
+    }
+  }
+  // The leading characters up to the limit, and the player told that the rest did not fit.
+  if (end < clip.length()) {
+    OnRefused(kRefusedFull);
+  }
+  str cleaned = clip.substr(0, end);
   for (unsigned at = 0; at < mIgnore.length();) {
-    const unsigned length = std::min(std::max(1u, UTF8Length((unsigned char)mIgnore[at])), mIgnore.length() - at);
+    const unsigned length = CharacterLength(mIgnore, at);
     cleaned.replace(mIgnore.substr(at, int(length)), "");
     at += length;
   }
-  str kept;
-  for (unsigned at = 0; at < cleaned.length(); ++at) {
-    if ((unsigned char)cleaned[at] >= 32) kept += cleaned[at];
-  }
   SetText("");
-  if (!kept.empty()) {
-    SetText(kept);
+  if (!cleaned.empty()) {
+    SetText(cleaned);
   }
   // A paste is a change like any other.
   Changed();

@@ -14,6 +14,9 @@ class TTextEdit : public TText
 {
 public:
   enum eKeyType { kKeyInsert = 0, kKeyEdit = 1, kKeyEnter = 2, kKeyTab = 3, kKeyPaste = 4, kKeyRefused = 5 };
+  // Why typed or pasted text was not taken: the field is full, its font cannot show a
+  // character, or a character is a control character.
+  enum ERefusal { kRefusedFull, kRefusedUnshown, kRefusedControl };
   typedef std::list<TTextEdit*> TRing;
 
   TTextEdit();
@@ -36,6 +39,9 @@ public:
   // Whether an edit may happen; subclasses filter keys here.
   virtual bool KeyHit(eKeyType type, char c);
   virtual bool KeyHitUTF8(eKeyType type, unsigned code);
+  // Told once for each refused character, and once for a paste that was refused or cut;
+  // the entry itself says nothing, its dialog may.
+  virtual void OnRefused(ERefusal reason) {}
 
   void Backspace();
   void UpdateText();
@@ -56,6 +62,8 @@ public:
 private:
   bool Changed();
   bool Paste();
+  // Whether the entry's font, or else the default font, has a glyph for the character.
+  bool CanShow(unsigned code);
   // Gives the focus to the next (or previous) entry of the ring that is shown and takes it.
   bool MoveFocusAlongRing(bool backward);
   // The box behind the text, so the player sees where to click and type.

@@ -85,6 +85,23 @@ TEST_F(ButtonTest, PushButtonLayersFollowTheMouse)
   EXPECT_FALSE(manager.IsMouseListener(button));
 }
 
+TEST_F(ButtonTest, AJumpFromOneButtonOntoTheNextLeavesTheOneAndEntersTheNext)
+{
+  Run(("MakeDialog{ Recorder{ name = 'box', w = 800, h = 600, Button{ name = 'a', x = 10, y = 10, " + Graphics(3) +
+       " }, Button{ name = 'b', x = 10, y = 30, " + Graphics(3) + " } } }")
+          .c_str());
+  TButton* first = Find<TButton>("a");
+  TButton* next = Find<TButton>("b");
+  Move(Centre(first));
+  ASSERT_EQ(first->GetState(), TButton::kRollover);
+  Move(Centre(next));
+  EXPECT_EQ(first->GetState(), TButton::kUp);
+  EXPECT_EQ(next->GetState(), TButton::kRollover);
+  EXPECT_EQ(Shown(next), (std::vector<std::string>{"image2"}));
+  EXPECT_TRUE(manager.IsMouseListener(next));
+  EXPECT_FALSE(manager.IsMouseListener(first));
+}
+
 TEST_F(ButtonTest, ToggleButtonFlipsAndShowsWhatAReleaseWouldGive)
 {
   Run(("MakeDialog{ Recorder{ name = 'box', w = 800, h = 600, Button{ name = 't', type = 1, x = 10, y = 10, " +

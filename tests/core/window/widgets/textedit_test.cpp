@@ -24,7 +24,9 @@ public:
     if (type == kKeyRefused) ++refusals;
     return TTextEdit::KeyHit(type, c);
   }
+  void OnRefused(ERefusal reason) override { reasons.push_back(reason); }
   int refusals = 0;
+  std::vector<ERefusal> reasons;
 };
 
 class TextEditTest : public WidgetTest
@@ -68,6 +70,8 @@ TEST_F(TextEditTest, TheLimitCountsBytesOrCharacters)
   EXPECT_EQ(wide->GetText(), "a\xC3\xA9" "a\xC3\xA9" "a\xC3\xA9" "a\xC3\xA9" "a\xC3\xA9");
   // Each refused character is refused once, not again through the one-byte fallback.
   EXPECT_EQ(wide->refusals, 2);
+  EXPECT_EQ(wide->reasons, std::vector<TTextEdit::ERefusal>(2, TTextEdit::kRefusedFull));
+  EXPECT_EQ(edit->reasons, std::vector<TTextEdit::ERefusal>(3, TTextEdit::kRefusedFull));
 }
 
 TEST_F(TextEditTest, PasswordsShowOneStarPerByte)
@@ -128,13 +132,18 @@ TEST_F(TextEditTest, BrokenUTF8KeepsTheCaretInsideTheText)
 TEST_F(TextEditTest, IgnoredAndControlCharactersAreNotInserted)
 {
   TCountingEdit* edit = Make(", ignore = 'x-'");
-  Type("axb-c\x01");
+  // Home and Delete come as characters too; they are keys, not refusals.
+  Type("axb-c\x01\x7f");
   EXPECT_EQ(edit->GetText(), "abc");
+  EXPECT_TRUE(edit->reasons.empty());
+  Type("\x05");
+  EXPECT_EQ(edit->reasons, std::vector<TTextEdit::ERefusal>{TTextEdit::kRefusedControl});
   // Enter is refused so that it reaches the dialog's default button.
   EXPECT_FALSE(edit->OnChar(13));
   // Bytes from 128 are refused outside UTF-8 and password modes.
   EXPECT_FALSE(edit->OnChar(char(0xC3)));
   EXPECT_EQ(edit->GetText(), "abc");
+  EXPECT_EQ(edit->reasons.back(), TTextEdit::kRefusedUnshown);
 }
 
 TEST_F(TextEditTest, TypedMarkupIsShownAsText)
@@ -155,6 +164,7 @@ TEST_F(TextEditTest, CharactersNoFontCanDrawAreRefused)
   TypeUTF8(0xE000);
   EXPECT_EQ(edit->GetText(), "");
   EXPECT_EQ(edit->refusals, 1);
+  EXPECT_EQ(edit->reasons, std::vector<TTextEdit::ERefusal>{TTextEdit::kRefusedUnshown});
   TypeUTF8(0x20AC);
   EXPECT_EQ(edit->GetText(), "\xE2\x82\xAC");
 }
@@ -162,17 +172,37 @@ TEST_F(TextEditTest, CharactersNoFontCanDrawAreRefused)
 TEST_F(TextEditTest, PasteKeepsTheLeadingCharactersAndPostsTheChange)
 {
   TCountingEdit* edit = Make();
-  ASSERT_TRUE(QvSetClipboardText("ab\ncd\tefghijkl"));
+  // The line end and blanks around a copied line go; what is left up to the limit is taken.
+  ASSERT_TRUE(QvSetClipboardText(" abcdefghijkl\r\n"));
   Messages();
   Key(TEvent::kKeyDown, 'V', 2);
-  EXPECT_EQ(edit->GetText(), "abcdefgh");
-  EXPECT_EQ(edit->GetCaret(), 8u);
+  EXPECT_EQ(edit->GetText(), "abcdefghij");
+  EXPECT_EQ(edit->GetCaret(), 10u);
   EXPECT_EQ(Messages(), (std::vector<std::string>{"7 e"}));
+  EXPECT_EQ(edit->reasons, std::vector<TTextEdit::ERefusal>{TTextEdit::kRefusedFull});
+}
+
+TEST_F(TextEditTest, APasteThatCannotBeShownIsRefusedWholeAndSaidSo)
+{
+  TCountingEdit* edit = Make();
+  Type("ab");
+  Messages();
+  ASSERT_TRUE(QvSetClipboardText("cd\tef"));
+  Key(TEvent::kKeyDown, 'V', 2);
   // Not in UTF-8 mode, text with lead bytes is not pasted.
   ASSERT_TRUE(QvSetClipboardText("\xC3\xA9t\xC3\xA9"));
   Key(TEvent::kKeyDown, TEvent::kPaste);
-  EXPECT_EQ(edit->GetText(), "abcdefgh");
+  EXPECT_EQ(edit->GetText(), "ab");
   EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(edit->reasons, (std::vector<TTextEdit::ERefusal>{TTextEdit::kRefusedControl, TTextEdit::kRefusedUnshown}));
+
+  Run("MakeDialog{ CountingEdit{ name = 'w', w = 300, h = 30, utf8 = true } }");
+  TCountingEdit* wide = Find<TCountingEdit>("w");
+  manager.SetFocus(wide);
+  ASSERT_TRUE(QvSetClipboardText("Sato \xE6\x97\xA5"));
+  Key(TEvent::kKeyDown, 'V', 2);
+  EXPECT_EQ(wide->GetText(), "");
+  EXPECT_EQ(wide->reasons, std::vector<TTextEdit::ERefusal>{TTextEdit::kRefusedUnshown});
 }
 
 TEST_F(TextEditTest, OtherKeysAreConsumedUnlessAModifierIsHeld)

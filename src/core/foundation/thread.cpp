@@ -1,6 +1,6 @@
 // thread: a recursive mutex and a worker-thread base over POSIX threads; the sound
 // system locks the one and runs its streaming on the other.
-#include "platform/thread.h"
+#include "core/foundation/thread.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 struct TMutexData {
   pthread_mutex_t mMutex;

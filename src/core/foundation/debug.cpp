@@ -1,6 +1,6 @@
 // debug: WriteDbg formats into a buffer of the needed size, writes it to file descriptor 2
 // with a single writev and shows it to the observer; talks to the C library and POSIX only.
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <cerrno>
 #include <cstdarg>

@@ -1,6 +1,6 @@
 // debug_test: the debug log writes whole lines to standard error, and the failure handler
 // routes its reports there.
-#include "platform/debug.h"
+#include "core/foundation/debug.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/thread.h"
+#include "core/foundation/thread.h"
 
 namespace {
 
