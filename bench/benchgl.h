@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "platform/display/display.h"
+
 // The window, made with its context at the first call; null when no context can be had.
 inline SDL_Window* BenchWindow()
 {
@@ -19,16 +21,10 @@ inline SDL_Window* BenchWindow()
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     return nullptr;
   }
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  // The buffers the game's window asks for, so that frames are presented as the game's are.
+  RequestGameWindowBuffers();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-  // The buffers the game's window asks for, so that frames are presented as the game's are.
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_Window* made = SDL_CreateWindow("bench", 0, 0, 800, 600, SDL_WINDOW_OPENGL);
   if (!made || !SDL_GL_CreateContext(made)) {
     return nullptr;

@@ -64,8 +64,28 @@ TColor32 VertexColor(const float* record, float alpha)
   return colour;
 }
 
-// The quads of records drawn with the whole texture: position and colour of every vertex
-// (the texture corners are already in the buffer).
+// Position and colour of the corners of a record's quad of size (a frame's, or the
+// texture's) around the centre; returns the vertex after the quad.
+inline TTransformedLitVert* QuadCorners(TTransformedLitVert* vertex, const TCorner* offsets, unsigned verts,
+                                        const float* record, float cx, float cy, const TVec2& size, float z,
+                                        float alpha)
+{
+  const float scale = record[kScale];
+  const float hx = size.x * scale;
+  const float hy = size.y * scale;
+  const float ux = record[kUpX];
+  const float uy = record[kUpY];
+  const TColor32 colour = VertexColor(record, alpha);
+  for (unsigned v = 0; v < verts; ++v, ++vertex) {
+    const float ox = offsets[v].x;
+    const float oy = offsets[v].y;
+    vertex->mPos = TVec3(cx - hx * uy * ox - hy * ux * oy, cy - hy * uy * oy + hx * ux * ox, z);
+    vertex->mColor = colour;
+  }
+  return vertex;
+}
+
+// The quads of records drawn with the whole texture (its corners are already in the buffer).
 template <unsigned kVerts>
 void PlainQuads(TTransformedLitVert* vertex, float* const* records, size_t count, const TVec3& offset,
                 const TVec2& size, float alpha)
@@ -73,20 +93,8 @@ void PlainQuads(TTransformedLitVert* vertex, float* const* records, size_t count
   const TCorner* offsets = kVerts == 6 ? sOffsetsV : sOffsets;
   for (size_t index = 0; index < count; ++index) {
     const float* record = records[index];
-    const float scale = record[kScale];
-    const float cx = record[kPosX] + offset.x;
-    const float cy = record[kPosY] + offset.y;
-    const float hx = size.x * scale;
-    const float hy = size.y * scale;
-    const float ux = record[kUpX];
-    const float uy = record[kUpY];
-    const TColor32 colour = VertexColor(record, alpha);
-    for (unsigned v = 0; v < kVerts; ++v, ++vertex) {
-      const float ox = offsets[v].x;
-      const float oy = offsets[v].y;
-      vertex->mPos = TVec3(cx - hx * uy * ox - hy * ux * oy, cy - hy * uy * oy + hx * ux * ox, offset.z);
-      vertex->mColor = colour;
-    }
+    vertex = QuadCorners(vertex, offsets, kVerts, record, record[kPosX] + offset.x, record[kPosY] + offset.y, size,
+                         offset.z, alpha);
   }
 }
 
@@ -268,18 +276,9 @@ void T2dParticleRenderer::DrawRecords(TVec3 const& position, float alpha, float*
         size = TVec2((float)width, (float)height);
       }
     }
-    const float hx = size.x * scale;
-    const float hy = size.y * scale;
-    const float ux = record[kUpX];
-    const float uy = record[kUpY];
-    const TColor32 colour = VertexColor(record, alpha);
-    for (unsigned v = 0; v < vertsPerQuad; ++v, ++vertex) {
-      const float ox = offsets[v].x;
-      const float oy = offsets[v].y;
-      vertex->mPos = TVec3(centre.x - hx * uy * ox - hy * ux * oy, centre.y - hy * uy * oy + hx * ux * ox, offset.z);
-      vertex->mColor = colour;
+    QuadCorners(vertex, offsets, vertsPerQuad, record, centre.x, centre.y, size, offset.z, alpha);
+    for (unsigned v = 0; v < vertsPerQuad; ++v, ++vertex)
       vertex->mUV = TVec2(corners[v].x == 0 ? uv0.x : uv1.x, corners[v].y == 0 ? uv0.y : uv1.y);
-    }
     ++quads;
   }
 

@@ -53,6 +53,15 @@ protected:
       Tick();
     }
   }
+  // The real loading screen over its scene, with the textures listed and two scenes to preload.
+  void UseLoadingScreen(const char* textures)
+  {
+    gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
+    WriteScene("scenes/loading/loading.sxm", "loading", "<object id='bar' f='block' p='400,500'/>");
+    WriteFile("configs/loading.xml", std::string("<loading scene='scenes/loading/loading.sxm'>") + textures + "</loading>");
+    WriteFile("configs/preload_xmls.xml", "<preload_xmls><x file='scenes/title/title.sxm'/>"
+                                          "<x file='scenes/map/map.sxm'/></preload_xmls>");
+  }
 };
 
 } // namespace
@@ -203,12 +212,7 @@ TEST_F(GameScreensTest, EveryEntryOfTheTitleFadesInTheThemeOverWhatPlayed)
 
 TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesAndScenesOnePerTickThenEnds)
 {
-  gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
-  WriteScene("scenes/loading/loading.sxm", "loading", "<object id='bar' f='block' p='400,500'/>");
-  WriteFile("configs/loading.xml", "<loading scene='scenes/loading/loading.sxm'><texture file='block.png'/>"
-                                   "<texture file='missing.png'/><texture file='block.png'/></loading>");
-  WriteFile("configs/preload_xmls.xml", "<preload_xmls><x file='scenes/title/title.sxm'/>"
-                                        "<x file='scenes/map/map.sxm'/></preload_xmls>");
+  UseLoadingScreen("<texture file='block.png'/><texture file='missing.png'/><texture file='block.png'/>");
   TTheGame* game = StartedGame();
   ASSERT_EQ(stLoading, game->GetState());
   TLoadingScreen* loading = dynamic_cast<TLoadingScreen*>(game->GetLoadingScreen());
@@ -235,12 +239,7 @@ TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesAndScenesOnePerTickThenE
 
 TEST_F(GameScreensTest, TheLoadingScreenTakesAsManyStepsAsATicksBudgetHolds)
 {
-  gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
-  WriteScene("scenes/loading/loading.sxm", "loading", "<object id='bar' f='block' p='400,500'/>");
-  WriteFile("configs/loading.xml", "<loading scene='scenes/loading/loading.sxm'><texture file='block.png'/>"
-                                   "<texture file='block.png'/><texture file='block.png'/></loading>");
-  WriteFile("configs/preload_xmls.xml", "<preload_xmls><x file='scenes/title/title.sxm'/>"
-                                        "<x file='scenes/map/map.sxm'/></preload_xmls>");
+  UseLoadingScreen("<texture file='block.png'/><texture file='block.png'/><texture file='block.png'/>");
   TTheGame* game = StartedGame();
   TLoadingScreen* loading = dynamic_cast<TLoadingScreen*>(game->GetLoadingScreen());
   ASSERT_NE(nullptr, loading);
