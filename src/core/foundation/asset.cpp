@@ -30,6 +30,33 @@ TAssetManager::~TAssetManager()
 void TAssetManager::AddAsset(const str& key, boost::shared_ptr<TAsset> asset)
 {
   mAssets[key] = asset;
+  if (mHolds > 0 && asset) {
+    mHeld.push_back(asset);
+  }
+}
+
+TAssetManager::THold::THold()
+{
+  TAssetManager* registry = TAssetManager::GetInstance();
+  if (!registry || registry->mHolds++ > 0) {
+    return;
+  }
+  for (auto& entry : registry->mAssets) {
+    if (boost::shared_ptr<TAsset> asset = entry.second.lock()) {
+      registry->mHeld.push_back(asset);
+    }
+  }
+}
+
+TAssetManager::THold::~THold()
+{
+  TAssetManager* registry = TAssetManager::GetInstance();
+  if (!registry || registry->mHolds <= 0 || --registry->mHolds > 0) {
+    return;
+  }
+  // An asset going may remove its entry from the registry: let them go outside its lists.
+  std::vector<boost::shared_ptr<TAsset>> held;
+  held.swap(registry->mHeld);
 }
 
 boost::shared_ptr<TAsset> TAssetManager::GetAsset(const str& key)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include <boost/enable_shared_from_this.hpp>
 #include <boost/shared_ptr.hpp>
@@ -44,6 +45,19 @@ public:
 
   bool HasEntry(const str& key) const { return mAssets.count(key) != 0; }
 
+  // While a hold lives, every asset the registry has or is given stays alive even when
+  // nothing else holds it: work that replaces what uses assets by new users of the same
+  // ones, as loading a saved game does, finds them instead of reading them again.
+  class THold {
+  public:
+    THold();
+    ~THold();
+
+  private:
+    THold(const THold&) = delete;
+    THold& operator=(const THold&) = delete;
+  };
+
 private:
   TAssetManager(const TAssetManager&) = delete;
   TAssetManager& operator=(const TAssetManager&) = delete;
@@ -51,4 +65,7 @@ private:
   static TAssetManager* mInstance;
 
   std::map<str, boost::weak_ptr<TAsset>> mAssets;
+  // The assets the holds keep, while any hold lives.
+  int mHolds = 0;
+  std::vector<boost::shared_ptr<TAsset>> mHeld;
 };
