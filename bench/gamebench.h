@@ -9,12 +9,12 @@
 #include "core/app/event.h"
 #include "core/app/platform.h"
 #include "core/window/windowmanager.h"
-#include "flow/gameloop.h"
-#include "flow/gamemain.h"
-#include "flow/scenescreen.h"
-#include "flow/shellglue.h"
-#include "flow/thegame.h"
-#include "flow/vellumkitinit.h"
+#include "app/gameloop.h"
+#include "app/gamemain.h"
+#include "screenbase/scenescreen.h"
+#include "shell/shellglue.h"
+#include "controller/thegame.h"
+#include "app/vellumkitinit.h"
 #include "platform/platformdata.h"
 
 // Lets the frame pacing through at every idle event (it allows one frame per 12 ms).

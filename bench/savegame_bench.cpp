@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "flow/overlayscreen.h"
-#include "flow/settings.h"
+#include "controller/overlayscreen.h"
+#include "shell/settings.h"
 #include "gamebench.h"
 #include "scene/binarybuffer.h"
 

@@ -1,7 +1,7 @@
 // gamemain: the game's start function, its preparation and its end; talks to the platform
 // facade, the renderer, the analytics store, the window manager and its script, the settings,
 // the texture manager, the music and cinematic managers and the game controller.
-#include "flow/gamemain.h"
+#include "app/gamemain.h"
 
 #include "core/app/gamestate.h"
 #include "core/app/platform.h"
@@ -13,17 +13,17 @@
 #include "core/script/script.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
-#include "flow/buttontools.h"
-#include "flow/flashmanager.h"
-#include "flow/flashwindow.h"
-#include "flow/gameloop.h"
-#include "flow/gamewindow.h"
-#include "flow/musicmanager.h"
-#include "flow/scriptfailure.h"
-#include "flow/settings.h"
-#include "flow/shellglue.h"
-#include "flow/shellwindows.h"
-#include "flow/thegame.h"
+#include "shell/buttontools.h"
+#include "shell/flashmanager.h"
+#include "shell/flashwindow.h"
+#include "app/gameloop.h"
+#include "controller/gamewindow.h"
+#include "media/musicmanager.h"
+#include "app/scriptfailure.h"
+#include "shell/settings.h"
+#include "shell/shellglue.h"
+#include "shell/shellwindows.h"
+#include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "scene/texturemanager.h"
 

@@ -1,6 +1,6 @@
 // scriptfailure: the plain screen shown when a start-up script is missing or fails, or the
 // window script's coroutine dies: the script and Lua's message, so the player sees why.
-#include "flow/scriptfailure.h"
+#include "app/scriptfailure.h"
 
 #include "core/graphics/textgraphic.h"
 #include "core/window/screen.h"

@@ -1,6 +1,6 @@
 // vellumkitinit: the game's identity in the engine's configuration: its handle, text
 // modes, encryption key and the names of its game modes and medals.
-#include "flow/vellumkitinit.h"
+#include "app/vellumkitinit.h"
 
 #include "core/app/platform.h"
 #include "core/foundation/str.h"

@@ -1,11 +1,11 @@
 // casejournal: fills the journal's scenes from the round and case model, turns its pages and
 // reports the player's choices to the game controller; talks to the scenes and the music.
-#include "flow/casejournal.h"
+#include "controller/casejournal.h"
 
 #include "core/script/luabind.h"
-#include "flow/case.h"
-#include "flow/gameround.h"
-#include "flow/musicmanager.h"
+#include "story/case.h"
+#include "story/gameround.h"
+#include "media/musicmanager.h"
 #include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"

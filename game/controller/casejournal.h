@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "flow/scenescreen.h"
-#include "flow/thegame.h"
+#include "screenbase/scenescreen.h"
+#include "controller/thegame.h"
 
 class TCase;
 class TCaseFile;

@@ -7,10 +7,10 @@
 
 #include "core/foundation/atomicfile.h"
 #include "core/foundation/prefsdb.h"
-#include "flow/gameround.h"
-#include "flow/savestring.h"
-#include "flow/settings.h"
-#include "flow/thegame.h"
+#include "story/gameround.h"
+#include "screenbase/savestring.h"
+#include "shell/settings.h"
+#include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 

@@ -1,11 +1,11 @@
 // gametimer: timed play of the story: the player's choice, kept in the player's preferences,
 // and the round's clock that runs while the player searches and solves puzzles.
 #include "core/foundation/prefsdb.h"
-#include "flow/configuredscreen.h"
-#include "flow/overlayscreen.h"
-#include "flow/scenescreen.h"
-#include "flow/settings.h"
-#include "flow/thegame.h"
+#include "screenbase/configuredscreen.h"
+#include "controller/overlayscreen.h"
+#include "screenbase/scenescreen.h"
+#include "shell/settings.h"
+#include "controller/thegame.h"
 #include "core/foundation/debug.h"
 
 void TTheGame::SetTimedPlay(bool timed)

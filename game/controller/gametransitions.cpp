@@ -1,7 +1,7 @@
 // gametransitions: the game controller's state machine in one table: in a state, an event
 // leads to the next state, whose action then runs. The first matching row wins; an event
 // with no row in the current state is ignored.
-#include "flow/thegame.h"
+#include "controller/thegame.h"
 
 #define ACTION(name) &TTheGame::name, #name
 

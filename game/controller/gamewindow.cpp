@@ -1,10 +1,10 @@
 // gamewindow: the game window's tick, drawing, input and focus, handed to the game controller.
-#include "flow/gamewindow.h"
+#include "controller/gamewindow.h"
 
 #include "core/app/gamestate.h"
 #include "core/graphics/renderer.h"
-#include "flow/shellglue.h"
-#include "flow/thegame.h"
+#include "shell/shellglue.h"
+#include "controller/thegame.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // loadingscreen: the loading scene, the texture list read from its configuration, loaded one
 // per tick through the texture manager, then the preloader's files parsed one per tick, and
 // the end of loading posted to the game controller.
-#include "flow/loadingscreen.h"
+#include "controller/loadingscreen.h"
 
 #include "core/foundation/xmlnode.h"
-#include "flow/musicmanager.h"
-#include "flow/thegame.h"
+#include "media/musicmanager.h"
+#include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "scene/texturemanager.h"
 #include "scene/xmlpreloader.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "flow/scenescreen.h"
+#include "screenbase/scenescreen.h"
 #include "scene/texturewrapper.h"
 
 class TLoadingScreen : public TSceneScreen

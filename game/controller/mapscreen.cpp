@@ -1,16 +1,16 @@
 // mapscreen: the map's locations, the choice of one of them, the particle target on the
 // location's marker and the map's music and Lua functions.
-#include "flow/mapscreen.h"
+#include "controller/mapscreen.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/script/luabind.h"
-#include "flow/case.h"
-#include "flow/configuredscreen.h"
-#include "flow/gameround.h"
-#include "flow/musicmanager.h"
-#include "flow/thegame.h"
+#include "story/case.h"
+#include "screenbase/configuredscreen.h"
+#include "story/gameround.h"
+#include "media/musicmanager.h"
+#include "controller/thegame.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
 

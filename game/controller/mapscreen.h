@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "flow/scenescreen.h"
+#include "screenbase/scenescreen.h"
 
 class TMapScreen : public TSceneScreen
 {

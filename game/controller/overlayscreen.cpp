@@ -1,10 +1,10 @@
 // overlayscreen: dialogs on the overlay's main scene, their fades and the word to the game
 // controller when a modal one has closed; the scene closes a dialog through Lua "CloseDialog".
-#include "flow/overlayscreen.h"
+#include "controller/overlayscreen.h"
 
 #include "core/app/platform.h"
 #include "core/script/luabind.h"
-#include "flow/thegame.h"
+#include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"

@@ -2,7 +2,7 @@
 // intros, search intros and ends, theories, case and round ends) from the round's overlay scene.
 #pragma once
 
-#include "flow/scenescreen.h"
+#include "screenbase/scenescreen.h"
 
 class TOverlayScreen : public TSceneScreen
 {

@@ -1,7 +1,7 @@
 // screenfactory: the list of screen classes by name and the screens made from it.
-#include "flow/screenfactory.h"
+#include "controller/screenfactory.h"
 
-#include "flow/scenescreen.h"
+#include "screenbase/scenescreen.h"
 #include "core/foundation/debug.h"
 
 TScreenFactory gScreenFactory;

@@ -1,6 +1,6 @@
 // thegame: the game controller's core: the singleton, the event queue of the state machine,
 // the screens it owns and switches, input routing, scores and the configuration it reads.
-#include "flow/thegame.h"
+#include "controller/thegame.h"
 
 #include <algorithm>
 
@@ -9,14 +9,14 @@
 #include "core/foundation/prefsdb.h"
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
-#include "flow/configuredscreen.h"
-#include "flow/gameround.h"
-#include "flow/mapscreen.h"
-#include "flow/overlayscreen.h"
-#include "flow/scenescreen.h"
-#include "flow/screenfactory.h"
-#include "flow/settings.h"
-#include "flow/shellglue.h"
+#include "screenbase/configuredscreen.h"
+#include "story/gameround.h"
+#include "controller/mapscreen.h"
+#include "controller/overlayscreen.h"
+#include "screenbase/scenescreen.h"
+#include "controller/screenfactory.h"
+#include "shell/settings.h"
+#include "shell/shellglue.h"
 #include "core/foundation/debug.h"
 #include "scene/particlesmanager.h"
 

@@ -12,10 +12,10 @@
 #include "core/foundation/random.h"
 #include "core/foundation/rect.h"
 #include "core/foundation/str.h"
-#include "flow/freeplaymode.h"
-#include "flow/gamedefs.h"
-#include "flow/gamestates.h"
-#include "flow/infowindow.h"
+#include "story/freeplaymode.h"
+#include "shell/gamedefs.h"
+#include "screenbase/gamestates.h"
+#include "shell/infowindow.h"
 
 class TBinaryBuffer;
 class TGameRound;

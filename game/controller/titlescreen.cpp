@@ -1,11 +1,11 @@
 // titlescreen: the title's theme through the music manager and the mode choice handed to
 // the game controller.
-#include "flow/titlescreen.h"
+#include "controller/titlescreen.h"
 
 #include "core/script/luabind.h"
-#include "flow/musicmanager.h"
-#include "flow/shellglue.h"
-#include "flow/thegame.h"
+#include "media/musicmanager.h"
+#include "shell/shellglue.h"
+#include "controller/thegame.h"
 #include "scene/scene.h"
 
 void TTitleScreen::Activate()

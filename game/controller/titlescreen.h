@@ -2,7 +2,7 @@
 // main menu; its scene's buttons may offer the mode choice ("ChooseStory", "ChooseFreePlay").
 #pragma once
 
-#include "flow/scenescreen.h"
+#include "screenbase/scenescreen.h"
 
 class TTitleScreen : public TSceneScreen
 {

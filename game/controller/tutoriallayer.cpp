@@ -1,6 +1,6 @@
 // tutoriallayer: tutorials shown from the tutorial scene and closed by a click; the help
 // timer of the analytics runs while one shows.
-#include "flow/tutoriallayer.h"
+#include "controller/tutoriallayer.h"
 
 #include "core/app/gamestate.h"
 #include "core/foundation/debug.h"

@@ -2,8 +2,8 @@
 // name in the tutorial scene, shown until the player clicks.
 #pragma once
 
-#include "flow/scenescreen.h"
-#include "flow/thegame.h"
+#include "screenbase/scenescreen.h"
+#include "controller/thegame.h"
 
 class TTutorialLayer : public TSceneScreen, public ITutorialLayer
 {

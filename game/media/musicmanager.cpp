@@ -1,10 +1,10 @@
 // musicmanager: plays, cross-fades and chains the music tracks on the two music channels;
 // talks to the sound assets, the game's sound levels and the platform's idle tasks.
-#include "flow/musicmanager.h"
+#include "media/musicmanager.h"
 
 #include "core/app/platform.h"
 #include "core/sound/soundinstance.h"
-#include "flow/soundlevels.h"
+#include "media/soundlevels.h"
 #include "core/foundation/debug.h"
 
 namespace {

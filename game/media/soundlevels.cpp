@@ -1,6 +1,6 @@
 // soundlevels: the default volumes over the platform's sound manager, and the switch that
 // lets tests put their own in its place.
-#include "flow/soundlevels.h"
+#include "media/soundlevels.h"
 
 #include "platform/sound/soundmanager.h"
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "core/foundation/xmlnode.h"
-#include "flow/configuredscreen.h"
-#include "flow/savestring.h"
-#include "flow/thegame.h"
+#include "screenbase/configuredscreen.h"
+#include "screenbase/savestring.h"
+#include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"

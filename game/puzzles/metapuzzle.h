@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "flow/minigame.h"
+#include "screenbase/minigame.h"
 
 class TMetaPuzzle : public TMetaPuzzleBase
 {

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "core/foundation/xmlnode.h"
-#include "flow/case.h"
-#include "flow/configuredscreen.h"
-#include "flow/savestring.h"
-#include "flow/thegame.h"
+#include "story/case.h"
+#include "screenbase/configuredscreen.h"
+#include "screenbase/savestring.h"
+#include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"

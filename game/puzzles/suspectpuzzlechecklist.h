@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "flow/minigame.h"
+#include "screenbase/minigame.h"
 
 class TSuspectPuzzleChecklist : public TMetaPuzzleBase
 {

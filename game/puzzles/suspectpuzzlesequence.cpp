@@ -3,9 +3,9 @@
 #include "puzzles/suspectpuzzlesequence.h"
 
 #include "core/foundation/xmlnode.h"
-#include "flow/configuredscreen.h"
-#include "flow/savestring.h"
-#include "flow/thegame.h"
+#include "screenbase/configuredscreen.h"
+#include "screenbase/savestring.h"
+#include "controller/thegame.h"
 #include "scene/binarybuffer.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "flow/minigame.h"
+#include "screenbase/minigame.h"
 
 class TSuspectPuzzleSequence : public TMiniGame
 {

@@ -1,11 +1,11 @@
 // configuredscreen: configuration roots and scenes, name lists and object marks of the
 // screens configured from a file.
-#include "flow/configuredscreen.h"
+#include "screenbase/configuredscreen.h"
 
 #include <algorithm>
 
 #include "core/foundation/xmlnode.h"
-#include "flow/scenescreen.h"
+#include "screenbase/scenescreen.h"
 #include "core/foundation/debug.h"
 #include "scene/sceneobject.h"
 #include "scene/textobject.h"

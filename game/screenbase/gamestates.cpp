@@ -1,5 +1,5 @@
 // gamestates: the names of the game controller's states and events, as the log shows them.
-#include "flow/gamestates.h"
+#include "screenbase/gamestates.h"
 
 #include <cstddef>
 

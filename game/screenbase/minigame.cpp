@@ -1,9 +1,9 @@
 // minigame: the puzzles' music, started through the music manager when a puzzle screen
 // fades in; the track is drawn with the game controller's random generator.
-#include "flow/minigame.h"
+#include "screenbase/minigame.h"
 
-#include "flow/musicmanager.h"
-#include "flow/thegame.h"
+#include "media/musicmanager.h"
+#include "controller/thegame.h"
 
 const char* const TMiniGame::kTracks[kTrackCount] = {"audio/music/QS_MiniGame1_16.ogg",
                                                      "audio/music/QS_MiniGame2_16.ogg"};

@@ -3,7 +3,7 @@
 // (ReInit); both start the puzzles' music as they fade in.
 #pragma once
 
-#include "flow/scenescreen.h"
+#include "screenbase/scenescreen.h"
 
 // One of the two puzzle tracks at random, cross-faded in and looping.
 void PlayMiniGameMusic();

@@ -1,6 +1,6 @@
 // savestring: strings, string lists and score tables of saved-game records, over the binary
 // buffer's records.
-#include "flow/savestring.h"
+#include "screenbase/savestring.h"
 
 #include <algorithm>
 

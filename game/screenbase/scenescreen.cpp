@@ -1,6 +1,6 @@
 // scenescreen: scene layers, queued files, activation, fades through black and saved
 // records of a screen, over the scene engine's scenes and loader.
-#include "flow/scenescreen.h"
+#include "screenbase/scenescreen.h"
 
 #include "core/graphics/vertexset.h"
 #include "core/foundation/debug.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "flow/gamescreen.h"
+#include "screenbase/gamescreen.h"
 
 class TScene;
 class TSceneObject;

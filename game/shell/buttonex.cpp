@@ -1,8 +1,8 @@
 // buttonex: the label button's pressed look and its hover report to the timer-mode window.
-#include "flow/buttonex.h"
+#include "shell/buttonex.h"
 
 #include "core/window/widgets/text.h"
-#include "flow/timermode.h"
+#include "shell/timermode.h"
 
 TWindow* GButtonExDynamicCreate()
 {

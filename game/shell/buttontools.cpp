@@ -1,13 +1,13 @@
 // buttontools: the disabled look of buttons kept in a hidden child window, and the two Lua
 // functions that scripts use; talks to the button's image and label children.
-#include "flow/buttontools.h"
+#include "shell/buttontools.h"
 
 #include "core/script/luabind.h"
 #include "core/script/script.h"
 #include "core/window/widgets/button.h"
 #include "core/window/widgets/image.h"
 #include "core/window/widgets/text.h"
-#include "flow/shellglue.h"
+#include "shell/shellglue.h"
 
 namespace {
 

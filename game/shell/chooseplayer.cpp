@@ -1,11 +1,11 @@
 // chooseplayer: the players' names from the settings into the window script, and the
 // selection of the script's list box back.
-#include "flow/chooseplayer.h"
+#include "shell/chooseplayer.h"
 
 #include "core/script/luabind.h"
-#include "flow/listbox.h"
-#include "flow/settings.h"
-#include "flow/shellglue.h"
+#include "shell/listbox.h"
+#include "shell/settings.h"
+#include "shell/shellglue.h"
 
 namespace {
 

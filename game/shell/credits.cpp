@@ -1,6 +1,6 @@
 // credits: reads the credits file into blocks of laid-out columns and scrolls them; talks
 // to the virtual file system, the rich-text layout and the renderer's 2D mode.
-#include "flow/credits.h"
+#include "shell/credits.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +11,7 @@
 #include "core/graphics/renderer.h"
 #include "core/graphics/textgraphic.h"
 #include "core/window/windowstyle.h"
-#include "flow/shellglue.h"
+#include "shell/shellglue.h"
 #include "core/foundation/debug.h"
 
 namespace {

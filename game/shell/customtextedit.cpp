@@ -1,12 +1,12 @@
 // customtextedit: typing sounds, the placeholder and the enable window of the game's text
 // entry; talks to the sound assets, the disabled-button look and the window manager.
-#include "flow/customtextedit.h"
+#include "shell/customtextedit.h"
 
 #include "core/window/modalwindow.h"
 #include "core/window/widgets/button.h"
 #include "core/window/windowstyle.h"
-#include "flow/buttontools.h"
-#include "flow/shellglue.h"
+#include "shell/buttontools.h"
+#include "shell/shellglue.h"
 #include "platform/sound/sound.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // flashmanager: the cinematic's poll task, the movie dialog opened through the window
 // script, the pop down to the game's layer and the word to the game controller.
-#include "flow/flashmanager.h"
+#include "shell/flashmanager.h"
 
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
@@ -9,9 +9,9 @@
 #include "core/window/modalwindow.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
-#include "flow/flashwindow.h"
-#include "flow/shellglue.h"
-#include "flow/thegame.h"
+#include "shell/flashwindow.h"
+#include "shell/shellglue.h"
+#include "controller/thegame.h"
 #include "platform/cinema/flashhost.h"
 #include "core/foundation/debug.h"
 

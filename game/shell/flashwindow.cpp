@@ -1,10 +1,10 @@
 // flashwindow: the movie window: takes the focus of its layer, switches to the comic music
 // and starts the cinematic host for the flash manager's movie.
-#include "flow/flashwindow.h"
+#include "shell/flashwindow.h"
 
 #include "core/window/modalwindow.h"
-#include "flow/flashmanager.h"
-#include "flow/musicmanager.h"
+#include "shell/flashmanager.h"
+#include "media/musicmanager.h"
 #include "platform/cinema/flashhost.h"
 
 TWindow* TFlashWindowDynamicCreate()

@@ -1,5 +1,5 @@
 // gamedefs: the values of the names every part of the game shares.
-#include "flow/gamedefs.h"
+#include "shell/gamedefs.h"
 
 #include <climits>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/foundation/rect.h"
-#include "flow/vellumkitinit.h"
+#include "app/vellumkitinit.h"
 
 // The six score categories, in the order the round result lists them.
 extern const char* const tableScore[6];

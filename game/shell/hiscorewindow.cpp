@@ -1,7 +1,7 @@
 // hiscorewindow: the hiscore dialog's view states, its web requests polled from the window
 // animation, and the filling of its rows and notes; talks to the hiscore service owned by
 // the settings, the string table and the window script.
-#include "flow/hiscorewindow.h"
+#include "shell/hiscorewindow.h"
 
 #include <algorithm>
 
@@ -13,9 +13,9 @@
 #include "core/window/message.h"
 #include "core/window/widgets/image.h"
 #include "core/window/widgets/text.h"
-#include "flow/gamedefs.h"
-#include "flow/settings.h"
-#include "flow/shellglue.h"
+#include "shell/gamedefs.h"
+#include "shell/settings.h"
+#include "shell/shellglue.h"
 
 namespace {
 

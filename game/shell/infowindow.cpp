@@ -1,8 +1,8 @@
 // infowindow: the six score lines of the round result.
-#include "flow/infowindow.h"
+#include "shell/infowindow.h"
 
 #include "core/window/widgets/text.h"
-#include "flow/gamedefs.h"
+#include "shell/gamedefs.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // listbox: rows of radio buttons over a list of items, scrolled by buttons and a slider,
 // selections offered to a Lua callback first; talks to the window script and the widgets.
-#include "flow/listbox.h"
+#include "shell/listbox.h"
 
 #include <cmath>
 
@@ -12,8 +12,8 @@
 #include "core/window/widgets/slider.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
-#include "flow/gamedefs.h"
-#include "flow/shellglue.h"
+#include "shell/gamedefs.h"
+#include "shell/shellglue.h"
 #include "core/foundation/debug.h"
 
 namespace {

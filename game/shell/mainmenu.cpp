@@ -1,11 +1,11 @@
 // mainmenu: the main menu window and its music; talks to the sound assets and the window
 // script's globals.
-#include "flow/mainmenu.h"
+#include "shell/mainmenu.h"
 
 #include "core/script/luabind.h"
-#include "flow/musicmanager.h"
-#include "flow/shellglue.h"
-#include "flow/soundlevels.h"
+#include "media/musicmanager.h"
+#include "shell/shellglue.h"
+#include "media/soundlevels.h"
 #include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 

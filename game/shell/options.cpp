@@ -1,6 +1,6 @@
 // options: the options window's sliders and boxes over the current player's stored levels,
 // the sound levels and the music manager.
-#include "flow/options.h"
+#include "shell/options.h"
 
 #include <set>
 
@@ -9,10 +9,10 @@
 #include "core/window/message.h"
 #include "core/window/widgets/button.h"
 #include "core/window/widgets/slider.h"
-#include "flow/musicmanager.h"
-#include "flow/settings.h"
-#include "flow/shellglue.h"
-#include "flow/soundlevels.h"
+#include "media/musicmanager.h"
+#include "shell/settings.h"
+#include "shell/shellglue.h"
+#include "media/soundlevels.h"
 #include "platform/sound/sound.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // rolloverwindow: follows the mouse as a listener of the window manager while hovered and
 // shows or hides its target window of the same dialog.
-#include "flow/rolloverwindow.h"
+#include "shell/rolloverwindow.h"
 
 #include "core/window/modalwindow.h"
 #include "core/window/widgets/text.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
-#include "flow/shellglue.h"
+#include "shell/shellglue.h"
 
 TWindow* TRolloverWindowDynamicCreate()
 {

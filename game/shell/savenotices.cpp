@@ -1,10 +1,10 @@
 // savenotices: the texts of the save notices from the string table, and their dialog opened
 // by a Lua call into the waiting window script.
-#include "flow/savenotices.h"
+#include "shell/savenotices.h"
 
 #include "core/foundation/file.h"
 #include "core/window/windowscript.h"
-#include "flow/shellglue.h"
+#include "shell/shellglue.h"
 #include "core/foundation/debug.h"
 
 namespace {

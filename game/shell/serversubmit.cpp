@@ -1,7 +1,7 @@
 // serversubmit: the submission dialog's setup text, its send button following the typed
 // names, the request and its poll; talks to the hiscore service and preferences owned by
 // the settings, the window manager and the window script.
-#include "flow/serversubmit.h"
+#include "shell/serversubmit.h"
 
 #include "core/foundation/prefsdb.h"
 #include "core/graphics/textgraphic.h"
@@ -13,8 +13,8 @@
 #include "core/window/widgets/text.h"
 #include "core/window/widgets/textedit.h"
 #include "core/window/windowmanager.h"
-#include "flow/settings.h"
-#include "flow/shellglue.h"
+#include "shell/settings.h"
+#include "shell/shellglue.h"
 
 namespace {
 

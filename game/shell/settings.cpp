@@ -1,7 +1,7 @@
 // settings: players and their options in the preferences database, the hiscore service,
 // the display mode and the sound levels; talks to the platform, the window manager and
 // its script, the analytics store and the music manager.
-#include "flow/settings.h"
+#include "shell/settings.h"
 
 #include <cstdlib>
 
@@ -16,11 +16,11 @@
 #include "core/script/luabind.h"
 #include "core/window/modalwindow.h"
 #include "core/window/windowmanager.h"
-#include "flow/gamedefs.h"
-#include "flow/musicmanager.h"
-#include "flow/savenotices.h"
-#include "flow/shellglue.h"
-#include "flow/soundlevels.h"
+#include "shell/gamedefs.h"
+#include "media/musicmanager.h"
+#include "shell/savenotices.h"
+#include "shell/shellglue.h"
+#include "media/soundlevels.h"
 #include "core/foundation/debug.h"
 #include "scene/sceneobject.h"
 

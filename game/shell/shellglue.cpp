@@ -1,6 +1,6 @@
 // shellglue: the window script as a Lua host for the game, Lua quoting, window lookups for
 // scripts, labelled buttons built from style tables and number lists read from text.
-#include "flow/shellglue.h"
+#include "shell/shellglue.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,7 +17,7 @@
 #include "core/window/widgets/text.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
-#include "flow/gamedefs.h"
+#include "shell/gamedefs.h"
 
 namespace {
 

@@ -1,20 +1,20 @@
 // shellwindows: the registration of the shell's window types.
-#include "flow/shellwindows.h"
+#include "shell/shellwindows.h"
 
 #include "core/window/widgets/slider.h"
 #include "core/window/windowmanager.h"
-#include "flow/buttonex.h"
-#include "flow/chooseplayer.h"
-#include "flow/credits.h"
-#include "flow/customtextedit.h"
-#include "flow/hiscorewindow.h"
-#include "flow/infowindow.h"
-#include "flow/listbox.h"
-#include "flow/mainmenu.h"
-#include "flow/options.h"
-#include "flow/rolloverwindow.h"
-#include "flow/serversubmit.h"
-#include "flow/timermode.h"
+#include "shell/buttonex.h"
+#include "shell/chooseplayer.h"
+#include "shell/credits.h"
+#include "shell/customtextedit.h"
+#include "shell/hiscorewindow.h"
+#include "shell/infowindow.h"
+#include "shell/listbox.h"
+#include "shell/mainmenu.h"
+#include "shell/options.h"
+#include "shell/rolloverwindow.h"
+#include "shell/serversubmit.h"
+#include "shell/timermode.h"
 
 void RegisterShellWindows()
 {

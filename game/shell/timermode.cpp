@@ -1,10 +1,10 @@
 // timermode: the descriptions of the two timer modes shown on hover; talks to the string
 // table and the window's text child.
-#include "flow/timermode.h"
+#include "shell/timermode.h"
 
 #include "core/window/widgets/button.h"
 #include "core/window/widgets/text.h"
-#include "flow/shellglue.h"
+#include "shell/shellglue.h"
 
 TWindow* TTimerModeDynamicCreate()
 {

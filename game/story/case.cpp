@@ -1,17 +1,17 @@
 // case: a story case's configuration, its play steps over the game controller's screens,
 // its theories and its saved record.
-#include "flow/case.h"
+#include "story/case.h"
 
 #include <algorithm>
 
 #include "core/foundation/xmlnode.h"
-#include "flow/mapscreen.h"
-#include "flow/minigame.h"
-#include "flow/overlayscreen.h"
-#include "flow/savestring.h"
-#include "flow/scenescreen.h"
-#include "flow/shellglue.h"
-#include "flow/thegame.h"
+#include "controller/mapscreen.h"
+#include "screenbase/minigame.h"
+#include "controller/overlayscreen.h"
+#include "screenbase/savestring.h"
+#include "screenbase/scenescreen.h"
+#include "shell/shellglue.h"
+#include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/xmlattributes.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/foundation/str.h"
-#include "flow/casefile.h"
+#include "story/casefile.h"
 
 class TBinaryBuffer;
 class TSceneScreen;

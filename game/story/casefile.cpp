@@ -1,5 +1,5 @@
 // casefile: reading a case's journal page from the rounds configuration.
-#include "flow/casefile.h"
+#include "story/casefile.h"
 
 #include "core/foundation/xmlnode.h"
 #include "core/foundation/debug.h"

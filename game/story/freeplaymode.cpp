@@ -1,14 +1,14 @@
 // freeplaymode: free play's locations, used marks, search screens, totals and saved record,
 // over the rules file, the game controller's screens and the current player's preferences.
-#include "flow/freeplaymode.h"
+#include "story/freeplaymode.h"
 
 #include "core/foundation/prefsdb.h"
 #include "core/foundation/xmlnode.h"
-#include "flow/gamedefs.h"
-#include "flow/savestring.h"
-#include "flow/scenescreen.h"
-#include "flow/settings.h"
-#include "flow/thegame.h"
+#include "shell/gamedefs.h"
+#include "screenbase/savestring.h"
+#include "screenbase/scenescreen.h"
+#include "shell/settings.h"
+#include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 

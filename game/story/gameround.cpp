@@ -1,15 +1,15 @@
 // gameround: a story round's configuration, its cases, its cinematic and dialogs, and its
 // saved record.
-#include "flow/gameround.h"
+#include "story/gameround.h"
 
 #include <climits>
 
 #include "core/app/gamestate.h"
 #include "core/foundation/xmlnode.h"
-#include "flow/flashmanager.h"
-#include "flow/overlayscreen.h"
-#include "flow/thegame.h"
-#include "flow/venues.h"
+#include "shell/flashmanager.h"
+#include "controller/overlayscreen.h"
+#include "controller/thegame.h"
+#include "story/venues.h"
 #include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/xmlattributes.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/foundation/str.h"
-#include "flow/case.h"
+#include "story/case.h"
 
 class TBinaryBuffer;
 class TXmlNode;

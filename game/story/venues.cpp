@@ -1,8 +1,8 @@
 // venues: the venue tables, filled at program start, and their lookups for the current case.
-#include "flow/venues.h"
+#include "story/venues.h"
 
-#include "flow/gameround.h"
-#include "flow/thegame.h"
+#include "story/gameround.h"
+#include "controller/thegame.h"
 
 std::map<str, int> gVenuesMap;
 std::map<str, int> gVenuesTypesMap;

@@ -5,9 +5,9 @@
 #include <set>
 
 #include "core/foundation/xmlnode.h"
-#include "flow/casejournal.h"
-#include "flow/gameround.h"
-#include "flow/musicmanager.h"
+#include "controller/casejournal.h"
+#include "story/gameround.h"
+#include "media/musicmanager.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
 #include "scene/textobject.h"

@@ -5,8 +5,8 @@
 #include <iterator>
 
 #include "core/foundation/prefsdb.h"
-#include "flow/gameround.h"
-#include "flow/savenotices.h"
+#include "story/gameround.h"
+#include "shell/savenotices.h"
 #include "support/otherprogram.h"
 #include "support/gametestutil.h"
 #include "support/recordbytes.h"

@@ -1,9 +1,9 @@
 // Tests of the game's own screens with real scenes: the overlay's dialogs closed from their
 // scene, the map's locations and particle target, the title's mode choice and theme, the
 // loading screen's textures and the tutorial layer.
-#include "flow/gameround.h"
-#include "flow/mapscreen.h"
-#include "flow/overlayscreen.h"
+#include "story/gameround.h"
+#include "controller/mapscreen.h"
+#include "controller/overlayscreen.h"
 #include "scene/xmlpreloader.h"
 #include "support/gamescenetestutil.h"
 #include "support/musicprobe.h"

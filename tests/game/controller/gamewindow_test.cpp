@@ -2,7 +2,7 @@
 // ticks it every 20 ms while its layer is on top, and switches the analytics timers on focus.
 #include "core/app/gamestate.h"
 #include "core/window/modalwindow.h"
-#include "flow/gamewindow.h"
+#include "controller/gamewindow.h"
 #include "support/gametestutil.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <set>
 #include <sstream>
 
-#include "flow/gameround.h"
-#include "flow/mapscreen.h"
-#include "flow/overlayscreen.h"
+#include "story/gameround.h"
+#include "controller/mapscreen.h"
+#include "controller/overlayscreen.h"
 #include "scene/particlesmanager.h"
 #include "support/gametestutil.h"
 

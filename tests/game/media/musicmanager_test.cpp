@@ -6,7 +6,7 @@
 #include "core/foundation/asset.h"
 #include "core/sound/oggdatasource.h"
 #include "core/sound/soundinstance.h"
-#include "flow/musicmanager.h"
+#include "media/musicmanager.h"
 #include "support/faketimer.h"
 #include "support/recordinglevels.h"
 #include "support/soundtestutil.h"

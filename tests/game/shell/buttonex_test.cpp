@@ -2,7 +2,7 @@
 // release or when the mouse leaves; without a label it is a plain button.
 #include <gtest/gtest.h>
 
-#include "flow/buttonex.h"
+#include "shell/buttonex.h"
 #include "support/shellwindowfixture.h"
 
 namespace {

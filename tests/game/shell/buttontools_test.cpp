@@ -2,7 +2,7 @@
 // for buttons never disabled, a missing first picture, and the two Lua functions.
 #include <gtest/gtest.h>
 
-#include "flow/buttontools.h"
+#include "shell/buttontools.h"
 #include "support/glwidgetfixture.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // ten names at most, names that are no Lua code, and the selection read back.
 #include <gtest/gtest.h>
 
-#include "flow/chooseplayer.h"
-#include "flow/listbox.h"
+#include "shell/chooseplayer.h"
+#include "shell/listbox.h"
 #include "core/window/widgets/button.h"
 #include "core/window/widgets/text.h"
 #include "support/shellwindowfixture.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/foundation/file.h"
-#include "flow/credits.h"
+#include "shell/credits.h"
 #include "support/shellwindowfixture.h"
 
 namespace {

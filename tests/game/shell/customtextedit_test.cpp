@@ -5,8 +5,8 @@
 
 #include "core/foundation/random.h"
 #include "core/sound/oggdatasource.h"
-#include "flow/buttontools.h"
-#include "flow/customtextedit.h"
+#include "shell/buttontools.h"
+#include "shell/customtextedit.h"
 #include "support/shellwindowfixture.h"
 #include "support/soundtestutil.h"
 

@@ -6,8 +6,8 @@
 #include <regex>
 
 #include "core/window/modalwindow.h"
-#include "flow/flashmanager.h"
-#include "flow/flashwindow.h"
+#include "shell/flashmanager.h"
+#include "shell/flashwindow.h"
 #include "platform/cinema/flashhost.h"
 #include "platform/cinema/movieview.h"
 #include "platform/display/event.h"

@@ -7,7 +7,7 @@
 #include "core/app/gamestate.h"
 #include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
-#include "flow/hiscorewindow.h"
+#include "shell/hiscorewindow.h"
 #include "support/hiscorewindowfixture.h"
 #include "support/showntext.h"
 

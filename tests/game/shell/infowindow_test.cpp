@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "flow/infowindow.h"
+#include "shell/infowindow.h"
 #include "support/shellwindowfixture.h"
 
 namespace {

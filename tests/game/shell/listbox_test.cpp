@@ -2,7 +2,7 @@
 // items, refused changes, the Lua functions and indices from scripts that miss the list.
 #include <gtest/gtest.h>
 
-#include "flow/listbox.h"
+#include "shell/listbox.h"
 #include "support/glwidgetfixture.h"
 
 namespace {

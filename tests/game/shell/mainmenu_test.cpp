@@ -4,8 +4,8 @@
 
 #include "core/sound/oggdatasource.h"
 #include "core/sound/soundinstance.h"
-#include "flow/mainmenu.h"
-#include "flow/musicmanager.h"
+#include "shell/mainmenu.h"
+#include "media/musicmanager.h"
 #include "support/shellwindowfixture.h"
 #include "support/soundtestutil.h"
 

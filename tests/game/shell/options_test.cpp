@@ -6,9 +6,9 @@
 #include "core/foundation/prefsdb.h"
 #include "core/sound/oggdatasource.h"
 #include "core/app/event.h"
-#include "flow/gameloop.h"
-#include "flow/musicmanager.h"
-#include "flow/options.h"
+#include "app/gameloop.h"
+#include "media/musicmanager.h"
+#include "shell/options.h"
 #include "support/shellwindowfixture.h"
 #include "support/soundtestutil.h"
 

@@ -2,7 +2,7 @@
 // and hides when it leaves; without a target it only has the screen redrawn.
 #include <gtest/gtest.h>
 
-#include "flow/rolloverwindow.h"
+#include "shell/rolloverwindow.h"
 #include "support/shellwindowfixture.h"
 
 namespace {

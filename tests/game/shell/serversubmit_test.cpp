@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/online/hiscores.h"
-#include "flow/serversubmit.h"
+#include "shell/serversubmit.h"
 #include "support/hiscorewindowfixture.h"
 #include "support/showntext.h"
 

@@ -10,7 +10,7 @@
 #include "core/window/modalwindow.h"
 #include "scene/sceneobject.h"
 #include "core/foundation/file.h"
-#include "flow/savenotices.h"
+#include "shell/savenotices.h"
 #include "support/otherprogram.h"
 #include "support/requirement.h"
 #include "support/settingsfixture.h"

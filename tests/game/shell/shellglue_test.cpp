@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "core/script/luabind.h"
-#include "flow/gamedefs.h"
-#include "flow/shellglue.h"
+#include "shell/gamedefs.h"
+#include "shell/shellglue.h"
 #include "support/widgetfixture.h"
 
 namespace {

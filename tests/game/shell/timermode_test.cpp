@@ -2,7 +2,7 @@
 // leave the text alone.
 #include <gtest/gtest.h>
 
-#include "flow/timermode.h"
+#include "shell/timermode.h"
 #include "support/shellwindowfixture.h"
 
 namespace {

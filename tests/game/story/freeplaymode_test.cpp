@@ -2,9 +2,9 @@
 // player's preferences, search screens made once, the saved record byte for byte for three
 // locations, records that do not fit refused, and the venue tables.
 #include "core/foundation/prefsdb.h"
-#include "flow/freeplaymode.h"
-#include "flow/gameround.h"
-#include "flow/venues.h"
+#include "story/freeplaymode.h"
+#include "story/gameround.h"
+#include "story/venues.h"
 #include "support/gametestutil.h"
 #include "support/recordbytes.h"
 

@@ -3,9 +3,9 @@
 // trip through a restart, and damaged records refused.
 #include "core/foundation/stringtable.h"
 #include "core/foundation/xmlnode.h"
-#include "flow/gameround.h"
-#include "flow/overlayscreen.h"
-#include "flow/shellglue.h"
+#include "story/gameround.h"
+#include "controller/overlayscreen.h"
+#include "shell/shellglue.h"
 #include "support/apptestutil.h"
 #include "support/gametestutil.h"
 #include "support/recordbytes.h"

@@ -1,3 +1,0 @@
-// Until the includes name the new folders: gameloop.h moved to game/app/.
-#pragma once
-#include "app/gameloop.h"

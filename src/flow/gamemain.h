@@ -1,3 +1,0 @@
-// Until the includes name the new folders: gamemain.h moved to game/app/.
-#pragma once
-#include "app/gamemain.h"

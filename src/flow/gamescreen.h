@@ -1,3 +1,0 @@
-// Until the includes name the new folders: gamescreen.h moved to game/screenbase/.
-#pragma once
-#include "screenbase/gamescreen.h"

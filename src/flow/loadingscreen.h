@@ -1,3 +1,0 @@
-// Until the includes name the new folders: loadingscreen.h moved to game/controller/.
-#pragma once
-#include "controller/loadingscreen.h"

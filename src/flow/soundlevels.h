@@ -1,3 +1,0 @@
-// Until the includes name the new folders: soundlevels.h moved to game/media/.
-#pragma once
-#include "media/soundlevels.h"
