@@ -5,17 +5,6 @@
 #include "core/app/platform.h"
 #include "core/foundation/str.h"
 
-const char QVGAMEHANDLE[] = "quillmoor-sleuth-bureau";
-const char ENCRYPTION_KEY[] = "m8JtQzRkLAAA";
-const char* const QVGAMEMODENAMES[2] = {"quillmoor-sleuth-bureau_story",
-                                        "quillmoor-sleuth-bureau_freeplay"};
-const char* const QVGAMEMEDALNAMES[10] = {
-    "quillmoor-sleuth-bureau_gumshoe",     "quillmoor-sleuth-bureau_cluefinder",
-    "quillmoor-sleuth-bureau_sleuth",      "quillmoor-sleuth-bureau_detective",
-    "quillmoor-sleuth-bureau_pi",          "quillmoor-sleuth-bureau_sequencer",
-    "quillmoor-sleuth-bureau_printduster", "quillmoor-sleuth-bureau_puzzler",
-    "quillmoor-sleuth-bureau_mailorder",   "quillmoor-sleuth-bureau_solosleuth"};
-
 void VellumkitInit()
 {
   TPlatform::SetConfig(TPlatform::kGameName, QVGAMEHANDLE);

@@ -100,9 +100,10 @@ void TCaseJournal::PostLoadInit(TScene* scene, bool fromSave)
     LuaBind(L, "BackToMap", this, &TCaseJournal::BackToMap);
     LuaBind(L, "PlaySearch", this, &TCaseJournal::PlaySearch);
     LuaBind(L, "PlayMinigame", this, &TCaseJournal::PlaySuspectPuzzle);
-    TTheGame* game = TTheGame::GetInstance();
-    LuaBind(L, "JournalFadingCompleted", game, &TTheGame::JournalFadingCompleted);
-    LuaBind(L, "JournalFadingInCompleted", game, &TTheGame::JournalFadingInCompleted);
+    if (TTheGame* game = ControllerOf(this)) {
+      LuaBind(L, "JournalFadingCompleted", game, &TTheGame::JournalFadingCompleted);
+      LuaBind(L, "JournalFadingInCompleted", game, &TTheGame::JournalFadingInCompleted);
+    }
   } else if (id == str(kRoundScene)) {
     LuaBind(L, "HighlightFace", this, &TCaseJournal::HighlightFace);
     LuaBind(L, "UnHighlightFace", this, &TCaseJournal::UnHighlightFace);
@@ -120,7 +121,7 @@ void TCaseJournal::OnRoundReset()
     DeleteScene(old);
   }
   mReported.clear();
-  TGameRound* round = TTheGame::GetInstance()->GetCurrentRound();
+  TGameRound* round = CurrentRound();
   if (round && !round->mJournalScene.empty()) {
     AddScene(round->mJournalScene, true);
   }
@@ -153,7 +154,8 @@ void TCaseJournal::StartFading(unsigned time, bool fadeIn)
     mPhase = kFadingOut;
     return;
   }
-  const double draw = TTheGame::GetInstance()->GetRandom().RandDouble();
+  TGameControl* game = GetControl();
+  const double draw = game ? game->GetRandom().RandDouble() : 0.0;
   unsigned track = unsigned(draw * kTrackCount);
   if (track >= kTrackCount) {
     track = kTrackCount - 1;
@@ -210,15 +212,21 @@ bool TCaseJournal::OnMouseMove(const TPoint& point)
 
 // ---- Pages --------------------------------------------------------------------------------
 
+TGameRound* TCaseJournal::CurrentRound() const
+{
+  TTheGame* game = ControllerOf(this);
+  return game ? game->GetCurrentRound() : nullptr;
+}
+
 TCase* TCaseJournal::PageCase() const
 {
-  TGameRound* round = TTheGame::GetInstance()->GetCurrentRound();
+  TGameRound* round = CurrentRound();
   return round && mPage >= 0 ? round->getCase(unsigned(mPage)) : nullptr;
 }
 
 bool TCaseJournal::IsOpened(int index) const
 {
-  TGameRound* round = TTheGame::GetInstance()->GetCurrentRound();
+  TGameRound* round = CurrentRound();
   TCase* c = round && index >= 0 ? round->getCase(unsigned(index)) : nullptr;
   return c && c->IsOpened();
 }
@@ -226,7 +234,7 @@ bool TCaseJournal::IsOpened(int index) const
 void TCaseJournal::OpenCompleted()
 {
   mPhase = kOpen;
-  TGameRound* round = TTheGame::GetInstance()->GetCurrentRound();
+  TGameRound* round = CurrentRound();
   const int current = round ? round->getCurrentCaseNum() : -1;
   mPage = current < 0 ? 0 : current;
   UpdateButtons();
@@ -235,7 +243,7 @@ void TCaseJournal::OpenCompleted()
 
 void TCaseJournal::TurnPage(int step)
 {
-  TGameRound* round = TTheGame::GetInstance()->GetCurrentRound();
+  TGameRound* round = CurrentRound();
   const int count = round ? int(round->getCaseCount()) : 0;
   if (count == 0) {
     return;
@@ -277,7 +285,7 @@ void TCaseJournal::PrevEnd()
 
 void TCaseJournal::UpdateButtons()
 {
-  TGameRound* round = TTheGame::GetInstance()->GetCurrentRound();
+  TGameRound* round = CurrentRound();
   const int count = round ? int(round->getCaseCount()) : 0;
   bool after = false;
   bool before = false;
@@ -293,12 +301,12 @@ void TCaseJournal::UpdateButtons()
 
 void TCaseJournal::BackToMap()
 {
-  TTheGame::GetInstance()->PostEvent(evBackToMap);
+  Report(evBackToMap);
 }
 
 void TCaseJournal::SelectPageCase()
 {
-  if (TGameRound* round = TTheGame::GetInstance()->GetCurrentRound()) {
+  if (TGameRound* round = CurrentRound()) {
     if (PageCase()) {
       round->SetCurrentCase(mPage);
     }
@@ -308,13 +316,13 @@ void TCaseJournal::SelectPageCase()
 void TCaseJournal::PlaySearch()
 {
   SelectPageCase();
-  TTheGame::GetInstance()->PostEvent(evStartSearch);
+  Report(evStartSearch);
 }
 
 void TCaseJournal::PlaySuspectPuzzle()
 {
   SelectPageCase();
-  TTheGame::GetInstance()->PostEvent(evPlaySuspectPuzzle);
+  Report(evPlaySuspectPuzzle);
 }
 
 void TCaseJournal::SetFace(int number, const char* suffix)
@@ -346,7 +354,7 @@ void TCaseJournal::EndCaseTitleAnimationCompleted()
 
 void TCaseJournal::OnCaseSolvedContinueButtonPressed()
 {
-  TTheGame::GetInstance()->PostEvent(evCaseEndingTitleAnimationEnded);
+  Report(evCaseEndingTitleAnimationEnded);
 }
 
 void TCaseJournal::HideCaseFileInfo()
@@ -529,7 +537,7 @@ void TCaseJournal::ShowCaseFileInfo()
     Show(kRoundScene, "case_solved_txt", true);
     SetState(kMainScene, "next_1", "disabled");
     SetState(kMainScene, "prev_1", "disabled");
-    TTheGame::GetInstance()->PostEvent(evCaseEndingJournalOpened);
+    Report(evCaseEndingJournalOpened);
     break;
   case TCase::kSolved:
     for (unsigned index = 0; index < kSuspects; ++index) {

@@ -97,6 +97,8 @@ private:
   bool IsOpened(int index) const;
   TCase* PageCase() const;
   void SelectPageCase();
+  // The controller's current round; null without a controller.
+  TGameRound* CurrentRound() const;
 
   int mPage = 0;
   int mPhase = kClosed;

@@ -219,7 +219,7 @@ void TTheGame::PlayEndCinema()
   SetAnalytics("ComicScreenTime", 1);
   DeleteSavedGame(kControllerStory);
   mCurrentRound = -1;
-  TFlashManager::GetInstance()->PlayMovie(mEndCinema);
+  PlayMovie(mEndCinema);
 }
 
 void TTheGame::PlayChosenCase()

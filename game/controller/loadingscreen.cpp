@@ -65,5 +65,5 @@ void TLoadingScreen::OnTick(double ms)
     return;
   }
   mDone = true;
-  TTheGame::GetInstance()->PostEvent(evLoadingCompleted);
+  Report(evLoadingCompleted);
 }

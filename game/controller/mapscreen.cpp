@@ -49,8 +49,8 @@ void TMapScreen::ShowLocation(const str& locationId)
 
 bool TMapScreen::IsSolved(const str& locationId) const
 {
-  TTheGame* game = TTheGame::GetInstance();
-  if (game->GetMapScreen() != this) {
+  TTheGame* game = ControllerOf(this);
+  if (!game || game->GetMapScreen() != this) {
     return false;
   }
   TGameRound* round = game->GetCurrentRound();
@@ -65,7 +65,11 @@ void TMapScreen::AimParticles(unsigned number)
     return;
   }
   const TVec2 position = dot->getAbsolutePosition();
-  int32_t* target = TTheGame::GetInstance()->GetParticleTarget();
+  TTheGame* game = ControllerOf(this);
+  if (!game) {
+    return;
+  }
+  int32_t* target = game->GetParticleTarget();
   target[0] = int32_t(std::floor(position.x));
   target[1] = int32_t(std::floor(position.y));
 }
@@ -83,7 +87,7 @@ void TMapScreen::PostLoadInit(TScene* scene, bool fromSave)
 
 void TMapScreen::BackToMainMenu()
 {
-  TTheGame::GetInstance()->PostEvent(evBackToMainMenu);
+  Report(evBackToMainMenu);
 }
 
 void TMapScreen::Activate()
@@ -99,7 +103,9 @@ bool TMapScreen::OnMouseDown(const TPoint& point)
 {
   // The location may be a part of a larger picture: its nearest named ancestor counts.
   if (TSceneObject* location = FindNamedAncestor(HitTest(point), mActive)) {
-    TTheGame::GetInstance()->ChooseLocation(location->GetId());
+    if (TTheGame* game = ControllerOf(this)) {
+      game->ChooseLocation(location->GetId());
+    }
     return true;
   }
   return TSceneScreen::OnMouseDown(point);

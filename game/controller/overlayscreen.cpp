@@ -58,7 +58,7 @@ void TOverlayScreen::OnFadeCompleted(bool fadeIn)
   mClosing = false;
   Deactivate();
   if (modal) {
-    TTheGame::GetInstance()->PostEvent(evDialogClosed);
+    Report(evDialogClosed);
   }
 }
 

@@ -11,6 +11,7 @@
 #include "core/script/luabind.h"
 #include "screenbase/configuredscreen.h"
 #include "story/gameround.h"
+#include "story/venues.h"
 #include "controller/mapscreen.h"
 #include "controller/overlayscreen.h"
 #include "screenbase/scenescreen.h"
@@ -69,7 +70,7 @@ void TTheGame::DestroyInstance()
   sInstance = nullptr;
 }
 
-TTheGame::TTheGame()
+TTheGame::TTheGame() : mFreePlay(this)
 {
   // Set before anything below may reach GetInstance.
   sInstance = this;
@@ -77,6 +78,7 @@ TTheGame::TTheGame()
   setStartScore();
   RegisterLua();
   TInfoWindow::SetScoreSource(this);
+  TFlashManager::SetListener(this);
   // Particles aimed at "the target" fly to the map's chosen location.
   GParticlesManager::SetParticleTarget(mParticleTarget);
 }
@@ -84,6 +86,7 @@ TTheGame::TTheGame()
 TTheGame::~TTheGame()
 {
   TInfoWindow::SetScoreSource(nullptr);
+  TFlashManager::SetListener(nullptr);
   GParticlesManager::SetParticleTarget(nullptr);
   UnregisterLua();
   ReleaseAll();
@@ -127,7 +130,7 @@ bool TTheGame::LoadRoundsConfig()
   TXmlNode* element = nullptr;
   rounds->ResetChildren();
   while (rounds->GetNextChild(&tag, &element)) {
-    mRounds.emplace_back(new TGameRound);
+    mRounds.emplace_back(new TGameRound(this));
     mRounds.back()->LoadFromXml(element);
   }
   return true;
@@ -238,9 +241,15 @@ TSceneScreen* TTheGame::AddScreen(const str& className)
 {
   TSceneScreen* screen = gScreenFactory.Create(className);
   if (screen) {
+    screen->SetControl(this);
     mScreens.push_back(screen);
   }
   return screen;
+}
+
+TTheGame* ControllerOf(const TSceneScreen* screen)
+{
+  return screen ? dynamic_cast<TTheGame*>(screen->GetControl()) : nullptr;
 }
 
 bool TTheGame::OwnsScreen(const TSceneScreen* screen) const
@@ -488,6 +497,36 @@ void TTheGame::FlashMovieStooped()
   }
 }
 
+bool TTheGame::ShowOverlayDialog(const str& name, bool modal)
+{
+  if (!mOverlay) {
+    return false;
+  }
+  mOverlay->ShowDialog(name, modal);
+  return true;
+}
+
+bool TTheGame::ReloadOverlayScene(const str& file)
+{
+  if (!mOverlay) {
+    return false;
+  }
+  mOverlay->ReloadMainScene(file);
+  return true;
+}
+
+void TTheGame::ActivateMapLocation(const str& locationId)
+{
+  if (mMap) {
+    mMap->ActivateLocation(locationId);
+  }
+}
+
+void TTheGame::PlayMovie(const str& name)
+{
+  TFlashManager::GetInstance()->PlayMovie(name);
+}
+
 void TTheGame::OpenJournalLayer()
 {
   if (!mJournal) {
@@ -630,4 +669,18 @@ void TTheGame::ChooseLocation(const str& locationId)
   }
   mChosenLocation = locationId;
   PostEvent(evLocationChosen);
+}
+
+int getCurrentCaseVenue()
+{
+  TTheGame* game = TTheGame::Peek();
+  TCase* current = game ? game->GetCurrentCase() : nullptr;
+  return current ? GetVenue(current->mLocationId) : 0;
+}
+
+int getCurrentCaseVenueType()
+{
+  TTheGame* game = TTheGame::Peek();
+  TCase* current = game ? game->GetCurrentCase() : nullptr;
+  return current ? GetVenueType(current->mLocationId) : 0;
 }

@@ -12,10 +12,13 @@
 #include "core/foundation/random.h"
 #include "core/foundation/rect.h"
 #include "core/foundation/str.h"
-#include "story/freeplaymode.h"
-#include "shell/gamedefs.h"
+#include "screenbase/gamecontrol.h"
 #include "screenbase/gamestates.h"
+#include "shell/flashmanager.h"
+#include "shell/gamedefs.h"
 #include "shell/infowindow.h"
+#include "story/freeplaymode.h"
+#include "story/storystage.h"
 
 class TBinaryBuffer;
 class TGameRound;
@@ -44,8 +47,10 @@ public:
   virtual void ShowTutorial(const str& name) = 0;
 };
 
-// The round result window reads its scores from the controller.
-class TTheGame : public TRoundScores
+// The round result window reads its scores from the controller; the screens it makes report
+// to it (TGameControl); the story model plays on it (TStoryStage); the cinematics tell it of
+// their end.
+class TTheGame : public TRoundScores, public TGameControl, public TStoryStage, public TMovieListener
 {
 public:
   typedef void (TTheGame::*TAction)();
@@ -59,8 +64,7 @@ public:
     const char* actionName;
   };
 
-  // Durations of the screens' fades, in ms.
-  static const unsigned kScreenFade = 250;
+  // Duration of the journal's fade, in ms (the screens' is kScreenFade).
   static const unsigned kJournalFade = 500;
 
   static TTheGame* GetInstance();
@@ -88,31 +92,37 @@ public:
   void FreeResources();
 
   // The state machine. Events posted while a transition's action runs are handled after it.
-  void PostEvent(int event);
+  void PostEvent(int event) override;
   int GetState() const { return mState; }
   int GetPreviousState() const { return mPreviousState; }
 
   // Screens: made by class name and owned here.
-  TSceneScreen* AddScreen(const str& className);
-  void DeleteScreen(TSceneScreen* screen);
-  void SwitchToScreen(TSceneScreen* screen, unsigned ms);
+  TSceneScreen* AddScreen(const str& className) override;
+  void DeleteScreen(TSceneScreen* screen) override;
+  void SwitchToScreen(TSceneScreen* screen, unsigned ms) override;
   TSceneScreen* GetCurrentScreen() const { return mCurrentScreen; }
   bool OwnsScreen(const TSceneScreen* screen) const;
   size_t GetScreenCount() const { return mScreens.size(); }
 
-  void FlashMovieStooped();
+  void FlashMovieStooped() override;
   void JournalFadingCompleted();
   void JournalFadingInCompleted();
-  void ShowTutorial(const str& name);
+  void ShowTutorial(const str& name) override;
+
+  // The overlay's dialogs and scene, the story map's locations and the cinematics.
+  bool ShowOverlayDialog(const str& name, bool modal) override;
+  bool ReloadOverlayScene(const str& file) override;
+  void ActivateMapLocation(const str& locationId) override;
+  void PlayMovie(const str& name) override;
 
   // Scores.
-  void setStartScore();
+  void setStartScore() override;
   uint32_t GetScore(const str& category) override;
-  void SetScore(const str& category, uint32_t points);
-  void AddScore(const str& category, uint32_t points);
+  void SetScore(const str& category, uint32_t points) override;
+  void AddScore(const str& category, uint32_t points) override;
   const std::map<str, uint32_t>& GetScores() const { return mScores; }
 
-  bool IsLocalVersionForWallOfFame() const { return mLocalWallOfFame; }
+  bool IsLocalVersionForWallOfFame() const override { return mLocalWallOfFame; }
   // Set by a wall-of-fame screen of a local version (there is none in this game).
   void SetLocalVersionForWallOfFame(bool local) { mLocalWallOfFame = local; }
   // Appends a round per child of "rounds" in "configs/rounds_config.xml"; false when the
@@ -122,14 +132,14 @@ public:
   void LoadGameRules();
 
   // EControllerGameMode: 1 story, 2 free play; 0 before a mode was chosen.
-  int GetGameMode() const { return mGameMode; }
+  int GetGameMode() const override { return mGameMode; }
   void SetGameMode(int mode) { mGameMode = mode; }
   std::vector<std::unique_ptr<TGameRound>>& GetRounds() { return mRounds; }
   int GetCurrentRoundIndex() const { return mCurrentRound; }
   TGameRound* GetCurrentRound() const;
-  TCase* GetCurrentCase() const;
-  TRandom& GetRandom() { return mRandom; }
-  TFreePlayMode& GetFreePlay() { return mFreePlay; }
+  TCase* GetCurrentCase() const override;
+  TRandom& GetRandom() override { return mRandom; }
+  TFreePlayMode& GetFreePlay() override { return mFreePlay; }
   TOverlayScreen* GetOverlayScreen() const { return mOverlay; }
   TMapScreen* GetMapScreen() const { return mMap; }
   TMapScreen* GetFreePlayMapScreen() const { return mFreePlayMap; }
@@ -148,10 +158,10 @@ public:
   const str& GetChosenLocation() const { return mChosenLocation; }
 
   // Game rules.
-  uint32_t GetObjectPoints() const { return mObjectPoints; }
+  uint32_t GetObjectPoints() const override { return mObjectPoints; }
   uint32_t GetPuzzlePoints() const { return mPuzzlePoints; }
-  uint32_t GetTimeBonusPoints() const { return mTimeBonusPoints; }
-  unsigned GetFreePlayTime() const { return mFreePlayTime; }
+  uint32_t GetTimeBonusPoints() const override { return mTimeBonusPoints; }
+  unsigned GetFreePlayTime() const override { return mFreePlayTime; }
   const str& GetSceneFile(const str& screen) const;
 
   // Saved games: one binary value per mode in the current player's preferences.
@@ -159,7 +169,7 @@ public:
   static constexpr char kFreePlaySaveKey[] = "freeplay_savegame";
   // Saves the game of the current mode: false when there is none to save or no player, or
   // when the file did not take it (it is then kept in memory for the next save).
-  bool SaveGame();
+  bool SaveGame() override;
   bool HasSavedGame(int mode) const;
   // Reads the current player's saved game of the mode; a damaged one is refused with an
   // "ERROR: " line (a story then starts its round again).
@@ -314,3 +324,12 @@ private:
 
   static TTheGame* sInstance;
 };
+
+// The controller that made the screen, as the screens of the controller's own folder reach
+// it; null for a screen made without it.
+TTheGame* ControllerOf(const TSceneScreen* screen);
+
+// The venue number and type of the current case of the controller's current round (for the
+// analytics); 0 for an unknown location or when there is no current case.
+int getCurrentCaseVenue();
+int getCurrentCaseVenueType();

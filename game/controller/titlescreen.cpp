@@ -27,12 +27,12 @@ void TTitleScreen::OnFadeCompleted(bool fadeIn)
 
 void TTitleScreen::ChooseStory()
 {
-  TTheGame::GetInstance()->PostEvent(evStoryChosen);
+  Report(evStoryChosen);
 }
 
 void TTitleScreen::ChooseFreePlay()
 {
-  TTheGame::GetInstance()->PostEvent(evFreePlayChosen);
+  Report(evFreePlayChosen);
 }
 
 void TTitleScreen::PostLoadInit(TScene* scene, bool fromSave)

@@ -8,6 +8,7 @@
 #include "scene/loader.h"
 #include "scene/scene.h"
 #include "scene/scenerenderer.h"
+#include "screenbase/gamecontrol.h"
 
 namespace {
 
@@ -23,6 +24,13 @@ TSceneScreen::TSceneScreen() {}
 TSceneScreen::~TSceneScreen()
 {
   ClearScenes();
+}
+
+void TSceneScreen::Report(int event)
+{
+  if (mControl) {
+    mControl->PostEvent(event);
+  }
 }
 
 void TSceneScreen::ClearScenes()

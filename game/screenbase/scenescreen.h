@@ -6,6 +6,7 @@
 
 #include "screenbase/gamescreen.h"
 
+class TGameControl;
 class TScene;
 class TSceneObject;
 
@@ -17,6 +18,10 @@ public:
 
   str getDynamicScreenID() const override { return mScreenId; }
   void SetDynamicScreenID(const str& id) { mScreenId = id; }
+  // The controller that made the screen, which it reports to; null for a screen made
+  // without one.
+  TGameControl* GetControl() const { return mControl; }
+  void SetControl(TGameControl* control) { mControl = control; }
 
   // With now true loads the file at once and answers the new scene's name; otherwise
   // queues the file (loaded before the screen is next activated, ticked, drawn or saved)
@@ -59,6 +64,9 @@ public:
   bool LoadSaved(TBinaryBuffer* buffer) override;
 
 protected:
+  // Posts the event (EGameEvent) to the controller that made the screen; nothing happens
+  // for a screen made without one.
+  void Report(int event);
   // A scene was added, from its file or (fromSave) from a saved record: the place to
   // offer it the screen's Lua functions.
   virtual void PostLoadInit(TScene* scene, bool fromSave) {}
@@ -75,6 +83,7 @@ private:
   void DrawFadeVeil(float level);
 
   str mScreenId;
+  TGameControl* mControl = nullptr;
   std::vector<str> mQueued;
   // Drawn in order; the last is on top.
   std::vector<TScene*> mScenes;

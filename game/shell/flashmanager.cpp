@@ -1,5 +1,5 @@
 // flashmanager: the cinematic's poll task, the movie dialog opened through the window
-// script, the pop down to the game's layer and the word to the game controller.
+// script, the pop down to the game's layer and the word to its listener.
 #include "shell/flashmanager.h"
 
 #include "core/app/platform.h"
@@ -11,9 +11,21 @@
 #include "core/window/windowscript.h"
 #include "shell/flashwindow.h"
 #include "shell/shellglue.h"
-#include "controller/thegame.h"
 #include "platform/cinema/flashhost.h"
 #include "core/foundation/debug.h"
+
+namespace {
+
+TMovieListener* gListener = nullptr;
+
+void TellListener()
+{
+  if (gListener) {
+    gListener->FlashMovieStooped();
+  }
+}
+
+} // namespace
 
 TFlashTimer::~TFlashTimer()
 {
@@ -32,6 +44,11 @@ TFlashManager* TFlashManager::GetInstance()
   static TFlashManager instance;
   instance.RegisterLua();
   return &instance;
+}
+
+void TFlashManager::SetListener(TMovieListener* listener)
+{
+  gListener = listener;
 }
 
 TFlashManager::TFlashManager() {}
@@ -152,7 +169,7 @@ void TFlashManager::Skip(const char* reason)
   WriteDbg("ERROR: The cinematic %s cannot be shown (%s); the story goes on without it", mMovieName.c_str(), reason);
   EndTimer();
   mPending = false;
-  TTheGame::GetInstance()->FlashMovieStooped();
+  TellListener();
 }
 
 bool TFlashManager::OnTimer(TFlashTimer* timer)
@@ -201,5 +218,5 @@ void TFlashManager::StopMovie()
   EndTimer();
   window->StopMovie();
   PopToGameLayer();
-  TTheGame::GetInstance()->FlashMovieStooped();
+  TellListener();
 }

@@ -1,6 +1,6 @@
 // flashmanager: plays the story's cinematics: opens the movie dialog through the window
 // scripts, polls it every 250 ms, closes the dialogs down to the game's layer when the movie
-// ends or is skipped, and tells the game controller.
+// ends or is skipped, and tells its listener (the game controller).
 #pragma once
 
 #include "core/foundation/str.h"
@@ -8,6 +8,14 @@
 
 class TFlashManager;
 class TFlashWindow;
+
+// Told when a movie has ended or was skipped: the game controller, whose story goes on.
+class TMovieListener
+{
+public:
+  virtual ~TMovieListener() {}
+  virtual void FlashMovieStooped() = 0;
+};
 
 // The poll task; the platform's task list owns it. A task the manager no longer uses
 // (a newer movie, or a stop) ends at its next run.
@@ -33,6 +41,8 @@ public:
   static constexpr char kGameLayerName[] = "maingamewindow";
 
   static TFlashManager* GetInstance();
+  // The listener told of every movie's end (not owned); null tells no one.
+  static void SetListener(TMovieListener* listener);
 
   void PlayMovie(const str& name);
   // One poll; false ends the timer task.

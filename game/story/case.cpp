@@ -5,13 +5,13 @@
 #include <algorithm>
 
 #include "core/foundation/xmlnode.h"
-#include "controller/mapscreen.h"
 #include "screenbase/minigame.h"
-#include "controller/overlayscreen.h"
 #include "screenbase/savestring.h"
 #include "screenbase/scenescreen.h"
 #include "shell/shellglue.h"
-#include "controller/thegame.h"
+#include "screenbase/gamestates.h"
+#include "shell/gamedefs.h"
+#include "story/storystage.h"
 #include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/xmlattributes.h"
@@ -24,15 +24,6 @@ const char kDefaultMetaPuzzleClass[] = "TMetaPuzzle";
 str AttributeOf(TXmlNode* node, const char* name)
 {
   return node ? node->GetAttribute(name) : str();
-}
-
-TOverlayScreen* Overlay()
-{
-  TOverlayScreen* overlay = TTheGame::GetInstance()->GetOverlayScreen();
-  if (!overlay) {
-    WriteDbg("ERROR: No overlay screen to show a dialog on");
-  }
-  return overlay;
 }
 
 // A saved flag byte: 0 or 1, anything else is damage.
@@ -58,7 +49,7 @@ void WriteFlag(TBinaryBuffer* buffer, bool flag)
 
 } // namespace
 
-TCase::TCase() {}
+TCase::TCase(TStoryStage* stage) : mStage(stage) {}
 
 TCase::~TCase()
 {
@@ -146,41 +137,45 @@ void TCase::Play()
   if (mState == kNotOpened) {
     ShowIntroAnimation();
   } else {
-    TTheGame::GetInstance()->PostEvent(evPlayCase);
+    if (mStage) {
+      mStage->PostEvent(evPlayCase);
+    }
+  }
+}
+
+void TCase::ShowDialog(const str& name, bool modal)
+{
+  if (!mStage || !mStage->ShowOverlayDialog(name, modal)) {
+    WriteDbg("ERROR: No overlay screen to show a dialog on");
   }
 }
 
 void TCase::ShowIntroAnimation()
 {
-  if (TOverlayScreen* overlay = Overlay()) {
-    overlay->ShowDialog(mIntroAnimation, true);
-  }
+  ShowDialog(mIntroAnimation, true);
   mState = kIntroShown;
 }
 
 void TCase::ShowSearchIntro()
 {
-  if (TTheGame::GetInstance()->GetGameMode() != kControllerStory) {
-    return;
-  }
-  if (TOverlayScreen* overlay = Overlay()) {
-    overlay->ShowDialog(mSearchIntroDialog, true);
+  if (mStage && mStage->GetGameMode() == kControllerStory) {
+    ShowDialog(mSearchIntroDialog, true);
   }
 }
 
 void TCase::ShowSearchEndAnimation()
 {
-  if (TTheGame::GetInstance()->GetGameMode() != kControllerStory) {
-    return;
-  }
-  if (TOverlayScreen* overlay = Overlay()) {
-    overlay->ShowDialog(mSearchEndDialog, true);
+  if (mStage && mStage->GetGameMode() == kControllerStory) {
+    ShowDialog(mSearchEndDialog, true);
   }
 }
 
 void TCase::PlaySearchScreen()
 {
-  TTheGame* game = TTheGame::GetInstance();
+  TStoryStage* game = mStage;
+  if (!game) {
+    return;
+  }
   if (!mMetaPuzzleScreen) {
     mMetaPuzzleScreen = game->AddScreen(mMetaPuzzleClass);
     if (TMetaPuzzleBase* puzzle = dynamic_cast<TMetaPuzzleBase*>(mMetaPuzzleScreen)) {
@@ -194,7 +189,7 @@ void TCase::PlaySearchScreen()
       mSearchScreen->AddScene(mSceneFile, false);
     }
   }
-  game->SwitchToScreen(mSearchScreen, TTheGame::kScreenFade);
+  game->SwitchToScreen(mSearchScreen, TStoryStage::kScreenFade);
 }
 
 void TCase::SearchScreenCompleted()
@@ -205,14 +200,17 @@ void TCase::SearchScreenCompleted()
 
 void TCase::PlayMetaPuzzle()
 {
-  if (!mMetaPuzzleConfig.empty()) {
-    TTheGame::GetInstance()->SwitchToScreen(mMetaPuzzleScreen, TTheGame::kScreenFade);
+  if (mStage && !mMetaPuzzleConfig.empty()) {
+    mStage->SwitchToScreen(mMetaPuzzleScreen, TStoryStage::kScreenFade);
   }
 }
 
 void TCase::PlaySequencePuzzle()
 {
-  TTheGame* game = TTheGame::GetInstance();
+  TStoryStage* game = mStage;
+  if (!game) {
+    return;
+  }
   game->DeleteScreen(mSearchScreen);
   mSearchScreen = nullptr;
   mState = kSequenceStage;
@@ -222,26 +220,27 @@ void TCase::PlaySequencePuzzle()
       puzzle->LoadConfig(mSequenceConfig, true);
     }
   }
-  game->SwitchToScreen(mSequenceScreen, TTheGame::kScreenFade);
+  game->SwitchToScreen(mSequenceScreen, TStoryStage::kScreenFade);
 }
 
 void TCase::PlayChecklistPuzzle()
 {
-  TTheGame* game = TTheGame::GetInstance();
+  TStoryStage* game = mStage;
+  if (!game) {
+    return;
+  }
   if (!mChecklistScreen) {
     mChecklistScreen = game->AddScreen(kChecklistClass);
     if (TMetaPuzzleBase* puzzle = dynamic_cast<TMetaPuzzleBase*>(mChecklistScreen)) {
       puzzle->ReInit(mChecklistConfig, true);
     }
   }
-  game->SwitchToScreen(mChecklistScreen, TTheGame::kScreenFade);
+  game->SwitchToScreen(mChecklistScreen, TStoryStage::kScreenFade);
 }
 
 void TCase::ShowEndAnimation()
 {
-  if (TOverlayScreen* overlay = Overlay()) {
-    overlay->ShowDialog(mEndAnimation, true);
-  }
+  ShowDialog(mEndAnimation, true);
 }
 
 void TCase::SuspectFounded(unsigned index)
@@ -260,21 +259,19 @@ bool TCase::CheckTheory(const str& id)
   const str text = GameString(theory->mTextLabel);
   const int number = int(mCaseFile.mCheckedTheoryTexts.size()) + 1;
   mCaseFile.mCheckedTheoryTexts.push_back(str::getFormatted("%d. %s", number, text.c_str()));
-  if (TOverlayScreen* overlay = Overlay()) {
-    overlay->ShowDialog(theory->mAnimation, false);
-  }
+  ShowDialog(theory->mAnimation, false);
   mCaseFile.mCheckedTheoryIcons.push_back(theory->mIcon);
   return true;
 }
 
 str TCase::getCoverFrameName() const
 {
-  return TTheGame::GetInstance()->IsLocalVersionForWallOfFame() ? "loc_" + mCoverFrame : mCoverFrame;
+  return mStage && mStage->IsLocalVersionForWallOfFame() ? "loc_" + mCoverFrame : mCoverFrame;
 }
 
 void TCase::DeInit()
 {
-  if (TTheGame* game = TTheGame::Peek()) {
+  if (TStoryStage* game = mStage) {
     for (TSceneScreen** screen : {&mSearchScreen, &mSequenceScreen, &mChecklistScreen, &mMetaPuzzleScreen}) {
       game->DeleteScreen(*screen);
       *screen = nullptr;
@@ -299,8 +296,8 @@ void TCase::Reset()
 {
   DeInit();
   mState = kNotOpened;
-  if (TMapScreen* map = TTheGame::GetInstance()->GetMapScreen()) {
-    map->ActivateLocation(mLocationId);
+  if (mStage) {
+    mStage->ActivateMapLocation(mLocationId);
   }
 }
 
@@ -346,7 +343,7 @@ bool TCase::LoadScreen(TBinaryBuffer* buffer, const str& className, TSceneScreen
   if (!present) {
     return true;
   }
-  *screen = TTheGame::GetInstance()->AddScreen(className);
+  *screen = mStage ? mStage->AddScreen(className) : nullptr;
   if (!*screen) {
     buffer->Fail("screen class");
     return false;

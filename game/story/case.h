@@ -10,6 +10,7 @@
 
 class TBinaryBuffer;
 class TSceneScreen;
+class TStoryStage;
 class TXmlNode;
 
 class TCase
@@ -37,7 +38,9 @@ public:
     bool mChecked = false;
   };
 
-  TCase();
+  // The stage makes, shows and takes back the case's screens and dialogs; a case without
+  // one only reads and keeps its model.
+  explicit TCase(TStoryStage* stage = nullptr);
   // Gives the case's screens back to the game controller.
   ~TCase();
 
@@ -104,4 +107,8 @@ private:
 
   void ReadChecklistConfig();
   bool LoadScreen(TBinaryBuffer* buffer, const str& className, TSceneScreen** screen);
+  // Shows the dialog on the overlay; an "ERROR: " line when there is none.
+  void ShowDialog(const str& name, bool modal);
+
+  TStoryStage* mStage;
 };

@@ -8,7 +8,7 @@
 #include "screenbase/savestring.h"
 #include "screenbase/scenescreen.h"
 #include "shell/settings.h"
-#include "controller/thegame.h"
+#include "story/storystage.h"
 #include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 
@@ -64,7 +64,9 @@ void TFreePlayMode::Init()
 void TFreePlayMode::UnInit()
 {
   DeleteScreens();
-  TTheGame::GetInstance()->setStartScore();
+  if (mStage) {
+    mStage->setStartScore();
+  }
   TPrefsDB* prefs = Prefs();
   const int user = prefs ? CurrentUser(prefs) : TSettings::kGlobalUser;
   mTotals.clear();
@@ -84,9 +86,10 @@ void TFreePlayMode::UnInit()
 
 void TFreePlayMode::DeleteScreens()
 {
-  TTheGame* game = TTheGame::GetInstance();
   for (auto& entry : mSearchScreens) {
-    game->DeleteScreen(entry.second);
+    if (mStage) {
+      mStage->DeleteScreen(entry.second);
+    }
   }
   mSearchScreens.clear();
 }
@@ -99,10 +102,13 @@ bool TFreePlayMode::PlaySearch(const str& id)
     return false;
   }
   mCurrentLocation = id;
-  TTheGame* game = TTheGame::GetInstance();
+  TStoryStage* game = mStage;
+  if (!game) {
+    return false;
+  }
   auto existing = mSearchScreens.find(id);
   if (existing != mSearchScreens.end()) {
-    game->SwitchToScreen(existing->second, TTheGame::kScreenFade);
+    game->SwitchToScreen(existing->second, TStoryStage::kScreenFade);
     return true;
   }
   TSceneScreen* screen = game->AddScreen(kSearchScreenClass);
@@ -112,7 +118,7 @@ bool TFreePlayMode::PlaySearch(const str& id)
   screen->AddScene(location->second.mSceneFile, false);
   mCurrentSearchConfig = location->second.mSearchConfig;
   mSearchScreens[id] = screen;
-  game->SwitchToScreen(screen, TTheGame::kScreenFade);
+  game->SwitchToScreen(screen, TStoryStage::kScreenFade);
   return true;
 }
 
@@ -120,7 +126,9 @@ void TFreePlayMode::RecreateSearchScreen(const str& id)
 {
   auto existing = mSearchScreens.find(id);
   if (existing != mSearchScreens.end()) {
-    TTheGame::GetInstance()->DeleteScreen(existing->second);
+    if (mStage) {
+      mStage->DeleteScreen(existing->second);
+    }
     mSearchScreens.erase(existing);
   }
 }
@@ -235,7 +243,6 @@ bool TFreePlayMode::Load(TBinaryBuffer* buffer)
   if (!buffer->ReadCount(&count, 8, "free-play screens")) {
     return false;
   }
-  TTheGame* game = TTheGame::GetInstance();
   for (uint32_t i = 0; i < count; ++i) {
     str id;
     if (!LoadString(buffer, id)) {
@@ -245,7 +252,7 @@ bool TFreePlayMode::Load(TBinaryBuffer* buffer)
       buffer->Fail("free-play screen location");
       return false;
     }
-    TSceneScreen* screen = game->AddScreen(kSearchScreenClass);
+    TSceneScreen* screen = mStage ? mStage->AddScreen(kSearchScreenClass) : nullptr;
     if (!screen) {
       buffer->Fail("free-play screen class");
       return false;

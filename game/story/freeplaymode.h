@@ -10,6 +10,7 @@
 
 class TBinaryBuffer;
 class TSceneScreen;
+class TStoryStage;
 
 class TFreePlayMode
 {
@@ -22,6 +23,10 @@ public:
   };
 
   static constexpr char kBonusKey[] = "extra_bonus_points";
+
+  // The stage makes, shows and takes back the search screens; a model without one only
+  // reads and keeps its totals.
+  explicit TFreePlayMode(TStoryStage* stage = nullptr) : mStage(stage) {}
 
   void Init();
   void UnInit();
@@ -57,4 +62,5 @@ private:
   str mCurrentLocation;
   std::map<str, uint32_t> mTotals;
   int32_t mBonusPoints = 0;
+  TStoryStage* mStage;
 };

@@ -6,9 +6,7 @@
 
 #include "core/app/gamestate.h"
 #include "core/foundation/xmlnode.h"
-#include "shell/flashmanager.h"
-#include "controller/overlayscreen.h"
-#include "controller/thegame.h"
+#include "story/storystage.h"
 #include "story/venues.h"
 #include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
@@ -23,18 +21,9 @@ void SetAnalytics(const char* name, int value)
   }
 }
 
-TOverlayScreen* Overlay()
-{
-  TOverlayScreen* overlay = TTheGame::GetInstance()->GetOverlayScreen();
-  if (!overlay) {
-    WriteDbg("ERROR: No overlay screen for the round");
-  }
-  return overlay;
-}
-
 } // namespace
 
-TGameRound::TGameRound() {}
+TGameRound::TGameRound(TStoryStage* stage) : mStage(stage) {}
 
 TGameRound::~TGameRound()
 {
@@ -56,7 +45,7 @@ void TGameRound::LoadFromXml(TXmlNode* roundElement)
     TXmlNode* element = nullptr;
     cases->ResetChildren();
     while (cases->GetNextChild(&tag, &element)) {
-      mCases.emplace_back(new TCase);
+      mCases.emplace_back(new TCase(mStage));
       mCases.back()->LoadFromXml(element);
     }
   }
@@ -69,20 +58,22 @@ void TGameRound::ShowCinema()
 {
   SetAnalytics("MainMenuScreenTime", 0);
   SetAnalytics("ComicScreenTime", 1);
-  TFlashManager::GetInstance()->PlayMovie(mCinema);
+  if (mStage) {
+    mStage->PlayMovie(mCinema);
+  }
 }
 
 void TGameRound::ShowEndDialog()
 {
-  if (TOverlayScreen* overlay = Overlay()) {
-    overlay->ShowDialog(mEndDialog, true);
+  if (!mStage || !mStage->ShowOverlayDialog(mEndDialog, true)) {
+    WriteDbg("ERROR: No overlay screen for the round");
   }
 }
 
 void TGameRound::ReloadOverlayScene()
 {
-  if (TOverlayScreen* overlay = Overlay()) {
-    overlay->ReloadMainScene(mOverlayScene);
+  if (!mStage || !mStage->ReloadOverlayScene(mOverlayScene)) {
+    WriteDbg("ERROR: No overlay screen for the round");
   }
 }
 
@@ -102,8 +93,8 @@ void TGameRound::SetCurrentCase(int i)
   }
   mCurrentCase = i >= 0 ? mCases[i].get() : nullptr;
   if (mCurrentCase) {
-    SetAnalytics("Venue", getCurrentCaseVenue());
-    SetAnalytics("VenueType", getCurrentCaseVenueType());
+    SetAnalytics("Venue", GetVenue(mCurrentCase->mLocationId));
+    SetAnalytics("VenueType", GetVenueType(mCurrentCase->mLocationId));
   }
 }
 

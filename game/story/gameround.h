@@ -11,12 +11,14 @@
 #include "story/case.h"
 
 class TBinaryBuffer;
+class TStoryStage;
 class TXmlNode;
 
 class TGameRound
 {
 public:
-  TGameRound();
+  // The stage shows the round's cinematic and dialogs and is handed to its cases.
+  explicit TGameRound(TStoryStage* stage = nullptr);
   ~TGameRound();
 
   void LoadFromXml(TXmlNode* roundElement);
@@ -56,4 +58,5 @@ private:
   std::map<str, unsigned> mCaseIndex;
   std::vector<std::unique_ptr<TCase>> mCases;
   TCase* mCurrentCase = nullptr;
+  TStoryStage* mStage;
 };

@@ -1,8 +1,6 @@
-// venues: the venue tables, filled at program start, and their lookups for the current case.
+// venues: the venue tables, filled at program start, and their lookups by location id.
 #include "story/venues.h"
 
-#include "story/gameround.h"
-#include "controller/thegame.h"
 
 std::map<str, int> gVenuesMap;
 std::map<str, int> gVenuesTypesMap;
@@ -35,15 +33,9 @@ struct TVenueTablesInit
   }
 } gVenueTablesInit;
 
-int Lookup(const std::map<str, int>& table)
+int Lookup(const std::map<str, int>& table, const str& locationId)
 {
-  TTheGame* game = TTheGame::GetInstance();
-  TGameRound* round = game ? game->GetCurrentRound() : nullptr;
-  TCase* current = round ? round->getCurrentCase() : nullptr;
-  if (!current) {
-    return 0;
-  }
-  auto found = table.find(current->mLocationId);
+  auto found = table.find(locationId);
   return found == table.end() ? 0 : found->second;
 }
 
@@ -65,12 +57,12 @@ void fiilVenueTypesTable()
   }
 }
 
-int getCurrentCaseVenue()
+int GetVenue(const str& locationId)
 {
-  return Lookup(gVenuesMap);
+  return Lookup(gVenuesMap, locationId);
 }
 
-int getCurrentCaseVenueType()
+int GetVenueType(const str& locationId)
 {
-  return Lookup(gVenuesTypesMap);
+  return Lookup(gVenuesTypesMap, locationId);
 }

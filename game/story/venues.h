@@ -12,7 +12,6 @@ extern std::map<str, int> gVenuesTypesMap;
 void fiilVenueTable();
 void fiilVenueTypesTable();
 
-// Of the current case of the game controller's current round; 0 for an unknown location
-// or when there is no current case.
-int getCurrentCaseVenue();
-int getCurrentCaseVenueType();
+// Of a story case's location id; 0 for an unknown location.
+int GetVenue(const str& locationId);
+int GetVenueType(const str& locationId);
