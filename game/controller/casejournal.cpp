@@ -160,7 +160,9 @@ void TCaseJournal::StartFading(unsigned time, bool fadeIn)
   if (track >= kTrackCount) {
     track = kTrackCount - 1;
   }
-  GMusicManager::Instance()->PlayMusic(tracks[track], true, true, "");
+  if (game) {
+    game->GetMusic()->PlayMusic(tracks[track], true, true, "");
+  }
   for (unsigned i = 0; i < getSceneCount(); ++i) {
     TSceneObject* root = getScene(i)->FindObject(kRoot);
     if (!root) {

@@ -124,7 +124,7 @@ uint32_t TTheGame::SumRoundScore()
 
 void TTheGame::LogRoundScore(uint32_t total)
 {
-  TSettings* settings = TSettings::GetInstance();
+  TSettings* settings = Settings();
   if (settings && total > 0) {
     settings->LogHighScore(int(total), false, false);
   }
@@ -165,7 +165,7 @@ void TTheGame::StartStory()
 {
   CloseScriptMenu();
   mGameMode = kControllerStory;
-  if (TSettings* settings = TSettings::GetInstance()) {
+  if (TSettings* settings = Settings()) {
     settings->SetCurrentGameMode(kSettingsStory);
   }
   SetAnalytics("MainMenuScreenTime", 0);
@@ -412,7 +412,7 @@ void TTheGame::StartFreePlay()
 {
   CloseScriptMenu();
   mGameMode = kControllerFreePlay;
-  if (TSettings* settings = TSettings::GetInstance()) {
+  if (TSettings* settings = Settings()) {
     settings->SetCurrentGameMode(kSettingsFreePlay);
   }
   SetAnalytics("MainMenuScreenTime", 0);

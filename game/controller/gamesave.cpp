@@ -39,18 +39,6 @@ const char* SaveKey(int mode)
   return mode == kControllerFreePlay ? TTheGame::kFreePlaySaveKey : TTheGame::kStorySaveKey;
 }
 
-TPrefsDB* Prefs()
-{
-  TSettings* settings = TSettings::GetInstance();
-  return settings ? settings->mPrefs : nullptr;
-}
-
-int CurrentPlayer()
-{
-  TSettings* settings = TSettings::GetInstance();
-  return settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
-}
-
 } // namespace
 
 bool TTheGame::BuildSaveRecord(TBinaryBuffer* out)
@@ -94,9 +82,9 @@ bool TTheGame::SaveGame()
   if (mGameMode == kControllerStory && !GetCurrentRound()) {
     return false;
   }
-  TPrefsDB* prefs = Prefs();
-  const int player = CurrentPlayer();
-  if (!prefs || player < 0) {
+  int player = TSettings::kGlobalUser;
+  TPrefsDB* prefs = PlayerPrefs(&player);
+  if (!prefs) {
     WriteDbg("ERROR: No player to save the game for");
     return false;
   }
@@ -112,7 +100,7 @@ bool TTheGame::SaveGame()
   // commit; the settings tell the player why it waits.
   const bool written = !prefs->HasUnsavedChanges();
   SaveFileAtomically(mGameMode == kControllerFreePlay ? kFreePlayDebugCopy : kStoryDebugCopy, bytes, size);
-  if (TSettings* settings = TSettings::GetInstance()) {
+  if (TSettings* settings = Settings()) {
     settings->CheckSaves(true);
   }
   return written;
@@ -120,26 +108,25 @@ bool TTheGame::SaveGame()
 
 bool TTheGame::HasSavedGame(int mode) const
 {
-  TPrefsDB* prefs = Prefs();
-  const int player = CurrentPlayer();
-  return prefs && player >= 0 && prefs->GetBinary(SaveKey(mode), nullptr, 0, player) > 0;
+  int player = TSettings::kGlobalUser;
+  TPrefsDB* prefs = PlayerPrefs(&player);
+  return prefs && prefs->GetBinary(SaveKey(mode), nullptr, 0, player) > 0;
 }
 
 void TTheGame::DeleteSavedGame(int mode)
 {
-  TPrefsDB* prefs = Prefs();
-  const int player = CurrentPlayer();
-  if (prefs && player >= 0) {
+  int player = TSettings::kGlobalUser;
+  if (TPrefsDB* prefs = PlayerPrefs(&player)) {
     prefs->SetBinary(SaveKey(mode), "", 0, player, true);
-    TSettings::GetInstance()->CheckSaves(true);
+    Settings()->CheckSaves(true);
   }
 }
 
 bool TTheGame::LoadGame(int mode)
 {
-  TPrefsDB* prefs = Prefs();
-  const int player = CurrentPlayer();
-  if (!prefs || player < 0) {
+  int player = TSettings::kGlobalUser;
+  TPrefsDB* prefs = PlayerPrefs(&player);
+  if (!prefs) {
     return false;
   }
   const int size = prefs->GetBinary(SaveKey(mode), nullptr, 0, player);
@@ -188,7 +175,9 @@ bool TTheGame::ApplySaveRecord(const unsigned char* data, unsigned size, int mod
   if (loaded) {
     return true;
   }
-  WriteDbg("ERROR: The saved game of player %d is refused: %s; the %s starts again", CurrentPlayer(), fault,
+  int player = TSettings::kGlobalUser;
+  PlayerPrefs(&player);
+  WriteDbg("ERROR: The saved game of player %d is refused: %s; the %s starts again", player, fault,
            mode == kControllerStory ? "round" : "free play");
   setStartScore();
   if (mode == kControllerStory) {

@@ -25,9 +25,8 @@ const char* TimerOfState(int state)
   }
 }
 
-void SwitchTimer(bool on)
+void SwitchTimer(TTheGame* game, bool on)
 {
-  TTheGame* game = TTheGame::Peek();
   const char* timer = game ? TimerOfState(game->GetState()) : nullptr;
   TGameState* analytics = TGameState::GetInstance();
   if (timer && analytics) {
@@ -50,9 +49,8 @@ intptr_t TGameWindow::ClassId()
 
 TGameWindow::~TGameWindow()
 {
-  TTheGame* game = TTheGame::Peek();
-  if (game && game->GetGameWindow() == this) {
-    game->SetGameWindow(nullptr);
+  if (mGame && mGame->GetGameWindow() == this) {
+    mGame->SetGameWindow(nullptr);
   }
 }
 
@@ -61,14 +59,17 @@ void TGameWindow::PostChildrenInit(TWindowStyle& style)
   TWindow::PostChildrenInit(style);
   // Re-armed 20 ms after each run, never catching up: when frames slow, game time slows.
   StartWindowAnimation(kTickPeriod, true, true, false);
-  TTheGame* game = TTheGame::GetInstance();
-  game->SetGameWindow(this);
-  game->Init();
+  mGame = TTheGame::GetInstance();
+  mGame->SetGameWindow(this);
+  mGame->Init();
 }
 
 bool TGameWindow::OnTaskAnimate()
 {
-  TTheGame* game = TTheGame::GetInstance();
+  TTheGame* game = mGame;
+  if (!game) {
+    return true;
+  }
   // Only what moves asks for frames, so a still screen costs no drawing; the tick an
   // animation ends in is drawn too, with whatever its end changed.
   const bool animating = game->IsAnimating();
@@ -82,40 +83,42 @@ bool TGameWindow::OnTaskAnimate()
 void TGameWindow::Draw()
 {
   // Scenes draw sprites and strips, which the renderer takes only in its 2D mode.
-  TBegin2d twoD;
-  TTheGame::GetInstance()->Draw();
+  if (mGame) {
+    TBegin2d twoD;
+    mGame->Draw();
+  }
 }
 
 bool TGameWindow::OnMouseDown(const TPoint& point)
 {
-  return TTheGame::GetInstance()->OnMouseDown(point);
+  return mGame && mGame->OnMouseDown(point);
 }
 
 bool TGameWindow::OnMouseUp(const TPoint& point)
 {
-  return TTheGame::GetInstance()->OnMouseUp(point);
+  return mGame && mGame->OnMouseUp(point);
 }
 
 bool TGameWindow::OnMouseMove(const TPoint& point)
 {
-  return TTheGame::GetInstance()->OnMouseMove(point);
+  return mGame && mGame->OnMouseMove(point);
 }
 
 bool TGameWindow::OnKeyDown(char key, unsigned modifiers)
 {
-  return TTheGame::GetInstance()->OnKeyDown(key, modifiers);
+  return mGame && mGame->OnKeyDown(key, modifiers);
 }
 
 void TGameWindow::OnKillFocus(TWindow* next)
 {
-  if (!next) {
-    SwitchTimer(false);
+  if (!next && mGame) {
+    SwitchTimer(mGame, false);
   }
 }
 
 void TGameWindow::OnSetFocus(TWindow* previous)
 {
-  if (!previous) {
-    SwitchTimer(true);
+  if (!previous && mGame) {
+    SwitchTimer(mGame, true);
   }
 }

@@ -6,6 +6,8 @@
 
 #include "core/window/window.h"
 
+class TTheGame;
+
 class TGameWindow : public TWindow
 {
 public:
@@ -31,6 +33,14 @@ public:
   // analytics timer of what the player is doing stops or runs again.
   void OnKillFocus(TWindow* next) override;
   void OnSetFocus(TWindow* previous) override;
+
+  // The controller the window started, while it exists.
+  TTheGame* GetGame() const { return mGame; }
+  // The controller is going: the window hands nothing on any more.
+  void ForgetGame() { mGame = nullptr; }
+
+private:
+  TTheGame* mGame = nullptr;
 };
 
 TWindow* TGameWindowDynamicCreate();

@@ -36,7 +36,9 @@ void TLoadingScreen::ReadConfig()
 
 void TLoadingScreen::Activate()
 {
-  GMusicManager::Instance()->StopMusic();
+  if (TGameControl* game = GetControl()) {
+    game->GetMusic()->StopMusic();
+  }
   if (!mConfigured) {
     ReadConfig();
     TDefSingleton<TXmlPreloader>::GetInstance()->LoadConfig();

@@ -96,7 +96,9 @@ void TMapScreen::Activate()
   for (const str& location : mActive) {
     ShowLocation(location);
   }
-  GMusicManager::Instance()->PlayMusic(kMusic, true, true, "");
+  if (TGameControl* game = GetControl()) {
+    game->GetMusic()->PlayMusic(kMusic, true, true, "");
+  }
 }
 
 bool TMapScreen::OnMouseDown(const TPoint& point)

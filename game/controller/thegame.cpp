@@ -15,10 +15,12 @@
 #include "controller/mapscreen.h"
 #include "controller/overlayscreen.h"
 #include "screenbase/scenescreen.h"
+#include "controller/gamewindow.h"
 #include "controller/screenfactory.h"
 #include "shell/settings.h"
 #include "shell/shellglue.h"
 #include "core/foundation/debug.h"
+#include "media/musicmanager.h"
 #include "scene/particlesmanager.h"
 
 TTheGame* TTheGame::sInstance = nullptr;
@@ -85,6 +87,9 @@ TTheGame::TTheGame() : mFreePlay(this)
 
 TTheGame::~TTheGame()
 {
+  if (mGameWindow) {
+    mGameWindow->ForgetGame();
+  }
   TInfoWindow::SetScoreSource(nullptr);
   TFlashManager::SetListener(nullptr);
   GParticlesManager::SetParticleTarget(nullptr);
@@ -522,6 +527,11 @@ void TTheGame::ActivateMapLocation(const str& locationId)
   }
 }
 
+GMusicManager* TTheGame::GetMusic()
+{
+  return GMusicManager::Instance();
+}
+
 void TTheGame::PlayMovie(const str& name)
 {
   TFlashManager::GetInstance()->PlayMovie(name);
@@ -589,9 +599,14 @@ void TTheGame::ShowTutorial(const str& name)
   }
 }
 
+TSettings* TTheGame::Settings()
+{
+  return TSettings::GetInstance();
+}
+
 TPrefsDB* TTheGame::PlayerPrefs(int* player) const
 {
-  TSettings* settings = TSettings::GetInstance();
+  TSettings* settings = Settings();
   *player = settings ? settings->GetCurrentUser() : TSettings::kGlobalUser;
   return settings && *player >= 0 ? settings->mPrefs : nullptr;
 }

@@ -27,6 +27,7 @@ class TMapScreen;
 class TOverlayScreen;
 class TPrefsDB;
 class TSceneScreen;
+class TSettings;
 class TCase;
 
 // What the game controller asks of the case journal beyond a screen's operations.
@@ -139,6 +140,7 @@ public:
   TGameRound* GetCurrentRound() const;
   TCase* GetCurrentCase() const override;
   TRandom& GetRandom() override { return mRandom; }
+  GMusicManager* GetMusic() override;
   TFreePlayMode& GetFreePlay() override { return mFreePlay; }
   TOverlayScreen* GetOverlayScreen() const { return mOverlay; }
   TMapScreen* GetMapScreen() const { return mMap; }
@@ -231,6 +233,8 @@ private:
   // Totals the round's categories into "Total_round" (and the log).
   uint32_t SumRoundScore();
   void RunRoundClock(double ms);
+  // The player's settings, made by the start-up before the controller; null without them.
+  static TSettings* Settings();
   // The current player's preferences, and the player's number; null without a player.
   TPrefsDB* PlayerPrefs(int* player) const;
   // A tutorial the current player has seen (kept with the player, so not shown again).

@@ -13,7 +13,9 @@ void TTitleScreen::Activate()
   TSceneScreen::Activate();
   // The theme also carries the main menu laid over the title, which then leaves its own
   // track unplayed.
-  GMusicManager::Instance()->PlayMusic(kMusic, true, true, "");
+  if (TGameControl* game = GetControl()) {
+    game->GetMusic()->PlayMusic(kMusic, true, true, "");
+  }
 }
 
 void TTitleScreen::OnFadeCompleted(bool fadeIn)

@@ -2,6 +2,7 @@
 // lets tests put their own in its place.
 #include "media/soundlevels.h"
 
+#include "core/foundation/installable.h"
 #include "platform/sound/soundmanager.h"
 
 namespace {
@@ -28,19 +29,22 @@ public:
   }
 };
 
-TSoundLevels* gInstalledLevels = nullptr;
+TSoundLevels* ManagerLevels()
+{
+  static TManagerLevels managerLevels;
+  return &managerLevels;
+}
+
+TInstallable<TSoundLevels> gLevels(&ManagerLevels);
 
 } // namespace
 
 TSoundLevels* TSoundLevels::Get()
 {
-  static TManagerLevels managerLevels;
-  return gInstalledLevels ? gInstalledLevels : &managerLevels;
+  return gLevels.Get();
 }
 
 TSoundLevels* TSoundLevels::Install(TSoundLevels* levels)
 {
-  TSoundLevels* previous = gInstalledLevels;
-  gInstalledLevels = levels;
-  return previous;
+  return gLevels.Install(levels);
 }

@@ -1,11 +1,13 @@
 // gamecontrol: what a screen may ask of the game controller that made it: post an event,
-// score, show a tutorial, save, and read the game mode, the rules and the current case.
+// score, show a tutorial, save, read the game mode, the rules and the current case, and
+// start the music.
 #pragma once
 
 #include <cstdint>
 
 #include "core/foundation/str.h"
 
+class GMusicManager;
 class TCase;
 class TFreePlayMode;
 class TRandom;
@@ -31,6 +33,8 @@ public:
   virtual TFreePlayMode& GetFreePlay() = 0;
   // The game's random generator (music tracks, journal animations).
   virtual TRandom& GetRandom() = 0;
+  // The game's music, which screens start as they are shown.
+  virtual GMusicManager* GetMusic() = 0;
   // Game rules.
   virtual uint32_t GetObjectPoints() const = 0;
   virtual uint32_t GetTimeBonusPoints() const = 0;

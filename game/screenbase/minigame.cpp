@@ -17,7 +17,7 @@ void TPuzzleScreen::StartFading(unsigned time, bool fadeIn)
   TGameControl* game = GetControl();
   if (fadeIn && game) {
     const int track = game->GetRandom().RandRange(0, int(kTrackCount) - 1);
-    GMusicManager::Instance()->PlayMusic(kTracks[track], true, true, "");
+    game->GetMusic()->PlayMusic(kTracks[track], true, true, "");
   }
 }
 

@@ -168,7 +168,7 @@ void TSearchScreen::StartMusic()
   // Free play has no case and so no sting: its rooms start with a room track.
   TCase* current = game->GetGameMode() == kControllerStory ? game->GetCurrentCase() : nullptr;
   const str sting = current ? current->mLocationSting : str();
-  GMusicManager* music = GMusicManager::Instance();
+  GMusicManager* music = game->GetMusic();
   if (!mEntered && !sting.empty()) {
     music->PlayMusic(sting, true, false, track);
   } else {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/app/platform.h"
+#include "core/foundation/installable.h"
 #include "core/foundation/stringtable.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
@@ -21,13 +22,13 @@
 
 namespace {
 
-TStringTable* gStringTableInUse = nullptr;
-
-TStringTable* GameStringTable()
+TStringTable* PlatformStringTable()
 {
   TPlatform* platform = TPlatform::GetInstance();
-  return gStringTableInUse ? gStringTableInUse : platform ? platform->GetStringTable() : nullptr;
+  return platform ? platform->GetStringTable() : nullptr;
 }
+
+TInstallable<TStringTable> gStringTable(&PlatformStringTable);
 
 } // namespace
 
@@ -103,12 +104,12 @@ void ShowWindow(TWindow* window, bool shown)
 
 void UseGameStringTable(TStringTable* table)
 {
-  gStringTableInUse = table;
+  gStringTable.Install(table);
 }
 
 str GameString(const str& label, const str& argument)
 {
-  TStringTable* table = GameStringTable();
+  TStringTable* table = gStringTable.Get();
   return table ? table->GetString(label, argument, "", "", "", "") : str("#####");
 }
 
@@ -185,7 +186,7 @@ TButton* CreateButton(TLuaTable* style, const str& label, const TPoint& position
   }
   if (!label.empty()) {
     str shown = label;
-    if (TStringTable* table = GameStringTable()) {
+    if (TStringTable* table = gStringTable.Get()) {
       // A player name is no label: the lookup may fail without a note in the log.
       const bool quiet = table->IsQuiet();
       table->SetQuiet(true);
