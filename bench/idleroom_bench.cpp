@@ -15,7 +15,7 @@
 #include <sys/resource.h>
 
 #include "benchreport.h"
-#include "flow/gamewindow.h"
+#include "controller/gamewindow.h"
 #include "gamebench.h"
 
 namespace {

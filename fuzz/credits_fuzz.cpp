@@ -9,8 +9,8 @@
 #include "core/foundation/file.h"
 #include "core/graphics/textgraphic.h"
 #include "core/window/windowstyle.h"
-#include "flow/credits.h"
-#include "flow/shellglue.h"
+#include "shell/credits.h"
+#include "shell/shellglue.h"
 
 namespace {
 

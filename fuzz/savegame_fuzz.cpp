@@ -8,7 +8,7 @@
 
 #include "core/app/platform.h"
 #include "core/foundation/file.h"
-#include "flow/thegame.h"
+#include "controller/thegame.h"
 #include "scene/binarybuffer.h"
 
 namespace {

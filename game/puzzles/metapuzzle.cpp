@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "core/foundation/xmlnode.h"
-#include "flow/configuredscreen.h"
-#include "flow/savestring.h"
-#include "flow/thegame.h"
+#include "screenbase/configuredscreen.h"
+#include "screenbase/savestring.h"
+#include "screenbase/gamestates.h"
 #include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
@@ -44,7 +44,7 @@ bool TMetaPuzzle::OnMouseDown(const TPoint& point)
   if (IsActive() && !mPieces.empty() && mPlaced.size() == mPieces.size()) {
     // The whole stays for the player to see until a click takes them back (also when a
     // solved puzzle is opened again).
-    TTheGame::GetInstance()->PostEvent(evMetaPuzzleCompleted);
+    Report(evMetaPuzzleCompleted);
     return true;
   }
   if (!IsActive() || mPieces.empty()) {
@@ -63,19 +63,13 @@ bool TMetaPuzzle::OnMouseDown(const TPoint& point)
   return true;
 }
 
-bool TMetaPuzzle::Save(TBinaryBuffer* buffer)
+void TMetaPuzzle::SaveProgress(TBinaryBuffer* buffer)
 {
-  SaveString(buffer, mConfig);
   SaveStrings(buffer, mPlaced);
-  return TSceneScreen::Save(buffer);
 }
 
-bool TMetaPuzzle::LoadSaved(TBinaryBuffer* buffer)
+bool TMetaPuzzle::LoadProgress(const str& config, TBinaryBuffer* buffer)
 {
-  str config;
-  if (!LoadString(buffer, config)) {
-    return false;
-  }
   ReadConfig(config, false);
-  return LoadNames(buffer, &mPlaced, mPieces) && TSceneScreen::LoadSaved(buffer);
+  return LoadNames(buffer, &mPlaced, mPieces);
 }

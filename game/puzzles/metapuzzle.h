@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "flow/minigame.h"
+#include "screenbase/minigame.h"
 
 class TMetaPuzzle : public TMetaPuzzleBase
 {
@@ -14,20 +14,20 @@ public:
   // Reads "meta_puzzle": its "scene" (file) and its "pieces" (ids); an empty configuration
   // leaves a puzzle with nothing to do.
   void ReInit(const str& config, bool reset) override;
-  const str& GetConfig() const { return mConfig; }
   const std::vector<str>& GetPieces() const { return mPieces; }
   const std::vector<str>& GetPlaced() const { return mPlaced; }
 
   bool OnMouseDown(const TPoint& point) override;
-  // The configuration path and the pieces placed, then the scenes.
-  bool Save(TBinaryBuffer* buffer) override;
-  bool LoadSaved(TBinaryBuffer* buffer) override;
+
+protected:
+  // The pieces placed.
+  void SaveProgress(TBinaryBuffer* buffer) override;
+  bool LoadProgress(const str& config, TBinaryBuffer* buffer) override;
 
 private:
   // The pieces and, when withScene, the scene.
   bool ReadConfig(const str& config, bool withScene);
 
-  str mConfig;
   std::vector<str> mPieces;
   std::vector<str> mPlaced;
 };

@@ -5,10 +5,11 @@
 #include <algorithm>
 
 #include "core/foundation/xmlnode.h"
-#include "flow/case.h"
-#include "flow/configuredscreen.h"
-#include "flow/savestring.h"
-#include "flow/thegame.h"
+#include "story/case.h"
+#include "screenbase/configuredscreen.h"
+#include "screenbase/savestring.h"
+#include "screenbase/gamecontrol.h"
+#include "screenbase/gamestates.h"
 #include "core/foundation/debug.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
@@ -35,7 +36,8 @@ bool TSuspectPuzzleChecklist::ReadConfig(const str& config, bool withScene)
       mCandidates.push_back(str::getFormatted("suspect_%d", nums[i] + 1));
     }
   }
-  TCase* current = TTheGame::GetInstance()->GetCurrentCase();
+  TGameControl* game = GetControl();
+  TCase* current = game ? game->GetCurrentCase() : nullptr;
   const int guilty = current ? current->mCaseFile.mGuilty : 0;
   mGuilty = str::getFormatted("suspect_%d", guilty);
   if (std::find(mCandidates.begin(), mCandidates.end(), mGuilty) == mCandidates.end()) {
@@ -90,22 +92,16 @@ void TSuspectPuzzleChecklist::Solve(TSceneObject* suspect)
   if (suspect && suspect->getStateNum(kGuiltyState) >= 0) {
     suspect->setState(str(kGuiltyState));
   }
-  TTheGame::GetInstance()->PostEvent(evChecklistPuzzleCompleted);
+  Report(evChecklistPuzzleCompleted);
 }
 
-bool TSuspectPuzzleChecklist::Save(TBinaryBuffer* buffer)
+void TSuspectPuzzleChecklist::SaveProgress(TBinaryBuffer* buffer)
 {
-  SaveString(buffer, mConfig);
   SaveStrings(buffer, mCrossed);
-  return TSceneScreen::Save(buffer);
 }
 
-bool TSuspectPuzzleChecklist::LoadSaved(TBinaryBuffer* buffer)
+bool TSuspectPuzzleChecklist::LoadProgress(const str& config, TBinaryBuffer* buffer)
 {
-  str config;
-  if (!LoadString(buffer, config)) {
-    return false;
-  }
   ReadConfig(config, false);
-  return LoadNames(buffer, &mCrossed, mCandidates) && TSceneScreen::LoadSaved(buffer);
+  return LoadNames(buffer, &mCrossed, mCandidates);
 }

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "flow/minigame.h"
+#include "screenbase/minigame.h"
 
 class TSuspectPuzzleChecklist : public TMetaPuzzleBase
 {
@@ -21,15 +21,16 @@ public:
   bool IsSolved() const { return mSolved; }
 
   bool OnMouseDown(const TPoint& point) override;
-  // The configuration path and the suspects crossed out, then the scenes.
-  bool Save(TBinaryBuffer* buffer) override;
-  bool LoadSaved(TBinaryBuffer* buffer) override;
+
+protected:
+  // The suspects crossed out.
+  void SaveProgress(TBinaryBuffer* buffer) override;
+  bool LoadProgress(const str& config, TBinaryBuffer* buffer) override;
 
 private:
   bool ReadConfig(const str& config, bool withScene);
   void Solve(TSceneObject* suspect);
 
-  str mConfig;
   // "suspect_N" of the three who take part, N from 1.
   std::vector<str> mCandidates;
   str mGuilty;

@@ -3,9 +3,9 @@
 #include "puzzles/suspectpuzzlesequence.h"
 
 #include "core/foundation/xmlnode.h"
-#include "flow/configuredscreen.h"
-#include "flow/savestring.h"
-#include "flow/thegame.h"
+#include "screenbase/configuredscreen.h"
+#include "screenbase/savestring.h"
+#include "screenbase/gamestates.h"
 #include "scene/binarybuffer.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
@@ -57,23 +57,20 @@ bool TSuspectPuzzleSequence::OnMouseDown(const TPoint& point)
   }
   SetStateOrHide(card, kChosenState);
   if (++mProgress == mSequence.size()) {
-    TTheGame::GetInstance()->PostEvent(evSequencePuzzleCompleted);
+    Report(evSequencePuzzleCompleted);
   }
   return true;
 }
 
-bool TSuspectPuzzleSequence::Save(TBinaryBuffer* buffer)
+void TSuspectPuzzleSequence::SaveProgress(TBinaryBuffer* buffer)
 {
-  SaveString(buffer, mConfig);
   buffer->WriteU32(mProgress);
-  return TSceneScreen::Save(buffer);
 }
 
-bool TSuspectPuzzleSequence::LoadSaved(TBinaryBuffer* buffer)
+bool TSuspectPuzzleSequence::LoadProgress(const str& config, TBinaryBuffer* buffer)
 {
-  str config;
   uint32_t progress = 0;
-  if (!LoadString(buffer, config) || !buffer->ReadU32(&progress)) {
+  if (!buffer->ReadU32(&progress)) {
     return false;
   }
   ReadConfig(config, false);
@@ -82,5 +79,5 @@ bool TSuspectPuzzleSequence::LoadSaved(TBinaryBuffer* buffer)
     return false;
   }
   mProgress = progress;
-  return TSceneScreen::LoadSaved(buffer);
+  return true;
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "flow/minigame.h"
+#include "screenbase/minigame.h"
 
 class TSuspectPuzzleSequence : public TMiniGame
 {
@@ -20,14 +20,15 @@ public:
   unsigned GetProgress() const { return mProgress; }
 
   bool OnMouseDown(const TPoint& point) override;
-  // The configuration path and the progress, then the scenes.
-  bool Save(TBinaryBuffer* buffer) override;
-  bool LoadSaved(TBinaryBuffer* buffer) override;
+
+protected:
+  // The cards picked so far.
+  void SaveProgress(TBinaryBuffer* buffer) override;
+  bool LoadProgress(const str& config, TBinaryBuffer* buffer) override;
 
 private:
   bool ReadConfig(const str& config, bool withScene);
 
-  str mConfig;
   std::vector<str> mSequence;
   uint32_t mProgress = 0;
 };

@@ -2,6 +2,7 @@
 // text rendered into textures); forwards to the engine's renderer, and lets tests record.
 #include "scene/scenerenderer.h"
 
+#include "core/foundation/installable.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/textgraphic.h"
 #include "core/graphics/texture.h"
@@ -53,19 +54,22 @@ public:
   }
 };
 
-TSceneRenderer* sInstalled = nullptr;
+TSceneRenderer* EngineRenderer()
+{
+  static TEngineSceneRenderer engine;
+  return &engine;
+}
+
+TInstallable<TSceneRenderer> gRenderer(&EngineRenderer);
 
 }  // namespace
 
 TSceneRenderer* TSceneRenderer::Get()
 {
-  static TEngineSceneRenderer engine;
-  return sInstalled ? sInstalled : &engine;
+  return gRenderer.Get();
 }
 
 TSceneRenderer* TSceneRenderer::Install(TSceneRenderer* renderer)
 {
-  TSceneRenderer* previous = sInstalled;
-  sInstalled = renderer;
-  return previous;
+  return gRenderer.Install(renderer);
 }

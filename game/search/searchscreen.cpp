@@ -7,13 +7,17 @@
 
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
-#include "flow/case.h"
-#include "flow/configuredscreen.h"
-#include "flow/musicmanager.h"
-#include "flow/savestring.h"
-#include "flow/shellglue.h"
-#include "flow/soundlevels.h"
-#include "flow/thegame.h"
+#include "core/foundation/random.h"
+#include "screenbase/gamecontrol.h"
+#include "screenbase/gamestates.h"
+#include "shell/gamedefs.h"
+#include "story/case.h"
+#include "story/freeplaymode.h"
+#include "screenbase/configuredscreen.h"
+#include "media/musicmanager.h"
+#include "screenbase/savestring.h"
+#include "shell/shellglue.h"
+#include "media/soundlevels.h"
 #include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 #include "scene/binarybuffer.h"
@@ -81,8 +85,8 @@ bool TSearchScreen::LoadConfig(const str& config)
     mRemaining.push_back(entry.mId);
   }
   DropUnseen();
-  TTheGame* game = TTheGame::GetInstance();
-  mTimeLeft = game->GetGameMode() == kControllerFreePlay ? int32_t(game->GetFreePlayTime()) : -1;
+  TGameControl* game = GetControl();
+  mTimeLeft = game && game->GetGameMode() == kControllerFreePlay ? int32_t(game->GetFreePlayTime()) : -1;
   mMisses = 0;
   mCompleted = false;
   UpdatePanel();
@@ -115,11 +119,12 @@ const TSearchScreen::TEntry* TSearchScreen::FindEntry(const str& id) const
 void TSearchScreen::Activate()
 {
   TSceneScreen::Activate();
-  TTheGame* game = TTheGame::GetInstance();
+  TGameControl* game = GetControl();
+  const bool freePlay = game && game->GetGameMode() == kControllerFreePlay;
   if (!mConfigured) {
-    if (game->GetGameMode() == kControllerFreePlay) {
+    if (freePlay) {
       LoadConfig(game->GetFreePlay().GetCurrentSearchConfig());
-    } else if (TCase* current = game->GetCurrentCase()) {
+    } else if (TCase* current = game ? game->GetCurrentCase() : nullptr) {
       LoadConfig(current->mSearchConfig);
     } else {
       WriteDbg("ERROR: %s shown with no case and no free-play location", kScreenName);
@@ -128,7 +133,7 @@ void TSearchScreen::Activate()
   }
   // Free play scores one room at a time: the room shown holds the points of its finds until
   // it is scored, after a trip to the map or a restart alike.
-  if (game->GetGameMode() == kControllerFreePlay) {
+  if (freePlay) {
     game->SetScore("Object_Found", GetFoundCount() * game->GetObjectPoints());
   }
 }
@@ -155,12 +160,15 @@ void TSearchScreen::StartFading(unsigned time, bool fadeIn)
 
 void TSearchScreen::StartMusic()
 {
-  TTheGame* game = TTheGame::GetInstance();
+  TGameControl* game = GetControl();
+  if (!game) {
+    return;
+  }
   const str track = kRoomTracks[game->GetRandom().RandRange(0, int(kRoomTrackCount) - 1)];
   // Free play has no case and so no sting: its rooms start with a room track.
   TCase* current = game->GetGameMode() == kControllerStory ? game->GetCurrentCase() : nullptr;
   const str sting = current ? current->mLocationSting : str();
-  GMusicManager* music = GMusicManager::Instance();
+  GMusicManager* music = game->GetMusic();
   if (!mEntered && !sting.empty()) {
     music->PlayMusic(sting, true, false, track);
   } else {
@@ -178,12 +186,12 @@ void TSearchScreen::PostLoadInit(TScene* scene, bool fromSave)
 
 void TSearchScreen::BackToMap()
 {
-  TTheGame::GetInstance()->PostEvent(evBackToMap);
+  Report(evBackToMap);
 }
 
 void TSearchScreen::PlayMetaPuzzle()
 {
-  TTheGame::GetInstance()->PostEvent(evPlayMetaPuzzle);
+  Report(evPlayMetaPuzzle);
 }
 
 void TSearchScreen::OnTick(double ms)
@@ -196,7 +204,7 @@ void TSearchScreen::OnTick(double ms)
   ShowClock(this, mTimeLeft);
   if (mTimeLeft == 0) {
     mCompleted = true;
-    TTheGame::GetInstance()->PostEvent(evSearchTimeUp);
+    Report(evSearchTimeUp);
   }
 }
 
@@ -230,10 +238,12 @@ void TSearchScreen::ObjectFound(TSceneObject* object, const TEntry& entry)
   WriteDbg("%s: found %s, %u left", kScreenName, entry.mId.c_str(), unsigned(mRemaining.size()));
   SetStateOrHide(object, kDeletingState);
   object->setHitTest(false);
-  TTheGame* game = TTheGame::GetInstance();
-  game->AddScore("Object_Found", game->GetObjectPoints());
+  TGameControl* game = GetControl();
+  if (game) {
+    game->AddScore("Object_Found", game->GetObjectPoints());
+  }
   Play(mFoundSound);
-  if (TCase* current = game->GetGameMode() == kControllerStory ? game->GetCurrentCase() : nullptr) {
+  if (TCase* current = game && game->GetGameMode() == kControllerStory ? game->GetCurrentCase() : nullptr) {
     if (!entry.mTheory.empty()) {
       current->CheckTheory(entry.mTheory);
     }
@@ -244,10 +254,10 @@ void TSearchScreen::ObjectFound(TSceneObject* object, const TEntry& entry)
   UpdatePanel();
   if (mRemaining.empty()) {
     mCompleted = true;
-    if (mTimeLeft > 0) {
+    if (game && mTimeLeft > 0) {
       game->AddScore("Extra_Time", uint32_t(mTimeLeft / 1000) * game->GetTimeBonusPoints());
     }
-    game->PostEvent(evSearchCompleted);
+    Report(evSearchCompleted);
   }
 }
 

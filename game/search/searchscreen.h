@@ -9,7 +9,7 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "flow/scenescreen.h"
+#include "screenbase/scenescreen.h"
 
 class TSound;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "e2e/e2eharness.h"
-#include "flow/vellumkitinit.h"
+#include "app/vellumkitinit.h"
 #include "support/blowfishoracle.h"
 
 // The hiscore file of the user folder home, deciphered; "" when there is none.

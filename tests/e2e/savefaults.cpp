@@ -33,7 +33,7 @@
 #include "core/foundation/prefsdb.h"
 #include "core/foundation/prefsstore.h"
 #include "core/online/hiscores.h"
-#include "flow/vellumkitinit.h"
+#include "app/vellumkitinit.h"
 
 #ifndef QV_GAME_EXECUTABLE
 #define QV_GAME_EXECUTABLE ""

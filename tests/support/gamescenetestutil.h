@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "flow/loadingscreen.h"
-#include "flow/titlescreen.h"
-#include "flow/tutoriallayer.h"
+#include "controller/loadingscreen.h"
+#include "controller/titlescreen.h"
+#include "controller/tutoriallayer.h"
 #include "puzzles/metapuzzle.h"
 #include "puzzles/suspectpuzzlechecklist.h"
 #include "puzzles/suspectpuzzlesequence.h"

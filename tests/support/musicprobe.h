@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/sound/oggdatasource.h"
-#include "flow/musicmanager.h"
+#include "media/musicmanager.h"
 #include "platform/sound/soundstream.h"
 #include "support/soundtestutil.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "flow/soundlevels.h"
+#include "media/soundlevels.h"
 
 class TRecordingLevels : public TSoundLevels
 {

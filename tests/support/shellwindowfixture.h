@@ -4,11 +4,11 @@
 #pragma once
 
 #include "core/foundation/stringtable.h"
-#include "flow/gamedefs.h"
-#include "flow/settings.h"
-#include "flow/shellglue.h"
-#include "flow/shellwindows.h"
-#include "flow/vellumkitinit.h"
+#include "shell/gamedefs.h"
+#include "shell/settings.h"
+#include "shell/shellglue.h"
+#include "shell/shellwindows.h"
+#include "app/vellumkitinit.h"
 #include "support/apptestutil.h"
 #include "support/glwidgetfixture.h"
 #include "support/recordinglevels.h"

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 # checkdeps tests: the dependency check on small made-up trees: first matching row decides,
-# unmatched and undeclared includes are refused, a broken table stops the check.
+# unmatched and undeclared includes are refused, cycles between folders are refused unless
+# known for the engine, a broken table stops the check.
 import os
 import subprocess
 import sys
@@ -88,10 +89,46 @@ class CheckDeps(unittest.TestCase):
         self.assertEqual(code, 1)
         self.assertIn("no such file", out)
 
+    def test_a_cycle_between_folders_is_refused_with_one_include_per_step(self):
+        self.write("game/a/one.cpp", '#include "b/two.h"\n')
+        self.write("game/b/two.h", '#include "c/three.h"\n')
+        self.write("game/c/three.h", '#include "a/four.h"\n')
+        self.write("game/a/four.h", "")
+        self.write("game/d/five.h", '#include "a/four.h"\n')
+        code, out = self.run_check("allow game/** game/** all\n")
+        self.assertEqual(code, 1, out)
+        self.assertIn("cycle of 3 folders (game/a, game/b, game/c): "
+                      'game/a -> game/b (game/a/one.cpp: "b/two.h"); '
+                      'game/b -> game/c (game/b/two.h: "c/three.h"); '
+                      'game/c -> game/a (game/c/three.h: "a/four.h")', out)
+        self.assertNotIn("game/d ->", out)
+        self.write("game/c/three.h", "")
+        code, out = self.run_check("allow game/** game/** all\n")
+        self.assertEqual(code, 0, out)
+
+    def test_known_cycles_are_the_engines_alone(self):
+        self.write("src/x/a.h", '#include "y/b.h"\n')
+        self.write("src/y/b.h", '#include "x/c.h"\n')
+        self.write("src/x/c.h", "")
+        table = "allow src/** src/** all\ncycle src/{x,y} being undone\n"
+        code, out = self.run_check(table)
+        self.assertEqual(code, 0, out)
+        self.assertIn("known cycle of 2 folders (deps.txt:2: being undone)", out)
+        # A cycle reaching past the known folders is refused.
+        self.write("src/y/b.h", '#include "z/d.h"\n')
+        self.write("src/z/d.h", '#include "x/c.h"\n')
+        code, out = self.run_check(table)
+        self.assertEqual(code, 1, out)
+        self.assertIn("cycle of 3 folders (src/x, src/y, src/z)", out)
+        code, out = self.run_check("allow ** ** all\ncycle game/** the game may not\n")
+        self.assertEqual(code, 2, out)
+        self.assertIn("only folders of src/", out)
+
     def test_a_broken_table_stops_the_check(self):
         self.write("src/a.cpp", "")
         for table in ("allow src/** src/**\n", "allow src/** lib:Nothing why\n",
-                      "permit src/** src/** why\n", "allow src/{a,b src/** why\n"):
+                      "permit src/** src/** why\n", "allow src/{a,b src/** why\n",
+                      "cycle src/**\n"):
             code, out = self.run_check(table)
             self.assertEqual(code, 2, table)
             self.assertIn("ERROR: ", out)

@@ -4,7 +4,7 @@
 // the puzzles' music.
 #include <algorithm>
 
-#include "flow/gameround.h"
+#include "story/gameround.h"
 #include "support/gamescenetestutil.h"
 #include "support/musicprobe.h"
 #include "support/recordbytes.h"

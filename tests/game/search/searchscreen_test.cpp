@@ -3,7 +3,7 @@
 // its music on first and later entries.
 #include <algorithm>
 
-#include "flow/gameround.h"
+#include "story/gameround.h"
 #include "scene/textobject.h"
 #include "support/gamescenetestutil.h"
 #include "support/musicprobe.h"

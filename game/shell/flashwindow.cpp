@@ -1,0 +1,52 @@
+// flashwindow: the movie window: takes the focus of its layer, switches to the comic music
+// and starts the cinematic host for the flash manager's movie.
+#include "shell/flashwindow.h"
+
+#include "core/window/modalwindow.h"
+#include "shell/flashmanager.h"
+#include "media/musicmanager.h"
+#include "platform/cinema/flashhost.h"
+
+TWindow* TFlashWindowDynamicCreate()
+{
+  return new TFlashWindow;
+}
+
+intptr_t TFlashWindow::ClassId()
+{
+  static const intptr_t id = RegisterCreatable(&TFlashWindowDynamicCreate);
+  return id;
+}
+
+TFlashWindow::~TFlashWindow()
+{
+  StopMovie();
+}
+
+void TFlashWindow::Init(TWindowStyle& style)
+{
+  TWindow::Init(style);
+  if (TModalWindow* layer = FindParentModal()) {
+    layer->SetDefaultFocus(this);
+  }
+  GMusicManager* music = GMusicManager::Instance();
+  music->StopMusic();
+  music->PlayMusic(kMusic, false, true, "");
+}
+
+void TFlashWindow::PostChildrenInit(TWindowStyle& style)
+{
+  TWindow::PostChildrenInit(style);
+  StopMovie();
+  mHost = new TFlashHost(TFlashManager::GetInstance()->GetMovieName().c_str());
+  mHost->Start(false, true, true);
+}
+
+void TFlashWindow::StopMovie()
+{
+  if (mHost) {
+    mHost->Stop();
+    delete mHost;
+    mHost = nullptr;
+  }
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env python3
+# gamelayers tests: each game folder's library builds against the headers of the folders it
+# links and not against those of a higher or a sibling folder, which its include path lacks.
+"""Usage: gamelayers_test.py COMPILER FOLDER=DIR:DIR... ...
+
+Each FOLDER=... argument gives the include directories of that folder's library."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+COMPILER = None
+INCLUDES = {}
+
+# (folder, header, builds): a header the folder may use, and headers of the folders above
+# it or beside it.
+PROBES = [
+    ("scene", "scene/binarybuffer.h", True),
+    ("scene", "media/soundlevels.h", False),
+    ("media", "media/soundlevels.h", True),
+    ("media", "shell/gamedefs.h", False),
+    ("shell", "media/soundlevels.h", True),
+    ("shell", "screenbase/gamestates.h", False),
+    ("screenbase", "screenbase/gamestates.h", True),
+    ("screenbase", "shell/gamedefs.h", False),
+    ("screenbase", "story/casefile.h", False),
+    ("story", "shell/gamedefs.h", True),
+    ("story", "controller/screenfactory.h", False),
+    ("search", "story/casefile.h", True),
+    ("search", "puzzles/metapuzzle.h", False),
+    ("puzzles", "search/searchscreen.h", False),
+    ("puzzles", "controller/screenfactory.h", False),
+    ("controller", "search/searchscreen.h", True),
+    ("controller", "app/gamemain.h", False),
+]
+
+
+def compile_include(folder, header, work):
+    source = os.path.join(work, "probe.cpp")
+    with open(source, "w") as out:
+        out.write('#include "%s"\n' % header)
+    command = [COMPILER, "-std=c++17", "-fsyntax-only", source]
+    command += ["-I" + path for path in INCLUDES[folder]]
+    return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                          timeout=120)
+
+
+class GameLayers(unittest.TestCase):
+    def test_a_folder_builds_only_against_the_folders_it_links(self):
+        with tempfile.TemporaryDirectory() as work:
+            for folder, header, builds in PROBES:
+                with self.subTest(folder=folder, header=header):
+                    result = compile_include(folder, header, work)
+                    if builds:
+                        self.assertEqual(0, result.returncode, result.stdout)
+                    else:
+                        self.assertNotEqual(0, result.returncode)
+                        # Refused for the missing header, not for some other fault.
+                        self.assertIn(header, result.stdout)
+                        self.assertIn("No such file", result.stdout)
+
+
+if __name__ == "__main__":
+    COMPILER = sys.argv[1]
+    for argument in sys.argv[2:]:
+        folder, _, paths = argument.partition("=")
+        INCLUDES[folder] = [path for path in paths.split(":") if path]
+    unittest.main(argv=sys.argv[:1])
