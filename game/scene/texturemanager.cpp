@@ -114,29 +114,25 @@ TTextureWrapperRef TTextureManager::getTexture(str name)
     return TTextureWrapperRef();
   wrapper->SetName(name);
   mWrappers.push_back(wrapper);
-  if (mHolds > 0)
-    mHeld.push_back(TTextureWrapperRef(wrapper));
-  return TTextureWrapperRef(wrapper);
+  TTextureWrapperRef handle(wrapper);
+  mHeld.Keep(handle);
+  return handle;
 }
 
-TTextureManager::THold::THold()
+void TTextureManager::BeginHold()
 {
   TTextureManager* manager = TTextureManager::GetInstance();
-  if (!manager)
+  if (!manager || !manager->mHeld.Begin())
     return;
-  if (manager->mHolds++ == 0)
-    for (TTextureWrapper* wrapper : manager->mWrappers)
-      manager->mHeld.push_back(TTextureWrapperRef(wrapper));
+  for (TTextureWrapper* wrapper : manager->mWrappers)
+    manager->mHeld.Keep(TTextureWrapperRef(wrapper));
 }
 
-TTextureManager::THold::~THold()
+void TTextureManager::EndHold()
 {
-  TTextureManager* manager = TTextureManager::GetInstance();
-  if (!manager || manager->mHolds <= 0 || --manager->mHolds > 0)
-    return;
   // Releasing a handle may delete its wrapper, which takes itself out of mWrappers.
-  std::vector<TTextureWrapperRef> held;
-  held.swap(manager->mHeld);
+  if (TTextureManager* manager = TTextureManager::GetInstance())
+    manager->mHeld.End();
 }
 
 void TTextureManager::deleteTexture(TTextureWrapper* wrapper)

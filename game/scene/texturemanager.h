@@ -6,6 +6,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "core/foundation/hold.h"
 #include "core/foundation/str.h"
 #include "scene/texturewrapper.h"
 
@@ -43,19 +44,11 @@ public:
   void SetSource(TTextureSource* source);
   size_t GetWrapperCount() const { return mWrappers.size(); }
 
-  // While a hold lives, every wrapper the manager has or hands out stays (with its texture)
-  // even when no scene holds it: work that replaces screens by others, as loading a saved
-  // game does, finds the pictures of the screens it replaced instead of decoding them again.
-  class THold
-  {
-  public:
-    THold();
-    ~THold();
-
-  private:
-    THold(const THold&) = delete;
-    THold& operator=(const THold&) = delete;
-  };
+  // Keeps every wrapper the manager has or hands out (with its texture) while it lives,
+  // even when no scene holds it.
+  typedef TScopedHold<TTextureManager> THold;
+  static void BeginHold();
+  static void EndHold();
 
 private:
   TTextureManager();
@@ -65,9 +58,7 @@ private:
 
   std::vector<TTextureWrapper*> mWrappers;
   TTextureSource* mSource;
-  // The handles the holds keep, while any hold lives.
-  int mHolds = 0;
-  std::vector<TTextureWrapperRef> mHeld;
+  THeldRefs<TTextureWrapperRef> mHeld;
 
   static TTextureManager* sInstance;
   static bool sCreated;

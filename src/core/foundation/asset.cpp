@@ -30,33 +30,30 @@ TAssetManager::~TAssetManager()
 void TAssetManager::AddAsset(const str& key, boost::shared_ptr<TAsset> asset)
 {
   mAssets[key] = asset;
-  if (mHolds > 0 && asset) {
-    mHeld.push_back(asset);
+  if (asset) {
+    mHeld.Keep(asset);
   }
 }
 
-TAssetManager::THold::THold()
+void TAssetManager::BeginHold()
 {
   TAssetManager* registry = TAssetManager::GetInstance();
-  if (!registry || registry->mHolds++ > 0) {
+  if (!registry || !registry->mHeld.Begin()) {
     return;
   }
   for (auto& entry : registry->mAssets) {
     if (boost::shared_ptr<TAsset> asset = entry.second.lock()) {
-      registry->mHeld.push_back(asset);
+      registry->mHeld.Keep(asset);
     }
   }
 }
 
-TAssetManager::THold::~THold()
+void TAssetManager::EndHold()
 {
-  TAssetManager* registry = TAssetManager::GetInstance();
-  if (!registry || registry->mHolds <= 0 || --registry->mHolds > 0) {
-    return;
+  // An asset going may remove its entry from the registry: the list lets them go outside it.
+  if (TAssetManager* registry = TAssetManager::GetInstance()) {
+    registry->mHeld.End();
   }
-  // An asset going may remove its entry from the registry: let them go outside its lists.
-  std::vector<boost::shared_ptr<TAsset>> held;
-  held.swap(registry->mHeld);
 }
 
 boost::shared_ptr<TAsset> TAssetManager::GetAsset(const str& key)

@@ -10,6 +10,7 @@
 #include <boost/shared_ptr.hpp>
 #include <boost/weak_ptr.hpp>
 
+#include "core/foundation/hold.h"
 #include "core/foundation/str.h"
 
 class TAsset : public boost::enable_shared_from_this<TAsset> {
@@ -45,18 +46,10 @@ public:
 
   bool HasEntry(const str& key) const { return mAssets.count(key) != 0; }
 
-  // While a hold lives, every asset the registry has or is given stays alive even when
-  // nothing else holds it: work that replaces what uses assets by new users of the same
-  // ones, as loading a saved game does, finds them instead of reading them again.
-  class THold {
-  public:
-    THold();
-    ~THold();
-
-  private:
-    THold(const THold&) = delete;
-    THold& operator=(const THold&) = delete;
-  };
+  // Keeps every asset the registry has or is given while it lives.
+  typedef TScopedHold<TAssetManager> THold;
+  static void BeginHold();
+  static void EndHold();
 
 private:
   TAssetManager(const TAssetManager&) = delete;
@@ -65,7 +58,5 @@ private:
   static TAssetManager* mInstance;
 
   std::map<str, boost::weak_ptr<TAsset>> mAssets;
-  // The assets the holds keep, while any hold lives.
-  int mHolds = 0;
-  std::vector<boost::shared_ptr<TAsset>> mHeld;
+  THeldRefs<boost::shared_ptr<TAsset>> mHeld;
 };
