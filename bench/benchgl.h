@@ -1,10 +1,12 @@
-// benchgl: the one hidden 800 x 600 window with a compatibility OpenGL context that the
+// benchgl: the one 800 x 600 window with a compatibility OpenGL context that the
 // on-screen benchmarks draw into (SDL's offscreen driver unless SDL_VIDEODRIVER says otherwise).
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdlib>
+
+#include "platform/display/display.h"
 
 // The window, made with its context at the first call; null when no context can be had.
 inline SDL_Window* BenchWindow()
@@ -19,10 +21,11 @@ inline SDL_Window* BenchWindow()
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     return nullptr;
   }
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  // The buffers the game's window asks for, so that frames are presented as the game's are.
+  RequestGameWindowBuffers();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-  SDL_Window* made = SDL_CreateWindow("bench", 0, 0, 800, 600, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  SDL_Window* made = SDL_CreateWindow("bench", 0, 0, 800, 600, SDL_WINDOW_OPENGL);
   if (!made || !SDL_GL_CreateContext(made)) {
     return nullptr;
   }

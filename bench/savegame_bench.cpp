@@ -1,13 +1,13 @@
 // savegame_bench: saving and loading a whole story game in progress (the museum's case searched
 // with things found, the library's case opened) through the game's own path: the record built
-// from every screen, the player's preferences and the atomically written copy.
+// from every screen, the player's preferences and the atomically written copy; prints the load
+// and save times with their spread.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "controller/overlayscreen.h"
-#include "shell/settings.h"
+#include "benchreport.h"
 #include "gamebench.h"
 #include "scene/binarybuffer.h"
 
@@ -16,79 +16,18 @@ namespace {
 // Where the museum's room draws the things its story list asks for.
 const TPoint kMuseumThings[] = {{692, 386}, {148, 273}, {537, 300}, {526, 472}};
 
-void Settle(TPlatform* platform, int turns)
-{
-  int left = turns;
-  RunUntil(platform, [&left](TTheGame*) { return --left <= 0; });
-}
-
-bool ReachState(TPlatform* platform, int state)
-{
-  const bool reached = RunUntil(platform, [state](TTheGame* game) { return Settled(game, state); });
-  // The journal's fade and the room's intro take a few more frames.
-  Settle(platform, 80);
-  return reached;
-}
-
-// What the player's click on the overlay's dialog does.
-void CloseDialog(TPlatform* platform, TTheGame* game)
-{
-  if (game->GetOverlayScreen() && game->GetOverlayScreen()->IsDialogShown()) {
-    game->GetOverlayScreen()->CloseDialog();
-  }
-  Settle(platform, 40);
-}
-
-// The case at the location chosen on the map, its intro closed: true once its journal shows.
-bool OpenCase(TPlatform* platform, TTheGame* game, const char* location)
-{
-  game->ChooseLocation(location);
-  Settle(platform, 40);
-  CloseDialog(platform, game);
-  return ReachState(platform, stJournal);
-}
-
-void Click(TTheGame* game, const TPoint& point)
-{
-  game->OnMouseMove(point);
-  game->OnMouseDown(point);
-  game->OnMouseUp(point);
-}
-
 // The program at round 1's map with two cases opened and things found in the museum; null
 // (and the reason on stderr) when the game does not get there.
 TPlatform* StartRoundInProgress()
 {
-  // A first start makes the detective, so the next one comes to the title without the register.
-  TPlatform* platform = StartToFirstFrame();
-  if (TSettings::GetInstance()->GetNumUsers() == 0) {
-    TSettings::GetInstance()->CreateNewUser("Bench");
-    TSettings::GetInstance()->SetCurrentUser(0);
-    EndRun(platform);
-    platform = StartToFirstFrame();
-  }
-  TTheGame* game = nullptr;
   const char* failed = nullptr;
-  if (!RunToTitle(platform) || !(game = TTheGame::Peek())) {
-    failed = "the title";
-  } else {
-    game->DeleteSavedGame(kControllerStory);
-    game->PostEvent(evStoryChosen);
-    if (!ReachState(platform, stMap)) {
-      failed = "the map";
-    }
+  TPlatform* platform = StartInStoryRoom("02_museum", &failed);
+  if (!platform) {
+    std::fprintf(stderr, "The game did not reach %s\n", failed);
+    return nullptr;
   }
-  if (!failed && !OpenCase(platform, game, "02_museum")) {
-    failed = "the museum's journal";
-  }
-  if (!failed) {
-    game->PostEvent(evStartSearch);
-    if (!ReachState(platform, stSearch)) {
-      failed = "the museum";
-    }
-    CloseDialog(platform, game);
-  }
-  if (!failed) {
+  TTheGame* game = TTheGame::Peek();
+  {
     for (const TPoint& point : kMuseumThings) {
       Click(game, point);
       Settle(platform, 20);
@@ -198,11 +137,12 @@ BENCHMARK(LoadRoundInProgress)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
   PrepareHeadlessRun();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  const int result = RunBenchmarksWithRatios(argc, argv, [](TRatioReporter& report) {
+    report.PrintTime("LoadRoundInProgress", "load a saved story round in progress", 0.010);
+    report.PrintTime("SaveRoundInProgress", "save a story round in progress", 0.0);
+  });
   if (gRound) {
     EndRun(gRound);
   }
-  return 0;
+  return result;
 }

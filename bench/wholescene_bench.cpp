@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "benchreport.h"
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
 #include "core/foundation/xmlnode.h"
@@ -224,4 +225,10 @@ BENCHMARK(DemoSceneLoadFromBinary)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+  return RunBenchmarksWithRatios(argc, argv, [](TRatioReporter& report) {
+    report.PrintCounter("SceneFrameAgainstPlainSprites", "overhead_ratio", "scene frame / plain sprites", 0);
+    report.PrintRatio("DemoSceneLoadFromXml", "DemoSceneLoadFromBinary", "demo scene: from XML / from its binary", 0);
+  });
+}

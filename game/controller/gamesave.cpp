@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/foundation/asset.h"
 #include "core/foundation/atomicfile.h"
 #include "core/foundation/prefsdb.h"
 #include "story/gameround.h"
@@ -13,6 +14,7 @@
 #include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
+#include "scene/texturemanager.h"
 
 namespace {
 
@@ -138,6 +140,10 @@ bool TTheGame::LoadGame(int mode)
     WriteDbg("ERROR: The saved game of player %d cannot be read", player);
     return false;
   }
+  // The screens made again find the pictures, sounds and scripts of those they replace, and
+  // of one another.
+  TAssetManager::THold assets;
+  TTextureManager::THold pictures;
   return ApplySaveRecord(bytes.data(), unsigned(size), mode);
 }
 

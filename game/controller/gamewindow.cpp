@@ -52,11 +52,27 @@ TGameWindow::~TGameWindow()
   if (mGame && mGame->GetGameWindow() == this) {
     mGame->SetGameWindow(nullptr);
   }
+  TWindowManager* manager = TWindowManager::GetInstance();
+  if (manager && manager->GetFrameGate() == this) {
+    manager->SetFrameGate(nullptr);
+  }
+}
+
+bool TGameWindow::FrameAllowed()
+{
+  if (mTickedSinceFrame) {
+    return true;
+  }
+  TWindowManager* manager = TWindowManager::GetInstance();
+  return !manager || manager->GetTopModalWindow() != FindParentModal();
 }
 
 void TGameWindow::PostChildrenInit(TWindowStyle& style)
 {
   TWindow::PostChildrenInit(style);
+  if (TWindowManager* manager = TWindowManager::GetInstance()) {
+    manager->SetFrameGate(this);
+  }
   // Re-armed 20 ms after each run, never catching up: when frames slow, game time slows.
   StartWindowAnimation(kTickPeriod, true, true, false);
   mGame = TTheGame::GetInstance();
@@ -73,6 +89,8 @@ bool TGameWindow::OnTaskAnimate()
   // Only what moves asks for frames, so a still screen costs no drawing; the tick an
   // animation ends in is drawn too, with whatever its end changed.
   const bool animating = game->IsAnimating();
+  ++mTicks;
+  mTickedSinceFrame = true;
   game->OnTick(double(kTickPeriod));
   if (animating || game->IsAnimating()) {
     InvalidateGameScreen();

@@ -1,8 +1,9 @@
 // loadingscreen: the first screen: shows its scene while the textures listed in
-// "configs/loading.xml" load and the XML preloader parses its scene files, one a tick, then
-// tells the game controller it is done.
+// "configs/loading.xml" load and the XML preloader parses its scene files, as many a tick as
+// a frame's budget holds, then tells the game controller it is done.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "screenbase/scenescreen.h"
@@ -12,6 +13,8 @@ class TLoadingScreen : public TSceneScreen
 {
 public:
   static constexpr char kConfig[] = "configs/loading.xml";
+  // Microseconds of loading a tick may take, so that frames keep coming while it loads.
+  static constexpr uint64_t kTickBudget = 12000;
 
   void Activate() override;
   void OnTick(double ms) override;
@@ -22,6 +25,8 @@ public:
 
 private:
   void ReadConfig();
+  // Loads the next texture or parses the next scene file; false once there is nothing left.
+  bool LoadNext();
 
   bool mConfigured = false;
   bool mDone = false;

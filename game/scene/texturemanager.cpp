@@ -114,7 +114,25 @@ TTextureWrapperRef TTextureManager::getTexture(str name)
     return TTextureWrapperRef();
   wrapper->SetName(name);
   mWrappers.push_back(wrapper);
-  return TTextureWrapperRef(wrapper);
+  TTextureWrapperRef handle(wrapper);
+  mHeld.Keep(handle);
+  return handle;
+}
+
+void TTextureManager::BeginHold()
+{
+  TTextureManager* manager = TTextureManager::GetInstance();
+  if (!manager || !manager->mHeld.Begin())
+    return;
+  for (TTextureWrapper* wrapper : manager->mWrappers)
+    manager->mHeld.Keep(TTextureWrapperRef(wrapper));
+}
+
+void TTextureManager::EndHold()
+{
+  // Releasing a handle may delete its wrapper, which takes itself out of mWrappers.
+  if (TTextureManager* manager = TTextureManager::GetInstance())
+    manager->mHeld.End();
 }
 
 void TTextureManager::deleteTexture(TTextureWrapper* wrapper)

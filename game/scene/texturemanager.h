@@ -6,6 +6,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "core/foundation/hold.h"
 #include "core/foundation/str.h"
 #include "scene/texturewrapper.h"
 
@@ -43,6 +44,12 @@ public:
   void SetSource(TTextureSource* source);
   size_t GetWrapperCount() const { return mWrappers.size(); }
 
+  // Keeps every wrapper the manager has or hands out (with its texture) while it lives,
+  // even when no scene holds it.
+  typedef TScopedHold<TTextureManager> THold;
+  static void BeginHold();
+  static void EndHold();
+
 private:
   TTextureManager();
   ~TTextureManager();
@@ -51,6 +58,7 @@ private:
 
   std::vector<TTextureWrapper*> mWrappers;
   TTextureSource* mSource;
+  THeldRefs<TTextureWrapperRef> mHeld;
 
   static TTextureManager* sInstance;
   static bool sCreated;

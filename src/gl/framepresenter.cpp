@@ -62,14 +62,14 @@ void PresentFrameScaled(unsigned frameBuffer, int frameWidth, int frameHeight, i
 std::vector<uint8_t> ReadFrameRGBA(unsigned frameBuffer, int width, int height)
 {
   std::vector<uint8_t> pixels;
-  if (!frameBuffer || width <= 0 || height <= 0) {
+  if (width <= 0 || height <= 0) {
     return pixels;
   }
   pixels.resize(size_t(width) * height * 4);
   GLint previous = 0;
   glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
-  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glReadBuffer(frameBuffer ? GL_COLOR_ATTACHMENT0 : GL_BACK);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
   glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(previous));

@@ -21,5 +21,6 @@ TLetterbox FitFrame(int frameWidth, int frameHeight, int targetWidth, int target
 void PresentFrameScaled(unsigned frameBuffer, int frameWidth, int frameHeight, int targetWidth,
                         int targetHeight);
 
-// Reads the frame buffer object as rows top-down of R, G, B, A bytes; empty on failure.
+// Reads the frame buffer object (0: the window's back buffer) as rows top-down of R, G, B, A
+// bytes; empty on failure.
 std::vector<uint8_t> ReadFrameRGBA(unsigned frameBuffer, int width, int height);

@@ -1,11 +1,13 @@
-// gldisplayhandler: OpenGL 1.x state and drawing for the renderer; draws every frame into
-// a frame buffer object and presents it at swap; talks to GL, GLU and the display host.
+// gldisplayhandler: OpenGL 1.x state and drawing for the renderer; draws every frame into the
+// window's back buffer when it has the frame's size, else into a frame buffer object that is
+// presented scaled at swap; talks to GL, GLU and the display host.
 #define GL_GLEXT_PROTOTYPES 1
 #include "gl/gldisplayhandler.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <cstdlib>
@@ -72,14 +74,48 @@ void TGLDisplayHandler::FreeFrameBuffer()
   }
 }
 
+unsigned TGLDisplayHandler::GetDrawnFrameBuffer() const
+{
+  // Render targets always draw into the frame buffer object.
+  return mDirect && !mRenderTarget ? 0u : mFrameBuffer;
+}
+
 void TGLDisplayHandler::BindFrameBuffer() const
 {
   const_cast<TGLDisplayHandler*>(this)->FlushSprites();
-  glBindFramebuffer(GL_FRAMEBUFFER, mFrameBuffer);
-  if (mFrameBuffer) {
+  const unsigned frame = GetDrawnFrameBuffer();
+  glBindFramebuffer(GL_FRAMEBUFFER, frame);
+  if (frame) {
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
+  } else if (mDirect) {
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
   }
+}
+
+bool TGLDisplayHandler::WindowTakesTheFrame()
+{
+  if (mWindowChecked) {
+    return mWindowFits;
+  }
+  // The window's buffers must hold what the frame buffer object holds: colour with alpha
+  // (captures read it) and the depth that 3D drawing tests; and a back buffer, since a
+  // surface of one buffer (the offscreen driver's) would show frames half drawn.
+  mWindowChecked = true;
+  GLint previous = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  GLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0, doubled = 0;
+  glGetIntegerv(GL_RED_BITS, &red);
+  glGetIntegerv(GL_GREEN_BITS, &green);
+  glGetIntegerv(GL_BLUE_BITS, &blue);
+  glGetIntegerv(GL_ALPHA_BITS, &alpha);
+  glGetIntegerv(GL_DEPTH_BITS, &depth);
+  glGetIntegerv(GL_DOUBLEBUFFER, &doubled);
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+  mWindowFits = red == 8 && green == 8 && blue == 8 && alpha == 8 && depth >= 24 && doubled;
+  return mWindowFits;
 }
 
 bool TGLDisplayHandler::BindScratchTarget(unsigned textureName)
@@ -293,14 +329,37 @@ void TGLDisplayHandler::ApplyScissor(const TURect& clip)
 bool TGLDisplayHandler::BeginDraw(bool copyFront)
 {
   FlushSprites();
-  // The frame buffer keeps the last frame, so it already is the "front" a copy would
-  // bring back; nothing to copy.
-  (void)copyFront;
+  // A window of the frame's size takes the frame itself, which its swap then presents
+  // without a copy; another size takes a scaled copy of the frame buffer object. A host
+  // that reports no size (tests, tools) gets the frame buffer object and its copy.
+  int drawableWidth = 0;
+  int drawableHeight = 0;
+  if (TDisplayHost* host = TDisplayHost::Get()) {
+    host->GetDrawableSize(&drawableWidth, &drawableHeight);
+  }
+  mDirect = drawableWidth == mDisplay.mWidth && drawableHeight == mDisplay.mHeight && drawableWidth > 0 &&
+            mFrameBuffer && WindowTakesTheFrame();
   BindFrameBuffer();
   GLboolean depthMask = GL_FALSE;
   glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
   glDepthMask(GL_TRUE);
-  glClear(GL_DEPTH_BUFFER_BIT);
+  if (mDirect) {
+    // The back buffer holds nothing certain after a swap: every frame starts from black,
+    // the whole of it.
+    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    if (scissor) {
+      glEnable(GL_SCISSOR_TEST);
+    }
+  } else {
+    // The frame buffer keeps the last frame, so it already is the "front" a copy would
+    // bring back; nothing to copy.
+    (void)copyFront;
+    glClear(GL_DEPTH_BUFFER_BIT);
+  }
   glDepthMask(depthMask);
   return true;
 }
@@ -368,7 +427,8 @@ void TGLDisplayHandler::PostEndDraw(bool swap)
 void TGLDisplayHandler::PresentFrame()
 {
   FlushSprites();
-  if (!mFrameBuffer) {
+  // Drawn into the window's back buffer: the swap presents it as it is.
+  if (!mFrameBuffer || mDirect) {
     return;
   }
   // One copy per frame, into the drawable as it is: scaled only when its size differs.
@@ -1104,6 +1164,38 @@ void TGLDisplayHandler::FillRect(int left, int top, int right, int bottom, const
     return;
   }
   const bool alphaMask = InAlphaMaskTarget();
+  if (!alphaMask && !mRenderTarget && !mDepthTest) {
+    // An opaque rectangle of one colour in the frame is a clear of that rectangle within
+    // the scissor box: the same pixels, without drawing a quad.
+    GLint box[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    const bool scissor = glIsEnabled(GL_SCISSOR_TEST);
+    int x0 = left;
+    int y0 = mDisplay.mHeight - bottom;
+    int x1 = right;
+    int y1 = mDisplay.mHeight - top;
+    if (scissor) {
+      x0 = std::max(x0, box[0]);
+      y0 = std::max(y0, box[1]);
+      x1 = std::min(x1, box[0] + box[2]);
+      y1 = std::min(y1, box[1] + box[3]);
+    }
+    if (x1 <= x0 || y1 <= y0) {
+      return;
+    }
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glScissor(x0, y0, x1 - x0, y1 - y0);
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(color.r, color.g, color.b, color.a);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glScissor(box[0], box[1], box[2], box[3]);
+    if (!scissor) {
+      glDisable(GL_SCISSOR_TEST);
+    }
+    return;
+  }
   TRenderer::EBlendMode savedBlend = mBlendMode;
   if (alphaMask) {
     glEnable(GL_TEXTURE_2D);
@@ -1182,9 +1274,9 @@ bool TGLDisplayHandler::BeginRenderTarget(boost::shared_ptr<TTexture> texture,
              texture->GetWidth(), texture->GetHeight(), mDisplay.mWidth, mDisplay.mHeight);
     return false;
   }
-  BindFrameBuffer();
   mRenderTarget = texture;
   mRenderTargetMode = mode;
+  BindFrameBuffer();
   const int width = static_cast<int>(texture->GetWidth());
   const int height = static_cast<int>(texture->GetHeight());
   PushViewport(0, 0, width, height);
@@ -1267,6 +1359,8 @@ void TGLDisplayHandler::EndRenderTarget()
   }
   const bool alphaMask = mRenderTargetMode == TRenderer::kTargetAlphaMask;
   mRenderTarget.reset();
+  // Back to where the frame is drawn.
+  BindFrameBuffer();
   if (alphaMask) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   }
@@ -1292,8 +1386,9 @@ bool TGLDisplayHandler::CaptureFrame(boost::shared_ptr<TTexture> texture)
   // destination is given upside down so the texture holds the frame upright.
   GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
   glDisable(GL_SCISSOR_TEST);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, mFrameBuffer);
-  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  const unsigned frame = GetDrawnFrameBuffer();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, frame);
+  glReadBuffer(frame ? GL_COLOR_ATTACHMENT0 : GL_BACK);
   glBlitFramebuffer(0, mDisplay.mHeight - height, width, mDisplay.mHeight, 0, height, width, 0,
                     GL_COLOR_BUFFER_BIT, GL_NEAREST);
   BindFrameBuffer();

@@ -95,9 +95,13 @@ public:
   // right way up, leaving the frame and every draw state as they were.
   bool CaptureFrame(boost::shared_ptr<TTexture> texture) override;
 
-  // GL name of the frame buffer object everything draws into (0 before SetDisplay).
+  // GL name of the frame buffer object (0 before SetDisplay): render targets draw into it,
+  // and so does every frame unless the window takes the frame itself.
   unsigned GetFrameBuffer() const { return mFrameBuffer; }
-  // Binds the frame buffer again after scratch work on another framebuffer.
+  // GL name of the framebuffer the frame is drawn into now: 0 when it is the window's back
+  // buffer (a window of the frame's size), else the frame buffer object.
+  unsigned GetDrawnFrameBuffer() const;
+  // Binds the framebuffer the frame is drawn into again after scratch work on another one.
   void BindFrameBuffer() const;
   // A framebuffer object for texture fills, clears and copies, with the given texture
   // attached as its colour buffer; bound on return. Returns false when GL refuses it.
@@ -161,6 +165,8 @@ private:
   const unsigned* BatchIndices(size_t* count);
   int TargetHeight() const;
   void FreeFrameBuffer();
+  // Whether the window's buffers can hold the frame as the frame buffer object does.
+  bool WindowTakesTheFrame();
 
   int mOptionX = 0;
   int mOptionY = 0;
@@ -202,6 +208,10 @@ private:
   unsigned mFrameColor = 0;
   unsigned mFrameDepth = 0;
   unsigned mScratchBuffer = 0;
+  // The frame in progress is drawn into the window's back buffer.
+  bool mDirect = false;
+  bool mWindowChecked = false;
+  bool mWindowFits = false;
 
   // The sprite batch: its vertices, each sprite's first vertex and count, and the state
   // it is drawn with.

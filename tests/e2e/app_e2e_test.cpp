@@ -329,6 +329,29 @@ TEST_F(AppEndToEnd, WithoutADisplayTheProgramSaysSoInOneLineAndEnds)
   EXPECT_EQ(std::count(run.log.begin(), run.log.end(), '\n'), 1) << run.log;
 }
 
+TEST_F(AppEndToEnd, AWindowOfTheFramesSizeShowsWhatTheFrameBufferWouldHaveShown)
+{
+  if (system("command -v xvfb-run > /dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "xvfb-run is not installed (tools/install-deps.sh installs xvfb)";
+  }
+  TRun first = Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\n" + kCloseAndLeave);
+  ASSERT_TRUE(Has(first.log, "game: detective created: Holmes")) << first.log;
+  // The offscreen driver's surface has one buffer: the frame is drawn into the frame buffer
+  // object. A display server's window of the frame's size takes the frame itself.
+  const std::string steps = "until game: main menu shown\nwait 300\nmove 795 595\nwait 100\ncapture ";
+  TRun offscreen = Run(steps + Path("buffered.ppm") + "\n" + kCloseAndLeave);
+  ASSERT_TRUE(offscreen.finished) << offscreen.log;
+  TRun window = Run(steps + Path("direct.ppm") + "\n" + kCloseAndLeave, "",
+                    {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
+                    {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24"});
+  ASSERT_TRUE(window.finished) << window.log;
+  TImage buffered = ReadPpm(Path("buffered.ppm"));
+  TImage direct = ReadPpm(Path("direct.ppm"));
+  ASSERT_EQ(800, buffered.width) << offscreen.log;
+  ASSERT_EQ(800, direct.width) << window.log;
+  EXPECT_EQ(0, CountDifferent(buffered, direct, 190, 115, 750, 147));
+}
+
 TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShowsThem)
 {
   if (system("command -v xvfb-run > /dev/null 2>&1") != 0) {

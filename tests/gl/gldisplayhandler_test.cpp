@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "core/graphics/displayhost.h"
+#include "core/graphics/texturedata.h"
 #include "core/graphics/vertexset.h"
 #include "support/gfxfixture.h"
 
@@ -416,4 +417,102 @@ TEST_F(DisplayHandlerTest, LinesOfTargetPixelsGatherUntilSomethingElseIsDrawn)
   EXPECT_TRUE(ColorNear(ReadFramePixel(15, 5), 255, 0, 0, 255));
   EXPECT_TRUE(ColorNear(ReadFramePixel(11, 6), 0, 0, 255, 255));
   EXPECT_TRUE(ColorNear(ReadFramePixel(15, 20), 255, 255, 255, 255));
+}
+
+// A fill of one colour clears its rectangle within the clip; it must leave the pixels a quad
+// of that colour drawn as a fill always was (blending off, flat colour) would leave.
+TEST_F(DisplayHandlerTest, AFillIsTheQuadItReplacesToTheByte)
+{
+  const TColor colours[] = {TColor(0.2f, 0.5f, 0.7f, 1.0f), TColor(0.1234f, 0.999f, 0.5f, 0.3f),
+                            TColor(1.0f, 0.0f, 0.333f, 0.0f), TColor(0.75f, 0.25f, 0.0039f, 0.5f)};
+  for (const TColor& colour : colours) {
+    BeginFrame();
+    mRenderer->PushClippingRectangle(TURect(30, 20, 500, 400));
+    mRenderer->FillRect(TURect(10, 10, 210, 110), colour, boost::shared_ptr<TTexture>());
+    mRenderer->PopClippingRectangle();
+    // The same rectangle moved by 300 pixels, as a quad.
+    mRenderer->PushClippingRectangle(TURect(330, 20, 800, 400));
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, 800, 0, 600, 1.0, -1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glColor4f(colour.r, colour.g, colour.b, colour.a);
+    glRecti(310, 600 - 10, 510, 600 - 110);
+    glColor4f(1, 1, 1, 1);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    mRenderer->PopClippingRectangle();
+    EndFrame();
+    const std::vector<TColor32> filled = ReadFrameBlock(0, 0, 250, 150);
+    const std::vector<TColor32> drawn = ReadFrameBlock(300, 0, 250, 150);
+    for (size_t i = 0; i < filled.size(); ++i) ASSERT_EQ(filled[i].mValue, drawn[i].mValue) << "pixel " << i;
+    EXPECT_NE(ReadFramePixel(40, 30).mValue, ReadFramePixel(20, 30).mValue);
+  }
+}
+
+// A drawable of the frame's size with a back buffer takes the frame itself: nothing is copied
+// at the swap, the frame buffer object keeps what it held, and render targets still draw
+// through it. A surface of one buffer (the offscreen driver's) gets the copy.
+TEST_F(DisplayHandlerTest, AWindowOfTheFramesSizeTakesTheFrameWithoutACopy)
+{
+  GLint doubled = 0;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glGetIntegerv(GL_DOUBLEBUFFER, &doubled);
+  mHandler->BindFrameBuffer();
+  FakeHost host;
+  host.mDrawableWidth = 800;
+  host.mDrawableHeight = 600;
+  BeginFrame();
+  mRenderer->FillRect(TURect(0, 0, 800, 600), TColor(0, 0, 1, 1), boost::shared_ptr<TTexture>());
+  EndFrame();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(5, 5), 0, 0, 255, 255));
+  TDisplayHost::Set(&host);
+  BeginFrame();
+  if (!doubled) {
+    EXPECT_EQ(mHandler->GetFrameBuffer(), mHandler->GetDrawnFrameBuffer());
+    mRenderer->End2d();
+    mRenderer->EndDraw(true);
+    TDisplayHost::Set(nullptr);
+    return;
+  }
+  EXPECT_EQ(0u, mHandler->GetDrawnFrameBuffer());
+  mRenderer->FillRect(TURect(0, 0, 400, 600), TColor(1, 0, 0, 1), boost::shared_ptr<TTexture>());
+  mRenderer->End2d();
+  mRenderer->EndDraw(true);
+  EXPECT_EQ(1, host.mSwaps);
+  EXPECT_TRUE(ColorNear(WindowPixel(100, 300), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(WindowPixel(600, 300), 0, 0, 0, 255));
+  // The frame buffer object still holds the frame drawn before.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, mHandler->GetFrameBuffer());
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  EXPECT_TRUE(ColorNear(ReadFramePixel(100, 300), 0, 0, 255, 255));
+  mHandler->BindFrameBuffer();
+  // A render target between frames fills its texture, and the next frame is the window's.
+  boost::shared_ptr<TTexture> target = TTexture::Create(64, 64, true);
+  ASSERT_TRUE(target);
+  ASSERT_TRUE(mRenderer->BeginRenderTarget(target, TRenderer::kTargetOpaque));
+  EXPECT_EQ(mHandler->GetFrameBuffer(), mHandler->GetDrawnFrameBuffer());
+  ASSERT_TRUE(mRenderer->Begin2d());
+  mRenderer->FillRect(TURect(0, 0, 64, 64), TColor(0, 1, 0, 1), boost::shared_ptr<TTexture>());
+  mRenderer->End2d();
+  mRenderer->EndRenderTarget();
+  EXPECT_EQ(0u, mHandler->GetDrawnFrameBuffer());
+  TColor32* pixels = nullptr;
+  unsigned pitch = 0;
+  ASSERT_TRUE(target->GetTextureData()->Lock(&pixels, &pitch));
+  EXPECT_TRUE(ColorNear(pixels[10 * pitch + 10], 0, 255, 0, 255));
+  target->GetTextureData()->Unlock();
+  BeginFrame();
+  mRenderer->FillRect(TURect(0, 0, 800, 600), TColor(1, 1, 0, 1), boost::shared_ptr<TTexture>());
+  mRenderer->End2d();
+  mRenderer->EndDraw(true);
+  TDisplayHost::Set(nullptr);
+  EXPECT_TRUE(ColorNear(WindowPixel(700, 500), 255, 255, 0, 255));
 }

@@ -30,6 +30,30 @@ TAssetManager::~TAssetManager()
 void TAssetManager::AddAsset(const str& key, boost::shared_ptr<TAsset> asset)
 {
   mAssets[key] = asset;
+  if (asset) {
+    mHeld.Keep(asset);
+  }
+}
+
+void TAssetManager::BeginHold()
+{
+  TAssetManager* registry = TAssetManager::GetInstance();
+  if (!registry || !registry->mHeld.Begin()) {
+    return;
+  }
+  for (auto& entry : registry->mAssets) {
+    if (boost::shared_ptr<TAsset> asset = entry.second.lock()) {
+      registry->mHeld.Keep(asset);
+    }
+  }
+}
+
+void TAssetManager::EndHold()
+{
+  // An asset going may remove its entry from the registry: the list lets them go outside it.
+  if (TAssetManager* registry = TAssetManager::GetInstance()) {
+    registry->mHeld.End();
+  }
 }
 
 boost::shared_ptr<TAsset> TAssetManager::GetAsset(const str& key)

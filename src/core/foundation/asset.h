@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include <boost/enable_shared_from_this.hpp>
 #include <boost/shared_ptr.hpp>
 #include <boost/weak_ptr.hpp>
 
+#include "core/foundation/hold.h"
 #include "core/foundation/str.h"
 
 class TAsset : public boost::enable_shared_from_this<TAsset> {
@@ -44,6 +46,11 @@ public:
 
   bool HasEntry(const str& key) const { return mAssets.count(key) != 0; }
 
+  // Keeps every asset the registry has or is given while it lives.
+  typedef TScopedHold<TAssetManager> THold;
+  static void BeginHold();
+  static void EndHold();
+
 private:
   TAssetManager(const TAssetManager&) = delete;
   TAssetManager& operator=(const TAssetManager&) = delete;
@@ -51,4 +58,5 @@ private:
   static TAssetManager* mInstance;
 
   std::map<str, boost::weak_ptr<TAsset>> mAssets;
+  THeldRefs<boost::shared_ptr<TAsset>> mHeld;
 };

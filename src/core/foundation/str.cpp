@@ -98,14 +98,17 @@ str str::Adopt(TStringData* data)
 
 void str::Release()
 {
-  if (mData && mData->mRefCount.fetch_sub(1, std::memory_order_acq_rel) == 1)
+  // A view is never counted: it has one owner, and its storage is not the string's to free.
+  if (mData && mData->mRefCount.load(std::memory_order_relaxed) >= 0 &&
+      mData->mRefCount.fetch_sub(1, std::memory_order_acq_rel) == 1)
     FreeData(mData);
   mData = nullptr;
 }
 
 void str::MakeUnique()
 {
-  if (mData && mData->mRefCount.load(std::memory_order_acquire) > 1)
+  // Shared, or a view of storage this string must not write into.
+  if (mData && mData->mRefCount.load(std::memory_order_acquire) != 1)
   {
     unsigned long n = strlen(mData->mBuffer);
     TStringData* copy = NewData(n + 1, mData->mBuffer, n);
@@ -137,7 +140,8 @@ str::str(char const* bytes, unsigned long n)
 
 str::str(str const& other)
 {
-  if (other.mData && gbStrAlwaysUnique)
+  // A copy of a view may outlive the view's storage: it gets its own buffer.
+  if (other.mData && (gbStrAlwaysUnique || other.mData->mRefCount.load(std::memory_order_relaxed) < 0))
   {
     unsigned long n = strlen(other.mData->mBuffer);
     mData = NewData(n + 1, other.mData->mBuffer, n);
@@ -154,6 +158,19 @@ str& str::operator=(str const& other)
 {
   if (this == &other)
     return *this;
+  // Copying a view's text into a buffer of this string's own that fits it saves the
+  // allocation: readers walking a document assign its names to one string in turn.
+  if (mData && other.IsView() && mData->mRefCount.load(std::memory_order_acquire) == 1)
+  {
+    unsigned long n = strlen(other.mData->mBuffer);
+    unsigned long capacity = mData->mCapacity;
+    if (capacity > n && capacity <= 2 * (n + 1) + kMinCapacity)
+    {
+      memcpy(mData->mBuffer, other.mData->mBuffer, n);
+      memset(mData->mBuffer + n, 0, capacity - n);
+      return *this;
+    }
+  }
   str copy(other);
   Release();
   mData = copy.mData;

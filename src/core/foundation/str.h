@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdint>
+#include <new>
 
 // While true, copies, replace patterns and formatted results get their own buffers
 // instead of sharing one (a debugging aid; nothing in the engine sets it).
@@ -29,7 +30,11 @@ public:
   str(char const* bytes, unsigned long n);
   str(str const& other);
   str(str&& other) noexcept : mData(other.mData) { other.mData = nullptr; }
-  ~str() { Release(); }
+  ~str()
+  {
+    if (mData)
+      Release();
+  }
 
   str& operator=(str const& other);
   str& operator=(str&& other) noexcept;
@@ -67,7 +72,22 @@ public:
   // Bytes allocated for the buffer, terminator included; 0 without a representation.
   unsigned capacity() const { return mData ? mData->mCapacity : 0; }
   // How many strings share this one's representation (for tests and diagnostics).
-  int use_count() const { return mData ? mData->mRefCount.load(std::memory_order_relaxed) : 0; }
+  int use_count() const
+  {
+    if (!mData)
+      return 0;
+    int32_t count = mData->mRefCount.load(std::memory_order_relaxed);
+    return count < 0 ? 1 : count;
+  }
+
+  // A string over storage that its owner (an XML document's arena) keeps, unchanged, for
+  // longer than the string: it costs no allocation of its own. header is kViewHeaderBytes
+  // of storage aligned like a pointer; text is n bytes followed by a zero byte. Copies and
+  // changes of such a string get buffers of their own, so nothing outlives the storage but
+  // this one object, whose end frees nothing.
+  static constexpr unsigned kViewHeaderBytes = 16;
+  static str View(void* header, char* text, unsigned long n);
+  bool IsView() const { return mData && mData->mRefCount.load(std::memory_order_relaxed) < 0; }
 
   friend str operator+(str const& a, str const& b);
   friend str operator+(str const& a, char c);
@@ -79,9 +99,11 @@ private:
   struct TStringData
   {
     char* mBuffer;
+    // Negative for a view: never shared, never freed through the count.
     std::atomic<int32_t> mRefCount;
     uint32_t mCapacity;
   };
+  static constexpr int32_t kViewCount = -0x40000000;
 
   static TStringData* NewData(unsigned long capacity, char const* bytes, unsigned long n);
   static void FreeData(TStringData* data);
@@ -95,6 +117,18 @@ private:
 
 str operator+(str const& a, str const& b);
 str operator+(str const& a, char c);
+
+inline str str::View(void* header, char* text, unsigned long n)
+{
+  static_assert(sizeof(TStringData) <= kViewHeaderBytes, "a view's header must fit its storage");
+  TStringData* data = static_cast<TStringData*>(header);
+  data->mBuffer = text;
+  new (&data->mRefCount) std::atomic<int32_t>(kViewCount);
+  data->mCapacity = (uint32_t)(n < 0xFFFFFFFFul ? n + 1 : 0xFFFFFFFFul);
+  str result;
+  result.mData = data;
+  return result;
+}
 
 inline bool operator==(str const& a, str const& b) { return a.compare(b) == 0; }
 inline bool operator!=(str const& a, str const& b) { return a.compare(b) != 0; }

@@ -37,6 +37,16 @@ uint32_t TTimeSource::Timer()
   return uint32_t(MonotonicMilliseconds() - StartMilliseconds());
 }
 
+uint64_t TTimeSource::Microseconds()
+{
+  if (TTimeSource* source = gTimeSource.load(std::memory_order_acquire)) {
+    return uint64_t(source->Now()) * 1000u;
+  }
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return uint64_t(now.tv_sec) * 1000000u + uint64_t(now.tv_nsec) / 1000u - StartMilliseconds() * 1000u;
+}
+
 TTimeSource* TTimeSource::Install(TTimeSource* source)
 {
   return gTimeSource.exchange(source, std::memory_order_acq_rel);

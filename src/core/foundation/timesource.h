@@ -14,6 +14,9 @@ public:
   // clock, wrapping after 2^32 ms; compare two readings by their signed 32-bit difference.
   // TPlatform::Timer is its public face.
   static uint32_t Timer();
+  // Microseconds for measuring short work: the installed source's milliseconds times 1000,
+  // else the monotonic clock's microseconds since start-up.
+  static uint64_t Microseconds();
   // Installs a source (null restores the monotonic clock); returns the old one.
   static TTimeSource* Install(TTimeSource* source);
 };

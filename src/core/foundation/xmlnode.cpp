@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <deque>
+#include <mutex>
 #include <typeinfo>
 #include <zlib.h>
 
@@ -67,7 +68,8 @@ enum : uint8_t
   kByteMarkup = 2,     // "<", ">" or "=": ends an unquoted token
   kByteQuote = 4,      // ends a quoted string
   kByteAmpersand = 8,  // may begin an escape
-  kByteLead = 16       // begins a character of more than one byte
+  kByteLead = 16,      // begins a character of more than one byte
+  kByteZero = 32       // a zero byte, where a str would end
 };
 
 struct TByteClasses
@@ -88,6 +90,8 @@ struct TByteClasses
         value |= kByteAmpersand;
       if (byte >= 0xC0)
         value |= kByteLead;
+      if (byte == 0)
+        value |= kByteZero;
       mClass[byte] = value;
     }
   }
@@ -105,6 +109,20 @@ inline int TrailBytes(unsigned lead)
   return lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
 }
 
+// The first byte from p on that is not a blank (end when there is none).
+inline unsigned char const* SkipBlanks(unsigned char const* p, unsigned char const* end)
+{
+  // Most tokens follow no blank or one; indentation comes in runs of spaces, four at a
+  // step while they last.
+  if (p < end && !(ByteClass(*p) & kByteBlank))
+    return p;
+  while (end - p >= 4 && (ByteClass(p[0]) & ByteClass(p[1]) & ByteClass(p[2]) & ByteClass(p[3]) & kByteBlank))
+    p += 4;
+  while (p < end && (ByteClass(*p) & kByteBlank))
+    ++p;
+  return p;
+}
+
 // The end of the run of whole characters from p that a token takes as they are: it stops
 // before a byte that ends the token (the quote in a quoted string; a blank or markup byte
 // otherwise) and before a character whose bytes are not all in [p, end). The classes of
@@ -116,6 +134,16 @@ unsigned char const* PlainRun(unsigned char const* p, unsigned char const* end, 
   unsigned classes = 0;
   for (;;)
   {
+    // Four bytes a step while they all go in: tokens are short, and one branch per four
+    // bytes is what keeps the run cheap.
+    while (end - p >= 4)
+    {
+      const unsigned a = ByteClass(p[0]), b = ByteClass(p[1]), c = ByteClass(p[2]), d = ByteClass(p[3]);
+      if ((a | b | c | d) & stop)
+        break;
+      classes |= a | b | c | d;
+      p += 4;
+    }
     while (p < end && !(ByteClass(*p) & stop))
       classes |= ByteClass(*p++);
     if (p == end || !(ByteClass(*p) & kByteLead))
@@ -339,65 +367,97 @@ __attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenTex
     buf.resize(ResolveEscapes(buf.data(), buf.size(), escaped));
 }
 
-// One token into buf (Algorithms of the tokenizer); buf is empty at the end of the input
-// unless the token was an empty quoted string. The quick way takes a token that lies
-// whole in the source's window, with the byte that ends it, straight from there.
-inline void ReadToken(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
+// A token as read: its bytes, which lie in the source's window (valid until the next read
+// from the source) or in the token buffer, and how it was written.
+struct TToken
+{
+  char const* mBytes = "";
+  size_t mSize = 0;
+  bool mQuoted = false;
+  // A replacement happened at its first byte.
+  bool mEscaped = false;
+  // It may hold a zero byte (read as it was, or made by an escape).
+  bool mMayHoldZero = true;
+
+  bool Empty() const { return mSize == 0; }
+  // The single character c as markup: neither quoted nor made by an escape.
+  bool IsMarkup(char c) const { return mSize == 1 && mBytes[0] == c && !mQuoted && !mEscaped; }
+};
+
+inline void TakeBuffer(TTokenText const& buf, TToken* token)
+{
+  token->mBytes = buf.empty() ? "" : buf.data();
+  token->mSize = buf.size();
+}
+
+// One token (Algorithms of the tokenizer); empty at the end of the input unless it was an
+// empty quoted string. A token that lies whole in the source's window, with the byte that
+// ends it, is taken where it lies; one with escapes to resolve, or one that runs past the
+// window, is gathered in buf.
+__attribute__((always_inline)) inline void ReadToken(TGetChar* source, TTokenText& buf, TToken* token)
 {
   unsigned char const* p = source->Window();
   unsigned char const* end = source->WindowEnd();
-  while (p < end && (ByteClass(*p) & kByteBlank))
-    ++p;
+  p = SkipBlanks(p, end);
   source->Skip(p);
+  token->mEscaped = false;
   if (p < end)
   {
     unsigned first = ByteClass(*p);
     if (first & kByteMarkup)
     {
-      buf.clear();
-      buf.push_back((char)*p);
-      *quoted = false;
-      *escaped = false;
+      token->mBytes = (char const*)p;
+      token->mSize = 1;
+      token->mQuoted = false;
+      token->mMayHoldZero = false;
       source->Skip(p + 1);
       return;
     }
     unsigned seen = 0;
+    unsigned char const* start = p;
+    unsigned char const* stop = nullptr;
+    unsigned char const* next = nullptr;
     if (first & kByteQuote)
     {
-      unsigned char const* stop = PlainRun<true>(p + 1, end, &seen);
+      start = p + 1;
+      stop = PlainRun<true>(start, end, &seen);
+      // The closing quote is taken with the token.
       if (stop < end && *stop == '"')
-      {
-        buf.clear();
-        buf.append((char const*)p + 1, (size_t)(stop - p - 1));
-        *quoted = true;
-        *escaped = false;
-        source->Skip(stop + 1);
-        if ((seen & kByteAmpersand) && !buf.empty())
-          buf.resize(ResolveEscapes(buf.data(), buf.size(), escaped));
-        return;
-      }
+        next = stop + 1;
     }
     else
     {
-      unsigned char const* stop = PlainRun<false>(p, end, &seen);
+      stop = PlainRun<false>(p, end, &seen);
       // Ended by a blank or markup byte, which stays for the next token.
       if (stop > p && stop < end && *stop < 0x80)
       {
         // "name/>" and "value/>": the "/" is left to be read before the ">".
         if (*stop == '>' && stop - p >= 2 && stop[-1] == '/')
           --stop;
-        buf.clear();
-        buf.append((char const*)p, (size_t)(stop - p));
-        *quoted = false;
-        *escaped = false;
-        source->Skip(stop);
-        if (seen & kByteAmpersand)
-          buf.resize(ResolveEscapes(buf.data(), buf.size(), escaped));
-        return;
+        next = stop;
       }
     }
+    if (next)
+    {
+      token->mQuoted = (first & kByteQuote) != 0;
+      token->mMayHoldZero = (seen & (kByteZero | kByteAmpersand)) != 0;
+      source->Skip(next);
+      if (!(seen & kByteAmpersand) || stop == start)
+      {
+        token->mBytes = (char const*)start;
+        token->mSize = (size_t)(stop - start);
+        return;
+      }
+      buf.clear();
+      buf.append((char const*)start, (size_t)(stop - start));
+      buf.resize(ResolveEscapes(buf.data(), buf.size(), &token->mEscaped));
+      TakeBuffer(buf, token);
+      return;
+    }
   }
-  ReadTokenByCharacters(source, buf, quoted, escaped);
+  ReadTokenByCharacters(source, buf, &token->mQuoted, &token->mEscaped);
+  TakeBuffer(buf, token);
+  token->mMayHoldZero = true;
 }
 
 // One buffer per thread for the token being read: callbacks get their own str copies,
@@ -408,93 +468,53 @@ TTokenText& TokenBuffer()
   return buffer;
 }
 
-// The strings of the documents being parsed, found again by their bytes: element and
-// attribute names, and many short values, repeat from element to element, and one shared
-// buffer (str is copy-on-write) saves an allocation at each repeat. Direct-mapped: a new
-// string takes its slot from the one there.
-class TStringCache
-{
-public:
-  str Get(char const* bytes, size_t n)
-  {
-    if (n > kMaxBytes)
-      return str(bytes, n);
-    uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < n; ++i)
-      hash = (hash ^ (unsigned char)bytes[i]) * 16777619u;
-    TSlot& slot = mSlots[hash & (kSlots - 1)];
-    if (slot.mLength == n && slot.mHash == hash && slot.mUsed && memcmp(slot.mText.c_str(), bytes, n) == 0)
-      return slot.mText;
-    slot.mText = str(bytes, n);
-    slot.mHash = hash;
-    slot.mLength = n;
-    slot.mUsed = true;
-    return slot.mText;
-  }
-  // Lets the buffers go when no parse needs them any more.
-  void Clear()
-  {
-    if (!mFilled)
-      return;
-    for (TSlot& slot : mSlots)
-      if (slot.mUsed)
-        slot = TSlot();
-    mFilled = false;
-  }
-  void MarkFilled() { mFilled = true; }
+} // namespace
 
-private:
-  static constexpr size_t kMaxBytes = 16;
-  static constexpr size_t kSlots = 512;
-  struct TSlot
-  {
-    str mText;
-    uint32_t mHash = 0;
-    size_t mLength = 0;
-    bool mUsed = false;
-  };
-  TSlot mSlots[kSlots];
-  bool mFilled = false;
+// What the parse of one node gathers before it goes into the node in one piece: the
+// content tokens joined by spaces, and the children made so far.
+struct TParseLevel
+{
+  std::vector<char> mContent;
+  std::vector<TXmlNode*> mChildren;
 };
 
-TStringCache& StringCache()
-{
-  thread_local TStringCache cache;
-  return cache;
-}
+namespace {
 
-// The content builders of the nodes being parsed, one per level of the nesting: kept
-// from parse to parse so that gathering content costs no allocation once warm.
-class TBuilders
+// The levels of the nodes being parsed, one per level of the nesting: kept from parse to
+// parse so that gathering costs no allocation once warm.
+class TParseLevels
 {
 public:
-  std::vector<char>& Take()
+  TParseLevel& Take()
   {
-    if (mInUse == mBuilders.size())
-      mBuilders.emplace_back();
-    return mBuilders[mInUse++];
+    if (mInUse == mLevels.size())
+      mLevels.emplace_back();
+    return mLevels[mInUse++];
   }
-  // Builders are taken and given back in nested order.
-  void Give(std::vector<char>& builder)
+  // Levels are taken and given back in nested order.
+  void Give(TParseLevel& level)
   {
     --mInUse;
-    // A huge text is not worth keeping the memory for.
-    if (builder.capacity() > kKeepBytes)
-      std::vector<char>().swap(builder);
-    builder.clear();
+    // A huge text or list is not worth keeping the memory for.
+    if (level.mContent.capacity() > kKeepBytes)
+      std::vector<char>().swap(level.mContent);
+    if (level.mChildren.capacity() * sizeof(TXmlNode*) > kKeepBytes)
+      std::vector<TXmlNode*>().swap(level.mChildren);
+    level.mContent.clear();
+    level.mChildren.clear();
   }
 
 private:
   static constexpr size_t kKeepBytes = 64 * 1024;
-  // A deque: taking another builder leaves the ones in use where they are.
-  std::deque<std::vector<char>> mBuilders;
+  // A deque: taking another level leaves the ones in use where they are.
+  std::deque<TParseLevel> mLevels;
   size_t mInUse = 0;
 };
 
-TBuilders& Builders()
+TParseLevels& ParseLevels()
 {
-  thread_local TBuilders builders;
-  return builders;
+  thread_local TParseLevels levels;
+  return levels;
 }
 
 std::vector<TXmlNode::TAttribute>& AttributeScratch()
@@ -503,19 +523,14 @@ std::vector<TXmlNode::TAttribute>& AttributeScratch()
   return attributes;
 }
 
-inline bool IsToken(TTokenText const& buf, char c)
-{
-  return buf.size() == 1 && buf[0] == c;
-}
-
 inline str ToStr(std::vector<char> const& buf)
 {
   return buf.empty() ? str("") : str(buf.data(), buf.size());
 }
 
-inline str ToStr(TTokenText const& buf)
+inline str ToStr(TToken const& token)
 {
-  return buf.empty() ? str("") : str(buf.data(), buf.size());
+  return token.Empty() ? str("") : str(token.mBytes, token.mSize);
 }
 
 inline uint32_t ReadLE32(char const* p)
@@ -586,16 +601,15 @@ private:
 str qvGetToken(TGetChar* source, bool* quoted, bool* escaped, int* length)
 {
   TTokenText buf;
-  bool isQuoted = false;
-  bool isEscaped = false;
-  ReadToken(source, buf, &isQuoted, &isEscaped);
+  TToken token;
+  ReadToken(source, buf, &token);
   if (quoted)
-    *quoted = isQuoted;
+    *quoted = token.mQuoted;
   if (escaped)
-    *escaped = isEscaped;
+    *escaped = token.mEscaped;
   if (length)
-    *length = (int)buf.size();
-  return ToStr(buf);
+    *length = (int)token.mSize;
+  return ToStr(token);
 }
 
 void removeXMLEscapeChars(str& text, int* length, bool* escaped)
@@ -749,21 +763,186 @@ TGetCharString::TGetCharString(char const* text, unsigned long length)
 }
 
 // ---------------------------------------------------------------------------------------
+// TXmlArena
+
+namespace {
+
+// Blocks of documents gone, kept for the next documents: a document's memory then costs
+// neither the allocator's work nor the system's first touch of fresh pages. The blocks are
+// cut from slabs large enough for the allocator to map them apart from its heap, which the
+// blocks kept therefore do not hold apart. Shared by every thread (a document may go on
+// another thread than the one that parsed it) and never destroyed, since documents held by
+// statics go after every other static.
+class TArenaBlockPool
+{
+public:
+  static constexpr size_t kBlockBytes = 64 * 1024;
+
+  static TArenaBlockPool& Get()
+  {
+    static TArenaBlockPool* pool = new TArenaBlockPool();
+    return *pool;
+  }
+
+  char* Take()
+  {
+    {
+      std::lock_guard<std::mutex> lock(mMutex);
+      if (mFree.empty() && mSlabs.size() < kMostSlabs)
+      {
+        char* slab = static_cast<char*>(::operator new(kBlockBytes * kBlocksPerSlab));
+        mSlabs.push_back(slab);
+        for (size_t i = kBlocksPerSlab; i > 0; --i)
+          mFree.push_back(slab + (i - 1) * kBlockBytes);
+      }
+      if (!mFree.empty())
+      {
+        char* block = mFree.back();
+        mFree.pop_back();
+        return block;
+      }
+    }
+    return static_cast<char*>(::operator new(kBlockBytes));
+  }
+
+  void Give(char* block)
+  {
+    {
+      std::lock_guard<std::mutex> lock(mMutex);
+      for (char* slab : mSlabs)
+        if (block >= slab && block < slab + kBlockBytes * kBlocksPerSlab)
+        {
+          mFree.push_back(block);
+          return;
+        }
+    }
+    ::operator delete(block);
+  }
+
+private:
+  static constexpr size_t kBlocksPerSlab = 16;
+  // At most 32 MB of slabs: blocks beyond them come from the heap and go back to it.
+  static constexpr size_t kMostSlabs = 32;
+
+  std::mutex mMutex;
+  std::vector<char*> mSlabs;
+  std::vector<char*> mFree;
+};
+
+} // namespace
+
+// The memory of the nodes a parse makes, their lists and their strings: taken in order from
+// pooled blocks, given back together when the document goes.
+class TXmlArena
+{
+public:
+  TXmlArena() = default;
+  TXmlArena(TXmlArena const&) = delete;
+  TXmlArena& operator=(TXmlArena const&) = delete;
+  ~TXmlArena()
+  {
+    TArenaBlockPool& pool = TArenaBlockPool::Get();
+    for (char* block : mBlocks)
+      pool.Give(block);
+    for (char* block : mLargeBlocks)
+      ::operator delete(block);
+  }
+
+  void* Allocate(size_t bytes)
+  {
+    bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
+    if (bytes > (size_t)(mEnd - mNext))
+      return AllocateInNewBlock(bytes);
+    char* at = mNext;
+    mNext += bytes;
+    return at;
+  }
+
+  // The n bytes kept here with their terminator and room for a string's header, made a
+  // string only when something holds them.
+  struct TKept
+  {
+    char* mHeader = nullptr;
+    size_t mSize = 0;
+    char First() const { return mHeader ? mHeader[str::kViewHeaderBytes] : 0; }
+    str Text() const { return mHeader ? str::View(mHeader, mHeader + str::kViewHeaderBytes, mSize) : str(); }
+  };
+  TKept KeepBytes(char const* bytes, size_t n)
+  {
+    TKept kept;
+    kept.mHeader = static_cast<char*>(Allocate(str::kViewHeaderBytes + n + 1));
+    kept.mSize = n;
+    char* text = kept.mHeader + str::kViewHeaderBytes;
+    if (n)
+      memcpy(text, bytes, n);
+    text[n] = 0;
+    return kept;
+  }
+  str Keep(char const* bytes, size_t n) { return KeepBytes(bytes, n).Text(); }
+
+  // Set once a node of the document holds something of the heap (a string set or a node
+  // made by hand after the parse): the nodes must then be destroyed one by one.
+  bool mHeapParts = false;
+
+private:
+  // Pointer alignment serves every record kept here.
+  static constexpr size_t kAlign = alignof(void*);
+  static_assert(alignof(TXmlNode) <= kAlign && alignof(TXmlNode::TAttribute) <= kAlign,
+                "records kept in the arena need no more than pointer alignment");
+
+  __attribute__((noinline)) void* AllocateInNewBlock(size_t bytes)
+  {
+    // A record larger than a quarter block (a long text, a long list) has a block of its
+    // own, so that the rest of the current block is not wasted.
+    if (bytes > TArenaBlockPool::kBlockBytes / 4)
+    {
+      mLargeBlocks.push_back(nullptr);
+      mLargeBlocks.back() = static_cast<char*>(::operator new(bytes));
+      return mLargeBlocks.back();
+    }
+    mBlocks.push_back(nullptr);
+    mBlocks.back() = TArenaBlockPool::Get().Take();
+    mNext = mBlocks.back() + bytes;
+    mEnd = mBlocks.back() + TArenaBlockPool::kBlockBytes;
+    return mBlocks.back();
+  }
+
+  std::vector<char*> mBlocks;
+  std::vector<char*> mLargeBlocks;
+  char* mNext = nullptr;
+  char* mEnd = nullptr;
+};
+
+void* XmlArenaAllocate(TXmlArena* arena, size_t bytes)
+{
+  return arena->Allocate(bytes);
+}
+
+// ---------------------------------------------------------------------------------------
 // TXmlNode
 
 TXmlNode::TXmlNode()
-  : mContentLength(0), mContentBuilder(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0)
+  : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0), mArena(nullptr),
+    mOwnsArena(false), mInArena(false)
 {
 }
 
 TXmlNode::TXmlNode(char const* name)
-  : mContentLength(0), mContentBuilder(nullptr), mSizeHint(4096), mName(name ? name : ""), mChildCursor(0),
-    mAttributeCursor(0)
+  : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mName(name ? name : ""), mChildCursor(0),
+    mAttributeCursor(0), mArena(nullptr), mOwnsArena(false), mInArena(false)
+{
+}
+
+TXmlNode::TXmlNode(TXmlArena* arena)
+  : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mChildren(TXmlAllocator<TXmlNode*>(arena)),
+    mChildCursor(0), mAttributes(TXmlAllocator<TAttribute>(arena)), mAttributeCursor(0), mArena(arena),
+    mOwnsArena(false), mInArena(true)
 {
 }
 
 TXmlNode::TXmlNode(TXmlNode const& other)
-  : mContentLength(0), mContentBuilder(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0)
+  : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0), mArena(nullptr),
+    mOwnsArena(false), mInArena(false)
 {
   CopyFrom(other);
 }
@@ -772,6 +951,7 @@ TXmlNode& TXmlNode::operator=(TXmlNode const& other)
 {
   if (this != &other)
   {
+    NoteHeapPart();
     Clear();
     CopyFrom(other);
   }
@@ -783,13 +963,20 @@ TXmlNode::~TXmlNode()
   Clear();
 }
 
+void TXmlNode::NoteHeapPart()
+{
+  if (mInArena)
+    mArena->mHeapParts = true;
+}
+
 void TXmlNode::CopyFrom(TXmlNode const& other)
 {
+  // Copies of strings kept in the other document's arena get buffers of their own.
   mContent = other.mContent;
   mContentLength = other.mContentLength;
   mSizeHint = other.mSizeHint;
   mName = other.mName;
-  mAttributes = other.mAttributes;
+  mAttributes.assign(other.mAttributes.begin(), other.mAttributes.end());
   mChildren.reserve(other.mChildren.size());
   for (TXmlNode* child : other.mChildren)
     mChildren.push_back(new TXmlNode(*child));
@@ -799,16 +986,37 @@ void TXmlNode::CopyFrom(TXmlNode const& other)
 
 void TXmlNode::Clear()
 {
+  // A document whose arena holds nothing of the heap goes whole: the nodes in it own
+  // nothing that needs their destructors.
+  const bool whole = mOwnsArena && !mArena->mHeapParts;
   for (TXmlNode* child : mChildren)
-    delete child;
+  {
+    if (!child->mInArena)
+      delete child;
+    else if (!whole)
+      child->~TXmlNode();
+  }
   mChildren.clear();
   mAttributes.clear();
   mChildCursor = 0;
   mAttributeCursor = 0;
+  if (mOwnsArena)
+  {
+    delete mArena;
+    mArena = nullptr;
+    mOwnsArena = false;
+  }
+}
+
+void TXmlNode::SetName(char const* name)
+{
+  NoteHeapPart();
+  mName = name;
 }
 
 void TXmlNode::SetContent(char const* content)
 {
+  NoteHeapPart();
   mContent = content ? content : "";
   mContentLength = (int)mContent.length();
 }
@@ -816,6 +1024,7 @@ void TXmlNode::SetContent(char const* content)
 TXmlNode* TXmlNode::CreateChild(char const* name)
 {
   TXmlNode* child = new TXmlNode(name);
+  NoteHeapPart();
   AdoptChild(child);
   return child;
 }
@@ -871,6 +1080,7 @@ void TXmlNode::SetAttribute(char const* name, char const* value)
     name = "";
   if (!value)
     value = "";
+  NoteHeapPart();
   size_t len = strlen(name);
   for (TAttribute& attribute : mAttributes)
     if (attribute.mName.length() == len && memcmp(attribute.mName.c_str(), name, len) == 0)
@@ -907,11 +1117,12 @@ void TXmlNode::OnContent(str const& text, int length)
     n = (unsigned)length;
   if (n == 0)
     return;
-  if (mContentBuilder)
+  if (mLevel)
   {
     AppendContent(text.c_str(), n);
     return;
   }
+  NoteHeapPart();
   str joined;
   joined._reserve(mContentLength + n + 2);
   unsigned position = 0;
@@ -929,9 +1140,10 @@ void TXmlNode::AppendContent(char const* bytes, size_t n)
 {
   if (n == 0)
     return;
+  std::vector<char>& content = mLevel->mContent;
   if (mContentLength != 0)
-    mContentBuilder->push_back(' ');
-  mContentBuilder->insert(mContentBuilder->end(), bytes, bytes + n);
+    content.push_back(' ');
+  content.insert(content.end(), bytes, bytes + n);
   mContentLength += (int)((mContentLength != 0) + n);
 }
 
@@ -942,6 +1154,7 @@ bool TXmlNode::HasOwnCallbacks() const
 
 void TXmlNode::OnAttribute(str const& name, str const& value, bool quoted)
 {
+  NoteHeapPart();
   mAttributes.push_back(TAttribute{name, value, quoted});
 }
 
@@ -952,46 +1165,61 @@ bool TXmlNode::Parse(TGetChar* source)
 {
   if (!source)
     return false;
-  if (mContentBuilder)
+  if (mLevel)
     return ParseTokens(source);  // a callback parsing into the same node again
-  // Content gathers in a builder that starts with what the node already holds.
-  TBuilders& builders = Builders();
-  std::vector<char>& builder = builders.Take();
-  builder.assign(mContent.c_str(), mContent.c_str() + mContent.length());
-  mContentLength = (int)builder.size();
-  std::vector<char>* outerBuilder = mContentBuilder;
-  mContentBuilder = &builder;
-  const bool outermost = source->mDepth == 0;
+  // The nodes this parse makes, and their strings, go into the document's arena; a node
+  // outside any document starts one of its own.
+  if (!mArena && HasOwnCallbacks())
+  {
+    mArena = new TXmlArena();
+    mOwnsArena = true;
+  }
+  // Content gathers in the level, starting with what the node already holds; children
+  // gather there too and join the node's list in one step.
+  TParseLevels& levels = ParseLevels();
+  TParseLevel& level = levels.Take();
+  const size_t heldContent = mContent.length();
+  if (heldContent)
+    level.mContent.assign(mContent.c_str(), mContent.c_str() + heldContent);
+  mContentLength = (int)heldContent;
+  mLevel = &level;
   bool ok = ParseTokens(source);
-  if (outermost)
-    StringCache().Clear();
-  mContentBuilder = outerBuilder;
-  if (builder.size() != mContent.length())
-    mContent = ToStr(builder);
+  mLevel = nullptr;
+  if (!level.mChildren.empty())
+  {
+    mChildren.reserve(mChildren.size() + level.mChildren.size());
+    mChildren.insert(mChildren.end(), level.mChildren.begin(), level.mChildren.end());
+  }
+  if (level.mContent.size() != mContent.length())
+  {
+    if (mInArena)
+      mContent = mArena->Keep(level.mContent.data(), level.mContent.size());
+    else
+      mContent = ToStr(level.mContent);
+  }
   mContentLength = (int)mContent.length();
-  builders.Give(builder);
+  levels.Give(level);
   return ok;
 }
 
 bool TXmlNode::ParseTokens(TGetChar* source)
 {
-  TTokenText& token = TokenBuffer();
-  const bool ownCallbacks = HasOwnCallbacks();
+  TTokenText& buffer = TokenBuffer();
+  const bool ownCallbacks = mInArena || HasOwnCallbacks();
+  TToken token;
   for (;;)
   {
-    bool quoted;
-    bool escaped;
-    ReadToken(source, token, &quoted, &escaped);
-    if (token.empty())
+    ReadToken(source, buffer, &token);
+    if (token.Empty())
     {
       // An empty quoted string is not the end of the input; it adds nothing.
-      if (quoted)
+      if (token.mQuoted)
         continue;
       if (source->mDepth > 0)
         source->mEndedOpen = true;
       return true;
     }
-    if (!quoted && !escaped && IsToken(token, '<'))
+    if (token.IsMarkup('<'))
     {
       bool endTag = false;
       TXmlNode* child = ParseTag(source, &endTag);
@@ -1021,29 +1249,39 @@ bool TXmlNode::ParseTokens(TGetChar* source)
     else if (ownCallbacks)
     {
       // What OnContent would take of the token's str: the bytes before a zero byte.
-      AppendContent(token.data(), strnlen(token.data(), token.size()));
+      AppendContent(token.mBytes, token.mMayHoldZero ? strnlen(token.mBytes, token.mSize) : token.mSize);
     }
     else
     {
-      OnContent(ToStr(token), (int)token.size());
+      OnContent(ToStr(token), (int)token.mSize);
     }
   }
 }
 
 TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
 {
-  TTokenText& token = TokenBuffer();
+  TTokenText& buffer = TokenBuffer();
   bool isEndTag = false;
   int state = 0;
   bool special = false;
   TXmlNode* child = nullptr;
+  // The attribute name waiting for its "=": a string for the callbacks, bytes kept in the
+  // arena for the quick path.
   str pending;
-  // With the node's own callbacks the parser does their work itself: no str for what
-  // they would ignore, and repeated names and values share their buffers.
-  const bool ownCallbacks = HasOwnCallbacks();
-  TStringCache& cache = StringCache();
+  TXmlArena::TKept kept;
+  // With the node's own callbacks the parser does their work itself: the child and its
+  // strings go into the document's arena, and nothing is made for what they would ignore.
+  const bool ownCallbacks = mInArena || HasOwnCallbacks();
+  TXmlArena* arena = nullptr;
   if (ownCallbacks)
-    cache.MarkFilled();
+  {
+    if (!mArena)
+    {
+      mArena = new TXmlArena();
+      mOwnsArena = true;
+    }
+    arena = mArena;
+  }
   // The attributes of a child made here gather in one list that goes to the child, sized
   // once, when the tag ends (however it ends).
   std::vector<TAttribute>& attributes = AttributeScratch();
@@ -1062,25 +1300,22 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       mAttributes.clear();
     }
   } handOver{child, attributes};
+  TToken token;
   for (;;)
   {
-    bool quoted;
-    bool escaped;
-    ReadToken(source, token, &quoted, &escaped);
-    if (token.empty() && !quoted)
+    ReadToken(source, buffer, &token);
+    if (token.Empty() && !token.mQuoted)
     {
       source->mError = true;
       if (endTag)
         *endTag = isEndTag;
       return child;
     }
-    // A quoted string is never markup, whatever it holds.
-    bool markup = !quoted && !escaped;
-    if (markup && IsToken(token, '>'))
+    if (token.IsMarkup('>'))
     {
       if (endTag)
         *endTag = isEndTag;
-      char first = pending[0];
+      char first = ownCallbacks ? kept.First() : pending[0];
       if (first == '/' || first == '?' || special)
       {
         if (!ownCallbacks)
@@ -1089,10 +1324,12 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       }
       return child;
     }
+    // A quoted string is never markup, whatever it holds.
+    const bool markup = !token.mQuoted && !token.mEscaped;
     switch (state)
     {
     case 0:
-      if (markup && token[0] == '/')
+      if (markup && token.mBytes[0] == '/')
       {
         isEndTag = true;
         if (!ownCallbacks)
@@ -1101,15 +1338,19 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       else
       {
         // Decided before the callback, which may parse (and so reuse the token buffer).
-        special = (token.size() == 4 && memcmp(token.data(), "?xml", 4) == 0) ||
-                  (token.size() == 8 && memcmp(token.data(), "!DOCTYPE", 8) == 0) ||
-                  (token.size() >= 3 && memcmp(token.data(), "!--", 3) == 0);
+        special = (token.mBytes[0] == '?' && token.mSize == 4 && memcmp(token.mBytes, "?xml", 4) == 0) ||
+                  (token.mBytes[0] == '!' && ((token.mSize == 8 && memcmp(token.mBytes, "!DOCTYPE", 8) == 0) ||
+                                              (token.mSize >= 3 && memcmp(token.mBytes, "!--", 3) == 0)));
         if (ownCallbacks)
         {
           // As OnOpenTag: the child's name is the token up to a zero byte.
-          child = new TXmlNode();
-          child->mName = cache.Get(token.data(), strnlen(token.data(), token.size()));
-          AdoptChild(child);
+          child = new (arena->Allocate(sizeof(TXmlNode))) TXmlNode(arena);
+          child->mName =
+              arena->Keep(token.mBytes, token.mMayHoldZero ? strnlen(token.mBytes, token.mSize) : token.mSize);
+          if (mLevel)
+            mLevel->mChildren.push_back(child);
+          else
+            AdoptChild(child);
         }
         else
         {
@@ -1119,22 +1360,25 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       state = 1;
       break;
     case 1:
-      if (markup && IsToken(token, '='))
+      if (token.IsMarkup('='))
         state = 2;
+      else if (ownCallbacks)
+        kept = arena->KeepBytes(token.mBytes, token.mSize);
       else
-        pending = ownCallbacks ? cache.Get(token.data(), token.size()) : ToStr(token);
+        pending = ToStr(token);
       break;
     default:
       if (child && ownCallbacks)
       {
         // A child made here has the own callbacks too.
-        attributes.push_back(TAttribute{pending, cache.Get(token.data(), token.size()), quoted});
+        attributes.push_back(TAttribute{kept.Text(), arena->Keep(token.mBytes, token.mSize), token.mQuoted});
       }
       else if (child)
       {
-        child->OnAttribute(pending, ToStr(token), quoted);
+        child->OnAttribute(pending, ToStr(token), token.mQuoted);
       }
       pending = str();
+      kept = TXmlArena::TKept();
       state = 1;
       break;
     }

@@ -3,11 +3,62 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 #include "core/foundation/str.h"
 
 class TFile;
+class TXmlArena;
+struct TParseLevel;
+
+// Bytes from a document's arena, aligned like a pointer; they go when the document goes.
+void* XmlArenaAllocate(TXmlArena* arena, size_t bytes);
+
+// Where a node's lists keep their entries: in its document's arena for nodes a parse made,
+// on the heap for nodes built by hand. Lists never take another list's arena.
+template <class T>
+class TXmlAllocator
+{
+public:
+  using value_type = T;
+  using propagate_on_container_copy_assignment = std::false_type;
+  using propagate_on_container_move_assignment = std::false_type;
+  using propagate_on_container_swap = std::false_type;
+
+  TXmlAllocator() = default;
+  explicit TXmlAllocator(TXmlArena* arena) : mArena(arena) {}
+  template <class U>
+  TXmlAllocator(TXmlAllocator<U> const& other) : mArena(other.mArena)
+  {
+  }
+
+  T* allocate(size_t n)
+  {
+    return static_cast<T*>(mArena ? XmlArenaAllocate(mArena, n * sizeof(T)) : ::operator new(n * sizeof(T)));
+  }
+  void deallocate(T* p, size_t)
+  {
+    if (!mArena)
+      ::operator delete(p);
+  }
+  // A copy of a list is a list of its own, on the heap.
+  TXmlAllocator select_on_container_copy_construction() const { return TXmlAllocator(); }
+
+  template <class U>
+  bool operator==(TXmlAllocator<U> const& other) const
+  {
+    return mArena == other.mArena;
+  }
+  template <class U>
+  bool operator!=(TXmlAllocator<U> const& other) const
+  {
+    return mArena != other.mArena;
+  }
+
+  TXmlArena* mArena = nullptr;
+};
 
 // Deepest element nesting a parse accepts; deeper input is refused instead of
 // recursing until the stack runs out (replies from the network come through here).
@@ -158,7 +209,7 @@ public:
   TXmlNode* ParseTag(TGetChar* source, bool* endTag);
 
   str const& GetName() const { return mName; }
-  void SetName(char const* name) { mName = name; }
+  void SetName(char const* name);
   str const& GetContent() const { return mContent; }
   void SetContent(char const* content);
 
@@ -186,6 +237,8 @@ protected:
 private:
   friend class TXmlWriter;
 
+  // A node made by a parse, in the document's arena.
+  explicit TXmlNode(TXmlArena* arena);
   void CopyFrom(TXmlNode const& other);
   void Clear();
   bool ParseTokens(TGetChar* source);
@@ -197,19 +250,29 @@ private:
   void AppendContent(char const* bytes, size_t n);
   // True when the parsing callbacks are TXmlNode's own (not a subclass's).
   bool HasOwnCallbacks() const;
+  // A node in an arena that takes something of the heap makes its document destroy its
+  // nodes one by one.
+  void NoteHeapPart();
 
   str mContent;
   int mContentLength;
-  // While this node's Parse runs, content tokens collect here and reach mContent once
-  // at its end: str has no cheap append (its length is a strlen), so appending token by
-  // token would take time quadratic in the length of the text.
-  std::vector<char>* mContentBuilder;
+  // While this node's Parse runs, content tokens and the children made collect here and
+  // reach the node once at its end: str has no cheap append (its length is a strlen), so
+  // appending token by token would take time quadratic in the length of the text.
+  TParseLevel* mLevel;
   unsigned mSizeHint;
   str mName;
-  std::vector<TXmlNode*> mChildren;
+  std::vector<TXmlNode*, TXmlAllocator<TXmlNode*>> mChildren;
   size_t mChildCursor;
-  std::vector<TAttribute> mAttributes;
+  std::vector<TAttribute, TXmlAllocator<TAttribute>> mAttributes;
   size_t mAttributeCursor;
+  // The arena of the nodes a parse into this node makes: the document's, or one this node
+  // owns (a node parsed outside any document), or none yet.
+  TXmlArena* mArena;
+  bool mOwnsArena;
+  // Made by a parse in mArena: destroyed, not deleted, and only when the document's nodes
+  // hold something of the heap.
+  bool mInArena;
 };
 
 // The tokenizer: a run of characters, a double-quoted string (quotes dropped) or one of

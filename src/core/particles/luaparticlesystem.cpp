@@ -258,7 +258,8 @@ TLuaParticleSystem::TLuaParticleSystem(TParticleRenderer* renderer)
       mMachine(new TParticleMachine(this)),
       mChanges(1),
       mInitProgramMadeAt(0),
-      mAnimProgramMadeAt(0)
+      mAnimProgramMadeAt(0),
+      mLiveOrderValid(false)
 {
   AcquireRandom();
   ++gRandomCount;
@@ -328,6 +329,7 @@ void TLuaParticleSystem::NewScript()
   mDataSources.clear();
   mMemberWidths.clear();
   mParticles->Reset();
+  mLiveOrderValid = false;
   delete[] mRecords;
   mRecords = nullptr;
 
@@ -449,7 +451,17 @@ void TLuaParticleSystem::Draw(TVec3 const& position)
 {
   // Records shorter than the renderer's prototype would be read past their end.
   if (mParticles->mCount <= 0 || (int)mRecordFloats < mRenderer->GetPrototypeParticleSize()) return;
-  mRenderer->Draw(position, mAlpha, mParticles->mLive, mParticles->mMaxParticles);
+  const std::vector<float*>& live = LiveOrder();
+  mRenderer->DrawRecords(position, mAlpha, live.data(), live.size(), mParticles->mMaxParticles);
+}
+
+std::vector<float*>& TLuaParticleSystem::LiveOrder()
+{
+  if (!mLiveOrderValid) {
+    mLiveOrder.assign(mParticles->mLive.begin(), mParticles->mLive.end());
+    mLiveOrderValid = true;
+  }
+  return mLiveOrder;
 }
 
 int TLuaParticleSystem::GetParticleCount() const { return mParticles->GetCount(); }
@@ -703,6 +715,7 @@ void TLuaParticleSystem::SetNumParticles(int n)
     n = kMaxParticles;
   }
   mParticles->Reset();
+  mLiveOrderValid = false;
   delete[] mRecords;
   mRecords = nullptr;
   if (n > 0 && mRecordFloats > 0) mRecords = new float[(size_t)n * mRecordFloats]();
@@ -737,16 +750,15 @@ void TLuaParticleSystem::CreateParticles(float n)
   const float* prototype = mRenderer->GetPrototypeParticle();
   unsigned prototypeSize = (unsigned)mRenderer->GetPrototypeParticleSize();
   if (prototypeSize > mRecordFloats) prototypeSize = mRecordFloats;
-  mRun.clear();
+  mMade.clear();
   while (mSpawnDebt > 0) {
     mSpawnDebt -= 1;
     if (mParticles->mFree.empty()) break;
     float* record = mParticles->mFree.front();
     std::memset(record, 0, mRecordFloats * sizeof(float));
     if (prototype) std::memcpy(record, prototype, prototypeSize * sizeof(float));
-    if (program) {
-      mRun.push_back(record);
-    } else {
+    mMade.push_back(record);
+    if (!program) {
       state.mParams.mValues = record;
       mMachine->Run(mInitStream.data(), mInitStream.size(), state);
     }
@@ -754,10 +766,12 @@ void TLuaParticleSystem::CreateParticles(float n)
     mParticles->mLive.splice(mParticles->mLive.begin(), mParticles->mFree, mParticles->mFree.begin());
     ++mParticles->mCount;
   }
+  // Each new particle went to the front of the live list: the newest comes first.
+  if (mLiveOrderValid) mLiveOrder.insert(mLiveOrder.begin(), mMade.rbegin(), mMade.rend());
   // The new particles in the order they were made, as the machine would have run them.
-  if (program && !mRun.empty()) {
-    mRunAlive.resize(mRun.size());
-    program->Run(this, mRun.data(), mRun.size(), 0, mRunAlive.data());
+  if (program && !mMade.empty()) {
+    mRunAlive.resize(mMade.size());
+    program->Run(this, mMade.data(), mMade.size(), 0, mRunAlive.data());
   }
 }
 
@@ -766,21 +780,25 @@ void TLuaParticleSystem::ProcessParticles(int ms)
   std::list<float*>& live = mParticles->mLive;
   if (live.empty()) return;
   if (TParticleProgram* program = Program(mAnimProgram, mAnimProgramMadeAt, mAnimStream)) {
-    mRun.assign(live.begin(), live.end());
-    mRunAlive.resize(mRun.size());
-    program->Run(this, mRun.data(), mRun.size(), ms, mRunAlive.data());
+    std::vector<float*>& order = LiveOrder();
+    mRunAlive.resize(order.size());
+    if (program->Run(this, order.data(), order.size(), ms, mRunAlive.data())) return;
+    // The expired leave both the list and the array, which keep their order.
     size_t index = 0;
+    size_t kept = 0;
     for (std::list<float*>::iterator it = live.begin(); it != live.end(); ++index) {
       if (mRunAlive[index]) {
-        ++it;
+        order[kept++] = *it++;
         continue;
       }
       std::list<float*>::iterator expired = it++;
       mParticles->mFree.splice(mParticles->mFree.begin(), live, expired);
       --mParticles->mCount;
     }
+    order.resize(kept);
     return;
   }
+  mLiveOrderValid = false;
   TParticleState state;
   PrepareState(&state, ms);
   const PInstruction* code = mAnimStream.data();

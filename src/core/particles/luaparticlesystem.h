@@ -152,6 +152,14 @@ private:
   unsigned mInitProgramMadeAt;
   TParticleProgram mAnimProgram;
   unsigned mAnimProgramMadeAt;
-  std::vector<float*> mRun;
+  // The particles made by the last CreateParticles, in the order they were made.
+  std::vector<float*> mMade;
   std::vector<uint8_t> mRunAlive;
+
+  // The live records in the live list's order, kept alongside the list so that a step and a
+  // draw walk an array instead of the list; rebuilt from the list after changes it does not
+  // follow.
+  std::vector<float*>& LiveOrder();
+  std::vector<float*> mLiveOrder;
+  bool mLiveOrderValid;
 };

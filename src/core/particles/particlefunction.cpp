@@ -53,6 +53,12 @@ TParticleFunction* TParticleMachineState::GetDataSource(int slot) const
   return mSystem->GetDataSource(-slot - 1);
 }
 
+void TParticleCompileStep::Constant(const float* values, unsigned width)
+{
+  Take(kConstant, width);
+  for (unsigned i = 0; i < 4; ++i) mConstant[i] = i < width ? values[i] : 0.0f;
+}
+
 void TParticleInstruction::SetArgWidths(const uint8_t* widths, unsigned count)
 {
   mArgCount = (uint8_t)(count > 255 ? 255 : count);
@@ -146,6 +152,19 @@ bool FGetParticleParam::Process(TParticleState& state, TParticleMachineState& ma
   return machine.Push(state.mParams.mValues + first, (unsigned char)width);
 }
 
+void FGetParticleParam::Compile(TParticleCompileStep& step)
+{
+  const int slot = ParticleMemberSlot(mMember);
+  const unsigned first = (unsigned)slot & 255;
+  const unsigned width = ParticleMemberWidth(mMember);
+  if (slot < 0)
+    step.NotCompilable();  // a data source: the game's own function
+  else if (width < 1 || first + width > step.RecordFloats())
+    step.AlwaysFails();
+  else
+    step.Load(first, width);
+}
+
 uint8_t FAssign::GetReturnSize(int, uint8_t*) { return 0; }
 
 bool FAssign::Process(TParticleState& state, TParticleMachineState& machine)
@@ -164,6 +183,21 @@ bool FAssign::Process(TParticleState& state, TParticleMachineState& machine)
   float* member = state.mParams.mValues + slot;
   for (unsigned i = 0; i < count; ++i) member[i] = value[i];
   return true;
+}
+
+void FAssign::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 3) return step.AlwaysFails();
+  // A slot and width known before any particle runs make a plain store.
+  if (!step.Known(1) || !step.Known(2)) return step.Call(0, false, true);
+  const int slot = ParticleTruncatedInt(step.Value(1));
+  const int memberWidth = ParticleTruncatedInt(step.Value(2));
+  const unsigned floats = step.RecordFloats();
+  if (slot < 0 || memberWidth < 1 || (unsigned)slot >= floats) return step.AlwaysFails();
+  unsigned stored = step.Width(0);
+  if (stored > (unsigned)memberWidth) stored = (unsigned)memberWidth;
+  if (stored > floats - (unsigned)slot) stored = floats - (unsigned)slot;
+  step.Store((unsigned)slot, stored);
 }
 
 bool FNewIndex::Process(TParticleState& state, TParticleMachineState& machine)
@@ -187,6 +221,14 @@ bool FNewIndex::Process(TParticleState& state, TParticleMachineState& machine)
   if (k < 1 || first + (k - 1) >= limit) return false;
   state.mParams.mValues[first + k - 1] = value;
   return machine.Push(&value, 1);
+}
+
+void FNewIndex::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 3 || step.Width(0) != 1 || step.Width(1) != 1 || step.Width(2) != 1)
+    step.AlwaysFails();
+  else
+    step.Call(1, false, true);
 }
 
 uint8_t FNewIndex::GetReturnSize(int, uint8_t*) { return 1; }
@@ -228,6 +270,19 @@ bool FIndex::Process(TParticleState& state, TParticleMachineState& machine)
   return machine.Push(&value, 1);
 }
 
+void FIndex::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(0) != 1 || step.Width(1) != 1) return step.AlwaysFails();
+  // A slot or component known only per particle may name a data source.
+  if (!step.Known(0) || !step.Known(1) || ParticleTruncatedInt(step.Value(0)) < 0) return step.NotCompilable();
+  const unsigned k = ParticleComponentIndex(step.Value(1));
+  const unsigned index = ((unsigned)ParticleTruncatedInt(step.Value(0)) & 255) + k - 1;
+  if (k >= 1 && index < step.RecordFloats())
+    step.Load(index, 1);
+  else
+    step.Call(1, true);  // reports the index and fails, on every particle that gets here
+}
+
 uint8_t FVIndex::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FVIndex::Process(TParticleState&, TParticleMachineState& machine)
@@ -237,6 +292,17 @@ bool FVIndex::Process(TParticleState&, TParticleMachineState& machine)
   if (k < 1 || k > machine.ArgWidth(0)) return false;
   float value = machine.Arg(0)[k - 1];
   return machine.Push(&value, 1);
+}
+
+void FVIndex::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(1) < 1) return step.AlwaysFails();
+  if (!step.Known(1)) return step.Call(1);
+  const unsigned k = ParticleComponentIndex(step.Value(1));
+  if (k < 1 || k > step.Width(0))
+    step.AlwaysFails();
+  else
+    step.Floats(k - 1, 1);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -255,6 +321,14 @@ bool FAdd::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
+void FAdd::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(0) < 1 || step.Width(1) < step.Width(0))
+    step.AlwaysFails();
+  else
+    step.Operation(TParticleCompileStep::kAdd, step.Width(0));
+}
+
 uint8_t FSub::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FSub::Process(TParticleState&, TParticleMachineState& machine)
@@ -266,6 +340,14 @@ bool FSub::Process(TParticleState&, TParticleMachineState& machine)
   float result[kMaxWidth];
   for (unsigned i = 0; i < width; ++i) result[i] = a[i] - b[i];
   return machine.Push(result, (unsigned char)width);
+}
+
+void FSub::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(0) < 1 || step.Width(1) < step.Width(0))
+    step.AlwaysFails();
+  else
+    step.Operation(TParticleCompileStep::kSub, step.Width(0));
 }
 
 uint8_t FMul::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
@@ -281,6 +363,14 @@ bool FMul::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
+void FMul::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(1) != 1)
+    step.AlwaysFails();
+  else
+    step.Operation(TParticleCompileStep::kMul, step.Width(0));
+}
+
 uint8_t FDiv::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FDiv::Process(TParticleState&, TParticleMachineState& machine)
@@ -292,6 +382,14 @@ bool FDiv::Process(TParticleState&, TParticleMachineState& machine)
   float result[kMaxWidth];
   for (unsigned i = 0; i < width; ++i) result[i] = a[i] / s;
   return machine.Push(result, (unsigned char)width);
+}
+
+void FDiv::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(1) != 1)
+    step.AlwaysFails();
+  else
+    step.Operation(TParticleCompileStep::kDiv, step.Width(0));
 }
 
 uint8_t FUnm::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
@@ -306,6 +404,14 @@ bool FUnm::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
+void FUnm::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 1)
+    step.AlwaysFails();
+  else
+    step.Operation(TParticleCompileStep::kNegate, step.Width(0));
+}
+
 uint8_t FLt::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FLt::Process(TParticleState&, TParticleMachineState& machine)
@@ -315,6 +421,14 @@ bool FLt::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(&result, 1);
 }
 
+void FLt::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(0) != 1 || step.Width(1) != 1)
+    step.AlwaysFails();
+  else
+    step.Operation(TParticleCompileStep::kLess, 1);
+}
+
 uint8_t FLe::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FLe::Process(TParticleState&, TParticleMachineState& machine)
@@ -322,6 +436,14 @@ bool FLe::Process(TParticleState&, TParticleMachineState& machine)
   if (!Arity(machine, 2) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1) return false;
   float result = machine.Arg(0)[0] <= machine.Arg(1)[0] ? 1.0f : 0.0f;
   return machine.Push(&result, 1);
+}
+
+void FLe::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(0) != 1 || step.Width(1) != 1)
+    step.AlwaysFails();
+  else
+    step.Operation(TParticleCompileStep::kLessEqual, 1);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -340,6 +462,14 @@ bool FTimeScale::Process(TParticleState& state, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
+void FTimeScale::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 1)
+    step.AlwaysFails();
+  else
+    step.Operation(TParticleCompileStep::kTimeScale, step.Width(0));
+}
+
 uint8_t FAge::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FAge::Process(TParticleState& state, TParticleMachineState& machine)
@@ -347,6 +477,14 @@ bool FAge::Process(TParticleState& state, TParticleMachineState& machine)
   if (!Arity(machine, 0)) return false;
   float result = (float)state.mElapsed;
   return machine.Push(&result, 1);
+}
+
+void FAge::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 0)
+    step.AlwaysFails();
+  else
+    step.Operation(TParticleCompileStep::kAge, 1);
 }
 
 uint8_t FFade::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 1 ? widths[1] : 0; }
@@ -387,6 +525,18 @@ bool FFade::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
+void FFade::Compile(TParticleCompileStep& step)
+{
+  const unsigned count = step.ArgCount();
+  bool fits = count >= 2 && step.Width(0) == 1;
+  for (unsigned k = 1; fits && k < count; k += 2) fits = step.Width(k) == step.Width(1);
+  for (unsigned k = 2; fits && k < count; k += 2) fits = step.Width(k) == 1;
+  if (!fits)
+    step.AlwaysFails();
+  else
+    step.Call(step.Width(1));
+}
+
 uint8_t FOpenCycle::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FOpenCycle::Process(TParticleState&, TParticleMachineState& machine)
@@ -400,6 +550,15 @@ bool FOpenCycle::Process(TParticleState&, TParticleMachineState& machine)
   ++mStep;
   if ((float)mStep >= period) mStep = 0;
   return machine.Push(&result, 1);
+}
+
+void FOpenCycle::Compile(TParticleCompileStep& step)
+{
+  // The step counter advances once per evaluation: an effect whose order shows.
+  if (step.ArgCount() != 3 || step.Width(0) != step.Width(1) || step.Width(2) < 1)
+    step.AlwaysFails();
+  else
+    step.Call(1, true);
 }
 
 uint8_t FClosedCycle::GetReturnSize(int, uint8_t*) { return 1; }
@@ -416,6 +575,15 @@ bool FClosedCycle::Process(TParticleState&, TParticleMachineState& machine)
   ++mStep;
   if ((float)mStep >= period) mStep = 0;
   return machine.Push(&result, 1);
+}
+
+void FClosedCycle::Compile(TParticleCompileStep& step)
+{
+  // The step counter advances once per evaluation: an effect whose order shows.
+  if (step.ArgCount() != 3 || step.Width(0) != step.Width(1) || step.Width(2) < 1)
+    step.AlwaysFails();
+  else
+    step.Call(1, true);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -435,6 +603,15 @@ bool FPick::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(value, (unsigned char)width);
 }
 
+void FPick::Compile(TParticleCompileStep& step)
+{
+  const unsigned count = step.ArgCount();
+  if (count == 0) return step.AlwaysFails();
+  for (unsigned k = 1; k < count; ++k)
+    if (step.Width(k) != step.Width(0)) return step.NotCompilable();  // the width pushed depends on the pick
+  step.Call(step.Width(0), true);
+}
+
 uint8_t FAlpha::GetReturnSize(int, uint8_t*) { return 4; }
 
 // A colour from the first three floats of argument 0 and the float behind it, which is
@@ -445,6 +622,14 @@ bool FAlpha::Process(TParticleState&, TParticleMachineState& machine)
   const float* a = machine.Arg(0);
   float result[4] = {a[0], a[1], a[2], a[machine.ArgWidth(0)]};
   return machine.Push(result, 4);
+}
+
+void FAlpha::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() < 2 || step.Width(0) < 3)
+    step.AlwaysFails();
+  else
+    step.Call(4);
 }
 
 uint8_t FDebug::GetReturnSize(int, uint8_t*) { return 0; }
@@ -466,6 +651,8 @@ bool FDebug::Process(TParticleState&, TParticleMachineState& machine)
   return true;
 }
 
+void FDebug::Compile(TParticleCompileStep& step) { step.Call(0, true); }
+
 uint8_t FDistance::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FDistance::Process(TParticleState&, TParticleMachineState& machine)
@@ -482,6 +669,14 @@ bool FDistance::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(&result, 1);
 }
 
+void FDistance::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(0) < 1 || step.Width(1) < step.Width(0))
+    step.AlwaysFails();
+  else
+    step.Call(1);
+}
+
 uint8_t F2dRadius::GetReturnSize(int, uint8_t*) { return 2; }
 
 bool F2dRadius::Process(TParticleState&, TParticleMachineState& machine)
@@ -493,6 +688,14 @@ bool F2dRadius::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, 2);
 }
 
+void F2dRadius::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 1 || step.Width(0) != 1)
+    step.AlwaysFails();
+  else
+    step.Call(2, true);
+}
+
 uint8_t F2dRotation::GetReturnSize(int, uint8_t*) { return 2; }
 
 bool F2dRotation::Process(TParticleState&, TParticleMachineState& machine)
@@ -501,6 +704,14 @@ bool F2dRotation::Process(TParticleState&, TParticleMachineState& machine)
   float x = machine.Arg(0)[0];
   float result[2] = {std::cos(x), std::sin(x)};
   return machine.Push(result, 2);
+}
+
+void F2dRotation::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() < 1 || step.Width(0) != 1)
+    step.AlwaysFails();
+  else
+    step.Call(2);
 }
 
 // The result is as wide as the argument count.
@@ -518,6 +729,15 @@ bool FVec::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)count);
 }
 
+void FVec::Compile(TParticleCompileStep& step)
+{
+  // The first argCount floats of the arguments laid end to end.
+  if (step.ArgCount() < 1 || step.ArgCount() > 4)
+    step.AlwaysFails();
+  else
+    step.Floats(0, step.ArgCount());
+}
+
 uint8_t FRange::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
 
 bool FRange::Process(TParticleState&, TParticleMachineState& machine)
@@ -531,6 +751,14 @@ bool FRange::Process(TParticleState&, TParticleMachineState& machine)
   return machine.Push(result, (unsigned char)width);
 }
 
+void FRange::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 2 || step.Width(0) != step.Width(1))
+    step.AlwaysFails();
+  else
+    step.Call(step.Width(0), true);
+}
+
 uint8_t FExpire::GetReturnSize(int, uint8_t*) { return 1; }
 
 bool FExpire::Process(TParticleState& state, TParticleMachineState& machine)
@@ -542,4 +770,12 @@ bool FExpire::Process(TParticleState& state, TParticleMachineState& machine)
     result = 1.0f;
   }
   return machine.Push(&result, 1);
+}
+
+void FExpire::Compile(TParticleCompileStep& step)
+{
+  if (step.ArgCount() != 1 || step.Width(0) != 1)
+    step.AlwaysFails();
+  else
+    step.Call(1);
 }

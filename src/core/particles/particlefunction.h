@@ -68,6 +68,94 @@ struct TParticleMachineState
 
 typedef TParticleFunction* (*TParticleCreator)();
 
+// One instruction of a stream as the compiler of particle programs sees it: the arguments it
+// found on the stack, and what the instruction's function makes of them. Each function
+// states its own rule (Compile); a function that states none keeps its stream on the machine.
+// Whatever a function chooses, the program must give the machine's results bit for bit.
+class TParticleCompileStep
+{
+public:
+  // How the program takes the instruction.
+  enum EOp : uint8_t
+  {
+    kNotCompilable,  // the stream stays on the machine
+    kAlwaysFails,    // fails on every particle before it changes anything: nothing after it runs
+    kConstant,       // pushes the constant
+    kLoad,           // pushes record floats from the slot on
+    kStore,          // writes argument 0 into the record from the slot on; pushes nothing
+    kAdd,            // a + b componentwise (b: argument 1, at least as wide)
+    kSub,            // a - b
+    kMul,            // a * s (s: argument 1, a scalar)
+    kDiv,            // a / s
+    kNegate,         // -a
+    kTimeScale,      // a * the step in seconds
+    kAge,            // the step in ms
+    kLess,           // 1 when a < b (two scalars), else 0
+    kLessEqual,      // 1 when a <= b, else 0
+    kFloats,         // floats of the arguments laid end to end, from the source float on
+    kCall            // the function's own Process, particle by particle
+  };
+
+  unsigned ArgCount() const { return mArgCount; }
+  // Floats of argument k (k below ArgCount).
+  unsigned Width(unsigned k) const { return mWidths[k]; }
+  // Whether argument k is a constant of the stream, and its first float.
+  bool Known(unsigned k) const { return mKnown[k]; }
+  float Value(unsigned k) const { return mValues[k][0]; }
+  unsigned RecordFloats() const { return mRecordFloats; }
+
+  void NotCompilable() { mOp = kNotCompilable; }
+  void AlwaysFails() { mOp = kAlwaysFails; }
+  void Constant(const float* values, unsigned width);
+  void Load(unsigned slot, unsigned width)
+  {
+    Take(kLoad, width);
+    mSlot = slot;
+  }
+  void Store(unsigned slot, unsigned width)
+  {
+    Take(kStore, width);
+    mSlot = slot;
+  }
+  // One of the operations on the arguments (kAdd to kLessEqual) pushing width floats.
+  void Operation(EOp op, unsigned width) { Take(op, width); }
+  void Floats(unsigned source, unsigned width)
+  {
+    Take(kFloats, width);
+    mSource = source;
+  }
+  // The function's Process on each particle: it may fail; with an effect whose order shows
+  // (random numbers, steps of its own, messages); writing into the record.
+  void Call(unsigned width, bool effect = false, bool writesRecord = false)
+  {
+    Take(kCall, width);
+    mEffect = effect;
+    mWritesRecord = writesRecord;
+  }
+
+  // The compiler's side: the arguments, set before Compile.
+  unsigned mArgCount = 0;
+  const uint8_t* mWidths = nullptr;
+  const bool* mKnown = nullptr;
+  const float (*mValues)[4] = nullptr;
+  unsigned mRecordFloats = 0;
+  // What Compile chose.
+  EOp mOp = kNotCompilable;
+  unsigned mWidth = 0;   // floats pushed (for kStore: floats written)
+  unsigned mSlot = 0;    // record float of kLoad and kStore
+  unsigned mSource = 0;  // first float of kFloats
+  float mConstant[4] = {0, 0, 0, 0};
+  bool mEffect = false;
+  bool mWritesRecord = false;
+
+private:
+  void Take(EOp op, unsigned width)
+  {
+    mOp = op;
+    mWidth = width;
+  }
+};
+
 TParticleFunction* TParticleFunctionDynamicCreate();
 
 class TParticleFunction
@@ -91,6 +179,9 @@ public:
   // Runs once on the stack: reads the arguments, pushes the result (if any); false when
   // the arguments do not fit.
   virtual bool Process(TParticleState& state, TParticleMachineState& machine) { return false; }
+  // How a compiled program takes an instruction of this function (see TParticleCompileStep);
+  // by default the stream stays on the machine.
+  virtual void Compile(TParticleCompileStep& step) { step.NotCompilable(); }
 
   str mName;
 };
@@ -107,7 +198,8 @@ public:
       return classId == ClassId() || TParticleFunction::IsKindOf(classId);                  \
     }                                                                                       \
     uint8_t GetReturnSize(int argCount, uint8_t* argWidths) override;                 \
-    bool Process(TParticleState& state, TParticleMachineState& machine) override;
+    bool Process(TParticleState& state, TParticleMachineState& machine) override;           \
+    void Compile(TParticleCompileStep& step) override;
 
 QV_PARTICLE_FUNCTION(FAssign) };
 QV_PARTICLE_FUNCTION(FAdd) };
@@ -155,6 +247,10 @@ public:
   {
     return machine.Push(reinterpret_cast<const float*>(&mValue), kWidth);
   }
+  void Compile(TParticleCompileStep& step) override
+  {
+    step.Constant(reinterpret_cast<const float*>(&mValue), kWidth);
+  }
   T mValue;
 };
 
@@ -166,6 +262,7 @@ public:
   explicit FGetParticleParam(uint32_t member) : mMember(member) {}
   uint8_t GetReturnSize(int, uint8_t*) override { return (uint8_t)(mMember >> 16); }
   bool Process(TParticleState& state, TParticleMachineState& machine) override;
+  void Compile(TParticleCompileStep& step) override;
   uint32_t mMember;
 };
 

@@ -1,34 +1,104 @@
-// particleprogram: compiles instruction streams of built-in functions into operations on
-// a stack laid out once, and runs them over all particles of a step (particlefunction).
+// particleprogram: compiles instruction streams of built-in functions (each says how, in its
+// Compile) into loops over blocks of particles, and runs them (particlefunction).
 #include "core/particles/particleprogram.h"
 
-#include <typeinfo>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
-// An entry of the stack as the compiler sees it: its width, its first float, and its
-// value when an instruction pushes a constant.
-struct TEntry
+// The step value that holds the step's seconds, fTimeScale's factor.
+constexpr uint16_t kSecondsValue = 0;
+// Indexes of step values and rows are 16 bits wide.
+constexpr size_t kMostStepValues = 0xFFFF;
+
+// Where an operation reads float i of an argument for lane j, and writes float i of its
+// result. A scalar argument reads its float 0 whatever i is (mStep 0).
+struct TRowsIn
 {
-  unsigned mWidth = 0;
-  unsigned mFloat = 0;
-  bool mKnown = false;
-  float mValue[4] = {0, 0, 0, 0};
+  const float* mRows;
+  unsigned mStep;
+  float Get(size_t j, unsigned i) const { return mRows[(size_t)(i * mStep) * TParticleProgram::kBlock + j]; }
 };
 
-template <class T>
-bool Is(const std::type_info& type)
+struct TMemberIn
 {
-  return type == typeid(T);
+  float* const* mRecords;
+  unsigned mSlot;
+  unsigned mStep;
+  float Get(size_t j, unsigned i) const { return mRecords[j][mSlot + i * mStep]; }
+};
+
+struct TScaledMemberIn
+{
+  float* const* mRecords;
+  unsigned mSlot;
+  unsigned mStep;
+  float mScale;
+  float Get(size_t j, unsigned i) const { return mRecords[j][mSlot + i * mStep] * mScale; }
+};
+
+struct TValuesIn
+{
+  const float* mValues;
+  unsigned mStep;
+  float Get(size_t, unsigned i) const { return mValues[i * mStep]; }
+};
+
+struct TRowsOut
+{
+  float* mRows;
+  void Put(size_t j, unsigned i, float value) const { mRows[(size_t)i * TParticleProgram::kBlock + j] = value; }
+};
+
+struct TMemberOut
+{
+  float* const* mRecords;
+  unsigned mSlot;
+  void Put(size_t j, unsigned i, float value) const { mRecords[j][mSlot + i] = value; }
+};
+
+// Stack rows go float by float, each a run of lanes that vectorises; anything in the records
+// goes lane by lane, each record's floats together.
+template <unsigned kWidth, class A, class B, class Out, class F>
+inline void EachRecord(size_t lanes, const A& a, const B& b, const Out& out, F f)
+{
+  for (size_t j = 0; j < lanes; ++j)
+    for (unsigned i = 0; i < kWidth; ++i) out.Put(j, i, f(a.Get(j, i), b.Get(j, i)));
 }
 
-// How the machine would take an instruction, known before any particle runs.
-enum EVerdict
+template <bool kLaneByLane, class A, class B, class Out, class F>
+inline void EachLane(size_t lanes, unsigned width, const A& a, const B& b, const Out& out, F f)
 {
-  kCompiles,       // an operation of the program
-  kAlwaysFails,    // fails on every particle before it changes anything
-  kNotCompilable   // the stream stays on the machine
-};
+  if (kLaneByLane) {
+    switch (width) {
+      case 0: return;
+      case 1: return EachRecord<1>(lanes, a, b, out, f);
+      case 2: return EachRecord<2>(lanes, a, b, out, f);
+      case 3: return EachRecord<3>(lanes, a, b, out, f);
+      default: return EachRecord<4>(lanes, a, b, out, f);
+    }
+  } else {
+    for (unsigned i = 0; i < width; ++i)
+      for (size_t j = 0; j < lanes; ++j) out.Put(j, i, f(a.Get(j, i), b.Get(j, i)));
+  }
+}
+
+bool IsOperation(TParticleCompileStep::EOp code)
+{
+  switch (code) {
+    case TParticleCompileStep::kAdd:
+    case TParticleCompileStep::kSub:
+    case TParticleCompileStep::kMul:
+    case TParticleCompileStep::kDiv:
+    case TParticleCompileStep::kNegate:
+    case TParticleCompileStep::kLess:
+    case TParticleCompileStep::kLessEqual:
+      return true;
+    default:
+      return false;
+  }
+}
 
 }  // namespace
 
@@ -38,9 +108,12 @@ void TParticleProgram::Clear()
   mByInstruction = false;
   mMayStop = false;
   mOps.clear();
-  mWidths.clear();
+  mStepOps.clear();
+  mCallOperands.clear();
+  mCallWidths.clear();
   mMemberWidths.clear();
   mStackFloats = 0;
+  mStep.assign(1, 0.0f);
 }
 
 bool TParticleProgram::Compile(const TParticleInstruction* code, size_t count, const uint8_t* memberWidths,
@@ -55,418 +128,469 @@ bool TParticleProgram::Compile(const TParticleInstruction* code, size_t count, c
   std::vector<TEntry> stack;
   unsigned effects = 0;
   for (size_t i = 0; i < count; ++i) {
-    const TParticleInstruction& instruction = code[i];
-    TParticleFunction* function = instruction.mFunction.get();
-    const unsigned argCount = instruction.mArgCount;
-    // The machine stops every particle here; what follows never runs.
-    if (!function || argCount > stack.size()) break;
-    const unsigned base = (unsigned)stack.size() - argCount;
-    const TEntry* args = stack.data() + base;
-    auto width = [&](unsigned k) { return args[k].mWidth; };
-    const std::type_info& type = typeid(*function);
-
-    TOp op;
-    // The result takes the place of the arguments, as on the machine.
-    const unsigned top = stack.empty() ? 0 : stack.back().mFloat + stack.back().mWidth;
-    op.mResult = (uint16_t)(argCount > 0 ? args[0].mFloat : top);
-    unsigned result = 0;  // width pushed; 0 for none
-    bool known = false;
-    float value[4] = {0, 0, 0, 0};
-    bool effect = false;
-    EVerdict verdict = kCompiles;
-
-    if (Is<FPush<float>>(type) || Is<FPush<TVec2>>(type) || Is<FPush<TVec3>>(type) || Is<FPush<TVec4>>(type)) {
-      op.mCode = kConstant;
-      if (Is<FPush<float>>(type)) {
-        result = 1;
-        value[0] = static_cast<FPush<float>*>(function)->mValue;
-      } else if (Is<FPush<TVec2>>(type)) {
-        const TVec2& v = static_cast<FPush<TVec2>*>(function)->mValue;
-        result = 2, value[0] = v.x, value[1] = v.y;
-      } else if (Is<FPush<TVec3>>(type)) {
-        const TVec3& v = static_cast<FPush<TVec3>*>(function)->mValue;
-        result = 3, value[0] = v.x, value[1] = v.y, value[2] = v.z;
-      } else {
-        const TVec4& v = static_cast<FPush<TVec4>*>(function)->mValue;
-        result = 4, value[0] = v.x, value[1] = v.y, value[2] = v.z, value[3] = v.w;
-      }
-      for (unsigned k = 0; k < 4; ++k) op.mConstant[k] = value[k];
-      known = true;
-    } else if (Is<FGetParticleParam>(type)) {
-      const uint32_t member = static_cast<FGetParticleParam*>(function)->mMember;
-      const int slot = ParticleMemberSlot(member);
-      const unsigned first = (unsigned)slot & 255;
-      result = ParticleMemberWidth(member);
-      if (slot < 0) {
-        verdict = kNotCompilable;  // a data source: the game's own function
-      } else if (first + result > recordFloats) {
-        verdict = kAlwaysFails;
-      } else {
-        op.mCode = kLoad;
-        op.mSlot = (uint16_t)first;
-      }
-    } else if (Is<FAssign>(type)) {
-      if (argCount != 3) {
-        verdict = kAlwaysFails;
-      } else if (args[1].mKnown && args[2].mKnown) {
-        const int slot = ParticleTruncatedInt(args[1].mValue[0]);
-        const int memberWidth = ParticleTruncatedInt(args[2].mValue[0]);
-        if (slot < 0 || memberWidth < 1 || (unsigned)slot >= recordFloats) {
-          verdict = kAlwaysFails;
-        } else {
-          unsigned stored = width(0);
-          if (stored > (unsigned)memberWidth) stored = (unsigned)memberWidth;
-          if (stored > recordFloats - (unsigned)slot) stored = recordFloats - (unsigned)slot;
-          op.mCode = kStore;
-          op.mSlot = (uint16_t)slot;
-          op.mWidth = (uint8_t)stored;
-        }
-      } else {
-        op.mMayFail = true;
-      }
-    } else if (Is<FNewIndex>(type)) {
-      if (argCount != 3 || width(0) != 1 || width(1) != 1 || width(2) != 1)
-        verdict = kAlwaysFails;
-      else
-        result = 1, op.mMayFail = true;
-    } else if (Is<FIndex>(type)) {
-      if (argCount != 2 || width(0) != 1 || width(1) != 1) {
-        verdict = kAlwaysFails;
-      } else if (!args[0].mKnown || !args[1].mKnown || ParticleTruncatedInt(args[0].mValue[0]) < 0) {
-        verdict = kNotCompilable;  // may read a data source
-      } else {
-        result = 1;
-        const unsigned k = ParticleComponentIndex(args[1].mValue[0]);
-        const unsigned index = ((unsigned)ParticleTruncatedInt(args[0].mValue[0]) & 255) + k - 1;
-        if (k >= 1 && index < recordFloats) {
-          op.mCode = kLoad;
-          op.mSlot = (uint16_t)index;
-        } else {
-          // Reports the index and fails, on every particle that gets here.
-          op.mMayFail = true;
-          effect = true;
-        }
-      }
-    } else if (Is<FVIndex>(type)) {
-      if (argCount != 2 || width(1) < 1) {
-        verdict = kAlwaysFails;
-      } else if (args[1].mKnown) {
-        const unsigned k = ParticleComponentIndex(args[1].mValue[0]);
-        if (k < 1 || k > width(0)) {
-          verdict = kAlwaysFails;
-        } else {
-          result = 1;
-          op.mCode = kCopy;
-          op.mOperand = (uint16_t)(args[0].mFloat + k - 1);
-        }
-      } else {
-        result = 1, op.mMayFail = true;
-      }
-    } else if (Is<FAdd>(type) || Is<FSub>(type)) {
-      if (argCount != 2 || width(0) < 1 || width(1) < width(0)) {
-        verdict = kAlwaysFails;
-      } else {
-        op.mCode = Is<FAdd>(type) ? kAdd : kSub;
-        op.mOperand = (uint16_t)args[1].mFloat;
-        result = width(0);
-      }
-    } else if (Is<FMul>(type) || Is<FDiv>(type)) {
-      if (argCount != 2 || width(1) != 1) {
-        verdict = kAlwaysFails;
-      } else {
-        op.mCode = Is<FMul>(type) ? kMul : kDiv;
-        op.mOperand = (uint16_t)args[1].mFloat;
-        result = width(0);
-      }
-    } else if (Is<FUnm>(type) || Is<FTimeScale>(type)) {
-      if (argCount != 1) {
-        verdict = kAlwaysFails;
-      } else {
-        op.mCode = Is<FUnm>(type) ? kNegate : kTimeScale;
-        result = width(0);
-      }
-    } else if (Is<FAge>(type)) {
-      if (argCount != 0)
-        verdict = kAlwaysFails;
-      else
-        op.mCode = kAge, result = 1;
-    } else if (Is<FLt>(type) || Is<FLe>(type)) {
-      if (argCount != 2 || width(0) != 1 || width(1) != 1) {
-        verdict = kAlwaysFails;
-      } else {
-        op.mCode = Is<FLt>(type) ? kLess : kLessEqual;
-        op.mOperand = (uint16_t)args[1].mFloat;
-        result = 1;
-      }
-    } else if (Is<FFade>(type)) {
-      bool fits = argCount >= 2 && width(0) == 1;
-      for (unsigned k = 1; fits && k < argCount; k += 2) fits = width(k) == width(1);
-      for (unsigned k = 2; fits && k < argCount; k += 2) fits = width(k) == 1;
-      if (!fits)
-        verdict = kAlwaysFails;
-      else
-        result = width(1);
-    } else if (Is<FOpenCycle>(type) || Is<FClosedCycle>(type)) {
-      if (argCount != 3 || width(0) != width(1) || width(2) < 1)
-        verdict = kAlwaysFails;
-      else
-        result = 1, op.mMayFail = true, effect = true;
-    } else if (Is<FPick>(type)) {
-      bool same = argCount >= 1;
-      for (unsigned k = 1; same && k < argCount; ++k) same = width(k) == width(0);
-      if (argCount == 0)
-        verdict = kAlwaysFails;
-      else if (!same)
-        verdict = kNotCompilable;  // the width pushed depends on the pick
-      else
-        result = width(0), effect = true;
-    } else if (Is<FAlpha>(type)) {
-      if (argCount < 2 || width(0) < 3)
-        verdict = kAlwaysFails;
-      else
-        result = 4;
-    } else if (Is<FDebug>(type)) {
-      effect = true;
-    } else if (Is<FDistance>(type)) {
-      if (argCount != 2 || width(0) < 1 || width(1) < width(0))
-        verdict = kAlwaysFails;
-      else
-        result = 1;
-    } else if (Is<F2dRadius>(type)) {
-      if (argCount != 1 || width(0) != 1)
-        verdict = kAlwaysFails;
-      else
-        result = 2, effect = true;
-    } else if (Is<F2dRotation>(type)) {
-      if (argCount < 1 || width(0) != 1)
-        verdict = kAlwaysFails;
-      else
-        result = 2;
-    } else if (Is<FVec>(type)) {
-      if (argCount < 1 || argCount > 4) {
-        verdict = kAlwaysFails;
-      } else {
-        // The first argCount floats of the arguments, which are where the result goes.
-        result = argCount;
-        op.mCode = kCopy;
-        op.mOperand = op.mResult;
-      }
-    } else if (Is<FRange>(type)) {
-      if (argCount != 2 || width(0) != width(1))
-        verdict = kAlwaysFails;
-      else
-        result = width(0), effect = true;
-    } else if (Is<FExpire>(type)) {
-      if (argCount != 1 || width(0) != 1)
-        verdict = kAlwaysFails;
-      else
-        result = 1;
-    } else {
-      verdict = kNotCompilable;
-    }
-
-    if (verdict == kNotCompilable) {
+    bool end = false;
+    if (!CompileInstruction(code[i], stack, recordFloats, &effects, &end)) {
       Clear();
       return false;
     }
-    if (verdict == kAlwaysFails) break;
-    // The machine refuses a push past its stack; such streams are left to it.
-    if (result > 4 || (result > 0 && base >= TParticleMachineState::kStackEntries)) {
-      Clear();
-      return false;
-    }
-
-    op.mWidth = (uint8_t)(op.mCode == kStore ? op.mWidth : result);
-    if (op.mCode == kCall) {
-      op.mFunction = function;
-      op.mArgCount = (uint8_t)argCount;
-      op.mArgWidths = (uint32_t)mWidths.size();
-      for (unsigned k = 0; k < argCount; ++k) mWidths.push_back((uint8_t)width(k));
-      op.mMayFail = true;
-    }
-    if (op.mMayFail) mMayStop = true;
-    if (effect) ++effects;
-    mOps.push_back(op);
-
-    const unsigned resultFloat = op.mResult;
-    stack.resize(base);
-    if (result > 0) {
-      TEntry entry;
-      entry.mWidth = result;
-      entry.mFloat = resultFloat;
-      entry.mKnown = known;
-      for (unsigned k = 0; k < 4; ++k) entry.mValue[k] = value[k];
-      stack.push_back(entry);
-      if (resultFloat + result > mStackFloats) mStackFloats = resultFloat + result;
-    }
+    if (end) break;
   }
   // Effects of one kind of instruction come in the particles' order either way; two
-  // would interleave differently when each instruction ran over all particles.
+  // would interleave differently when each instruction ran over a block of particles.
   mByInstruction = effects <= 1;
+  JoinStores();
   mCompiled = true;
   return true;
 }
 
-void TParticleProgram::Run(TLuaParticleSystem* system, float* const* records, size_t count, int32_t elapsed,
+bool TParticleProgram::WritesAfterReading(const TOp& op, unsigned slot, unsigned width)
+{
+  // Float i of the result is written once float i of each argument is read, so a member
+  // read float for float from the very floats written is safe; any other overlap is not.
+  auto safe = [&](const TOperand& operand, unsigned floats, bool componentwise) {
+    if (!operand.InRecord()) return true;
+    const unsigned first = operand.mIndex;
+    if (first + floats <= slot || slot + width <= first) return true;
+    return componentwise && first == slot;
+  };
+  const bool scalarB = op.mCode == TParticleCompileStep::kMul || op.mCode == TParticleCompileStep::kDiv;
+  const bool unary = op.mCode == TParticleCompileStep::kNegate;
+  return safe(op.mA, width, true) && (unary || safe(op.mB, scalarB ? 1 : width, !scalarB));
+}
+
+void TParticleProgram::JoinStores()
+{
+  // A lane that stopped must not be written: with calls in the program every store keeps
+  // its own check.
+  if (mMayStop) return;
+  std::vector<TOp> joined;
+  joined.reserve(mOps.size());
+  for (const TOp& op : mOps) {
+    if (op.mCode == TParticleCompileStep::kStore && op.mA.mPlace == kRow && !joined.empty()) {
+      TOp& last = joined.back();
+      if (IsOperation(last.mCode) && !last.mIntoRecord && last.mResult == op.mA.mIndex && last.mWidth >= op.mWidth &&
+          WritesAfterReading(last, op.mSlot, op.mWidth)) {
+        last.mIntoRecord = true;
+        last.mSlot = op.mSlot;
+        last.mWidth = op.mWidth;
+        continue;
+      }
+    }
+    joined.push_back(op);
+  }
+  mOps.swap(joined);
+}
+
+TParticleProgram::TOperand TParticleProgram::NewStepValues(unsigned width, const float* values)
+{
+  TOperand at;
+  at.mPlace = kStep;
+  at.mIndex = (uint16_t)mStep.size();
+  for (unsigned i = 0; i < width; ++i) mStep.push_back(values ? values[i] : 0.0f);
+  return at;
+}
+
+void TParticleProgram::AddOp(const TOp& op)
+{
+  mOps.push_back(op);
+}
+
+void TParticleProgram::KeepMembersFromWrite(std::vector<TEntry>& stack, size_t below, unsigned slot, unsigned width)
+{
+  for (size_t e = 0; e < below; ++e) {
+    TEntry& entry = stack[e];
+    if (!entry.mAt.InRecord()) continue;
+    const unsigned first = entry.mAt.mIndex;
+    if (width > 0 && (first + entry.mWidth <= slot || slot + width <= first)) continue;
+    // The value as read before the write, in the rows of its place on the stack.
+    TOp copy;
+    copy.mCode = TParticleCompileStep::kFloats;
+    copy.mWidth = (uint8_t)entry.mWidth;
+    copy.mResult = (uint16_t)entry.mFloat;
+    for (unsigned f = 0; f < entry.mWidth; ++f) {
+      copy.mFloats[f] = entry.mAt;
+      copy.mFloats[f].mIndex = (uint16_t)(first + f);
+    }
+    AddOp(copy);
+    entry.mAt.mPlace = kRow;
+    entry.mAt.mIndex = (uint16_t)entry.mFloat;
+  }
+}
+
+bool TParticleProgram::CompileInstruction(const TParticleInstruction& instruction, std::vector<TEntry>& stack,
+                                          unsigned recordFloats, unsigned* effects, bool* end)
+{
+  TParticleFunction* function = instruction.mFunction.get();
+  const unsigned argCount = instruction.mArgCount;
+  // The machine stops every particle here; what follows never runs.
+  if (!function || argCount > stack.size()) {
+    *end = true;
+    return true;
+  }
+  const size_t base = stack.size() - argCount;
+  TEntry* args = stack.data() + base;
+  const unsigned top = stack.empty() ? 0 : stack.back().mFloat + stack.back().mWidth;
+  // The result takes the place of the arguments, as on the machine.
+  const unsigned resultFloat = argCount > 0 ? args[0].mFloat : top;
+
+  uint8_t widths[TParticleMachineState::kStackEntries];
+  bool known[TParticleMachineState::kStackEntries];
+  float values[TParticleMachineState::kStackEntries][4];
+  for (unsigned k = 0; k < argCount; ++k) {
+    widths[k] = (uint8_t)args[k].mWidth;
+    known[k] = args[k].mKnown;
+    std::memcpy(values[k], args[k].mValue, sizeof values[k]);
+  }
+  TParticleCompileStep step;
+  step.mArgCount = argCount;
+  step.mWidths = widths;
+  step.mKnown = known;
+  step.mValues = values;
+  step.mRecordFloats = recordFloats;
+  function->Compile(step);
+
+  if (step.mOp == TParticleCompileStep::kNotCompilable) return false;
+  if (step.mOp == TParticleCompileStep::kAlwaysFails) {
+    *end = true;
+    return true;
+  }
+  const unsigned pushed = step.mOp == TParticleCompileStep::kStore ? 0 : step.mWidth;
+  // The machine refuses a push past its stack; such streams are left to it.
+  if (pushed > 4 || (pushed > 0 && base >= TParticleMachineState::kStackEntries)) return false;
+  if (mStep.size() + 8 > kMostStepValues || resultFloat + pushed > TParticleMachineState::kStackFloats) return false;
+
+  TEntry entry;
+  entry.mWidth = pushed;
+  entry.mFloat = resultFloat;
+  entry.mAt.mPlace = kRow;
+  entry.mAt.mIndex = (uint16_t)resultFloat;
+  TOp op;
+  op.mCode = step.mOp;
+  op.mWidth = (uint8_t)step.mWidth;
+  op.mResult = (uint16_t)resultFloat;
+  bool operation = false;
+  switch (step.mOp) {
+    case TParticleCompileStep::kConstant:
+      entry.mAt = NewStepValues(pushed, step.mConstant);
+      entry.mKnown = true;
+      std::memcpy(entry.mValue, step.mConstant, sizeof entry.mValue);
+      break;
+    case TParticleCompileStep::kLoad:
+      entry.mAt.mPlace = kMember;
+      entry.mAt.mIndex = (uint16_t)step.mSlot;
+      break;
+    case TParticleCompileStep::kAge:
+      operation = true;
+      break;
+    case TParticleCompileStep::kAdd:
+    case TParticleCompileStep::kSub:
+    case TParticleCompileStep::kMul:
+    case TParticleCompileStep::kDiv:
+    case TParticleCompileStep::kLess:
+    case TParticleCompileStep::kLessEqual:
+      op.mA = args[0].mAt;
+      op.mB = args[1].mAt;
+      operation = true;
+      break;
+    case TParticleCompileStep::kNegate:
+      op.mA = args[0].mAt;
+      operation = true;
+      break;
+    case TParticleCompileStep::kTimeScale:
+      // The value times the step's seconds, as the function works it out.
+      op.mCode = TParticleCompileStep::kMul;
+      op.mA = args[0].mAt;
+      op.mB.mPlace = kStep;
+      op.mB.mIndex = kSecondsValue;
+      operation = true;
+      break;
+    case TParticleCompileStep::kFloats: {
+      // Float f comes from the arguments laid end to end, float mSource + f.
+      unsigned k = 0;
+      unsigned skipped = 0;
+      bool oneValue = true;
+      bool inPlace = true;
+      bool fromStep = true;
+      for (unsigned f = 0; f < step.mWidth; ++f) {
+        const unsigned wanted = step.mSource + f;
+        while (k < argCount && wanted >= skipped + args[k].mWidth) skipped += args[k++].mWidth;
+        if (k >= argCount) return false;
+        op.mFloats[f] = args[k].mAt;
+        op.mFloats[f].mIndex = (uint16_t)(args[k].mAt.mIndex + (wanted - skipped));
+        oneValue = oneValue && op.mFloats[f].mPlace == op.mFloats[0].mPlace &&
+                   op.mFloats[f].mIndex == op.mFloats[0].mIndex + f && op.mFloats[f].mScale == op.mFloats[0].mScale;
+        inPlace = inPlace && op.mFloats[f].mPlace == kRow && op.mFloats[f].mIndex == resultFloat + f;
+        fromStep = fromStep && op.mFloats[f].mPlace == kStep;
+      }
+      if (inPlace) break;  // already in the rows of the result
+      if (oneValue && op.mFloats[0].mPlace != kRow) {
+        // Floats of one member or step value, read where they lie.
+        entry.mAt = op.mFloats[0];
+        break;
+      }
+      if (fromStep) {
+        op.mResult = NewStepValues(step.mWidth, nullptr).mIndex;
+        mStepOps.push_back(op);
+        entry.mAt.mPlace = kStep;
+        entry.mAt.mIndex = op.mResult;
+        break;
+      }
+      AddOp(op);
+      break;
+    }
+    case TParticleCompileStep::kStore:
+      KeepMembersFromWrite(stack, base, step.mSlot, step.mWidth);
+      op.mA = args[0].mAt;
+      op.mSlot = (uint16_t)step.mSlot;
+      AddOp(op);
+      break;
+    case TParticleCompileStep::kCall:
+      if (step.mWritesRecord) KeepMembersFromWrite(stack, base, 0, 0);
+      op.mFunction = function;
+      op.mArgCount = (uint8_t)argCount;
+      op.mArgs = (uint32_t)mCallOperands.size();
+      for (unsigned k = 0; k < argCount; ++k) {
+        mCallOperands.push_back(args[k].mAt);
+        mCallWidths.push_back((uint8_t)args[k].mWidth);
+      }
+      AddOp(op);
+      mMayStop = true;
+      break;
+    default:
+      return false;
+  }
+  if (operation) {
+    // Worked out once per step when every argument is the same for all particles.
+    const bool stepOnly = (op.mCode == TParticleCompileStep::kAge) ||
+                          (op.mA.mPlace == kStep && (op.mCode == TParticleCompileStep::kNegate || op.mB.mPlace == kStep));
+    // A member times a step value is read so where it is used.
+    const bool scaled = op.mCode == TParticleCompileStep::kMul && op.mA.mPlace == kMember && op.mB.mPlace == kStep;
+    if (scaled) {
+      entry.mAt = op.mA;
+      entry.mAt.mPlace = kScaledMember;
+      entry.mAt.mScale = op.mB.mIndex;
+    } else if (stepOnly) {
+      op.mResult = NewStepValues(step.mWidth, nullptr).mIndex;
+      mStepOps.push_back(op);
+      entry.mAt.mPlace = kStep;
+      entry.mAt.mIndex = op.mResult;
+    } else {
+      AddOp(op);
+    }
+  }
+  if (step.mEffect) ++*effects;
+  stack.resize(base);
+  if (pushed > 0) {
+    stack.push_back(entry);
+    mStackFloats = std::max(mStackFloats, resultFloat + pushed);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Running
+
+bool TParticleProgram::Run(TLuaParticleSystem* system, float* const* records, size_t count, int32_t elapsed,
                            uint8_t* alive)
 {
   mSystem = system;
   mElapsed = elapsed;
   mState.mParams = TParamSet(nullptr, mMemberWidths.data(), (unsigned)mMemberWidths.size());
   mState.mElapsed = elapsed;
-  for (size_t i = 0; i < count; ++i) alive[i] = 1;
+  std::memset(alive, 1, count);
+  if (!mCompiled || count == 0) return true;
+  RunStepOps();
+  // Each step value spread over a row, for as many lanes as a block uses.
+  const size_t lanes = std::min(count, kBlock);
+  mStepRows.resize(mStep.size() * kBlock);
+  for (size_t value = 0; value < mStep.size(); ++value)
+    std::fill(mStepRows.begin() + value * kBlock, mStepRows.begin() + value * kBlock + lanes, mStep[value]);
+  if (mRows.size() < (size_t)mStackFloats * kBlock) mRows.resize((size_t)mStackFloats * kBlock);
+  uint8_t* stopped = nullptr;
+  if (mMayStop) {
+    mStopped.assign(count, 0);
+    stopped = mStopped.data();
+  }
   if (mByInstruction) {
-    RunOps(records, count, alive);
-    return;
+    for (size_t first = 0; first < count; first += kBlock)
+      RunBlock(records + first, std::min(kBlock, count - first), alive + first, stopped ? stopped + first : nullptr);
+  } else {
+    for (size_t i = 0; i < count; ++i) RunBlock(records + i, 1, alive + i, stopped ? stopped + i : nullptr);
   }
-  for (size_t i = 0; i < count; ++i) RunOps(records + i, 1, alive + i);
+  // Only a called function ends a particle.
+  return !mMayStop || !std::memchr(alive, 0, count);
 }
 
-void TParticleProgram::RunOps(float* const* records, size_t lanes, uint8_t* alive)
+void TParticleProgram::RunStepOps()
 {
-  mLanes = lanes;
-  if (mStack.size() < (size_t)mStackFloats * lanes) mStack.resize((size_t)mStackFloats * lanes);
-  if (mMayStop) mStopped.assign(lanes, 0);
-  for (const TOp& op : mOps) RunOp(op, records, lanes, alive);
+  // The step in seconds as fTimeScale works it out.
+  mStep[kSecondsValue] = (float)mElapsed / 1000.0f;
+  for (const TOp& op : mStepOps) {
+    float* out = mStep.data() + op.mResult;
+    const float* a = mStep.data() + op.mA.mIndex;
+    const float* b = mStep.data() + op.mB.mIndex;
+    switch (op.mCode) {
+      case TParticleCompileStep::kAdd:
+        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = a[i] + b[i];
+        break;
+      case TParticleCompileStep::kSub:
+        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = a[i] - b[i];
+        break;
+      case TParticleCompileStep::kMul:
+        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = a[i] * b[0];
+        break;
+      case TParticleCompileStep::kDiv:
+        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = a[i] / b[0];
+        break;
+      case TParticleCompileStep::kNegate:
+        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = -a[i];
+        break;
+      case TParticleCompileStep::kLess:
+        out[0] = a[0] < b[0] ? 1.0f : 0.0f;
+        break;
+      case TParticleCompileStep::kLessEqual:
+        out[0] = a[0] <= b[0] ? 1.0f : 0.0f;
+        break;
+      case TParticleCompileStep::kAge:
+        out[0] = (float)mElapsed;
+        break;
+      case TParticleCompileStep::kFloats:
+        for (unsigned f = 0; f < op.mWidth; ++f) out[f] = mStep[op.mFloats[f].mIndex];
+        break;
+      default:
+        break;
+    }
+  }
 }
 
-void TParticleProgram::RunOp(const TOp& op, float* const* records, size_t lanes, uint8_t* alive)
+void TParticleProgram::RunBlock(float* const* records, size_t lanes, uint8_t* alive, uint8_t* stopped)
 {
-  if (op.mCode == kCall)
-    RunCall(op, records, lanes, alive);
-  else if (mMayStop)
-    RunPlainOp<true>(op, records, lanes);
-  else
-    RunPlainOp<false>(op, records, lanes);
+  // Each operation reads a lane's arguments before it writes that lane's result, which may
+  // take the rows of its first argument. Lanes that stopped still compute (their rows are
+  // never read again) but write neither records nor calls.
+  for (const TOp& op : mOps) {
+    switch (op.mCode) {
+      case TParticleCompileStep::kAdd:
+        RunOperation(op, records, lanes, [](float a, float b) { return a + b; });
+        break;
+      case TParticleCompileStep::kSub:
+        RunOperation(op, records, lanes, [](float a, float b) { return a - b; });
+        break;
+      case TParticleCompileStep::kMul:
+        RunOperation(op, records, lanes, [](float a, float b) { return a * b; });
+        break;
+      case TParticleCompileStep::kDiv:
+        RunOperation(op, records, lanes, [](float a, float b) { return a / b; });
+        break;
+      case TParticleCompileStep::kNegate:
+        RunOperation(op, records, lanes, [](float a, float) { return -a; });
+        break;
+      case TParticleCompileStep::kLess:
+        RunOperation(op, records, lanes, [](float a, float b) { return a < b ? 1.0f : 0.0f; });
+        break;
+      case TParticleCompileStep::kLessEqual:
+        RunOperation(op, records, lanes, [](float a, float b) { return a <= b ? 1.0f : 0.0f; });
+        break;
+      case TParticleCompileStep::kFloats:
+        // Sources lie at or after the rows written, so none is overwritten before it is read.
+        for (unsigned f = 0; f < op.mWidth; ++f) {
+          const TOperand& from = op.mFloats[f];
+          float* out = Row(op.mResult + f);
+          if (from.InRecord()) {
+            for (size_t j = 0; j < lanes; ++j) out[j] = ValueOf(from, from.mIndex, records, j);
+          } else {
+            const float* in = from.mPlace == kRow ? Row(from.mIndex) : StepRow(from.mIndex);
+            if (in != out) std::memcpy(out, in, lanes * sizeof(float));
+          }
+        }
+        break;
+      case TParticleCompileStep::kStore: {
+        // Each record's floats are all read before any is written: the value may come from
+        // the same record.
+        const unsigned width = op.mWidth;
+        for (size_t j = 0; j < lanes; ++j) {
+          if (stopped && stopped[j]) continue;
+          float value[4];
+          for (unsigned i = 0; i < width; ++i) value[i] = ValueOf(op.mA, op.mA.mIndex + i, records, j);
+          float* record = records[j] + op.mSlot;
+          for (unsigned i = 0; i < width; ++i) record[i] = value[i];
+        }
+        break;
+      }
+      case TParticleCompileStep::kCall:
+        RunCall(op, records, lanes, alive, stopped);
+        break;
+      default:
+        break;
+    }
+  }
 }
 
-template <bool kSkipStopped>
-void TParticleProgram::RunPlainOp(const TOp& op, float* const* records, size_t lanes)
+template <class F>
+void TParticleProgram::RunOperation(const TOp& op, float* const* records, size_t lanes, F f)
 {
-  // Float f of the stack for lane j is mStack[f * lanes + j]; each operation reads a
-  // lane's operands before it writes that lane's result, which may overlap them.
-  float* const stack = mStack.data();
-  const uint8_t* const stopped = kSkipStopped ? mStopped.data() : nullptr;
-  auto row = [&](unsigned f) { return stack + (size_t)f * lanes; };
+  // The scalar of kMul and kDiv is float 0 of its argument; a unary operation reads none.
+  const bool scalarB = op.mCode == TParticleCompileStep::kMul || op.mCode == TParticleCompileStep::kDiv;
+  const unsigned stepB = scalarB ? 0 : 1;
   const unsigned width = op.mWidth;
-#define QV_EACH_LANE(body)                              \
-  for (size_t j = 0; j < lanes; ++j) {                  \
-    if (kSkipStopped && stopped[j]) continue;           \
-    body;                                               \
+  const bool inRecords = op.mIntoRecord || op.mA.InRecord() || op.mB.InRecord();
+  auto withOut = [&](const auto& a, const auto& b) {
+    if (op.mIntoRecord)
+      EachLane<true>(lanes, width, a, b, TMemberOut{records, op.mSlot}, f);
+    else if (inRecords)
+      EachLane<true>(lanes, width, a, b, TRowsOut{Row(op.mResult)}, f);
+    else
+      EachLane<false>(lanes, width, a, b, TRowsOut{Row(op.mResult)}, f);
+  };
+  auto withB = [&](const auto& a) {
+    if (op.mCode == TParticleCompileStep::kNegate) return withOut(a, TValuesIn{mStep.data(), 0});
+    switch (op.mB.mPlace) {
+      case kRow:
+        return withOut(a, TRowsIn{Row(op.mB.mIndex), stepB});
+      case kMember:
+        return withOut(a, TMemberIn{records, op.mB.mIndex, stepB});
+      case kScaledMember:
+        return withOut(a, TScaledMemberIn{records, op.mB.mIndex, stepB, mStep[op.mB.mScale]});
+      case kStep:
+        return withOut(a, TValuesIn{mStep.data() + op.mB.mIndex, stepB});
+    }
+  };
+  switch (op.mA.mPlace) {
+    case kRow:
+      return withB(TRowsIn{Row(op.mA.mIndex), 1});
+    case kMember:
+      return withB(TMemberIn{records, op.mA.mIndex, 1});
+    case kScaledMember:
+      return withB(TScaledMemberIn{records, op.mA.mIndex, 1, mStep[op.mA.mScale]});
+    case kStep:
+      return withB(TRowsIn{StepRow(op.mA.mIndex), 1});
   }
-  switch (op.mCode) {
-    case kLoad:
-      for (unsigned i = 0; i < width; ++i) {
-        float* out = row(op.mResult + i);
-        const unsigned slot = op.mSlot + i;
-        QV_EACH_LANE(out[j] = records[j][slot]);
-      }
-      break;
-    case kConstant:
-      for (unsigned i = 0; i < width; ++i) {
-        float* out = row(op.mResult + i);
-        const float value = op.mConstant[i];
-        QV_EACH_LANE(out[j] = value);
-      }
-      break;
-    case kAdd:
-    case kSub:
-      for (unsigned i = 0; i < width; ++i) {
-        float* out = row(op.mResult + i);
-        const float* b = row(op.mOperand + i);
-        if (op.mCode == kAdd) {
-          QV_EACH_LANE(out[j] = out[j] + b[j]);
-        } else {
-          QV_EACH_LANE(out[j] = out[j] - b[j]);
-        }
-      }
-      break;
-    case kMul:
-    case kDiv: {
-      // The scalar lies after the vector, out of reach of the result.
-      const float* scalar = row(op.mOperand);
-      for (unsigned i = 0; i < width; ++i) {
-        float* out = row(op.mResult + i);
-        if (op.mCode == kMul) {
-          QV_EACH_LANE(out[j] = out[j] * scalar[j]);
-        } else {
-          QV_EACH_LANE(out[j] = out[j] / scalar[j]);
-        }
-      }
-      break;
-    }
-    case kNegate:
-      for (unsigned i = 0; i < width; ++i) {
-        float* out = row(op.mResult + i);
-        QV_EACH_LANE(out[j] = -out[j]);
-      }
-      break;
-    case kTimeScale: {
-      const float seconds = (float)mElapsed / 1000.0f;
-      for (unsigned i = 0; i < width; ++i) {
-        float* out = row(op.mResult + i);
-        QV_EACH_LANE(out[j] = out[j] * seconds);
-      }
-      break;
-    }
-    case kAge: {
-      const float age = (float)mElapsed;
-      float* out = row(op.mResult);
-      QV_EACH_LANE(out[j] = age);
-      break;
-    }
-    case kLess:
-    case kLessEqual: {
-      float* out = row(op.mResult);
-      const float* b = row(op.mOperand);
-      if (op.mCode == kLess) {
-        QV_EACH_LANE(out[j] = out[j] < b[j] ? 1.0f : 0.0f);
-      } else {
-        QV_EACH_LANE(out[j] = out[j] <= b[j] ? 1.0f : 0.0f);
-      }
-      break;
-    }
-    case kStore:
-      for (unsigned i = 0; i < width; ++i) {
-        const float* in = row(op.mResult + i);
-        const unsigned slot = op.mSlot + i;
-        QV_EACH_LANE(records[j][slot] = in[j]);
-      }
-      break;
-    case kCopy:
-      if (op.mOperand != op.mResult) {
-        for (unsigned i = 0; i < width; ++i) {
-          float* out = row(op.mResult + i);
-          const float* in = row(op.mOperand + i);
-          QV_EACH_LANE(out[j] = in[j]);
-        }
-      }
-      break;
-    case kCall:
-      break;
-  }
-#undef QV_EACH_LANE
 }
 
-void TParticleProgram::RunCall(const TOp& op, float* const* records, size_t lanes, uint8_t* alive)
+void TParticleProgram::RunCall(const TOp& op, float* const* records, size_t lanes, uint8_t* alive,
+                               uint8_t* stopped)
 {
-  const uint8_t* widths = mWidths.data() + op.mArgWidths;
+  const TOperand* operands = mCallOperands.data() + op.mArgs;
+  const uint8_t* widths = mCallWidths.data() + op.mArgs;
   mCallStack.mValues = mCallFloats;
-  mCallStack.mSizes = mCallWidths;
+  mCallStack.mSizes = mCallWidths8;
   mCallStack.mCapacity = TParticleMachineState::kStackEntries;
-  float* const stack = mStack.data();
   for (size_t j = 0; j < lanes; ++j) {
-    if (mStopped[j]) continue;
-    // The arguments as the function expects them (a push of the last call changed the
-    // first entry); on the program's stack they lie end to end from the result's place.
+    if (stopped[j]) continue;
+    // The arguments laid end to end, as the function expects them (a push of the last
+    // call changed the first entry).
     mCallStack.mOffsets[0] = 0;
+    float* to = mCallFloats;
     for (unsigned k = 0; k < op.mArgCount; ++k) {
-      mCallWidths[k] = widths[k];
+      mCallWidths8[k] = widths[k];
       mCallStack.mOffsets[k + 1] = mCallStack.mOffsets[k] + widths[k];
+      const TOperand& at = operands[k];
+      for (unsigned i = 0; i < widths[k]; ++i) {
+        const unsigned index = at.mIndex + i;
+        *to++ = ValueOf(at, index, records, j);
+      }
     }
     mCallStack.mCount = op.mArgCount;
-    const unsigned argFloats = mCallStack.mOffsets[op.mArgCount];
-    for (unsigned f = 0; f < argFloats; ++f) mCallFloats[f] = stack[(size_t)(op.mResult + f) * lanes + j];
     TParticleMachineState machine;
     machine.mSystem = mSystem;
     machine.mStack = &mCallStack;
@@ -478,9 +602,9 @@ void TParticleProgram::RunCall(const TOp& op, float* const* records, size_t lane
     const bool ok = op.mFunction->Process(mState, machine);
     alive[j] = mState.mAlive ? 1 : 0;
     if (!ok) {
-      mStopped[j] = 1;
+      stopped[j] = 1;
       continue;
     }
-    for (unsigned i = 0; i < op.mWidth; ++i) stack[(size_t)(op.mResult + i) * lanes + j] = mCallFloats[i];
+    for (unsigned i = 0; i < op.mWidth; ++i) Row(op.mResult + i)[j] = mCallFloats[i];
   }
 }

@@ -2,7 +2,9 @@
 // particle record, all of a system's quads in one shared vertex buffer; draws through TRenderer.
 #include "core/particles/particlerenderer.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/app/platform.h"
 #include "core/foundation/color.h"
@@ -62,6 +64,40 @@ TColor32 VertexColor(const float* record, float alpha)
   return colour;
 }
 
+// Position and colour of the corners of a record's quad of size (a frame's, or the
+// texture's) around the centre; returns the vertex after the quad.
+inline TTransformedLitVert* QuadCorners(TTransformedLitVert* vertex, const TCorner* offsets, unsigned verts,
+                                        const float* record, float cx, float cy, const TVec2& size, float z,
+                                        float alpha)
+{
+  const float scale = record[kScale];
+  const float hx = size.x * scale;
+  const float hy = size.y * scale;
+  const float ux = record[kUpX];
+  const float uy = record[kUpY];
+  const TColor32 colour = VertexColor(record, alpha);
+  for (unsigned v = 0; v < verts; ++v, ++vertex) {
+    const float ox = offsets[v].x;
+    const float oy = offsets[v].y;
+    vertex->mPos = TVec3(cx - hx * uy * ox - hy * ux * oy, cy - hy * uy * oy + hx * ux * ox, z);
+    vertex->mColor = colour;
+  }
+  return vertex;
+}
+
+// The quads of records drawn with the whole texture (its corners are already in the buffer).
+template <unsigned kVerts>
+void PlainQuads(TTransformedLitVert* vertex, float* const* records, size_t count, const TVec3& offset,
+                const TVec2& size, float alpha)
+{
+  const TCorner* offsets = kVerts == 6 ? sOffsetsV : sOffsets;
+  for (size_t index = 0; index < count; ++index) {
+    const float* record = records[index];
+    vertex = QuadCorners(vertex, offsets, kVerts, record, record[kPosX] + offset.x, record[kPosY] + offset.y, size,
+                         offset.z, alpha);
+  }
+}
+
 }  // namespace
 
 int T2dParticleRenderer::mParticleSystems = 0;
@@ -69,6 +105,7 @@ TTransformedLitVert* T2dParticleRenderer::mVertBuffer = nullptr;
 unsigned T2dParticleRenderer::mVertBufferSize = 0;
 unsigned short* T2dParticleRenderer::mIndices = nullptr;
 unsigned T2dParticleRenderer::mIndexQuads = 0;
+unsigned T2dParticleRenderer::mCornersFor = 0;
 
 T2dParticleRenderer::T2dParticleRenderer() : mBlendMode(0), mSize(1, 1)
 {
@@ -131,6 +168,7 @@ void T2dParticleRenderer::GrowBuffers(unsigned capacity, unsigned vertsPerQuad)
       mVertBuffer[i].mSecondColor = TColor32(0xffffffffu);
       mVertBuffer[i].mUV = TVec2(uv[i % vertsPerQuad].x, uv[i % vertsPerQuad].y);
     }
+    mCornersFor = vertsPerQuad;
   }
   if (vertsPerQuad != 4) return;
   // One index block serves every batch: each batch draws from its own first vertex.
@@ -154,6 +192,14 @@ void T2dParticleRenderer::GrowBuffers(unsigned capacity, unsigned vertsPerQuad)
 
 void T2dParticleRenderer::Draw(TVec3 const& position, float alpha, std::list<float*> const& particles,
                                int capacity)
+{
+  if (capacity <= 0) return;
+  const std::vector<float*> records(particles.begin(), particles.end());
+  DrawRecords(position, alpha, records.data(), records.size(), capacity);
+}
+
+void T2dParticleRenderer::DrawRecords(TVec3 const& position, float alpha, float* const* records, size_t count,
+                                      int capacity)
 {
   if (capacity <= 0) return;
   const unsigned vertsPerQuad = mBrokenIndexedVerts ? 6 : 4;
@@ -188,10 +234,25 @@ void T2dParticleRenderer::Draw(TVec3 const& position, float alpha, std::list<flo
 
   const unsigned maxQuads = mVertBufferSize / vertsPerQuad;
   unsigned quads = 0;
+  const size_t drawn = std::min(count, (size_t)std::min((unsigned)capacity, maxQuads));
+  // Without frames every quad shows the whole texture, as the buffer's corners say once set.
+  if (!animation) {
+    if (mCornersFor != vertsPerQuad) {
+      for (unsigned i = 0; i < mVertBufferSize; ++i)
+        mVertBuffer[i].mUV = TVec2(corners[i % vertsPerQuad].x, corners[i % vertsPerQuad].y);
+      mCornersFor = vertsPerQuad;
+    }
+    if (vertsPerQuad == 6)
+      PlainQuads<6>(mVertBuffer, records, drawn, offset, mSize, alpha);
+    else
+      PlainQuads<4>(mVertBuffer, records, drawn, offset, mSize, alpha);
+    quads = (unsigned)drawn;
+  } else {
+    mCornersFor = 0;
+  }
   TTransformedLitVert* vertex = mVertBuffer;
-  for (std::list<float*>::const_iterator it = particles.begin(); it != particles.end(); ++it) {
-    if (quads >= (unsigned)capacity || quads >= maxQuads) break;
-    const float* record = *it;
+  for (size_t index = 0; animation && index < drawn; ++index) {
+    const float* record = records[index];
     float scale = record[kScale];
     TVec2 size = mSize;
     TVec2 centre(record[kPosX] + offset.x, record[kPosY] + offset.y);
@@ -215,18 +276,9 @@ void T2dParticleRenderer::Draw(TVec3 const& position, float alpha, std::list<flo
         size = TVec2((float)width, (float)height);
       }
     }
-    const float hx = size.x * scale;
-    const float hy = size.y * scale;
-    const float ux = record[kUpX];
-    const float uy = record[kUpY];
-    const TColor32 colour = VertexColor(record, alpha);
-    for (unsigned v = 0; v < vertsPerQuad; ++v, ++vertex) {
-      const float ox = offsets[v].x;
-      const float oy = offsets[v].y;
-      vertex->mPos = TVec3(centre.x - hx * uy * ox - hy * ux * oy, centre.y - hy * uy * oy + hx * ux * ox, offset.z);
-      vertex->mColor = colour;
+    QuadCorners(vertex, offsets, vertsPerQuad, record, centre.x, centre.y, size, offset.z, alpha);
+    for (unsigned v = 0; v < vertsPerQuad; ++v, ++vertex)
       vertex->mUV = TVec2(corners[v].x == 0 ? uv0.x : uv1.x, corners[v].y == 0 ? uv0.y : uv1.y);
-    }
     ++quads;
   }
 

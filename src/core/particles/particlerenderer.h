@@ -2,6 +2,7 @@
 // particle systems and the 2D renderer that draws each record as a quad through TRenderer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <list>
 
@@ -19,6 +20,12 @@ class TParticleRenderer
 public:
   virtual ~TParticleRenderer() {}
   virtual void Draw(TVec3 const& position, float alpha, std::list<float*> const& particles, int capacity) = 0;
+  // The same over the records in an array, in the live list's order (a particle system
+  // keeps them so); by default through the list.
+  virtual void DrawRecords(TVec3 const& position, float alpha, float* const* records, size_t count, int capacity)
+  {
+    Draw(position, alpha, std::list<float*>(records, records + count), capacity);
+  }
   virtual void SetTexture(boost::shared_ptr<TTexture> texture) = 0;
   virtual void SetRendererOption(str name, float const (&values)[4]) = 0;
   virtual float* GetPrototypeParticle() = 0;
@@ -51,6 +58,7 @@ public:
   ~T2dParticleRenderer() override;
 
   void Draw(TVec3 const& position, float alpha, std::list<float*> const& particles, int capacity) override;
+  void DrawRecords(TVec3 const& position, float alpha, float* const* records, size_t count, int capacity) override;
   void SetTexture(boost::shared_ptr<TTexture> texture) override;
   void SetRendererOption(str name, float const (&values)[4]) override;
   float* GetPrototypeParticle() override { return mPrototype; }
@@ -71,6 +79,9 @@ public:
   static unsigned mVertBufferSize;
   static unsigned short* mIndices;
   static unsigned mIndexQuads;
+  // The vertices per quad for which the shared buffer holds the corners of the whole
+  // texture; 0 after a draw of an animated texture wrote its frames' corners.
+  static unsigned mCornersFor;
 
 private:
   T2dParticleRenderer(const T2dParticleRenderer&) = delete;

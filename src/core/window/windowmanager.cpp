@@ -579,8 +579,9 @@ uint32_t TWindowManager::MillisecondsUntilIdleWork() const
   uint32_t wait = TTask::kNotDue;
   // The same conditions under which DrawStack draws.
   TPlatform* platform = TPlatform::GetInstance();
+  // A closed gate opens with a task (a game's tick), which the tasks' own wait covers.
   if (mScreenInvalid && !mMoviePlaying && (!platform || platform->GetDisplayReady()) &&
-      !mModalStack.empty() && mModalStack.front()) {
+      !mModalStack.empty() && mModalStack.front() && (!mFrameGate || mFrameGate->FrameAllowed())) {
     if (!mDrawnOnce) {
       return 0;
     }
@@ -616,6 +617,9 @@ void TWindowManager::DrawStack()
     return;
   }
   if (mModalStack.empty() || !mModalStack.front()) {
+    return;
+  }
+  if (mFrameGate && !mFrameGate->FrameAllowed()) {
     return;
   }
   mLastDrawTime = now;
@@ -685,6 +689,10 @@ void TWindowManager::DrawStack()
     renderer->PopClippingRectangle();
   }
   renderer->EndDraw(true);
+  ++mFramesDrawn;
+  if (mFrameGate) {
+    mFrameGate->FrameDrawn();
+  }
 }
 
 void TWindowManager::DrawLayer(TWindow::EDrawMode mode)

@@ -40,6 +40,18 @@ public:
   virtual bool OnHover(TWindow* window, const TPoint& point) = 0;
 };
 
+// Holds frames back while something that moves in steps has not stepped since the last
+// frame: the game, while it ticks, wants no more frames than ticks.
+class IFrameGate
+{
+public:
+  virtual ~IFrameGate() {}
+  // Whether a frame may be drawn now.
+  virtual bool FrameAllowed() = 0;
+  // A frame was drawn.
+  virtual void FrameDrawn() = 0;
+};
+
 class TWindowManager
 {
 public:
@@ -67,6 +79,11 @@ public:
 
   void InvalidateScreen() { mScreenInvalid = true; }
   bool IsScreenInvalid() const { return mScreenInvalid; }
+  // Frames drawn and presented so far (benches compare them with the game's ticks).
+  uint64_t GetFramesDrawn() const { return mFramesDrawn; }
+  // The gate (not owned; null for none) that frames wait at besides their interval.
+  void SetFrameGate(IFrameGate* gate) { mFrameGate = gate; }
+  IFrameGate* GetFrameGate() const { return mFrameGate; }
   void SetTopModalOnly(bool topOnly) { mTopModalOnly = topOnly; }
   void SetMoviePlaying(bool playing) { mMoviePlaying = playing; }
   void SetHighlightHover(bool highlight) { mHighlightHover = highlight; }
@@ -154,6 +171,8 @@ private:
   bool mModalPopped = false;
   uint32_t mLastDrawTime = 0;
   bool mDrawnOnce = false;
+  uint64_t mFramesDrawn = 0;
+  IFrameGate* mFrameGate = nullptr;
   std::list<TModalWindow*> mModalStack;
   std::vector<TWindow*> mDestroyList;
   std::list<TWindow*> mOverlayWindows;

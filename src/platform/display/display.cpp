@@ -300,11 +300,8 @@ void TPlatformData::DestroyDisplay()
   mDisplay = nullptr;
 }
 
-void TPlatformData::CreateWindow(unsigned width, unsigned height)
+void RequestGameWindowBuffers()
 {
-  if (!mDisplay->mVideoReady) {
-    DisplayFatal(SDL_GetError(), __LINE__);
-  }
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
@@ -312,6 +309,14 @@ void TPlatformData::CreateWindow(unsigned width, unsigned height)
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+void TPlatformData::CreateWindow(unsigned width, unsigned height)
+{
+  if (!mDisplay->mVideoReady) {
+    DisplayFatal(SDL_GetError(), __LINE__);
+  }
+  RequestGameWindowBuffers();
   mDisplay->mWindow = SDL_CreateWindow(mWindowTitle.c_str(), SDL_WINDOWPOS_CENTERED,
                                        SDL_WINDOWPOS_CENTERED, int(width), int(height),
                                        SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
@@ -511,14 +516,16 @@ void TPlatformData::SwapBuffers()
   }
   unsigned frameWidth = 0, frameHeight = 0;
   handler->GetDisplay(&frameWidth, &frameHeight, nullptr);
+  // A capture reads the frame now: drawn into the window's back buffer, it is gone after
+  // the swap.
+  if (mDisplay->mInput) {
+    mDisplay->mInput->OnFramePresented(handler->GetDrawnFrameBuffer(), int(frameWidth),
+                                       int(frameHeight));
+  }
   SDL_GL_SwapWindow(mDisplay->mWindow);
   if (!mDisplay->mFirstFramePresented) {
     mDisplay->mFirstFramePresented = true;
     WriteDbg("First frame presented at %u ms", TPlatform::Timer());
-  }
-  if (mDisplay->mInput) {
-    mDisplay->mInput->OnFramePresented(handler->GetFrameBuffer(), int(frameWidth),
-                                       int(frameHeight));
   }
 }
 

@@ -14,3 +14,8 @@ const char* GetDisplayProblem(const TDisplayState* display);
 // Makes the renderer draw through the OpenGL back end; the platform object's constructor
 // calls it, before anything makes the renderer.
 void RegisterDisplayBackend();
+
+// Asks SDL for the buffers the game's window has (8-bit colour with alpha, a back buffer, a
+// 24-bit depth buffer, the compatibility profile) for the next window made; benches that
+// draw as the game does ask for the same.
+void RequestGameWindowBuffers();

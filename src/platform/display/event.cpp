@@ -188,12 +188,19 @@ uint32_t TEventQueue::IdleWait() const
   }
   // A task due again at once after an idle event ran it polls (a script waiting for a
   // message without a time-out is resumed at every run of its task): it runs at most
-  // every kPollIntervalMs, rather than as fast as the loop can turn.
-  uint32_t tasks = std::min(mIdleTasks.MillisecondsUntilDue(), manager->MillisecondsUntilTasksDue());
-  if (tasks == 0 && mLastWasIdle) {
-    tasks = kPollIntervalMs;
+  // every kPollIntervalMs, rather than as fast as the loop can turn. The other list's
+  // next task keeps its own time (the game's tick is not put off by the script's poll).
+  uint32_t idleTasks = mIdleTasks.MillisecondsUntilDue();
+  uint32_t layerTasks = manager->MillisecondsUntilTasksDue();
+  if (mLastWasIdle) {
+    if (idleTasks == 0) {
+      idleTasks = kPollIntervalMs;
+    }
+    if (layerTasks == 0) {
+      layerTasks = kPollIntervalMs;
+    }
   }
-  uint32_t wait = std::min({kMaxIdleWaitMs, tasks, manager->MillisecondsUntilIdleWork()});
+  uint32_t wait = std::min({kMaxIdleWaitMs, idleTasks, layerTasks, manager->MillisecondsUntilIdleWork()});
   if (wait == 0 && mLastWasIdle) {
     wait = 1;
   }

@@ -79,6 +79,28 @@ TEST(AssetManager, DyingAssetDoesNotUnregisterANewerOneOfItsKey)
   EXPECT_FALSE(manager.HasEntry("k"));
 }
 
+TEST(AssetManager, AHoldKeepsTheAssetsItFindsAndThoseAddedUntilItEnds)
+{
+  TAssetManager manager;
+  boost::shared_ptr<TAsset> before(new KeyedAsset(&manager, "before"));
+  manager.AddAsset("before", before);
+  TAsset* beforeRaw = before.get();
+  {
+    TAssetManager::THold hold;
+    before.reset();
+    manager.AddAsset("during", boost::shared_ptr<TAsset>(new KeyedAsset(&manager, "during")));
+    {
+      TAssetManager::THold inner;
+    }
+    // Nothing holds them but the hold, which outlives the inner one.
+    EXPECT_EQ(beforeRaw, manager.GetAsset("before").get());
+    EXPECT_TRUE(manager.GetAsset("during"));
+  }
+  // Let go, they are gone with their entries.
+  EXPECT_FALSE(manager.HasEntry("during"));
+  EXPECT_FALSE(manager.GetAsset("before"));
+}
+
 TEST(AssetManager, InstanceIsTheLiveManagerOnly)
 {
   EXPECT_EQ(TAssetManager::GetInstance(), nullptr);

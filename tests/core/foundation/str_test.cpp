@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <thread>
@@ -133,6 +134,37 @@ TEST(Str, CopiesOnManyThreadsKeepTheCountRight)
   for (auto& worker : workers)
     worker.join();
   EXPECT_EQ(shared.use_count(), 1);
+}
+
+TEST(Str, AViewIsNeverSharedAndItsStorageIsNeverWritten)
+{
+  alignas(8) char storage[str::kViewHeaderBytes + 8];
+  char* text = storage + str::kViewHeaderBytes;
+  memcpy(text, "name\0", 5);
+  std::string copied;
+  {
+    str view = str::View(storage, text, 4);
+    EXPECT_TRUE(view.IsView());
+    EXPECT_EQ(1, view.use_count());
+    // A copy has its own buffer, so it may outlive the storage.
+    str copy(view);
+    EXPECT_FALSE(copy.IsView());
+    EXPECT_NE(copy.c_str(), view.c_str());
+    // Assigned into a string of its own that has room, the bytes move into its buffer.
+    str target("abcdefgh");
+    char const* buffer = target.c_str();
+    target = view;
+    EXPECT_EQ(buffer, target.c_str());
+    EXPECT_STREQ("name", target.c_str());
+    EXPECT_EQ(0, target.c_str()[7]);
+    // Changing the view gives it a buffer of its own.
+    view += "s";
+    EXPECT_FALSE(view.IsView());
+    EXPECT_STREQ("names", view.c_str());
+    copied = copy.c_str();
+  }
+  EXPECT_STREQ("name", text);
+  EXPECT_EQ("name", copied);
 }
 
 TEST(Str, IndexPastTheEndGivesZero)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <random>
 #include <cstdlib>
 #include <cstdio>
 #include <string>
@@ -594,4 +596,224 @@ TEST(XmlTree, SubclassCallbacksSeeEveryEvent)
   TRecorder recorder;
   ASSERT_TRUE(recorder.ParseString("<a k=v>hi</a><b/>"));
   EXPECT_EQ("open:a;attr:k=v;text:hi;end:/a;open:b;end:>;", recorder.mLog);
+}
+
+// ---------------------------------------------------------------------------------------
+// The quick path against the callbacks, over generated documents
+
+namespace {
+
+// The tree as the parsing callbacks build it, in a subclass of its own: the reference
+// that the parser's quick path (nodes and strings in the document's arena, tokens taken
+// where they lie) must match. Written in the writer's layout for comparison.
+class TMirror : public TXmlNode
+{
+public:
+  std::string mMirrorName;
+  std::string mMirrorContent;
+  std::vector<std::pair<std::string, std::string>> mMirrorAttributes;
+  std::vector<bool> mMirrorQuoted;
+  std::vector<std::unique_ptr<TMirror>> mMirrorChildren;
+
+  void Write(std::string& out, int indent) const
+  {
+    out += std::string(indent, ' ') + "<" + mMirrorName;
+    for (size_t i = 0; i < mMirrorAttributes.size(); ++i)
+    {
+      const char* quote = mMirrorQuoted[i] ? "\"" : "";
+      out += "\n" + std::string(indent + 4, ' ') + S(xmlSafeString(mMirrorAttributes[i].first.c_str())) + "=" +
+             quote + S(xmlSafeString(mMirrorAttributes[i].second.c_str())) + quote;
+    }
+    out += ">\n";
+    if (!mMirrorContent.empty())
+      out += std::string(indent, ' ') + S(xmlSafeString(mMirrorContent.c_str())) + "\n";
+    for (auto const& child : mMirrorChildren)
+      child->Write(out, indent + 4);
+    out += std::string(indent, ' ') + "</" + S(xmlSafeString(mMirrorName.c_str())) + ">\n";
+  }
+
+protected:
+  TXmlNode* OnOpenTag(str const& name) override
+  {
+    mMirrorChildren.emplace_back(new TMirror());
+    mMirrorChildren.back()->mMirrorName = S(name);
+    return mMirrorChildren.back().get();
+  }
+  void OnContent(str const& text, int length) override
+  {
+    std::string token = S(text).substr(0, (size_t)std::max(length, 0));
+    if (token.empty())
+      return;
+    mMirrorContent += (mMirrorContent.empty() ? "" : " ") + token;
+  }
+  void OnAttribute(str const& name, str const& value, bool quoted) override
+  {
+    mMirrorAttributes.emplace_back(S(name), S(value));
+    mMirrorQuoted.push_back(quoted);
+  }
+};
+
+// A source without a window: every byte through DoGetChar, every step back through
+// UngetChar, as a source of another kind would give them.
+class TByteSource : public TGetChar
+{
+public:
+  explicit TByteSource(std::string const& text) : mText(text) {}
+  int DoGetChar() override { return mAt < mText.size() ? (unsigned char)mText[mAt++] : -1; }
+  int UngetChar(int c) override { return mAt > 0 ? (--mAt, c) : -1; }
+  void Rewind() override { mAt = 0; }
+
+private:
+  std::string mText;
+  size_t mAt = 0;
+};
+
+// Documents from fragments the tolerant parser meets: tags with quoted, bare, empty and
+// nameless attributes, self-closing slashes, declarations and comments, every escape
+// form, several-byte characters (some cut short), all blanks, stray markup and the end
+// marker byte; sometimes cut anywhere.
+std::string GeneratedDocument(std::mt19937& draw, size_t length)
+{
+  static const char* const kNames[] = {"a", "scene", "object", "state", "x1", "ñame", "a-b", "\xe2\x82\xac"};
+  static const char* const kWords[] = {"word",  "&amp;",    "&lt;tag&gt;", "&quot;q&quot;", "&apos;", "&#65;",
+                                       "&#0;x", "&#x41;",   "&bogus;",     "&",             "é",      "\xf0\x9f\x98\x80",
+                                       "=",     ">",        "a=b",         "\"in quotes\"", "\"\"",   "/",
+                                       "x/",    "\xc3",     "\xff",        "&#233;",        "&#-3;",  "&#;"};
+  static const char* const kBlanks[] = {" ", "  ", "\t", "\n", "\r\n", "\v", "\f"};
+  auto pick = [&](size_t n) { return (size_t)(draw() % n); };
+  std::string doc;
+  while (doc.size() < length)
+  {
+    std::string blank = kBlanks[pick(7)];
+    switch (pick(9))
+    {
+    case 0:
+    case 1:
+    {
+      doc += "<" + std::string(kNames[pick(8)]);
+      for (size_t i = pick(4); i > 0; --i)
+      {
+        doc += blank + kNames[pick(8)];
+        switch (pick(6))
+        {
+        case 0: doc += "=\"" + std::string(kWords[pick(24)]) + "\""; break;
+        case 1: doc += "=" + std::string(kWords[pick(12)]); break;
+        case 2: doc += "=\"\""; break;
+        case 3: doc += " = \"v w\""; break;
+        case 4: break;
+        default: doc += "=\"a&amp;b\""; break;
+        }
+      }
+      doc += pick(3) == 0 ? "/>" : pick(2) ? ">" : " />";
+      break;
+    }
+    case 2: doc += "</" + std::string(pick(4) ? kNames[pick(8)] : "") + ">"; break;
+    case 3: doc += pick(2) ? "<?xml version=\"1.0\"?>" : pick(2) ? "<!DOCTYPE x>" : "<!-- a=b c -->"; break;
+    default: doc += kWords[pick(24)]; break;
+    }
+    doc += blank;
+  }
+  if (pick(4) == 0)
+    doc.resize(pick(doc.size() + 1));
+  return doc;
+}
+
+std::string MirrorTree(std::string const& doc)
+{
+  TMirror mirror;
+  mirror.ParseBuffer(doc.data(), doc.size());
+  std::string out;
+  mirror.Write(out, 0);
+  return out;
+}
+
+} // namespace
+
+TEST(XmlParse, QuickPathBuildsTheTreeTheCallbacksDescribe)
+{
+  std::mt19937 draw(2024);
+  std::string path = TempPath("generated.xml");
+  for (int round = 0; round < 300; ++round)
+  {
+    // Some documents run past the file source's read-ahead block.
+    const std::string doc = GeneratedDocument(draw, round % 10 == 0 ? 9000 : 200);
+    const std::string expected = MirrorTree(doc);
+    TXmlNode fromBuffer;
+    fromBuffer.ParseBuffer(doc.data(), doc.size());
+    ASSERT_EQ(expected, Tree(fromBuffer)) << doc;
+    // The file and windowless sources stop at no end marker: compare up to it.
+    const std::string upToMarker = doc.substr(0, doc.find('\xff'));
+    const std::string expectedUpToMarker = MirrorTree(upToMarker);
+    TByteSource bytes(upToMarker);
+    TXmlNode fromBytes;
+    fromBytes.Parse(&bytes);
+    ASSERT_EQ(expectedUpToMarker, Tree(fromBytes)) << upToMarker;
+    if (round % 10 == 0)
+    {
+      WriteFile(path, upToMarker);
+      TXmlNode fromFile;
+      fromFile.ParseFile(("::" + path).c_str());
+      ASSERT_EQ(expectedUpToMarker, Tree(fromFile)) << upToMarker;
+    }
+    // A copy owns heap nodes and strings of its own, and outlives the parsed document.
+    std::unique_ptr<TXmlNode> copy;
+    {
+      TXmlNode parsed;
+      parsed.ParseBuffer(doc.data(), doc.size());
+      copy.reset(new TXmlNode(parsed));
+    }
+    EXPECT_EQ(expected, Tree(*copy));
+  }
+}
+
+TEST(XmlTree, ValuesReadFromADocumentOutliveIt)
+{
+  str name;
+  str value;
+  str content;
+  {
+    TXmlNode doc;
+    ASSERT_TRUE(doc.ParseString("<a k=\"value of k\">some words</a>"));
+    TXmlNode* a = nullptr;
+    doc.ResetChildren();
+    ASSERT_TRUE(doc.GetNextChild(&name, &a));
+    value = a->GetAttribute("k");
+    content = a->GetContent();
+    // A string assigned from the document and then changed leaves the document alone.
+    str changed = a->GetName();
+    changed += "!";
+    EXPECT_EQ("a", S(a->GetName()));
+  }
+  EXPECT_EQ("a", S(name));
+  EXPECT_EQ("value of k", S(value));
+  EXPECT_EQ("some words", S(content));
+  EXPECT_EQ(1, value.use_count());
+}
+
+TEST(XmlTree, NodesChangedAfterTheParseKeepTheirChanges)
+{
+  // Strings set and nodes added by hand live on the heap among the parsed ones; nodes
+  // parsed into a parsed node join its document.
+  TXmlNode doc;
+  ASSERT_TRUE(doc.ParseString("<r><a x=1/><b>text</b></r>"));
+  TXmlNode* r = doc.GetChild("r");
+  ASSERT_NE(r, nullptr);
+  r->GetChild("a")->SetAttribute("x", "changed");
+  r->GetChild("a")->SetAttribute("y", 7);
+  r->GetChild("b")->SetContent("new text");
+  r->GetChild("b")->SetName("bee");
+  r->CreateChild("made")->SetAttribute("k", "v");
+  ASSERT_TRUE(r->GetChild("made")->ParseString("<inner q=\"1\">deep</inner>"));
+  ASSERT_TRUE(r->ParseString("<c/>"));
+  *r->GetChild("c") = *r->GetChild("a");
+  EXPECT_EQ("<r>\n    <a\n        x=\"changed\"\n        y=\"7\">\n    </a>\n    <bee>\n    new text\n    </bee>\n"
+            "    <made\n        k=\"v\">\n        <inner\n            q=\"1\">\n        deep\n        </inner>\n"
+            "    </made>\n    <a\n        x=\"changed\"\n        y=\"7\">\n    </a>\n</r>\n",
+            S(r->AsString()));
+  // Assigning a parsed document replaces it whole.
+  TXmlNode other;
+  ASSERT_TRUE(other.ParseString("<z/>"));
+  doc = other;
+  EXPECT_EQ(nullptr, doc.GetChild("r"));
+  EXPECT_NE(nullptr, doc.GetChild("z"));
 }

@@ -14,6 +14,7 @@
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
 #include "core/particles/particlecollection.h"
+#include "core/particles/particlerenderer.h"
 #include "core/script/script.h"
 #include "support/vfssandbox.h"
 #include "support/requirement.h"
@@ -269,6 +270,45 @@ TEST_F(LuaParticleSystemTest, ExpiredParticlesReturnToTheFreeList)
   EXPECT_EQ(0, system.GetParticleCount());
   EXPECT_EQ(3u, system.GetCollection()->mFree.size());
   EXPECT_EQ(48, system.GetCollection()->mStrideBytes);
+}
+
+TEST_F(LuaParticleSystemTest, DrawnQuadsFollowTheLiveListAsParticlesComeAndGo)
+{
+  // Counts the quads' centres in the order drawn.
+  class TCentres : public TParticleDrawTarget
+  {
+  public:
+    void SetTexture(boost::shared_ptr<TTexture>) override {}
+    void SetBlendMode(TRenderer::EBlendMode) override {}
+    void DrawVertices(TRenderer::EDrawType, const TVertexSet&) override {}
+    void DrawIndexedVertices(TRenderer::EDrawType, const TVertexSet& set, unsigned short*, unsigned int) override
+    {
+      const TTransformedLitVert* verts = static_cast<const TTransformedLitVert*>(set.GetVerts());
+      for (unsigned v = 0; v + 3 < set.GetCount(); v += 4) mX.push_back((verts[v].mPos.x + verts[v + 3].mPos.x) / 2);
+    }
+    std::vector<float> mX;
+  } centres;
+  T2dParticleRenderer::SetDrawTarget(&centres);
+  TLuaParticleSystem system;
+  ASSERT_TRUE(system.Init("SetNumParticles(300)\n"
+                          "pPosition:Init(Vec2(0, 0))\n"
+                          "pFrame:Anim(pFrame + 1)\n"
+                          "pPosition:Anim(pPosition + Vec2(1, 0))\n"
+                          "Anim(fExpire(fGreater(pFrame, pScale)))\n"));
+  for (int step = 0; step < 12; ++step) {
+    system.CreateParticles(40);
+    // Some of each step's particles live longer than others.
+    int made = 0;
+    for (float* record : system.GetCollection()->mLive)
+      if (record[9] == 0) record[4] = (float)(made++ % 5);
+    system.Update(16);
+    centres.mX.clear();
+    system.Draw(TVec3(0, 0, 0));
+    std::vector<float> expected;
+    for (float* record : system.GetCollection()->mLive) expected.push_back(record[0] - 0.5f);
+    ASSERT_EQ(expected, centres.mX) << "step " << step;
+  }
+  T2dParticleRenderer::SetDrawTarget(nullptr);
 }
 
 TEST_F(LuaParticleSystemTest, UpdateWithoutParticlesRunsOnlyTheScript)

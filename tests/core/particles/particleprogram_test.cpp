@@ -47,7 +47,7 @@ std::vector<uint32_t> Bits(const float* record, unsigned floats)
   return bits;
 }
 
-TOutcome RunEffect(const std::string& script, bool compiled, int steps = 6)
+TOutcome RunEffect(const std::string& script, bool compiled, int steps = 6, float spawn = 7.5f)
 {
   TAssetManager registry;
   TRandom random;
@@ -62,7 +62,7 @@ TOutcome RunEffect(const std::string& script, bool compiled, int steps = 6)
     TLuaParticleSystem system;
     EXPECT_TRUE(system.Init(script.c_str()));
     for (int step = 0; step < steps; ++step) {
-      system.CreateParticles(7.5f);
+      system.CreateParticles(spawn);
       system.Update(16 + step);
     }
     const float* pool = system.GetCollection()->mPool;
@@ -84,10 +84,10 @@ TOutcome RunEffect(const std::string& script, bool compiled, int steps = 6)
   return outcome;
 }
 
-void ExpectSameAsMachine(const std::string& script)
+void ExpectSameAsMachine(const std::string& script, float spawn = 7.5f)
 {
-  TOutcome machine = RunEffect(script, false);
-  TOutcome compiled = RunEffect(script, true);
+  TOutcome machine = RunEffect(script, false, 6, spawn);
+  TOutcome compiled = RunEffect(script, true, 6, spawn);
   EXPECT_FALSE(machine.mLive.empty()) << script;
   EXPECT_EQ(machine.mLive, compiled.mLive) << script;
   EXPECT_EQ(machine.mFree, compiled.mFree) << script;
@@ -231,4 +231,57 @@ TEST(ParticleProgram, GeneratedExpressionsAsOnTheMachine)
     if (pick(4) == 0) script += "Anim(fExpire(fGreater(pAge, 40)))\n";
     ExpectSameAsMachine(script);
   }
+}
+
+// More particles than a block of the program holds, made and expiring at every step.
+TEST(ParticleProgram, BlocksOfManyParticlesAsOnTheMachine)
+{
+  std::string crowd = kHeader;
+  crowd.replace(crowd.find("SetNumParticles(40)"), 19, "SetNumParticles(300)");
+  ExpectSameAsMachine(crowd +
+                          "SetUpGravity(30)\n"
+                          "pPosition:Anim(pPosition + fTimeScale(pVelocity))\n"
+                          "pAge:Anim(pAge + fAge())\n"
+                          "Anim(fExpire(fGreater(pAge, 40)))\n",
+                      140);
+  ExpectSameAsMachine(crowd +
+                          "pUp:Anim(pUp * 0.5 + fTimeScale(pVelocity) - fTimeScale(pUp))\n"
+                          "pScale:Anim(-pScale / 2 + fTimeScale(pAge) * pScale)\n"
+                          "pAge:Anim(pAge + 17)\n"
+                          "Anim(fExpire(fGreater(pAge, 60)))\n",
+                      140);
+}
+
+// A member read before a store or a call writes the record keeps the value it had when
+// read; a value stored over the floats it comes from is read whole first.
+TEST(ParticleProgram, MembersReadBeforeAWriteKeepTheirValues)
+{
+  ExpectSameAsMachine(std::string(kHeader) +
+                      "pAge:Anim(pAge + 1)\n"
+                      "Anim(pScale)\n"
+                      "Anim(fDebug(pScale, CreateValue(\"assign\", { n = 3, Value(7), 4, 1 }), fTimeScale(pScale), pScale))\n");
+  ExpectSameAsMachine(std::string(kHeader) +
+                      "pAge:Anim(pAge + 1)\n"
+                      "Anim(pScale)\n"
+                      "Anim(fDebug(pScale, CreateValue(\"newindex\", { n = 3, 4, 1, pAge }), pScale))\n");
+  ExpectSameAsMachine(std::string(kHeader) +
+                      "Anim(CreateValue(\"assign\", { n = 3, pUp, 3, 2 }))\n"
+                      "Anim(CreateValue(\"assign\", { n = 3, pPosition + fTimeScale(pUp), 1, 2 }))\n"
+                      "Anim(CreateValue(\"assign\", { n = 3, pUp - pPosition, 1, 2 }))\n"
+                      "pUp:Anim(Vec2(pUp[2], pUp[1]))\n");
+}
+
+// Gravity and motion: two loops over the records, each writing its member as it goes; the
+// step's part of the gravity worked out once.
+TEST(ParticleProgram, MotionRunsAsTwoLoopsOverTheRecords)
+{
+  TAssetManager registry;
+  TLuaParticleSystem system;
+  ASSERT_TRUE(system.Init("SetNumParticles(4)\nSetUpGravity(30)\npPosition:Anim(pPosition + fTimeScale(pVelocity))\n"));
+  const TLuaParticleSystem::TStream& anim = system.GetAnimStream();
+  TParticleProgram program;
+  ASSERT_TRUE(program.Compile(anim.data(), anim.size(), system.GetMemberWidths().data(),
+                              (unsigned)system.GetMemberWidths().size()));
+  EXPECT_EQ(2u, program.GetParticleOpCount());
+  EXPECT_EQ(1u, program.GetStepOpCount());
 }

@@ -522,6 +522,40 @@ TEST_F(ManagerTest, Drawing_OneFramePer12MillisecondsAndOnlyWhenInvalid)
   EXPECT_EQ(renderer.frames, 2);
 }
 
+TEST_F(ManagerTest, Drawing_AClosedGateHoldsFramesAndTheLoopDoesNotWaitForThem)
+{
+  struct TGate : IFrameGate
+  {
+    bool FrameAllowed() override { return mOpen; }
+    void FrameDrawn() override
+    {
+      ++mDrawn;
+      mOpen = false;
+    }
+    bool mOpen = true;
+    int mDrawn = 0;
+  } gate;
+  manager.SetFrameGate(&gate);
+  Send(TEvent::kIdle);
+  EXPECT_EQ(1, renderer.frames);
+  EXPECT_EQ(1, gate.mDrawn);
+  // Invalid and past its interval, the frame still waits for the gate, and the loop is
+  // not told to turn for it.
+  manager.InvalidateScreen();
+  timer.Advance(50);
+  EXPECT_EQ(TTask::kNotDue, manager.MillisecondsUntilIdleWork());
+  Send(TEvent::kIdle);
+  Send(TEvent::kRedraw);
+  EXPECT_EQ(1, renderer.frames);
+  gate.mOpen = true;
+  EXPECT_EQ(0u, manager.MillisecondsUntilIdleWork());
+  Send(TEvent::kIdle);
+  EXPECT_EQ(2, renderer.frames);
+  EXPECT_EQ(2, gate.mDrawn);
+  EXPECT_EQ(2u, manager.GetFramesDrawn());
+  manager.SetFrameGate(nullptr);
+}
+
 TEST_F(ManagerTest, IdleWork_NextFrameTasksAndMessagesSayWhenTheLoopMustTurn)
 {
   Send(TEvent::kIdle);

@@ -53,6 +53,15 @@ protected:
       Tick();
     }
   }
+  // The real loading screen over its scene, with the textures listed and two scenes to preload.
+  void UseLoadingScreen(const char* textures)
+  {
+    gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
+    WriteScene("scenes/loading/loading.sxm", "loading", "<object id='bar' f='block' p='400,500'/>");
+    WriteFile("configs/loading.xml", std::string("<loading scene='scenes/loading/loading.sxm'>") + textures + "</loading>");
+    WriteFile("configs/preload_xmls.xml", "<preload_xmls><x file='scenes/title/title.sxm'/>"
+                                          "<x file='scenes/map/map.sxm'/></preload_xmls>");
+  }
 };
 
 } // namespace
@@ -203,12 +212,7 @@ TEST_F(GameScreensTest, EveryEntryOfTheTitleFadesInTheThemeOverWhatPlayed)
 
 TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesAndScenesOnePerTickThenEnds)
 {
-  gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
-  WriteScene("scenes/loading/loading.sxm", "loading", "<object id='bar' f='block' p='400,500'/>");
-  WriteFile("configs/loading.xml", "<loading scene='scenes/loading/loading.sxm'><texture file='block.png'/>"
-                                   "<texture file='missing.png'/><texture file='block.png'/></loading>");
-  WriteFile("configs/preload_xmls.xml", "<preload_xmls><x file='scenes/title/title.sxm'/>"
-                                        "<x file='scenes/map/map.sxm'/></preload_xmls>");
+  UseLoadingScreen("<texture file='block.png'/><texture file='missing.png'/><texture file='block.png'/>");
   TTheGame* game = StartedGame();
   ASSERT_EQ(stLoading, game->GetState());
   TLoadingScreen* loading = dynamic_cast<TLoadingScreen*>(game->GetLoadingScreen());
@@ -231,6 +235,33 @@ TEST_F(GameScreensTest, TheLoadingScreenLoadsItsTexturesAndScenesOnePerTickThenE
   // The loading screen stays, holding its textures, behind the title.
   EXPECT_EQ(loading, game->GetLoadingScreen());
   EXPECT_FALSE(loading->IsActive() && !loading->IsFading());
+}
+
+TEST_F(GameScreensTest, TheLoadingScreenTakesAsManyStepsAsATicksBudgetHolds)
+{
+  UseLoadingScreen("<texture file='block.png'/><texture file='block.png'/><texture file='block.png'/>");
+  TTheGame* game = StartedGame();
+  TLoadingScreen* loading = dynamic_cast<TLoadingScreen*>(game->GetLoadingScreen());
+  ASSERT_NE(nullptr, loading);
+  // A clock that moves 1 ms at every reading: a tick's 12 ms hold several steps.
+  class TMovingClock : public TTimeSource
+  {
+  public:
+    TMovingClock() : mPrevious(TPlatform::SetTimeSource(this)) {}
+    ~TMovingClock() override { TPlatform::SetTimeSource(mPrevious); }
+    uint32_t Now() override { return ++mNow; }
+
+  private:
+    uint32_t mNow = 5000;
+    TTimeSource* mPrevious;
+  } clock;
+  Tick();
+  EXPECT_GT(loading->GetLoadedCount(), 1u);
+  // Five steps and the end take fewer ticks than one step a tick would.
+  Tick(2);
+  EXPECT_EQ(stMainMenu, game->GetState());
+  EXPECT_NE(nullptr, TDefSingleton<TXmlPreloader>::GetInstance()->getNode("scenes/title/title.sxm"));
+  EXPECT_NE(nullptr, TDefSingleton<TXmlPreloader>::GetInstance()->getNode("scenes/map/map.sxm"));
 }
 
 TEST_F(GameScreensTest, ATutorialShowsOnceAndAClickClosesIt)

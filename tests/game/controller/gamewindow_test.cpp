@@ -92,3 +92,35 @@ TEST_F(GameWindowTest, FocusSwitchesTheTimerOfWhatThePlayerIsDoing)
   window->OnSetFocus(nullptr);
   EXPECT_EQ("1", Analytics("StoryModePlayTime"));
 }
+
+TEST_F(GameWindowTest, WhileTheGameTicksFramesWaitForTicksAndOtherwiseDoNot)
+{
+  mScript->DoLuaString("PushModal( 'maingamewindow' ) "
+                       "MakeDialog{ GameWindow{ name = 'game', x = 0, y = 0, w = 800, h = 600 } }");
+  TGameWindow* window = TWindow::GetControl<TGameWindow>("game");
+  ASSERT_NE(nullptr, window);
+  // Something asks for frames every 4 ms (the pointer moving): the game's layer is on top,
+  // so they come no faster than the ticks.
+  auto busy = [&](int turns) {
+    for (int i = 0; i < turns; ++i) {
+      mManager.InvalidateScreen();
+      Frame(4);
+    }
+  };
+  busy(5);
+  const uint64_t frames = mManager.GetFramesDrawn();
+  const uint64_t ticks = window->GetTicks();
+  busy(100);
+  EXPECT_GT(mManager.GetFramesDrawn(), frames);
+  EXPECT_LE(mManager.GetFramesDrawn() - frames, window->GetTicks() - ticks);
+  // With a dialog over the game nothing ticks, and frames come at their own pace.
+  TModalWindow* pause = new TModalWindow;
+  pause->SetName("pause");
+  mManager.PushModal(pause);
+  const uint64_t paused = mManager.GetFramesDrawn();
+  const uint64_t stopped = window->GetTicks();
+  busy(100);
+  EXPECT_EQ(stopped, window->GetTicks());
+  EXPECT_GT(mManager.GetFramesDrawn() - paused, 25u);
+  mManager.PopModal("pause");
+}

@@ -79,6 +79,29 @@ TEST_F(TextureManagerTest, SameNameSharesOneWrapperUntilTheLastHandleGoes)
   EXPECT_EQ(0u, mManager->GetWrapperCount());
 }
 
+TEST_F(TextureManagerTest, AHoldKeepsEveryWrapperUntilItEnds)
+{
+  TTextureWrapperRef before = mManager->getTexture("before.png");
+  {
+    TTextureManager::THold hold;
+    // Released inside the hold, the wrapper made before it and one made during it stay
+    // and are handed out again without being made anew.
+    before = TTextureWrapperRef();
+    TTextureWrapper* during = mManager->getTexture("during.png").Get();
+    EXPECT_EQ(2u, mManager->GetWrapperCount());
+    {
+      TTextureManager::THold inner;
+    }
+    EXPECT_EQ(2u, mManager->GetWrapperCount());
+    EXPECT_EQ(during, mManager->getTexture("during.png").Get());
+    before = mManager->getTexture("before.png");
+    EXPECT_EQ(2, mSource.mMade);
+  }
+  // At its end only what something holds is left.
+  EXPECT_EQ(1u, mManager->GetWrapperCount());
+  EXPECT_EQ(1, before->mReferences);
+}
+
 TEST_F(TextureManagerTest, HandlesCountCopiesAssignmentsAndSelfAssignment)
 {
   TTextureWrapperRef first = mManager->getTexture("a.png");

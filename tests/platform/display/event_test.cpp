@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "core/app/platform.h"
+#include "core/window/modalwindow.h"
+#include "core/window/screen.h"
 #include "core/window/windowmanager.h"
 #include "platform/sound/soundmanager.h"
 #include "support/faketimer.h"
@@ -614,4 +616,25 @@ TEST_F(EventQueueTest, IdleWait_UntilTheNextDueWorkAtMostTwentyMilliseconds)
   queue.QueueEvent(TEvent(TEvent::kKeyDown, 'A', 0, 0, 0));
   queue.GetEvent(&e);
   EXPECT_EVENT(e, TEvent::kKeyDown, 'A');
+}
+
+TEST_F(EventQueueTest, IdleWait_APollingTaskDoesNotPutOffTheTopLayersNextTask)
+{
+  TFakeTimer timer(1000);
+  TEvent e;
+  TWindowManager manager;
+  manager.SetScreen(new TScreen);
+  // No frame to wait for.
+  manager.SetMoviePlaying(true);
+  // A task due again at every run (a script waiting for a message) among the idle tasks,
+  // and the top layer's task (the game's tick) due in 3 ms.
+  DueTask* poller = new DueTask(0);
+  queue.GetTaskList()->AdoptTask(poller);
+  DueTask* tick = new DueTask(3);
+  manager.GetTopModalWindow()->AdoptTask(tick);
+  queue.GetEvent(&e);
+  EXPECT_EQ(e.type, TEvent::kIdle);
+  poller->SetDelay(0, false, true, false);
+  queue.GetEvent(&e);
+  EXPECT_EQ(host->lastTimeout, 3);
 }
