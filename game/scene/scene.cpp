@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
 #include "core/foundation/debug.h"

@@ -7,10 +7,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/prefsdb.h"
 #include "core/foundation/xmlnode.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 #include "platform/sound/soundmanager.h"

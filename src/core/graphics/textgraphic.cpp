@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "core/foundation/file.h"
 #include "core/foundation/utf8.h"
 #include "core/graphics/defaultfont.h"
@@ -405,7 +405,7 @@ TTextGraphic::TTextGraphic()
     : mState(new TTextState()), mVerticalAnchor(0), mTotalHeight(0), mWidth(0), mHeight(0),
       mCos(1.0f), mSin(0.0f), mPivotX(0), mPivotY(0), mCopy(0), mAccumulate(0), mLineHeight(16),
       mScroll(0.0f), mVerticalOffset(0.0f), mFlags(0),
-      mSpriteRender(TPlatform::GetConfig(TPlatform::kTextGraphicSpriteRender, "").to_int() > 0)
+      mSpriteRender(TConfig::Get(TConfig::kTextGraphicSpriteRender, "").to_int() > 0)
 {
 }
 

@@ -5,7 +5,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
+#include "core/foundation/services.h"
+#include "core/foundation/timesource.h"
 #include "core/foundation/stringtable.h"
 #include "core/graphics/textgraphic.h"
 #include "core/script/luabind.h"
@@ -15,11 +17,11 @@
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/screeninit.h"
-#include "core/window/widgets/button.h"
-#include "core/window/widgets/image.h"
-#include "core/window/widgets/slider.h"
-#include "core/window/widgets/text.h"
-#include "core/window/widgets/textedit.h"
+#include "core/window/button.h"
+#include "core/window/image.h"
+#include "core/window/slider.h"
+#include "core/window/text.h"
+#include "core/window/textedit.h"
 #include "core/window/window.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowrenderer.h"
@@ -31,9 +33,9 @@ namespace {
 
 TMovieHostFactory sMovieHostFactory = nullptr;
 
-uint32_t GetTimer() { return TPlatform::Timer(); }
-str GetConfig(const str& key, const str& defaultValue) { return TPlatform::GetConfig(key, defaultValue); }
-bool IsEnabled(const str& key) { return TPlatform::IsEnabled(key); }
+uint32_t GetTimer() { return TTimeSource::Timer(); }
+str GetConfig(const str& key, const str& defaultValue) { return TConfig::Get(key, defaultValue); }
+bool IsEnabled(const str& key) { return TConfig::IsEnabled(key); }
 
 void SetTopModalOnly(bool topOnly)
 {
@@ -125,7 +127,7 @@ TWindowScript::~TWindowScript()
   lua_gc(mState, LUA_GCCOLLECT, 0);
   if (TWindowManager* manager = TWindowManager::GetInstance())
     if (manager->GetScript() == this) manager->AttachWindowScript(nullptr);
-  if (TPlatform* platform = TPlatform::GetInstance()) platform->OrphanTask(this);
+  if (IAppHost* host = TServices::Get().host) host->GetTaskList()->OrphanTask(this);
 }
 
 void TWindowScript::RegisterCommands()
@@ -176,8 +178,8 @@ void TWindowScript::OnAttached(TWindowManager* manager)
 {
   AddWindowType("XSellWindow", TXSellWindow::ClassId());
   LuaBind(mState, "SetTopModalOnly", &SetTopModalOnly);
-  TPlatform* platform = TPlatform::GetInstance();
-  if (platform && !platform->GetTaskList()->Contains(this)) platform->AdoptTask(this);
+  IAppHost* host = TServices::Get().host;
+  if (host && !host->GetTaskList()->Contains(this)) host->GetTaskList()->AdoptTask(this);
 }
 
 void TWindowScript::AddWindowType(const str& name, intptr_t classId)
@@ -651,8 +653,8 @@ bool TWindowScript::ImageLoaded(str name)
 
 bool TWindowScript::StringToClipboard(str text)
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  return platform && platform->StringToClipboard(text);
+  IClipboard* clipboard = TServices::Get().clipboard;
+  return clipboard && clipboard->SetClipboardText(text);
 }
 
 void TWindowScript::UpdateWindow()
@@ -698,8 +700,8 @@ void TWindowScript::DoPopModal(str name)
 str TWindowScript::GetString(str label, str p1, str p2, str p3, str p4, str p5)
 {
   if (label.length() > 0 && label[0] == '#') return label.substr(1);
-  TPlatform* platform = TPlatform::GetInstance();
-  TStringTable* table = platform ? platform->GetStringTable() : nullptr;
+  IAppHost* host = TServices::Get().host;
+  TStringTable* table = host ? host->GetStringTable() : nullptr;
   if (!table) return "#####";
   // Scripts hand over values (names, scores) for windows to show: taken as text, not as
   // labels or markup.

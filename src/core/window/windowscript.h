@@ -9,7 +9,7 @@
 #include "core/foundation/str.h"
 #include "core/script/luatable.h"
 #include "core/script/script.h"
-#include "core/window/message.h"
+#include "core/script/message.h"
 
 class TDialog;
 class TLuaFunction;

@@ -1,13 +1,13 @@
 // display: the application window of the platform object: an SDL window with an OpenGL
 // compatibility context, full screen, cursor, frame end and presentation, browser, title.
-#include "platform/display/display.h"
+#include "platform/platformdisplay.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 #include <SDL.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/graphics/displaybackend.h"
 #include "core/graphics/displayhost.h"
 #include "core/graphics/qvminivecdraw.h"
