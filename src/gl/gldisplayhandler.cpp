@@ -419,9 +419,6 @@ void TGLDisplayHandler::PostEndDraw(bool swap)
     return;
   }
   PresentFrame();
-  if (TDisplayHost* host = TDisplayHost::Get()) {
-    host->SwapBuffers();
-  }
 }
 
 void TGLDisplayHandler::PresentFrame()

@@ -79,8 +79,10 @@ TDisplayBackend* TRenderer::GetDisplayHandler() const
 
 bool TRenderer::BeginDraw(bool copyFront)
 {
-  TDisplayHost* host = TDisplayHost::Get();
-  mData->mInDraw = host ? host->BeginDraw(copyFront) : GetDisplayHandler()->BeginDraw(copyFront);
+  if (TDisplayHost* host = TDisplayHost::Get()) {
+    host->MakeCurrent();
+  }
+  mData->mInDraw = GetDisplayHandler()->BeginDraw(copyFront);
   return mData->mInDraw;
 }
 
@@ -89,12 +91,9 @@ void TRenderer::EndDraw(bool swap)
   if (gPostDrawFunc) {
     gPostDrawFunc();
   }
-  if (TDisplayHost* host = TDisplayHost::Get()) {
-    host->EndDraw(swap);
-  } else {
-    ServeCapture();
-    GetDisplayHandler()->EndDraw(swap);
-  }
+  // The capture is served before the cursor is drawn, so it never holds the cursor.
+  ServeCapture();
+  GetDisplayHandler()->EndDraw(swap);
 
   uint32_t now = TTimeSource::Timer();
   mData->mFrameTimes[mData->mFrameIndex] = now;
@@ -108,6 +107,12 @@ void TRenderer::EndDraw(bool swap)
   }
   mData->mInDraw = false;
   GetDisplayHandler()->PostEndDraw(swap);
+  if (!swap) {
+    return;
+  }
+  if (TDisplayHost* host = TDisplayHost::Get()) {
+    host->SwapBuffers();
+  }
 }
 
 void TRenderer::DrawHUD()

@@ -66,6 +66,10 @@ TWindowManager::~TWindowManager()
   }
   mMessageQueue.clear();
   mCaptureTexture.reset();
+  if (mScript) {
+    mScript->OnDetached(this);
+    mScript = nullptr;
+  }
   if (TQvMiniVecDraw::GetDrawnHookContext() == this) TQvMiniVecDraw::SetDrawnHook(nullptr, nullptr);
   if (sInstance == this) {
     sInstance = nullptr;
@@ -79,6 +83,7 @@ TWindowRenderer* TWindowManager::GetRenderer() const
 
 void TWindowManager::AttachWindowScript(IWindowScript* script)
 {
+  if (mScript && mScript != script) mScript->OnDetached(this);
   mScript = script;
   if (!script) {
     return;
