@@ -877,6 +877,7 @@ void TGLDisplayHandler::AddToBatch(const TVertexSet& set)
   }
   if (mBatchCounts.empty()) {
     mBatchAllQuads = true;
+    mBatchAllWhite = true;
     mBatchTexture = name;
     mBatchMipmap = mipmap;
     mBatchBlend = mBlendMode;
@@ -886,6 +887,9 @@ void TGLDisplayHandler::AddToBatch(const TVertexSet& set)
   }
   const TTransformedLitVert* verts = static_cast<const TTransformedLitVert*>(set.GetVerts());
   mBatchAllQuads = mBatchAllQuads && set.GetCount() == 4;
+  for (unsigned i = 0; i < set.GetCount() && mBatchAllWhite; ++i) {
+    mBatchAllWhite = verts[i].mColor.mValue == 0xFFFFFFFFu;
+  }
   mBatchFirsts.push_back(static_cast<int>(mBatchVerts.size()));
   mBatchCounts.push_back(static_cast<int>(set.GetCount()));
   mBatchVerts.insert(mBatchVerts.end(), verts, verts + set.GetCount());
@@ -990,6 +994,15 @@ void TGLDisplayHandler::FlushSprites()
     glDisable(GL_TEXTURE_2D);
   }
   EnableBatchArrays(mBatchVerts.data());
+  // Texels times opaque white are the texels: the texture's colour replaces the vertices',
+  // which spares the rasterizer a colour to interpolate and multiply at every pixel.
+  GLint envMode = 0;
+  if (mBatchTexture && mBatchAllWhite) {
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
+    if (envMode == GL_MODULATE) {
+      glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    }
+  }
   // The triangles each fan is made of, (first, i, i + 1), in their order, as one list.
   if (mBatchCounts.size() == 1) {
     glDrawArrays(GL_TRIANGLE_FAN, mBatchFirsts[0], mBatchCounts[0]);
@@ -997,6 +1010,9 @@ void TGLDisplayHandler::FlushSprites()
     size_t count = 0;
     const unsigned* indices = BatchIndices(&count);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, indices);
+  }
+  if (envMode == GL_MODULATE) {
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   }
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);

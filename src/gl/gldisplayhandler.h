@@ -222,6 +222,8 @@ private:
   std::vector<TPreScaledTransformedLitVert> mBatchLines;
   std::vector<unsigned> mQuadIndices;
   bool mBatchAllQuads = true;
+  // Every vertex of the batch is opaque white, so the texture alone gives the colour.
+  bool mBatchAllWhite = true;
   unsigned mBatchTexture = 0;  // GL name; 0 for untextured sprites
   bool mBatchMipmap = false;
   TRenderer::EBlendMode mBatchBlend = TRenderer::kBlendNormal;

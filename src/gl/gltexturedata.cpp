@@ -402,19 +402,17 @@ void TGLTextureData::Clear()
   if (!mHasName) {
     return;
   }
-  if (FillRectIsBuggy()) {
-    FillRect(0, 0, mInternalWidth, mInternalHeight, TColor(0, 0, 0, 0), true);
-    return;
-  }
-  TGLDisplayHandler* handler = Handler();
-  glPushAttrib(GL_SCISSOR_BIT | GL_COLOR_BUFFER_BIT);
-  if (handler->BindScratchTarget(mGLName)) {
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    handler->BindFrameBuffer();
-  }
-  glPopAttrib();
+  // Zeros are uploaded rather than drawn: a software renderer ties a texture it has drawn
+  // into to its later frames, and then finishes all drawing before each draw that reads it.
+  // Surfaces are cleared when made and when their text changes, so the upload is small
+  // and rare.
+  const std::vector<TColor32> zeros(static_cast<size_t>(mInternalWidth) * mInternalHeight, TColor32(0u));
+  glBindTexture(GL_TEXTURE_2D, mGLName);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, mInternalWidth, mInternalHeight, GL_BGRA,
+                  GL_UNSIGNED_INT_8_8_8_8_REV, zeros.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void TGLTextureData::CopyPixels(int x, int y, const TRect* src, boost::shared_ptr<TTexture> dest)

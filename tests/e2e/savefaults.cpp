@@ -45,6 +45,11 @@ namespace {
 
 // The user a run is made to play as when it must meet write-protection as root.
 const uid_t kNobody = 65534;
+
+// The program the runs start: as root, a copy in the work folder, since the build folder may
+// lie below one only its owner can enter (a private temporary folder), where the ordinary user
+// the read-only runs play as could not start it.
+std::string gExecutable = QV_GAME_EXECUTABLE;
 const int kRunLimitMs = 150000;
 const char kMark[] = "input: arm";
 // Closing the window asks whether to leave; Return says yes.
@@ -223,7 +228,8 @@ TRun RunGame(const TPlace& place, const std::string& steps, const TTriggers& tri
       std::fprintf(stderr, "cannot become user %u: %s\n", unsigned(place.user), std::strerror(errno));
       _exit(126);
     }
-    execl(QV_GAME_EXECUTABLE, QV_GAME_EXECUTABLE, (char*)nullptr);
+    execl(gExecutable.c_str(), gExecutable.c_str(), (char*)nullptr);
+    std::fprintf(stderr, "cannot start %s: %s\n", gExecutable.c_str(), std::strerror(errno));
     _exit(127);
   }
   int marks = 0;
@@ -670,6 +676,17 @@ int main()
       else fs::remove_all(folder, none);
     }
   } cleanup{work};
+
+  if (geteuid() == 0) {
+    const std::string copy = work + "/quillmoor";
+    std::error_code failed;
+    fs::copy_file(QV_GAME_EXECUTABLE, copy, failed);
+    if (failed || chmod(copy.c_str(), 0755) != 0) {
+      std::printf("savefaults: cannot copy the program: %s\n", failed.message().c_str());
+      return 1;
+    }
+    gExecutable = copy;
+  }
 
   // The game's data with free play's clock at three seconds.
   const std::string resources = work + "/resources";

@@ -355,6 +355,31 @@ TEST_F(DisplayHandlerTest, PendingSpritesAreDrawnBeforeTheirTextureOrTheClipChan
   EXPECT_TRUE(ColorNear(ReadFramePixel(300, 100), 0, 0, 255, 255));
 }
 
+// Opaque white sprites show their texels exactly; a tinted or faded sprite after them is still
+// tinted or faded, within a batch of white ones or after it.
+TEST_F(DisplayHandlerTest, WhiteSpritesShowTheirTexelsAndTintedOnesStayTinted)
+{
+  boost::shared_ptr<TTexture> grey = Solid(TColor(0.5f, 0.25f, 0.75f, 1));
+  boost::shared_ptr<TTexture> white = Solid(TColor(1, 1, 1, 1));
+  ASSERT_TRUE(grey && white);
+  const TColor32 texel = PixelOf(grey, 4, 4);
+  BeginFrame();
+  grey->DrawSprite(At(100, 100));
+  TDrawSpec tinted = At(200, 100);
+  tinted.mColor = TColor(1, 0, 0, 1);
+  white->DrawSprite(At(150, 100));
+  white->DrawSprite(tinted);
+  TDrawSpec faded = At(300, 100, 0);
+  faded.mAlpha = 0.5f;
+  white->DrawSprite(faded);
+  EndFrame();
+  const TColor32 shown = ReadFramePixel(100, 100);
+  EXPECT_EQ(texel.mValue & 0x00FFFFFFu, shown.mValue & 0x00FFFFFFu);
+  EXPECT_TRUE(ColorNear(ReadFramePixel(150, 100), 255, 255, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(200, 100), 255, 0, 0, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(300, 100), 127, 127, 127, 191));
+}
+
 TEST_F(DisplayHandlerTest, TheFrameIsPresentedOnceIntoTheDrawableScaledWhenItsSizeDiffers)
 {
   FakeHost host;

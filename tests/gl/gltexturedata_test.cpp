@@ -1,5 +1,5 @@
 // gltexturedata tests: power-of-two surfaces, the colour key, lock and unlock, fills and
-// clears through the framebuffer object, clipping, and copies between textures.
+// fills through the framebuffer object and clears by upload, clipping, and copies between textures.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>

@@ -1258,6 +1258,34 @@ bool TXmlNode::ParseTokens(TGetChar* source)
   }
 }
 
+namespace {
+
+// An attribute written the common way, name="value" with nothing to resolve, read straight
+// from the source's window into the arena: the bytes the three tokens would give, in one
+// step. False, with nothing read, for every other form (blanks around the "=", escapes, a
+// value unquoted or running past the window), which the tokens read.
+inline bool ReadPlainAttribute(TGetChar* source, TXmlArena* arena, std::vector<TXmlNode::TAttribute>& attributes)
+{
+  unsigned char const* end = source->WindowEnd();
+  unsigned char const* name = SkipBlanks(source->Window(), end);
+  if (name == end || (ByteClass(*name) & (kByteMarkup | kByteQuote)))
+    return false;
+  unsigned seen = 0;
+  unsigned char const* equals = PlainRun<false>(name, end, &seen);
+  if (equals == name || end - equals < 2 || equals[0] != '=' || equals[1] != '"')
+    return false;
+  unsigned char const* value = equals + 2;
+  unsigned char const* quote = PlainRun<true>(value, end, &seen);
+  if (quote == end || *quote != '"' || (seen & kByteAmpersand))
+    return false;
+  attributes.push_back(TXmlNode::TAttribute{arena->Keep((char const*)name, (size_t)(equals - name)),
+                                            arena->Keep((char const*)value, (size_t)(quote - value)), true});
+  source->Skip(quote + 1);
+  return true;
+}
+
+} // namespace
+
 TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
 {
   TTokenText& buffer = TokenBuffer();
@@ -1303,6 +1331,12 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
   TToken token;
   for (;;)
   {
+    if (state == 1 && child && ownCallbacks && ReadPlainAttribute(source, arena, attributes))
+    {
+      // As after a value read by the tokens: a name read before without its "=" is dropped.
+      kept = TXmlArena::TKept();
+      continue;
+    }
     ReadToken(source, buffer, &token);
     if (token.Empty() && !token.mQuoted)
     {

@@ -7,6 +7,7 @@
 #include <random>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -764,6 +765,29 @@ TEST(XmlParse, QuickPathBuildsTheTreeTheCallbacksDescribe)
     }
     EXPECT_EQ(expected, Tree(*copy));
   }
+}
+
+// Attributes written name="value" are read in one step, every other form by the tokens:
+// both give what the callbacks describe, a stray name or slash before them included.
+TEST(XmlParse, PlainAttributesReadLikeTheTokens)
+{
+  for (const char* doc : {"<a / c=\"1\"><b/></a>", "<a / c = \"1\"><b/></a>", "<a x c=\"1\" d=\"\"/>t",
+                          "<a x=\"1\" y=\"p&amp;q\" z=2 w=\"\xc3\xa9\"></a>", "<?xml version=\"1.0\"?><a k=\"v\"/>",
+                          "<a n=\"cut", "<a n=\"v\"/ ><b/>"})
+  {
+    TXmlNode parsed;
+    parsed.ParseBuffer(doc, strlen(doc));
+    EXPECT_EQ(MirrorTree(doc), Tree(parsed)) << doc;
+    TByteSource bytes(doc);
+    TXmlNode fromBytes;
+    fromBytes.Parse(&bytes);
+    EXPECT_EQ(Tree(parsed), Tree(fromBytes)) << doc;
+  }
+  TXmlNode doc;
+  ASSERT_TRUE(doc.ParseString("<a / c=\"1\"><b/></a>"));
+  ASSERT_NE(doc.GetChild("a"), nullptr);
+  EXPECT_EQ("1", S(doc.GetChild("a")->GetAttribute("c")));
+  EXPECT_NE(doc.GetChild("a")->GetChild("b"), nullptr);
 }
 
 TEST(XmlTree, ValuesReadFromADocumentOutliveIt)
