@@ -119,7 +119,8 @@ void TButton::SetSound(EMouseState state, str name)
     return;
   }
   ISoundPlayback* sound = TServices::Get().sound;
-  mSounds[state] = name.empty() || !sound ? boost::shared_ptr<TSound>() : sound->AsSound(sound->GetSoundAsset(name, true, 0));
+  mSounds[state] =
+      name.empty() || !sound ? boost::shared_ptr<TSound>() : sound->AsSound(sound->GetSoundAsset(name, true, 0));
 }
 
 boost::shared_ptr<TSound> TButton::GetSound(EMouseState state) const
