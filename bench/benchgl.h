@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "platform/display/display.h"
+#include "platform/platformdisplay.h"
 
 // The window, made with its context at the first call; null when no context can be had.
 inline SDL_Window* BenchWindow()

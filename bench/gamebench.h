@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/app/event.h"
-#include "core/app/platform.h"
+#include "core/window/event.h"
+#include "platform/platform.h"
 #include "core/window/windowmanager.h"
 #include "app/gameloop.h"
 #include "app/gamemain.h"

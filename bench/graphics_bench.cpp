@@ -52,12 +52,7 @@ struct TBenchScene {
 class TBenchHost : public TDisplayHost
 {
 public:
-  bool BeginDraw(bool copyFront) override { return TGLDisplayHandler::GetInstance()->BeginDraw(copyFront); }
-  void EndDraw(bool flag) override
-  {
-    TRenderer::GetInstance()->ServeCapture();
-    TGLDisplayHandler::GetInstance()->EndDraw(flag);
-  }
+  void MakeCurrent() override {}
   void SwapBuffers() override { SDL_GL_SwapWindow(BenchWindow()); }
   void GetDrawableSize(int* width, int* height) override { SDL_GL_GetDrawableSize(BenchWindow(), width, height); }
   bool IsFullscreen() override { return false; }

@@ -5,7 +5,7 @@
 #include "core/script/luabind.h"
 #include "core/script/luatable.h"
 #include "core/script/script.h"
-#include "core/window/message.h"
+#include "core/script/message.h"
 #include "core/window/windowscript.h"
 #include "core/window/windowstyle.h"
 

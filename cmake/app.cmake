@@ -2,7 +2,7 @@
 # end-to-end test's view of the built program.
 set(QV_PRODUCT_NAME "quillmoor-sleuth-bureau")
 set(QV_PRODUCT_VERSION "0.1.0")
-target_compile_definitions(quorvant PRIVATE
+target_compile_definitions(qv_platform PRIVATE
   QV_PRODUCT_NAME="${QV_PRODUCT_NAME}" QV_PRODUCT_VERSION="${QV_PRODUCT_VERSION}")
 
 # Installed, the program finds its data in <prefix>/share/<product>: the checkout's data and

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "controller/thegame.h"
 #include "scene/binarybuffer.h"

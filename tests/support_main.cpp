@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "gl/gldisplayhandler.h"
+#include "platform/platformservices.h"
 
 namespace {
 
@@ -33,6 +34,9 @@ int main(int argc, char** argv)
   // The renderer draws through OpenGL as in the program; a test that wants no GL hands
   // it the null back end itself.
   TGLDisplayHandler::Register();
+  // The engine reaches the machine (clipboard, HTTP, sound, identity) through the services
+  // the platform hands in, as in the program.
+  HandInPlatformServices();
   // Set here rather than by CTest so a test program run by hand behaves the same; a value
   // already in the environment wins, so a developer can still pick a real display or device.
   setenv("SDL_VIDEODRIVER", "offscreen", 0);

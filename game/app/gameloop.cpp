@@ -2,7 +2,7 @@
 // window manager, the platform's event queue and the start-up's script runner.
 #include "app/gameloop.h"
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
 #include "core/window/modalwindow.h"
@@ -15,7 +15,7 @@
 #include "controller/thegame.h"
 #include "core/foundation/debug.h"
 #include "platform/display/event.h"
-#include "platform/signals.h"
+#include "platform/display/signals.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "core/foundation/str.h"
 
 class TPlatform;

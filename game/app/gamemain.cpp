@@ -4,7 +4,7 @@
 #include "app/gamemain.h"
 
 #include "core/app/gamestate.h"
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"
 #include "core/graphics/renderer.h"

@@ -4,7 +4,7 @@
 
 #include "core/graphics/textgraphic.h"
 #include "core/window/screen.h"
-#include "core/window/widgets/text.h"
+#include "core/window/text.h"
 #include "core/window/windowmanager.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // modes, encryption key and the names of its game modes and medals.
 #include "app/vellumkitinit.h"
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/str.h"
 
 void VellumkitInit()

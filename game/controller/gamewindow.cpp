@@ -5,6 +5,7 @@
 #include "core/graphics/renderer.h"
 #include "shell/shellglue.h"
 #include "controller/thegame.h"
+#include "scene/scenerenderer.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ void TGameWindow::Draw()
   // Scenes draw sprites and strips, which the renderer takes only in its 2D mode.
   if (mGame) {
     TBegin2d twoD;
-    mGame->Draw();
+    mGame->Draw(*TSceneRenderer::Get());
   }
 }
 

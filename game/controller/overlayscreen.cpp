@@ -2,7 +2,7 @@
 // controller when a modal one has closed; the scene closes a dialog through Lua "CloseDialog".
 #include "controller/overlayscreen.h"
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/script/luabind.h"
 #include "controller/thegame.h"
 #include "core/foundation/debug.h"

@@ -1,6 +1,7 @@
 // thegame: the game controller's core: the singleton, the event queue of the state machine,
 // the screens it owns and switches, input routing, scores and the configuration it reads.
 #include "controller/thegame.h"
+#include "scene/scenerenderer.h"
 
 #include <algorithm>
 
@@ -434,16 +435,21 @@ void TTheGame::OnTick(double ms)
 
 void TTheGame::Draw()
 {
+  Draw(*TSceneRenderer::Get());
+}
+
+void TTheGame::Draw(TSceneRenderer& renderer)
+{
   ++mDispatchDepth;
   if (mFadingScreen) {
-    mFadingScreen->Draw();
+    mFadingScreen->Draw(renderer);
   }
   if (mCurrentScreen) {
-    mCurrentScreen->Draw();
+    mCurrentScreen->Draw(renderer);
   }
   for (TSceneScreen* layer : {mJournalShown ? mJournal : nullptr, (TSceneScreen*)mOverlay, mTutorial}) {
     if (layer && layer->IsActive()) {
-      layer->Draw();
+      layer->Draw(renderer);
     }
   }
   LeaveDispatch();

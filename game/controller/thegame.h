@@ -21,6 +21,7 @@
 #include "story/storystage.h"
 
 class TBinaryBuffer;
+class TSceneRenderer;
 class TGameRound;
 class TGameWindow;
 class TMapScreen;
@@ -82,6 +83,9 @@ public:
   void OnTick(double ms);
   // A screen fades or animates: a tick now changes what the game draws.
   bool IsAnimating() const;
+  // Draws the screens into the renderer the game window hands down.
+  void Draw(TSceneRenderer& renderer);
+  // Draws into the scene renderer in use (for callers outside a frame's draw).
   void Draw();
   bool OnMouseDown(const TPoint& point);
   bool OnMouseUp(const TPoint& point);

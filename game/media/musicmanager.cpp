@@ -2,8 +2,8 @@
 // talks to the sound assets, the game's sound levels and the platform's idle tasks.
 #include "media/musicmanager.h"
 
-#include "core/app/platform.h"
-#include "core/sound/soundinstance.h"
+#include "platform/platform.h"
+#include "platform/sound/soundinstance.h"
 #include "media/soundlevels.h"
 #include "core/foundation/debug.h"
 

@@ -335,7 +335,7 @@ void TContour::SetFrame(int frame)
     outline->Draw(mTexture, scene->GetContourColors());
 }
 
-void TContour::Draw(TDrawSpec* spec)
+void TContour::Draw(TDrawSpec* spec, TSceneRenderer& renderer)
 {
   if (mFrame == -1 || !mTexture || !spec)
     return;
@@ -346,5 +346,5 @@ void TContour::Draw(TDrawSpec* spec)
   // Through the pivot, so the margin scales and turns with the object.
   glow.mCenter.x += kMargin;
   glow.mCenter.y += kMargin;
-  TSceneRenderer::Get()->DrawSprite(mTexture, glow);
+  renderer.DrawSprite(mTexture, glow);
 }

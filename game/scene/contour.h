@@ -12,6 +12,7 @@
 #include "core/foundation/rect.h"
 
 class TDrawSpec;
+class TSceneRenderer;
 class TScene;
 class TSceneObject;
 class TTexture;
@@ -31,7 +32,7 @@ public:
   // power of two from 16); a big enough texture is kept.
   void CreateTexture(int width, int height);
   // Draws the texture behind the object: its source rectangle grown by the margin.
-  void Draw(TDrawSpec* spec);
+  void Draw(TDrawSpec* spec, TSceneRenderer& renderer);
   const boost::shared_ptr<TTexture>& GetTexture() const { return mTexture; }
 
 private:

@@ -12,9 +12,9 @@ TMaskObject::TMaskObject()
   mMaterial.mAmbient = TColor(1, 1, 1, 1);
 }
 
-void TMaskObject::Draw()
+void TMaskObject::Draw(TSceneRenderer& renderer)
 {
-  TImageObject::Draw();
+  TImageObject::Draw(renderer);
   if (!mVisible)
     return;
   // The hole is placed by the position relative to the parent, rotation and pivot aside:
@@ -40,5 +40,5 @@ void TMaskObject::Draw()
     vertices[i].mColor = TColor32(0, 0, 0, static_cast<unsigned char>(alpha));
     vertices[i].mSecondColor = TColor32(0u);
   }
-  TSceneRenderer::Get()->DrawStrip(vertices, 10, &mMaterial);
+  renderer.DrawStrip(vertices, 10, &mMaterial);
 }

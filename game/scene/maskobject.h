@@ -12,7 +12,8 @@ public:
   static CanlBaseClass* Create() { return new TMaskObject; }
 
   const char* getDynamicId() const override { return "TMaskObject"; }
-  void Draw() override;
+  using TImageObject::Draw;
+  void Draw(TSceneRenderer& renderer) override;
 
 private:
   TMaterial mMaterial;

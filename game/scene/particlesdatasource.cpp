@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "scene/imageresource.h"
 #include "scene/matrixutil.h"
 #include "scene/particlesmanager.h"

@@ -2,10 +2,10 @@
 // played once, or kept looping for as long as the script keeps asking within a duration.
 #include "scene/particlesound.h"
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 #include "scene/matrixutil.h"

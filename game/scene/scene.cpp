@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
 #include "core/foundation/debug.h"
@@ -13,6 +13,7 @@
 #include "scene/matrixutil.h"
 #include "scene/particlesmanager.h"
 #include "scene/sceneobject.h"
+#include "scene/scenerenderer.h"
 #include "scene/xmlattributes.h"
 
 namespace {
@@ -136,6 +137,11 @@ void TScene::SortDrawList()
 
 void TScene::Draw()
 {
+  Draw(*TSceneRenderer::Get());
+}
+
+void TScene::Draw(TSceneRenderer& renderer)
+{
   mDrawList.clear();
   for (size_t i = 0; i < mObjects.size(); ++i)
     mObjects.at(i)->AddToDrawList();
@@ -143,7 +149,7 @@ void TScene::Draw()
     return;
   SortDrawList();
   for (size_t i = 0; i < mDrawList.size(); ++i)
-    mDrawList[i]->Draw();
+    mDrawList[i]->Draw(renderer);
 }
 
 TSceneObject* TScene::HitTest(const TPoint& point, bool precise)

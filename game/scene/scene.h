@@ -15,6 +15,7 @@
 class TBinaryBuffer;
 class TContourVertexList;
 class TSceneObject;
+class TSceneRenderer;
 class TSetState;
 class TXmlNode;
 
@@ -51,7 +52,10 @@ public:
 
   // Rebuilds the draw list (visible objects, sorted by z, tree order among equals) and
   // draws it from the bottom up.
-  virtual void Draw();
+  // Draws the visible objects, deepest first, into renderer.
+  virtual void Draw(TSceneRenderer& renderer);
+  // Draws into the scene renderer in use (for callers outside a frame's draw).
+  void Draw();
   // The topmost object of the last frame's draw list that the point hits; null when none.
   virtual TSceneObject* HitTest(const TPoint& point, bool precise);
   // Every object of the last frame with a solid pixel within range, from the top down.

@@ -7,10 +7,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/prefsdb.h"
 #include "core/foundation/xmlnode.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "core/foundation/debug.h"
 #include "platform/sound/sound.h"
 #include "platform/sound/soundmanager.h"
@@ -308,14 +308,19 @@ void TSceneObject::load_set_frame(int frame)
 
 void TSceneObject::Draw()
 {
+  Draw(*TSceneRenderer::Get());
+}
+
+void TSceneObject::Draw(TSceneRenderer& renderer)
+{
   if (!mVisible)
     return;
   if (mContourOn && mContour)
-    mContour->Draw(&mDrawSpec);
+    mContour->Draw(&mDrawSpec, renderer);
   if (mParticles)
     mParticles->Draw(&mDrawSpec);
   if (mFrame != -1 && mTexture)
-    TSceneRenderer::Get()->DrawSprite(mTexture->GetTexture(), mDrawSpec);
+    renderer.DrawSprite(mTexture->GetTexture(), mDrawSpec);
 }
 
 void TSceneObject::Redraw()

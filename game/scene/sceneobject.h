@@ -27,6 +27,7 @@ class TInitParam;
 class TParticlesObject;
 class TPrefsDB;
 class TScene;
+class TSceneRenderer;
 class TSetState;
 class TSound;
 class TSoundInstance;
@@ -88,7 +89,10 @@ public:
   // The id of the current frame's image; empty without a frame.
   str getFrameName() const;
 
-  virtual void Draw();
+  // Draws into the renderer the scene is drawn into.
+  virtual void Draw(TSceneRenderer& renderer);
+  // Draws into the scene renderer in use (for callers outside a frame's draw).
+  void Draw();
   virtual void Redraw();
   // Redraw of the object and then of its whole subtree.
   void _Redraw();

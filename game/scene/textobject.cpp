@@ -2,7 +2,7 @@
 // out with a vector font in a box of its frame's size and rendered into a texture of its own.
 #include "scene/textobject.h"
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/stringtable.h"
 #include "core/foundation/xmlnode.h"
 #include "scene/binarybuffer.h"

@@ -4,6 +4,7 @@
 
 #include "core/foundation/rect.h"
 #include "core/foundation/str.h"
+#include "scene/scenerenderer.h"
 
 class TBinaryBuffer;
 
@@ -22,7 +23,10 @@ public:
   virtual bool IsFading() const = 0;
 
   virtual void OnTick(double ms) = 0;
-  virtual void Draw() = 0;
+  // Draws into the renderer the game window hands down.
+  virtual void Draw(TSceneRenderer& renderer) = 0;
+  // Draws into the scene renderer in use (for callers outside a frame's draw).
+  void Draw() { Draw(*TSceneRenderer::Get()); }
 
   // True when the screen used the input.
   virtual bool OnMouseDown(const TPoint& point) = 0;

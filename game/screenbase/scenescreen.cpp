@@ -178,19 +178,19 @@ void TSceneScreen::OnTick(double ms)
   }
 }
 
-void TSceneScreen::Draw()
+void TSceneScreen::Draw(TSceneRenderer& renderer)
 {
   LoadQueuedScenes();
   for (TScene* scene : mScenes) {
-    scene->Draw();
+    scene->Draw(renderer);
   }
   const float level = GetFadeLevel();
   if (level < 1.0f) {
-    DrawFadeVeil(level);
+    DrawFadeVeil(level, renderer);
   }
 }
 
-void TSceneScreen::DrawFadeVeil(float level)
+void TSceneScreen::DrawFadeVeil(float level, TSceneRenderer& renderer)
 {
   TTransformedLitVert corners[4] = {};
   const float x[4] = {0, kScreenWidth, 0, kScreenWidth};
@@ -201,7 +201,7 @@ void TSceneScreen::DrawFadeVeil(float level)
     corners[i].mColor = TColor32(0, 0, 0, (unsigned char)(255.0f * (1.0f - level)));
     corners[i].mSecondColor = corners[i].mColor;
   }
-  TSceneRenderer::Get()->DrawStrip(corners, 4, nullptr);
+  renderer.DrawStrip(corners, 4, nullptr);
 }
 
 bool TSceneScreen::IsAnimating() const

@@ -51,7 +51,8 @@ public:
   void OnTick(double ms) override;
   // A fade or a scene changes what the screen draws with time.
   bool IsAnimating() const;
-  void Draw() override;
+  using TGameScreen::Draw;
+  void Draw(TSceneRenderer& renderer) override;
   // Offered to the scenes from the top one down, until one takes it.
   bool OnMouseDown(const TPoint& point) override;
   bool OnMouseUp(const TPoint& point) override;
@@ -80,7 +81,7 @@ private:
   TSceneScreen& operator=(const TSceneScreen&) = delete;
 
   void AddLayer(TScene* scene, bool fromSave);
-  void DrawFadeVeil(float level);
+  void DrawFadeVeil(float level, TSceneRenderer& renderer);
 
   str mScreenId;
   TGameControl* mControl = nullptr;

@@ -1,7 +1,7 @@
 // buttonex: the label button's pressed look and its hover report to the timer-mode window.
 #include "shell/buttonex.h"
 
-#include "core/window/widgets/text.h"
+#include "core/window/text.h"
 #include "shell/timermode.h"
 
 TWindow* GButtonExDynamicCreate()

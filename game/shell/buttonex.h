@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/window/widgets/button.h"
+#include "core/window/button.h"
 
 class GButtonEx : public TButton
 {

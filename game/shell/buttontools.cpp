@@ -4,9 +4,9 @@
 
 #include "core/script/luabind.h"
 #include "core/script/script.h"
-#include "core/window/widgets/button.h"
-#include "core/window/widgets/image.h"
-#include "core/window/widgets/text.h"
+#include "core/window/button.h"
+#include "core/window/image.h"
+#include "core/window/text.h"
 #include "shell/shellglue.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/utf8.h"
 #include "core/graphics/renderer.h"

@@ -3,7 +3,7 @@
 #include "shell/customtextedit.h"
 
 #include "core/window/modalwindow.h"
-#include "core/window/widgets/button.h"
+#include "core/window/button.h"
 #include "core/window/windowstyle.h"
 #include "shell/buttontools.h"
 #include "shell/shellglue.h"

@@ -9,7 +9,7 @@
 #include "core/foundation/random.h"
 #include "core/foundation/str.h"
 #include "core/graphics/assetmap.h"
-#include "core/window/widgets/textedit.h"
+#include "core/window/textedit.h"
 
 class TCustomTextEdit : public TTextEdit
 {

@@ -2,7 +2,7 @@
 // script, the pop down to the game's layer and the word to its listener.
 #include "shell/flashmanager.h"
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
@@ -11,7 +11,7 @@
 #include "core/window/windowscript.h"
 #include "shell/flashwindow.h"
 #include "shell/shellglue.h"
-#include "platform/cinema/flashhost.h"
+#include "platform/flashhost.h"
 #include "core/foundation/debug.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "core/window/modalwindow.h"
 #include "shell/flashmanager.h"
 #include "media/musicmanager.h"
-#include "platform/cinema/flashhost.h"
+#include "platform/flashhost.h"
 
 TWindow* TFlashWindowDynamicCreate()
 {

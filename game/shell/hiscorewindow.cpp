@@ -6,13 +6,13 @@
 #include <algorithm>
 
 #include "core/app/gamestate.h"
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
 #include "core/script/luabind.h"
-#include "core/window/message.h"
-#include "core/window/widgets/image.h"
-#include "core/window/widgets/text.h"
+#include "core/script/message.h"
+#include "core/window/image.h"
+#include "core/window/text.h"
 #include "shell/gamedefs.h"
 #include "shell/settings.h"
 #include "shell/shellglue.h"

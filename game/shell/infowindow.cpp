@@ -1,7 +1,7 @@
 // infowindow: the six score lines of the round result.
 #include "shell/infowindow.h"
 
-#include "core/window/widgets/text.h"
+#include "core/window/text.h"
 #include "shell/gamedefs.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include "core/foundation/prefsdb.h"
 #include "core/script/luabind.h"
-#include "core/window/message.h"
-#include "core/window/widgets/button.h"
-#include "core/window/widgets/slider.h"
+#include "core/script/message.h"
+#include "core/window/button.h"
+#include "core/window/slider.h"
 #include "media/musicmanager.h"
 #include "shell/settings.h"
 #include "shell/shellglue.h"

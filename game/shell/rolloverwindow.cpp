@@ -3,7 +3,7 @@
 #include "shell/rolloverwindow.h"
 
 #include "core/window/modalwindow.h"
-#include "core/window/widgets/text.h"
+#include "core/window/text.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
 #include "shell/shellglue.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "core/app/gamestate.h"
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/atomicfile.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"

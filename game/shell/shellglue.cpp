@@ -6,16 +6,16 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/installable.h"
 #include "core/foundation/stringtable.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
-#include "core/window/widgets/button.h"
-#include "core/window/widgets/image.h"
-#include "core/window/widgets/text.h"
+#include "core/window/button.h"
+#include "core/window/image.h"
+#include "core/window/text.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
 #include "shell/gamedefs.h"

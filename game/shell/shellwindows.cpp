@@ -1,7 +1,7 @@
 // shellwindows: the registration of the shell's window types.
 #include "shell/shellwindows.h"
 
-#include "core/window/widgets/slider.h"
+#include "core/window/slider.h"
 #include "core/window/windowmanager.h"
 #include "shell/buttonex.h"
 #include "shell/chooseplayer.h"

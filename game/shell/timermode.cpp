@@ -2,8 +2,8 @@
 // table and the window's text child.
 #include "shell/timermode.h"
 
-#include "core/window/widgets/button.h"
-#include "core/window/widgets/text.h"
+#include "core/window/button.h"
+#include "core/window/text.h"
 #include "shell/shellglue.h"
 
 TWindow* TTimerModeDynamicCreate()

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/app/platform.h"
+#include "core/foundation/timesource.h"
 #include "core/graphics/displayhost.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/vertexset.h"
@@ -372,7 +372,7 @@ void TGLDisplayHandler::EndDraw(bool flag)
     mShowFps = std::getenv("VELLUMKIT_SHOWFPS") != nullptr;
   }
   if (mShowFps) {
-    unsigned now = TPlatform::Timer();
+    unsigned now = TTimeSource::Timer();
     mFpsTimes[mFpsIndex] = now;
     mFpsIndex = (mFpsIndex + 1) % 15;
     if (mFpsIndex == 0 && now - mFpsLastReport > 1000) {
@@ -419,9 +419,6 @@ void TGLDisplayHandler::PostEndDraw(bool swap)
     return;
   }
   PresentFrame();
-  if (TDisplayHost* host = TDisplayHost::Get()) {
-    host->SwapBuffers();
-  }
 }
 
 void TGLDisplayHandler::PresentFrame()

@@ -47,15 +47,6 @@ const unsigned kMaxSurfaceSide = 16384;
 
 unsigned TGLTextureData::sGLWrites = 0;
 
-unsigned NextPowerOfTwo(unsigned value)
-{
-  unsigned power = 1;
-  while (power < value && power < 0x80000000u) {
-    power <<= 1;
-  }
-  return power;
-}
-
 static bool IsPowerOfTwo(unsigned value)
 {
   return value != 0 && (value & (value - 1)) == 0;

@@ -11,16 +11,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"
 #include "core/graphics/renderer.h"
 #include "core/window/windowmanager.h"
 #include "core/foundation/debug.h"
-#include "platform/display/display.h"
+#include "platform/platformdisplay.h"
 #include "platform/folders.h"
-#include "platform/signals.h"
+#include "platform/display/signals.h"
 
 #ifndef QV_PRODUCT_NAME
 #define QV_PRODUCT_NAME "quillmoor-sleuth-bureau"

@@ -52,7 +52,7 @@ public:
   str GetProductName() const;
   str GetVersion() const { return mVersion; }
 
-  // Display (display.cpp).
+  // Display (platformdisplay.cpp).
   void SetDisplay(unsigned width, unsigned height, bool fullscreen);
   bool SetFullscreen(bool fullscreen);
   bool IsFullscreen() const { return mFullscreen; }
@@ -60,8 +60,7 @@ public:
   bool GetDisplayReady() const { return true; }
   // Leaves and re-enters the full-screen mode while the application is hidden.
   void SwapDisplayMode();
-  bool BeginDraw(bool copyFront);
-  void EndDraw(bool flag);
+  void MakeCurrent();
   void SwapBuffers();
   // The window's drawable in pixels (0 x 0 without a window).
   void GetDrawableSize(int* width, int* height);

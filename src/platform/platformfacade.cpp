@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "core/app/gamestate.h"
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"
@@ -14,12 +14,13 @@
 #include "core/window/screen.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
-#include "platform/cinema/flashhost.h"
+#include "platform/flashhost.h"
 #include "core/foundation/debug.h"
 #include "platform/display/event.h"
 #include "platform/folders.h"
 #include "platform/online/computerid.h"
 #include "platform/platformdata.h"
+#include "platform/platformservices.h"
 
 extern const unsigned char kSystemCursorPng[];
 extern const size_t kSystemCursorPngSize;
@@ -78,6 +79,8 @@ TPlatform::TPlatform(TPlatformData* data) : mEventQueue(new TEventQueue)
     WriteDbg("ERROR: TPlatform created while another one exists");
   }
   mPlatform = this;
+  delete mHost;
+  mHost = new TPlatformHost(this);
   SetConfig("memorymax", "100000000");
   SetConfig("texturememorymax", "100000000");
 

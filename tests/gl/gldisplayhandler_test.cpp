@@ -23,15 +23,7 @@ public:
 
 class FakeHost : public TDisplayHost {
 public:
-  bool BeginDraw(bool copyFront) override
-  {
-    return TGLDisplayHandler::GetInstance()->BeginDraw(copyFront);
-  }
-  void EndDraw(bool flag) override
-  {
-    TRenderer::GetInstance()->ServeCapture();
-    TGLDisplayHandler::GetInstance()->EndDraw(flag);
-  }
+  void MakeCurrent() override {}
   void SwapBuffers() override { ++mSwaps; }
   bool IsFullscreen() override { return false; }
   TPoint GetMouse() override { return mMouse; }

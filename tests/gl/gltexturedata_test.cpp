@@ -216,8 +216,7 @@ namespace {
 
 class SixteenBitHost : public TDisplayHost {
 public:
-  bool BeginDraw(bool) override { return true; }
-  void EndDraw(bool) override {}
+  void MakeCurrent() override {}
   void SwapBuffers() override {}
   bool IsFullscreen() override { return false; }
   TPoint GetMouse() override { return TPoint(); }

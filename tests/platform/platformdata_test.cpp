@@ -6,7 +6,7 @@
 
 #include <SDL.h>
 
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"

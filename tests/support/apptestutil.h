@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "platform/platformdata.h"
 #include "support/testfolder.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 
 class TFakeTimer : public TTimeSource {
 public:

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/window/screen.h"
 #include "core/window/windowmanager.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/asset.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"

@@ -2,7 +2,7 @@
 // working directory, the game's configuration, and GUIDs numbered in order of creation.
 #pragma once
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/online/hiscores.h"
 #include "support/vfssandbox.h"
 

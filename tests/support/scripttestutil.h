@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/script/luatable.h"
-#include "core/window/message.h"
+#include "core/script/message.h"
 #include "core/window/screen.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/prefsdb.h"
 #include "core/script/script.h"
 #include "core/window/screen.h"

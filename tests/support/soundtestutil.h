@@ -13,7 +13,7 @@
 
 #include "core/foundation/file.h"
 #include "core/sound/sounddatasource.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "platform/sound/sound.h"
 #include "platform/sound/soundmanager.h"
 #include "support/vfssandbox.h"

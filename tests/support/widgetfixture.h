@@ -8,11 +8,11 @@
 #include "core/foundation/stringtable.h"
 #include "core/graphics/qvminivecdraw.h"
 #include "core/graphics/textgraphic.h"
-#include "core/window/widgets/button.h"
-#include "core/window/widgets/image.h"
-#include "core/window/widgets/slider.h"
-#include "core/window/widgets/text.h"
-#include "core/window/widgets/textedit.h"
+#include "core/window/button.h"
+#include "core/window/image.h"
+#include "core/window/slider.h"
+#include "core/window/text.h"
+#include "core/window/textedit.h"
 #include "support/scripttestutil.h"
 
 // Every message that reaches it, as "kind name", in one log.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/window/message.h"
+#include "core/script/message.h"
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/windowmanager.h"

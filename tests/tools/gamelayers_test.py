@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-# gamelayers tests: each game folder's library builds against the headers of the folders it
-# links and not against those of a higher or a sibling folder, which its include path lacks.
-"""Usage: gamelayers_test.py COMPILER FOLDER=DIR:DIR... ...
+# gamelayers tests: each game folder's library, and each of the engine's layer libraries,
+# builds against the headers of the folders it links and not against those of a higher or a
+# sibling folder, which its include path lacks.
+"""Usage: gamelayers_test.py COMPILER LIBRARY=DIR:DIR... ...
 
-Each FOLDER=... argument gives the include directories of that folder's library."""
+Each LIBRARY=... argument gives the include directories of that library (a game folder's
+name, or an engine layer's qv_ library); the probes of the libraries given run."""
 import os
 import subprocess
 import sys
@@ -33,6 +35,30 @@ PROBES = [
     ("puzzles", "controller/screenfactory.h", False),
     ("controller", "search/searchscreen.h", True),
     ("controller", "app/gamemain.h", False),
+    # The engine's layers:
+    #   foundation < script < graphics < sound < particles < online < window < app < gl < platform
+    ("qv_foundation", "core/foundation/services.h", True),
+    ("qv_foundation", "core/script/script.h", False),
+    ("qv_script", "core/foundation/config.h", True),
+    ("qv_script", "core/graphics/renderer.h", False),
+    ("qv_graphics", "core/script/script.h", True),
+    ("qv_graphics", "core/window/windowmanager.h", False),
+    ("qv_graphics", "gl/gldisplayhandler.h", False),
+    ("qv_sound", "core/graphics/texture.h", False),
+    ("qv_sound", "platform/sound/soundmanager.h", False),
+    ("qv_particles", "core/graphics/renderer.h", True),
+    ("qv_particles", "core/window/window.h", False),
+    ("qv_online", "platform/online/simplehttp.h", False),
+    ("qv_window", "core/graphics/renderer.h", True),
+    ("qv_window", "core/app/gamestate.h", False),
+    ("qv_window", "platform/platform.h", False),
+    ("qv_app", "core/window/windowscript.h", True),
+    ("qv_app", "platform/platform.h", False),
+    ("qv_gl", "core/graphics/displaybackend.h", True),
+    ("qv_gl", "core/window/window.h", False),
+    ("qv_gl", "platform/platform.h", False),
+    ("qv_platform", "core/app/gamestate.h", True),
+    ("qv_platform", "gl/gldisplayhandler.h", True),
 ]
 
 
@@ -48,8 +74,10 @@ def compile_include(folder, header, work):
 
 class GameLayers(unittest.TestCase):
     def test_a_folder_builds_only_against_the_folders_it_links(self):
+        probes = [probe for probe in PROBES if probe[0] in INCLUDES]
+        self.assertTrue(probes, "no library given has probes")
         with tempfile.TemporaryDirectory() as work:
-            for folder, header, builds in PROBES:
+            for folder, header, builds in probes:
                 with self.subTest(folder=folder, header=header):
                     result = compile_include(folder, header, work)
                     if builds:

@@ -2,19 +2,18 @@
 // "mute" and exposes its calls to the window script's Lua state.
 #include "core/app/gamestate.h"
 
-#include "core/app/platform.h"
+#include "core/foundation/services.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
-#include "platform/sound/soundmanager.h"
 
 TGameState* TGameStateData::mGameState = nullptr;
 std::list<TGameStateHandler*> TGameStateData::mHandlers;
 
 TGameState* TGameState::GetInstance()
 {
-  if (TPlatform::GetInstance() && !TGameStateData::mGameState) new TGameState();
+  if (TServices::Get().host && !TGameStateData::mGameState) new TGameState();
   return TGameStateData::mGameState;
 }
 
@@ -69,13 +68,15 @@ void TGameState::SetState(const str& name, const str& value)
     if (handler->OnSetState(key.c_str(), newValue.c_str())) return;
 
   if (key != str(kMute)) return;
-  TSoundManager* sound = TSoundManager::GetCurrent();
+  ISoundPlayback* sound = TServices::Get().sound;
+  float volume = 0;
+  const bool hasSound = sound && sound->GetMasterVolume(&volume);
   bool muted = newValue.to_int() != 0;
   if (muted && !wasMuted) {
-    mData->mSavedVolume = sound ? sound->GetVolume(-1) : 0;
-    if (sound) sound->SetVolume(0);
+    mData->mSavedVolume = volume;
+    if (hasSound) sound->SetMasterVolume(0);
   } else if (!muted && wasMuted) {
-    if (sound) sound->SetVolume(mData->mSavedVolume);
+    if (hasSound) sound->SetMasterVolume(mData->mSavedVolume);
     mData->mSavedVolume = 0;
   }
 }
@@ -105,6 +106,6 @@ bool TGameState::QueryJumpToMenu()
 
 void SetState(const str& name, const str& value)
 {
-  if (!TPlatform::GetInstance()) return;
+  if (!TServices::Get().host) return;
   if (TGameState* store = TGameState::GetInstance()) store->SetState(name, value);
 }

@@ -42,7 +42,8 @@ class TGameState
 public:
   static constexpr char kMute[] = "mute";
 
-  // Creates the store when a platform exists and there is none yet; null without both.
+  // Creates the store when a platform exists (it hands in the host) and there is none
+  // yet; null without both.
   static TGameState* GetInstance();
 
   TGameState();

@@ -10,9 +10,19 @@
 // SetConfig's side effects on other subsystems belong to TPlatform::SetConfig, not here.
 class TConfig {
 public:
-  // The keys the foundation itself reads (TPlatform names them too).
+  // The keys the foundation and the subsystems read (TPlatform names them too).
   static constexpr char kEncryptionKey[] = "encryptionkey";
   static constexpr char kInstallKey[] = "installkey";
+  static constexpr char kSoftwareTextureCulling[] = "softwaretextureculling";
+  static constexpr char kKeepOGGUncompressed[] = "keepogguncompressed";
+  static constexpr char kQVGameHandle[] = "qvgamehandle";
+  static constexpr char kOverlayWindowMouseEvents[] = "overlaymouse";
+  static constexpr char kAutoMergeMask[] = "automergemask";
+  static constexpr char kTextGraphicSpriteRender[] = "textspriterender";
+  static constexpr char kAdjustAnimatedParticles[] = "animatedparticles";
+  static constexpr char kFixButtonMaskScaling[] = "fixbuttonmask";
+  static constexpr char kGameVersion[] = "version";
+  static constexpr char kGameName[] = "gamename";
 
   // The stored value (an empty one included), else defaultValue; never inserts.
   static str Get(const str& key, const str& defaultValue);

@@ -6,13 +6,13 @@
 #include <cstring>
 
 #include "core/foundation/file.h"
+#include "core/foundation/services.h"
 #include "core/graphics/animatedtexture.h"
 #include "core/graphics/model.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/texturedata.h"
 #include "core/script/script.h"
 #include "core/foundation/debug.h"
-#include "platform/sound/sound.h"
 
 namespace {
 
@@ -113,9 +113,10 @@ void TAssetMap::AddAsset(str name, boost::shared_ptr<TAsset> asset, bool quiet)
     }
   } else if (kind == "ogg" || kind == "spx") {
     key = SoundHandle(requested, options);
-    loaded = Registered<TSound>(key);
-    if (!loaded) {
-      loaded = TSound::Get(withOptions, true, -1);
+    if (ISoundPlayback* sound = TServices::Get().sound) {
+      TAssetManager* registry = TAssetManager::GetInstance();
+      boost::shared_ptr<TAsset> registered = registry ? registry->GetAsset(key) : boost::shared_ptr<TAsset>();
+      loaded = sound->AsSound(registered) ? registered : sound->GetSoundAsset(withOptions, true, -1);
     }
   } else if (kind == "lua") {
     key = requested;
@@ -183,7 +184,8 @@ boost::shared_ptr<TSound> TAssetMap::GetSound(str name)
 {
   name = Normalised(name);
   if (boost::shared_ptr<TAsset> asset = FindOrLoad(name)) {
-    return CastAsset<TSound>(asset);
+    ISoundPlayback* sound = TServices::Get().sound;
+    return sound ? sound->AsSound(asset) : boost::shared_ptr<TSound>();
   }
   WriteDbg("ERROR: Sound asset not found: %s", name.c_str());
   return boost::shared_ptr<TSound>();

@@ -1,5 +1,6 @@
-// displayhost: what the renderer needs from the window that shows its frames (frame begin
-// and end, buffer swap, mouse and cursor state); the platform layer implements it.
+// displayhost: what the renderer needs from the window that shows its frames (its context
+// made current before a frame, the buffers swapped after it, mouse and cursor state); the
+// platform layer implements it.
 #pragma once
 
 #include "core/foundation/rect.h"
@@ -9,12 +10,10 @@
 class TDisplayHost {
 public:
   virtual ~TDisplayHost() {}
-  // Starts a frame; the platform makes its context current, then calls the back end.
-  virtual bool BeginDraw(bool copyFront) = 0;
-  // Ends a frame: serves the capture texture (TRenderer::ServeCapture) and lets the
-  // back end finish (TDisplayBackend::EndDraw).
-  virtual void EndDraw(bool flag) = 0;
-  // Shows the finished frame; called after the back end presented its frame buffer.
+  // Before a frame: makes the window's context current. The renderer then begins the frame
+  // in its back end itself; the host never calls back into the renderer.
+  virtual void MakeCurrent() = 0;
+  // After a frame the back end presented into the drawable: shows it.
   virtual void SwapBuffers() = 0;
   // Pixels of the window's drawing surface, which the back end presents its frame into
   // (scaled and letterboxed when they differ); 0 x 0 means the frame's own size.

@@ -10,7 +10,6 @@
 #include "core/graphics/mvecfont.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
-#include "core/window/windowmanager.h"
 
 TQvMiniVecDraw* TQvMiniVecDraw::sInstance = nullptr;
 
@@ -181,13 +180,22 @@ bool TQvMiniVecDraw::GetPixelAccess(boost::shared_ptr<TTexture> texture)
   return true;
 }
 
+TQvMiniVecDraw::TDrawnHook TQvMiniVecDraw::sDrawnHook = nullptr;
+void* TQvMiniVecDraw::sDrawnHookContext = nullptr;
+
+void TQvMiniVecDraw::SetDrawnHook(TDrawnHook hook, void* context)
+{
+  sDrawnHook = hook;
+  sDrawnHookContext = context;
+}
+
+void* TQvMiniVecDraw::GetDrawnHookContext() { return sDrawnHookContext; }
+
 void TQvMiniVecDraw::Unlock()
 {
   if (mTarget && mPixels) {
     mTarget->Unlock();
-    if (TWindowManager* manager = TWindowManager::GetInstance()) {
-      manager->InvalidateScreen();
-    }
+    if (sDrawnHook) sDrawnHook(sDrawnHookContext);
   }
   mPixels = nullptr;
   mTarget.reset();

@@ -30,6 +30,11 @@ public:
   // The one rasteriser, made (and calibrated) on first use.
   static TQvMiniVecDraw* GetInstance();
   static void ShutDown();
+  // Told after glyphs were drawn into a texture (the window manager marks the screen for
+  // redrawing); null tells no one.
+  typedef void (*TDrawnHook)(void* context);
+  static void SetDrawnHook(TDrawnHook hook, void* context);
+  static void* GetDrawnHookContext();
 
   bool Start(float x, float y, boost::shared_ptr<TTexture> target);
   // Pen position in quarter pixels relative to the origin given to Start.
@@ -61,6 +66,8 @@ public:
   void ClearCache();
 
 private:
+  static TDrawnHook sDrawnHook;
+  static void* sDrawnHookContext;
   TQvMiniVecDraw(const TQvMiniVecDraw&) = delete;
   TQvMiniVecDraw& operator=(const TQvMiniVecDraw&) = delete;
 

@@ -2,7 +2,8 @@
 // to the display back end, the display host, the platform configuration and timer.
 #include "core/graphics/renderer.h"
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
+#include "core/foundation/timesource.h"
 #include "core/graphics/displaybackend.h"
 #include "core/graphics/displayhost.h"
 #include "core/graphics/textgraphic.h"
@@ -78,8 +79,10 @@ TDisplayBackend* TRenderer::GetDisplayHandler() const
 
 bool TRenderer::BeginDraw(bool copyFront)
 {
-  TDisplayHost* host = TDisplayHost::Get();
-  mData->mInDraw = host ? host->BeginDraw(copyFront) : GetDisplayHandler()->BeginDraw(copyFront);
+  if (TDisplayHost* host = TDisplayHost::Get()) {
+    host->MakeCurrent();
+  }
+  mData->mInDraw = GetDisplayHandler()->BeginDraw(copyFront);
   return mData->mInDraw;
 }
 
@@ -88,14 +91,11 @@ void TRenderer::EndDraw(bool swap)
   if (gPostDrawFunc) {
     gPostDrawFunc();
   }
-  if (TDisplayHost* host = TDisplayHost::Get()) {
-    host->EndDraw(swap);
-  } else {
-    ServeCapture();
-    GetDisplayHandler()->EndDraw(swap);
-  }
+  // The capture is served before the cursor is drawn, so it never holds the cursor.
+  ServeCapture();
+  GetDisplayHandler()->EndDraw(swap);
 
-  uint32_t now = TPlatform::Timer();
+  uint32_t now = TTimeSource::Timer();
   mData->mFrameTimes[mData->mFrameIndex] = now;
   mData->mFrameIndex = (mData->mFrameIndex + 1) % 15;
   if (mData->mFrameIndex == 0) {
@@ -107,15 +107,21 @@ void TRenderer::EndDraw(bool swap)
   }
   mData->mInDraw = false;
   GetDisplayHandler()->PostEndDraw(swap);
+  if (!swap) {
+    return;
+  }
+  if (TDisplayHost* host = TDisplayHost::Get()) {
+    host->SwapBuffers();
+  }
 }
 
 void TRenderer::DrawHUD()
 {
   long totalKb = static_cast<long>(qvGetTotalAllocated() / 1024);
   long maxKb = static_cast<long>(qvGetMaxAllocated() / 1024);
-  long textureKb = TPlatform::GetConfig("texture_ram_allocated", "").to_int() / 1024;
-  long maxTextureKb = TPlatform::GetConfig("max_texture_ram_allocated", "").to_int() / 1024;
-  int sprites = TPlatform::GetConfig("current_sprite_count", "").to_int();
+  long textureKb = TConfig::Get("texture_ram_allocated", "").to_int() / 1024;
+  long maxTextureKb = TConfig::Get("max_texture_ram_allocated", "").to_int() / 1024;
+  int sprites = TConfig::Get("current_sprite_count", "").to_int();
   mData->mHudText = str::getFormatted(
       "Vellumkit Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: "
       "%ldkB<tab pos='150'>TexMem: %ldkB<br>MaxMem: %ldkB<tab pos='150'>MaxTexMem: %ldkB<br>",

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "core/foundation/file.h"
 #include "core/foundation/utf8.h"
 #include "core/graphics/defaultfont.h"
@@ -405,7 +405,7 @@ TTextGraphic::TTextGraphic()
     : mState(new TTextState()), mVerticalAnchor(0), mTotalHeight(0), mWidth(0), mHeight(0),
       mCos(1.0f), mSin(0.0f), mPivotX(0), mPivotY(0), mCopy(0), mAccumulate(0), mLineHeight(16),
       mScroll(0.0f), mVerticalOffset(0.0f), mFlags(0),
-      mSpriteRender(TPlatform::GetConfig(TPlatform::kTextGraphicSpriteRender, "").to_int() > 0)
+      mSpriteRender(TConfig::Get(TConfig::kTextGraphicSpriteRender, "").to_int() > 0)
 {
 }
 
@@ -494,6 +494,24 @@ void TTextGraphic::SetNoBlend()
   mAccumulate = 0;
 }
 
+// Where the layout of one line stands: the pen and its carry in quarter pixels, the last
+// space (where the line may break), the outlines at both ends and how the line ended.
+struct TTextGraphic::TLineLayout {
+  float pen = 0.0f;
+  float carry = 0.0f;
+  int lastSpace = 0;
+  float penAtSpace = 0.0f;
+  bool italicInForce = false;
+  bool firstGlyph = true;
+  float firstMove = 0.0f;
+  float firstOutline = 0.0f;
+  float lastOutline = 0.0f;
+  int charsOnLine = 0;
+  int pad = 0;
+  bool lineDone = false;
+  bool endedAtAlign = false;
+};
+
 void TTextGraphic::RenderText()
 {
   mLines.clear();
@@ -510,204 +528,226 @@ void TTextGraphic::RenderText()
 
   while (pos < length) {
     boost::shared_ptr<TTextLine> line(new TTextLine());
-    float pen = 0.0f;
-    float carry = 0.0f;
-    int lastSpace = pos;
-    float penAtSpace = 0.0f;
-    bool italicInForce = false;
-    bool firstGlyph = true;
-    float firstMove = 0.0f;
-    float firstOutline = 0.0f;
-    float lastOutline = 0.0f;
-    int charsOnLine = 0;
-    int pad = 0;
-    bool lineDone = false;
-    bool endedAtAlign = false;
-
-    while (!lineDone && pos < length) {
-      TTextRun run(mState, pos, useFallback ? fallback : nullptr);
-      useFallback = false;
-      run.mStartX = PenToPixels(pen);
-      float italicShift = 0.0f;
-      if (run.mFont && (run.mItalic != 0) != italicInForce) {
-        italicShift = run.mScale / 3.0f * (run.mItalic ? run.mFont->GetDescent() : run.mFont->GetAscent());
-        pen += italicShift;
-        italicInForce = run.mItalic != 0;
-      }
-      bool hasContent = false;
-      bool dropRun = false;
-      while (pos < length) {
-        if (text[pos] == '<') {
-          int consumed = 0;
-          bool lineBreak = false;
-          bool cursor = false;
-          bool alignChanged = false;
-          int tab = 0;
-          if (mState->ParseTag(reinterpret_cast<const char*>(text + pos), &consumed, &lineBreak, &pad, &cursor,
-                               &alignChanged, &tab)) {
-            run.mEnd = pos - 1;
-            pos += consumed;
-            run.mCursor = cursor ? 1 : 0;
-            if (lineBreak) {
-              hasContent = true;
-              lineDone = true;
-            }
-            if (cursor) {
-              hasContent = true;
-              pen -= italicShift;
-            }
-            if (alignChanged) {
-              lineDone = true;
-              endedAtAlign = true;
-            }
-            if (tab != 0) {
-              run.mTabPos = tab;
-              pen = float(tab);
-            }
-            break;
-          }
-        }
-        int start = pos;
-        if (text[pos] == '\\') {
-          if (pos + 1 >= length) {
-            // A backslash that ends the text escapes nothing.
-            pos = length;
-            break;
-          }
-          ++pos;
-        }
-        int charLength = 1;
-        const unsigned long code = DecodeUTF8(text + pos, length - pos, &charLength);
-        if (code == '\n') {
-          run.mEnd = start - 1;
-          pos += charLength;
-          lineDone = true;
-          break;
-        }
-        if (!run.mFont) {
-          pos += charLength;
-          hasContent = true;
-          continue;
-        }
-        if (run.mFaceFont && run.mFaceFont->IsUsable() && run.mFaceFont->GetGlyphIndex(code) >= 0) {
-          run.mEnd = start - 1;
-          pos = start;
-          break;
-        }
-        const int glyph = run.mFont->GetGlyphIndex(code);
-        if (glyph < 0) {
-          if (fallback && fallback != run.mFont && fallback->GetGlyphIndex(code) >= 0) {
-            run.mEnd = start - 1;
-            pos = start;
-            useFallback = true;
-            break;
-          }
-          pos += charLength;
-          continue;
-        }
-        const bool isSpace = code == ' ';
-        const float penBefore = pen;
-        const float carryBefore = carry;
-        if (isSpace) {
-          lastSpace = start;
-          penAtSpace = pen;
-        }
-        const float advance = run.mFont->GetGlyphAdvance(glyph);
-        const float right = run.mFont->GetGlyphMaxX(glyph);
-        pen += carry + std::max(advance, right) * run.mScale;
-        carry = right > advance ? run.mScale * (advance - right) : 0.0f;
-        if (firstGlyph) {
-          firstMove = 4.0f - run.mScale * run.mFont->GetGlyphMinX(glyph);
-          pen += firstMove;
-          firstOutline = run.mOutlineSize;
-          firstGlyph = false;
-        }
-        lastOutline = run.mOutlineSize;
-        hasContent = true;
-
-        const int edge = RoundHalfAway((firstOutline + 1.0f + lastOutline) * 4.0f + pen);
-        if (edge > int(mWidth) * 4) {
-          if (penAtSpace != 0.0f) {
-            // Break at the last space, which belongs to neither line; what followed it is
-            // laid out again on the next line.
-            std::vector<TTextRun>& runs = line->mRuns;
-            runs.erase(std::remove_if(runs.begin(), runs.end(),
-                                      [lastSpace](const TTextRun& kept) { return kept.mStart >= lastSpace; }),
-                       runs.end());
-            if (run.mStart < lastSpace) {
-              run.mEnd = lastSpace - 1;
-              mState->SetFontIndex(run.mFontIndex);
-            } else {
-              dropRun = true;
-              if (!runs.empty()) {
-                runs.back().mEnd = std::min(runs.back().mEnd, lastSpace - 1);
-                runs.back().mEndX = PenToPixels(penAtSpace);
-                mState->SetFontIndex(runs.back().mFontIndex);
-              }
-            }
-            pen = penAtSpace;
-            pos = lastSpace + 1;
-          } else if (charsOnLine == 0 || mLegacyLineWrap) {
-            run.mEnd = pos + charLength - 1;
-            pos += charLength;
-          } else {
-            pen = penBefore;
-            carry = carryBefore;
-            run.mEnd = start - 1;
-            pos = start;
-          }
-          lineDone = true;
-          break;
-        }
-        ++charsOnLine;
-        pos += charLength;
-      }
-      if (pos >= length && run.mEnd == -2) {
-        run.mEnd = length - 1;
-      }
-      if (dropRun) {
-        continue;
-      }
-      run.mEndX = PenToPixels(pen);
-      if (!hasContent) {
-        run.mSize = 0;
-        run.mBaseline = 0;
-      }
-      line->mRuns.push_back(run);
+    TLineLayout layout;
+    layout.lastSpace = pos;
+    while (!layout.lineDone && pos < length) {
+      LayOutRun(text, length, &pos, &useFallback, fallback, line.get(), &layout);
     }
     for (const TTextRun& kept : line->mRuns) {
       line->mHeight = std::max(line->mHeight, kept.mSize);
       line->mBaseline = std::max(line->mBaseline, kept.mBaseline);
     }
-
-    line->mHeight += pad;
-    int alignment = -1;
-    if (alignSeen) {
-      alignment = alignOfPreviousLine;
-    }
-    if (alignment < 0) {
-      alignment = (mFlags & kCenter) ? 1 : (mFlags & kRight) ? 2 : 0;
-    }
-    const int width = PenToPixels(pen);
-    if (alignment == 2) {
-      line->mX = int(mWidth) - RoundHalfAway(lastOutline) - 1;
-      line->mXOffset = float(-width);
-    } else if (alignment == 1) {
-      line->mX = int(mWidth) / 2;
-      line->mXOffset = -width * 0.5f;
-    } else {
-      line->mX = RoundHalfAway(firstOutline);
-      line->mXOffset = 0.0f;
-    }
-    line->mXOffset += firstMove / 4.0f + 0.5f;
+    line->mHeight += layout.pad;
+    // An alignment tag that ended the previous line aligns this one.
+    AlignLine(line.get(), layout, alignSeen ? alignOfPreviousLine : -1);
     mTotalHeight += line->mHeight;
     mLines.push_back(line);
-    if (endedAtAlign) {
+    if (layout.endedAtAlign) {
       alignSeen = true;
     }
     alignOfPreviousLine = mState->GetAlignment();
   }
+  AnchorVertically();
+}
 
+void TTextGraphic::LayOutRun(const unsigned char* text, int length, int* position, bool* useFallback,
+                             TMvecFont* fallback, TTextLine* line, TLineLayout* layout)
+{
+  int& pos = *position;
+  TTextRun run(mState, pos, *useFallback ? fallback : nullptr);
+  *useFallback = false;
+  run.mStartX = PenToPixels(layout->pen);
+  float italicShift = 0.0f;
+  if (run.mFont && (run.mItalic != 0) != layout->italicInForce) {
+    italicShift = run.mScale / 3.0f * (run.mItalic ? run.mFont->GetDescent() : run.mFont->GetAscent());
+    layout->pen += italicShift;
+    layout->italicInForce = run.mItalic != 0;
+  }
+  bool hasContent = false;
+  bool dropRun = false;
+  while (pos < length) {
+    if (text[pos] == '<' && TakeTag(text, &pos, italicShift, &run, layout, &hasContent)) {
+      break;
+    }
+    int start = pos;
+    if (text[pos] == '\\') {
+      if (pos + 1 >= length) {
+        // A backslash that ends the text escapes nothing.
+        pos = length;
+        break;
+      }
+      ++pos;
+    }
+    int charLength = 1;
+    const unsigned long code = DecodeUTF8(text + pos, length - pos, &charLength);
+    if (code == '\n') {
+      run.mEnd = start - 1;
+      pos += charLength;
+      layout->lineDone = true;
+      break;
+    }
+    if (!run.mFont) {
+      pos += charLength;
+      hasContent = true;
+      continue;
+    }
+    if (run.mFaceFont && run.mFaceFont->IsUsable() && run.mFaceFont->GetGlyphIndex(code) >= 0) {
+      run.mEnd = start - 1;
+      pos = start;
+      break;
+    }
+    const int glyph = run.mFont->GetGlyphIndex(code);
+    if (glyph < 0) {
+      if (fallback && fallback != run.mFont && fallback->GetGlyphIndex(code) >= 0) {
+        run.mEnd = start - 1;
+        pos = start;
+        *useFallback = true;
+        break;
+      }
+      pos += charLength;
+      continue;
+    }
+    const float penBefore = layout->pen;
+    const float carryBefore = layout->carry;
+    if (code == ' ') {
+      layout->lastSpace = start;
+      layout->penAtSpace = layout->pen;
+    }
+    AdvancePen(run, glyph, layout);
+    hasContent = true;
+
+    const int edge = RoundHalfAway((layout->firstOutline + 1.0f + layout->lastOutline) * 4.0f + layout->pen);
+    if (edge > int(mWidth) * 4) {
+      dropRun = WrapLine(start, charLength, penBefore, carryBefore, &pos, &run, line, layout);
+      break;
+    }
+    ++layout->charsOnLine;
+    pos += charLength;
+  }
+  if (pos >= length && run.mEnd == -2) {
+    run.mEnd = length - 1;
+  }
+  if (dropRun) {
+    return;
+  }
+  run.mEndX = PenToPixels(layout->pen);
+  if (!hasContent) {
+    run.mSize = 0;
+    run.mBaseline = 0;
+  }
+  line->mRuns.push_back(run);
+}
+
+bool TTextGraphic::TakeTag(const unsigned char* text, int* position, float italicShift, TTextRun* run,
+                           TLineLayout* layout, bool* hasContent)
+{
+  int& pos = *position;
+  int consumed = 0;
+  bool lineBreak = false;
+  bool cursor = false;
+  bool alignChanged = false;
+  int tab = 0;
+  if (!mState->ParseTag(reinterpret_cast<const char*>(text + pos), &consumed, &lineBreak, &layout->pad, &cursor,
+                        &alignChanged, &tab)) {
+    return false;
+  }
+  run->mEnd = pos - 1;
+  pos += consumed;
+  run->mCursor = cursor ? 1 : 0;
+  if (lineBreak) {
+    *hasContent = true;
+    layout->lineDone = true;
+  }
+  if (cursor) {
+    *hasContent = true;
+    layout->pen -= italicShift;
+  }
+  if (alignChanged) {
+    layout->lineDone = true;
+    layout->endedAtAlign = true;
+  }
+  if (tab != 0) {
+    run->mTabPos = tab;
+    layout->pen = float(tab);
+  }
+  return true;
+}
+
+void TTextGraphic::AdvancePen(const TTextRun& run, int glyph, TLineLayout* layout)
+{
+  const float advance = run.mFont->GetGlyphAdvance(glyph);
+  const float right = run.mFont->GetGlyphMaxX(glyph);
+  layout->pen += layout->carry + std::max(advance, right) * run.mScale;
+  layout->carry = right > advance ? run.mScale * (advance - right) : 0.0f;
+  if (layout->firstGlyph) {
+    layout->firstMove = 4.0f - run.mScale * run.mFont->GetGlyphMinX(glyph);
+    layout->pen += layout->firstMove;
+    layout->firstOutline = run.mOutlineSize;
+    layout->firstGlyph = false;
+  }
+  layout->lastOutline = run.mOutlineSize;
+}
+
+bool TTextGraphic::WrapLine(int start, int charLength, float penBefore, float carryBefore, int* position,
+                            TTextRun* run, TTextLine* line, TLineLayout* layout)
+{
+  int& pos = *position;
+  bool dropRun = false;
+  if (layout->penAtSpace != 0.0f) {
+    // Break at the last space, which belongs to neither line; what followed it is laid out
+    // again on the next line.
+    const int lastSpace = layout->lastSpace;
+    std::vector<TTextRun>& runs = line->mRuns;
+    runs.erase(std::remove_if(runs.begin(), runs.end(),
+                              [lastSpace](const TTextRun& kept) { return kept.mStart >= lastSpace; }),
+               runs.end());
+    if (run->mStart < lastSpace) {
+      run->mEnd = lastSpace - 1;
+      mState->SetFontIndex(run->mFontIndex);
+    } else {
+      dropRun = true;
+      if (!runs.empty()) {
+        runs.back().mEnd = std::min(runs.back().mEnd, lastSpace - 1);
+        runs.back().mEndX = PenToPixels(layout->penAtSpace);
+        mState->SetFontIndex(runs.back().mFontIndex);
+      }
+    }
+    layout->pen = layout->penAtSpace;
+    pos = lastSpace + 1;
+  } else if (layout->charsOnLine == 0 || mLegacyLineWrap) {
+    run->mEnd = pos + charLength - 1;
+    pos += charLength;
+  } else {
+    layout->pen = penBefore;
+    layout->carry = carryBefore;
+    run->mEnd = start - 1;
+    pos = start;
+  }
+  layout->lineDone = true;
+  return dropRun;
+}
+
+void TTextGraphic::AlignLine(TTextLine* line, const TLineLayout& layout, int alignment)
+{
+  if (alignment < 0) {
+    alignment = (mFlags & kCenter) ? 1 : (mFlags & kRight) ? 2 : 0;
+  }
+  const int width = PenToPixels(layout.pen);
+  if (alignment == 2) {
+    line->mX = int(mWidth) - RoundHalfAway(layout.lastOutline) - 1;
+    line->mXOffset = float(-width);
+  } else if (alignment == 1) {
+    line->mX = int(mWidth) / 2;
+    line->mXOffset = -width * 0.5f;
+  } else {
+    line->mX = RoundHalfAway(layout.firstOutline);
+    line->mXOffset = 0.0f;
+  }
+  line->mXOffset += layout.firstMove / 4.0f + 0.5f;
+}
+
+void TTextGraphic::AnchorVertically()
+{
   if (mFlags & kVCenter) {
     mVerticalAnchor = int(mHeight) / 2;
     mVerticalOffset = -mTotalHeight / 2.0f;

@@ -156,7 +156,23 @@ private:
   TTextGraphic(const TTextGraphic&) = delete;
   TTextGraphic& operator=(const TTextGraphic&) = delete;
 
+  // Lays the text out into lines of runs, each line aligned, the block anchored.
   void RenderText();
+  struct TLineLayout;
+  // One run of a line: characters in one font up to a tag, a font change, the line's end
+  // or a wrap.
+  void LayOutRun(const unsigned char* text, int length, int* position, bool* useFallback, TMvecFont* fallback,
+                 TTextLine* line, TLineLayout* layout);
+  // False when the text at *position is no tag (it is then taken as characters).
+  bool TakeTag(const unsigned char* text, int* position, float italicShift, TTextRun* run, TLineLayout* layout,
+               bool* hasContent);
+  void AdvancePen(const TTextRun& run, int glyph, TLineLayout* layout);
+  // Ends the line where it no longer fits; true when the run being laid out is dropped.
+  bool WrapLine(int start, int charLength, float penBefore, float carryBefore, int* position, TTextRun* run,
+                TTextLine* line, TLineLayout* layout);
+  // alignment: 0 left, 1 centre, 2 right; -1 the text's own.
+  void AlignLine(TTextLine* line, const TLineLayout& layout, int alignment);
+  void AnchorVertically();
   const unsigned char* BoxProgram(int x0, int y0, int x1, int y1);
 
   str mText;

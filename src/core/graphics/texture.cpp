@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "core/foundation/config.h"
 #include "core/graphics/displaybackend.h"
 #include "core/graphics/renderer.h"
@@ -267,13 +267,13 @@ void TTexture::DrawSprite(const TDrawSpec& spec)
 
   // Looked up again only when the configuration changed: this runs for every sprite of
   // every frame.
-  static const str kCullingKey(TPlatform::kSoftwareTextureCulling);
+  static const str kCullingKey(TConfig::kSoftwareTextureCulling);
   static const str kNoValue;
   static unsigned cullingChecked = ~0u;
   static bool culling = false;
   if (cullingChecked != TConfig::GetChangeCount()) {
     cullingChecked = TConfig::GetChangeCount();
-    culling = TPlatform::GetConfig(kCullingKey, kNoValue).to_int() != 0;
+    culling = TConfig::Get(kCullingKey, kNoValue).to_int() != 0;
   }
   if (culling) {
     TURect clip = renderer->GetClippingRectangle();

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "core/foundation/file.h"
 #include "core/graphics/renderer.h"
 #include "core/foundation/debug.h"
@@ -158,7 +158,7 @@ bool TTextureData::LoadDecoded(str name, str mask, const str& original)
   const unsigned maxSide = HasFlag(kFlagMemory) ? kMaxSlowSide : kMaxSide;
   const bool isPng = Contains(name, ".png");
   const bool isJpeg = !isPng && Contains(name, ".jpg");
-  if (isJpeg && TPlatform::IsEnabled(TPlatform::kAutoMergeMask)) {
+  if (isJpeg && TConfig::IsEnabled(TConfig::kAutoMergeMask)) {
     unsigned extension = name.find(str(".jpg"), str::kBackward, 0);
     str autoMask = name.substr(0, static_cast<int>(extension)) + ".mask.png";
     if (TFile::Exists(autoMask)) {
@@ -219,4 +219,13 @@ bool TTextureData::LoadDecoded(str name, str mask, const str& original)
   mOffsetY = (surfaceHeight - mHeight) / 2;
   FillSurface(side, surfaceHeight, reinterpret_cast<TColor32*>(image.mPixels));
   return true;
+}
+
+unsigned NextPowerOfTwo(unsigned value)
+{
+  unsigned power = 1;
+  while (power < value && power < 0x80000000u) {
+    power <<= 1;
+  }
+  return power;
 }

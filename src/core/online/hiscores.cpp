@@ -2,12 +2,12 @@
 // queries; reads the engine configuration, "hiscore.xml" and the "hiscoreserver.txt" override.
 #include "core/online/hiscores.h"
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "core/foundation/file.h"
+#include "core/foundation/services.h"
 #include "core/foundation/xmlnode.h"
 #include "core/online/hiscoresdata.h"
 #include "core/foundation/debug.h"
-#include "platform/online/computerid.h"
 
 #include <climits>
 #include <cstdio>
@@ -25,7 +25,9 @@ TQvHiscores::TGuidSource gGuidSource = nullptr;
 
 str NewGuid()
 {
-  return gGuidSource ? gGuidSource() : qvGenerateGUIDStr();
+  if (gGuidSource) return gGuidSource();
+  IMachineIdentity* identity = TServices::Get().identity;
+  return identity ? identity->GenerateGUIDText() : str();
 }
 
 bool IsBlank(char c)
@@ -112,18 +114,18 @@ void TQvHiscores::SetGuidSource(TGuidSource source)
 
 TQvHiscores::TQvHiscores(bool saveEnabled)
 {
-  str key = TPlatform::GetConfig(str(TPlatform::kEncryptionKey), str());
+  str key = TConfig::Get(str(TConfig::kEncryptionKey), str());
   if (key.length() == 0) {
     WriteDbg("ERROR: No encryption key set before TQvHiscores construction!");
   }
   mData = new TQvHiscoresData(key, saveEnabled);
   mData->accountRowIndex = -1;
   mData->endpointUrl = HISCORE_SERVER_URL;
-  mData->gameHandle = TPlatform::GetConfig(str(TPlatform::kQVGameHandle), str());
+  mData->gameHandle = TConfig::Get(str(TConfig::kQVGameHandle), str());
   if (mData->gameHandle.length() == 0) {
-    mData->gameHandle = TPlatform::GetConfig(str(TPlatform::kGameName), str());
+    mData->gameHandle = TConfig::Get(str(TConfig::kGameName), str());
   }
-  mData->version = TPlatform::GetConfig(str(TPlatform::kGameVersion), str());
+  mData->version = TConfig::Get(str(TConfig::kGameVersion), str());
   mData->language = "en";
 
   LoadPreferences();

@@ -1,5 +1,5 @@
 // hiscores: the engine's hiscore service: local tables per game mode, medals, remembered
-// logins and one web request at a time; stored through hiscorefile, sent through TSimpleHttp.
+// logins and one web request at a time; stored through hiscorefile, sent through the HTTP service.
 #pragma once
 
 #include "core/foundation/savestatus.h"

@@ -7,7 +7,7 @@
 #include "core/foundation/str.h"
 #include "core/online/hiscores.h"
 #include "core/online/medals.h"
-#include "platform/online/simplehttp.h"
+#include "core/foundation/services.h"
 
 #include <map>
 #include <memory>
@@ -29,10 +29,26 @@ struct TQvCategory {
   str name;
 };
 
+// Stands in for HTTP when the program handed in none: every request fails.
+class TNoHttpRequest : public IHttpRequest {
+public:
+  void Init(char const*, bool, char const*) override {}
+  void AddArg(char const*, char const*) override {}
+  void AddArg(char const*, int) override {}
+  void DoRequest(int) override {}
+  int GetStatus() override { return kFailed; }
+  char const* GetContents() override { return nullptr; }
+  unsigned long GetContentsSize() const override { return 0; }
+  long GetResponseCode() const override { return 0; }
+};
+
 struct TQvHiscoresData {
   TQvHiscoresData(const str& key, bool saveEnabled)
     : encryptionKey(key), encryption(new TEncrypt(key)), saveEnabled(saveEnabled)
   {
+    IHttp* service = TServices::Get().http;
+    if (service) httpRequest = service->NewRequest();
+    if (!httpRequest) httpRequest.reset(new TNoHttpRequest);
   }
 
   str gameHandle;
@@ -42,7 +58,8 @@ struct TQvHiscoresData {
   str player;
   str gameMode;
   int requestKind = -1;  // 0 submission, 1 scores, 2 categories; -1 none yet
-  TSimpleHttp http;
+  std::unique_ptr<IHttpRequest> httpRequest;
+  IHttpRequest& http() { return *httpRequest; }
   std::vector<TQvCategory> categories;
   str endpointUrl;
   str message;

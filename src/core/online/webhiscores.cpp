@@ -1,5 +1,5 @@
 // webhiscores: the hiscore service's web protocol: categories, global scores, score and medal
-// submissions, their enciphered XML and the replies; talks HTTP through TSimpleHttp.
+// submissions, their enciphered XML and the replies; talks HTTP through the HTTP service (IHttpRequest).
 #include "core/online/hiscoresdata.h"
 
 #include "core/foundation/xmlnode.h"
@@ -57,11 +57,11 @@ bool Contains(const str& text, const char* pattern)
 }
 
 // Sets up a request that reads from the service; no submission waits on its reply.
-TSimpleHttp& PrepareQuery(TQvHiscoresData& data, const char* action)
+IHttpRequest& PrepareQuery(TQvHiscoresData& data, const char* action)
 {
   data.submittingTable = false;
   data.submittingMedals = false;
-  TSimpleHttp& http = data.http;
+  IHttpRequest& http = data.http();
   http.Init(data.endpointUrl.c_str(), true);
   http.AddArg("lang", data.language.c_str());
   http.AddArg("ver", "1.0");
@@ -83,7 +83,7 @@ bool PrepareSubmission(TQvHiscoresData& data, const str& text, const char* actio
     return false;
   }
 
-  TSimpleHttp& http = data.http;
+  IHttpRequest& http = data.http();
   http.Init(data.endpointUrl.c_str(), true);
   http.AddArg("lang", data.language.c_str());
   http.AddArg("ver", "1.0");
@@ -99,14 +99,14 @@ void TQvHiscores::StartRequest(int kind)
 {
   mData->requestKind = kind;
   mData->outcomeKnown = false;
-  mData->http.DoRequest(1);
+  mData->http().DoRequest(1);
 }
 
 void TQvHiscores::RefuseRequest()
 {
   // Drops any earlier request and its reply, so the next poll reports this refusal as a
   // failure instead of the outcome of whatever ran before.
-  mData->http.Init(mData->endpointUrl.c_str(), true);
+  mData->http().Init(mData->endpointUrl.c_str(), true);
   mData->requestKind = -1;
   mData->outcomeKnown = false;
   mData->submittingTable = false;
@@ -135,7 +135,7 @@ bool TQvHiscores::GetCategoryName(int index, char* buffer, unsigned int length)
 
 void TQvHiscores::RequestScores(int category)
 {
-  TSimpleHttp& http = PrepareQuery(*mData, "get");
+  IHttpRequest& http = PrepareQuery(*mData, "get");
   http.AddArg("type", mData->gameMode.c_str());
   if (category >= 0 && static_cast<size_t>(category) < mData->categories.size()) {
     http.AddArg("table", mData->categories[static_cast<size_t>(category)].table.c_str());
@@ -339,7 +339,7 @@ bool TQvHiscores::ReadReply(char const* reply, TXmlNode* document, TXmlNode** ro
   *root = nullptr;
   const unsigned long length = reply ? static_cast<unsigned long>(std::strlen(reply)) : 0;
   const bool whole = document->ParseWhole(reply ? reply : "", length, kReplySource);
-  const long code = mData->http.GetResponseCode();
+  const long code = mData->http().GetResponseCode();
   // A redirect is not the service's answer, whatever its body holds.
   if (code >= 300 && code < 400) {
     WriteDbg("ERROR: HiScore request was redirected (HTTP %ld); the redirect is not followed", code);
@@ -356,7 +356,7 @@ bool TQvHiscores::ReadReply(char const* reply, TXmlNode* document, TXmlNode** ro
   }
   // Whole means: every element closed, no zero byte ending the text early, nothing but the
   // document around the root.
-  if (!whole || length != mData->http.GetContentsSize() || document->GetContent().length() > 0) {
+  if (!whole || length != mData->http().GetContentsSize() || document->GetContent().length() > 0) {
     WriteDbg("ERROR: HiScore reply is cut short or damaged; it is not taken");
     mData->message = kDamagedReply;
     return false;
@@ -490,17 +490,17 @@ int TQvHiscores::GetServerRequestStatus(char* messageBuffer, unsigned int length
     return mData->outcome;
   }
 
-  int status = mData->http.GetStatus();
-  if (status == TSimpleHttp::kRunning) {
+  int status = mData->http().GetStatus();
+  if (status == IHttpRequest::kRunning) {
     return kRequestRunning;
   }
   int outcome = kRequestDone;
-  if (status != TSimpleHttp::kComplete) {
+  if (status != IHttpRequest::kComplete) {
     mData->message = mData->defaultError.length() > 0 ? mData->defaultError : str(kUnableToConnect);
     QvCopyText(mData->message, messageBuffer, length);
     outcome = kRequestFailed;
   } else {
-    char const* contents = mData->http.GetContents();
+    char const* contents = mData->http().GetContents();
     mData->reply = str(contents ? contents : "");
     switch (mData->requestKind) {
     case 1:

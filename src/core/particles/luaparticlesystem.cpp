@@ -7,7 +7,8 @@
 
 #include <lua.hpp>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
+#include "core/foundation/services.h"
 #include "core/foundation/file.h"
 #include "core/foundation/random.h"
 #include "core/graphics/assetmap.h"
@@ -18,7 +19,6 @@
 #include "core/script/luacompat.h"
 #include "core/script/script.h"
 #include "core/foundation/debug.h"
-#include "platform/online/computerid.h"
 
 TRandom* TLuaParticleSystem::gRandom = nullptr;
 int TLuaParticleSystem::gRandomCount = 0;
@@ -40,7 +40,7 @@ char const kRendererInitName[] = "TLuaParticleSystem ParticleRenderer init strin
 // Whether this module made gRandom (and so deletes it with the last system).
 bool gRandomOwned = false;
 
-bool IsSharedMode() { return TPlatform::GetConfig("lpsonescript", "0").to_int() != 0; }
+bool IsSharedMode() { return TConfig::Get("lpsonescript", "0").to_int() != 0; }
 
 TLuaParticleSystem* CurrentSystem(lua_State* L)
 {
@@ -233,10 +233,7 @@ void TLuaParticleSystem::AcquireRandom()
 {
   if (gRandom) return;
   uint32_t guid[4] = {0, 0, 0, 0};
-  if (TPlatform* platform = TPlatform::GetInstance())
-    platform->GenerateGUID(guid);
-  else
-    qvGenerateGUID(guid);
+  if (IMachineIdentity* identity = TServices::Get().identity) identity->GenerateGUID(guid);
   gRandom = new TRandom();
   gRandom->SeedArray(guid, 4);
   gRandomOwned = true;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "core/foundation/color.h"
 #include "core/graphics/animatedtexture.h"
 #include "core/graphics/texture.h"
@@ -110,7 +110,7 @@ unsigned T2dParticleRenderer::mCornersFor = 0;
 T2dParticleRenderer::T2dParticleRenderer() : mBlendMode(0), mSize(1, 1)
 {
   ++mParticleSystems;
-  mBrokenIndexedVerts = TPlatform::GetConfig("brokenindexedverts", "0").to_int() != 0;
+  mBrokenIndexedVerts = TConfig::Get("brokenindexedverts", "0").to_int() != 0;
   const float prototype[kPrototypeSize] = {0, 0, 0, -1, 1, 1, 1, 1, 1, 0};
   std::memcpy(mPrototype, prototype, sizeof mPrototype);
 }
@@ -225,7 +225,7 @@ void T2dParticleRenderer::DrawRecords(TVec3 const& position, float alpha, float*
     if (internal.first > 0) imageWidth = (float)internal.first;
     if (internal.second > 0) imageHeight = (float)internal.second;
     frames = animation->GetFrameCount();
-    adjust = TPlatform::GetConfig(TPlatform::kAdjustAnimatedParticles, "0").to_int() != 0;
+    adjust = TConfig::Get(TConfig::kAdjustAnimatedParticles, "0").to_int() != 0;
     firstRegistration = animation->GetRegistrationPoint(0);
     TRect first = animation->GetFrameRect(0);
     firstWidth = first.right - first.left;

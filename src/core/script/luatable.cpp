@@ -7,7 +7,7 @@
 #include "core/script/luabind.h"
 #include "core/script/luacompat.h"
 #include "core/script/script.h"
-#include "core/window/message.h"
+#include "core/script/message.h"
 #include "core/foundation/debug.h"
 
 TLuaObjectWrapper::TLuaObjectWrapper(lua_State* L) : mState(QvLuaMainThread(L))

@@ -9,7 +9,7 @@
 
 #include <vorbis/vorbisfile.h>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
 #include "core/foundation/file.h"
 #include "core/foundation/debug.h"
 
@@ -345,7 +345,7 @@ boost::shared_ptr<TSoundDataSource> TOggDataSourceBuilder::Create(str name, bool
   }
   bool convert = ogg->GetSeconds() < 2.0;
   if (!convert) {
-    convert = TPlatform::GetConfig(TPlatform::kKeepOGGUncompressed, "").to_int() != 0;
+    convert = TConfig::Get(TConfig::kKeepOGGUncompressed, "").to_int() != 0;
   }
   if (convert) {
     return boost::shared_ptr<TSoundDataSource>(new TMemDataSource(ogg));

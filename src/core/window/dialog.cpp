@@ -2,8 +2,8 @@
 // the usual close message and opens "http=" links in the browser.
 #include "core/window/dialog.h"
 
-#include "core/app/platform.h"
-#include "core/window/message.h"
+#include "core/foundation/services.h"
+#include "core/script/message.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"
 
@@ -50,8 +50,8 @@ bool TDialog::OnMessage(TMessage* message)
     if (url.length() != 0) {
       if (BrowserOpener()) {
         BrowserOpener()(url);
-      } else if (TPlatform* platform = TPlatform::GetInstance()) {
-        platform->OpenBrowser(url.c_str());
+      } else if (IBrowser* browser = TServices::Get().browser) {
+        browser->OpenBrowser(url.c_str());
       }
     }
     return true;

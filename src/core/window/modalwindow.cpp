@@ -6,7 +6,7 @@
 #include <cctype>
 #include <vector>
 
-#include "core/window/message.h"
+#include "core/script/message.h"
 #include "core/window/windowmanager.h"
 #include "core/foundation/debug.h"
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <map>
 
-#include "core/app/platform.h"
-#include "core/window/message.h"
+#include "core/foundation/config.h"
+#include "core/script/message.h"
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/windowmanager.h"
@@ -528,7 +528,7 @@ bool TWindow::HandleEvent(const TEvent* event, bool focusTaken)
   }
 
   if (mFlags & kModal) {
-    if (TPlatform::GetConfig(TPlatform::kOverlayWindowMouseEvents, "").to_int() == 0) {
+    if (TConfig::Get(TConfig::kOverlayWindowMouseEvents, "").to_int() == 0) {
       TWindowManager* manager = TWindowManager::GetInstance();
       if (manager && event->type == TEvent::kMouseUp) {
         manager->PostWindowMessage(new TMessage(TMessage::kPressAnyKey, "mouse:up"));

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <list>
 
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "core/foundation/rect.h"
 #include "core/foundation/str.h"
 #include "core/foundation/task.h"

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
+#include "core/foundation/services.h"
+#include "core/foundation/timesource.h"
+#include "core/graphics/qvminivecdraw.h"
 #include "core/window/dialog.h"
-#include "core/window/message.h"
+#include "core/script/message.h"
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/windowrenderer.h"
@@ -20,9 +23,17 @@ void IWindowScript::OnMessage(TMessage* message, TLuaFunction* function)
   delete message;
 }
 
+namespace {
+
+// Glyphs drawn into a texture change what the screen shows.
+void InvalidateAfterGlyphs(void* manager) { static_cast<TWindowManager*>(manager)->InvalidateScreen(); }
+
+}  // namespace
+
 TWindowManager::TWindowManager()
 {
   sInstance = this;
+  TQvMiniVecDraw::SetDrawnHook(&InvalidateAfterGlyphs, this);
 }
 
 TWindowManager::~TWindowManager()
@@ -55,6 +66,11 @@ TWindowManager::~TWindowManager()
   }
   mMessageQueue.clear();
   mCaptureTexture.reset();
+  if (mScript) {
+    mScript->OnDetached(this);
+    mScript = nullptr;
+  }
+  if (TQvMiniVecDraw::GetDrawnHookContext() == this) TQvMiniVecDraw::SetDrawnHook(nullptr, nullptr);
   if (sInstance == this) {
     sInstance = nullptr;
   }
@@ -67,6 +83,7 @@ TWindowRenderer* TWindowManager::GetRenderer() const
 
 void TWindowManager::AttachWindowScript(IWindowScript* script)
 {
+  if (mScript && mScript != script) mScript->OnDetached(this);
   mScript = script;
   if (!script) {
     return;
@@ -339,8 +356,6 @@ bool TWindowManager::ListenerWalk(TEvent* event, bool leave)
   mListenersChanged = false;
   TModalWindow* top = GetTopModalWindow();
   const TPoint screenPoint(event->x, event->y);
-  TPlatform* platform = TPlatform::GetInstance();
-  const int cursorMode = platform ? platform->GetCursorMode() : 0;
   // Walk a copy: listeners add and remove listeners while they are served, and one
   // that left the list (or was destroyed) is skipped.
   const std::vector<TWindow*> listeners(mMouseListeners.begin(), mMouseListeners.end());
@@ -356,17 +371,14 @@ bool TWindowManager::ListenerWalk(TEvent* event, bool leave)
       const bool inside = screenPoint.x >= rect.left && screenPoint.x < rect.right && screenPoint.y >= rect.top &&
                           screenPoint.y < rect.bottom;
       bool receives = true;
-      if (!inside && cursorMode == 0) {
+      if (!inside) {
         listener->OnMouseLeave();
         receives = IsMouseListener(listener);
       }
       if (receives) {
         TEvent local = *event;
         TPoint point = screenPoint;
-        // In a relative cursor mode moves stay in screen coordinates.
-        if (!(event->type == TEvent::kMouseMove && cursorMode != 0)) {
-          listener->ScreenToClient(&point);
-        }
+        listener->ScreenToClient(&point);
         local.x = point.x;
         local.y = point.y;
         listener->HandleEvent(&local, false);
@@ -391,11 +403,7 @@ void TWindowManager::RouteMouse(TEvent* event, TModalWindow* top)
       return;
     }
   }
-  TPlatform* platform = TPlatform::GetInstance();
-  if (event->type == TEvent::kMouseMove && platform && platform->GetCursorMode() == 1) {
-    return;
-  }
-  const bool overlayMouse = TPlatform::IsEnabled(TPlatform::kOverlayWindowMouseEvents);
+  const bool overlayMouse = TConfig::IsEnabled(TConfig::kOverlayWindowMouseEvents);
   const TPoint screenPoint(event->x, event->y);
   if (overlayMouse) {
     const std::list<TWindow*> overlays(mOverlayWindows);
@@ -461,8 +469,8 @@ void TWindowManager::DispatchWindowMessage(TMessage* message)
   TMessage* inner = message->Unwrap();
   if (message->GetType() == TMessage::kQuitNow) {
     delete message;
-    if (TPlatform* platform = TPlatform::GetInstance()) {
-      platform->Exit(0);
+    if (IAppHost* host = TServices::Get().host) {
+      host->Exit(0);
     }
     return;
   }
@@ -578,16 +586,16 @@ uint32_t TWindowManager::MillisecondsUntilIdleWork() const
   }
   uint32_t wait = TTask::kNotDue;
   // The same conditions under which DrawStack draws.
-  TPlatform* platform = TPlatform::GetInstance();
+  IAppHost* host = TServices::Get().host;
   // A closed gate opens with a task (a game's tick), which the tasks' own wait covers.
-  if (mScreenInvalid && !mMoviePlaying && (!platform || platform->GetDisplayReady()) &&
+  if (mScreenInvalid && !mMoviePlaying &&
       !mModalStack.empty() && mModalStack.front() && (!mFrameGate || mFrameGate->FrameAllowed())) {
     if (!mDrawnOnce) {
       return 0;
     }
-    const bool foreground = platform ? platform->IsForeground() : true;
+    const bool foreground = host ? host->IsForeground() : true;
     const uint32_t interval = foreground ? kForegroundFrameInterval : kBackgroundFrameInterval;
-    const int32_t left = int32_t(interval) - int32_t(TPlatform::Timer() - mLastDrawTime);
+    const int32_t left = int32_t(interval) - int32_t(TTimeSource::Timer() - mLastDrawTime);
     wait = std::min(wait, left > 0 ? uint32_t(left) : 0u);
   }
   return wait;
@@ -605,13 +613,10 @@ void TWindowManager::DrawStack()
   if (mMoviePlaying || !mScreenInvalid) {
     return;
   }
-  TPlatform* platform = TPlatform::GetInstance();
-  if (platform && !platform->GetDisplayReady()) {
-    return;
-  }
-  const bool foreground = platform ? platform->IsForeground() : true;
+  IAppHost* host = TServices::Get().host;
+  const bool foreground = host ? host->IsForeground() : true;
   const uint32_t interval = foreground ? kForegroundFrameInterval : kBackgroundFrameInterval;
-  const uint32_t now = TPlatform::Timer();
+  const uint32_t now = TTimeSource::Timer();
   // A signed difference keeps working when the timer wraps.
   if (mDrawnOnce && int32_t(now - mLastDrawTime) < int32_t(interval)) {
     return;
@@ -627,8 +632,8 @@ void TWindowManager::DrawStack()
   TWindowClearFlags clearCaptured(~unsigned(TWindow::kCaptured), true);
   clearCaptured.Process(mModalStack.back());
 
-  if (platform) {
-    platform->GetTaskList()->DoAll(TTask::eDrawPass);
+  if (host) {
+    host->GetTaskList()->DoAll(TTask::eDrawPass);
   }
   if (TModalWindow* top = GetTopModalWindow()) {
     top->DoModalProcess(TTask::eDrawPass);

@@ -10,7 +10,7 @@
 
 #include <boost/shared_ptr.hpp>
 
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "core/foundation/rect.h"
 #include "core/foundation/str.h"
 #include "core/window/window.h"

@@ -5,7 +5,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
+#include "core/foundation/services.h"
+#include "core/foundation/timesource.h"
 #include "core/foundation/stringtable.h"
 #include "core/graphics/textgraphic.h"
 #include "core/script/luabind.h"
@@ -15,11 +17,11 @@
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/screeninit.h"
-#include "core/window/widgets/button.h"
-#include "core/window/widgets/image.h"
-#include "core/window/widgets/slider.h"
-#include "core/window/widgets/text.h"
-#include "core/window/widgets/textedit.h"
+#include "core/window/button.h"
+#include "core/window/image.h"
+#include "core/window/slider.h"
+#include "core/window/text.h"
+#include "core/window/textedit.h"
 #include "core/window/window.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowrenderer.h"
@@ -31,9 +33,9 @@ namespace {
 
 TMovieHostFactory sMovieHostFactory = nullptr;
 
-uint32_t GetTimer() { return TPlatform::Timer(); }
-str GetConfig(const str& key, const str& defaultValue) { return TPlatform::GetConfig(key, defaultValue); }
-bool IsEnabled(const str& key) { return TPlatform::IsEnabled(key); }
+uint32_t GetTimer() { return TTimeSource::Timer(); }
+str GetConfig(const str& key, const str& defaultValue) { return TConfig::Get(key, defaultValue); }
+bool IsEnabled(const str& key) { return TConfig::IsEnabled(key); }
 
 void SetTopModalOnly(bool topOnly)
 {
@@ -123,9 +125,8 @@ TWindowScript::~TWindowScript()
   StopMovie();
   // Messages owned by Lua values die now, while their classes still exist.
   lua_gc(mState, LUA_GCCOLLECT, 0);
-  if (TWindowManager* manager = TWindowManager::GetInstance())
-    if (manager->GetScript() == this) manager->AttachWindowScript(nullptr);
-  if (TPlatform* platform = TPlatform::GetInstance()) platform->OrphanTask(this);
+  if (mManager && mManager->GetScript() == this) mManager->AttachWindowScript(nullptr);
+  if (IAppHost* host = TServices::Get().host) host->GetTaskList()->OrphanTask(this);
 }
 
 void TWindowScript::RegisterCommands()
@@ -172,12 +173,18 @@ void TWindowScript::RegisterCommands()
   LuaBind(L, "DoFitToChildren", this, &TWindowScript::FitToChildren);
 }
 
+void TWindowScript::OnDetached(TWindowManager* manager)
+{
+  if (mManager == manager) mManager = nullptr;
+}
+
 void TWindowScript::OnAttached(TWindowManager* manager)
 {
+  mManager = manager;
   AddWindowType("XSellWindow", TXSellWindow::ClassId());
   LuaBind(mState, "SetTopModalOnly", &SetTopModalOnly);
-  TPlatform* platform = TPlatform::GetInstance();
-  if (platform && !platform->GetTaskList()->Contains(this)) platform->AdoptTask(this);
+  IAppHost* host = TServices::Get().host;
+  if (host && !host->GetTaskList()->Contains(this)) host->GetTaskList()->AdoptTask(this);
 }
 
 void TWindowScript::AddWindowType(const str& name, intptr_t classId)
@@ -297,7 +304,7 @@ void TWindowScript::DestroyWindow(str name)
   for (TWindow* entry : mStack)
     if (entry == window) return;  // still being built
   window->GetParent()->OrphanChild(window);
-  if (TWindowManager* manager = TWindowManager::GetInstance()) {
+  if (TWindowManager* manager = mManager) {
     manager->SafeDestroyWindow(window);
   } else {
     delete window;
@@ -306,7 +313,7 @@ void TWindowScript::DestroyWindow(str name)
 
 void TWindowScript::SetFocus(str name)
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   TWindow* build = GetBuildWindow();
   if (!manager) return;
   TWindow* window = build ? build->GetChildWindow(name, -1) : nullptr;
@@ -429,7 +436,7 @@ int TWindowScript::Post(lua_State* L, bool toParent)
   if (!held) return 0;
   lua_pushvalue(L, 1);
   TLuaMessageWrapper* wrapper = new TLuaMessageWrapper(L, held);
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   if (toParent) {
     TModalWindow* top = manager ? manager->GetTopModalWindow() : nullptr;
     wrapper->SetTarget(top ? top->GetParent() : nullptr);
@@ -476,7 +483,7 @@ void TWindowScript::StartDialog(TDialog* dialog, const str& scriptFile, const st
   lua_pushvalue(L, -1);
   lua_setglobal(L, "gDialogFunction");
   TLuaFunction* function = new TLuaFunction(L);
-  if (TWindowManager* manager = TWindowManager::GetInstance()) {
+  if (TWindowManager* manager = mManager) {
     manager->OnScriptMessage(nullptr, function);
   } else {
     OnMessage(nullptr, function);
@@ -488,14 +495,14 @@ void TWindowScript::StartDialog(TDialog* dialog, const str& scriptFile, const st
 
 TWindow* TWindowScript::FindUnderTopModal(const str& name) const
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   TModalWindow* top = manager ? manager->GetTopModalWindow() : nullptr;
   return top ? top->GetChildWindow(name, -1) : nullptr;
 }
 
 str TWindowScript::GetLabel(str name)
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   if (!manager || !manager->GetTopModalWindow()) return str();
   TWindow* window = FindUnderTopModal(name);
   if (!window) return name + "_is_not_found";
@@ -506,7 +513,7 @@ str TWindowScript::GetLabel(str name)
 
 void TWindowScript::RegisterHotkey(str key, str button)
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   TModalWindow* top = manager ? manager->GetTopModalWindow() : nullptr;
   if (!key.empty() && top) top->AddHotkey(key, button);
 }
@@ -581,7 +588,7 @@ void TWindowScript::SetCommand(str name, TLuaFunction* command)
 
 void TWindowScript::FillRect(TLuaTable* rectangle, TLuaTable* colour)
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   TWindowRenderer* renderer = manager ? manager->GetRenderer() : nullptr;
   if (!renderer || !rectangle || !colour) return;
   TURect area(ClampToUnsigned(rectangle->GetNumber(1, 0)), ClampToUnsigned(rectangle->GetNumber(2, 0)),
@@ -608,7 +615,7 @@ void TWindowScript::FillRect(TLuaTable* rectangle, TLuaTable* colour)
 
 bool TWindowScript::EnableWindow(str name, bool enable)
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   for (TWindow* layer = manager ? manager->GetTopModalWindow() : nullptr; layer; layer = layer->GetParent()) {
     TWindow* window = layer->GetChildWindow(name, -1);
     if (!window) continue;
@@ -626,7 +633,7 @@ bool TWindowScript::EnableWindow(str name, bool enable)
 
 bool TWindowScript::GetButtonToggleState(str name)
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   for (TWindow* layer = manager ? manager->GetTopModalWindow() : nullptr; layer; layer = layer->GetParent()) {
     TWindow* window = layer->GetChildWindow(name, -1);
     if (window) return IsWidget(window, IScriptWidget::kScriptButton) && Widget(window)->GetToggleState();
@@ -636,7 +643,7 @@ bool TWindowScript::GetButtonToggleState(str name)
 
 void TWindowScript::SetButtonToggleState(str name, bool on)
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   for (TWindow* layer = manager ? manager->GetTopModalWindow() : nullptr; layer; layer = layer->GetParent()) {
     TWindow* window = layer->GetChildWindow(name, -1);
     if (IsWidget(window, IScriptWidget::kScriptButton)) Widget(window)->SetToggleState(on);
@@ -651,18 +658,18 @@ bool TWindowScript::ImageLoaded(str name)
 
 bool TWindowScript::StringToClipboard(str text)
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  return platform && platform->StringToClipboard(text);
+  IClipboard* clipboard = TServices::Get().clipboard;
+  return clipboard && clipboard->SetClipboardText(text);
 }
 
 void TWindowScript::UpdateWindow()
 {
-  if (TWindowManager* manager = TWindowManager::GetInstance()) manager->InvalidateScreen();
+  if (TWindowManager* manager = mManager) manager->InvalidateScreen();
 }
 
 str TWindowScript::PushModal(str name)
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   if (!manager) return str();
   TModalWindow* window = new TModalWindow;
   window->SetName(name);
@@ -672,7 +679,7 @@ str TWindowScript::PushModal(str name)
 
 void TWindowScript::ClearModalChildren()
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   TModalWindow* top = manager ? manager->GetTopModalWindow() : nullptr;
   if (!top) return;
   top->DestroyTasks();
@@ -683,7 +690,7 @@ void TWindowScript::ClearModalChildren()
 
 int TWindowScript::GetWindowDepth()
 {
-  TWindowManager* manager = TWindowManager::GetInstance();
+  TWindowManager* manager = mManager;
   int depth = 0;
   for (TWindow* window = manager ? manager->GetTopModalWindow() : nullptr; window; window = window->GetParent())
     ++depth;
@@ -692,14 +699,14 @@ int TWindowScript::GetWindowDepth()
 
 void TWindowScript::DoPopModal(str name)
 {
-  if (TWindowManager* manager = TWindowManager::GetInstance()) manager->PopModal(name);
+  if (TWindowManager* manager = mManager) manager->PopModal(name);
 }
 
 str TWindowScript::GetString(str label, str p1, str p2, str p3, str p4, str p5)
 {
   if (label.length() > 0 && label[0] == '#') return label.substr(1);
-  TPlatform* platform = TPlatform::GetInstance();
-  TStringTable* table = platform ? platform->GetStringTable() : nullptr;
+  IAppHost* host = TServices::Get().host;
+  TStringTable* table = host ? host->GetStringTable() : nullptr;
   if (!table) return "#####";
   // Scripts hand over values (names, scores) for windows to show: taken as text, not as
   // labels or markup.

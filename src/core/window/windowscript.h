@@ -9,7 +9,7 @@
 #include "core/foundation/str.h"
 #include "core/script/luatable.h"
 #include "core/script/script.h"
-#include "core/window/message.h"
+#include "core/script/message.h"
 
 class TDialog;
 class TLuaFunction;
@@ -26,6 +26,8 @@ public:
   // Called once when the manager attaches the script: the script registers its own
   // window types and Lua functions and joins the idle tasks.
   virtual void OnAttached(TWindowManager* manager) {}
+  // The manager let the script go (another was attached, or the manager is going).
+  virtual void OnDetached(TWindowManager* manager) {}
   virtual void PushWindow(TWindow* window) {}
   virtual void PopWindow() {}
   // The top layer changed (null: no layer left).
@@ -114,6 +116,7 @@ public:
   // IWindowScript. Attaching also makes the script an idle task of the platform, whose
   // list then owns it.
   void OnAttached(TWindowManager* manager) override;
+  void OnDetached(TWindowManager* manager) override;
   void PushWindow(TWindow* window) override;
   void PopWindow() override;
   void NewModalWindow(TModalWindow* top) override;
@@ -181,6 +184,8 @@ private:
   int Post(lua_State* L, bool toParent);
   TWindow* FindUnderTopModal(const str& name) const;
 
+  // The manager the script is attached to, which it runs its windows in; null while none.
+  TWindowManager* mManager = nullptr;
   std::vector<TWindow*> mStack;
   std::map<str, intptr_t> mWindowTypes;
   bool mStringTable = false;

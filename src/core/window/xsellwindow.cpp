@@ -2,7 +2,7 @@
 // through the script-widget interface and binds its two Lua functions in the window script.
 #include "core/window/xsellwindow.h"
 
-#include "core/app/platform.h"
+#include "core/foundation/services.h"
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
@@ -147,7 +147,7 @@ void TXSellWindow::LaunchGameLink(int index)
   }
   if (BrowserOpener()) {
     BrowserOpener()(link);
-  } else if (TPlatform* platform = TPlatform::GetInstance()) {
-    platform->OpenBrowser(link.c_str());
+  } else if (IBrowser* browser = TServices::Get().browser) {
+    browser->OpenBrowser(link.c_str());
   }
 }

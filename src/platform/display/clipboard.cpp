@@ -4,7 +4,6 @@
 
 #include <SDL.h>
 
-#include "core/app/platform.h"
 #include "core/foundation/debug.h"
 
 namespace {
@@ -41,14 +40,4 @@ str QvGetClipboardText()
   str result(text);
   SDL_free(text);
   return result;
-}
-
-bool TPlatform::StringToClipboard(str text)
-{
-  return QvSetClipboardText(text);
-}
-
-str TPlatform::StringFromClipboard()
-{
-  return QvGetClipboardText();
 }

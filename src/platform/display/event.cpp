@@ -8,7 +8,7 @@
 #include "core/foundation/timesource.h"
 #include "core/window/windowmanager.h"
 #include "core/foundation/debug.h"
-#include "platform/signals.h"
+#include "platform/display/signals.h"
 #include "platform/sound/soundmanager.h"
 
 bool gbFlashPlaying = false;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "core/foundation/task.h"
 
 // Set while a cinematic is showing: Option+Return does not switch full screen then.

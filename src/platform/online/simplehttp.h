@@ -2,6 +2,7 @@
 // or written to a file; the transfer runs on libcurl and advances only when the caller polls.
 #pragma once
 
+#include "core/foundation/services.h"
 #include "core/foundation/str.h"
 
 #include <cstddef>
@@ -16,28 +17,27 @@ struct THttpLimits {
   unsigned long maxReplyBytes = 4ul * 1024 * 1024;
 };
 
-class TSimpleHttp {
+// The engine's HTTP requests (IHttpRequest), over curl.
+class TSimpleHttp : public IHttpRequest {
 public:
-  enum EStatus { kRunning = 0, kComplete = 1, kFailed = 2, kFileNotOpened = 3 };
-
   TSimpleHttp();
-  virtual ~TSimpleHttp();
+  ~TSimpleHttp() override;
 
   // Starts a new request description; abandons a transfer still in flight.
-  void Init(char const* url, bool post, char const* outputFile = nullptr);
-  void AddArg(char const* name, char const* value);
-  void AddArg(char const* name, int value);
+  void Init(char const* url, bool post, char const* outputFile = nullptr) override;
+  void AddArg(char const* name, char const* value) override;
+  void AddArg(char const* name, int value) override;
   // Starts the transfer; the argument is kept for callers written against the old interface.
-  void DoRequest(int unused = 1);
+  void DoRequest(int unused = 1) override;
   // Lets the transfer make progress (without blocking) and reports its state.
-  int GetStatus();
+  int GetStatus() override;
   // The reply, NUL-terminated, once the status is complete; null otherwise.
-  char const* GetContents();
+  char const* GetContents() override;
   // The length of the reply (it may hold NUL bytes); 0 unless the status is complete.
-  unsigned long GetContentsSize() const;
+  unsigned long GetContentsSize() const override;
   // The HTTP status of the completed transfer (a redirect is not followed: it is the 3xx
   // itself); 0 unless the status is complete.
-  long GetResponseCode() const;
+  long GetResponseCode() const override;
 
   // Process-wide limits for transfers started afterwards (tests shorten them).
   static void SetLimits(const THttpLimits& limits);

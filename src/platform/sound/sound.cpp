@@ -5,8 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/app/platform.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "core/foundation/debug.h"
 #include "platform/sound/soundmanager.h"
 
@@ -143,7 +142,7 @@ boost::shared_ptr<TSoundInstance> TSound::Play(bool loop)
   }
   TSoundScopedLock lock(SoundManagerMutex::mMutex);
   boost::shared_ptr<TSoundStream> stream(new TSoundStream(
-      TPlatform::GetInstance(), new TStreamSpooler(source), loop, mData->mGroup, mData));
+      nullptr, new TStreamSpooler(source), loop, mData->mGroup, mData));
   boost::shared_ptr<TSoundInstance> instance(new TSoundInstance(stream.get()));
   instance->mSound = GetRef();
   mData->mInstances.insert(instance);

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "platform/sound/soundmanager.h"
 #include "platform/sound/soundstreamdata.h"
 

@@ -45,6 +45,7 @@ private:
 
 class TSoundStream : public boost::enable_shared_from_this<TSoundStream> {
 public:
+  // The stream keeps no use for the platform: callers pass null.
   TSoundStream(TPlatform* platform, TStreamSpooler* spooler, bool loop, int type,
                boost::shared_ptr<TStreamNotify> notify);
   virtual ~TSoundStream();

@@ -2,7 +2,7 @@
 // manager without a device, handlers, and its calls from Lua.
 #include "core/app/gamestate.h"
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/script/script.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowscript.h"

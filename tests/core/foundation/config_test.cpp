@@ -2,7 +2,7 @@
 // reads and writes, so code below the facade and code above it never see two maps or clocks.
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/config.h"
 #include "core/foundation/timesource.h"
 

@@ -12,7 +12,7 @@
 
 #include <sys/stat.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
 #include "support/requirement.h"

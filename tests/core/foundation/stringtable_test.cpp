@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/stringtable.h"
 #include "support/zxml.h"
 

@@ -2,7 +2,7 @@
 // viewport-relative fill, frame timing and the HUD text, against a real GL context.
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/vertexset.h"
 #include "gl/gldisplayhandler.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/graphics/mvecfont.h"
 #include "core/graphics/textgraphic.h"
 #include "support/mvecbuilder.h"

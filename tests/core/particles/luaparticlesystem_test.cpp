@@ -10,7 +10,7 @@
 
 #include <lua.hpp>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
 #include "core/particles/particlecollection.h"

@@ -9,7 +9,7 @@
 #include <list>
 #include <vector>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/graphics/animatedtexture.h"
 #include "core/particles/particlecollection.h"

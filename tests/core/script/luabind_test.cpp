@@ -3,7 +3,7 @@
 #include "core/script/luabind.h"
 
 #include "core/script/script.h"
-#include "core/window/message.h"
+#include "core/script/message.h"
 
 #include <gtest/gtest.h>
 

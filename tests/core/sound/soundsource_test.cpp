@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/sound/oggdatasource.h"
 #include "support/soundtestutil.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/window/dialog.h"
 #include "core/window/layeredwindow.h"
 #include "core/window/windowscript.h"

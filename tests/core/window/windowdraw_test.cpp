@@ -2,7 +2,7 @@
 // frame and a window draws inside its own viewport, read back from the frame.
 #include <gtest/gtest.h>
 
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/windowmanager.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/graphics/texture.h"
 #include "core/window/dialog.h"
 #include "core/window/windowscript.h"

@@ -4,9 +4,9 @@
 
 #include "core/foundation/file.h"
 #include "core/window/dialog.h"
-#include "core/window/widgets/button.h"
-#include "core/window/widgets/image.h"
-#include "core/window/widgets/text.h"
+#include "core/window/button.h"
+#include "core/window/image.h"
+#include "core/window/text.h"
 #include "support/scripttestutil.h"
 
 namespace {

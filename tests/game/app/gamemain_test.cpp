@@ -10,16 +10,16 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "core/app/gamestate.h"
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/window.h"
 #include "core/window/windowmanager.h"
-#include "core/window/widgets/text.h"
+#include "core/window/text.h"
 #include "core/window/windowscript.h"
 #include "shell/customtextedit.h"
 #include "app/gameloop.h"
@@ -30,7 +30,7 @@
 #include "controller/thegame.h"
 #include "app/vellumkitinit.h"
 #include "platform/display/event.h"
-#include "platform/signals.h"
+#include "platform/display/signals.h"
 #include "scene/texturemanager.h"
 #include "support/faketimer.h"
 #include "support/vfssandbox.h"

@@ -2,10 +2,10 @@
 // repeat, stops, level changes mid-fade, the fade timer on a fake clock and follow-ups.
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/asset.h"
 #include "core/sound/oggdatasource.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "media/musicmanager.h"
 #include "support/faketimer.h"
 #include "support/recordinglevels.h"

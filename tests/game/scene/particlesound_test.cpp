@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/asset.h"
 #include "scene/particlesound.h"
 #include "support/faketimer.h"

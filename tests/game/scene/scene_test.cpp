@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "scene/contour.h"
 #include "scene/imageobject.h"
 #include "support/scenetestutil.h"

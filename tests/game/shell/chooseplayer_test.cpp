@@ -4,8 +4,8 @@
 
 #include "shell/chooseplayer.h"
 #include "shell/listbox.h"
-#include "core/window/widgets/button.h"
-#include "core/window/widgets/text.h"
+#include "core/window/button.h"
+#include "core/window/text.h"
 #include "support/shellwindowfixture.h"
 #include "support/showntext.h"
 

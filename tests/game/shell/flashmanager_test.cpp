@@ -8,7 +8,7 @@
 #include "core/window/modalwindow.h"
 #include "shell/flashmanager.h"
 #include "shell/flashwindow.h"
-#include "platform/cinema/flashhost.h"
+#include "platform/flashhost.h"
 #include "platform/cinema/movieview.h"
 #include "platform/display/event.h"
 #include "support/gametestutil.h"

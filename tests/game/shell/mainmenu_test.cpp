@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/sound/oggdatasource.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "shell/mainmenu.h"
 #include "media/musicmanager.h"
 #include "support/shellwindowfixture.h"

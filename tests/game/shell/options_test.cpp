@@ -5,7 +5,7 @@
 
 #include "core/foundation/prefsdb.h"
 #include "core/sound/oggdatasource.h"
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "app/gameloop.h"
 #include "media/musicmanager.h"
 #include "shell/options.h"

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "core/window/modalwindow.h"
-#include "core/window/widgets/image.h"
-#include "core/window/widgets/slider.h"
+#include "core/window/image.h"
+#include "core/window/slider.h"
 #include "core/window/windowmanager.h"
 #include "shell/buttonex.h"
 #include "shell/buttontools.h"

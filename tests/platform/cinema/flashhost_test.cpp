@@ -5,11 +5,11 @@
 #include <iterator>
 #include <list>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/stringtable.h"
 #include "core/window/windowmanager.h"
-#include "platform/cinema/flashhost.h"
+#include "platform/flashhost.h"
 #include "platform/cinema/movieview.h"
 #include "platform/display/event.h"
 #include "support/apptestutil.h"

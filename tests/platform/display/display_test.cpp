@@ -6,7 +6,7 @@
 
 #include <SDL.h>
 
-#include "core/app/event.h"
+#include "core/window/event.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
 #include "core/window/screen.h"

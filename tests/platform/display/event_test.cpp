@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/window/modalwindow.h"
 #include "core/window/screen.h"
 #include "core/window/windowmanager.h"

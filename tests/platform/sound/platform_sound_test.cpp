@@ -2,8 +2,8 @@
 // platform is made, InitSound starts one manager, and the platform's end deletes it.
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
-#include "core/sound/soundinstance.h"
+#include "platform/platform.h"
+#include "platform/sound/soundinstance.h"
 #include "platform/sound/sound.h"
 #include "support/soundtestutil.h"
 

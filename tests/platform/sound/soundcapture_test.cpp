@@ -11,7 +11,7 @@
 
 #include "core/foundation/asset.h"
 #include "core/sound/oggdatasource.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "platform/sound/sound.h"
 #include "support/soundtestutil.h"
 #include "support/testfolder.h"

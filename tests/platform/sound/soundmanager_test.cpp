@@ -6,7 +6,7 @@
 
 #include "core/foundation/asset.h"
 #include "core/sound/oggdatasource.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "platform/sound/sound.h"
 #include "platform/sound/soundstream.h"
 #include "platform/sound/soundstreamdata.h"

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/asset.h"
 #include "core/sound/oggdatasource.h"
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 #include "platform/sound/sound.h"
 #include "support/soundtestutil.h"
 #include "support/testfolder.h"

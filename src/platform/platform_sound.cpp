@@ -1,6 +1,6 @@
 // platform_sound: the platform's sound hooks: registering the sound data sources at
 // start-up, making and starting the sound manager, and deleting it at teardown.
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/sound/oggdatasource.h"
 #include "platform/sound/soundmanager.h"
 

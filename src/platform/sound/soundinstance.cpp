@@ -1,6 +1,6 @@
 // soundinstance: forwards to the playing stream and to the sound asset that owns the
 // instance, always under the sound manager's mutex (the stream may end meanwhile).
-#include "core/sound/soundinstance.h"
+#include "platform/sound/soundinstance.h"
 
 #include "platform/sound/sound.h"
 #include "platform/sound/soundmanager.h"

@@ -1,6 +1,6 @@
 // playerswf: the cinematic player movie the host writes beside each cinematic
 // (made by tools/mkplayerswf.py; byte 18 is the integer part of the frame rate).
-#include "platform/cinema/flashhost.h"
+#include "platform/flashhost.h"
 
 const unsigned char _kSwfData[kSwfDataSize] = {
   0x46, 0x57, 0x53, 0x06, 0xda, 0x05, 0x00, 0x00, 0x78, 0x00, 0x07, 0xd0, 0x00, 0x00, 0x17, 0x70,

@@ -1,6 +1,6 @@
 // text: the window that shows a block of rich text from a style's label and font; its
 // links act for buttons of the same dialog. Talks to the text layout and the window manager.
-#include "core/window/widgets/text.h"
+#include "core/window/text.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -9,7 +9,7 @@
 #include "core/graphics/texture.h"
 #include "core/script/luatable.h"
 #include "core/window/modalwindow.h"
-#include "core/window/widgets/button.h"
+#include "core/window/button.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
 #include "core/foundation/debug.h"

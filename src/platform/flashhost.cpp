@@ -1,6 +1,6 @@
 // flashhost: the cinematic host: temporary player, strings and end-page files, the page
 // that plays the movie, and its end; talks to the movie view, renderer and window manager.
-#include "platform/cinema/flashhost.h"
+#include "platform/flashhost.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,7 +8,7 @@
 #include <list>
 #include <unistd.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/percentencode.h"
 #include "core/foundation/stringtable.h"

@@ -1,13 +1,13 @@
 // display: the application window of the platform object: an SDL window with an OpenGL
 // compatibility context, full screen, cursor, frame end and presentation, browser, title.
-#include "platform/display/display.h"
+#include "platform/platformdisplay.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 #include <SDL.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/graphics/displaybackend.h"
 #include "core/graphics/displayhost.h"
 #include "core/graphics/qvminivecdraw.h"
@@ -98,8 +98,7 @@ class TPlatformDisplayHost : public TDisplayHost
 {
 public:
   explicit TPlatformDisplayHost(TPlatformData* data) : mData(data) {}
-  bool BeginDraw(bool copyFront) override { return mData->BeginDraw(copyFront); }
-  void EndDraw(bool flag) override { mData->EndDraw(flag); }
+  void MakeCurrent() override { mData->MakeCurrent(); }
   void SwapBuffers() override { mData->SwapBuffers(); }
   void GetDrawableSize(int* width, int* height) override { mData->GetDrawableSize(width, height); }
   bool IsFullscreen() override { return mData->IsFullscreen(); }
@@ -482,21 +481,11 @@ void TPlatformData::SwapDisplayMode()
   }
 }
 
-bool TPlatformData::BeginDraw(bool copyFront)
+void TPlatformData::MakeCurrent()
 {
-  TDisplayBackend* handler = TRenderer::GetInstance()->GetDisplayHandler();
   if (mDisplay && mDisplay->mContext) {
     SDL_GL_MakeCurrent(mDisplay->mWindow, mDisplay->mContext);
   }
-  return handler->BeginDraw(copyFront);
-}
-
-void TPlatformData::EndDraw(bool flag)
-{
-  // The capture is served before the cursor is drawn, so it never holds the cursor.
-  TRenderer* renderer = TRenderer::GetInstance();
-  renderer->ServeCapture();
-  renderer->GetDisplayHandler()->EndDraw(flag);
 }
 
 void TPlatformData::GetDrawableSize(int* width, int* height)

@@ -2,7 +2,7 @@
 // the facade's lifetime and its listeners, and the platform timer and its replacement.
 #include <gtest/gtest.h>
 
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/foundation/encrypt.h"
 #include "platform/online/computerid.h"
 #include "support/faketimer.h"

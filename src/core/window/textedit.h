@@ -8,7 +8,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include "core/foundation/clock.h"
-#include "core/window/widgets/text.h"
+#include "core/window/text.h"
 
 class TTextEdit : public TText
 {

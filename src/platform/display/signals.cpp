@@ -1,6 +1,6 @@
 // signals: SIGTERM and Control+C (SIGINT) become close requests of the event queue instead
 // of ending the program outright; a second one while the first is answered ends it at once.
-#include "platform/signals.h"
+#include "platform/display/signals.h"
 
 #include <csignal>
 

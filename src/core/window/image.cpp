@@ -1,6 +1,6 @@
 // image: the window that shows one texture, scaled, mirrored, turned or faded; the state
 // graphic of buttons and the parts of sliders. Talks to the texture cache and the renderer.
-#include "core/window/widgets/image.h"
+#include "core/window/image.h"
 
 #include "core/graphics/displaybackend.h"
 #include "core/graphics/renderer.h"

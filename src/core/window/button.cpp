@@ -1,25 +1,30 @@
 // button: the clickable widget with one graphic per mouse state, press and rollover sounds,
 // commands, toggle and radio groups and click masks; talks to the window manager, the
 // window script (commands, messages) and the sound and texture assets.
-#include "core/window/widgets/button.h"
+#include "core/window/button.h"
 
 #include <cstring>
 
 #include <lua.hpp>
 
-#include "core/app/platform.h"
+#include "core/foundation/config.h"
+#include "core/foundation/services.h"
 #include "core/graphics/texture.h"
 #include "core/script/luatable.h"
-#include "core/sound/soundinstance.h"
-#include "core/window/message.h"
+#include "core/script/message.h"
 #include "core/window/screen.h"
-#include "core/window/widgets/image.h"
-#include "core/window/widgets/text.h"
+#include "core/window/image.h"
+#include "core/window/text.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
-#include "platform/sound/sound.h"
 
 namespace {
+
+// One playing copy of a button's sound, through the sound service the platform handed in.
+void PlayOnce(const boost::shared_ptr<TSound>& sound)
+{
+  if (ISoundPlayback* playback = TServices::Get().sound) playback->PlayOnce(sound);
+}
 
 const char kButtonNameGlobal[] = "_qvButtonName";
 
@@ -113,7 +118,9 @@ void TButton::SetSound(EMouseState state, str name)
   if (unsigned(state) >= 3) {
     return;
   }
-  mSounds[state] = name.empty() ? boost::shared_ptr<TSound>() : TSound::Get(name, true, 0);
+  ISoundPlayback* sound = TServices::Get().sound;
+  mSounds[state] =
+      name.empty() || !sound ? boost::shared_ptr<TSound>() : sound->AsSound(sound->GetSoundAsset(name, true, 0));
 }
 
 boost::shared_ptr<TSound> TButton::GetSound(EMouseState state) const
@@ -245,7 +252,7 @@ void TButton::StateUpdate(EMouseState newState, EMouseState oldState)
 {
   if (newState != oldState && newState != kDown && oldState != kPressed && unsigned(newState) < 3 &&
       mSounds[newState] && (GetFlags() & kVisible)) {
-    mSounds[newState]->Play(false);
+    PlayOnce(mSounds[newState]);
   }
   if (newState == kPressed) {
     return;
@@ -292,7 +299,7 @@ bool TButton::ReleaseCapture(TPoint const& point)
     const int dy = point.y - client.top;
     int maskX = 0;
     int maskY = 0;
-    if (TPlatform::GetConfig(TPlatform::kFixButtonMaskScaling, "").to_int() != 0) {
+    if (TConfig::Get(TConfig::kFixButtonMaskScaling, "").to_int() != 0) {
       maskX = int(float(dx) / scaleX);
       maskY = int(float(dy) / scaleY);
     } else {
@@ -370,7 +377,7 @@ bool TButton::Press()
 {
   StateUpdate(kPressed, kDown);
   if (mSounds[kDown] && IsShown()) {
-    mSounds[kDown]->Play(false);
+    PlayOnce(mSounds[kDown]);
   }
   if (DoCommand()) {
     OnMouseLeave();

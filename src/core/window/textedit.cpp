@@ -1,23 +1,22 @@
 // textedit: the one-line text entry: typed characters, caret moves, deletion, paste, a
 // length limit, password display and Tab between the entries of a dialog; talks to the text
 // window it extends, the window manager (focus, messages) and the clipboard.
-#include "core/window/widgets/textedit.h"
+#include "core/window/textedit.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "core/app/event.h"
-#include "core/app/platform.h"
+#include "core/window/event.h"
+#include "core/foundation/services.h"
 #include "core/graphics/mvecfont.h"
 #include "core/graphics/textgraphic.h"
 #include "core/script/luatable.h"
-#include "core/window/message.h"
+#include "core/script/message.h"
 #include "core/window/modalwindow.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowrenderer.h"
 #include "core/window/windowscript.h"
 #include "core/window/windowstyle.h"
-#include "platform/display/clipboard.h"
 
 namespace {
 
@@ -422,8 +421,8 @@ bool TTextEdit::Paste()
   if (!KeyHitUTF8(kKeyPaste, 0)) {
     return false;
   }
-  TPlatform* platform = TPlatform::GetInstance();
-  str clip = platform ? platform->StringFromClipboard() : QvGetClipboardText();
+  IClipboard* clipboard = TServices::Get().clipboard;
+  str clip = clipboard ? clipboard->GetClipboardText() : str();
   // A copied line often brings its line end and blanks along: they are dropped, not refused.
   unsigned first = 0, last = clip.length();
   while (first < last && (unsigned char)clip[first] <= ' ') ++first;

@@ -25,29 +25,30 @@ class TEventQueue;
 class TWindowManager;
 
 class TSoundManager;
+class TPlatformHost;
 
 class TPlatform {
 public:
   // Configuration keys.
-  static constexpr char kSoftwareTextureCulling[] = "softwaretextureculling";
-  static constexpr char kKeepOGGUncompressed[] = "keepogguncompressed";
+  static constexpr auto& kSoftwareTextureCulling = TConfig::kSoftwareTextureCulling;
+  static constexpr auto& kKeepOGGUncompressed = TConfig::kKeepOGGUncompressed;
   static constexpr char kQVGameMedalName[] = "qvgamemedalname";
   static constexpr char kQVGameModeName[] = "qvgamemodename";
-  static constexpr char kQVGameHandle[] = "qvgamehandle";
+  static constexpr auto& kQVGameHandle = TConfig::kQVGameHandle;
   static constexpr char kVerboseDebug[] = "verbosedebug";
-  static constexpr char kOverlayWindowMouseEvents[] = "overlaymouse";
-  static constexpr char kAutoMergeMask[] = "automergemask";
+  static constexpr auto& kOverlayWindowMouseEvents = TConfig::kOverlayWindowMouseEvents;
+  static constexpr auto& kAutoMergeMask = TConfig::kAutoMergeMask;
   static constexpr char kUTF8Mode[] = "utf8mode";
-  static constexpr char kTextGraphicSpriteRender[] = "textspriterender";
-  static constexpr char kAdjustAnimatedParticles[] = "animatedparticles";
-  static constexpr char kFixButtonMaskScaling[] = "fixbuttonmask";
+  static constexpr auto& kTextGraphicSpriteRender = TConfig::kTextGraphicSpriteRender;
+  static constexpr auto& kAdjustAnimatedParticles = TConfig::kAdjustAnimatedParticles;
+  static constexpr auto& kFixButtonMaskScaling = TConfig::kFixButtonMaskScaling;
   static constexpr char kSpriteAlwaysTestChildren[] = "hittestchildren";
   static constexpr char kHiscoreAnonymous[] = "hiscoreanon";
   static constexpr char kHiscoreLocalOnly[] = "hiscorelocal";
   static constexpr auto& kEncryptionKey = TConfig::kEncryptionKey;
-  static constexpr char kGameVersion[] = "version";
+  static constexpr auto& kGameVersion = TConfig::kGameVersion;
   static constexpr char kPublisherName[] = "publisher";
-  static constexpr char kGameName[] = "gamename";
+  static constexpr auto& kGameName = TConfig::kGameName;
   static constexpr auto& kInstallKey = TConfig::kInstallKey;
   static constexpr char kComputerId[] = "computerid";
   static constexpr char kDownloadURL[] = "downloadurl";
@@ -151,4 +152,6 @@ private:
 
   TTaskList mTextureRefreshTasks;
   TEventQueue* mEventQueue;
+  // Hands this platform in as the window stack's host while it is the platform.
+  TPlatformHost* mHost = nullptr;
 };

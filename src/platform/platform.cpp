@@ -1,12 +1,14 @@
 // platform: the engine's one platform facade and its process-wide configuration of text
 // keys and values; gives the millisecond timer that tasks, clocks and drawing read.
-#include "core/app/platform.h"
+#include "platform/platform.h"
 
 #include "core/foundation/encrypt.h"
 #include "core/graphics/textgraphic.h"
 #include "core/foundation/debug.h"
+#include "platform/display/clipboard.h"
 #include "platform/display/event.h"
 #include "platform/online/computerid.h"
+#include "platform/platformservices.h"
 
 TPlatform* TPlatform::mPlatform = nullptr;
 
@@ -64,6 +66,16 @@ TTimeSource* TPlatform::SetTimeSource(TTimeSource* source)
   return TTimeSource::Install(source);
 }
 
+bool TPlatform::StringToClipboard(str text)
+{
+  return QvSetClipboardText(text);
+}
+
+str TPlatform::StringFromClipboard()
+{
+  return QvGetClipboardText();
+}
+
 void TPlatform::GenerateGUID(uint32_t* out)
 {
   qvGenerateGUID(out);
@@ -76,6 +88,7 @@ TPlatform::TPlatform() : mEventQueue(new TEventQueue)
     return;
   }
   mPlatform = this;
+  mHost = new TPlatformHost(this);
   RegisterSoundSources();
 }
 
@@ -88,6 +101,8 @@ TPlatform::~TPlatform()
     TearDownData();
   }
   ShutDownSound();
+  delete mHost;
+  mHost = nullptr;
   delete mEventQueue;
   mEventQueue = nullptr;
   if (mPlatform == this) {

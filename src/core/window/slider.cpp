@@ -1,14 +1,14 @@
 // slider: a value from 0 to 1 chosen by dragging a thumb along a rail of three images; reports
 // changes, the end of a drag and page clicks to its parent. Talks to the renderer and textures.
-#include "core/window/widgets/slider.h"
+#include "core/window/slider.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
-#include "core/window/message.h"
-#include "core/window/widgets/image.h"
+#include "core/script/message.h"
+#include "core/window/image.h"
 #include "core/window/windowmanager.h"
 #include "core/window/windowstyle.h"
 

@@ -1,6 +1,6 @@
 // platformevents: the event side of the platform facade; forwards to the event queue
 // (platform/event.h) that the platform owns.
-#include "core/app/platform.h"
+#include "platform/platform.h"
 #include "core/window/windowmanager.h"
 #include "platform/display/event.h"
 
