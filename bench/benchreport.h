@@ -71,8 +71,8 @@ public:
     }
     const TSpread wall = SpreadOf(wallRatios);
     const TSpread cpu = SpreadOf(cpuRatios);
-    std::printf("%-44s wall %5.2fx [%5.2f-%5.2f] (%9.3f vs %9.3f ms)  cpu %5.2fx [%5.2f-%5.2f] (%9.3f vs %9.3f ms)", what,
-                wall.mMedian, wall.mLeast, wall.mGreatest, Wall(engine) * 1e3, Wall(peer) * 1e3, cpu.mMedian,
+    std::printf("%-44s wall %5.2fx [%5.2f-%5.2f] (%9.3f vs %9.3f ms)  cpu %5.2fx [%5.2f-%5.2f] (%9.3f vs %9.3f ms)",
+                what, wall.mMedian, wall.mLeast, wall.mGreatest, Wall(engine) * 1e3, Wall(peer) * 1e3, cpu.mMedian,
                 cpu.mLeast, cpu.mGreatest, Cpu(engine) * 1e3, Cpu(peer) * 1e3);
     if (wallGoal > 0) {
       std::printf("  goal wall <= %.2fx %s", wallGoal, wall.mMedian <= wallGoal ? "met" : "MISSED");
@@ -93,8 +93,7 @@ public:
       return;
     }
     const TSpread wall = SpreadOf(found->second);
-    std::printf("%-44s wall %9.3f ms [%9.3f-%9.3f]", what, wall.mMedian * 1e3, wall.mLeast * 1e3,
-                wall.mGreatest * 1e3);
+    std::printf("%-44s wall %9.3f ms [%9.3f-%9.3f]", what, wall.mMedian * 1e3, wall.mLeast * 1e3, wall.mGreatest * 1e3);
     if (goalSeconds > 0) {
       std::printf("  goal <= %.1f ms %s", goalSeconds * 1e3, wall.mMedian <= goalSeconds ? "met" : "MISSED");
     }

@@ -34,7 +34,8 @@
 
 namespace {
 
-struct TBenchScene {
+struct TBenchScene
+{
   TAssetManager mRegistry;
   boost::shared_ptr<TTexture> mSprite;
   TBenchScene()
@@ -116,10 +117,16 @@ void DrawSprites(benchmark::State& state, bool present)
   state.SetItemsProcessed(state.iterations() * count);
 }
 
-void BM_DrawSprite(benchmark::State& state) { DrawSprites(state, false); }
+void BM_DrawSprite(benchmark::State& state)
+{
+  DrawSprites(state, false);
+}
 BENCHMARK(BM_DrawSprite)->Arg(1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-void BM_DrawSpriteAndPresent(benchmark::State& state) { DrawSprites(state, true); }
+void BM_DrawSpriteAndPresent(benchmark::State& state)
+{
+  DrawSprites(state, true);
+}
 BENCHMARK(BM_DrawSpriteAndPresent)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 // The same quads, textured and blended, from a vertex array rebuilt every frame and drawn
@@ -137,7 +144,8 @@ void BM_MinimalGL(benchmark::State& state)
   }
   GLuint name = static_cast<TGLTextureData*>(scene.mSprite->GetTextureData())->GetGLName();
   const int count = static_cast<int>(state.range(0));
-  struct TQuadVertex {
+  struct TQuadVertex
+  {
     float x, y, u, v;
     unsigned color;
   };
@@ -186,8 +194,7 @@ void BM_DecodePng_Engine(benchmark::State& state)
   for (auto _ : state) {
     unsigned char* pixels = nullptr;
     int width = 0, height = 0, side = 0, alpha = 0;
-    if (!EzPngLoadImage("::" QV_GFX_IMAGES "/big1024.png", &pixels, &width, &height, &side, nullptr, &alpha,
-                        1024)) {
+    if (!EzPngLoadImage("::" QV_GFX_IMAGES "/big1024.png", &pixels, &width, &height, &side, nullptr, &alpha, 1024)) {
       state.SkipWithError("big1024.png missing");
       return;
     }
@@ -275,7 +282,7 @@ void BM_PresentFrame(benchmark::State& state)
 }
 BENCHMARK(BM_PresentFrame)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

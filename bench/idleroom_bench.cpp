@@ -64,7 +64,8 @@ double ProcessCpuSeconds()
 {
   rusage usage;
   getrusage(RUSAGE_SELF, &usage);
-  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
 TSteppingClock gStepping;
@@ -131,12 +132,13 @@ void IdleSearchRoom(benchmark::State& state)
     state.counters["ticks_per_s"] = double(window->GetTicks() - ticks) / seconds;
     state.counters["wakeups_per_s"] = wakeups / seconds;
     state.counters["wakeups_per_frame"] = framesDrawn > 0 ? wakeups / framesDrawn : 0;
-    state.counters["frames_per_tick"] = framesDrawn / double(window->GetTicks() - ticks > 0 ? window->GetTicks() - ticks : 1);
+    state.counters["frames_per_tick"] =
+        framesDrawn / double(window->GetTicks() - ticks > 0 ? window->GetTicks() - ticks : 1);
   }
 }
 BENCHMARK(IdleSearchRoom)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

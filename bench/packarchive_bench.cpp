@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 const int kMembers = 64;
 
 // One resources folder with every member both loose (under loose/) and in an archive.
-struct TFixture {
+struct TFixture
+{
   TFixture()
   {
     char pattern[] = "/tmp/qvbench-XXXXXX";
@@ -30,12 +31,14 @@ struct TFixture {
     for (int i = 0; i < kMembers; ++i) {
       std::string name = "packed/file" + std::to_string(i) + ".bin";
       std::string data(static_cast<size_t>(4096 + 97 * i), static_cast<char>('a' + i % 26));
-      for (size_t line = 80; line < data.size(); line += 81) data[line] = '\n';
+      for (size_t line = 80; line < data.size(); line += 81)
+        data[line] = '\n';
       members.push_back({name, data});
       WriteBytes(root + "/assets/loose/file" + std::to_string(i) + ".bin", data);
     }
     WriteBytes(root + "/assets/data.qvp", BuildPackArchive(members));
-    if (chdir(root.c_str()) != 0) std::abort();
+    if (chdir(root.c_str()) != 0)
+      std::abort();
     TFile::ScanForResources();
   }
   ~TFixture()
@@ -56,10 +59,12 @@ TFixture& Fixture()
 unsigned long ReadWhole(std::string const& name, eFileMode mode)
 {
   TFile file;
-  if (!file.Open(name.c_str(), mode)) std::abort();
+  if (!file.Open(name.c_str(), mode))
+    std::abort();
   static char buffer[65536];
   unsigned long total = 0;
-  while (unsigned long got = file.Read(buffer, sizeof buffer)) total += got;
+  while (unsigned long got = file.Read(buffer, sizeof buffer))
+    total += got;
   return total;
 }
 
@@ -68,8 +73,8 @@ void BM_ReadPackedMember(benchmark::State& state)
   Fixture();
   int i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ReadWhole("packed/file" + std::to_string(i++ % kMembers) + ".bin",
-                                       static_cast<eFileMode>(state.range(0))));
+    benchmark::DoNotOptimize(
+        ReadWhole("packed/file" + std::to_string(i++ % kMembers) + ".bin", static_cast<eFileMode>(state.range(0))));
   }
 }
 BENCHMARK(BM_ReadPackedMember)->Arg(kFileRead)->Arg(kFileReadText);
@@ -79,8 +84,8 @@ void BM_ReadLooseFile(benchmark::State& state)
   Fixture();
   int i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ReadWhole("loose/file" + std::to_string(i++ % kMembers) + ".bin",
-                                       static_cast<eFileMode>(state.range(0))));
+    benchmark::DoNotOptimize(
+        ReadWhole("loose/file" + std::to_string(i++ % kMembers) + ".bin", static_cast<eFileMode>(state.range(0))));
   }
 }
 BENCHMARK(BM_ReadLooseFile)->Arg(kFileRead)->Arg(kFileReadText);
@@ -94,7 +99,8 @@ void BM_ReadLooseFileWithStdio(benchmark::State& state)
     std::string path = "assets/loose/file" + std::to_string(i++ % kMembers) + ".bin";
     FILE* file = std::fopen(path.c_str(), "rb");
     size_t total = 0;
-    while (size_t got = std::fread(buffer, 1, sizeof buffer, file)) total += got;
+    while (size_t got = std::fread(buffer, 1, sizeof buffer, file))
+      total += got;
     std::fclose(file);
     benchmark::DoNotOptimize(total);
   }
@@ -109,7 +115,8 @@ void BM_GetsPackedMember(benchmark::State& state)
   for (auto _ : state) {
     TFile* file = qv_open("packed/file7.bin", kFileReadText);
     int lines = 0;
-    while (qv_gets(file, line, sizeof line)) ++lines;
+    while (qv_gets(file, line, sizeof line))
+      ++lines;
     qv_close(file);
     benchmark::DoNotOptimize(lines);
   }
@@ -123,7 +130,8 @@ void BM_GetsLooseFile(benchmark::State& state)
   for (auto _ : state) {
     TFile* file = qv_open("loose/file7.bin", kFileReadText);
     int lines = 0;
-    while (qv_gets(file, line, sizeof line)) ++lines;
+    while (qv_gets(file, line, sizeof line))
+      ++lines;
     qv_close(file);
     benchmark::DoNotOptimize(lines);
   }

@@ -18,13 +18,12 @@ namespace {
 const int kParticles = 10000;
 const int kStepMs = 16;
 
-const char kScript[] =
-    "SetNumParticles(10000)\n"
-    "SetUpGravity(30)\n"
-    "pPosition:Init(fRange(Vec2(0, 0), Vec2(800, 600)))\n"
-    "pVelocity:Init(f2dRadius(50))\n"
-    "pColor:Init(Color(1, 0.5, 0.25, 1))\n"
-    "pPosition:Anim(pPosition + fTimeScale(pVelocity))\n";
+const char kScript[] = "SetNumParticles(10000)\n"
+                       "SetUpGravity(30)\n"
+                       "pPosition:Init(fRange(Vec2(0, 0), Vec2(800, 600)))\n"
+                       "pVelocity:Init(f2dRadius(50))\n"
+                       "pColor:Init(Color(1, 0.5, 0.25, 1))\n"
+                       "pPosition:Anim(pPosition + fTimeScale(pVelocity))\n";
 
 // Counts the vertices handed over, so nothing is optimised away.
 class TDroppingTarget : public TParticleDrawTarget
@@ -52,10 +51,12 @@ void RunScripted(benchmark::State& state, bool draw)
       return;
     }
     system.CreateParticles((float)kParticles);
-    if (system.GetParticleCount() != kParticles) state.SkipWithError("not every particle was made");
+    if (system.GetParticleCount() != kParticles)
+      state.SkipWithError("not every particle was made");
     for (auto _ : state) {
       system.Update(kStepMs);
-      if (draw) system.Draw(TVec3(0, 0, 0));
+      if (draw)
+        system.Draw(TVec3(0, 0, 0));
     }
     benchmark::DoNotOptimize(target.mVertices);
   }
@@ -98,7 +99,8 @@ void RunPlain(benchmark::State& state, bool draw)
       p.mX += p.mVX * seconds;
       p.mY += p.mVY * seconds;
     }
-    if (!draw) continue;
+    if (!draw)
+      continue;
     TTransformedLitVert* v = verts.data();
     for (const TPlainParticle& p : particles) {
       TColor32 colour(TColor(p.mColor[0], p.mColor[1], p.mColor[2], p.mColor[3]));
@@ -119,12 +121,24 @@ void RunPlain(benchmark::State& state, bool draw)
   state.SetItemsProcessed(state.iterations() * kParticles);
 }
 
-void BM_ScriptedParticlesUpdate(benchmark::State& state) { RunScripted(state, false); }
-void BM_ScriptedParticlesUpdateAndDraw(benchmark::State& state) { RunScripted(state, true); }
-void BM_PlainLoopUpdate(benchmark::State& state) { RunPlain(state, false); }
-void BM_PlainLoopUpdateAndQuads(benchmark::State& state) { RunPlain(state, true); }
+void BM_ScriptedParticlesUpdate(benchmark::State& state)
+{
+  RunScripted(state, false);
+}
+void BM_ScriptedParticlesUpdateAndDraw(benchmark::State& state)
+{
+  RunScripted(state, true);
+}
+void BM_PlainLoopUpdate(benchmark::State& state)
+{
+  RunPlain(state, false);
+}
+void BM_PlainLoopUpdateAndQuads(benchmark::State& state)
+{
+  RunPlain(state, true);
+}
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_ScriptedParticlesUpdate)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScriptedParticlesUpdateAndDraw)->Unit(benchmark::kMicrosecond);

@@ -40,23 +40,21 @@ private:
   std::vector<TColor32> mPixels;
 };
 
-
 // 1,000 objects with two states each, all overlapping the point (100, 100), some turned,
 // scaled and mirrored; every one has an action.
 std::string ObjectsXml()
 {
   std::string text = "<objects>";
   char line[512];
-  for (int i = 0; i < kObjects; ++i)
-  {
+  for (int i = 0; i < kObjects; ++i) {
     std::snprintf(line, sizeof line,
                   "<object type=\"TImageObject\" id=\"obj%d\" f=\"disc\" p=\"%d,%d\" z=\"%d\" "
                   "r=\"%f\" s=\"%f,%f\" wm=\"%d\" st=\"idle\"><states><st id=\"idle\"/>"
                   "<st id=\"found\" a=\"0.5\" sn=\"idle\"><sets><set object=\"obj%d\" v=\"0\"/>"
                   "</sets></st></states><on_mouse_down><script>setObjectState($this.id, "
                   "'found')</script></on_mouse_down></object>",
-                  i, 100 + i % 7, 100 + i % 5, i % 40, (i % 9) * 0.3, 1 + (i % 3) * 0.25,
-                  1 + (i % 4) * 0.25, i % 2, (i + 1) % kObjects);
+                  i, 100 + i % 7, 100 + i % 5, i % 40, (i % 9) * 0.3, 1 + (i % 3) * 0.25, 1 + (i % 4) * 0.25, i % 2,
+                  (i + 1) % kObjects);
     text += line;
   }
   return text + "</objects>";
@@ -113,8 +111,7 @@ void SceneHitTestUnderPointer(benchmark::State& state)
   TBenchScene bench;
   TSceneObjects& objects = bench.Scene()->GetObjects();
   TPoint centre(103, 102);
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     int hits = 0;
     for (size_t i = objects.size(); i-- > 0;)
       hits += objects.at(i)->HitTest(centre, true) != nullptr;
@@ -130,8 +127,7 @@ void SceneHitTestBeside(benchmark::State& state)
   TBenchScene bench;
   TSceneObjects& objects = bench.Scene()->GetObjects();
   TPoint away(500, 500);
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     TSceneObject* hit = nullptr;
     for (size_t i = objects.size(); i-- > 0 && !hit;)
       hit = objects.at(i)->HitTest(away, true);
@@ -144,8 +140,7 @@ BENCHMARK(SceneHitTestBeside)->Unit(benchmark::kMicrosecond);
 void SceneStoreBinary(benchmark::State& state)
 {
   TBenchScene bench;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     TBinaryBuffer buffer;
     bench.Scene()->GetObjects().Store(&buffer);
     benchmark::DoNotOptimize(buffer.mSize);
@@ -161,8 +156,7 @@ void SceneLoadBinary(benchmark::State& state)
   bench.Scene()->GetObjects().Store(&stored);
   unsigned size = 0;
   const void* bytes = stored.getData(&size);
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     std::unique_ptr<TScene> scene(TBenchScene::New());
     TBinaryBuffer in;
     in.PreAlloc(size);
@@ -179,8 +173,7 @@ BENCHMARK(SceneLoadBinary)->Unit(benchmark::kMillisecond);
 void SceneStoreXml(benchmark::State& state)
 {
   TBenchScene bench;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     TXmlNode objects("objects");
     bench.Scene()->GetObjects().StoreToXML(&objects);
     str text = objects.AsString();
@@ -196,8 +189,7 @@ void SceneLoadXml(benchmark::State& state)
   TXmlNode objects("objects");
   bench.Scene()->GetObjects().StoreToXML(&objects);
   str text = objects.AsString();
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     std::unique_ptr<TScene> scene(TBenchScene::New());
     TXmlNode document;
     document.ParseString(text.c_str());
@@ -209,6 +201,6 @@ void SceneLoadXml(benchmark::State& state)
 }
 BENCHMARK(SceneLoadXml)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

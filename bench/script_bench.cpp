@@ -12,7 +12,10 @@
 namespace {
 
 int gSum = 0;
-void Add(int a, str b) { gSum += a + (int)b.length(); }
+void Add(int a, str b)
+{
+  gSum += a + (int)b.length();
+}
 
 void BM_BoundCallFromLua(benchmark::State& state)
 {
@@ -46,11 +49,12 @@ void BM_MessageToWaitingDialog(benchmark::State& state)
 {
   TWindowScript script;
   script.DoLuaString("return function() while true do WaitForMessage() end end");
-  for (auto _ : state) script.OnMessage(new TMessage(TMessage::kGeneric, "tick"), nullptr);
+  for (auto _ : state)
+    script.OnMessage(new TMessage(TMessage::kGeneric, "tick"), nullptr);
   lua_gc(script.GetState(), LUA_GCCOLLECT, 0);
 }
 BENCHMARK(BM_MessageToWaitingDialog);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -152,7 +152,7 @@ void SearchRoomFrame(benchmark::State& state)
 }
 BENCHMARK(SearchRoomFrame)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

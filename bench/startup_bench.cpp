@@ -112,8 +112,9 @@ static const std::string& ReturningPlayerHome()
   if (!mkdtemp(folder)) {
     return home;
   }
-  const std::string steps = "until game: main menu shown\nwait 300\ntext Bench\nkey return\nuntil detective created\nclose\n"
-                            "until game: asked: quit_title\nkey return\n";
+  const std::string steps =
+      "until game: main menu shown\nwait 300\ntext Bench\nkey return\nuntil detective created\nclose\n"
+      "until game: asked: quit_title\nkey return\n";
   if (ExecScriptUntilLogLine(folder, steps, "detective created") >= 0) {
     home = folder;
     std::atexit([] { std::system(("rm -rf " + home).c_str()); });
@@ -135,7 +136,8 @@ static void ExecUntil(benchmark::State& state, const char* line)
     return;
   }
   // Captures the first frame presented once the main menu is shown, then closes.
-  const std::string steps = "until game: main menu shown\ncapture " + home + "/title.ppm\nclose\n"
+  const std::string steps = "until game: main menu shown\ncapture " + home +
+                            "/title.ppm\nclose\n"
                             "until game: asked: quit_title\nkey return\n";
   for (auto _ : state) {
     const double seconds = ExecScriptUntilLogLine(home, steps, line);
@@ -152,10 +154,16 @@ static void ExecUntil(benchmark::State& state, const char* line)
 // main menu, its scripts and pictures loaded (that frame is read back and written before the
 // log line, a few milliseconds this time includes). One run a repetition, so that the two
 // take turns.
-static void ExecToFirstFrame(benchmark::State& state) { ExecUntil(state, "First frame presented at "); }
+static void ExecToFirstFrame(benchmark::State& state)
+{
+  ExecUntil(state, "First frame presented at ");
+}
 BENCHMARK(ExecToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
-static void ExecToTitleFrame(benchmark::State& state) { ExecUntil(state, "input: captured "); }
+static void ExecToTitleFrame(benchmark::State& state)
+{
+  ExecUntil(state, "input: captured ");
+}
 BENCHMARK(ExecToTitleFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // One full frame of the idle title with the main menu: the window stack drawn and presented.

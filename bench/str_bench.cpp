@@ -10,8 +10,7 @@
 static void StrFormatShort(benchmark::State& state)
 {
   int i = 0;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     str s = str::getFormatted("%s%d", "qvgamemedalname", ++i);
     benchmark::DoNotOptimize(s.c_str());
   }
@@ -21,8 +20,7 @@ BENCHMARK(StrFormatShort);
 static void SnprintfToStdString(benchmark::State& state)
 {
   int i = 0;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     char buffer[64];
     snprintf(buffer, sizeof buffer, "%s%d", "qvgamemedalname", ++i);
     std::string s(buffer);
@@ -34,8 +32,7 @@ BENCHMARK(SnprintfToStdString);
 static void StrFormatLong(benchmark::State& state)
 {
   std::string payload((size_t)state.range(0), 'x');
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     str s = str::getFormatted("<%s>", payload.c_str());
     benchmark::DoNotOptimize(s.c_str());
   }
@@ -88,8 +85,7 @@ BENCHMARK(StrFindLastChar);
 static void StrCopy(benchmark::State& state)
 {
   str name("textures/journal/page_background.png");
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     str copy(name);
     benchmark::DoNotOptimize(copy.c_str());
   }

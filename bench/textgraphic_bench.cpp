@@ -21,7 +21,6 @@
 
 namespace {
 
-
 std::string Paragraph()
 {
   static const char* const kPieces[] = {
@@ -33,11 +32,13 @@ std::string Paragraph()
       "Witnesses remembered a <outline color='000000'>grey coat</outline>, a late train and ",
       "a letter signed \xC3\xA9lise. "};
   std::string text;
-  for (size_t i = 0; text.size() < 2000; ++i) text += kPieces[i % (sizeof(kPieces) / sizeof(kPieces[0]))];
+  for (size_t i = 0; text.size() < 2000; ++i)
+    text += kPieces[i % (sizeof(kPieces) / sizeof(kPieces[0]))];
   return text.substr(0, 2000);
 }
 
-struct TBenchText {
+struct TBenchText
+{
   TAssetManager mRegistry;
   boost::shared_ptr<TTexture> mTarget;
   TTextGraphic* mGraphic = nullptr;
@@ -81,7 +82,8 @@ void BM_DrawIntoTexture(benchmark::State& state, bool cold)
   TQvMiniVecDraw* raster = TQvMiniVecDraw::GetInstance();
   text.mGraphic->Draw(TVec2(0, 0), 512, 1.0f, 0, 1.0f, text.mTarget);
   for (auto _ : state) {
-    if (cold) raster->ClearCache();
+    if (cold)
+      raster->ClearCache();
     text.mGraphic->Draw(TVec2(0, 0), 512, 1.0f, 0, 1.0f, text.mTarget);
   }
 }
@@ -98,7 +100,8 @@ void BM_DrawOnScreen(benchmark::State& state, bool cold)
   TRenderer* renderer = TRenderer::GetInstance();
   TQvMiniVecDraw* raster = TQvMiniVecDraw::GetInstance();
   for (auto _ : state) {
-    if (cold) raster->ClearCache();
+    if (cold)
+      raster->ClearCache();
     renderer->BeginDraw(false);
     renderer->Begin2d();
     text.mGraphic->Draw(TVec2(0, 0), 600, 1.0f, 0, 1.0f, boost::shared_ptr<TTexture>());
@@ -110,7 +113,7 @@ void BM_DrawOnScreen(benchmark::State& state, bool cold)
 BENCHMARK_CAPTURE(BM_DrawOnScreen, cold_cache, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawOnScreen, warm_cache, false)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

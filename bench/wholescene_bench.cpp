@@ -83,8 +83,7 @@ public:
     static TWorkFolder folder;
     TFile::SetGeneratedAssetsFolder(QV_DEMO_SCENE_DIR);
     TFile::ScanForResources();
-    TFile::AddMemoryFile("particles/bench_fountain.lua", const_cast<char*>(kFountain),
-                         unsigned(sizeof kFountain - 1));
+    TFile::AddMemoryFile("particles/bench_fountain.lua", const_cast<char*>(kFountain), unsigned(sizeof kFountain - 1));
     TTextureManager::Create();
   }
   ~TDemoFiles()
@@ -105,8 +104,7 @@ std::string BusySceneXml()
 {
   std::string text = "<scene id=\"busy\"><resources id=\"scenes/demo/demo_res.xml\"/><objects>";
   char line[768];
-  for (int i = 0; i < kObjects; ++i)
-  {
+  for (int i = 0; i < kObjects; ++i) {
     const int x = 40 + (i * 37) % 720, y = 40 + (i * 53) % 520;
     std::snprintf(line, sizeof line,
                   "<object id=\"k%d\" f=\"key\" p=\"%d,%d\" z=\"%d\" c=\"1\" st=\"busy\"><states>"
@@ -158,8 +156,7 @@ void SceneFrameAgainstPlainSprites(benchmark::State& state)
     TDrawSpec mSpec;
   };
   std::vector<TSprite> sprites;
-  for (size_t i = 0; i < scene->GetObjects().size(); ++i)
-  {
+  for (size_t i = 0; i < scene->GetObjects().size(); ++i) {
     TSceneObject* object = scene->GetObjects().at(i);
     if (TContour* contour = object->GetContour())
       sprites.push_back({contour->GetTexture(), object->GetDrawSpec()});
@@ -167,8 +164,7 @@ void SceneFrameAgainstPlainSprites(benchmark::State& state)
       sprites.push_back({object->GetTexture()->GetTexture(), object->GetDrawSpec()});
   }
   double sceneTime = 0, plainTime = 0;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     sceneTime += FrameNanoseconds([&] {
       scene->OnTick(20);
       scene->Draw();
@@ -193,8 +189,7 @@ void DemoSceneLoadFromXml(benchmark::State& state)
 {
   TDemoFiles files;
   std::unique_ptr<TScene> demo(TLoader::SceneLoad(kDemoScene));
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     std::unique_ptr<TScene> scene(TLoader::SceneLoad(kDemoScene));
     benchmark::DoNotOptimize(scene.get());
   }
@@ -209,8 +204,7 @@ void DemoSceneLoadFromBinary(benchmark::State& state)
   demo->Store(&stored);
   unsigned size = 0;
   const void* bytes = stored.getData(&size);
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     TBinaryBuffer in;
     in.PreAlloc(size);
     std::memcpy(in.getData(nullptr), bytes, size);
@@ -223,7 +217,7 @@ void DemoSceneLoadFromBinary(benchmark::State& state)
 }
 BENCHMARK(DemoSceneLoadFromBinary)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

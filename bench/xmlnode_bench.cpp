@@ -27,22 +27,21 @@ namespace {
 std::string MakeDocument(size_t bytes)
 {
   std::string doc = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<scene name=\"bench\" width=\"800\" height=\"600\">\n";
-    char line[512];
-    for (int i = 0; doc.size() < bytes; ++i)
-    {
-      snprintf(line, sizeof line,
-               "  <object name=\"obj_%d\" type=\"image\" x=\"%d\" y=\"%d\" z=\"%d\" alpha=\"0.75\">\n"
-               "    <state name=\"idle\" image=\"images/room/obj_%d.png\" visible=\"1\"/>\n"
-               "    <state name=\"found\" image=\"images/room/obj_%d_found.png\" visible=\"0\">\n"
-               "      <action event=\"click\">PlaySound(&quot;found&quot;) &amp; SetState(%d)</action>\n"
-               "    </state>\n"
-               "    <text>Object number %d &lt;hidden&gt; in the room</text>\n"
-               "  </object>\n",
-               i, i * 13 % 800, i * 7 % 600, i % 50, i, i, i, i);
-      doc += line;
-    }
-    doc += "</scene>\n";
-    return doc;
+  char line[512];
+  for (int i = 0; doc.size() < bytes; ++i) {
+    snprintf(line, sizeof line,
+             "  <object name=\"obj_%d\" type=\"image\" x=\"%d\" y=\"%d\" z=\"%d\" alpha=\"0.75\">\n"
+             "    <state name=\"idle\" image=\"images/room/obj_%d.png\" visible=\"1\"/>\n"
+             "    <state name=\"found\" image=\"images/room/obj_%d_found.png\" visible=\"0\">\n"
+             "      <action event=\"click\">PlaySound(&quot;found&quot;) &amp; SetState(%d)</action>\n"
+             "    </state>\n"
+             "    <text>Object number %d &lt;hidden&gt; in the room</text>\n"
+             "  </object>\n",
+             i, i * 13 % 800, i * 7 % 600, i % 50, i, i, i, i);
+    doc += line;
+  }
+  doc += "</scene>\n";
+  return doc;
 }
 
 // The document of about megabytes MB (1 or 10), made once.
@@ -70,8 +69,7 @@ int CountElements(TXmlNode* node)
   str name;
   TXmlNode* child = nullptr;
   node->ResetChildren();
-  while (node->GetNextChild(&name, &child))
-  {
+  while (node->GetNextChild(&name, &child)) {
     if (name.c_str()[0] != '?')
       count += 1 + CountElements(child);
   }
@@ -98,8 +96,7 @@ bool CheckTree(benchmark::State& state, bool ok, int elements)
 void XmlNodeParse(benchmark::State& state)
 {
   std::string const& doc = Document((int)state.range(0));
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     TXmlNode root;
     bool ok = root.ParseBuffer(doc.data(), doc.size());
     state.PauseTiming();
@@ -119,8 +116,7 @@ void XmlNodeWrite(benchmark::State& state)
   root.ParseBuffer(doc.data(), doc.size());
   TXmlNode* scene = root.GetChild("scene");
   size_t written = 0;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     str text = scene->AsString();
     written = text.length();
     benchmark::DoNotOptimize(text.c_str());
@@ -141,8 +137,7 @@ int CountElements(tinyxml2::XMLElement const* element)
 void TinyXml2Parse(benchmark::State& state)
 {
   std::string const& doc = Document((int)state.range(0));
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     tinyxml2::XMLDocument parsed;
     bool ok = parsed.Parse(doc.data(), doc.size()) == tinyxml2::XML_SUCCESS;
     state.PauseTiming();
@@ -169,8 +164,7 @@ int CountElements(pugi::xml_node node)
 void PugiXmlParse(benchmark::State& state)
 {
   std::string const& doc = Document((int)state.range(0));
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     pugi::xml_document parsed;
     bool ok = parsed.load_buffer(doc.data(), doc.size());
     state.PauseTiming();
@@ -194,13 +188,12 @@ int main(int argc, char** argv)
   mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
   mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
   return RunBenchmarksWithRatios(argc, argv, [](TRatioReporter& report) {
-    for (const char* size : {"1", "10"})
-    {
+    for (const char* size : {"1", "10"}) {
       const std::string mb = size;
-      report.PrintRatio("XmlNodeParse/" + mb, "TinyXml2Parse/" + mb, ("parse " + mb + " MB: TXmlNode vs tinyxml2").c_str(),
-                        0.0, 1.0);
-      report.PrintRatio("XmlNodeParse/" + mb, "PugiXmlParse/" + mb, ("parse " + mb + " MB: TXmlNode vs pugixml").c_str(),
-                        0.0, 3.0);
+      report.PrintRatio("XmlNodeParse/" + mb, "TinyXml2Parse/" + mb,
+                        ("parse " + mb + " MB: TXmlNode vs tinyxml2").c_str(), 0.0, 1.0);
+      report.PrintRatio("XmlNodeParse/" + mb, "PugiXmlParse/" + mb,
+                        ("parse " + mb + " MB: TXmlNode vs pugixml").c_str(), 0.0, 3.0);
     }
   });
 }

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
   static char const* const kNames[] = {"fuzz.anm", "fuzz.xml", "fuzz.mesh"};
   char const* name = kNames[data[0] % 3];
   std::vector<unsigned char> bytes(data + 1, data + size);
-  bytes.push_back(0);  // never read: keeps data() valid for an empty file
+  bytes.push_back(0); // never read: keeps data() valid for an empty file
   TFile::AddMemoryFile(name, bytes.data(), static_cast<unsigned>(size - 1));
 
   if (data[0] % 3 == 2) {

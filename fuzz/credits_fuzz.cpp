@@ -32,10 +32,14 @@ public:
 private:
   static double Number(const char* key)
   {
-    if (std::strcmp(key, "w") == 0) return 400;
-    if (std::strcmp(key, "h") == 0) return 300;
-    if (std::strcmp(key, "speed") == 0) return 25;
-    if (std::strcmp(key, "fontsize") == 0) return 18;
+    if (std::strcmp(key, "w") == 0)
+      return 400;
+    if (std::strcmp(key, "h") == 0)
+      return 300;
+    if (std::strcmp(key, "speed") == 0)
+      return 25;
+    if (std::strcmp(key, "fontsize") == 0)
+      return 18;
     return -1;
   }
 };

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
   std::vector<char> text(reinterpret_cast<char const*>(data), reinterpret_cast<char const*>(data) + size);
   text.push_back('\0');
 
-  TQvHiscores hiscores(false);  // never writes a file
+  TQvHiscores hiscores(false); // never writes a file
   hiscores.ParseRememberedUserPreferences(text.data());
   hiscores.ParseSavedLocalScores(text.data());
   hiscores.ParseSavedMedals(text.data());

@@ -13,7 +13,8 @@
 namespace {
 
 // A surface without GL: enough for the loader to size, fill and release pixels.
-class TFuzzTextureData : public TTextureData {
+class TFuzzTextureData : public TTextureData
+{
 public:
   void Release() override {}
   void Restore() override {}
@@ -40,7 +41,7 @@ public:
   std::vector<TColor32> mPixels;
 };
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -50,8 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   // First byte: bits 0-1 the format, bit 2 a mask from the same bytes, bit 3 "slow".
   const uint8_t selector = data[0];
   std::vector<uint8_t> body(data + 1, data + size);
-  static const char* const kNames[4] = {"fuzz/image.png", "fuzz/image.jpg", "fuzz/image.jp2",
-                                        "fuzz/image.png"};
+  static const char* const kNames[4] = {"fuzz/image.png", "fuzz/image.jpg", "fuzz/image.jp2", "fuzz/image.png"};
   const char* name = kNames[selector & 3];
   TFile::AddMemoryFile(name, body.data(), static_cast<unsigned>(body.size()));
   const bool withMask = (selector & 4) != 0;

@@ -19,20 +19,24 @@ inline long long gMemory = 0;
 inline void CountHook(lua_State* L, lua_Debug*)
 {
   gInstructions += 1000;
-  if (gInstructions > kInstructionBudget) luaL_error(L, "instruction budget spent");
+  if (gInstructions > kInstructionBudget)
+    luaL_error(L, "instruction budget spent");
 }
 
 inline void* CappedAlloc(void*, void* block, size_t oldSize, size_t newSize)
 {
-  if (!block) oldSize = 0;
+  if (!block)
+    oldSize = 0;
   if (newSize == 0) {
     gMemory -= (long long)oldSize;
     std::free(block);
     return nullptr;
   }
-  if (newSize > oldSize && gMemory + (long long)(newSize - oldSize) > kMemoryBudget) return nullptr;
+  if (newSize > oldSize && gMemory + (long long)(newSize - oldSize) > kMemoryBudget)
+    return nullptr;
   void* grown = std::realloc(block, newSize);
-  if (grown) gMemory += (long long)newSize - (long long)oldSize;
+  if (grown)
+    gMemory += (long long)newSize - (long long)oldSize;
   return grown;
 }
 
@@ -50,4 +54,4 @@ inline void Refill()
   gInstructions = 0;
 }
 
-}  // namespace LuaCap
+} // namespace LuaCap

@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 {
   unsigned char* bytes = new unsigned char[size ? size : 1];
-  if (size) std::memcpy(bytes, data, size);
+  if (size)
+    std::memcpy(bytes, data, size);
   {
     TMvecFont font(bytes, size);
     volatile float sink = font.GetAscent() + font.GetDescent() + font.GetLeading(true);
@@ -19,9 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
       const unsigned char* program = font.GetGlyphData(i);
       const unsigned long offset = static_cast<unsigned long>(program - bytes);
       // Every program the reader accepted ends inside the file.
-      if (TMvecFont::ProgramLength(program, size - offset) == 0) __builtin_trap();
+      if (TMvecFont::ProgramLength(program, size - offset) == 0)
+        __builtin_trap();
       sink = sink + font.GetGlyphAdvance(i) + font.GetGlyphMinX(i) + font.GetGlyphMaxX(i) + font.GetGlyphScaleY(i);
-      if (font.GetGlyphIndex(font.GetGlyphCode(i)) != i) __builtin_trap();
+      if (font.GetGlyphIndex(font.GetGlyphCode(i)) != i)
+        __builtin_trap();
     }
     (void)sink;
   }
@@ -30,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
   static unsigned char* file = nullptr;
   delete[] file;
   file = new unsigned char[size ? size : 1];
-  if (size) std::memcpy(file, data, size);
+  if (size)
+    std::memcpy(file, data, size);
   TFile::AddMemoryFile("fuzz.mvec", file, unsigned(size));
   TTextGraphic* graphic = TTextGraphic::Create("AW gy <b>bold</b> <i>it</i>\xC3\xA9<br><center>mid</center>", 120, 80,
                                                0, "fuzz.mvec", 20, TColor(1, 1, 1, 1));

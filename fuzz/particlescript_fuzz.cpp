@@ -21,13 +21,14 @@ public:
   void DrawIndexedVertices(TRenderer::EDrawType, const TVertexSet&, unsigned short*, unsigned int) override {}
 };
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 {
   std::string text(reinterpret_cast<const char*>(data), size);
   // Names with ".lua" would be looked up as files.
-  if (text.find(".lua") != std::string::npos) return 0;
+  if (text.find(".lua") != std::string::npos)
+    return 0;
   static TDroppingTarget target;
   T2dParticleRenderer::SetDrawTarget(&target);
 

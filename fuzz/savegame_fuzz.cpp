@@ -24,13 +24,14 @@ TTheGame* Game()
   static TPlatform* platform = new TPlatform;
   (void)platform;
   static TTheGame* game = [] {
-    AddFile("configs/rounds_config.xml",
-            "<rounds><round cinema=\"c\" time=\"60\"><cases>"
-            "<case location_id=\"02_museum\"><SearchScreen ScreenClass=\"TSearchScreen\" SearchConfig=\"configs/s.xml\"/>"
-            "<Puzzles SequenceClass=\"TSuspectPuzzleSequence\" ChecklistConfig=\"configs/c.xml\"/>"
-            "<theories><t id=\"a\" icon=\"i\"/><t id=\"b\" icon=\"j\"/></theories></case>"
-            "<case location_id=\"15_library\"><SearchScreen ScreenClass=\"TSearchScreen\"/></case>"
-            "</cases></round></rounds>");
+    AddFile(
+        "configs/rounds_config.xml",
+        "<rounds><round cinema=\"c\" time=\"60\"><cases>"
+        "<case location_id=\"02_museum\"><SearchScreen ScreenClass=\"TSearchScreen\" SearchConfig=\"configs/s.xml\"/>"
+        "<Puzzles SequenceClass=\"TSuspectPuzzleSequence\" ChecklistConfig=\"configs/c.xml\"/>"
+        "<theories><t id=\"a\" icon=\"i\"/><t id=\"b\" icon=\"j\"/></theories></case>"
+        "<case location_id=\"15_library\"><SearchScreen ScreenClass=\"TSearchScreen\"/></case>"
+        "</cases></round></rounds>");
     AddFile("configs/c.xml", "<checklist_puzzle><suspects nums=\"0,2,4\"/></checklist_puzzle>");
     AddFile("configs/s.xml", "<search><objects><object id=\"key\"/><object id=\"map\"/></objects></search>");
     AddFile("configs/freeplay_config.xml",

@@ -23,7 +23,7 @@ void Cap(TScene& scene)
   LuaCap::Install(scene.GetScript().GetState());
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 {
@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
     unsigned bytes = 0;
     void* written = stored.getData(&bytes);
     reader.PreAlloc(bytes);
-    if (bytes) std::memcpy(reader.getData(nullptr), written, bytes);
+    if (bytes)
+      std::memcpy(reader.getData(nullptr), written, bytes);
     reader.mSize = bytes;
     TScene copy;
     Cap(copy);

@@ -13,11 +13,10 @@
 
 namespace {
 
-const char kResources[] =
-    "<resources><textures><texture id=\"t\" file=\"t.png\"/></textures><images>"
-    "<image id=\"a\" texture=\"t\" w=\"8\" h=\"8\" px=\"4\" py=\"4\"/>"
-    "<image id=\"b\" texture=\"t\" x=\"2\" w=\"4\" h=\"6\"/></images>"
-    "<empties><image id=\"box\" w=\"40\" h=\"20\"/></empties></resources>";
+const char kResources[] = "<resources><textures><texture id=\"t\" file=\"t.png\"/></textures><images>"
+                          "<image id=\"a\" texture=\"t\" w=\"8\" h=\"8\" px=\"4\" py=\"4\"/>"
+                          "<image id=\"b\" texture=\"t\" x=\"2\" w=\"4\" h=\"6\"/></images>"
+                          "<empties><image id=\"box\" w=\"40\" h=\"20\"/></empties></resources>";
 
 void Prepare(TScene* scene)
 {
@@ -41,7 +40,7 @@ bool LoadStore(const void* bytes, size_t size, TBinaryBuffer* out)
   return true;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 {

@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
   std::list<str> labels;
   char const* from = text.data();
   str cell;
-  for (int i = 0; i < 64 && from; ++i)
-  {
+  for (int i = 0; i < 64 && from; ++i) {
     from = GetRowString(nullptr, from, &cell);
     if (from)
       labels.push_back(cell);
@@ -29,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
   table.GetFlashStrings(labels);
 
   str args[5] = {str("1"), str("%%"), str("%"), labels.empty() ? str("%x%") : str("%") + labels.front() + '%', str()};
-  for (str const& label : labels)
-  {
+  for (str const& label : labels) {
     table.GetString(label, 5, args);
     table.GetString(label, 2, args);
     table.GetString(label, args[0], args[1], args[2], args[3], args[4]);

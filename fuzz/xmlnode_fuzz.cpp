@@ -39,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 
   // The zero-terminated entry point, for text that is not a compressed block (whose
   // unsized form trusts its header by design).
-  if (size < 4 || memcmp(bytes, "ZXML", 4) != 0)
-  {
+  if (size < 4 || memcmp(bytes, "ZXML", 4) != 0) {
     std::vector<char> text(bytes, bytes + size);
     text.push_back('\0');
     TXmlNode fromString;
@@ -48,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
   }
 
   // A buffer ends at its first 0xFF byte; the byte source does not.
-  if ((size < 4 || memcmp(bytes, "ZXML", 4) != 0) && !memchr(bytes, 0xFF, size))
-  {
+  if ((size < 4 || memcmp(bytes, "ZXML", 4) != 0) && !memchr(bytes, 0xFF, size)) {
     TByteSource source(bytes, size);
     TXmlNode slow;
     slow.Parse(&source);
@@ -68,8 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
   str name;
   TXmlNode* child = nullptr;
   copy.ResetChildren();
-  while (copy.GetNextChild(&name, &child))
-  {
+  while (copy.GetNextChild(&name, &child)) {
     child->GetAttribute(name.c_str());
     child->GetChild(name.c_str());
   }

@@ -18,8 +18,8 @@ void RemoveTree(std::string const& root)
   namespace fs = std::filesystem;
   std::error_code ignored;
   fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
-  for (auto entry = fs::recursive_directory_iterator(root, ignored);
-       entry != fs::recursive_directory_iterator(); entry.increment(ignored)) {
+  for (auto entry = fs::recursive_directory_iterator(root, ignored); entry != fs::recursive_directory_iterator();
+       entry.increment(ignored)) {
     if (entry->is_directory(ignored) && !entry->is_symlink(ignored))
       fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
@@ -54,6 +54,7 @@ int main(int argc, char** argv)
   }
   int const result = RUN_ALL_TESTS();
   // A folder given from outside belongs to whoever gave it.
-  if (!ownFolder.empty()) RemoveTree(ownFolder);
+  if (!ownFolder.empty())
+    RemoveTree(ownFolder);
   return result;
 }

@@ -37,7 +37,8 @@ void WriteFile(const std::string& name, const std::string& bytes)
 // ---------------------------------------------------------------------------------------
 // Sprite sheets
 
-struct TRgba {
+struct TRgba
+{
   unsigned char r, g, b, a;
 };
 
@@ -57,9 +58,8 @@ void WriteSheets()
 {
   const unsigned side = 128;
   std::vector<TRgba> sheet(side * side);
-  const TRgba quadrants[2][4] = {
-      {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}},
-      {{255, 255, 0, 255}, {0, 255, 255, 255}, {255, 0, 255, 255}, {128, 128, 128, 255}}};
+  const TRgba quadrants[2][4] = {{{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}},
+                                 {{255, 255, 0, 255}, {0, 255, 255, 255}, {255, 0, 255, 255}, {128, 128, 128, 255}}};
   for (unsigned y = 0; y < side; ++y) {
     for (unsigned x = 0; x < side; ++x) {
       TRgba& pixel = sheet[y * side + x];
@@ -83,7 +83,8 @@ void WriteSheets()
 
 // Builds a little-endian file and remembers where each field begins, so that truncated
 // copies can be cut at every field (and in the middle of the wider ones).
-class TByteWriter {
+class TByteWriter
+{
 public:
   void Bytes(const void* data, size_t size)
   {
@@ -97,8 +98,7 @@ public:
   void Int(int32_t value)
   {
     unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-                              static_cast<unsigned char>(value >> 16),
-                              static_cast<unsigned char>(value >> 24)};
+                              static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
     Bytes(bytes, 4);
   }
   void Float(float value)
@@ -123,12 +123,14 @@ public:
   std::vector<size_t> mStarts;
 };
 
-struct TAnchorSpec {
+struct TAnchorSpec
+{
   std::string name;
   int32_t x, y;
 };
 
-struct TFrameSpec {
+struct TFrameSpec
+{
   int32_t regX, regY, x, y, w, h;
   float alpha;
   float transform[6];
@@ -138,7 +140,8 @@ struct TFrameSpec {
 
 const float kNone = -1e7f;
 
-struct TAnimSpec {
+struct TAnimSpec
+{
   int32_t version = 2;
   std::string sequence = "walk";
   std::string source = "walk.psd";
@@ -152,7 +155,7 @@ struct TAnimSpec {
   const char* animTag = "ANIM";
   const char* imageTag = "IMGN";
   const char* framesTag = "FRMS";
-  int64_t frameCount = -1;  // -1: the real count
+  int64_t frameCount = -1; // -1: the real count
   int64_t anchorCount = -1;
   int64_t sequenceLength = -1;
 };
@@ -162,8 +165,7 @@ struct TAnimSpec {
 std::vector<TFrameSpec> TwoFrames()
 {
   return {{10, 20, 0, 0, 64, 64, 1.0f, {kNone, 0, 0, 0, 0, 0}, "first", {}},
-          {32, 32, 64, 0, 64, 64, 0.5f, {2, 0, 0, 2, 5, 7}, "second",
-           {{"hand", 5, 6}, {"foot", 7, 8}}}};
+          {32, 32, 64, 0, 64, 64, 0.5f, {2, 0, 0, 2, 5, 7}, "second", {{"hand", 5, 6}, {"foot", 7, 8}}}};
 }
 
 // The frames of the drawing tests: see the sheet; frame 1 is doubled and moved by (5, 7),
@@ -203,8 +205,7 @@ TByteWriter BuildAnm(const TAnimSpec& spec, size_t* framesEnd = nullptr)
   out.String(spec.image);
   out.String(spec.mask);
   out.Tag(spec.framesTag);
-  out.Int(static_cast<int32_t>(spec.frameCount >= 0 ? spec.frameCount
-                                                    : static_cast<int64_t>(spec.frames.size())));
+  out.Int(static_cast<int32_t>(spec.frameCount >= 0 ? spec.frameCount : static_cast<int64_t>(spec.frames.size())));
   for (const TFrameSpec& frame : spec.frames) {
     out.Int(frame.regX);
     out.Int(frame.regY);
@@ -219,8 +220,8 @@ TByteWriter BuildAnm(const TAnimSpec& spec, size_t* framesEnd = nullptr)
       out.Float(value);
     }
     out.String(frame.name);
-    out.Int(static_cast<int32_t>(spec.anchorCount >= 0 ? spec.anchorCount
-                                                        : static_cast<int64_t>(frame.anchors.size())));
+    out.Int(
+        static_cast<int32_t>(spec.anchorCount >= 0 ? spec.anchorCount : static_cast<int64_t>(frame.anchors.size())));
     for (const TAnchorSpec& anchor : frame.anchors) {
       out.Int(anchor.x);
       out.Int(anchor.y);
@@ -330,18 +331,17 @@ void WriteAnimations()
 // The XML twins, written as text.
 void WriteXml()
 {
-  WriteFile("v2.xml",
-            "<sequence name=\"walk\" source=\"walk.psd\">\n"
-            "  <img regx=\"3\" regy=\"4\" w=\"128\" h=\"128\" name=\"sheet.png\" mask=\"\"/>\n"
-            "  <framelist>\n"
-            "    <frame x=\"0\" y=\"0\" w=\"64\" h=\"64\" name=\"first\" regx=\"10\" regy=\"20\"/>\n"
-            "    <frame x=\"64\" y=\"0\" w=\"64\" h=\"64\" name=\"second\" alpha=\"0.5\" regx=\"32\""
-            " regy=\"32\" xform=\"2 0 0 2 5 7\">\n"
-            "      <anchor name=\"hand\" x=\"5\" y=\"6\"/>\n"
-            "      <anchor name=\"foot\" x=\"7\" y=\"8\"/>\n"
-            "    </frame>\n"
-            "  </framelist>\n"
-            "</sequence>\n");
+  WriteFile("v2.xml", "<sequence name=\"walk\" source=\"walk.psd\">\n"
+                      "  <img regx=\"3\" regy=\"4\" w=\"128\" h=\"128\" name=\"sheet.png\" mask=\"\"/>\n"
+                      "  <framelist>\n"
+                      "    <frame x=\"0\" y=\"0\" w=\"64\" h=\"64\" name=\"first\" regx=\"10\" regy=\"20\"/>\n"
+                      "    <frame x=\"64\" y=\"0\" w=\"64\" h=\"64\" name=\"second\" alpha=\"0.5\" regx=\"32\""
+                      " regy=\"32\" xform=\"2 0 0 2 5 7\">\n"
+                      "      <anchor name=\"hand\" x=\"5\" y=\"6\"/>\n"
+                      "      <anchor name=\"foot\" x=\"7\" y=\"8\"/>\n"
+                      "    </frame>\n"
+                      "  </framelist>\n"
+                      "</sequence>\n");
   // Frame 0 has neither registration nor transform; 1 sets both; 2 inherits both; 3 sets
   // a registration point and two transform values.
   WriteFile("inherit.xml",
@@ -354,32 +354,29 @@ void WriteXml()
             "    <frame x=\"64\" y=\"64\" w=\"8\" h=\"8\" regx=\"1\" regy=\"\" xform=\"3 4\"/>\n"
             "  </framelist>\n"
             "</sequence>\n");
-  WriteFile("luascript.xml",
-            "<sequence name=\"s\"><img name=\"sheet.png\"/>"
-            "<framelist><frame x=\"0\" y=\"0\" w=\"64\" h=\"64\"/></framelist>"
-            "<script luascript=\"delay(1)\">ignored()</script></sequence>\n");
-  WriteFile("textscript.xml",
-            "<sequence name=\"s\"><img name=\"sheet.png\"/>"
-            "<framelist><frame x=\"0\" y=\"0\" w=\"64\" h=\"64\"/></framelist>"
-            "<script>frames(1)</script></sequence>\n");
+  WriteFile("luascript.xml", "<sequence name=\"s\"><img name=\"sheet.png\"/>"
+                             "<framelist><frame x=\"0\" y=\"0\" w=\"64\" h=\"64\"/></framelist>"
+                             "<script luascript=\"delay(1)\">ignored()</script></sequence>\n");
+  WriteFile("textscript.xml", "<sequence name=\"s\"><img name=\"sheet.png\"/>"
+                              "<framelist><frame x=\"0\" y=\"0\" w=\"64\" h=\"64\"/></framelist>"
+                              "<script>frames(1)</script></sequence>\n");
   WriteFile("noseq.xml", "<animation><img name=\"sheet.png\"/></animation>\n");
-  WriteFile("noimg.xml",
-            "<sequence name=\"s\"><framelist><frame x=\"0\" y=\"0\" w=\"64\" h=\"64\"/>"
-            "</framelist></sequence>\n");
+  WriteFile("noimg.xml", "<sequence name=\"s\"><framelist><frame x=\"0\" y=\"0\" w=\"64\" h=\"64\"/>"
+                         "</framelist></sequence>\n");
   WriteFile("noframelist.xml", "<sequence name=\"s\"><img name=\"sheet.png\"/></sequence>\n");
-  WriteFile("noframes.xml",
-            "<sequence name=\"s\"><img name=\"sheet.png\"/><framelist><other/></framelist>"
-            "</sequence>\n");
+  WriteFile("noframes.xml", "<sequence name=\"s\"><img name=\"sheet.png\"/><framelist><other/></framelist>"
+                            "</sequence>\n");
 }
 
 // ---------------------------------------------------------------------------------------
 // ".mesh" files
 
-struct TMeshSpec {
+struct TMeshSpec
+{
   const char* magic = "TRIS";
-  std::vector<int> values;  // 8 per vertex
+  std::vector<int> values; // 8 per vertex
   std::vector<int> indices;
-  int vertexCount = -1;      // -1: from values
+  int vertexCount = -1; // -1: from values
 };
 
 TByteWriter BuildMesh(const TMeshSpec& spec)
@@ -400,9 +397,9 @@ TByteWriter BuildMesh(const TMeshSpec& spec)
 void WriteMeshes()
 {
   TMeshSpec values;
-  values.values = {-1500, 32767, -32768, 0, 1000, 0, 500, 250,   // vertex 0
-                   1000, 0, 0, 0, 0, 1000, 1000, 0,              // vertex 1
-                   0, 1000, 0, -1000, 0, 0, 0, 1000};            // vertex 2
+  values.values = {-1500, 32767, -32768, 0,     1000, 0,    500,  250,   // vertex 0
+                   1000,  0,     0,      0,     0,    1000, 1000, 0,     // vertex 1
+                   0,     1000,  0,      -1000, 0,    0,    0,    1000}; // vertex 2
   values.indices = {0, 1, 2, 2, 1, 0};
   WriteFile("values.mesh", BuildMesh(values).mBytes);
 
@@ -435,7 +432,7 @@ void WriteMeshes()
   WriteFile("trunc/mesh_manifest.txt", manifest);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

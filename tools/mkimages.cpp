@@ -32,8 +32,8 @@ bool Fail(const char* what, const char* name)
 // Writes rows of raw samples with the engine's encoder; palette, transparency and gamma as given.
 bool WritePng(const char* name, unsigned width, unsigned height, int colorType, int bitDepth,
               const std::vector<unsigned char>& data, const std::vector<unsigned char>* palette = nullptr,
-              const std::vector<unsigned char>* paletteAlpha = nullptr,
-              const uint16_t* transparent = nullptr, double gamma = 0.0)
+              const std::vector<unsigned char>* paletteAlpha = nullptr, const uint16_t* transparent = nullptr,
+              double gamma = 0.0)
 {
   TPngImage image;
   image.width = width;
@@ -59,14 +59,14 @@ bool WritePng(const char* name, unsigned width, unsigned height, int colorType, 
 unsigned char PatternByte(unsigned x, unsigned y, int channel)
 {
   switch (channel) {
-    case 0:
-      return static_cast<unsigned char>(x);
-    case 1:
-      return static_cast<unsigned char>(y);
-    case 2:
-      return static_cast<unsigned char>(x + y);
-    default:
-      return static_cast<unsigned char>(255 - x);
+  case 0:
+    return static_cast<unsigned char>(x);
+  case 1:
+    return static_cast<unsigned char>(y);
+  case 2:
+    return static_cast<unsigned char>(x + y);
+  default:
+    return static_cast<unsigned char>(255 - x);
   }
 }
 
@@ -81,8 +81,7 @@ bool WritePattern(const char* name, unsigned width, unsigned height, bool alpha)
       }
     }
   }
-  return WritePng(name, width, height, alpha ? TPngImage::kRGBA : TPngImage::kRGB, 8,
-                  data);
+  return WritePng(name, width, height, alpha ? TPngImage::kRGBA : TPngImage::kRGB, 8, data);
 }
 
 // Four opaque quadrants: red, green / blue, white.
@@ -103,8 +102,7 @@ bool WriteQuadrants(const char* name, unsigned side)
   return WritePng(name, side, side, TPngImage::kRGBA, 8, data);
 }
 
-bool WriteSolidRgb(const char* name, unsigned width, unsigned height, unsigned char r,
-                   unsigned char g, unsigned char b)
+bool WriteSolidRgb(const char* name, unsigned width, unsigned height, unsigned char r, unsigned char g, unsigned char b)
 {
   std::vector<unsigned char> data(static_cast<size_t>(width) * height * 3);
   for (size_t i = 0; i < data.size(); i += 3) {
@@ -165,8 +163,8 @@ bool WriteBytes(const char* name, const void* data, size_t size)
 }
 
 // components 1 (grey), 3 (RGB) or 4 (CMYK, written as Adobe-style inverted CMYK).
-bool WriteJpeg(const char* name, unsigned width, unsigned height, int components,
-               unsigned char r, unsigned char g, unsigned char b)
+bool WriteJpeg(const char* name, unsigned width, unsigned height, int components, unsigned char r, unsigned char g,
+               unsigned char b)
 {
   FILE* file = std::fopen(PathOf(name).c_str(), "wb");
   if (!file) {
@@ -217,8 +215,8 @@ bool WriteJpeg(const char* name, unsigned width, unsigned height, int components
 }
 
 // JPEG 2000, lossless; each component's samples from value(x, y, component).
-bool WriteJp2(const char* name, unsigned width, unsigned height, int components, int precision,
-              bool alphaLast, bool codestream, int (*value)(unsigned, unsigned, int))
+bool WriteJp2(const char* name, unsigned width, unsigned height, int components, int precision, bool alphaLast,
+              bool codestream, int (*value)(unsigned, unsigned, int))
 {
   std::vector<opj_image_cmptparm_t> parameters(components);
   for (int c = 0; c < components; ++c) {
@@ -256,8 +254,8 @@ bool WriteJp2(const char* name, unsigned width, unsigned height, int components,
   opj_codec_t* codec = opj_create_compress(codestream ? OPJ_CODEC_J2K : OPJ_CODEC_JP2);
   bool ok = opj_setup_encoder(codec, &settings, image);
   opj_stream_t* stream = opj_stream_create_default_file_stream(PathOf(name).c_str(), OPJ_FALSE);
-  ok = ok && stream && opj_start_compress(codec, image, stream) &&
-       opj_encode(codec, stream) && opj_end_compress(codec, stream);
+  ok = ok && stream && opj_start_compress(codec, image, stream) && opj_encode(codec, stream) &&
+       opj_end_compress(codec, stream);
   if (stream) {
     opj_stream_destroy(stream);
   }
@@ -277,7 +275,7 @@ int Jp2Grey12(unsigned x, unsigned y, int c)
   return c == 0 ? 4095 - static_cast<int>(x * 16) : 4095;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -303,8 +301,7 @@ int main(int argc, char** argv)
   std::vector<unsigned char> palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
   std::vector<unsigned char> paletteAlpha = {0, 255};
   std::vector<unsigned char> indices = {0, 1, 2, 3, 3, 2, 1, 0};
-  ok &= WritePng("palette_trns.png", 4, 2, TPngImage::kPalette, 8, indices, &palette,
-                 &paletteAlpha);
+  ok &= WritePng("palette_trns.png", 4, 2, TPngImage::kPalette, 8, indices, &palette, &paletteAlpha);
   ok &= WritePng("palette.png", 4, 2, TPngImage::kPalette, 8, indices, &palette);
 
   // RGB with a transparent colour (red), 2 x 1: red then green.

@@ -62,8 +62,10 @@ int CubicTo(const FT_Vector*, const FT_Vector*, const FT_Vector*, void*)
 std::vector<uint32_t> CharacterSet()
 {
   std::vector<uint32_t> codes;
-  for (uint32_t code = 32; code <= 126; ++code) codes.push_back(code);
-  for (uint32_t code = 160; code <= 255; ++code) codes.push_back(code);
+  for (uint32_t code = 32; code <= 126; ++code)
+    codes.push_back(code);
+  for (uint32_t code = 160; code <= 255; ++code)
+    codes.push_back(code);
   const uint32_t extra[] = {0x2013, 0x2014, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2026, 0x20AC};
   codes.insert(codes.end(), std::begin(extra), std::end(extra));
   return codes;
@@ -84,7 +86,8 @@ std::vector<uint8_t> CppSource(const std::vector<uint8_t>& bytes, const std::str
   text += "const unsigned char kDefaultFontData[] = {\n";
   char item[8];
   for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i % 16 == 0) text += "  ";
+    if (i % 16 == 0)
+      text += "  ";
     std::snprintf(item, sizeof(item), "%u,", unsigned(bytes[i]));
     text += item;
     text += (i % 16 == 15 || i + 1 == bytes.size()) ? "\n" : "";
@@ -93,7 +96,7 @@ std::vector<uint8_t> CppSource(const std::vector<uint8_t>& bytes, const std::str
   return std::vector<uint8_t>(text.begin(), text.end());
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -116,8 +119,7 @@ int main(int argc, char** argv)
   std::vector<TMvecGlyph> glyphs;
   for (uint32_t code : CharacterSet()) {
     const FT_UInt index = FT_Get_Char_Index(face, code);
-    if (index == 0 ||
-        FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0 ||
+    if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0 ||
         face->glyph->format != FT_GLYPH_FORMAT_OUTLINE) {
       continue;
     }
@@ -146,8 +148,7 @@ int main(int argc, char** argv)
   FT_Done_Face(face);
   FT_Done_FreeType(library);
 
-  std::sort(glyphs.begin(), glyphs.end(),
-            [](const TMvecGlyph& a, const TMvecGlyph& b) { return a.code < b.code; });
+  std::sort(glyphs.begin(), glyphs.end(), [](const TMvecGlyph& a, const TMvecGlyph& b) { return a.code < b.code; });
   const std::vector<uint8_t> out = BuildMvecFont(glyphs);
   if (!WriteFile(argv[2], out)) {
     return 1;

@@ -45,8 +45,7 @@ void DefineAnalytics()
   if (!analytics) {
     return;
   }
-  const char* const states[] = {"NumSearchScreensCompleted", "NumElimPuzzlesCompleted",
-                                "NumInterviewPuzzlesCompleted"};
+  const char* const states[] = {"NumSearchScreensCompleted", "NumElimPuzzlesCompleted", "NumInterviewPuzzlesCompleted"};
   analytics->SetState("SessionTime", 1);
   analytics->SetState("begin-session", "SessionData");
   analytics->SetState("add-value", TPlatform::GetConfig("version", ""));

@@ -15,11 +15,9 @@ void VellumkitInit()
   TPlatform::SetConfig(TPlatform::kEncryptionKey, ENCRYPTION_KEY);
   TPlatform::SetConfig(TPlatform::kQVGameHandle, QVGAMEHANDLE);
   for (int mode = 1; mode <= 2; ++mode) {
-    TPlatform::SetConfig(str::getFormatted("%s%d", TPlatform::kQVGameModeName, mode),
-                         QVGAMEMODENAMES[mode - 1]);
+    TPlatform::SetConfig(str::getFormatted("%s%d", TPlatform::kQVGameModeName, mode), QVGAMEMODENAMES[mode - 1]);
   }
   for (int medal = 1; medal <= 10; ++medal) {
-    TPlatform::SetConfig(str::getFormatted("%s%d", TPlatform::kQVGameMedalName, medal),
-                         QVGAMEMEDALNAMES[medal - 1]);
+    TPlatform::SetConfig(str::getFormatted("%s%d", TPlatform::kQVGameMedalName, medal), QVGAMEMEDALNAMES[medal - 1]);
   }
 }

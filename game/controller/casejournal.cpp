@@ -12,8 +12,8 @@
 #include "scene/textobject.h"
 
 const char* const TCaseJournal::tracks[kTrackCount] = {"audio/music/ss_01.ogg", "audio/music/ss_02.ogg",
-                                                      "audio/music/ss_03.ogg", "audio/music/ss_04.ogg",
-                                                      "audio/music/ss_05.ogg"};
+                                                       "audio/music/ss_03.ogg", "audio/music/ss_04.ogg",
+                                                       "audio/music/ss_05.ogg"};
 
 namespace {
 

@@ -105,7 +105,8 @@ void TTheGame::OpenGameDialog(const str& script, const str& prelude)
     PostEvent(evDialogClosed);
     return;
   }
-  RunGameLua(prelude + str::getFormatted(" DoModal(%s); PostGameEvent(%d);", LuaQuote(script).c_str(), int(evDialogClosed)));
+  RunGameLua(prelude +
+             str::getFormatted(" DoModal(%s); PostGameEvent(%d);", LuaQuote(script).c_str(), int(evDialogClosed)));
 }
 
 uint32_t TTheGame::SumRoundScore()
@@ -469,5 +470,6 @@ void TTheGame::ScoreFreePlaySearch()
   SwitchToScreen(mFreePlayMap, 0);
   mFreePlay.RecreateSearchScreen(location);
   SaveGame();
-  OpenGameDialog(kFreePlayScoreDialog, str::getFormatted("gResultTitle = %s;", completed ? "'result_title'" : "'result_timeup'"));
+  OpenGameDialog(kFreePlayScoreDialog,
+                 str::getFormatted("gResultTitle = %s;", completed ? "'result_title'" : "'result_timeup'"));
 }

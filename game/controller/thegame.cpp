@@ -382,8 +382,8 @@ void TTheGame::FreeResources()
 std::vector<TSceneScreen*> TTheGame::TickedScreens() const
 {
   std::vector<TSceneScreen*> ticked;
-  for (TSceneScreen* screen : {mFadingScreen, mCurrentScreen, mJournalShown ? mJournal : nullptr,
-                               (TSceneScreen*)mOverlay, mTutorial}) {
+  for (TSceneScreen* screen :
+       {mFadingScreen, mCurrentScreen, mJournalShown ? mJournal : nullptr, (TSceneScreen*)mOverlay, mTutorial}) {
     if (screen && screen->IsActive() && std::find(ticked.begin(), ticked.end(), screen) == ticked.end()) {
       ticked.push_back(screen);
     }

@@ -34,8 +34,7 @@ bool GMusicTimer::Animate()
   return !mEndWithoutManager;
 }
 
-void GMusicManager::TMusicCallBack::OnComplete(boost::shared_ptr<TSoundInstance> instance,
-                                               boost::shared_ptr<TSound>)
+void GMusicManager::TMusicCallBack::OnComplete(boost::shared_ptr<TSoundInstance> instance, boost::shared_ptr<TSound>)
 {
   mManager->OnTrackComplete(instance);
 }

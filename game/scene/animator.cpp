@@ -37,12 +37,9 @@ str OwnerId(const TSceneObject* object)
   return object ? object->GetId() : str();
 }
 
-}  // namespace
+} // namespace
 
-TAnimator::TAnimator()
-    : mObject(nullptr), mFresh(1), mFinished(false), mDelay(0), mLoop(false), mElapsed(0)
-{
-}
+TAnimator::TAnimator() : mObject(nullptr), mFresh(1), mFinished(false), mDelay(0), mLoop(false), mElapsed(0) {}
 
 void TAnimator::Store(TBinaryBuffer* buffer) const
 {
@@ -55,8 +52,8 @@ void TAnimator::Store(TBinaryBuffer* buffer) const
 
 bool TAnimator::Load(TBinaryBuffer* buffer)
 {
-  return buffer->ReadU32(&mFresh) && buffer->ReadBool(&mFinished) &&
-         buffer->ReadU32(&mDelay) && buffer->ReadBool(&mLoop) && buffer->ReadU32(&mElapsed);
+  return buffer->ReadU32(&mFresh) && buffer->ReadBool(&mFinished) && buffer->ReadU32(&mDelay) &&
+         buffer->ReadBool(&mLoop) && buffer->ReadU32(&mElapsed);
 }
 
 void TAnimator::StoreToXML(TXmlNode* node) const
@@ -89,8 +86,7 @@ bool TAnimator::OnTick(unsigned ms)
   const uint64_t step = elapsed / mDelay;
   const unsigned rest = static_cast<unsigned>(elapsed % mDelay);
   const int steps = getStepCount();
-  if (step < uint64_t(steps))
-  {
+  if (step < uint64_t(steps)) {
     mElapsed = static_cast<uint32_t>(elapsed);
     ObjectAnimate(static_cast<int>(step), rest);
     return true;
@@ -108,31 +104,30 @@ bool TAnimator::OnTick(unsigned ms)
   const bool retick = carried != 0 && sRetickDepth < kMaxRetickDepth && sReticksLeft > 0;
   struct TDepth
   {
-    TDepth() { ++sRetickDepth; --sReticksLeft; }
+    TDepth()
+    {
+      ++sRetickDepth;
+      --sReticksLeft;
+    }
     ~TDepth() { --sRetickDepth; }
   };
-  if (state && state->mMainAnimator == this)
-  {
+  if (state && state->mMainAnimator == this) {
     // No next state: the object stays where the animation left it.
-    if (!mObject->GetStates().at(state->mNextState))
-    {
+    if (!mObject->GetStates().at(state->mNextState)) {
       mFinished = true;
       return true;
     }
     TSceneObject* object = mObject;
     object->setState(state->mNextState);
-    if (retick)
-    {
+    if (retick) {
       TDepth depth;
       object->OnTick(carried, true);
     }
     return false;
   }
-  if (mLoop)
-  {
+  if (mLoop) {
     Init();
-    if (retick)
-    {
+    if (retick) {
       TDepth depth;
       mObject->OnTick(carried, true);
     }
@@ -151,8 +146,7 @@ TAnimators::~TAnimators()
 void TAnimators::Store(TBinaryBuffer* buffer) const
 {
   buffer->WriteU32(static_cast<uint32_t>(mAnimators.size()));
-  for (const TAnimator* animator : mAnimators)
-  {
+  for (const TAnimator* animator : mAnimators) {
     buffer->WriteString(animator->getDynamicAnimatorID());
     animator->Store(buffer);
   }
@@ -164,30 +158,25 @@ bool TAnimators::Load(TBinaryBuffer* buffer, TSceneObject* object)
   // Each entry holds at least its name's length.
   if (!buffer->ReadCount(&count, 4, "of an animator list"))
     return false;
-  for (uint32_t i = 0; i < count; ++i)
-  {
+  for (uint32_t i = 0; i < count; ++i) {
     str type;
-    if (!buffer->ReadString(&type))
-    {
+    if (!buffer->ReadString(&type)) {
       buffer->Fail("of an animator's class name");
       return false;
     }
     TAnimator* animator = TAnimatorFactory::Instance()->Create(type.c_str());
-    if (!animator)
-    {
+    if (!animator) {
       str what = str::getFormatted("of an animator of unknown class '%s'", type.c_str());
       buffer->Fail(what.c_str());
       return false;
     }
     animator->SetObject(object);
     mAnimators.push_back(animator);
-    if (!animator->Load(buffer))
-    {
+    if (!animator->Load(buffer)) {
       buffer->Fail("of an animator");
       return false;
     }
-    if (!animator->IsComplete())
-    {
+    if (!animator->IsComplete()) {
       str what = str::getFormatted("of an animator '%s' that %s", type.c_str(), Fault(animator));
       buffer->Fail(what.c_str());
       return false;
@@ -198,8 +187,7 @@ bool TAnimators::Load(TBinaryBuffer* buffer, TSceneObject* object)
 
 void TAnimators::StoreToXML(TXmlNode* node) const
 {
-  for (const TAnimator* animator : mAnimators)
-  {
+  for (const TAnimator* animator : mAnimators) {
     TXmlNode* child = node->CreateChild("animator");
     child->SetAttribute("type", animator->getDynamicAnimatorID());
     animator->StoreToXML(child);
@@ -211,23 +199,20 @@ bool TAnimators::LoadFromXML(TXmlNode* node, TSceneObject* object)
   str name;
   TXmlNode* child = nullptr;
   node->ResetChildren();
-  while (node->GetNextChild(&name, &child))
-  {
+  while (node->GetNextChild(&name, &child)) {
     if (name != str("animator"))
       continue;
     str type = child->GetAttribute("type");
     TAnimator* animator = TAnimatorFactory::Instance()->Create(type.c_str());
-    if (!animator)
-    {
+    if (!animator) {
       WriteDbg("ERROR: Animator type '%s' of object '%s' is unknown; it is left out", type.c_str(),
                OwnerId(object).c_str());
       continue;
     }
     animator->SetObject(object);
-    if (!animator->LoadFromXML(child) || !animator->IsComplete())
-    {
-      WriteDbg("ERROR: Animator %s of object '%s' %s; it is left out",
-               animator->getDynamicAnimatorID(), OwnerId(object).c_str(), Fault(animator));
+    if (!animator->LoadFromXML(child) || !animator->IsComplete()) {
+      WriteDbg("ERROR: Animator %s of object '%s' %s; it is left out", animator->getDynamicAnimatorID(),
+               OwnerId(object).c_str(), Fault(animator));
       delete animator;
       continue;
     }
@@ -280,8 +265,7 @@ TAnimatorFactory* TAnimatorFactory::Instance()
 
 TAnimFactory::~TAnimFactory()
 {
-  for (TRegisterAnimatorDef* definition : mDefinitions)
-  {
+  for (TRegisterAnimatorDef* definition : mDefinitions) {
     delete[] definition->mName;
     delete definition;
   }
@@ -315,4 +299,3 @@ TAnimator* TAnimFactory::Create(const char* name)
   const TRegisterAnimatorDef* definition = FindCreator(name);
   return definition ? definition->mCreator() : nullptr;
 }
-

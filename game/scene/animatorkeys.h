@@ -14,15 +14,39 @@
 
 namespace AnimatorKeys {
 
-inline void ReadText(const char* text, std::vector<int>* keys) { str_to_int(text, keys); }
-inline void ReadText(const char* text, std::vector<float>* keys) { str_to_real(text, keys); }
-inline void ReadText(const char* text, std::vector<TVec2>* keys) { str_to_vec2(text, keys); }
-inline void WriteText(str* out, std::vector<int>* keys) { int_to_str(out, keys); }
-inline void WriteText(str* out, std::vector<float>* keys) { real_to_str(out, keys); }
-inline void WriteText(str* out, std::vector<TVec2>* keys) { vec2_to_str(out, keys); }
+inline void ReadText(const char* text, std::vector<int>* keys)
+{
+  str_to_int(text, keys);
+}
+inline void ReadText(const char* text, std::vector<float>* keys)
+{
+  str_to_real(text, keys);
+}
+inline void ReadText(const char* text, std::vector<TVec2>* keys)
+{
+  str_to_vec2(text, keys);
+}
+inline void WriteText(str* out, std::vector<int>* keys)
+{
+  int_to_str(out, keys);
+}
+inline void WriteText(str* out, std::vector<float>* keys)
+{
+  real_to_str(out, keys);
+}
+inline void WriteText(str* out, std::vector<TVec2>* keys)
+{
+  vec2_to_str(out, keys);
+}
 
-inline void Write(TBinaryBuffer* buffer, int value) { buffer->WriteI32(value); }
-inline void Write(TBinaryBuffer* buffer, float value) { buffer->WriteF32(value); }
+inline void Write(TBinaryBuffer* buffer, int value)
+{
+  buffer->WriteI32(value);
+}
+inline void Write(TBinaryBuffer* buffer, float value)
+{
+  buffer->WriteF32(value);
+}
 inline void Write(TBinaryBuffer* buffer, const TVec2& value)
 {
   buffer->WriteF32(value.x);
@@ -36,7 +60,10 @@ inline bool Read(TBinaryBuffer* buffer, int* value)
   *value = read;
   return true;
 }
-inline bool Read(TBinaryBuffer* buffer, float* value) { return buffer->ReadF32(value); }
+inline bool Read(TBinaryBuffer* buffer, float* value)
+{
+  return buffer->ReadF32(value);
+}
 inline bool Read(TBinaryBuffer* buffer, TVec2* value)
 {
   return buffer->ReadF32(&value->x) && buffer->ReadF32(&value->y);
@@ -55,7 +82,7 @@ inline TVec2 Lerp(const TVec2& a, const TVec2& b, unsigned t, unsigned delay)
   return TVec2(Lerp(a.x, b.x, t, delay), Lerp(a.y, b.y, t, delay));
 }
 
-}  // namespace AnimatorKeys
+} // namespace AnimatorKeys
 
 template <typename K>
 class TAnimatorKeys
@@ -87,8 +114,7 @@ public:
     uint32_t count = 0;
     if (!buffer->ReadCount(&count, sizeof(K), "of an animator's keys"))
       return false;
-    for (uint32_t i = 0; i < count; ++i)
-    {
+    for (uint32_t i = 0; i < count; ++i) {
       K key{};
       if (!AnimatorKeys::Read(buffer, &key))
         return false;

@@ -13,8 +13,7 @@ static_assert(sizeof(float) == 4, "records store 32-bit floats");
 
 TBinaryBuffer::TBinaryBuffer()
     : mData(nullptr), mSize(0), mCapacity(0), mPosition(0), mGrowStep(10240), mFailed(false), mReported(false)
-{
-}
+{}
 
 TBinaryBuffer::~TBinaryBuffer()
 {
@@ -24,8 +23,7 @@ TBinaryBuffer::~TBinaryBuffer()
 void TBinaryBuffer::Fail(const char* what)
 {
   if (!mReported)
-    WriteDbg("ERROR: Binary record %s is damaged or cut short (at byte %u of %u)", what,
-             mPosition, mSize);
+    WriteDbg("ERROR: Binary record %s is damaged or cut short (at byte %u of %u)", what, mPosition, mSize);
   mFailed = true;
   mReported = true;
 }
@@ -35,8 +33,7 @@ bool TBinaryBuffer::Reserve(unsigned long needed)
   if (needed > 0xFFFFFFFFul)
     return false;
   unsigned long capacity = mCapacity;
-  if (!mData || capacity < needed)
-  {
+  if (!mData || capacity < needed) {
     // Grows by whole steps until the write fits, so one large write never runs past the block.
     unsigned long step = mGrowStep ? mGrowStep : 10240;
     if (!mData)
@@ -57,8 +54,7 @@ bool TBinaryBuffer::Reserve(unsigned long needed)
 unsigned long TBinaryBuffer::Write(const void* bytes, unsigned long n)
 {
   unsigned long end = static_cast<unsigned long>(mPosition) + n;
-  if (!Reserve(end))
-  {
+  if (!Reserve(end)) {
     Fail("write");
     return 0;
   }
@@ -73,8 +69,7 @@ unsigned long TBinaryBuffer::Write(const void* bytes, unsigned long n)
 unsigned long TBinaryBuffer::Read(void* out, unsigned long n)
 {
   // Compared against what is left, so a huge n cannot wrap the sum past the size.
-  if (!mData || mPosition > mSize || n > static_cast<unsigned long>(mSize - mPosition))
-  {
+  if (!mData || mPosition > mSize || n > static_cast<unsigned long>(mSize - mPosition)) {
     mFailed = true;
     return 0;
   }
@@ -176,8 +171,7 @@ bool TBinaryBuffer::ReadString(str* value)
   uint32_t length = 0;
   if (!ReadU32(&length))
     return false;
-  if (length > Remaining())
-  {
+  if (length > Remaining()) {
     mFailed = true;
     return false;
   }
@@ -189,13 +183,11 @@ bool TBinaryBuffer::ReadString(str* value)
 bool TBinaryBuffer::ReadCount(uint32_t* count, unsigned minRecordBytes, const char* what)
 {
   uint32_t read = 0;
-  if (!ReadU32(&read))
-  {
+  if (!ReadU32(&read)) {
     Fail(what);
     return false;
   }
-  if (minRecordBytes && read > Remaining() / minRecordBytes)
-  {
+  if (minRecordBytes && read > Remaining() / minRecordBytes) {
     Fail(what);
     return false;
   }

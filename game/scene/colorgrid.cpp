@@ -11,8 +11,7 @@ TColor32** CreateDynMass(int rows, int columns)
     return nullptr;
   TColor32* cells = new (std::nothrow) TColor32[static_cast<size_t>(rows) * columns];
   TColor32** grid = new (std::nothrow) TColor32*[static_cast<size_t>(rows)];
-  if (!cells || !grid)
-  {
+  if (!cells || !grid) {
     delete[] cells;
     delete[] grid;
     return nullptr;

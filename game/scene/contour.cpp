@@ -49,8 +49,7 @@ class TTracer
 public:
   TTracer(const TColor32* pixels, unsigned pitch, int width, int height, TContourPoints* points)
       : mPixels(pixels), mPitch(pitch), mWidth(width), mHeight(height), mPoints(points)
-  {
-  }
+  {}
 
   bool Inside(const TPoint& p) const { return p.x >= 0 && p.x < mWidth && p.y >= 0 && p.y < mHeight; }
   bool Solid(const TPoint& p) const
@@ -63,8 +62,7 @@ public:
   bool FirstActivePoint(TPoint corner, int direction, TPoint* found) const
   {
     for (TPoint p = corner; Inside(p); p = Step(p, direction))
-      if (Solid(p))
-      {
+      if (Solid(p)) {
         *found = p;
         return true;
       }
@@ -83,26 +81,20 @@ public:
     // Every pixel around the region is entered from at most eight sides; a walk that
     // outlasts that has missed its end and is stopped.
     const long long limit = 8LL * (mWidth + 2) * (mHeight + 2) + 64;
-    for (long long steps = 0;; ++steps)
-    {
-      if (steps > limit)
-      {
-        WriteDbg("ERROR: A contour trace of %dx%d pixels found no end; the outline is cut",
-                 mWidth, mHeight);
+    for (long long steps = 0;; ++steps) {
+      if (steps > limit) {
+        WriteDbg("ERROR: A contour trace of %dx%d pixels found no end; the outline is cut", mWidth, mHeight);
         return;
       }
       TPoint candidate = Step(pivot, next);
-      if (Solid(candidate))
-      {
+      if (Solid(candidate)) {
         pivot = candidate;
         int back = next;
         for (int tries = 0; tries < 8 && !Same(Step(pivot, back), current); ++tries)
           back = (back + 7) % 8;
         d = back;
         ++turns;
-      }
-      else
-      {
+      } else {
         d = next;
         mPoints->insert(current);
         current = candidate;
@@ -110,8 +102,7 @@ public:
       }
       next = (d + 1) % 8;
       TPoint following = Step(pivot, next);
-      if (turns > 8 || Same(following, firstPivot) || Same(following, start))
-      {
+      if (turns > 8 || Same(following, firstPivot) || Same(following, start)) {
         // The pixel the walk stands on touches the region too; without it the ring of
         // every outline would have a gap where the walk closed.
         mPoints->insert(current);
@@ -133,8 +124,7 @@ public:
                     {TPoint(0, mHeight - 1), 3},
                     {TPoint(0, 0), 5},
                     {TPoint(mWidth - 1, 0), 7}};
-    for (const auto& corner : corners)
-    {
+    for (const auto& corner : corners) {
       TPoint solid;
       if (!FirstActivePoint(corner.mCorner, corner.mDirection, &solid))
         continue;
@@ -153,18 +143,16 @@ private:
   TContourPoints* mPoints;
 };
 
-}  // namespace
+} // namespace
 
 // ---- tracing ----
 
-void GVertexListCreator::Process(const TColor32* pixels, unsigned pitch, int width, int height,
-                                 TContourPoints* points)
+void GVertexListCreator::Process(const TColor32* pixels, unsigned pitch, int width, int height, TContourPoints* points)
 {
   TTracer(pixels, pitch, width, height, points).Process();
 }
 
-TContourVertexList::TVertexList::TVertexList(const boost::shared_ptr<TTexture>& texture,
-                                             const TRect& rect)
+TContourVertexList::TVertexList::TVertexList(const boost::shared_ptr<TTexture>& texture, const TRect& rect)
     : mRect(rect)
 {
   TColor32* pixels = nullptr;
@@ -175,28 +163,25 @@ TContourVertexList::TVertexList::TVertexList(const boost::shared_ptr<TTexture>& 
   texture->Unlock();
 }
 
-TContourVertexList::TVertexList::TVertexList(const TColor32* pixels, unsigned pitch,
-                                             unsigned width, unsigned height, const TRect& rect)
+TContourVertexList::TVertexList::TVertexList(const TColor32* pixels, unsigned pitch, unsigned width, unsigned height,
+                                             const TRect& rect)
     : mRect(rect)
 {
   if (pixels)
     Trace(pixels, pitch, width, height);
 }
 
-void TContourVertexList::TVertexList::Trace(const TColor32* pixels, unsigned pitch,
-                                            unsigned width, unsigned height)
+void TContourVertexList::TVertexList::Trace(const TColor32* pixels, unsigned pitch, unsigned width, unsigned height)
 {
   // Resource rectangles are not checked against their texture: the part outside it is
   // traced as transparent, never read.
-  TRect texture(0, 0, int(std::min<unsigned>(width, INT_MAX)),
-                int(std::min<unsigned>(height, INT_MAX)));
+  TRect texture(0, 0, int(std::min<unsigned>(width, INT_MAX)), int(std::min<unsigned>(height, INT_MAX)));
   TRect clip = TRect::Intersect(mRect, texture);
   if (clip.right <= clip.left || clip.bottom <= clip.top)
     return;
   TContourPoints points;
   const TColor32* origin = pixels + size_t(clip.top) * pitch + size_t(clip.left);
-  GVertexListCreator::Process(origin, pitch, clip.right - clip.left, clip.bottom - clip.top,
-                              &points);
+  GVertexListCreator::Process(origin, pitch, clip.right - clip.left, clip.bottom - clip.top, &points);
   const int dx = int(int64_t(clip.left) - mRect.left);
   const int dy = int(int64_t(clip.top) - mRect.top);
   for (const TPoint& p : points)
@@ -216,23 +201,20 @@ TContourVertexList::TVertexList::TDrawMatrix::TDrawMatrix(const std::vector<TCol
       mCells[size_t(y) * mSide + x] = colours[std::max(std::abs(x - mCentre), std::abs(y - mCentre))];
 }
 
-void TContourVertexList::TVertexList::Paint(TColor32* pixels, unsigned pitch, unsigned width,
-                                            unsigned height,
+void TContourVertexList::TVertexList::Paint(TColor32* pixels, unsigned pitch, unsigned width, unsigned height,
                                             const std::vector<TColor32>& colours) const
 {
   for (unsigned y = 0; y < height; ++y)
     std::memset(static_cast<void*>(pixels + size_t(y) * pitch), 0, sizeof(TColor32) * width);
   TDrawMatrix brush(colours);
   const int64_t w = width, h = height;
-  for (const TPoint& point : mPoints)
-  {
+  for (const TPoint& point : mPoints) {
     const int64_t left = int64_t(point.x) + TContour::kMargin - brush.mCentre;
     const int64_t top = int64_t(point.y) + TContour::kMargin - brush.mCentre;
     // Every stamp is clipped: a wide brush or a point far outside would write past the texture.
     const int64_t x0 = std::max<int64_t>(0, -left), x1 = std::min<int64_t>(brush.mSide, w - left);
     const int64_t y0 = std::max<int64_t>(0, -top), y1 = std::min<int64_t>(brush.mSide, h - top);
-    for (int64_t by = y0; by < y1; ++by)
-    {
+    for (int64_t by = y0; by < y1; ++by) {
       TColor32* row = pixels + size_t(top + by) * pitch + size_t(left);
       const TColor32* cells = brush.mCells.data() + size_t(by) * brush.mSide;
       for (int64_t bx = x0; bx < x1; ++bx)
@@ -275,8 +257,8 @@ TContourVertexList::TVertexList* TContourVertexList::CreateVertexList(int frame)
     return nullptr;
   if (mLists.size() <= size_t(frame))
     mLists.resize(size_t(frame) + 1, nullptr);
-  TRect rect(TruncateToInt(image->mX), TruncateToInt(image->mY),
-             TruncateToInt(image->mX + image->mW), TruncateToInt(image->mY + image->mH));
+  TRect rect(TruncateToInt(image->mX), TruncateToInt(image->mY), TruncateToInt(image->mX + image->mW),
+             TruncateToInt(image->mY + image->mH));
   // Images without a texture (the boxes of text objects) have no outline.
   boost::shared_ptr<TTexture> texture;
   CanlTexture* entry = mScene->GetImageResource().GetImageTexture(frame);
@@ -297,15 +279,12 @@ void TContour::CreateTexture(int width, int height)
   int side = kFirstTextureSide;
   while (side < needed && side < kMaxTextureSide)
     side *= 2;
-  if (side < needed)
-  {
-    WriteDbg("ERROR: A contour of %dx%d pixels is larger than any texture; it is not shown",
-             width, height);
+  if (side < needed) {
+    WriteDbg("ERROR: A contour of %dx%d pixels is larger than any texture; it is not shown", width, height);
     mTexture.reset();
     return;
   }
-  if (mTexture)
-  {
+  if (mTexture) {
     std::pair<int, int> size = mTexture->GetInternalSize();
     if (size.first >= side && size.second >= side)
       return;
@@ -322,10 +301,8 @@ void TContour::SetFrame(int frame)
     return;
   TScene* scene = mObject->GetScene();
   CanlImage* image = scene ? scene->GetImageResource().GetImage(frame) : nullptr;
-  TContourVertexList::TVertexList* outline =
-      image ? scene->getVertexList()->GetFrameVertex(frame) : nullptr;
-  if (!outline)
-  {
+  TContourVertexList::TVertexList* outline = image ? scene->getVertexList()->GetFrameVertex(frame) : nullptr;
+  if (!outline) {
     // Nothing of an earlier frame may show through.
     mTexture.reset();
     return;
@@ -341,8 +318,7 @@ void TContour::Draw(TDrawSpec* spec, TSceneRenderer& renderer)
     return;
   TDrawSpec glow = *spec;
   const TRect& source = spec->mSrcRect;
-  glow.mSrcRect = TRect(0, 0, source.right - source.left + 2 * kMargin,
-                        source.bottom - source.top + 2 * kMargin);
+  glow.mSrcRect = TRect(0, 0, source.right - source.left + 2 * kMargin, source.bottom - source.top + 2 * kMargin);
   // Through the pivot, so the margin scales and turns with the object.
   glow.mCenter.x += kMargin;
   glow.mCenter.y += kMargin;

@@ -43,10 +43,7 @@ private:
 
 struct TContourPointOrder
 {
-  bool operator()(const TPoint& a, const TPoint& b) const
-  {
-    return a.x != b.x ? a.x < b.x : a.y < b.y;
-  }
+  bool operator()(const TPoint& a, const TPoint& b) const { return a.x != b.x ? a.x < b.x : a.y < b.y; }
 };
 typedef std::set<TPoint, TContourPointOrder> TContourPoints;
 
@@ -58,8 +55,7 @@ class GVertexListCreator
 public:
   // pixels are the rectangle's own (row 0 its top), pitch pixels per row; points are
   // relative to its top-left corner and may lie one pixel outside it.
-  static void Process(const TColor32* pixels, unsigned pitch, int width, int height,
-                      TContourPoints* points);
+  static void Process(const TColor32* pixels, unsigned pitch, int width, int height, TContourPoints* points);
 };
 
 class TContourVertexList
@@ -81,12 +77,10 @@ public:
     // texture that cannot be locked gives an empty outline.
     TVertexList(const boost::shared_ptr<TTexture>& texture, const TRect& rect);
     // Traces the rectangle of pixels in memory (width x height, pitch per row).
-    TVertexList(const TColor32* pixels, unsigned pitch, unsigned width, unsigned height,
-                const TRect& rect);
+    TVertexList(const TColor32* pixels, unsigned pitch, unsigned width, unsigned height, const TRect& rect);
 
     // Clears the target and paints the outline into it.
-    void Draw(const boost::shared_ptr<TTexture>& target,
-              const std::vector<TColor32>& colours) const;
+    void Draw(const boost::shared_ptr<TTexture>& target, const std::vector<TColor32>& colours) const;
     // Paints the outline into pixels (cleared first): the brush stamped at each point
     // moved by the margin, each pixel keeping the colour of larger alpha, clipped to the
     // width x height pixels.

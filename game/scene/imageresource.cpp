@@ -14,7 +14,7 @@ namespace {
 const unsigned kTextureRecordBytes = 8;
 const unsigned kImageRecordBytes = 4 + 6 * 4 + 4;
 
-}  // namespace
+} // namespace
 
 bool CanlTexture::LoadFromXML(TXmlNode* node)
 {
@@ -64,9 +64,8 @@ void CanlImage::Store(TBinaryBuffer* buffer) const
 
 bool CanlImage::Load(TBinaryBuffer* buffer)
 {
-  if (buffer->ReadString(&mId) && buffer->ReadF32(&mX) && buffer->ReadF32(&mY) &&
-      buffer->ReadF32(&mPx) && buffer->ReadF32(&mPy) && buffer->ReadF32(&mW) &&
-      buffer->ReadF32(&mH) && buffer->ReadI32(&mTexture))
+  if (buffer->ReadString(&mId) && buffer->ReadF32(&mX) && buffer->ReadF32(&mY) && buffer->ReadF32(&mPx) &&
+      buffer->ReadF32(&mPy) && buffer->ReadF32(&mW) && buffer->ReadF32(&mH) && buffer->ReadI32(&mTexture))
     return true;
   buffer->Fail("of an image resource's image");
   return false;
@@ -92,8 +91,7 @@ void CanlImageResource::ReadImages(TXmlNode* list)
   str name;
   TXmlNode* child = nullptr;
   list->ResetChildren();
-  while (list->GetNextChild(&name, &child))
-  {
+  while (list->GetNextChild(&name, &child)) {
     if (name != str("image"))
       continue;
     CanlImage* image = new CanlImage(this);
@@ -103,10 +101,8 @@ void CanlImageResource::ReadImages(TXmlNode* list)
     if (texture.empty())
       continue;
     // Only textures read so far count, so a resources file lists its textures first.
-    for (size_t i = 0; i < mTextures.size(); ++i)
-    {
-      if (std::strcmp(mTextures[i]->mId.c_str(), texture.c_str()) == 0)
-      {
+    for (size_t i = 0; i < mTextures.size(); ++i) {
+      if (std::strcmp(mTextures[i]->mId.c_str(), texture.c_str()) == 0) {
         image->mTexture = static_cast<int32_t>(i);
         break;
       }
@@ -119,24 +115,19 @@ bool CanlImageResource::LoadFromXML(TXmlNode* resources)
   str name;
   TXmlNode* child = nullptr;
   resources->ResetChildren();
-  while (resources->GetNextChild(&name, &child))
-  {
-    if (name == str("textures"))
-    {
+  while (resources->GetNextChild(&name, &child)) {
+    if (name == str("textures")) {
       str textureName;
       TXmlNode* textureNode = nullptr;
       child->ResetChildren();
-      while (child->GetNextChild(&textureName, &textureNode))
-      {
+      while (child->GetNextChild(&textureName, &textureNode)) {
         if (textureName != str("texture"))
           continue;
         CanlTexture* texture = new CanlTexture(this);
         mTextures.push_back(texture);
         texture->LoadFromXML(textureNode);
       }
-    }
-    else if (name == str("images") || name == str("empties"))
-    {
+    } else if (name == str("images") || name == str("empties")) {
       ReadImages(child);
     }
   }
@@ -158,11 +149,9 @@ bool CanlImageResource::Load(TBinaryBuffer* buffer)
   uint32_t count = 0;
   if (!buffer->ReadCount(&count, kTextureRecordBytes, "of an image resource's textures"))
     return false;
-  for (uint32_t i = 0; i < count; ++i)
-  {
+  for (uint32_t i = 0; i < count; ++i) {
     CanlTexture* texture = new CanlTexture(this);
-    if (!texture->Load(buffer))
-    {
+    if (!texture->Load(buffer)) {
       delete texture;
       return false;
     }
@@ -170,11 +159,9 @@ bool CanlImageResource::Load(TBinaryBuffer* buffer)
   }
   if (!buffer->ReadCount(&count, kImageRecordBytes, "of an image resource's images"))
     return false;
-  for (uint32_t i = 0; i < count; ++i)
-  {
+  for (uint32_t i = 0; i < count; ++i) {
     CanlImage* image = new CanlImage(this);
-    if (!image->Load(buffer))
-    {
+    if (!image->Load(buffer)) {
       delete image;
       return false;
     }
@@ -206,8 +193,7 @@ CanlImage* CanlImageResource::GetImage(int index) const
 
 CanlTexture* CanlImageResource::GetTexture(int index) const
 {
-  return index >= 0 && index < GetTextureCount() ? mTextures[static_cast<size_t>(index)]
-                                                 : nullptr;
+  return index >= 0 && index < GetTextureCount() ? mTextures[static_cast<size_t>(index)] : nullptr;
 }
 
 CanlTexture* CanlImageResource::GetImageTexture(int index) const

@@ -29,10 +29,8 @@ public:
 class CanlImage
 {
 public:
-  explicit CanlImage(CanlImageResource* owner)
-      : mOwner(owner), mTexture(-1), mX(0), mY(0), mPx(0), mPy(0), mW(0), mH(0)
-  {
-  }
+  explicit CanlImage(CanlImageResource* owner) : mOwner(owner), mTexture(-1), mX(0), mY(0), mPx(0), mPy(0), mW(0), mH(0)
+  {}
   virtual ~CanlImage() {}
   virtual bool LoadFromXML(TXmlNode* node);
   virtual void Store(TBinaryBuffer* buffer) const;

@@ -26,36 +26,18 @@ void ReadText(TXmlNode* node, const char* name, str* out, TInitParam* params, ui
   params->Set(bit, !out->empty());
 }
 
-}  // namespace
+} // namespace
 
 TInitParam::TInitParam()
-    : mMask(0),
-      mAlpha(0),
-      mRotation(0),
-      mVisible(false),
-      mWidthMirror(false),
-      mHeightMirror(false),
-      mZ(0),
-      mFontSize(0),
-      mFontColor(0, 0, 0, 0),
-      mFontDrawValue(0),
-      mTextAlignment(0),
-      mBlend(TRenderer::kBlendNormal),
-      mHitTest(false),
-      mContour(false),
-      mSoundPlaying(false),
-      mSoundLoop(false),
-      mSoundVolume(0),
-      mTag(0)
-{
-}
+    : mMask(0), mAlpha(0), mRotation(0), mVisible(false), mWidthMirror(false), mHeightMirror(false), mZ(0),
+      mFontSize(0), mFontColor(0, 0, 0, 0), mFontDrawValue(0), mTextAlignment(0), mBlend(TRenderer::kBlendNormal),
+      mHitTest(false), mContour(false), mSoundPlaying(false), mSoundLoop(false), mSoundVolume(0), mTag(0)
+{}
 
 bool TInitParam::AlignmentFromName(const str& name, int32_t* code)
 {
-  for (const TAlignmentName& entry : kAlignments)
-  {
-    if (std::strcmp(entry.mName, name.c_str()) == 0)
-    {
+  for (const TAlignmentName& entry : kAlignments) {
+    if (std::strcmp(entry.mName, name.c_str()) == 0) {
       *code = entry.mCode;
       return true;
     }
@@ -188,9 +170,7 @@ void TInitParam::StoreToXML(TXmlNode* node) const
   if (Has(kFontSize))
     node->SetAttribute("fs", FormatC("%d", mFontSize).c_str());
   if (Has(kFontColor))
-    node->SetAttribute("fc", FormatC("%f,%f,%f,%f", mFontColor.r, mFontColor.g, mFontColor.b,
-                                     mFontColor.a)
-                                 .c_str());
+    node->SetAttribute("fc", FormatC("%f,%f,%f,%f", mFontColor.r, mFontColor.g, mFontColor.b, mFontColor.a).c_str());
   if (Has(kFontDrawValue))
     node->SetAttribute("fh", FormatC("%d", mFontDrawValue).c_str());
   if (Has(kFont))
@@ -248,30 +228,23 @@ void TInitParam::Store(TBinaryBuffer* buffer) const
 bool TInitParam::Load(TBinaryBuffer* buffer)
 {
   uint32_t blend = 0;
-  bool read = buffer->ReadU32(&mMask) && buffer->ReadF32(&mAlpha) &&
-              buffer->ReadF32(&mRotation) && buffer->ReadF32(&mPosition.x) &&
-              buffer->ReadF32(&mPosition.y) && buffer->ReadF32(&mWidthRange.x) &&
-              buffer->ReadF32(&mWidthRange.y) && buffer->ReadF32(&mScale.x) &&
-              buffer->ReadF32(&mScale.y) && buffer->ReadBool(&mVisible) &&
-              buffer->ReadBool(&mWidthMirror) && buffer->ReadBool(&mHeightMirror) &&
-              buffer->ReadU32(&blend) && buffer->ReadBool(&mContour) &&
-              buffer->ReadString(&mParticle) && buffer->ReadBool(&mHitTest) &&
-              buffer->ReadString(&mSound) && buffer->ReadBool(&mSoundPlaying) &&
-              buffer->ReadBool(&mSoundLoop) && buffer->ReadF32(&mSoundVolume) &&
-              buffer->ReadF32(&mZ) && buffer->ReadI32(&mFontSize) &&
-              buffer->ReadF32(&mFontColor.r) && buffer->ReadF32(&mFontColor.g) &&
-              buffer->ReadF32(&mFontColor.b) && buffer->ReadF32(&mFontColor.a) &&
-              buffer->ReadI32(&mFontDrawValue) && buffer->ReadI32(&mTextAlignment) &&
-              buffer->ReadString(&mFont) && buffer->ReadString(&mText) &&
-              buffer->ReadString(&mFrame) && buffer->ReadString(&mState) &&
-              buffer->ReadI32(&mTag);
-  if (!read)
-  {
+  bool read = buffer->ReadU32(&mMask) && buffer->ReadF32(&mAlpha) && buffer->ReadF32(&mRotation) &&
+              buffer->ReadF32(&mPosition.x) && buffer->ReadF32(&mPosition.y) && buffer->ReadF32(&mWidthRange.x) &&
+              buffer->ReadF32(&mWidthRange.y) && buffer->ReadF32(&mScale.x) && buffer->ReadF32(&mScale.y) &&
+              buffer->ReadBool(&mVisible) && buffer->ReadBool(&mWidthMirror) && buffer->ReadBool(&mHeightMirror) &&
+              buffer->ReadU32(&blend) && buffer->ReadBool(&mContour) && buffer->ReadString(&mParticle) &&
+              buffer->ReadBool(&mHitTest) && buffer->ReadString(&mSound) && buffer->ReadBool(&mSoundPlaying) &&
+              buffer->ReadBool(&mSoundLoop) && buffer->ReadF32(&mSoundVolume) && buffer->ReadF32(&mZ) &&
+              buffer->ReadI32(&mFontSize) && buffer->ReadF32(&mFontColor.r) && buffer->ReadF32(&mFontColor.g) &&
+              buffer->ReadF32(&mFontColor.b) && buffer->ReadF32(&mFontColor.a) && buffer->ReadI32(&mFontDrawValue) &&
+              buffer->ReadI32(&mTextAlignment) && buffer->ReadString(&mFont) && buffer->ReadString(&mText) &&
+              buffer->ReadString(&mFrame) && buffer->ReadString(&mState) && buffer->ReadI32(&mTag);
+  if (!read) {
     buffer->Fail("of an object property set");
     return false;
   }
   // A mode the renderer does not have would reach it unchecked.
-  mBlend = blend <= TRenderer::kBlendMultiplicative ? static_cast<TRenderer::EBlendMode>(blend)
-                                                    : TRenderer::kBlendNormal;
+  mBlend =
+      blend <= TRenderer::kBlendMultiplicative ? static_cast<TRenderer::EBlendMode>(blend) : TRenderer::kBlendNormal;
   return true;
 }

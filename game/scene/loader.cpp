@@ -14,14 +14,12 @@ TScene* TLoader::SceneLoad(const char* file)
   TXmlNode document;
   TXmlPreloader* preloader = TDefSingleton<TXmlPreloader>::GetInstance();
   TXmlNode* root = preloader ? preloader->getNode(file) : nullptr;
-  if (!root)
-  {
+  if (!root) {
     document.ParseFile(file);
     root = &document;
   }
   TXmlNode* element = root->GetChild("scene");
-  if (!element)
-  {
+  if (!element) {
     WriteDbg("ERROR: Scene file '%s' cannot be read or holds no scene", file);
     return nullptr;
   }

@@ -26,15 +26,13 @@ void TMaskObject::Draw(TSceneRenderer& renderer)
   const float halfHeight = static_cast<float>(source.bottom - source.top) * mScale.y / 2;
   const float left = centreX - halfWidth, right = centreX + halfWidth;
   const float top = centreY - halfHeight, bottom = centreY + halfHeight;
-  const TVec2 corners[10] = {TVec2(0, 0),     TVec2(left, top),     TVec2(800, 0),
-                             TVec2(right, top), TVec2(800, 600),    TVec2(right, bottom),
-                             TVec2(0, 600),   TVec2(left, bottom),  TVec2(0, 0),
-                             TVec2(left, top)};
+  const TVec2 corners[10] = {TVec2(0, 0),     TVec2(left, top),     TVec2(800, 0), TVec2(right, top),
+                             TVec2(800, 600), TVec2(right, bottom), TVec2(0, 600), TVec2(left, bottom),
+                             TVec2(0, 0),     TVec2(left, top)};
   int alpha = TruncateToInt(mAlpha * 255);
   alpha = alpha < 0 ? 0 : alpha > 255 ? 255 : alpha;
   TTransformedLitVert vertices[10];
-  for (int i = 0; i < 10; ++i)
-  {
+  for (int i = 0; i < 10; ++i) {
     vertices[i].mPos = TVec3(corners[i].x, corners[i].y, 0);
     vertices[i].mRhw = 1;
     vertices[i].mColor = TColor32(0, 0, 0, static_cast<unsigned char>(alpha));

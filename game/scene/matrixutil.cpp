@@ -11,13 +11,12 @@
 bool invertMatrix(TMat3* matrix)
 {
   const float* m = matrix->Data();
-  const float det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
-                    m[2] * (m[3] * m[7] - m[4] * m[6]);
+  const float det =
+      m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) + m[2] * (m[3] * m[7] - m[4] * m[6]);
   if (det == 0 || det != det)
     return false;
-  TMat3 inverse((m[4] * m[8] - m[5] * m[7]) / det, (m[2] * m[7] - m[1] * m[8]) / det,
-                (m[1] * m[5] - m[2] * m[4]) / det, (m[5] * m[6] - m[3] * m[8]) / det,
-                (m[0] * m[8] - m[2] * m[6]) / det, (m[2] * m[3] - m[0] * m[5]) / det,
+  TMat3 inverse((m[4] * m[8] - m[5] * m[7]) / det, (m[2] * m[7] - m[1] * m[8]) / det, (m[1] * m[5] - m[2] * m[4]) / det,
+                (m[5] * m[6] - m[3] * m[8]) / det, (m[0] * m[8] - m[2] * m[6]) / det, (m[2] * m[3] - m[0] * m[5]) / det,
                 (m[3] * m[7] - m[4] * m[6]) / det, (m[1] * m[6] - m[0] * m[7]) / det,
                 (m[0] * m[4] - m[1] * m[3]) / det);
   *matrix = inverse;
@@ -44,12 +43,10 @@ TBounds Bounds(const TRect& rect, const TMat3& matrix)
 {
   const float infinity = std::numeric_limits<float>::infinity();
   TBounds bounds = {infinity, infinity, -infinity, -infinity};
-  const TVec3 corners[4] = {TVec3(float(rect.left), float(rect.top), 1),
-                            TVec3(float(rect.left), float(rect.bottom), 1),
+  const TVec3 corners[4] = {TVec3(float(rect.left), float(rect.top), 1), TVec3(float(rect.left), float(rect.bottom), 1),
                             TVec3(float(rect.right), float(rect.top), 1),
                             TVec3(float(rect.right), float(rect.bottom), 1)};
-  for (const TVec3& corner : corners)
-  {
+  for (const TVec3& corner : corners) {
     TVec3 moved = vectorMulMatrix(&corner, &matrix);
     bounds.mMinX = std::min(bounds.mMinX, moved.x);
     bounds.mMinY = std::min(bounds.mMinY, moved.y);
@@ -81,7 +78,7 @@ bool AxisOverlaps(float minA, float maxA, float minB, float maxB)
   return (edges[0] == minA && edges[1] == minB) || (edges[0] == minB && edges[1] == minA);
 }
 
-}  // namespace
+} // namespace
 
 bool RectItersectTest(const TRect& a, const TMat3& ma, const TRect& b, const TMat3& mb)
 {

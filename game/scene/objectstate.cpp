@@ -21,12 +21,11 @@ int ImageCount(TSceneObject* owner)
   return scene ? scene->GetImageResource().GetImageCount() : 0;
 }
 
-}  // namespace
+} // namespace
 
 TSceneObjectState::TSceneObjectState(TSceneObject* owner)
     : mOwner(owner), mMainAnimator(nullptr), mNextState(-1), mFrame(-1), mDelay(0)
-{
-}
+{}
 
 void TSceneObjectState::Store(TBinaryBuffer* buffer) const
 {
@@ -45,13 +44,11 @@ void TSceneObjectState::Store(TBinaryBuffer* buffer) const
 bool TSceneObjectState::Load(TBinaryBuffer* buffer)
 {
   str mainType;
-  bool read = mAnimators.Load(buffer, mOwner) && mSets.Load(buffer) &&
-              buffer->ReadString(&mName) && buffer->ReadI32(&mNextState) &&
-              buffer->ReadString(&mNextStateName) && buffer->ReadU32(&mDelay) &&
-              mParams.Load(buffer) && buffer->ReadI32(&mFrame) &&
-              buffer->ReadString(&mainType) && buffer->ReadString(&mScript);
-  if (!read)
-  {
+  bool read = mAnimators.Load(buffer, mOwner) && mSets.Load(buffer) && buffer->ReadString(&mName) &&
+              buffer->ReadI32(&mNextState) && buffer->ReadString(&mNextStateName) && buffer->ReadU32(&mDelay) &&
+              mParams.Load(buffer) && buffer->ReadI32(&mFrame) && buffer->ReadString(&mainType) &&
+              buffer->ReadString(&mScript);
+  if (!read) {
     buffer->Fail("of an object state");
     return false;
   }
@@ -87,8 +84,7 @@ bool TSceneObjectState::LoadFromXML(TXmlNode* node)
   mNextStateName = node->GetAttribute("sn");
   mDelay = static_cast<uint32_t>(ReadIntAttribute(node, "delay", 0));
   mParams.LoadFromXML(node);
-  if (mParams.Has(TInitParam::kFrame))
-  {
+  if (mParams.Has(TInitParam::kFrame)) {
     TScene* scene = mOwner ? mOwner->GetScene() : nullptr;
     mFrame = scene ? scene->GetImageResource().getImageIndex(mParams.mFrame) : -1;
     if (scene && mFrame == -1)
@@ -125,8 +121,7 @@ bool TSceneObjectStates::Load(TBinaryBuffer* buffer, TSceneObject* owner)
   if (!buffer->ReadCount(&count, kStateRecordBytes, "of a state list"))
     return false;
   bool loaded = true;
-  for (uint32_t i = 0; i < count && loaded; ++i)
-  {
+  for (uint32_t i = 0; i < count && loaded; ++i) {
     TSceneObjectState* state = new TSceneObjectState(owner);
     mStates.push_back(state);
     loaded = state->Load(buffer);
@@ -149,8 +144,7 @@ bool TSceneObjectStates::LoadFromXML(TXmlNode* node, TSceneObject* owner)
   str name;
   TXmlNode* child = nullptr;
   node->ResetChildren();
-  while (node->GetNextChild(&name, &child))
-  {
+  while (node->GetNextChild(&name, &child)) {
     if (name != str("st"))
       continue;
     TSceneObjectState* state = new TSceneObjectState(owner);
@@ -174,4 +168,3 @@ int TSceneObjectStates::IndexOf(const str& name) const
       return static_cast<int>(i);
   return -1;
 }
-

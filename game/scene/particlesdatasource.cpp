@@ -12,17 +12,17 @@
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
 
-#define QV_CLASS_ID(Name)                          \
-  intptr_t Name::ClassId()                         \
-  {                                                \
-    static const char kId = 0;                     \
-    return reinterpret_cast<intptr_t>(&kId);       \
+#define QV_CLASS_ID(Name)                                                                                              \
+  intptr_t Name::ClassId()                                                                                             \
+  {                                                                                                                    \
+    static const char kId = 0;                                                                                         \
+    return reinterpret_cast<intptr_t>(&kId);                                                                           \
   }
-#define QV_DATA_SOURCE_CREATE(Name)                \
-  QV_CLASS_ID(Name)                                \
-  GParticlesDataSource* Name::Create()             \
-  {                                                \
-    return new Name;                               \
+#define QV_DATA_SOURCE_CREATE(Name)                                                                                    \
+  QV_CLASS_ID(Name)                                                                                                    \
+  GParticlesDataSource* Name::Create()                                                                                 \
+  {                                                                                                                    \
+    return new Name;                                                                                                   \
   }
 
 QV_CLASS_ID(GParticlesDataSource)
@@ -34,8 +34,7 @@ QV_DATA_SOURCE_CREATE(GTSceneObjectPixelChooser)
 
 float GParticlesDataSource::Argument(const TParticleMachineState& machine, unsigned i)
 {
-  for (unsigned k = 0; k < machine.mArgCount; ++k)
-  {
+  for (unsigned k = 0; k < machine.mArgCount; ++k) {
     const unsigned width = machine.ArgWidth(k);
     if (i < width)
       return machine.Arg(k)[i];
@@ -57,7 +56,7 @@ TVec2 TargetPoint(const int32_t* target)
   return TVec2(static_cast<float>(target[0]), static_cast<float>(target[1]));
 }
 
-}  // namespace
+} // namespace
 
 // ---- escape from a point ----
 
@@ -79,8 +78,7 @@ bool GSpeedMouseEscaper::Process(TParticleState&, TParticleMachineState& machine
   const float radius = Argument(machine, 2);
   const float length = d.Length();
   TVec2 push(0, 0);
-  if (radius > length)
-  {
+  if (radius > length) {
     const float k = radius / (radius - length);
     push = TVec2(d.x / (k * k), d.y / (k * k));
   }
@@ -107,10 +105,7 @@ bool TParticlesTarget::Process(TParticleState&, TParticleMachineState& machine)
   return PushPoint(machine, way.Normalize());
 }
 
-TParticlesTargetDistance::TParticlesTargetDistance()
-    : mTarget(GParticlesManager::GetParticleTarget())
-{
-}
+TParticlesTargetDistance::TParticlesTargetDistance() : mTarget(GParticlesManager::GetParticleTarget()) {}
 
 bool TParticlesTargetDistance::Init(const str&, GParticlesSystem*)
 {
@@ -124,8 +119,7 @@ uint8_t TParticlesTargetDistance::GetReturnSize(int, uint8_t*)
 
 bool TParticlesTargetDistance::Process(TParticleState&, TParticleMachineState& machine)
 {
-  const float distance =
-      (TargetPoint(mTarget) - TVec2(Argument(machine, 0), Argument(machine, 1))).Length();
+  const float distance = (TargetPoint(mTarget) - TVec2(Argument(machine, 0), Argument(machine, 1))).Length();
   return machine.Push(&distance, 1);
 }
 
@@ -203,8 +197,7 @@ void GTSceneObjectPixelChooser::InitObject(TSceneObject* object)
   const int right = std::min<int64_t>(TruncateToInt(image->mX + image->mW), texture->GetWidth());
   const int bottom = std::min<int64_t>(TruncateToInt(image->mY + image->mH), texture->GetHeight());
   for (int y = top; y < bottom; ++y)
-    for (int x = left; x < right; ++x)
-    {
+    for (int x = left; x < right; ++x) {
       if (!texture->hitTest(unsigned(x), unsigned(y)))
         continue;
       // Relative to the pivot, which the transform places: pixels left of or above it

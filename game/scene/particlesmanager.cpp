@@ -20,7 +20,7 @@ bool IsEffectName(const str& name)
   return name.find(str("..")) == str::npos && name.find(':') == str::npos;
 }
 
-}  // namespace
+} // namespace
 
 GParticlesManager::GParticlesManager()
 {
@@ -61,14 +61,12 @@ GParticlesDataSource* GParticlesManager::CreateDataSource(const str& name)
 
 GParticlesSystem* GParticlesManager::CreateSystem(const str& name)
 {
-  if (!IsEffectName(name))
-  {
+  if (!IsEffectName(name)) {
     WriteDbg("ERROR: Particle effect name '%s' names no file under particles/", name.c_str());
     return nullptr;
   }
   GParticlesSystem* system = new GParticlesSystem;
-  if (!system->Init(name))
-  {
+  if (!system->Init(name)) {
     WriteDbg("ERROR: Particle effect particles/%s.lua cannot be loaded", name.c_str());
     delete system;
     return nullptr;
@@ -76,18 +74,14 @@ GParticlesSystem* GParticlesManager::CreateSystem(const str& name)
   return system;
 }
 
-GParticlesSystem* GParticlesManager::DragSystem(const str& name,
-                                                GParticlesSystem::GParticleSystemOwner* owner)
+GParticlesSystem* GParticlesManager::DragSystem(const str& name, GParticlesSystem::GParticleSystemOwner* owner)
 {
   GParticlesSystem* system = nullptr;
   std::multimap<str, GParticlesSystem*>::iterator pooled = mPool.find(name);
-  if (pooled != mPool.end())
-  {
+  if (pooled != mPool.end()) {
     system = pooled->second;
     mPool.erase(pooled);
-  }
-  else
-  {
+  } else {
     system = CreateSystem(name);
   }
   if (!system)

@@ -14,18 +14,14 @@ TParticlesObject::~TParticlesObject()
 
 void TParticlesObject::SetSystem(const str& name)
 {
-  if (name == mName)
-  {
+  if (name == mName) {
     if (name.empty())
       return;
-    if (mSystem)
-    {
+    if (mSystem) {
       mSystem->Reset();
       return;
     }
-  }
-  else if (mSystem)
-  {
+  } else if (mSystem) {
     mSystem->DropSystem();
   }
   mName = name;
@@ -44,10 +40,8 @@ void TParticlesObject::RefreshPixelChooser()
 {
   if (!mSystem || !mSystem->isFunctionRegistered("fPixChooser"))
     return;
-  boost::shared_ptr<TParticleFunction> function =
-      mSystem->GetEngine().GetParticleFunction("fPixChooser");
-  if (GTSceneObjectPixelChooser* chooser =
-          function ? function->GetCast<GTSceneObjectPixelChooser>() : nullptr)
+  boost::shared_ptr<TParticleFunction> function = mSystem->GetEngine().GetParticleFunction("fPixChooser");
+  if (GTSceneObjectPixelChooser* chooser = function ? function->GetCast<GTSceneObjectPixelChooser>() : nullptr)
     chooser->InitObject(mObject);
 }
 

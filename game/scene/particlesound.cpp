@@ -16,7 +16,7 @@ namespace {
 // Particle sounds play in the game's effects group.
 const int kSoundGroup = 1000;
 
-}  // namespace
+} // namespace
 
 intptr_t GParticleSound::ClassId()
 {
@@ -50,14 +50,12 @@ bool GParticleSound::Process(TParticleState&, TParticleMachineState& machine)
 
 void GParticleSound::RegisterSound(int index, str name)
 {
-  if (index < 0 || index >= kMaxSlots)
-  {
-    WriteDbg("ERROR: Particle sound slot %d is outside 0 to %d; sound '%s' not registered", index,
-             kMaxSlots - 1, name.c_str());
+  if (index < 0 || index >= kMaxSlots) {
+    WriteDbg("ERROR: Particle sound slot %d is outside 0 to %d; sound '%s' not registered", index, kMaxSlots - 1,
+             name.c_str());
     return;
   }
-  if (mSounds.size() <= size_t(index))
-  {
+  if (mSounds.size() <= size_t(index)) {
     mSounds.resize(size_t(index) + 1);
     mPlayers.resize(size_t(index) + 1);
   }
@@ -69,8 +67,7 @@ void GParticleSound::PlaySoundA(int index, int ms)
   if (index < 0 || size_t(index) >= mSounds.size() || !mSounds[size_t(index)])
     return;
   boost::shared_ptr<TSoundIns>& player = mPlayers[size_t(index)];
-  if (player && !player->mFinished)
-  {
+  if (player && !player->mFinished) {
     player->mEndTime = TPlatform::Timer() + uint32_t(ms);
     return;
   }
@@ -101,21 +98,18 @@ void GParticleSound::TSoundIns::Play(boost::shared_ptr<TSoundInstance> instance,
 {
   mEndTime = TPlatform::Timer() + uint32_t(ms);
   mInstance = instance;
-  if (ms < 0)
-  {
+  if (ms < 0) {
     Stop();
     return;
   }
   TPlatform* platform = TPlatform::GetInstance();
   // Without the idle list nothing would ever stop the loop.
-  if (!platform)
-  {
+  if (!platform) {
     Stop();
     return;
   }
   mFinished = false;
-  if (!mTimer)
-  {
+  if (!mTimer) {
     TCustomOnTimerCaller* timer = CreateTimer(this, 0, &TSoundIns::OnTimeLeft);
     platform->AdoptTask(timer);
   }
@@ -125,8 +119,7 @@ void GParticleSound::TSoundIns::Play(boost::shared_ptr<TSoundInstance> instance,
 bool GParticleSound::TSoundIns::OnTimeLeft(TCustomOnTimerCaller* timer)
 {
   const int32_t left = int32_t(mEndTime - TPlatform::Timer());
-  if (left < 1)
-  {
+  if (left < 1) {
     Stop();
     mFinished = true;
     return false;

@@ -21,7 +21,7 @@ struct TRunning
   int* mCount;
 };
 
-}  // namespace
+} // namespace
 
 intptr_t GParticlesSystem::ClassId()
 {
@@ -29,10 +29,7 @@ intptr_t GParticlesSystem::ClassId()
   return reinterpret_cast<intptr_t>(&kId);
 }
 
-GParticlesSystem::GParticlesSystem()
-    : mOwner(nullptr), mPending(0), mState(kNew), mRunning(0), mEndAsked(false)
-{
-}
+GParticlesSystem::GParticlesSystem() : mOwner(nullptr), mPending(0), mState(kNew), mRunning(0), mEndAsked(false) {}
 
 GParticlesSystem::~GParticlesSystem()
 {
@@ -111,8 +108,7 @@ void GParticlesSystem::DropSystem()
 void GParticlesSystem::OnEnd()
 {
   // Deleting the system now would close the Lua state the script is running in.
-  if (mRunning > 0)
-  {
+  if (mRunning > 0) {
     mEndAsked = true;
     return;
   }
@@ -145,8 +141,7 @@ GParticlesDataSource* GParticlesSystem::NewDataSource(const str& name, const str
 {
   GParticlesManager* manager = GParticlesManager::GetInstance();
   GParticlesDataSource* source = manager ? manager->CreateDataSource(type) : nullptr;
-  if (source && !source->Init(name, this))
-  {
+  if (source && !source->Init(name, this)) {
     delete source;
     return nullptr;
   }

@@ -33,8 +33,7 @@ void TRelativePosAnimator::Store(TBinaryBuffer* buffer) const
 
 bool TRelativePosAnimator::Load(TBinaryBuffer* buffer)
 {
-  return TPositionAnimator::Load(buffer) && buffer->ReadF32(&mBase.x) &&
-         buffer->ReadF32(&mBase.y);
+  return TPositionAnimator::Load(buffer) && buffer->ReadF32(&mBase.x) && buffer->ReadF32(&mBase.y);
 }
 
 void TRelativePosAnimator::Init()
@@ -62,8 +61,8 @@ void TFreeFlyAnimator::Store(TBinaryBuffer* buffer) const
 bool TFreeFlyAnimator::Load(TBinaryBuffer* buffer)
 {
   return TAnimator::Load(buffer) && buffer->ReadF32(&mStart.x) && buffer->ReadF32(&mStart.y) &&
-         buffer->ReadF32(&mVelocity.x) && buffer->ReadF32(&mVelocity.y) &&
-         buffer->ReadF32(&mAcceleration.x) && buffer->ReadF32(&mAcceleration.y);
+         buffer->ReadF32(&mVelocity.x) && buffer->ReadF32(&mVelocity.y) && buffer->ReadF32(&mAcceleration.x) &&
+         buffer->ReadF32(&mAcceleration.y);
 }
 
 void TFreeFlyAnimator::StoreToXML(TXmlNode* node) const

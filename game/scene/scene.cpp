@@ -21,9 +21,8 @@ namespace {
 // Scene ids are names; a longer one in a record is damage.
 const unsigned kMaxIdLength = 255;
 
-const TColor32 kDefaultContourColors[] = {
-    TColor32(255, 246, 86, 150), TColor32(255, 246, 86, 100), TColor32(255, 246, 86, 75),
-    TColor32(255, 246, 86, 50)};
+const TColor32 kDefaultContourColors[] = {TColor32(255, 246, 86, 150), TColor32(255, 246, 86, 100),
+                                          TColor32(255, 246, 86, 75), TColor32(255, 246, 86, 50)};
 
 // NaN (a damaged record) sorts as 0, so the order stays a strict weak one.
 float DepthKey(const TSceneObject* object)
@@ -38,12 +37,12 @@ bool PivotRect(TScene* scene, TSceneObject* object, TRect* rect)
   CanlImage* image = scene->GetImageResource().GetImage(object->GetFrame());
   if (!image)
     return false;
-  *rect = TRect(TruncateToInt(-image->mPx), TruncateToInt(-image->mPy),
-                TruncateToInt(image->mW - image->mPx), TruncateToInt(image->mH - image->mPy));
+  *rect = TRect(TruncateToInt(-image->mPx), TruncateToInt(-image->mPy), TruncateToInt(image->mW - image->mPx),
+                TruncateToInt(image->mH - image->mPy));
   return true;
 }
 
-}  // namespace
+} // namespace
 
 bool TScene::TextureRefreshListener::DoTask()
 {
@@ -54,16 +53,11 @@ bool TScene::TextureRefreshListener::DoTask()
 }
 
 TScene::TScene()
-    : mRefreshListener(new TextureRefreshListener(this)),
-      mListenerAdopted(false),
-      mVertexList(nullptr),
-      mContourColors(std::begin(kDefaultContourColors), std::end(kDefaultContourColors)),
-      mHovered(nullptr),
-      mPressed(nullptr),
-      mDelivering(nullptr)
+    : mRefreshListener(new TextureRefreshListener(this)), mListenerAdopted(false), mVertexList(nullptr),
+      mContourColors(std::begin(kDefaultContourColors), std::end(kDefaultContourColors)), mHovered(nullptr),
+      mPressed(nullptr), mDelivering(nullptr)
 {
-  if (TPlatform* platform = TPlatform::GetInstance())
-  {
+  if (TPlatform* platform = TPlatform::GetInstance()) {
     platform->AdoptTextureRefreshListener(mRefreshListener);
     mListenerAdopted = true;
   }
@@ -175,8 +169,7 @@ std::vector<TSceneObject*> TScene::ObjectBoxHitTest(TSceneObject* object)
   if (!object || !PivotRect(this, object, &own))
     return found;
   const TMat3& ownMatrix = object->GetDrawSpec().mTransform;
-  for (size_t i = mDrawList.size(); i-- > 0;)
-  {
+  for (size_t i = mDrawList.size(); i-- > 0;) {
     TSceneObject* other = mDrawList[i];
     TRect rect;
     if (!other->GetHitTest() || !PivotRect(this, other, &rect))
@@ -210,10 +203,7 @@ namespace {
 class TDelivery
 {
 public:
-  TDelivery(TSceneObject** slot, TSceneObject* object) : mSlot(slot), mPrevious(*slot)
-  {
-    *slot = object;
-  }
+  TDelivery(TSceneObject** slot, TSceneObject* object) : mSlot(slot), mPrevious(*slot) { *slot = object; }
   ~TDelivery() { *mSlot = mPrevious; }
   // Null once the object has gone.
   TSceneObject* Get() const { return *mSlot; }
@@ -223,7 +213,7 @@ private:
   TSceneObject* mPrevious;
 };
 
-}  // namespace
+} // namespace
 
 bool TScene::OnMouseDown(const TPoint& point)
 {
@@ -250,8 +240,7 @@ bool TScene::OnMouseMove(const TPoint& point)
 {
   TSceneObject* hit = HitTest(point, true);
   TDelivery delivery(&mDelivering, hit);
-  if (hit != mHovered)
-  {
+  if (hit != mHovered) {
     TSceneObject* left = mHovered;
     mHovered = hit;
     if (left)
@@ -276,8 +265,7 @@ void TScene::ReadContourColors(TXmlNode* contour)
   if (groups == 0)
     return;
   mContourColors.clear();
-  for (size_t i = 0; i < groups; ++i)
-  {
+  for (size_t i = 0; i < groups; ++i) {
     const float* group = &numbers[i * 4];
     auto byte = [](float value) { return static_cast<unsigned char>(TruncateToInt(value) & 0xFF); };
     mContourColors.push_back(TColor32(byte(group[0]), byte(group[1]), byte(group[2]), byte(group[3])));
@@ -289,14 +277,12 @@ bool TScene::LoadFromXML(TXmlNode* node)
   mId = node->GetAttribute("id");
   if (TXmlNode* contour = node->GetChild("contour"))
     ReadContourColors(contour);
-  if (TXmlNode* resources = node->GetChild("resources"))
-  {
+  if (TXmlNode* resources = node->GetChild("resources")) {
     str file = resources->GetAttribute("id");
     TXmlNode document;
     document.ParseFile(file.c_str());
     TXmlNode* list = document.GetChild("resources");
-    if (!list)
-    {
+    if (!list) {
       WriteDbg("ERROR: Scene '%s': its resources file '%s' cannot be read or holds no "
                "resources; no objects loaded",
                mId.c_str(), file.c_str());
@@ -333,14 +319,12 @@ void TScene::Store(TBinaryBuffer* buffer) const
 bool TScene::Load(TBinaryBuffer* buffer)
 {
   str id;
-  if (!buffer->ReadString(&id) || id.length() > kMaxIdLength)
-  {
+  if (!buffer->ReadString(&id) || id.length() > kMaxIdLength) {
     buffer->Fail("of a scene's id");
     return false;
   }
   mId = id;
-  if (!mImageResource.Load(buffer))
-  {
+  if (!mImageResource.Load(buffer)) {
     buffer->Fail("of a scene's images");
     return false;
   }

@@ -52,36 +52,16 @@ float DefaultSoundVolume()
 }
 
 // The action elements in the order the object keeps them.
-const char* const kActionElements[TSceneObject::kActionCount] = {
-    "on_mouse_move", "on_mouse_in", "on_mouse_out", "on_mouse_down", "on_mouse_up"};
+const char* const kActionElements[TSceneObject::kActionCount] = {"on_mouse_move", "on_mouse_in", "on_mouse_out",
+                                                                 "on_mouse_down", "on_mouse_up"};
 
-}  // namespace
+} // namespace
 
 TSceneObject::TSceneObject()
-    : mParent(nullptr),
-      mScene(nullptr),
-      mStateListener(nullptr),
-      mActions(),
-      mPosition(0, 0),
-      mAlpha(1),
-      mRotation(0),
-      mScale(1, 1),
-      mVisible(true),
-      mFrame(-1),
-      mWidthRange(0, 1),
-      mWidthMirror(false),
-      mHeightMirror(false),
-      mBlend(TRenderer::kBlendNormal),
-      mHitTest(true),
-      mZ(0),
-      mTag(0),
-      mCurrentState(-1),
-      mTimeInState(0),
-      mContourOn(false),
-      mContour(nullptr),
-      mParticles(nullptr),
-      mSoundPlaying(false),
-      mSoundLoop(false),
+    : mParent(nullptr), mScene(nullptr), mStateListener(nullptr), mActions(), mPosition(0, 0), mAlpha(1), mRotation(0),
+      mScale(1, 1), mVisible(true), mFrame(-1), mWidthRange(0, 1), mWidthMirror(false), mHeightMirror(false),
+      mBlend(TRenderer::kBlendNormal), mHitTest(true), mZ(0), mTag(0), mCurrentState(-1), mTimeInState(0),
+      mContourOn(false), mContour(nullptr), mParticles(nullptr), mSoundPlaying(false), mSoundLoop(false),
       mSoundVolume(DefaultSoundVolume())
 {
   mDrawSpec.mFlags = TDrawSpec::kSourceRect | TDrawSpec::kCenterGiven;
@@ -98,8 +78,7 @@ TSceneObject::~TSceneObject()
   // A looping sound would otherwise play on after its object is gone.
   if (mSound && mSoundInstance && mSoundPlaying)
     mSound->KillInstance(mSoundInstance);
-  for (CanlAction*& action : mActions)
-  {
+  for (CanlAction*& action : mActions) {
     delete action;
     action = nullptr;
   }
@@ -149,15 +128,13 @@ void TSceneObject::UpdateLocalMatrix()
   // old scale, so a scale of 0 on the way never makes the matrix unusable.
   const float c = std::cos(mRotation);
   const float s = std::sin(mRotation);
-  mLocalMatrix = TMat3(mScale.x * c, mScale.x * s, 0, -mScale.y * s, mScale.y * c, 0, mPosition.x,
-                       mPosition.y, 1);
+  mLocalMatrix = TMat3(mScale.x * c, mScale.x * s, 0, -mScale.y * s, mScale.y * c, 0, mPosition.x, mPosition.y, 1);
 }
 
 void TSceneObject::UpdateMatrix(bool updateParticles)
 {
   mDrawSpec.mTransform = mParent ? mLocalMatrix * mParent->mDrawSpec.mTransform : mLocalMatrix;
-  if (updateParticles && mParticles)
-  {
+  if (updateParticles && mParticles) {
     mParticles->UpdatePosition();
     mParticles->RefreshPixelChooser();
   }
@@ -325,8 +302,7 @@ void TSceneObject::Draw(TSceneRenderer& renderer)
 
 void TSceneObject::Redraw()
 {
-  if (mContourOn && mContour)
-  {
+  if (mContourOn && mContour) {
     mContour->SetFrame(-1);
     mContour->SetFrame(mFrame);
   }
@@ -379,8 +355,7 @@ TSceneObject* TSceneObject::HitTest(const TPoint& point, bool precise)
   return mTexture && mTexture->hitTest(TPoint(x, y)) ? this : nullptr;
 }
 
-void TSceneObject::RangeHitTest(const TPoint& point, unsigned range,
-                                std::vector<TSceneObject*>* out)
+void TSceneObject::RangeHitTest(const TPoint& point, unsigned range, std::vector<TSceneObject*>* out)
 {
   CanlImage* image = GetFrameImage();
   if (!mVisible || mFrame == -1 || !mHitTest || !image || !out)
@@ -393,8 +368,8 @@ void TSceneObject::RangeHitTest(const TPoint& point, unsigned range,
   const TRect& source = mDrawSpec.mSrcRect;
   if (x < source.left - r || x >= source.right + r || y < source.top - r || y >= source.bottom + r)
     return;
-  TRect area(TruncateToInt(image->mX), TruncateToInt(image->mY),
-             TruncateToInt(image->mX + image->mW), TruncateToInt(image->mY + image->mH));
+  TRect area(TruncateToInt(image->mX), TruncateToInt(image->mY), TruncateToInt(image->mX + image->mW),
+             TruncateToInt(image->mY + image->mH));
   if (mTexture && mTexture->RangeHitTest(x, y, static_cast<int>(r), area))
     out->push_back(this);
 }
@@ -507,8 +482,7 @@ void TSceneObject::HandSetToScene(TSetState* set)
 {
   if (!mScene)
     return;
-  if (!set->mParams.Has(TInitParam::kRelativePosition))
-  {
+  if (!set->mParams.Has(TInitParam::kRelativePosition)) {
     mScene->ProcessStateChange(set);
     return;
   }
@@ -523,10 +497,9 @@ void TSceneObject::setState(int index)
   TSceneObjectState* state = mStates.at(index);
   if (!state)
     return;
-  if (sStateNesting >= kMaxStateNesting)
-  {
-    WriteDbg("ERROR: State changes nest deeper than %d at object '%s'; state '%s' not entered",
-             kMaxStateNesting, mId.c_str(), state->mName.c_str());
+  if (sStateNesting >= kMaxStateNesting) {
+    WriteDbg("ERROR: State changes nest deeper than %d at object '%s'; state '%s' not entered", kMaxStateNesting,
+             mId.c_str(), state->mName.c_str());
     return;
   }
   struct TNesting
@@ -561,8 +534,7 @@ void TSceneObject::action_execute(CanlAction* action)
 
 bool TSceneObject::ProcessStateChange(TSetState* set)
 {
-  if (mId == set->mObject)
-  {
+  if (mId == set->mObject) {
     set_set_params(set->mParams);
     return true;
   }
@@ -668,8 +640,7 @@ void TSceneObject::setSound(const str& name)
 
 void TSceneObject::setSoundPlaying(bool playing)
 {
-  if (mSound)
-  {
+  if (mSound) {
     mSound->Kill();
     if (playing)
       mSoundInstance = mSound->Play(mSoundLoop);
@@ -712,8 +683,8 @@ bool TSceneObject::LoadFromXML(TXmlNode* node)
   str frame = node->GetAttribute("f");
   const int frameIndex = frame.empty() ? -1 : FrameIndex(frame);
   if (!frame.empty() && frameIndex == -1)
-    WriteDbg("ERROR: Object '%s' shows image '%s', which the scene's resources do not have",
-             mId.c_str(), frame.c_str());
+    WriteDbg("ERROR: Object '%s' shows image '%s', which the scene's resources do not have", mId.c_str(),
+             frame.c_str());
   load_set_frame(frameIndex);
   // The contour was switched on before the frame was known.
   if (mContourOn && mContour)
@@ -731,10 +702,8 @@ bool TSceneObject::LoadFromXML(TXmlNode* node)
   mCurrentState = -1;
   if (!initialState.empty())
     setState(initialState);
-  for (int which = 0; which < kActionCount; ++which)
-  {
-    if (TXmlNode* element = node->GetChild(kActionElements[which]))
-    {
+  for (int which = 0; which < kActionCount; ++which) {
+    if (TXmlNode* element = node->GetChild(kActionElements[which])) {
       CanlAction* action = new CanlAction;
       action->LoadFromXML(element, this);
       SetAction(static_cast<EAction>(which), action);
@@ -819,8 +788,7 @@ void TSceneObject::Store(TBinaryBuffer* buffer) const
   buffer->WriteBool(mSoundPlaying);
   buffer->WriteBool(mSoundLoop);
   buffer->WriteF32(mSoundVolume);
-  for (const CanlAction* action : mActions)
-  {
+  for (const CanlAction* action : mActions) {
     buffer->WriteU32(action ? 1 : 0);
     if (action)
       action->Store(buffer);
@@ -839,19 +807,16 @@ bool TSceneObject::Load(TBinaryBuffer* buffer)
   bool visible = true, playing = false, loop = false;
   int32_t frame = -1, tag = 0, state = -1;
   str particle, sound;
-  bool read = buffer->ReadString(&mId) && buffer->ReadF32(&position.x) &&
-              buffer->ReadF32(&position.y) && buffer->ReadF32(&z) && buffer->ReadU32(&blend) &&
-              buffer->ReadBool(&contour) && buffer->ReadBool(&hitTest) &&
-              buffer->ReadF32(&range.x) && buffer->ReadF32(&range.y) &&
-              buffer->ReadBool(&widthMirror) && buffer->ReadBool(&heightMirror) &&
-              buffer->ReadF32(&alpha) && buffer->ReadF32(&rotation) &&
-              buffer->ReadF32(&scale.x) && buffer->ReadF32(&scale.y) &&
+  bool read = buffer->ReadString(&mId) && buffer->ReadF32(&position.x) && buffer->ReadF32(&position.y) &&
+              buffer->ReadF32(&z) && buffer->ReadU32(&blend) && buffer->ReadBool(&contour) &&
+              buffer->ReadBool(&hitTest) && buffer->ReadF32(&range.x) && buffer->ReadF32(&range.y) &&
+              buffer->ReadBool(&widthMirror) && buffer->ReadBool(&heightMirror) && buffer->ReadF32(&alpha) &&
+              buffer->ReadF32(&rotation) && buffer->ReadF32(&scale.x) && buffer->ReadF32(&scale.y) &&
               buffer->ReadBool(&visible) && buffer->ReadI32(&frame) && buffer->ReadI32(&tag) &&
-              buffer->ReadString(&particle) && buffer->ReadI32(&state) &&
-              buffer->ReadU32(&timeInState) && buffer->ReadString(&sound) &&
-              buffer->ReadBool(&playing) && buffer->ReadBool(&loop) && buffer->ReadF32(&volume);
-  if (!read)
-  {
+              buffer->ReadString(&particle) && buffer->ReadI32(&state) && buffer->ReadU32(&timeInState) &&
+              buffer->ReadString(&sound) && buffer->ReadBool(&playing) && buffer->ReadBool(&loop) &&
+              buffer->ReadF32(&volume);
+  if (!read) {
     buffer->Fail("of a scene object");
     return false;
   }
@@ -882,11 +847,9 @@ bool TSceneObject::Load(TBinaryBuffer* buffer)
   mSoundVolume = volume;
   setSound(sound);
   setSoundVolume(volume);
-  for (int which = 0; which < kActionCount; ++which)
-  {
+  for (int which = 0; which < kActionCount; ++which) {
     uint32_t present = 0;
-    if (!buffer->ReadU32(&present))
-    {
+    if (!buffer->ReadU32(&present)) {
       buffer->Fail("of a scene object's actions");
       return false;
     }

@@ -23,7 +23,7 @@ TSceneObject* MakeObject(const char* type)
   return object;
 }
 
-}  // namespace
+} // namespace
 
 TSceneObjects::~TSceneObjects()
 {
@@ -49,8 +49,7 @@ TSceneObject* TSceneObjects::getObject(const str& id) const
 
 TSceneObject* TSceneObjects::FindObject(const str& id) const
 {
-  for (size_t i = 0; i < mObjects.size(); ++i)
-  {
+  for (size_t i = 0; i < mObjects.size(); ++i) {
     TSceneObject* object = mObjects[i];
     if (object->GetId() == id)
       return object;
@@ -72,8 +71,7 @@ bool TSceneObjects::ProcessStateChange(TSetState* set) const
 void TSceneObjects::Store(TBinaryBuffer* buffer) const
 {
   buffer->WriteU32(static_cast<uint32_t>(mObjects.size()));
-  for (const TSceneObject* object : mObjects)
-  {
+  for (const TSceneObject* object : mObjects) {
     buffer->WriteString(object->getDynamicId());
     object->Store(buffer);
   }
@@ -84,17 +82,14 @@ bool TSceneObjects::Load(TBinaryBuffer* buffer, TScene* scene, TSceneObject* par
   uint32_t count = 0;
   if (!buffer->ReadCount(&count, kObjectEntryBytes, "of an object list"))
     return false;
-  for (uint32_t i = 0; i < count; ++i)
-  {
+  for (uint32_t i = 0; i < count; ++i) {
     str type;
-    if (!buffer->ReadString(&type))
-    {
+    if (!buffer->ReadString(&type)) {
       buffer->Fail("of an object's class name");
       return false;
     }
     TSceneObject* object = MakeObject(type.c_str());
-    if (!object)
-    {
+    if (!object) {
       str what = str::getFormatted("of an object of unknown class '%s'", type.c_str());
       buffer->Fail(what.c_str());
       return false;
@@ -102,8 +97,7 @@ bool TSceneObjects::Load(TBinaryBuffer* buffer, TScene* scene, TSceneObject* par
     object->SetScene(scene);
     object->SetParent(parent);
     mObjects.push_back(object);
-    if (!object->Load(buffer))
-    {
+    if (!object->Load(buffer)) {
       buffer->Fail("of a scene object");
       return false;
     }
@@ -113,8 +107,7 @@ bool TSceneObjects::Load(TBinaryBuffer* buffer, TScene* scene, TSceneObject* par
 
 void TSceneObjects::StoreToXML(TXmlNode* node) const
 {
-  for (const TSceneObject* object : mObjects)
-  {
+  for (const TSceneObject* object : mObjects) {
     TXmlNode* child = node->CreateChild("object");
     child->SetAttribute("type", object->getDynamicId());
     object->StoreToXML(child);
@@ -126,17 +119,15 @@ bool TSceneObjects::LoadFromXML(TXmlNode* node, TScene* scene, TSceneObject* par
   str name;
   TXmlNode* child = nullptr;
   node->ResetChildren();
-  while (node->GetNextChild(&name, &child))
-  {
+  while (node->GetNextChild(&name, &child)) {
     if (name != str("object"))
       continue;
     str type = child->GetAttribute("type");
     TSceneObject* object = MakeObject(type.c_str());
-    if (!object)
-    {
+    if (!object) {
       if (!type.empty())
-        WriteDbg("ERROR: Object type '%s' of '%s' is unknown; an image object stands in",
-                 type.c_str(), child->GetAttribute("id").c_str());
+        WriteDbg("ERROR: Object type '%s' of '%s' is unknown; an image object stands in", type.c_str(),
+                 child->GetAttribute("id").c_str());
       object = new TImageObject;
     }
     object->SetScene(scene);

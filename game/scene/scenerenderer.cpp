@@ -34,8 +34,8 @@ public:
     return TTexture::Create(width, height, true);
   }
 
-  void RenderText(const boost::shared_ptr<TTexture>& target, const str& text, const TRect& rect,
-                  unsigned alignment, const TFont& font, TRect* bounds) override
+  void RenderText(const boost::shared_ptr<TTexture>& target, const str& text, const TRect& rect, unsigned alignment,
+                  const TFont& font, TRect* bounds) override
   {
     if (!target)
       return;
@@ -43,8 +43,7 @@ public:
     unsigned width = rect.right > rect.left ? unsigned(rect.right - rect.left) : 0;
     unsigned height = rect.bottom > rect.top ? unsigned(rect.bottom - rect.top) : 0;
     unsigned size = font.mSize > 0 ? unsigned(font.mSize) : 0;
-    TTextGraphic* graphic = TTextGraphic::Create(text, width, height, alignment,
-                                                 font.mFace.c_str(), size, font.mColor);
+    TTextGraphic* graphic = TTextGraphic::Create(text, width, height, alignment, font.mFace.c_str(), size, font.mColor);
     if (!graphic)
       return;
     graphic->SetNoBlend();
@@ -62,7 +61,7 @@ TSceneRenderer* EngineRenderer()
 
 TInstallable<TSceneRenderer> gRenderer(&EngineRenderer);
 
-}  // namespace
+} // namespace
 
 TSceneRenderer* TSceneRenderer::Get()
 {

@@ -27,9 +27,8 @@ public:
   // Clears target, lays text out in a box of rect's size (alignment code as the text
   // objects keep it) and draws it unblended at rect's top-left corner with the font's draw
   // value as the underline distance; the laid-out bounds go to *bounds.
-  virtual void RenderText(const boost::shared_ptr<TTexture>& target, const str& text,
-                          const TRect& rect, unsigned alignment, const TFont& font,
-                          TRect* bounds) = 0;
+  virtual void RenderText(const boost::shared_ptr<TTexture>& target, const str& text, const TRect& rect,
+                          unsigned alignment, const TFont& font, TRect* bounds) = 0;
 
   // The renderer in use: the engine's unless one was installed. Install returns the
   // renderer it replaces (null stands for the engine's); it is not owned.
@@ -44,8 +43,6 @@ public:
   void DrawSprite(const boost::shared_ptr<TTexture>&, const TDrawSpec&) override {}
   void DrawStrip(TTransformedLitVert*, unsigned, TMaterial*) override {}
   boost::shared_ptr<TTexture> CreateTexture(unsigned, unsigned) override { return {}; }
-  void RenderText(const boost::shared_ptr<TTexture>&, const str&, const TRect&, unsigned,
-                  const TFont&, TRect*) override
-  {
-  }
+  void RenderText(const boost::shared_ptr<TTexture>&, const str&, const TRect&, unsigned, const TFont&, TRect*) override
+  {}
 };

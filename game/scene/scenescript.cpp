@@ -21,22 +21,16 @@ void TSceneScript::Run(const str& text)
 str TSceneScript::Quote(const str& text)
 {
   std::string quoted("\"");
-  for (const char* p = text.c_str(); *p; ++p)
-  {
+  for (const char* p = text.c_str(); *p; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
-    if (c == '"' || c == '\\')
-    {
+    if (c == '"' || c == '\\') {
       quoted += '\\';
       quoted += static_cast<char>(c);
-    }
-    else if (c < 32 || c == 127)
-    {
+    } else if (c < 32 || c == 127) {
       char escape[8];
       std::snprintf(escape, sizeof escape, "\\%03u", c);
       quoted += escape;
-    }
-    else
-    {
+    } else {
       quoted += static_cast<char>(c);
     }
   }
@@ -52,21 +46,15 @@ str TSceneScript::ExpandThis(const str& script, const str& id, const str& state)
   std::string out;
   const char* text = script.c_str();
   const char* mark;
-  while ((mark = std::strstr(text, "$this.")) != nullptr)
-  {
+  while ((mark = std::strstr(text, "$this.")) != nullptr) {
     out.append(text, mark);
-    if (std::strncmp(mark, kId, sizeof kId - 1) == 0)
-    {
+    if (std::strncmp(mark, kId, sizeof kId - 1) == 0) {
       out += Quote(id).c_str();
       text = mark + sizeof kId - 1;
-    }
-    else if (std::strncmp(mark, kState, sizeof kState - 1) == 0)
-    {
+    } else if (std::strncmp(mark, kState, sizeof kState - 1) == 0) {
       out += Quote(state).c_str();
       text = mark + sizeof kState - 1;
-    }
-    else
-    {
+    } else {
       out += '$';
       text = mark + 1;
     }

@@ -11,7 +11,7 @@ namespace {
 // An object id and an empty property record.
 const unsigned kSetRecordBytes = 4 + 111;
 
-}  // namespace
+} // namespace
 
 void TSetState::Store(TBinaryBuffer* buffer) const
 {
@@ -57,8 +57,7 @@ bool TSetStates::Load(TBinaryBuffer* buffer)
   uint32_t count = 0;
   if (!buffer->ReadCount(&count, kSetRecordBytes, "of a set list"))
     return false;
-  for (uint32_t i = 0; i < count; ++i)
-  {
+  for (uint32_t i = 0; i < count; ++i) {
     TSetState* set = new TSetState;
     mSets.push_back(set);
     if (!set->Load(buffer))
@@ -78,8 +77,7 @@ bool TSetStates::LoadFromXML(TXmlNode* node, TSceneObject* owner)
   str name;
   TXmlNode* child = nullptr;
   node->ResetChildren();
-  while (node->GetNextChild(&name, &child))
-  {
+  while (node->GetNextChild(&name, &child)) {
     if (name != str("set"))
       continue;
     TSetState* set = new TSetState;

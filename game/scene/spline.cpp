@@ -12,11 +12,11 @@ const unsigned kKnotRecordBytes = 16;
 
 float CatmullRom(float p0, float p1, float p2, float p3, float f)
 {
-  return 0.5f * (2 * p1 + (p2 - p0) * f + (2 * p0 - 5 * p1 + 4 * p2 - p3) * f * f +
-                 (3 * p1 - 3 * p2 + p3 - p0) * f * f * f);
+  return 0.5f *
+         (2 * p1 + (p2 - p0) * f + (2 * p0 - 5 * p1 + 4 * p2 - p3) * f * f + (3 * p1 - 3 * p2 + p3 - p0) * f * f * f);
 }
 
-}  // namespace
+} // namespace
 
 void interpolate(TVec2& out, const TVec2& a, const TVec2& b, float f)
 {
@@ -33,13 +33,10 @@ void CanlSpline::push_back(CanlKnot* knot)
 {
   if (!knot)
     return;
-  if (!mHead)
-  {
+  if (!mHead) {
     knot->mPrevious = knot->mNext = knot;
     mHead = knot;
-  }
-  else
-  {
+  } else {
     CanlKnot* last = mHead->mPrevious;
     knot->mPrevious = last;
     knot->mNext = mHead;
@@ -78,13 +75,11 @@ void CanlSpline::getValue(float u, CanlKnot* out, bool) const
 {
   if (!out)
     return;
-  if (!mHead)
-  {
+  if (!mHead) {
     out->mX = out->mY = 0;
     return;
   }
-  if (!(u >= 0))
-  {
+  if (!(u >= 0)) {
     out->mX = mHead->mX;
     out->mY = mHead->mY;
     return;
@@ -95,8 +90,7 @@ void CanlSpline::getValue(float u, CanlKnot* out, bool) const
   int segment = static_cast<int>(std::fmod(whole, static_cast<double>(mCount)));
   const CanlKnot* k1 = getKnot(segment);
   const CanlKnot* k2 = k1->mNext;
-  if (k1->mMode != CanlKnot::kCubic)
-  {
+  if (k1->mMode != CanlKnot::kCubic) {
     TVec2 point;
     interpolate(point, TVec2(k1->mX, k1->mY), TVec2(k2->mX, k2->mY), f);
     out->mX = point.x;
@@ -112,13 +106,11 @@ void CanlSpline::getValue(float u, CanlKnot* out, bool) const
 
 void CanlSpline::remove_all()
 {
-  if (mHead)
-  {
+  if (mHead) {
     // Break the ring first, then walk it once.
     mHead->mPrevious->mNext = nullptr;
     CanlKnot* knot = mHead;
-    while (knot)
-    {
+    while (knot) {
       CanlKnot* next = knot->mNext;
       delete knot;
       knot = next;
@@ -132,8 +124,7 @@ void CanlSpline::Store(TBinaryBuffer* buffer) const
 {
   buffer->WriteU32(static_cast<uint32_t>(mCount));
   const CanlKnot* knot = mHead;
-  for (int i = 0; i < mCount; ++i, knot = knot->mNext)
-  {
+  for (int i = 0; i < mCount; ++i, knot = knot->mNext) {
     buffer->WriteU32(knot->mKind);
     buffer->WriteU32(knot->mMode);
     buffer->WriteF32(knot->mX);
@@ -146,13 +137,11 @@ bool CanlSpline::Load(TBinaryBuffer* buffer)
   uint32_t count = 0;
   if (!buffer->ReadCount(&count, kKnotRecordBytes, "of a spline"))
     return false;
-  for (uint32_t i = 0; i < count; ++i)
-  {
+  for (uint32_t i = 0; i < count; ++i) {
     CanlKnot* knot = new CanlKnot;
     push_back(knot);
-    if (!buffer->ReadU32(&knot->mKind) || !buffer->ReadU32(&knot->mMode) ||
-        !buffer->ReadF32(&knot->mX) || !buffer->ReadF32(&knot->mY))
-    {
+    if (!buffer->ReadU32(&knot->mKind) || !buffer->ReadU32(&knot->mMode) || !buffer->ReadF32(&knot->mX) ||
+        !buffer->ReadF32(&knot->mY)) {
       buffer->Fail("of a spline knot");
       return false;
     }

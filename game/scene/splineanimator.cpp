@@ -53,8 +53,7 @@ void TSplinePosAnimator::StoreToXML(TXmlNode* node) const
   std::vector<float> numbers;
   const int count = mSpline ? mSpline->GetCount() : 0;
   CanlSpline::CanlKnot* knot = count ? mSpline->getKnot(0) : nullptr;
-  for (int i = 0; i < count; ++i, knot = knot->mNext)
-  {
+  for (int i = 0; i < count; ++i, knot = knot->mNext) {
     numbers.push_back(knot->mX);
     numbers.push_back(knot->mY);
   }
@@ -70,8 +69,7 @@ bool TSplinePosAnimator::LoadFromXML(TXmlNode* node)
   std::vector<float> numbers;
   str_to_real(node->GetAttribute("key").c_str(), &numbers);
   // Pairs of x and y; an odd last number has no partner.
-  for (size_t i = 0; i + 1 < numbers.size(); i += 2)
-  {
+  for (size_t i = 0; i + 1 < numbers.size(); i += 2) {
     CanlSpline::CanlKnot* knot = new CanlSpline::CanlKnot;
     knot->mKind = CanlSpline::CanlKnot::kInner;
     knot->mMode = CanlSpline::CanlKnot::kCubic;
@@ -97,8 +95,7 @@ float TSplinePosAnimator::Parameter(unsigned ms) const
 
 float TBreakedSplinePosAnimator::Parameter(unsigned ms) const
 {
-  return static_cast<float>(mSpline->GetCount() - 1) * static_cast<float>(ms) /
-         static_cast<float>(mDelay);
+  return static_cast<float>(mSpline->GetCount() - 1) * static_cast<float>(ms) / static_cast<float>(mDelay);
 }
 
 void TSplinePosAnimator::ObjectAnimate(int, unsigned ms)

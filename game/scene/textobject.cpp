@@ -32,7 +32,7 @@ str Localised(const str& text)
   return localised == str("#####") ? text : localised;
 }
 
-}  // namespace
+} // namespace
 
 TTextObject::TTextObject() : mAlignment(kCentred) {}
 
@@ -56,8 +56,7 @@ void TTextObject::Redraw()
   if (!image || !mTexture)
     return;
   TRect target(0, 0, TruncateToInt(image->mW), TruncateToInt(image->mH));
-  TSceneRenderer::Get()->RenderText(mTexture->GetTexture(), Localised(mText), target, mAlignment,
-                                    mFont, &mTextBounds);
+  TSceneRenderer::Get()->RenderText(mTexture->GetTexture(), Localised(mText), target, mAlignment, mFont, &mTextBounds);
 }
 
 void TTextObject::setText(const str& text)
@@ -78,30 +77,25 @@ void TTextObject::set_set_params(const TInitParam& params)
 {
   TSceneObject::set_set_params(params);
   bool fontChanged = false;
-  if (params.Has(TInitParam::kFontSize))
-  {
+  if (params.Has(TInitParam::kFontSize)) {
     mFont.mSize = params.mFontSize;
     fontChanged = true;
   }
-  if (params.Has(TInitParam::kFontColor))
-  {
+  if (params.Has(TInitParam::kFontColor)) {
     mFont.mColor = params.mFontColor;
     fontChanged = true;
   }
-  if (params.Has(TInitParam::kFontDrawValue))
-  {
+  if (params.Has(TInitParam::kFontDrawValue)) {
     mFont.mReserved = params.mFontDrawValue;
     fontChanged = true;
   }
-  if (params.Has(TInitParam::kFont))
-  {
+  if (params.Has(TInitParam::kFont)) {
     mFont.mFace = params.mFont;
     fontChanged = true;
   }
   if (fontChanged)
     Redraw();
-  if (params.Has(TInitParam::kTextAlignment))
-  {
+  if (params.Has(TInitParam::kTextAlignment)) {
     mAlignment = static_cast<uint32_t>(params.mTextAlignment);
     Redraw();
   }
@@ -173,12 +167,10 @@ bool TTextObject::Load(TBinaryBuffer* buffer)
   int32_t drawValue = 0;
   str font, text;
   uint32_t alignment = 0;
-  bool read = buffer->ReadF32(&colour.r) && buffer->ReadF32(&colour.g) &&
-              buffer->ReadF32(&colour.b) && buffer->ReadF32(&colour.a) && buffer->ReadU32(&size) &&
-              buffer->ReadI32(&drawValue) && buffer->ReadString(&font) &&
-              buffer->ReadU32(&alignment) && buffer->ReadString(&text);
-  if (!read)
-  {
+  bool read = buffer->ReadF32(&colour.r) && buffer->ReadF32(&colour.g) && buffer->ReadF32(&colour.b) &&
+              buffer->ReadF32(&colour.a) && buffer->ReadU32(&size) && buffer->ReadI32(&drawValue) &&
+              buffer->ReadString(&font) && buffer->ReadU32(&alignment) && buffer->ReadString(&text);
+  if (!read) {
     buffer->Fail("of a text object");
     return false;
   }

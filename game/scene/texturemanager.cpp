@@ -27,8 +27,7 @@ public:
   {
     if (!texture)
       return nullptr;
-    if (mDecoded && mDecodedFor == texture->GetTextureData())
-    {
+    if (mDecoded && mDecodedFor == texture->GetTextureData()) {
       TTextureWrapper* wrapper = mDecoded;
       wrapper->AttachTexture(texture);
       mDecoded = nullptr;
@@ -41,8 +40,8 @@ public:
   ~TCachedTextureSource() override { delete mDecoded; }
 
 private:
-  void OnImageDecoded(const TTextureData* data, const TColor32* pixels, unsigned width,
-                      unsigned height, unsigned pitch) override
+  void OnImageDecoded(const TTextureData* data, const TColor32* pixels, unsigned width, unsigned height,
+                      unsigned pitch) override
   {
     delete mDecoded;
     // The texture is attached once the cache hands it out; until then the wrapper holds the mask.
@@ -60,7 +59,7 @@ TCachedTextureSource& CachedSource()
   return source;
 }
 
-}  // namespace
+} // namespace
 
 TTextureManager* TTextureManager::sInstance = nullptr;
 bool TTextureManager::sCreated = false;
@@ -71,8 +70,7 @@ TTextureManager::~TTextureManager() {}
 
 TTextureManager* TTextureManager::Create()
 {
-  if (!sInstance)
-  {
+  if (!sInstance) {
     sCreated = true;
     sInstance = new TTextureManager();
   }
@@ -81,8 +79,7 @@ TTextureManager* TTextureManager::Create()
 
 void TTextureManager::Destroy()
 {
-  if (sCreated && sInstance)
-  {
+  if (sCreated && sInstance) {
     delete sInstance;
     sInstance = nullptr;
   }
@@ -102,10 +99,8 @@ TTextureWrapperRef TTextureManager::getTexture(str name)
 {
   TTextureSource* source = mSource ? mSource : &CachedSource();
   boost::shared_ptr<TTexture> texture = source->GetTexture(name);
-  for (TTextureWrapper* wrapper : mWrappers)
-  {
-    bool same = texture ? wrapper->GetTexture() == texture
-                        : !wrapper->GetTexture() && wrapper->GetName() == name;
+  for (TTextureWrapper* wrapper : mWrappers) {
+    bool same = texture ? wrapper->GetTexture() == texture : !wrapper->GetTexture() && wrapper->GetName() == name;
     if (same)
       return TTextureWrapperRef(wrapper);
   }

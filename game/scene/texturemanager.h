@@ -21,8 +21,7 @@ public:
   // The texture of that name; empty when there is none (a source may still wrap it).
   virtual boost::shared_ptr<TTexture> GetTexture(const str& name) = 0;
   // A new wrapper for a texture the manager holds none for; null when it cannot be had.
-  virtual TTextureWrapper* NewWrapper(const str& name,
-                                      const boost::shared_ptr<TTexture>& texture) = 0;
+  virtual TTextureWrapper* NewWrapper(const str& name, const boost::shared_ptr<TTexture>& texture) = 0;
 };
 
 class TTextureManager

@@ -14,8 +14,8 @@ TTextureWrapper::TTextureWrapper(boost::shared_ptr<TTexture> texture)
   setTexture(texture);
 }
 
-TTextureWrapper::TTextureWrapper(boost::shared_ptr<TTexture> texture, const TColor32* pixels,
-                                 unsigned width, unsigned height, unsigned pitch)
+TTextureWrapper::TTextureWrapper(boost::shared_ptr<TTexture> texture, const TColor32* pixels, unsigned width,
+                                 unsigned height, unsigned pitch)
     : mReferences(0), mTexture(texture), mHasMask(false), mStride(0), mWidth(0), mHeight(0)
 {
   BuildMask(pixels, width, height, pitch);
@@ -37,8 +37,7 @@ void TTextureWrapper::setTexture(boost::shared_ptr<TTexture> texture)
   texture->Unlock();
 }
 
-void TTextureWrapper::BuildMask(const TColor32* pixels, unsigned width, unsigned height,
-                                unsigned pitch)
+void TTextureWrapper::BuildMask(const TColor32* pixels, unsigned width, unsigned height, unsigned pitch)
 {
   mWidth = width;
   mHeight = height;
@@ -47,8 +46,7 @@ void TTextureWrapper::BuildMask(const TColor32* pixels, unsigned width, unsigned
   mHasMask = true;
   if (!pixels)
     return;
-  for (unsigned y = 0; y < height; ++y)
-  {
+  for (unsigned y = 0; y < height; ++y) {
     const TColor32* row = pixels + static_cast<size_t>(y) * pitch;
     uint8_t* bits = mMask.data() + static_cast<size_t>(y) * mStride;
     for (unsigned x = 0; x < width; ++x)
@@ -87,14 +85,11 @@ bool TTextureWrapper::RangeHitTest(int x, int y, int radius, const TRect& area) 
   int64_t right = std::min<int64_t>({area.right, int64_t(x) + r, int64_t(mWidth)});
   int64_t top = std::max<int64_t>({area.top, int64_t(y) - r, 0});
   int64_t bottom = std::min<int64_t>({area.bottom, int64_t(y) + r, int64_t(mHeight)});
-  for (int64_t py = top; py < bottom; ++py)
-  {
+  for (int64_t py = top; py < bottom; ++py) {
     const int64_t dy = py - y;
-    for (int64_t px = left; px < right; ++px)
-    {
+    for (int64_t px = left; px < right; ++px) {
       const int64_t dx = px - x;
-      if (dx * dx + dy * dy < r * r &&
-          hitTest(static_cast<unsigned>(px), static_cast<unsigned>(py)))
+      if (dx * dx + dy * dy < r * r && hitTest(static_cast<unsigned>(px), static_cast<unsigned>(py)))
         return true;
     }
   }
@@ -131,8 +126,7 @@ void TTextureWrapperRef::Release()
 {
   if (!mWrapper)
     return;
-  if (--mWrapper->mReferences == 0)
-  {
+  if (--mWrapper->mReferences == 0) {
     // The manager is gone when the game has already destroyed it at exit.
     if (TTextureManager* manager = TTextureManager::GetInstance())
       manager->deleteTexture(mWrapper);

@@ -21,8 +21,8 @@ public:
   explicit TTextureWrapper(boost::shared_ptr<TTexture> texture);
   // The mask is built from pixels already in memory (packed colours, alpha in the top
   // byte, rows of pitch pixels); null pixels give a width x height mask with no solid pixel.
-  TTextureWrapper(boost::shared_ptr<TTexture> texture, const TColor32* pixels, unsigned width,
-                  unsigned height, unsigned pitch);
+  TTextureWrapper(boost::shared_ptr<TTexture> texture, const TColor32* pixels, unsigned width, unsigned height,
+                  unsigned pitch);
   virtual ~TTextureWrapper();
 
   // Keeps the texture and rebuilds the mask from its pixels through a lock.

@@ -42,7 +42,7 @@ const char* FieldStart(const char* text, int index, const char* delimiters)
   return field && *field ? field : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 float ReadCNumber(const char* text)
 {
@@ -87,8 +87,7 @@ str getSubString(const char* text, int first, int last, const char* delimiters)
   if (!start)
     return str();
   const char* end = start;
-  for (int field = first; field <= last; ++field)
-  {
+  for (int field = first; field <= last; ++field) {
     end += std::strcspn(end, delimiters);
     if (!*end || field == last)
       break;
@@ -127,21 +126,16 @@ TVec2 ReadTVec2AttributeEx(bool* found, TXmlNode* node, const char* name, TVec2 
   return *found ? TVec2(ReadCNumber(x), ReadCNumber(y)) : defaultValue;
 }
 
-bool ReadTRealArrayAttributeEx(TXmlNode* node, const char* name, float* out,
-                               const float* defaults, int n)
+bool ReadTRealArrayAttributeEx(TXmlNode* node, const char* name, float* out, const float* defaults, int n)
 {
   str text = node->GetAttribute(name);
   bool complete = true;
   const char* field = text.c_str();
-  for (int i = 0; i < n; ++i)
-  {
-    if (field && *field)
-    {
+  for (int i = 0; i < n; ++i) {
+    if (field && *field) {
       out[i] = ReadCNumber(field);
       field = NextField(field, kComma);
-    }
-    else
-    {
+    } else {
       out[i] = defaults[i];
       complete = false;
       field = nullptr;
@@ -196,8 +190,7 @@ void AppendJoined(str* out, const std::vector<T>* values, Format format)
   std::string text(out->c_str());
   locale_t previous = uselocale(CLocale());
   char piece[128];
-  for (size_t i = 0; i < values->size(); ++i)
-  {
+  for (size_t i = 0; i < values->size(); ++i) {
     if (i)
       text += ',';
     format(piece, sizeof piece, (*values)[i]);
@@ -207,27 +200,22 @@ void AppendJoined(str* out, const std::vector<T>* values, Format format)
   *out = str(text.data(), text.size());
 }
 
-}  // namespace
+} // namespace
 
 void int_to_str(str* out, std::vector<int>* values)
 {
-  AppendJoined(out, values, [](char* piece, size_t size, int value) {
-    std::snprintf(piece, size, "%d", value);
-  });
+  AppendJoined(out, values, [](char* piece, size_t size, int value) { std::snprintf(piece, size, "%d", value); });
 }
 
 void real_to_str(str* out, std::vector<float>* values)
 {
-  AppendJoined(out, values, [](char* piece, size_t size, float value) {
-    std::snprintf(piece, size, "%f", value);
-  });
+  AppendJoined(out, values, [](char* piece, size_t size, float value) { std::snprintf(piece, size, "%f", value); });
 }
 
 void vec2_to_str(str* out, std::vector<TVec2>* values)
 {
-  AppendJoined(out, values, [](char* piece, size_t size, TVec2 value) {
-    std::snprintf(piece, size, "%f,%f", value.x, value.y);
-  });
+  AppendJoined(out, values,
+               [](char* piece, size_t size, TVec2 value) { std::snprintf(piece, size, "%f,%f", value.x, value.y); });
 }
 
 void str_to_int(const char* text, std::vector<int>* out)
@@ -245,8 +233,7 @@ void str_to_real(const char* text, std::vector<float>* out)
 void str_to_vec2(const char* text, std::vector<TVec2>* out)
 {
   const char* field = text;
-  while (field && *field)
-  {
+  while (field && *field) {
     const char* second = NextField(field, kComma);
     if (!second || !*second)
       return;
@@ -258,10 +245,8 @@ void str_to_vec2(const char* text, std::vector<TVec2>* out)
 void ReadNumberList(const char* text, std::vector<float>* out)
 {
   auto partOfNumber = [](char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; };
-  for (const char* p = text ? text : ""; *p;)
-  {
-    if (!partOfNumber(*p))
-    {
+  for (const char* p = text ? text : ""; *p;) {
+    if (!partOfNumber(*p)) {
       ++p;
       continue;
     }

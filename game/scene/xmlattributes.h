@@ -28,8 +28,7 @@ bool ReadBoolAttributeEx(bool* found, TXmlNode* node, const char* name, bool def
 // Found only when the text holds both an x and a y piece.
 TVec2 ReadTVec2AttributeEx(bool* found, TXmlNode* node, const char* name, TVec2 defaultValue);
 // n numbers; a missing piece takes its default. True when no piece was missing.
-bool ReadTRealArrayAttributeEx(TXmlNode* node, const char* name, float* out,
-                               const float* defaults, int n);
+bool ReadTRealArrayAttributeEx(TXmlNode* node, const char* name, float* out, const float* defaults, int n);
 
 float ReadTRealAttribute(TXmlNode* node, const char* name, float defaultValue);
 int ReadIntAttribute(TXmlNode* node, const char* name, int defaultValue);

@@ -9,7 +9,7 @@ namespace {
 
 const char kConfigFile[] = "configs/preload_xmls.xml";
 
-}  // namespace
+} // namespace
 
 TXmlPreloader::TXmlPreloader() : mNext(mNodes.end()), mParsed(0) {}
 
@@ -20,21 +20,17 @@ void TXmlPreloader::LoadConfig()
   const bool read = config.ParseFile(kConfigFile);
   TXmlNode* list = config.GetChild("preload_xmls");
   if (!list && read)
-    WriteDbg("ERROR: %s holds no \"preload_xmls\" list (empty or not this file); no scene is read ahead",
-             kConfigFile);
-  if (list)
-  {
+    WriteDbg("ERROR: %s holds no \"preload_xmls\" list (empty or not this file); no scene is read ahead", kConfigFile);
+  if (list) {
     str name;
     TXmlNode* child = nullptr;
     list->ResetChildren();
-    while (list->GetNextChild(&name, &child))
-    {
+    while (list->GetNextChild(&name, &child)) {
       // Comments and declarations are elements to this parser; they name nothing.
       if (name.length() > 0 && (name[0] == '!' || name[0] == '?'))
         continue;
       str file = child->GetAttribute("file");
-      if (file.empty())
-      {
+      if (file.empty()) {
         WriteDbg("ERROR: %s: its entry <%s> names no file", kConfigFile, name.c_str());
         continue;
       }

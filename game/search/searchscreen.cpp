@@ -38,8 +38,8 @@ str LabelText(const str& label)
 
 } // namespace
 
-const char* const TSearchScreen::kRoomTracks[kRoomTrackCount] = {
-    "audio/music/room_01.ogg", "audio/music/room_02.ogg", "audio/music/room_03.ogg"};
+const char* const TSearchScreen::kRoomTracks[kRoomTrackCount] = {"audio/music/room_01.ogg", "audio/music/room_02.ogg",
+                                                                 "audio/music/room_03.ogg"};
 
 bool TSearchScreen::ReadEntries(const str& config)
 {

@@ -64,8 +64,7 @@ str TChoosePlayer::PlayerChoicesCall()
     names += ",";
   }
   names += "}";
-  return str::getFormatted("UpdatePlayerChoices( %d, %d, %s )", gSettings->GetCurrentUser(), count,
-                           names.c_str());
+  return str::getFormatted("UpdatePlayerChoices( %d, %d, %s )", gSettings->GetCurrentUser(), count, names.c_str());
 }
 
 int TChoosePlayer::GetCurrentSelectedUser()

@@ -81,8 +81,8 @@ int Byte(float component)
 
 TCredits::GTextLine::GTextLine(const str& line, const TColor& header)
 {
-  const str open = str::getFormatted("<font color='%02x%02x%02x%02x'>", Byte(header.r), Byte(header.g),
-                                     Byte(header.b), Byte(header.a));
+  const str open = str::getFormatted("<font color='%02x%02x%02x%02x'>", Byte(header.r), Byte(header.g), Byte(header.b),
+                                     Byte(header.a));
   const char* text = line.c_str();
   while (true) {
     const char* bar = std::strchr(text, '|');
@@ -128,15 +128,14 @@ void TCredits::GTextBlock::GTextCol::AddEmptyLine()
   mText += "\n";
 }
 
-void TCredits::GTextBlock::GTextCol::Complete(int width, int height, const str& font, int size,
-                                              const TColor& colour)
+void TCredits::GTextBlock::GTextCol::Complete(int width, int height, const str& font, int size, const TColor& colour)
 {
   if (mGraphic) {
     mGraphic->Destroy();
   }
-  mGraphic = TTextGraphic::Create(WithBlankLinesHeld(mText), unsigned(std::max(width, 1)),
-                                  unsigned(std::max(height, 1)), TTextGraphic::kCenter, font.c_str(),
-                                  unsigned(std::max(size, 1)), colour);
+  mGraphic =
+      TTextGraphic::Create(WithBlankLinesHeld(mText), unsigned(std::max(width, 1)), unsigned(std::max(height, 1)),
+                           TTextGraphic::kCenter, font.c_str(), unsigned(std::max(size, 1)), colour);
 }
 
 int TCredits::GTextBlock::GTextCol::GetHeight()
@@ -270,8 +269,8 @@ void TCredits::ReadFile()
     const bool zeros = more && size_t(end - buffer) != length;
     const bool filled = length + 1 == sizeof buffer;
     if (zeros || !IsTextLine(buffer, length, filled, continued)) {
-      WriteDbg("ERROR: The credits file '%s' is damaged at line %d (not text); the rest is not shown",
-               mFile.c_str(), lineNumber);
+      WriteDbg("ERROR: The credits file '%s' is damaged at line %d (not text); the rest is not shown", mFile.c_str(),
+               lineNumber);
       break;
     }
     continued = filled && buffer[length - 1] != '\n' && buffer[length - 1] != '\r';

@@ -126,9 +126,15 @@ void TCustomTextEdit::OnRefused(ERefusal reason)
     return;
   }
   switch (reason) {
-  case kRefusedFull: status->SetText(GameString("entry_full", str::getFormatted("%u", GetLimit()))); break;
-  case kRefusedUnshown: status->SetText(GameString("entry_unshown")); break;
-  case kRefusedControl: status->SetText(GameString("entry_control")); break;
+  case kRefusedFull:
+    status->SetText(GameString("entry_full", str::getFormatted("%u", GetLimit())));
+    break;
+  case kRefusedUnshown:
+    status->SetText(GameString("entry_unshown"));
+    break;
+  case kRefusedControl:
+    status->SetText(GameString("entry_control"));
+    break;
   }
   ShowWindow(status, true);
   InvalidateGameScreen();

@@ -21,6 +21,15 @@ extern const TPoint ImpossiblePoint;
 
 // Game modes as the settings, the hiscore service and the hiscore window number them:
 // the index into QVGAMEMODENAMES.
-enum ESettingsGameMode { kSettingsStory = 0, kSettingsFreePlay = 1, kSettingsModeCount = 2 };
+enum ESettingsGameMode
+{
+  kSettingsStory = 0,
+  kSettingsFreePlay = 1,
+  kSettingsModeCount = 2
+};
 // Game modes as the game controller numbers them (one more than the settings' number).
-enum EControllerGameMode { kControllerStory = 1, kControllerFreePlay = 2 };
+enum EControllerGameMode
+{
+  kControllerStory = 1,
+  kControllerFreePlay = 2
+};

@@ -19,11 +19,11 @@
 
 namespace {
 
-const char* const kLuaNames[] = {"GetState",    "EligibleScoreAvailable", "ScoreAvailable",
-                                 "UpdateText",  "LaunchPrivacyPolicy",    "SubmissionDone"};
-const char* const kNotes[] = {"eligible", "eligibleasterisk", "server",   "error",           "info",
-                              "category", "local",            "global",   "topplayers",      "congratulations",
-                              "dnq",      "yourrank",         "yourrankglobalinfo", "rankvalue"};
+const char* const kLuaNames[] = {"GetState",   "EligibleScoreAvailable", "ScoreAvailable",
+                                 "UpdateText", "LaunchPrivacyPolicy",    "SubmissionDone"};
+const char* const kNotes[] = {
+    "eligible", "eligibleasterisk", "server",          "error", "info",     "category",           "local",
+    "global",   "topplayers",       "congratulations", "dnq",   "yourrank", "yourrankglobalinfo", "rankvalue"};
 const char kDefaultPublisherUrl[] = "http://www.quorvant.invalid";
 const char kPrivacyError[] = "privacyerror";
 // The line height fitting starts from when a name does not fit.
@@ -276,7 +276,7 @@ void THiscore::UpdateText()
   const bool localOnly = LocalOnly();
   const int mode = gSettings ? gSettings->GetCurrentGameMode() : kSettingsStory;
   if (mGameMode) {
-    mGameMode->SetText(mode == kSettingsStory ? GameString("gamemode1")
+    mGameMode->SetText(mode == kSettingsStory      ? GameString("gamemode1")
                        : mode == kSettingsFreePlay ? GameString("gamemode2")
                                                    : str());
   }
@@ -307,8 +307,7 @@ void THiscore::UpdateText()
     }
     Show("yourrankglobalinfo", true);
     int rank = 0;
-    const bool ranked =
-        mHiscores && mHiscores->GetUserBestScore(TQvHiscores::kGlobalScore, nullptr, &rank, nullptr, 0);
+    const bool ranked = mHiscores && mHiscores->GetUserBestScore(TQvHiscores::kGlobalScore, nullptr, &rank, nullptr, 0);
     if (mOutcome == kQualified) {
       Show("congratulations", true);
       Show("yourrankglobalinfo", false);

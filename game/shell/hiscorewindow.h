@@ -15,8 +15,20 @@ class TText;
 class THiscore : public TWindow
 {
 public:
-  enum EState { kLocal = 0, kWaitingForCategories = 1, kWaitingForScores = 2, kGlobal = 4, kFailed = 5 };
-  enum EOutcome { kNoOutcome = 0, kQualified = 1, kNotQualified = 2 };
+  enum EState
+  {
+    kLocal = 0,
+    kWaitingForCategories = 1,
+    kWaitingForScores = 2,
+    kGlobal = 4,
+    kFailed = 5
+  };
+  enum EOutcome
+  {
+    kNoOutcome = 0,
+    kQualified = 1,
+    kNotQualified = 2
+  };
   static const int kRows = 10;
   static const int kPollMs = 20;
   // How far "leftpanel" moves when the game offers local scores only.

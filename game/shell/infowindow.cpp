@@ -9,7 +9,7 @@ namespace {
 TRoundScores* gScoreSource = nullptr;
 
 // Child, format; in the order of tableScore.
-const char* const kLines[6][2] = {{"objects", "Objects: %d"}, {"extra_time", "Extra time: %d"},
+const char* const kLines[6][2] = {{"objects", "Objects: %d"},   {"extra_time", "Extra time: %d"},
                                   {"no_hints", "No hints: %d"}, {"decals", "Decals: %d"},
                                   {"puzzles", "Puzzles: %d"},   {"total", "Total: %d"}};
 

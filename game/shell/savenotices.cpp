@@ -10,19 +10,24 @@
 namespace {
 
 const char* const kLabels[TSaveNotices::kNoticeCount] = {
-    "save_diskfull",       "save_busy",          "save_protected",  "save_failed",   "players_unreadable",
-    "players_recovered",   "players_replaced",   "players_damaged", "scores_replaced", "scores_damaged"};
+    "save_diskfull",     "save_busy",        "save_protected",  "save_failed",     "players_unreadable",
+    "players_recovered", "players_replaced", "players_damaged", "scores_replaced", "scores_damaged"};
 
 } // namespace
 
 TSaveNotices::ENotice TSaveNotices::ForStatus(ESaveStatus status)
 {
   switch (status) {
-  case eSaveDone: return kNoticeCount;
-  case eSaveDiskFull: return kDiskFull;
-  case eSaveBusy: return kFileBusy;
-  case eSaveWriteProtected: return kWriteProtected;
-  default: return kSaveFailed;
+  case eSaveDone:
+    return kNoticeCount;
+  case eSaveDiskFull:
+    return kDiskFull;
+  case eSaveBusy:
+    return kFileBusy;
+  case eSaveWriteProtected:
+    return kWriteProtected;
+  default:
+    return kSaveFailed;
   }
 }
 
@@ -76,7 +81,7 @@ bool TSaveNotices::ShowNext()
     return false;
   }
   mShowing = true;
-  RunGameLua(str::getFormatted("gSaveNotice = %s; DoModal(%s);", LuaQuote(text).c_str(),
-                               LuaQuote(kDialogFile).c_str()));
+  RunGameLua(
+      str::getFormatted("gSaveNotice = %s; DoModal(%s);", LuaQuote(text).c_str(), LuaQuote(kDialogFile).c_str()));
   return true;
 }

@@ -12,7 +12,8 @@
 class TSaveNotices
 {
 public:
-  enum ENotice {
+  enum ENotice
+  {
     kDiskFull,
     kFileBusy,
     kWriteProtected,

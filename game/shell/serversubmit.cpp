@@ -117,7 +117,8 @@ void TServerSubmit::SubmitToServer(str name, str account, str password, bool rem
     return;
   }
   const TQvHiscores::ESubmitMode mode =
-      medalsMode ? TQvHiscores::kSubmitMedals : TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals);
+      medalsMode ? TQvHiscores::kSubmitMedals
+                 : TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals);
   bool started;
   if (!account.empty()) {
     started = mHiscores->SubmitData(account, password, remember, mode);

@@ -47,12 +47,12 @@ private:
 
 namespace {
 
-const char* const kLuaNames[] = {
-    "ToggleFullScreen", "ToggleSoundMute",  "SetCurrentGameMode", "GetNumUsers",     "CreateNewUser",
-    "SetCurrentUser",   "ChangeCurrentUserName", "DeleteUser",    "IsNameInUse",     "QuitToMainMenu",
-    "LogHighScore",     "NumMedalsToSubmit", "NumEarnedMedals",   "GetMedalName",    "GetMedalType",
-    "GetMedalGameMode", "GetMedalGameData", "GetQVGameModeName",  "GetQVMedalName",  "GetUserName",
-    "GetCurrentUser"};
+const char* const kLuaNames[] = {"ToggleFullScreen", "ToggleSoundMute",   "SetCurrentGameMode",    "GetNumUsers",
+                                 "CreateNewUser",    "SetCurrentUser",    "ChangeCurrentUserName", "DeleteUser",
+                                 "IsNameInUse",      "QuitToMainMenu",    "LogHighScore",          "NumMedalsToSubmit",
+                                 "NumEarnedMedals",  "GetMedalName",      "GetMedalType",          "GetMedalGameMode",
+                                 "GetMedalGameData", "GetQVGameModeName", "GetQVMedalName",        "GetUserName",
+                                 "GetCurrentUser"};
 
 const char kMedalGameData[] = "12345";
 const unsigned kScreenWidth = 800;
@@ -134,11 +134,20 @@ void TSettings::TellOpenProblems()
   const EOpenProblem players = mPrefs->GetOpenProblem(&keptAs);
   const str playersCopy = FileNameOf(keptAs);
   switch (players) {
-  case eOpenedUnreadable: mNotices->Tell(TSaveNotices::kPlayersUnreadable); break;
-  case eOpenedDamagedRecovered: mNotices->Tell(TSaveNotices::kPlayersRecovered, playersCopy); break;
-  case eOpenedDamagedReplaced: mNotices->Tell(TSaveNotices::kPlayersReplaced, playersCopy); break;
-  case eOpenedDamagedKept: mNotices->Tell(TSaveNotices::kPlayersDamagedKept); break;
-  default: break;
+  case eOpenedUnreadable:
+    mNotices->Tell(TSaveNotices::kPlayersUnreadable);
+    break;
+  case eOpenedDamagedRecovered:
+    mNotices->Tell(TSaveNotices::kPlayersRecovered, playersCopy);
+    break;
+  case eOpenedDamagedReplaced:
+    mNotices->Tell(TSaveNotices::kPlayersReplaced, playersCopy);
+    break;
+  case eOpenedDamagedKept:
+    mNotices->Tell(TSaveNotices::kPlayersDamagedKept);
+    break;
+  default:
+    break;
   }
   const EOpenProblem scores = mHiscores->GetOpenProblem(&keptAs);
   if (scores == eOpenedDamagedReplaced) {

@@ -109,8 +109,8 @@ void TCase::ReadChecklistConfig()
   TXmlNode* checklist = document.GetChild("checklist_puzzle");
   TXmlNode* suspects = checklist ? checklist->GetChild("suspects") : nullptr;
   if (!suspects) {
-    WriteDbg("ERROR: Checklist %s of case %s has no \"checklist_puzzle\" with \"suspects\"",
-             mChecklistConfig.c_str(), mLocationId.c_str());
+    WriteDbg("ERROR: Checklist %s of case %s has no \"checklist_puzzle\" with \"suspects\"", mChecklistConfig.c_str(),
+             mLocationId.c_str());
     return;
   }
   std::vector<int> nums;
@@ -118,8 +118,8 @@ void TCase::ReadChecklistConfig()
   // The three suspects who take part in the checklist, 0-based; the journal crosses out
   // the others.
   if (nums.size() < 3 || std::any_of(nums.begin(), nums.begin() + 3, [](int k) { return k < 0 || k > 5; })) {
-    WriteDbg("ERROR: Checklist %s of case %s: \"nums\" must name three suspects from 0 to 5",
-             mChecklistConfig.c_str(), mLocationId.c_str());
+    WriteDbg("ERROR: Checklist %s of case %s: \"nums\" must name three suspects from 0 to 5", mChecklistConfig.c_str(),
+             mLocationId.c_str());
     return;
   }
   std::vector<int> candidates = {1, 2, 3, 4, 5, 6};

@@ -27,8 +27,7 @@ TLetterbox FitFrame(int frameWidth, int frameHeight, int targetWidth, int target
   return box;
 }
 
-void PresentFrameScaled(unsigned frameBuffer, int frameWidth, int frameHeight, int targetWidth,
-                        int targetHeight)
+void PresentFrameScaled(unsigned frameBuffer, int frameWidth, int frameHeight, int targetWidth, int targetHeight)
 {
   if (!frameBuffer) {
     return;
@@ -49,8 +48,8 @@ void PresentFrameScaled(unsigned frameBuffer, int frameWidth, int frameHeight, i
   glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   // Window rows count from the bottom: the letterbox's top margin is its bottom one too.
-  glBlitFramebuffer(0, 0, frameWidth, frameHeight, box.x, box.y, box.x + box.width,
-                    box.y + box.height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  glBlitFramebuffer(0, 0, frameWidth, frameHeight, box.x, box.y, box.x + box.width, box.y + box.height,
+                    GL_COLOR_BUFFER_BIT, GL_LINEAR);
   glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
   glDrawBuffer(GL_COLOR_ATTACHMENT0);
   glReadBuffer(GL_COLOR_ATTACHMENT0);

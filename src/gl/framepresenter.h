@@ -18,8 +18,7 @@ TLetterbox FitFrame(int frameWidth, int frameHeight, int targetWidth, int target
 
 // Blits the frame buffer object to the window's back buffer scaled into the letterbox,
 // with black bars; the frame buffer is bound again afterwards.
-void PresentFrameScaled(unsigned frameBuffer, int frameWidth, int frameHeight, int targetWidth,
-                        int targetHeight);
+void PresentFrameScaled(unsigned frameBuffer, int frameWidth, int frameHeight, int targetWidth, int targetHeight);
 
 // Reads the frame buffer object (0: the window's back buffer) as rows top-down of R, G, B, A
 // bytes; empty on failure.

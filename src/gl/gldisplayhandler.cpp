@@ -172,16 +172,13 @@ void TGLDisplayHandler::SetDisplay(unsigned width, unsigned height, bool fullscr
     glBindRenderbuffer(GL_RENDERBUFFER, mFrameColor);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width ? width : 1, height ? height : 1);
     glBindRenderbuffer(GL_RENDERBUFFER, mFrameDepth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width ? width : 1,
-                          height ? height : 1);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width ? width : 1, height ? height : 1);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, mFrameBuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              mFrameColor);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, mFrameColor);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, mFrameDepth);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-      WriteDbg("ERROR: TGLDisplayHandler::SetDisplay: frame buffer %ux%u incomplete", width,
-               height);
+      WriteDbg("ERROR: TGLDisplayHandler::SetDisplay: frame buffer %ux%u incomplete", width, height);
     }
   }
   BindFrameBuffer();
@@ -220,8 +217,7 @@ void TGLDisplayHandler::SetDisplay(unsigned width, unsigned height, bool fullscr
   glDepthFunc(GL_LEQUAL);
 
   const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  mIsNvidia = renderer && (renderer[0] == 'N' || renderer[0] == 'n') &&
-              (renderer[1] == 'V' || renderer[1] == 'v');
+  mIsNvidia = renderer && (renderer[0] == 'N' || renderer[0] == 'n') && (renderer[1] == 'V' || renderer[1] == 'v');
 }
 
 void TGLDisplayHandler::GetDisplay(unsigned* width, unsigned* height, bool* fullscreen) const
@@ -436,8 +432,7 @@ void TGLDisplayHandler::PresentFrame()
   }
   if (drawableWidth > 0 && drawableHeight > 0 &&
       (drawableWidth != mDisplay.mWidth || drawableHeight != mDisplay.mHeight)) {
-    PresentFrameScaled(mFrameBuffer, mDisplay.mWidth, mDisplay.mHeight, drawableWidth,
-                       drawableHeight);
+    PresentFrameScaled(mFrameBuffer, mDisplay.mWidth, mDisplay.mHeight, drawableWidth, drawableHeight);
     return;
   }
   GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
@@ -446,8 +441,8 @@ void TGLDisplayHandler::PresentFrame()
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDrawBuffer(GL_BACK);
-  glBlitFramebuffer(0, 0, mDisplay.mWidth, mDisplay.mHeight, 0, 0, mDisplay.mWidth,
-                    mDisplay.mHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glBlitFramebuffer(0, 0, mDisplay.mWidth, mDisplay.mHeight, 0, 0, mDisplay.mWidth, mDisplay.mHeight,
+                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
   BindFrameBuffer();
   if (scissor) {
     glEnable(GL_SCISSOR_TEST);
@@ -559,10 +554,8 @@ void TGLDisplayHandler::SetPerspectiveProjection(float nearZ, float farZ, float 
   float vBottom = vTop + mViewport.mHeight;
   float cLeft = std::max({vLeft, 0.0f, static_cast<float>(mClip.left)});
   float cTop = std::max({vTop, 0.0f, static_cast<float>(mClip.top)});
-  float cRight = std::min({vRight, static_cast<float>(mDisplay.mWidth),
-                           static_cast<float>(mClip.right)});
-  float cBottom = std::min({vBottom, static_cast<float>(mDisplay.mHeight),
-                            static_cast<float>(mClip.bottom)});
+  float cRight = std::min({vRight, static_cast<float>(mDisplay.mWidth), static_cast<float>(mClip.right)});
+  float cBottom = std::min({vBottom, static_cast<float>(mDisplay.mHeight), static_cast<float>(mClip.bottom)});
   if (mClip.right <= mClip.left || mClip.bottom <= mClip.top) {
     // No clip rectangle yet: the viewport within the display.
     cRight = std::min(vRight, static_cast<float>(mDisplay.mWidth));
@@ -587,8 +580,7 @@ void TGLDisplayHandler::SetPerspectiveProjection(float nearZ, float farZ, float 
   SetProjectionMatrix(&matrix);
 }
 
-void TGLDisplayHandler::SetTextureMapMode(TRenderer::ETextureMapMode u,
-                                          TRenderer::ETextureMapMode v)
+void TGLDisplayHandler::SetTextureMapMode(TRenderer::ETextureMapMode u, TRenderer::ETextureMapMode v)
 {
   mWrapU = u;
   mWrapV = v;
@@ -605,17 +597,17 @@ void TGLDisplayHandler::ApplyCull()
 {
   // The render target's y axis points up, which flips the winding.
   switch (mCullMode) {
-    case TRenderer::kCullNone:
-      glDisable(GL_CULL_FACE);
-      break;
-    case TRenderer::kCullCW:
-      glEnable(GL_CULL_FACE);
-      glFrontFace(mRenderTarget ? GL_CW : GL_CCW);
-      break;
-    case TRenderer::kCullCCW:
-      glEnable(GL_CULL_FACE);
-      glFrontFace(mRenderTarget ? GL_CCW : GL_CW);
-      break;
+  case TRenderer::kCullNone:
+    glDisable(GL_CULL_FACE);
+    break;
+  case TRenderer::kCullCW:
+    glEnable(GL_CULL_FACE);
+    glFrontFace(mRenderTarget ? GL_CW : GL_CCW);
+    break;
+  case TRenderer::kCullCCW:
+    glEnable(GL_CULL_FACE);
+    glFrontFace(mRenderTarget ? GL_CCW : GL_CW);
+    break;
   }
 }
 
@@ -661,8 +653,7 @@ void TGLDisplayHandler::SetAmbientColor(const TColor& color)
 
 void TGLDisplayHandler::SetTexture(const boost::shared_ptr<TTexture>& texture)
 {
-  mCurrentTexture =
-      texture ? static_cast<TGLTextureData*>(texture->GetTextureData()) : nullptr;
+  mCurrentTexture = texture ? static_cast<TGLTextureData*>(texture->GetTextureData()) : nullptr;
 }
 
 void TGLDisplayHandler::SetCursor(boost::shared_ptr<TTexture> texture, TPoint hotSpot, bool flag)
@@ -697,46 +688,43 @@ void TGLDisplayHandler::ApplyBlendMode()
   FlushSprites();
   bool alphaMask = InAlphaMaskTarget();
   switch (mBlendMode) {
-    case TRenderer::kBlendNormal:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, alphaMask ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
-      break;
-    case TRenderer::kBlendOpaque:
-      glDisable(GL_BLEND);
-      break;
-    case TRenderer::kBlendAdditiveAlpha:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-      break;
-    case TRenderer::kBlendSubtractive:
-      glEnable(GL_BLEND);
-      if (alphaMask) {
-        glBlendFunc(GL_ONE, GL_ONE);
-      } else {
-        glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
-      }
-      break;
-    case TRenderer::kBlendMultiplicative:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_ZERO, GL_SRC_COLOR);
-      break;
+  case TRenderer::kBlendNormal:
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, alphaMask ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+    break;
+  case TRenderer::kBlendOpaque:
+    glDisable(GL_BLEND);
+    break;
+  case TRenderer::kBlendAdditiveAlpha:
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    break;
+  case TRenderer::kBlendSubtractive:
+    glEnable(GL_BLEND);
+    if (alphaMask) {
+      glBlendFunc(GL_ONE, GL_ONE);
+    } else {
+      glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
+    }
+    break;
+  case TRenderer::kBlendMultiplicative:
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+    break;
   }
 }
 
 void TGLDisplayHandler::ApplyFilteringMode(bool linearMagnify, bool mipmapped)
 {
   switch (mFilterMode) {
-    case TRenderer::kFilterPoint:
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                      mipmapped ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-      break;
-    case TRenderer::kFilterLinear:
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                      mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
-                      linearMagnify ? GL_LINEAR : GL_NEAREST);
-      break;
+  case TRenderer::kFilterPoint:
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmapped ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    break;
+  case TRenderer::kFilterLinear:
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linearMagnify ? GL_LINEAR : GL_NEAREST);
+    break;
   }
 }
 
@@ -759,12 +747,12 @@ static void MakeRegionOpaque(TGLTextureData* data, int width, int height)
 static GLint WrapMode(TRenderer::ETextureMapMode mode)
 {
   switch (mode) {
-    case TRenderer::kMapClamp:
-      return GL_CLAMP_TO_EDGE;
-    case TRenderer::kMapWrap:
-      return GL_REPEAT;
-    case TRenderer::kMapMirror:
-      return GL_MIRRORED_REPEAT;
+  case TRenderer::kMapClamp:
+    return GL_CLAMP_TO_EDGE;
+  case TRenderer::kMapWrap:
+    return GL_REPEAT;
+  case TRenderer::kMapMirror:
+    return GL_MIRRORED_REPEAT;
   }
   return 0;
 }
@@ -818,19 +806,19 @@ void TGLDisplayHandler::ApplyProjection2d()
 static GLenum Primitive(TRenderer::EDrawType type)
 {
   switch (static_cast<int>(type)) {
-    case 0:
-    case TRenderer::kDrawPoints:
-      return GL_POINTS;
-    case TRenderer::kDrawLines:
-      return GL_LINES;
-    case TRenderer::kDrawLineStrip:
-      return GL_LINE_STRIP;
-    case TRenderer::kDrawTriangles:
-      return GL_TRIANGLES;
-    case TRenderer::kDrawTriangleStrip:
-      return GL_TRIANGLE_STRIP;
-    case TRenderer::kDrawTriangleFan:
-      return GL_TRIANGLE_FAN;
+  case 0:
+  case TRenderer::kDrawPoints:
+    return GL_POINTS;
+  case TRenderer::kDrawLines:
+    return GL_LINES;
+  case TRenderer::kDrawLineStrip:
+    return GL_LINE_STRIP;
+  case TRenderer::kDrawTriangles:
+    return GL_TRIANGLES;
+  case TRenderer::kDrawTriangleStrip:
+    return GL_TRIANGLE_STRIP;
+  case TRenderer::kDrawTriangleFan:
+    return GL_TRIANGLE_FAN;
   }
   return 0;
 }
@@ -840,8 +828,8 @@ void TGLDisplayHandler::DrawVertices(TRenderer::EDrawType type, const TVertexSet
   DrawArrays(type, set, nullptr, 0);
 }
 
-void TGLDisplayHandler::DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set,
-                                            unsigned short* indices, int count)
+void TGLDisplayHandler::DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices,
+                                            int count)
 {
   if (!indices || count <= 0) {
     return;
@@ -852,9 +840,8 @@ void TGLDisplayHandler::DrawIndexedVertices(TRenderer::EDrawType type, const TVe
 bool TGLDisplayHandler::CanBatch(unsigned primitive, const TVertexSet& set) const
 {
   // Sprites: fans of screen vertices inside a 2D block, drawn the way below draws them.
-  return primitive == GL_TRIANGLE_FAN && set.GetKind() == TVertexSet::kTransformedLitVert &&
-         set.GetCount() >= 3 && set.GetCount() <= 64 && !InAlphaMaskTarget() &&
-         TRenderer::GetInstance()->In2d();
+  return primitive == GL_TRIANGLE_FAN && set.GetKind() == TVertexSet::kTransformedLitVert && set.GetCount() >= 3 &&
+         set.GetCount() <= 64 && !InAlphaMaskTarget() && TRenderer::GetInstance()->In2d();
 }
 
 void TGLDisplayHandler::AddToBatch(const TVertexSet& set)
@@ -866,9 +853,8 @@ void TGLDisplayHandler::AddToBatch(const TVertexSet& set)
   const bool textured = mCurrentTexture && mCurrentTexture->GetGLName();
   const unsigned name = textured ? mCurrentTexture->GetGLName() : 0;
   const bool mipmap = textured && mCurrentTexture->HasFlag(TTextureData::kFlagMipmap);
-  if (!mBatchCounts.empty() &&
-      (name != mBatchTexture || mipmap != mBatchMipmap || mBlendMode != mBatchBlend ||
-       mFilterMode != mBatchFilter || mWrapU != mBatchWrapU || mWrapV != mBatchWrapV)) {
+  if (!mBatchCounts.empty() && (name != mBatchTexture || mipmap != mBatchMipmap || mBlendMode != mBatchBlend ||
+                                mFilterMode != mBatchFilter || mWrapU != mBatchWrapU || mWrapV != mBatchWrapV)) {
     FlushSprites();
   }
   if (mProjectionPending) {
@@ -1031,10 +1017,9 @@ void TGLDisplayHandler::DrawOnWholeTarget(const std::function<void()>& draw)
 {
   // Pre-scaled vertices are target pixels: the viewport is the whole target and only the
   // viewport within the clip rectangle is drawn.
-  TRect viewport(mViewport.mX, mViewport.mY, mViewport.mX + mViewport.mWidth,
-                 mViewport.mY + mViewport.mHeight);
-  TRect clip(static_cast<int>(mClip.left), static_cast<int>(mClip.top),
-             static_cast<int>(mClip.right), static_cast<int>(mClip.bottom));
+  TRect viewport(mViewport.mX, mViewport.mY, mViewport.mX + mViewport.mWidth, mViewport.mY + mViewport.mHeight);
+  TRect clip(static_cast<int>(mClip.left), static_cast<int>(mClip.top), static_cast<int>(mClip.right),
+             static_cast<int>(mClip.bottom));
   TRect scissor = TRect::Intersect(viewport, clip);
   ApplyScissor(TURect(std::max(scissor.left, 0), std::max(scissor.top, 0),
                       std::max(scissor.right, std::max(scissor.left, 0)),
@@ -1062,8 +1047,7 @@ void TGLDisplayHandler::DrawOnWholeTarget(const std::function<void()>& draw)
   ApplyScissor(mClip);
 }
 
-void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& set,
-                                   unsigned short* indices, int count)
+void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices, int count)
 {
   const GLenum primitive = Primitive(type);
   const unsigned vertexCount = set.GetCount();
@@ -1084,9 +1068,8 @@ void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& 
   ApplyBlendMode();
 
   const bool alphaMask = InAlphaMaskTarget();
-  const bool untextured = primitive == GL_POINTS || primitive == GL_LINES ||
-                          primitive == GL_LINE_STRIP || !mCurrentTexture ||
-                          !mCurrentTexture->GetGLName();
+  const bool untextured = primitive == GL_POINTS || primitive == GL_LINES || primitive == GL_LINE_STRIP ||
+                          !mCurrentTexture || !mCurrentTexture->GetGLName();
   bool replaceCombiner = false;
   if (untextured) {
     if (alphaMask) {
@@ -1107,8 +1090,7 @@ void TGLDisplayHandler::DrawArrays(TRenderer::EDrawType type, const TVertexSet& 
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   const TVertexSet::EKind kind = set.GetKind();
   TRenderer* renderer = TRenderer::GetInstance();
-  if (mProjectionPending && kind != TVertexSet::kPreScaledTransformedLitVert &&
-      renderer->In2d()) {
+  if (mProjectionPending && kind != TVertexSet::kPreScaledTransformedLitVert && renderer->In2d()) {
     ApplyProjection2d();
   }
   glVertexPointer(3, GL_FLOAT, 32, base);
@@ -1171,8 +1153,7 @@ void TGLDisplayHandler::FillRect(int left, int top, int right, int bottom, const
   FlushSprites();
   if (texture) {
     if (TTextureData* data = texture->GetTextureData()) {
-      static_cast<TGLTextureData*>(data)->FillRect(left, top, right, bottom, color,
-                                                   mAvoidFillIf16Bit);
+      static_cast<TGLTextureData*>(data)->FillRect(left, top, right, bottom, color, mAvoidFillIf16Bit);
     }
     return;
   }
@@ -1230,13 +1211,11 @@ void TGLDisplayHandler::FillRect(int left, int top, int right, int bottom, const
   if (mRenderTarget) {
     int targetWidth = static_cast<int>(mRenderTarget->GetWidth());
     int targetHeight = TargetHeight();
-    glOrtho(mDisplay.mX, mDisplay.mX + targetWidth, mDisplay.mY + targetHeight, mDisplay.mY,
-            1.0, -1.0);
+    glOrtho(mDisplay.mX, mDisplay.mX + targetWidth, mDisplay.mY + targetHeight, mDisplay.mY, 1.0, -1.0);
     PushViewport(0, 0, targetWidth, targetHeight);
     glRecti(left, targetHeight - bottom, right, targetHeight - top);
   } else {
-    glOrtho(mDisplay.mX, mDisplay.mX + mDisplay.mWidth, mDisplay.mY,
-            mDisplay.mY + mDisplay.mHeight, 1.0, -1.0);
+    glOrtho(mDisplay.mX, mDisplay.mX + mDisplay.mWidth, mDisplay.mY, mDisplay.mY + mDisplay.mHeight, 1.0, -1.0);
     PushViewport(0, 0, mDisplay.mWidth, mDisplay.mHeight);
     glRecti(left, mDisplay.mHeight - top, right, mDisplay.mHeight - bottom);
   }
@@ -1272,8 +1251,7 @@ void TGLDisplayHandler::SetOption(str name, str value)
   }
 }
 
-bool TGLDisplayHandler::BeginRenderTarget(boost::shared_ptr<TTexture> texture,
-                                          TRenderer::ERenderTargetMode mode)
+bool TGLDisplayHandler::BeginRenderTarget(boost::shared_ptr<TTexture> texture, TRenderer::ERenderTargetMode mode)
 {
   FlushSprites();
   if (!texture || !texture->GetTextureData()) {
@@ -1283,8 +1261,8 @@ bool TGLDisplayHandler::BeginRenderTarget(boost::shared_ptr<TTexture> texture,
   // read back from outside it.
   if (static_cast<int>(texture->GetWidth()) > mDisplay.mWidth ||
       static_cast<int>(texture->GetHeight()) > mDisplay.mHeight) {
-    WriteDbg("ERROR: BeginRenderTarget: texture %ux%u is larger than the display %dx%d",
-             texture->GetWidth(), texture->GetHeight(), mDisplay.mWidth, mDisplay.mHeight);
+    WriteDbg("ERROR: BeginRenderTarget: texture %ux%u is larger than the display %dx%d", texture->GetWidth(),
+             texture->GetHeight(), mDisplay.mWidth, mDisplay.mHeight);
     return false;
   }
   mRenderTarget = texture;
@@ -1319,8 +1297,7 @@ bool TGLDisplayHandler::BeginRenderTarget(boost::shared_ptr<TTexture> texture,
     glClear(GL_DEPTH_BUFFER_BIT);
   }
   glDepthMask(depthMask);
-  if (mode == TRenderer::kTargetOpaqueOverExisting ||
-      mode == TRenderer::kTargetKeepAlphaOverExisting) {
+  if (mode == TRenderer::kTargetOpaqueOverExisting || mode == TRenderer::kTargetKeepAlphaOverExisting) {
     TRect whole(0, 0, width, height);
     texture->GetTextureData()->CopyPixels(0, 0, &whole, boost::shared_ptr<TTexture>());
   }
@@ -1347,8 +1324,7 @@ void TGLDisplayHandler::EndRenderTarget()
       glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, regionBottom, width, height);
       glBindTexture(GL_TEXTURE_2D, 0);
     }
-    if ((mRenderTargetMode == TRenderer::kTargetOpaque ||
-         mRenderTargetMode == TRenderer::kTargetOpaqueOverExisting) &&
+    if ((mRenderTargetMode == TRenderer::kTargetOpaque || mRenderTargetMode == TRenderer::kTargetOpaqueOverExisting) &&
         data->HasFlag(TTextureData::kFlagAlpha)) {
       MakeRegionOpaque(data, width, height);
     }
@@ -1356,8 +1332,7 @@ void TGLDisplayHandler::EndRenderTarget()
     glFinish();
     std::vector<TColor32> coverage(static_cast<size_t>(width) * height);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, regionBottom, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                 coverage.data());
+    glReadPixels(0, regionBottom, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, coverage.data());
     TColor32* pixels = nullptr;
     unsigned pitch = 0;
     if (data->Lock(&pixels, &pitch)) {
@@ -1385,8 +1360,7 @@ void TGLDisplayHandler::EndRenderTarget()
 bool TGLDisplayHandler::CaptureFrame(boost::shared_ptr<TTexture> texture)
 {
   FlushSprites();
-  TGLTextureData* data =
-      texture ? static_cast<TGLTextureData*>(texture->GetTextureData()) : nullptr;
+  TGLTextureData* data = texture ? static_cast<TGLTextureData*>(texture->GetTextureData()) : nullptr;
   if (!data || !data->GetGLName() || !mFrameBuffer || mRenderTarget) {
     return false;
   }
@@ -1402,8 +1376,8 @@ bool TGLDisplayHandler::CaptureFrame(boost::shared_ptr<TTexture> texture)
   const unsigned frame = GetDrawnFrameBuffer();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, frame);
   glReadBuffer(frame ? GL_COLOR_ATTACHMENT0 : GL_BACK);
-  glBlitFramebuffer(0, mDisplay.mHeight - height, width, mDisplay.mHeight, 0, height, width, 0,
-                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glBlitFramebuffer(0, mDisplay.mHeight - height, width, mDisplay.mHeight, 0, height, width, 0, GL_COLOR_BUFFER_BIT,
+                    GL_NEAREST);
   BindFrameBuffer();
   if (scissor) {
     glEnable(GL_SCISSOR_TEST);

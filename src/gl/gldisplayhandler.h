@@ -21,7 +21,8 @@ class TGLTextureData;
 
 // The renderer owns the one instance (made through the factory Register installs); the
 // platform and the texture data reach it through GetInstance for what is OpenGL's own.
-class TGLDisplayHandler : public TDisplayBackend {
+class TGLDisplayHandler : public TDisplayBackend
+{
 public:
   static TGLDisplayHandler* CreateInstance();
   static TGLDisplayHandler* GetInstance();
@@ -73,8 +74,8 @@ public:
   TPoint GetMouse() const;
 
   void DrawVertices(TRenderer::EDrawType type, const TVertexSet& set) override;
-  void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set,
-                           unsigned short* indices, int count) override;
+  void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices,
+                           int count) override;
   void FillRect(int left, int top, int right, int bottom, const TColor& color,
                 boost::shared_ptr<TTexture> texture) override;
 
@@ -88,8 +89,7 @@ public:
 
   void SetOption(str name, str value) override;
 
-  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture,
-                         TRenderer::ERenderTargetMode mode) override;
+  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, TRenderer::ERenderTargetMode mode) override;
   void EndRenderTarget() override;
   // Copies the top-left of the finished frame, the texture's size, into the texture the
   // right way up, leaving the frame and every draw state as they were.
@@ -137,7 +137,8 @@ private:
   TGLDisplayHandler(const TGLDisplayHandler&) = delete;
   TGLDisplayHandler& operator=(const TGLDisplayHandler&) = delete;
 
-  struct TViewport {
+  struct TViewport
+  {
     int mX, mY, mWidth, mHeight;
   };
 
@@ -148,8 +149,7 @@ private:
   void ApplyWrapModes();
   void ApplyLighting();
   void LoadModelView();
-  void DrawArrays(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices,
-                  int count);
+  void DrawArrays(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices, int count);
   void DrawCursor();
   // Whether the draw can join the sprite batch, and joining it.
   bool CanBatch(unsigned primitive, const TVertexSet& set) const;
@@ -224,7 +224,7 @@ private:
   bool mBatchAllQuads = true;
   // Every vertex of the batch is opaque white, so the texture alone gives the colour.
   bool mBatchAllWhite = true;
-  unsigned mBatchTexture = 0;  // GL name; 0 for untextured sprites
+  unsigned mBatchTexture = 0; // GL name; 0 for untextured sprites
   bool mBatchMipmap = false;
   TRenderer::EBlendMode mBatchBlend = TRenderer::kBlendNormal;
   TRenderer::EFilteringMode mBatchFilter = TRenderer::kFilterPoint;

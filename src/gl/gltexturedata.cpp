@@ -43,7 +43,7 @@ void DrawPendingSprites()
 // Largest surface side accepted from callers; GL refuses bigger ones anyway.
 const unsigned kMaxSurfaceSide = 16384;
 
-}  // namespace
+} // namespace
 
 unsigned TGLTextureData::sGLWrites = 0;
 
@@ -127,17 +127,15 @@ bool TGLTextureData::CreateSurface(unsigned width, unsigned height, bool clear)
   mHasName = true;
   glBindTexture(GL_TEXTURE_2D, mGLName);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
-                  HasFlag(kFlagAlpha) ? GL_LINEAR : GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, HasFlag(kFlagAlpha) ? GL_LINEAR : GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   while (glGetError() != GL_NO_ERROR) {
   }
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, mInternalWidth, mInternalHeight, 0, GL_BGRA,
-               GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, mInternalWidth, mInternalHeight, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+               nullptr);
   if (glGetError() != GL_NO_ERROR) {
-    WriteDbg("ERROR: TGLTextureData::CreateSurface: GL refused a %ux%u surface", mInternalWidth,
-             mInternalHeight);
+    WriteDbg("ERROR: TGLTextureData::CreateSurface: GL refused a %ux%u surface", mInternalWidth, mInternalHeight);
     DeleteName();
     return false;
   }
@@ -161,8 +159,8 @@ bool TGLTextureData::FillSurface(unsigned width, unsigned height, TColor32* pixe
     unsigned rows = std::min(mHeight, height);
     unsigned columns = std::min(mWidth, width);
     for (unsigned row = 0; row < rows; ++row) {
-      std::memcpy(mMemoryPixels + static_cast<size_t>(row) * mInternalWidth,
-                  pixels + static_cast<size_t>(row) * width, columns * sizeof(TColor32));
+      std::memcpy(mMemoryPixels + static_cast<size_t>(row) * mInternalWidth, pixels + static_cast<size_t>(row) * width,
+                  columns * sizeof(TColor32));
     }
     return true;
   }
@@ -179,8 +177,8 @@ bool TGLTextureData::FillSurface(unsigned width, unsigned height, TColor32* pixe
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, static_cast<GLint>(width),
-                      static_cast<GLint>(height), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, static_cast<GLint>(width), static_cast<GLint>(height), GL_BGRA,
+                      GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
     // The mipmap builder may rescale; the surface then is the size it was built from.
     GLint builtWidth = 0;
     GLint builtHeight = 0;
@@ -200,9 +198,8 @@ bool TGLTextureData::FillSurface(unsigned width, unsigned height, TColor32* pixe
   } else {
     // A source of another size is copied in as far as it reaches, never read past.
     glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(width));
-    glTexSubImage2D(GL_TEXTURE_2D, mLevel, 0, 0, std::min(width, mInternalWidth),
-                    std::min(height, mInternalHeight), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                    pixels);
+    glTexSubImage2D(GL_TEXTURE_2D, mLevel, 0, 0, std::min(width, mInternalWidth), std::min(height, mInternalHeight),
+                    GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   }
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -227,8 +224,7 @@ bool TGLTextureData::Lock(TColor32** pixels, unsigned* pitch)
     return false;
   }
   if (!mLockBuffer) {
-    mLockBuffer =
-        new (std::nothrow) TColor32[static_cast<size_t>(mInternalWidth) * mInternalHeight];
+    mLockBuffer = new (std::nothrow) TColor32[static_cast<size_t>(mInternalWidth) * mInternalHeight];
     if (!mLockBuffer) {
       return false;
     }
@@ -281,8 +277,8 @@ void TGLTextureData::UploadLevel0(const TColor32* pixels)
   glBindTexture(GL_TEXTURE_2D, mGLName);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, mInternalWidth, mInternalHeight, GL_BGRA,
-                  GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, mInternalWidth, mInternalHeight, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                  pixels);
   if (HasFlag(kFlagMipmap)) {
     // Keep the smaller levels in step with the changed pixels.
     glGenerateMipmap(GL_TEXTURE_2D);
@@ -315,8 +311,7 @@ void TGLTextureData::ProcessColor()
   Unlock();
 }
 
-void TGLTextureData::FillRect(int left, int top, int right, int bottom, const TColor& color,
-                              bool avoidIf16Bit)
+void TGLTextureData::FillRect(int left, int top, int right, int bottom, const TColor& color, bool avoidIf16Bit)
 {
   DrawPendingSprites();
   NoteGLWrite();
@@ -354,13 +349,13 @@ void TGLTextureData::FillRect(int left, int top, int right, int bottom, const TC
     glBindTexture(GL_TEXTURE_2D, mGLName);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, left, top, right - left, bottom - top, GL_BGRA,
-                    GL_UNSIGNED_INT_8_8_8_8_REV, block.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, left, top, right - left, bottom - top, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                    block.data());
     glBindTexture(GL_TEXTURE_2D, 0);
     return;
   }
-  glPushAttrib(GL_ENABLE_BIT | GL_VIEWPORT_BIT | GL_SCISSOR_BIT | GL_CURRENT_BIT |
-               GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT);
+  glPushAttrib(GL_ENABLE_BIT | GL_VIEWPORT_BIT | GL_SCISSOR_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT |
+               GL_TEXTURE_BIT);
   if (handler->BindScratchTarget(mGLName)) {
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_BLEND);
@@ -410,8 +405,8 @@ void TGLTextureData::Clear()
   glBindTexture(GL_TEXTURE_2D, mGLName);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, mInternalWidth, mInternalHeight, GL_BGRA,
-                  GL_UNSIGNED_INT_8_8_8_8_REV, zeros.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, mInternalWidth, mInternalHeight, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                  zeros.data());
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -421,8 +416,7 @@ void TGLTextureData::CopyPixels(int x, int y, const TRect* src, boost::shared_pt
   NoteGLWrite();
   TRect source = src ? *src : TRect(0, 0, static_cast<int>(mWidth), static_cast<int>(mHeight));
   TGLDisplayHandler* handler = Handler();
-  TGLTextureData* destData =
-      dest ? static_cast<TGLTextureData*>(dest->GetTextureData()) : nullptr;
+  TGLTextureData* destData = dest ? static_cast<TGLTextureData*>(dest->GetTextureData()) : nullptr;
   if (dest && (!destData || destData->IsMemoryTexture())) {
     return;
   }
@@ -469,8 +463,7 @@ void TGLTextureData::DrawSFB(int x, int y, const TRect& rect)
   const int originX = x - rect.left;
   const int originY = y - rect.top;
   // The image's pixels go down the screen from its top row.
-  glScissor(x, displayHeight - (y + (rect.bottom - rect.top)), rect.right - rect.left,
-            rect.bottom - rect.top);
+  glScissor(x, displayHeight - (y + (rect.bottom - rect.top)), rect.right - rect.left, rect.bottom - rect.top);
   glPixelZoom(1.0f, -1.0f);
   glWindowPos2i(originX, displayHeight - originY);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -491,14 +484,12 @@ void TGLTextureData::DrawSV(int x, int y, const TRect& src, boost::shared_ptr<TT
     return;
   }
   // The source stays within this image and the destination within the other.
-  TRect source = TRect::Intersect(src, TRect(0, 0, static_cast<int>(mWidth),
-                                             static_cast<int>(mHeight)));
+  TRect source = TRect::Intersect(src, TRect(0, 0, static_cast<int>(mWidth), static_cast<int>(mHeight)));
   int left = x + (source.left - src.left);
   int top = y + (source.top - src.top);
-  TRect target(left, top, left + (source.right - source.left),
-               top + (source.bottom - source.top));
-  TRect clipped = TRect::Intersect(target, TRect(0, 0, static_cast<int>(destData->mWidth),
-                                                 static_cast<int>(destData->mHeight)));
+  TRect target(left, top, left + (source.right - source.left), top + (source.bottom - source.top));
+  TRect clipped =
+      TRect::Intersect(target, TRect(0, 0, static_cast<int>(destData->mWidth), static_cast<int>(destData->mHeight)));
   if (clipped.right <= clipped.left || clipped.bottom <= clipped.top) {
     return;
   }
@@ -511,8 +502,7 @@ void TGLTextureData::DrawSV(int x, int y, const TRect& src, boost::shared_ptr<TT
   glPixelStorei(GL_UNPACK_SKIP_ROWS, clipped.top - top + source.top);
   glPixelStorei(GL_UNPACK_IMAGE_HEIGHT, 0);
   glTexSubImage2D(GL_TEXTURE_2D, 0, clipped.left, clipped.top, clipped.right - clipped.left,
-                  clipped.bottom - clipped.top, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                  mMemoryPixels);
+                  clipped.bottom - clipped.top, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, mMemoryPixels);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
   glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
@@ -559,11 +549,10 @@ void TGLTextureData::Draw(int x, int y, const TRect& src, bool flip)
   TVec2 uv[2] = {TVec2(src.left / internalWidth, src.top / internalHeight),
                  TVec2(src.right / internalWidth, src.bottom / internalHeight)};
   TTransformedLitVert verts[4];
-  CreateVertsFromRect(TVec2(static_cast<float>(x), static_cast<float>(y)), verts, corners, uv,
-                      TMat3(), 1.0f, TColor(1, 1, 1, 1));
+  CreateVertsFromRect(TVec2(static_cast<float>(x), static_cast<float>(y)), verts, corners, uv, TMat3(), 1.0f,
+                      TColor(1, 1, 1, 1));
   handler->PushViewport(0, 0, handler->GetDisplayWidth(), handler->GetDisplayHeight());
-  renderer->PushClippingRectangle(TURect(0, 0, handler->GetDisplayWidth(),
-                                         handler->GetDisplayHeight()));
+  renderer->PushClippingRectangle(TURect(0, 0, handler->GetDisplayWidth(), handler->GetDisplayHeight()));
   handler->SetTextureData(this);
   handler->DrawVertices(TRenderer::kDrawTriangleFan, TVertexSet(verts, 4));
   handler->SetTextureData(nullptr);
@@ -582,15 +571,13 @@ void TGLTextureData::DrawVV(int x, int y, const TRect& src, boost::shared_ptr<TT
   if (!mHasName || !destData->mHasName || destData == this) {
     return;
   }
-  TRect source = TRect::Intersect(src, TRect(0, 0, static_cast<int>(mInternalWidth),
-                                             static_cast<int>(mInternalHeight)));
+  TRect source =
+      TRect::Intersect(src, TRect(0, 0, static_cast<int>(mInternalWidth), static_cast<int>(mInternalHeight)));
   int left = x + (source.left - src.left);
   int top = y + (source.top - src.top);
-  TRect target(left, top, left + (source.right - source.left),
-               top + (source.bottom - source.top));
+  TRect target(left, top, left + (source.right - source.left), top + (source.bottom - source.top));
   TRect clipped = TRect::Intersect(
-      target, TRect(0, 0, static_cast<int>(destData->mInternalWidth),
-                    static_cast<int>(destData->mInternalHeight)));
+      target, TRect(0, 0, static_cast<int>(destData->mInternalWidth), static_cast<int>(destData->mInternalHeight)));
   if (clipped.right <= clipped.left || clipped.bottom <= clipped.top) {
     return;
   }
@@ -599,9 +586,8 @@ void TGLTextureData::DrawVV(int x, int y, const TRect& src, boost::shared_ptr<TT
     return;
   }
   glBindTexture(GL_TEXTURE_2D, destData->mGLName);
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, clipped.left, clipped.top,
-                      source.left + (clipped.left - left), source.top + (clipped.top - top),
-                      clipped.right - clipped.left, clipped.bottom - clipped.top);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, clipped.left, clipped.top, source.left + (clipped.left - left),
+                      source.top + (clipped.top - top), clipped.right - clipped.left, clipped.bottom - clipped.top);
   glBindTexture(GL_TEXTURE_2D, 0);
   handler->BindFrameBuffer();
 }

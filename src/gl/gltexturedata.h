@@ -4,7 +4,8 @@
 
 #include "core/graphics/texturedata.h"
 
-class TGLTextureData : public TTextureData {
+class TGLTextureData : public TTextureData
+{
 public:
   TGLTextureData();
   ~TGLTextureData() override;
@@ -24,8 +25,7 @@ public:
   void DrawSV(int x, int y, const TRect& src, boost::shared_ptr<TTexture> dest);
   void DrawVV(int x, int y, const TRect& src, boost::shared_ptr<TTexture> dest);
   // Rectangle in texture pixels, right and bottom exclusive; clipped to the image.
-  void FillRect(int left, int top, int right, int bottom, const TColor& color,
-                bool avoidIf16Bit);
+  void FillRect(int left, int top, int right, int bottom, const TColor& color, bool avoidIf16Bit);
   // The magenta colour key: magenta becomes transparent black, all else opaque.
   void ProcessColor();
 

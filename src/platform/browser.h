@@ -14,5 +14,10 @@ bool LaunchBrowser(char const* url);
 
 // How the last LaunchBrowser went, without waiting: the opener still runs, it opened the
 // address, or it could not (not started, or it ended in failure: no browser, say).
-enum EBrowserStatus { kBrowserOpening = 1, kBrowserOpened = 0, kBrowserFailed = 2 };
+enum EBrowserStatus
+{
+  kBrowserOpening = 1,
+  kBrowserOpened = 0,
+  kBrowserFailed = 2
+};
 EBrowserStatus LastBrowserStatus();

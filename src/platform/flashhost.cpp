@@ -26,8 +26,8 @@ namespace {
 const char kEndPage[] = "<html><body bgcolor=\"#000000\" style=\"margin: 0px\"></body></html>\n";
 bool IsUnreserved(unsigned char c)
 {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_' || c == '~';
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+         c == '_' || c == '~';
 }
 
 // A file path in a file URL keeps its slashes.
@@ -133,12 +133,24 @@ std::string EscapeHTML(const std::string& text)
   std::string out;
   for (char c : text) {
     switch (c) {
-    case '&': out += "&amp;"; break;
-    case '<': out += "&lt;"; break;
-    case '>': out += "&gt;"; break;
-    case '"': out += "&quot;"; break;
-    case '\'': out += "&#39;"; break;
-    default: out += c; break;
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    case '"':
+      out += "&quot;";
+      break;
+    case '\'':
+      out += "&#39;";
+      break;
+    default:
+      out += c;
+      break;
     }
   }
   return out;
@@ -278,14 +290,14 @@ bool TFlashHostData::Start(bool loop, bool translate, bool allowInput)
   // Each address is a parameter value first and an attribute value second: both
   // encodings apply, so no path can end the value early or break the page.
   const std::string stringsURL = mStringsPath.empty() ? std::string("file://") : AsFileURL(mStringsPath);
-  const std::string flashVars = "strings=" + EncodeParameter(stringsURL) + "&swf=" +
-                                EncodeParameter(mMovieURL) + "&endurl=" +
-                                EncodeParameter(mEndPagePath.empty() ? std::string() : AsFileURL(mEndPagePath));
+  const std::string flashVars =
+      "strings=" + EncodeParameter(stringsURL) + "&swf=" + EncodeParameter(mMovieURL) +
+      "&endurl=" + EncodeParameter(mEndPagePath.empty() ? std::string() : AsFileURL(mEndPagePath));
   const std::string playerURL = mPlayerPath.empty() ? std::string() : AsFileURL(mPlayerPath);
   std::string page = "<html><body bgcolor=\"#000000\" style=\"margin: 0px\">";
   page += "<object name=\"flash\" data=\"" + EscapeHTML(playerURL) +
-          "\" type=\"application/x-shockwave-flash\" border=\"0\" width=\"" + std::to_string(width) +
-          "\" height=\"" + std::to_string(height) + "\" loop=\"" + (loop ? "true" : "false") + "\">";
+          "\" type=\"application/x-shockwave-flash\" border=\"0\" width=\"" + std::to_string(width) + "\" height=\"" +
+          std::to_string(height) + "\" loop=\"" + (loop ? "true" : "false") + "\">";
   page += "<param name=\"flashvars\" value=\"" + EscapeHTML(flashVars) + "\">";
   page += "</object></body></html>";
 
@@ -301,8 +313,8 @@ bool TFlashHostData::IsPlaying()
     return false;
   }
   const std::string location = GetMovieView()->Location();
-  const bool atEnd = !mEndPagePath.empty() &&
-                     (Contains(location, mEndPagePath) || Contains(location, AsFileURL(mEndPagePath)));
+  const bool atEnd =
+      !mEndPagePath.empty() && (Contains(location, mEndPagePath) || Contains(location, AsFileURL(mEndPagePath)));
   if (atEnd && !Contains(location, "applewebdata")) {
     return false;
   }

@@ -27,7 +27,8 @@ class TWindowManager;
 class TSoundManager;
 class TPlatformHost;
 
-class TPlatform {
+class TPlatform
+{
 public:
   // Configuration keys.
   static constexpr auto& kSoftwareTextureCulling = TConfig::kSoftwareTextureCulling;

@@ -61,8 +61,8 @@ std::string ExecutableFolder()
 void KeepFolderPrivate(const str& folder)
 {
   struct stat info;
-  if (folder.length() != 0 && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-      (info.st_mode & 022) != 0 && chmod(folder.c_str(), info.st_mode & 0755) != 0) {
+  if (folder.length() != 0 && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && (info.st_mode & 022) != 0 &&
+      chmod(folder.c_str(), info.st_mode & 0755) != 0) {
     WriteDbg("ERROR: Cannot restrict the folder %s", folder.c_str());
   }
 }

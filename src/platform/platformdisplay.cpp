@@ -87,8 +87,7 @@ void RegisterDisplayBackend()
 
 void DisplayFatal(char const* what, int line)
 {
-  std::fprintf(stderr, "aglGetError %s in file src/platform/display/display at line %d\n",
-               what ? what : "", line);
+  std::fprintf(stderr, "aglGetError %s in file src/platform/display/display at line %d\n", what ? what : "", line);
   std::fflush(stderr);
   std::exit(-2);
 }
@@ -108,8 +107,7 @@ public:
     TPlatform* platform = TPlatform::GetInstance();
     const bool foreground = !platform || platform->IsForeground();
     // A hardware cursor is the system's to draw.
-    return foreground && mData->IsCursorShown() && !mData->UsesHardwareCursor() &&
-           mData->IsMouseInContent();
+    return foreground && mData->IsCursorShown() && !mData->UsesHardwareCursor() && mData->IsMouseInContent();
   }
   unsigned GetPixelSize() override { return 32; }
 
@@ -163,8 +161,7 @@ namespace {
 class TPlatformEventHost : public TSdlEventHost
 {
 public:
-  explicit TPlatformEventHost(TPlatformData* data, TDisplayState* display)
-      : mData(data), mDisplay(display)
+  explicit TPlatformEventHost(TPlatformData* data, TDisplayState* display) : mData(data), mDisplay(display)
   {
     SetFullscreenHandler([data](bool fullscreen) { data->SetFullscreen(fullscreen); });
     SetHUDToggle([] { TRenderer::GetInstance()->ToggleHUD(); });
@@ -316,9 +313,8 @@ void TPlatformData::CreateWindow(unsigned width, unsigned height)
     DisplayFatal(SDL_GetError(), __LINE__);
   }
   RequestGameWindowBuffers();
-  mDisplay->mWindow = SDL_CreateWindow(mWindowTitle.c_str(), SDL_WINDOWPOS_CENTERED,
-                                       SDL_WINDOWPOS_CENTERED, int(width), int(height),
-                                       SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  mDisplay->mWindow = SDL_CreateWindow(mWindowTitle.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, int(width),
+                                       int(height), SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (!mDisplay->mWindow) {
     DisplayFatal(SDL_GetError(), __LINE__);
   }
@@ -364,8 +360,8 @@ void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
     SDL_DisplayMode closest;
     const int screen = SDL_GetWindowDisplayIndex(window);
     bool switched = false;
-    if (SDL_GetClosestDisplayMode(screen < 0 ? 0 : screen, &wanted, &closest) &&
-        closest.w == int(width) && closest.h == int(height)) {
+    if (SDL_GetClosestDisplayMode(screen < 0 ? 0 : screen, &wanted, &closest) && closest.w == int(width) &&
+        closest.h == int(height)) {
       switched = SDL_SetWindowDisplayMode(window, &closest) == 0 &&
                  SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0;
     }
@@ -448,8 +444,10 @@ void TPlatformData::GetDisplay(unsigned* width, unsigned* height, bool* fullscre
   if (TGLDisplayHandler* handler = TGLDisplayHandler::GetInstance()) {
     handler->GetDisplay(width, height, nullptr);
   } else {
-    if (width) *width = 0;
-    if (height) *height = 0;
+    if (width)
+      *width = 0;
+    if (height)
+      *height = 0;
   }
   if (fullscreen) {
     *fullscreen = mFullscreen;
@@ -508,8 +506,7 @@ void TPlatformData::SwapBuffers()
   // A capture reads the frame now: drawn into the window's back buffer, it is gone after
   // the swap.
   if (mDisplay->mInput) {
-    mDisplay->mInput->OnFramePresented(handler->GetDrawnFrameBuffer(), int(frameWidth),
-                                       int(frameHeight));
+    mDisplay->mInput->OnFramePresented(handler->GetDrawnFrameBuffer(), int(frameWidth), int(frameHeight));
   }
   SDL_GL_SwapWindow(mDisplay->mWindow);
   if (!mDisplay->mFirstFramePresented) {
@@ -544,8 +541,7 @@ void TPlatformData::SetCursor(boost::shared_ptr<TTexture> image, TPoint hotSpot,
   if (!handler || !image || (flag && !hardware)) {
     return;
   }
-  if (hardware && mDisplay && mDisplay->mVideoReady &&
-      mDisplay->mHardwareCursor.Set(*image, hotSpot)) {
+  if (hardware && mDisplay && mDisplay->mVideoReady && mDisplay->mHardwareCursor.Set(*image, hotSpot)) {
     SDL_ShowCursor(mCursorShown ? SDL_ENABLE : SDL_DISABLE);
   } else {
     // The software cursor; a system pointer left from before would show beside it.
@@ -589,8 +585,7 @@ bool TPlatformData::IsSystemCursorVisible() const
 
 bool TPlatformData::IsMouseInContent() const
 {
-  if (!mDisplay || !mDisplay->mWindow ||
-      (SDL_GetMouseFocus() != mDisplay->mWindow && !mDisplay->mPointerInside)) {
+  if (!mDisplay || !mDisplay->mWindow || (SDL_GetMouseFocus() != mDisplay->mWindow && !mDisplay->mPointerInside)) {
     return false;
   }
   unsigned width = 0, height = 0;

@@ -197,8 +197,7 @@ void TPlatform::SetDisplay(unsigned width, unsigned height, bool fullscreen)
     TScreen* screen = manager->GetScreen();
     screen->SetWindowSize(width, height);
     // A capture texture must match the screen window.
-    renderer->SetCaptureSize(unsigned(screen->GetWindowWidth()),
-                             unsigned(screen->GetWindowHeight()));
+    renderer->SetCaptureSize(unsigned(screen->GetWindowWidth()), unsigned(screen->GetWindowHeight()));
   }
   renderer->PopClippingRectangle();
   renderer->PushClippingRectangle(TURect(0, 0, width, height));
@@ -210,9 +209,12 @@ void TPlatform::GetDisplay(unsigned* width, unsigned* height, bool* fullscreen)
     mData->GetDisplay(width, height, fullscreen);
     return;
   }
-  if (width) *width = 0;
-  if (height) *height = 0;
-  if (fullscreen) *fullscreen = false;
+  if (width)
+    *width = 0;
+  if (height)
+    *height = 0;
+  if (fullscreen)
+    *fullscreen = false;
 }
 
 bool TPlatform::SetFullscreen(bool fullscreen)

@@ -14,7 +14,8 @@
 namespace {
 
 // Both ask the platform object, as the facade's own calls do: without one they do nothing.
-class TBrowserService : public IBrowser {
+class TBrowserService : public IBrowser
+{
 public:
   bool OpenBrowser(const char* url) override
   {
@@ -24,7 +25,8 @@ public:
 };
 
 // Copying needs the platform object; pasting reads the system clipboard with or without it.
-class TClipboardService : public IClipboard {
+class TClipboardService : public IClipboard
+{
 public:
   bool SetClipboardText(const str& text) override
   {
@@ -34,18 +36,21 @@ public:
   str GetClipboardText() override { return QvGetClipboardText(); }
 };
 
-class TIdentityService : public IMachineIdentity {
+class TIdentityService : public IMachineIdentity
+{
 public:
   void GenerateGUID(uint32_t* out) override { qvGenerateGUID(out); }
   str GenerateGUIDText() override { return qvGenerateGUIDStr(); }
 };
 
-class THttpService : public IHttp {
+class THttpService : public IHttp
+{
 public:
   std::unique_ptr<IHttpRequest> NewRequest() override { return std::unique_ptr<IHttpRequest>(new TSimpleHttp); }
 };
 
-class TSoundService : public ISoundPlayback {
+class TSoundService : public ISoundPlayback
+{
 public:
   boost::shared_ptr<TAsset> GetSoundAsset(const str& name, bool inMemory, int group) override
   {
@@ -53,27 +58,32 @@ public:
   }
   boost::shared_ptr<TSound> AsSound(const boost::shared_ptr<TAsset>& asset) override
   {
-    if (asset && asset->IsKindOf(TSound::ClassId())) return boost::static_pointer_cast<TSound>(asset);
+    if (asset && asset->IsKindOf(TSound::ClassId()))
+      return boost::static_pointer_cast<TSound>(asset);
     return boost::shared_ptr<TSound>();
   }
   void PlayOnce(const boost::shared_ptr<TSound>& sound) override
   {
-    if (sound) sound->Play(false);
+    if (sound)
+      sound->Play(false);
   }
   bool GetMasterVolume(float* volume) override
   {
     TSoundManager* manager = TSoundManager::GetCurrent();
-    if (!manager) return false;
+    if (!manager)
+      return false;
     *volume = manager->GetVolume(-1);
     return true;
   }
   void SetMasterVolume(float volume) override
   {
-    if (TSoundManager* manager = TSoundManager::GetCurrent()) manager->SetVolume(volume);
+    if (TSoundManager* manager = TSoundManager::GetCurrent())
+      manager->SetVolume(volume);
   }
 };
 
-class THostService : public IAppHost {
+class THostService : public IAppHost
+{
 public:
   explicit THostService(TPlatform* platform) : mPlatform(platform) {}
   bool IsForeground() const override { return mPlatform->IsForeground(); }
@@ -85,7 +95,7 @@ private:
   TPlatform* mPlatform;
 };
 
-}  // namespace
+} // namespace
 
 void HandInPlatformServices()
 {

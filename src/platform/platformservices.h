@@ -12,7 +12,8 @@ void HandInPlatformServices();
 
 // Hands in the platform as the window stack's host (and the machine's services); the
 // destructor withdraws the host.
-class TPlatformHost {
+class TPlatformHost
+{
 public:
   explicit TPlatformHost(TPlatform* platform);
   ~TPlatformHost();

@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class AppEndToEnd : public EndToEnd
-{
-};
+{};
 
 } // namespace
 
@@ -28,42 +27,54 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
   // to the left), the hiscore table and the credits, each closed again.
   const std::string first = "until game: main menu shown\n"
                             "wait 300\n"
-                            "capture " + Path("newplayer.ppm") + "\n"
+                            "capture " +
+                            Path("newplayer.ppm") +
+                            "\n"
                             "click 400 239\n"
                             "text Holmes\n"
                             "wait 200\n"
                             "key return\n"
                             "wait 500\n"
-                            "capture " + Path("menu.ppm") + "\n"
+                            "capture " +
+                            Path("menu.ppm") +
+                            "\n"
                             "click 400 305\n"
                             "wait 400\n"
                             "move 700 560\n"
                             "wait 100\n"
-                            "capture " + Path("options0.ppm") + "\n"
+                            "capture " +
+                            Path("options0.ppm") +
+                            "\n"
                             "move 548 244\ndown 548 244\nmove 520 244\nmove 470 244\nup 470 244\n"
                             "move 700 560\n"
                             "wait 200\n"
-                            "capture " + Path("options1.ppm") + "\n"
+                            "capture " +
+                            Path("options1.ppm") +
+                            "\n"
                             "click 400 431\n"
                             "wait 300\n"
                             "click 400 417\n"
                             "wait 400\n"
-                            "capture " + Path("hiscores.ppm") + "\n"
+                            "capture " +
+                            Path("hiscores.ppm") +
+                            "\n"
                             "key escape\n"
                             "wait 300\n"
                             "click 400 473\n"
                             "wait 2000\n"
-                            "capture " + Path("credits.ppm") + "\n"
+                            "capture " +
+                            Path("credits.ppm") +
+                            "\n"
                             "key escape\n"
-                            "wait 300\n"
-                            + kCloseAndLeave;
+                            "wait 300\n" +
+                            kCloseAndLeave;
   TRun run = Run(first);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
-  for (const char* line : {"quillmoor-sleuth-bureau, version ", "First frame presented at ", "game: main menu shown",
-                           "game: detective created: Holmes", "game: detective: Holmes", "game: options shown",
-                           "game: options saved", "game: hiscores shown", "game: credits shown",
-                           "game: close requested"}) {
+  for (const char* line :
+       {"quillmoor-sleuth-bureau, version ", "First frame presented at ", "game: main menu shown",
+        "game: detective created: Holmes", "game: detective: Holmes", "game: options shown", "game: options saved",
+        "game: hiscores shown", "game: credits shown", "game: close requested"}) {
     EXPECT_TRUE(Has(run.log, line)) << line << "\n" << run.log;
   }
   EXPECT_FALSE(Has(run.log, "ERROR")) << run.log;
@@ -92,15 +103,19 @@ TEST_F(AppEndToEnd, APlayerSignsInSetsTheMusicSeesHiscoresAndCreditsAndIsBackAft
   // A restart: the same detective is welcomed back without the register, at the same level.
   const std::string second = "until game: main menu shown\n"
                              "wait 300\n"
-                             "capture " + Path("menu2.ppm") + "\n"
+                             "capture " +
+                             Path("menu2.ppm") +
+                             "\n"
                              "click 400 305\n"
                              "wait 400\n"
                              "move 700 560\n"
                              "wait 100\n"
-                             "capture " + Path("options2.ppm") + "\n"
+                             "capture " +
+                             Path("options2.ppm") +
+                             "\n"
                              "key escape\n"
-                             "wait 200\n"
-                             + kCloseAndLeave;
+                             "wait 200\n" +
+                             kCloseAndLeave;
   TRun again = Run(second);
   ASSERT_TRUE(again.finished) << again.log;
   EXPECT_EQ(0, again.exitStatus) << again.log;
@@ -135,8 +150,8 @@ TEST_F(AppEndToEnd, TypingGoesOnInTheEntryAfterAButtonWasClicked)
                             "text !\n"
                             "wait 200\n"
                             "key return\n"
-                            "wait 300\n"
-                            + kCloseAndLeave;
+                            "wait 300\n" +
+                            kCloseAndLeave;
   TRun run = Run(steps);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_TRUE(Has(run.log, "game: detective created: Holmes!\n")) << run.log;
@@ -196,7 +211,8 @@ TEST_F(AppEndToEnd, DamagedOrMissingGameDataIsLoggedAndTheTitleStillShows)
   fs::remove(resources + "/assets/scenes/case_journal/journal.sxm");
   std::ofstream(resources + "/assets/configs/loading.xml") << "\x01\x02 not xml";
   fs::remove(resources + "/assets/scenes/title/title.sxm");
-  TRun run = Run("until game: main menu shown\nwait 300\ncapture " + Path("frame.ppm") + "\n" + kCloseAndLeave, resources);
+  TRun run =
+      Run("until game: main menu shown\nwait 300\ncapture " + Path("frame.ppm") + "\n" + kCloseAndLeave, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   for (const char* file : {"rounds_config.xml", "journal.sxm", "loading.xml", "title.sxm"}) {
@@ -224,7 +240,8 @@ TEST_F(AppEndToEnd, WithoutAWorkingQuitScriptTheCloseRequestQuits)
   ASSERT_EQ(errors.size(), 1u) << run.log;
   EXPECT_EQ(errors[0], "ERROR: Script scripts/quitverify.lua cannot run: the file is missing");
 
-  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'asking' )\nlocal answer = nil\nanswer.yes = 1\n";
+  std::ofstream(resources + "/assets/scripts/quitverify.lua")
+      << "GameLog( 'asking' )\nlocal answer = nil\nanswer.yes = 1\n";
   run = Run("wait 100\nclose\n", resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -260,7 +277,8 @@ TEST_F(AppEndToEnd, AFailingStartUpScriptIsShownOnTheScreenAndLogged)
 {
   const std::string resources = CopyResources();
   // What the first script opens once the game has reached its title.
-  std::ofstream(resources + "/assets/scripts/mainmenu.lua", std::ios::app) << "\nMakeDialog{ Text{ label = nil .. 'x' } }\n";
+  std::ofstream(resources + "/assets/scripts/mainmenu.lua", std::ios::app)
+      << "\nMakeDialog{ Text{ label = nil .. 'x' } }\n";
   TRun run = Run("until scripts/mainmenu.lua:\nwait 200\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -280,7 +298,8 @@ TEST_F(AppEndToEnd, SigtermEndsTheProgramWithinSecondsWhateverTheQuitScriptDoes)
 {
   const std::string resources = CopyResources();
   // A script that says it asks the player, and asks nobody.
-  std::ofstream(resources + "/assets/scripts/quitverify.lua") << "GameLog( 'staying' )\nAnswerCloseRequest( 'asking' )\n";
+  std::ofstream(resources + "/assets/scripts/quitverify.lua")
+      << "GameLog( 'staying' )\nAnswerCloseRequest( 'asking' )\n";
   TRun run = Run("wait 100\nsigterm\n", resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -334,7 +353,8 @@ TEST_F(AppEndToEnd, AWindowOfTheFramesSizeShowsWhatTheFrameBufferWouldHaveShown)
   if (system("command -v xvfb-run > /dev/null 2>&1") != 0) {
     GTEST_SKIP() << "xvfb-run is not installed (tools/install-deps.sh installs xvfb)";
   }
-  TRun first = Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\n" + kCloseAndLeave);
+  TRun first =
+      Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\n" + kCloseAndLeave);
   ASSERT_TRUE(Has(first.log, "game: detective created: Holmes")) << first.log;
   // The offscreen driver's surface has one buffer: the frame is drawn into the frame buffer
   // object. A display server's window of the frame's size takes the frame itself.
@@ -358,19 +378,20 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
     GTEST_SKIP() << "xvfb-run is not installed (tools/install-deps.sh installs xvfb)";
   }
   // A detective first, so the menu comes up at once.
-  TRun first = Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\n" + kCloseAndLeave);
+  TRun first =
+      Run("until game: main menu shown\nwait 300\nclick 400 239\ntext Holmes\nkey return\nwait 300\n" + kCloseAndLeave);
   ASSERT_TRUE(Has(first.log, "game: detective created: Holmes")) << first.log;
   // The menu's options button is at (400, 305) of the 800 x 600 frame; the screens scale it
   // up, keep it, or scale it and put bars beside it.
-  struct TMode {
+  struct TMode
+  {
     const char* screen;
     int x, y;
   };
-  for (const TMode& mode : {TMode{"1024x768x24", 512, 390}, TMode{"800x600x24", 400, 305},
-                            TMode{"1280x720x24", 640, 366}}) {
+  for (const TMode& mode :
+       {TMode{"1024x768x24", 512, 390}, TMode{"800x600x24", 400, 305}, TMode{"1280x720x24", 640, 366}}) {
     const std::string steps = "until game: main menu shown\nwait 300\nkey alt+return\nwait 1200\nclick " +
-                              std::to_string(mode.x) + " " +
-                              std::to_string(mode.y) + "\nwait 600\n" + kCloseAndLeave;
+                              std::to_string(mode.x) + " " + std::to_string(mode.y) + "\nwait 600\n" + kCloseAndLeave;
     TRun run = Run(steps, "", {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
                    {"xvfb-run", "-a", "-s", std::string("-screen 0 ") + mode.screen});
     ASSERT_TRUE(run.finished) << mode.screen << "\n" << run.log;
@@ -383,8 +404,7 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
 // without a window manager: the window covers the display, and the register's entry and OK take
 // a player's clicks at the X server where the scaled frame draws them.
 class FullScreenStart : public EndToEnd, public ::testing::WithParamInterface<const char*>
-{
-};
+{};
 
 TEST_P(FullScreenStart, CoversTheDisplayAndTheRegisterTakesClicksWhereItIsDrawn)
 {
@@ -406,8 +426,8 @@ TEST_P(FullScreenStart, CoversTheDisplayAndTheRegisterTakesClicksWhereItIsDrawn)
                                  "xdotool type --delay 40 Holmes\n"
                                  "sleep 0.5\n"
                                  "xdotool mousemove 358 540 click 1\n";
-  std::vector<std::string> wrapper = {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh",
-                                      QV_E2E_SOURCE_DIR "/xsession.sh"};
+  std::vector<std::string> wrapper = {
+      "xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh", QV_E2E_SOURCE_DIR "/xsession.sh"};
   if (!manager.empty()) {
     wrapper.push_back("--wm");
     wrapper.push_back(manager);

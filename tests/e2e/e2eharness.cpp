@@ -72,11 +72,13 @@ int CountNear(const TImage& image, int left, int top, int right, int bottom, int
 
 int CountDifferent(const TImage& a, const TImage& b, int left, int top, int right, int bottom)
 {
-  if (a.width != b.width || a.height != b.height) return -1;
+  if (a.width != b.width || a.height != b.height)
+    return -1;
   int count = 0;
   for (int y = std::max(top, 0); y < std::min(bottom, a.height); ++y) {
     for (int x = std::max(left, 0); x < std::min(right, a.width); ++x) {
-      if (std::memcmp(a.At(x, y), b.At(x, y), 3) != 0) ++count;
+      if (std::memcmp(a.At(x, y), b.At(x, y), 3) != 0)
+        ++count;
     }
   }
   return count;
@@ -88,8 +90,10 @@ std::vector<std::string> ErrorLines(const std::string& log)
   size_t start = 0;
   while (start < log.size()) {
     size_t end = log.find('\n', start);
-    if (end == std::string::npos) end = log.size();
-    if (log.compare(start, 7, "ERROR: ") == 0) lines.push_back(log.substr(start, end - start));
+    if (end == std::string::npos)
+      end = log.size();
+    if (log.compare(start, 7, "ERROR: ") == 0)
+      lines.push_back(log.substr(start, end - start));
     start = end + 1;
   }
   return lines;
@@ -102,7 +106,8 @@ bool Has(const std::string& log, const std::string& text)
 
 size_t After(const std::string& log, const std::string& text, size_t from)
 {
-  if (from == std::string::npos) return std::string::npos;
+  if (from == std::string::npos)
+    return std::string::npos;
   const size_t at = log.find(text, from);
   return at == std::string::npos ? at : at + text.size();
 }
@@ -144,21 +149,27 @@ TRun EndToEnd::Run(const std::string& steps, const std::string& resources,
     setenv("QV_INPUT_SCRIPT", script.c_str(), 1);
     // A first start opens a window, not the whole screen.
     setenv("QV_WINDOWED", "1", 1);
-    if (!resources.empty()) setenv("QV_RESOURCES", resources.c_str(), 1);
-    else unsetenv("QV_RESOURCES");
+    if (!resources.empty())
+      setenv("QV_RESOURCES", resources.c_str(), 1);
+    else
+      unsetenv("QV_RESOURCES");
     for (const auto& variable : environment) {
-      if (variable.second.empty()) unsetenv(variable.first.c_str());
-      else setenv(variable.first.c_str(), variable.second.c_str(), 1);
+      if (variable.second.empty())
+        unsetenv(variable.first.c_str());
+      else
+        setenv(variable.first.c_str(), variable.second.c_str(), 1);
     }
     std::vector<std::string> command(wrapper);
     command.push_back(QV_GAME_EXECUTABLE);
     std::vector<char*> arguments;
-    for (std::string& argument : command) arguments.push_back(&argument[0]);
+    for (std::string& argument : command)
+      arguments.push_back(&argument[0]);
     arguments.push_back(nullptr);
     execvp(arguments[0], arguments.data());
     _exit(127);
   }
-  if (child < 0) return run;
+  if (child < 0)
+    return run;
   int status = 0;
   // Waiting on another process: there is no clock to inject here.
   for (int waited = 0; waited < kRunTimeoutMs; waited += 20) {

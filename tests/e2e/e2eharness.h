@@ -41,8 +41,7 @@ std::string ReadText(const std::string& path);
 // An empty image when the file is missing or not a whole binary PPM.
 TImage ReadPpm(const std::string& path);
 // Pixels of the rectangle [left, right) x [top, bottom) within tolerance of a colour in every channel.
-int CountNear(const TImage& image, int left, int top, int right, int bottom, int r, int g, int b,
-              int tolerance = 40);
+int CountNear(const TImage& image, int left, int top, int right, int bottom, int r, int g, int b, int tolerance = 40);
 // Pixels of the rectangle that differ between two frames of the same size.
 int CountDifferent(const TImage& a, const TImage& b, int left, int top, int right, int bottom);
 // The log's lines that start with "ERROR: ".

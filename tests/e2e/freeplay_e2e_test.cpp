@@ -22,9 +22,8 @@ struct TThing
 
 // The museum's free-play list, each at a point of its picture that is opaque (the spectacles
 // through a tinted lens) whichever way the room turns it.
-const TThing kMuseum[] = {{"teacup", 730, 284},  {"glove", 692, 386},    {"pocket_watch", 616, 404},
-                          {"umbrella", 148, 273}, {"feather", 84, 256},   {"key", 526, 472},
-                          {"spectacles", 537, 300}, {"pipe", 205, 465}};
+const TThing kMuseum[] = {{"teacup", 730, 284}, {"glove", 692, 386}, {"pocket_watch", 616, 404}, {"umbrella", 148, 273},
+                          {"feather", 84, 256}, {"key", 526, 472},   {"spectacles", 537, 300},   {"pipe", 205, 465}};
 // The museum on the free-play map, the room's way back to it, and the free-play button of the
 // main menu.
 const char kChooseMuseum[] = "click 235 180\n";
@@ -58,9 +57,11 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
   std::string steps = kSignIn;
   steps += kFreePlayButton;
   steps += "until to stFreePlayMap\n"
-           "until Screen faded in\n" + Capture("map.ppm") + kChooseMuseum +
+           "until Screen faded in\n" +
+           Capture("map.ppm") + kChooseMuseum +
            "until to stFreePlaySearch\n"
-           "until Screen faded in\n" + Capture("room.ppm") +
+           "until Screen faded in\n" +
+           Capture("room.ppm") +
            // A click on bare floor is a miss and changes nothing.
            "click 400 160\n";
   for (const TThing& thing : kMuseum) {
@@ -68,37 +69,42 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
     steps += "wait 120\n";
     if (std::string(thing.id) == "umbrella") {
       // Half-way, a look at the map and back: the room keeps its finds and their points.
-      steps += "wait 400\n" + Capture("half.ppm") + kRoomToMap + "until from stFreePlaySearch to stFreePlayMap\n"
-               "until Screen faded in\n" + kChooseMuseum + "until to stFreePlaySearch\nuntil Screen faded in\n";
+      steps += "wait 400\n" + Capture("half.ppm") + kRoomToMap +
+               "until from stFreePlaySearch to stFreePlayMap\n"
+               "until Screen faded in\n" +
+               kChooseMuseum + "until to stFreePlaySearch\nuntil Screen faded in\n";
     }
   }
   steps += "until to stFreePlayScore\n"
-           "wait 600\n" + Capture("result.ppm") +
+           "wait 600\n" +
+           Capture("result.ppm") +
            "key return\n"
            "until from stFreePlayScore to stFreePlayMap\n"
-           "wait 500\n" + Capture("mapagain.ppm") +
+           "wait 500\n" +
+           Capture("mapagain.ppm") +
            // The map's way back to the menu, then the hiscores of the mode just played.
            "click 95 562\n"
            "until game: main menu shown\n"
            "wait 300\n"
            "click 400 417\n"
            "until game: hiscores shown\n"
-           "wait 300\n" + Capture("hiscores.ppm") +
+           "wait 300\n" +
+           Capture("hiscores.ppm") +
            "key escape\n"
-           "wait 200\n"
-           + kCloseAndLeave;
+           "wait 200\n" +
+           kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
   size_t at = 0;
-  for (const char* line : {"game: detective created: Holmes", "game: free play chosen", "to stFreePlayMap",
-                           "to stFreePlaySearch, event: evLocationChosen", "from stFreePlaySearch to stFreePlayMap",
-                           "to stFreePlaySearch, event: evLocationChosen",
-                           "from stFreePlaySearch to stFreePlayScore, event: evSearchCompleted",
-                           "Round scored: Object_Found 800,", "result: result_title",
-                           "from stFreePlayScore to stFreePlayMap", "from stFreePlayMap to stMainMenu",
-                           "game: hiscores shown", "game: close requested"}) {
+  for (const char* line :
+       {"game: detective created: Holmes", "game: free play chosen", "to stFreePlayMap",
+        "to stFreePlaySearch, event: evLocationChosen", "from stFreePlaySearch to stFreePlayMap",
+        "to stFreePlaySearch, event: evLocationChosen",
+        "from stFreePlaySearch to stFreePlayScore, event: evSearchCompleted", "Round scored: Object_Found 800,",
+        "result: result_title", "from stFreePlayScore to stFreePlayMap", "from stFreePlayMap to stMainMenu",
+        "game: hiscores shown", "game: close requested"}) {
     at = After(run.log, line, at);
     ASSERT_NE(std::string::npos, at) << "missing, or out of order: " << line << "\n" << run.log;
   }
@@ -146,10 +152,13 @@ TEST_F(FreePlayEndToEnd, ANewDetectiveClearsTheMuseumAgainstTheClockAndFindsTheS
 
   // The next start goes on from the saved free play: the cleared museum is there to play afresh.
   TRun again = Run(std::string("until game: main menu shown\nwait 300\n") + kFreePlayButton +
-                   "until to stFreePlayMap\n"
-                   "until Screen faded in\n" + kChooseMuseum +
-                   "until to stFreePlaySearch\n"
-                   "until Screen faded in\n" + Capture("roomagain.ppm") + kCloseAndLeave, resources);
+                       "until to stFreePlayMap\n"
+                       "until Screen faded in\n" +
+                       kChooseMuseum +
+                       "until to stFreePlaySearch\n"
+                       "until Screen faded in\n" +
+                       Capture("roomagain.ppm") + kCloseAndLeave,
+                   resources);
   ASSERT_TRUE(again.finished) << again.log;
   EXPECT_EQ(0, again.exitStatus) << again.log;
   EXPECT_TRUE(ErrorLines(again.log).empty()) << again.log;
@@ -174,34 +183,38 @@ TEST_F(FreePlayEndToEnd, WhenTheClockRunsOutTheThingsFoundAreScoredAndTheRoomSta
   steps += kFreePlayButton;
   // A first visit finds nothing before the time is up; the second finds two things.
   steps += "until to stFreePlayMap\n"
-           "until Screen faded in\n" + std::string(kChooseMuseum) +
+           "until Screen faded in\n" +
+           std::string(kChooseMuseum) +
            "until to stFreePlayScore\n"
            "until game: result: result_timeup\n"
            "wait 300\n"
            "key return\n"
            "until from stFreePlayScore to stFreePlayMap\n"
-           "wait 500\n" + kChooseMuseum +
+           "wait 500\n" +
+           kChooseMuseum +
            "until to stFreePlaySearch\n"
-           "until Screen faded in\n" + Capture("first.ppm") +
-           "click " + std::to_string(kMuseum[0].x) + " " + std::to_string(kMuseum[0].y) + "\n" +
+           "until Screen faded in\n" +
+           Capture("first.ppm") + "click " + std::to_string(kMuseum[0].x) + " " + std::to_string(kMuseum[0].y) + "\n" +
            "click " + std::to_string(kMuseum[1].x) + " " + std::to_string(kMuseum[1].y) + "\n" +
            "until to stFreePlayScore\n"
            "wait 300\n"
            "key return\n"
            "until from stFreePlayScore to stFreePlayMap\n"
-           "wait 500\n" + kChooseMuseum +
+           "wait 500\n" +
+           kChooseMuseum +
            "until to stFreePlaySearch\n"
-           "until Screen faded in\n" + Capture("again.ppm") + kCloseAndLeave;
+           "until Screen faded in\n" +
+           Capture("again.ppm") + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
   size_t at = 0;
-  for (const char* line : {"from stFreePlaySearch to stFreePlayScore, event: evSearchTimeUp",
-                           "Round scored: Object_Found 0, Extra_Time 0, Puzzles 0, Total_round 0", "result: result_timeup",
-                           "from stFreePlaySearch to stFreePlayScore, event: evSearchTimeUp",
-                           "Round scored: Object_Found 200, Extra_Time 0, Puzzles 0, Total_round 200",
-                           "result: result_timeup"}) {
+  for (const char* line :
+       {"from stFreePlaySearch to stFreePlayScore, event: evSearchTimeUp",
+        "Round scored: Object_Found 0, Extra_Time 0, Puzzles 0, Total_round 0", "result: result_timeup",
+        "from stFreePlaySearch to stFreePlayScore, event: evSearchTimeUp",
+        "Round scored: Object_Found 200, Extra_Time 0, Puzzles 0, Total_round 200", "result: result_timeup"}) {
     at = After(run.log, line, at);
     ASSERT_NE(std::string::npos, at) << "missing, or out of order: " << line << "\n" << run.log;
   }

@@ -55,10 +55,19 @@ const char kMark[] = "input: arm";
 // Closing the window asks whether to leave; Return says yes.
 const char kCloseAndLeave[] = "close\nuntil game: asked: quit_title\nkey return\n";
 
-enum EPath { eNewPlayer, eSetting, eStory, eFreePlay, eHiscore, ePathCount };
+enum EPath
+{
+  eNewPlayer,
+  eSetting,
+  eStory,
+  eFreePlay,
+  eHiscore,
+  ePathCount
+};
 const char* const kPathNames[ePathCount] = {"a new player", "a setting", "the story", "free play", "a hiscore"};
 
-enum EFault {
+enum EFault
+{
   eFull0,
   eFull4k,
   eFull16k,
@@ -142,7 +151,7 @@ const char kRestartScript[] = "answer game: save notice:\nuntil game: main menu 
 
 struct TRun
 {
-  bool finished = false;  // the close was asked for and the program ended by itself
+  bool finished = false; // the close was asked for and the program ended by itself
   bool killed = false;
   // What was on disk of the save the kill fell into, right after it.
   std::string killedWith;
@@ -152,10 +161,10 @@ struct TRun
 // What happens around a run: a lock taken and let go on log lines, a kill when armed.
 struct TTriggers
 {
-  std::string lockOn;    // take the exclusive lock at this line ("" none)
-  std::string unlockOn;  // let it go at this line ("" at the end)
-  std::string killFile;  // kill at the creation of a file whose name holds this, once armed
-  int killAtMark = 0;    // the how-manieth "input: arm" arms the kill (1-based)
+  std::string lockOn;   // take the exclusive lock at this line ("" none)
+  std::string unlockOn; // let it go at this line ("" at the end)
+  std::string killFile; // kill at the creation of a file whose name holds this, once armed
+  int killAtMark = 0;   // the how-manieth "input: arm" arms the kill (1-based)
 };
 
 class TLock
@@ -165,11 +174,13 @@ public:
   ~TLock() { Release(); }
   bool Take()
   {
-    if (mDb) return true;
+    if (mDb)
+      return true;
     if (sqlite3_open(mPath.c_str(), &mDb) == SQLITE_OK) {
       // The game may be in the middle of a commit.
       sqlite3_busy_timeout(mDb, 5000);
-      if (sqlite3_exec(mDb, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+      if (sqlite3_exec(mDb, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
     }
     sqlite3_close(mDb);
     mDb = nullptr;
@@ -177,7 +188,8 @@ public:
   }
   void Release()
   {
-    if (!mDb) return;
+    if (!mDb)
+      return;
     sqlite3_exec(mDb, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(mDb);
     mDb = nullptr;
@@ -191,10 +203,10 @@ private:
 
 struct TPlace
 {
-  std::string folder;     // the scenario's own folder
-  std::string home;       // QV_HOME
-  std::string resources;  // QV_RESOURCES
-  uid_t user = 0;         // 0: as this process
+  std::string folder;    // the scenario's own folder
+  std::string home;      // QV_HOME
+  std::string resources; // QV_RESOURCES
+  uid_t user = 0;        // 0: as this process
 };
 
 TRun RunGame(const TPlace& place, const std::string& steps, const TTriggers& triggers, TLock* lock)
@@ -246,9 +258,12 @@ TRun RunGame(const TPlace& place, const std::string& steps, const TTriggers& tri
     for (size_t end = log.find('\n', seen); end != std::string::npos; end = log.find('\n', seen)) {
       const std::string line = log.substr(seen, end - seen);
       seen = end + 1;
-      if (lock && !triggers.lockOn.empty() && Has(line, triggers.lockOn) && !lock->Held()) lock->Take();
-      if (lock && !triggers.unlockOn.empty() && Has(line, triggers.unlockOn)) lock->Release();
-      if (line == kMark) ++marks;
+      if (lock && !triggers.lockOn.empty() && Has(line, triggers.lockOn) && !lock->Held())
+        lock->Take();
+      if (lock && !triggers.unlockOn.empty() && Has(line, triggers.unlockOn))
+        lock->Release();
+      if (line == kMark)
+        ++marks;
     }
     if (watch >= 0 && marks >= triggers.killAtMark) {
       alignas(inotify_event) char buffer[4096];
@@ -278,7 +293,8 @@ TRun RunGame(const TPlace& place, const std::string& steps, const TTriggers& tri
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
   }
-  if (watch >= 0) close(watch);
+  if (watch >= 0)
+    close(watch);
   run.log = ReadWhole(logPath);
   run.finished = ended && WIFEXITED(status) && WEXITSTATUS(status) == 0 && Has(run.log, "game: close requested");
   return run;
@@ -289,9 +305,9 @@ TRun RunGame(const TPlace& place, const std::string& steps, const TTriggers& tri
 struct TDisk
 {
   bool readable = false;
-  bool holmes = false;  // Holmes, his story save and his score, as the seed left them
+  bool holmes = false; // Holmes, his story save and his score, as the seed left them
   bool player = false;
-  bool partial = false;  // a player without a name, or Watson without his levels
+  bool partial = false; // a player without a name, or Watson without his levels
   bool setting = false;
   bool story = false;
   bool freePlay = false;
@@ -305,7 +321,8 @@ struct TDisk
 bool SavedGame(TPrefsDB& prefs, const char* key, int user)
 {
   const int size = prefs.GetBinary(key, nullptr, 0, user);
-  if (size < 20) return false;
+  if (size < 20)
+    return false;
   std::vector<unsigned char> bytes(size);
   return prefs.GetBinary(key, bytes.data(), unsigned(size), user) == 0 && std::memcmp(bytes.data(), "QSB1", 4) == 0;
 }
@@ -342,9 +359,12 @@ TDisk ReadDisk(const std::string& home)
   int holmes = -1, watson = -1;
   for (int index = 0; index < int(prefs.GetNumUsers()); ++index) {
     const str name = prefs.GetStr("name", "", index);
-    if (name == str("Holmes")) holmes = index;
-    else if (name == str("Watson")) watson = index;
-    else disk.strangers += str(disk.strangers.length() ? ", " : "") + "\"" + name + "\"";
+    if (name == str("Holmes"))
+      holmes = index;
+    else if (name == str("Watson"))
+      watson = index;
+    else
+      disk.strangers += str(disk.strangers.length() ? ", " : "") + "\"" + name + "\"";
   }
   TQvHiscores hiscores(false);
   disk.holmes = holmes >= 0 && SavedGame(prefs, "story_savegame", holmes) && HasScore(hiscores, "Holmes");
@@ -382,7 +402,8 @@ bool MountSmallDisk(const std::string& folder, unsigned long bytes, std::string*
 bool Fill(const std::string& filler, unsigned long spare)
 {
   int descriptor = open(filler.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  if (descriptor < 0) return false;
+  if (descriptor < 0)
+    return false;
   std::vector<char> page(4096, 'x');
   while (write(descriptor, page.data(), page.size()) > 0) {
   }
@@ -401,10 +422,12 @@ bool Fill(const std::string& filler, unsigned long spare)
 void ChownTree(const std::string& root, uid_t user)
 {
   std::error_code none;
-  if (chown(root.c_str(), user, user) != 0) return;
+  if (chown(root.c_str(), user, user) != 0)
+    return;
   for (auto it = fs::recursive_directory_iterator(root, none); it != fs::recursive_directory_iterator();
        it.increment(none)) {
-    if (lchown(it->path().c_str(), user, user) != 0) return;
+    if (lchown(it->path().c_str(), user, user) != 0)
+      return;
   }
 }
 
@@ -412,7 +435,8 @@ void ChmodFiles(const std::string& folder, mode_t mode)
 {
   std::error_code none;
   for (const auto& entry : fs::directory_iterator(folder, none)) {
-    if (entry.is_regular_file(none)) chmod(entry.path().c_str(), mode);
+    if (entry.is_regular_file(none))
+      chmod(entry.path().c_str(), mode);
   }
 }
 
@@ -421,7 +445,8 @@ void ChmodFiles(const std::string& folder, mode_t mode)
 std::string Notices(const std::string& log)
 {
   std::vector<std::string> seen;
-  const struct {
+  const struct
+  {
     const char* text;
     const char* said;
   } kinds[] = {{"disk is full", "disk full"},
@@ -435,17 +460,20 @@ std::string Notices(const std::string& log)
     const std::string line = log.substr(at, log.find('\n', at) - at);
     for (const auto& kind : kinds) {
       const std::string said = std::string("\"") + kind.said + "\"";
-      if (Has(line, kind.text) && std::find(seen.begin(), seen.end(), said) == seen.end()) seen.push_back(said);
+      if (Has(line, kind.text) && std::find(seen.begin(), seen.end(), said) == seen.end())
+        seen.push_back(said);
     }
   }
   std::string text;
-  for (const std::string& said : seen) text += (text.empty() ? "" : ", ") + said;
+  for (const std::string& said : seen)
+    text += (text.empty() ? "" : ", ") + said;
   return text.empty() ? "nothing" : "notice " + text;
 }
 
 std::string ErrorSummary(const std::string& log)
 {
-  const struct {
+  const struct
+  {
     const char* first;
     const char* second;
     const char* tag;
@@ -463,7 +491,8 @@ std::string ErrorSummary(const std::string& log)
   std::vector<std::string> tags;
   int count = 0;
   for (size_t at = log.find("ERROR: "); at != std::string::npos; at = log.find("ERROR: ", at + 1)) {
-    if (at > 0 && log[at - 1] != '\n') continue;
+    if (at > 0 && log[at - 1] != '\n')
+      continue;
     ++count;
     const std::string line = log.substr(at, log.find('\n', at) - at);
     std::string tag = line.substr(7, 40);
@@ -473,26 +502,33 @@ std::string ErrorSummary(const std::string& log)
         break;
       }
     }
-    if (std::find(tags.begin(), tags.end(), tag) == tags.end()) tags.push_back(tag);
+    if (std::find(tags.begin(), tags.end(), tag) == tags.end())
+      tags.push_back(tag);
   }
   std::string text = count == 0 ? "no errors" : std::to_string(count) + " ERROR:";
-  for (size_t i = 0; i < tags.size(); ++i) text += (i ? "; " : " ") + tags[i];
+  for (size_t i = 0; i < tags.size(); ++i)
+    text += (i ? "; " : " ") + tags[i];
   return text;
 }
 
 bool OnDisk(const TDisk& disk, EPath path)
 {
   switch (path) {
-  case eNewPlayer: return disk.player;
-  case eSetting: return disk.setting;
-  case eStory: return disk.story;
-  case eFreePlay: return disk.freePlay;
-  default: return disk.score;
+  case eNewPlayer:
+    return disk.player;
+  case eSetting:
+    return disk.setting;
+  case eStory:
+    return disk.story;
+  case eFreePlay:
+    return disk.freePlay;
+  default:
+    return disk.score;
   }
 }
 
 const char* const kOnDisk[ePathCount] = {"Watson whole", "Watson's sound off", "Watson's story save",
-                                          "Watson's free-play save", "Watson's score"};
+                                         "Watson's free-play save", "Watson's score"};
 
 TRow Judge(const TScenario& scenario, EPath path, const TRun& run, const TRun& restart, const TDisk& disk)
 {
@@ -503,14 +539,17 @@ TRow Judge(const TScenario& scenario, EPath path, const TRun& run, const TRun& r
   row.log = ErrorSummary(run.log);
   const bool there = OnDisk(disk, path);
   row.disk = std::string(there ? "" : "no ") + kOnDisk[path];
-  if (disk.partial) row.disk += ", a partial player!";
-  if (disk.strangers.length()) row.disk += std::string(", other players: ") + disk.strangers.c_str();
+  if (disk.partial)
+    row.disk += ", a partial player!";
+  if (disk.strangers.length())
+    row.disk += std::string(", other players: ") + disk.strangers.c_str();
   row.disk += disk.holmes ? ", Holmes intact" : ", Holmes LOST";
-  if (disk.damagedCopies) row.disk += ", damaged copy made";
-  if (disk.temporaryFiles) row.disk += ", temporary files left";
+  if (disk.damagedCopies)
+    row.disk += ", damaged copy made";
+  if (disk.temporaryFiles)
+    row.disk += ", temporary files left";
   const bool sound = disk.readable && disk.holmes && !disk.partial && disk.strangers.length() == 0 &&
-                     disk.damagedCopies == 0 &&
-                     disk.temporaryFiles == 0 && !Has(restart.log, "ERROR: ");
+                     disk.damagedCopies == 0 && disk.temporaryFiles == 0 && !Has(restart.log, "ERROR: ");
   if (!sound) {
     row.verdict = "LOST or DAMAGED";
   } else if (scenario.fault == eKilled) {
@@ -547,7 +586,8 @@ std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work
   const bool root = geteuid() == 0;
   const unsigned long spare[] = {0, 4096, 16384};
   const bool full = scenario.fault <= eFull16k;
-  if (full && !MountSmallDisk(place.home, 1024 * 1024, skipped)) return {};
+  if (full && !MountSmallDisk(place.home, 1024 * 1024, skipped))
+    return {};
   fs::copy(seed, place.home, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   const std::string user = place.home + "/user";
   const std::string filler = place.home + "/filler";
@@ -561,15 +601,19 @@ std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work
     place.user = kNobody;
     ChownTree(place.folder, kNobody);
   }
-  if (scenario.fault == eReadOnlyFolder) chmod(user.c_str(), 0555);
-  if (scenario.fault == eReadOnlyFiles) ChmodFiles(user, 0444);
+  if (scenario.fault == eReadOnlyFolder)
+    chmod(user.c_str(), 0555);
+  if (scenario.fault == eReadOnlyFiles)
+    ChmodFiles(user, 0444);
 
   TTriggers triggers;
   TLock lock(user + "/prefsdb.dat");
-  if (scenario.fault == eLockedBeforeStart) lock.Take();
+  if (scenario.fault == eLockedBeforeStart)
+    lock.Take();
   if (scenario.fault == eLockedDuringPlay || scenario.fault == eLockedThroughQuit)
     triggers.lockOn = "game: detective created: Watson";
-  if (scenario.fault == eLockedDuringPlay) triggers.unlockOn = "from stFreePlayScore to stFreePlayMap";
+  if (scenario.fault == eLockedDuringPlay)
+    triggers.unlockOn = "from stFreePlayScore to stFreePlayMap";
   if (scenario.fault == eKilled) {
     triggers.killFile = scenario.killed == eHiscore ? "hiscore.dat.tmp" : "prefsdb.dat-journal";
     const int marks[ePathCount] = {1, 2, 3, 4, 4};
@@ -580,16 +624,20 @@ std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work
   std::ofstream(place.folder + "/run.txt") << run.log;
 
   // The fault goes, and the game starts again.
-  if (full) unlink(filler.c_str());
-  if (scenario.fault == eReadOnlyFolder) chmod(user.c_str(), 0755);
-  if (scenario.fault == eReadOnlyFiles) ChmodFiles(user, 0644);
+  if (full)
+    unlink(filler.c_str());
+  if (scenario.fault == eReadOnlyFolder)
+    chmod(user.c_str(), 0755);
+  if (scenario.fault == eReadOnlyFiles)
+    ChmodFiles(user, 0644);
   const TRun restart = RunGame(place, std::string(kRestartScript) + kCloseAndLeave, TTriggers(), nullptr);
   const TDisk disk = ReadDisk(place.home);
   std::ofstream(place.folder + "/restart.txt") << restart.log;
 
   std::vector<TRow> rows;
   for (int path = 0; path < ePathCount; ++path) {
-    if (scenario.fault == eKilled && path != scenario.killed) continue;
+    if (scenario.fault == eKilled && path != scenario.killed)
+      continue;
     rows.push_back(Judge(scenario, EPath(path), run, restart, disk));
   }
   return rows;
@@ -599,7 +647,8 @@ std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work
 void WriteRows(const std::string& path, const std::vector<TRow>& rows, const std::string& skipped)
 {
   std::ofstream out(path);
-  if (!skipped.empty()) out << "skipped\t" << skipped << "\n";
+  if (!skipped.empty())
+    out << "skipped\t" << skipped << "\n";
   for (const TRow& row : rows) {
     out << row.fault << '\t' << row.path << '\t' << row.saw << '\t' << row.log << '\t' << row.disk << '\t'
         << row.verdict << '\t' << (row.good ? 1 : 0) << '\n';
@@ -623,7 +672,8 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows)
   std::vector<size_t> widths;
   for (const auto& row : rows) {
     widths.resize(std::max(widths.size(), row.size()), 0);
-    for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+    for (size_t i = 0; i < row.size(); ++i)
+      widths[i] = std::max(widths[i], row[i].size());
   }
   for (size_t r = 0; r < rows.size(); ++r) {
     std::string line;
@@ -633,7 +683,8 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows)
     std::printf("%s\n", line.c_str());
     if (r == 0) {
       std::string rule;
-      for (size_t i = 0; i < widths.size(); ++i) rule += std::string(widths[i], '-') + (i + 1 < widths.size() ? "  " : "");
+      for (size_t i = 0; i < widths.size(); ++i)
+        rule += std::string(widths[i], '-') + (i + 1 < widths.size() ? "  " : "");
       std::printf("%s\n", rule.c_str());
     }
   }
@@ -666,14 +717,17 @@ int main()
   const std::string work = buffer.data();
   chmod(work.c_str(), 0755);
   // QV_SAVEFAULTS_KEEP=1 keeps the runs' folders (logs, homes) to look into.
-  struct TCleanup {
+  struct TCleanup
+  {
     std::string folder;
     ~TCleanup()
     {
       const char* keep = std::getenv("QV_SAVEFAULTS_KEEP");
       std::error_code none;
-      if (keep && *keep && std::strcmp(keep, "0") != 0) std::printf("The runs are kept in %s\n", folder.c_str());
-      else fs::remove_all(folder, none);
+      if (keep && *keep && std::strcmp(keep, "0") != 0)
+        std::printf("The runs are kept in %s\n", folder.c_str());
+      else
+        fs::remove_all(folder, none);
     }
   } cleanup{work};
 
@@ -692,8 +746,7 @@ int main()
   const std::string resources = work + "/resources";
   fs::copy(QV_SOURCE_DATA_DIR, resources, fs::copy_options::recursive);
   std::error_code none;
-  fs::copy(QV_GENERATED_DATA_DIR, resources, fs::copy_options::recursive | fs::copy_options::overwrite_existing,
-           none);
+  fs::copy(QV_GENERATED_DATA_DIR, resources, fs::copy_options::recursive | fs::copy_options::overwrite_existing, none);
   std::ofstream(resources + "/assets/configs/game_rules.xml")
       << "<game_rules><scores object_found=\"100\" puzzle=\"500\" time_bonus=\"10\"/><freeplay time=\"3\"/>"
          "<story end_cinema=\"movies/the_end.swf\"/>"
@@ -772,7 +825,8 @@ int main()
         ++skipped;
         continue;
       }
-      if (cells.size() != 7) continue;
+      if (cells.size() != 7)
+        continue;
       bad += cells[6] != "1";
       cells.pop_back();
       table.push_back(cells);
@@ -780,7 +834,8 @@ int main()
   }
   PrintTable(table);
   std::printf("\n%zu rows, %d not kept or not said, %d scenarios skipped\n", table.size() - 1, bad, skipped);
-  if (bad > 0 || (skipped > 0 && RequirementsEnforced())) return 1;
+  if (bad > 0 || (skipped > 0 && RequirementsEnforced()))
+    return 1;
   // Rows that could not be played here are not reported as passed.
   return skipped > 0 ? 77 : 0;
 }

@@ -23,8 +23,8 @@ struct TSpot
 // The things of each room's list, at a pixel of their pictures.
 const TSpot kMuseumThings[] = {{"glove", 692, 386}, {"umbrella", 148, 288}, {"spectacles", 537, 302},
                                {"key", 526, 472},   {"ticket", 318, 470},   {"pipe", 196, 466}};
-const TSpot kLibraryThings[] = {{"scissors", 96, 378},   {"ink_bottle", 446, 220}, {"candle", 505, 252},
-                                {"bowler_hat", 742, 462}, {"lantern", 238, 392},   {"letter", 570, 452}};
+const TSpot kLibraryThings[] = {{"scissors", 96, 378},    {"ink_bottle", 446, 220}, {"candle", 505, 252},
+                                {"bowler_hat", 742, 462}, {"lantern", 238, 392},    {"letter", 570, 452}};
 // The overlay's dialogs: waits until one has faded in, its Continue, and the wait until it
 // has faded out again. Steps wait for log lines, not times: the game's time runs slower
 // than the clock when frames are slow (a sanitizer build).
@@ -74,9 +74,10 @@ protected:
   std::string SolveTheMuseum()
   {
     std::string steps = "click 215 170\nuntil Overlay show dialog: museum_intro\n" + std::string(kDialogShown) +
-                        kDialogContinue + "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" +
-                        kJournalSearch + "until Overlay show dialog: museum_search_intro\n" + kDialogShown + kJournalGone +
-                        kDialogContinue + kMouseAway + "wait 300\n" + Capture("museumroom.ppm");
+                        kDialogContinue +
+                        "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" +
+                        kJournalSearch + "until Overlay show dialog: museum_search_intro\n" + kDialogShown +
+                        kJournalGone + kDialogContinue + kMouseAway + "wait 300\n" + Capture("museumroom.ppm");
     for (const TSpot& thing : kMuseumThings) {
       steps += Click(thing) + "until found " + thing.id + "\n";
     }
@@ -85,7 +86,8 @@ protected:
            "until Screen faded in: TSuspectPuzzleSequence\n" + kJournalGone + kMouseAway + "wait 100\n" +
            Capture("sequence.ppm") +
            "click 494 336\nwait 200\nclick 684 336\nwait 200\nclick 114 336\nwait 200\nclick 304 336\n"
-           "until Journal open\n" + kJournalChecklist + "until Screen faded in: TSuspectPuzzleChecklist\n" + kJournalGone +
+           "until Journal open\n" +
+           kJournalChecklist + "until Screen faded in: TSuspectPuzzleChecklist\n" + kJournalGone +
            "click 395 326\nuntil the way back to the map shows\n" + kSolvedContinue +
            "until Overlay show dialog: museum_end\n" + kDialogShown;
   }
@@ -102,8 +104,8 @@ protected:
     const std::string resources = CopyStillResources();
     const std::string config = resources + "/assets/configs/rounds_config.xml";
     const std::string rounds = ReadText(config);
-    std::ofstream(config, std::ios::trunc) << std::regex_replace(
-        rounds, std::regex("<case location_id=\"15_library\">[\\s\\S]*?</case>"), "");
+    std::ofstream(config, std::ios::trunc)
+        << std::regex_replace(rounds, std::regex("<case location_id=\"15_library\">[\\s\\S]*?</case>"), "");
     return resources;
   }
 };
@@ -134,7 +136,8 @@ std::string MissingInOrder(const std::string& log, const std::vector<std::string
   size_t at = 0;
   for (const std::string& line : lines) {
     at = After(log, line, at);
-    if (at == std::string::npos) return line;
+    if (at == std::string::npos)
+      return line;
   }
   return "";
 }
@@ -148,8 +151,9 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
                       // The museum on the map, its intro, the journal with its first tutorial.
                       "click 215 170\nuntil Overlay show dialog: museum_intro\n" + kDialogShown + kDialogContinue +
                       "until Tutorial: journal_search_tutorial\nwait 300\n" + Capture("journal.ppm") +
-                      "click 600 450\nwait 300\n" + kJournalSearch + "until Overlay show dialog: museum_search_intro\n" +
-                      kDialogShown + kJournalGone + kDialogContinue + kMouseAway + "wait 300\n" + Capture("room0.ppm");
+                      "click 600 450\nwait 300\n" + kJournalSearch +
+                      "until Overlay show dialog: museum_search_intro\n" + kDialogShown + kJournalGone +
+                      kDialogContinue + kMouseAway + "wait 300\n" + Capture("room0.ppm");
   // Every thing but the last, a look at the room once the last one found has faded, then the last.
   for (int i = 0; i < 5; ++i) {
     steps += Click(kMuseumThings[i]) + "until found " + kMuseumThings[i].id + "\n";
@@ -158,31 +162,31 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
            "until Overlay show dialog: museum_search_end\n" + kDialogShown + kDialogContinue +
            "until Tutorial: identify_the_suspect_tutorial\nwait 300\nclick 440 440\nwait 300\n" + kJournalSuspects +
            // The night's timeline, earliest card first.
-           "until Screen faded in: TSuspectPuzzleSequence\n" + kJournalGone + "click 494 336\nwait 200\nclick 684 336\nwait 200\n"
+           "until Screen faded in: TSuspectPuzzleSequence\n" + kJournalGone +
+           "click 494 336\nwait 200\nclick 684 336\nwait 200\n"
            "click 114 336\nwait 200\nclick 304 336\n"
-           "until Journal open\n" + kJournalChecklist +
+           "until Journal open\n" +
+           kJournalChecklist +
            // Mr Pell, the one suspect with red gloves and a key.
-           "until Screen faded in: TSuspectPuzzleChecklist\n" + kJournalGone + Capture("checklist.ppm") + "click 395 326\n" +
-           "until the way back to the map shows\n" + Capture("solved.ppm") + kSolvedContinue +
+           "until Screen faded in: TSuspectPuzzleChecklist\n" + kJournalGone + Capture("checklist.ppm") +
+           "click 395 326\n" + "until the way back to the map shows\n" + Capture("solved.ppm") + kSolvedContinue +
            "until Overlay show dialog: museum_end\n" + kDialogShown + kJournalGone + kDialogContinue +
            "until from stCaseEnd to stMap\n" + kMouseAway + "wait 500\n" + Capture("map2.ppm") + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
   EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
-  std::vector<std::string> road = {"Cinematic movies/round1_intro.swf skipped",
-                                   "from stCinema to stMap",
-                                   "from stMap to stCaseIntro",
-                                   "from stCaseIntro to stJournal",
+  std::vector<std::string> road = {"Cinematic movies/round1_intro.swf skipped", "from stCinema to stMap",
+                                   "from stMap to stCaseIntro", "from stCaseIntro to stJournal",
                                    "from stJournal to stSearch"};
   for (int i = 0; i < 6; ++i) {
     road.push_back(std::string("Search room: found ") + kMuseumThings[i].id + ", " + std::to_string(5 - i) + " left\n");
   }
-  for (const char* line : {"from stSearch to stSearchEnd", "from stSearchEnd to stJournal",
-                           "from stJournal to stSuspectPuzzle", "event: evSequencePuzzleCompleted",
-                           "from stJournal to stSuspectPuzzle", "event: evChecklistPuzzleCompleted",
-                           "from stJournal to stCaseSolved", "from stCaseSolved to stCaseEnd",
-                           "from stCaseEnd to stMap", "game: close requested"}) {
+  for (const char* line :
+       {"from stSearch to stSearchEnd", "from stSearchEnd to stJournal", "from stJournal to stSuspectPuzzle",
+        "event: evSequencePuzzleCompleted", "from stJournal to stSuspectPuzzle", "event: evChecklistPuzzleCompleted",
+        "from stJournal to stCaseSolved", "from stCaseSolved to stCaseEnd", "from stCaseEnd to stMap",
+        "game: close requested"}) {
     road.push_back(line);
   }
   EXPECT_EQ("", MissingInOrder(run.log, road)) << run.log;
@@ -225,8 +229,8 @@ TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFo
                       // The library on the map, its intro, the journal, the room.
                       "click 610 180\nuntil Overlay show dialog: library_intro\n" + kDialogShown + kDialogContinue +
                       "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" + kJournalSearch +
-                      "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
-                      kMouseAway + "wait 300\n" + Capture("room0.ppm");
+                      "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone +
+                      kDialogContinue + kMouseAway + "wait 300\n" + Capture("room0.ppm");
   for (int i = 0; i < 2; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
@@ -250,8 +254,8 @@ TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFo
   // The next start: the story goes on where it was, and the room shows only what is left; the
   // journal's tip, read before the quit, is not shown again.
   steps = ToTheMap(false) + "click 610 180\nuntil to stJournal\n" + "until Journal open\nwait 300\n" + kJournalSearch +
-          "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue + kMouseAway +
-          "wait 300\n" + Capture("room3.ppm");
+          "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
+          kMouseAway + "wait 300\n" + Capture("room3.ppm");
   for (int i = 3; i < 6; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
@@ -262,11 +266,11 @@ TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFo
   EXPECT_TRUE(ErrorLines(again.log).empty()) << again.log;
   EXPECT_FALSE(Has(again.log, "Overlay show dialog: library_intro")) << again.log;
   EXPECT_FALSE(Has(again.log, "Tutorial:")) << again.log;
-  EXPECT_EQ("", MissingInOrder(again.log, {"Resuming round 0 saved in stSearch", "from stStoryStart to stMap",
-                                           "from stCaseIntro to stJournal, event: evPlayCase",
-                                           "from stJournal to stSearch", "found bowler_hat, 2 left",
-                                           "found lantern, 1 left", "found letter, 0 left",
-                                           "from stSearch to stSearchEnd"}))
+  EXPECT_EQ("",
+            MissingInOrder(again.log, {"Resuming round 0 saved in stSearch", "from stStoryStart to stMap",
+                                       "from stCaseIntro to stJournal, event: evPlayCase", "from stJournal to stSearch",
+                                       "found bowler_hat, 2 left", "found lantern, 1 left", "found letter, 0 left",
+                                       "from stSearch to stSearchEnd"}))
       << again.log;
 
   const TImage room0 = ReadPpm(Path("room0.ppm"));
@@ -286,22 +290,24 @@ TEST_F(StoryRoad, TimedPlayShowsItsClockAndTheSecondCaseHasItsOwnPageClueAndWhol
   const std::string resources = CopyStillResources();
   // The museum's search begun, its first suspect found (Lady Ashcombe, by her umbrella) and
   // seen on its page; then the library.
-  std::string steps = ToTheMap(true, true) + "click 215 170\nuntil Overlay show dialog: museum_intro\n" + kDialogShown +
-                      kDialogContinue + "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" +
-                      kJournalSearch + "until Overlay show dialog: museum_search_intro\n" + kDialogShown + kJournalGone +
-                      kDialogContinue + kMouseAway + "wait 300\n" + Capture("museumroom.ppm") + Click(kMuseumThings[1]) +
-                      "until found umbrella\n" + kRoomToMap + "until from stSearch to stMap\nuntil Screen faded in: TMapScreen\n" +
-                      "click 215 170\nuntil from stCaseIntro to stJournal\nuntil Journal open\nwait 300\n" + kMouseAway +
-                      Capture("museumpage.ppm") + kJournalToMap + "until from stJournal to stMap\nuntil Journal closed\n" +
-                      "click 610 180\nuntil Overlay show dialog: library_intro\n" + kDialogShown + kDialogContinue +
-                      "until Journal open\nwait 300\n" + kMouseAway + Capture("librarypage.ppm") + kJournalSearch +
-                      "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
-                      kMouseAway + "wait 300\n" + Capture("libraryroom.ppm") + Click(kLibraryThings[0]) +
-                      "until Overlay show dialog: library_clue_scissors\nuntil Screen faded in: TOverlayScreen\n" +
-                      Capture("clue.ppm") + kTornLetter + "until to stMetaPuzzle\nuntil Screen faded in: TMetaPuzzle\n" +
-                      "click 120 290\nwait 200\nclick 665 310\nwait 200\nclick 120 495\nwait 200\nclick 680 480\n"
-                      "until Meta puzzle: whole\n" + kMouseAway + "wait 1000\n" + Capture("letter.ppm") +
-                      "log the whole letter was seen\nclick 400 560\nuntil from stMetaPuzzle to stSearch\n" + kCloseAndLeave;
+  std::string steps =
+      ToTheMap(true, true) + "click 215 170\nuntil Overlay show dialog: museum_intro\n" + kDialogShown +
+      kDialogContinue + "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" +
+      kJournalSearch + "until Overlay show dialog: museum_search_intro\n" + kDialogShown + kJournalGone +
+      kDialogContinue + kMouseAway + "wait 300\n" + Capture("museumroom.ppm") + Click(kMuseumThings[1]) +
+      "until found umbrella\n" + kRoomToMap + "until from stSearch to stMap\nuntil Screen faded in: TMapScreen\n" +
+      "click 215 170\nuntil from stCaseIntro to stJournal\nuntil Journal open\nwait 300\n" + kMouseAway +
+      Capture("museumpage.ppm") + kJournalToMap + "until from stJournal to stMap\nuntil Journal closed\n" +
+      "click 610 180\nuntil Overlay show dialog: library_intro\n" + kDialogShown + kDialogContinue +
+      "until Journal open\nwait 300\n" + kMouseAway + Capture("librarypage.ppm") + kJournalSearch +
+      "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue + kMouseAway +
+      "wait 300\n" + Capture("libraryroom.ppm") + Click(kLibraryThings[0]) +
+      "until Overlay show dialog: library_clue_scissors\nuntil Screen faded in: TOverlayScreen\n" +
+      Capture("clue.ppm") + kTornLetter + "until to stMetaPuzzle\nuntil Screen faded in: TMetaPuzzle\n" +
+      "click 120 290\nwait 200\nclick 665 310\nwait 200\nclick 120 495\nwait 200\nclick 680 480\n"
+      "until Meta puzzle: whole\n" +
+      kMouseAway + "wait 1000\n" + Capture("letter.ppm") +
+      "log the whole letter was seen\nclick 400 560\nuntil from stMetaPuzzle to stSearch\n" + kCloseAndLeave;
   TRun run = Run(steps, resources);
   ASSERT_TRUE(run.finished) << run.log;
   EXPECT_EQ(0, run.exitStatus) << run.log;
@@ -366,12 +372,14 @@ TEST_F(StoryRoad, ARoundEndLeftByAQuitAtEachOfItsDialogsIsTakenUpToTheEnd)
 
   // The next start goes on at the round's end, which scores the round, asking nothing about
   // the clock; it is left by a quit too.
-  TRun second = Run(kResumeStory + "until Overlay show dialog: round1_end\n" + kDialogShown + kCloseAndLeave, resources);
+  TRun second =
+      Run(kResumeStory + "until Overlay show dialog: round1_end\n" + kDialogShown + kCloseAndLeave, resources);
   ASSERT_TRUE(second.finished) << second.log;
   EXPECT_TRUE(ErrorLines(second.log).empty()) << second.log;
   EXPECT_FALSE(Has(second.log, "play chosen")) << second.log;
-  EXPECT_EQ("", MissingInOrder(second.log, {"Resuming round 0", "from stStoryStart to stMap", "from stMap to stRoundEnd",
-                                            "Round scored:", "Overlay show dialog: round1_end"}))
+  EXPECT_EQ("",
+            MissingInOrder(second.log, {"Resuming round 0", "from stStoryStart to stMap", "from stMap to stRoundEnd",
+                                        "Round scored:", "Overlay show dialog: round1_end"}))
       << second.log;
   // The time left when the case was solved paid, and the clock had run.
   const std::smatch scored = [&second] {

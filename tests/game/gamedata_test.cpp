@@ -25,7 +25,8 @@ namespace {
 // The program reads data/assets first, then the build's generated data under the same names.
 std::string Resolve(const std::string& name)
 {
-  for (const std::string& root : {std::string(QV_SOURCE_DATA_DIR) + "/assets/", std::string(QV_GENERATED_DATA_DIR) + "/assets/"}) {
+  for (const std::string& root :
+       {std::string(QV_SOURCE_DATA_DIR) + "/assets/", std::string(QV_GENERATED_DATA_DIR) + "/assets/"}) {
     if (fs::is_regular_file(root + name)) {
       return root + name;
     }
@@ -212,13 +213,33 @@ void ReadResources(TScene* scene)
 // string's find, with which a script tests a state without an "=").
 void CheckScripts(TScene* scene)
 {
-  static const std::set<std::string> known = {
-      "setStateIfState", "setStateIfnState", "setStateIfTag", "setStateIfnTag", "setObjectState",
-      "getObjectState", "getObjectPosX", "getObjectPosY", "ChooseStory", "ChooseFreePlay", "BackToMainMenu",
-      "CloseDialog", "BackToMap", "PlayMetaPuzzle",
-      "OpenCompleted", "NextStart", "NextEnd", "PrevStart", "PrevEnd", "PlaySearch", "PlayMinigame",
-      "JournalFadingCompleted", "JournalFadingInCompleted", "HighlightFace", "UnHighlightFace",
-      "EndCaseTitleAnimationCompleted", "OnCaseSolvedContinueButtonPressed"};
+  static const std::set<std::string> known = {"setStateIfState",
+                                              "setStateIfnState",
+                                              "setStateIfTag",
+                                              "setStateIfnTag",
+                                              "setObjectState",
+                                              "getObjectState",
+                                              "getObjectPosX",
+                                              "getObjectPosY",
+                                              "ChooseStory",
+                                              "ChooseFreePlay",
+                                              "BackToMainMenu",
+                                              "CloseDialog",
+                                              "BackToMap",
+                                              "PlayMetaPuzzle",
+                                              "OpenCompleted",
+                                              "NextStart",
+                                              "NextEnd",
+                                              "PrevStart",
+                                              "PrevEnd",
+                                              "PlaySearch",
+                                              "PlayMinigame",
+                                              "JournalFadingCompleted",
+                                              "JournalFadingInCompleted",
+                                              "HighlightFace",
+                                              "UnHighlightFace",
+                                              "EndCaseTitleAnimationCompleted",
+                                              "OnCaseSolvedContinueButtonPressed"};
   const std::string text = ReadText(Resolve(scene->file));
   const std::regex script("<script>([^<]*)</script>");
   const std::regex call("(?:^|[^:.A-Za-z_0-9])([A-Za-z_][A-Za-z_0-9]*)\\s*\\(");
@@ -304,7 +325,8 @@ void CheckObjects(TScene* scene)
       }
     }
     for (const char* action : {"on_mouse_move", "on_mouse_in", "on_mouse_out", "on_mouse_down", "on_mouse_up"}) {
-      CheckSets(scene, where + " " + action, object->GetChild(action) ? object->GetChild(action)->GetChild("sets") : nullptr);
+      CheckSets(scene, where + " " + action,
+                object->GetChild(action) ? object->GetChild(action)->GetChild("sets") : nullptr);
     }
   }
 }
@@ -453,8 +475,9 @@ TEST(GameData, TheStoryNamesWhatItsScenesProvide)
     EXPECT_TRUE(Strings().count(Attribute(round, "rank")));
     // The journal's page: every object the journal fills (crosses included).
     EXPECT_EQ("Journal_round_scene", Attribute(page.sxm->root, "id"));
-    std::vector<std::string> pageObjects = {"case_pict", "case_title", "case_description", "case_solved_txt", "lines",
-                                            "suspects_title", "theories_const_txt", "solved_const_txt", "SCENE_ROOT"};
+    std::vector<std::string> pageObjects = {"case_pict", "case_title",     "case_description",   "case_solved_txt",
+                                            "lines",     "suspects_title", "theories_const_txt", "solved_const_txt",
+                                            "SCENE_ROOT"};
     for (int n = 1; n <= 3; ++n) {
       char name[32];
       std::snprintf(name, sizeof name, "theory_%02d", n);
@@ -462,7 +485,8 @@ TEST(GameData, TheStoryNamesWhatItsScenesProvide)
       pageObjects.push_back("theory_icon_" + std::to_string(n));
     }
     for (int n = 1; n <= 6; ++n) {
-      for (const char* format : {"face_%d", "clue_icon_%d", "foto_%d", "foto_%d_", "parcel_%d", "_name_%d", "cross_%d"}) {
+      for (const char* format :
+           {"face_%d", "clue_icon_%d", "foto_%d", "foto_%d_", "parcel_%d", "_name_%d", "cross_%d"}) {
         char name[32];
         std::snprintf(name, sizeof name, format, n);
         pageObjects.push_back(name);
@@ -586,11 +610,17 @@ TEST(GameData, FreePlayPlacesAreOnItsMapAndTheirRoomsHoldTheirLists)
 
 TEST(GameData, TheMusicAndSoundsTheCodeNamesExist)
 {
-  std::vector<std::string> sounds = {"audio/music/qsb_theme.ogg", "audio/music/comic.ogg",
-                                     "audio/music/QS_MiniGame1_16.ogg", "audio/music/QS_MiniGame2_16.ogg",
-                                     "audio/music/mainmenumusic.ogg", "audio/sfx/found.ogg", "audio/sfx/miss.ogg",
-                                     "audio/sfx/hover.ogg", "audio/music/room_01.ogg",
-                                     "audio/music/room_02.ogg", "audio/music/room_03.ogg"};
+  std::vector<std::string> sounds = {"audio/music/qsb_theme.ogg",
+                                     "audio/music/comic.ogg",
+                                     "audio/music/QS_MiniGame1_16.ogg",
+                                     "audio/music/QS_MiniGame2_16.ogg",
+                                     "audio/music/mainmenumusic.ogg",
+                                     "audio/sfx/found.ogg",
+                                     "audio/sfx/miss.ogg",
+                                     "audio/sfx/hover.ogg",
+                                     "audio/music/room_01.ogg",
+                                     "audio/music/room_02.ogg",
+                                     "audio/music/room_03.ogg"};
   for (int n = 1; n <= 5; ++n) {
     sounds.push_back("audio/music/ss_0" + std::to_string(n) + ".ogg");
     if (n <= 4) {

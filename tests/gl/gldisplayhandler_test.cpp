@@ -15,13 +15,15 @@
 
 namespace {
 
-class FakeClock : public TTimeSource {
+class FakeClock : public TTimeSource
+{
 public:
   uint32_t Now() override { return mNow; }
   uint32_t mNow = 1000;
 };
 
-class FakeHost : public TDisplayHost {
+class FakeHost : public TDisplayHost
+{
 public:
   void MakeCurrent() override {}
   void SwapBuffers() override { ++mSwaps; }
@@ -68,9 +70,10 @@ void DrawQuad(float left, float top, float right, float bottom, TColor32 color)
   TRenderer::GetInstance()->DrawVertices(TRenderer::kDrawTriangleFan, TVertexSet(verts, 4));
 }
 
-class DisplayHandlerTest : public GfxTest {};
+class DisplayHandlerTest : public GfxTest
+{};
 
-}  // namespace
+} // namespace
 
 TEST_F(DisplayHandlerTest, TopLeftOfTheScreenIsTheTopRowOfTheFrame)
 {
@@ -134,26 +137,23 @@ TEST_F(DisplayHandlerTest, ScissorClipsToTheClipRectangle)
 TEST_F(DisplayHandlerTest, EachBlendModeOnAKnownBackground)
 {
   // Source (255, 128, 64) at alpha 128 over (51, 102, 153, 255).
-  struct Row {
+  struct Row
+  {
     TRenderer::EBlendMode mode;
     int r, g, b, a;
   };
   const Row rows[] = {
-      {TRenderer::kBlendNormal, 153, 115, 108, 191},
-      {TRenderer::kBlendOpaque, 255, 128, 64, 128},
-      {TRenderer::kBlendAdditiveAlpha, 179, 166, 185, 255},
-      {TRenderer::kBlendSubtractive, 0, 51, 115, 127},
+      {TRenderer::kBlendNormal, 153, 115, 108, 191},        {TRenderer::kBlendOpaque, 255, 128, 64, 128},
+      {TRenderer::kBlendAdditiveAlpha, 179, 166, 185, 255}, {TRenderer::kBlendSubtractive, 0, 51, 115, 127},
       {TRenderer::kBlendMultiplicative, 51, 51, 38, 128},
   };
   for (const Row& row : rows) {
     BeginFrame();
-    mRenderer->FillRect(TURect(0, 0, 40, 40), TColor(0.2f, 0.4f, 0.6f, 1.0f),
-                        boost::shared_ptr<TTexture>());
+    mRenderer->FillRect(TURect(0, 0, 40, 40), TColor(0.2f, 0.4f, 0.6f, 1.0f), boost::shared_ptr<TTexture>());
     mRenderer->SetBlendMode(row.mode);
     DrawQuad(0, 0, 40, 40, TColor32(255, 128, 64, 128));
     EndFrame();
-    EXPECT_TRUE(ColorNear(ReadFramePixel(20, 20), row.r, row.g, row.b, row.a, 2))
-        << "blend mode " << row.mode;
+    EXPECT_TRUE(ColorNear(ReadFramePixel(20, 20), row.r, row.g, row.b, row.a, 2)) << "blend mode " << row.mode;
   }
 }
 
@@ -469,7 +469,8 @@ TEST_F(DisplayHandlerTest, AFillIsTheQuadItReplacesToTheByte)
     EndFrame();
     const std::vector<TColor32> filled = ReadFrameBlock(0, 0, 250, 150);
     const std::vector<TColor32> drawn = ReadFrameBlock(300, 0, 250, 150);
-    for (size_t i = 0; i < filled.size(); ++i) ASSERT_EQ(filled[i].mValue, drawn[i].mValue) << "pixel " << i;
+    for (size_t i = 0; i < filled.size(); ++i)
+      ASSERT_EQ(filled[i].mValue, drawn[i].mValue) << "pixel " << i;
     EXPECT_NE(ReadFramePixel(40, 30).mValue, ReadFramePixel(20, 30).mValue);
   }
 }

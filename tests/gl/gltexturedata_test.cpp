@@ -12,7 +12,8 @@
 
 namespace {
 
-class TextureDataTest : public GfxTest {
+class TextureDataTest : public GfxTest
+{
 protected:
   static TGLTextureData* Data(const boost::shared_ptr<TTexture>& texture)
   {
@@ -20,7 +21,7 @@ protected:
   }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TextureDataTest, SurfaceSizesAndOffsets)
 {
@@ -193,8 +194,7 @@ TEST_F(TextureDataTest, MemoryTextureCopiesIntoGLTextureAndOntoTheScreen)
 
 TEST_F(TextureDataTest, UnlockKeepsMipLevelsInStep)
 {
-  boost::shared_ptr<TTexture> mipmapped =
-      TTexture::Get(Image("sprite64.png").c_str(), TTexture::kGetMipmap);
+  boost::shared_ptr<TTexture> mipmapped = TTexture::Get(Image("sprite64.png").c_str(), TTexture::kGetMipmap);
   ASSERT_TRUE(mipmapped);
   TColor32* pixels = nullptr;
   unsigned pitch = 0;
@@ -214,7 +214,8 @@ TEST_F(TextureDataTest, UnlockKeepsMipLevelsInStep)
 
 namespace {
 
-class SixteenBitHost : public TDisplayHost {
+class SixteenBitHost : public TDisplayHost
+{
 public:
   void MakeCurrent() override {}
   void SwapBuffers() override {}
@@ -224,7 +225,7 @@ public:
   unsigned GetPixelSize() override { return 16; }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TextureDataTest, SixteenBitDisplayFillsByUpload)
 {

@@ -15,7 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Points HOME and the XDG variables into a temporary folder and restores them after.
-class FoldersTest : public ::testing::Test {
+class FoldersTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -36,8 +37,10 @@ protected:
   void TearDown() override
   {
     for (size_t i = 0; i < kVariables.size(); ++i) {
-      if (mSaved[i].first) setenv(kVariables[i], mSaved[i].second.c_str(), 1);
-      else unsetenv(kVariables[i]);
+      if (mSaved[i].first)
+        setenv(kVariables[i], mSaved[i].second.c_str(), 1);
+      else
+        unsetenv(kVariables[i]);
     }
     std::error_code ignored;
     fs::remove_all(mRoot, ignored);
@@ -70,7 +73,7 @@ TEST_F(FoldersTest, DataFoldersDefaultBelowTheHomeAndAreCreated)
   EXPECT_TRUE(IsFolder(data + "/Quorvant/my-game"));
   struct stat info;
   ASSERT_EQ(stat((data + "/my-game").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0022, 0u);  // private to the player, whatever the umask
+  EXPECT_EQ(info.st_mode & 0022, 0u); // private to the player, whatever the umask
 }
 
 TEST_F(FoldersTest, XdgDataHomeWinsWhenAbsolute)
@@ -96,14 +99,15 @@ TEST_F(FoldersTest, DesktopComesFromUserDirsElseTheHomeDesktop)
 TEST_F(FoldersTest, MissingFoldersAndBadNamesGiveEmptyWithAnError)
 {
   testing::internal::CaptureStderr();
-  EXPECT_STREQ(GetDesktopFolder().c_str(), "");  // no Desktop under the home
+  EXPECT_STREQ(GetDesktopFolder().c_str(), ""); // no Desktop under the home
   EXPECT_STREQ(GetUserFolder("../escape").c_str(), "");
   EXPECT_STREQ(GetCommonFolder("g", "").c_str(), "");
   unsetenv("HOME");
   EXPECT_STREQ(GetUserFolder("g").c_str(), "");
   std::string log = testing::internal::GetCapturedStderr();
   size_t errors = 0;
-  for (size_t at = log.find("ERROR: "); at != std::string::npos; at = log.find("ERROR: ", at + 1)) ++errors;
+  for (size_t at = log.find("ERROR: "); at != std::string::npos; at = log.find("ERROR: ", at + 1))
+    ++errors;
   EXPECT_EQ(errors, 4u) << log;
 }
 

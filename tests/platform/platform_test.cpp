@@ -10,13 +10,15 @@
 namespace {
 
 // Every test starts from an empty configuration: a platform's end empties it.
-class Platform : public ::testing::Test {
+class Platform : public ::testing::Test
+{
 protected:
   void SetUp() override { delete new TPlatform; }
   void TearDown() override { delete new TPlatform; }
 };
 
-class CountingTask : public TTask {
+class CountingTask : public TTask
+{
 public:
   explicit CountingTask(bool* deleted) : mDeleted(deleted) {}
   ~CountingTask() override { *mDeleted = true; }

@@ -19,7 +19,8 @@ namespace {
 std::vector<char*> Argv(std::vector<std::string>& arguments)
 {
   std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(&argument[0]);
+  for (std::string& argument : arguments)
+    argv.push_back(&argument[0]);
   argv.push_back(nullptr);
   return argv;
 }
@@ -30,7 +31,8 @@ TEvent NextEvent(TPlatform* platform)
   TEvent event;
   for (int attempt = 0; attempt < 200; ++attempt) {
     platform->GetEvent(&event);
-    if (event.type != TEvent::kIdle) break;
+    if (event.type != TEvent::kIdle)
+      break;
   }
   return event;
 }
@@ -95,9 +97,8 @@ TEST(StartUp, GeneratedDataIsReadFromTheBuildFolderOnlyWithTheSourceData)
 TEST(StartUp, SettingsFileSetsKeysLaterDuplicatesWinAndTheProductNameReplacesTheGame)
 {
   TAppSandbox sandbox;
-  sandbox.WriteFile("assets/settings.xml",
-                    "<settings><verbosedebug>1</verbosedebug><gamename>other</gamename>"
-                    "<colour>red</colour><colour>blue</colour></settings>");
+  sandbox.WriteFile("assets/settings.xml", "<settings><verbosedebug>1</verbosedebug><gamename>other</gamename>"
+                                           "<colour>red</colour><colour>blue</colour></settings>");
   TPlatform::SetConfig(TPlatform::kGameName, "from-the-game");
   ::testing::internal::CaptureStderr();
   TPlatform* platform = sandbox.Start();
@@ -109,8 +110,7 @@ TEST(StartUp, SettingsFileSetsKeysLaterDuplicatesWinAndTheProductNameReplacesThe
   EXPECT_EQ(product, TPlatform::GetConfig(TPlatform::kGameName, ""));
   EXPECT_EQ(version, TPlatform::GetConfig(TPlatform::kGameVersion, ""));
   EXPECT_FALSE(version.empty());
-  EXPECT_NE(std::string::npos,
-            log.find(std::string(product.c_str()) + ", version " + version.c_str() + "."));
+  EXPECT_NE(std::string::npos, log.find(std::string(product.c_str()) + ", version " + version.c_str() + "."));
   EXPECT_EQ(str("100000000"), TPlatform::GetConfig("memorymax", ""));
   EXPECT_EQ(16u, TPlatform::GetConfig(TPlatform::kComputerId, "").length());
 }
@@ -229,13 +229,14 @@ TEST(Teardown, QuorvantExecRunsTheGameOnceAndReturnsWhenItReturns)
   static std::string commandLine;
   calls = 0;
   std::vector<std::string> arguments = {"quillmoor", "x"};
-  int result = QuorvantExec(2, Argv(arguments).data(),
-                            [](TPlatform* platform, char const* line) {
-                              ++calls;
-                              commandLine = line;
-                              EXPECT_EQ(platform, TPlatform::GetInstance());
-                            },
-                            false);
+  int result = QuorvantExec(
+      2, Argv(arguments).data(),
+      [](TPlatform* platform, char const* line) {
+        ++calls;
+        commandLine = line;
+        EXPECT_EQ(platform, TPlatform::GetInstance());
+      },
+      false);
   EXPECT_EQ(0, result);
   EXPECT_EQ(1, calls);
   EXPECT_EQ("x ", commandLine);
@@ -247,8 +248,8 @@ TEST(Teardown, AnEscapingExceptionIsReportedAndEverythingIsStillTornDown)
   TAppSandbox sandbox;
   std::vector<std::string> arguments = {"quillmoor"};
   ::testing::internal::CaptureStderr();
-  int result = QuorvantExec(1, Argv(arguments).data(),
-                            [](TPlatform*, char const*) { throw 42; }, false);
+  int result = QuorvantExec(
+      1, Argv(arguments).data(), [](TPlatform*, char const*) { throw 42; }, false);
   std::string log = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(0, result);
   EXPECT_NE(std::string::npos, log.find("Unhandled exception\n"));

@@ -13,12 +13,13 @@
 
 namespace {
 
-class NoTask : public TTask {
+class NoTask : public TTask
+{
 public:
   bool DoTask() override { return true; }
 };
 
-}  // namespace
+} // namespace
 
 TEST(PlatformServices, TheHostLivesWithItsPlatformAndTheMachinesServicesStay)
 {

@@ -21,8 +21,8 @@ inline std::string StringTableXml(const std::vector<std::pair<std::string, std::
 {
   std::string text = "<?xml version=\"1.0\"?>\n<Workbook><Worksheet><Table>\n";
   for (const auto& row : rows) {
-    text += "<Row><Cell><Data ss:Type=\"String\">" + row.first +
-            "</Data></Cell><Cell><Data ss:Type=\"String\">" + row.second + "</Data></Cell></Row>\n";
+    text += "<Row><Cell><Data ss:Type=\"String\">" + row.first + "</Data></Cell><Cell><Data ss:Type=\"String\">" +
+            row.second + "</Data></Cell></Row>\n";
   }
   return text + "</Table></Worksheet></Workbook>\n";
 }

@@ -12,8 +12,7 @@ namespace oracle {
 
 inline std::vector<uint8_t> Base64Decode(const std::string& text)
 {
-  static const std::string kDigits =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const std::string kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::vector<uint8_t> out;
   uint32_t bits = 0;
   int count = 0;
@@ -41,8 +40,10 @@ inline std::string Base64Encode(const std::vector<uint8_t>& bytes)
   std::string out;
   for (size_t i = 0; i < bytes.size(); i += 3) {
     uint32_t group = uint32_t(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) group |= uint32_t(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) group |= bytes[i + 2];
+    if (i + 1 < bytes.size())
+      group |= uint32_t(bytes[i + 1]) << 8;
+    if (i + 2 < bytes.size())
+      group |= bytes[i + 2];
     out += kDigits[(group >> 18) & 63];
     out += kDigits[(group >> 12) & 63];
     out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
@@ -56,10 +57,14 @@ inline std::string FormEncodeBase64(const std::string& text)
 {
   std::string out;
   for (char c : text) {
-    if (c == '+') out += "%2B";
-    else if (c == '/') out += "%2F";
-    else if (c == '=') out += "%3D";
-    else out += c;
+    if (c == '+')
+      out += "%2B";
+    else if (c == '/')
+      out += "%2F";
+    else if (c == '=')
+      out += "%3D";
+    else
+      out += c;
   }
   return out;
 }
@@ -80,7 +85,8 @@ inline std::string PercentDecode(const std::string& text)
 
 // The cipher the engine makes of a 12-character key: its last three characters are "AAA"
 // and the Base64 decoding gives 9 key bytes.
-class TBlowfishOracle {
+class TBlowfishOracle
+{
 public:
   explicit TBlowfishOracle(std::string key)
   {
@@ -142,4 +148,4 @@ private:
   blowfish_ctx mContext;
 };
 
-}  // namespace oracle
+} // namespace oracle

@@ -6,7 +6,8 @@
 
 #include "platform/platform.h"
 
-class TFakeTimer : public TTimeSource {
+class TFakeTimer : public TTimeSource
+{
 public:
   explicit TFakeTimer(uint32_t start = 0) : mNow(start) { mPrevious = TPlatform::SetTimeSource(this); }
   ~TFakeTimer() override { TPlatform::SetTimeSource(mPrevious); }

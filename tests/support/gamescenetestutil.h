@@ -25,10 +25,9 @@ protected:
     // "block" is 40 x 40 pixels, solid all over.
     mSource.Add("block.png", 40, 40, [](unsigned, unsigned) { return 255u; });
     TTextureManager::Create()->SetSource(&mSource);
-    WriteFile("scenes/res.xml",
-              "<resources><textures><texture id='block' file='block.png'/></textures>"
-                       "<images><image id='block' texture='block' x='0' y='0' w='40' h='40'/></images>"
-              "<empties><image id='box' x='0' y='0' w='200' h='20'/></empties></resources>");
+    WriteFile("scenes/res.xml", "<resources><textures><texture id='block' file='block.png'/></textures>"
+                                "<images><image id='block' texture='block' x='0' y='0' w='40' h='40'/></images>"
+                                "<empties><image id='box' x='0' y='0' w='200' h='20'/></empties></resources>");
   }
   void TearDown() override
   {
@@ -49,8 +48,10 @@ protected:
   // A scene file over the block texture; objects in single-quoted XML.
   void WriteScene(const std::string& file, const std::string& id, const std::string& objects)
   {
-    mSandbox.WriteFile("assets/" + file, DoubleQuoted(("<scene id='" + id + "'><resources id='scenes/res.xml'/>"
-                                                       "<objects>" + objects + "</objects></scene>")
+    mSandbox.WriteFile("assets/" + file, DoubleQuoted(("<scene id='" + id +
+                                                       "'><resources id='scenes/res.xml'/>"
+                                                       "<objects>" +
+                                                       objects + "</objects></scene>")
                                                           .c_str()));
     TFile::ScanForResources();
   }

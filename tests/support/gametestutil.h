@@ -60,8 +60,7 @@ public:
 };
 
 class TStubScreen : public TRecordingScreen<TSceneScreen>
-{
-};
+{};
 
 class TStubMetaPuzzle : public TRecordingScreen<TMetaPuzzleBase>
 {

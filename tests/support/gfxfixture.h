@@ -15,7 +15,8 @@
 #include "support/glcontext.h"
 #include "support/requirement.h"
 
-class GfxTest : public ::testing::Test {
+class GfxTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -39,10 +40,7 @@ protected:
   }
 
   // Virtual name of a generated image.
-  static std::string Image(const char* name)
-  {
-    return std::string("::") + QV_TEST_BUILD_DIR + "/gfx-images/" + name;
-  }
+  static std::string Image(const char* name) { return std::string("::") + QV_TEST_BUILD_DIR + "/gfx-images/" + name; }
 
   // Clears the frame to a colour with an opaque fill.
   void ClearFrame(const TColor& color)
@@ -64,10 +62,7 @@ protected:
   }
 
   // An unscaled, opaque sprite at (x, y).
-  static TDrawSpec At(float x, float y, unsigned flags = 0)
-  {
-    return TDrawSpec(TVec2(x, y), 1.0f, 1.0f, flags);
-  }
+  static TDrawSpec At(float x, float y, unsigned flags = 0) { return TDrawSpec(TVec2(x, y), 1.0f, 1.0f, flags); }
 
   // Pixel (x, y) of a texture, read back through Lock; 0xDEADBEEF when it cannot be locked.
   static TColor32 PixelOf(const boost::shared_ptr<TTexture>& texture, unsigned x, unsigned y)
@@ -87,16 +82,14 @@ protected:
 };
 
 // Channel comparison within a tolerance, for blended or filtered values.
-inline ::testing::AssertionResult ColorNear(TColor32 actual, unsigned char r, unsigned char g,
-                                            unsigned char b, unsigned char a, int tolerance = 0)
+inline ::testing::AssertionResult ColorNear(TColor32 actual, unsigned char r, unsigned char g, unsigned char b,
+                                            unsigned char a, int tolerance = 0)
 {
   auto near = [tolerance](int x, int y) { return x - y <= tolerance && y - x <= tolerance; };
-  if (near(actual.Red(), r) && near(actual.Green(), g) && near(actual.Blue(), b) &&
-      near(actual.Alpha(), a)) {
+  if (near(actual.Red(), r) && near(actual.Green(), g) && near(actual.Blue(), b) && near(actual.Alpha(), a)) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure()
-         << "got (" << int(actual.Red()) << "," << int(actual.Green()) << ","
-         << int(actual.Blue()) << "," << int(actual.Alpha()) << ") expected (" << int(r) << ","
-         << int(g) << "," << int(b) << "," << int(a) << ") +-" << tolerance;
+  return ::testing::AssertionFailure() << "got (" << int(actual.Red()) << "," << int(actual.Green()) << ","
+                                       << int(actual.Blue()) << "," << int(actual.Alpha()) << ") expected (" << int(r)
+                                       << "," << int(g) << "," << int(b) << "," << int(a) << ") +-" << tolerance;
 }

@@ -46,8 +46,8 @@ bool TTestGLContext::Create(int width, int height)
   SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_Window* window = SDL_CreateWindow("test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                        width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  SDL_Window* window = SDL_CreateWindow("test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                                        SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (!window) {
     std::fprintf(stderr, "glcontext: window: %s\n", SDL_GetError());
     return false;
@@ -85,8 +85,7 @@ std::vector<TColor32> ReadFrameBlock(int x, int y, int width, int height, int di
   glFinish();
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  glReadPixels(x, displayHeight - y - height, width, height, GL_BGRA,
-               GL_UNSIGNED_INT_8_8_8_8_REV, bottomUp.data());
+  glReadPixels(x, displayHeight - y - height, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bottomUp.data());
   std::vector<TColor32> topDown(bottomUp.size());
   for (int row = 0; row < height; ++row) {
     for (int column = 0; column < width; ++column) {

@@ -7,7 +7,8 @@
 
 #include "core/foundation/color.h"
 
-class TTestGLContext {
+class TTestGLContext
+{
 public:
   // The process-wide context, made current; null when no GL context can be had.
   static TTestGLContext* Get();
@@ -28,5 +29,4 @@ private:
 // screen coordinates: (0, 0) is the top-left of a display of the given height.
 TColor32 ReadFramePixel(int x, int y, int displayHeight = 600);
 // Reads a w x h block, rows top-down.
-std::vector<TColor32> ReadFrameBlock(int x, int y, int width, int height,
-                                     int displayHeight = 600);
+std::vector<TColor32> ReadFrameBlock(int x, int y, int width, int height, int displayHeight = 600);

@@ -63,23 +63,23 @@ protected:
   {
     // Inside the program's own temporary folder, which goes when the program ends.
     char const* home = std::getenv("QV_HOME");
-    static const std::string dir = std::string(home && home[0] ? home : "/tmp") + "/widget-images-" +
-                                   std::to_string(long(getpid()));
+    static const std::string dir =
+        std::string(home && home[0] ? home : "/tmp") + "/widget-images-" + std::to_string(long(getpid()));
     return dir;
   }
   static std::string Image(const char* name) { return "::" + Dir() + "/" + name; }
 
   static void WriteImages()
   {
-    if (std::filesystem::exists(Dir())) return;
+    if (std::filesystem::exists(Dir()))
+      return;
     mkdir(Dir().c_str(), 0700);
     const unsigned states[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u};
     for (int i = 0; i < 4; ++i) {
       WriteSolidPng(Dir() + "/state" + std::to_string(i) + ".png", 40, 20, states[i]);
     }
     // Left half dark (19 at most in every channel), right half light.
-    WriteTestPng(Dir() + "/mask.png", 20, 10,
-                 [](unsigned x, unsigned) { return x < 10 ? 0xFF131313u : 0xFFFFFFFFu; });
+    WriteTestPng(Dir() + "/mask.png", 20, 10, [](unsigned x, unsigned) { return x < 10 ? 0xFF131313u : 0xFFFFFFFFu; });
     WriteSolidPng(Dir() + "/railcap.png", 20, 10, 0xFF808080u);
     WriteSolidPng(Dir() + "/railmid.png", 20, 30, 0xFF404040u);
     WriteSolidPng(Dir() + "/thumb.png", 30, 30, 0xFFC00000u);

@@ -36,7 +36,8 @@ inline std::string Guid(int number)
   return text;
 }
 
-class HiscoreTest : public ::testing::Test {
+class HiscoreTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -48,8 +49,7 @@ protected:
   }
   void TearDown() override { TQvHiscores::SetGuidSource(nullptr); }
 
-  std::unique_ptr<TQvHiscores> Make(const char* player = "alice", const char* mode = "story",
-                                    bool save = true)
+  std::unique_ptr<TQvHiscores> Make(const char* player = "alice", const char* mode = "story", bool save = true)
   {
     std::unique_ptr<TQvHiscores> hiscores(new TQvHiscores(save));
     hiscores->SetProperty(TQvHiscores::kPropertyPlayer, str(player));
@@ -81,4 +81,4 @@ protected:
   TVfsSandbox mSandbox;
 };
 
-}  // namespace hiscoretest
+} // namespace hiscoretest

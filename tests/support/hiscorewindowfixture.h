@@ -18,7 +18,8 @@ protected:
   void SetUp() override
   {
     ShellWindowTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     // Frames drawn while waiting go through the real renderer.
     manager.SetRenderer(nullptr);
     mSavedLimits = UseLoopbackHttp();
@@ -45,7 +46,8 @@ protected:
   {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
+      if (std::chrono::steady_clock::now() > deadline)
+        return false;
       Tick(20);
       manager.DispatchMessages();
       usleep(1000);

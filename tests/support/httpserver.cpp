@@ -22,9 +22,8 @@ constexpr int kSilenceMs = 8000;
 
 long long NowMs()
 {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-           std::chrono::steady_clock::now().time_since_epoch())
-    .count();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 bool SendAll(int socket, const std::string& data)
@@ -53,7 +52,7 @@ std::string StatusLine(int status)
   return "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\n";
 }
 
-}  // namespace
+} // namespace
 
 TScriptedReply TScriptedReply::Body(const std::string& text, int status)
 {
@@ -74,8 +73,7 @@ TTestHttpServer::TTestHttpServer()
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = 0;
   socklen_t length = sizeof address;
-  if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener, 8) != 0 ||
+  if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 8) != 0 ||
       getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     close(listener);
     return;
@@ -155,7 +153,7 @@ int TTestHttpServer::UnusedPort()
       getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
     port = ntohs(address.sin_port);
   }
-  close(probe);  // never listened on, so connections to it are refused
+  close(probe); // never listened on, so connections to it are refused
   return port;
 }
 
@@ -227,8 +225,7 @@ bool TTestHttpServer::ReadRequest(int socket, TRecordedRequest* request)
           bodyLength = std::strtoul(length->second.c_str(), nullptr, 10);
         }
         auto expect = request->headers.find("expect");
-        if (expect != request->headers.end() && Lower(expect->second) == "100-continue" &&
-            !continueSent) {
+        if (expect != request->headers.end() && Lower(expect->second) == "100-continue" && !continueSent) {
           SendAll(socket, "HTTP/1.1 100 Continue\r\n\r\n");
           continueSent = true;
         }
@@ -293,16 +290,15 @@ void TTestHttpServer::Serve(int socket)
   std::string head = StatusLine(reply.status) + "Content-Type: text/xml\r\n";
   switch (reply.mode) {
   case TScriptedReply::kBody:
-    SendAll(socket, head + "Content-Length: " + std::to_string(reply.body.size()) +
-                      "\r\nConnection: close\r\n\r\n" + reply.body);
+    SendAll(socket, head + "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
+                        reply.body);
     break;
   case TScriptedReply::kSilence:
     WaitWhileSilent(socket);
     break;
   case TScriptedReply::kTruncated:
-    SendAll(socket, head + "Content-Length: " + std::to_string(reply.body.size()) +
-                      "\r\nConnection: close\r\n\r\n" +
-                      reply.body.substr(0, reply.body.size() / 2));
+    SendAll(socket, head + "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
+                        reply.body.substr(0, reply.body.size() / 2));
     break;
   case TScriptedReply::kChunked: {
     std::string message = head + "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
@@ -329,7 +325,7 @@ void TTestHttpServer::Serve(int socket)
     std::string block(16384, 'x');
     for (size_t sent = 0; sent < reply.oversizeBytes && !mStop; sent += block.size()) {
       if (!SendAll(socket, block.substr(0, std::min(block.size(), reply.oversizeBytes - sent)))) {
-        break;  // the client hung up, as it should
+        break; // the client hung up, as it should
       }
     }
     break;

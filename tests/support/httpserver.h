@@ -12,33 +12,37 @@
 
 #include <unistd.h>
 
-struct TRecordedRequest {
+struct TRecordedRequest
+{
   std::string method;
-  std::string target;  // path and query as sent
-  std::map<std::string, std::string> headers;  // names in lower case
+  std::string target;                         // path and query as sent
+  std::map<std::string, std::string> headers; // names in lower case
   std::string body;
 };
 
-struct TScriptedReply {
-  enum EMode {
-    kBody,            // status line, Content-Length, the body
-    kSilence,         // read the request, then say nothing until the client gives up
-    kTruncated,       // announce the body's length, send half of it and close
-    kChunked,         // the body in chunked transfer coding
-    kCloseDelimited,  // no length; the end of the body is the close
-    kOversized,       // a body of oversizeBytes bytes, with or without a declared length
+struct TScriptedReply
+{
+  enum EMode
+  {
+    kBody,           // status line, Content-Length, the body
+    kSilence,        // read the request, then say nothing until the client gives up
+    kTruncated,      // announce the body's length, send half of it and close
+    kChunked,        // the body in chunked transfer coding
+    kCloseDelimited, // no length; the end of the body is the close
+    kOversized,      // a body of oversizeBytes bytes, with or without a declared length
   };
   EMode mode = kBody;
   int status = 200;
   std::string body;
-  int delayMs = 0;  // wait before answering
+  int delayMs = 0; // wait before answering
   size_t oversizeBytes = 0;
-  bool declareLength = true;  // for kOversized
+  bool declareLength = true; // for kOversized
 
   static TScriptedReply Body(const std::string& text, int status = 200);
 };
 
-class TTestHttpServer {
+class TTestHttpServer
+{
 public:
   TTestHttpServer();
   ~TTestHttpServer();
@@ -78,7 +82,8 @@ private:
 
 // Polls while the callable returns runningValue, at most timeoutMs; returns the last value.
 // The pause between polls is real time because a real socket is on the other end.
-template <class F> int PollWhile(F poll, int runningValue, int timeoutMs = 10000)
+template <class F>
+int PollWhile(F poll, int runningValue, int timeoutMs = 10000)
 {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   int value = poll();

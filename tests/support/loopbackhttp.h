@@ -11,8 +11,7 @@
 // replaced, for TSimpleHttp::SetLimits at tear-down.
 inline THttpLimits UseLoopbackHttp()
 {
-  for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                           "ALL_PROXY"}) {
+  for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
     unsetenv(name);
   }
   THttpLimits saved = TSimpleHttp::GetLimits();

@@ -55,7 +55,8 @@ public:
   // Delivers the sound system's completions until the request's track has played out.
   bool PlayOut(const TMusicRequest& request)
   {
-    if (!request.mInstance || !PumpUntil(mSound, [&] { return HasPlayedOut(request.mInstance); }, 3.0)) {
+    if (!request.mInstance || !PumpUntil(
+                                  mSound, [&] { return HasPlayedOut(request.mInstance); }, 3.0)) {
       return false;
     }
     mSound.HandleNotifications();

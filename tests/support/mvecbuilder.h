@@ -28,8 +28,8 @@ inline std::vector<uint8_t> RectProgram(int x0, int y0, int x1, int y1)
 
 inline TTestGlyph RectGlyph(uint32_t code, int x0, int y0, int x1, int y1, int advance)
 {
-  return TTestGlyph{code, int16_t(x0), int16_t(x1), int16_t(y0), int16_t(y1), int16_t(advance),
-                    RectProgram(x0, y0, x1, y1)};
+  return TTestGlyph{
+      code, int16_t(x0), int16_t(x1), int16_t(y0), int16_t(y1), int16_t(advance), RectProgram(x0, y0, x1, y1)};
 }
 
 // Glyphs in the given order (the caller sorts them), each program after the table.
@@ -42,17 +42,16 @@ inline std::vector<uint8_t> BuildMvec(const std::vector<TTestGlyph>& glyphs)
 // so 'A' is a 16-pixel square with a 16-pixel advance.
 inline std::vector<TTestGlyph> HandFontGlyphs()
 {
-  return {TTestGlyph{' ', 0, 0, 0, 0, 512, {8}},
-          RectGlyph('A', 0, -1024, 1024, 0, 1024),
-          RectGlyph('W', 0, -1024, 1024, 0, 1024),
-          RectGlyph('g', 0, -768, 1024, 256, 1024),
+  return {TTestGlyph{' ', 0, 0, 0, 0, 512, {8}}, RectGlyph('A', 0, -1024, 1024, 0, 1024),
+          RectGlyph('W', 0, -1024, 1024, 0, 1024), RectGlyph('g', 0, -768, 1024, 256, 1024),
           RectGlyph('i', 0, -1024, 256, 0, 512)};
 }
 
 inline unsigned char* CopyFontBytes(const std::vector<uint8_t>& bytes)
 {
   unsigned char* copy = new unsigned char[bytes.size() ? bytes.size() : 1];
-  if (!bytes.empty()) std::memcpy(copy, bytes.data(), bytes.size());
+  if (!bytes.empty())
+    std::memcpy(copy, bytes.data(), bytes.size());
   return copy;
 }
 

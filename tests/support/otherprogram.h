@@ -7,7 +7,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-class TOtherProgram {
+class TOtherProgram
+{
 public:
   explicit TOtherProgram(std::string const& path) { EXPECT_EQ(sqlite3_open(path.c_str(), &mDb), SQLITE_OK); }
   ~TOtherProgram() { sqlite3_close(mDb); }

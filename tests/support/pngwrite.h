@@ -26,7 +26,8 @@ inline bool WriteTestPng(const std::string& path, unsigned width, unsigned heigh
       pixel[0] = (unsigned char)(argb >> 16);
       pixel[1] = (unsigned char)(argb >> 8);
       pixel[2] = (unsigned char)argb;
-      if (withAlpha) pixel[3] = (unsigned char)(argb >> 24);
+      if (withAlpha)
+        pixel[3] = (unsigned char)(argb >> 24);
     }
   }
   return WritePngFile(str(path.c_str()), image);
@@ -34,5 +35,6 @@ inline bool WriteTestPng(const std::string& path, unsigned width, unsigned heigh
 
 inline bool WriteSolidPng(const std::string& path, unsigned width, unsigned height, unsigned argb)
 {
-  return WriteTestPng(path, width, height, [argb](unsigned, unsigned) { return argb; }, (argb >> 24) != 0xFF);
+  return WriteTestPng(
+      path, width, height, [argb](unsigned, unsigned) { return argb; }, (argb >> 24) != 0xFF);
 }

@@ -16,11 +16,11 @@ inline bool RequirementsEnforced()
 }
 
 // Ends the current test (or its SetUp) as skipped, or as failed when requirements are enforced.
-#define QV_SKIP_UNLESS_REQUIRED(reason)                                   \
-  do {                                                                    \
-    if (RequirementsEnforced()) {                                         \
-      FAIL() << reason << " (QV_REQUIRE_ALL is set, so this is a failure)"; \
-    } else {                                                              \
-      GTEST_SKIP() << reason;                                             \
-    }                                                                     \
+#define QV_SKIP_UNLESS_REQUIRED(reason)                                                                                \
+  do {                                                                                                                 \
+    if (RequirementsEnforced()) {                                                                                      \
+      FAIL() << reason << " (QV_REQUIRE_ALL is set, so this is a failure)";                                            \
+    } else {                                                                                                           \
+      GTEST_SKIP() << reason;                                                                                          \
+    }                                                                                                                  \
   } while (0)

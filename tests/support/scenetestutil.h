@@ -63,8 +63,8 @@ public:
     mCreated.emplace_back(width, height);
     return boost::shared_ptr<TTexture>();
   }
-  void RenderText(const boost::shared_ptr<TTexture>&, const str& text, const TRect& rect,
-                  unsigned alignment, const TFont& font, TRect* bounds) override
+  void RenderText(const boost::shared_ptr<TTexture>&, const str& text, const TRect& rect, unsigned alignment,
+                  const TFont& font, TRect* bounds) override
   {
     mTexts.push_back({text.c_str(), rect, alignment, font});
     *bounds = TRect(1, 2, 3, 4);
@@ -102,8 +102,8 @@ public:
     if (found == mImages.end())
       return nullptr;
     const TImage& image = found->second;
-    return new TTextureWrapper(boost::shared_ptr<TTexture>(), image.mPixels.data(), image.mWidth,
-                               image.mHeight, image.mWidth);
+    return new TTextureWrapper(boost::shared_ptr<TTexture>(), image.mPixels.data(), image.mWidth, image.mHeight,
+                               image.mWidth);
   }
 
 private:
@@ -121,8 +121,7 @@ inline std::string DoubleQuoted(const char* text)
 {
   std::string quoted(text);
   bool inTag = false;
-  for (char& c : quoted)
-  {
+  for (char& c : quoted) {
     if (c == '<')
       inTag = true;
     else if (c == '>')
@@ -179,8 +178,7 @@ inline void ReloadBuffer(TBinaryBuffer& written, TBinaryBuffer* reader)
 // Loads what was written, cut to size bytes, through load(reader); the debug lines the
 // load wrote go to *log.
 template <typename Load>
-bool LoadWritten(TBinaryBuffer& written, Load load, std::string* log = nullptr,
-                 unsigned size = 0xFFFFFFFFu)
+bool LoadWritten(TBinaryBuffer& written, Load load, std::string* log = nullptr, unsigned size = 0xFFFFFFFFu)
 {
   TBinaryBuffer reader;
   ReloadBuffer(written, &reader);
@@ -197,8 +195,7 @@ bool LoadWritten(TBinaryBuffer& written, Load load, std::string* log = nullptr,
 template <typename Load>
 void ExpectEveryCutFails(TBinaryBuffer& written, unsigned step, Load load)
 {
-  for (unsigned cut = 0; cut < written.mSize; cut += step)
-  {
+  for (unsigned cut = 0; cut < written.mSize; cut += step) {
     std::string log;
     EXPECT_FALSE(LoadWritten(written, load, &log, cut)) << "cut at " << cut;
     EXPECT_NE(std::string::npos, log.find("ERROR: Binary record")) << "cut at " << cut << log;
@@ -213,13 +210,12 @@ bool LoadWords(std::initializer_list<uint32_t> words, Load load)
     written.WriteU32(word);
   return LoadWritten(written, load);
 }
-inline ::testing::AssertionResult RectIs(const TRect& rect, int left, int top, int right,
-                                         int bottom)
+inline ::testing::AssertionResult RectIs(const TRect& rect, int left, int top, int right, int bottom)
 {
   if (rect.left == left && rect.top == top && rect.right == right && rect.bottom == bottom)
     return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "(" << rect.left << "," << rect.top << ","
-                                       << rect.right << "," << rect.bottom << ")";
+  return ::testing::AssertionFailure() << "(" << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom
+                                       << ")";
 }
 inline std::string BufferBytes(TBinaryBuffer& buffer)
 {
@@ -238,13 +234,12 @@ protected:
     mSource.Add("half.png", 8, 8, [](unsigned x, unsigned) { return x < 4 ? 255u : 0u; });
     mSource.Add("solid.png", 4, 4, [](unsigned, unsigned) { return 255u; });
     TTextureManager::Create()->SetSource(&mSource);
-    LoadResources(
-        "<resources><textures><texture id='half' file='half.png'/>"
-        "<texture id='solid' file='solid.png'/></textures>"
-        "<images><image id='half' texture='half' x='0' y='0' w='8' h='8'/>"
-        "<image id='solid' texture='solid' x='0' y='0' w='4' h='4'/>"
-        "<image id='pivoted' texture='half' x='0' y='0' w='8' h='8' px='4' py='4'/></images>"
-        "<empties><image id='box' x='0' y='0' w='40' h='20'/></empties></resources>");
+    LoadResources("<resources><textures><texture id='half' file='half.png'/>"
+                  "<texture id='solid' file='solid.png'/></textures>"
+                  "<images><image id='half' texture='half' x='0' y='0' w='8' h='8'/>"
+                  "<image id='solid' texture='solid' x='0' y='0' w='4' h='4'/>"
+                  "<image id='pivoted' texture='half' x='0' y='0' w='8' h='8' px='4' py='4'/></images>"
+                  "<empties><image id='box' x='0' y='0' w='40' h='20'/></empties></resources>");
   }
   void TearDown() override
   {

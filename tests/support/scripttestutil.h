@@ -53,8 +53,7 @@ public:
     TWindowManager* manager = TWindowManager::GetInstance();
     if (mCommand) {
       mCommand->Push();
-      manager->OnScriptMessage(new TMessage(TMessage::kButtonPress, GetName()),
-                               new TLuaFunction(mCommand->GetState()));
+      manager->OnScriptMessage(new TMessage(TMessage::kButtonPress, GetName()), new TLuaFunction(mCommand->GetState()));
     } else {
       manager->PostWindowMessage(new TMessage(TMessage::kButtonPress, GetName()));
     }
@@ -188,7 +187,8 @@ protected:
   void Tick(uint32_t ms = 1)
   {
     timer.Advance(ms);
-    if (script.Ready(TTask::eEventLoop)) script.DoTask();
+    if (script.Ready(TTask::eEventLoop))
+      script.DoTask();
     TEvent idle(TEvent::kIdle, 0, 0, 0, 0);
     manager.HandleEvent(&idle);
   }

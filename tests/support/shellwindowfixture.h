@@ -19,15 +19,18 @@ protected:
   void SetUp() override
   {
     GLWidgetTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     VellumkitInit();
     TPlatform::SetConfig(TPlatform::kVerboseDebug, "0");
     RegisterShellWindows();
     settings = TSettings::CreateSettings();
-    const std::string table = StringTableXml(
-        {{"timer_mode_descr", "Race the clock"}, {"relaxed_mode_decr", "Take your time"},
-         {"gamemode1", "Story"}, {"gamemode2", "Free play"}, {"yourrank", "Your rank: %1%"},
-         {"menu_play", "Play"}});
+    const std::string table = StringTableXml({{"timer_mode_descr", "Race the clock"},
+                                              {"relaxed_mode_decr", "Take your time"},
+                                              {"gamemode1", "Story"},
+                                              {"gamemode2", "Free play"},
+                                              {"yourrank", "Your rank: %1%"},
+                                              {"menu_play", "Play"}});
     strings.MergeStringBuffer(table.data(), table.size(), "test strings");
     UseGameStringTable(&strings);
   }

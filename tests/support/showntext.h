@@ -11,13 +11,16 @@
 inline std::string ShownText(const TTextGraphic* graphic)
 {
   std::string shown;
-  if (!graphic) return shown;
+  if (!graphic)
+    return shown;
   const str& text = graphic->GetText();
   for (int l = 0; l < graphic->GetLineCount(); ++l) {
-    if (l > 0) shown += '\n';
+    if (l > 0)
+      shown += '\n';
     for (const TTextRun& run : graphic->GetLine(l)->mRuns) {
       for (int at = run.mStart; at >= 0 && at <= run.mEnd && at < int(text.length()); ++at) {
-        if (text[at] == '\\' && at < run.mEnd) ++at;
+        if (text[at] == '\\' && at < run.mEnd)
+          ++at;
         shown += text[at];
       }
     }
@@ -30,7 +33,8 @@ inline bool AnyBold(const TTextGraphic* graphic)
 {
   for (int l = 0; graphic && l < graphic->GetLineCount(); ++l) {
     for (const TTextRun& run : graphic->GetLine(l)->mRuns) {
-      if (run.mBold) return true;
+      if (run.mBold)
+        return true;
     }
   }
   return false;

@@ -29,12 +29,10 @@ inline const bool gSoundTestsUseNullDriver = (setenv("ALSOFT_DRIVERS", "null", 0
 #endif
 
 // Counts the sounds reported complete.
-class TCountingCallBack : public TSoundCallBack {
+class TCountingCallBack : public TSoundCallBack
+{
 public:
-  void OnComplete(boost::shared_ptr<TSoundInstance>, boost::shared_ptr<TSound>) override
-  {
-    ++mCalls;
-  }
+  void OnComplete(boost::shared_ptr<TSoundInstance>, boost::shared_ptr<TSound>) override { ++mCalls; }
   int mCalls = 0;
 };
 
@@ -50,12 +48,12 @@ inline std::string ReadBytes(const std::string& path)
 }
 
 // Byte i of the source is (i % 251): reads can be checked byte by byte.
-class TPatternSource : public TSoundDataSource {
+class TPatternSource : public TSoundDataSource
+{
 public:
   explicit TPatternSource(uint32_t size, int channels = 1, int rate = 44100)
       : mSize(size), mChannels(channels), mRate(rate)
-  {
-  }
+  {}
   unsigned int Read(void* buffer, unsigned int offset, unsigned int count) override
   {
     ++mReads;
@@ -81,7 +79,8 @@ public:
 };
 
 // A resources folder whose assets/audio/ holds copies of the named fixtures.
-class TSoundAssets {
+class TSoundAssets
+{
 public:
   explicit TSoundAssets(const std::vector<std::string>& fixtures)
   {
@@ -114,8 +113,7 @@ inline bool WaitUntil(const std::function<bool()>& done, double seconds)
 
 // Delivers notifications on this (the main) thread until the condition holds or the time
 // is up; true when it held.
-inline bool PumpUntil(TSoundManager& manager, const std::function<bool()>& done,
-                      double seconds)
+inline bool PumpUntil(TSoundManager& manager, const std::function<bool()>& done, double seconds)
 {
   auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {

@@ -21,7 +21,7 @@ const char kFiller[] = "/.filler";
 // Once per thread: later mounts of the same test program go into the same private namespace.
 bool EnterPrivateNamespace(std::string* why)
 {
-  static thread_local int state = 0;  // 0 not tried, 1 entered, -1 refused
+  static thread_local int state = 0; // 0 not tried, 1 entered, -1 refused
   static thread_local std::string refusal;
   if (state == 0) {
     if (unshare(CLONE_NEWNS) != 0) {
@@ -35,7 +35,8 @@ bool EnterPrivateNamespace(std::string* why)
       state = 1;
     }
   }
-  if (state < 0 && why) *why = refusal;
+  if (state < 0 && why)
+    *why = refusal;
   return state > 0;
 }
 
@@ -43,11 +44,13 @@ bool EnterPrivateNamespace(std::string* why)
 
 bool TTmpfsMount::Mount(unsigned long bytes, std::string* why)
 {
-  if (!EnterPrivateNamespace(why)) return false;
+  if (!EnterPrivateNamespace(why))
+    return false;
   mPath = MakeTestFolder("tmpfs");
   std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
   if (mount("qvtest", mPath.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
-    if (why) *why = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+    if (why)
+      *why = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
     rmdir(mPath.c_str());
     mPath.clear();
     return false;
@@ -59,15 +62,18 @@ bool TTmpfsMount::Mount(unsigned long bytes, std::string* why)
 
 TTmpfsMount::~TTmpfsMount()
 {
-  if (mMounted) umount2(mPath.c_str(), MNT_DETACH);
-  if (!mPath.empty()) rmdir(mPath.c_str());
+  if (mMounted)
+    umount2(mPath.c_str(), MNT_DETACH);
+  if (!mPath.empty())
+    rmdir(mPath.c_str());
 }
 
 bool TTmpfsMount::Fill(unsigned long spare)
 {
   std::string filler = mPath + kFiller;
   int descriptor = open(filler.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
-  if (descriptor < 0) return false;
+  if (descriptor < 0)
+    return false;
   std::vector<char> page(4096, 'x');
   while (write(descriptor, page.data(), page.size()) > 0) {
   }

@@ -4,7 +4,8 @@
 
 #include <string>
 
-class TTmpfsMount {
+class TTmpfsMount
+{
 public:
   // Mounts `bytes` of tmpfs on a new folder below QV_HOME. Fails, with the reason in *why,
   // when this process may not mount (not root, or no mount namespaces): callers skip then.

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 TVfsSandbox::TVfsSandbox()
 {
   mRoot = MakeTestFolder("vfs");
-  for (char const* folder : {"assets", "user", "common", "desktop"}) MakeFolder(folder);
+  for (char const* folder : {"assets", "user", "common", "desktop"})
+    MakeFolder(folder);
 
   char current[4096];
   mPreviousDir = getcwd(current, sizeof current) ? current : "/";
@@ -43,7 +44,8 @@ TVfsSandbox::~TVfsSandbox()
   TFile::mUserDir = str();
   TFile::mCommonDir = str();
   TFile::mDesktopDir = str();
-  if (chdir(mPreviousDir.c_str()) != 0) ADD_FAILURE() << "cannot return to " << mPreviousDir;
+  if (chdir(mPreviousDir.c_str()) != 0)
+    ADD_FAILURE() << "cannot return to " << mPreviousDir;
   std::error_code ignored;
   fs::permissions(mRoot, fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::remove_all(mRoot, ignored);

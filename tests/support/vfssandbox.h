@@ -4,7 +4,8 @@
 
 #include <string>
 
-class TVfsSandbox {
+class TVfsSandbox
+{
 public:
   // Makes the folders, changes into the root and resets the file system's state.
   TVfsSandbox();

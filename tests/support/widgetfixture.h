@@ -25,7 +25,8 @@ inline std::vector<std::string>& WidgetMessages()
 // "Any key" notes of the layers are left out.
 inline void LogWidgetMessage(TMessage* message)
 {
-  if (message->GetType() == TMessage::kPressAnyKey) return;
+  if (message->GetType() == TMessage::kPressAnyKey)
+    return;
   WidgetMessages().push_back(std::to_string(message->GetType()) + " " + message->GetName().c_str());
 }
 
@@ -81,7 +82,8 @@ protected:
     TPlatform::SetConfig(TPlatform::kFixButtonMaskScaling, "");
   }
 
-  template <class T> T* Find(const char* name)
+  template <class T>
+  T* Find(const char* name)
   {
     return TWindow::GetCast<T>(screen->GetChildWindow(name, -1));
   }
@@ -118,6 +120,7 @@ protected:
   }
   void Type(const char* text)
   {
-    for (const char* p = text; *p; ++p) Key(TEvent::kChar, (unsigned char)*p);
+    for (const char* p = text; *p; ++p)
+      Key(TEvent::kChar, (unsigned char)*p);
   }
 };

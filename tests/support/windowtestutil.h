@@ -70,9 +70,9 @@ public:
   }
   TURect GetClippingRectangle() override
   {
-    return clips.empty() ? TURect(unsigned(mBase.left), unsigned(mBase.top), unsigned(mBase.right),
-                                  unsigned(mBase.bottom))
-                         : clips.back();
+    return clips.empty()
+               ? TURect(unsigned(mBase.left), unsigned(mBase.top), unsigned(mBase.right), unsigned(mBase.bottom))
+               : clips.back();
   }
   void FillRect(const TURect& r, const TColor& c) override
   {
@@ -143,8 +143,7 @@ private:
 class TProbeWindow : public TWindow
 {
 public:
-  TProbeWindow(const char* name, std::vector<std::string>* log, int l = 0, int t = 0, int r = 0, int b = 0)
-      : mLog(log)
+  TProbeWindow(const char* name, std::vector<std::string>* log, int l = 0, int t = 0, int r = 0, int b = 0) : mLog(log)
   {
     SetName(name);
     SetWindowPos(l, t);

@@ -13,7 +13,8 @@ std::list<TGameStateHandler*> TGameStateData::mHandlers;
 
 TGameState* TGameState::GetInstance()
 {
-  if (TServices::Get().host && !TGameStateData::mGameState) new TGameState();
+  if (TServices::Get().host && !TGameStateData::mGameState)
+    new TGameState();
   return TGameStateData::mGameState;
 }
 
@@ -27,10 +28,12 @@ TGameState::TGameState() : mData(new TGameStateData)
 
 TGameState::~TGameState()
 {
-  for (TGameStateHandler* handler : TGameStateData::mHandlers) delete handler;
+  for (TGameStateHandler* handler : TGameStateData::mHandlers)
+    delete handler;
   TGameStateData::mHandlers.clear();
   delete mData;
-  if (TGameStateData::mGameState == this) TGameStateData::mGameState = nullptr;
+  if (TGameStateData::mGameState == this)
+    TGameStateData::mGameState = nullptr;
 }
 
 void TGameState::BindLua(lua_State* L)
@@ -65,47 +68,59 @@ void TGameState::SetState(const str& name, const str& value)
   mData->mStates[key] = newValue;
 
   for (TGameStateHandler* handler : TGameStateData::mHandlers)
-    if (handler->OnSetState(key.c_str(), newValue.c_str())) return;
+    if (handler->OnSetState(key.c_str(), newValue.c_str()))
+      return;
 
-  if (key != str(kMute)) return;
+  if (key != str(kMute))
+    return;
   ISoundPlayback* sound = TServices::Get().sound;
   float volume = 0;
   const bool hasSound = sound && sound->GetMasterVolume(&volume);
   bool muted = newValue.to_int() != 0;
   if (muted && !wasMuted) {
     mData->mSavedVolume = volume;
-    if (hasSound) sound->SetMasterVolume(0);
+    if (hasSound)
+      sound->SetMasterVolume(0);
   } else if (!muted && wasMuted) {
-    if (hasSound) sound->SetMasterVolume(mData->mSavedVolume);
+    if (hasSound)
+      sound->SetMasterVolume(mData->mSavedVolume);
     mData->mSavedVolume = 0;
   }
 }
 
-void TGameState::SetState(const str& name, int value) { SetState(name, str::getFormatted("%d", value)); }
+void TGameState::SetState(const str& name, int value)
+{
+  SetState(name, str::getFormatted("%d", value));
+}
 
 bool TGameState::QueryMuteGame()
 {
   for (TGameStateHandler* handler : TGameStateData::mHandlers)
-    if (handler->QueryMuteGame()) return true;
+    if (handler->QueryMuteGame())
+      return true;
   return mData->mStates[kMute].to_int() != 0;
 }
 
 bool TGameState::QueryRestartMode()
 {
   for (TGameStateHandler* handler : TGameStateData::mHandlers)
-    if (handler->QueryRestartMode()) return true;
+    if (handler->QueryRestartMode())
+      return true;
   return false;
 }
 
 bool TGameState::QueryJumpToMenu()
 {
   for (TGameStateHandler* handler : TGameStateData::mHandlers)
-    if (handler->QueryJumpToMenu()) return true;
+    if (handler->QueryJumpToMenu())
+      return true;
   return false;
 }
 
 void SetState(const str& name, const str& value)
 {
-  if (!TServices::Get().host) return;
-  if (TGameState* store = TGameState::GetInstance()) store->SetState(name, value);
+  if (!TServices::Get().host)
+    return;
+  if (TGameState* store = TGameState::GetInstance())
+    store->SetState(name, value);
 }

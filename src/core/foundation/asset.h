@@ -13,7 +13,8 @@
 #include "core/foundation/hold.h"
 #include "core/foundation/str.h"
 
-class TAsset : public boost::enable_shared_from_this<TAsset> {
+class TAsset : public boost::enable_shared_from_this<TAsset>
+{
 public:
   // Unique per class within the process: the address of the class's own ClassId.
   static intptr_t ClassId();
@@ -29,7 +30,8 @@ public:
 
 // Maps keys to weak references, so the registry never keeps an asset alive by itself.
 // Main thread only.
-class TAssetManager {
+class TAssetManager
+{
 public:
   // The manager the platform's data owns; null while there is none.
   static TAssetManager* GetInstance() { return mInstance; }

@@ -29,8 +29,10 @@ str TemporaryPathFor(str const& path)
 str FolderOf(str const& path)
 {
   unsigned slash = path.find('/', str::kBackward);
-  if (slash == str::npos) return str(".");
-  if (slash == 0) return str("/");
+  if (slash == str::npos)
+    return str(".");
+  if (slash == 0)
+    return str("/");
   return path.substr(0, (int)slash);
 }
 
@@ -40,7 +42,8 @@ bool WriteAll(int descriptor, unsigned char const* bytes, unsigned long size)
   while (size > 0) {
     ssize_t written = write(descriptor, bytes, size);
     if (written < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       return false;
     }
     if (written == 0) {
@@ -57,7 +60,8 @@ bool WriteAll(int descriptor, unsigned char const* bytes, unsigned long size)
 bool SyncFolder(str const& folder)
 {
   int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor < 0) return false;
+  if (descriptor < 0)
+    return false;
   bool synced = fsync(descriptor) == 0 || errno == EINVAL;
   int saved = errno;
   close(descriptor);
@@ -68,10 +72,12 @@ bool SyncFolder(str const& folder)
 bool IsWriteProtected(str const& path)
 {
   struct stat info;
-  if (stat(path.c_str(), &info) != 0) return false;
+  if (stat(path.c_str(), &info) != 0)
+    return false;
   // The mode bits are checked as well as access(): to root every file is writable. A
   // read-only disk is not the file's protection; the write itself reports that.
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return true;
   return access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM);
 }
 
@@ -80,7 +86,8 @@ bool IsWriteProtected(str const& path)
 bool WriteFileAtomically(str const& path, void const* data, unsigned long size, ESaveStatus* status)
 {
   ESaveStatus ignored;
-  if (!status) status = &ignored;
+  if (!status)
+    status = &ignored;
   *status = eSaveFailed;
   if (path.length() == 0 || (size > 0 && !data)) {
     WriteDbg("ERROR: Cannot save a file without a name or content");
@@ -125,8 +132,7 @@ bool WriteFileAtomically(str const& path, void const* data, unsigned long size, 
     return false;
   }
   if (!SyncFolder(FolderOf(path))) {
-    WriteDbg("ERROR: Saved %s, but its folder could not be synced: %s", path.c_str(),
-             std::strerror(errno));
+    WriteDbg("ERROR: Saved %s, but its folder could not be synced: %s", path.c_str(), std::strerror(errno));
   }
   *status = eSaveDone;
   return true;
@@ -137,7 +143,8 @@ bool SaveFileAtomically(str const& name, void const* data, unsigned long size, E
   str const path = TFile::TranslateForWriting(name);
   if (path.length() == 0) {
     WriteDbg("ERROR: Cannot save %s: it names no file on disk", name.c_str());
-    if (status) *status = eSaveFailed;
+    if (status)
+      *status = eSaveFailed;
     return false;
   }
   return WriteFileAtomically(path, data, size, status);
@@ -148,13 +155,17 @@ str KeepDamagedCopy(str const& path)
   for (int number = 1; number <= kMaxDamagedCopies; ++number) {
     str const aside = number == 1 ? path + ".corrupt" : path + str::getFormatted(".corrupt%d", number);
     // An earlier copy may be all that is left of a player's data: never replaced.
-    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return aside;
-    if (errno == EEXIST) continue;
+    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
+      return aside;
+    if (errno == EEXIST)
+      continue;
     if (errno == EINVAL || errno == ENOSYS) {
       // A file system that cannot refuse to replace: look first.
       struct stat info;
-      if (stat(aside.c_str(), &info) == 0) continue;
-      if (rename(path.c_str(), aside.c_str()) == 0) return aside;
+      if (stat(aside.c_str(), &info) == 0)
+        continue;
+      if (rename(path.c_str(), aside.c_str()) == 0)
+        return aside;
     }
     return str();
   }
@@ -168,8 +179,10 @@ namespace {
 long PidOfTemporaryName(char const* name)
 {
   char const* tmp = std::strstr(name, ".tmp");
-  if (!tmp) return -1;
-  for (char const* next = std::strstr(tmp + 1, ".tmp"); next; next = std::strstr(next + 1, ".tmp")) tmp = next;
+  if (!tmp)
+    return -1;
+  for (char const* next = std::strstr(tmp + 1, ".tmp"); next; next = std::strstr(next + 1, ".tmp"))
+    tmp = next;
   long pid = 0;
   unsigned long counter = 0;
   int used = 0;
@@ -188,16 +201,20 @@ const time_t kStaleAfterSeconds = 600;
 void RemoveStaleTemporaryFiles(str const& folder)
 {
   DIR* listing = opendir(folder.c_str());
-  if (!listing) return;
+  if (!listing)
+    return;
   time_t const now = time(nullptr);
   while (dirent* entry = readdir(listing)) {
     long const pid = PidOfTemporaryName(entry->d_name);
-    if (pid < 0) continue;
+    if (pid < 0)
+      continue;
     str const path = folder + "/" + entry->d_name;
     struct stat info;
-    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+      continue;
     bool const running = pid != (long)getpid() && (kill((pid_t)pid, 0) == 0 || errno != ESRCH);
-    if (running && now - info.st_mtime < kStaleAfterSeconds) continue;
+    if (running && now - info.st_mtime < kStaleAfterSeconds)
+      continue;
     if (unlink(path.c_str()) == 0)
       WriteDbg("Removed %s, left by a save that was cut short; the saved file itself is whole", path.c_str());
   }

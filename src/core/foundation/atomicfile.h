@@ -11,13 +11,11 @@
 // was and one "ERROR: " line names the file and the reason. A write-protected file is left
 // alone as well (a rename would replace it whatever its permissions say). When given,
 // *status says what happened in the terms a player is told.
-bool WriteFileAtomically(str const& path, void const* data, unsigned long size,
-                         ESaveStatus* status = nullptr);
+bool WriteFileAtomically(str const& path, void const* data, unsigned long size, ESaveStatus* status = nullptr);
 
 // The same for a name of the virtual file system ("user:hiscore.dat", "::/some/path");
 // missing folders below the user or common folder are made as for any write.
-bool SaveFileAtomically(str const& name, void const* data, unsigned long size,
-                        ESaveStatus* status = nullptr);
+bool SaveFileAtomically(str const& name, void const* data, unsigned long size, ESaveStatus* status = nullptr);
 
 // Moves a damaged file out of the way under the first free name of path + ".corrupt",
 // ".corrupt2" ... ".corrupt5", so that earlier copies (which may hold a player's data) are

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-class TBlowfish {
+class TBlowfish
+{
 public:
   TBlowfish();
   ~TBlowfish();

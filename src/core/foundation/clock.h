@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-class TClock {
+class TClock
+{
 public:
   TClock() {}
   virtual ~TClock() {}

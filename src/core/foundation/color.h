@@ -30,14 +30,11 @@ struct TColor32
   TColor32(uint32_t value) : mValue(value) {}
   TColor32(unsigned char red, unsigned char green, unsigned char blue, unsigned char alpha)
       : mValue((uint32_t)alpha << 24 | (uint32_t)red << 16 | (uint32_t)green << 8 | blue)
-  {
-  }
+  {}
   // Each channel times 255, truncated, and held to 0..255 so it cannot spill into its neighbour.
   explicit TColor32(TColor const& c)
-      : mValue((uint32_t)ToByte(c.a) << 24 | (uint32_t)ToByte(c.r) << 16 |
-               (uint32_t)ToByte(c.g) << 8 | ToByte(c.b))
-  {
-  }
+      : mValue((uint32_t)ToByte(c.a) << 24 | (uint32_t)ToByte(c.r) << 16 | (uint32_t)ToByte(c.g) << 8 | ToByte(c.b))
+  {}
 
   unsigned char Alpha() const { return (unsigned char)(mValue >> 24); }
   unsigned char Red() const { return (unsigned char)(mValue >> 16); }
@@ -59,8 +56,5 @@ private:
       return 255;
     return (uint32_t)scaled;
   }
-  void SetByte(int shift, unsigned char v)
-  {
-    mValue = (mValue & ~((uint32_t)0xFF << shift)) | (uint32_t)v << shift;
-  }
+  void SetByte(int shift, unsigned char v) { mValue = (mValue & ~((uint32_t)0xFF << shift)) | (uint32_t)v << shift; }
 };

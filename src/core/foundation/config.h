@@ -8,7 +8,8 @@
 
 // Works before any platform object exists (the game fills it first); main thread only.
 // SetConfig's side effects on other subsystems belong to TPlatform::SetConfig, not here.
-class TConfig {
+class TConfig
+{
 public:
   // The keys the foundation and the subsystems read (TPlatform names them too).
   static constexpr char kEncryptionKey[] = "encryptionkey";

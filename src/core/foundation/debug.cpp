@@ -41,24 +41,20 @@ void WriteDbg(char const* format, ...)
   char newline = '\n';
   iovec parts[2] = {{text, (size_t)n}, {&newline, 1}};
   int partIndex = 0;
-  while (partIndex < 2)
-  {
+  while (partIndex < 2) {
     ssize_t written = writev(STDERR_FILENO, parts + partIndex, 2 - partIndex);
-    if (written < 0)
-    {
+    if (written < 0) {
       if (errno == EINTR)
         continue;
       break;
     }
     // A short write (a full pipe) continues where it stopped.
     size_t left = (size_t)written;
-    while (partIndex < 2 && left >= parts[partIndex].iov_len)
-    {
+    while (partIndex < 2 && left >= parts[partIndex].iov_len) {
       left -= parts[partIndex].iov_len;
       ++partIndex;
     }
-    if (partIndex < 2)
-    {
+    if (partIndex < 2) {
       parts[partIndex].iov_base = static_cast<char*>(parts[partIndex].iov_base) + left;
       parts[partIndex].iov_len -= left;
     }
@@ -73,13 +69,22 @@ void WriteDbg(char const* format, ...)
 
 void ResetDbg(char const*) {}
 
-unsigned long qvGetTotalAllocated() { return 0; }
+unsigned long qvGetTotalAllocated()
+{
+  return 0;
+}
 
-unsigned long qvGetMaxAllocated() { return 0; }
+unsigned long qvGetMaxAllocated()
+{
+  return 0;
+}
 
 void TFailure::Failure(char const* message, int line, char const* file)
 {
   WriteDbg("%s(%d): %s", file ? file : "", line, message ? message : "");
 }
 
-void TFailure::Status(char const* message) { WriteDbg("%s", message ? message : ""); }
+void TFailure::Status(char const* message)
+{
+  WriteDbg("%s", message ? message : "");
+}

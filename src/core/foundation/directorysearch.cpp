@@ -6,16 +6,19 @@
 #include <string>
 #include <sys/stat.h>
 
-struct TDirectorySearch::TRecord {
+struct TDirectorySearch::TRecord
+{
   DIR* stream;
   std::string path;
 };
 
 TDirectorySearch::TDirectorySearch(char const* path) : mRecord(nullptr)
 {
-  if (!path) return;
+  if (!path)
+    return;
   DIR* stream = opendir(path[0] ? path : ".");
-  if (!stream) return;
+  if (!stream)
+    return;
   mRecord = new TRecord{stream, path};
 }
 
@@ -51,12 +54,17 @@ bool TDirectorySearch::GetNextFile(str* name, bool* isFolder, bool* isLink)
         link = S_ISLNK(info.st_mode);
         folder = S_ISDIR(info.st_mode);
       }
-      if (link) folder = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      if (link)
+        folder = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     }
-    if (folder && !isFolder) continue;
-    if (isFolder) *isFolder = folder;
-    if (isLink) *isLink = link;
-    if (name) *name = entryName;
+    if (folder && !isFolder)
+      continue;
+    if (isFolder)
+      *isFolder = folder;
+    if (isLink)
+      *isLink = link;
+    if (name)
+      *name = entryName;
     return true;
   }
   return false;

@@ -4,7 +4,8 @@
 
 #include "core/foundation/str.h"
 
-class TDirectorySearch {
+class TDirectorySearch
+{
 public:
   // A folder that cannot be opened gives an exhausted search.
   explicit TDirectorySearch(char const* path);

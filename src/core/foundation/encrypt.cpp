@@ -14,7 +14,8 @@ char const kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuv
 unsigned char const kPadDigit = 64;
 unsigned char const kInvalidDigit = 255;
 
-struct TBase64DecodeTable {
+struct TBase64DecodeTable
+{
   unsigned char mValue[128];
   TBase64DecodeTable()
   {
@@ -114,8 +115,8 @@ TEncrypt::TEncrypt(str key) : mBlowfish(new TBlowfish), mLastSize(0)
 
 TEncrypt::~TEncrypt() = default;
 
-unsigned int TEncrypt::EncryptBinary(void const* in, unsigned int inLength, void* out,
-                                     unsigned int outSize, bool base64)
+unsigned int TEncrypt::EncryptBinary(void const* in, unsigned int inLength, void* out, unsigned int outSize,
+                                     bool base64)
 {
   if (inLength > kMaxInputLength || (!in && inLength > 0)) {
     WriteDbg("ERROR: TEncrypt::EncryptBinary refused %u bytes of input", inLength);
@@ -124,14 +125,12 @@ unsigned int TEncrypt::EncryptBinary(void const* in, unsigned int inLength, void
   // The cipher text length follows from the input length alone, so a size query
   // needs no enciphering.
   unsigned int const cipherLength = inLength / 8 * 8 + 8;
-  unsigned int const needed =
-      base64 ? (unsigned int)Base64EncodeGetLength(cipherLength) + 1 : cipherLength;
+  unsigned int const needed = base64 ? (unsigned int)Base64EncodeGetLength(cipherLength) + 1 : cipherLength;
   if (!out || outSize < needed)
     return needed;
 
   int produced = 0;
-  std::unique_ptr<char[]> cipher(
-      mBlowfish->EncryptString(static_cast<char const*>(in), (int)inLength, &produced));
+  std::unique_ptr<char[]> cipher(mBlowfish->EncryptString(static_cast<char const*>(in), (int)inLength, &produced));
   if (base64) {
     unsigned long const textLength = Base64Encode(out, cipher.get(), (unsigned long)produced);
     static_cast<char*>(out)[textLength] = 0;
@@ -142,8 +141,8 @@ unsigned int TEncrypt::EncryptBinary(void const* in, unsigned int inLength, void
   return 0;
 }
 
-unsigned int TEncrypt::DecryptBinary(void const* in, unsigned int inLength, void* out,
-                                     unsigned int outSize, bool base64)
+unsigned int TEncrypt::DecryptBinary(void const* in, unsigned int inLength, void* out, unsigned int outSize,
+                                     bool base64)
 {
   if (inLength > kMaxInputLength || (!in && inLength > 0)) {
     WriteDbg("ERROR: TEncrypt::DecryptBinary refused %u bytes of input", inLength);

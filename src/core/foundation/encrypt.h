@@ -19,7 +19,8 @@ unsigned long Base64DecodeGetLength(unsigned long n);
 // alphabet (bytes of 128 and above included) are not rejected but read as invalid digits.
 unsigned long Base64Decode(void* dest, void const* src, unsigned long n);
 
-class TEncrypt {
+class TEncrypt
+{
 public:
   // The key is a 12-character Base64 text; other lengths are padded with "A" or cut, and
   // the last three characters are always "AAA".
@@ -30,10 +31,8 @@ public:
   // written and the needed size is returned; otherwise the result is written and 0 is
   // returned. With base64 the cipher text travels as Base64 text ending in a zero byte.
   // Input longer than kMaxInputLength is refused with an error line and answered as empty.
-  unsigned int EncryptBinary(void const* in, unsigned int inLength, void* out, unsigned int outSize,
-                             bool base64);
-  unsigned int DecryptBinary(void const* in, unsigned int inLength, void* out, unsigned int outSize,
-                             bool base64);
+  unsigned int EncryptBinary(void const* in, unsigned int inLength, void* out, unsigned int outSize, bool base64);
+  unsigned int DecryptBinary(void const* in, unsigned int inLength, void* out, unsigned int outSize, bool base64);
   // Bytes delivered by the last call that wrote its output (the zero byte included).
   unsigned int GetLastSize() const { return mLastSize; }
 

@@ -10,17 +10,19 @@
 
 // Open modes. Text reading drops carriage returns from archive members and memory
 // files; disk files read the same in both reading modes.
-enum eFileMode {
+enum eFileMode
+{
   kFileRead = 0,
   kFileReadText = 1,
-  kFileWrite = 2,      // create or truncate
+  kFileWrite = 2, // create or truncate
   kFileWriteText = 3,
   kFileAppend = 4,
   kFileAppendText = 5
 };
 
 // Seek origins: not the stdio numbering.
-enum eFileSeek {
+enum eFileSeek
+{
   kSeekCurrent = 0,
   kSeekStart = 1,
   kSeekEnd = 2
@@ -29,12 +31,13 @@ enum eFileSeek {
 typedef std::map<str, str> TResourceMap;
 
 // One open file of some kind; TFile owns it.
-class TFileData {
+class TFileData
+{
 public:
   virtual ~TFileData() {}
   virtual bool Open(str location, eFileMode mode) = 0;
   virtual void Close() = 0;
-  virtual void Unget() = 0;                   // step back over the last byte read
+  virtual void Unget() = 0; // step back over the last byte read
   virtual void Seek(long offset, eFileSeek origin) = 0;
   virtual unsigned long Size() = 0;
   virtual long Tell() = 0;
@@ -44,7 +47,8 @@ public:
 };
 
 // A stdio stream on disk.
-class TDiskFileData : public TFileData {
+class TDiskFileData : public TFileData
+{
 public:
   TDiskFileData();
   ~TDiskFileData() override;
@@ -63,10 +67,11 @@ private:
   TDiskFileData& operator=(TDiskFileData const&) = delete;
 
   FILE* mStream;
-  int mLastByte;  // -1 when there is nothing to step back over
+  int mLastByte; // -1 when there is nothing to step back over
 };
 
-class TFile {
+class TFile
+{
 public:
   TFile();
   ~TFile();

@@ -21,7 +21,8 @@ uint32_t LittleEndian32(unsigned char const* bytes)
          static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
-struct TPackEntry {
+struct TPackEntry
+{
   str name;
   uint32_t offset;
   uint32_t size;
@@ -34,10 +35,9 @@ const unsigned long kHeaderBytes = 8;
 } // namespace
 
 TFlatFile::TFlatFile()
-    : mMode(kFileRead), mOffset(0), mSize(0), mPosition(0), mAtEnd(false), mBuffer(nullptr),
-      mBufferStart(0), mBufferLength(0), mStreamPosition(0)
-{
-}
+    : mMode(kFileRead), mOffset(0), mSize(0), mPosition(0), mAtEnd(false), mBuffer(nullptr), mBufferStart(0),
+      mBufferLength(0), mStreamPosition(0)
+{}
 
 TFlatFile::~TFlatFile()
 {
@@ -51,7 +51,8 @@ void TFlatFile::InitFlatFiles(str folder, TResourceMap& resourceMap)
   TDirectorySearch search(folder.c_str());
   str name;
   while (search.GetNextFile(&name, nullptr)) {
-    if (std::strstr(name.c_str(), ".qvp")) archives.push_back(name);
+    if (std::strstr(name.c_str(), ".qvp"))
+      archives.push_back(name);
   }
   std::sort(archives.begin(), archives.end());
   for (size_t i = 0; i < archives.size(); ++i) {
@@ -63,7 +64,8 @@ void TFlatFile::InitFlatFiles(str folder, TResourceMap& resourceMap)
 bool TFlatFile::ReadFlatFile(TResourceMap& resourceMap, str archive)
 {
   TFile file;
-  if (!file.Open(archive, kFileRead)) return false;
+  if (!file.Open(archive, kFileRead))
+    return false;
   unsigned long fileSize = file.Size();
   unsigned char header[kHeaderBytes];
   if (file.Read(header, kHeaderBytes) != kHeaderBytes || std::memcmp(header, "QVPK", 4) != 0) {
@@ -86,10 +88,9 @@ bool TFlatFile::ReadFlatFile(TResourceMap& resourceMap, str archive)
     unsigned char length = 0;
     char nameBytes[256];
     unsigned char fields[8];
-    if (file.Read(&length, 1) != 1 || file.Read(nameBytes, length) != length ||
-        file.Read(fields, 8) != 8) {
-      WriteDbg("ERROR: Pack archive %s is truncated in entry %ld of %ld", archive.c_str(),
-               static_cast<long>(i), static_cast<long>(count));
+    if (file.Read(&length, 1) != 1 || file.Read(nameBytes, length) != length || file.Read(fields, 8) != 8) {
+      WriteDbg("ERROR: Pack archive %s is truncated in entry %ld of %ld", archive.c_str(), static_cast<long>(i),
+               static_cast<long>(count));
       return false;
     }
     TPackEntry entry;
@@ -112,12 +113,12 @@ bool TFlatFile::ReadFlatFile(TResourceMap& resourceMap, str archive)
 
   // A rescan reuses the archive's index, so indices stay valid and the list stays short.
   size_t index = std::find(mFlatFiles.begin(), mFlatFiles.end(), archive) - mFlatFiles.begin();
-  if (index == mFlatFiles.size()) mFlatFiles.push_back(archive);
+  if (index == mFlatFiles.size())
+    mFlatFiles.push_back(archive);
   for (size_t i = 0; i < entries.size(); ++i) {
     str key = entries[i].name;
     key.downcase();
-    resourceMap[key] = str::getFormatted("@%d:%ld,%ld", static_cast<int>(index),
-                                         static_cast<long>(entries[i].offset),
+    resourceMap[key] = str::getFormatted("@%d:%ld,%ld", static_cast<int>(index), static_cast<long>(entries[i].offset),
                                          static_cast<long>(entries[i].size));
   }
   return true;
@@ -127,7 +128,8 @@ bool TFlatFile::Open(str location, eFileMode mode)
 {
   Close();
   char const* text = location.c_str();
-  if (text[0] != '@') return false;
+  if (text[0] != '@')
+    return false;
   errno = 0;
   char* end = nullptr;
   long index = std::strtol(text + 1, &end, 10);
@@ -137,11 +139,14 @@ bool TFlatFile::Open(str location, eFileMode mode)
   }
   char const* offsetText = end + 1;
   long offset = std::strtol(offsetText, &end, 10);
-  if (errno != 0 || end == offsetText || *end != ',' || offset < 0) return false;
+  if (errno != 0 || end == offsetText || *end != ',' || offset < 0)
+    return false;
   char const* sizeText = end + 1;
   long size = std::strtol(sizeText, &end, 10);
-  if (errno != 0 || end == sizeText || *end != 0 || size < 0) return false;
-  if (!mArchive.Open(mFlatFiles[static_cast<size_t>(index)], kFileRead)) return false;
+  if (errno != 0 || end == sizeText || *end != 0 || size < 0)
+    return false;
+  if (!mArchive.Open(mFlatFiles[static_cast<size_t>(index)], kFileRead))
+    return false;
   mOffset = static_cast<unsigned long>(offset);
   mSize = static_cast<unsigned long>(size);
   mMode = mode;
@@ -165,7 +170,8 @@ void TFlatFile::Close()
 void TFlatFile::Unget()
 {
   // Only the position moves, so a seek in between cannot make the step back stale.
-  if (mPosition == 0) return;
+  if (mPosition == 0)
+    return;
   --mPosition;
   mAtEnd = false;
 }
@@ -174,10 +180,18 @@ void TFlatFile::Seek(long offset, eFileSeek origin)
 {
   long long target;
   switch (origin) {
-    case kSeekStart: target = offset; break;
-    case kSeekEnd: target = static_cast<long long>(mSize) + offset; break;
-    case kSeekCurrent: target = static_cast<long long>(mPosition) + offset; break;
-    default: target = static_cast<long long>(mPosition); break;
+  case kSeekStart:
+    target = offset;
+    break;
+  case kSeekEnd:
+    target = static_cast<long long>(mSize) + offset;
+    break;
+  case kSeekCurrent:
+    target = static_cast<long long>(mPosition) + offset;
+    break;
+  default:
+    target = static_cast<long long>(mPosition);
+    break;
   }
   if (target < 0 || target > static_cast<long long>(mSize)) {
     mPosition = mSize;
@@ -187,9 +201,15 @@ void TFlatFile::Seek(long offset, eFileSeek origin)
   }
 }
 
-unsigned long TFlatFile::Size() { return mSize; }
+unsigned long TFlatFile::Size()
+{
+  return mSize;
+}
 
-long TFlatFile::Tell() { return static_cast<long>(mPosition); }
+long TFlatFile::Tell()
+{
+  return static_cast<long>(mPosition);
+}
 
 unsigned long TFlatFile::ReadRaw(unsigned char* target, unsigned long count)
 {
@@ -198,7 +218,8 @@ unsigned long TFlatFile::ReadRaw(unsigned char* target, unsigned long count)
     delivered = std::min(count, mBufferStart + mBufferLength - mPosition);
     std::memcpy(target, mBuffer + (mPosition - mBufferStart), delivered);
     mPosition += delivered;
-    if (delivered == count) return delivered;
+    if (delivered == count)
+      return delivered;
   }
   unsigned long wanted = count - delivered;
   unsigned long streamTarget = mOffset + mPosition;
@@ -210,7 +231,8 @@ unsigned long TFlatFile::ReadRaw(unsigned char* target, unsigned long count)
   if (wanted >= kReadAhead) {
     got = mArchive.Read(target + delivered, wanted);
   } else {
-    if (!mBuffer) mBuffer = new unsigned char[kReadAhead];
+    if (!mBuffer)
+      mBuffer = new unsigned char[kReadAhead];
     unsigned long fill = std::min<unsigned long>(kReadAhead, mSize - mPosition);
     mBufferStart = mPosition;
     mBufferLength = mArchive.Read(mBuffer, fill);
@@ -227,7 +249,8 @@ unsigned long TFlatFile::ReadRaw(unsigned char* target, unsigned long count)
 
 unsigned long TFlatFile::Read(void* buffer, unsigned long count)
 {
-  if (!mArchive.IsOpen() || !buffer) return 0;
+  if (!mArchive.IsOpen() || !buffer)
+    return 0;
   unsigned long remaining = mSize - mPosition;
   if (count > remaining) {
     count = remaining;
@@ -237,7 +260,8 @@ unsigned long TFlatFile::Read(void* buffer, unsigned long count)
   if (mMode != kFileReadText) {
     unsigned long delivered = ReadRaw(target, count);
     // An archive cut short after loading must not hand out bytes it does not have.
-    if (delivered < count) mAtEnd = true;
+    if (delivered < count)
+      mAtEnd = true;
     return delivered;
   }
   // Text: read in chunks and squeeze out the carriage returns, until count bytes are
@@ -249,7 +273,8 @@ unsigned long TFlatFile::Read(void* buffer, unsigned long count)
     unsigned char* chunk = target + stored;
     unsigned long kept = 0;
     for (unsigned long i = 0; i < delivered; ++i) {
-      if (chunk[i] != 13) chunk[kept++] = chunk[i];
+      if (chunk[i] != 13)
+        chunk[kept++] = chunk[i];
     }
     stored += kept;
     if (delivered < want) {
@@ -260,6 +285,12 @@ unsigned long TFlatFile::Read(void* buffer, unsigned long count)
   return stored;
 }
 
-unsigned long TFlatFile::Write(void const*, unsigned long) { return 0; }
+unsigned long TFlatFile::Write(void const*, unsigned long)
+{
+  return 0;
+}
 
-bool TFlatFile::AtEOF() { return mAtEnd; }
+bool TFlatFile::AtEOF()
+{
+  return mAtEnd;
+}

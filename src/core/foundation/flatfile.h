@@ -6,7 +6,8 @@
 
 #include <vector>
 
-class TFlatFile : public TFileData {
+class TFlatFile : public TFileData
+{
 public:
   TFlatFile();
   ~TFlatFile() override;
@@ -42,12 +43,15 @@ private:
   unsigned long mOffset;
   unsigned long mSize;
   unsigned long mPosition;
-  bool mAtEnd;  // raised by a read that asks for more than remains
+  bool mAtEnd; // raised by a read that asks for more than remains
 
   // Small reads (bytes, lines) are served from here instead of the archive's stream.
-  enum { kReadAhead = 4096 };
+  enum
+  {
+    kReadAhead = 4096
+  };
   unsigned char* mBuffer;
-  unsigned long mBufferStart;   // member position of mBuffer[0]
+  unsigned long mBufferStart; // member position of mBuffer[0]
   unsigned long mBufferLength;
-  unsigned long mStreamPosition;  // where the archive stream stands, from its start
+  unsigned long mStreamPosition; // where the archive stream stands, from its start
 };

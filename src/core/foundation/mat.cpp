@@ -11,8 +11,7 @@ TMat3::TMat3()
   mRow[2] = TVec3(0, 0, 1);
 }
 
-TMat3::TMat3(float m00, float m01, float m02, float m10, float m11, float m12, float m20,
-             float m21, float m22)
+TMat3::TMat3(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21, float m22)
 {
   mRow[0] = TVec3(m00, m01, m02);
   mRow[1] = TVec3(m10, m11, m12);
@@ -24,8 +23,7 @@ TMat3 operator*(TMat3 const& a, TMat3 const& b)
   TMat3 result;
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j)
-      result.mRow[i][j] = a.mRow[i][0] * b.mRow[0][j] + a.mRow[i][1] * b.mRow[1][j] +
-                          a.mRow[i][2] * b.mRow[2][j];
+      result.mRow[i][j] = a.mRow[i][0] * b.mRow[0][j] + a.mRow[i][1] * b.mRow[1][j] + a.mRow[i][2] * b.mRow[2][j];
   return result;
 }
 
@@ -38,8 +36,7 @@ TVec2 operator*(TVec2 const& v, TMat3 const& m)
 TMat3 Multiply2x2(TMat3 const& a, TMat3 const& b)
 {
   TMat3 result;
-  for (int i = 0; i < 2; ++i)
-  {
+  for (int i = 0; i < 2; ++i) {
     for (int j = 0; j < 2; ++j)
       result.mRow[i][j] = a.mRow[i][0] * b.mRow[0][j] + a.mRow[i][1] * b.mRow[1][j];
     result.mRow[i][2] = 0;
@@ -70,9 +67,8 @@ TMat4::TMat4()
   mRow[3] = TVec4(0, 0, 0, 1);
 }
 
-TMat4::TMat4(float m00, float m01, float m02, float m03, float m10, float m11, float m12,
-             float m13, float m20, float m21, float m22, float m23, float m30, float m31,
-             float m32, float m33)
+TMat4::TMat4(float m00, float m01, float m02, float m03, float m10, float m11, float m12, float m13, float m20,
+             float m21, float m22, float m23, float m30, float m31, float m32, float m33)
 {
   mRow[0] = TVec4(m00, m01, m02, m03);
   mRow[1] = TVec4(m10, m11, m12, m13);
@@ -85,8 +81,8 @@ TMat4 operator*(TMat4 const& a, TMat4 const& b)
   TMat4 result;
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j)
-      result.mRow[i][j] = a.mRow[i][0] * b.mRow[0][j] + a.mRow[i][1] * b.mRow[1][j] +
-                          a.mRow[i][2] * b.mRow[2][j] + a.mRow[i][3] * b.mRow[3][j];
+      result.mRow[i][j] = a.mRow[i][0] * b.mRow[0][j] + a.mRow[i][1] * b.mRow[1][j] + a.mRow[i][2] * b.mRow[2][j] +
+                          a.mRow[i][3] * b.mRow[3][j];
   return result;
 }
 
@@ -118,18 +114,18 @@ TMat4& TMat4::RotateAxis(TVec3 const& axis, float angle)
   float s = std::sin(angle);
   float t = 1 - c;
   float x = axis.x, y = axis.y, z = axis.z;
-  TMat4 rotation(t * x * x + c, t * x * y + s * z, t * x * z - s * y, 0,
-                 t * x * y - s * z, t * y * y + c, t * y * z + s * x, 0,
-                 t * x * z + s * y, t * y * z - s * x, t * z * z + c, 0,
-                 0, 0, 0, 1);
+  TMat4 rotation(t * x * x + c, t * x * y + s * z, t * x * z - s * y, 0, t * x * y - s * z, t * y * y + c,
+                 t * y * z + s * x, 0, t * x * z + s * y, t * y * z - s * x, t * z * z + c, 0, 0, 0, 0, 1);
   *this = *this * rotation;
   return *this;
 }
 
-TMat4& TMat4::RotateY(float angle) { return RotateAxis(TVec3(0, 1, 0), angle); }
-
-namespace
+TMat4& TMat4::RotateY(float angle)
 {
+  return RotateAxis(TVec3(0, 1, 0), angle);
+}
+
+namespace {
 // Maps an offset in (-1, 1) onto the whole real line; the edges themselves have no image.
 float StretchOffset(float value)
 {
@@ -140,8 +136,7 @@ float StretchOffset(float value)
 }
 } // namespace
 
-TMat4& TMat4::OffsetPerspective(float nearPlane, float farPlane, float fov, float aspect,
-                                TVec2 const& offset)
+TMat4& TMat4::OffsetPerspective(float nearPlane, float farPlane, float fov, float aspect, TVec2 const& offset)
 {
   float cot = std::cos(fov / 2) / std::sin(fov / 2);
   float depth = farPlane / (farPlane - nearPlane);

@@ -11,8 +11,7 @@ struct TMat3
   // The identity.
   TMat3();
   // Nine values, row by row.
-  TMat3(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21,
-        float m22);
+  TMat3(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21, float m22);
 
   TVec3& operator[](int r) { return mRow[r]; }
   TVec3 const& operator[](int r) const { return mRow[r]; }
@@ -37,8 +36,8 @@ struct TMat4
   // The identity.
   TMat4();
   // Sixteen values, row by row.
-  TMat4(float m00, float m01, float m02, float m03, float m10, float m11, float m12, float m13,
-        float m20, float m21, float m22, float m23, float m30, float m31, float m32, float m33);
+  TMat4(float m00, float m01, float m02, float m03, float m10, float m11, float m12, float m13, float m20, float m21,
+        float m22, float m23, float m30, float m31, float m32, float m33);
 
   TVec4& operator[](int r) { return mRow[r]; }
   TVec4 const& operator[](int r) const { return mRow[r]; }
@@ -51,8 +50,7 @@ struct TMat4
   TMat4& RotateY(float angle);
   // Left-handed perspective projection (depth 0 at near, 1 at far) whose centre is shifted by
   // offset; fov in radians.
-  TMat4& OffsetPerspective(float nearPlane, float farPlane, float fov, float aspect,
-                           TVec2 const& offset);
+  TMat4& OffsetPerspective(float nearPlane, float farPlane, float fov, float aspect, TVec2 const& offset);
 };
 
 TMat4 operator*(TMat4 const& a, TMat4 const& b);

@@ -4,7 +4,8 @@
 
 #include "core/foundation/file.h"
 
-class TMemoryFile : public TFileData {
+class TMemoryFile : public TFileData
+{
 public:
   TMemoryFile();
 

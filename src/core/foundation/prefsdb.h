@@ -13,7 +13,8 @@
 class TPrefsStore;
 
 // Holds the storage file and the install row of this installation.
-class TPrefsDBData {
+class TPrefsDBData
+{
 public:
   // Opens the store at a native path.
   TPrefsDBData(char const* path, bool writable, TEncrypt& encrypt);
@@ -53,7 +54,8 @@ private:
   int64_t mInstall;
 };
 
-class TPrefsDB {
+class TPrefsDB
+{
 public:
   // Opens "user:prefsdb.dat" with the configured "encryptionkey". Only a writable
   // database ever writes its file.

@@ -18,20 +18,20 @@
 
 namespace {
 
-char const kSchema[] =
-    "CREATE TABLE IF NOT EXISTS metaglobals(key TEXT PRIMARY KEY NOT NULL, value BLOB NOT NULL);"
-    "CREATE TABLE IF NOT EXISTS install(id INTEGER PRIMARY KEY, key TEXT UNIQUE NOT NULL);"
-    "CREATE TABLE IF NOT EXISTS globals(install INTEGER NOT NULL, key TEXT NOT NULL,"
-    " value BLOB NOT NULL, PRIMARY KEY(install, key));"
-    // A player's position is an ordinary column so that removing one can renumber the
-    // rest without tripping over a uniqueness constraint half-way.
-    "CREATE TABLE IF NOT EXISTS users(id INTEGER PRIMARY KEY, install INTEGER NOT NULL,"
-    " ord INTEGER NOT NULL);"
-    "CREATE INDEX IF NOT EXISTS users_by_order ON users(install, ord);"
-    "CREATE TABLE IF NOT EXISTS uservalues(user INTEGER NOT NULL, key TEXT NOT NULL,"
-    " value BLOB NOT NULL, PRIMARY KEY(user, key));";
+char const kSchema[] = "CREATE TABLE IF NOT EXISTS metaglobals(key TEXT PRIMARY KEY NOT NULL, value BLOB NOT NULL);"
+                       "CREATE TABLE IF NOT EXISTS install(id INTEGER PRIMARY KEY, key TEXT UNIQUE NOT NULL);"
+                       "CREATE TABLE IF NOT EXISTS globals(install INTEGER NOT NULL, key TEXT NOT NULL,"
+                       " value BLOB NOT NULL, PRIMARY KEY(install, key));"
+                       // A player's position is an ordinary column so that removing one can renumber the
+                       // rest without tripping over a uniqueness constraint half-way.
+                       "CREATE TABLE IF NOT EXISTS users(id INTEGER PRIMARY KEY, install INTEGER NOT NULL,"
+                       " ord INTEGER NOT NULL);"
+                       "CREATE INDEX IF NOT EXISTS users_by_order ON users(install, ord);"
+                       "CREATE TABLE IF NOT EXISTS uservalues(user INTEGER NOT NULL, key TEXT NOT NULL,"
+                       " value BLOB NOT NULL, PRIMARY KEY(user, key));";
 
-enum EStatement {
+enum EStatement
+{
   eGetMeta,
   eSetMeta,
   eFindInstall,
@@ -94,7 +94,8 @@ void MakeParentFolders(str const& path)
 str FolderOf(str const& path)
 {
   unsigned const slash = path.find('/', str::kBackward);
-  if (slash == str::npos) return str(".");
+  if (slash == str::npos)
+    return str(".");
   return slash == 0 ? str("/") : path.substr(0, (int)slash);
 }
 
@@ -103,7 +104,8 @@ str FolderOf(str const& path)
 bool IsWriteProtected(str const& path)
 {
   struct stat info;
-  if (stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+  if (stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return true;
   return access(path.c_str(), W_OK) != 0 || access(FolderOf(path).c_str(), W_OK) != 0;
 }
 
@@ -151,11 +153,13 @@ ESaveStatus StatusOf(int status, int systemError)
 
 // One open database with the store's statements. The last failure is kept for the caller,
 // who decides what to tell.
-class TConnection {
+class TConnection
+{
 public:
   TConnection()
   {
-    for (sqlite3_stmt*& statement : mStatements) statement = nullptr;
+    for (sqlite3_stmt*& statement : mStatements)
+      statement = nullptr;
   }
   ~TConnection() { Close(); }
 
@@ -176,7 +180,8 @@ public:
     Finalize();
     if (mDb) {
       // Whatever was not committed is dropped, not written.
-      if (InTransaction()) sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+      if (InTransaction())
+        sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
       sqlite3_close(mDb);
       mDb = nullptr;
     }
@@ -192,13 +197,15 @@ public:
   int Exec(char const* sql)
   {
     int const status = sqlite3_exec(mDb, sql, nullptr, nullptr, nullptr);
-    if (status != SQLITE_OK) Record(status, sqlite3_errmsg(mDb));
+    if (status != SQLITE_OK)
+      Record(status, sqlite3_errmsg(mDb));
     return status;
   }
 
   void Rollback()
   {
-    if (InTransaction()) sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (InTransaction())
+      sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
   }
 
   int Prepare()
@@ -220,7 +227,8 @@ public:
   {
     sqlite3_stmt* check = nullptr;
     int status = sqlite3_prepare_v2(mDb, "PRAGMA integrity_check(1)", -1, &check, nullptr);
-    if (status == SQLITE_OK) status = sqlite3_step(check);
+    if (status == SQLITE_OK)
+      status = sqlite3_step(check);
     if (status == SQLITE_ROW) {
       char const* verdict = reinterpret_cast<char const*>(sqlite3_column_text(check, 0));
       status = SQLITE_OK;
@@ -257,7 +265,8 @@ public:
     if (sqlite3_backup* backup = sqlite3_backup_init(mDb, "main", source.mDb, "main")) {
       status = sqlite3_backup_step(backup, -1);
       int const finished = sqlite3_backup_finish(backup);
-      if (status == SQLITE_DONE) status = finished;
+      if (status == SQLITE_DONE)
+        status = finished;
     } else {
       status = sqlite3_errcode(mDb);
     }
@@ -265,7 +274,8 @@ public:
       // The side that failed knows why.
       int const sourceStatus = sqlite3_errcode(source.mDb);
       Record(status, sqlite3_errstr(status));
-      if (sourceStatus != SQLITE_OK) mSystemError = sqlite3_system_errno(source.mDb);
+      if (sourceStatus != SQLITE_OK)
+        mSystemError = sqlite3_system_errno(source.mDb);
       return status;
     }
     return Prepare();
@@ -281,18 +291,22 @@ public:
     if (status == SQLITE_OK) {
       sqlite3_bind_text(attach, 1, path.c_str(), (int)path.length(), SQLITE_TRANSIENT);
       status = sqlite3_step(attach);
-      if (status == SQLITE_DONE) status = SQLITE_OK;
+      if (status == SQLITE_DONE)
+        status = SQLITE_OK;
     }
-    if (status != SQLITE_OK) Record(status, sqlite3_errmsg(mDb));
+    if (status != SQLITE_OK)
+      Record(status, sqlite3_errmsg(mDb));
     sqlite3_finalize(attach);
-    if (status != SQLITE_OK) return status;
-    for (char const* step : {"BEGIN", "INSERT INTO metaglobals SELECT * FROM source.metaglobals",
-                             "INSERT INTO install SELECT * FROM source.install",
-                             "INSERT INTO globals SELECT * FROM source.globals",
-                             "INSERT INTO users SELECT * FROM source.users",
-                             "INSERT INTO uservalues SELECT * FROM source.uservalues", "COMMIT"}) {
+    if (status != SQLITE_OK)
+      return status;
+    for (char const* step :
+         {"BEGIN", "INSERT INTO metaglobals SELECT * FROM source.metaglobals",
+          "INSERT INTO install SELECT * FROM source.install", "INSERT INTO globals SELECT * FROM source.globals",
+          "INSERT INTO users SELECT * FROM source.users", "INSERT INTO uservalues SELECT * FROM source.uservalues",
+          "COMMIT"}) {
       status = Exec(step);
-      if (status != SQLITE_OK) break;
+      if (status != SQLITE_OK)
+        break;
     }
     Rollback();
     sqlite3_exec(mDb, "DETACH DATABASE source", nullptr, nullptr, nullptr);
@@ -339,7 +353,8 @@ public:
     sqlite3_stmt* statement = Begin(eInstallKey);
     sqlite3_bind_int64(statement, 1, install);
     TPrefsBytes bytes;
-    if (!ReadBlob(statement, &bytes)) return false;
+    if (!ReadBlob(statement, &bytes))
+      return false;
     *key = str(reinterpret_cast<char const*>(bytes.data()), (int)bytes.size());
     return true;
   }
@@ -362,9 +377,11 @@ public:
   bool RemoveUser(int64_t install, unsigned index)
   {
     int64_t const user = UserId(install, (int)index);
-    if (user < 0) return false;
+    if (user < 0)
+      return false;
     // The three steps stand or fall together.
-    if (Exec("SAVEPOINT removeuser") != SQLITE_OK) return false;
+    if (Exec("SAVEPOINT removeuser") != SQLITE_OK)
+      return false;
     sqlite3_stmt* values = Begin(eDeleteUserValues);
     sqlite3_bind_int64(values, 1, user);
     bool ok = Run(values);
@@ -380,8 +397,10 @@ public:
       ok = Run(shift);
     }
     // A failure that ended the transaction took the savepoint with it.
-    if (!ok && InTransaction()) sqlite3_exec(mDb, "ROLLBACK TO removeuser", nullptr, nullptr, nullptr);
-    if (InTransaction()) sqlite3_exec(mDb, "RELEASE removeuser", nullptr, nullptr, nullptr);
+    if (!ok && InTransaction())
+      sqlite3_exec(mDb, "ROLLBACK TO removeuser", nullptr, nullptr, nullptr);
+    if (InTransaction())
+      sqlite3_exec(mDb, "RELEASE removeuser", nullptr, nullptr, nullptr);
     return ok;
   }
 
@@ -393,7 +412,8 @@ public:
       sqlite3_bind_int64(statement, 1, install);
     } else {
       int64_t const id = UserId(install, user);
-      if (id < 0) return false;
+      if (id < 0)
+        return false;
       statement = Begin(eGetUserValue);
       sqlite3_bind_int64(statement, 1, id);
     }
@@ -409,7 +429,8 @@ public:
       sqlite3_bind_int64(statement, 1, install);
     } else {
       int64_t const id = UserId(install, user);
-      if (id < 0) return false;
+      if (id < 0)
+        return false;
       statement = Begin(eSetUserValue);
       sqlite3_bind_int64(statement, 1, id);
     }
@@ -459,13 +480,13 @@ private:
   {
     // An empty vector has no data pointer; a zero-length blob is still not NULL.
     static unsigned char const kNothing = 0;
-    sqlite3_bind_blob(statement, index, bytes.empty() ? &kNothing : bytes.data(), (int)bytes.size(),
-                      SQLITE_TRANSIENT);
+    sqlite3_bind_blob(statement, index, bytes.empty() ? &kNothing : bytes.data(), (int)bytes.size(), SQLITE_TRANSIENT);
   }
 
   bool Run(sqlite3_stmt* statement)
   {
-    if (!statement) return false;
+    if (!statement)
+      return false;
     int const status = sqlite3_step(statement);
     sqlite3_reset(statement);
     if (status != SQLITE_DONE) {
@@ -477,23 +498,27 @@ private:
 
   bool ReadBlob(sqlite3_stmt* statement, TPrefsBytes* value)
   {
-    if (!statement) return false;
+    if (!statement)
+      return false;
     int const status = sqlite3_step(statement);
     if (status != SQLITE_ROW) {
-      if (status != SQLITE_DONE) Record(status, sqlite3_errmsg(mDb));
+      if (status != SQLITE_DONE)
+        Record(status, sqlite3_errmsg(mDb));
       sqlite3_reset(statement);
       return false;
     }
     unsigned char const* bytes = static_cast<unsigned char const*>(sqlite3_column_blob(statement, 0));
     int const size = sqlite3_column_bytes(statement, 0);
-    if (value) value->assign(bytes, bytes + (bytes && size > 0 ? size : 0));
+    if (value)
+      value->assign(bytes, bytes + (bytes && size > 0 ? size : 0));
     sqlite3_reset(statement);
     return true;
   }
 
   int64_t ReadId(sqlite3_stmt* statement)
   {
-    if (!statement) return -1;
+    if (!statement)
+      return -1;
     int const status = sqlite3_step(statement);
     int64_t id = -1;
     if (status == SQLITE_ROW)
@@ -517,17 +542,27 @@ private:
 };
 
 // A write as the file must repeat it: installs by their key, players by their position.
-struct TWrite {
-  enum EKind { eSetMeta, eAddInstall, eAddUser, eRemoveUser, eSetValue } kind;
+struct TWrite
+{
+  enum EKind
+  {
+    eSetMeta,
+    eAddInstall,
+    eAddUser,
+    eRemoveUser,
+    eSetValue
+  } kind;
   str install;
   int user;
   str key;
   TPrefsBytes value;
 };
 
-class TSqlitePrefsStore : public TPrefsStore {
+class TSqlitePrefsStore : public TPrefsStore
+{
 public:
-  enum EMode {
+  enum EMode
+  {
     eWritesFile,
     // Opened read-only: commits drop the changes.
     eReadOnly,
@@ -542,8 +577,10 @@ public:
   {
     mPending.clear();
     int status = mWork.Open("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    if (status == SQLITE_OK) status = mWork.Exec(kSchema);
-    if (status == SQLITE_OK) status = mWork.Prepare();
+    if (status == SQLITE_OK)
+      status = mWork.Exec(kSchema);
+    if (status == SQLITE_OK)
+      status = mWork.Prepare();
     if (status != SQLITE_OK) {
       WriteDbg("ERROR: Preferences store: cannot make an empty store: %s", mWork.mMessage.c_str());
       return false;
@@ -563,13 +600,15 @@ public:
   void OpenReadOnly()
   {
     mMode = eReadOnly;
-    if (!FileExists(mPath)) return;
+    if (!FileExists(mPath))
+      return;
     int status = mFile.Open(mPath, SQLITE_OPEN_READONLY);
     if (status == SQLITE_OK) {
       mFile.SetBusyWait(kStartWaitMs);
       status = mFile.CheckIntegrity();
     }
-    if (status == SQLITE_OK) status = LoadWorkingCopy();
+    if (status == SQLITE_OK)
+      status = LoadWorkingCopy();
     if (status != SQLITE_OK) {
       WriteDbg("ERROR: Cannot read the preferences file %s (%s); starting with empty preferences", mPath.c_str(),
                mFile.mMessage.length() ? mFile.mMessage.c_str() : mWork.mMessage.c_str());
@@ -588,24 +627,33 @@ public:
       return;
     }
     int status = mFile.Open(mPath, SQLITE_OPEN_READWRITE);
-    if (status != SQLITE_OK) return Unreadable(mFile.mMessage);
+    if (status != SQLITE_OK)
+      return Unreadable(mFile.mMessage);
     mFile.SetBusyWait(kStartWaitMs);
     status = mFile.CheckIntegrity();
     if (status == SQLITE_OK && !mFile.IsReadOnly()) {
       status = mFile.CreateTables();
       // Another program writing the file leaves the tables as they are; checked just below.
-      if (IsBusy(status)) status = SQLITE_OK;
+      if (IsBusy(status))
+        status = SQLITE_OK;
     }
-    if (status == SQLITE_OK) status = mFile.Prepare();
-    if (status == SQLITE_OK) status = LoadWorkingCopy();
-    if (IsBusy(status)) return Unreadable("another program is using it (still busy after waiting)");
-    if (IsDamage(status)) return Damaged(mFile.mMessage, false);
-    if (status != SQLITE_OK) return Unreadable(mFile.mMessage);
-    if (!mFile.IsReadOnly()) return;
+    if (status == SQLITE_OK)
+      status = mFile.Prepare();
+    if (status == SQLITE_OK)
+      status = LoadWorkingCopy();
+    if (IsBusy(status))
+      return Unreadable("another program is using it (still busy after waiting)");
+    if (IsDamage(status))
+      return Damaged(mFile.mMessage, false);
+    if (status != SQLITE_OK)
+      return Unreadable(mFile.mMessage);
+    if (!mFile.IsReadOnly())
+      return;
     // SQLite quietly opens a write-protected file for reading only: the commits will say so
     // while it lasts. Writable by its permissions, the file itself refuses: a damaged header.
     mFile.Close();
-    if (!IsWriteProtected(mPath)) Damaged("SQLite will only read it", true);
+    if (!IsWriteProtected(mPath))
+      Damaged("SQLite will only read it", true);
   }
 
   bool GetMeta(str key, TPrefsBytes* value) override { return Read(mWork.GetMeta(key, value)); }
@@ -613,8 +661,10 @@ public:
   bool SetMeta(str key, TPrefsBytes const& value) override
   {
     TPrefsBytes stored;
-    if (mWork.GetMeta(key, &stored) && stored == value) return true;
-    if (!Wrote(mWork.SetMeta(key, value))) return false;
+    if (mWork.GetMeta(key, &stored) && stored == value)
+      return true;
+    if (!Wrote(mWork.SetMeta(key, value)))
+      return false;
     Keep({TWrite::eSetMeta, str(), -1, key, value});
     return true;
   }
@@ -629,7 +679,8 @@ public:
   int64_t AddInstall(str key) override
   {
     int64_t const id = mWork.AddInstall(key);
-    if (!Wrote(id >= 0)) return -1;
+    if (!Wrote(id >= 0))
+      return -1;
     Keep({TWrite::eAddInstall, key, -1, str(), TPrefsBytes()});
     return id;
   }
@@ -639,7 +690,8 @@ public:
   bool AddUser(int64_t install) override
   {
     str key;
-    if (!mWork.InstallKey(install, &key) || !Wrote(mWork.AddUser(install))) return false;
+    if (!mWork.InstallKey(install, &key) || !Wrote(mWork.AddUser(install)))
+      return false;
     Keep({TWrite::eAddUser, key, -1, str(), TPrefsBytes()});
     return true;
   }
@@ -647,7 +699,8 @@ public:
   bool RemoveUser(int64_t install, unsigned index) override
   {
     str key;
-    if (!mWork.InstallKey(install, &key) || !Wrote(mWork.RemoveUser(install, index))) return false;
+    if (!mWork.InstallKey(install, &key) || !Wrote(mWork.RemoveUser(install, index)))
+      return false;
     Keep({TWrite::eRemoveUser, key, (int)index, str(), TPrefsBytes()});
     return true;
   }
@@ -662,7 +715,8 @@ public:
     // A value written again unchanged gives the file nothing to do (and a full disk nothing
     // to refuse).
     TPrefsBytes stored;
-    if (mWork.GetValue(install, user, key, &stored) && stored == value) return true;
+    if (mWork.GetValue(install, user, key, &stored) && stored == value)
+      return true;
     str installKey;
     if (!mWork.InstallKey(install, &installKey) || !Wrote(mWork.SetValue(install, user, key, value)))
       return false;
@@ -676,8 +730,10 @@ public:
       mPending.clear();
       return true;
     }
-    if (mMode == eNeverWrites) return !HasPending();
-    if (mPending.empty() && !mRewriteAll) return true;
+    if (mMode == eNeverWrites)
+      return !HasPending();
+    if (mPending.empty() && !mRewriteAll)
+      return true;
     ESaveStatus const status = WriteFile(busyWaitMs);
     if (status == eSaveDone && mStatus != eSaveDone)
       WriteDbg("Preferences: %s is written again, with everything kept for it meanwhile", mPath.c_str());
@@ -694,7 +750,8 @@ public:
 
   EOpenProblem GetOpenProblem(str* keptAs) override
   {
-    if (keptAs) *keptAs = mKeptAs;
+    if (keptAs)
+      *keptAs = mKeptAs;
     return mOpenProblem;
   }
 
@@ -704,9 +761,12 @@ private:
   int LoadWorkingCopy()
   {
     int status = mWork.Open("", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    if (status == SQLITE_OK) status = mWork.Exec(kSchema);
-    if (status == SQLITE_OK) status = mWork.CopyRowsFrom(mPath, kStartWaitMs);
-    if (status == SQLITE_OK) status = mWork.Prepare();
+    if (status == SQLITE_OK)
+      status = mWork.Exec(kSchema);
+    if (status == SQLITE_OK)
+      status = mWork.CopyRowsFrom(mPath, kStartWaitMs);
+    if (status == SQLITE_OK)
+      status = mWork.Prepare();
     if (status != SQLITE_OK && mFile.mFailure == SQLITE_OK) {
       mFile.mFailure = status;
       mFile.mMessage = mWork.mMessage;
@@ -728,21 +788,26 @@ private:
   void Damaged(str const& reason, bool recovered)
   {
     mFile.Close();
-    if (!recovered) StartEmpty();
+    if (!recovered)
+      StartEmpty();
     str const aside = KeepDamagedCopy(mPath);
     if (aside.empty()) {
       WriteDbg("ERROR: The preferences file %s is damaged (%s) and no copy of it can be kept aside (%s); it "
                "is left as it is and nothing of this run is written to it",
-               mPath.c_str(), reason.c_str(), errno == EEXIST ? "there are already enough copies" : std::strerror(errno));
-      if (recovered) StartEmpty();
+               mPath.c_str(), reason.c_str(),
+               errno == EEXIST ? "there are already enough copies" : std::strerror(errno));
+      if (recovered)
+        StartEmpty();
       NeverWrite(eOpenedDamagedKept, eSaveFailed);
       return;
     }
     // A journal belongs to the file it was written for.
     str const journal = mPath + "-journal";
-    if (FileExists(journal)) rename(journal.c_str(), (aside + "-journal").c_str());
+    if (FileExists(journal))
+      rename(journal.c_str(), (aside + "-journal").c_str());
     WriteDbg("ERROR: The preferences file %s was damaged (%s); kept as %s, %s", mPath.c_str(), reason.c_str(),
-             aside.c_str(), recovered ? "and what it held is written to a new file" : "starting with empty preferences");
+             aside.c_str(),
+             recovered ? "and what it held is written to a new file" : "starting with empty preferences");
     mOpenProblem = recovered ? eOpenedDamagedRecovered : eOpenedDamagedReplaced;
     mKeptAs = aside;
     mPending.clear();
@@ -772,7 +837,8 @@ private:
   // a player was removed in between (the positions moved).
   void Keep(TWrite const& write)
   {
-    if (mMode == eReadOnly) return;
+    if (mMode == eReadOnly)
+      return;
     if (mMode == eNeverWrites) {
       mChangedUnkept = true;
       return;
@@ -780,7 +846,8 @@ private:
     if (write.kind == TWrite::eSetValue || write.kind == TWrite::eSetMeta) {
       for (size_t i = mPending.size(); i-- > 0;) {
         TWrite const& earlier = mPending[i];
-        if (earlier.kind == TWrite::eRemoveUser && earlier.install == write.install) break;
+        if (earlier.kind == TWrite::eRemoveUser && earlier.install == write.install)
+          break;
         if (earlier.kind == write.kind && earlier.install == write.install && earlier.user == write.user &&
             earlier.key == write.key) {
           mPending.erase(mPending.begin() + (long)i);
@@ -798,13 +865,15 @@ private:
     if (!mFile.IsOpen()) {
       MakeParentFolders(mPath);
       int status = mFile.Open(mPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-      if (status != SQLITE_OK) return StatusOf(status, mFile.mSystemError);
+      if (status != SQLITE_OK)
+        return StatusOf(status, mFile.mSystemError);
       if (mFile.IsReadOnly()) {
         mFile.Close();
         mFile.mMessage = "SQLite opens it for reading only";
         return eSaveWriteProtected;
       }
-      if (!existed) mRewriteAll = true;
+      if (!existed)
+        mRewriteAll = true;
       if (!mRewriteAll && (status = mFile.Prepare()) != SQLITE_OK) {
         mFile.Close();
         return StatusOf(status, mFile.mSystemError);
@@ -838,10 +907,13 @@ private:
   int Replay()
   {
     int status = mFile.Exec("BEGIN IMMEDIATE");
-    for (size_t i = 0; status == SQLITE_OK && i < mPending.size(); ++i) status = Apply(mPending[i]);
-    if (status == SQLITE_OK) status = mFile.Exec("COMMIT");
+    for (size_t i = 0; status == SQLITE_OK && i < mPending.size(); ++i)
+      status = Apply(mPending[i]);
+    if (status == SQLITE_OK)
+      status = mFile.Exec("COMMIT");
     // A commit refused by readers leaves the transaction open; a full disk has ended it.
-    if (status != SQLITE_OK) mFile.Rollback();
+    if (status != SQLITE_OK)
+      mFile.Rollback();
     return status;
   }
 
@@ -857,13 +929,20 @@ private:
         done = install >= 0 || mFile.AddInstall(write.install) >= 0;
       } else if (install >= 0) {
         switch (write.kind) {
-        case TWrite::eAddUser: done = mFile.AddUser(install); break;
-        case TWrite::eRemoveUser: done = mFile.RemoveUser(install, (unsigned)write.user); break;
-        default: done = mFile.SetValue(install, write.user, write.key, write.value); break;
+        case TWrite::eAddUser:
+          done = mFile.AddUser(install);
+          break;
+        case TWrite::eRemoveUser:
+          done = mFile.RemoveUser(install, (unsigned)write.user);
+          break;
+        default:
+          done = mFile.SetValue(install, write.user, write.key, write.value);
+          break;
         }
       }
     }
-    if (done) return SQLITE_OK;
+    if (done)
+      return SQLITE_OK;
     return mFile.mFailure != SQLITE_OK ? mFile.mFailure : kMismatch;
   }
 

@@ -13,7 +13,8 @@ typedef std::vector<unsigned char> TPrefsBytes;
 // The storage model, as TPrefsDB sees it. Keys are plain text, values opaque bytes. Reads
 // and writes go to a copy in memory; only Commit writes the file, all the writes since the
 // last commit that reached it in one step, so the file holds each commit whole or not at all.
-class TPrefsStore {
+class TPrefsStore
+{
 public:
   virtual ~TPrefsStore() {}
 

@@ -2,8 +2,7 @@
 // seeding, tempering, 53-bit doubles); no dependencies.
 #include "core/foundation/random.h"
 
-namespace
-{
+namespace {
 const unsigned kShift = 397;
 const uint32_t kMatrixA = 0x9908B0DFu;
 const uint32_t kUpperMask = 0x80000000u;
@@ -12,7 +11,10 @@ const uint32_t kLowerMask = 0x7FFFFFFFu;
 const uint32_t kDefaultKey[4] = {0xD4C4CF4Bu, 0x3E2019A7u, 0xE6489797u, 0x5746FCB5u};
 } // namespace
 
-TRandom::TRandom() { SeedArray(kDefaultKey, 4); }
+TRandom::TRandom()
+{
+  SeedArray(kDefaultKey, 4);
+}
 
 void TRandom::InitGenrand(uint32_t seed)
 {
@@ -22,39 +24,37 @@ void TRandom::InitGenrand(uint32_t seed)
   mIndex = kStateSize;
 }
 
-void TRandom::Seed(unsigned seed) { InitGenrand(seed); }
+void TRandom::Seed(unsigned seed)
+{
+  InitGenrand(seed);
+}
 
 void TRandom::SeedArray(uint32_t const* key, unsigned length)
 {
   InitGenrand(19650218u);
   // Without a key the reference code would read key[0]; an empty key is taken as {0}.
   static const uint32_t kZero = 0;
-  if (!key || length == 0)
-  {
+  if (!key || length == 0) {
     key = &kZero;
     length = 1;
   }
   unsigned i = 1, j = 0;
   unsigned k = kStateSize > length ? kStateSize : length;
-  for (; k; --k)
-  {
+  for (; k; --k) {
     mState[i] = (mState[i] ^ ((mState[i - 1] ^ (mState[i - 1] >> 30)) * 1664525u)) + key[j] + j;
     ++i;
     ++j;
-    if (i >= kStateSize)
-    {
+    if (i >= kStateSize) {
       mState[0] = mState[kStateSize - 1];
       i = 1;
     }
     if (j >= length)
       j = 0;
   }
-  for (k = kStateSize - 1; k; --k)
-  {
+  for (k = kStateSize - 1; k; --k) {
     mState[i] = (mState[i] ^ ((mState[i - 1] ^ (mState[i - 1] >> 30)) * 1566083941u)) - i;
     ++i;
-    if (i >= kStateSize)
-    {
+    if (i >= kStateSize) {
       mState[0] = mState[kStateSize - 1];
       i = 1;
     }
@@ -67,13 +67,11 @@ void TRandom::SeedArray(unsigned long const* key, unsigned length)
 {
   uint32_t words[kStateSize];
   // Keys longer than the state are folded in by the reference loop too, so copy in chunks.
-  if (!key || length == 0)
-  {
+  if (!key || length == 0) {
     SeedArray(static_cast<uint32_t const*>(nullptr), 0);
     return;
   }
-  if (length <= kStateSize)
-  {
+  if (length <= kStateSize) {
     for (unsigned n = 0; n < length; ++n)
       words[n] = (uint32_t)key[n];
     SeedArray(words, length);
@@ -90,13 +88,11 @@ void TRandom::Generate()
 {
   static const uint32_t kMag01[2] = {0, kMatrixA};
   unsigned i = 0;
-  for (; i < kStateSize - kShift; ++i)
-  {
+  for (; i < kStateSize - kShift; ++i) {
     uint32_t y = (mState[i] & kUpperMask) | (mState[i + 1] & kLowerMask);
     mState[i] = mState[i + kShift] ^ (y >> 1) ^ kMag01[y & 1];
   }
-  for (; i < kStateSize - 1; ++i)
-  {
+  for (; i < kStateSize - 1; ++i) {
     uint32_t y = (mState[i] & kUpperMask) | (mState[i + 1] & kLowerMask);
     mState[i] = mState[i + kShift - kStateSize] ^ (y >> 1) ^ kMag01[y & 1];
   }

@@ -35,14 +35,12 @@ struct TURect
   // Normalises: swaps the edges so that left <= right and top <= bottom.
   void Check()
   {
-    if (right < left)
-    {
+    if (right < left) {
       unsigned swap = left;
       left = right;
       right = swap;
     }
-    if (bottom < top)
-    {
+    if (bottom < top) {
       unsigned swap = top;
       top = bottom;
       bottom = swap;

@@ -6,7 +6,8 @@
 
 // How the last attempt to write a file went. Anything but eSaveDone leaves the changes in
 // memory, to be written by a later save.
-enum ESaveStatus {
+enum ESaveStatus
+{
   eSaveDone,
   // Another program holds the file; trying again later may work.
   eSaveBusy,
@@ -17,7 +18,8 @@ enum ESaveStatus {
 };
 
 // What opening a saved file found.
-enum EOpenProblem {
+enum EOpenProblem
+{
   eOpenedWell,
   // Damaged, but its content could still be read: kept aside and rewritten from what was read.
   eOpenedDamagedRecovered,
@@ -34,11 +36,16 @@ enum EOpenProblem {
 inline char const* SaveStatusWords(ESaveStatus status)
 {
   switch (status) {
-  case eSaveDone: return "written";
-  case eSaveBusy: return "another program is using it";
-  case eSaveDiskFull: return "the disk is full";
-  case eSaveWriteProtected: return "it or its folder is write-protected";
-  default: return "the disk refused it";
+  case eSaveDone:
+    return "written";
+  case eSaveBusy:
+    return "another program is using it";
+  case eSaveDiskFull:
+    return "the disk is full";
+  case eSaveWriteProtected:
+    return "it or its folder is write-protected";
+  default:
+    return "the disk refused it";
   }
 }
 

@@ -16,7 +16,8 @@ class TStringTable;
 class TTaskList;
 
 // Opens web addresses in the user's browser.
-class IBrowser {
+class IBrowser
+{
 public:
   virtual ~IBrowser() {}
   // False when the browser opener cannot be started.
@@ -24,7 +25,8 @@ public:
 };
 
 // The system clipboard as UTF-8 text.
-class IClipboard {
+class IClipboard
+{
 public:
   virtual ~IClipboard() {}
   virtual bool SetClipboardText(const str& text) = 0;
@@ -33,7 +35,8 @@ public:
 };
 
 // This machine's identity and new GUIDs made from it.
-class IMachineIdentity {
+class IMachineIdentity
+{
 public:
   virtual ~IMachineIdentity() {}
   // Four 32-bit words, new on every call.
@@ -43,9 +46,16 @@ public:
 };
 
 // One HTTP GET or POST with percent-encoded arguments; advances only when polled.
-class IHttpRequest {
+class IHttpRequest
+{
 public:
-  enum EStatus { kRunning = 0, kComplete = 1, kFailed = 2, kFileNotOpened = 3 };
+  enum EStatus
+  {
+    kRunning = 0,
+    kComplete = 1,
+    kFailed = 2,
+    kFileNotOpened = 3
+  };
 
   virtual ~IHttpRequest() {}
   // Starts a new request description; abandons a transfer still in flight.
@@ -62,7 +72,8 @@ public:
   virtual long GetResponseCode() const = 0;
 };
 
-class IHttp {
+class IHttp
+{
 public:
   virtual ~IHttp() {}
   virtual std::unique_ptr<IHttpRequest> NewRequest() = 0;
@@ -70,7 +81,8 @@ public:
 
 // Sound assets and their playing copies, and the master volume. TSound is the platform's
 // sound asset: the engine holds it by pointer and plays it through this interface.
-class ISoundPlayback {
+class ISoundPlayback
+{
 public:
   virtual ~ISoundPlayback() {}
   // The one live sound asset of the name (a name may end in "?group=N"); empty for an
@@ -86,7 +98,8 @@ public:
 };
 
 // What the window stack and its scripts ask of the program that runs them.
-class IAppHost {
+class IAppHost
+{
 public:
   virtual ~IAppHost() {}
   virtual bool IsForeground() const = 0;
@@ -100,7 +113,8 @@ public:
 
 // The services in force. Each pointer is null until the platform hands it in (a program
 // without a platform object has none); the subsystems check before use.
-struct TServices {
+struct TServices
+{
   IBrowser* browser = nullptr;
   IClipboard* clipboard = nullptr;
   IMachineIdentity* identity = nullptr;

@@ -13,13 +13,15 @@
 
 bool gbStrAlwaysUnique = false;
 
-namespace
-{
+namespace {
 
 const unsigned kMinCapacity = 16;
 const unsigned kStackFormatSize = 4096;
 
-unsigned long AtLeastMin(unsigned long n) { return n < kMinCapacity ? kMinCapacity : n; }
+unsigned long AtLeastMin(unsigned long n)
+{
+  return n < kMinCapacity ? kMinCapacity : n;
+}
 
 // Case folding of the engine's "ignore case" flag: ASCII letters only, as toupper does in the C
 // locale the engine runs in, without a library call per byte.
@@ -48,8 +50,7 @@ char const* FindBytes(char const* text, size_t n, char const* pattern, size_t pl
     return nullptr;
   char const* end = text + (n - plen) + 1; // one past the last candidate
   char const* p = text;
-  for (int falseStarts = 0; falseStarts < 16; ++falseStarts)
-  {
+  for (int falseStarts = 0; falseStarts < 16; ++falseStarts) {
     p = static_cast<char const*>(memchr(p, pattern[0], (size_t)(end - p)));
     if (!p)
       return nullptr;
@@ -108,8 +109,7 @@ void str::Release()
 void str::MakeUnique()
 {
   // Shared, or a view of storage this string must not write into.
-  if (mData && mData->mRefCount.load(std::memory_order_acquire) != 1)
-  {
+  if (mData && mData->mRefCount.load(std::memory_order_acquire) != 1) {
     unsigned long n = strlen(mData->mBuffer);
     TStringData* copy = NewData(n + 1, mData->mBuffer, n);
     Release();
@@ -124,8 +124,7 @@ str::str(char const* text)
 {
   if (!text)
     mData = NewData(kMinCapacity, nullptr, 0);
-  else
-  {
+  else {
     unsigned long n = strlen(text);
     mData = NewData(n + 1, text, n);
   }
@@ -141,13 +140,10 @@ str::str(char const* bytes, unsigned long n)
 str::str(str const& other)
 {
   // A copy of a view may outlive the view's storage: it gets its own buffer.
-  if (other.mData && (gbStrAlwaysUnique || other.mData->mRefCount.load(std::memory_order_relaxed) < 0))
-  {
+  if (other.mData && (gbStrAlwaysUnique || other.mData->mRefCount.load(std::memory_order_relaxed) < 0)) {
     unsigned long n = strlen(other.mData->mBuffer);
     mData = NewData(n + 1, other.mData->mBuffer, n);
-  }
-  else
-  {
+  } else {
     mData = other.mData;
     if (mData)
       mData->mRefCount.fetch_add(1, std::memory_order_relaxed);
@@ -160,12 +156,10 @@ str& str::operator=(str const& other)
     return *this;
   // Copying a view's text into a buffer of this string's own that fits it saves the
   // allocation: readers walking a document assign its names to one string in turn.
-  if (mData && other.IsView() && mData->mRefCount.load(std::memory_order_acquire) == 1)
-  {
+  if (mData && other.IsView() && mData->mRefCount.load(std::memory_order_acquire) == 1) {
     unsigned long n = strlen(other.mData->mBuffer);
     unsigned long capacity = mData->mCapacity;
-    if (capacity > n && capacity <= 2 * (n + 1) + kMinCapacity)
-    {
+    if (capacity > n && capacity <= 2 * (n + 1) + kMinCapacity) {
       memcpy(mData->mBuffer, other.mData->mBuffer, n);
       memset(mData->mBuffer + n, 0, capacity - n);
       return *this;
@@ -180,8 +174,7 @@ str& str::operator=(str const& other)
 
 str& str::operator=(str&& other) noexcept
 {
-  if (this != &other)
-  {
+  if (this != &other) {
     Release();
     mData = other.mData;
     other.mData = nullptr;
@@ -195,7 +188,10 @@ str& str::operator=(char const* text)
   return *this = static_cast<str&&>(temporary);
 }
 
-unsigned str::length() const { return mData ? (unsigned)strlen(mData->mBuffer) : 0; }
+unsigned str::length() const
+{
+  return mData ? (unsigned)strlen(mData->mBuffer) : 0;
+}
 
 char str::operator[](unsigned i) const
 {
@@ -237,13 +233,11 @@ unsigned str::find(char c, unsigned flags, unsigned start) const
   unsigned len = length();
   char const* buf = c_str();
   bool ignoreCase = (flags & kIgnoreCase) != 0;
-  if (flags & kBackward)
-  {
+  if (flags & kBackward) {
     long long first = (long long)len - 1 - start;
     if (first < 0)
       return npos;
-    if (!ignoreCase)
-    {
+    if (!ignoreCase) {
       void const* hit = memrchr(buf, c, (size_t)first + 1);
       return hit ? (unsigned)((char const*)hit - buf) : npos;
     }
@@ -255,8 +249,7 @@ unsigned str::find(char c, unsigned flags, unsigned start) const
   }
   if (start >= len)
     return npos;
-  if (!ignoreCase)
-  {
+  if (!ignoreCase) {
     void const* hit = memchr(buf + start, c, len - start);
     return hit ? (unsigned)((char const*)hit - buf) : npos;
   }
@@ -295,8 +288,7 @@ unsigned str::find(str const& pattern, unsigned flags, unsigned start) const
     return npos;
   char const* buf = c_str();
   char const* pat = pattern.c_str();
-  if (!(flags & kIgnoreCase))
-  {
+  if (!(flags & kIgnoreCase)) {
     char const* hit = FindBytes(buf + start, len - start, pat, plen);
     return hit ? (unsigned)(hit - buf) : npos;
   }
@@ -387,22 +379,17 @@ str str::from_utf32(unsigned code)
   unsigned n = 0;
   if (code < 0x80)
     bytes[n++] = (char)code;
-  else if (code < 0x800)
-  {
+  else if (code < 0x800) {
     bytes[n++] = (char)(0xC0 | (code >> 6));
     bytes[n++] = (char)(0x80 | (code & 0x3F));
-  }
-  else if (code < 0x10000)
-  {
+  } else if (code < 0x10000) {
     // Byte-order marks and the two non-characters stand for no text.
     if (code == 0xFFFE || code == 0xFEFF || code == 0xFFFF)
       return Adopt(NewData(kMinCapacity, nullptr, 0));
     bytes[n++] = (char)(0xE0 | (code >> 12));
     bytes[n++] = (char)(0x80 | ((code >> 6) & 0x3F));
     bytes[n++] = (char)(0x80 | (code & 0x3F));
-  }
-  else if (code <= 0x10FFFF)
-  {
+  } else if (code <= 0x10FFFF) {
     bytes[n++] = (char)(0xF0 | (code >> 18));
     bytes[n++] = (char)(0x80 | ((code >> 12) & 0x3F));
     bytes[n++] = (char)(0x80 | ((code >> 6) & 0x3F));
@@ -490,8 +477,7 @@ str& str::replace(str find, str with, unsigned flags, unsigned start)
     return *this;
   unsigned withLen = with.length();
   long long delta = (long long)withLen - findLen;
-  for (;;)
-  {
+  for (;;) {
     unsigned pos = this->find(find, flags, start);
     if (pos == npos)
       break;
@@ -503,14 +489,12 @@ str& str::replace(str find, str with, unsigned flags, unsigned start)
     memcpy(buf + pos, with.c_str(), withLen);
     if (!(flags & kReplaceAll))
       break;
-    if (flags & kBackward)
-    {
+    if (flags & kBackward) {
       // Going backward, go on below this match so that the new text is never searched again.
       if (pos < findLen)
         break;
       start = (unsigned)(len + delta) - pos;
-    }
-    else
+    } else
       start = pos + withLen;
   }
   return *this;
@@ -529,8 +513,7 @@ int str::overlay(int pos, char const* data, unsigned n, bool terminate)
     throw std::bad_alloc();
   if (!mData)
     _reserve((unsigned)needed);
-  else if (mData->mCapacity < needed)
-  {
+  else if (mData->mCapacity < needed) {
     unsigned long capacity = mData->mCapacity;
     while (capacity < needed)
       capacity *= 2;

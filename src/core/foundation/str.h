@@ -130,6 +130,15 @@ inline str str::View(void* header, char* text, unsigned long n)
   return result;
 }
 
-inline bool operator==(str const& a, str const& b) { return a.compare(b) == 0; }
-inline bool operator!=(str const& a, str const& b) { return a.compare(b) != 0; }
-inline bool operator<(str const& a, str const& b) { return a.compare(b) < 0; }
+inline bool operator==(str const& a, str const& b)
+{
+  return a.compare(b) == 0;
+}
+inline bool operator!=(str const& a, str const& b)
+{
+  return a.compare(b) != 0;
+}
+inline bool operator<(str const& a, str const& b)
+{
+  return a.compare(b) < 0;
+}

@@ -67,13 +67,9 @@ char const* GetRowString(char const* limit, char const* from, str* out)
   return NextCell(from, from + strlen(from), limit, out);
 }
 
-TStringTable::TStringTable() : mQuiet(false)
-{
-}
+TStringTable::TStringTable() : mQuiet(false) {}
 
-TStringTable::~TStringTable()
-{
-}
+TStringTable::~TStringTable() {}
 
 bool TStringTable::LoadStringTable(str file)
 {
@@ -84,14 +80,12 @@ bool TStringTable::LoadStringTable(str file)
 bool TStringTable::MergeStringTable(str file)
 {
   TFile input;
-  if (!input.Open(file, kFileRead))
-  {
+  if (!input.Open(file, kFileRead)) {
     WriteDbg("ERROR: String table %s cannot be opened", file.c_str());
     return false;
   }
   unsigned long size = input.Size();
-  if (size > kMaxXmlBytes)
-  {
+  if (size > kMaxXmlBytes) {
     WriteDbg("ERROR: String table %s is %lu bytes, above the limit of %lu", file.c_str(), size, kMaxXmlBytes);
     return false;
   }
@@ -107,8 +101,7 @@ bool TStringTable::MergeStringBuffer(char const* data, unsigned long size, char 
     what = "string table";
   if (!data)
     size = 0;
-  if (size >= 4 && memcmp(data, "ZXML", 4) == 0)
-  {
+  if (size >= 4 && memcmp(data, "ZXML", 4) == 0) {
     std::vector<char> text;
     if (!qvInflateZxml(data, size, what, &text))
       return false;
@@ -122,19 +115,16 @@ bool TStringTable::MergeText(char const* text, unsigned long length, char const*
   // The text ends at its first zero byte, as a C string would.
   char const* end = text ? text + strnlen(text, length) : text;
   char const* row = Search(text, end, "<Row", 4);
-  if (!row)
-  {
+  if (!row) {
     WriteDbg("ERROR: String table %s holds no rows", what);
     return false;
   }
-  while (row)
-  {
+  while (row) {
     char const* from = row + 1;
     char const* limit = Search(from, end, "<Row", 4);
     str label;
     char const* afterLabel = NextCell(from, end, limit, &label);
-    if (afterLabel)
-    {
+    if (afterLabel) {
       str value("");
       char const* next = afterLabel + 1;
       if (next < (limit ? limit : end))
@@ -176,44 +166,34 @@ str TStringTable::Expand(str label, unsigned count, str* args, bool textArgument
   str const* found = Find(label);
   bool ok = found != nullptr;
   std::vector<char> result;
-  if (ok)
-  {
+  if (ok) {
     str const& text = *found;
     unsigned n = text.length();
     char const* bytes = text.c_str();
     result.reserve(n + 16);
     unsigned i = 0;
-    while (ok && i < n)
-    {
-      if (bytes[i] != '%')
-      {
+    while (ok && i < n) {
+      if (bytes[i] != '%') {
         result.push_back(bytes[i++]);
         continue;
       }
       char const* close = (char const*)memchr(bytes + i + 1, '%', n - i - 1);
       str body;
-      if (close)
-      {
+      if (close) {
         body = str(bytes + i + 1, (unsigned long)(close - (bytes + i + 1)));
         i = (unsigned)(close - bytes) + 1;
-      }
-      else
-      {
+      } else {
         WriteDbg("ERROR: Non-matched percent (%%) escape found in string %s, '%s'", label.c_str(), text.c_str());
         body = str(bytes + i + 1, (unsigned long)(n - i - 1));
         ++i;
       }
 
-      if (body.length() == 0)
-      {
+      if (body.length() == 0) {
         result.push_back('%');
-      }
-      else if (AllDigits(body))
-      {
+      } else if (AllDigits(body)) {
         // Long digit runs are out of range, not an overflow.
         unsigned long number = body.length() > 9 ? 0 : (unsigned long)body.to_int();
-        if (number < 1 || number > count)
-        {
+        if (number < 1 || number > count) {
           ok = false;
           break;
         }
@@ -223,19 +203,15 @@ str TStringTable::Expand(str label, unsigned count, str* args, bool textArgument
           Append(result, arg);
         else if (argLength == 2 && arg[1] == '%')
           result.push_back('%');
-        else if (argLength >= 2 && arg[argLength - 1] == '%')
-        {
+        else if (argLength >= 2 && arg[argLength - 1] == '%') {
           str const* referenced = Find(arg.substr(1, (int)argLength - 2));
           if (!referenced)
             ok = false;
           else
             Append(result, *referenced);
-        }
-        else
+        } else
           ok = false;
-      }
-      else
-      {
+      } else {
         str const* referenced = Find(body);
         if (!referenced)
           ok = false;
@@ -244,8 +220,7 @@ str TStringTable::Expand(str label, unsigned count, str* args, bool textArgument
       }
     }
   }
-  if (!ok)
-  {
+  if (!ok) {
     if (!mQuiet)
       WriteDbg("ERROR: ##### : Missing string for label '%s'", label.c_str());
     return str(kMissing);
@@ -263,15 +238,13 @@ void TStringTable::GetFlashStrings(std::list<str>& out)
 {
   bool found = false;
   for (auto const& entry : mStrings)
-    if (strncmp(entry.first.c_str(), "FLASH_", 6) == 0)
-    {
+    if (strncmp(entry.first.c_str(), "FLASH_", 6) == 0) {
       out.push_back(entry.first);
       found = true;
     }
   if (found)
     return;
-  for (auto const& entry : mStrings)
-  {
+  for (auto const& entry : mStrings) {
     int first = 0;
     int second = 0;
     if (sscanf(entry.first.c_str(), "flash%2d_%2d", &first, &second) >= 1)

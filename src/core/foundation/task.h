@@ -7,9 +7,11 @@
 
 class TClock;
 
-class TTask {
+class TTask
+{
 public:
-  enum ETaskContext {
+  enum ETaskContext
+  {
     eEventLoop = 0, // idle events of the event loop
     eDrawPass = 1   // the window manager's draw pass
   };
@@ -31,7 +33,8 @@ public:
 
 // Owns its tasks. Tasks may adopt, orphan or destroy tasks of the list they run in,
 // themselves included: adoption is immediate, removals wait for the end of the walk.
-class TTaskList {
+class TTaskList
+{
 public:
   TTaskList() {}
   ~TTaskList();
@@ -66,7 +69,8 @@ private:
 
 // A task due at times in milliseconds on its time source: a TClock, or the platform
 // timer when it has none. Times compare by signed 32-bit differences, so they wrap.
-class TAnimTask : public TTask {
+class TAnimTask : public TTask
+{
 public:
   explicit TAnimTask(TClock* clock = nullptr);
 

@@ -10,12 +10,14 @@
 
 #include "core/foundation/debug.h"
 
-struct TMutexData {
+struct TMutexData
+{
   pthread_mutex_t mMutex;
   str mName;
 };
 
-struct TThreadData {
+struct TThreadData
+{
   // Shared with the running thread, which holds its own reference while Task runs.
   boost::shared_ptr<std::atomic<bool>> mStop{new std::atomic<bool>(false)};
   pthread_t mThread;
@@ -25,8 +27,8 @@ struct TThreadData {
 
 TMutex::TMutex() : mData(new TMutexData)
 {
-  mData->mName = str::getFormatted("VellumKitMutex.%08lx",
-                                   static_cast<unsigned long>(reinterpret_cast<uintptr_t>(mData)));
+  mData->mName =
+      str::getFormatted("VellumKitMutex.%08lx", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(mData)));
   pthread_mutexattr_t attributes;
   pthread_mutexattr_init(&attributes);
   pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);

@@ -10,7 +10,8 @@ struct TMutexData;
 struct TThreadData;
 
 // Recursive: the holding thread may lock again and must unlock as often.
-class TMutex {
+class TMutex
+{
 public:
   TMutex();
   virtual ~TMutex();
@@ -32,7 +33,8 @@ private:
 // A worker that runs Task once; Task loops until the flag it is given turns true.
 // Stopping is cooperative. A subclass whose Task uses the subclass's own members must
 // call Stop() in its destructor, because the base destructor runs after they are gone.
-class TThread {
+class TThread
+{
 public:
   TThread();
   virtual ~TThread();

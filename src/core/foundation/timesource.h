@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-class TTimeSource {
+class TTimeSource
+{
 public:
   virtual ~TTimeSource() {}
   // Milliseconds; unsigned 32-bit with wrap-around, like Timer().

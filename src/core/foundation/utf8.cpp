@@ -4,7 +4,8 @@
 TUtf8Char DecodeUtf8Char(unsigned char const* bytes, size_t remaining)
 {
   unsigned const lead = bytes[0];
-  if (lead < 0x80) return TUtf8Char{lead, 1, true};
+  if (lead < 0x80)
+    return TUtf8Char{lead, 1, true};
   unsigned continuations = 0;
   uint32_t code = 0;
   uint32_t smallest = 0;

@@ -8,9 +8,10 @@
 // What stands for a character that malformed bytes spoil.
 constexpr uint32_t kUtf8Replacement = 0xFFFD;
 
-struct TUtf8Char {
-  uint32_t code;    // the code point, or kUtf8Replacement when not valid
-  unsigned length;  // bytes taken, at least 1
+struct TUtf8Char
+{
+  uint32_t code;   // the code point, or kUtf8Replacement when not valid
+  unsigned length; // bytes taken, at least 1
   bool valid;
 };
 

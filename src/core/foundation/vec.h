@@ -37,8 +37,7 @@ struct TVec2
   TVec2& Normalize()
   {
     float length = Length();
-    if (length != 0)
-    {
+    if (length != 0) {
       x /= length;
       y /= length;
     }
@@ -46,13 +45,34 @@ struct TVec2
   }
 };
 
-inline TVec2 operator+(TVec2 const& a, TVec2 const& b) { return TVec2(a.x + b.x, a.y + b.y); }
-inline TVec2 operator-(TVec2 const& a, TVec2 const& b) { return TVec2(a.x - b.x, a.y - b.y); }
-inline TVec2 operator*(TVec2 const& v, float s) { return TVec2(v.x * s, v.y * s); }
-inline TVec2 operator*(float s, TVec2 const& v) { return TVec2(v.x * s, v.y * s); }
-inline TVec2 operator/(TVec2 const& v, float s) { return TVec2(v.x / s, v.y / s); }
-inline bool operator==(TVec2 const& a, TVec2 const& b) { return a.x == b.x && a.y == b.y; }
-inline bool operator!=(TVec2 const& a, TVec2 const& b) { return !(a == b); }
+inline TVec2 operator+(TVec2 const& a, TVec2 const& b)
+{
+  return TVec2(a.x + b.x, a.y + b.y);
+}
+inline TVec2 operator-(TVec2 const& a, TVec2 const& b)
+{
+  return TVec2(a.x - b.x, a.y - b.y);
+}
+inline TVec2 operator*(TVec2 const& v, float s)
+{
+  return TVec2(v.x * s, v.y * s);
+}
+inline TVec2 operator*(float s, TVec2 const& v)
+{
+  return TVec2(v.x * s, v.y * s);
+}
+inline TVec2 operator/(TVec2 const& v, float s)
+{
+  return TVec2(v.x / s, v.y / s);
+}
+inline bool operator==(TVec2 const& a, TVec2 const& b)
+{
+  return a.x == b.x && a.y == b.y;
+}
+inline bool operator!=(TVec2 const& a, TVec2 const& b)
+{
+  return !(a == b);
+}
 
 struct TVec3
 {

@@ -42,8 +42,7 @@ inline int ReadChar(TGetChar* source, int bytes[4])
   int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
   int n = 1;
   // A sequence cut short by the end of the input is just shorter.
-  for (; n <= extra; ++n)
-  {
+  for (; n <= extra; ++n) {
     int next = source->GetByte();
     if (next == -1)
       break;
@@ -54,8 +53,7 @@ inline int ReadChar(TGetChar* source, int bytes[4])
 
 inline void UngetBytes(TGetChar* source, int const bytes[4], int n)
 {
-  while (n > 0)
-  {
+  while (n > 0) {
     --n;
     source->UngetByte(bytes[n]);
   }
@@ -64,12 +62,12 @@ inline void UngetBytes(TGetChar* source, int const bytes[4], int n)
 // What the tokenizer needs to know of a byte.
 enum : uint8_t
 {
-  kByteBlank = 1,      // ends an unquoted token
-  kByteMarkup = 2,     // "<", ">" or "=": ends an unquoted token
-  kByteQuote = 4,      // ends a quoted string
-  kByteAmpersand = 8,  // may begin an escape
-  kByteLead = 16,      // begins a character of more than one byte
-  kByteZero = 32       // a zero byte, where a str would end
+  kByteBlank = 1,     // ends an unquoted token
+  kByteMarkup = 2,    // "<", ">" or "=": ends an unquoted token
+  kByteQuote = 4,     // ends a quoted string
+  kByteAmpersand = 8, // may begin an escape
+  kByteLead = 16,     // begins a character of more than one byte
+  kByteZero = 32      // a zero byte, where a str would end
 };
 
 struct TByteClasses
@@ -77,8 +75,7 @@ struct TByteClasses
   uint8_t mClass[256];
   constexpr TByteClasses() : mClass()
   {
-    for (int byte = 0; byte < 256; ++byte)
-    {
+    for (int byte = 0; byte < 256; ++byte) {
       uint8_t value = 0;
       if (byte == ' ' || (byte >= '\t' && byte <= '\r'))
         value |= kByteBlank;
@@ -132,12 +129,10 @@ unsigned char const* PlainRun(unsigned char const* p, unsigned char const* end, 
 {
   const unsigned stop = kQuoted ? (kByteQuote | kByteLead) : (kByteBlank | kByteMarkup | kByteLead);
   unsigned classes = 0;
-  for (;;)
-  {
+  for (;;) {
     // Four bytes a step while they all go in: tokens are short, and one branch per four
     // bytes is what keeps the run cheap.
-    while (end - p >= 4)
-    {
+    while (end - p >= 4) {
       const unsigned a = ByteClass(p[0]), b = ByteClass(p[1]), c = ByteClass(p[2]), d = ByteClass(p[3]);
       if ((a | b | c | d) & stop)
         break;
@@ -166,8 +161,7 @@ unsigned char DecimalByte(char const* p, char const* end)
   while (p < end && IsSpace((unsigned char)*p))
     ++p;
   bool negative = false;
-  if (p < end && (*p == '+' || *p == '-'))
-  {
+  if (p < end && (*p == '+' || *p == '-')) {
     negative = *p == '-';
     ++p;
   }
@@ -185,37 +179,30 @@ size_t ResolveEscapes(char* data, size_t n, bool* escaped)
 {
   size_t in = 0;
   size_t out = 0;
-  while (in < n)
-  {
-    if (data[in] != '&')
-    {
+  while (in < n) {
+    if (data[in] != '&') {
       data[out++] = data[in++];
       continue;
     }
     bool replaced = false;
-    for (int row = 0; row < kCodeCount; ++row)
-    {
+    for (int row = 0; row < kCodeCount; ++row) {
       size_t len = (size_t)kCodeLen[row];
-      if (n - in - 1 >= len && data[in + 1] == kCode[row][0] && memcmp(data + in + 1, kCode[row], len) == 0)
-      {
+      if (n - in - 1 >= len && data[in + 1] == kCode[row][0] && memcmp(data + in + 1, kCode[row], len) == 0) {
         data[out] = kCodeChar[row];
         in += 1 + len;
         replaced = true;
         break;
       }
     }
-    if (!replaced && in + 1 < n && data[in + 1] == '#')
-    {
+    if (!replaced && in + 1 < n && data[in + 1] == '#') {
       char const* semicolon = (char const*)memchr(data + in + 2, ';', n - in - 2);
-      if (semicolon)
-      {
+      if (semicolon) {
         data[out] = (char)DecimalByte(data + in + 2, semicolon);
         in = (size_t)(semicolon - data) + 1;
         replaced = true;
       }
     }
-    if (!replaced)
-    {
+    if (!replaced) {
       data[out++] = data[in++];
       continue;
     }
@@ -242,8 +229,7 @@ public:
   {
     if (n == 0)
       return;
-    if (mBytes.size() - mSize < n)
-    {
+    if (mBytes.size() - mSize < n) {
       size_t grown = mBytes.empty() ? 256 : mBytes.size() * 2;
       while (grown - mSize < n)
         grown *= 2;
@@ -269,8 +255,7 @@ private:
 
 // One token into buf, a character at a time where ReadToken's quick way does not apply
 // (a token running past the source's window, or the end of the input).
-__attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenText& buf, bool* quoted,
-                                                     bool* escaped)
+__attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
 {
   buf.clear();
   *quoted = false;
@@ -281,8 +266,7 @@ __attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenTex
   // an ampersand went in.
   unsigned seen = 0;
   // Blanks are single bytes: skipped straight from the window while it lasts.
-  for (;;)
-  {
+  for (;;) {
     unsigned char const* p = source->Window();
     unsigned char const* end = source->WindowEnd();
     while (p < end && (ByteClass(*p) & kByteBlank))
@@ -295,43 +279,36 @@ __attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenTex
       break;
   }
   int lead = bytes[0] & 0xFF;
-  if (lead == '<' || lead == '>' || lead == '=')
-  {
+  if (lead == '<' || lead == '>' || lead == '=') {
     buf.push_back((char)lead);
     return;
   }
   if (lead == '"')
     *quoted = true;
   else
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
       buf.push_back((char)bytes[i]);
       seen |= ByteClass(bytes[i]);
     }
 
-  for (;;)
-  {
+  for (;;) {
     // Whole characters that go into the token as they are, straight from the source's
     // window; the byte that stops the run is read and judged one character at a time.
     unsigned char const* run = source->Window();
     unsigned char const* runEnd =
         *quoted ? PlainRun<true>(run, source->WindowEnd(), &seen) : PlainRun<false>(run, source->WindowEnd(), &seen);
-    if (runEnd != run)
-    {
+    if (runEnd != run) {
       buf.append((char const*)run, (size_t)(runEnd - run));
       source->Skip(runEnd);
     }
-    if (runEnd < source->WindowEnd() && *runEnd < 0x80)
-    {
+    if (runEnd < source->WindowEnd() && *runEnd < 0x80) {
       // The run stopped at the byte that ends the token: the closing quote is taken; a
       // blank or markup byte stays for the next token.
-      if (*quoted)
-      {
+      if (*quoted) {
         source->Skip(runEnd + 1);
         break;
       }
-      if (*runEnd == '>' && buf.size() >= 2 && buf.back() == '/')
-      {
+      if (*runEnd == '>' && buf.size() >= 2 && buf.back() == '/') {
         buf.pop_back();
         source->UngetByte('/');
       }
@@ -341,24 +318,19 @@ __attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenTex
     if (n == 0)
       break;
     lead = bytes[0] & 0xFF;
-    if (*quoted)
-    {
+    if (*quoted) {
       if (lead == '"')
         break;
-    }
-    else if (ByteClass(lead) & (kByteBlank | kByteMarkup))
-    {
+    } else if (ByteClass(lead) & (kByteBlank | kByteMarkup)) {
       UngetBytes(source, bytes, n);
       // "name/>" and "value/>": give the "/" back so the tag reads "/" then ">".
-      if (lead == '>' && buf.size() >= 2 && buf.back() == '/')
-      {
+      if (lead == '>' && buf.size() >= 2 && buf.back() == '/') {
         buf.pop_back();
         source->UngetByte('/');
       }
       break;
     }
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
       buf.push_back((char)bytes[i]);
       seen |= ByteClass(bytes[i]);
     }
@@ -401,11 +373,9 @@ __attribute__((always_inline)) inline void ReadToken(TGetChar* source, TTokenTex
   p = SkipBlanks(p, end);
   source->Skip(p);
   token->mEscaped = false;
-  if (p < end)
-  {
+  if (p < end) {
     unsigned first = ByteClass(*p);
-    if (first & kByteMarkup)
-    {
+    if (first & kByteMarkup) {
       token->mBytes = (char const*)p;
       token->mSize = 1;
       token->mQuoted = false;
@@ -417,33 +387,27 @@ __attribute__((always_inline)) inline void ReadToken(TGetChar* source, TTokenTex
     unsigned char const* start = p;
     unsigned char const* stop = nullptr;
     unsigned char const* next = nullptr;
-    if (first & kByteQuote)
-    {
+    if (first & kByteQuote) {
       start = p + 1;
       stop = PlainRun<true>(start, end, &seen);
       // The closing quote is taken with the token.
       if (stop < end && *stop == '"')
         next = stop + 1;
-    }
-    else
-    {
+    } else {
       stop = PlainRun<false>(p, end, &seen);
       // Ended by a blank or markup byte, which stays for the next token.
-      if (stop > p && stop < end && *stop < 0x80)
-      {
+      if (stop > p && stop < end && *stop < 0x80) {
         // "name/>" and "value/>": the "/" is left to be read before the ">".
         if (*stop == '>' && stop - p >= 2 && stop[-1] == '/')
           --stop;
         next = stop;
       }
     }
-    if (next)
-    {
+    if (next) {
       token->mQuoted = (first & kByteQuote) != 0;
       token->mMayHoldZero = (seen & (kByteZero | kByteAmpersand)) != 0;
       source->Skip(next);
-      if (!(seen & kByteAmpersand) || stop == start)
-      {
+      if (!(seen & kByteAmpersand) || stop == start) {
         token->mBytes = (char const*)start;
         token->mSize = (size_t)(stop - start);
         return;
@@ -560,8 +524,7 @@ public:
   void Safe(char const* bytes, size_t n)
   {
     size_t runStart = 0;
-    for (size_t i = 0; i < n; ++i)
-    {
+    for (size_t i = 0; i < n; ++i) {
       unsigned char c = (unsigned char)bytes[i];
       int row = -1;
       if (c == '&' || c == '<' || c == '>' || c == '"' || c == '\'')
@@ -572,13 +535,10 @@ public:
         continue;
       Put(bytes + runStart, i - runStart);
       runStart = i + 1;
-      if (row >= 0)
-      {
+      if (row >= 0) {
         mOut.push_back('&');
         Put(kCode[row], (size_t)kCodeLen[row]);
-      }
-      else
-      {
+      } else {
         char number[8];
         int len = snprintf(number, sizeof number, "&#%u;", (unsigned)c);
         Put(number, (size_t)len);
@@ -593,7 +553,6 @@ public:
 private:
   std::vector<char> mOut;
 };
-
 
 // ---------------------------------------------------------------------------------------
 // Free functions
@@ -616,8 +575,7 @@ void removeXMLEscapeChars(str& text, int* length, bool* escaped)
 {
   bool isEscaped = false;
   unsigned n = text.length();
-  if (n && memchr(text.c_str(), '&', n))
-  {
+  if (n && memchr(text.c_str(), '&', n)) {
     std::vector<char> buf(text.c_str(), text.c_str() + n);
     buf.resize(ResolveEscapes(buf.data(), buf.size(), &isEscaped));
     text = ToStr(buf);
@@ -645,21 +603,18 @@ bool qvInflateZxml(char const* block, unsigned long size, char const* what, std:
   if (!what)
     what = "XML";
   out->clear();
-  if (!block || size < 12 || memcmp(block, "ZXML", 4) != 0)
-  {
+  if (!block || size < 12 || memcmp(block, "ZXML", 4) != 0) {
     WriteDbg("ERROR: %s: compressed XML header missing or cut short (%lu bytes)", what, block ? size : 0ul);
     return false;
   }
   unsigned long compressedLength = ReadLE32(block + 4);
   unsigned long plainLength = ReadLE32(block + 8);
-  if (compressedLength > size - 12)
-  {
-    WriteDbg("ERROR: %s: compressed XML claims %lu compressed bytes but only %lu follow the header",
-             what, compressedLength, size - 12);
+  if (compressedLength > size - 12) {
+    WriteDbg("ERROR: %s: compressed XML claims %lu compressed bytes but only %lu follow the header", what,
+             compressedLength, size - 12);
     return false;
   }
-  if (plainLength > kMaxXmlBytes || plainLength > compressedLength * kMaxInflateRatio + kInflateSlack)
-  {
+  if (plainLength > kMaxXmlBytes || plainLength > compressedLength * kMaxInflateRatio + kInflateSlack) {
     WriteDbg("ERROR: %s: compressed XML claims %lu bytes of text, impossible from %lu compressed bytes "
              "or above the limit of %lu",
              what, plainLength, compressedLength, kMaxXmlBytes);
@@ -669,8 +624,7 @@ bool qvInflateZxml(char const* block, unsigned long size, char const* what, std:
   out->resize(plainLength + 1);
   uLongf inflated = plainLength;
   int result = uncompress((Bytef*)out->data(), &inflated, (Bytef const*)block + 12, compressedLength);
-  if (result != Z_OK)
-  {
+  if (result != Z_OK) {
     WriteDbg("ERROR: %s: compressed XML stream is corrupt (zlib result %d)", what, result);
     out->clear();
     return false;
@@ -720,8 +674,7 @@ int TGetCharFile::DoGetChar()
 
 int TGetCharFile::UngetChar(int c)
 {
-  if (mNext > mBlock)
-  {
+  if (mNext > mBlock) {
     --mNext;
     return c;
   }
@@ -788,15 +741,13 @@ public:
   {
     {
       std::lock_guard<std::mutex> lock(mMutex);
-      if (mFree.empty() && mSlabs.size() < kMostSlabs)
-      {
-        char* slab = static_cast<char*>(::operator new(kBlockBytes * kBlocksPerSlab));
+      if (mFree.empty() && mSlabs.size() < kMostSlabs) {
+        char* slab = static_cast<char*>(::operator new(kBlockBytes* kBlocksPerSlab));
         mSlabs.push_back(slab);
         for (size_t i = kBlocksPerSlab; i > 0; --i)
           mFree.push_back(slab + (i - 1) * kBlockBytes);
       }
-      if (!mFree.empty())
-      {
+      if (!mFree.empty()) {
         char* block = mFree.back();
         mFree.pop_back();
         return block;
@@ -810,8 +761,7 @@ public:
     {
       std::lock_guard<std::mutex> lock(mMutex);
       for (char* slab : mSlabs)
-        if (block >= slab && block < slab + kBlockBytes * kBlocksPerSlab)
-        {
+        if (block >= slab && block < slab + kBlockBytes * kBlocksPerSlab) {
           mFree.push_back(block);
           return;
         }
@@ -894,8 +844,7 @@ private:
   {
     // A record larger than a quarter block (a long text, a long list) has a block of its
     // own, so that the rest of the current block is not wasted.
-    if (bytes > TArenaBlockPool::kBlockBytes / 4)
-    {
+    if (bytes > TArenaBlockPool::kBlockBytes / 4) {
       mLargeBlocks.push_back(nullptr);
       mLargeBlocks.back() = static_cast<char*>(::operator new(bytes));
       return mLargeBlocks.back();
@@ -922,35 +871,31 @@ void* XmlArenaAllocate(TXmlArena* arena, size_t bytes)
 // TXmlNode
 
 TXmlNode::TXmlNode()
-  : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0), mArena(nullptr),
-    mOwnsArena(false), mInArena(false)
-{
-}
+    : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0), mArena(nullptr),
+      mOwnsArena(false), mInArena(false)
+{}
 
 TXmlNode::TXmlNode(char const* name)
-  : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mName(name ? name : ""), mChildCursor(0),
-    mAttributeCursor(0), mArena(nullptr), mOwnsArena(false), mInArena(false)
-{
-}
+    : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mName(name ? name : ""), mChildCursor(0),
+      mAttributeCursor(0), mArena(nullptr), mOwnsArena(false), mInArena(false)
+{}
 
 TXmlNode::TXmlNode(TXmlArena* arena)
-  : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mChildren(TXmlAllocator<TXmlNode*>(arena)),
-    mChildCursor(0), mAttributes(TXmlAllocator<TAttribute>(arena)), mAttributeCursor(0), mArena(arena),
-    mOwnsArena(false), mInArena(true)
-{
-}
+    : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mChildren(TXmlAllocator<TXmlNode*>(arena)), mChildCursor(0),
+      mAttributes(TXmlAllocator<TAttribute>(arena)), mAttributeCursor(0), mArena(arena), mOwnsArena(false),
+      mInArena(true)
+{}
 
 TXmlNode::TXmlNode(TXmlNode const& other)
-  : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0), mArena(nullptr),
-    mOwnsArena(false), mInArena(false)
+    : mContentLength(0), mLevel(nullptr), mSizeHint(4096), mChildCursor(0), mAttributeCursor(0), mArena(nullptr),
+      mOwnsArena(false), mInArena(false)
 {
   CopyFrom(other);
 }
 
 TXmlNode& TXmlNode::operator=(TXmlNode const& other)
 {
-  if (this != &other)
-  {
+  if (this != &other) {
     NoteHeapPart();
     Clear();
     CopyFrom(other);
@@ -989,8 +934,7 @@ void TXmlNode::Clear()
   // A document whose arena holds nothing of the heap goes whole: the nodes in it own
   // nothing that needs their destructors.
   const bool whole = mOwnsArena && !mArena->mHeapParts;
-  for (TXmlNode* child : mChildren)
-  {
+  for (TXmlNode* child : mChildren) {
     if (!child->mInArena)
       delete child;
     else if (!whole)
@@ -1000,8 +944,7 @@ void TXmlNode::Clear()
   mAttributes.clear();
   mChildCursor = 0;
   mAttributeCursor = 0;
-  if (mOwnsArena)
-  {
+  if (mOwnsArena) {
     delete mArena;
     mArena = nullptr;
     mOwnsArena = false;
@@ -1065,8 +1008,7 @@ str TXmlNode::GetAttribute(char const* name, bool* quoted) const
     name = "";
   size_t len = strlen(name);
   for (TAttribute const& attribute : mAttributes)
-    if (attribute.mName.length() == len && memcmp(attribute.mName.c_str(), name, len) == 0)
-    {
+    if (attribute.mName.length() == len && memcmp(attribute.mName.c_str(), name, len) == 0) {
       if (quoted)
         *quoted = attribute.mQuoted;
       return attribute.mValue;
@@ -1083,8 +1025,7 @@ void TXmlNode::SetAttribute(char const* name, char const* value)
   NoteHeapPart();
   size_t len = strlen(name);
   for (TAttribute& attribute : mAttributes)
-    if (attribute.mName.length() == len && memcmp(attribute.mName.c_str(), name, len) == 0)
-    {
+    if (attribute.mName.length() == len && memcmp(attribute.mName.c_str(), name, len) == 0) {
       attribute.mValue = value;
       attribute.mQuoted = true;
       return;
@@ -1105,9 +1046,7 @@ TXmlNode* TXmlNode::OnOpenTag(str const& name)
   return CreateChild(name.c_str());
 }
 
-void TXmlNode::OnEndTag(str const&)
-{
-}
+void TXmlNode::OnEndTag(str const&) {}
 
 void TXmlNode::OnContent(str const& text, int length)
 {
@@ -1117,8 +1056,7 @@ void TXmlNode::OnContent(str const& text, int length)
     n = (unsigned)length;
   if (n == 0)
     return;
-  if (mLevel)
-  {
+  if (mLevel) {
     AppendContent(text.c_str(), n);
     return;
   }
@@ -1126,8 +1064,7 @@ void TXmlNode::OnContent(str const& text, int length)
   str joined;
   joined._reserve(mContentLength + n + 2);
   unsigned position = 0;
-  if (mContentLength != 0)
-  {
+  if (mContentLength != 0) {
     position = (unsigned)joined.overlay(0, mContent.c_str(), mContent.length(), true);
     position = (unsigned)joined.overlay((int)position, " ", 1, true);
   }
@@ -1166,11 +1103,10 @@ bool TXmlNode::Parse(TGetChar* source)
   if (!source)
     return false;
   if (mLevel)
-    return ParseTokens(source);  // a callback parsing into the same node again
+    return ParseTokens(source); // a callback parsing into the same node again
   // The nodes this parse makes, and their strings, go into the document's arena; a node
   // outside any document starts one of its own.
-  if (!mArena && HasOwnCallbacks())
-  {
+  if (!mArena && HasOwnCallbacks()) {
     mArena = new TXmlArena();
     mOwnsArena = true;
   }
@@ -1185,13 +1121,11 @@ bool TXmlNode::Parse(TGetChar* source)
   mLevel = &level;
   bool ok = ParseTokens(source);
   mLevel = nullptr;
-  if (!level.mChildren.empty())
-  {
+  if (!level.mChildren.empty()) {
     mChildren.reserve(mChildren.size() + level.mChildren.size());
     mChildren.insert(mChildren.end(), level.mChildren.begin(), level.mChildren.end());
   }
-  if (level.mContent.size() != mContent.length())
-  {
+  if (level.mContent.size() != mContent.length()) {
     if (mInArena)
       mContent = mArena->Keep(level.mContent.data(), level.mContent.size());
     else
@@ -1207,11 +1141,9 @@ bool TXmlNode::ParseTokens(TGetChar* source)
   TTokenText& buffer = TokenBuffer();
   const bool ownCallbacks = mInArena || HasOwnCallbacks();
   TToken token;
-  for (;;)
-  {
+  for (;;) {
     ReadToken(source, buffer, &token);
-    if (token.Empty())
-    {
+    if (token.Empty()) {
       // An empty quoted string is not the end of the input; it adds nothing.
       if (token.mQuoted)
         continue;
@@ -1219,22 +1151,18 @@ bool TXmlNode::ParseTokens(TGetChar* source)
         source->mEndedOpen = true;
       return true;
     }
-    if (token.IsMarkup('<'))
-    {
+    if (token.IsMarkup('<')) {
       bool endTag = false;
       TXmlNode* child = ParseTag(source, &endTag);
-      if (source->mError)
-      {
+      if (source->mError) {
         WriteDbg("ERROR: XML input ends inside a tag%s%s", source->mSource ? " in " : "",
                  source->mSource ? source->mSource : "");
         return false;
       }
-      if (child)
-      {
-        if (source->mDepth >= kMaxXmlDepth)
-        {
-          WriteDbg("ERROR: XML elements nested deeper than %d levels%s%s", kMaxXmlDepth,
-                   source->mSource ? " in " : "", source->mSource ? source->mSource : "");
+      if (child) {
+        if (source->mDepth >= kMaxXmlDepth) {
+          WriteDbg("ERROR: XML elements nested deeper than %d levels%s%s", kMaxXmlDepth, source->mSource ? " in " : "",
+                   source->mSource ? source->mSource : "");
           return false;
         }
         ++source->mDepth;
@@ -1245,14 +1173,10 @@ bool TXmlNode::ParseTokens(TGetChar* source)
       }
       if (endTag)
         return true;
-    }
-    else if (ownCallbacks)
-    {
+    } else if (ownCallbacks) {
       // What OnContent would take of the token's str: the bytes before a zero byte.
       AppendContent(token.mBytes, token.mMayHoldZero ? strnlen(token.mBytes, token.mSize) : token.mSize);
-    }
-    else
-    {
+    } else {
       OnContent(ToStr(token), (int)token.mSize);
     }
   }
@@ -1301,10 +1225,8 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
   // strings go into the document's arena, and nothing is made for what they would ignore.
   const bool ownCallbacks = mInArena || HasOwnCallbacks();
   TXmlArena* arena = nullptr;
-  if (ownCallbacks)
-  {
-    if (!mArena)
-    {
+  if (ownCallbacks) {
+    if (!mArena) {
       mArena = new TXmlArena();
       mOwnsArena = true;
     }
@@ -1329,29 +1251,24 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
     }
   } handOver{child, attributes};
   TToken token;
-  for (;;)
-  {
-    if (state == 1 && child && ownCallbacks && ReadPlainAttribute(source, arena, attributes))
-    {
+  for (;;) {
+    if (state == 1 && child && ownCallbacks && ReadPlainAttribute(source, arena, attributes)) {
       // As after a value read by the tokens: a name read before without its "=" is dropped.
       kept = TXmlArena::TKept();
       continue;
     }
     ReadToken(source, buffer, &token);
-    if (token.Empty() && !token.mQuoted)
-    {
+    if (token.Empty() && !token.mQuoted) {
       source->mError = true;
       if (endTag)
         *endTag = isEndTag;
       return child;
     }
-    if (token.IsMarkup('>'))
-    {
+    if (token.IsMarkup('>')) {
       if (endTag)
         *endTag = isEndTag;
       char first = ownCallbacks ? kept.First() : pending[0];
-      if (first == '/' || first == '?' || special)
-      {
+      if (first == '/' || first == '?' || special) {
         if (!ownCallbacks)
           OnEndTag(str(">"));
         return nullptr;
@@ -1360,23 +1277,18 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
     }
     // A quoted string is never markup, whatever it holds.
     const bool markup = !token.mQuoted && !token.mEscaped;
-    switch (state)
-    {
+    switch (state) {
     case 0:
-      if (markup && token.mBytes[0] == '/')
-      {
+      if (markup && token.mBytes[0] == '/') {
         isEndTag = true;
         if (!ownCallbacks)
           OnEndTag(ToStr(token));
-      }
-      else
-      {
+      } else {
         // Decided before the callback, which may parse (and so reuse the token buffer).
         special = (token.mBytes[0] == '?' && token.mSize == 4 && memcmp(token.mBytes, "?xml", 4) == 0) ||
                   (token.mBytes[0] == '!' && ((token.mSize == 8 && memcmp(token.mBytes, "!DOCTYPE", 8) == 0) ||
                                               (token.mSize >= 3 && memcmp(token.mBytes, "!--", 3) == 0)));
-        if (ownCallbacks)
-        {
+        if (ownCallbacks) {
           // As OnOpenTag: the child's name is the token up to a zero byte.
           child = new (arena->Allocate(sizeof(TXmlNode))) TXmlNode(arena);
           child->mName =
@@ -1385,9 +1297,7 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
             mLevel->mChildren.push_back(child);
           else
             AdoptChild(child);
-        }
-        else
-        {
+        } else {
           child = OnOpenTag(ToStr(token));
         }
       }
@@ -1402,13 +1312,10 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
         pending = ToStr(token);
       break;
     default:
-      if (child && ownCallbacks)
-      {
+      if (child && ownCallbacks) {
         // A child made here has the own callbacks too.
         attributes.push_back(TAttribute{kept.Text(), arena->Keep(token.mBytes, token.mSize), token.mQuoted});
-      }
-      else if (child)
-      {
+      } else if (child) {
         child->OnAttribute(pending, ToStr(token), token.mQuoted);
       }
       pending = str();
@@ -1424,17 +1331,14 @@ bool TXmlNode::ParseFile(char const* name)
   if (!name)
     name = "";
   TFile* file = qv_open(name, kFileRead);
-  if (!file)
-  {
+  if (!file) {
     WriteDbg("ERROR: XML file %s cannot be opened", name);
     return false;
   }
   char magic[4];
-  if (qv_read(file, magic, 4) == 4 && memcmp(magic, "ZXML", 4) == 0)
-  {
+  if (qv_read(file, magic, 4) == 4 && memcmp(magic, "ZXML", 4) == 0) {
     unsigned long size = file->Size();
-    if (size > kMaxXmlBytes)
-    {
+    if (size > kMaxXmlBytes) {
       WriteDbg("ERROR: %s: compressed XML file of %lu bytes is above the limit of %lu", name, size, kMaxXmlBytes);
       qv_close(file);
       return false;
@@ -1454,8 +1358,7 @@ bool TXmlNode::ParseFile(char const* name)
   // The source owns the handle from here and closes it.
   TGetCharFile source(file, str(name));
   source.mSource = name;
-  if (!Parse(&source))
-  {
+  if (!Parse(&source)) {
     // The parser's own line cannot say which file it was reading.
     WriteDbg("ERROR: XML file %s is damaged; only what came before the damage was read", name);
     return false;
@@ -1465,8 +1368,7 @@ bool TXmlNode::ParseFile(char const* name)
 
 bool TXmlNode::ParseString(char const* text, char const* source)
 {
-  if (!text)
-  {
+  if (!text) {
     WriteDbg("ERROR: TXmlNode::ParseString given no text");
     return false;
   }
@@ -1478,8 +1380,7 @@ bool TXmlNode::ParseString(char const* text, char const* source)
 
 bool TXmlNode::ParseBuffer(char const* data, unsigned long size, char const* source)
 {
-  if (!data && size)
-  {
+  if (!data && size) {
     WriteDbg("ERROR: TXmlNode::ParseBuffer given no data");
     return false;
   }
@@ -1489,16 +1390,14 @@ bool TXmlNode::ParseBuffer(char const* data, unsigned long size, char const* sou
 
 bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* source)
 {
-  if (!data && size)
-  {
+  if (!data && size) {
     WriteDbg("ERROR: TXmlNode::ParseWhole given no data");
     return false;
   }
   bool endedOpen = false;
   if (!ParseNamedBuffer(data, size, source, &endedOpen))
     return false;
-  if (endedOpen)
-  {
+  if (endedOpen) {
     WriteDbg("ERROR: %s is cut short: it ends inside an element", source ? source : "XML input");
     return false;
   }
@@ -1508,8 +1407,7 @@ bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* sour
 bool TXmlNode::ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool* endedOpen)
 {
   std::vector<char> inflated;
-  if (size >= 4 && memcmp(data, "ZXML", 4) == 0)
-  {
+  if (size >= 4 && memcmp(data, "ZXML", 4) == 0) {
     if (!qvInflateZxml(data, size, what ? what : "XML buffer", &inflated))
       return false;
     data = inflated.data();
@@ -1524,8 +1422,7 @@ bool TXmlNode::ParseNamedBuffer(char const* data, unsigned long size, char const
 
 bool TXmlNode::DecompressAndParse(char const* block)
 {
-  if (!block)
-  {
+  if (!block) {
     WriteDbg("ERROR: TXmlNode::DecompressAndParse given no data");
     return false;
   }
@@ -1550,8 +1447,7 @@ void TXmlWriter::Node(TXmlNode const& node, int indent)
   Spaces(indent);
   Put("<", 1);
   Put(node.mName.c_str(), node.mName.length());
-  for (TXmlNode::TAttribute const& attribute : node.mAttributes)
-  {
+  for (TXmlNode::TAttribute const& attribute : node.mAttributes) {
     Put("\n", 1);
     Spaces(indent + 4);
     Safe(attribute.mName);
@@ -1563,8 +1459,7 @@ void TXmlWriter::Node(TXmlNode const& node, int indent)
       Put("\"", 1);
   }
   Put(">\n", 2);
-  if (node.mContentLength != 0)
-  {
+  if (node.mContentLength != 0) {
     Spaces(indent);
     Safe(node.mContent);
     Put("\n", 1);

@@ -31,8 +31,7 @@ public:
   explicit TXmlAllocator(TXmlArena* arena) : mArena(arena) {}
   template <class U>
   TXmlAllocator(TXmlAllocator<U> const& other) : mArena(other.mArena)
-  {
-  }
+  {}
 
   T* allocate(size_t n)
   {

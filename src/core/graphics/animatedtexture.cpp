@@ -44,10 +44,8 @@ bool ReadInt(TFile* file, int32_t* value)
   if (!ReadBytes(file, bytes, 4)) {
     return false;
   }
-  *value = static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) |
-                                static_cast<uint32_t>(bytes[1]) << 8 |
-                                static_cast<uint32_t>(bytes[2]) << 16 |
-                                static_cast<uint32_t>(bytes[3]) << 24);
+  *value = static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                                static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
   return true;
 }
 
@@ -67,7 +65,8 @@ bool ReadTag(TFile* file, const char* expected)
   return ReadBytes(file, tag, 4) && std::memcmp(tag, expected, 4) == 0;
 }
 
-struct TFileCloser {
+struct TFileCloser
+{
   TFile* mFile;
   ~TFileCloser() { qv_close(mFile); }
 };
@@ -88,12 +87,11 @@ int AttributeInt(const TXmlNode* node, const char* name)
   return std::atoi(node->GetAttribute(name).c_str());
 }
 
-}  // namespace
+} // namespace
 
 TMat3 TAnimFrame::GetMatrix() const
 {
-  return TMat3(mTransform[0], mTransform[1], 0, mTransform[2], mTransform[3], 0, mTransform[4],
-               mTransform[5], 1);
+  return TMat3(mTransform[0], mTransform[1], 0, mTransform[2], mTransform[3], 0, mTransform[4], mTransform[5], 1);
 }
 
 intptr_t TAnimatedTexture::ClassId()
@@ -165,8 +163,7 @@ TRect TAnimatedTexture::GetFrameRect(int i) const
   if (!frame) {
     return TRect();
   }
-  return TRect(frame->mX, frame->mY, WrappedSum(frame->mX, frame->mW),
-               WrappedSum(frame->mY, frame->mH));
+  return TRect(frame->mX, frame->mY, WrappedSum(frame->mX, frame->mW), WrappedSum(frame->mY, frame->mH));
 }
 
 std::pair<int, int> TAnimatedTexture::GetRegistrationPoint(int i) const
@@ -272,8 +269,7 @@ bool TAnimatedTexture::ReadFrames(TFile* file, int32_t version)
     return true;
   }
   if (static_cast<unsigned long long>(count) * MinFrameBytes(version) > Remaining(file)) {
-    WriteDbg("ERROR: Animation %s: %d frames cannot fit in the file", mAnimation->mName.c_str(),
-             count);
+    WriteDbg("ERROR: Animation %s: %d frames cannot fit in the file", mAnimation->mName.c_str(), count);
     return false;
   }
   std::vector<TAnimFrame>& frames = mAnimation->mFrames;
@@ -281,9 +277,8 @@ bool TAnimatedTexture::ReadFrames(TFile* file, int32_t version)
   for (int32_t i = 0; i < count; ++i) {
     frames.emplace_back();
     TAnimFrame& frame = frames.back();
-    if (!ReadInt(file, &frame.mRegX) || !ReadInt(file, &frame.mRegY) ||
-        !ReadInt(file, &frame.mX) || !ReadInt(file, &frame.mY) || !ReadInt(file, &frame.mW) ||
-        !ReadInt(file, &frame.mH)) {
+    if (!ReadInt(file, &frame.mRegX) || !ReadInt(file, &frame.mRegY) || !ReadInt(file, &frame.mX) ||
+        !ReadInt(file, &frame.mY) || !ReadInt(file, &frame.mW) || !ReadInt(file, &frame.mH)) {
       return false;
     }
     if (version >= 2 && !ReadFloat(file, &frame.mAlpha)) {
@@ -300,14 +295,12 @@ bool TAnimatedTexture::ReadFrames(TFile* file, int32_t version)
     }
     if (anchors > 0) {
       if (static_cast<unsigned long long>(anchors) * kMinAnchorBytes > Remaining(file)) {
-        WriteDbg("ERROR: Animation %s: %d anchors cannot fit in the file",
-                 mAnimation->mName.c_str(), anchors);
+        WriteDbg("ERROR: Animation %s: %d anchors cannot fit in the file", mAnimation->mName.c_str(), anchors);
         return false;
       }
       frame.mAnchors.resize(static_cast<size_t>(anchors));
       for (TAnimAnchor& anchor : frame.mAnchors) {
-        if (!ReadInt(file, &anchor.mX) || !ReadInt(file, &anchor.mY) ||
-            !ReadString(file, &anchor.mName)) {
+        if (!ReadInt(file, &anchor.mX) || !ReadInt(file, &anchor.mY) || !ReadString(file, &anchor.mName)) {
           return false;
         }
       }
@@ -334,8 +327,7 @@ bool TAnimatedTexture::ParseFromANM(str file)
     return false;
   }
   int32_t ignored, version;
-  bool read = ReadInt(handle, &ignored) && ReadInt(handle, &version) &&
-              ReadString(handle, &animation.mSequenceName) &&
+  bool read = ReadInt(handle, &ignored) && ReadInt(handle, &version) && ReadString(handle, &animation.mSequenceName) &&
               ReadString(handle, &animation.mSource);
   if (read && !ReadTag(handle, "IMGN")) {
     WriteDbg("ERROR: Animation %s: %s has no IMGN tag", name, file.c_str());
@@ -346,8 +338,7 @@ bool TAnimatedTexture::ParseFromANM(str file)
   for (int extra = 0; read && version == 1 && extra < 4; ++extra) {
     read = ReadInt(handle, &ignored);
   }
-  read = read && ReadString(handle, &animation.mImageFile) &&
-         ReadString(handle, &animation.mMaskFile);
+  read = read && ReadString(handle, &animation.mImageFile) && ReadString(handle, &animation.mMaskFile);
   if (read && !ReadTag(handle, "FRMS")) {
     WriteDbg("ERROR: Animation %s: %s has no FRMS tag", name, file.c_str());
     return false;
@@ -527,8 +518,7 @@ bool TAnimatedTexture::LoadTextures()
   if (data->LoadFile(image.c_str(), mask.c_str())) {
     return true;
   }
-  return !animation.mFolder.empty() &&
-         data->LoadFile(animation.mImageFile.c_str(), animation.mMaskFile.c_str());
+  return !animation.mFolder.empty() && data->LoadFile(animation.mImageFile.c_str(), animation.mMaskFile.c_str());
 }
 
 void TAnimatedTexture::DrawSprite(const TDrawSpec& spec)
@@ -558,8 +548,7 @@ void TAnimatedTexture::DrawSprite(const TDrawSpec& spec)
   TRect frameRect = GetFrameRect(mAnimation->mCurrentFrame);
   if (copy.mFlags & TDrawSpec::kSourceRect) {
     TRect moved(WrappedSum(copy.mSrcRect.left, frame->mX), WrappedSum(copy.mSrcRect.top, frame->mY),
-                WrappedSum(copy.mSrcRect.right, frame->mX),
-                WrappedSum(copy.mSrcRect.bottom, frame->mY));
+                WrappedSum(copy.mSrcRect.right, frame->mX), WrappedSum(copy.mSrcRect.bottom, frame->mY));
     copy.mSrcRect = TRect::Intersect(moved, frameRect);
     // A part outside the frame would otherwise come out inverted, cut from its neighbours.
     if (copy.mSrcRect.right <= copy.mSrcRect.left || copy.mSrcRect.bottom <= copy.mSrcRect.top) {

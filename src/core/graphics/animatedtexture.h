@@ -16,13 +16,15 @@
 class TFile;
 
 // A named point of a frame.
-struct TAnimAnchor {
+struct TAnimAnchor
+{
   str mName;
   int32_t mX = 0;
   int32_t mY = 0;
 };
 
-struct TAnimFrame {
+struct TAnimFrame
+{
   // The first transform value that marks a frame without a transform of its own.
   static constexpr float kNoTransform = -1e7f;
 
@@ -40,7 +42,8 @@ struct TAnimFrame {
   TMat3 GetMatrix() const;
 };
 
-struct TAnimation {
+struct TAnimation
+{
   str mSequenceName;
   str mSource;
   str mName;
@@ -58,7 +61,8 @@ struct TAnimation {
   std::vector<TAnimFrame> mFrames;
 };
 
-class TAnimatedTexture : public TTexture {
+class TAnimatedTexture : public TTexture
+{
 public:
   static intptr_t ClassId();
 

@@ -17,8 +17,7 @@
 namespace {
 
 // In the order a name without extension is completed.
-const char* const kProbeExtensions[] = {".xml", ".anm", ".jpg", ".jp2", ".png",
-                                        ".spx", ".ogg", ".mesh", ".lua"};
+const char* const kProbeExtensions[] = {".xml", ".anm", ".jpg", ".jp2", ".png", ".spx", ".ogg", ".mesh", ".lua"};
 
 str Normalised(str name)
 {
@@ -41,7 +40,7 @@ boost::shared_ptr<T> Registered(const str& key)
   return registry ? CastAsset<T>(registry->GetAsset(key)) : boost::shared_ptr<T>();
 }
 
-}  // namespace
+} // namespace
 
 str SoundHandle(str name, str options)
 {
@@ -175,8 +174,7 @@ boost::shared_ptr<TTexture> TAssetMap::GetTexture(str name)
   if (boost::shared_ptr<TAsset> asset = FindOrLoad(name)) {
     return CastAsset<TTexture>(asset);
   }
-  WriteDbg("ERROR: Texture asset not found: %s (auto load set to %s)", name.c_str(),
-           mAutoLoad ? "true" : "false");
+  WriteDbg("ERROR: Texture asset not found: %s (auto load set to %s)", name.c_str(), mAutoLoad ? "true" : "false");
   return boost::shared_ptr<TTexture>();
 }
 

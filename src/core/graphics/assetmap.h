@@ -16,7 +16,8 @@ class TSound;
 // from a "group=" option.
 str SoundHandle(str name, str options);
 
-class TAssetMap {
+class TAssetMap
+{
 public:
   TAssetMap() : mAutoLoad(false) {}
   virtual ~TAssetMap();

@@ -15,7 +15,8 @@ class TVertexSet;
 
 // The renderer owns one back end, made when the renderer is made: by the factory the
 // platform registered (the OpenGL one), else a null back end that draws nothing.
-class TDisplayBackend {
+class TDisplayBackend
+{
 public:
   typedef TDisplayBackend* (*TFactory)();
 
@@ -49,14 +50,13 @@ public:
   virtual void SetOption(str name, str value) = 0;
 
   virtual void DrawVertices(TRenderer::EDrawType type, const TVertexSet& set) = 0;
-  virtual void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set,
-                                   unsigned short* indices, int count) = 0;
+  virtual void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices,
+                                   int count) = 0;
   // Viewport coordinates; with a texture, fills that texture instead of the frame.
   virtual void FillRect(int left, int top, int right, int bottom, const TColor& color,
                         boost::shared_ptr<TTexture> texture) = 0;
 
-  virtual bool BeginRenderTarget(boost::shared_ptr<TTexture> texture,
-                                 TRenderer::ERenderTargetMode mode) = 0;
+  virtual bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, TRenderer::ERenderTargetMode mode) = 0;
   virtual void EndRenderTarget() = 0;
   virtual bool RenderTargetIsScreen() const = 0;
   // Copies the top-left of the finished frame, the texture's size, into the texture,

@@ -7,7 +7,8 @@
 
 // Without an installed host the renderer drives its back end directly, which is what
 // tests and tools that own their GL context want.
-class TDisplayHost {
+class TDisplayHost
+{
 public:
   virtual ~TDisplayHost() {}
   // Before a frame: makes the window's context current. The renderer then begins the frame

@@ -12,7 +12,8 @@
 
 namespace {
 
-struct TJp2Stream {
+struct TJp2Stream
+{
   TFile* mFile;
   long mSize;
 };
@@ -77,22 +78,20 @@ bool Usable(const opj_image_t* image, int index)
     return false;
   }
   const opj_image_comp_t& component = image->comps[index];
-  return component.data && component.w > 0 && component.h > 0 && component.prec > 0 &&
-         component.prec <= 31;
+  return component.data && component.w > 0 && component.h > 0 && component.prec > 0 && component.prec <= 31;
 }
 
 // Fills one byte (0 blue .. 3 alpha) of every pixel from a component, repeating the last
 // column and row into the padding; false when the component is missing.
-bool FillChannel(const opj_image_t* image, int index, unsigned char* pixels, unsigned width,
-                 unsigned height, unsigned side, int byte, unsigned char fallback)
+bool FillChannel(const opj_image_t* image, int index, unsigned char* pixels, unsigned width, unsigned height,
+                 unsigned side, int byte, unsigned char fallback)
 {
   const bool usable = Usable(image, index);
   for (unsigned y = 0; y < side; ++y) {
     unsigned sourceY = std::min(y, height - 1);
     unsigned char* row = pixels + static_cast<size_t>(y) * side * 4;
     for (unsigned x = 0; x < side; ++x) {
-      row[x * 4 + byte] =
-          usable ? Sample(image->comps[index], std::min(x, width - 1), sourceY) : fallback;
+      row[x * 4 + byte] = usable ? Sample(image->comps[index], std::min(x, width - 1), sourceY) : fallback;
     }
   }
   return usable;
@@ -108,10 +107,10 @@ int AlphaComponent(const opj_image_t* image, int firstExtra)
   return static_cast<OPJ_UINT32>(firstExtra) < image->numcomps ? firstExtra : -1;
 }
 
-}  // namespace
+} // namespace
 
-bool EzJp2LoadImage(const char* name, unsigned char** pixels, int* width, int* height,
-                    int* side, int* hasAlpha, unsigned maxSide)
+bool EzJp2LoadImage(const char* name, unsigned char** pixels, int* width, int* height, int* side, int* hasAlpha,
+                    unsigned maxSide)
 {
   *pixels = nullptr;
   *hasAlpha = 0;
@@ -124,13 +123,11 @@ bool EzJp2LoadImage(const char* name, unsigned char** pixels, int* width, int* h
   unsigned char magic[12] = {0};
   unsigned long got = file.Read(magic, sizeof(magic));
   file.Seek(0, kSeekStart);
-  static const unsigned char kJp2Box[12] = {0x00, 0x00, 0x00, 0x0C, 0x6A, 0x50,
-                                            0x20, 0x20, 0x0D, 0x0A, 0x87, 0x0A};
+  static const unsigned char kJp2Box[12] = {0x00, 0x00, 0x00, 0x0C, 0x6A, 0x50, 0x20, 0x20, 0x0D, 0x0A, 0x87, 0x0A};
   OPJ_CODEC_FORMAT format;
   if (got >= 12 && std::memcmp(magic, kJp2Box, 12) == 0) {
     format = OPJ_CODEC_JP2;
-  } else if (got >= 4 && magic[0] == 0xFF && magic[1] == 0x4F && magic[2] == 0xFF &&
-             magic[3] == 0x51) {
+  } else if (got >= 4 && magic[0] == 0xFF && magic[1] == 0x4F && magic[2] == 0xFF && magic[3] == 0x51) {
     format = OPJ_CODEC_J2K;
   } else {
     WriteDbg("ERROR: JPEG 2000 %s: not a JPEG 2000 file", name);
@@ -161,10 +158,8 @@ bool EzJp2LoadImage(const char* name, unsigned char** pixels, int* width, int* h
     imageWidth = image->x1 > image->x0 ? image->x1 - image->x0 : 0;
     imageHeight = image->y1 > image->y0 ? image->y1 - image->y0 : 0;
     // Refuse oversized images before the decoder allocates their samples.
-    if (imageWidth == 0 || imageHeight == 0 || imageWidth > maxSide || imageHeight > maxSide ||
-        image->numcomps == 0) {
-      WriteDbg("ERROR: JPEG 2000 %s: image %ux%u exceeds %u pixels", name, imageWidth,
-               imageHeight, maxSide);
+    if (imageWidth == 0 || imageHeight == 0 || imageWidth > maxSide || imageHeight > maxSide || image->numcomps == 0) {
+      WriteDbg("ERROR: JPEG 2000 %s: image %ux%u exceeds %u pixels", name, imageWidth, imageHeight, maxSide);
       ok = false;
     }
   }
@@ -191,8 +186,7 @@ bool EzJp2LoadImage(const char* name, unsigned char** pixels, int* width, int* h
         std::memset(buffer, 0, static_cast<size_t>(squareSide) * squareSide * 4);
       }
       int alpha = AlphaComponent(image, 1);
-      if (alpha > 0 &&
-          FillChannel(image, alpha, buffer, imageWidth, imageHeight, squareSide, 3, 255)) {
+      if (alpha > 0 && FillChannel(image, alpha, buffer, imageWidth, imageHeight, squareSide, 3, 255)) {
         *hasAlpha = 1;
       }
     } else {
@@ -200,10 +194,7 @@ bool EzJp2LoadImage(const char* name, unsigned char** pixels, int* width, int* h
       FillChannel(image, 1, buffer, imageWidth, imageHeight, squareSide, 1, 0);
       FillChannel(image, 0, buffer, imageWidth, imageHeight, squareSide, 2, 0);
       int alpha = AlphaComponent(image, 3);
-      *hasAlpha = (alpha > 2 && FillChannel(image, alpha, buffer, imageWidth, imageHeight,
-                                            squareSide, 3, 255))
-                      ? 1
-                      : 0;
+      *hasAlpha = (alpha > 2 && FillChannel(image, alpha, buffer, imageWidth, imageHeight, squareSide, 3, 255)) ? 1 : 0;
       if (!*hasAlpha) {
         FillChannel(image, -1, buffer, imageWidth, imageHeight, squareSide, 3, 255);
       }

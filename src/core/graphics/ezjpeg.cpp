@@ -19,7 +19,8 @@ namespace {
 const size_t kSourceBufferSize = 4096;
 const long kMemoryLimit = 16777216;
 
-struct TJpegError {
+struct TJpegError
+{
   jpeg_error_mgr mPub;
   jmp_buf mJump;
   const char* mName;
@@ -42,7 +43,8 @@ void JpegOutputMessage(j_common_ptr info)
   WriteDbg("JPEG %s: %s", error->mName, message);
 }
 
-struct TFileSource {
+struct TFileSource
+{
   jpeg_source_mgr mPub;
   TFile* mFile;
   JOCTET* mBuffer;
@@ -90,15 +92,15 @@ void SkipInputDataTFile(j_decompress_ptr info, long count)
 
 void TermSourceTFile(j_decompress_ptr) {}
 
-}  // namespace
+} // namespace
 
 void jpeg_stdio_src_tfile(j_decompress_ptr info, TFile* file)
 {
   if (!info->src) {
-    TFileSource* source = static_cast<TFileSource*>((*info->mem->alloc_small)(
-        reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, sizeof(TFileSource)));
-    source->mBuffer = static_cast<JOCTET*>((*info->mem->alloc_small)(
-        reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, kSourceBufferSize));
+    TFileSource* source = static_cast<TFileSource*>(
+        (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, sizeof(TFileSource)));
+    source->mBuffer = static_cast<JOCTET*>(
+        (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, kSourceBufferSize));
     info->src = &source->mPub;
   }
   TFileSource* source = reinterpret_cast<TFileSource*>(info->src);
@@ -116,8 +118,8 @@ namespace {
 
 // The libjpeg part; returns false after an error jump. No object with a destructor
 // lives in this frame.
-bool JpegDecode(jpeg_decompress_struct* info, TJpegError* error, TFile* file,
-                unsigned char** pixels, int* width, int* height, int* side, unsigned maxSide)
+bool JpegDecode(jpeg_decompress_struct* info, TJpegError* error, TFile* file, unsigned char** pixels, int* width,
+                int* height, int* side, unsigned maxSide)
 {
   if (setjmp(error->mJump)) {
     return false;
@@ -129,16 +131,15 @@ bool JpegDecode(jpeg_decompress_struct* info, TJpegError* error, TFile* file,
   // Refuse oversized images before anything is allocated for their pixels.
   if (info->image_width == 0 || info->image_height == 0 || info->image_width > maxSide ||
       info->image_height > maxSide) {
-    WriteDbg("ERROR: JPEG %s: image %ux%u exceeds %u pixels", error->mName, info->image_width,
-             info->image_height, maxSide);
+    WriteDbg("ERROR: JPEG %s: image %ux%u exceeds %u pixels", error->mName, info->image_width, info->image_height,
+             maxSide);
     return false;
   }
   // Blue, green, red, 255 straight from the decoder.
   info->out_color_space = JCS_EXT_BGRA;
   jpeg_start_decompress(info);
   const size_t squareSide =
-      NextPowerOfTwo(info->output_width > info->output_height ? info->output_width
-                                                              : info->output_height);
+      NextPowerOfTwo(info->output_width > info->output_height ? info->output_width : info->output_height);
   *pixels = new (std::nothrow) unsigned char[squareSide * squareSide * 4];
   if (!*pixels) {
     WriteDbg("ERROR: JPEG %s: out of memory", error->mName);
@@ -156,10 +157,9 @@ bool JpegDecode(jpeg_decompress_struct* info, TJpegError* error, TFile* file,
   return true;
 }
 
-}  // namespace
+} // namespace
 
-bool EzJpegLoadImage(const char* name, unsigned char** pixels, int* width, int* height,
-                     int* side, unsigned maxSide)
+bool EzJpegLoadImage(const char* name, unsigned char** pixels, int* width, int* height, int* side, unsigned maxSide)
 {
   *pixels = nullptr;
   TFile* file = qv_open(name, kFileRead);

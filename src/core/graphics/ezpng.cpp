@@ -16,7 +16,8 @@
 
 namespace {
 
-struct TPngRead {
+struct TPngRead
+{
   TFile* mFile = nullptr;
   const char* mName = "";
   char mError[256] = {0};
@@ -46,7 +47,8 @@ void PngWarning(png_structp png, png_const_charp message)
 }
 
 // Everything the error jump must be able to free lives here, outside the jumped frame.
-struct TPngResources {
+struct TPngResources
+{
   png_structp mPng = nullptr;
   png_infop mInfo = nullptr;
   unsigned char* mPixels = nullptr;
@@ -68,8 +70,7 @@ struct TPngResources {
 
 // Runs the libpng part; returns false after an error jump. Kept apart so no C++ object
 // with a destructor lives in the frame that setjmp marks.
-bool PngDecode(TPngRead* state, TPngResources* res, int* width, int* height, int* side,
-               int* hasAlpha, unsigned maxSide)
+bool PngDecode(TPngRead* state, TPngResources* res, int* width, int* height, int* side, int* hasAlpha, unsigned maxSide)
 {
   if (setjmp(png_jmpbuf(res->mPng))) {
     return false;
@@ -83,8 +84,7 @@ bool PngDecode(TPngRead* state, TPngResources* res, int* width, int* height, int
   int bitDepth = 0;
   int colorType = 0;
   int interlace = 0;
-  png_get_IHDR(res->mPng, res->mInfo, &imageWidth, &imageHeight, &bitDepth, &colorType,
-               &interlace, nullptr, nullptr);
+  png_get_IHDR(res->mPng, res->mInfo, &imageWidth, &imageHeight, &bitDepth, &colorType, &interlace, nullptr, nullptr);
   // Refuse oversized images before anything is allocated for their pixels.
   if (imageWidth == 0 || imageHeight == 0 || imageWidth > maxSide || imageHeight > maxSide) {
     std::snprintf(state->mError, sizeof(state->mError), "image %ux%u exceeds %u pixels",
@@ -150,10 +150,10 @@ bool PngDecode(TPngRead* state, TPngResources* res, int* width, int* height, int
   return true;
 }
 
-}  // namespace
+} // namespace
 
-bool EzPngLoadImage(const char* name, unsigned char** pixels, int* width, int* height,
-                    int* side, unsigned long* key, int* hasAlpha, unsigned maxSide)
+bool EzPngLoadImage(const char* name, unsigned char** pixels, int* width, int* height, int* side, unsigned long* key,
+                    int* hasAlpha, unsigned maxSide)
 {
   *pixels = nullptr;
   if (key) {
@@ -179,8 +179,7 @@ bool EzPngLoadImage(const char* name, unsigned char** pixels, int* width, int* h
   if (res.mPng) {
     res.mInfo = png_create_info_struct(res.mPng);
   }
-  bool ok = res.mPng && res.mInfo &&
-            PngDecode(&state, &res, width, height, side, hasAlpha, maxSide);
+  bool ok = res.mPng && res.mInfo && PngDecode(&state, &res, width, height, side, hasAlpha, maxSide);
   qv_close(file);
   if (!ok) {
     WriteDbg("ERROR: PNG %s: %s", name, state.mError[0] ? state.mError : "cannot decode");
@@ -204,7 +203,8 @@ void EzPngFreeImage(unsigned char* pixels)
 
 namespace {
 
-struct TPngWrite {
+struct TPngWrite
+{
   std::vector<uint8_t>* mBytes = nullptr;
   char mError[256] = {0};
 };
@@ -230,21 +230,30 @@ void PngWriteWarning(png_structp, png_const_charp) {}
 unsigned Channels(int colorType)
 {
   switch (colorType) {
-  case TPngImage::kGrey: return 1;
-  case TPngImage::kRGB: return 3;
-  case TPngImage::kPalette: return 1;
-  case TPngImage::kGreyAlpha: return 2;
-  case TPngImage::kRGBA: return 4;
-  default: return 0;
+  case TPngImage::kGrey:
+    return 1;
+  case TPngImage::kRGB:
+    return 3;
+  case TPngImage::kPalette:
+    return 1;
+  case TPngImage::kGreyAlpha:
+    return 2;
+  case TPngImage::kRGBA:
+    return 4;
+  default:
+    return 0;
   }
 }
 
 bool DepthAllowed(int colorType, int depth)
 {
   switch (colorType) {
-  case TPngImage::kGrey: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
-  case TPngImage::kPalette: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
-  default: return depth == 8 || depth == 16;
+  case TPngImage::kGrey:
+    return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+  case TPngImage::kPalette:
+    return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+  default:
+    return depth == 8 || depth == 16;
   }
 }
 
@@ -255,11 +264,10 @@ bool PngEncode(png_structp png, png_infop info, TPngImage const& image, size_t r
   if (setjmp(png_jmpbuf(png))) {
     return false;
   }
-  png_set_IHDR(png, info, image.width, image.height, image.bitDepth, image.colorType,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, image.width, image.height, image.bitDepth, image.colorType, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (!image.palette.empty()) {
-    png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(image.palette.data()),
-                 int(image.palette.size() / 3));
+    png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(image.palette.data()), int(image.palette.size() / 3));
   }
   if (!image.paletteAlpha.empty()) {
     png_set_tRNS(png, info, image.paletteAlpha.data(), int(image.paletteAlpha.size()), nullptr);
@@ -283,7 +291,7 @@ bool PngEncode(png_structp png, png_infop info, TPngImage const& image, size_t r
   return true;
 }
 
-}  // namespace
+} // namespace
 
 TPngImage TPngImage::Rgba(unsigned width, unsigned height, std::vector<uint8_t> rgba)
 {
@@ -298,10 +306,10 @@ bool EncodePng(TPngImage const& image, std::vector<uint8_t>* bytes, char const* 
 {
   bytes->clear();
   unsigned const channels = Channels(image.colorType);
-  if (channels == 0 || !DepthAllowed(image.colorType, image.bitDepth) || image.width == 0 ||
-      image.height == 0 || image.width > 0x7FFFFFF || image.height > 0x7FFFFFF) {
-    WriteDbg("ERROR: PNG %s: %ux%u of colour type %d and depth %d cannot be written", what,
-             image.width, image.height, image.colorType, image.bitDepth);
+  if (channels == 0 || !DepthAllowed(image.colorType, image.bitDepth) || image.width == 0 || image.height == 0 ||
+      image.width > 0x7FFFFFF || image.height > 0x7FFFFFF) {
+    WriteDbg("ERROR: PNG %s: %ux%u of colour type %d and depth %d cannot be written", what, image.width, image.height,
+             image.colorType, image.bitDepth);
     return false;
   }
   size_t const rowBytes = (size_t(image.width) * channels * image.bitDepth + 7) / 8;
@@ -310,9 +318,8 @@ bool EncodePng(TPngImage const& image, std::vector<uint8_t>* bytes, char const* 
                                      image.palette.size() / 3 <= (1u << image.bitDepth)
                                : image.palette.empty();
   if (image.samples.size() != rowBytes * image.height || !paletteFits) {
-    WriteDbg("ERROR: PNG %s: %zu bytes of samples for %ux%u (%zu wanted), palette of %zu bytes",
-             what, image.samples.size(), image.width, image.height, rowBytes * image.height,
-             image.palette.size());
+    WriteDbg("ERROR: PNG %s: %zu bytes of samples for %ux%u (%zu wanted), palette of %zu bytes", what,
+             image.samples.size(), image.width, image.height, rowBytes * image.height, image.palette.size());
     return false;
   }
   TPngWrite state;

@@ -9,19 +9,27 @@
 
 // An image as PNG stores it: `height` rows, top-down, of packed samples. Colour types and
 // bit depths use PNG's numbering.
-struct TPngImage {
-  enum EColorType { kGrey = 0, kRGB = 2, kPalette = 3, kGreyAlpha = 4, kRGBA = 6 };
+struct TPngImage
+{
+  enum EColorType
+  {
+    kGrey = 0,
+    kRGB = 2,
+    kPalette = 3,
+    kGreyAlpha = 4,
+    kRGBA = 6
+  };
 
   unsigned width = 0;
   unsigned height = 0;
   int colorType = kRGBA;
   int bitDepth = 8;
   std::vector<uint8_t> samples;
-  std::vector<uint8_t> palette;         // red, green, blue per entry (palette images)
-  std::vector<uint8_t> paletteAlpha;    // alpha per palette entry, possibly fewer than entries
-  bool hasTransparentColour = false;    // one colour of a grey or RGB image is transparent
-  uint16_t transparent[3] = {0, 0, 0};  // that colour: grey in [0], or red, green, blue
-  double gamma = 0.0;                   // written when above 0
+  std::vector<uint8_t> palette;        // red, green, blue per entry (palette images)
+  std::vector<uint8_t> paletteAlpha;   // alpha per palette entry, possibly fewer than entries
+  bool hasTransparentColour = false;   // one colour of a grey or RGB image is transparent
+  uint16_t transparent[3] = {0, 0, 0}; // that colour: grey in [0], or red, green, blue
+  double gamma = 0.0;                  // written when above 0
 
   // An 8-bit RGBA image of the given pixels (red, green, blue, alpha bytes, rows top-down).
   static TPngImage Rgba(unsigned width, unsigned height, std::vector<uint8_t> rgba);

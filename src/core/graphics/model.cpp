@@ -23,7 +23,7 @@ float MeshValue(const unsigned char* bytes)
   return static_cast<float>(static_cast<int16_t>(Unsigned16(bytes)) / 1000.0);
 }
 
-}  // namespace
+} // namespace
 
 intptr_t TModel::ClassId()
 {
@@ -120,8 +120,8 @@ bool TModel::Init(const char* fileName)
     cursor += 2;
     // Drawing would read past the vertex array.
     if (index >= vertexCount) {
-      WriteDbg("ERROR: TModel::Init: %s has the index %u for %u vertices", fileName,
-               static_cast<unsigned>(index), static_cast<unsigned>(vertexCount));
+      WriteDbg("ERROR: TModel::Init: %s has the index %u for %u vertices", fileName, static_cast<unsigned>(index),
+               static_cast<unsigned>(vertexCount));
       delete mesh;
       return false;
     }

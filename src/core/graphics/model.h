@@ -11,7 +11,8 @@
 #include "core/foundation/str.h"
 #include "core/graphics/vertexset.h"
 
-struct TMesh {
+struct TMesh
+{
   std::vector<TVert> mVerts;
   uint32_t mVertCount = 0;
   // Three per triangle, each below mVertCount.
@@ -20,7 +21,8 @@ struct TMesh {
   str mFileName;
 };
 
-class TModel : public TAsset {
+class TModel : public TAsset
+{
 public:
   static intptr_t ClassId();
 

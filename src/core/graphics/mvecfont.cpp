@@ -22,7 +22,7 @@ int16_t Read16(const unsigned char* p)
   return int16_t(uint16_t(p[0] | p[1] << 8));
 }
 
-}  // namespace
+} // namespace
 
 TMvecFont::TMvecFont(unsigned char* data, unsigned long size)
     : mData(data), mGlyphCount(0), mAscent(0.0f), mDescent(0.0f), mForceBold(0), mBoldScale(1.0f)
@@ -46,25 +46,25 @@ unsigned long TMvecFont::ProgramLength(const unsigned char* program, unsigned lo
   while (at < available) {
     unsigned long operands = 0;
     switch (program[at]) {
-      case kMvecStyleGroup:
-        break;
-      case kMvecLeftFill:
-      case kMvecRightFill:
-        operands = 1;
-        break;
-      case kMvecMoveTo:
-      case kMvecLineTo:
-        operands = 4;
-        break;
-      case kMvecCurveTo:
-        operands = 8;
-        break;
-      case kMvecColor:
-        operands = 3;
-        break;
-      default:
-        // The end command, and every unknown opcode, ends the program.
-        return at + 1;
+    case kMvecStyleGroup:
+      break;
+    case kMvecLeftFill:
+    case kMvecRightFill:
+      operands = 1;
+      break;
+    case kMvecMoveTo:
+    case kMvecLineTo:
+      operands = 4;
+      break;
+    case kMvecCurveTo:
+      operands = 8;
+      break;
+    case kMvecColor:
+      operands = 3;
+      break;
+    default:
+      // The end command, and every unknown opcode, ends the program.
+      return at + 1;
     }
     at += 1 + operands;
   }
@@ -81,8 +81,7 @@ bool TMvecFont::Load(unsigned long size)
   }
   const unsigned long count = uint16_t(mData[4] | mData[5] << 8);
   if (count * kRecordSize > size - kHeaderSize) {
-    WriteDbg("ERROR: Vector font glyph table (%lu glyphs) runs past the end of its %lu bytes", count,
-             size);
+    WriteDbg("ERROR: Vector font glyph table (%lu glyphs) runs past the end of its %lu bytes", count, size);
     return false;
   }
   mCodes.resize(count);

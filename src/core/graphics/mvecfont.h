@@ -6,7 +6,8 @@
 #include <vector>
 
 // Outline program opcodes.
-enum EMvecOpcode {
+enum EMvecOpcode
+{
   kMvecStyleGroup = 1,
   kMvecLeftFill = 2,
   kMvecRightFill = 3,
@@ -17,7 +18,8 @@ enum EMvecOpcode {
   kMvecEnd = 8
 };
 
-class TMvecFont {
+class TMvecFont
+{
 public:
   // Shares of the line box above the ascent and below the descent.
   static constexpr float kTopLeading = 0.15f;

@@ -7,7 +7,8 @@
 
 // One glyph: its character, box and advance in raw units (1/128 of a font unit, y down) and
 // its outline program (opcodes and little-endian operands, ending with 8).
-struct TMvecGlyph {
+struct TMvecGlyph
+{
   uint32_t code;
   int16_t minX, maxX, minY, maxY, advance;
   std::vector<uint8_t> program;

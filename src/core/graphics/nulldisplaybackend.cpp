@@ -15,7 +15,8 @@ namespace {
 const unsigned kMaxSurfaceSide = 16384;
 
 // A texture's pixels as a plain array of exactly the texture's size.
-class TNullTextureData : public TTextureData {
+class TNullTextureData : public TTextureData
+{
 public:
   void Release() override {}
   void Restore() override {}
@@ -42,8 +43,8 @@ public:
     const unsigned rows = std::min(mInternalHeight, height);
     const unsigned columns = std::min(mInternalWidth, width);
     for (unsigned row = 0; row < rows; ++row) {
-      std::memcpy(mPixels.data() + static_cast<size_t>(row) * mInternalWidth,
-                  pixels + static_cast<size_t>(row) * width, columns * sizeof(TColor32));
+      std::memcpy(mPixels.data() + static_cast<size_t>(row) * mInternalWidth, pixels + static_cast<size_t>(row) * width,
+                  columns * sizeof(TColor32));
     }
     return true;
   }
@@ -122,8 +123,7 @@ void TNullDisplayBackend::PopViewport()
   }
 }
 
-bool TNullDisplayBackend::BeginRenderTarget(boost::shared_ptr<TTexture> texture,
-                                            TRenderer::ERenderTargetMode mode)
+bool TNullDisplayBackend::BeginRenderTarget(boost::shared_ptr<TTexture> texture, TRenderer::ERenderTargetMode mode)
 {
   if (!texture || mInRenderTarget) {
     return false;

@@ -6,7 +6,8 @@
 
 #include "core/graphics/displaybackend.h"
 
-class TNullDisplayBackend : public TDisplayBackend {
+class TNullDisplayBackend : public TDisplayBackend
+{
 public:
   void SetDisplay(unsigned width, unsigned height, bool fullscreen) override;
   void GetDisplay(unsigned* width, unsigned* height, bool* fullscreen) const override;
@@ -32,13 +33,14 @@ public:
   void SetOption(str name, str value) override {}
 
   void DrawVertices(TRenderer::EDrawType type, const TVertexSet& set) override {}
-  void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set,
-                           unsigned short* indices, int count) override {}
+  void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices,
+                           int count) override
+  {}
   void FillRect(int left, int top, int right, int bottom, const TColor& color,
-                boost::shared_ptr<TTexture> texture) override {}
+                boost::shared_ptr<TTexture> texture) override
+  {}
 
-  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture,
-                         TRenderer::ERenderTargetMode mode) override;
+  bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, TRenderer::ERenderTargetMode mode) override;
   void EndRenderTarget() override { mInRenderTarget = false; }
   bool RenderTargetIsScreen() const override { return !mInRenderTarget; }
   bool CaptureFrame(boost::shared_ptr<TTexture> texture) override { return false; }
@@ -46,7 +48,8 @@ public:
   TTextureData* NewTextureData() override;
 
 private:
-  struct TViewport {
+  struct TViewport
+  {
     int mLeft, mTop, mRight, mBottom;
   };
   unsigned mWidth = 0;

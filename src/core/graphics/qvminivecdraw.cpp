@@ -64,7 +64,7 @@ int CurvePieces(float x0, float y0, float cx, float cy, float x1, float y1, floa
   return std::max(3, std::min(64, int(std::ceil(std::sqrt(bend)))));
 }
 
-}  // namespace
+} // namespace
 
 bool TQvMiniVecDraw::TCacheKey::operator==(const TCacheKey& other) const
 {
@@ -72,12 +72,11 @@ bool TQvMiniVecDraw::TCacheKey::operator==(const TCacheKey& other) const
 }
 
 TQvMiniVecDraw::TQvMiniVecDraw()
-    : mScaleX(1.0f), mScaleY(1.0f), mCos(1.0f), mSin(0.0f), mOutline{0.0f, 0.0f}, mItalic(false),
-      mCopy(false), mAccumulate(false), mCalibrated(false), mLineOffset{0.25f, 0.25f, 0.25f},
-      mPhaseX(0), mPhaseY(0), mTouched{false, false, false, false}, mQueuedCount(0),
-      mCache(kCacheBuckets), mCacheEntries(0), mCachedSpans(0), mConversions(0),
-      mRecording(nullptr), mGlyphX(0), mGlyphY(0), mOriginX(0), mOriginY(0), mPixels(nullptr),
-      mTargetWidth(0), mTargetHeight(0), mPitch(0)
+    : mScaleX(1.0f), mScaleY(1.0f), mCos(1.0f), mSin(0.0f), mOutline{0.0f, 0.0f}, mItalic(false), mCopy(false),
+      mAccumulate(false), mCalibrated(false), mLineOffset{0.25f, 0.25f, 0.25f}, mPhaseX(0),
+      mPhaseY(0), mTouched{false, false, false, false}, mQueuedCount(0), mCache(kCacheBuckets), mCacheEntries(0),
+      mCachedSpans(0), mConversions(0), mRecording(nullptr), mGlyphX(0), mGlyphY(0), mOriginX(0), mOriginY(0),
+      mPixels(nullptr), mTargetWidth(0), mTargetHeight(0), mPitch(0)
 {
   mEdges.reserve(512);
   for (int palette = 0; palette < 4; ++palette) {
@@ -125,14 +124,14 @@ void TQvMiniVecDraw::Calibrate()
 int TQvMiniVecDraw::PaletteOfSlot(int slot)
 {
   switch (slot) {
-    case 1:
-      return 3;
-    case 254:
-      return 1;
-    case 255:
-      return 0;
-    default:
-      return 2;
+  case 1:
+    return 3;
+  case 254:
+    return 1;
+  case 255:
+    return 0;
+  default:
+    return 2;
   }
 }
 
@@ -147,8 +146,7 @@ void TQvMiniVecDraw::SetColor(int slot, const TColor& colour, float alpha)
   TColor32* palette = mPalette[PaletteOfSlot(slot)];
   for (unsigned entry = 0; entry < 32; ++entry) {
     TColor32 value = packed;
-    value.SetAlpha(
-        static_cast<unsigned char>(entry < 16 ? baseAlpha * (entry + 1) * 16 / 256 : baseAlpha * 255 / 256));
+    value.SetAlpha(static_cast<unsigned char>(entry < 16 ? baseAlpha * (entry + 1) * 16 / 256 : baseAlpha * 255 / 256));
     palette[entry] = value;
   }
 }
@@ -189,13 +187,17 @@ void TQvMiniVecDraw::SetDrawnHook(TDrawnHook hook, void* context)
   sDrawnHookContext = context;
 }
 
-void* TQvMiniVecDraw::GetDrawnHookContext() { return sDrawnHookContext; }
+void* TQvMiniVecDraw::GetDrawnHookContext()
+{
+  return sDrawnHookContext;
+}
 
 void TQvMiniVecDraw::Unlock()
 {
   if (mTarget && mPixels) {
     mTarget->Unlock();
-    if (sDrawnHook) sDrawnHook(sDrawnHookContext);
+    if (sDrawnHook)
+      sDrawnHook(sDrawnHookContext);
   }
   mPixels = nullptr;
   mTarget.reset();
@@ -288,71 +290,71 @@ void TQvMiniVecDraw::Convert(const unsigned char* program)
   bool running = true;
   while (running) {
     switch (*at) {
-      case kMvecStyleGroup:
-        // The fill state holds groups 0 to 3: a program may start one group of its own.
-        if (group >= 3) {
-          running = false;
-          break;
-        }
-        ++group;
-        base = colourCount;
-        fills[0] = fills[1] = 0;
-        at += 1;
-        break;
-      case kMvecLeftFill:
-        fills[0] = fillSlot(at[1]);
-        at += 2;
-        break;
-      case kMvecRightFill:
-        fills[1] = fillSlot(at[1]);
-        at += 2;
-        break;
-      case kMvecMoveTo:
-        penX = ReadCoord(at + 1) / 128.0f;
-        penY = ReadCoord(at + 3) / 128.0f;
-        at += 5;
-        break;
-      case kMvecLineTo: {
-        const float x = ReadCoord(at + 1) / 128.0f;
-        const float y = ReadCoord(at + 3) / 128.0f;
-        AddLine(penX, penY, x, y, fills, group);
-        penX = x;
-        penY = y;
-        at += 5;
-        break;
-      }
-      case kMvecCurveTo: {
-        const float cx = ReadCoord(at + 1) / 128.0f;
-        const float cy = ReadCoord(at + 3) / 128.0f;
-        const float x = ReadCoord(at + 5) / 128.0f;
-        const float y = ReadCoord(at + 7) / 128.0f;
-        float fromX = penX;
-        float fromY = penY;
-        const int pieces = CurvePieces(penX, penY, cx, cy, x, y, std::fabs(mScaleX), std::fabs(mScaleY));
-        for (int step = 1; step <= pieces; ++step) {
-          const float t = float(step) / float(pieces);
-          const float toX = (penX - 2 * cx + x) * t * t + 2 * (cx - penX) * t + penX;
-          const float toY = (penY - 2 * cy + y) * t * t + 2 * (cy - penY) * t + penY;
-          AddLine(fromX, fromY, toX, toY, fills, group);
-          fromX = toX;
-          fromY = toY;
-        }
-        penX = x;
-        penY = y;
-        at += 9;
-        break;
-      }
-      case kMvecColor: {
-        ++colourCount;
-        TColor colour;
-        colour.Init(at[1], at[2], at[3], 255);
-        SetColor(std::min(colourCount, 253), colour, 1.0f);
-        at += 4;
-        break;
-      }
-      default:
+    case kMvecStyleGroup:
+      // The fill state holds groups 0 to 3: a program may start one group of its own.
+      if (group >= 3) {
         running = false;
         break;
+      }
+      ++group;
+      base = colourCount;
+      fills[0] = fills[1] = 0;
+      at += 1;
+      break;
+    case kMvecLeftFill:
+      fills[0] = fillSlot(at[1]);
+      at += 2;
+      break;
+    case kMvecRightFill:
+      fills[1] = fillSlot(at[1]);
+      at += 2;
+      break;
+    case kMvecMoveTo:
+      penX = ReadCoord(at + 1) / 128.0f;
+      penY = ReadCoord(at + 3) / 128.0f;
+      at += 5;
+      break;
+    case kMvecLineTo: {
+      const float x = ReadCoord(at + 1) / 128.0f;
+      const float y = ReadCoord(at + 3) / 128.0f;
+      AddLine(penX, penY, x, y, fills, group);
+      penX = x;
+      penY = y;
+      at += 5;
+      break;
+    }
+    case kMvecCurveTo: {
+      const float cx = ReadCoord(at + 1) / 128.0f;
+      const float cy = ReadCoord(at + 3) / 128.0f;
+      const float x = ReadCoord(at + 5) / 128.0f;
+      const float y = ReadCoord(at + 7) / 128.0f;
+      float fromX = penX;
+      float fromY = penY;
+      const int pieces = CurvePieces(penX, penY, cx, cy, x, y, std::fabs(mScaleX), std::fabs(mScaleY));
+      for (int step = 1; step <= pieces; ++step) {
+        const float t = float(step) / float(pieces);
+        const float toX = (penX - 2 * cx + x) * t * t + 2 * (cx - penX) * t + penX;
+        const float toY = (penY - 2 * cy + y) * t * t + 2 * (cy - penY) * t + penY;
+        AddLine(fromX, fromY, toX, toY, fills, group);
+        fromX = toX;
+        fromY = toY;
+      }
+      penX = x;
+      penY = y;
+      at += 9;
+      break;
+    }
+    case kMvecColor: {
+      ++colourCount;
+      TColor colour;
+      colour.Init(at[1], at[2], at[3], 255);
+      SetColor(std::min(colourCount, 253), colour, 1.0f);
+      at += 4;
+      break;
+    }
+    default:
+      running = false;
+      break;
     }
   }
   ScanConvert();
@@ -500,8 +502,7 @@ void TQvMiniVecDraw::ScanConvert()
   active.clear();
   size_t next = 0;
   for (int row = lowRow; row <= highRow; ++row) {
-    active.erase(std::remove_if(active.begin(), active.end(),
-                                [row](const TEdge* edge) { return edge->endRow <= row; }),
+    active.erase(std::remove_if(active.begin(), active.end(), [row](const TEdge* edge) { return edge->endRow <= row; }),
                  active.end());
     while (next < mEdges.size() && mEdges[next].startRow <= row) {
       TEdge* edge = &mEdges[next++];
@@ -669,8 +670,7 @@ void TQvMiniVecDraw::FlushToPixelBuffer()
           return static_cast<unsigned char>((dest * destAlpha + source * sourceAlpha) / sum);
         };
         pixel = TColor32(mix(pixel.Red(), span.colour.Red()), mix(pixel.Green(), span.colour.Green()),
-                         mix(pixel.Blue(), span.colour.Blue()),
-                         static_cast<unsigned char>(std::min(sum, 255u)));
+                         mix(pixel.Blue(), span.colour.Blue()), static_cast<unsigned char>(std::min(sum, 255u)));
       } else if (mCopy) {
         pixel = span.colour;
       } else if (sourceAlpha == 255) {

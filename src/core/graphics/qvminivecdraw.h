@@ -15,7 +15,8 @@
 
 class TTexture;
 
-class TQvMiniVecDraw {
+class TQvMiniVecDraw
+{
 public:
   // Spans kept in the glyph cache before it is emptied and refilled; bounds its memory
   // when text is animated through ever new scales and angles.
@@ -50,8 +51,16 @@ public:
   void Calibrate();
 
   // Drawing parameters, kept until changed.
-  void SetScale(float x, float y) { mScaleX = x; mScaleY = y; }
-  void SetRotation(float cosine, float sine) { mCos = cosine; mSin = sine; }
+  void SetScale(float x, float y)
+  {
+    mScaleX = x;
+    mScaleY = y;
+  }
+  void SetRotation(float cosine, float sine)
+  {
+    mCos = cosine;
+    mSin = sine;
+  }
   // Outline widths in pixels; 0 draws no stroke.
   void SetOutlineWidth(int stroke, float width) { mOutline[stroke & 1] = width; }
   void SetItalic(bool italic) { mItalic = italic; }
@@ -71,7 +80,8 @@ private:
   TQvMiniVecDraw(const TQvMiniVecDraw&) = delete;
   TQvMiniVecDraw& operator=(const TQvMiniVecDraw&) = delete;
 
-  struct TEdge {
+  struct TEdge
+  {
     float x0, y0, x1, y1;
     int fill;
     int group;
@@ -81,12 +91,14 @@ private:
     float x;
     float slope;
   };
-  struct TSpan {
+  struct TSpan
+  {
     int16_t x0, x1, y;
     uint8_t entry;
     uint8_t palette;
   };
-  struct TCacheKey {
+  struct TCacheKey
+  {
     const unsigned char* program;
     int32_t phaseX, phaseY;
     float scaleX, scaleY, outline0, outline1;
@@ -94,11 +106,13 @@ private:
     float cosine, sine;
     bool operator==(const TCacheKey& other) const;
   };
-  struct TCacheEntry {
+  struct TCacheEntry
+  {
     TCacheKey key;
     std::vector<TSpan> spans;
   };
-  struct TQueuedSpan {
+  struct TQueuedSpan
+  {
     int x0, x1, y;
     TColor32 colour;
   };

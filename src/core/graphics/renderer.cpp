@@ -21,7 +21,8 @@ static std::function<void(const str&)>& HudDrawer()
   return drawer;
 }
 
-struct TRenderer::TRendererData {
+struct TRenderer::TRendererData
+{
   uint32_t mFrameIndex = 0;
   float mFrameRate = 0.0f;
   uint32_t mFrameTimes[15] = {};
@@ -122,22 +123,20 @@ void TRenderer::DrawHUD()
   long textureKb = TConfig::Get("texture_ram_allocated", "").to_int() / 1024;
   long maxTextureKb = TConfig::Get("max_texture_ram_allocated", "").to_int() / 1024;
   int sprites = TConfig::Get("current_sprite_count", "").to_int();
-  mData->mHudText = str::getFormatted(
-      "Vellumkit Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: "
-      "%ldkB<tab pos='150'>TexMem: %ldkB<br>MaxMem: %ldkB<tab pos='150'>MaxTexMem: %ldkB<br>",
-      4, 0, 22, 1, mData->mFrameRate, sprites, totalKb, textureKb, maxKb, maxTextureKb);
+  mData->mHudText =
+      str::getFormatted("Vellumkit Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: "
+                        "%ldkB<tab pos='150'>TexMem: %ldkB<br>MaxMem: %ldkB<tab pos='150'>MaxTexMem: %ldkB<br>",
+                        4, 0, 22, 1, mData->mFrameRate, sprites, totalKb, textureKb, maxKb, maxTextureKb);
   bool began = Begin2d();
   FillRect(TURect(0, 0, 300, 64), TColor(0, 0, 0, 0), boost::shared_ptr<TTexture>());
   if (HudDrawer()) {
     HudDrawer()(mData->mHudText);
   } else {
     if (!mData->mHudGraphic) {
-      mData->mHudGraphic =
-          TTextGraphic::Create(str(), 512, 512, 0, nullptr, 16, TColor(1, 0, 0, 1));
+      mData->mHudGraphic = TTextGraphic::Create(str(), 512, 512, 0, nullptr, 16, TColor(1, 0, 0, 1));
     }
     mData->mHudGraphic->SetText(mData->mHudText);
-    mData->mHudGraphic->Draw(TRect(0, 0, 512, 512), 1.0f, 0, 1.0f,
-                             boost::shared_ptr<TTexture>());
+    mData->mHudGraphic->Draw(TRect(0, 0, 512, 512), 1.0f, 0, 1.0f, boost::shared_ptr<TTexture>());
   }
   if (began) {
     End2d();
@@ -217,8 +216,7 @@ void TRenderer::PopViewport()
 
 void TRenderer::GetViewport(TRect* viewport) const
 {
-  GetDisplayHandler()->GetViewport(&viewport->left, &viewport->top, &viewport->right,
-                                   &viewport->bottom);
+  GetDisplayHandler()->GetViewport(&viewport->left, &viewport->top, &viewport->right, &viewport->bottom);
 }
 
 void TRenderer::ApplyClip()
@@ -310,8 +308,7 @@ void TRenderer::DrawVertices(EDrawType type, const TVertexSet& set)
   GetDisplayHandler()->DrawVertices(type, set);
 }
 
-void TRenderer::DrawIndexedVertices(EDrawType type, const TVertexSet& set,
-                                    unsigned short* indices, unsigned int count)
+void TRenderer::DrawIndexedVertices(EDrawType type, const TVertexSet& set, unsigned short* indices, unsigned int count)
 {
   if (!mData->mIn2d && !mData->mIn3d) {
     WriteDbg("DrawIndexedVertices called when not in Begin2d or Begin3d state");
@@ -320,29 +317,24 @@ void TRenderer::DrawIndexedVertices(EDrawType type, const TVertexSet& set,
   GetDisplayHandler()->DrawIndexedVertices(type, set, indices, static_cast<int>(count));
 }
 
-void TRenderer::FillRect(const TURect& rect, const TColor& color,
-                         boost::shared_ptr<TTexture> texture)
+void TRenderer::FillRect(const TURect& rect, const TColor& color, boost::shared_ptr<TTexture> texture)
 {
   if (texture) {
-    GetDisplayHandler()->FillRect(static_cast<int>(rect.left), static_cast<int>(rect.top),
-                                  static_cast<int>(rect.right), static_cast<int>(rect.bottom),
-                                  color, texture);
+    GetDisplayHandler()->FillRect(static_cast<int>(rect.left), static_cast<int>(rect.top), static_cast<int>(rect.right),
+                                  static_cast<int>(rect.bottom), color, texture);
     return;
   }
   TRect viewport;
   GetViewport(&viewport);
-  TRect moved(static_cast<int>(rect.left) + viewport.left,
-              static_cast<int>(rect.top) + viewport.top,
-              static_cast<int>(rect.right) + viewport.left,
-              static_cast<int>(rect.bottom) + viewport.top);
+  TRect moved(static_cast<int>(rect.left) + viewport.left, static_cast<int>(rect.top) + viewport.top,
+              static_cast<int>(rect.right) + viewport.left, static_cast<int>(rect.bottom) + viewport.top);
   TRect fill = TRect::Intersect(moved, viewport);
   // A rectangle outside the viewport comes out inverted; filling it would cover the
   // span between its edges.
   if (fill.right <= fill.left || fill.bottom <= fill.top) {
     return;
   }
-  GetDisplayHandler()->FillRect(fill.left, fill.top, fill.right, fill.bottom, color,
-                                boost::shared_ptr<TTexture>());
+  GetDisplayHandler()->FillRect(fill.left, fill.top, fill.right, fill.bottom, color, boost::shared_ptr<TTexture>());
 }
 
 bool TRenderer::BeginRenderTarget(boost::shared_ptr<TTexture> texture, ERenderTargetMode mode)
@@ -375,8 +367,7 @@ void TRenderer::SetCaptureSize(unsigned width, unsigned height)
 void TRenderer::SetCaptureTexture(boost::shared_ptr<TTexture> texture)
 {
   if (texture && mData->mCaptureWidth && mData->mCaptureHeight &&
-      (texture->GetWidth() != mData->mCaptureWidth ||
-       texture->GetHeight() != mData->mCaptureHeight)) {
+      (texture->GetWidth() != mData->mCaptureWidth || texture->GetHeight() != mData->mCaptureHeight)) {
     return;
   }
   mData->mCaptureTexture = texture;

@@ -17,7 +17,8 @@ class TVertexSet;
 class TDisplayBackend;
 
 // Surface colours of lit drawing; all zero until set.
-struct TMaterial {
+struct TMaterial
+{
   TColor mDiffuse;
   TColor mAmbient;
   TColor mSpecular;
@@ -42,16 +43,19 @@ class TLight;
 // Hook run first at every end of frame; nothing sets it by default.
 extern void (*gPostDrawFunc)();
 
-class TRenderer {
+class TRenderer
+{
 public:
-  enum EBlendMode {
+  enum EBlendMode
+  {
     kBlendNormal = 0,
     kBlendOpaque = 1,
     kBlendAdditiveAlpha = 2,
     kBlendSubtractive = 3,
     kBlendMultiplicative = 4
   };
-  enum EDrawType {
+  enum EDrawType
+  {
     kDrawPoints = 1,
     kDrawLines = 2,
     kDrawLineStrip = 3,
@@ -59,10 +63,25 @@ public:
     kDrawTriangleStrip = 5,
     kDrawTriangleFan = 6
   };
-  enum ECullMode { kCullNone = 1, kCullCW = 2, kCullCCW = 3 };
-  enum ETextureMapMode { kMapClamp = 0, kMapWrap = 1, kMapMirror = 2 };
-  enum EFilteringMode { kFilterPoint = 0, kFilterLinear = 1 };
-  enum ERenderTargetMode {
+  enum ECullMode
+  {
+    kCullNone = 1,
+    kCullCW = 2,
+    kCullCCW = 3
+  };
+  enum ETextureMapMode
+  {
+    kMapClamp = 0,
+    kMapWrap = 1,
+    kMapMirror = 2
+  };
+  enum EFilteringMode
+  {
+    kFilterPoint = 0,
+    kFilterLinear = 1
+  };
+  enum ERenderTargetMode
+  {
     kTargetOpaque = 0,
     kTargetKeepAlpha = 1,
     kTargetOpaqueOverExisting = 2,
@@ -101,8 +120,7 @@ public:
   bool GetTextureSquareFlag() const;
 
   void DrawVertices(EDrawType type, const TVertexSet& set);
-  void DrawIndexedVertices(EDrawType type, const TVertexSet& set, unsigned short* indices,
-                           unsigned int count);
+  void DrawIndexedVertices(EDrawType type, const TVertexSet& set, unsigned short* indices, unsigned int count);
   void FillRect(const TURect& rect, const TColor& color, boost::shared_ptr<TTexture> texture);
 
   bool BeginRenderTarget(boost::shared_ptr<TTexture> texture, ERenderTargetMode mode);
@@ -140,7 +158,8 @@ private:
 
   struct TRendererData;
   TRendererData* mData;
-  struct THandlerHolder {
+  struct THandlerHolder
+  {
     TDisplayBackend* mHandler;
   };
   THandlerHolder* mHandler;
@@ -149,7 +168,8 @@ private:
 };
 
 // Scope guard over one 2D block.
-class TBegin2d {
+class TBegin2d
+{
 public:
   TBegin2d();
   ~TBegin2d();

@@ -69,7 +69,7 @@ TColor ParseColor(const char* value, bool withAlpha)
   return colour;
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------
 // Fonts
@@ -228,8 +228,8 @@ bool TTextState::GetAttribute(char const* tag, char const* name, char* value)
   return true;
 }
 
-bool TTextState::ParseTag(char const* at, int* consumed, bool* lineBreak, int* pad, bool* cursor,
-                          bool* alignChanged, int* tab)
+bool TTextState::ParseTag(char const* at, int* consumed, bool* lineBreak, int* pad, bool* cursor, bool* alignChanged,
+                          int* tab)
 {
   if (*at != '<') {
     return false;
@@ -262,10 +262,9 @@ bool TTextState::ParseTag(char const* at, int* consumed, bool* lineBreak, int* p
   tag[used] = 0;
   *consumed = length + 1;
 
-  static const char* const kNames[] = {"br",    "/p",      "a",      "/a",    "b",     "/b",
-                                       "i",     "/i",      "u",      "/u",    "cursor", "center",
-                                       "/center", "left",  "/left",  "right", "/right", "font",
-                                       "/font", "outline", "/outline", "tab"};
+  static const char* const kNames[] = {"br",     "/p",   "a",      "/a",      "b",        "/b",   "i",     "/i",
+                                       "u",      "/u",   "cursor", "center",  "/center",  "left", "/left", "right",
+                                       "/right", "font", "/font",  "outline", "/outline", "tab"};
   const char* name = tag + 1;
   int which = -1;
   for (int i = 0; i < int(sizeof(kNames) / sizeof(kNames[0])); ++i) {
@@ -276,89 +275,101 @@ bool TTextState::ParseTag(char const* at, int* consumed, bool* lineBreak, int* p
   }
   char value[kTagBufferSize];
   switch (which) {
-    case 0:  // br
-      *lineBreak = true;
-      if (GetAttribute(tag, "pad", value)) {
-        *pad += std::atoi(value);
-      }
-      break;
-    case 1:  // /p
-      *lineBreak = true;
-      break;
-    case 2:  // a
-      if (GetAttribute(tag, "id", value)) {
-        mLinkId = value;
-      }
-      if (GetAttribute(tag, "color", value)) {
-        mCurrentColor = ParseColor(value, false);
-      } else {
-        mCurrentColor = Font().mColor;
-      }
-      break;
-    case 3:  // /a
-      mLinkId = str();
+  case 0: // br
+    *lineBreak = true;
+    if (GetAttribute(tag, "pad", value)) {
+      *pad += std::atoi(value);
+    }
+    break;
+  case 1: // /p
+    *lineBreak = true;
+    break;
+  case 2: // a
+    if (GetAttribute(tag, "id", value)) {
+      mLinkId = value;
+    }
+    if (GetAttribute(tag, "color", value)) {
+      mCurrentColor = ParseColor(value, false);
+    } else {
       mCurrentColor = Font().mColor;
-      break;
-    case 4: mBold = true; break;
-    case 5: mBold = false; break;
-    case 6: mItalic = true; break;
-    case 7: mItalic = false; break;
-    case 8: mUnderline = true; break;
-    case 9: mUnderline = false; break;
-    case 10:  // cursor
-      *cursor = true;
-      break;
-    case 11:
-    case 13:
-    case 15: {  // center, left, right
-      ++mAlignIndex;
-      if (mAlignIndex < kStackSize) {
-        mAlign[mAlignIndex] = which == 11 ? 1 : which == 13 ? 0 : 2;
-      }
-      *alignChanged = true;
-      break;
     }
-    case 12:
-    case 14:
-    case 16:  // /center, /left, /right
-      mAlignIndex = std::max(0, mAlignIndex - 1);
-      *alignChanged = true;
-      break;
-    case 17: {  // font
-      const TFontEntry previous = Font();
-      ++mFontIndex;
-      Font() = previous;
-      if (GetAttribute(tag, "size", value)) {
-        Font().mSize = std::atoi(value);
-      }
-      if (GetAttribute(tag, "color", value)) {
-        Font().mColor = ParseColor(value, true);
-      }
-      if (GetAttribute(tag, "face", value)) {
-        Font().mFace = value;
-      }
-      break;
+    break;
+  case 3: // /a
+    mLinkId = str();
+    mCurrentColor = Font().mColor;
+    break;
+  case 4:
+    mBold = true;
+    break;
+  case 5:
+    mBold = false;
+    break;
+  case 6:
+    mItalic = true;
+    break;
+  case 7:
+    mItalic = false;
+    break;
+  case 8:
+    mUnderline = true;
+    break;
+  case 9:
+    mUnderline = false;
+    break;
+  case 10: // cursor
+    *cursor = true;
+    break;
+  case 11:
+  case 13:
+  case 15: { // center, left, right
+    ++mAlignIndex;
+    if (mAlignIndex < kStackSize) {
+      mAlign[mAlignIndex] = which == 11 ? 1 : which == 13 ? 0 : 2;
     }
-    case 18:  // /font
-      mFontIndex = std::max(0, mFontIndex - 1);
-      break;
-    case 19:  // outline
-      if (GetAttribute(tag, "color", value)) {
-        mOutlineColor = ParseColor(value, false);
-      }
-      mOutlineSize = GetAttribute(tag, "size", value) ? float(std::atoi(value)) : 2.0f;
-      break;
-    case 20:  // /outline
-      mOutlineSize = 0.0f;
-      mOutlineColor = TColor();
-      break;
-    case 21:  // tab
-      if (GetAttribute(tag, "pos", value)) {
-        *tab = std::atoi(value) * 4;
-      }
-      break;
-    default:
-      break;
+    *alignChanged = true;
+    break;
+  }
+  case 12:
+  case 14:
+  case 16: // /center, /left, /right
+    mAlignIndex = std::max(0, mAlignIndex - 1);
+    *alignChanged = true;
+    break;
+  case 17: { // font
+    const TFontEntry previous = Font();
+    ++mFontIndex;
+    Font() = previous;
+    if (GetAttribute(tag, "size", value)) {
+      Font().mSize = std::atoi(value);
+    }
+    if (GetAttribute(tag, "color", value)) {
+      Font().mColor = ParseColor(value, true);
+    }
+    if (GetAttribute(tag, "face", value)) {
+      Font().mFace = value;
+    }
+    break;
+  }
+  case 18: // /font
+    mFontIndex = std::max(0, mFontIndex - 1);
+    break;
+  case 19: // outline
+    if (GetAttribute(tag, "color", value)) {
+      mOutlineColor = ParseColor(value, false);
+    }
+    mOutlineSize = GetAttribute(tag, "size", value) ? float(std::atoi(value)) : 2.0f;
+    break;
+  case 20: // /outline
+    mOutlineSize = 0.0f;
+    mOutlineColor = TColor();
+    break;
+  case 21: // tab
+    if (GetAttribute(tag, "pos", value)) {
+      *tab = std::atoi(value) * 4;
+    }
+    break;
+  default:
+    break;
   }
   return true;
 }
@@ -367,9 +378,9 @@ bool TTextState::ParseTag(char const* at, int* consumed, bool* lineBreak, int* p
 // Runs
 
 TTextRun::TTextRun(TTextState* state, int start, TMvecFont* fallback)
-    : mFont(nullptr), mScale(0.0f), mSize(0), mBaseline(0), mFaceFont(nullptr), mBold(0), mItalic(0),
-      mUnderline(0), mCursor(0), mStart(start), mEnd(-2), mStartX(0), mEndX(0), mOutlineSize(0.0f),
-      mTabPos(0), mFontIndex(state->GetFontIndex())
+    : mFont(nullptr), mScale(0.0f), mSize(0), mBaseline(0), mFaceFont(nullptr), mBold(0), mItalic(0), mUnderline(0),
+      mCursor(0), mStart(start), mEnd(-2), mStartX(0), mEndX(0), mOutlineSize(0.0f), mTabPos(0),
+      mFontIndex(state->GetFontIndex())
 {
   const TFontEntry& entry = state->Font();
   TMvecFont* face = TFontData::GetInstance()->GetMvec(entry.mFace);
@@ -402,20 +413,18 @@ TTextRun::TTextRun(TTextState* state, int start, TMvecFont* fallback)
 // Graphic
 
 TTextGraphic::TTextGraphic()
-    : mState(new TTextState()), mVerticalAnchor(0), mTotalHeight(0), mWidth(0), mHeight(0),
-      mCos(1.0f), mSin(0.0f), mPivotX(0), mPivotY(0), mCopy(0), mAccumulate(0), mLineHeight(16),
-      mScroll(0.0f), mVerticalOffset(0.0f), mFlags(0),
-      mSpriteRender(TConfig::Get(TConfig::kTextGraphicSpriteRender, "").to_int() > 0)
-{
-}
+    : mState(new TTextState()), mVerticalAnchor(0), mTotalHeight(0), mWidth(0), mHeight(0), mCos(1.0f), mSin(0.0f),
+      mPivotX(0), mPivotY(0), mCopy(0), mAccumulate(0), mLineHeight(16), mScroll(0.0f), mVerticalOffset(0.0f),
+      mFlags(0), mSpriteRender(TConfig::Get(TConfig::kTextGraphicSpriteRender, "").to_int() > 0)
+{}
 
 TTextGraphic::~TTextGraphic()
 {
   delete mState;
 }
 
-TTextGraphic* TTextGraphic::Create(str text, unsigned width, unsigned height, unsigned flags,
-                                   char const* font, unsigned lineHeight, TColor const& color)
+TTextGraphic* TTextGraphic::Create(str text, unsigned width, unsigned height, unsigned flags, char const* font,
+                                   unsigned lineHeight, TColor const& color)
 {
   TTextGraphic* graphic = new TTextGraphic();
   graphic->mFlags = flags;
@@ -496,7 +505,8 @@ void TTextGraphic::SetNoBlend()
 
 // Where the layout of one line stands: the pen and its carry in quarter pixels, the last
 // space (where the line may break), the outlines at both ends and how the line ended.
-struct TTextGraphic::TLineLayout {
+struct TTextGraphic::TLineLayout
+{
   float pen = 0.0f;
   float carry = 0.0f;
   int lastSpace = 0;
@@ -688,8 +698,8 @@ void TTextGraphic::AdvancePen(const TTextRun& run, int glyph, TLineLayout* layou
   layout->lastOutline = run.mOutlineSize;
 }
 
-bool TTextGraphic::WrapLine(int start, int charLength, float penBefore, float carryBefore, int* position,
-                            TTextRun* run, TTextLine* line, TLineLayout* layout)
+bool TTextGraphic::WrapLine(int start, int charLength, float penBefore, float carryBefore, int* position, TTextRun* run,
+                            TTextLine* line, TLineLayout* layout)
 {
   int& pos = *position;
   bool dropRun = false;
@@ -788,11 +798,10 @@ const unsigned char* TTextGraphic::BoxProgram(int x0, int y0, int x1, int y1)
   return program.data();
 }
 
-void TTextGraphic::Draw(TRect const& rect, float scale, int spacing, float alpha,
-                        boost::shared_ptr<TTexture> target)
+void TTextGraphic::Draw(TRect const& rect, float scale, int spacing, float alpha, boost::shared_ptr<TTexture> target)
 {
-  Draw(TVec2(float(rect.left), float(rect.top)), unsigned(std::max(0, rect.bottom - rect.top)), scale, spacing,
-       alpha, target);
+  Draw(TVec2(float(rect.left), float(rect.top)), unsigned(std::max(0, rect.bottom - rect.top)), scale, spacing, alpha,
+       target);
 }
 
 void TTextGraphic::Draw(TVec2 const& pos, unsigned clipHeight, float scale, int spacing, float alpha,
@@ -844,8 +853,7 @@ void TTextGraphic::Draw(TVec2 const& pos, unsigned clipHeight, float scale, int 
         outline = run.mOutlineSize;
         raster->SetColor(255, run.mOutlineColor, alpha);
       }
-      const TColor glyphColor =
-          !mRolloverId.empty() && mRolloverId == run.mLinkId ? run.mCurrentColor : run.mFontColor;
+      const TColor glyphColor = !mRolloverId.empty() && mRolloverId == run.mLinkId ? run.mCurrentColor : run.mFontColor;
       float bold = 0.0f;
       if (run.mBold || run.mFont->GetForceBold()) {
         bold = float(run.mSize) * scale * 0.0125f * run.mFont->GetBoldScale();
@@ -877,8 +885,8 @@ void TTextGraphic::Draw(TVec2 const& pos, unsigned clipHeight, float scale, int 
         continue;
       }
       if ((run.mItalic != 0) != italicInForce) {
-        const float shift = scale * run.mScale / 3.0f *
-                            (run.mItalic ? run.mFont->GetDescent() : run.mFont->GetAscent());
+        const float shift =
+            scale * run.mScale / 3.0f * (run.mItalic ? run.mFont->GetDescent() : run.mFont->GetAscent());
         penX += shift * mCos;
         penY += shift * mSin;
         italicInForce = run.mItalic != 0;

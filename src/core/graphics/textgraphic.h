@@ -16,7 +16,8 @@ class TMvecFont;
 class TTexture;
 
 // Loaded fonts by name; owns them. "__DEFAULT" is the built-in font.
-class TFontData {
+class TFontData
+{
 public:
   static TFontData* GetInstance();
   static void ShutDown();
@@ -39,14 +40,16 @@ private:
   static TFontData* sInstance;
 };
 
-struct TFontEntry {
+struct TFontEntry
+{
   str mFace;
   int mSize = 16;
   TColor mColor;
 };
 
 // The tag state while laying out.
-class TTextState {
+class TTextState
+{
 public:
   static const int kStackSize = 32;
   // Tags longer than this are cut; attribute values fit in a buffer of this size.
@@ -62,8 +65,7 @@ public:
   // -1 means the graphic's own alignment.
   int GetAlignment() const;
 
-  bool ParseTag(char const* at, int* consumed, bool* lineBreak, int* pad, bool* cursor,
-                bool* alignChanged, int* tab);
+  bool ParseTag(char const* at, int* consumed, bool* lineBreak, int* pad, bool* cursor, bool* alignChanged, int* tab);
   // value must hold kTagBufferSize bytes.
   static bool GetAttribute(char const* tag, char const* name, char* value);
 
@@ -78,7 +80,8 @@ public:
   TColor mOutlineColor;
 };
 
-class TTextRun {
+class TTextRun
+{
 public:
   TTextRun(TTextState* state, int start, TMvecFont* fallback);
 
@@ -99,7 +102,8 @@ public:
   int mFontIndex;
 };
 
-class TTextLine {
+class TTextLine
+{
 public:
   int mHeight = 0;
   int mBaseline = 0;
@@ -108,10 +112,17 @@ public:
   std::vector<TTextRun> mRuns;
 };
 
-class TTextGraphic {
+class TTextGraphic
+{
 public:
   // Flags.
-  enum { kCenter = 1, kRight = 2, kVCenter = 4, kBottom = 8 };
+  enum
+  {
+    kCenter = 1,
+    kRight = 2,
+    kVCenter = 4,
+    kBottom = 8
+  };
 
   // Set by the configuration key "legacylinewrap": a word too long for its line keeps the
   // character that overflowed.

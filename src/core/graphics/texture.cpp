@@ -13,15 +13,8 @@
 #include "core/foundation/debug.h"
 
 TDrawSpec::TDrawSpec()
-    : mTransform(),
-      mCenter(0, 0),
-      mColor(1, 1, 1, 1),
-      mAlpha(1.0f),
-      mSrcRect(),
-      mFlags(0),
-      mBlendMode(-1)
-{
-}
+    : mTransform(), mCenter(0, 0), mColor(1, 1, 1, 1), mAlpha(1.0f), mSrcRect(), mFlags(0), mBlendMode(-1)
+{}
 
 TDrawSpec::TDrawSpec(const TVec2& pos, float alpha, float scale, unsigned flags) : TDrawSpec()
 {
@@ -220,8 +213,7 @@ boost::shared_ptr<TTexture> TTexture::Create(unsigned width, unsigned height, bo
   return texture;
 }
 
-void TTexture::DrawSprite(float x, float y, float alpha, float scale, float rotation,
-                          unsigned flags)
+void TTexture::DrawSprite(float x, float y, float alpha, float scale, float rotation, unsigned flags)
 {
   if (!mData || !TRenderer::GetInstance()->In2d()) {
     return;
@@ -239,16 +231,13 @@ void TTexture::DrawSprite(const TDrawSpec& spec)
   }
   TRect source = (spec.mFlags & TDrawSpec::kSourceRect)
                      ? spec.mSrcRect
-                     : TRect(0, 0, static_cast<int>(mData->mWidth),
-                             static_cast<int>(mData->mHeight));
+                     : TRect(0, 0, static_cast<int>(mData->mWidth), static_cast<int>(mData->mHeight));
   const float width = static_cast<float>(source.right - source.left);
   const float height = static_cast<float>(source.bottom - source.top);
   TVec2 offset = (spec.mFlags & TDrawSpec::kCenterGiven)
                      ? -spec.mCenter
-                     : TVec2((source.left - source.right) * 0.5f,
-                             (source.top - source.bottom) * 0.5f);
-  TVec2 corners[4] = {offset, offset + TVec2(width, 0), offset + TVec2(width, height),
-                      offset + TVec2(0, height)};
+                     : TVec2((source.left - source.right) * 0.5f, (source.top - source.bottom) * 0.5f);
+  TVec2 corners[4] = {offset, offset + TVec2(width, 0), offset + TVec2(width, height), offset + TVec2(0, height)};
   if (spec.mFlags & TDrawSpec::kMirrorTopBottom) {
     std::swap(corners[0].y, corners[2].y);
     std::swap(corners[1].y, corners[3].y);
@@ -262,8 +251,7 @@ void TTexture::DrawSprite(const TDrawSpec& spec)
   TVec2 uv[2] = {TVec2(source.left / internalWidth, source.top / internalHeight),
                  TVec2(source.right / internalWidth, source.bottom / internalHeight)};
   TTransformedLitVert verts[4];
-  CreateVertsFromRect(TVec2(0, 0), verts, corners, uv, spec.mTransform, spec.mAlpha,
-                      spec.mColor);
+  CreateVertsFromRect(TVec2(0, 0), verts, corners, uv, spec.mTransform, spec.mAlpha, spec.mColor);
 
   // Looked up again only when the configuration changed: this runs for every sprite of
   // every frame.
@@ -320,8 +308,7 @@ void TTexture::CopyPixels(int x, int y, const TRect* src, boost::shared_ptr<TTex
     mData->CopyPixels(x, y, nullptr, dest);
     return;
   }
-  TRect clamped(std::max(src->left, 0), std::max(src->top, 0),
-                std::min(src->right, static_cast<int>(mData->mWidth)),
+  TRect clamped(std::max(src->left, 0), std::max(src->top, 0), std::min(src->right, static_cast<int>(mData->mWidth)),
                 std::min(src->bottom, static_cast<int>(mData->mHeight)));
   mData->CopyPixels(x, y, &clamped, dest);
 }

@@ -17,9 +17,11 @@
 class TTextureData;
 
 // One sprite draw.
-class TDrawSpec {
+class TDrawSpec
+{
 public:
-  enum EFlags : uint32_t {
+  enum EFlags : uint32_t
+  {
     kMirrorLeftRight = 1,
     kMirrorTopBottom = 2,
     kSourceRect = 4,
@@ -39,7 +41,8 @@ public:
 };
 
 // Font record of the scene engine's text objects, with its defaults.
-struct TFont {
+struct TFont
+{
   TFont();
   str mFace;
   int32_t mSize;
@@ -47,9 +50,15 @@ struct TFont {
   TColor mColor;
 };
 
-class TTexture : public TAsset {
+class TTexture : public TAsset
+{
 public:
-  enum EGetFlags : unsigned { kGetMipmap = 1, kGetAlpha = 2, kGetNoAlpha = 4 };
+  enum EGetFlags : unsigned
+  {
+    kGetMipmap = 1,
+    kGetAlpha = 2,
+    kGetNoAlpha = 4
+  };
 
   static intptr_t ClassId();
 
@@ -60,8 +69,7 @@ public:
   void Release() override;
   void Restore() override;
 
-  virtual void DrawSprite(float x, float y, float alpha, float scale, float rotation,
-                          unsigned flags);
+  virtual void DrawSprite(float x, float y, float alpha, float scale, float rotation, unsigned flags);
   virtual void DrawSprite(const TDrawSpec& spec);
   virtual void CopyPixels(int x, int y, const TRect* src, boost::shared_ptr<TTexture> dest);
   virtual unsigned GetWidth() const;

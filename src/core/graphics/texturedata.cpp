@@ -58,7 +58,8 @@ static bool Contains(const str& text, const char* pattern)
 namespace {
 
 // One decoded image and the function that frees it.
-struct TDecoded {
+struct TDecoded
+{
   unsigned char* mPixels = nullptr;
   int mWidth = 0;
   int mHeight = 0;
@@ -81,24 +82,23 @@ bool Decode(const str& fileName, TDecoded* out, bool* reportsAlpha, unsigned max
     unsigned long key = 0;
     out->mFree = EzPngFreeImage;
     *reportsAlpha = true;
-    return EzPngLoadImage(fileName.c_str(), &out->mPixels, &out->mWidth, &out->mHeight,
-                          &out->mSide, &key, &out->mHasAlpha, maxSide);
+    return EzPngLoadImage(fileName.c_str(), &out->mPixels, &out->mWidth, &out->mHeight, &out->mSide, &key,
+                          &out->mHasAlpha, maxSide);
   }
   if (Contains(fileName, ".jpg")) {
     out->mFree = EzJpegFreeImage;
-    return EzJpegLoadImage(fileName.c_str(), &out->mPixels, &out->mWidth, &out->mHeight,
-                           &out->mSide, maxSide);
+    return EzJpegLoadImage(fileName.c_str(), &out->mPixels, &out->mWidth, &out->mHeight, &out->mSide, maxSide);
   }
   if (Contains(fileName, ".jp2")) {
     out->mFree = EzJp2FreeImage;
     *reportsAlpha = true;
-    return EzJp2LoadImage(fileName.c_str(), &out->mPixels, &out->mWidth, &out->mHeight,
-                          &out->mSide, &out->mHasAlpha, maxSide);
+    return EzJp2LoadImage(fileName.c_str(), &out->mPixels, &out->mWidth, &out->mHeight, &out->mSide, &out->mHasAlpha,
+                          maxSide);
   }
   return false;
 }
 
-}  // namespace
+} // namespace
 
 bool TTextureData::LoadFile(const char* nameText, const char* maskText)
 {
@@ -205,8 +205,8 @@ bool TTextureData::LoadDecoded(str name, str mask, const str& original)
 
   if (sDecodedImageListener) {
     sDecodedImageListener->OnImageDecoded(this, reinterpret_cast<TColor32*>(image.mPixels),
-                                          static_cast<unsigned>(image.mWidth),
-                                          static_cast<unsigned>(image.mHeight), side);
+                                          static_cast<unsigned>(image.mWidth), static_cast<unsigned>(image.mHeight),
+                                          side);
   }
   mName = original;
   mMaskName = mask;

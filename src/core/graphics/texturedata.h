@@ -15,23 +15,26 @@ class TTextureData;
 
 // Told of each image a texture decodes from a file, before it is uploaded, so a user can
 // keep what it needs of the pixels (a hit mask, say) without reading them back later.
-class TDecodedImageListener {
+class TDecodedImageListener
+{
 public:
   virtual ~TDecodedImageListener() {}
   // Packed colours with alpha in the top byte, rows of pitch pixels, the image in the
   // top-left corner; valid only during the call.
-  virtual void OnImageDecoded(const TTextureData* data, const TColor32* pixels, unsigned width,
-                              unsigned height, unsigned pitch) = 0;
+  virtual void OnImageDecoded(const TTextureData* data, const TColor32* pixels, unsigned width, unsigned height,
+                              unsigned pitch) = 0;
 };
 
-class TTextureData {
+class TTextureData
+{
 public:
-  enum EFlags : uint32_t {
+  enum EFlags : uint32_t
+  {
     kFlagAlpha = 2,         // drawn blended; alpha kept on Unlock
     kFlagAlphaFromFile = 4, // after decoding, kFlagAlpha becomes what the file holds
     kFlagMipmap = 8,
-    kFlagSimple = 16,       // never drawn as a sprite; treated as no texture by the renderer
-    kFlagMemory = 32        // a pixel array in main memory, drawn with glDrawPixels
+    kFlagSimple = 16, // never drawn as a sprite; treated as no texture by the renderer
+    kFlagMemory = 32  // a pixel array in main memory, drawn with glDrawPixels
   };
 
   // The largest side a texture may have without "slow", and the cap with it.
@@ -87,14 +90,13 @@ private:
 // Image decoders. Each fills a side x side square of blue, green, red, alpha pixels,
 // image in the top-left corner, and rejects images over maxSide before allocating.
 // Each buffer is released by its own free function.
-bool EzPngLoadImage(const char* name, unsigned char** pixels, int* width, int* height,
-                    int* side, unsigned long* key, int* hasAlpha, unsigned maxSide);
+bool EzPngLoadImage(const char* name, unsigned char** pixels, int* width, int* height, int* side, unsigned long* key,
+                    int* hasAlpha, unsigned maxSide);
 void EzPngFreeImage(unsigned char* pixels);
-bool EzJpegLoadImage(const char* name, unsigned char** pixels, int* width, int* height,
-                     int* side, unsigned maxSide);
+bool EzJpegLoadImage(const char* name, unsigned char** pixels, int* width, int* height, int* side, unsigned maxSide);
 void EzJpegFreeImage(unsigned char* pixels);
-bool EzJp2LoadImage(const char* name, unsigned char** pixels, int* width, int* height,
-                    int* side, int* hasAlpha, unsigned maxSide);
+bool EzJp2LoadImage(const char* name, unsigned char** pixels, int* width, int* height, int* side, int* hasAlpha,
+                    unsigned maxSide);
 void EzJp2FreeImage(unsigned char* pixels);
 
 // The smallest power of two not below value (1 for 0 and 1).

@@ -7,29 +7,25 @@
 static_assert(sizeof(TVert) == 32, "TVert must be 32 bytes");
 static_assert(sizeof(TLitVert) == 32, "TLitVert must be 32 bytes");
 static_assert(sizeof(TTransformedLitVert) == 32, "TTransformedLitVert must be 32 bytes");
-static_assert(sizeof(TPreScaledTransformedLitVert) == 32,
-              "TPreScaledTransformedLitVert must be 32 bytes");
+static_assert(sizeof(TPreScaledTransformedLitVert) == 32, "TPreScaledTransformedLitVert must be 32 bytes");
 static_assert(offsetof(TVert, mNormal) == 12 && offsetof(TVert, mUV) == 24, "TVert layout");
 static_assert(offsetof(TLitVert, mColor) == 16 && offsetof(TLitVert, mSecondColor) == 20 &&
                   offsetof(TLitVert, mUV) == 24,
               "TLitVert layout");
-static_assert(offsetof(TTransformedLitVert, mRhw) == 12 &&
-                  offsetof(TTransformedLitVert, mColor) == 16 &&
-                  offsetof(TTransformedLitVert, mSecondColor) == 20 &&
-                  offsetof(TTransformedLitVert, mUV) == 24,
+static_assert(offsetof(TTransformedLitVert, mRhw) == 12 && offsetof(TTransformedLitVert, mColor) == 16 &&
+                  offsetof(TTransformedLitVert, mSecondColor) == 20 && offsetof(TTransformedLitVert, mUV) == 24,
               "TTransformedLitVert layout");
-static_assert(offsetof(TPreScaledTransformedLitVert, mColor) == 16 &&
-                  offsetof(TPreScaledTransformedLitVert, mUV) == 24,
+static_assert(offsetof(TPreScaledTransformedLitVert, mColor) == 16 && offsetof(TPreScaledTransformedLitVert, mUV) == 24,
               "TPreScaledTransformedLitVert layout");
 
-TVertexSet::TVertexSet(TVert* verts, unsigned count)
-    : mData(new TVertexSetData{kVert, verts, count}) {}
-TVertexSet::TVertexSet(TLitVert* verts, unsigned count)
-    : mData(new TVertexSetData{kLitVert, verts, count}) {}
+TVertexSet::TVertexSet(TVert* verts, unsigned count) : mData(new TVertexSetData{kVert, verts, count}) {}
+TVertexSet::TVertexSet(TLitVert* verts, unsigned count) : mData(new TVertexSetData{kLitVert, verts, count}) {}
 TVertexSet::TVertexSet(TTransformedLitVert* verts, unsigned count)
-    : mData(new TVertexSetData{kTransformedLitVert, verts, count}) {}
+    : mData(new TVertexSetData{kTransformedLitVert, verts, count})
+{}
 TVertexSet::TVertexSet(TPreScaledTransformedLitVert* verts, unsigned count)
-    : mData(new TVertexSetData{kPreScaledTransformedLitVert, verts, count}) {}
+    : mData(new TVertexSetData{kPreScaledTransformedLitVert, verts, count})
+{}
 TVertexSet::TVertexSet(const TVertexSet& other) : mData(new TVertexSetData(*other.mData)) {}
 
 TVertexSet& TVertexSet::operator=(const TVertexSet& other)
@@ -56,9 +52,8 @@ static unsigned char ChannelByte(float value)
   return static_cast<unsigned char>(scaled);
 }
 
-void CreateVertsFromRect(const TVec2& offset, TTransformedLitVert* verts, TVec2* corners,
-                         const TVec2* uv, const TMat3& transform, float alpha,
-                         const TColor& color)
+void CreateVertsFromRect(const TVec2& offset, TTransformedLitVert* verts, TVec2* corners, const TVec2* uv,
+                         const TMat3& transform, float alpha, const TColor& color)
 {
   std::memset(static_cast<void*>(verts), 0, sizeof(TTransformedLitVert) * 4);
   int alphaByte = static_cast<int>(alpha * 255.0f);

@@ -10,14 +10,16 @@
 #include "core/foundation/vec.h"
 
 // Plain vertex with a normal, lit by the back end's lighting.
-struct TVert {
+struct TVert
+{
   TVec3 mPos;
   TVec3 mNormal;
   TVec2 mUV;
 };
 
 // Vertex with its own colour; byte 12 is padding kept so every kind shares one layout.
-struct TLitVert {
+struct TLitVert
+{
   TVec3 mPos;
   float mUnused;
   TColor32 mColor;
@@ -26,7 +28,8 @@ struct TLitVert {
 };
 
 // Screen-space vertex in viewport pixels.
-struct TTransformedLitVert {
+struct TTransformedLitVert
+{
   TVec3 mPos;
   float mRhw;
   TColor32 mColor;
@@ -35,7 +38,8 @@ struct TTransformedLitVert {
 };
 
 // Screen-space vertex in render-target (or display) pixels, ignoring the viewport.
-struct TPreScaledTransformedLitVert {
+struct TPreScaledTransformedLitVert
+{
   TVec3 mPos;
   float mRhw;
   TColor32 mColor;
@@ -44,9 +48,11 @@ struct TPreScaledTransformedLitVert {
 };
 
 // A non-owning view: the caller keeps the vertex array alive while the set is drawn.
-class TVertexSet {
+class TVertexSet
+{
 public:
-  enum EKind : uint32_t {
+  enum EKind : uint32_t
+  {
     kVert = 0,
     kLitVert = 1,
     kTransformedLitVert = 2,
@@ -67,7 +73,8 @@ public:
   void* GetVerts() const { return mData->mVerts; }
 
 private:
-  struct TVertexSetData {
+  struct TVertexSetData
+  {
     uint32_t mKind;
     void* mVerts;
     uint32_t mCount;
@@ -78,6 +85,5 @@ private:
 // Builds the 4 vertices of a sprite quad, corners in the order top-left, top-right,
 // bottom-right, bottom-left; corners are transformed in place, uv holds the top-left and
 // bottom-right texture coordinates.
-void CreateVertsFromRect(const TVec2& offset, TTransformedLitVert* verts, TVec2* corners,
-                         const TVec2* uv, const TMat3& transform, float alpha,
-                         const TColor& color);
+void CreateVertsFromRect(const TVec2& offset, TTransformedLitVert* verts, TVec2* corners, const TVec2* uv,
+                         const TMat3& transform, float alpha, const TColor& color);

@@ -36,7 +36,8 @@ void SetIfNotEmpty(TXmlNode* node, const char* name, const str& value)
 
 // Runs `take` on every top-level element of the text, which is the hiscore file's: its
 // damage is reported under the file's name.
-template <class F> void ForEachElement(char const* text, F take)
+template <class F>
+void ForEachElement(char const* text, F take)
 {
   if (!text) {
     return;
@@ -51,7 +52,7 @@ template <class F> void ForEachElement(char const* text, F take)
   }
 }
 
-}  // namespace
+} // namespace
 
 void TQvHiscores::SavePreferences()
 {
@@ -105,11 +106,10 @@ void TQvHiscores::SavePreferences()
   }
 
   TEncrypt& cipher = *mData->encryption;
-  unsigned int plainSize = text.length() + 1;  // the terminator is enciphered too
+  unsigned int plainSize = text.length() + 1; // the terminator is enciphered too
   unsigned int payloadSize = cipher.EncryptBinary(text.c_str(), plainSize, nullptr, 0, false);
   std::vector<unsigned char> payload(payloadSize);
-  if (payloadSize == 0 ||
-      cipher.EncryptBinary(text.c_str(), plainSize, payload.data(), payloadSize, false) != 0) {
+  if (payloadSize == 0 || cipher.EncryptBinary(text.c_str(), plainSize, payload.data(), payloadSize, false) != 0) {
     WriteDbg("ERROR: HiScores: cannot encipher the hiscore file");
     mData->saveStatus = eSaveFailed;
     return;
@@ -144,8 +144,8 @@ void TQvHiscores::KeepDamagedFile(const char* reason)
     mData->openProblem = eOpenedDamagedKept;
     return;
   }
-  WriteDbg("ERROR: HiScores: %s is damaged (%s); ignoring its saved score data, the file is kept as %s",
-           path.c_str(), reason, aside.c_str());
+  WriteDbg("ERROR: HiScores: %s is damaged (%s); ignoring its saved score data, the file is kept as %s", path.c_str(),
+           reason, aside.c_str());
   mData->openProblem = eOpenedDamagedReplaced;
   mData->keptAs = aside;
 }
@@ -201,8 +201,7 @@ void TQvHiscores::LoadPreferences()
   unsigned char computed[4];
   Checksum(bytes.data(), payloadSize, computed);
   unsigned char stored[8];
-  bool matches = payloadSize % 8 == 0 &&
-                 cipher.DecryptBinary(bytes.data() + payloadSize, 8, nullptr, 0, false) == 4 &&
+  bool matches = payloadSize % 8 == 0 && cipher.DecryptBinary(bytes.data() + payloadSize, 8, nullptr, 0, false) == 4 &&
                  cipher.DecryptBinary(bytes.data() + payloadSize, 8, stored, 4, false) == 0 &&
                  std::memcmp(stored, computed, 4) == 0;
   if (!matches) {
@@ -211,11 +210,11 @@ void TQvHiscores::LoadPreferences()
   }
 
   unsigned int plainSize =
-    cipher.DecryptBinary(bytes.data(), static_cast<unsigned int>(payloadSize), nullptr, 0, false);
+      cipher.DecryptBinary(bytes.data(), static_cast<unsigned int>(payloadSize), nullptr, 0, false);
   // One byte more than the plain text, so the text is terminated whatever it holds.
   std::vector<char> text(plainSize + 1, 0);
-  if (plainSize > 0 && cipher.DecryptBinary(bytes.data(), static_cast<unsigned int>(payloadSize),
-                                            text.data(), plainSize, false) != 0) {
+  if (plainSize > 0 &&
+      cipher.DecryptBinary(bytes.data(), static_cast<unsigned int>(payloadSize), text.data(), plainSize, false) != 0) {
     KeepDamagedFile("it cannot be deciphered");
     return;
   }
@@ -274,8 +273,8 @@ void TQvHiscores::ParseSavedLocalScores(char const* text)
       table->rows.push_back(row);
     }
     if (truncated) {
-      WriteDbg("ERROR: HiScores: table %s holds more than %d rows; the rest are ignored",
-               table->name.c_str(), kMaxRows);
+      WriteDbg("ERROR: HiScores: table %s holds more than %d rows; the rest are ignored", table->name.c_str(),
+               kMaxRows);
     }
     if (table->rows.empty()) {
       return;

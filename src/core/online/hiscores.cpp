@@ -25,7 +25,8 @@ TQvHiscores::TGuidSource gGuidSource = nullptr;
 
 str NewGuid()
 {
-  if (gGuidSource) return gGuidSource();
+  if (gGuidSource)
+    return gGuidSource();
   IMachineIdentity* identity = TServices::Get().identity;
   return identity ? identity->GenerateGUIDText() : str();
 }
@@ -65,7 +66,7 @@ str ReadServerOverride()
   return url;
 }
 
-}  // namespace
+} // namespace
 
 void QvRenumberRanks(std::vector<TQvHiscoreRow>& rows)
 {
@@ -134,7 +135,7 @@ TQvHiscores::TQvHiscores(bool saveEnabled)
   mData->defaultError = str();
   TXmlNode settings;
   str settingsName = str("::") + str(HISCORE_SETTINGS_FILE);
-  if (TFile::Exists(settingsName)) {  // the file is optional: no complaint when it is missing
+  if (TFile::Exists(settingsName)) { // the file is optional: no complaint when it is missing
     settings.ParseFile(settingsName.c_str());
   }
   if (TXmlNode* root = settings.GetChild("hiscore")) {
@@ -234,7 +235,7 @@ void TQvHiscores::RecordScore(int score, bool onePerPlayer, char const* gameData
     ++position;
   }
   if (position >= newCount) {
-    return;  // a full table without a lower score: dropped
+    return; // a full table without a lower score: dropped
   }
   rows.insert(rows.begin() + static_cast<long>(position), row);
   rows.resize(newCount);
@@ -252,8 +253,8 @@ int TQvHiscores::GetScoreCount(bool local)
   return table ? static_cast<int>(table->rows.size()) : 0;
 }
 
-bool TQvHiscores::GetScore(bool local, int index, int* rank, char* name, unsigned int nameLength,
-                           bool* anonymous, int* score, char* gameData, unsigned int gameDataLength)
+bool TQvHiscores::GetScore(bool local, int index, int* rank, char* name, unsigned int nameLength, bool* anonymous,
+                           int* score, char* gameData, unsigned int gameDataLength)
 {
   const std::vector<TQvHiscoreRow>* rows = nullptr;
   if (local) {
@@ -280,8 +281,7 @@ bool TQvHiscores::GetScore(bool local, int index, int* rank, char* name, unsigne
   return true;
 }
 
-bool TQvHiscores::GetUserScore(bool unsubmittedOnly, int* score, int* rank, char* gameData,
-                               unsigned int length)
+bool TQvHiscores::GetUserScore(bool unsubmittedOnly, int* score, int* rank, char* gameData, unsigned int length)
 {
   TQvHiscoreTable* table = mData->LocalTable(mData->gameMode);
   if (!table) {
@@ -302,8 +302,7 @@ bool TQvHiscores::GetUserScore(bool unsubmittedOnly, int* score, int* rank, char
   return false;
 }
 
-bool TQvHiscores::GetUserBestScore(EUserScore which, int* score, int* rank, char* gameData,
-                                   unsigned int length)
+bool TQvHiscores::GetUserBestScore(EUserScore which, int* score, int* rank, char* gameData, unsigned int length)
 {
   switch (which) {
   case kBestUnsubmittedScore:

@@ -9,7 +9,8 @@ struct TQvHiscoresData;
 class TXmlNode;
 
 // One entry of a table; copying copies every field.
-struct TQvHiscoreRow {
+struct TQvHiscoreRow
+{
   int rank = 0;
   int score = 0;
   str name;
@@ -21,15 +22,39 @@ struct TQvHiscoreRow {
   str guid;
 };
 
-class TQvHiscores {
+class TQvHiscores
+{
 public:
-  enum EProperty { kPropertyLanguage = 0, kPropertyPlayer = 1, kPropertyGameMode = 2 };
-  enum EUserScore { kBestUnsubmittedScore = 0, kGlobalScore = 1, kBestLocalScore = 2 };
-  enum EMedalType { kMedalPerGame = 0, kMedalPerType = 1 };
-  enum ESubmitMode { kSubmitScore = 1, kSubmitMedals = 2 };
+  enum EProperty
+  {
+    kPropertyLanguage = 0,
+    kPropertyPlayer = 1,
+    kPropertyGameMode = 2
+  };
+  enum EUserScore
+  {
+    kBestUnsubmittedScore = 0,
+    kGlobalScore = 1,
+    kBestLocalScore = 2
+  };
+  enum EMedalType
+  {
+    kMedalPerGame = 0,
+    kMedalPerType = 1
+  };
+  enum ESubmitMode
+  {
+    kSubmitScore = 1,
+    kSubmitMedals = 2
+  };
 
   // Request outcomes of GetServerRequestStatus.
-  enum { kRequestDone = 0, kRequestRunning = 1, kRequestFailed = 2 };
+  enum
+  {
+    kRequestDone = 0,
+    kRequestRunning = 1,
+    kRequestFailed = 2
+  };
 
   // The most rows a table keeps.
   static const int kMaxRows = 500;
@@ -43,8 +68,8 @@ public:
   void KeepScore(int score, bool onePerPlayer, char const* gameData);
   void RecordScore(int score, bool onePerPlayer, char const* gameData, char const* serverData);
   int GetScoreCount(bool local);
-  bool GetScore(bool local, int index, int* rank, char* name, unsigned int nameLength, bool* anonymous,
-                int* score, char* gameData, unsigned int gameDataLength);
+  bool GetScore(bool local, int index, int* rank, char* name, unsigned int nameLength, bool* anonymous, int* score,
+                char* gameData, unsigned int gameDataLength);
   bool GetUserScore(bool unsubmittedOnly, int* score, int* rank, char* gameData, unsigned int length);
   bool GetUserBestScore(EUserScore which, int* score, int* rank, char* gameData, unsigned int length);
   bool GetUserGlobalScore(int* score, int* rank, char* gameData, unsigned int length);
@@ -76,8 +101,7 @@ public:
   void RequestScores(int category);
   bool SubmitData(str user, str password, bool remember, ESubmitMode mode);
   bool SubmitDataToServer(char const* user, char const* password, bool remember, bool withMedals);
-  bool SubmitMedalsToServer(char const* medalLines, char const* user, char const* password,
-                            bool remember);
+  bool SubmitMedalsToServer(char const* medalLines, char const* user, char const* password, bool remember);
   int GetServerRequestStatus(char* messageBuffer, unsigned int length, bool* scoreReply);
   bool GetRememberedUserInfo(str* name, str* password);
 

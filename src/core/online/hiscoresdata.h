@@ -13,24 +13,28 @@
 #include <memory>
 #include <vector>
 
-struct TQvHiscoreTable {
+struct TQvHiscoreTable
+{
   str name;
-  std::vector<TQvHiscoreRow> rows;  // score descending, at most TQvHiscores::kMaxRows
+  std::vector<TQvHiscoreRow> rows; // score descending, at most TQvHiscores::kMaxRows
 };
 
-struct TQvHiscoreUserInfo {
+struct TQvHiscoreUserInfo
+{
   str player;
   str name;
   str password;
 };
 
-struct TQvCategory {
+struct TQvCategory
+{
   str table;
   str name;
 };
 
 // Stands in for HTTP when the program handed in none: every request fails.
-class TNoHttpRequest : public IHttpRequest {
+class TNoHttpRequest : public IHttpRequest
+{
 public:
   void Init(char const*, bool, char const*) override {}
   void AddArg(char const*, char const*) override {}
@@ -42,13 +46,16 @@ public:
   long GetResponseCode() const override { return 0; }
 };
 
-struct TQvHiscoresData {
+struct TQvHiscoresData
+{
   TQvHiscoresData(const str& key, bool saveEnabled)
-    : encryptionKey(key), encryption(new TEncrypt(key)), saveEnabled(saveEnabled)
+      : encryptionKey(key), encryption(new TEncrypt(key)), saveEnabled(saveEnabled)
   {
     IHttp* service = TServices::Get().http;
-    if (service) httpRequest = service->NewRequest();
-    if (!httpRequest) httpRequest.reset(new TNoHttpRequest);
+    if (service)
+      httpRequest = service->NewRequest();
+    if (!httpRequest)
+      httpRequest.reset(new TNoHttpRequest);
   }
 
   str gameHandle;
@@ -57,7 +64,7 @@ struct TQvHiscoresData {
   str version;
   str player;
   str gameMode;
-  int requestKind = -1;  // 0 submission, 1 scores, 2 categories; -1 none yet
+  int requestKind = -1; // 0 submission, 1 scores, 2 categories; -1 none yet
   std::unique_ptr<IHttpRequest> httpRequest;
   IHttpRequest& http() { return *httpRequest; }
   std::vector<TQvCategory> categories;

@@ -6,15 +6,17 @@
 
 #include <vector>
 
-struct TQvMedalEntry {
+struct TQvMedalEntry
+{
   str name;
-  str kind;  // "game": once per game; "type": once per game mode
-  str mode;  // the game mode current when it was earned
+  str kind; // "game": once per game; "type": once per game mode
+  str mode; // the game mode current when it was earned
   str gameData;
   bool submitted = false;
 };
 
-class TQvMedalsTable {
+class TQvMedalsTable
+{
 public:
   std::vector<TQvMedalEntry> mEntries;
 

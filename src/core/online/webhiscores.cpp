@@ -72,8 +72,7 @@ IHttpRequest& PrepareQuery(TQvHiscoresData& data, const char* action)
 
 // Enciphers a submission document and sets up its request: the document travels as the
 // argument `field` of `action`. False, after an error line, when it cannot be enciphered.
-bool PrepareSubmission(TQvHiscoresData& data, const str& text, const char* action,
-                       const char* field, const char* what)
+bool PrepareSubmission(TQvHiscoresData& data, const str& text, const char* action, const char* field, const char* what)
 {
   TEncrypt& cipher = *data.encryption;
   unsigned int size = cipher.EncryptBinary(text.c_str(), text.length(), nullptr, 0, true);
@@ -93,7 +92,7 @@ bool PrepareSubmission(TQvHiscoresData& data, const str& text, const char* actio
   return true;
 }
 
-}  // namespace
+} // namespace
 
 void TQvHiscores::StartRequest(int kind)
 {
@@ -176,8 +175,7 @@ bool TQvHiscores::StartMedalSubmission(char const* user, char const* password, b
   return true;
 }
 
-bool TQvHiscores::SubmitDataToServer(char const* user, char const* password, bool remember,
-                                     bool withMedals)
+bool TQvHiscores::SubmitDataToServer(char const* user, char const* password, bool remember, bool withMedals)
 {
   mData->submittingMedals = false;
   TQvHiscoreTable* table = mData->LocalTable(mData->gameMode);
@@ -250,8 +248,7 @@ bool TQvHiscores::SubmitDataToServer(char const* user, char const* password, boo
   return true;
 }
 
-bool TQvHiscores::SubmitMedalsToServer(char const* medalLines, char const* user, char const* password,
-                                       bool remember)
+bool TQvHiscores::SubmitMedalsToServer(char const* medalLines, char const* user, char const* password, bool remember)
 {
   if (user && !IsValidUserName(user, static_cast<unsigned>(std::strlen(user)))) {
     WriteDbg("ERROR: Invalid User name %s", user);
@@ -384,8 +381,7 @@ bool TQvHiscores::ParseCategoryData(char const* reply)
       continue;
     }
     if (mData->categories.size() >= kMaxCategories) {
-      WriteDbg("ERROR: HiScores: more than %zu categories received; the rest are ignored",
-               kMaxCategories);
+      WriteDbg("ERROR: HiScores: more than %zu categories received; the rest are ignored", kMaxCategories);
       break;
     }
     TQvCategory category;
@@ -472,7 +468,7 @@ void TQvHiscores::HandleSubmissionReply(TXmlNode* root, bool* scoreReply)
 
 void TQvHiscores::FillInErrorMessage(char* buffer, unsigned int length)
 {
-  str text = mData->message.length() > 0      ? mData->message
+  str text = mData->message.length() > 0        ? mData->message
              : mData->defaultError.length() > 0 ? mData->defaultError
                                                 : str(kUnableToConnect);
   mData->message = text;

@@ -40,7 +40,10 @@ char const kRendererInitName[] = "TLuaParticleSystem ParticleRenderer init strin
 // Whether this module made gRandom (and so deletes it with the last system).
 bool gRandomOwned = false;
 
-bool IsSharedMode() { return TConfig::Get("lpsonescript", "0").to_int() != 0; }
+bool IsSharedMode()
+{
+  return TConfig::Get("lpsonescript", "0").to_int() != 0;
+}
 
 TLuaParticleSystem* CurrentSystem(lua_State* L)
 {
@@ -54,7 +57,8 @@ TLuaParticleSystem* CurrentSystem(lua_State* L)
 TLuaParticleSystem* CheckSystem(lua_State* L)
 {
   TLuaParticleSystem* system = CurrentSystem(L);
-  if (!system) luaL_error(L, "no particle system is running this script");
+  if (!system)
+    luaL_error(L, "no particle system is running this script");
   return system;
 }
 
@@ -68,26 +72,33 @@ void PushMember(lua_State* L, uint32_t handle)
 
 bool ToMember(lua_State* L, int index, uint32_t* handle)
 {
-  if (lua_type(L, index) != LUA_TUSERDATA || lua_rawlen(L, index) != sizeof(uint32_t)) return false;
+  if (lua_type(L, index) != LUA_TUSERDATA || lua_rawlen(L, index) != sizeof(uint32_t))
+    return false;
   lua_getmetatable(L, index);
   lua_getfield(L, LUA_REGISTRYINDEX, kMemberMTKey);
   bool member = lua_rawequal(L, -1, -2) != 0;
   lua_pop(L, 2);
-  if (!member) return false;
+  if (!member)
+    return false;
   std::memcpy(handle, lua_touserdata(L, index), sizeof(uint32_t));
   return true;
 }
 
-float ToFloat(lua_State* L, int index) { return (float)lua_tonumber(L, index); }
+float ToFloat(lua_State* L, int index)
+{
+  return (float)lua_tonumber(L, index);
+}
 
 // Names of Lua constructors become part of Lua text, so they must be plain identifiers.
 bool IsIdentifier(const str& name)
 {
   const char* text = name.c_str();
-  if (!*text || (*text >= '0' && *text <= '9')) return false;
+  if (!*text || (*text >= '0' && *text <= '9'))
+    return false;
   for (; *text; ++text) {
     char c = *text;
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
+      return false;
   }
   return true;
 }
@@ -121,12 +132,21 @@ int LuaSetRendererOption(lua_State* L)
   int count = (int)lua_tointeger(L, lua_upvalueindex(1));
   const char* name = luaL_checkstring(L, 1);
   float v[4] = {0, 0, 0, 0};
-  for (int i = 0; i < count; ++i) v[i] = ToFloat(L, 2 + i);
+  for (int i = 0; i < count; ++i)
+    v[i] = ToFloat(L, 2 + i);
   switch (count) {
-  case 1: system->SetRendererOption1(name, v[0]); break;
-  case 2: system->SetRendererOption2(name, v[0], v[1]); break;
-  case 3: system->SetRendererOption3(name, v[0], v[1], v[2]); break;
-  default: system->SetRendererOption4(name, v[0], v[1], v[2], v[3]); break;
+  case 1:
+    system->SetRendererOption1(name, v[0]);
+    break;
+  case 2:
+    system->SetRendererOption2(name, v[0], v[1]);
+    break;
+  case 3:
+    system->SetRendererOption3(name, v[0], v[1], v[2]);
+    break;
+  default:
+    system->SetRendererOption4(name, v[0], v[1], v[2], v[3]);
+    break;
   }
   return 0;
 }
@@ -141,7 +161,8 @@ int LuaSetTexture(lua_State* L)
 {
   TLuaParticleSystem* system = CheckSystem(L);
   const char* name = lua_tostring(L, 1);
-  if (name) system->SetTexture(str(name));
+  if (name)
+    system->SetTexture(str(name));
   return 0;
 }
 
@@ -156,14 +177,21 @@ int LuaAllocate(lua_State* L)
   TLuaParticleSystem* system = CheckSystem(L);
   double width = lua_tonumber(L, 1);
   uint32_t handle = width >= 1 && width <= 4 ? system->Allocate((unsigned char)width) : 0;
-  if (!handle) return luaL_error(L, "Allocate: cannot add a member of width %f (1 to 4 floats, 255 in all)", width);
+  if (!handle)
+    return luaL_error(L, "Allocate: cannot add a member of width %f (1 to 4 floats, 255 in all)", width);
   PushMember(L, handle);
   return 1;
 }
 
-int LuaCompileParam(lua_State* L) { return CheckSystem(L)->CompileParam(L); }
+int LuaCompileParam(lua_State* L)
+{
+  return CheckSystem(L)->CompileParam(L);
+}
 
-int LuaGetParticleMemberParts(lua_State* L) { return CheckSystem(L)->GetParticleMemberParts(L); }
+int LuaGetParticleMemberParts(lua_State* L)
+{
+  return CheckSystem(L)->GetParticleMemberParts(L);
+}
 
 int LuaGetParticleCount(lua_State* L)
 {
@@ -197,70 +225,76 @@ struct TBuiltin
 };
 
 const TBuiltin kDirectBuiltins[] = {
-    {"assign", FAssignDynamicCreate}, {"lt", FLtDynamicCreate},         {"le", FLeDynamicCreate},
-    {"add", FAddDynamicCreate},       {"unm", FUnmDynamicCreate},       {"mul", FMulDynamicCreate},
-    {"div", FDivDynamicCreate},       {"sub", FSubDynamicCreate},       {"index", FIndexDynamicCreate},
-    {"vindex", FVIndexDynamicCreate}, {"newindex", FNewIndexDynamicCreate},
+    {"assign", FAssignDynamicCreate},
+    {"lt", FLtDynamicCreate},
+    {"le", FLeDynamicCreate},
+    {"add", FAddDynamicCreate},
+    {"unm", FUnmDynamicCreate},
+    {"mul", FMulDynamicCreate},
+    {"div", FDivDynamicCreate},
+    {"sub", FSubDynamicCreate},
+    {"index", FIndexDynamicCreate},
+    {"vindex", FVIndexDynamicCreate},
+    {"newindex", FNewIndexDynamicCreate},
 };
 
 const TBuiltin kConstructedBuiltins[] = {
-    {"fTimeScale", FTimeScaleDynamicCreate},   {"fAge", FAgeDynamicCreate},
-    {"fPick", FPickDynamicCreate},             {"fFade", FFadeDynamicCreate},
-    {"fOpenCycle", FOpenCycleDynamicCreate},   {"fClosedCycle", FClosedCycleDynamicCreate},
-    {"fAlpha", FAlphaDynamicCreate},           {"fDebug", FDebugDynamicCreate},
-    {"fDistance", FDistanceDynamicCreate},     {"f2dRadius", F2dRadiusDynamicCreate},
-    {"f2dRotation", F2dRotationDynamicCreate}, {"fVec", FVecDynamicCreate},
-    {"fRange", FRangeDynamicCreate},           {"fExpire", FExpireDynamicCreate},
-    {"fLess", FLtDynamicCreate},               {"fLessEqual", FLeDynamicCreate},
+    {"fTimeScale", FTimeScaleDynamicCreate},
+    {"fAge", FAgeDynamicCreate},
+    {"fPick", FPickDynamicCreate},
+    {"fFade", FFadeDynamicCreate},
+    {"fOpenCycle", FOpenCycleDynamicCreate},
+    {"fClosedCycle", FClosedCycleDynamicCreate},
+    {"fAlpha", FAlphaDynamicCreate},
+    {"fDebug", FDebugDynamicCreate},
+    {"fDistance", FDistanceDynamicCreate},
+    {"f2dRadius", F2dRadiusDynamicCreate},
+    {"f2dRotation", F2dRotationDynamicCreate},
+    {"fVec", FVecDynamicCreate},
+    {"fRange", FRangeDynamicCreate},
+    {"fExpire", FExpireDynamicCreate},
+    {"fLess", FLtDynamicCreate},
+    {"fLessEqual", FLeDynamicCreate},
 };
 
 void DefineConstructor(lua_State* L, const str& name)
 {
-  str text = str::getFormatted("function %s(...) return CreateValue('%s',{n=select('#',...),...}); end",
-                               name.c_str(), name.c_str());
+  str text = str::getFormatted("function %s(...) return CreateValue('%s',{n=select('#',...),...}); end", name.c_str(),
+                               name.c_str());
   if (QvLuaLoadText(L, text.c_str(), text.length(), name.c_str()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK) {
     WriteDbg("ERROR: cannot define the particle function %s: %s", name.c_str(), lua_tostring(L, -1));
     lua_pop(L, 1);
   }
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------
 // Construction and the script host
 
 void TLuaParticleSystem::AcquireRandom()
 {
-  if (gRandom) return;
+  if (gRandom)
+    return;
   uint32_t guid[4] = {0, 0, 0, 0};
-  if (IMachineIdentity* identity = TServices::Get().identity) identity->GenerateGUID(guid);
+  if (IMachineIdentity* identity = TServices::Get().identity)
+    identity->GenerateGUID(guid);
   gRandom = new TRandom();
   gRandom->SeedArray(guid, 4);
   gRandomOwned = true;
 }
 
 TLuaParticleSystem::TLuaParticleSystem(TParticleRenderer* renderer)
-    : mOwnsRenderer(renderer == nullptr),
-      mRenderer(renderer ? renderer : new T2dParticleRenderer()),
-      mParticles(new TParticleCollection()),
-      mScript(nullptr),
-      mShared(IsSharedMode()),
-      mUsesSharedScript(false),
-      mUpdateIndex(0),
-      mRecords(nullptr),
-      mRecordFloats(0),
-      mAlpha(1.0f),
-      mDone(false),
-      mSpawnDebt(0),
-      mMachine(new TParticleMachine(this)),
-      mChanges(1),
-      mInitProgramMadeAt(0),
-      mAnimProgramMadeAt(0),
+    : mOwnsRenderer(renderer == nullptr), mRenderer(renderer ? renderer : new T2dParticleRenderer()),
+      mParticles(new TParticleCollection()), mScript(nullptr), mShared(IsSharedMode()), mUsesSharedScript(false),
+      mUpdateIndex(0), mRecords(nullptr), mRecordFloats(0), mAlpha(1.0f), mDone(false), mSpawnDebt(0),
+      mMachine(new TParticleMachine(this)), mChanges(1), mInitProgramMadeAt(0), mAnimProgramMadeAt(0),
       mLiveOrderValid(false)
 {
   AcquireRandom();
   ++gRandomCount;
-  if (mShared) mUpdateIndex = gUpdateCount++;
+  if (mShared)
+    mUpdateIndex = gUpdateCount++;
   NewScript();
 }
 
@@ -268,8 +302,10 @@ TLuaParticleSystem::~TLuaParticleSystem()
 {
   if (--gRandomCount <= 0) {
     gRandomCount = 0;
-    if (gRandomOwned) delete gRandom;
-    if (gRandomOwned) gRandom = nullptr;
+    if (gRandomOwned)
+      delete gRandom;
+    if (gRandomOwned)
+      gRandom = nullptr;
     gRandomOwned = false;
   }
   if (mUsesSharedScript) {
@@ -293,7 +329,8 @@ TLuaParticleSystem::~TLuaParticleSystem()
   mParticles->Reset();
   delete[] mRecords;
   delete mParticles;
-  if (mOwnsRenderer) delete mRenderer;
+  if (mOwnsRenderer)
+    delete mRenderer;
 }
 
 void TLuaParticleSystem::Bind()
@@ -332,11 +369,13 @@ void TLuaParticleSystem::NewScript()
 
   bool fresh = false;
   if (mShared && gScript) {
-    if (!mUsesSharedScript) ++gScriptUseCount;
+    if (!mUsesSharedScript)
+      ++gScriptUseCount;
     mUsesSharedScript = true;
     mScript = gScript;
   } else {
-    if (!mUsesSharedScript) delete mScript;
+    if (!mUsesSharedScript)
+      delete mScript;
     mScript = new TScript();
     fresh = true;
     lua_State* L = mScript->GetState();
@@ -358,12 +397,15 @@ void TLuaParticleSystem::NewScript()
   }
 
   mCreators.clear();
-  for (const TBuiltin& builtin : kDirectBuiltins) mCreators[builtin.mName] = builtin.mCreator;
-  for (const TBuiltin& builtin : kConstructedBuiltins) RegisterFunction(builtin.mName, builtin.mCreator);
+  for (const TBuiltin& builtin : kDirectBuiltins)
+    mCreators[builtin.mName] = builtin.mCreator;
+  for (const TBuiltin& builtin : kConstructedBuiltins)
+    RegisterFunction(builtin.mName, builtin.mCreator);
 
   DefineApi();
   Bind();
-  if (fresh) RunChunk(ParticleLibrarySource(), ParticleLibrarySize(), kParticleLibraryName);
+  if (fresh)
+    RunChunk(ParticleLibrarySource(), ParticleLibrarySize(), kParticleLibraryName);
 
   mRecordFloats = 0;
   str init = mRenderer->GetLuaInitString();
@@ -405,7 +447,8 @@ bool TLuaParticleSystem::Init(str name)
   mSpawnDebt = 0;
   Bind();
   if (name.find(".lua") != str::npos) {
-    if (!TFile::Exists(name)) return false;
+    if (!TFile::Exists(name))
+      return false;
     unsigned slash = name.find('/', str::kBackward, 0);
     mDirectory = slash == str::npos ? str() : name.substr(0, (int)slash + 1);
     str error;
@@ -421,7 +464,8 @@ bool TLuaParticleSystem::Init(str name)
   }
   // Statements a failed script left half-compiled must not reach a stream later.
   mPending.clear();
-  if (mShared) mScript->DoLuaString(str::getFormatted("Update%d=Update", mUpdateIndex));
+  if (mShared)
+    mScript->DoLuaString(str::getFormatted("Update%d=Update", mUpdateIndex));
   mDone = false;
   return true;
 }
@@ -447,7 +491,8 @@ void TLuaParticleSystem::Update(int ms)
 void TLuaParticleSystem::Draw(TVec3 const& position)
 {
   // Records shorter than the renderer's prototype would be read past their end.
-  if (mParticles->mCount <= 0 || (int)mRecordFloats < mRenderer->GetPrototypeParticleSize()) return;
+  if (mParticles->mCount <= 0 || (int)mRecordFloats < mRenderer->GetPrototypeParticleSize())
+    return;
   const std::vector<float*>& live = LiveOrder();
   mRenderer->DrawRecords(position, mAlpha, live.data(), live.size(), mParticles->mMaxParticles);
 }
@@ -461,14 +506,18 @@ std::vector<float*>& TLuaParticleSystem::LiveOrder()
   return mLiveOrder;
 }
 
-int TLuaParticleSystem::GetParticleCount() const { return mParticles->GetCount(); }
+int TLuaParticleSystem::GetParticleCount() const
+{
+  return mParticles->GetCount();
+}
 
 // ---------------------------------------------------------------------------------------
 // Functions and data sources
 
 TParticleFunction* TLuaParticleSystem::GetDataSource(int index) const
 {
-  if (index < 0 || (size_t)index >= mDataSources.size()) return nullptr;
+  if (index < 0 || (size_t)index >= mDataSources.size())
+    return nullptr;
   return mDataSources[(size_t)index];
 }
 
@@ -490,7 +539,8 @@ int TLuaParticleSystem::RegisterDataSource(str name, TParticleFunction* fn)
 
 void TLuaParticleSystem::AdoptFunctionInstance(str name, TParticleFunction* fn)
 {
-  if (!fn) return;
+  if (!fn)
+    return;
   mInstances[name] = boost::shared_ptr<TParticleFunction>(fn);
   if (IsIdentifier(name))
     DefineConstructor(mScript->GetState(), name);
@@ -500,7 +550,8 @@ void TLuaParticleSystem::AdoptFunctionInstance(str name, TParticleFunction* fn)
 
 void TLuaParticleSystem::RegisterFunction(str name, TParticleCreator creator)
 {
-  if (!creator) return;
+  if (!creator)
+    return;
   mCreators[name] = creator;
   if (IsIdentifier(name))
     DefineConstructor(mScript->GetState(), name);
@@ -526,7 +577,8 @@ boost::shared_ptr<TParticleFunction> TLuaParticleSystem::GetParticleFunction(str
   if (lua_getglobal(L, "_ALERT") == LUA_TFUNCTION) {
     str message = str::getFormatted("Type not found: %s", name.c_str());
     lua_pushlstring(L, message.c_str(), message.length());
-    if (lua_pcall(L, 1, 0, 0) != LUA_OK) lua_pop(L, 1);
+    if (lua_pcall(L, 1, 0, 0) != LUA_OK)
+      lua_pop(L, 1);
   } else {
     lua_pop(L, 1);
     WriteDbg("ERROR: Type not found: %s", name.c_str());
@@ -547,7 +599,10 @@ void TLuaParticleSystem::Append(const boost::shared_ptr<TParticleFunction>& func
 
 // A value that cannot be compiled still takes its place in the stream, as an instruction
 // that fails, so its parent never runs on the wrong arguments.
-void TLuaParticleSystem::AppendFailure() { mPending.emplace_back(); }
+void TLuaParticleSystem::AppendFailure()
+{
+  mPending.emplace_back();
+}
 
 int TLuaParticleSystem::CompileParam(lua_State* L)
 {
@@ -576,7 +631,8 @@ int TLuaParticleSystem::CompileParam(lua_State* L)
 
   lua_settop(L, 1);
   int n = lua_getn(L, 1);
-  if (n < 0) n = 0;
+  if (n < 0)
+    n = 0;
   bool allNumbers = true;
   for (int i = 1; i <= n && allNumbers; ++i) {
     lua_rawgeti(L, 1, i);
@@ -584,7 +640,7 @@ int TLuaParticleSystem::CompileParam(lua_State* L)
     lua_pop(L, 1);
   }
   lua_pushstring(L, "cmd");
-  lua_rawget(L, 1);  // 2: cmd
+  lua_rawget(L, 1); // 2: cmd
   bool hasCommand = !lua_isnil(L, 2);
 
   if (!hasCommand && allNumbers) {
@@ -596,11 +652,20 @@ int TLuaParticleSystem::CompileParam(lua_State* L)
     }
     boost::shared_ptr<TParticleFunction> push;
     switch (n) {
-    case 1: push.reset(new FPush<float>(v[0])); break;
-    case 2: push.reset(new FPush<TVec2>(TVec2(v[0], v[1]))); break;
-    case 3: push.reset(new FPush<TVec3>(TVec3(v[0], v[1], v[2]))); break;
-    case 4: push.reset(new FPush<TVec4>(TVec4(v[0], v[1], v[2], v[3]))); break;
-    default: break;
+    case 1:
+      push.reset(new FPush<float>(v[0]));
+      break;
+    case 2:
+      push.reset(new FPush<TVec2>(TVec2(v[0], v[1])));
+      break;
+    case 3:
+      push.reset(new FPush<TVec3>(TVec3(v[0], v[1], v[2])));
+      break;
+    case 4:
+      push.reset(new FPush<TVec4>(TVec4(v[0], v[1], v[2], v[3])));
+      break;
+    default:
+      break;
     }
     if (!push) {
       WriteDbg("ERROR: a particle constant of %d numbers has no width", n);
@@ -617,7 +682,7 @@ int TLuaParticleSystem::CompileParam(lua_State* L)
   const char* command = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
   bool isVector = !command || !*command;
   if (isVector) {
-    lua_pushvalue(L, 1);  // 3: the arguments
+    lua_pushvalue(L, 1); // 3: the arguments
   } else {
     lua_pushstring(L, "params");
     lua_rawget(L, 1);
@@ -626,11 +691,12 @@ int TLuaParticleSystem::CompileParam(lua_State* L)
       lua_newtable(L);
     }
     n = lua_getn(L, 3);
-    if (n < 0) n = 0;
+    if (n < 0)
+      n = 0;
   }
   lua_getglobal(L, "CompileParameters");
   lua_pushvalue(L, 3);
-  lua_call(L, 1, 1);  // 4: widths (may raise: nothing of C++ is alive here)
+  lua_call(L, 1, 1); // 4: widths (may raise: nothing of C++ is alive here)
 
   if (n > 255) {
     WriteDbg("ERROR: particle function %s called with %d arguments", isVector ? "fVec" : command, n);
@@ -679,7 +745,8 @@ void TLuaParticleSystem::AccumulateAnimStream()
 int TLuaParticleSystem::GetParticleMemberParts(lua_State* L)
 {
   uint32_t handle = 0;
-  if (!ToMember(L, 1, &handle)) return luaL_error(L, "GetParticleMemberParts: not a particle member");
+  if (!ToMember(L, 1, &handle))
+    return luaL_error(L, "GetParticleMemberParts: not a particle member");
   lua_pushinteger(L, (int16_t)(handle & 0xffff));
   lua_pushinteger(L, (uint16_t)(handle >> 16));
   return 2;
@@ -700,13 +767,15 @@ uint32_t TLuaParticleSystem::Allocate(unsigned char width)
   mRecordFloats = (uint8_t)(mRecordFloats + width);
   mMemberWidths.push_back(width);
   // Records made before this member was added are too short for it: make them anew.
-  if (mParticles->mMaxParticles > 0) SetNumParticles(mParticles->mMaxParticles);
+  if (mParticles->mMaxParticles > 0)
+    SetNumParticles(mParticles->mMaxParticles);
   return handle;
 }
 
 void TLuaParticleSystem::SetNumParticles(int n)
 {
-  if (n < 0) n = 0;
+  if (n < 0)
+    n = 0;
   if (n > kMaxParticles) {
     WriteDbg("ERROR: %d particles asked for; held to %d", n, kMaxParticles);
     n = kMaxParticles;
@@ -715,7 +784,8 @@ void TLuaParticleSystem::SetNumParticles(int n)
   mLiveOrderValid = false;
   delete[] mRecords;
   mRecords = nullptr;
-  if (n > 0 && mRecordFloats > 0) mRecords = new float[(size_t)n * mRecordFloats]();
+  if (n > 0 && mRecordFloats > 0)
+    mRecords = new float[(size_t)n * mRecordFloats]();
   mParticles->InitNumParticles(n, mRecordFloats, mRecords);
 }
 
@@ -728,7 +798,8 @@ void TLuaParticleSystem::PrepareState(TParticleState* state, int elapsed)
 
 TParticleProgram* TLuaParticleSystem::Program(TParticleProgram& program, unsigned& madeAt, const TStream& stream)
 {
-  if (!gCompileStreams) return nullptr;
+  if (!gCompileStreams)
+    return nullptr;
   if (madeAt != mChanges) {
     madeAt = mChanges;
     program.Compile(stream.data(), stream.size(), mMemberWidths.data(), (unsigned)mMemberWidths.size());
@@ -738,22 +809,27 @@ TParticleProgram* TLuaParticleSystem::Program(TParticleProgram& program, unsigne
 
 void TLuaParticleSystem::CreateParticles(float n)
 {
-  if (mParticles->mMaxParticles <= 0 || !std::isfinite(n)) return;
+  if (mParticles->mMaxParticles <= 0 || !std::isfinite(n))
+    return;
   mSpawnDebt += n;
-  if (mSpawnDebt <= 0) return;
+  if (mSpawnDebt <= 0)
+    return;
   TParticleProgram* program = Program(mInitProgram, mInitProgramMadeAt, mInitStream);
   TParticleState state;
   PrepareState(&state, 0);
   const float* prototype = mRenderer->GetPrototypeParticle();
   unsigned prototypeSize = (unsigned)mRenderer->GetPrototypeParticleSize();
-  if (prototypeSize > mRecordFloats) prototypeSize = mRecordFloats;
+  if (prototypeSize > mRecordFloats)
+    prototypeSize = mRecordFloats;
   mMade.clear();
   while (mSpawnDebt > 0) {
     mSpawnDebt -= 1;
-    if (mParticles->mFree.empty()) break;
+    if (mParticles->mFree.empty())
+      break;
     float* record = mParticles->mFree.front();
     std::memset(record, 0, mRecordFloats * sizeof(float));
-    if (prototype) std::memcpy(record, prototype, prototypeSize * sizeof(float));
+    if (prototype)
+      std::memcpy(record, prototype, prototypeSize * sizeof(float));
     mMade.push_back(record);
     if (!program) {
       state.mParams.mValues = record;
@@ -764,7 +840,8 @@ void TLuaParticleSystem::CreateParticles(float n)
     ++mParticles->mCount;
   }
   // Each new particle went to the front of the live list: the newest comes first.
-  if (mLiveOrderValid) mLiveOrder.insert(mLiveOrder.begin(), mMade.rbegin(), mMade.rend());
+  if (mLiveOrderValid)
+    mLiveOrder.insert(mLiveOrder.begin(), mMade.rbegin(), mMade.rend());
   // The new particles in the order they were made, as the machine would have run them.
   if (program && !mMade.empty()) {
     mRunAlive.resize(mMade.size());
@@ -775,11 +852,13 @@ void TLuaParticleSystem::CreateParticles(float n)
 void TLuaParticleSystem::ProcessParticles(int ms)
 {
   std::list<float*>& live = mParticles->mLive;
-  if (live.empty()) return;
+  if (live.empty())
+    return;
   if (TParticleProgram* program = Program(mAnimProgram, mAnimProgramMadeAt, mAnimStream)) {
     std::vector<float*>& order = LiveOrder();
     mRunAlive.resize(order.size());
-    if (program->Run(this, order.data(), order.size(), ms, mRunAlive.data())) return;
+    if (program->Run(this, order.data(), order.size(), ms, mRunAlive.data()))
+      return;
     // The expired leave both the list and the array, which keep their order.
     size_t index = 0;
     size_t kept = 0;
@@ -821,15 +900,20 @@ void TLuaParticleSystem::SetTexture(str name)
   TAssetMap assets;
   assets.AddAsset(name, boost::shared_ptr<TAsset>(), true);
   boost::shared_ptr<TTexture> texture;
-  if (assets.QueryAsset(name)) texture = assets.GetTexture(name);
+  if (assets.QueryAsset(name))
+    texture = assets.GetTexture(name);
   if (!texture && !mDirectory.empty()) {
     assets.mAutoLoad = true;
     texture = assets.GetTexture(mDirectory + name);
   }
-  if (texture) mRenderer->SetTexture(texture);
+  if (texture)
+    mRenderer->SetTexture(texture);
 }
 
-void TLuaParticleSystem::SetRendererOption1(const char* name, float a) { SetRendererOption4(name, a, 0, 0, 0); }
+void TLuaParticleSystem::SetRendererOption1(const char* name, float a)
+{
+  SetRendererOption4(name, a, 0, 0, 0);
+}
 
 void TLuaParticleSystem::SetRendererOption2(const char* name, float a, float b)
 {

@@ -9,15 +9,18 @@ TParamSet::TParamSet() : mValues(nullptr), mSizes(nullptr), mCount(0), mCapacity
 
 TParamSet::TParamSet(float* values, uint8_t* sizes, unsigned n) : mValues(values), mSizes(sizes)
 {
-  if (n > kMaxEntries) n = kMaxEntries;
+  if (n > kMaxEntries)
+    n = kMaxEntries;
   mCount = mCapacity = n;
   mOffsets[0] = 0;
-  for (unsigned i = 0; i < n; ++i) mOffsets[i + 1] = mOffsets[i] + mSizes[i];
+  for (unsigned i = 0; i < n; ++i)
+    mOffsets[i + 1] = mOffsets[i] + mSizes[i];
 }
 
 bool TParamSet::ResetPartial(unsigned first, const uint8_t* widths, unsigned n)
 {
-  if (first > mCapacity || n > mCapacity - first) return false;
+  if (first > mCapacity || n > mCapacity - first)
+    return false;
   mCount = first + n;
   for (unsigned i = 0; i < n; ++i) {
     mSizes[first + i] = widths[i];

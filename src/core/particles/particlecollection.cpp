@@ -6,17 +6,21 @@
 
 TParticleCollection::TParticleCollection()
     : mPool(nullptr), mMaxParticles(0), mStrideBytes(0), mExternalPool(false), mCount(0)
-{
-}
+{}
 
-TParticleCollection::~TParticleCollection() { Reset(); }
+TParticleCollection::~TParticleCollection()
+{
+  Reset();
+}
 
 void TParticleCollection::InitNumParticles(int n, int stride, float* pool)
 {
   Reset();
-  if (stride < 0) stride = 0;
+  if (stride < 0)
+    stride = 0;
   mStrideBytes = stride * (int)sizeof(float);
-  if (n < 1) return;
+  if (n < 1)
+    return;
   if (pool) {
     mPool = pool;
     mExternalPool = true;
@@ -25,12 +29,14 @@ void TParticleCollection::InitNumParticles(int n, int stride, float* pool)
     mExternalPool = false;
   }
   mMaxParticles = n;
-  for (int i = 0; i < n; ++i) mFree.push_back(mPool + (std::size_t)i * (std::size_t)stride);
+  for (int i = 0; i < n; ++i)
+    mFree.push_back(mPool + (std::size_t)i * (std::size_t)stride);
 }
 
 void TParticleCollection::Reset()
 {
-  if (!mExternalPool) delete[] mPool;
+  if (!mExternalPool)
+    delete[] mPool;
   mPool = nullptr;
   mMaxParticles = 0;
   mStrideBytes = 0;

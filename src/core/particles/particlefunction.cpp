@@ -19,14 +19,24 @@ constexpr unsigned kMaxWidth = 4;
 
 TRandom& Random()
 {
-  if (!TLuaParticleSystem::gRandom) TLuaParticleSystem::AcquireRandom();
+  if (!TLuaParticleSystem::gRandom)
+    TLuaParticleSystem::AcquireRandom();
   return *TLuaParticleSystem::gRandom;
 }
 
-float UnitFloat() { return Random().RandFloat(); }
-double UnitDouble() { return Random().RandDouble(); }
+float UnitFloat()
+{
+  return Random().RandFloat();
+}
+double UnitDouble()
+{
+  return Random().RandDouble();
+}
 
-bool Arity(const TParticleMachineState& machine, unsigned count) { return machine.mArgCount == count; }
+bool Arity(const TParticleMachineState& machine, unsigned count)
+{
+  return machine.mArgCount == count;
+}
 
 TFailure& Handler()
 {
@@ -42,21 +52,23 @@ bool PairFits(const TParticleMachineState& machine)
   return Arity(machine, 2) && machine.ArgWidth(0) >= 1 && machine.ArgWidth(1) >= machine.ArgWidth(0);
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------
 // Reports and the machine
 
 TParticleFunction* TParticleMachineState::GetDataSource(int slot) const
 {
-  if (slot >= 0 || !mSystem) return nullptr;
+  if (slot >= 0 || !mSystem)
+    return nullptr;
   return mSystem->GetDataSource(-slot - 1);
 }
 
 void TParticleCompileStep::Constant(const float* values, unsigned width)
 {
   Take(kConstant, width);
-  for (unsigned i = 0; i < 4; ++i) mConstant[i] = i < width ? values[i] : 0.0f;
+  for (unsigned i = 0; i < 4; ++i)
+    mConstant[i] = i < width ? values[i] : 0.0f;
 }
 
 void TParticleInstruction::SetArgWidths(const uint8_t* widths, unsigned count)
@@ -64,7 +76,8 @@ void TParticleInstruction::SetArgWidths(const uint8_t* widths, unsigned count)
   mArgCount = (uint8_t)(count > 255 ? 255 : count);
   mMoreWidths.clear();
   if (mArgCount <= 3) {
-    for (unsigned i = 0; i < 3; ++i) mInlineWidths[i] = i < mArgCount ? widths[i] : 0;
+    for (unsigned i = 0; i < 3; ++i)
+      mInlineWidths[i] = i < mArgCount ? widths[i] : 0;
   } else {
     mMoreWidths.assign(widths, widths + mArgCount);
   }
@@ -94,19 +107,27 @@ bool TParticleMachine::Run(const TParticleInstruction* code, size_t count, TPart
     TParticleFunction* function = instruction.mFunction.get();
     // An instruction the compiler could not build, or one whose arguments are not all
     // there, would run on the wrong values.
-    if (!function || instruction.mArgCount > machine.mTop) return false;
+    if (!function || instruction.mArgCount > machine.mTop)
+      return false;
     machine.mBase = (uint8_t)(machine.mTop - instruction.mArgCount);
     machine.mArgCount = instruction.mArgCount;
-    if (!function->Process(state, machine)) return false;
+    if (!function->Process(state, machine))
+      return false;
     machine.mTop = machine.mBase;
   }
   return true;
 }
 
-TParticleFunction* TParticleFunctionDynamicCreate() { return new TParticleFunction(); }
+TParticleFunction* TParticleFunctionDynamicCreate()
+{
+  return new TParticleFunction();
+}
 
-#define QV_DYNAMIC_CREATE(Name) \
-  TParticleFunction* Name##DynamicCreate() { return new Name(); }
+#define QV_DYNAMIC_CREATE(Name)                                                                                        \
+  TParticleFunction* Name##DynamicCreate()                                                                             \
+  {                                                                                                                    \
+    return new Name();                                                                                                 \
+  }
 
 QV_DYNAMIC_CREATE(FAssign)
 QV_DYNAMIC_CREATE(FAdd)
@@ -148,7 +169,8 @@ bool FGetParticleParam::Process(TParticleState& state, TParticleMachineState& ma
   }
   unsigned first = (unsigned)slot & 255;
   unsigned width = ParticleMemberWidth(mMember);
-  if (first + width > state.mParams.FloatCount()) return false;
+  if (first + width > state.mParams.FloatCount())
+    return false;
   return machine.Push(state.mParams.mValues + first, (unsigned char)width);
 }
 
@@ -158,45 +180,59 @@ void FGetParticleParam::Compile(TParticleCompileStep& step)
   const unsigned first = (unsigned)slot & 255;
   const unsigned width = ParticleMemberWidth(mMember);
   if (slot < 0)
-    step.NotCompilable();  // a data source: the game's own function
+    step.NotCompilable(); // a data source: the game's own function
   else if (width < 1 || first + width > step.RecordFloats())
     step.AlwaysFails();
   else
     step.Load(first, width);
 }
 
-uint8_t FAssign::GetReturnSize(int, uint8_t*) { return 0; }
+uint8_t FAssign::GetReturnSize(int, uint8_t*)
+{
+  return 0;
+}
 
 bool FAssign::Process(TParticleState& state, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 3)) return false;
+  if (!Arity(machine, 3))
+    return false;
   int slot = ParticleTruncatedInt(machine.Arg(1)[0]);
   int memberWidth = ParticleTruncatedInt(machine.Arg(2)[0]);
-  if (slot < 0 || memberWidth < 1) return false;
+  if (slot < 0 || memberWidth < 1)
+    return false;
   unsigned floats = state.mParams.FloatCount();
-  if ((unsigned)slot >= floats) return false;
+  if ((unsigned)slot >= floats)
+    return false;
   // A value wider than the member fills the member only, and never runs off the record.
   unsigned count = machine.ArgWidth(0);
-  if (count > (unsigned)memberWidth) count = (unsigned)memberWidth;
-  if (count > floats - (unsigned)slot) count = floats - (unsigned)slot;
+  if (count > (unsigned)memberWidth)
+    count = (unsigned)memberWidth;
+  if (count > floats - (unsigned)slot)
+    count = floats - (unsigned)slot;
   const float* value = machine.Arg(0);
   float* member = state.mParams.mValues + slot;
-  for (unsigned i = 0; i < count; ++i) member[i] = value[i];
+  for (unsigned i = 0; i < count; ++i)
+    member[i] = value[i];
   return true;
 }
 
 void FAssign::Compile(TParticleCompileStep& step)
 {
-  if (step.ArgCount() != 3) return step.AlwaysFails();
+  if (step.ArgCount() != 3)
+    return step.AlwaysFails();
   // A slot and width known before any particle runs make a plain store.
-  if (!step.Known(1) || !step.Known(2)) return step.Call(0, false, true);
+  if (!step.Known(1) || !step.Known(2))
+    return step.Call(0, false, true);
   const int slot = ParticleTruncatedInt(step.Value(1));
   const int memberWidth = ParticleTruncatedInt(step.Value(2));
   const unsigned floats = step.RecordFloats();
-  if (slot < 0 || memberWidth < 1 || (unsigned)slot >= floats) return step.AlwaysFails();
+  if (slot < 0 || memberWidth < 1 || (unsigned)slot >= floats)
+    return step.AlwaysFails();
   unsigned stored = step.Width(0);
-  if (stored > (unsigned)memberWidth) stored = (unsigned)memberWidth;
-  if (stored > floats - (unsigned)slot) stored = floats - (unsigned)slot;
+  if (stored > (unsigned)memberWidth)
+    stored = (unsigned)memberWidth;
+  if (stored > floats - (unsigned)slot)
+    stored = floats - (unsigned)slot;
   step.Store((unsigned)slot, stored);
 }
 
@@ -205,7 +241,8 @@ bool FNewIndex::Process(TParticleState& state, TParticleMachineState& machine)
   if (!Arity(machine, 3) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1 || machine.ArgWidth(2) != 1)
     return false;
   int slot = ParticleTruncatedInt(machine.Arg(0)[0]);
-  if (slot < 0) return false;
+  if (slot < 0)
+    return false;
   unsigned first = (unsigned)slot & 255;
   unsigned k = ParticleComponentIndex(machine.Arg(1)[0]);
   float value = machine.Arg(2)[0];
@@ -218,7 +255,8 @@ bool FNewIndex::Process(TParticleState& state, TParticleMachineState& machine)
       break;
     }
   }
-  if (k < 1 || first + (k - 1) >= limit) return false;
+  if (k < 1 || first + (k - 1) >= limit)
+    return false;
   state.mParams.mValues[first + k - 1] = value;
   return machine.Push(&value, 1);
 }
@@ -231,13 +269,20 @@ void FNewIndex::Compile(TParticleCompileStep& step)
     step.Call(1, false, true);
 }
 
-uint8_t FNewIndex::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FNewIndex::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
-uint8_t FIndex::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FIndex::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
 bool FIndex::Process(TParticleState& state, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 2) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1) return false;
+  if (!Arity(machine, 2) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1)
+    return false;
   int slot = ParticleTruncatedInt(machine.Arg(0)[0]);
   unsigned k = ParticleComponentIndex(machine.Arg(1)[0]);
   char message[256];
@@ -253,7 +298,8 @@ bool FIndex::Process(TParticleState& state, TParticleMachineState& machine)
   }
   // The data-source slots run from -1 down; anything below 16 bits is no member.
   TParticleFunction* source = slot >= -32768 ? machine.GetDataSource(slot) : nullptr;
-  if (!source) return false;
+  if (!source)
+    return false;
   unsigned width = source->GetReturnSize(0, nullptr);
   if (k < 1 || k - 1 >= width) {
     std::snprintf(message, sizeof message, "Out of range parameter index [%d] when indexing %s", (int)k,
@@ -272,32 +318,41 @@ bool FIndex::Process(TParticleState& state, TParticleMachineState& machine)
 
 void FIndex::Compile(TParticleCompileStep& step)
 {
-  if (step.ArgCount() != 2 || step.Width(0) != 1 || step.Width(1) != 1) return step.AlwaysFails();
+  if (step.ArgCount() != 2 || step.Width(0) != 1 || step.Width(1) != 1)
+    return step.AlwaysFails();
   // A slot or component known only per particle may name a data source.
-  if (!step.Known(0) || !step.Known(1) || ParticleTruncatedInt(step.Value(0)) < 0) return step.NotCompilable();
+  if (!step.Known(0) || !step.Known(1) || ParticleTruncatedInt(step.Value(0)) < 0)
+    return step.NotCompilable();
   const unsigned k = ParticleComponentIndex(step.Value(1));
   const unsigned index = ((unsigned)ParticleTruncatedInt(step.Value(0)) & 255) + k - 1;
   if (k >= 1 && index < step.RecordFloats())
     step.Load(index, 1);
   else
-    step.Call(1, true);  // reports the index and fails, on every particle that gets here
+    step.Call(1, true); // reports the index and fails, on every particle that gets here
 }
 
-uint8_t FVIndex::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FVIndex::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
 bool FVIndex::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 2) || machine.ArgWidth(1) < 1) return false;
+  if (!Arity(machine, 2) || machine.ArgWidth(1) < 1)
+    return false;
   unsigned k = ParticleComponentIndex(machine.Arg(1)[0]);
-  if (k < 1 || k > machine.ArgWidth(0)) return false;
+  if (k < 1 || k > machine.ArgWidth(0))
+    return false;
   float value = machine.Arg(0)[k - 1];
   return machine.Push(&value, 1);
 }
 
 void FVIndex::Compile(TParticleCompileStep& step)
 {
-  if (step.ArgCount() != 2 || step.Width(1) < 1) return step.AlwaysFails();
-  if (!step.Known(1)) return step.Call(1);
+  if (step.ArgCount() != 2 || step.Width(1) < 1)
+    return step.AlwaysFails();
+  if (!step.Known(1))
+    return step.Call(1);
   const unsigned k = ParticleComponentIndex(step.Value(1));
   if (k < 1 || k > step.Width(0))
     step.AlwaysFails();
@@ -308,16 +363,21 @@ void FVIndex::Compile(TParticleCompileStep& step)
 // ---------------------------------------------------------------------------------------
 // Arithmetic and comparisons
 
-uint8_t FAdd::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FAdd::GetReturnSize(int argCount, uint8_t* widths)
+{
+  return argCount > 0 ? widths[0] : 0;
+}
 
 bool FAdd::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!PairFits(machine)) return false;
+  if (!PairFits(machine))
+    return false;
   unsigned width = machine.ArgWidth(0);
   const float* a = machine.Arg(0);
   const float* b = machine.Arg(1);
   float result[kMaxWidth];
-  for (unsigned i = 0; i < width; ++i) result[i] = a[i] + b[i];
+  for (unsigned i = 0; i < width; ++i)
+    result[i] = a[i] + b[i];
   return machine.Push(result, (unsigned char)width);
 }
 
@@ -329,16 +389,21 @@ void FAdd::Compile(TParticleCompileStep& step)
     step.Operation(TParticleCompileStep::kAdd, step.Width(0));
 }
 
-uint8_t FSub::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FSub::GetReturnSize(int argCount, uint8_t* widths)
+{
+  return argCount > 0 ? widths[0] : 0;
+}
 
 bool FSub::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!PairFits(machine)) return false;
+  if (!PairFits(machine))
+    return false;
   unsigned width = machine.ArgWidth(0);
   const float* a = machine.Arg(0);
   const float* b = machine.Arg(1);
   float result[kMaxWidth];
-  for (unsigned i = 0; i < width; ++i) result[i] = a[i] - b[i];
+  for (unsigned i = 0; i < width; ++i)
+    result[i] = a[i] - b[i];
   return machine.Push(result, (unsigned char)width);
 }
 
@@ -350,16 +415,21 @@ void FSub::Compile(TParticleCompileStep& step)
     step.Operation(TParticleCompileStep::kSub, step.Width(0));
 }
 
-uint8_t FMul::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FMul::GetReturnSize(int argCount, uint8_t* widths)
+{
+  return argCount > 0 ? widths[0] : 0;
+}
 
 bool FMul::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 2) || machine.ArgWidth(1) != 1) return false;
+  if (!Arity(machine, 2) || machine.ArgWidth(1) != 1)
+    return false;
   unsigned width = machine.ArgWidth(0);
   const float* a = machine.Arg(0);
   float s = machine.Arg(1)[0];
   float result[kMaxWidth];
-  for (unsigned i = 0; i < width; ++i) result[i] = a[i] * s;
+  for (unsigned i = 0; i < width; ++i)
+    result[i] = a[i] * s;
   return machine.Push(result, (unsigned char)width);
 }
 
@@ -371,16 +441,21 @@ void FMul::Compile(TParticleCompileStep& step)
     step.Operation(TParticleCompileStep::kMul, step.Width(0));
 }
 
-uint8_t FDiv::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FDiv::GetReturnSize(int argCount, uint8_t* widths)
+{
+  return argCount > 0 ? widths[0] : 0;
+}
 
 bool FDiv::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 2) || machine.ArgWidth(1) != 1) return false;
+  if (!Arity(machine, 2) || machine.ArgWidth(1) != 1)
+    return false;
   unsigned width = machine.ArgWidth(0);
   const float* a = machine.Arg(0);
   float s = machine.Arg(1)[0];
   float result[kMaxWidth];
-  for (unsigned i = 0; i < width; ++i) result[i] = a[i] / s;
+  for (unsigned i = 0; i < width; ++i)
+    result[i] = a[i] / s;
   return machine.Push(result, (unsigned char)width);
 }
 
@@ -392,15 +467,20 @@ void FDiv::Compile(TParticleCompileStep& step)
     step.Operation(TParticleCompileStep::kDiv, step.Width(0));
 }
 
-uint8_t FUnm::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FUnm::GetReturnSize(int argCount, uint8_t* widths)
+{
+  return argCount > 0 ? widths[0] : 0;
+}
 
 bool FUnm::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 1)) return false;
+  if (!Arity(machine, 1))
+    return false;
   unsigned width = machine.ArgWidth(0);
   const float* a = machine.Arg(0);
   float result[kMaxWidth];
-  for (unsigned i = 0; i < width; ++i) result[i] = -a[i];
+  for (unsigned i = 0; i < width; ++i)
+    result[i] = -a[i];
   return machine.Push(result, (unsigned char)width);
 }
 
@@ -412,11 +492,15 @@ void FUnm::Compile(TParticleCompileStep& step)
     step.Operation(TParticleCompileStep::kNegate, step.Width(0));
 }
 
-uint8_t FLt::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FLt::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
 bool FLt::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 2) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1) return false;
+  if (!Arity(machine, 2) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1)
+    return false;
   float result = machine.Arg(0)[0] < machine.Arg(1)[0] ? 1.0f : 0.0f;
   return machine.Push(&result, 1);
 }
@@ -429,11 +513,15 @@ void FLt::Compile(TParticleCompileStep& step)
     step.Operation(TParticleCompileStep::kLess, 1);
 }
 
-uint8_t FLe::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FLe::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
 bool FLe::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 2) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1) return false;
+  if (!Arity(machine, 2) || machine.ArgWidth(0) != 1 || machine.ArgWidth(1) != 1)
+    return false;
   float result = machine.Arg(0)[0] <= machine.Arg(1)[0] ? 1.0f : 0.0f;
   return machine.Push(&result, 1);
 }
@@ -449,16 +537,21 @@ void FLe::Compile(TParticleCompileStep& step)
 // ---------------------------------------------------------------------------------------
 // Time
 
-uint8_t FTimeScale::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FTimeScale::GetReturnSize(int argCount, uint8_t* widths)
+{
+  return argCount > 0 ? widths[0] : 0;
+}
 
 bool FTimeScale::Process(TParticleState& state, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 1)) return false;
+  if (!Arity(machine, 1))
+    return false;
   unsigned width = machine.ArgWidth(0);
   const float* a = machine.Arg(0);
   float seconds = (float)state.mElapsed / 1000.0f;
   float result[kMaxWidth];
-  for (unsigned i = 0; i < width; ++i) result[i] = a[i] * seconds;
+  for (unsigned i = 0; i < width; ++i)
+    result[i] = a[i] * seconds;
   return machine.Push(result, (unsigned char)width);
 }
 
@@ -470,11 +563,15 @@ void FTimeScale::Compile(TParticleCompileStep& step)
     step.Operation(TParticleCompileStep::kTimeScale, step.Width(0));
 }
 
-uint8_t FAge::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FAge::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
 bool FAge::Process(TParticleState& state, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 0)) return false;
+  if (!Arity(machine, 0))
+    return false;
   float result = (float)state.mElapsed;
   return machine.Push(&result, 1);
 }
@@ -487,29 +584,37 @@ void FAge::Compile(TParticleCompileStep& step)
     step.Operation(TParticleCompileStep::kAge, 1);
 }
 
-uint8_t FFade::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 1 ? widths[1] : 0; }
+uint8_t FFade::GetReturnSize(int argCount, uint8_t* widths)
+{
+  return argCount > 1 ? widths[1] : 0;
+}
 
 // Arguments: t, key1, dur1, key2, dur2, ..., keyK; keys share one width, durations are
 // scalars. A trailing duration without a key after it holds the last key.
 bool FFade::Process(TParticleState&, TParticleMachineState& machine)
 {
   unsigned count = machine.mArgCount;
-  if (count < 2 || machine.ArgWidth(0) != 1) return false;
+  if (count < 2 || machine.ArgWidth(0) != 1)
+    return false;
   unsigned width = machine.ArgWidth(1);
   for (unsigned k = 1; k < count; k += 2)
-    if (machine.ArgWidth(k) != width) return false;
+    if (machine.ArgWidth(k) != width)
+      return false;
   for (unsigned k = 2; k < count; k += 2)
-    if (machine.ArgWidth(k) != 1) return false;
+    if (machine.ArgWidth(k) != 1)
+      return false;
 
   float t = machine.Arg(0)[0];
-  if (!(t > 0)) t = 0;
+  if (!(t > 0))
+    t = 0;
   unsigned key = 1;
   float result[kMaxWidth];
   std::memcpy(result, machine.Arg(key), width * sizeof(float));
   while (key + 1 < count) {
     float duration = machine.Arg(key + 1)[0];
     unsigned next = key + 2;
-    if (next >= count) break;
+    if (next >= count)
+      break;
     if (t >= duration) {
       t -= duration;
       key = next;
@@ -519,7 +624,8 @@ bool FFade::Process(TParticleState&, TParticleMachineState& machine)
     const float* from = machine.Arg(key);
     const float* to = machine.Arg(next);
     float fraction = t / duration;
-    for (unsigned i = 0; i < width; ++i) result[i] = from[i] + (to[i] - from[i]) * fraction;
+    for (unsigned i = 0; i < width; ++i)
+      result[i] = from[i] + (to[i] - from[i]) * fraction;
     break;
   }
   return machine.Push(result, (unsigned char)width);
@@ -529,26 +635,34 @@ void FFade::Compile(TParticleCompileStep& step)
 {
   const unsigned count = step.ArgCount();
   bool fits = count >= 2 && step.Width(0) == 1;
-  for (unsigned k = 1; fits && k < count; k += 2) fits = step.Width(k) == step.Width(1);
-  for (unsigned k = 2; fits && k < count; k += 2) fits = step.Width(k) == 1;
+  for (unsigned k = 1; fits && k < count; k += 2)
+    fits = step.Width(k) == step.Width(1);
+  for (unsigned k = 2; fits && k < count; k += 2)
+    fits = step.Width(k) == 1;
   if (!fits)
     step.AlwaysFails();
   else
     step.Call(step.Width(1));
 }
 
-uint8_t FOpenCycle::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FOpenCycle::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
 bool FOpenCycle::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 3) || machine.ArgWidth(0) != machine.ArgWidth(1) || machine.ArgWidth(2) < 1) return false;
+  if (!Arity(machine, 3) || machine.ArgWidth(0) != machine.ArgWidth(1) || machine.ArgWidth(2) < 1)
+    return false;
   float period = machine.Arg(2)[0];
-  if (!(period != 0.0f) || !std::isfinite(period)) return false;
+  if (!(period != 0.0f) || !std::isfinite(period))
+    return false;
   float a = machine.Arg(0)[0];
   float b = machine.Arg(1)[0];
   float result = a + (b - a) * ((float)mStep / period);
   ++mStep;
-  if ((float)mStep >= period) mStep = 0;
+  if ((float)mStep >= period)
+    mStep = 0;
   return machine.Push(&result, 1);
 }
 
@@ -561,19 +675,25 @@ void FOpenCycle::Compile(TParticleCompileStep& step)
     step.Call(1, true);
 }
 
-uint8_t FClosedCycle::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FClosedCycle::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
 bool FClosedCycle::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 3) || machine.ArgWidth(0) != machine.ArgWidth(1) || machine.ArgWidth(2) < 1) return false;
+  if (!Arity(machine, 3) || machine.ArgWidth(0) != machine.ArgWidth(1) || machine.ArgWidth(2) < 1)
+    return false;
   float period = machine.Arg(2)[0];
   double span = (double)period - 1.0;
-  if (!(span != 0.0) || !std::isfinite(period)) return false;
+  if (!(span != 0.0) || !std::isfinite(period))
+    return false;
   float a = machine.Arg(0)[0];
   float b = machine.Arg(1)[0];
   float result = (float)(a + (b - a) * (mStep / span));
   ++mStep;
-  if ((float)mStep >= period) mStep = 0;
+  if ((float)mStep >= period)
+    mStep = 0;
   return machine.Push(&result, 1);
 }
 
@@ -589,14 +709,19 @@ void FClosedCycle::Compile(TParticleCompileStep& step)
 // ---------------------------------------------------------------------------------------
 // Values
 
-uint8_t FPick::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FPick::GetReturnSize(int argCount, uint8_t* widths)
+{
+  return argCount > 0 ? widths[0] : 0;
+}
 
 bool FPick::Process(TParticleState&, TParticleMachineState& machine)
 {
   unsigned count = machine.mArgCount;
-  if (count == 0) return false;
+  if (count == 0)
+    return false;
   unsigned index = (unsigned)std::floor(UnitDouble() * count);
-  if (index >= count) index = count - 1;
+  if (index >= count)
+    index = count - 1;
   float value[kMaxWidth];
   unsigned width = machine.ArgWidth(index);
   std::memcpy(value, machine.Arg(index), width * sizeof(float));
@@ -606,19 +731,25 @@ bool FPick::Process(TParticleState&, TParticleMachineState& machine)
 void FPick::Compile(TParticleCompileStep& step)
 {
   const unsigned count = step.ArgCount();
-  if (count == 0) return step.AlwaysFails();
+  if (count == 0)
+    return step.AlwaysFails();
   for (unsigned k = 1; k < count; ++k)
-    if (step.Width(k) != step.Width(0)) return step.NotCompilable();  // the width pushed depends on the pick
+    if (step.Width(k) != step.Width(0))
+      return step.NotCompilable(); // the width pushed depends on the pick
   step.Call(step.Width(0), true);
 }
 
-uint8_t FAlpha::GetReturnSize(int, uint8_t*) { return 4; }
+uint8_t FAlpha::GetReturnSize(int, uint8_t*)
+{
+  return 4;
+}
 
 // A colour from the first three floats of argument 0 and the float behind it, which is
 // the first float of argument 1.
 bool FAlpha::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (machine.mArgCount < 2 || machine.ArgWidth(0) < 3) return false;
+  if (machine.mArgCount < 2 || machine.ArgWidth(0) < 3)
+    return false;
   const float* a = machine.Arg(0);
   float result[4] = {a[0], a[1], a[2], a[machine.ArgWidth(0)]};
   return machine.Push(result, 4);
@@ -632,7 +763,10 @@ void FAlpha::Compile(TParticleCompileStep& step)
     step.Call(4);
 }
 
-uint8_t FDebug::GetReturnSize(int, uint8_t*) { return 0; }
+uint8_t FDebug::GetReturnSize(int, uint8_t*)
+{
+  return 0;
+}
 
 bool FDebug::Process(TParticleState&, TParticleMachineState& machine)
 {
@@ -641,7 +775,8 @@ bool FDebug::Process(TParticleState&, TParticleMachineState& machine)
     text += "(";
     const float* values = machine.Arg(k);
     for (unsigned i = 0; i < machine.ArgWidth(k); ++i) {
-      if (i > 0) text += ",";
+      if (i > 0)
+        text += ",";
       text += str::getFormatted("%f", values[i]);
     }
     text += ") ";
@@ -651,13 +786,20 @@ bool FDebug::Process(TParticleState&, TParticleMachineState& machine)
   return true;
 }
 
-void FDebug::Compile(TParticleCompileStep& step) { step.Call(0, true); }
+void FDebug::Compile(TParticleCompileStep& step)
+{
+  step.Call(0, true);
+}
 
-uint8_t FDistance::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FDistance::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
 bool FDistance::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!PairFits(machine)) return false;
+  if (!PairFits(machine))
+    return false;
   const float* a = machine.Arg(0);
   const float* b = machine.Arg(1);
   double sum = 0;
@@ -677,11 +819,15 @@ void FDistance::Compile(TParticleCompileStep& step)
     step.Call(1);
 }
 
-uint8_t F2dRadius::GetReturnSize(int, uint8_t*) { return 2; }
+uint8_t F2dRadius::GetReturnSize(int, uint8_t*)
+{
+  return 2;
+}
 
 bool F2dRadius::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 1) || machine.ArgWidth(0) != 1) return false;
+  if (!Arity(machine, 1) || machine.ArgWidth(0) != 1)
+    return false;
   double r = machine.Arg(0)[0];
   float angle = 2.0f * UnitFloat() * 3.1415927f;
   float result[2] = {(float)(r * std::cos((double)angle)), (float)(r * std::sin((double)angle))};
@@ -696,11 +842,15 @@ void F2dRadius::Compile(TParticleCompileStep& step)
     step.Call(2, true);
 }
 
-uint8_t F2dRotation::GetReturnSize(int, uint8_t*) { return 2; }
+uint8_t F2dRotation::GetReturnSize(int, uint8_t*)
+{
+  return 2;
+}
 
 bool F2dRotation::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (machine.mArgCount < 1 || machine.ArgWidth(0) != 1) return false;
+  if (machine.mArgCount < 1 || machine.ArgWidth(0) != 1)
+    return false;
   float x = machine.Arg(0)[0];
   float result[2] = {std::cos(x), std::sin(x)};
   return machine.Push(result, 2);
@@ -723,7 +873,8 @@ uint8_t FVec::GetReturnSize(int argCount, uint8_t*)
 bool FVec::Process(TParticleState&, TParticleMachineState& machine)
 {
   unsigned count = machine.mArgCount;
-  if (count < 1 || count > 4) return false;
+  if (count < 1 || count > 4)
+    return false;
   float result[kMaxWidth];
   std::memcpy(result, machine.Arg(0), count * sizeof(float));
   return machine.Push(result, (unsigned char)count);
@@ -738,16 +889,21 @@ void FVec::Compile(TParticleCompileStep& step)
     step.Floats(0, step.ArgCount());
 }
 
-uint8_t FRange::GetReturnSize(int argCount, uint8_t* widths) { return argCount > 0 ? widths[0] : 0; }
+uint8_t FRange::GetReturnSize(int argCount, uint8_t* widths)
+{
+  return argCount > 0 ? widths[0] : 0;
+}
 
 bool FRange::Process(TParticleState&, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 2) || machine.ArgWidth(0) != machine.ArgWidth(1)) return false;
+  if (!Arity(machine, 2) || machine.ArgWidth(0) != machine.ArgWidth(1))
+    return false;
   unsigned width = machine.ArgWidth(0);
   const float* a = machine.Arg(0);
   const float* b = machine.Arg(1);
   float result[kMaxWidth];
-  for (unsigned i = 0; i < width; ++i) result[i] = a[i] + UnitFloat() * (b[i] - a[i]);
+  for (unsigned i = 0; i < width; ++i)
+    result[i] = a[i] + UnitFloat() * (b[i] - a[i]);
   return machine.Push(result, (unsigned char)width);
 }
 
@@ -759,11 +915,15 @@ void FRange::Compile(TParticleCompileStep& step)
     step.Call(step.Width(0), true);
 }
 
-uint8_t FExpire::GetReturnSize(int, uint8_t*) { return 1; }
+uint8_t FExpire::GetReturnSize(int, uint8_t*)
+{
+  return 1;
+}
 
 bool FExpire::Process(TParticleState& state, TParticleMachineState& machine)
 {
-  if (!Arity(machine, 1) || machine.ArgWidth(0) != 1) return false;
+  if (!Arity(machine, 1) || machine.ArgWidth(0) != 1)
+    return false;
   float result = 0.0f;
   if (machine.Arg(0)[0] != 0.0f) {
     state.mAlive = false;

@@ -45,15 +45,18 @@ struct TParticleMachineState
   bool Push(const float* values, unsigned char width)
   {
     // Inline and without library copies: it runs once per instruction per particle.
-    if (width < 1 || width > 4 || mBase >= mLimit || mBase >= mStack->mCapacity) return false;
+    if (width < 1 || width > 4 || mBase >= mLimit || mBase >= mStack->mCapacity)
+      return false;
     float copy[4];
-    for (unsigned i = 0; i < width; ++i) copy[i] = values[i];
+    for (unsigned i = 0; i < width; ++i)
+      copy[i] = values[i];
     uint32_t start = mStack->mOffsets[mBase];
     mStack->mSizes[mBase] = width;
     mStack->mOffsets[mBase + 1] = start + width;
     mStack->mCount = mBase + 1u;
     float* target = mStack->mValues + start;
-    for (unsigned i = 0; i < width; ++i) target[i] = copy[i];
+    for (unsigned i = 0; i < width; ++i)
+      target[i] = copy[i];
     mBase = mTop = (uint8_t)(mBase + 1);
     return true;
   }
@@ -78,22 +81,22 @@ public:
   // How the program takes the instruction.
   enum EOp : uint8_t
   {
-    kNotCompilable,  // the stream stays on the machine
-    kAlwaysFails,    // fails on every particle before it changes anything: nothing after it runs
-    kConstant,       // pushes the constant
-    kLoad,           // pushes record floats from the slot on
-    kStore,          // writes argument 0 into the record from the slot on; pushes nothing
-    kAdd,            // a + b componentwise (b: argument 1, at least as wide)
-    kSub,            // a - b
-    kMul,            // a * s (s: argument 1, a scalar)
-    kDiv,            // a / s
-    kNegate,         // -a
-    kTimeScale,      // a * the step in seconds
-    kAge,            // the step in ms
-    kLess,           // 1 when a < b (two scalars), else 0
-    kLessEqual,      // 1 when a <= b, else 0
-    kFloats,         // floats of the arguments laid end to end, from the source float on
-    kCall            // the function's own Process, particle by particle
+    kNotCompilable, // the stream stays on the machine
+    kAlwaysFails,   // fails on every particle before it changes anything: nothing after it runs
+    kConstant,      // pushes the constant
+    kLoad,          // pushes record floats from the slot on
+    kStore,         // writes argument 0 into the record from the slot on; pushes nothing
+    kAdd,           // a + b componentwise (b: argument 1, at least as wide)
+    kSub,           // a - b
+    kMul,           // a * s (s: argument 1, a scalar)
+    kDiv,           // a / s
+    kNegate,        // -a
+    kTimeScale,     // a * the step in seconds
+    kAge,           // the step in ms
+    kLess,          // 1 when a < b (two scalars), else 0
+    kLessEqual,     // 1 when a <= b, else 0
+    kFloats,        // floats of the arguments laid end to end, from the source float on
+    kCall           // the function's own Process, particle by particle
   };
 
   unsigned ArgCount() const { return mArgCount; }
@@ -141,9 +144,9 @@ public:
   unsigned mRecordFloats = 0;
   // What Compile chose.
   EOp mOp = kNotCompilable;
-  unsigned mWidth = 0;   // floats pushed (for kStore: floats written)
-  unsigned mSlot = 0;    // record float of kLoad and kStore
-  unsigned mSource = 0;  // first float of kFloats
+  unsigned mWidth = 0;  // floats pushed (for kStore: floats written)
+  unsigned mSlot = 0;   // record float of kLoad and kStore
+  unsigned mSource = 0; // first float of kFloats
   float mConstant[4] = {0, 0, 0, 0};
   bool mEffect = false;
   bool mWritesRecord = false;
@@ -186,52 +189,100 @@ public:
   str mName;
 };
 
-#define QV_PARTICLE_FUNCTION(Name)                                                          \
-  TParticleFunction* Name##DynamicCreate();                                                 \
-  class Name : public TParticleFunction                                                     \
-  {                                                                                         \
-  public:                                                                                   \
-    static intptr_t ClassId() { return reinterpret_cast<intptr_t>(&Name##DynamicCreate); }  \
-    const char* GetTypeName() const override { return #Name; }                              \
-    bool IsKindOf(intptr_t classId) const override                                          \
-    {                                                                                       \
-      return classId == ClassId() || TParticleFunction::IsKindOf(classId);                  \
-    }                                                                                       \
-    uint8_t GetReturnSize(int argCount, uint8_t* argWidths) override;                 \
-    bool Process(TParticleState& state, TParticleMachineState& machine) override;           \
+#define QV_PARTICLE_FUNCTION(Name)                                                                                     \
+  TParticleFunction* Name##DynamicCreate();                                                                            \
+  class Name : public TParticleFunction                                                                                \
+  {                                                                                                                    \
+  public:                                                                                                              \
+    static intptr_t ClassId() { return reinterpret_cast<intptr_t>(&Name##DynamicCreate); }                             \
+    const char* GetTypeName() const override { return #Name; }                                                         \
+    bool IsKindOf(intptr_t classId) const override                                                                     \
+    {                                                                                                                  \
+      return classId == ClassId() || TParticleFunction::IsKindOf(classId);                                             \
+    }                                                                                                                  \
+    uint8_t GetReturnSize(int argCount, uint8_t* argWidths) override;                                                  \
+    bool Process(TParticleState& state, TParticleMachineState& machine) override;                                      \
     void Compile(TParticleCompileStep& step) override;
 
-QV_PARTICLE_FUNCTION(FAssign) };
-QV_PARTICLE_FUNCTION(FAdd) };
-QV_PARTICLE_FUNCTION(FSub) };
-QV_PARTICLE_FUNCTION(FMul) };
-QV_PARTICLE_FUNCTION(FDiv) };
-QV_PARTICLE_FUNCTION(FUnm) };
-QV_PARTICLE_FUNCTION(FIndex) };
-QV_PARTICLE_FUNCTION(FVIndex) };
-QV_PARTICLE_FUNCTION(FNewIndex) };
-QV_PARTICLE_FUNCTION(FLt) };
-QV_PARTICLE_FUNCTION(FLe) };
-QV_PARTICLE_FUNCTION(FTimeScale) };
-QV_PARTICLE_FUNCTION(FAge) };
-QV_PARTICLE_FUNCTION(FPick) };
-QV_PARTICLE_FUNCTION(FFade) };
-QV_PARTICLE_FUNCTION(FAlpha) };
-QV_PARTICLE_FUNCTION(FDebug) };
-QV_PARTICLE_FUNCTION(FDistance) };
-QV_PARTICLE_FUNCTION(F2dRadius) };
-QV_PARTICLE_FUNCTION(F2dRotation) };
-QV_PARTICLE_FUNCTION(FVec) };
-QV_PARTICLE_FUNCTION(FRange) };
-QV_PARTICLE_FUNCTION(FExpire) };
+QV_PARTICLE_FUNCTION(FAssign)
+}
+;
+QV_PARTICLE_FUNCTION(FAdd)
+}
+;
+QV_PARTICLE_FUNCTION(FSub)
+}
+;
+QV_PARTICLE_FUNCTION(FMul)
+}
+;
+QV_PARTICLE_FUNCTION(FDiv)
+}
+;
+QV_PARTICLE_FUNCTION(FUnm)
+}
+;
+QV_PARTICLE_FUNCTION(FIndex)
+}
+;
+QV_PARTICLE_FUNCTION(FVIndex)
+}
+;
+QV_PARTICLE_FUNCTION(FNewIndex)
+}
+;
+QV_PARTICLE_FUNCTION(FLt)
+}
+;
+QV_PARTICLE_FUNCTION(FLe)
+}
+;
+QV_PARTICLE_FUNCTION(FTimeScale)
+}
+;
+QV_PARTICLE_FUNCTION(FAge)
+}
+;
+QV_PARTICLE_FUNCTION(FPick)
+}
+;
+QV_PARTICLE_FUNCTION(FFade)
+}
+;
+QV_PARTICLE_FUNCTION(FAlpha)
+}
+;
+QV_PARTICLE_FUNCTION(FDebug)
+}
+;
+QV_PARTICLE_FUNCTION(FDistance)
+}
+;
+QV_PARTICLE_FUNCTION(F2dRadius)
+}
+;
+QV_PARTICLE_FUNCTION(F2dRotation)
+}
+;
+QV_PARTICLE_FUNCTION(FVec)
+}
+;
+QV_PARTICLE_FUNCTION(FRange)
+}
+;
+QV_PARTICLE_FUNCTION(FExpire)
+}
+;
 
 // The step counter belongs to the instruction: it advances once per evaluation.
 QV_PARTICLE_FUNCTION(FOpenCycle)
-  uint32_t mStep = 0;
-};
+uint32_t mStep = 0;
+}
+;
 QV_PARTICLE_FUNCTION(FClosedCycle)
-  uint32_t mStep = 0;
-};
+uint32_t mStep = 0;
+}
+;
 
 #undef QV_PARTICLE_FUNCTION
 
@@ -247,10 +298,7 @@ public:
   {
     return machine.Push(reinterpret_cast<const float*>(&mValue), kWidth);
   }
-  void Compile(TParticleCompileStep& step) override
-  {
-    step.Constant(reinterpret_cast<const float*>(&mValue), kWidth);
-  }
+  void Compile(TParticleCompileStep& step) override { step.Constant(reinterpret_cast<const float*>(&mValue), kWidth); }
   T mValue;
 };
 
@@ -269,8 +317,10 @@ public:
 // A 1-based component index as the functions read it: negative values count as 0.
 inline unsigned ParticleComponentIndex(float k)
 {
-  if (!(k > 0)) return 0;
-  if (k >= 4294967295.0f) return 0xffffffffu;
+  if (!(k > 0))
+    return 0;
+  if (k >= 4294967295.0f)
+    return 0xffffffffu;
   return (unsigned)k;
 }
 
@@ -278,12 +328,19 @@ inline unsigned ParticleComponentIndex(float k)
 // record read as -1.
 inline int ParticleTruncatedInt(float value)
 {
-  if (!(value > -2147483648.0f && value < 2147483647.0f)) return -1;
+  if (!(value > -2147483648.0f && value < 2147483647.0f))
+    return -1;
   return (int)value;
 }
 
-inline int ParticleMemberSlot(uint32_t member) { return (int16_t)(member & 0xffff); }
-inline unsigned ParticleMemberWidth(uint32_t member) { return (member >> 16) & 0xff; }
+inline int ParticleMemberSlot(uint32_t member)
+{
+  return (int16_t)(member & 0xffff);
+}
+inline unsigned ParticleMemberWidth(uint32_t member)
+{
+  return (member >> 16) & 0xff;
+}
 
 // One compiled instruction: a function and the argument widths the compiler found.
 struct TParticleInstruction
@@ -295,10 +352,7 @@ struct TParticleInstruction
   std::vector<uint8_t> mMoreWidths;
 
   void SetArgWidths(const uint8_t* widths, unsigned count);
-  const uint8_t* GetArgWidths() const
-  {
-    return mArgCount <= 3 ? mInlineWidths : mMoreWidths.data();
-  }
+  const uint8_t* GetArgWidths() const { return mArgCount <= 3 ? mInlineWidths : mMoreWidths.data(); }
 };
 
 // Runs instruction streams on particles with one evaluation stack it keeps.

@@ -64,7 +64,8 @@ template <unsigned kWidth, class A, class B, class Out, class F>
 inline void EachRecord(size_t lanes, const A& a, const B& b, const Out& out, F f)
 {
   for (size_t j = 0; j < lanes; ++j)
-    for (unsigned i = 0; i < kWidth; ++i) out.Put(j, i, f(a.Get(j, i), b.Get(j, i)));
+    for (unsigned i = 0; i < kWidth; ++i)
+      out.Put(j, i, f(a.Get(j, i), b.Get(j, i)));
 }
 
 template <bool kLaneByLane, class A, class B, class Out, class F>
@@ -72,35 +73,41 @@ inline void EachLane(size_t lanes, unsigned width, const A& a, const B& b, const
 {
   if (kLaneByLane) {
     switch (width) {
-      case 0: return;
-      case 1: return EachRecord<1>(lanes, a, b, out, f);
-      case 2: return EachRecord<2>(lanes, a, b, out, f);
-      case 3: return EachRecord<3>(lanes, a, b, out, f);
-      default: return EachRecord<4>(lanes, a, b, out, f);
+    case 0:
+      return;
+    case 1:
+      return EachRecord<1>(lanes, a, b, out, f);
+    case 2:
+      return EachRecord<2>(lanes, a, b, out, f);
+    case 3:
+      return EachRecord<3>(lanes, a, b, out, f);
+    default:
+      return EachRecord<4>(lanes, a, b, out, f);
     }
   } else {
     for (unsigned i = 0; i < width; ++i)
-      for (size_t j = 0; j < lanes; ++j) out.Put(j, i, f(a.Get(j, i), b.Get(j, i)));
+      for (size_t j = 0; j < lanes; ++j)
+        out.Put(j, i, f(a.Get(j, i), b.Get(j, i)));
   }
 }
 
 bool IsOperation(TParticleCompileStep::EOp code)
 {
   switch (code) {
-    case TParticleCompileStep::kAdd:
-    case TParticleCompileStep::kSub:
-    case TParticleCompileStep::kMul:
-    case TParticleCompileStep::kDiv:
-    case TParticleCompileStep::kNegate:
-    case TParticleCompileStep::kLess:
-    case TParticleCompileStep::kLessEqual:
-      return true;
-    default:
-      return false;
+  case TParticleCompileStep::kAdd:
+  case TParticleCompileStep::kSub:
+  case TParticleCompileStep::kMul:
+  case TParticleCompileStep::kDiv:
+  case TParticleCompileStep::kNegate:
+  case TParticleCompileStep::kLess:
+  case TParticleCompileStep::kLessEqual:
+    return true;
+  default:
+    return false;
   }
 }
 
-}  // namespace
+} // namespace
 
 void TParticleProgram::Clear()
 {
@@ -120,7 +127,8 @@ bool TParticleProgram::Compile(const TParticleInstruction* code, size_t count, c
                                unsigned members)
 {
   Clear();
-  if (members > TParamSet::kMaxEntries) return false;
+  if (members > TParamSet::kMaxEntries)
+    return false;
   mMemberWidths.assign(memberWidths, memberWidths + members);
   TParamSet record(nullptr, mMemberWidths.data(), members);
   const unsigned recordFloats = record.FloatCount();
@@ -133,7 +141,8 @@ bool TParticleProgram::Compile(const TParticleInstruction* code, size_t count, c
       Clear();
       return false;
     }
-    if (end) break;
+    if (end)
+      break;
   }
   // Effects of one kind of instruction come in the particles' order either way; two
   // would interleave differently when each instruction ran over a block of particles.
@@ -148,9 +157,11 @@ bool TParticleProgram::WritesAfterReading(const TOp& op, unsigned slot, unsigned
   // Float i of the result is written once float i of each argument is read, so a member
   // read float for float from the very floats written is safe; any other overlap is not.
   auto safe = [&](const TOperand& operand, unsigned floats, bool componentwise) {
-    if (!operand.InRecord()) return true;
+    if (!operand.InRecord())
+      return true;
     const unsigned first = operand.mIndex;
-    if (first + floats <= slot || slot + width <= first) return true;
+    if (first + floats <= slot || slot + width <= first)
+      return true;
     return componentwise && first == slot;
   };
   const bool scalarB = op.mCode == TParticleCompileStep::kMul || op.mCode == TParticleCompileStep::kDiv;
@@ -162,7 +173,8 @@ void TParticleProgram::JoinStores()
 {
   // A lane that stopped must not be written: with calls in the program every store keeps
   // its own check.
-  if (mMayStop) return;
+  if (mMayStop)
+    return;
   std::vector<TOp> joined;
   joined.reserve(mOps.size());
   for (const TOp& op : mOps) {
@@ -186,7 +198,8 @@ TParticleProgram::TOperand TParticleProgram::NewStepValues(unsigned width, const
   TOperand at;
   at.mPlace = kStep;
   at.mIndex = (uint16_t)mStep.size();
-  for (unsigned i = 0; i < width; ++i) mStep.push_back(values ? values[i] : 0.0f);
+  for (unsigned i = 0; i < width; ++i)
+    mStep.push_back(values ? values[i] : 0.0f);
   return at;
 }
 
@@ -199,9 +212,11 @@ void TParticleProgram::KeepMembersFromWrite(std::vector<TEntry>& stack, size_t b
 {
   for (size_t e = 0; e < below; ++e) {
     TEntry& entry = stack[e];
-    if (!entry.mAt.InRecord()) continue;
+    if (!entry.mAt.InRecord())
+      continue;
     const unsigned first = entry.mAt.mIndex;
-    if (width > 0 && (first + entry.mWidth <= slot || slot + width <= first)) continue;
+    if (width > 0 && (first + entry.mWidth <= slot || slot + width <= first))
+      continue;
     // The value as read before the write, in the rows of its place on the stack.
     TOp copy;
     copy.mCode = TParticleCompileStep::kFloats;
@@ -249,15 +264,18 @@ bool TParticleProgram::CompileInstruction(const TParticleInstruction& instructio
   step.mRecordFloats = recordFloats;
   function->Compile(step);
 
-  if (step.mOp == TParticleCompileStep::kNotCompilable) return false;
+  if (step.mOp == TParticleCompileStep::kNotCompilable)
+    return false;
   if (step.mOp == TParticleCompileStep::kAlwaysFails) {
     *end = true;
     return true;
   }
   const unsigned pushed = step.mOp == TParticleCompileStep::kStore ? 0 : step.mWidth;
   // The machine refuses a push past its stack; such streams are left to it.
-  if (pushed > 4 || (pushed > 0 && base >= TParticleMachineState::kStackEntries)) return false;
-  if (mStep.size() + 8 > kMostStepValues || resultFloat + pushed > TParticleMachineState::kStackFloats) return false;
+  if (pushed > 4 || (pushed > 0 && base >= TParticleMachineState::kStackEntries))
+    return false;
+  if (mStep.size() + 8 > kMostStepValues || resultFloat + pushed > TParticleMachineState::kStackFloats)
+    return false;
 
   TEntry entry;
   entry.mWidth = pushed;
@@ -270,99 +288,104 @@ bool TParticleProgram::CompileInstruction(const TParticleInstruction& instructio
   op.mResult = (uint16_t)resultFloat;
   bool operation = false;
   switch (step.mOp) {
-    case TParticleCompileStep::kConstant:
-      entry.mAt = NewStepValues(pushed, step.mConstant);
-      entry.mKnown = true;
-      std::memcpy(entry.mValue, step.mConstant, sizeof entry.mValue);
-      break;
-    case TParticleCompileStep::kLoad:
-      entry.mAt.mPlace = kMember;
-      entry.mAt.mIndex = (uint16_t)step.mSlot;
-      break;
-    case TParticleCompileStep::kAge:
-      operation = true;
-      break;
-    case TParticleCompileStep::kAdd:
-    case TParticleCompileStep::kSub:
-    case TParticleCompileStep::kMul:
-    case TParticleCompileStep::kDiv:
-    case TParticleCompileStep::kLess:
-    case TParticleCompileStep::kLessEqual:
-      op.mA = args[0].mAt;
-      op.mB = args[1].mAt;
-      operation = true;
-      break;
-    case TParticleCompileStep::kNegate:
-      op.mA = args[0].mAt;
-      operation = true;
-      break;
-    case TParticleCompileStep::kTimeScale:
-      // The value times the step's seconds, as the function works it out.
-      op.mCode = TParticleCompileStep::kMul;
-      op.mA = args[0].mAt;
-      op.mB.mPlace = kStep;
-      op.mB.mIndex = kSecondsValue;
-      operation = true;
-      break;
-    case TParticleCompileStep::kFloats: {
-      // Float f comes from the arguments laid end to end, float mSource + f.
-      unsigned k = 0;
-      unsigned skipped = 0;
-      bool oneValue = true;
-      bool inPlace = true;
-      bool fromStep = true;
-      for (unsigned f = 0; f < step.mWidth; ++f) {
-        const unsigned wanted = step.mSource + f;
-        while (k < argCount && wanted >= skipped + args[k].mWidth) skipped += args[k++].mWidth;
-        if (k >= argCount) return false;
-        op.mFloats[f] = args[k].mAt;
-        op.mFloats[f].mIndex = (uint16_t)(args[k].mAt.mIndex + (wanted - skipped));
-        oneValue = oneValue && op.mFloats[f].mPlace == op.mFloats[0].mPlace &&
-                   op.mFloats[f].mIndex == op.mFloats[0].mIndex + f && op.mFloats[f].mScale == op.mFloats[0].mScale;
-        inPlace = inPlace && op.mFloats[f].mPlace == kRow && op.mFloats[f].mIndex == resultFloat + f;
-        fromStep = fromStep && op.mFloats[f].mPlace == kStep;
-      }
-      if (inPlace) break;  // already in the rows of the result
-      if (oneValue && op.mFloats[0].mPlace != kRow) {
-        // Floats of one member or step value, read where they lie.
-        entry.mAt = op.mFloats[0];
-        break;
-      }
-      if (fromStep) {
-        op.mResult = NewStepValues(step.mWidth, nullptr).mIndex;
-        mStepOps.push_back(op);
-        entry.mAt.mPlace = kStep;
-        entry.mAt.mIndex = op.mResult;
-        break;
-      }
-      AddOp(op);
+  case TParticleCompileStep::kConstant:
+    entry.mAt = NewStepValues(pushed, step.mConstant);
+    entry.mKnown = true;
+    std::memcpy(entry.mValue, step.mConstant, sizeof entry.mValue);
+    break;
+  case TParticleCompileStep::kLoad:
+    entry.mAt.mPlace = kMember;
+    entry.mAt.mIndex = (uint16_t)step.mSlot;
+    break;
+  case TParticleCompileStep::kAge:
+    operation = true;
+    break;
+  case TParticleCompileStep::kAdd:
+  case TParticleCompileStep::kSub:
+  case TParticleCompileStep::kMul:
+  case TParticleCompileStep::kDiv:
+  case TParticleCompileStep::kLess:
+  case TParticleCompileStep::kLessEqual:
+    op.mA = args[0].mAt;
+    op.mB = args[1].mAt;
+    operation = true;
+    break;
+  case TParticleCompileStep::kNegate:
+    op.mA = args[0].mAt;
+    operation = true;
+    break;
+  case TParticleCompileStep::kTimeScale:
+    // The value times the step's seconds, as the function works it out.
+    op.mCode = TParticleCompileStep::kMul;
+    op.mA = args[0].mAt;
+    op.mB.mPlace = kStep;
+    op.mB.mIndex = kSecondsValue;
+    operation = true;
+    break;
+  case TParticleCompileStep::kFloats: {
+    // Float f comes from the arguments laid end to end, float mSource + f.
+    unsigned k = 0;
+    unsigned skipped = 0;
+    bool oneValue = true;
+    bool inPlace = true;
+    bool fromStep = true;
+    for (unsigned f = 0; f < step.mWidth; ++f) {
+      const unsigned wanted = step.mSource + f;
+      while (k < argCount && wanted >= skipped + args[k].mWidth)
+        skipped += args[k++].mWidth;
+      if (k >= argCount)
+        return false;
+      op.mFloats[f] = args[k].mAt;
+      op.mFloats[f].mIndex = (uint16_t)(args[k].mAt.mIndex + (wanted - skipped));
+      oneValue = oneValue && op.mFloats[f].mPlace == op.mFloats[0].mPlace &&
+                 op.mFloats[f].mIndex == op.mFloats[0].mIndex + f && op.mFloats[f].mScale == op.mFloats[0].mScale;
+      inPlace = inPlace && op.mFloats[f].mPlace == kRow && op.mFloats[f].mIndex == resultFloat + f;
+      fromStep = fromStep && op.mFloats[f].mPlace == kStep;
+    }
+    if (inPlace)
+      break; // already in the rows of the result
+    if (oneValue && op.mFloats[0].mPlace != kRow) {
+      // Floats of one member or step value, read where they lie.
+      entry.mAt = op.mFloats[0];
       break;
     }
-    case TParticleCompileStep::kStore:
-      KeepMembersFromWrite(stack, base, step.mSlot, step.mWidth);
-      op.mA = args[0].mAt;
-      op.mSlot = (uint16_t)step.mSlot;
-      AddOp(op);
+    if (fromStep) {
+      op.mResult = NewStepValues(step.mWidth, nullptr).mIndex;
+      mStepOps.push_back(op);
+      entry.mAt.mPlace = kStep;
+      entry.mAt.mIndex = op.mResult;
       break;
-    case TParticleCompileStep::kCall:
-      if (step.mWritesRecord) KeepMembersFromWrite(stack, base, 0, 0);
-      op.mFunction = function;
-      op.mArgCount = (uint8_t)argCount;
-      op.mArgs = (uint32_t)mCallOperands.size();
-      for (unsigned k = 0; k < argCount; ++k) {
-        mCallOperands.push_back(args[k].mAt);
-        mCallWidths.push_back((uint8_t)args[k].mWidth);
-      }
-      AddOp(op);
-      mMayStop = true;
-      break;
-    default:
-      return false;
+    }
+    AddOp(op);
+    break;
+  }
+  case TParticleCompileStep::kStore:
+    KeepMembersFromWrite(stack, base, step.mSlot, step.mWidth);
+    op.mA = args[0].mAt;
+    op.mSlot = (uint16_t)step.mSlot;
+    AddOp(op);
+    break;
+  case TParticleCompileStep::kCall:
+    if (step.mWritesRecord)
+      KeepMembersFromWrite(stack, base, 0, 0);
+    op.mFunction = function;
+    op.mArgCount = (uint8_t)argCount;
+    op.mArgs = (uint32_t)mCallOperands.size();
+    for (unsigned k = 0; k < argCount; ++k) {
+      mCallOperands.push_back(args[k].mAt);
+      mCallWidths.push_back((uint8_t)args[k].mWidth);
+    }
+    AddOp(op);
+    mMayStop = true;
+    break;
+  default:
+    return false;
   }
   if (operation) {
     // Worked out once per step when every argument is the same for all particles.
-    const bool stepOnly = (op.mCode == TParticleCompileStep::kAge) ||
-                          (op.mA.mPlace == kStep && (op.mCode == TParticleCompileStep::kNegate || op.mB.mPlace == kStep));
+    const bool stepOnly =
+        (op.mCode == TParticleCompileStep::kAge) ||
+        (op.mA.mPlace == kStep && (op.mCode == TParticleCompileStep::kNegate || op.mB.mPlace == kStep));
     // A member times a step value is read so where it is used.
     const bool scaled = op.mCode == TParticleCompileStep::kMul && op.mA.mPlace == kMember && op.mB.mPlace == kStep;
     if (scaled) {
@@ -378,7 +401,8 @@ bool TParticleProgram::CompileInstruction(const TParticleInstruction& instructio
       AddOp(op);
     }
   }
-  if (step.mEffect) ++*effects;
+  if (step.mEffect)
+    ++*effects;
   stack.resize(base);
   if (pushed > 0) {
     stack.push_back(entry);
@@ -398,14 +422,16 @@ bool TParticleProgram::Run(TLuaParticleSystem* system, float* const* records, si
   mState.mParams = TParamSet(nullptr, mMemberWidths.data(), (unsigned)mMemberWidths.size());
   mState.mElapsed = elapsed;
   std::memset(alive, 1, count);
-  if (!mCompiled || count == 0) return true;
+  if (!mCompiled || count == 0)
+    return true;
   RunStepOps();
   // Each step value spread over a row, for as many lanes as a block uses.
   const size_t lanes = std::min(count, kBlock);
   mStepRows.resize(mStep.size() * kBlock);
   for (size_t value = 0; value < mStep.size(); ++value)
     std::fill(mStepRows.begin() + value * kBlock, mStepRows.begin() + value * kBlock + lanes, mStep[value]);
-  if (mRows.size() < (size_t)mStackFloats * kBlock) mRows.resize((size_t)mStackFloats * kBlock);
+  if (mRows.size() < (size_t)mStackFloats * kBlock)
+    mRows.resize((size_t)mStackFloats * kBlock);
   uint8_t* stopped = nullptr;
   if (mMayStop) {
     mStopped.assign(count, 0);
@@ -415,7 +441,8 @@ bool TParticleProgram::Run(TLuaParticleSystem* system, float* const* records, si
     for (size_t first = 0; first < count; first += kBlock)
       RunBlock(records + first, std::min(kBlock, count - first), alive + first, stopped ? stopped + first : nullptr);
   } else {
-    for (size_t i = 0; i < count; ++i) RunBlock(records + i, 1, alive + i, stopped ? stopped + i : nullptr);
+    for (size_t i = 0; i < count; ++i)
+      RunBlock(records + i, 1, alive + i, stopped ? stopped + i : nullptr);
   }
   // Only a called function ends a particle.
   return !mMayStop || !std::memchr(alive, 0, count);
@@ -430,35 +457,41 @@ void TParticleProgram::RunStepOps()
     const float* a = mStep.data() + op.mA.mIndex;
     const float* b = mStep.data() + op.mB.mIndex;
     switch (op.mCode) {
-      case TParticleCompileStep::kAdd:
-        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = a[i] + b[i];
-        break;
-      case TParticleCompileStep::kSub:
-        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = a[i] - b[i];
-        break;
-      case TParticleCompileStep::kMul:
-        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = a[i] * b[0];
-        break;
-      case TParticleCompileStep::kDiv:
-        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = a[i] / b[0];
-        break;
-      case TParticleCompileStep::kNegate:
-        for (unsigned i = 0; i < op.mWidth; ++i) out[i] = -a[i];
-        break;
-      case TParticleCompileStep::kLess:
-        out[0] = a[0] < b[0] ? 1.0f : 0.0f;
-        break;
-      case TParticleCompileStep::kLessEqual:
-        out[0] = a[0] <= b[0] ? 1.0f : 0.0f;
-        break;
-      case TParticleCompileStep::kAge:
-        out[0] = (float)mElapsed;
-        break;
-      case TParticleCompileStep::kFloats:
-        for (unsigned f = 0; f < op.mWidth; ++f) out[f] = mStep[op.mFloats[f].mIndex];
-        break;
-      default:
-        break;
+    case TParticleCompileStep::kAdd:
+      for (unsigned i = 0; i < op.mWidth; ++i)
+        out[i] = a[i] + b[i];
+      break;
+    case TParticleCompileStep::kSub:
+      for (unsigned i = 0; i < op.mWidth; ++i)
+        out[i] = a[i] - b[i];
+      break;
+    case TParticleCompileStep::kMul:
+      for (unsigned i = 0; i < op.mWidth; ++i)
+        out[i] = a[i] * b[0];
+      break;
+    case TParticleCompileStep::kDiv:
+      for (unsigned i = 0; i < op.mWidth; ++i)
+        out[i] = a[i] / b[0];
+      break;
+    case TParticleCompileStep::kNegate:
+      for (unsigned i = 0; i < op.mWidth; ++i)
+        out[i] = -a[i];
+      break;
+    case TParticleCompileStep::kLess:
+      out[0] = a[0] < b[0] ? 1.0f : 0.0f;
+      break;
+    case TParticleCompileStep::kLessEqual:
+      out[0] = a[0] <= b[0] ? 1.0f : 0.0f;
+      break;
+    case TParticleCompileStep::kAge:
+      out[0] = (float)mElapsed;
+      break;
+    case TParticleCompileStep::kFloats:
+      for (unsigned f = 0; f < op.mWidth; ++f)
+        out[f] = mStep[op.mFloats[f].mIndex];
+      break;
+    default:
+      break;
     }
   }
 }
@@ -470,58 +503,63 @@ void TParticleProgram::RunBlock(float* const* records, size_t lanes, uint8_t* al
   // never read again) but write neither records nor calls.
   for (const TOp& op : mOps) {
     switch (op.mCode) {
-      case TParticleCompileStep::kAdd:
-        RunOperation(op, records, lanes, [](float a, float b) { return a + b; });
-        break;
-      case TParticleCompileStep::kSub:
-        RunOperation(op, records, lanes, [](float a, float b) { return a - b; });
-        break;
-      case TParticleCompileStep::kMul:
-        RunOperation(op, records, lanes, [](float a, float b) { return a * b; });
-        break;
-      case TParticleCompileStep::kDiv:
-        RunOperation(op, records, lanes, [](float a, float b) { return a / b; });
-        break;
-      case TParticleCompileStep::kNegate:
-        RunOperation(op, records, lanes, [](float a, float) { return -a; });
-        break;
-      case TParticleCompileStep::kLess:
-        RunOperation(op, records, lanes, [](float a, float b) { return a < b ? 1.0f : 0.0f; });
-        break;
-      case TParticleCompileStep::kLessEqual:
-        RunOperation(op, records, lanes, [](float a, float b) { return a <= b ? 1.0f : 0.0f; });
-        break;
-      case TParticleCompileStep::kFloats:
-        // Sources lie at or after the rows written, so none is overwritten before it is read.
-        for (unsigned f = 0; f < op.mWidth; ++f) {
-          const TOperand& from = op.mFloats[f];
-          float* out = Row(op.mResult + f);
-          if (from.InRecord()) {
-            for (size_t j = 0; j < lanes; ++j) out[j] = ValueOf(from, from.mIndex, records, j);
-          } else {
-            const float* in = from.mPlace == kRow ? Row(from.mIndex) : StepRow(from.mIndex);
-            if (in != out) std::memcpy(out, in, lanes * sizeof(float));
-          }
+    case TParticleCompileStep::kAdd:
+      RunOperation(op, records, lanes, [](float a, float b) { return a + b; });
+      break;
+    case TParticleCompileStep::kSub:
+      RunOperation(op, records, lanes, [](float a, float b) { return a - b; });
+      break;
+    case TParticleCompileStep::kMul:
+      RunOperation(op, records, lanes, [](float a, float b) { return a * b; });
+      break;
+    case TParticleCompileStep::kDiv:
+      RunOperation(op, records, lanes, [](float a, float b) { return a / b; });
+      break;
+    case TParticleCompileStep::kNegate:
+      RunOperation(op, records, lanes, [](float a, float) { return -a; });
+      break;
+    case TParticleCompileStep::kLess:
+      RunOperation(op, records, lanes, [](float a, float b) { return a < b ? 1.0f : 0.0f; });
+      break;
+    case TParticleCompileStep::kLessEqual:
+      RunOperation(op, records, lanes, [](float a, float b) { return a <= b ? 1.0f : 0.0f; });
+      break;
+    case TParticleCompileStep::kFloats:
+      // Sources lie at or after the rows written, so none is overwritten before it is read.
+      for (unsigned f = 0; f < op.mWidth; ++f) {
+        const TOperand& from = op.mFloats[f];
+        float* out = Row(op.mResult + f);
+        if (from.InRecord()) {
+          for (size_t j = 0; j < lanes; ++j)
+            out[j] = ValueOf(from, from.mIndex, records, j);
+        } else {
+          const float* in = from.mPlace == kRow ? Row(from.mIndex) : StepRow(from.mIndex);
+          if (in != out)
+            std::memcpy(out, in, lanes * sizeof(float));
         }
-        break;
-      case TParticleCompileStep::kStore: {
-        // Each record's floats are all read before any is written: the value may come from
-        // the same record.
-        const unsigned width = op.mWidth;
-        for (size_t j = 0; j < lanes; ++j) {
-          if (stopped && stopped[j]) continue;
-          float value[4];
-          for (unsigned i = 0; i < width; ++i) value[i] = ValueOf(op.mA, op.mA.mIndex + i, records, j);
-          float* record = records[j] + op.mSlot;
-          for (unsigned i = 0; i < width; ++i) record[i] = value[i];
-        }
-        break;
       }
-      case TParticleCompileStep::kCall:
-        RunCall(op, records, lanes, alive, stopped);
-        break;
-      default:
-        break;
+      break;
+    case TParticleCompileStep::kStore: {
+      // Each record's floats are all read before any is written: the value may come from
+      // the same record.
+      const unsigned width = op.mWidth;
+      for (size_t j = 0; j < lanes; ++j) {
+        if (stopped && stopped[j])
+          continue;
+        float value[4];
+        for (unsigned i = 0; i < width; ++i)
+          value[i] = ValueOf(op.mA, op.mA.mIndex + i, records, j);
+        float* record = records[j] + op.mSlot;
+        for (unsigned i = 0; i < width; ++i)
+          record[i] = value[i];
+      }
+      break;
+    }
+    case TParticleCompileStep::kCall:
+      RunCall(op, records, lanes, alive, stopped);
+      break;
+    default:
+      break;
     }
   }
 }
@@ -543,32 +581,32 @@ void TParticleProgram::RunOperation(const TOp& op, float* const* records, size_t
       EachLane<false>(lanes, width, a, b, TRowsOut{Row(op.mResult)}, f);
   };
   auto withB = [&](const auto& a) {
-    if (op.mCode == TParticleCompileStep::kNegate) return withOut(a, TValuesIn{mStep.data(), 0});
+    if (op.mCode == TParticleCompileStep::kNegate)
+      return withOut(a, TValuesIn{mStep.data(), 0});
     switch (op.mB.mPlace) {
-      case kRow:
-        return withOut(a, TRowsIn{Row(op.mB.mIndex), stepB});
-      case kMember:
-        return withOut(a, TMemberIn{records, op.mB.mIndex, stepB});
-      case kScaledMember:
-        return withOut(a, TScaledMemberIn{records, op.mB.mIndex, stepB, mStep[op.mB.mScale]});
-      case kStep:
-        return withOut(a, TValuesIn{mStep.data() + op.mB.mIndex, stepB});
+    case kRow:
+      return withOut(a, TRowsIn{Row(op.mB.mIndex), stepB});
+    case kMember:
+      return withOut(a, TMemberIn{records, op.mB.mIndex, stepB});
+    case kScaledMember:
+      return withOut(a, TScaledMemberIn{records, op.mB.mIndex, stepB, mStep[op.mB.mScale]});
+    case kStep:
+      return withOut(a, TValuesIn{mStep.data() + op.mB.mIndex, stepB});
     }
   };
   switch (op.mA.mPlace) {
-    case kRow:
-      return withB(TRowsIn{Row(op.mA.mIndex), 1});
-    case kMember:
-      return withB(TMemberIn{records, op.mA.mIndex, 1});
-    case kScaledMember:
-      return withB(TScaledMemberIn{records, op.mA.mIndex, 1, mStep[op.mA.mScale]});
-    case kStep:
-      return withB(TRowsIn{StepRow(op.mA.mIndex), 1});
+  case kRow:
+    return withB(TRowsIn{Row(op.mA.mIndex), 1});
+  case kMember:
+    return withB(TMemberIn{records, op.mA.mIndex, 1});
+  case kScaledMember:
+    return withB(TScaledMemberIn{records, op.mA.mIndex, 1, mStep[op.mA.mScale]});
+  case kStep:
+    return withB(TRowsIn{StepRow(op.mA.mIndex), 1});
   }
 }
 
-void TParticleProgram::RunCall(const TOp& op, float* const* records, size_t lanes, uint8_t* alive,
-                               uint8_t* stopped)
+void TParticleProgram::RunCall(const TOp& op, float* const* records, size_t lanes, uint8_t* alive, uint8_t* stopped)
 {
   const TOperand* operands = mCallOperands.data() + op.mArgs;
   const uint8_t* widths = mCallWidths.data() + op.mArgs;
@@ -576,7 +614,8 @@ void TParticleProgram::RunCall(const TOp& op, float* const* records, size_t lane
   mCallStack.mSizes = mCallWidths8;
   mCallStack.mCapacity = TParticleMachineState::kStackEntries;
   for (size_t j = 0; j < lanes; ++j) {
-    if (stopped[j]) continue;
+    if (stopped[j])
+      continue;
     // The arguments laid end to end, as the function expects them (a push of the last
     // call changed the first entry).
     mCallStack.mOffsets[0] = 0;
@@ -605,6 +644,7 @@ void TParticleProgram::RunCall(const TOp& op, float* const* records, size_t lane
       stopped[j] = 1;
       continue;
     }
-    for (unsigned i = 0; i < op.mWidth; ++i) Row(op.mResult + i)[j] = mCallFloats[i];
+    for (unsigned i = 0; i < op.mWidth; ++i)
+      Row(op.mResult + i)[j] = mCallFloats[i];
   }
 }

@@ -66,19 +66,19 @@ private:
   struct TOperand
   {
     EPlace mPlace = kRow;
-    uint16_t mIndex = 0;  // first float: stack row, record float or step value
-    uint16_t mScale = 0;  // the step value of kScaledMember
+    uint16_t mIndex = 0; // first float: stack row, record float or step value
+    uint16_t mScale = 0; // the step value of kScaledMember
     bool InRecord() const { return mPlace == kMember || mPlace == kScaledMember; }
   };
 
   struct TOp
   {
     ECode mCode = TParticleCompileStep::kCall;
-    uint8_t mWidth = 0;    // floats made (for kStore: written)
-    uint16_t mResult = 0;  // first stack row (step value) of the result
-    TOperand mA;           // first argument
-    TOperand mB;           // second argument, the scalar of kMul and kDiv, the step's seconds of kTimeScale
-    uint16_t mSlot = 0;    // record float of kStore, and of the result when mIntoRecord
+    uint8_t mWidth = 0;   // floats made (for kStore: written)
+    uint16_t mResult = 0; // first stack row (step value) of the result
+    TOperand mA;          // first argument
+    TOperand mB;          // second argument, the scalar of kMul and kDiv, the step's seconds of kTimeScale
+    uint16_t mSlot = 0;   // record float of kStore, and of the result when mIntoRecord
     // An operation followed by the store of its result writes the record itself.
     bool mIntoRecord = false;
     // kFloats: the source of each float.
@@ -93,9 +93,9 @@ private:
   struct TEntry
   {
     unsigned mWidth = 0;
-    unsigned mFloat = 0;  // its place on the machine's stack, where rows hold it
+    unsigned mFloat = 0; // its place on the machine's stack, where rows hold it
     TOperand mAt;
-    bool mKnown = false;  // a constant of the stream
+    bool mKnown = false; // a constant of the stream
     float mValue[4] = {0, 0, 0, 0};
   };
 
@@ -123,14 +123,14 @@ private:
   float ValueOf(const TOperand& at, unsigned index, float* const* records, size_t j)
   {
     switch (at.mPlace) {
-      case kRow:
-        return Row(index)[j];
-      case kMember:
-        return records[j][index];
-      case kScaledMember:
-        return records[j][index] * mStep[at.mScale];
-      case kStep:
-        break;
+    case kRow:
+      return Row(index)[j];
+    case kMember:
+      return records[j][index];
+    case kScaledMember:
+      return records[j][index] * mStep[at.mScale];
+    case kStep:
+      break;
     }
     return mStep[index];
   }

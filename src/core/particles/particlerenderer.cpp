@@ -21,12 +21,11 @@ struct TCorner
 // Corner offsets and texture corners, 4 vertices per quad (indexed) or 6 (two triangles).
 const TCorner sOffsets[4] = {{-0.5f, -0.5f}, {0.5f, -0.5f}, {-0.5f, 0.5f}, {0.5f, 0.5f}};
 const TCorner sOffsetsI[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
-const TCorner sOffsetsV[6] = {{-0.5f, -0.5f}, {0.5f, -0.5f}, {-0.5f, 0.5f},
-                              {0.5f, -0.5f},  {0.5f, 0.5f},  {-0.5f, 0.5f}};
+const TCorner sOffsetsV[6] = {{-0.5f, -0.5f}, {0.5f, -0.5f}, {-0.5f, 0.5f}, {0.5f, -0.5f}, {0.5f, 0.5f}, {-0.5f, 0.5f}};
 const TCorner sOffsetsVI[6] = {{0, 0}, {1, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 1}};
 
-char const kLuaInitString[] =
-    "pPosition = Allocate(2);\npUp = Allocate(2);\npScale = Allocate(1);\npColor = Allocate(4);\npFrame = Allocate(1);\n";
+char const kLuaInitString[] = "pPosition = Allocate(2);\npUp = Allocate(2);\npScale = Allocate(1);\npColor = "
+                              "Allocate(4);\npFrame = Allocate(1);\n";
 
 class TEngineDrawTarget : public TParticleDrawTarget
 {
@@ -48,7 +47,19 @@ TEngineDrawTarget gEngineTarget;
 TParticleDrawTarget* gDrawTarget = &gEngineTarget;
 
 // Record layout: position 0-1, up 2-3, scale 4, colour 5-8, frame 9.
-enum { kPosX = 0, kPosY, kUpX, kUpY, kScale, kRed, kGreen, kBlue, kAlpha, kFrame };
+enum
+{
+  kPosX = 0,
+  kPosY,
+  kUpX,
+  kUpY,
+  kScale,
+  kRed,
+  kGreen,
+  kBlue,
+  kAlpha,
+  kFrame
+};
 
 // The particle's colour with its alpha scaled by the draw's.
 TColor32 VertexColor(const float* record, float alpha)
@@ -98,7 +109,7 @@ void PlainQuads(TTransformedLitVert* vertex, float* const* records, size_t count
   }
 }
 
-}  // namespace
+} // namespace
 
 int T2dParticleRenderer::mParticleSystems = 0;
 TTransformedLitVert* T2dParticleRenderer::mVertBuffer = nullptr;
@@ -117,7 +128,8 @@ T2dParticleRenderer::T2dParticleRenderer() : mBlendMode(0), mSize(1, 1)
 
 T2dParticleRenderer::~T2dParticleRenderer()
 {
-  if (--mParticleSystems > 0) return;
+  if (--mParticleSystems > 0)
+    return;
   mParticleSystems = 0;
   delete[] mVertBuffer;
   delete[] mIndices;
@@ -134,11 +146,15 @@ TParticleDrawTarget* T2dParticleRenderer::SetDrawTarget(TParticleDrawTarget* tar
   return previous;
 }
 
-str T2dParticleRenderer::GetLuaInitString() { return str(kLuaInitString); }
+str T2dParticleRenderer::GetLuaInitString()
+{
+  return str(kLuaInitString);
+}
 
 void T2dParticleRenderer::SetRendererOption(str name, float const (&values)[4])
 {
-  if (name != "blendmode") return;
+  if (name != "blendmode")
+    return;
   float mode = values[0];
   // Held to the renderer's modes: the value comes from effect scripts.
   if (!(mode > 0))
@@ -152,7 +168,8 @@ void T2dParticleRenderer::SetRendererOption(str name, float const (&values)[4])
 void T2dParticleRenderer::SetTexture(boost::shared_ptr<TTexture> texture)
 {
   mTexture = texture;
-  if (texture) mSize = TVec2((float)texture->GetWidth(), (float)texture->GetHeight());
+  if (texture)
+    mSize = TVec2((float)texture->GetWidth(), (float)texture->GetHeight());
 }
 
 void T2dParticleRenderer::GrowBuffers(unsigned capacity, unsigned vertsPerQuad)
@@ -170,11 +187,14 @@ void T2dParticleRenderer::GrowBuffers(unsigned capacity, unsigned vertsPerQuad)
     }
     mCornersFor = vertsPerQuad;
   }
-  if (vertsPerQuad != 4) return;
+  if (vertsPerQuad != 4)
+    return;
   // One index block serves every batch: each batch draws from its own first vertex.
   unsigned quads = capacity * 2;
-  if (quads > kMaxQuadsPerDraw) quads = kMaxQuadsPerDraw;
-  if (quads <= mIndexQuads) return;
+  if (quads > kMaxQuadsPerDraw)
+    quads = kMaxQuadsPerDraw;
+  if (quads <= mIndexQuads)
+    return;
   delete[] mIndices;
   mIndices = new unsigned short[quads * 6];
   for (unsigned q = 0; q < quads; ++q) {
@@ -190,10 +210,10 @@ void T2dParticleRenderer::GrowBuffers(unsigned capacity, unsigned vertsPerQuad)
   mIndexQuads = quads;
 }
 
-void T2dParticleRenderer::Draw(TVec3 const& position, float alpha, std::list<float*> const& particles,
-                               int capacity)
+void T2dParticleRenderer::Draw(TVec3 const& position, float alpha, std::list<float*> const& particles, int capacity)
 {
-  if (capacity <= 0) return;
+  if (capacity <= 0)
+    return;
   const std::vector<float*> records(particles.begin(), particles.end());
   DrawRecords(position, alpha, records.data(), records.size(), capacity);
 }
@@ -201,7 +221,8 @@ void T2dParticleRenderer::Draw(TVec3 const& position, float alpha, std::list<flo
 void T2dParticleRenderer::DrawRecords(TVec3 const& position, float alpha, float* const* records, size_t count,
                                       int capacity)
 {
-  if (capacity <= 0) return;
+  if (capacity <= 0)
+    return;
   const unsigned vertsPerQuad = mBrokenIndexedVerts ? 6 : 4;
   GrowBuffers((unsigned)capacity, vertsPerQuad);
   const TCorner* offsets = vertsPerQuad == 6 ? sOffsetsV : sOffsets;
@@ -222,8 +243,10 @@ void T2dParticleRenderer::DrawRecords(TVec3 const& position, float alpha, float*
   int firstWidth = 0, firstHeight = 0;
   if (animation) {
     std::pair<int, int> internal = animation->GetInternalSize();
-    if (internal.first > 0) imageWidth = (float)internal.first;
-    if (internal.second > 0) imageHeight = (float)internal.second;
+    if (internal.first > 0)
+      imageWidth = (float)internal.first;
+    if (internal.second > 0)
+      imageHeight = (float)internal.second;
     frames = animation->GetFrameCount();
     adjust = TConfig::Get(TConfig::kAdjustAnimatedParticles, "0").to_int() != 0;
     firstRegistration = animation->GetRegistrationPoint(0);
@@ -261,7 +284,8 @@ void T2dParticleRenderer::DrawRecords(TVec3 const& position, float alpha, float*
       // Frame numbers come from scripts: hold them to the animation's frames.
       const float wanted = record[kFrame];
       int frame = 0;
-      if (wanted >= 1 && frames > 0) frame = wanted >= (float)frames ? frames - 1 : (int)wanted;
+      if (wanted >= 1 && frames > 0)
+        frame = wanted >= (float)frames ? frames - 1 : (int)wanted;
       TRect rect = animation->GetFrameRect(frame);
       uv0 = TVec2((float)rect.left / imageWidth, (float)rect.top / imageHeight);
       uv1 = TVec2((float)rect.right / imageWidth, (float)rect.bottom / imageHeight);
@@ -269,8 +293,8 @@ void T2dParticleRenderer::DrawRecords(TVec3 const& position, float alpha, float*
         int width = rect.right - rect.left;
         int height = rect.bottom - rect.top;
         std::pair<int, int> registration = animation->GetRegistrationPoint(frame);
-        centre.x += (float)(firstRegistration.first - registration.first) * scale +
-                    (float)((width - firstWidth) / 2) * scale;
+        centre.x +=
+            (float)(firstRegistration.first - registration.first) * scale + (float)((width - firstWidth) / 2) * scale;
         centre.y += (float)(firstRegistration.second - registration.second) * scale +
                     (float)((height - firstHeight) / 2) * scale;
         size = TVec2((float)width, (float)height);

@@ -161,8 +161,14 @@ function GUI_PickTexture(default) return default end
 function GUI_ColorPick(r, g, b, a) return r, g, b, a end
 )LUA";
 
-}  // namespace
+} // namespace
 
-const char* ParticleLibrarySource() { return kSource; }
+const char* ParticleLibrarySource()
+{
+  return kSource;
+}
 
-size_t ParticleLibrarySize() { return sizeof kSource - 1; }
+size_t ParticleLibrarySize()
+{
+  return sizeof kSource - 1;
+}

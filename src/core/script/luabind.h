@@ -211,7 +211,7 @@ inline void Register(lua_State* L, char const* name, void const* record, size_t 
   lua_setglobal(L, name);
 }
 
-}  // namespace LPCD
+} // namespace LPCD
 
 // Registering a name again replaces the earlier binding. A bound object is not owned:
 // it must outlive the binding or take its names back with LuaUnbind.

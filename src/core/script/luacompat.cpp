@@ -18,7 +18,8 @@ char const kLoadedKey[] = "_LOADED";
 
 void PushSetnSizes(lua_State* L)
 {
-  if (lua_getfield(L, LUA_REGISTRYINDEX, kSetnSizesKey) == LUA_TTABLE) return;
+  if (lua_getfield(L, LUA_REGISTRYINDEX, kSetnSizesKey) == LUA_TTABLE)
+    return;
   lua_pop(L, 1);
   lua_newtable(L);
   lua_newtable(L);
@@ -60,9 +61,12 @@ int Unpack(lua_State* L)
 {
   luaL_checktype(L, 1, LUA_TTABLE);
   int n = lua_getn(L, 1);
-  if (n <= 0) return 0;
-  if (!lua_checkstack(L, n)) return luaL_error(L, "too many results to unpack");
-  for (int i = 1; i <= n; ++i) lua_rawgeti(L, 1, i);
+  if (n <= 0)
+    return 0;
+  if (!lua_checkstack(L, n))
+    return luaL_error(L, "too many results to unpack");
+  for (int i = 1; i <= n; ++i)
+    lua_rawgeti(L, 1, i);
   return n;
 }
 
@@ -71,7 +75,8 @@ int LoadString(lua_State* L)
   size_t length = 0;
   char const* text = luaL_checklstring(L, 1, &length);
   char const* chunkName = luaL_optstring(L, 2, text);
-  if (QvLuaLoadText(L, text, length, chunkName) == LUA_OK) return 1;
+  if (QvLuaLoadText(L, text, length, chunkName) == LUA_OK)
+    return 1;
   lua_pushnil(L);
   lua_insert(L, -2);
   return 2;
@@ -92,14 +97,18 @@ int ToString(lua_State* L)
   return 1;
 }
 
-int DofileContinue(lua_State* L, int status, lua_KContext base) { return lua_gettop(L) - (int)base; }
+int DofileContinue(lua_State* L, int status, lua_KContext base)
+{
+  return lua_gettop(L) - (int)base;
+}
 
 // Yieldable, so a dialog script read by dofile may wait for messages.
 int Dofile(lua_State* L)
 {
   char const* name = luaL_checkstring(L, 1);
   lua_settop(L, 1);
-  if (QvLuaLoadFile(L, name) != LUA_OK) return lua_error(L);
+  if (QvLuaLoadFile(L, name) != LUA_OK)
+    return lua_error(L);
   lua_callk(L, 0, LUA_MULTRET, 1, DofileContinue);
   return DofileContinue(L, LUA_OK, 1);
 }
@@ -107,7 +116,8 @@ int Dofile(lua_State* L)
 int Loadfile(lua_State* L)
 {
   char const* name = luaL_checkstring(L, 1);
-  if (QvLuaLoadFile(L, name) == LUA_OK) return 1;
+  if (QvLuaLoadFile(L, name) == LUA_OK)
+    return 1;
   lua_pushnil(L);
   lua_insert(L, -2);
   return 2;
@@ -121,17 +131,20 @@ bool LoadModule(lua_State* L, char const* name)
 {
   str path = "?;?.lua";
   lua_getglobal(L, "LUA_PATH");
-  if (lua_type(L, -1) == LUA_TSTRING) path = lua_tostring(L, -1);
+  if (lua_type(L, -1) == LUA_TSTRING)
+    path = lua_tostring(L, -1);
   lua_pop(L, 1);
 
   str found;
   unsigned start = 0;
   while (start <= path.length() && found.empty()) {
     unsigned end = path.find(';', 0, start);
-    if (end == str::npos) end = path.length();
+    if (end == str::npos)
+      end = path.length();
     str candidate = path.substr(start, int(end - start));
     candidate.replace("?", name, str::kReplaceAll);
-    if (!candidate.empty() && TFile::Exists(candidate)) found = candidate;
+    if (!candidate.empty() && TFile::Exists(candidate))
+      found = candidate;
     start = end + 1;
   }
   if (found.empty()) {
@@ -153,9 +166,11 @@ int Require(lua_State* L)
     lua_setfield(L, LUA_REGISTRYINDEX, kLoadedKey);
   }
   lua_getfield(L, 2, name);
-  if (lua_toboolean(L, -1)) return 1;
+  if (lua_toboolean(L, -1))
+    return 1;
   lua_pop(L, 1);
-  if (!LoadModule(L, name)) return lua_error(L);
+  if (!LoadModule(L, name))
+    return lua_error(L);
   lua_pushvalue(L, 1);
   lua_call(L, 1, 1);
   if (lua_isnil(L, -1)) {
@@ -185,23 +200,28 @@ void Alias(lua_State* L, char const* table, char const* from, char const* to)
   lua_pop(L, 1);
 }
 
-}  // namespace
+} // namespace
 
 int lua_getn(lua_State* L, int index)
 {
   index = lua_absindex(L, index);
-  if (lua_type(L, index) != LUA_TTABLE) return 0;
+  if (lua_type(L, index) != LUA_TTABLE)
+    return 0;
   int n = -1;
-  if (lua_getfield(L, index, "n") == LUA_TNUMBER) n = QvLuaToInt(L, -1);
+  if (lua_getfield(L, index, "n") == LUA_TNUMBER)
+    n = QvLuaToInt(L, -1);
   lua_pop(L, 1);
-  if (n >= 0) return n;
+  if (n >= 0)
+    return n;
   if (lua_getfield(L, LUA_REGISTRYINDEX, kSetnSizesKey) == LUA_TTABLE) {
     lua_pushvalue(L, index);
-    if (lua_rawget(L, -2) == LUA_TNUMBER) n = QvLuaToInt(L, -1);
+    if (lua_rawget(L, -2) == LUA_TNUMBER)
+      n = QvLuaToInt(L, -1);
     lua_pop(L, 1);
   }
   lua_pop(L, 1);
-  if (n >= 0) return n;
+  if (n >= 0)
+    return n;
   lua_Unsigned length = lua_rawlen(L, index);
   return length > (lua_Unsigned)INT_MAX ? INT_MAX : (int)length;
 }
@@ -214,14 +234,16 @@ void lua_newuserdatabox(lua_State* L, void* value)
 
 void* lua_unboxpointer(lua_State* L, int index)
 {
-  if (lua_type(L, index) != LUA_TUSERDATA || lua_rawlen(L, index) != sizeof(void*)) return nullptr;
+  if (lua_type(L, index) != LUA_TUSERDATA || lua_rawlen(L, index) != sizeof(void*))
+    return nullptr;
   return *static_cast<void**>(lua_touserdata(L, index));
 }
 
 int lua_dobuffer(lua_State* L, char const* buffer, size_t size, char const* name)
 {
   int status = luaL_loadbufferx(L, buffer, size, name, "t");
-  if (status == LUA_OK) return lua_pcall(L, 0, LUA_MULTRET, 0);
+  if (status == LUA_OK)
+    return lua_pcall(L, 0, LUA_MULTRET, 0);
   if (lua_getglobal(L, "_ALERT") == LUA_TFUNCTION) {
     lua_pushvalue(L, -2);
     lua_pcall(L, 1, 0, 0);
@@ -234,7 +256,8 @@ int lua_dobuffer(lua_State* L, char const* buffer, size_t size, char const* name
 
 void lua_setgcthreshold(lua_State* L, int kilobytes)
 {
-  if (kilobytes <= 0) lua_gc(L, LUA_GCCOLLECT, 0);
+  if (kilobytes <= 0)
+    lua_gc(L, LUA_GCCOLLECT, 0);
 }
 
 void QvLuaOpenCompat(lua_State* L)
@@ -291,28 +314,41 @@ bool QvLuaToStr(lua_State* L, int index, str* out)
     *out = str(text, length);
     return true;
   }
-  case LUA_TNUMBER: *out = QvLuaNumberText(lua_tonumber(L, index)); return true;
-  default: *out = str(); return false;
+  case LUA_TNUMBER:
+    *out = QvLuaNumberText(lua_tonumber(L, index));
+    return true;
+  default:
+    *out = str();
+    return false;
   }
 }
 
 int QvLuaDoubleToInt(double value)
 {
-  if (!(value == value)) return 0;
-  if (value >= 2147483647.0) return INT_MAX;
-  if (value <= -2147483648.0) return INT_MIN;
+  if (!(value == value))
+    return 0;
+  if (value >= 2147483647.0)
+    return INT_MAX;
+  if (value <= -2147483648.0)
+    return INT_MIN;
   return (int)value;
 }
 
-int QvLuaToInt(lua_State* L, int index) { return QvLuaDoubleToInt(lua_tonumber(L, index)); }
+int QvLuaToInt(lua_State* L, int index)
+{
+  return QvLuaDoubleToInt(lua_tonumber(L, index));
+}
 
 unsigned QvLuaToUnsigned(lua_State* L, int index)
 {
   double value = lua_tonumber(L, index);
-  if (!(value == value)) return 0;
+  if (!(value == value))
+    return 0;
   // Negative values wrap as a C conversion through a signed integer would.
-  if (value < 0) return (unsigned)QvLuaDoubleToInt(value);
-  if (value >= 4294967295.0) return 0xFFFFFFFFu;
+  if (value < 0)
+    return (unsigned)QvLuaDoubleToInt(value);
+  if (value >= 4294967295.0)
+    return 0xFFFFFFFFu;
   return (unsigned)value;
 }
 
@@ -328,12 +364,14 @@ bool QvLuaReadFile(const str& name, str* text, str* error)
 {
   TFile file;
   if (name.empty() || !file.Open(name, kFileRead)) {
-    if (error) *error = str::getFormatted("cannot read %s", name.c_str());
+    if (error)
+      *error = str::getFormatted("cannot read %s", name.c_str());
     return false;
   }
   unsigned long size = file.Size();
   if (size > kMaxScriptBytes) {
-    if (error) *error = str::getFormatted("%s is too large (%lu bytes)", name.c_str(), size);
+    if (error)
+      *error = str::getFormatted("%s is too large (%lu bytes)", name.c_str(), size);
     return false;
   }
   str bytes;
@@ -344,7 +382,8 @@ bool QvLuaReadFile(const str& name, str* text, str* error)
     while (total < size) {
       unsigned long want = size - total < sizeof buffer ? size - total : sizeof buffer;
       unsigned long got = file.Read(buffer, want);
-      if (got == 0) break;
+      if (got == 0)
+        break;
       bytes += str(buffer, got);
       total += got;
     }

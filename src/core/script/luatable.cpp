@@ -57,7 +57,7 @@ bool PushField(const TLuaTable& table, PushKey pushKey)
   return true;
 }
 
-}  // namespace
+} // namespace
 
 bool TLuaTable::PushValue(double key) const
 {
@@ -74,7 +74,8 @@ namespace {
 template <typename Key>
 str ReadString(const TLuaTable& table, Key key, const str& defaultValue)
 {
-  if (!table.PushValue(key)) return defaultValue;
+  if (!table.PushValue(key))
+    return defaultValue;
   str text;
   QvLuaToStr(table.GetState(), -1, &text);
   lua_pop(table.GetState(), 1);
@@ -84,7 +85,8 @@ str ReadString(const TLuaTable& table, Key key, const str& defaultValue)
 template <typename Key>
 double ReadNumber(const TLuaTable& table, Key key, double defaultValue)
 {
-  if (!table.PushValue(key)) return defaultValue;
+  if (!table.PushValue(key))
+    return defaultValue;
   double value = lua_tonumber(table.GetState(), -1);
   lua_pop(table.GetState(), 1);
   return value;
@@ -93,7 +95,8 @@ double ReadNumber(const TLuaTable& table, Key key, double defaultValue)
 template <typename Key>
 TLuaTable* ReadTable(const TLuaTable& table, Key key)
 {
-  if (!table.PushValue(key)) return nullptr;
+  if (!table.PushValue(key))
+    return nullptr;
   if (lua_type(table.GetState(), -1) != LUA_TTABLE) {
     lua_pop(table.GetState(), 1);
     return nullptr;
@@ -121,7 +124,8 @@ int MessageGc(lua_State* L)
 int MessageIndex(lua_State* L)
 {
   void** box = static_cast<void**>(luaL_testudata(L, 1, kMessageMetatable));
-  if (!box || !*box) return 0;
+  if (!box || !*box)
+    return 0;
   TMessage* message = static_cast<TMessage*>(*box);
   char const* key = lua_tostring(L, 2);
   if (key && std::strcmp(key, "type") == 0) {
@@ -137,19 +141,38 @@ int MessageIndex(lua_State* L)
   return 1;
 }
 
-}  // namespace
+} // namespace
 
-str TLuaTable::GetString(double index, const str& defaultValue) const { return ReadString(*this, index, defaultValue); }
-str TLuaTable::GetString(char const* key, const str& defaultValue) const { return ReadString(*this, key, defaultValue); }
-double TLuaTable::GetNumber(double index, double defaultValue) const { return ReadNumber(*this, index, defaultValue); }
-double TLuaTable::GetNumber(char const* key, double defaultValue) const { return ReadNumber(*this, key, defaultValue); }
-TLuaTable* TLuaTable::GetTable(double index) const { return ReadTable(*this, index); }
-TLuaTable* TLuaTable::GetTable(char const* key) const { return ReadTable(*this, key); }
+str TLuaTable::GetString(double index, const str& defaultValue) const
+{
+  return ReadString(*this, index, defaultValue);
+}
+str TLuaTable::GetString(char const* key, const str& defaultValue) const
+{
+  return ReadString(*this, key, defaultValue);
+}
+double TLuaTable::GetNumber(double index, double defaultValue) const
+{
+  return ReadNumber(*this, index, defaultValue);
+}
+double TLuaTable::GetNumber(char const* key, double defaultValue) const
+{
+  return ReadNumber(*this, key, defaultValue);
+}
+TLuaTable* TLuaTable::GetTable(double index) const
+{
+  return ReadTable(*this, index);
+}
+TLuaTable* TLuaTable::GetTable(char const* key) const
+{
+  return ReadTable(*this, key);
+}
 
 TColor TLuaTable::GetColor(double index, const TColor& defaultValue) const
 {
   TLuaTable* colour = GetTable(index);
-  if (!colour) return defaultValue;
+  if (!colour)
+    return defaultValue;
   TColor result((float)colour->GetNumber(1, defaultValue.r), (float)colour->GetNumber(2, defaultValue.g),
                 (float)colour->GetNumber(3, defaultValue.b), (float)colour->GetNumber(4, defaultValue.a));
   delete colour;
@@ -166,7 +189,8 @@ int TLuaTable::GetSize() const
 
 void TLuaTable::DeferDelete(TLuaTable* table)
 {
-  if (!table) return;
+  if (!table)
+    return;
   lua_State* L = table->GetState();
   lua_getglobal(L, "_SCRIPT");
   TScript* script = static_cast<TScript*>(lua_touserdata(L, -1));
@@ -184,7 +208,8 @@ bool SafeString(const str& text)
   unsigned length = text.length();
   for (unsigned i = 0; i < length; ++i) {
     unsigned char byte = (unsigned char)bytes[i];
-    if (byte == 0 || byte >= 0xC0) return false;
+    if (byte == 0 || byte >= 0xC0)
+      return false;
   }
   return true;
 }

@@ -27,10 +27,7 @@ public:
     kUserMessageBase = 1000
   };
 
-  TMessage(int type, const str& name, TWindow* target = nullptr)
-      : mType(type), mName(name), mTarget(target)
-  {
-  }
+  TMessage(int type, const str& name, TWindow* target = nullptr) : mType(type), mName(name), mTarget(target) {}
   virtual ~TMessage() {}
 
   int GetType() const { return mType; }

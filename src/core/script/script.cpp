@@ -30,12 +30,15 @@ std::function<bool()> sInterruptCheck;
 
 void CountHook(lua_State* L, lua_Debug* where)
 {
-  if (!tBudgetStarted) return;
+  if (!tBudgetStarted)
+    return;
   tInstructionsRun += kHookInterval;
-  if (tInstructionsRun < tQuietUntil) return;
+  if (tInstructionsRun < tQuietUntil)
+    return;
   const bool overrun = tInstructionsRun >= TScript::kMaxRunInstructions;
   const bool interrupted = !overrun && sInterruptCheck && sInterruptCheck();
-  if (!overrun && !interrupted) return;
+  if (!overrun && !interrupted)
+    return;
   tQuietUntil = tInstructionsRun + kStopGraceInstructions;
   lua_getinfo(L, "Sl", where);
   // Logged here, as a script may catch the error without a word.
@@ -58,9 +61,11 @@ void* LimitedAlloc(void* used, void* block, size_t oldSize, size_t newSize)
     bytes -= held;
     return nullptr;
   }
-  if (newSize > held && newSize - held > TScript::kMaxStateBytes - bytes) return nullptr;
+  if (newSize > held && newSize - held > TScript::kMaxStateBytes - bytes)
+    return nullptr;
   void* grown = std::realloc(block, newSize);
-  if (grown) bytes = bytes - held + newSize;
+  if (grown)
+    bytes = bytes - held + newSize;
   return grown;
 }
 
@@ -92,16 +97,18 @@ char const kDumpTableSource[] =
     "end\n";
 
 // At most six arguments survive the packaging, as scripts have always seen.
-char const kGetClosureSource[] =
-    "function GetClosure( f, ... ) local a = table.pack( ... ); "
-    "return function() return f( a[1], a[2], a[3], a[4], a[5], a[6] ); end; end";
+char const kGetClosureSource[] = "function GetClosure( f, ... ) local a = table.pack( ... ); "
+                                 "return function() return f( a[1], a[2], a[3], a[4], a[5], a[6] ); end; end";
 
 str ValueText(lua_State* L, int index)
 {
   str text;
-  if (QvLuaToStr(L, index, &text)) return text;
-  if (lua_isboolean(L, index)) return lua_toboolean(L, index) ? "true" : "false";
-  if (lua_isnil(L, index)) return "nil";
+  if (QvLuaToStr(L, index, &text))
+    return text;
+  if (lua_isboolean(L, index))
+    return lua_toboolean(L, index) ? "true" : "false";
+  if (lua_isnil(L, index))
+    return "nil";
   return str::getFormatted("%s: %p", luaL_typename(L, index), lua_topointer(L, index));
 }
 
@@ -110,10 +117,13 @@ bool HasLocation(const str& message)
 {
   const char* text = message.c_str();
   const char* colon = std::strchr(text, ':');
-  if (!colon || colon == text || std::memchr(text, '\n', size_t(colon - text))) return false;
+  if (!colon || colon == text || std::memchr(text, '\n', size_t(colon - text)))
+    return false;
   const char* digit = colon + 1;
-  if (!std::isdigit((unsigned char)*digit)) return false;
-  while (std::isdigit((unsigned char)*digit)) ++digit;
+  if (!std::isdigit((unsigned char)*digit))
+    return false;
+  while (std::isdigit((unsigned char)*digit))
+    ++digit;
   return *digit == ':';
 }
 
@@ -122,7 +132,8 @@ bool HasLocation(const str& message)
 str LocatedMessage(lua_State* L, int index, int level)
 {
   str message = ValueText(L, index);
-  if (HasLocation(message)) return message;
+  if (HasLocation(message))
+    return message;
   lua_Debug where;
   for (; lua_getstack(L, level, &where); ++level) {
     if (lua_getinfo(L, "Sl", &where) && where.currentline > 0) {
@@ -136,11 +147,14 @@ str LocatedMessage(lua_State* L, int index, int level)
 // that come back without a place (Lua's memory error passes no message handler).
 str MessageAtFunction(lua_State* L, int index, const str& message)
 {
-  if (HasLocation(message) || !lua_isfunction(L, index)) return message;
+  if (HasLocation(message) || !lua_isfunction(L, index))
+    return message;
   lua_Debug where;
   lua_pushvalue(L, index);
-  if (!lua_getinfo(L, ">S", &where)) return message;
-  if (where.linedefined > 0) return str::getFormatted("%s:%d: %s", where.short_src, where.linedefined, message.c_str());
+  if (!lua_getinfo(L, ">S", &where))
+    return message;
+  if (where.linedefined > 0)
+    return str::getFormatted("%s:%d: %s", where.short_src, where.linedefined, message.c_str());
   return str::getFormatted("%s: %s", where.short_src, message.c_str());
 }
 
@@ -150,7 +164,8 @@ str MessageAtFunction(lua_State* L, int index, const str& message)
 int LuaAlert(lua_State* L)
 {
   const str message = lua_gettop(L) >= 2 ? MessageAtFunction(L, 2, ValueText(L, 1)) : LocatedMessage(L, 1, 1);
-  if (message != tLastStop) WriteDbg("ERROR: %s", message.c_str());
+  if (message != tLastStop)
+    WriteDbg("ERROR: %s", message.c_str());
   if (lua_getglobal(L, "_SCRIPT") == LUA_TLIGHTUSERDATA) {
     static_cast<TScript*>(lua_touserdata(L, -1))->SetLastError(message);
   }
@@ -164,47 +179,59 @@ void LuaDebugOut(str text) {}
 int LuaToParams(lua_State* L)
 {
   int table = lua_gettop(L);
-  if (lua_type(L, table) != LUA_TTABLE) return 0;
+  if (lua_type(L, table) != LUA_TTABLE)
+    return 0;
   int count = lua_getn(L, table);
-  if (count <= 0) return 0;
-  if (!lua_checkstack(L, count)) return luaL_error(L, "too many results in toparams");
-  for (int i = 1; i <= count; ++i) lua_rawgeti(L, table, i);
+  if (count <= 0)
+    return 0;
+  if (!lua_checkstack(L, count))
+    return luaL_error(L, "too many results in toparams");
+  for (int i = 1; i <= count; ++i)
+    lua_rawgeti(L, table, i);
   return count;
 }
 
 str FindScriptFile(const str& name, const str& luaPath)
 {
-  if (TFile::Exists(name)) return name;
+  if (TFile::Exists(name))
+    return name;
   str path = luaPath.empty() ? str(kDefaultCodePath) : luaPath;
   unsigned start = 0;
   while (start <= path.length()) {
     unsigned end = path.find(';', 0, start);
-    if (end == str::npos) end = path.length();
+    if (end == str::npos)
+      end = path.length();
     str candidate = path.substr(start, int(end - start));
     if (candidate.find('?') != str::npos) {
       candidate.replace("?", name, str::kReplaceAll);
-      if (TFile::Exists(candidate)) return candidate;
+      if (TFile::Exists(candidate))
+        return candidate;
     }
     start = end + 1;
   }
   return str();
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------
 // TScriptCode
 
-intptr_t TScriptCode::ClassId() { return reinterpret_cast<intptr_t>(&TScriptCode::ClassId); }
+intptr_t TScriptCode::ClassId()
+{
+  return reinterpret_cast<intptr_t>(&TScriptCode::ClassId);
+}
 
 TScriptCode::~TScriptCode()
 {
-  if (TAssetManager* registry = TAssetManager::GetInstance()) registry->RemoveAsset(mName);
+  if (TAssetManager* registry = TAssetManager::GetInstance())
+    registry->RemoveAsset(mName);
 }
 
 boost::shared_ptr<TScriptCode> TScriptCode::Get(const str& name, const str& luaPath, str* error)
 {
-  if (name.empty()) return boost::shared_ptr<TScriptCode>();
+  if (name.empty())
+    return boost::shared_ptr<TScriptCode>();
   TAssetManager* registry = TAssetManager::GetInstance();
   if (registry && registry->HasEntry(name)) {
     boost::shared_ptr<TAsset> asset = registry->GetAsset(name);
@@ -215,23 +242,28 @@ boost::shared_ptr<TScriptCode> TScriptCode::Get(const str& name, const str& luaP
   str file = FindScriptFile(name, luaPath);
   str text, message;
   if (file.empty() || !QvLuaReadFile(file, &text, &message)) {
-    if (error) *error = str::getFormatted("cannot read %s", name.c_str());
+    if (error)
+      *error = str::getFormatted("cannot read %s", name.c_str());
     return boost::shared_ptr<TScriptCode>();
   }
   // Compiled once in a scratch state, so a syntax error is found here with its line.
   lua_State* scratch = luaL_newstate();
   if (!scratch) {
-    if (error) *error = "not enough memory";
+    if (error)
+      *error = "not enough memory";
     return boost::shared_ptr<TScriptCode>();
   }
   str chunkName = "@" + name;
   bool loaded = QvLuaLoadText(scratch, text.c_str(), text.length(), chunkName.c_str()) == LUA_OK;
-  if (!loaded && error) QvLuaToStr(scratch, -1, error);
+  if (!loaded && error)
+    QvLuaToStr(scratch, -1, error);
   lua_close(scratch);
-  if (!loaded) return boost::shared_ptr<TScriptCode>();
+  if (!loaded)
+    return boost::shared_ptr<TScriptCode>();
 
   boost::shared_ptr<TScriptCode> code(new TScriptCode(name, text));
-  if (registry) registry->AddAsset(name, code);
+  if (registry)
+    registry->AddAsset(name, code);
   return code;
 }
 
@@ -245,7 +277,10 @@ void TScript::StartRunBudget()
   tQuietUntil = 0;
 }
 
-void TScript::SetInterruptCheck(std::function<bool()> check) { sInterruptCheck = std::move(check); }
+void TScript::SetInterruptCheck(std::function<bool()> check)
+{
+  sInterruptCheck = std::move(check);
+}
 
 TScript::TScript(lua_State*) : TAnimTask(nullptr)
 {
@@ -288,7 +323,8 @@ void TScript::Alert(const str& text)
 {
   if (lua_getglobal(mState, "_ALERT") == LUA_TFUNCTION) {
     lua_pushlstring(mState, text.c_str(), text.length());
-    if (lua_pcall(mState, 1, 0, 0) != LUA_OK) lua_pop(mState, 1);
+    if (lua_pcall(mState, 1, 0, 0) != LUA_OK)
+      lua_pop(mState, 1);
   } else {
     lua_pop(mState, 1);
     WriteDbg("ERROR: %s", text.c_str());
@@ -298,14 +334,16 @@ void TScript::Alert(const str& text)
 bool TScript::RunScript(const str& name)
 {
   int top = lua_gettop(mState);
-  if (name.empty() || !TFile::Exists(name)) return false;
+  if (name.empty() || !TFile::Exists(name))
+    return false;
   str error;
   boost::shared_ptr<TScriptCode> code = TScriptCode::Get(name, mLuaPath, &error);
   bool loaded = false;
   if (code) {
     str chunkName = "@" + name;
     loaded = QvLuaLoadText(mState, code->GetText().c_str(), code->GetLength(), chunkName.c_str()) == LUA_OK;
-    if (!loaded) error = ValueText(mState, -1);
+    if (!loaded)
+      error = ValueText(mState, -1);
   }
   if (!loaded) {
     Alert(error);
@@ -322,14 +360,17 @@ void TScript::DoLuaString(const str& text, int length, int resultCount)
 {
   SetGlobalString("LUA_PATH", mLuaPath);
   size_t size = text.length();
-  if (length >= 0 && (size_t)length < size) size = (size_t)length;
+  if (length >= 0 && (size_t)length < size)
+    size = (size_t)length;
   int top = lua_gettop(mState);
   int status = QvLuaLoadText(mState, text.c_str(), size, text.c_str());
   if (status == LUA_OK) {
     // A run-time error is reported by the message handler where it happens.
     status = RunFunction(0, resultCount > 0 ? resultCount : 1);
-    if (status == LUA_OK && resultCount == 0) lua_pop(mState, 1);
-    if (status != LUA_OK) lua_settop(mState, top);
+    if (status == LUA_OK && resultCount == 0)
+      lua_pop(mState, 1);
+    if (status != LUA_OK)
+      lua_settop(mState, top);
     return;
   }
   if (lua_type(mState, -1) == LUA_TSTRING) {
@@ -347,16 +388,19 @@ void TScript::DeleteDeferredTables()
 {
   // Tables of calls still in progress (a native function that called back into Lua)
   // must live until that call returns, so only the outermost entry frees them.
-  if (mResuming > 0 || mCallDepth > 0) return;
+  if (mResuming > 0 || mCallDepth > 0)
+    return;
   std::vector<TLuaTable*> tables;
   tables.swap(mDeferredTables);
-  for (TLuaTable* table : tables) delete table;
+  for (TLuaTable* table : tables)
+    delete table;
 }
 
 int TScript::RunFunction(int argumentCount, int resultCount)
 {
   DeleteDeferredTables();
-  if (argumentCount < 0 || lua_gettop(mState) < argumentCount + 1) return LUA_ERRRUN;
+  if (argumentCount < 0 || lua_gettop(mState) < argumentCount + 1)
+    return LUA_ERRRUN;
 
   if (CoroutineActive() && resultCount <= 1) {
     // The waiting coroutine must not be entered directly: the call travels to it as a
@@ -375,13 +419,15 @@ int TScript::RunFunction(int argumentCount, int resultCount)
     int status = lua_pcall(mState, argumentCount + 1, 1, function);
     --mCallDepth;
     lua_remove(mState, function);
-    if (status != LUA_OK) return status;
+    if (status != LUA_OK)
+      return status;
     TLuaFunction closure(mState);
     closure.Push();
     const EInjected injected = InjectFunction();
     if (injected != kNotDelivered) {
       // The coroutine's answer (one value) is on top.
-      if (resultCount == 0) lua_pop(mState, 1);
+      if (resultCount == 0)
+        lua_pop(mState, 1);
       return injected == kDelivered ? LUA_OK : LUA_ERRRUN;
     }
     closure.Push();
@@ -407,9 +453,11 @@ int TScript::RunFunction(int argumentCount, int resultCount)
   lua_remove(mState, function);
 
   if (status == LUA_OK) {
-    if (CoroutineActive()) return LUA_OK;
+    if (CoroutineActive())
+      return LUA_OK;
     // A coroutine that fails at once fails the call that started it.
-    if (resultCount == 1 && lua_type(mState, -1) == LUA_TFUNCTION && !StartCoroutine()) return LUA_ERRRUN;
+    if (resultCount == 1 && lua_type(mState, -1) == LUA_TFUNCTION && !StartCoroutine())
+      return LUA_ERRRUN;
     return LUA_OK;
   }
   return status;
@@ -427,7 +475,8 @@ bool TScript::StartCoroutine()
   lua_pushvalue(mState, -1);
   lua_xmove(mState, thread, 1);
   mThread = thread;
-  if (IsPaused()) SetDelay(0, false, true, false);
+  if (IsPaused())
+    SetDelay(0, false, true, false);
 
   mWaitingForMessage = false;
   ++mResuming;
@@ -438,9 +487,12 @@ bool TScript::StartCoroutine()
     lua_pop(thread, results);
     return true;
   }
-  if (status != LUA_OK) ReportCoroutineError(thread);
-  if (mThread == thread) ReleaseThread();
-  if (!CoroutineActive()) Pause();
+  if (status != LUA_OK)
+    ReportCoroutineError(thread);
+  if (mThread == thread)
+    ReleaseThread();
+  if (!CoroutineActive())
+    Pause();
   return status == LUA_OK;
 }
 
@@ -448,23 +500,30 @@ void TScript::ReportCoroutineError(lua_State* thread)
 {
   // The dead coroutine keeps its stack, so the line that failed can be found.
   const str message = LocatedMessage(thread, lua_gettop(thread), 0);
-  if (message != tLastStop) WriteDbg("ERROR: %s", message.c_str());
+  if (message != tLastStop)
+    WriteDbg("ERROR: %s", message.c_str());
   SetLastError(message);
-  if (mFailureHook) mFailureHook(message);
+  if (mFailureHook)
+    mFailureHook(message);
 }
 
 void TScript::ReleaseThread()
 {
-  if (mThreadRef != LUA_NOREF) luaL_unref(mState, LUA_REGISTRYINDEX, mThreadRef);
+  if (mThreadRef != LUA_NOREF)
+    luaL_unref(mState, LUA_REGISTRYINDEX, mThreadRef);
   mThreadRef = LUA_NOREF;
   mThread = nullptr;
 }
 
-int TScript::Resume(int argumentCount) { return ResumeWith(argumentCount, false, nullptr); }
+int TScript::Resume(int argumentCount)
+{
+  return ResumeWith(argumentCount, false, nullptr);
+}
 
 int TScript::ResumeWith(int argumentCount, bool keepResults, int* resultCount)
 {
-  if (resultCount) *resultCount = 0;
+  if (resultCount)
+    *resultCount = 0;
   DeleteDeferredTables();
   if (!CoroutineActive()) {
     // Nothing waits (it ended, failed, or is the one running now): the values go.
@@ -481,16 +540,19 @@ int TScript::ResumeWith(int argumentCount, bool keepResults, int* resultCount)
   if (status == LUA_OK || status == LUA_YIELD) {
     if (keepResults) {
       lua_xmove(thread, mState, results);
-      if (resultCount) *resultCount = results;
+      if (resultCount)
+        *resultCount = results;
     } else {
       lua_pop(thread, results);
     }
-    if (status == LUA_OK && mThread == thread) ReleaseThread();
+    if (status == LUA_OK && mThread == thread)
+      ReleaseThread();
     return LUA_OK;
   }
   ReportCoroutineError(thread);
   lua_pop(thread, 1);
-  if (mThread == thread) ReleaseThread();
+  if (mThread == thread)
+    ReleaseThread();
   return status;
 }
 
@@ -500,8 +562,10 @@ bool TScript::Animate()
     Pause();
     return true;
   }
-  if (Resume(0) != LUA_OK) Pause();
-  if (!CoroutineActive()) Pause();
+  if (Resume(0) != LUA_OK)
+    Pause();
+  if (!CoroutineActive())
+    Pause();
   return true;
 }
 
@@ -511,7 +575,10 @@ TScript::EInjected TScript::InjectFunction()
   return kNotDelivered;
 }
 
-bool TScript::CoroutineActive(int) const { return mThread && lua_status(mThread) == LUA_YIELD; }
+bool TScript::CoroutineActive(int) const
+{
+  return mThread && lua_status(mThread) == LUA_YIELD;
+}
 
 void TScript::SetGlobalString(const str& name, const str& value)
 {
@@ -548,4 +615,7 @@ TColor TScript::PopColor()
   return colour;
 }
 
-void TScript::DeferDeleteTable(TLuaTable* table) { mDeferredTables.push_back(table); }
+void TScript::DeferDeleteTable(TLuaTable* table)
+{
+  mDeferredTables.push_back(table);
+}

@@ -78,7 +78,12 @@ public:
   bool Animate() override;
   // Hands the closure on top of the stack to a waiting coroutine; this base declines
   // (pops it and answers kNotDelivered) so the caller runs it directly.
-  enum EInjected { kNotDelivered, kDelivered, kDeliveredAndFailed };
+  enum EInjected
+  {
+    kNotDelivered,
+    kDelivered,
+    kDeliveredAndFailed
+  };
   virtual EInjected InjectFunction();
 
   // True while the coroutine is suspended in a yield.

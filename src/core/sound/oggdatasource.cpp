@@ -166,16 +166,15 @@ bool TOggDataSource::InitFromFile(str name, bool fromFile)
     if (size > 0 && size <= kMaxOggFileBytes) {
       data = new (std::nothrow) uint8_t[size];
     }
-    bool complete = data && qv_read(file, data, static_cast<unsigned long>(size)) ==
-                                static_cast<unsigned long>(size);
+    bool complete = data && qv_read(file, data, static_cast<unsigned long>(size)) == static_cast<unsigned long>(size);
     qv_close(file);
     TOggMem* image = complete ? new TOggMem : nullptr;
     if (image) {
       image->mData = data;
       image->mSize = static_cast<int32_t>(size);
     }
-    ov_callbacks callbacks = {TOggMem::ogg_mem_read, TOggMem::ogg_mem_seek,
-                              TOggMem::ogg_mem_close, TOggMem::ogg_mem_tell};
+    ov_callbacks callbacks = {TOggMem::ogg_mem_read, TOggMem::ogg_mem_seek, TOggMem::ogg_mem_close,
+                              TOggMem::ogg_mem_tell};
     if (!image || ov_open_callbacks(image, mState, nullptr, 0, callbacks) < 0) {
       WriteDbg("ERROR: OGG file could not be opened: %s", name.c_str());
       delete mState;
@@ -188,8 +187,8 @@ bool TOggDataSource::InitFromFile(str name, bool fromFile)
 
   vorbis_info* info = ov_info(mState, -1);
   ogg_int64_t frames = ov_pcm_total(mState, -1);
-  bool usable = info && info->channels >= 1 && info->channels <= 2 && info->rate > 0 &&
-                info->rate <= kMaxSampleRate && frames >= 0;
+  bool usable = info && info->channels >= 1 && info->channels <= 2 && info->rate > 0 && info->rate <= kMaxSampleRate &&
+                frames >= 0;
   // Chained files: every link must decode to the same format, or byte offsets and the
   // voice's buffer format would not match what ov_read delivers.
   long links = ov_streams(mState);
@@ -198,8 +197,7 @@ bool TOggDataSource::InitFromFile(str name, bool fromFile)
     usable = linkInfo && linkInfo->channels == info->channels && linkInfo->rate == info->rate;
   }
   if (!usable) {
-    WriteDbg("ERROR: OGG file not supported (needs one or two channels, one format): %s",
-             name.c_str());
+    WriteDbg("ERROR: OGG file not supported (needs one or two channels, one format): %s", name.c_str());
     ov_clear(mState);
     delete mState;
     mState = nullptr;
@@ -325,8 +323,8 @@ void TOggDataSource::ReportDamage(unsigned int offset)
     return;
   }
   mDamageReported = true;
-  WriteDbg("ERROR: OGG file %s is damaged: its sound breaks off or skips at byte %u of %lld", mName.c_str(),
-           offset, static_cast<long long>(mRawLength));
+  WriteDbg("ERROR: OGG file %s is damaged: its sound breaks off or skips at byte %u of %lld", mName.c_str(), offset,
+           static_cast<long long>(mRawLength));
 }
 
 void TOggDataSource::Register()

@@ -10,7 +10,8 @@
 struct OggVorbis_File;
 class TFile;
 
-class TOggDataSource : public TSoundDataSource {
+class TOggDataSource : public TSoundDataSource
+{
 public:
   TOggDataSource() {}
   ~TOggDataSource() override;
@@ -52,7 +53,8 @@ private:
 };
 
 // The whole compressed file in memory, read by the decoder through the callbacks below.
-class TOggMem {
+class TOggMem
+{
 public:
   uint8_t* mData = nullptr;
   int32_t mSize = 0;
@@ -64,7 +66,8 @@ public:
   static int ogg_mem_close(void* mem);
 };
 
-class TOggDataSourceBuilder : public TSoundDataSourceBuilder {
+class TOggDataSourceBuilder : public TSoundDataSourceBuilder
+{
 public:
   boost::shared_ptr<TSoundDataSource> Create(str name, bool fromFile) override;
 };

@@ -12,13 +12,15 @@
 
 // Serialises every read of sound data: the sound thread refills while the main thread
 // starts streams and builds memory copies.
-class TLockSoundMutex {
+class TLockSoundMutex
+{
 public:
   static TMutex mMutex;
 };
 
 // Holds a TMutex for the lifetime of a scope (the mutexes are recursive).
-class TSoundScopedLock {
+class TSoundScopedLock
+{
 public:
   explicit TSoundScopedLock(TMutex& mutex) : mMutex(mutex) { mMutex.Lock(0); }
   ~TSoundScopedLock() { mMutex.Unlock(); }
@@ -30,7 +32,8 @@ private:
 };
 
 // Signed 16-bit little-endian PCM, channels interleaved; offsets and lengths in bytes.
-class TSoundDataSource {
+class TSoundDataSource
+{
 public:
   virtual ~TSoundDataSource() {}
   // Copies up to count bytes from byte offset into buffer; the number copied (0 at the end).
@@ -43,7 +46,8 @@ public:
 };
 
 // A complete decoded copy of another source, read by plain copies.
-class TMemDataSource : public TSoundDataSource {
+class TMemDataSource : public TSoundDataSource
+{
 public:
   explicit TMemDataSource(boost::shared_ptr<TSoundDataSource> source);
   ~TMemDataSource() override;
@@ -65,14 +69,16 @@ private:
   double mSeconds = 0.0;
 };
 
-class TSoundDataSourceBuilder {
+class TSoundDataSourceBuilder
+{
 public:
   virtual ~TSoundDataSourceBuilder() {}
   // fromFile: decode from the file while playing; false keeps the sound in memory.
   virtual boost::shared_ptr<TSoundDataSource> Create(str name, bool fromFile) = 0;
 };
 
-class TSoundDataSourceFactory {
+class TSoundDataSourceFactory
+{
 public:
   // Maps a case-sensitive extension (no dot) to a builder, replacing an earlier one.
   static void Register(str extension, TSoundDataSourceBuilder* builder);

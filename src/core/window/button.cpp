@@ -23,7 +23,8 @@ namespace {
 // One playing copy of a button's sound, through the sound service the platform handed in.
 void PlayOnce(const boost::shared_ptr<TSound>& sound)
 {
-  if (ISoundPlayback* playback = TServices::Get().sound) playback->PlayOnce(sound);
+  if (ISoundPlayback* playback = TServices::Get().sound)
+    playback->PlayOnce(sound);
 }
 
 const char kButtonNameGlobal[] = "_qvButtonName";
@@ -41,7 +42,7 @@ int GetButtonName(lua_State* L)
   return 1;
 }
 
-}  // namespace
+} // namespace
 
 TWindow* TButtonDynamicCreate()
 {
@@ -79,8 +80,7 @@ bool TButton::LuaAction::DoAction(TButton* button)
 
 TButton::TButton()
     : TLayeredWindow(4), mState(0), mFlags2(0), mCommand(nullptr), mMask(nullptr), mMaskWidth(0), mMaskHeight(0)
-{
-}
+{}
 
 TButton::~TButton()
 {
@@ -185,11 +185,16 @@ void TButton::Init(TWindowStyle& style)
   const float scale = float(style.GetNumber("scale", 1.0));
 
   unsigned flags = 0;
-  if (style.GetBool("sendToParent", false)) flags |= kAddSendToParent;
-  if (style.GetBool("beginGroup", false)) flags |= kAddBeginGroup;
-  if (style.GetBool("close", false)) flags |= kAddClose;
-  if (style.GetBool("default", false)) flags |= kAddDefault;
-  if (style.GetBool("cancel", false)) flags |= kAddCancel;
+  if (style.GetBool("sendToParent", false))
+    flags |= kAddSendToParent;
+  if (style.GetBool("beginGroup", false))
+    flags |= kAddBeginGroup;
+  if (style.GetBool("close", false))
+    flags |= kAddClose;
+  if (style.GetBool("default", false))
+    flags |= kAddDefault;
+  if (style.GetBool("cancel", false))
+    flags |= kAddCancel;
   // The flags go first: a radio button that begins its group and starts on must not
   // switch off the group before it.
   AddFlags(flags);
@@ -197,15 +202,20 @@ void TButton::Init(TWindowStyle& style)
     SetOn(true);
   }
 
-  if (!sound.empty()) SetSound(kDown, sound);
-  if (!rolloverSound.empty()) SetSound(kRollover, rolloverSound);
-  if (!mask.empty()) SetClickMask(TTexture::Get(mask, 0));
+  if (!sound.empty())
+    SetSound(kDown, sound);
+  if (!rolloverSound.empty())
+    SetSound(kRollover, rolloverSound);
+  if (!mask.empty())
+    SetClickMask(TTexture::Get(mask, 0));
 
   if (boost::shared_ptr<TLuaTable> graphics = style.GetTable("graphics")) {
     const int count = GetType() == kPush ? 3 : 4;
     unsigned drawFlags = 0;
-    if (style.GetBool("hflip", false)) drawFlags |= 1;
-    if (style.GetBool("vflip", false)) drawFlags |= 2;
+    if (style.GetBool("hflip", false))
+      drawFlags |= 1;
+    if (style.GetBool("vflip", false))
+      drawFlags |= 2;
     const bool rotate = style.GetBool("rotate", false);
     TImage* image = nullptr;
     for (int i = 0; i < count; ++i) {
@@ -259,15 +269,15 @@ void TButton::StateUpdate(EMouseState newState, EMouseState oldState)
   }
   const int on = IsOn() ? 1 : 0;
   switch (GetType()) {
-    case kPush:
-      SetCurrentLayer(int(newState));
-      break;
-    case kToggle:
-    case kRadio:
-      SetCurrentLayer(newState == kUp ? on : newState == kDown ? 1 - on : 2 + on);
-      break;
-    default:
-      break;
+  case kPush:
+    SetCurrentLayer(int(newState));
+    break;
+  case kToggle:
+  case kRadio:
+    SetCurrentLayer(newState == kUp ? on : newState == kDown ? 1 - on : 2 + on);
+    break;
+  default:
+    break;
   }
 }
 

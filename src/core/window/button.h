@@ -19,10 +19,28 @@ class TTexture;
 class TButton : public TLayeredWindow, public TButtonRole, public IScriptWidget
 {
 public:
-  enum EButtonType { kPush = 0, kToggle = 1, kRadio = 2 };
-  enum EMouseState { kUp = 0, kDown = 1, kRollover = 2, kPressed = 3 };
+  enum EButtonType
+  {
+    kPush = 0,
+    kToggle = 1,
+    kRadio = 2
+  };
+  enum EMouseState
+  {
+    kUp = 0,
+    kDown = 1,
+    kRollover = 2,
+    kPressed = 3
+  };
   // AddFlags values (also the style keys' meaning).
-  enum EAddFlags { kAddBeginGroup = 1, kAddSendToParent = 2, kAddClose = 4, kAddDefault = 8, kAddCancel = 16 };
+  enum EAddFlags
+  {
+    kAddBeginGroup = 1,
+    kAddSendToParent = 2,
+    kAddClose = 4,
+    kAddDefault = 8,
+    kAddCancel = 16
+  };
 
   // The command a button runs on a completed click; owned by the button.
   class Action
@@ -101,7 +119,13 @@ public:
   void SetLuaCommand(TLuaFunction* command) override;
 
 private:
-  enum { kOnBit = 1, kCloseBit = 2, kDefaultBit = 4, kCancelBit = 8 };
+  enum
+  {
+    kOnBit = 1,
+    kCloseBit = 2,
+    kDefaultBit = 4,
+    kCancelBit = 8
+  };
 
   uint8_t mState;
   uint8_t mFlags2;
@@ -113,7 +137,8 @@ private:
 };
 
 // Calls a member function of an object with the button.
-template <class T, class Member> class TButtonListener : public TButton::Action
+template <class T, class Member>
+class TButtonListener : public TButton::Action
 {
 public:
   TButtonListener(T* object, Member member) : mObject(object), mMember(member) {}
@@ -128,7 +153,8 @@ private:
   Member mMember;
 };
 
-template <class T, class Member> TButton::Action* CreateButtonListener(T* object, Member member)
+template <class T, class Member>
+TButton::Action* CreateButtonListener(T* object, Member member)
 {
   return new TButtonListener<T, Member>(object, member);
 }

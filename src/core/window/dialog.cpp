@@ -17,10 +17,7 @@ std::function<void(const str&)>& BrowserOpener()
 
 } // namespace
 
-TDialog::TDialog(const str& script, const str& body, const str& title)
-    : mScript(script), mBody(body), mTitle(title)
-{
-}
+TDialog::TDialog(const str& script, const str& body, const str& title) : mScript(script), mBody(body), mTitle(title) {}
 
 intptr_t TDialog::ClassId()
 {

@@ -37,10 +37,10 @@ struct TEvent
     kSecondaryDown = 1,
     kTertiaryUp = 2,
     kTertiaryDown = 3,
-    kWheelHorizontalPlus = 4, // horizontal axis, delta 0 or more
-    kWheelHorizontalMinus = 5,  // horizontal axis, negative delta
-    kWheelVerticalPlus = 6,  // vertical axis, delta 0 or more
-    kWheelVerticalMinus = 7     // vertical axis, negative delta
+    kWheelHorizontalPlus = 4,  // horizontal axis, delta 0 or more
+    kWheelHorizontalMinus = 5, // horizontal axis, negative delta
+    kWheelVerticalPlus = 6,    // vertical axis, delta 0 or more
+    kWheelVerticalMinus = 7    // vertical axis, negative delta
   };
 
   // Modifier bits (left-hand keys only).
@@ -68,8 +68,7 @@ struct TEvent
   TEvent() : type(kIdle), code(0), x(0), y(0), modifiers(0) {}
   TEvent(int32_t type_, int32_t code_, int32_t x_, int32_t y_, uint32_t modifiers_)
       : type(type_), code(code_), x(x_), y(y_), modifiers(modifiers_)
-  {
-  }
+  {}
 };
 
 static_assert(sizeof(TEvent) == 20, "TEvent is five 32-bit fields");

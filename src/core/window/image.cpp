@@ -17,7 +17,7 @@ void InvalidateScreen()
   }
 }
 
-}  // namespace
+} // namespace
 
 TWindow* TImageDynamicCreate()
 {
@@ -125,10 +125,8 @@ void TImage::Init(TWindowStyle& style)
     unsigned displayHeight = 0;
     bool fullscreen = false;
     TRenderer::GetInstance()->GetDisplayHandler()->GetDisplay(&displayWidth, &displayHeight, &fullscreen);
-    const float horizontal =
-        texture->GetWidth() != 0 ? float(displayWidth) / float(texture->GetWidth()) : 1.0f;
-    const float vertical =
-        texture->GetHeight() != 0 ? float(displayHeight) / float(texture->GetHeight()) : 0.0f;
+    const float horizontal = texture->GetWidth() != 0 ? float(displayWidth) / float(texture->GetWidth()) : 1.0f;
+    const float vertical = texture->GetHeight() != 0 ? float(displayHeight) / float(texture->GetHeight()) : 0.0f;
     scale = vertical > 1.0f ? vertical : horizontal;
   }
   SetTexture(texture, scale);

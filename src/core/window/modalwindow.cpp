@@ -225,7 +225,7 @@ public:
   std::vector<TWindow*> mFound;
 };
 
-}  // namespace
+} // namespace
 
 bool TModalWindow::FocusFirstEntry(bool last)
 {

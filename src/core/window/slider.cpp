@@ -26,8 +26,7 @@ intptr_t TSlider::ClassId()
 TSlider::TSlider()
     : mDragging(0), mInitialised(false), mThumb(new TImage(true)), mValue(0.0f), mScale(1.0f), mRailAlpha(1.0f),
       mCrossOffset(0), mThickness(0), mHorizontal(false)
-{
-}
+{}
 
 TSlider::~TSlider()
 {
@@ -140,9 +139,7 @@ void TSlider::Init(TWindowStyle& style)
       thumbRollover.empty() ? boost::shared_ptr<TTexture>() : TTexture::Get(thumbRollover, 0);
   SetName(name);
   mScale = scale;
-  auto load = [](const str& file) {
-    return file.empty() ? boost::shared_ptr<TTexture>() : TTexture::Get(file, 0);
-  };
+  auto load = [](const str& file) { return file.empty() ? boost::shared_ptr<TTexture>() : TTexture::Get(file, 0); };
   SetRailTexture(load(top), load(middle), load(bottom));
   SetSliderTexture(normalTexture, rolloverTexture);
   UpdateSliderPos();
@@ -172,8 +169,7 @@ void MakeQuad2d(TTransformedLitVert* vertices, TVec2 const& position, TVec2 cons
   }
 }
 
-int TSlider::BuildTexture(boost::shared_ptr<TTexture> texture, int offset, TTransformedLitVert* vertices,
-                          bool stretch)
+int TSlider::BuildTexture(boost::shared_ptr<TTexture> texture, int offset, TTransformedLitVert* vertices, bool stretch)
 {
   if (!texture) {
     return 0;
@@ -275,9 +271,11 @@ bool TSlider::OnMouseMove(const TPoint& point)
   const bool inside =
       point.x >= client.left && point.x < client.right && point.y >= client.top && point.y < client.bottom;
   if (inside) {
-    if (manager) manager->AddMouseListener(this);
+    if (manager)
+      manager->AddMouseListener(this);
   } else if (!mDragging) {
-    if (manager) manager->RemoveMouseListener(this);
+    if (manager)
+      manager->RemoveMouseListener(this);
     ShowThumb(false);
   }
   if (!mDragging) {

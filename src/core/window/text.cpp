@@ -40,7 +40,7 @@ bool IsNumberLabel(const str& label)
   return true;
 }
 
-}  // namespace
+} // namespace
 
 TWindow* TTextDynamicCreate()
 {
@@ -53,8 +53,7 @@ intptr_t TText::ClassId()
   return id;
 }
 
-TText::TText(bool captureDraw)
-    : mTextGraphic(nullptr), mScale(1.0f), mAlpha(1.0f), mSpacing(0), mScrollTerm(0.5f)
+TText::TText(bool captureDraw) : mTextGraphic(nullptr), mScale(1.0f), mAlpha(1.0f), mSpacing(0), mScrollTerm(0.5f)
 {
   if (captureDraw) {
     mFlags |= kCaptureDraw;
@@ -115,10 +114,8 @@ void TText::Init(TWindowStyle& style)
     if (rotation != 0.0f) {
       int extentX = width;
       int extentY = height;
-      FixSize(&originX, &extentX, &TWindow::GetWindowWidth, (rotationAlign & 1) != 0, (rotationAlign & 2) != 0,
-              false);
-      FixSize(&originY, &extentY, &TWindow::GetWindowHeight, (rotationAlign & 4) != 0, (rotationAlign & 8) != 0,
-              false);
+      FixSize(&originX, &extentX, &TWindow::GetWindowWidth, (rotationAlign & 1) != 0, (rotationAlign & 2) != 0, false);
+      FixSize(&originY, &extentY, &TWindow::GetWindowHeight, (rotationAlign & 4) != 0, (rotationAlign & 8) != 0, false);
       mTextGraphic->SetRotation(rotation, unsigned(originX), unsigned(originY));
     }
   } else {
@@ -179,8 +176,8 @@ void TText::DrawText(int inset)
   TBegin2d twoD;
   TRect client;
   GetClientRect(&client);
-  mTextGraphic->Draw(TVec2(float(client.left + inset), float(client.top)), unsigned(client.bottom - client.top),
-                     mScale, mSpacing, mAlpha, boost::shared_ptr<TTexture>());
+  mTextGraphic->Draw(TVec2(float(client.left + inset), float(client.top)), unsigned(client.bottom - client.top), mScale,
+                     mSpacing, mAlpha, boost::shared_ptr<TTexture>());
 }
 
 void TText::SetScroll(float position, float)

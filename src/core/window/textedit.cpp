@@ -26,10 +26,14 @@ const int kFieldInset = 4;
 // Bytes of a character by its lead byte; 0 for the terminating zero.
 unsigned UTF8Length(unsigned char lead)
 {
-  if (lead == 0) return 0;
-  if (lead < 0xC0) return 1;
-  if (lead < 0xE0) return 2;
-  if (lead < 0xF0) return 3;
+  if (lead == 0)
+    return 0;
+  if (lead < 0xC0)
+    return 1;
+  if (lead < 0xE0)
+    return 2;
+  if (lead < 0xF0)
+    return 3;
   return 4;
 }
 
@@ -52,9 +56,12 @@ unsigned CharacterCount(const str& text)
 bool IsShownInLayer(const TWindow* entry)
 {
   for (const TWindow* window = entry; window; window = window->GetParent()) {
-    if (!(window->GetFlags() & TWindow::kVisible)) return false;
-    if (window->GetFlags() & TWindow::kModal) return true;
-    if (!window->GetParent()) return false;
+    if (!(window->GetFlags() & TWindow::kVisible))
+      return false;
+    if (window->GetFlags() & TWindow::kModal)
+      return true;
+    if (!window->GetParent())
+      return false;
   }
   return false;
 }
@@ -66,7 +73,8 @@ public:
   explicit TextSpider(TTextEdit* entry) : mEntry(entry) {}
   bool Process(TWindow* window) override
   {
-    if (mFound) return false;
+    if (mFound)
+      return false;
     TTextEdit* other = window->GetCast<TTextEdit>();
     if (other && other != mEntry) {
       boost::shared_ptr<TTextEdit::TRing> ring = other->GetRing();
@@ -83,7 +91,7 @@ public:
   boost::shared_ptr<TTextEdit::TRing> mFound;
 };
 
-}  // namespace
+} // namespace
 
 TWindow* TTextEditDynamicCreate()
 {
@@ -97,8 +105,8 @@ intptr_t TTextEdit::ClassId()
 }
 
 TTextEdit::TTextEdit()
-    : TText(false), mLimit(10), mCaret(0), mCaretEnabled(true), mUTF8(false), mPassword(false),
-      mCaretPhase(false), mRefusedOne(false), mRefusedChar(0)
+    : TText(false), mLimit(10), mCaret(0), mCaretEnabled(true), mUTF8(false), mPassword(false), mCaretPhase(false),
+      mRefusedOne(false), mRefusedChar(0)
 {
   mFlags |= kFocusable;
   mClock.Reset();
@@ -225,8 +233,10 @@ void TTextEdit::UpdateText()
   str before;
   str after;
   if (mPassword) {
-    for (unsigned i = 0; i < caret; ++i) before += '*';
-    for (unsigned i = caret; i < length; ++i) after += '*';
+    for (unsigned i = 0; i < caret; ++i)
+      before += '*';
+    for (unsigned i = caret; i < length; ++i)
+      after += '*';
   } else {
     before = TTextGraphic::Escape(mText.substr(0, int(caret)));
     after = TTextGraphic::Escape(mText.substr(caret));
@@ -254,18 +264,18 @@ void TTextEdit::UpdateText()
 bool TTextEdit::KeyHit(eKeyType type, char c)
 {
   switch (type) {
-    case kKeyEdit:
-    case kKeyPaste:
+  case kKeyEdit:
+  case kKeyPaste:
+    return true;
+  case kKeyInsert:
+    if (mUTF8 || mText.length() + 1 < mLimit) {
       return true;
-    case kKeyInsert:
-      if (mUTF8 || mText.length() + 1 < mLimit) {
-        return true;
-      }
-      OnRefused(kRefusedFull);
-      KeyHit(kKeyRefused, c);
-      return false;
-    default:
-      return false;
+    }
+    OnRefused(kRefusedFull);
+    KeyHit(kKeyRefused, c);
+    return false;
+  default:
+    return false;
   }
 }
 
@@ -425,8 +435,10 @@ bool TTextEdit::Paste()
   str clip = clipboard ? clipboard->GetClipboardText() : str();
   // A copied line often brings its line end and blanks along: they are dropped, not refused.
   unsigned first = 0, last = clip.length();
-  while (first < last && (unsigned char)clip[first] <= ' ') ++first;
-  while (last > first && (unsigned char)clip[last - 1] <= ' ') --last;
+  while (first < last && (unsigned char)clip[first] <= ' ')
+    ++first;
+  while (last > first && (unsigned char)clip[last - 1] <= ' ')
+    --last;
   clip = clip.substr(first, int(last - first));
   if (clip.empty()) {
     return false;

@@ -13,10 +13,23 @@
 class TTextEdit : public TText
 {
 public:
-  enum eKeyType { kKeyInsert = 0, kKeyEdit = 1, kKeyEnter = 2, kKeyTab = 3, kKeyPaste = 4, kKeyRefused = 5 };
+  enum eKeyType
+  {
+    kKeyInsert = 0,
+    kKeyEdit = 1,
+    kKeyEnter = 2,
+    kKeyTab = 3,
+    kKeyPaste = 4,
+    kKeyRefused = 5
+  };
   // Why typed or pasted text was not taken: the field is full, its font cannot show a
   // character, or a character is a control character.
-  enum ERefusal { kRefusedFull, kRefusedUnshown, kRefusedControl };
+  enum ERefusal
+  {
+    kRefusedFull,
+    kRefusedUnshown,
+    kRefusedControl
+  };
   typedef std::list<TTextEdit*> TRing;
 
   TTextEdit();

@@ -457,8 +457,8 @@ bool TWindow::DoDraw(EDrawMode mode)
   TRect screen;
   GetWindowRect(&screen);
   const TURect current = renderer->GetClippingRectangle();
-  const TRect clip = TRect::Intersect(
-      TRect(int(current.left), int(current.top), int(current.right), int(current.bottom)), screen);
+  const TRect clip =
+      TRect::Intersect(TRect(int(current.left), int(current.top), int(current.right), int(current.bottom)), screen);
   if (clip.right <= clip.left || clip.bottom <= clip.top) {
     return true;
   }
@@ -484,13 +484,27 @@ bool TWindow::HandleEvent(const TEvent* event, bool focusTaken)
   const TPoint point(event->x, event->y);
   bool consumed = false;
   switch (event->type) {
-  case TEvent::kMouseDown: consumed = OnMouseDown(point); break;
-  case TEvent::kExtendedMouse: consumed = OnExtendedMouseEvent(point, event->code); break;
-  case TEvent::kMouseUp: consumed = OnMouseUp(point); break;
-  case TEvent::kMouseMove: consumed = OnMouseMove(point); break;
-  case TEvent::kMouseHover: consumed = OnMouseHover(point); break;
-  case TEvent::kKeyDown: consumed = OnKeyDown(char(event->code), event->modifiers); break;
-  case TEvent::kKeyUp: consumed = OnKeyUp(char(event->code)); break;
+  case TEvent::kMouseDown:
+    consumed = OnMouseDown(point);
+    break;
+  case TEvent::kExtendedMouse:
+    consumed = OnExtendedMouseEvent(point, event->code);
+    break;
+  case TEvent::kMouseUp:
+    consumed = OnMouseUp(point);
+    break;
+  case TEvent::kMouseMove:
+    consumed = OnMouseMove(point);
+    break;
+  case TEvent::kMouseHover:
+    consumed = OnMouseHover(point);
+    break;
+  case TEvent::kKeyDown:
+    consumed = OnKeyDown(char(event->code), event->modifiers);
+    break;
+  case TEvent::kKeyUp:
+    consumed = OnKeyUp(char(event->code));
+    break;
   case TEvent::kChar:
   case TEvent::kUTF8Char:
     if (gIgnoreNextChar) {
@@ -506,7 +520,8 @@ bool TWindow::HandleEvent(const TEvent* event, bool focusTaken)
       }
     }
     break;
-  default: break;
+  default:
+    break;
   }
 
   if (event->type == TEvent::kMouseDown && !focusTaken) {

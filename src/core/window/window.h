@@ -84,16 +84,19 @@ public:
   // Enters a creation function in the table CreateFromId reads and returns its id.
   static intptr_t RegisterCreatable(TCreator creator);
 
-  template <class T> T* GetCast()
+  template <class T>
+  T* GetCast()
   {
     return IsKindOf(T::ClassId()) ? static_cast<T*>(this) : nullptr;
   }
-  template <class T> static T* GetCast(TWindow* window)
+  template <class T>
+  static T* GetCast(TWindow* window)
   {
     return window ? window->GetCast<T>() : nullptr;
   }
   // Searches the modal layer holding from (the top layer when from is null).
-  template <class T> static T* GetControl(const str& name, TWindow* from = nullptr)
+  template <class T>
+  static T* GetControl(const str& name, TWindow* from = nullptr)
   {
     TWindow* root = ControlRoot(from);
     return root ? GetCast<T>(root->GetChildWindow(name, -1)) : nullptr;

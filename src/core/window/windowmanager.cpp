@@ -26,9 +26,12 @@ void IWindowScript::OnMessage(TMessage* message, TLuaFunction* function)
 namespace {
 
 // Glyphs drawn into a texture change what the screen shows.
-void InvalidateAfterGlyphs(void* manager) { static_cast<TWindowManager*>(manager)->InvalidateScreen(); }
+void InvalidateAfterGlyphs(void* manager)
+{
+  static_cast<TWindowManager*>(manager)->InvalidateScreen();
+}
 
-}  // namespace
+} // namespace
 
 TWindowManager::TWindowManager()
 {
@@ -70,7 +73,8 @@ TWindowManager::~TWindowManager()
     mScript->OnDetached(this);
     mScript = nullptr;
   }
-  if (TQvMiniVecDraw::GetDrawnHookContext() == this) TQvMiniVecDraw::SetDrawnHook(nullptr, nullptr);
+  if (TQvMiniVecDraw::GetDrawnHookContext() == this)
+    TQvMiniVecDraw::SetDrawnHook(nullptr, nullptr);
   if (sInstance == this) {
     sInstance = nullptr;
   }
@@ -83,7 +87,8 @@ TWindowRenderer* TWindowManager::GetRenderer() const
 
 void TWindowManager::AttachWindowScript(IWindowScript* script)
 {
-  if (mScript && mScript != script) mScript->OnDetached(this);
+  if (mScript && mScript != script)
+    mScript->OnDetached(this);
   mScript = script;
   if (!script) {
     return;
@@ -588,8 +593,8 @@ uint32_t TWindowManager::MillisecondsUntilIdleWork() const
   // The same conditions under which DrawStack draws.
   IAppHost* host = TServices::Get().host;
   // A closed gate opens with a task (a game's tick), which the tasks' own wait covers.
-  if (mScreenInvalid && !mMoviePlaying &&
-      !mModalStack.empty() && mModalStack.front() && (!mFrameGate || mFrameGate->FrameAllowed())) {
+  if (mScreenInvalid && !mMoviePlaying && !mModalStack.empty() && mModalStack.front() &&
+      (!mFrameGate || mFrameGate->FrameAllowed())) {
     if (!mDrawnOnce) {
       return 0;
     }
@@ -675,8 +680,7 @@ void TWindowManager::DrawStack()
     TRect screen;
     mScreen->GetWindowRect(&screen);
     renderer->PushClippingRectangle(TURect(unsigned(std::max(screen.left, 0)), unsigned(std::max(screen.top, 0)),
-                                           unsigned(std::max(screen.right, 0)),
-                                           unsigned(std::max(screen.bottom, 0))));
+                                           unsigned(std::max(screen.right, 0)), unsigned(std::max(screen.bottom, 0))));
     renderer->PushViewport(screen);
     TRect r;
     mHoverWindow->GetWindowRect(&r);
@@ -713,8 +717,7 @@ void TWindowManager::DrawLayer(TWindow::EDrawMode mode)
   auto start = std::prev(mModalStack.end());
   for (auto it = mModalStack.begin(); it != mModalStack.end(); ++it) {
     TModalWindow* layer = *it;
-    if ((layer->GetFlags() & TWindow::kOpaque) && mScreen &&
-        layer->GetWindowWidth() == mScreen->GetWindowWidth() &&
+    if ((layer->GetFlags() & TWindow::kOpaque) && mScreen && layer->GetWindowWidth() == mScreen->GetWindowWidth() &&
         layer->GetWindowHeight() == mScreen->GetWindowHeight()) {
       start = it;
       break;

@@ -16,10 +16,7 @@ public:
   void PushViewport(const TRect& viewport) override { TRenderer::GetInstance()->PushViewport(viewport); }
   void PopViewport() override { TRenderer::GetInstance()->PopViewport(); }
   void GetViewport(TRect* viewport) override { TRenderer::GetInstance()->GetViewport(viewport); }
-  void PushClippingRectangle(const TURect& clip) override
-  {
-    TRenderer::GetInstance()->PushClippingRectangle(clip);
-  }
+  void PushClippingRectangle(const TURect& clip) override { TRenderer::GetInstance()->PushClippingRectangle(clip); }
   void PopClippingRectangle() override { TRenderer::GetInstance()->PopClippingRectangle(); }
   TURect GetClippingRectangle() override { return TRenderer::GetInstance()->GetClippingRectangle(); }
   void FillRect(const TURect& rect, const TColor& color) override

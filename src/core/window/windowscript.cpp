@@ -33,16 +33,29 @@ namespace {
 
 TMovieHostFactory sMovieHostFactory = nullptr;
 
-uint32_t GetTimer() { return TTimeSource::Timer(); }
-str GetConfig(const str& key, const str& defaultValue) { return TConfig::Get(key, defaultValue); }
-bool IsEnabled(const str& key) { return TConfig::IsEnabled(key); }
+uint32_t GetTimer()
+{
+  return TTimeSource::Timer();
+}
+str GetConfig(const str& key, const str& defaultValue)
+{
+  return TConfig::Get(key, defaultValue);
+}
+bool IsEnabled(const str& key)
+{
+  return TConfig::IsEnabled(key);
+}
 
 void SetTopModalOnly(bool topOnly)
 {
-  if (TWindowManager* manager = TWindowManager::GetInstance()) manager->SetTopModalOnly(topOnly);
+  if (TWindowManager* manager = TWindowManager::GetInstance())
+    manager->SetTopModalOnly(topOnly);
 }
 
-IScriptWidget* Widget(TWindow* window) { return window ? dynamic_cast<IScriptWidget*>(window) : nullptr; }
+IScriptWidget* Widget(TWindow* window)
+{
+  return window ? dynamic_cast<IScriptWidget*>(window) : nullptr;
+}
 
 bool IsWidget(TWindow* window, IScriptWidget::EScriptKind kind)
 {
@@ -61,32 +74,35 @@ unsigned CharLength(const str& text, unsigned i)
 
 bool IsValidTypeName(const str& name)
 {
-  if (name.empty()) return false;
+  if (name.empty())
+    return false;
   for (unsigned i = 0; i < name.length(); ++i) {
     unsigned char c = (unsigned char)name[i];
-    if (!(std::isalpha(c) || c == '_' || (i > 0 && std::isdigit(c)))) return false;
+    if (!(std::isalpha(c) || c == '_' || (i > 0 && std::isdigit(c))))
+      return false;
   }
   return true;
 }
 
 unsigned ClampToUnsigned(double value)
 {
-  if (!(value > 0)) return 0;
-  if (value >= 4294967295.0) return 0xFFFFFFFFu;
+  if (!(value > 0))
+    return 0;
+  if (value >= 4294967295.0)
+    return 0xFFFFFFFFu;
   return (unsigned)value;
 }
 
 char const kDialogFunctionSource[] = "local id = ...; return function() WaitForCloseMessage( id ); end";
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------
 // Messages
 
 TLuaMessageWrapper::TLuaMessageWrapper(lua_State* L, TMessage* held)
     : TMessage(held->GetType(), held->GetName(), held->GetTarget()), mPin(L)
-{
-}
+{}
 
 TMessage* TLuaMessageWrapper::Unwrap()
 {
@@ -97,12 +113,18 @@ TMessage* TLuaMessageWrapper::Unwrap()
   return held ? held : this;
 }
 
-TMessage* CreateNamedMessage(int kind, str name) { return new TMessage(kind, name); }
+TMessage* CreateNamedMessage(int kind, str name)
+{
+  return new TMessage(kind, name);
+}
 
 // ---------------------------------------------------------------------------------------
 // Set-up
 
-void TWindowScript::SetMovieHostFactory(TMovieHostFactory factory) { sMovieHostFactory = factory; }
+void TWindowScript::SetMovieHostFactory(TMovieHostFactory factory)
+{
+  sMovieHostFactory = factory;
+}
 
 TWindowScript::TWindowScript(lua_State* state) : TScript(state)
 {
@@ -125,8 +147,10 @@ TWindowScript::~TWindowScript()
   StopMovie();
   // Messages owned by Lua values die now, while their classes still exist.
   lua_gc(mState, LUA_GCCOLLECT, 0);
-  if (mManager && mManager->GetScript() == this) mManager->AttachWindowScript(nullptr);
-  if (IAppHost* host = TServices::Get().host) host->GetTaskList()->OrphanTask(this);
+  if (mManager && mManager->GetScript() == this)
+    mManager->AttachWindowScript(nullptr);
+  if (IAppHost* host = TServices::Get().host)
+    host->GetTaskList()->OrphanTask(this);
 }
 
 void TWindowScript::RegisterCommands()
@@ -175,7 +199,8 @@ void TWindowScript::RegisterCommands()
 
 void TWindowScript::OnDetached(TWindowManager* manager)
 {
-  if (mManager == manager) mManager = nullptr;
+  if (mManager == manager)
+    mManager = nullptr;
 }
 
 void TWindowScript::OnAttached(TWindowManager* manager)
@@ -184,7 +209,8 @@ void TWindowScript::OnAttached(TWindowManager* manager)
   AddWindowType("XSellWindow", TXSellWindow::ClassId());
   LuaBind(mState, "SetTopModalOnly", &SetTopModalOnly);
   IAppHost* host = TServices::Get().host;
-  if (host && !host->GetTaskList()->Contains(this)) host->GetTaskList()->AdoptTask(this);
+  if (host && !host->GetTaskList()->Contains(this))
+    host->GetTaskList()->AdoptTask(this);
 }
 
 void TWindowScript::AddWindowType(const str& name, intptr_t classId)
@@ -194,9 +220,9 @@ void TWindowScript::AddWindowType(const str& name, intptr_t classId)
     WriteDbg("ERROR: window type name '%s' is not an identifier", name.c_str());
     return;
   }
-  str text = str::getFormatted(
-      "function %s( table )\tCreating( '%s', table );\ttable.typename='%s';\n\treturn function() DoWindow( table ) end end;",
-      name.c_str(), name.c_str(), name.c_str());
+  str text = str::getFormatted("function %s( table )\tCreating( '%s', table );\ttable.typename='%s';\n\treturn "
+                               "function() DoWindow( table ) end end;",
+                               name.c_str(), name.c_str(), name.c_str());
   TScript::DoLuaString(text, -1, 0);
   mWindowTypes[name] = classId;
 }
@@ -210,17 +236,22 @@ intptr_t TWindowScript::GetWindowType(const str& name) const
 // ---------------------------------------------------------------------------------------
 // Construction
 
-void TWindowScript::PushWindow(TWindow* window) { mStack.push_back(window); }
+void TWindowScript::PushWindow(TWindow* window)
+{
+  mStack.push_back(window);
+}
 
 void TWindowScript::PopWindow()
 {
-  if (mStack.size() > 1) mStack.pop_back();
+  if (mStack.size() > 1)
+    mStack.pop_back();
 }
 
 void TWindowScript::NewModalWindow(TModalWindow* top)
 {
   mStack.clear();
-  if (top) mStack.push_back(top);
+  if (top)
+    mStack.push_back(top);
 }
 
 int TWindowScript::CreateCustomWindow(lua_State* L)
@@ -273,36 +304,42 @@ bool TWindowScript::InitWindow(TWindow* window)
 void TWindowScript::PostChildCreate(TLuaTable* style, str)
 {
   TWindow* window = GetBuildWindow();
-  if (!window || !style) return;
+  if (!window || !style)
+    return;
   TWindowStyle view(style);
   window->PostChildrenInit(view);
 }
 
 void TWindowScript::SetWindowName(str name)
 {
-  if (TWindow* window = GetBuildWindow()) window->SetName(name);
+  if (TWindow* window = GetBuildWindow())
+    window->SetName(name);
 }
 
 bool TWindowScript::FitToChildren()
 {
   TWindow* window = GetBuildWindow();
-  if (!window) return false;
+  if (!window)
+    return false;
   window->FitToChildren();
   return !window->GetChildren().empty();
 }
 
 void TWindowScript::SelectLayer(int layer)
 {
-  if (TLayeredWindow* layered = TWindow::GetCast<TLayeredWindow>(GetBuildWindow())) layered->SetCurrentLayer(layer);
+  if (TLayeredWindow* layered = TWindow::GetCast<TLayeredWindow>(GetBuildWindow()))
+    layered->SetCurrentLayer(layer);
 }
 
 void TWindowScript::DestroyWindow(str name)
 {
   TWindow* build = GetBuildWindow();
   TWindow* window = build ? build->GetChildWindow(name, -1) : nullptr;
-  if (!window || !window->GetParent()) return;
+  if (!window || !window->GetParent())
+    return;
   for (TWindow* entry : mStack)
-    if (entry == window) return;  // still being built
+    if (entry == window)
+      return; // still being built
   window->GetParent()->OrphanChild(window);
   if (TWindowManager* manager = mManager) {
     manager->SafeDestroyWindow(window);
@@ -315,7 +352,8 @@ void TWindowScript::SetFocus(str name)
 {
   TWindowManager* manager = mManager;
   TWindow* build = GetBuildWindow();
-  if (!manager) return;
+  if (!manager)
+    return;
   TWindow* window = build ? build->GetChildWindow(name, -1) : nullptr;
   if (!window) {
     WriteDbg("ERROR: SetFocus: no window named '%s'", name.c_str());
@@ -381,7 +419,8 @@ void TWindowScript::OnMessage(TMessage* message, TLuaFunction* command)
 
 void TWindowScript::Resume()
 {
-  if (CoroutineActive()) TScript::Resume(0);
+  if (CoroutineActive())
+    TScript::Resume(0);
 }
 
 TScript::EInjected TWindowScript::InjectFunction()
@@ -411,7 +450,8 @@ TScript::EInjected TWindowScript::InjectFunction()
 
 int TWindowScript::HandleGetMessage(lua_State* L)
 {
-  if (!lua_isyieldable(L)) return luaL_error(L, "WaitForMessage called outside the dialog coroutine");
+  if (!lua_isyieldable(L))
+    return luaL_error(L, "WaitForMessage called outside the dialog coroutine");
   if (lua_gettop(L) >= 1) {
     int delay = QvLuaToInt(L, 1);
     SetDelay(delay > 0 ? (unsigned)delay : 0, false, true, false);
@@ -433,7 +473,8 @@ TMessage* TWindowScript::CreateCloseMessage()
 int TWindowScript::Post(lua_State* L, bool toParent)
 {
   TMessage* held = QvLuaToMessage(L, 1);
-  if (!held) return 0;
+  if (!held)
+    return 0;
   lua_pushvalue(L, 1);
   TLuaMessageWrapper* wrapper = new TLuaMessageWrapper(L, held);
   TWindowManager* manager = mManager;
@@ -449,8 +490,14 @@ int TWindowScript::Post(lua_State* L, bool toParent)
   return 0;
 }
 
-int TWindowScript::PostMessage(lua_State* L) { return Post(L, false); }
-int TWindowScript::PostMessageToParent(lua_State* L) { return Post(L, true); }
+int TWindowScript::PostMessage(lua_State* L)
+{
+  return Post(L, false);
+}
+int TWindowScript::PostMessageToParent(lua_State* L)
+{
+  return Post(L, true);
+}
 
 void TWindowScript::StartDialog(TDialog* dialog, const str& scriptFile, const str& body, const str& title,
                                 const str& closeName)
@@ -503,9 +550,11 @@ TWindow* TWindowScript::FindUnderTopModal(const str& name) const
 str TWindowScript::GetLabel(str name)
 {
   TWindowManager* manager = mManager;
-  if (!manager || !manager->GetTopModalWindow()) return str();
+  if (!manager || !manager->GetTopModalWindow())
+    return str();
   TWindow* window = FindUnderTopModal(name);
-  if (!window) return name + "_is_not_found";
+  if (!window)
+    return name + "_is_not_found";
   if (IsWidget(window, IScriptWidget::kScriptText) || IsWidget(window, IScriptWidget::kScriptButton))
     return Widget(window)->GetScriptLabel();
   return name + "_is_not_a_TText_window_or_TButton";
@@ -515,7 +564,8 @@ void TWindowScript::RegisterHotkey(str key, str button)
 {
   TWindowManager* manager = mManager;
   TModalWindow* top = manager ? manager->GetTopModalWindow() : nullptr;
-  if (!key.empty() && top) top->AddHotkey(key, button);
+  if (!key.empty() && top)
+    top->AddHotkey(key, button);
 }
 
 void TWindowScript::SetLabel(str name, str text)
@@ -527,10 +577,12 @@ void TWindowScript::SetLabel(str name, str text)
 
 str TWindowScript::TagHotKey(str key, str label, str)
 {
-  if (key.empty() || label.empty()) return label;
+  if (key.empty() || label.empty())
+    return label;
   // The key's last character, whole.
   unsigned last = key.length() - 1;
-  while (last > 0 && ((unsigned char)key[last] & 0xC0) == 0x80) --last;
+  while (last > 0 && ((unsigned char)key[last] & 0xC0) == 0x80)
+    --last;
   str wanted = key.substr(last);
   for (unsigned i = 0; i < label.length(); i += CharLength(label, i)) {
     unsigned length = CharLength(label, i);
@@ -538,7 +590,8 @@ str TWindowScript::TagHotKey(str key, str label, str)
     bool same = length == wanted.length() &&
                 (length == 1 ? std::tolower((unsigned char)candidate[0]) == std::tolower((unsigned char)wanted[0])
                              : candidate == wanted);
-    if (same) return label.substr(0, (int)i) + "<u>" + candidate + "</u>" + label.substr(i + length);
+    if (same)
+      return label.substr(0, (int)i) + "<u>" + candidate + "</u>" + label.substr(i + length);
   }
   return label;
 }
@@ -550,7 +603,8 @@ int TWindowScript::StripKeyFromLabel(lua_State* L)
   str key;
   unsigned amp = label.find('&');
   if (amp != str::npos) {
-    if (amp + 1 < label.length() && (unsigned char)label[amp + 1] < 0x80) key = str("@") + label[amp + 1];
+    if (amp + 1 < label.length() && (unsigned char)label[amp + 1] < 0x80)
+      key = str("@") + label[amp + 1];
     label.erase(amp, 1);
   }
   lua_pushlstring(L, label.c_str(), label.length());
@@ -561,13 +615,15 @@ int TWindowScript::StripKeyFromLabel(lua_State* L)
 void TWindowScript::SetBitmap(str name, str image, float scale)
 {
   TWindow* window = FindUnderTopModal(name);
-  if (IsWidget(window, IScriptWidget::kScriptImage)) Widget(window)->SetImage(image, scale);
+  if (IsWidget(window, IScriptWidget::kScriptImage))
+    Widget(window)->SetImage(image, scale);
 }
 
 void TWindowScript::SetPosition(str name, int x, int y)
 {
   TWindow* window = FindUnderTopModal(name);
-  if (!window) return;
+  if (!window)
+    return;
   // Without a parent (the screen itself) FixSize leaves the position as given.
   int width = window->GetWindowWidth();
   int height = window->GetWindowHeight();
@@ -590,7 +646,8 @@ void TWindowScript::FillRect(TLuaTable* rectangle, TLuaTable* colour)
 {
   TWindowManager* manager = mManager;
   TWindowRenderer* renderer = manager ? manager->GetRenderer() : nullptr;
-  if (!renderer || !rectangle || !colour) return;
+  if (!renderer || !rectangle || !colour)
+    return;
   TURect area(ClampToUnsigned(rectangle->GetNumber(1, 0)), ClampToUnsigned(rectangle->GetNumber(2, 0)),
               ClampToUnsigned(rectangle->GetNumber(3, 0)), ClampToUnsigned(rectangle->GetNumber(4, 0)));
   area.Check();
@@ -603,8 +660,10 @@ void TWindowScript::FillRect(TLuaTable* rectangle, TLuaTable* colour)
     area.top = area.top > limit.top ? area.top : limit.top;
     area.right = area.right < limit.right ? area.right : limit.right;
     area.bottom = area.bottom < limit.bottom ? area.bottom : limit.bottom;
-    if (area.right < area.left) area.right = area.left;
-    if (area.bottom < area.top) area.bottom = area.top;
+    if (area.right < area.left)
+      area.right = area.left;
+    if (area.bottom < area.top)
+      area.bottom = area.top;
   }
   TColor fill((float)colour->GetNumber(1, 0), (float)colour->GetNumber(2, 0), (float)colour->GetNumber(3, 0),
               (float)colour->GetNumber(4, 0));
@@ -618,12 +677,14 @@ bool TWindowScript::EnableWindow(str name, bool enable)
   TWindowManager* manager = mManager;
   for (TWindow* layer = manager ? manager->GetTopModalWindow() : nullptr; layer; layer = layer->GetParent()) {
     TWindow* window = layer->GetChildWindow(name, -1);
-    if (!window) continue;
+    if (!window)
+      continue;
     if (enable) {
       window->SetFlags(window->GetFlags() | TWindow::kVisible);
     } else {
       window->SetFlags(window->GetFlags() & ~unsigned(TWindow::kVisible));
-      if (IsWidget(window, IScriptWidget::kScriptButton)) window->OnMouseLeave();
+      if (IsWidget(window, IScriptWidget::kScriptButton))
+        window->OnMouseLeave();
     }
     manager->InvalidateScreen();
     return true;
@@ -636,7 +697,8 @@ bool TWindowScript::GetButtonToggleState(str name)
   TWindowManager* manager = mManager;
   for (TWindow* layer = manager ? manager->GetTopModalWindow() : nullptr; layer; layer = layer->GetParent()) {
     TWindow* window = layer->GetChildWindow(name, -1);
-    if (window) return IsWidget(window, IScriptWidget::kScriptButton) && Widget(window)->GetToggleState();
+    if (window)
+      return IsWidget(window, IScriptWidget::kScriptButton) && Widget(window)->GetToggleState();
   }
   return false;
 }
@@ -646,7 +708,8 @@ void TWindowScript::SetButtonToggleState(str name, bool on)
   TWindowManager* manager = mManager;
   for (TWindow* layer = manager ? manager->GetTopModalWindow() : nullptr; layer; layer = layer->GetParent()) {
     TWindow* window = layer->GetChildWindow(name, -1);
-    if (IsWidget(window, IScriptWidget::kScriptButton)) Widget(window)->SetToggleState(on);
+    if (IsWidget(window, IScriptWidget::kScriptButton))
+      Widget(window)->SetToggleState(on);
   }
 }
 
@@ -664,13 +727,15 @@ bool TWindowScript::StringToClipboard(str text)
 
 void TWindowScript::UpdateWindow()
 {
-  if (TWindowManager* manager = mManager) manager->InvalidateScreen();
+  if (TWindowManager* manager = mManager)
+    manager->InvalidateScreen();
 }
 
 str TWindowScript::PushModal(str name)
 {
   TWindowManager* manager = mManager;
-  if (!manager) return str();
+  if (!manager)
+    return str();
   TModalWindow* window = new TModalWindow;
   window->SetName(name);
   manager->PushModal(window);
@@ -681,7 +746,8 @@ void TWindowScript::ClearModalChildren()
 {
   TWindowManager* manager = mManager;
   TModalWindow* top = manager ? manager->GetTopModalWindow() : nullptr;
-  if (!top) return;
+  if (!top)
+    return;
   top->DestroyTasks();
   top->DestroyAllChildren();
   top->SetWindowSize(0, 0);
@@ -699,15 +765,18 @@ int TWindowScript::GetWindowDepth()
 
 void TWindowScript::DoPopModal(str name)
 {
-  if (TWindowManager* manager = mManager) manager->PopModal(name);
+  if (TWindowManager* manager = mManager)
+    manager->PopModal(name);
 }
 
 str TWindowScript::GetString(str label, str p1, str p2, str p3, str p4, str p5)
 {
-  if (label.length() > 0 && label[0] == '#') return label.substr(1);
+  if (label.length() > 0 && label[0] == '#')
+    return label.substr(1);
   IAppHost* host = TServices::Get().host;
   TStringTable* table = host ? host->GetStringTable() : nullptr;
-  if (!table) return "#####";
+  if (!table)
+    return "#####";
   // Scripts hand over values (names, scores) for windows to show: taken as text, not as
   // labels or markup.
   return table->GetStringWithText(label, TTextGraphic::Escape(p1), TTextGraphic::Escape(p2), TTextGraphic::Escape(p3),
@@ -719,10 +788,12 @@ str TWindowScript::GetString(str label, str p1, str p2, str p3, str p4, str p5)
 
 bool TWindowScript::StartMovie(str file, bool translate, bool allowInput)
 {
-  if (file.empty() || !sMovieHostFactory) return false;
+  if (file.empty() || !sMovieHostFactory)
+    return false;
   StopMovie();
   mMovie = sMovieHostFactory(file);
-  if (!mMovie) return false;
+  if (!mMovie)
+    return false;
   if (!mMovie->Start(false, translate, allowInput)) {
     delete mMovie;
     mMovie = nullptr;
@@ -731,15 +802,22 @@ bool TWindowScript::StartMovie(str file, bool translate, bool allowInput)
   return true;
 }
 
-bool TWindowScript::IsMoviePlaying() { return mMovie && mMovie->IsPlaying(); }
+bool TWindowScript::IsMoviePlaying()
+{
+  return mMovie && mMovie->IsPlaying();
+}
 
 void TWindowScript::StopMovie()
 {
-  if (!mMovie) return;
+  if (!mMovie)
+    return;
   IMovieHost* movie = mMovie;
   mMovie = nullptr;
   movie->Stop();
   delete movie;
 }
 
-void TWindowScript::CloseRequested() { StopMovie(); }
+void TWindowScript::CloseRequested()
+{
+  StopMovie();
+}

@@ -46,8 +46,7 @@ public:
   // coroutine that waits for the dialog's close message (named closeName).
   virtual void StartDialog(TDialog* dialog, const str& scriptFile, const str& body, const str& title,
                            const str& closeName)
-  {
-  }
+  {}
 };
 
 // What the script commands ask of text windows, buttons and images; those classes
@@ -141,22 +140,22 @@ public:
   bool IsWaitingForMessage() const { return mWaitingForMessage; }
 
   // The commands (Lua names in the comments where they differ).
-  void PostChildCreate(TLuaTable* style, str unused);  // "PostCreate"
+  void PostChildCreate(TLuaTable* style, str unused); // "PostCreate"
   str GetLabel(str name);
-  void RegisterHotkey(str key, str button);  // "_RegisterHotkey"
+  void RegisterHotkey(str key, str button); // "_RegisterHotkey"
   void SetLabel(str name, str text);
   str TagHotKey(str key, str label, str unused);
-  void SetBitmap(str name, str image, float scale);  // "_SetBitmap"
+  void SetBitmap(str name, str image, float scale); // "_SetBitmap"
   void SetPosition(str name, int x, int y);
   void SetCommand(str name, TLuaFunction* command);
   int StripKeyFromLabel(lua_State* L);
   void SetWindowName(str name);
   void FillRect(TLuaTable* rectangle, TLuaTable* colour);
-  void SelectLayer(int layer);  // "DoSelectLayer"
+  void SelectLayer(int layer); // "DoSelectLayer"
   bool EnableWindow(str name, bool enable);
   bool GetButtonToggleState(str name);
   void SetButtonToggleState(str name, bool on);
-  void SetFocus(str name);  // "RealSetFocus"
+  void SetFocus(str name); // "RealSetFocus"
   bool StringToClipboard(str text);
   void UpdateWindow();
   str PushModal(str name);
@@ -164,11 +163,11 @@ public:
   int GetWindowDepth();
   void DoPopModal(str name);
   int HandleGetMessage(lua_State* L);
-  int CreateCustomWindow(lua_State* L);  // "GenericCreate"
+  int CreateCustomWindow(lua_State* L); // "GenericCreate"
   TMessage* CreateCloseMessage();
   int PostMessage(lua_State* L);
   int PostMessageToParent(lua_State* L);
-  str GetString(str label, str p1, str p2, str p3, str p4, str p5);  // "_GetString"
+  str GetString(str label, str p1, str p2, str p3, str p4, str p5); // "_GetString"
   bool StartMovie(str file, bool translate, bool allowInput);
   bool IsMoviePlaying();
   void StopMovie();

@@ -11,7 +11,7 @@ namespace {
 // Longest "parent" chain followed; deeper chains are cycles in all but name.
 constexpr int kMaxStyleChain = 64;
 
-}  // namespace
+} // namespace
 
 bool QvLuaFindStyleTag(lua_State* L, int styleIndex, const char* key, bool useDefault)
 {
@@ -23,9 +23,11 @@ bool QvLuaFindStyleTag(lua_State* L, int styleIndex, const char* key, bool useDe
   } else {
     lua_getglobal(L, key);
   }
-  if (!lua_isnil(L, -1)) return true;
+  if (!lua_isnil(L, -1))
+    return true;
   lua_pop(L, 1);
-  if (!useDefault) return false;
+  if (!useDefault)
+    return false;
 
   // The default style, then its "parent", that one's "parent" and so on.
   lua_getglobal(L, "gCurrentDefaultStyle");
@@ -58,7 +60,8 @@ bool QvLuaFindStyleTag(lua_State* L, int styleIndex, const char* key, bool useDe
 
 bool TWindowStyle::_GetTag(const char* key, bool useDefault) const
 {
-  if (!mTable || !key) return false;
+  if (!mTable || !key)
+    return false;
   lua_State* L = mTable->GetState();
   mTable->Push();
   bool found = QvLuaFindStyleTag(L, -1, key, useDefault);
@@ -72,14 +75,16 @@ bool TWindowStyle::_GetTag(const char* key, bool useDefault) const
 
 bool TWindowStyle::Has(const char* key) const
 {
-  if (!_GetTag(key, true)) return false;
+  if (!_GetTag(key, true))
+    return false;
   lua_pop(mTable->GetState(), 1);
   return true;
 }
 
 double TWindowStyle::GetNumber(const char* key, double defaultValue) const
 {
-  if (!_GetTag(key, true)) return defaultValue;
+  if (!_GetTag(key, true))
+    return defaultValue;
   lua_State* L = mTable->GetState();
   double value = lua_tonumber(L, -1);
   lua_pop(L, 1);
@@ -93,7 +98,8 @@ int TWindowStyle::GetInt(const char* key, int defaultValue) const
 
 str TWindowStyle::GetString(const char* key, const str& defaultValue) const
 {
-  if (!_GetTag(key, true)) return defaultValue;
+  if (!_GetTag(key, true))
+    return defaultValue;
   lua_State* L = mTable->GetState();
   str text;
   QvLuaToStr(L, -1, &text);
@@ -103,13 +109,20 @@ str TWindowStyle::GetString(const char* key, const str& defaultValue) const
 
 bool TWindowStyle::GetBool(const char* key, bool defaultValue) const
 {
-  if (!_GetTag(key, true)) return defaultValue;
+  if (!_GetTag(key, true))
+    return defaultValue;
   lua_State* L = mTable->GetState();
   bool value = false;
   switch (lua_type(L, -1)) {
-  case LUA_TBOOLEAN: value = lua_toboolean(L, -1) != 0; break;
-  case LUA_TNUMBER: value = lua_tonumber(L, -1) != 0; break;
-  case LUA_TSTRING: WriteDbg("PopBool used on lua string %s", lua_tostring(L, -1)); break;
+  case LUA_TBOOLEAN:
+    value = lua_toboolean(L, -1) != 0;
+    break;
+  case LUA_TNUMBER:
+    value = lua_tonumber(L, -1) != 0;
+    break;
+  case LUA_TSTRING:
+    WriteDbg("PopBool used on lua string %s", lua_tostring(L, -1));
+    break;
   default:
     WriteDbg("PopBool used on a type that isn't a number, a boolean, or nil. (type: %d)", lua_type(L, -1));
     break;
@@ -120,7 +133,8 @@ bool TWindowStyle::GetBool(const char* key, bool defaultValue) const
 
 TColor TWindowStyle::GetColor(const char* key, const TColor& defaultValue) const
 {
-  if (!_GetTag(key, true)) return defaultValue;
+  if (!_GetTag(key, true))
+    return defaultValue;
   lua_State* L = mTable->GetState();
   if (lua_type(L, -1) != LUA_TTABLE) {
     lua_pop(L, 1);
@@ -138,7 +152,8 @@ TColor TWindowStyle::GetColor(const char* key, const TColor& defaultValue) const
 
 boost::shared_ptr<TLuaTable> TWindowStyle::GetTable(const char* key) const
 {
-  if (!_GetTag(key, true)) return boost::shared_ptr<TLuaTable>();
+  if (!_GetTag(key, true))
+    return boost::shared_ptr<TLuaTable>();
   lua_State* L = mTable->GetState();
   if (lua_type(L, -1) != LUA_TTABLE) {
     lua_pop(L, 1);
@@ -149,6 +164,7 @@ boost::shared_ptr<TLuaTable> TWindowStyle::GetTable(const char* key) const
 
 TLuaFunction* TWindowStyle::GetFunction(const char* key) const
 {
-  if (!_GetTag(key, true)) return nullptr;
+  if (!_GetTag(key, true))
+    return nullptr;
   return new TLuaFunction(mTable->GetState());
 }

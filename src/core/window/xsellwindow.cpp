@@ -29,18 +29,23 @@ lua_State* ScriptState()
 
 void Hide(TWindow* window)
 {
-  if (window) window->SetFlags(window->GetFlags() & ~unsigned(TWindow::kVisible));
+  if (window)
+    window->SetFlags(window->GetFlags() & ~unsigned(TWindow::kVisible));
 }
 
 void SetText(TWindow* window, const str& text)
 {
   IScriptWidget* widget = window ? dynamic_cast<IScriptWidget*>(window) : nullptr;
-  if (widget && widget->GetScriptKind() == IScriptWidget::kScriptText) widget->SetScriptLabel(text);
+  if (widget && widget->GetScriptKind() == IScriptWidget::kScriptText)
+    widget->SetScriptLabel(text);
 }
 
-}  // namespace
+} // namespace
 
-TWindow* TXSellWindowDynamicCreate() { return new TXSellWindow; }
+TWindow* TXSellWindowDynamicCreate()
+{
+  return new TXSellWindow;
+}
 
 intptr_t TXSellWindow::ClassId()
 {
@@ -48,7 +53,10 @@ intptr_t TXSellWindow::ClassId()
   return id;
 }
 
-void TXSellWindow::SetBrowserOpener(std::function<void(const str& url)> opener) { BrowserOpener() = opener; }
+void TXSellWindow::SetBrowserOpener(std::function<void(const str& url)> opener)
+{
+  BrowserOpener() = opener;
+}
 
 TXSellWindow::TXSellWindow() : mConfigFile(DEFAULT_XSELL_CONFIG)
 {
@@ -62,7 +70,8 @@ TXSellWindow::~TXSellWindow()
 {
   if (lua_State* L = ScriptState()) {
     for (char const* name : {"SetupXSell", "LaunchGameLink"})
-      if (LuaIsBoundTo(L, name, this)) LuaUnbind(L, name);
+      if (LuaIsBoundTo(L, name, this))
+        LuaUnbind(L, name);
   }
 }
 
@@ -90,7 +99,8 @@ void TXSellWindow::SetupXSell()
     str name;
     TXmlNode* child = nullptr;
     while (list->GetNextChild(&name, &child)) {
-      if (name != str("gameinfo")) continue;
+      if (name != str("gameinfo"))
+        continue;
       ++count;
       str text = child->GetAttribute("description");
       str linkText = child->GetAttribute("linktext");
@@ -100,7 +110,8 @@ void TXSellWindow::SetupXSell()
         text += "</a></font></u>";
       }
       SetText(GetChildWindow(str::getFormatted("descrip%d", count), -1), text);
-      if (count <= kGameCount) mGameLinks[count - 1] = child->GetAttribute("link");
+      if (count <= kGameCount)
+        mGameLinks[count - 1] = child->GetAttribute("link");
     }
     if (TXmlNode* site = list->GetChild("sitelink")) {
       mSiteLink = site->GetAttribute("link");
@@ -119,16 +130,19 @@ void TXSellWindow::SetupXSell()
     }
   }
 
-  if (mCentred) return;
+  if (mCentred)
+    return;
   mCentred = true;
   std::vector<str> names;
-  for (int slot = 1; slot <= kGameCount; ++slot) names.push_back(str::getFormatted("xsellbutton%d", slot));
+  for (int slot = 1; slot <= kGameCount; ++slot)
+    names.push_back(str::getFormatted("xsellbutton%d", slot));
   names.push_back("sitelogo");
   names.push_back("quorvantlogo");
   names.push_back("gamesite");
   for (const str& name : names) {
     TWindow* window = GetChildWindow(name, -1);
-    if (!window) continue;
+    if (!window)
+      continue;
     // Parent coordinates, which SetWindowPos takes, whatever autoexpand says.
     const TRect& place = window->GetRect();
     window->SetWindowPos(place.left - window->GetWindowWidth() / 2, place.top - window->GetWindowHeight() / 2);

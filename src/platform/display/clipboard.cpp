@@ -21,7 +21,7 @@ bool EnsureVideo()
   return true;
 }
 
-}  // namespace
+} // namespace
 
 bool QvSetClipboardText(const str& text)
 {

@@ -25,8 +25,7 @@ bool THardwareCursor::Set(TTexture& image, TPoint hotSpot)
     WriteDbg("ERROR: A cursor image without pixels cannot be the system pointer");
     return false;
   }
-  SDL_Surface* surface =
-      SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
   if (!surface) {
     WriteDbg("ERROR: No surface for the system pointer: %s", SDL_GetError());
     return false;

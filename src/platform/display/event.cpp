@@ -47,30 +47,50 @@ int SpecialKeyCode(uint32_t key, bool* hasChar)
   *hasChar = true;
   switch (key) {
   case kNativeKeyReturn:
-  case kNativeKeyKeypadEnter: return TEvent::kEnter;
-  case kNativeKeyEscape: return TEvent::kEscape;
-  case kNativeKeyBackspace: return 8;
-  case kNativeKeyTab: return 9;
-  case kNativeKeyDelete: return TEvent::kDelete;
-  case kNativeKeyLeft: return TEvent::kLeft;
-  case kNativeKeyRight: return TEvent::kRight;
-  case kNativeKeyUp: return 30;
-  case kNativeKeyDown: return 31;
-  case kNativeKeyHome: return 1;
-  case kNativeKeyEnd: return 4;
-  case kNativeKeyPageUp: return 11;
-  case kNativeKeyPageDown: return 12;
-  default: break;
+  case kNativeKeyKeypadEnter:
+    return TEvent::kEnter;
+  case kNativeKeyEscape:
+    return TEvent::kEscape;
+  case kNativeKeyBackspace:
+    return 8;
+  case kNativeKeyTab:
+    return 9;
+  case kNativeKeyDelete:
+    return TEvent::kDelete;
+  case kNativeKeyLeft:
+    return TEvent::kLeft;
+  case kNativeKeyRight:
+    return TEvent::kRight;
+  case kNativeKeyUp:
+    return 30;
+  case kNativeKeyDown:
+    return 31;
+  case kNativeKeyHome:
+    return 1;
+  case kNativeKeyEnd:
+    return 4;
+  case kNativeKeyPageUp:
+    return 11;
+  case kNativeKeyPageDown:
+    return 12;
+  default:
+    break;
   }
   // Function keys have no character.
   *hasChar = false;
   switch (key) {
-  case kNativeKeyF1: return 'p';
-  case kNativeKeyF2: return 'q';
-  case kNativeKeyF3: return 'r';
-  case kNativeKeyF4: return 's';
-  case kNativeKeyOtherFunction: return 0;
-  default: return -1;
+  case kNativeKeyF1:
+    return 'p';
+  case kNativeKeyF2:
+    return 'q';
+  case kNativeKeyF3:
+    return 'r';
+  case kNativeKeyF4:
+    return 's';
+  case kNativeKeyOtherFunction:
+    return 0;
+  default:
+    return -1;
   }
 }
 
@@ -321,8 +341,7 @@ void TEventQueue::TranslateKeyDown(const TNativeEvent& native, TEvent pending)
     mEventQueue.push_back(pending);
     return;
   }
-  if ((native.key == kNativeKeyReturn || native.key == kNativeKeyKeypadEnter) &&
-      (modifiers & TEvent::kOption)) {
+  if ((native.key == kNativeKeyReturn || native.key == kNativeKeyKeypadEnter) && (modifiers & TEvent::kOption)) {
     if (!gbFlashPlaying) {
       mHost->SetFullscreen(!mHost->IsFullscreen());
       pending = TEvent(TEvent::kFullscreenToggled, 0, 0, 0, modifiers);
@@ -442,14 +461,14 @@ void TEventQueue::TranslateMouse(const TNativeEvent& native, TEvent pending)
     // One event per moved axis; the vertical one comes out first.
     if (native.wheelX != 0) {
       mEventQueue.push_back(TEvent(TEvent::kExtendedMouse,
-                                   native.wheelX >= 0 ? TEvent::kWheelHorizontalPlus : TEvent::kWheelHorizontalMinus, x, y,
-                                   modifiers));
+                                   native.wheelX >= 0 ? TEvent::kWheelHorizontalPlus : TEvent::kWheelHorizontalMinus, x,
+                                   y, modifiers));
     }
     if (native.wheelY == 0) {
       return;
     }
-    pending = TEvent(TEvent::kExtendedMouse, native.wheelY >= 0 ? TEvent::kWheelVerticalPlus : TEvent::kWheelVerticalMinus, x,
-                     y, modifiers);
+    pending = TEvent(TEvent::kExtendedMouse,
+                     native.wheelY >= 0 ? TEvent::kWheelVerticalPlus : TEvent::kWheelVerticalMinus, x, y, modifiers);
     break;
   default:
     break;

@@ -47,14 +47,14 @@ struct TNativeEvent
 {
   enum EKind
   {
-    kOther,       // translated to idle
-    kKeyDown,     // key (and repeats)
+    kOther,   // translated to idle
+    kKeyDown, // key (and repeats)
     kKeyUp,
-    kTextInput,   // text, UTF-8
-    kMouseDown,   // button 1 primary, 2 secondary, 3 tertiary
+    kTextInput, // text, UTF-8
+    kMouseDown, // button 1 primary, 2 secondary, 3 tertiary
     kMouseUp,
     kMouseMove,
-    kMouseWheel,  // wheelX, wheelY: positive right and away from the user
+    kMouseWheel, // wheelX, wheelY: positive right and away from the user
     kPointerEnter,
     kPointerLeave,
     kFocusGained,

@@ -25,7 +25,8 @@ const size_t kMaxLogBytes = 8 << 20;
 
 SDL_Keycode KeyFromName(const std::string& name)
 {
-  static const struct {
+  static const struct
+  {
     char const* name;
     SDL_Keycode code;
   } kKeys[] = {{"escape", SDLK_ESCAPE}, {"return", SDLK_RETURN}, {"backspace", SDLK_BACKSPACE},
@@ -65,10 +66,14 @@ SDL_Keymod SplitChord(const std::string& chord, std::string* key)
   for (size_t plus = chord.find('+'); plus != std::string::npos && plus + 1 < chord.size();
        plus = chord.find('+', start)) {
     const std::string name = chord.substr(start, plus - start);
-    if (name == "alt") modifiers |= KMOD_LALT;
-    else if (name == "ctrl") modifiers |= KMOD_LCTRL;
-    else if (name == "shift") modifiers |= KMOD_LSHIFT;
-    else return SDL_Keymod(-1);
+    if (name == "alt")
+      modifiers |= KMOD_LALT;
+    else if (name == "ctrl")
+      modifiers |= KMOD_LCTRL;
+    else if (name == "shift")
+      modifiers |= KMOD_LSHIFT;
+    else
+      return SDL_Keymod(-1);
     start = plus + 1;
   }
   *key = chord.substr(start);
@@ -284,9 +289,12 @@ void TInputScript::Play(const TStep& step, void* window)
     for (size_t index = 0; index < step.text.size();) {
       size_t length = 1;
       const unsigned char lead = static_cast<unsigned char>(step.text[index]);
-      if (lead >= 0xF0) length = 4;
-      else if (lead >= 0xE0) length = 3;
-      else if (lead >= 0xC0) length = 2;
+      if (lead >= 0xF0)
+        length = 4;
+      else if (lead >= 0xE0)
+        length = 3;
+      else if (lead >= 0xC0)
+        length = 2;
       SDL_Event event;
       SDL_zero(event);
       event.type = SDL_TEXTINPUT;
@@ -343,12 +351,10 @@ TInputScript* TInputScript::FromEnvironment()
   return script;
 }
 
-bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, int width,
-                    int height)
+bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height)
 {
   if (width <= 0 || height <= 0 || rgba.size() != size_t(width) * height * 4) {
-    WriteDbg("ERROR: Image %s: %dx%d does not match its %zu bytes", path.c_str(), width, height,
-             rgba.size());
+    WriteDbg("ERROR: Image %s: %dx%d does not match its %zu bytes", path.c_str(), width, height, rgba.size());
     return false;
   }
   // The frame's alpha is what blending left behind; the window shows none, so neither does a

@@ -79,5 +79,4 @@ private:
 // Writes rows top-down of R, G, B, A bytes as an RGB PNG (or, for a name ending in ".ppm", a
 // binary PPM), without the alpha, as a window shows them. False after an "ERROR: " line when
 // it cannot be written.
-bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, int width,
-                    int height);
+bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height);

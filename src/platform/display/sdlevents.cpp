@@ -5,25 +5,44 @@
 uint32_t SdlKeyToNative(SDL_Keycode sym)
 {
   switch (sym) {
-  case SDLK_RETURN: return kNativeKeyReturn;
-  case SDLK_KP_ENTER: return kNativeKeyKeypadEnter;
-  case SDLK_ESCAPE: return kNativeKeyEscape;
-  case SDLK_BACKSPACE: return kNativeKeyBackspace;
-  case SDLK_TAB: return kNativeKeyTab;
-  case SDLK_DELETE: return kNativeKeyDelete;
-  case SDLK_LEFT: return kNativeKeyLeft;
-  case SDLK_RIGHT: return kNativeKeyRight;
-  case SDLK_UP: return kNativeKeyUp;
-  case SDLK_DOWN: return kNativeKeyDown;
-  case SDLK_HOME: return kNativeKeyHome;
-  case SDLK_END: return kNativeKeyEnd;
-  case SDLK_PAGEUP: return kNativeKeyPageUp;
-  case SDLK_PAGEDOWN: return kNativeKeyPageDown;
-  case SDLK_F1: return kNativeKeyF1;
-  case SDLK_F2: return kNativeKeyF2;
-  case SDLK_F3: return kNativeKeyF3;
-  case SDLK_F4: return kNativeKeyF4;
-  default: break;
+  case SDLK_RETURN:
+    return kNativeKeyReturn;
+  case SDLK_KP_ENTER:
+    return kNativeKeyKeypadEnter;
+  case SDLK_ESCAPE:
+    return kNativeKeyEscape;
+  case SDLK_BACKSPACE:
+    return kNativeKeyBackspace;
+  case SDLK_TAB:
+    return kNativeKeyTab;
+  case SDLK_DELETE:
+    return kNativeKeyDelete;
+  case SDLK_LEFT:
+    return kNativeKeyLeft;
+  case SDLK_RIGHT:
+    return kNativeKeyRight;
+  case SDLK_UP:
+    return kNativeKeyUp;
+  case SDLK_DOWN:
+    return kNativeKeyDown;
+  case SDLK_HOME:
+    return kNativeKeyHome;
+  case SDLK_END:
+    return kNativeKeyEnd;
+  case SDLK_PAGEUP:
+    return kNativeKeyPageUp;
+  case SDLK_PAGEDOWN:
+    return kNativeKeyPageDown;
+  case SDLK_F1:
+    return kNativeKeyF1;
+  case SDLK_F2:
+    return kNativeKeyF2;
+  case SDLK_F3:
+    return kNativeKeyF3;
+  case SDLK_F4:
+    return kNativeKeyF4;
+  default:
+    break;
   }
   if ((sym >= SDLK_F5 && sym <= SDLK_F12) || (sym >= SDLK_F13 && sym <= SDLK_F24)) {
     return kNativeKeyOtherFunction;
@@ -71,10 +90,18 @@ bool SdlToNativeEvent(const SDL_Event& event, TNativeEvent* native)
   case SDL_MOUSEBUTTONUP:
     native->kind = event.type == SDL_MOUSEBUTTONDOWN ? TNativeEvent::kMouseDown : TNativeEvent::kMouseUp;
     switch (event.button.button) {
-    case SDL_BUTTON_LEFT: native->button = 1; break;
-    case SDL_BUTTON_RIGHT: native->button = 2; break;
-    case SDL_BUTTON_MIDDLE: native->button = 3; break;
-    default: native->button = 4 + event.button.button; break;
+    case SDL_BUTTON_LEFT:
+      native->button = 1;
+      break;
+    case SDL_BUTTON_RIGHT:
+      native->button = 2;
+      break;
+    case SDL_BUTTON_MIDDLE:
+      native->button = 3;
+      break;
+    default:
+      native->button = 4 + event.button.button;
+      break;
     }
     native->x = event.button.x;
     native->y = event.button.y;
@@ -97,17 +124,30 @@ bool SdlToNativeEvent(const SDL_Event& event, TNativeEvent* native)
     return true;
   case SDL_WINDOWEVENT:
     switch (event.window.event) {
-    case SDL_WINDOWEVENT_ENTER: native->kind = TNativeEvent::kPointerEnter; break;
+    case SDL_WINDOWEVENT_ENTER:
+      native->kind = TNativeEvent::kPointerEnter;
+      break;
     case SDL_WINDOWEVENT_LEAVE:
       native->kind = TNativeEvent::kPointerLeave;
       SDL_GetMouseState(&native->x, &native->y);
       break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: native->kind = TNativeEvent::kFocusGained; break;
-    case SDL_WINDOWEVENT_FOCUS_LOST: native->kind = TNativeEvent::kFocusLost; break;
-    case SDL_WINDOWEVENT_MINIMIZED: native->kind = TNativeEvent::kMinimized; break;
-    case SDL_WINDOWEVENT_RESTORED: native->kind = TNativeEvent::kRestored; break;
-    case SDL_WINDOWEVENT_CLOSE: native->kind = TNativeEvent::kCloseRequest; break;
-    default: return false;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      native->kind = TNativeEvent::kFocusGained;
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      native->kind = TNativeEvent::kFocusLost;
+      break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+      native->kind = TNativeEvent::kMinimized;
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+      native->kind = TNativeEvent::kRestored;
+      break;
+    case SDL_WINDOWEVENT_CLOSE:
+      native->kind = TNativeEvent::kCloseRequest;
+      break;
+    default:
+      return false;
     }
     return true;
   default:

@@ -32,7 +32,7 @@ void Install(int signalNumber)
   sigaction(signalNumber, &action, nullptr);
 }
 
-}  // namespace
+} // namespace
 
 void InstallQuitSignals()
 {

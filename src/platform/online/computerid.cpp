@@ -25,8 +25,8 @@ bool ParseHardwareAddress(char const* text, unsigned char* address)
 {
   unsigned int bytes[6];
   char trailing = 0;
-  if (std::sscanf(text, "%2x:%2x:%2x:%2x:%2x:%2x%c", &bytes[0], &bytes[1], &bytes[2], &bytes[3],
-                  &bytes[4], &bytes[5], &trailing) < 6)
+  if (std::sscanf(text, "%2x:%2x:%2x:%2x:%2x:%2x%c", &bytes[0], &bytes[1], &bytes[2], &bytes[3], &bytes[4], &bytes[5],
+                  &trailing) < 6)
     return false;
   if (trailing && trailing != '\n')
     return false;

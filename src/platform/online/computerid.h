@@ -8,7 +8,8 @@
 #include "core/foundation/str.h"
 
 // One network interface as the address source reports it.
-struct THardwareInterface {
+struct THardwareInterface
+{
   str mName;
   bool mLoopback;
   unsigned char mAddress[6];

@@ -53,7 +53,7 @@ str AddressForLog(const str& url)
   return str(text.c_str());
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TSimpleHttp
@@ -117,8 +117,7 @@ void TSimpleHttp::AddArg(char const* name, int value)
 void TSimpleHttp::DoRequest(int)
 {
   Abandon();
-  mTransfer = new THttpData(mUrl.c_str(), mOutputFile.length() ? mOutputFile.c_str() : nullptr,
-                            mArgs.c_str(), mPost);
+  mTransfer = new THttpData(mUrl.c_str(), mOutputFile.length() ? mOutputFile.c_str() : nullptr, mArgs.c_str(), mPost);
 }
 
 int TSimpleHttp::GetStatus()
@@ -152,7 +151,7 @@ unsigned long TSimpleHttp::GetContentsSize() const
 // THttpData
 
 THttpData::THttpData(char const* url, char const* outputFile, char const* args, bool post)
-  : mUrl(url), mArgs(args), mPost(post)
+    : mUrl(url), mArgs(args), mPost(post)
 {
   const THttpLimits limits = gLimits;
   mMaxBytes = limits.maxReplyBytes;
@@ -254,7 +253,7 @@ bool THttpData::WriteToBuffer(const char* data, size_t bytes)
   if (needed > mCapacity) {
     unsigned long capacity = mCapacity;
     while (capacity < needed) {
-      capacity *= 2;  // cannot wrap: needed stays below the reply limit plus one
+      capacity *= 2; // cannot wrap: needed stays below the reply limit plus one
     }
     char* grown = static_cast<char*>(std::realloc(mBuffer, capacity));
     if (!grown) {
@@ -311,6 +310,6 @@ void THttpData::Poll()
 void THttpData::Finish(int status)
 {
   mStatus = status;
-  delete mFile;  // closes the output file as soon as the transfer ends
+  delete mFile; // closes the output file as soon as the transfer ends
   mFile = nullptr;
 }

@@ -11,14 +11,16 @@ class THttpData;
 class TFile;
 
 // Bounds on one transfer; a transfer that passes any of them fails (status 2).
-struct THttpLimits {
+struct THttpLimits
+{
   long connectTimeoutMs = 10000;
   long totalTimeoutMs = 30000;
   unsigned long maxReplyBytes = 4ul * 1024 * 1024;
 };
 
 // The engine's HTTP requests (IHttpRequest), over curl.
-class TSimpleHttp : public IHttpRequest {
+class TSimpleHttp : public IHttpRequest
+{
 public:
   TSimpleHttp();
   ~TSimpleHttp() override;
@@ -57,7 +59,8 @@ private:
 };
 
 // One transfer. Owned by its TSimpleHttp; abandoning it closes the connection at once.
-class THttpData {
+class THttpData
+{
 public:
   THttpData(char const* url, char const* outputFile, char const* args, bool post);
   ~THttpData();
@@ -76,9 +79,9 @@ private:
   bool WriteToBuffer(const char* data, std::size_t bytes);
   void Finish(int status);
 
-  void* mMulti = nullptr;  // CURLM*
-  void* mEasy = nullptr;   // CURL*
-  void* mHeaders = nullptr;  // curl_slist*
+  void* mMulti = nullptr;   // CURLM*
+  void* mEasy = nullptr;    // CURL*
+  void* mHeaders = nullptr; // curl_slist*
   TFile* mFile = nullptr;
   str mUrl;
   str mArgs;

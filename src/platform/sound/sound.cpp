@@ -10,10 +10,8 @@
 #include "platform/sound/soundmanager.h"
 
 TSoundCallBack::TSoundCallBack()
-    : mInstances(new std::set<boost::weak_ptr<TSoundInstance>,
-                              boost::owner_less<boost::weak_ptr<TSoundInstance>>>)
-{
-}
+    : mInstances(new std::set<boost::weak_ptr<TSoundInstance>, boost::owner_less<boost::weak_ptr<TSoundInstance>>>)
+{}
 
 TSoundCallBack::~TSoundCallBack()
 {
@@ -141,8 +139,8 @@ boost::shared_ptr<TSoundInstance> TSound::Play(bool loop)
     return boost::shared_ptr<TSoundInstance>();
   }
   TSoundScopedLock lock(SoundManagerMutex::mMutex);
-  boost::shared_ptr<TSoundStream> stream(new TSoundStream(
-      nullptr, new TStreamSpooler(source), loop, mData->mGroup, mData));
+  boost::shared_ptr<TSoundStream> stream(
+      new TSoundStream(nullptr, new TStreamSpooler(source), loop, mData->mGroup, mData));
   boost::shared_ptr<TSoundInstance> instance(new TSoundInstance(stream.get()));
   instance->mSound = GetRef();
   mData->mInstances.insert(instance);
@@ -160,8 +158,7 @@ bool TSound::Pause(bool pause)
   if (mData->mInstances.empty()) {
     return false;
   }
-  std::vector<boost::shared_ptr<TSoundInstance>> instances(mData->mInstances.begin(),
-                                                           mData->mInstances.end());
+  std::vector<boost::shared_ptr<TSoundInstance>> instances(mData->mInstances.begin(), mData->mInstances.end());
   for (auto& instance : instances) {
     if (!instance->mStream) {
       continue;
@@ -200,8 +197,7 @@ bool TSound::KillInstance(boost::shared_ptr<TSoundInstance> instance)
 bool TSound::Kill()
 {
   TSoundScopedLock lock(SoundManagerMutex::mMutex);
-  std::vector<boost::shared_ptr<TSoundInstance>> instances(mData->mInstances.begin(),
-                                                           mData->mInstances.end());
+  std::vector<boost::shared_ptr<TSoundInstance>> instances(mData->mInstances.begin(), mData->mInstances.end());
   bool stopped = false;
   for (auto& instance : instances) {
     stopped = KillInstance(instance) || stopped;
@@ -209,8 +205,8 @@ bool TSound::Kill()
   return stopped;
 }
 
-void TSound::SetCompleteAction(boost::shared_ptr<TSoundInstance> instance,
-                               TSoundCallBack* callback, boost::shared_ptr<TSound> next)
+void TSound::SetCompleteAction(boost::shared_ptr<TSoundInstance> instance, TSoundCallBack* callback,
+                               boost::shared_ptr<TSound> next)
 {
   TSoundScopedLock lock(SoundManagerMutex::mMutex);
   if (next) {

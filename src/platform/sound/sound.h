@@ -19,16 +19,15 @@ class TSoundInstance;
 
 // Told when an instance it is attached to has played out (or its first sound of a chain).
 // Runs on the main thread, inside TSoundManager::HandleNotifications.
-class TSoundCallBack {
+class TSoundCallBack
+{
 public:
   TSoundCallBack();
   // Detaches from every instance still alive, so it is never called afterwards.
   virtual ~TSoundCallBack();
-  virtual void OnComplete(boost::shared_ptr<TSoundInstance> instance,
-                          boost::shared_ptr<TSound> next) = 0;
+  virtual void OnComplete(boost::shared_ptr<TSoundInstance> instance, boost::shared_ptr<TSound> next) = 0;
 
-  std::set<boost::weak_ptr<TSoundInstance>, boost::owner_less<boost::weak_ptr<TSoundInstance>>>*
-      mInstances;
+  std::set<boost::weak_ptr<TSoundInstance>, boost::owner_less<boost::weak_ptr<TSoundInstance>>>* mInstances;
 
 private:
   TSoundCallBack(const TSoundCallBack&) = delete;
@@ -36,7 +35,8 @@ private:
 };
 
 // What the streams of one sound report to.
-class TSoundData : public TStreamNotify {
+class TSoundData : public TStreamNotify
+{
 public:
   void StreamFinished(TSoundStream* stream) override;
 
@@ -47,14 +47,12 @@ public:
   TSound* mSound = nullptr;
 };
 
-class TSound : public TAsset {
+class TSound : public TAsset
+{
 public:
   static intptr_t ClassId();
   const char* GetTypeName() const override { return "TSound"; }
-  bool IsKindOf(intptr_t classId) const override
-  {
-    return classId == ClassId() || TAsset::IsKindOf(classId);
-  }
+  bool IsKindOf(intptr_t classId) const override { return classId == ClassId() || TAsset::IsKindOf(classId); }
 
   TSound();
   ~TSound() override;

@@ -10,7 +10,8 @@ class TSound;
 class TSoundCallBack;
 class TSoundStream;
 
-class TSoundInstance : public boost::enable_shared_from_this<TSoundInstance> {
+class TSoundInstance : public boost::enable_shared_from_this<TSoundInstance>
+{
 public:
   explicit TSoundInstance(TSoundStream* stream) : mStream(stream) {}
   // Does not stop the sound: a dropped handle plays to its end.

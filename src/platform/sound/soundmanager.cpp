@@ -19,7 +19,8 @@ TSoundManager* TSoundManager::sCurrent = nullptr;
 typedef std::vector<boost::shared_ptr<TSoundStream>> TStreamList;
 
 // Runs the streaming pass every few milliseconds until stopped.
-class SoundThread : public TThread {
+class SoundThread : public TThread
+{
 public:
   explicit SoundThread(TSoundManager* manager) : mManager(manager) {}
   ~SoundThread() override
@@ -54,7 +55,8 @@ private:
   bool mQuit = false;
 };
 
-class TSoundManagerData {
+class TSoundManagerData
+{
 public:
   TSoundManagerData() { mHasDevice = TSoundDevice::Open(&mOwnsDevice); }
   ~TSoundManagerData()

@@ -15,12 +15,14 @@ class TSoundManagerData;
 
 // Guards the manager's lists and every stream and voice operation (recursive). Taken
 // before TLockSoundMutex, never after it.
-class SoundManagerMutex {
+class SoundManagerMutex
+{
 public:
   static TMutex mMutex;
 };
 
-class TSoundManager {
+class TSoundManager
+{
 public:
   // Opens the output device; with none the manager still works and plays nothing.
   TSoundManager();

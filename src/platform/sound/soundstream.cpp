@@ -24,8 +24,7 @@ bool TStreamSpooler::StreamToBuffer(int size, void* buffer, unsigned int* writte
     int64_t rawLength = mSource->GetRawLength();
     unsigned int ask = wanted;
     bool end = false;
-    if (rawLength >= 0 && rawLength <= 0xFFFFFFFFll &&
-        static_cast<int64_t>(mPosition) + wanted > rawLength) {
+    if (rawLength >= 0 && rawLength <= 0xFFFFFFFFll && static_cast<int64_t>(mPosition) + wanted > rawLength) {
       ask = rawLength > mPosition ? static_cast<unsigned int>(rawLength - mPosition) : 0;
       end = true;
     }
@@ -211,8 +210,7 @@ void TSoundStream::Kill(bool delayed)
   }
 }
 
-bool TSoundStream::SetNextStreamInfo(boost::shared_ptr<TStreamNotify> notify,
-                                     TStreamSpooler* spooler)
+bool TSoundStream::SetNextStreamInfo(boost::shared_ptr<TStreamNotify> notify, TStreamSpooler* spooler)
 {
   TSoundScopedLock lock(SoundManagerMutex::mMutex);
   mNextNotify = notify;

@@ -14,14 +14,16 @@ class TSoundStream;
 class TSoundStreamData;
 
 // Told when a stream stops playing a sound (implemented by the sound asset's data).
-class TStreamNotify {
+class TStreamNotify
+{
 public:
   virtual ~TStreamNotify() {}
   virtual void StreamFinished(TSoundStream* stream) = 0;
 };
 
 // A byte cursor over one data source.
-class TStreamSpooler {
+class TStreamSpooler
+{
 public:
   explicit TStreamSpooler(boost::shared_ptr<TSoundDataSource> source) : mSource(source) {}
   virtual ~TStreamSpooler() {}
@@ -43,7 +45,8 @@ private:
   uint32_t mPosition = 0;
 };
 
-class TSoundStream : public boost::enable_shared_from_this<TSoundStream> {
+class TSoundStream : public boost::enable_shared_from_this<TSoundStream>
+{
 public:
   // The stream keeps no use for the platform: callers pass null.
   TSoundStream(TPlatform* platform, TStreamSpooler* spooler, bool loop, int type,

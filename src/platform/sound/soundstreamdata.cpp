@@ -88,8 +88,7 @@ TSoundStreamData::~TSoundStreamData()
   Destroy();
 }
 
-bool TSoundStreamData::Init(int rate, int channels, int bits, float seconds,
-                            TStreamSpooler* spooler, bool loop)
+bool TSoundStreamData::Init(int rate, int channels, int bits, float seconds, TStreamSpooler* spooler, bool loop)
 {
   TSoundScopedLock lock(SoundManagerMutex::mMutex);
   mLoop = loop;
@@ -208,8 +207,7 @@ bool TSoundStreamData::StreamHelper()
     }
     ALenum format = channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
     ALuint buffer = mBuffers[slot];
-    alBufferData(buffer, format, GetStreamBuffer(), static_cast<ALsizei>(written),
-                 source->GetBitRate());
+    alBufferData(buffer, format, GetStreamBuffer(), static_cast<ALsizei>(written), source->GetBitRate());
     alSourceQueueBuffers(mSource, 1, &buffer);
     CheckError();
     mBufferFree[slot] = 0;

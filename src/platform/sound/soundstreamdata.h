@@ -7,7 +7,8 @@
 class TStreamSpooler;
 
 // The process's output device and its one current context.
-class TSoundDevice {
+class TSoundDevice
+{
 public:
   // Opens the default device unless a context is current already; false (after one log
   // line) when there is none. openedHere tells whether the caller must Close it.
@@ -17,7 +18,8 @@ public:
   static bool IsOpen();
 };
 
-class TSoundStreamData {
+class TSoundStreamData
+{
 public:
   // OpenAL names absent.
   static constexpr unsigned kNoName = 0xFFFFFFFFu;

@@ -12,7 +12,8 @@
 
 namespace {
 
-class GameStateTest : public ::testing::Test {
+class GameStateTest : public ::testing::Test
+{
 protected:
   void TearDown() override { delete TGameState::GetInstance(); }
   TPlatform platform;
@@ -37,7 +38,8 @@ TEST(GameStateNoPlatformTest, FreeSetStateIsIgnoredWithoutAPlatform)
 TEST_F(GameStateTest, SetState_PlusPlusCountsFromZero)
 {
   TGameState* store = TGameState::GetInstance();
-  for (int i = 0; i < 3; ++i) SetState("++Screens", "ignored");
+  for (int i = 0; i < 3; ++i)
+    SetState("++Screens", "ignored");
   EXPECT_EQ(store->GetState("Screens"), "3");
   store->SetState("word", "abc");
   store->SetState("++word", "");
@@ -62,7 +64,7 @@ TEST_F(GameStateTest, Mute_SilencesAndRestoresTheMasterVolume)
   EXPECT_FLOAT_EQ(sound.GetVolume(-1), 0);
   EXPECT_TRUE(store->QueryMuteGame());
   sound.SetVolume(0.2f);
-  store->SetState("mute", "1");  // already muted: nothing is saved again
+  store->SetState("mute", "1"); // already muted: nothing is saved again
   EXPECT_FLOAT_EQ(sound.GetVolume(-1), 0.2f);
   store->SetState("mute", "0");
   EXPECT_FLOAT_EQ(sound.GetVolume(-1), 0.75f);
@@ -115,7 +117,7 @@ TEST_F(GameStateTest, Lua_ReadsAndSetsStates)
   lua_pop(script.GetState(), 1);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -135,4 +137,4 @@ TEST_F(GameStateTest, Lua_TheStoreRegistersInTheWindowScript)
   manager.AttachWindowScript(nullptr);
 }
 
-}  // namespace
+} // namespace

@@ -6,18 +6,17 @@
 
 namespace {
 
-class TestAsset : public TAsset {
+class TestAsset : public TAsset
+{
 public:
   static intptr_t ClassId() { return reinterpret_cast<intptr_t>(&TestAsset::ClassId); }
   const char* GetTypeName() const override { return "TestAsset"; }
-  bool IsKindOf(intptr_t classId) const override
-  {
-    return classId == ClassId() || TAsset::IsKindOf(classId);
-  }
+  bool IsKindOf(intptr_t classId) const override { return classId == ClassId() || TAsset::IsKindOf(classId); }
 };
 
 // Unregisters its key when it dies, as textures do.
-class KeyedAsset : public TAsset {
+class KeyedAsset : public TAsset
+{
 public:
   KeyedAsset(TAssetManager* manager, const str& key) : mManager(manager), mKey(key) {}
   ~KeyedAsset() override { mManager->RemoveAsset(mKey); }

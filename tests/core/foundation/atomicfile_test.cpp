@@ -25,14 +25,16 @@ namespace {
 size_t CountOf(std::string const& text, std::string const& what)
 {
   size_t count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
   return count;
 }
 
 std::vector<std::string> FilesIn(std::string const& folder)
 {
   std::vector<std::string> names;
-  for (auto const& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  for (auto const& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -43,12 +45,14 @@ bool Save(std::string const& path, std::string const& bytes)
 }
 
 // A disk of 64 KiB that already holds a good file.
-class AtomicFileDiskTest : public ::testing::Test {
+class AtomicFileDiskTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
     std::string why;
-    if (!mDisk.Mount(64 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
+    if (!mDisk.Mount(64 * 1024, &why))
+      QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
     mPath = mDisk.Path() + "/save.dat";
     mOld = std::string(10000, 'o');
     ASSERT_TRUE(Save(mPath, mOld));
@@ -110,7 +114,8 @@ TEST_F(AtomicFileDiskTest, SpaceFreedAgainSavesTheNewFile)
   EXPECT_EQ("new", std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
-class AtomicFileTest : public ::testing::Test {
+class AtomicFileTest : public ::testing::Test
+{
 protected:
   TVfsSandbox mSandbox;
 };
@@ -170,13 +175,15 @@ TEST_F(AtomicFileTest, VirtualNamesMakeTheirFoldersAndRawPathsWork)
 TEST_F(AtomicFileTest, TemporaryFilesLeftByEndedSavesGoAtTheStartAndOthersStay)
 {
   pid_t const ended = fork();
-  if (ended == 0) _exit(0);
+  if (ended == 0)
+    _exit(0);
   ASSERT_GT(ended, 0);
   waitpid(ended, nullptr, 0);
   std::string const own = std::to_string(getpid());
   std::string const gone = std::to_string(ended);
-  for (std::string const& name : std::vector<std::string>{"hiscore.dat.tmp" + gone + "-3", "save.dat.tmp" + own + "-0", "old.dat.tmp1-4",
-                           "running.dat.tmp1-5", "notes.tmp", "a.tmp12x-3", "b.tmp" + gone, "c.tmp-1-2"}) {
+  for (std::string const& name :
+       std::vector<std::string>{"hiscore.dat.tmp" + gone + "-3", "save.dat.tmp" + own + "-0", "old.dat.tmp1-4",
+                                "running.dat.tmp1-5", "notes.tmp", "a.tmp12x-3", "b.tmp" + gone, "c.tmp-1-2"}) {
     mSandbox.WriteFile("user/" + name, "x");
   }
   mSandbox.MakeFolder("user/folder.tmp" + gone + "-1");
@@ -193,4 +200,4 @@ TEST_F(AtomicFileTest, TemporaryFilesLeftByEndedSavesGoAtTheStartAndOthersStay)
             FilesIn(mSandbox.Path("user")));
 }
 
-}  // namespace
+} // namespace

@@ -10,7 +10,8 @@
 
 namespace {
 
-struct TVector {
+struct TVector
+{
   char const* key;
   char const* plain;
   char const* cipher;

@@ -8,7 +8,8 @@
 
 namespace {
 
-class FixedTime : public TTimeSource {
+class FixedTime : public TTimeSource
+{
 public:
   uint32_t Now() override { return 0xFFFFFFF0u; }
 };

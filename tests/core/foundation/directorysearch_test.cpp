@@ -20,9 +20,10 @@ TEST(DirectorySearch, ListsFilesAndOptionallyFoldersButNeverDotEntries)
   std::set<std::string> files;
   TDirectorySearch onlyFiles(sandbox.Path("list").c_str());
   str name;
-  while (onlyFiles.GetNextFile(&name, nullptr)) files.insert(name.c_str());
+  while (onlyFiles.GetNextFile(&name, nullptr))
+    files.insert(name.c_str());
   EXPECT_EQ(files, (std::set<std::string>{"a.txt", "B.TXT"}));
-  EXPECT_FALSE(onlyFiles.GetNextFile(&name, nullptr));  // stays exhausted
+  EXPECT_FALSE(onlyFiles.GetNextFile(&name, nullptr)); // stays exhausted
 
   std::set<std::string> folders;
   TDirectorySearch all(sandbox.Path("list").c_str());
@@ -30,7 +31,8 @@ TEST(DirectorySearch, ListsFilesAndOptionallyFoldersButNeverDotEntries)
   int entries = 0;
   while (all.GetNextFile(&name, &isFolder)) {
     ++entries;
-    if (isFolder) folders.insert(name.c_str());
+    if (isFolder)
+      folders.insert(name.c_str());
   }
   EXPECT_EQ(entries, 3);
   EXPECT_EQ(folders, (std::set<std::string>{"sub"}));

@@ -134,8 +134,7 @@ TEST(TEncrypt, TwoCallProtocolWritesOnlyIntoLargeEnoughBuffers)
   unsigned int const plainSize = crypt.DecryptBinary(exact.data(), needed - 1, nullptr, 0, true);
   ASSERT_EQ(plainSize, plain.size());
   std::vector<char> tooSmall(plainSize - 1, '#');
-  EXPECT_EQ(crypt.DecryptBinary(exact.data(), needed - 1, tooSmall.data(), plainSize - 1, true),
-            plainSize);
+  EXPECT_EQ(crypt.DecryptBinary(exact.data(), needed - 1, tooSmall.data(), plainSize - 1, true), plainSize);
   EXPECT_EQ(std::string(tooSmall.begin(), tooSmall.end()), std::string(plainSize - 1, '#'));
   EXPECT_EQ(crypt.GetLastSize(), needed) << "a refused call leaves the last size";
 }

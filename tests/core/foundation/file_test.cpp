@@ -16,16 +16,22 @@ namespace {
 std::string ReadAll(char const* name, eFileMode mode = kFileRead)
 {
   TFile file;
-  if (!file.Open(name, mode)) return "<unopened>";
+  if (!file.Open(name, mode))
+    return "<unopened>";
   std::string text;
-  char buffer[7];  // small on purpose: reads span several calls
-  while (unsigned long got = file.Read(buffer, sizeof buffer)) text.append(buffer, got);
+  char buffer[7]; // small on purpose: reads span several calls
+  while (unsigned long got = file.Read(buffer, sizeof buffer))
+    text.append(buffer, got);
   return text;
 }
 
-bool InMap(char const* key) { return TFile::mResourceMap.count(str(key)) > 0; }
+bool InMap(char const* key)
+{
+  return TFile::mResourceMap.count(str(key)) > 0;
+}
 
-class FileTest : public ::testing::Test {
+class FileTest : public ::testing::Test
+{
 protected:
   TVfsSandbox sandbox;
 };
@@ -50,7 +56,7 @@ TEST_F(FileTest, RawPaths_AreCheckedOnDiskAsGivenAndNeverStored)
   size_t before = TFile::mResourceMap.size();
 
   EXPECT_TRUE(TFile::Exists("::assets/Settings.xml"));
-  EXPECT_FALSE(TFile::Exists("::assets/settings.xml"));  // the disk is case-sensitive
+  EXPECT_FALSE(TFile::Exists("::assets/settings.xml")); // the disk is case-sensitive
   EXPECT_FALSE(TFile::Exists("::assets/missing.xml"));
   EXPECT_FALSE(TFile::Exists("::"));
   EXPECT_EQ(ReadAll("::assets/Settings.xml"), "<settings/>");
@@ -80,10 +86,10 @@ TEST_F(FileTest, Scan_EntersLooseFilesOfAssetsAndUserAndCommonFolders)
   EXPECT_TRUE(InMap("user:save.dat"));
   EXPECT_TRUE(InMap("user:strings/x.xml"));
   EXPECT_TRUE(InMap("common:shared.dat"));
-  EXPECT_FALSE(InMap("desktop:never.txt"));  // the desktop is not scanned
+  EXPECT_FALSE(InMap("desktop:never.txt")); // the desktop is not scanned
   EXPECT_EQ(ReadAll("user:SAVE.DAT"), "s");
   EXPECT_EQ(ReadAll("sub/deep/b.txt"), "b");
-  EXPECT_EQ(ReadAll("desktop:never.txt"), "d");  // but translates on demand
+  EXPECT_EQ(ReadAll("desktop:never.txt"), "d"); // but translates on demand
 }
 
 int gDesktopLookups = 0;
@@ -119,7 +125,7 @@ TEST_F(FileTest, Scan_SkipsSvnFoldersAndFolderLinksSoLoopsEnd)
 
   EXPECT_FALSE(InMap(".svn/entries"));
   EXPECT_TRUE(InMap("real/file.txt"));
-  EXPECT_TRUE(InMap("real/alias.txt"));  // a link to a file is an ordinary entry
+  EXPECT_TRUE(InMap("real/alias.txt")); // a link to a file is an ordinary entry
   EXPECT_FALSE(InMap("real/loop/real/file.txt"));
 }
 
@@ -131,9 +137,9 @@ TEST_F(FileTest, Scan_FinalListExcludesNamesAndResetsOnDashStar)
   sandbox.WriteFile("final.txt", "images/A.png\r\n-*\timages/b.png\ndebug\n");
   TFile::ScanForResources();
 
-  EXPECT_TRUE(InMap("images/a.png"));  // dropped again by "-*"
+  EXPECT_TRUE(InMap("images/a.png")); // dropped again by "-*"
   EXPECT_FALSE(InMap("images/b.png"));
-  EXPECT_FALSE(InMap("debug/tool.lua"));  // an excluded folder is not entered
+  EXPECT_FALSE(InMap("debug/tool.lua")); // an excluded folder is not entered
   EXPECT_FALSE(TFile::Exists("images/b.png"));
 }
 
@@ -282,12 +288,14 @@ TEST_F(FileTest, GetNextFile_WalksOneFolderOrTheWholeTree)
   }
   str name;
   std::string seen;
-  while (TFile::GetNextFile("USER:", &name, false)) seen += std::string(name.c_str()) + " ";
+  while (TFile::GetNextFile("USER:", &name, false))
+    seen += std::string(name.c_str()) + " ";
   EXPECT_EQ(seen, "user:a.xml user:d.xml ");
 
   name = str();
   seen.clear();
-  while (TFile::GetNextFile("user:", &name, true)) seen += std::string(name.c_str()) + " ";
+  while (TFile::GetNextFile("user:", &name, true))
+    seen += std::string(name.c_str()) + " ";
   EXPECT_EQ(seen, "user:a.xml user:b/c.xml user:d.xml ");
 
   name = str();
@@ -304,23 +312,23 @@ TEST_F(FileTest, DiskFile_SeekOriginsAreNotStdiosAndUngetStepsBackOnce)
   EXPECT_EQ(file.Size(), 10u);
   char buffer[4] = {};
   file.Read(buffer, 4);
-  file.Seek(0, kSeekStart);  // stdio's 0 would stay put
+  file.Seek(0, kSeekStart); // stdio's 0 would stay put
   EXPECT_EQ(file.Tell(), 0);
   file.Seek(-3, kSeekEnd);
   EXPECT_EQ(file.Tell(), 7);
   file.Seek(-2, kSeekCurrent);
   EXPECT_EQ(file.Tell(), 5);
 
-  EXPECT_EQ(file.Read(buffer, 2), 2u);  // "56"
+  EXPECT_EQ(file.Read(buffer, 2), 2u); // "56"
   file.Unget();
-  file.Unget();  // only one byte is remembered
+  file.Unget(); // only one byte is remembered
   EXPECT_EQ(file.Tell(), 6);
   EXPECT_EQ(file.Read(buffer, 1), 1u);
   EXPECT_EQ(buffer[0], '6');
 
   file.Read(buffer, 1);
   file.Seek(0, kSeekStart);
-  file.Unget();  // the remembered byte belongs to the old position
+  file.Unget(); // the remembered byte belongs to the old position
   EXPECT_EQ(file.Tell(), 0);
   EXPECT_EQ(file.Read(buffer, 1), 1u);
   EXPECT_EQ(buffer[0], '0');
@@ -352,27 +360,40 @@ TEST_F(FileTest, ClosedFile_DoesNothingAndReportsNothingOpen)
 }
 
 // The qv_ functions behave the same over the three kinds of file.
-enum EKind { kDisk, kPack, kMemory };
+enum EKind
+{
+  kDisk,
+  kPack,
+  kMemory
+};
 
-class QvFunctionsTest : public ::testing::TestWithParam<EKind> {
+class QvFunctionsTest : public ::testing::TestWithParam<EKind>
+{
 protected:
   // Makes "text.txt" with the given bytes in the kind under test.
   void Provide(std::string const& bytes)
   {
     mBytes = bytes;
     switch (GetParam()) {
-      case kDisk: sandbox.WriteFile("assets/text.txt", bytes); break;
-      case kPack: WriteBytes(sandbox.Path("assets/p.qvp"), BuildPackArchive({{"text.txt", bytes}})); break;
-      case kMemory: break;
+    case kDisk:
+      sandbox.WriteFile("assets/text.txt", bytes);
+      break;
+    case kPack:
+      WriteBytes(sandbox.Path("assets/p.qvp"), BuildPackArchive({{"text.txt", bytes}}));
+      break;
+    case kMemory:
+      break;
     }
     TFile::ScanForResources();
-    if (GetParam() == kMemory) TFile::AddMemoryFile("text.txt", &mBytes[0], mBytes.size());
+    if (GetParam() == kMemory)
+      TFile::AddMemoryFile("text.txt", &mBytes[0], mBytes.size());
   }
 
   std::string Lines(int bufferSize)
   {
     TFile* file = qv_open("text.txt", 0);
-    if (!file) return "<unopened>";
+    if (!file)
+      return "<unopened>";
     std::string lines;
     char buffer[64];
     while (char* end = qv_gets(file, buffer, bufferSize)) {
@@ -443,8 +464,7 @@ TEST_P(QvFunctionsTest, Open_MissingNameGivesNull)
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, QvFunctionsTest, ::testing::Values(kDisk, kPack, kMemory),
                          [](::testing::TestParamInfo<EKind> const& info) {
-                           return std::string(info.param == kDisk ? "Disk"
-                                              : info.param == kPack ? "Pack" : "Memory");
+                           return std::string(info.param == kDisk ? "Disk" : info.param == kPack ? "Pack" : "Memory");
                          });
 
 TEST(QvFunctions, NullHandlesAreHarmless)

@@ -15,14 +15,17 @@ namespace {
 std::string ReadMember(char const* name, eFileMode mode = kFileRead)
 {
   TFile file;
-  if (!file.Open(name, mode)) return "<unopened>";
+  if (!file.Open(name, mode))
+    return "<unopened>";
   std::string text;
   char buffer[5];
-  while (unsigned long got = file.Read(buffer, sizeof buffer)) text.append(buffer, got);
+  while (unsigned long got = file.Read(buffer, sizeof buffer))
+    text.append(buffer, got);
   return text;
 }
 
-class FlatFileTest : public ::testing::Test {
+class FlatFileTest : public ::testing::Test
+{
 protected:
   void WritePack(std::string const& relative, std::vector<TPackMember> const& members)
   {
@@ -75,7 +78,7 @@ TEST_F(FlatFileTest, ArchivesListedBelowTheTopAreReadFromTheTopOnly)
   WritePack("assets/sub/inner.qvp", {{"inner.txt", "i"}});
   TFile::ScanForResources();
   EXPECT_FALSE(TFile::Exists("inner.txt"));
-  EXPECT_TRUE(TFile::Exists("sub/inner.qvp"));  // still a loose file
+  EXPECT_TRUE(TFile::Exists("sub/inner.qvp")); // still a loose file
 }
 
 TEST_F(FlatFileTest, TextModeDropsCarriageReturnsBinaryModeKeepsThem)
@@ -89,7 +92,7 @@ TEST_F(FlatFileTest, TextModeDropsCarriageReturnsBinaryModeKeepsThem)
   TFile file;
   ASSERT_TRUE(file.Open("many.txt", kFileReadText));
   char buffer[2];
-  EXPECT_EQ(file.Read(buffer, 2), 2u);  // asks for two, skips the returns to get them
+  EXPECT_EQ(file.Read(buffer, 2), 2u); // asks for two, skips the returns to get them
   EXPECT_EQ(std::string(buffer, 2), "xy");
 }
 
@@ -104,10 +107,10 @@ TEST_F(FlatFileTest, EndFlagRisesOnlyWhenAReadAsksForMoreThanRemains)
   EXPECT_EQ(file.Read(buffer, 10), 10u);
   EXPECT_EQ(std::string(buffer, 10), "0123456789");
   EXPECT_FALSE(file.AtEOF());
-  EXPECT_EQ(file.Read(buffer, 1), 0u);  // never into the next member
+  EXPECT_EQ(file.Read(buffer, 1), 0u); // never into the next member
   EXPECT_TRUE(file.AtEOF());
 
-  file.Seek(-5, kSeekStart);  // a negative position counts as beyond the end
+  file.Seek(-5, kSeekStart); // a negative position counts as beyond the end
   EXPECT_EQ(file.Tell(), 10);
   file.Seek(4, kSeekStart);
   EXPECT_FALSE(file.AtEOF());
@@ -121,7 +124,8 @@ TEST_F(FlatFileTest, EndFlagRisesOnlyWhenAReadAsksForMoreThanRemains)
 TEST_F(FlatFileTest, ReadsOfAnySizeAfterSeeksDeliverTheMembersBytes)
 {
   std::string bytes;
-  for (int i = 0; i < 20000; ++i) bytes.push_back(static_cast<char>(i * 7 % 251));
+  for (int i = 0; i < 20000; ++i)
+    bytes.push_back(static_cast<char>(i * 7 % 251));
   WritePack("assets/p.qvp", {{"pad", "0123"}, {"big", bytes}, {"tail", "zz"}});
   TFile::ScanForResources();
   TFile file;
@@ -211,7 +215,8 @@ TEST_F(FlatFileTest, DamagedArchivesAreRefusedWithAnErrorLine)
   std::vector<TPackMember> members = {{"one.txt", "1"}, {"two.txt", "22"}};
   std::string good = BuildPackArchive(members);
 
-  struct TCase {
+  struct TCase
+  {
     char const* what;
     std::string bytes;
   };
@@ -236,7 +241,7 @@ TEST_F(FlatFileTest, DamagedArchivesAreRefusedWithAnErrorLine)
     std::string log = ScanAndCaptureLog();
     EXPECT_NE(log.find("ERROR: "), std::string::npos) << log;
     EXPECT_FALSE(TFile::Exists("one.txt"));
-    EXPECT_TRUE(TFile::Exists("p.qvp"));  // the scan goes on
+    EXPECT_TRUE(TFile::Exists("p.qvp")); // the scan goes on
   }
 }
 
@@ -245,7 +250,7 @@ TEST_F(FlatFileTest, EntriesPointingBeyondTheFileAreSkippedOthersKept)
   std::vector<TPackMember> members = {{"good.txt", "g"}, {"far.txt", "f"}, {"wrap.txt", "w"}};
   std::string bytes = BuildPackArchive(members);
   PutLE32(&bytes, PackEntryOffsetField(members, 1), 0x10000);
-  PutLE32(&bytes, PackEntryOffsetField(members, 2) + 4, 0xFFFFFFFF);  // offset + size wraps 32 bits
+  PutLE32(&bytes, PackEntryOffsetField(members, 2) + 4, 0xFFFFFFFF); // offset + size wraps 32 bits
   ASSERT_TRUE(WriteBytes(sandbox.Path("assets/p.qvp"), bytes));
   std::string log = ScanAndCaptureLog();
   EXPECT_EQ(ReadMember("good.txt"), "g");

@@ -6,8 +6,7 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 const float kPi = 3.14159265358979f;
 
 void ExpectNear(TVec2 const& v, float x, float y)
@@ -23,7 +22,10 @@ void ExpectNear(TVec3 const& v, float x, float y, float z)
   EXPECT_NEAR(v.z, z, 1e-5f);
 }
 
-TMat3 Translation(float x, float y) { return TMat3(1, 0, 0, 0, 1, 0, x, y, 1); }
+TMat3 Translation(float x, float y)
+{
+  return TMat3(1, 0, 0, 0, 1, 0, x, y, 1);
+}
 } // namespace
 
 TEST(Mat, DefaultsAreIdentityAndValuesGoRowByRow)
@@ -31,11 +33,9 @@ TEST(Mat, DefaultsAreIdentityAndValuesGoRowByRow)
   TMat3 m3;
   TMat4 m4;
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c)
-    {
+    for (int c = 0; c < 4; ++c) {
       EXPECT_EQ(m4[r][c], r == c ? 1.0f : 0.0f);
-      if (r < 3 && c < 3)
-      {
+      if (r < 3 && c < 3) {
         EXPECT_EQ(m3[r][c], r == c ? 1.0f : 0.0f);
       }
     }

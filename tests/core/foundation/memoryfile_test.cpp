@@ -9,7 +9,8 @@
 
 namespace {
 
-class MemoryFileTest : public ::testing::Test {
+class MemoryFileTest : public ::testing::Test
+{
 protected:
   TVfsSandbox sandbox;
   char mBlock[7] = {'a', '\r', '\n', 'b', '\r', 'c', 'd'};
@@ -26,7 +27,7 @@ TEST_F(MemoryFileTest, RegisteredBlockReadsInBothModes)
   EXPECT_TRUE(file.AtEOF());
 
   ASSERT_TRUE(file.Open("BLOCKS/ONE.BIN", kFileReadText));
-  EXPECT_EQ(file.Read(buffer, 3), 3u);  // "a\nb": the returns are skipped, not counted
+  EXPECT_EQ(file.Read(buffer, 3), 3u); // "a\nb": the returns are skipped, not counted
   EXPECT_EQ(std::string(buffer, 3), "a\nb");
   EXPECT_EQ(file.Tell(), 4);
   EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
@@ -38,7 +39,7 @@ TEST_F(MemoryFileTest, SeekClampsToTheBlockAndUngetStopsAtTheStart)
   TFile::AddMemoryFile("m", mBlock, sizeof mBlock);
   TFile file;
   ASSERT_TRUE(file.Open("m", kFileRead));
-  file.Unget();  // stepping back from the start must not jump to the end
+  file.Unget(); // stepping back from the start must not jump to the end
   EXPECT_EQ(file.Tell(), 0);
   EXPECT_FALSE(file.AtEOF());
   file.Seek(-2, kSeekEnd);

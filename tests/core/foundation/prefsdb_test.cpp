@@ -32,14 +32,14 @@ bool Exists(std::string const& path)
   return stat(path.c_str(), &info) == 0;
 }
 
-class PrefsDBTest : public ::testing::Test {
+class PrefsDBTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
     char const* home = std::getenv("QV_HOME");
     ASSERT_NE(home, nullptr);
-    mUserDir = std::string(home) + "/prefsdb-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    mUserDir = std::string(home) + "/prefsdb-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     mkdir(mUserDir.c_str(), 0777);
     mSavedUserDir = TFile::mUserDir;
     TFile::mUserDir = mUserDir.c_str();
@@ -218,7 +218,9 @@ TEST_F(PrefsDBTest, InstallKeysKeepInstallationsApart)
     EXPECT_EQ(prefs.GetStr("k", "none", -1), str("none")) << "the last run was alpha\\n";
   }
   SetInstallText("alpha");
-  { TPrefsDB prefs(true); }
+  {
+    TPrefsDB prefs(true);
+  }
   SetInstallText("");
   TPrefsDB prefs(true);
   EXPECT_EQ(prefs.GetStr("k", "none", -1), str("alpha value"));
@@ -319,7 +321,8 @@ TEST_F(PrefsDBTest, APlayerAddedOnANearlyFullDiskIsKeptWholeOrNotAtAll)
 {
   TTmpfsMount disk;
   std::string why;
-  if (!disk.Mount(256 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
+  if (!disk.Mount(256 * 1024, &why))
+    QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
   TFile::mUserDir = disk.Path().c_str();
   TFile::mResourceMap.erase("user:prefsdb.dat");
   std::string const path = disk.Path() + "/prefsdb.dat";

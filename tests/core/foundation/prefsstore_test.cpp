@@ -46,18 +46,19 @@ bool Exists(std::string const& path)
 size_t CountOf(std::string const& text, std::string const& what)
 {
   size_t count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
   return count;
 }
 
-class PrefsStoreTest : public ::testing::Test {
+class PrefsStoreTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
     char const* home = std::getenv("QV_HOME");
     ASSERT_NE(home, nullptr);
-    mFolder = std::string(home) + "/prefsstore-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    mFolder = std::string(home) + "/prefsstore-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     mPath = mFolder + "/sub/prefsdb.dat";
   }
 
@@ -90,7 +91,8 @@ protected:
   std::string Volume(TPrefsStore& store)
   {
     TPrefsBytes value;
-    if (!store.GetValue(store.FindInstall("i"), -1, "volume", &value)) return "<absent>";
+    if (!store.GetValue(store.FindInstall("i"), -1, "volume", &value))
+      return "<absent>";
     return std::string(value.begin(), value.end());
   }
 
@@ -189,7 +191,8 @@ TEST_F(PrefsStoreTest, DamagedFilesAreKeptAsideUnderNumberedNamesAndNoneIsReplac
     EXPECT_EQ(value, Bytes("fresh"));
   }
 
-  for (int copy = 3; copy <= 5; ++copy) WriteWhole(mPath + ".corrupt" + std::to_string(copy), "older");
+  for (int copy = 3; copy <= 5; ++copy)
+    WriteWhole(mPath + ".corrupt" + std::to_string(copy), "older");
   WriteWhole(mPath, junk + " again");
   std::unique_ptr<TPrefsStore> store;
   std::string const log = OpenLogged(&store);
@@ -210,7 +213,7 @@ TEST_F(PrefsStoreTest, AFileSQLiteWillOnlyReadIsKeptAsideAndItsValuesGoToANewFil
   MakeGoodFile();
   std::string bytes = ReadWhole(mPath);
   ASSERT_GT(bytes.size(), 100u);
-  bytes[18] = char(0x7F);  // the file format's write version
+  bytes[18] = char(0x7F); // the file format's write version
   WriteWhole(mPath, bytes);
 
   {
@@ -240,9 +243,9 @@ TEST_F(PrefsStoreTest, ForeignDatabaseAtThePathIsKeptAside)
   mkdir((mFolder + "/sub").c_str(), 0777);
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(mPath.c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE users(name TEXT); INSERT INTO users VALUES('x');", nullptr,
-                         nullptr, nullptr),
-            SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(other, "CREATE TABLE users(name TEXT); INSERT INTO users VALUES('x');", nullptr, nullptr, nullptr),
+      SQLITE_OK);
   sqlite3_close(other);
 
   ::testing::internal::CaptureStderr();
@@ -339,8 +342,10 @@ TEST_F(PrefsStoreTest, DamagedIndexIsFoundAndTheFileKeptAside)
   for (int damage = 0; damage < 2; ++damage) {
     MakeGoodFile();
     std::string bytes = ReadWhole(mPath);
-    if (damage == 0) bytes.pop_back();
-    else bytes.back() = char(bytes.back() ^ 0xFF);
+    if (damage == 0)
+      bytes.pop_back();
+    else
+      bytes.back() = char(bytes.back() ^ 0xFF);
     WriteWhole(mPath, bytes);
 
     std::unique_ptr<TPrefsStore> store;
@@ -353,13 +358,15 @@ TEST_F(PrefsStoreTest, DamagedIndexIsFoundAndTheFileKeptAside)
   }
 }
 
-class PrefsStoreFullDiskTest : public PrefsStoreTest {
+class PrefsStoreFullDiskTest : public PrefsStoreTest
+{
 protected:
   void SetUp() override
   {
     PrefsStoreTest::SetUp();
     std::string why;
-    if (!mDisk.Mount(256 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
+    if (!mDisk.Mount(256 * 1024, &why))
+      QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
     mPath = mDisk.Path() + "/prefsdb.dat";
   }
 
@@ -394,7 +401,8 @@ TEST_F(PrefsStoreFullDiskTest, CommitOnAFullDiskKeepsTheCommittedFile)
     int64_t const install = store->FindInstall("i");
     ::testing::internal::CaptureStderr();
     bool written = store->SetValue(install, -1, "volume", Bytes(std::string(20000, 'x').c_str()));
-    for (int player = 0; written && player < 50; ++player) written = store->AddUser(install);
+    for (int player = 0; written && player < 50; ++player)
+      written = store->AddUser(install);
     written = written && store->Commit();
     std::string const log = ::testing::internal::GetCapturedStderr();
     EXPECT_FALSE(written);

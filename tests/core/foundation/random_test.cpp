@@ -79,8 +79,7 @@ TEST(Random, DerivedValuesStayInRange)
   TRandom r;
   r.Seed(7);
   int seen[10] = {0};
-  for (int i = 0; i < 20000; ++i)
-  {
+  for (int i = 0; i < 20000; ++i) {
     float f = r.RandFloat();
     ASSERT_GE(f, 0.0f);
     ASSERT_LT(f, 1.0f);

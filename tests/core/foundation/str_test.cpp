@@ -10,8 +10,7 @@
 #include <thread>
 #include <vector>
 
-namespace
-{
+namespace {
 // Turns gbStrAlwaysUnique on for one scope.
 struct AlwaysUnique
 {
@@ -40,9 +39,9 @@ TEST(Str, EmptyFormsAreEqual)
 
 TEST(Str, CapacityFollowsHowTheBufferWasMade)
 {
-  EXPECT_EQ(str("abc").capacity(), 4u);                                  // duplicate of a C string
-  EXPECT_EQ(str(static_cast<char const*>(nullptr)).capacity(), 16u);     // null C string
-  EXPECT_EQ(str("abc", 3).capacity(), 16u);                               // known length
+  EXPECT_EQ(str("abc").capacity(), 4u);                              // duplicate of a C string
+  EXPECT_EQ(str(static_cast<char const*>(nullptr)).capacity(), 16u); // null C string
+  EXPECT_EQ(str("abc", 3).capacity(), 16u);                          // known length
   EXPECT_EQ(str(std::string(40, 'x').c_str(), 40).capacity(), 41u);
   EXPECT_EQ(str("abcdef").substr(6, 5).capacity(), 16u);
   EXPECT_EQ((str("ab") + 'c').capacity(), 16u);
@@ -124,8 +123,7 @@ TEST(Str, CopiesOnManyThreadsKeepTheCountRight)
   std::vector<std::thread> workers;
   for (int t = 0; t < 4; ++t)
     workers.emplace_back([shared] {
-      for (int i = 0; i < 20000; ++i)
-      {
+      for (int i = 0; i < 20000; ++i) {
         str copy(shared);
         str another = copy;
         (void)another;
@@ -306,8 +304,7 @@ TEST(Str, Concatenation)
   EXPECT_STREQ(fromNothing.c_str(), "z");
   std::string expected;
   str many;
-  for (int i = 0; i < 1000; ++i)
-  {
+  for (int i = 0; i < 1000; ++i) {
     many += char('a' + i % 26);
     expected += char('a' + i % 26);
   }
@@ -454,8 +451,7 @@ TEST(Str, Downcase)
 TEST(Str, Formatting)
 {
   EXPECT_STREQ(str::getFormatted("%s%d", "qvgamemodename", 2).c_str(), "qvgamemodename2");
-  EXPECT_STREQ(str::getFormatted("%.2f|%5s|%-3d|%x", 1.5, "ab", 7, 255).c_str(),
-               "1.50|   ab|7  |ff");
+  EXPECT_STREQ(str::getFormatted("%.2f|%5s|%-3d|%x", 1.5, "ab", 7, 255).c_str(), "1.50|   ab|7  |ff");
   EXPECT_STREQ(str::getFormatted("%s", "").c_str(), "");
 
   std::string big(10000, 'q');

@@ -24,16 +24,18 @@ std::string S(str const& text)
 // A table as a spreadsheet program saves it: styles, a worksheet, one row per label.
 std::string Sheet(std::vector<std::pair<std::string, std::string>> const& rows)
 {
-  std::string text =
-      "<?xml version=\"1.0\"?>\n<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\">\n"
-      " <Styles><Style ss:ID=\"Default\"><Font ss:Size=\"10\"/></Style></Styles>\n"
-      " <Worksheet ss:Name=\"Strings\"><Table ss:ExpandedColumnCount=\"3\">\n"
-      "  <Column ss:Width=\"200\"/>\n";
-  for (auto const& row : rows)
-  {
+  std::string text = "<?xml version=\"1.0\"?>\n<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\">\n"
+                     " <Styles><Style ss:ID=\"Default\"><Font ss:Size=\"10\"/></Style></Styles>\n"
+                     " <Worksheet ss:Name=\"Strings\"><Table ss:ExpandedColumnCount=\"3\">\n"
+                     "  <Column ss:Width=\"200\"/>\n";
+  for (auto const& row : rows) {
     text += "  <Row ss:AutoFitHeight=\"0\">\n"
-            "   <Cell><Data ss:Type=\"String\">" + row.first + "</Data></Cell>\n"
-            "   <Cell ss:StyleID=\"s21\"><Data ss:Type=\"String\">" + row.second + "</Data></Cell>\n"
+            "   <Cell><Data ss:Type=\"String\">" +
+            row.first +
+            "</Data></Cell>\n"
+            "   <Cell ss:StyleID=\"s21\"><Data ss:Type=\"String\">" +
+            row.second +
+            "</Data></Cell>\n"
             "   <Cell><Data ss:Type=\"String\">ignored third cell</Data></Cell>\n"
             "  </Row>\n";
   }
@@ -48,8 +50,7 @@ str WriteTemp(char const* name, std::string const& bytes)
   std::string path = std::string(home ? home : "/tmp") + "/" + name;
   FILE* file = fopen(path.c_str(), "wb");
   EXPECT_NE(file, nullptr);
-  if (file)
-  {
+  if (file) {
     fwrite(bytes.data(), 1, bytes.size(), file);
     fclose(file);
   }
@@ -260,9 +261,9 @@ TEST_F(StringTableTest, GarbageIsRefusedWithAnErrorLine)
   Load({{"title", "Main"}});
   std::string good = MakeZxml(Sheet({{"title", "Other"}}));
   std::string lyingCompressed = good;
-  lyingCompressed[7] = 0x7F;  // compressed length far beyond the data
+  lyingCompressed[7] = 0x7F; // compressed length far beyond the data
   std::string lyingPlain = good;
-  lyingPlain[11] = (char)0xFF;  // plain length near 4 GB
+  lyingPlain[11] = (char)0xFF; // plain length near 4 GB
   std::string corrupt = good;
   corrupt[20] ^= 0x5A;
   corrupt[21] ^= 0xA5;
@@ -281,8 +282,7 @@ TEST_F(StringTableTest, GarbageIsRefusedWithAnErrorLine)
       {"noise", noise},
       {"empty", ""},
   };
-  for (Case const& c : cases)
-  {
+  for (Case const& c : cases) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(mTable.MergeStringBuffer(c.bytes.data(), c.bytes.size(), c.what)) << c.what;
     std::string log = testing::internal::GetCapturedStderr();
@@ -294,9 +294,9 @@ TEST_F(StringTableTest, GarbageIsRefusedWithAnErrorLine)
 
 TEST_F(StringTableTest, BrokenRowsAreSkippedWithoutOverreading)
 {
-  std::string text = "<Row><Cell><Data"                      // a cell start tag cut short
+  std::string text = "<Row><Cell><Data" // a cell start tag cut short
                      "<Row><Cell><Data>ok</Data><Data>fine</Data>"
-                     "<Row><Data>dangling";                 // no "<" after the text
+                     "<Row><Data>dangling"; // no "<" after the text
   ASSERT_TRUE(mTable.MergeStringBuffer(text.data(), text.size(), "broken"));
   EXPECT_EQ("fine", Get("ok"));
   EXPECT_EQ("#####", GetLogged("dangling", 0, nullptr).first);

@@ -12,7 +12,8 @@
 namespace {
 
 // Runs a script each time; reports its own deletion.
-class ScriptTask : public TTask {
+class ScriptTask : public TTask
+{
 public:
   ScriptTask(std::function<bool()> body, bool* deleted = nullptr) : mBody(body), mDeleted(deleted) {}
   ~ScriptTask() override
@@ -33,12 +34,13 @@ private:
   bool* mDeleted;
 };
 
-class ScriptAnimTask : public TAnimTask {
+class ScriptAnimTask : public TAnimTask
+{
 public:
-  ScriptAnimTask(TClock* clock, std::function<bool()> body = [] { return true; })
+  ScriptAnimTask(
+      TClock* clock, std::function<bool()> body = [] { return true; })
       : TAnimTask(clock), mBody(body)
-  {
-  }
+  {}
   bool Animate() override
   {
     mTimes.push_back(GetNextTime());
@@ -76,10 +78,12 @@ TEST(TaskList, TaskThatOrphansItselfIsHandedBackAfterTheWalk)
   TTaskList list;
   bool deleted = false;
   ScriptTask* task = nullptr;
-  task = new ScriptTask([&] {
-    EXPECT_TRUE(list.OrphanTask(task));
-    return true;
-  }, &deleted);
+  task = new ScriptTask(
+      [&] {
+        EXPECT_TRUE(list.OrphanTask(task));
+        return true;
+      },
+      &deleted);
   list.AdoptTask(task);
   list.DoAll(TTask::eEventLoop);
   EXPECT_FALSE(deleted);
@@ -94,10 +98,12 @@ TEST(TaskList, OrphanedTaskThatAlsoFinishesIsNotDeletedByTheList)
   TTaskList list;
   bool deleted = false;
   ScriptTask* task = nullptr;
-  task = new ScriptTask([&] {
-    list.OrphanTask(task);
-    return false;
-  }, &deleted);
+  task = new ScriptTask(
+      [&] {
+        list.OrphanTask(task);
+        return false;
+      },
+      &deleted);
   list.AdoptTask(task);
   list.DoAll(TTask::eEventLoop);
   EXPECT_FALSE(deleted);
@@ -110,13 +116,15 @@ TEST(TaskList, DestroyAllDuringWalkSkipsLaterTasksAndDeletesEverythingAfterwards
   TTaskList list;
   bool firstDeleted = false, secondDeleted = false, thirdDeleted = false;
   list.AdoptTask(new ScriptTask([] { return true; }, &firstDeleted));
-  ScriptTask* second = new ScriptTask([&] {
-    list.DestroyAll();
-    // Still alive: deletions wait for the end of the walk.
-    EXPECT_FALSE(firstDeleted);
-    EXPECT_FALSE(secondDeleted);
-    return true;
-  }, &secondDeleted);
+  ScriptTask* second = new ScriptTask(
+      [&] {
+        list.DestroyAll();
+        // Still alive: deletions wait for the end of the walk.
+        EXPECT_FALSE(firstDeleted);
+        EXPECT_FALSE(secondDeleted);
+        return true;
+      },
+      &secondDeleted);
   list.AdoptTask(second);
   ScriptTask* third = new ScriptTask([] { return true; }, &thirdDeleted);
   list.AdoptTask(third);
@@ -383,7 +391,7 @@ TEST(AnimTask, SetClockOntoAPausedClockKeepsTheRemainingDelay)
   clock.Pause(); // clock time 50
   ScriptAnimTask task(nullptr);
   task.SetDelay(300, false, true, false); // due at timer 1350
-  timer.Set(1100);                       // 250 ms left
+  timer.Set(1100);                        // 250 ms left
   task.SetClock(&clock);
   EXPECT_EQ(task.GetClock(), &clock);
   EXPECT_EQ(task.GetNextTime(), 300u);

@@ -12,7 +12,8 @@
 namespace {
 
 // Counts passes of its loop until asked to stop.
-class LoopThread : public TThread {
+class LoopThread : public TThread
+{
 public:
   ~LoopThread() override { Stop(); }
   void WaitForPasses(int passes)
@@ -101,7 +102,8 @@ TEST(Thread, StartsRunsTaskOnceAndStopsWhenAsked)
 }
 
 // Its Task uses nothing but the flag, so the base destructor may stop it.
-class FlagOnlyThread : public TThread {
+class FlagOnlyThread : public TThread
+{
 public:
   explicit FlagOnlyThread(std::atomic<int>* passes) : mPasses(passes) {}
 

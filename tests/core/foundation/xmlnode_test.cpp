@@ -45,8 +45,7 @@ std::vector<std::string> Tokens(std::string const& text)
 {
   TGetCharString source(text.data(), text.size());
   std::vector<std::string> tokens;
-  for (;;)
-  {
+  for (;;) {
     bool quoted = false;
     bool escaped = false;
     int length = -1;
@@ -101,18 +100,13 @@ TEST(XmlEscapes, NamedAndDecimalReferencesResolveOnce)
     std::string out;
     bool escaped;
   } cases[] = {
-      {"&amp;", "&", true},
-      {"&amp;lt;", "&lt;", true},  // a result is not resolved again
-      {"x&lt;y&gt;", "x<y>", false},
-      {"&quot;&apos;", "\"'", true},
-      {"&#65;BC", "ABC", true},
-      {"&#321;", "A", true},                    // cut to 8 bits
-      {"&#65", "&#65", false},                  // no ";": stays
-      {"&bogus;", "&bogus;", false},
-      {"a&", "a&", false},
+      {"&amp;", "&", true},          {"&amp;lt;", "&lt;", true}, // a result is not resolved again
+      {"x&lt;y&gt;", "x<y>", false}, {"&quot;&apos;", "\"'", true},
+      {"&#65;BC", "ABC", true},      {"&#321;", "A", true}, // cut to 8 bits
+      {"&#65", "&#65", false},                              // no ";": stays
+      {"&bogus;", "&bogus;", false}, {"a&", "a&", false},
   };
-  for (Case const& c : cases)
-  {
+  for (Case const& c : cases) {
     str text(c.in);
     int length = -1;
     bool escaped = !c.escaped;
@@ -347,8 +341,7 @@ TEST(XmlHostile, LyingCompressedHeadersAreRefusedBeforeAllocating)
   cases[4].block[14] ^= 0x55;
   cases[4].block[15] ^= 0x55;
   PutLE32(cases[5].block, 8, 3);
-  for (Case const& c : cases)
-  {
+  for (Case const& c : cases) {
     TXmlNode doc;
     testing::internal::CaptureStderr();
     EXPECT_FALSE(doc.ParseBuffer(c.block.data(), c.block.size())) << c.what;
@@ -488,7 +481,7 @@ TEST(XmlWrite, BuiltTreeWritesQuotedAttributesAndNumericReferences)
   TXmlNode score("score");
   score.SetAttribute("guid", "x\"y");
   score.SetAttribute("points", 1250);
-  score.SetAttribute("guid", "G&1");  // replaces the first, keeps its place
+  score.SetAttribute("guid", "G&1"); // replaces the first, keeps its place
   score.CreateChild("note")->SetContent("caf\xE9 <ok>");
   EXPECT_EQ("<score\n"
             "    guid=\"G&amp;1\"\n"
@@ -543,7 +536,7 @@ TEST(XmlTree, LookupsAreExactAndCursorsWalkInOrder)
 
   bool quoted = true;
   EXPECT_EQ("", S(doc.GetChild("item")->GetAttribute("missing", &quoted)));
-  EXPECT_TRUE(quoted);  // untouched
+  EXPECT_TRUE(quoted); // untouched
 
   // Without a reset the cursor starts at the first child.
   str name;
@@ -585,7 +578,7 @@ TEST(XmlTree, SubclassCallbacksSeeEveryEvent)
     TXmlNode* OnOpenTag(str const& name) override
     {
       mLog += "open:" + S(name) + ";";
-      return this;  // flatten: everything lands here
+      return this; // flatten: everything lands here
     }
     void OnEndTag(str const& tag) override { mLog += "end:" + S(tag) + ";"; }
     void OnContent(str const& text, int) override { mLog += "text:" + S(text) + ";"; }
@@ -619,11 +612,10 @@ public:
   void Write(std::string& out, int indent) const
   {
     out += std::string(indent, ' ') + "<" + mMirrorName;
-    for (size_t i = 0; i < mMirrorAttributes.size(); ++i)
-    {
+    for (size_t i = 0; i < mMirrorAttributes.size(); ++i) {
       const char* quote = mMirrorQuoted[i] ? "\"" : "";
-      out += "\n" + std::string(indent + 4, ' ') + S(xmlSafeString(mMirrorAttributes[i].first.c_str())) + "=" +
-             quote + S(xmlSafeString(mMirrorAttributes[i].second.c_str())) + quote;
+      out += "\n" + std::string(indent + 4, ' ') + S(xmlSafeString(mMirrorAttributes[i].first.c_str())) + "=" + quote +
+             S(xmlSafeString(mMirrorAttributes[i].second.c_str())) + quote;
     }
     out += ">\n";
     if (!mMirrorContent.empty())
@@ -676,41 +668,55 @@ private:
 std::string GeneratedDocument(std::mt19937& draw, size_t length)
 {
   static const char* const kNames[] = {"a", "scene", "object", "state", "x1", "ñame", "a-b", "\xe2\x82\xac"};
-  static const char* const kWords[] = {"word",  "&amp;",    "&lt;tag&gt;", "&quot;q&quot;", "&apos;", "&#65;",
-                                       "&#0;x", "&#x41;",   "&bogus;",     "&",             "é",      "\xf0\x9f\x98\x80",
-                                       "=",     ">",        "a=b",         "\"in quotes\"", "\"\"",   "/",
-                                       "x/",    "\xc3",     "\xff",        "&#233;",        "&#-3;",  "&#;"};
+  static const char* const kWords[] = {"word",    "&amp;",  "&lt;tag&gt;", "&quot;q&quot;",
+                                       "&apos;",  "&#65;",  "&#0;x",       "&#x41;",
+                                       "&bogus;", "&",      "é",           "\xf0\x9f\x98\x80",
+                                       "=",       ">",      "a=b",         "\"in quotes\"",
+                                       "\"\"",    "/",      "x/",          "\xc3",
+                                       "\xff",    "&#233;", "&#-3;",       "&#;"};
   static const char* const kBlanks[] = {" ", "  ", "\t", "\n", "\r\n", "\v", "\f"};
   auto pick = [&](size_t n) { return (size_t)(draw() % n); };
   std::string doc;
-  while (doc.size() < length)
-  {
+  while (doc.size() < length) {
     std::string blank = kBlanks[pick(7)];
-    switch (pick(9))
-    {
+    switch (pick(9)) {
     case 0:
-    case 1:
-    {
+    case 1: {
       doc += "<" + std::string(kNames[pick(8)]);
-      for (size_t i = pick(4); i > 0; --i)
-      {
+      for (size_t i = pick(4); i > 0; --i) {
         doc += blank + kNames[pick(8)];
-        switch (pick(6))
-        {
-        case 0: doc += "=\"" + std::string(kWords[pick(24)]) + "\""; break;
-        case 1: doc += "=" + std::string(kWords[pick(12)]); break;
-        case 2: doc += "=\"\""; break;
-        case 3: doc += " = \"v w\""; break;
-        case 4: break;
-        default: doc += "=\"a&amp;b\""; break;
+        switch (pick(6)) {
+        case 0:
+          doc += "=\"" + std::string(kWords[pick(24)]) + "\"";
+          break;
+        case 1:
+          doc += "=" + std::string(kWords[pick(12)]);
+          break;
+        case 2:
+          doc += "=\"\"";
+          break;
+        case 3:
+          doc += " = \"v w\"";
+          break;
+        case 4:
+          break;
+        default:
+          doc += "=\"a&amp;b\"";
+          break;
         }
       }
       doc += pick(3) == 0 ? "/>" : pick(2) ? ">" : " />";
       break;
     }
-    case 2: doc += "</" + std::string(pick(4) ? kNames[pick(8)] : "") + ">"; break;
-    case 3: doc += pick(2) ? "<?xml version=\"1.0\"?>" : pick(2) ? "<!DOCTYPE x>" : "<!-- a=b c -->"; break;
-    default: doc += kWords[pick(24)]; break;
+    case 2:
+      doc += "</" + std::string(pick(4) ? kNames[pick(8)] : "") + ">";
+      break;
+    case 3:
+      doc += pick(2) ? "<?xml version=\"1.0\"?>" : pick(2) ? "<!DOCTYPE x>" : "<!-- a=b c -->";
+      break;
+    default:
+      doc += kWords[pick(24)];
+      break;
     }
     doc += blank;
   }
@@ -734,8 +740,7 @@ TEST(XmlParse, QuickPathBuildsTheTreeTheCallbacksDescribe)
 {
   std::mt19937 draw(2024);
   std::string path = TempPath("generated.xml");
-  for (int round = 0; round < 300; ++round)
-  {
+  for (int round = 0; round < 300; ++round) {
     // Some documents run past the file source's read-ahead block.
     const std::string doc = GeneratedDocument(draw, round % 10 == 0 ? 9000 : 200);
     const std::string expected = MirrorTree(doc);
@@ -749,8 +754,7 @@ TEST(XmlParse, QuickPathBuildsTheTreeTheCallbacksDescribe)
     TXmlNode fromBytes;
     fromBytes.Parse(&bytes);
     ASSERT_EQ(expectedUpToMarker, Tree(fromBytes)) << upToMarker;
-    if (round % 10 == 0)
-    {
+    if (round % 10 == 0) {
       WriteFile(path, upToMarker);
       TXmlNode fromFile;
       fromFile.ParseFile(("::" + path).c_str());
@@ -773,8 +777,7 @@ TEST(XmlParse, PlainAttributesReadLikeTheTokens)
 {
   for (const char* doc : {"<a / c=\"1\"><b/></a>", "<a / c = \"1\"><b/></a>", "<a x c=\"1\" d=\"\"/>t",
                           "<a x=\"1\" y=\"p&amp;q\" z=2 w=\"\xc3\xa9\"></a>", "<?xml version=\"1.0\"?><a k=\"v\"/>",
-                          "<a n=\"cut", "<a n=\"v\"/ ><b/>"})
-  {
+                          "<a n=\"cut", "<a n=\"v\"/ ><b/>"}) {
     TXmlNode parsed;
     parsed.ParseBuffer(doc, strlen(doc));
     EXPECT_EQ(MirrorTree(doc), Tree(parsed)) << doc;

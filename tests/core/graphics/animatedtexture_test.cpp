@@ -37,7 +37,8 @@ const char kDefaultTwoFrames[] = "function DoAnim()\n    delay(60);\n    frames{
 const char kDefaultNoFrames[] = "function DoAnim()\n    delay(60);\nend\n";
 const char kFileScript[] = "function DoAnim()\n    delay(30);\n    frames{2,1};\nend\n";
 
-class AnimParseTest : public ::testing::Test {
+class AnimParseTest : public ::testing::Test
+{
 protected:
   void TearDown() override { TRenderer::ShutDown(); }
 
@@ -47,8 +48,7 @@ protected:
     boost::shared_ptr<TAnimatedTexture> animation(new TAnimatedTexture("anim"));
     ::testing::internal::CaptureStderr();
     str file = Fixture(name);
-    *parsed = name.find(".xml") != std::string::npos ? animation->ParseFromXML(file)
-                                                     : animation->ParseFromANM(file);
+    *parsed = name.find(".xml") != std::string::npos ? animation->ParseFromXML(file) : animation->ParseFromANM(file);
     mLog = ::testing::internal::GetCapturedStderr();
     return animation;
   }
@@ -98,7 +98,8 @@ void ExpectTwoFrames(const TAnimatedTexture& animation, bool withAlpha)
   EXPECT_FLOAT_EQ(second.mAlpha, withAlpha ? 0.5f : 1.0f);
   ASSERT_TRUE(second.HasTransform());
   const float transform[6] = {2, 0, 0, 2, 5, 7};
-  for (int i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(second.mTransform[i], transform[i]) << i;
+  for (int i = 0; i < 6; ++i)
+    EXPECT_FLOAT_EQ(second.mTransform[i], transform[i]) << i;
   ASSERT_EQ(second.mAnchors.size(), 2u);
   EXPECT_STREQ(second.mAnchors[0].mName.c_str(), "hand");
   EXPECT_EQ(second.mAnchors[0].mX, 5);
@@ -108,7 +109,7 @@ void ExpectTwoFrames(const TAnimatedTexture& animation, bool withAlpha)
   EXPECT_EQ(second.mAnchors[1].mY, 8);
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(AnimParseTest, VersionOneHasNoFrameAlphaAndFourMoreImageValues)
 {
@@ -239,7 +240,8 @@ TEST_F(AnimParseTest, XmlScriptFromAttributeOrText)
 
 TEST_F(AnimParseTest, XmlMissingPartsLogTheirLines)
 {
-  struct {
+  struct
+  {
     const char* file;
     const char* line;
   } const cases[] = {
@@ -281,15 +283,15 @@ TEST_F(AnimParseTest, IdentityAndHandle)
   EXPECT_TRUE(animation->IsKindOf(TAnimatedTexture::ClassId()));
   EXPECT_TRUE(animation->IsKindOf(TTexture::ClassId()));
   EXPECT_TRUE(animation->IsKindOf(TAsset::ClassId()));
-  EXPECT_STREQ(TAnimatedTexture::GetHandle("fx/fire", "b.png", "m.png").c_str(),
-               "fx/fire:b.png:m.png");
+  EXPECT_STREQ(TAnimatedTexture::GetHandle("fx/fire", "b.png", "m.png").c_str(), "fx/fire:b.png:m.png");
   EXPECT_STREQ(TAnimatedTexture::GetHandle("fx/fire", "", "").c_str(), "fx/fire::");
 }
 
 // ---------------------------------------------------------------------------------------
 // Finding the file, in a resources folder
 
-class AnimProbeTest : public AnimParseTest {
+class AnimProbeTest : public AnimParseTest
+{
 protected:
   void Put(const std::string& fixture, const std::string& as)
   {
@@ -346,12 +348,12 @@ TEST_F(AnimProbeTest, AnmIsReadWhenThereIsNoXmlAndMissingNamesFail)
 
 namespace {
 
-class AnimDrawTest : public GfxTest {
+class AnimDrawTest : public GfxTest
+{
 protected:
   boost::shared_ptr<TAnimatedTexture> Draw()
   {
-    boost::shared_ptr<TAnimatedTexture> animation =
-        TAnimatedTexture::Get(Fixture("draw.anm"), "", "");
+    boost::shared_ptr<TAnimatedTexture> animation = TAnimatedTexture::Get(Fixture("draw.anm"), "", "");
     EXPECT_TRUE(animation);
     return animation;
   }
@@ -369,15 +371,14 @@ protected:
   }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(AnimDrawTest, GetLoadsOnceAndRegistersUnderItsHandle)
 {
   boost::shared_ptr<TAnimatedTexture> animation = Draw();
   ASSERT_TRUE(animation);
   EXPECT_EQ(TAnimatedTexture::Get(Fixture("draw.anm"), "", ""), animation);
-  EXPECT_EQ(TAnimatedTexture::InternalGet(TAnimatedTexture::GetHandle(Fixture("draw.anm"), "", "")),
-            animation);
+  EXPECT_EQ(TAnimatedTexture::InternalGet(TAnimatedTexture::GetHandle(Fixture("draw.anm"), "", "")), animation);
   EXPECT_TRUE(animation->HasAlpha());
   EXPECT_TRUE(ColorNear(FirstPixel(*animation), 255, 0, 0, 255));
 

@@ -45,16 +45,16 @@ std::string Ogg()
 #endif
 }
 
-const char kNotFound[] =
-    "ERROR: TAssetMap::AddAsset: Failed to find asset %s with any standard extension "
-    "(jpg/jp2/png/anm/xml/ogg/mesh)\n";
+const char kNotFound[] = "ERROR: TAssetMap::AddAsset: Failed to find asset %s with any standard extension "
+                         "(jpg/jp2/png/anm/xml/ogg/mesh)\n";
 
 std::string Line(const char* format, const std::string& name)
 {
   return str::getFormatted(format, name.c_str()).c_str();
 }
 
-class AssetMapTest : public GfxTest {
+class AssetMapTest : public GfxTest
+{
 protected:
   void SetUp() override
   {
@@ -102,15 +102,19 @@ protected:
     boost::shared_ptr<TSound> sound = map.GetSound(name.c_str());
     ::testing::internal::GetCapturedStderr();
     if (texture && texture->IsKindOf(TAnimatedTexture::ClassId())) {
-      return "anim" + std::to_string(
-                          boost::static_pointer_cast<TAnimatedTexture>(texture)->GetFrameCount());
+      return "anim" + std::to_string(boost::static_pointer_cast<TAnimatedTexture>(texture)->GetFrameCount());
     }
-    if (texture) return "tex" + std::to_string(texture->GetWidth());
-    if (sound) return std::string("sound:") + sound->GetName().c_str();
-    if (!map.QueryAsset(name.c_str())) return "none";
+    if (texture)
+      return "tex" + std::to_string(texture->GetWidth());
+    if (sound)
+      return std::string("sound:") + sound->GetName().c_str();
+    if (!map.QueryAsset(name.c_str()))
+      return "none";
     boost::shared_ptr<TAsset> registered = mRegistry->GetAsset(name.c_str());
-    if (registered && registered->IsKindOf(TModel::ClassId())) return "mesh";
-    if (registered && registered->IsKindOf(TScriptCode::ClassId())) return "script";
+    if (registered && registered->IsKindOf(TModel::ClassId()))
+      return "mesh";
+    if (registered && registered->IsKindOf(TScriptCode::ClassId()))
+      return "script";
     return "other";
   }
 
@@ -124,16 +128,16 @@ protected:
   TVfsSandbox mSandbox;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(AssetMapTest, ExtensionsAreProbedInTheirFixedOrder)
 {
-  if (Ogg().empty()) QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
+  if (Ogg().empty())
+    QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
   PutEveryKind("fx/spark");
   const char* const order[] = {"xml", "anm", "jpg", "jp2", "png", "spx", "ogg", "mesh", "lua"};
-  const char* const expected[] = {"anim2",         "anim0",         "tex64",
-                                  "tex20",         "tex128",        "sound:fx/spark.spx",
-                                  "sound:fx/spark.ogg", "mesh",     "script"};
+  const char* const expected[] = {
+      "anim2", "anim0", "tex64", "tex20", "tex128", "sound:fx/spark.spx", "sound:fx/spark.ogg", "mesh", "script"};
   for (int i = 0; i < 9; ++i) {
     TAssetMap map;
     Add(map, "fx/spark");
@@ -147,7 +151,8 @@ TEST_F(AssetMapTest, ExtensionsAreProbedInTheirFixedOrder)
 
 TEST_F(AssetMapTest, EachKindIsRegisteredUnderItsOwnKey)
 {
-  if (Ogg().empty()) QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
+  if (Ogg().empty())
+    QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
   PutEveryKind("a/b");
   TAssetMap map;
   map.AddAsset("a/b.png", boost::shared_ptr<TAsset>(), false);
@@ -169,7 +174,8 @@ TEST_F(AssetMapTest, EachKindIsRegisteredUnderItsOwnKey)
 
 TEST_F(AssetMapTest, OptionsStayWithTheNameAndReachOnlyTheLoadersThatReadThem)
 {
-  if (Ogg().empty()) QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
+  if (Ogg().empty())
+    QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
   Put("audio/sfx/sfx_typing_01.ogg", Ogg());
   TAssetMap map;
   const char* names[] = {"audio/sfx/sfx_typing_01.ogg?group=1000", nullptr};
@@ -181,8 +187,7 @@ TEST_F(AssetMapTest, OptionsStayWithTheNameAndReachOnlyTheLoadersThatReadThem)
   EXPECT_TRUE(mRegistry->GetAsset("audio/sfx/sfx_typing_01.ogg;1;1000"));
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(map.GetSound("audio/sfx/sfx_typing_01.ogg"));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "ERROR: Sound asset not found: audio/sfx/sfx_typing_01.ogg\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "ERROR: Sound asset not found: audio/sfx/sfx_typing_01.ogg\n");
 
   // Animations, meshes and scripts are read from the file without the options.
   Put("fx/sheet.png", AnimFixture("sheet.png"));
@@ -210,8 +215,7 @@ TEST_F(AssetMapTest, UnknownKindsAndCapitalExtensionsAreNotLoaded)
   Put("fx/big.PNG", AnimFixture("sheet.png"));
   TAssetMap map;
   EXPECT_EQ(Add(map, "notes.txt"), "ERROR: TAssetMap::AddAsset: Error loading notes.txt\n");
-  EXPECT_EQ(Add(map, "fx/big.PNG?alpha"),
-            "ERROR: TAssetMap::AddAsset: Error loading fx/big.PNG?alpha\n");
+  EXPECT_EQ(Add(map, "fx/big.PNG?alpha"), "ERROR: TAssetMap::AddAsset: Error loading fx/big.PNG?alpha\n");
   EXPECT_EQ(Add(map, "notes.txt", true), "");
   EXPECT_FALSE(map.QueryAsset("notes.txt"));
   EXPECT_FALSE(map.QueryAsset("fx/big.PNG?alpha"));
@@ -260,7 +264,8 @@ TEST_F(AssetMapTest, AutoLoadFindsTexturesAndSounds)
 
 TEST_F(AssetMapTest, AnAssetOfAnotherClassIsEmptyWithoutALine)
 {
-  if (Ogg().empty()) QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
+  if (Ogg().empty())
+    QV_SKIP_UNLESS_REQUIRED("no sound fixtures");
   Put("sfx/click.ogg", Ogg());
   Put("fx/spark.png", AnimFixture("sheet.png"));
   TAssetMap map;

@@ -29,7 +29,8 @@ const double kMeanTolerance = 0.04;
 
 // How a glyph is placed: size in pixels per em, sub-pixel phases (quarter pixels), a
 // horizontal stretch and a rotation.
-struct TPlacement {
+struct TPlacement
+{
   float pixelsPerEm;
   int phaseX;
   int phaseY;
@@ -49,12 +50,14 @@ int16_t Coord(const unsigned char* at)
 // source font, so 16 font units.
 const float kFontUnitsPerEm = 16.0f;
 
-class GlyphCoverageTest : public GfxTest {
+class GlyphCoverageTest : public GfxTest
+{
 protected:
   void SetUp() override
   {
     GfxTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     ASSERT_EQ(FT_Init_FreeType(&mLibrary), 0);
     mTexture = TTexture::Create(kSide, kSide, true);
     ASSERT_TRUE(mTexture);
@@ -68,7 +71,8 @@ protected:
   {
     mRaster.reset();
     mTexture.reset();
-    if (mLibrary) FT_Done_FreeType(mLibrary);
+    if (mLibrary)
+      FT_Done_FreeType(mLibrary);
     GfxTest::TearDown();
   }
 
@@ -108,7 +112,8 @@ protected:
     unsigned pitch = 0;
     EXPECT_TRUE(mTexture->Lock(&pixels, &pitch));
     for (int y = 0; y < kSide; ++y)
-      for (int x = 0; x < kSide; ++x) coverage[y * kSide + x] = pixels[y * pitch + x].Alpha() / 255.0;
+      for (int x = 0; x < kSide; ++x)
+        coverage[y * kSide + x] = pixels[y * pitch + x].Alpha() / 255.0;
     mTexture->Unlock();
     return coverage;
   }
@@ -134,29 +139,38 @@ protected:
     };
     for (const unsigned char* at = program; *at != kMvecEnd;) {
       switch (*at) {
-        case kMvecStyleGroup: at += 1; break;
-        case kMvecLeftFill:
-        case kMvecRightFill: at += 2; break;
-        case kMvecMoveTo:
-          if (!points.empty()) contours.push_back(short(points.size() - 1));
-          add(at + 1, FT_CURVE_TAG_ON);
-          at += 5;
-          break;
-        case kMvecLineTo:
-          add(at + 1, FT_CURVE_TAG_ON);
-          at += 5;
-          break;
-        case kMvecCurveTo:
-          add(at + 1, FT_CURVE_TAG_CONIC);
-          add(at + 5, FT_CURVE_TAG_ON);
-          at += 9;
-          break;
-        default: ADD_FAILURE() << "opcode " << int(*at); return TCoverage(kSide * kSide, 0.0);
+      case kMvecStyleGroup:
+        at += 1;
+        break;
+      case kMvecLeftFill:
+      case kMvecRightFill:
+        at += 2;
+        break;
+      case kMvecMoveTo:
+        if (!points.empty())
+          contours.push_back(short(points.size() - 1));
+        add(at + 1, FT_CURVE_TAG_ON);
+        at += 5;
+        break;
+      case kMvecLineTo:
+        add(at + 1, FT_CURVE_TAG_ON);
+        at += 5;
+        break;
+      case kMvecCurveTo:
+        add(at + 1, FT_CURVE_TAG_CONIC);
+        add(at + 5, FT_CURVE_TAG_ON);
+        at += 9;
+        break;
+      default:
+        ADD_FAILURE() << "opcode " << int(*at);
+        return TCoverage(kSide * kSide, 0.0);
       }
     }
-    if (!points.empty()) contours.push_back(short(points.size() - 1));
+    if (!points.empty())
+      contours.push_back(short(points.size() - 1));
     TCoverage coverage(kSide * kSide, 0.0);
-    if (points.empty()) return coverage;
+    if (points.empty())
+      return coverage;
     FT_Outline outline = {};
     outline.n_points = short(points.size());
     outline.n_contours = short(contours.size());
@@ -172,7 +186,8 @@ protected:
     bitmap.num_grays = 256;
     bitmap.pixel_mode = FT_PIXEL_MODE_GRAY;
     EXPECT_EQ(FT_Outline_Get_Bitmap(mLibrary, &outline, &bitmap), 0);
-    for (int i = 0; i < kSide * kSide; ++i) coverage[i] = buffer[i] / 255.0;
+    for (int i = 0; i < kSide * kSide; ++i)
+      coverage[i] = buffer[i] / 255.0;
     return coverage;
   }
 
@@ -182,7 +197,8 @@ protected:
     unsigned pitch = 0;
     ASSERT_TRUE(mTexture->Lock(&pixels, &pitch));
     for (int y = 0; y < kSide; ++y)
-      for (int x = 0; x < kSide; ++x) pixels[y * pitch + x] = TColor32(0u);
+      for (int x = 0; x < kSide; ++x)
+        pixels[y * pitch + x] = TColor32(0u);
     mTexture->Unlock();
   }
 
@@ -228,7 +244,8 @@ std::vector<std::pair<std::string, std::vector<unsigned char>>> Fonts()
   for (const char* name : {"default.mvec", "arial.mvec"}) {
     std::ifstream file(std::string(QV_FONT_DIR) + "/" + name, std::ios::binary);
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (!bytes.empty()) fonts.emplace_back(name, bytes);
+    if (!bytes.empty())
+      fonts.emplace_back(name, bytes);
   }
 #endif
   return fonts;
@@ -248,26 +265,33 @@ std::vector<int> Holes(const TCoverage& oracle)
   std::vector<char> outside(oracle.size(), 0);
   std::vector<int> stack;
   for (int i = 0; i < kSide; ++i) {
-    for (int edge : {i, (kSide - 1) * kSide + i, i * kSide, i * kSide + kSide - 1}) stack.push_back(edge);
+    for (int edge : {i, (kSide - 1) * kSide + i, i * kSide, i * kSide + kSide - 1})
+      stack.push_back(edge);
   }
   while (!stack.empty()) {
     const int at = stack.back();
     stack.pop_back();
-    if (outside[at] || oracle[at] > 0.0) continue;
+    if (outside[at] || oracle[at] > 0.0)
+      continue;
     outside[at] = 1;
     const int x = at % kSide, y = at / kSide;
-    if (x > 0) stack.push_back(at - 1);
-    if (x + 1 < kSide) stack.push_back(at + 1);
-    if (y > 0) stack.push_back(at - kSide);
-    if (y + 1 < kSide) stack.push_back(at + kSide);
+    if (x > 0)
+      stack.push_back(at - 1);
+    if (x + 1 < kSide)
+      stack.push_back(at + 1);
+    if (y > 0)
+      stack.push_back(at - kSide);
+    if (y + 1 < kSide)
+      stack.push_back(at + kSide);
   }
   std::vector<int> holes;
   for (int i = 0; i < kSide * kSide; ++i)
-    if (!outside[i] && oracle[i] == 0.0) holes.push_back(i);
+    if (!outside[i] && oracle[i] == 0.0)
+      holes.push_back(i);
   return holes;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(GlyphCoverageTest, EveryPrintableGlyphMatchesTheOracleAtEverySizeAndPhase)
 {
@@ -279,7 +303,8 @@ TEST_F(GlyphCoverageTest, EveryPrintableGlyphMatchesTheOracleAtEverySizeAndPhase
       for (unsigned code = 33; code <= 126; ++code, ++step) {
         // Each glyph at another of the sixteen sub-pixel phases.
         Compare(*font, code, TPlacement{size, step % 4, (step / 4) % 4, 1.0f, 0.0f}, entry.first.c_str());
-        if (HasFailure()) return;
+        if (HasFailure())
+          return;
       }
     }
   }
@@ -289,15 +314,16 @@ TEST_F(GlyphCoverageTest, StretchedAndRotatedGlyphsMatchTheOracle)
 {
   std::unique_ptr<TMvecFont> font = Load(Fonts().front().second);
   int step = 0;
-  for (const TPlacement& base : {TPlacement{24.0f, 0, 0, 1.5f, 0.0f}, TPlacement{24.0f, 0, 0, 0.75f, 0.0f},
-                                 TPlacement{28.0f, 0, 0, 1.0f, 30.0f}, TPlacement{20.0f, 0, 0, 1.0f, -90.0f},
-                                 TPlacement{36.0f, 0, 0, 1.25f, 200.0f}}) {
+  for (const TPlacement& base :
+       {TPlacement{24.0f, 0, 0, 1.5f, 0.0f}, TPlacement{24.0f, 0, 0, 0.75f, 0.0f}, TPlacement{28.0f, 0, 0, 1.0f, 30.0f},
+        TPlacement{20.0f, 0, 0, 1.0f, -90.0f}, TPlacement{36.0f, 0, 0, 1.25f, 200.0f}}) {
     for (unsigned code = 33; code <= 126; ++code, ++step) {
       TPlacement place = base;
       place.phaseX = step % 4;
       place.phaseY = (step / 4) % 4;
       Compare(*font, code, place, "built-in");
-      if (HasFailure()) return;
+      if (HasFailure())
+        return;
     }
   }
 }
@@ -317,7 +343,8 @@ TEST_F(GlyphCoverageTest, TheHolesOfLettersStayEmpty)
           }
           const TCoverage engine = Engine(program, place);
           int filled = 0;
-          for (int at : holes) filled += engine[at] > 0.0;
+          for (int at : holes)
+            filled += engine[at] > 0.0;
           EXPECT_EQ(filled, 0) << entry.first << " '" << *letters << "' at " << size << " px, phase " << phase << ": "
                                << filled << " of " << holes.size() << " hole pixels have ink";
         }

@@ -9,7 +9,8 @@
 
 namespace {
 
-class ImageLoadTest : public GfxTest {
+class ImageLoadTest : public GfxTest
+{
 protected:
   boost::shared_ptr<TTexture> Load(const std::string& name, unsigned flags = 0)
   {
@@ -24,7 +25,8 @@ protected:
   }
 };
 
-struct TDecodedImage {
+struct TDecodedImage
+{
   unsigned char* mPixels = nullptr;
   int mWidth = 0, mHeight = 0, mSide = 0, mHasAlpha = 0;
   ~TDecodedImage() { std::free(mPixels); }
@@ -38,11 +40,11 @@ struct TDecodedImage {
 bool DecodePng(const std::string& name, TDecodedImage* out)
 {
   unsigned long key = 0;
-  return EzPngLoadImage(name.c_str(), &out->mPixels, &out->mWidth, &out->mHeight, &out->mSide,
-                        &key, &out->mHasAlpha, TTextureData::kMaxSide);
+  return EzPngLoadImage(name.c_str(), &out->mPixels, &out->mWidth, &out->mHeight, &out->mSide, &key, &out->mHasAlpha,
+                        TTextureData::kMaxSide);
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(ImageLoadTest, RectangleSurfaceOffsetsAndTransparentPadding)
 {
@@ -60,8 +62,7 @@ TEST_F(ImageLoadTest, RectangleSurfaceOffsetsAndTransparentPadding)
   // red = x, green = y, blue = x + y, alpha = 255 - x
   EXPECT_TRUE(ColorNear(PixelOf(texture, 0, 0), 0, 0, 0, 255));
   EXPECT_TRUE(ColorNear(PixelOf(texture, 10, 20), 10, 20, 30, 245));
-  EXPECT_TRUE(ColorNear(PixelOf(texture, 299, 199), 299 & 255, 199, (299 + 199) & 255,
-                        (255 - 299) & 255));
+  EXPECT_TRUE(ColorNear(PixelOf(texture, 299, 199), 299 & 255, 199, (299 + 199) & 255, (255 - 299) & 255));
   EXPECT_EQ(PixelOf(texture, 300, 0).mValue, 0u);
   EXPECT_EQ(PixelOf(texture, 0, 200).mValue, 0u);
   EXPECT_EQ(PixelOf(texture, 511, 255).mValue, 0u);
@@ -155,8 +156,7 @@ TEST_F(ImageLoadTest, MaskOfAnotherSideKeepsAlphaButFlagsIt)
 TEST_F(ImageLoadTest, MaskWithoutExtensionIsProbedAndMissingMaskFails)
 {
   std::string stem = Image("mask512");
-  boost::shared_ptr<TTexture> merged =
-      TTexture::GetMerged(Image("square512.jpg").c_str(), stem.c_str());
+  boost::shared_ptr<TTexture> merged = TTexture::GetMerged(Image("square512.jpg").c_str(), stem.c_str());
   ASSERT_TRUE(merged);
   EXPECT_EQ(std::string(merged->GetTextureData()->mMaskName.c_str()), stem + ".png");
   EXPECT_FALSE(TTexture::GetMerged(Image("square512.jpg").c_str(), Image("nomask.png").c_str()));
@@ -285,8 +285,8 @@ TEST_F(ImageLoadTest, Jp2ComponentsAlphaAndEdgeRepetition)
 {
   unsigned char* pixels = nullptr;
   int width = 0, height = 0, side = 0, hasAlpha = -1;
-  ASSERT_TRUE(EzJp2LoadImage(Image("rgb.jp2").c_str(), &pixels, &width, &height, &side,
-                             &hasAlpha, TTextureData::kMaxSide));
+  ASSERT_TRUE(
+      EzJp2LoadImage(Image("rgb.jp2").c_str(), &pixels, &width, &height, &side, &hasAlpha, TTextureData::kMaxSide));
   EXPECT_EQ(width, 20);
   EXPECT_EQ(height, 10);
   EXPECT_EQ(side, 32);
@@ -301,14 +301,15 @@ TEST_F(ImageLoadTest, Jp2ComponentsAlphaAndEdgeRepetition)
   EXPECT_EQ(at(3, 20).mValue, at(3, 9).mValue);
   EzJp2FreeImage(pixels);
 
-  struct Case {
+  struct Case
+  {
     const char* name;
     int alpha;
   } cases[] = {{"rgba.jp2", 1}, {"grey.jp2", 0}, {"greyalpha.jp2", 1}, {"codestream.jp2", 0}};
   for (const Case& c : cases) {
     pixels = nullptr;
-    ASSERT_TRUE(EzJp2LoadImage(Image(c.name).c_str(), &pixels, &width, &height, &side, &hasAlpha,
-                               TTextureData::kMaxSide))
+    ASSERT_TRUE(
+        EzJp2LoadImage(Image(c.name).c_str(), &pixels, &width, &height, &side, &hasAlpha, TTextureData::kMaxSide))
         << c.name;
     EXPECT_EQ(hasAlpha, c.alpha) << c.name;
     if (std::string(c.name) == "rgba.jp2") {

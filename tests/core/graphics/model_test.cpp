@@ -21,7 +21,8 @@ std::string Fixture(const std::string& name)
   return "::" + FixturePath(name);
 }
 
-class ModelTest : public ::testing::Test {
+class ModelTest : public ::testing::Test
+{
 protected:
   // Loads into a fresh model; the log lands in mLog.
   bool Load(TModel& model, const std::string& name)
@@ -36,7 +37,7 @@ protected:
   std::string mLog;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ModelTest, ValuesAreThousandthsAndIndicesFollow)
 {
@@ -61,7 +62,8 @@ TEST_F(ModelTest, ValuesAreThousandthsAndIndicesFollow)
   EXPECT_FLOAT_EQ(mesh->mVerts[2].mUV.y, 1.0f);
   ASSERT_EQ(mesh->mIndexCount, 6u);
   const uint16_t indices[6] = {0, 1, 2, 2, 1, 0};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(mesh->mIndices[i], indices[i]) << i;
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(mesh->mIndices[i], indices[i]) << i;
   EXPECT_STREQ(mesh->mFileName.c_str(), Fixture("values.mesh").c_str());
   EXPECT_TRUE(mLog.empty()) << mLog;
 }

@@ -13,7 +13,7 @@ TMvecFont* MakeFont(const std::vector<uint8_t>& bytes)
   return new TMvecFont(CopyFontBytes(bytes), bytes.size());
 }
 
-}  // namespace
+} // namespace
 
 TEST(MvecFont, LookupFindsCodesAndRefusesOutsideTheTable)
 {
@@ -90,13 +90,13 @@ TEST(MvecFont, BadOrDamagedFilesGiveEmptyFonts)
   std::vector<uint8_t> magic = good;
   magic[3] = '3';
   bad.push_back(magic);
-  bad.push_back(std::vector<uint8_t>(good.begin(), good.begin() + 8));  // header cut short
-  bad.push_back(std::vector<uint8_t>(good.begin(), good.begin() + 12 + 18 * 3));  // table cut short
+  bad.push_back(std::vector<uint8_t>(good.begin(), good.begin() + 8));           // header cut short
+  bad.push_back(std::vector<uint8_t>(good.begin(), good.begin() + 12 + 18 * 3)); // table cut short
   std::vector<uint8_t> count = good;
-  count[4] = 0xFF;  // 255 glyphs announced
+  count[4] = 0xFF; // 255 glyphs announced
   bad.push_back(count);
   std::vector<uint8_t> offset = good;
-  offset[12 + 18 + 14] = 0xF0;  // second record's outline far past the end
+  offset[12 + 18 + 14] = 0xF0; // second record's outline far past the end
   offset[12 + 18 + 15] = 0xFF;
   bad.push_back(offset);
   // The last program loses its end command.
@@ -140,9 +140,8 @@ TEST(MvecFont, UnknownOpcodesEndAProgram)
 
 TEST(MvecFont, BuiltInFontIsAWholeTextFont)
 {
-  std::unique_ptr<TMvecFont> font(new TMvecFont(CopyFontBytes(std::vector<uint8_t>(
-                                                    kDefaultFontData, kDefaultFontData + kDefaultFontSize)),
-                                                kDefaultFontSize));
+  std::unique_ptr<TMvecFont> font(new TMvecFont(
+      CopyFontBytes(std::vector<uint8_t>(kDefaultFontData, kDefaultFontData + kDefaultFontSize)), kDefaultFontSize));
   ASSERT_TRUE(font->IsUsable());
   for (unsigned long code = 32; code < 127; ++code) {
     EXPECT_GE(font->GetGlyphIndex(code), 0) << code;

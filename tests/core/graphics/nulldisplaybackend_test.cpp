@@ -15,7 +15,8 @@
 namespace {
 
 // Gives the renderer the back end the test names, and the registered one back after.
-class NullBackendTest : public ::testing::Test {
+class NullBackendTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -62,8 +63,7 @@ TEST_F(NullBackendTest, TheRendererMakesItsBackEndWithTheRegisteredFactory)
   // A factory that fails still leaves the renderer a back end.
   TRenderer::ShutDown();
   TDisplayBackend::SetFactory(&NoBackend);
-  EXPECT_NE(dynamic_cast<TNullDisplayBackend*>(TRenderer::GetInstance()->GetDisplayHandler()),
-            nullptr);
+  EXPECT_NE(dynamic_cast<TNullDisplayBackend*>(TRenderer::GetInstance()->GetDisplayHandler()), nullptr);
 }
 
 TEST_F(NullBackendTest, AFrameRunsWithoutOpenGL)
@@ -97,9 +97,7 @@ TEST_F(NullBackendTest, AFrameRunsWithoutOpenGL)
 TEST_F(NullBackendTest, TexturesKeepTheirDecodedPixelsInMemory)
 {
   const std::string path = ::testing::TempDir() + "nullbackend-green.png";
-  ASSERT_TRUE(WriteTestPng(path, 30, 20, [](unsigned x, unsigned y) {
-    return x < 15 ? 0xFF00FF00u : 0x800000FFu;
-  }));
+  ASSERT_TRUE(WriteTestPng(path, 30, 20, [](unsigned x, unsigned y) { return x < 15 ? 0xFF00FF00u : 0x800000FFu; }));
   boost::shared_ptr<TTexture> texture = TTexture::Get(("::" + path).c_str(), 0);
   ASSERT_TRUE(texture);
   EXPECT_EQ(texture->GetWidth(), 30u);

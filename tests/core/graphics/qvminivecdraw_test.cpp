@@ -11,12 +11,14 @@
 
 namespace {
 
-class MiniVecDrawTest : public GfxTest {
+class MiniVecDrawTest : public GfxTest
+{
 protected:
   void SetUp() override
   {
     GfxTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     mFont.reset(new TMvecFont(CopyFontBytes(BuildMvec(HandFontGlyphs())), BuildMvec(HandFontGlyphs()).size()));
     mSquare = mFont->GetGlyphData(mFont->GetGlyphIndex('A'));
     mTexture = TTexture::Create(64, 64, true);
@@ -42,7 +44,8 @@ protected:
     unsigned pitch = 0;
     ASSERT_TRUE(mTexture->Lock(&pixels, &pitch));
     for (unsigned y = 0; y < 64; ++y)
-      for (unsigned x = 0; x < 64; ++x) pixels[y * pitch + x] = value;
+      for (unsigned x = 0; x < 64; ++x)
+        pixels[y * pitch + x] = value;
     mTexture->Unlock();
   }
 
@@ -54,7 +57,8 @@ protected:
     std::vector<int> alphas;
     EXPECT_TRUE(mTexture->Lock(&pixels, &pitch));
     for (unsigned y = 0; y < 64; ++y)
-      for (unsigned x = 0; x < 64; ++x) alphas.push_back(pixels[y * pitch + x].Alpha());
+      for (unsigned x = 0; x < 64; ++x)
+        alphas.push_back(pixels[y * pitch + x].Alpha());
     mTexture->Unlock();
     return alphas;
   }
@@ -94,7 +98,8 @@ std::vector<int> SquareCoverage(int left, int bottom, int side)
         for (int sx = 0; sx < 4; ++sx) {
           const int qx = 4 * x + sx;
           const int qy = 4 * y + sy;
-          if (qx >= left && qx < left + side && qy >= bottom - side && qy < bottom) ++covered;
+          if (qx >= left && qx < left + side && qy >= bottom - side && qy < bottom)
+            ++covered;
         }
       alphas[y * 64 + x] = covered == 0 ? 0 : 255 * covered * 16 / 256;
     }
@@ -102,11 +107,11 @@ std::vector<int> SquareCoverage(int left, int bottom, int side)
   return alphas;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(MiniVecDrawTest, SquareOnWholePixelsIsFullyCovered)
 {
-  mRaster->SetScale(2.0f, 2.0f);  // 8 units -> 16 quarter pixels -> 4 pixels
+  mRaster->SetScale(2.0f, 2.0f); // 8 units -> 16 quarter pixels -> 4 pixels
   DrawSquare(10.0f, 20.0f, 0, 0);
   EXPECT_EQ(Alphas(), SquareCoverage(40, 80, 16));
   EXPECT_EQ(Pixel(10, 16).mValue, 0xFFFFFFFFu);
@@ -133,7 +138,7 @@ TEST_F(MiniVecDrawTest, QuarterPixelPhasesGiveExactEdgeCoverage)
 
 TEST_F(MiniVecDrawTest, SpansOutsideTheTargetAreClipped)
 {
-  mRaster->SetScale(8.0f, 8.0f);  // 16 pixels
+  mRaster->SetScale(8.0f, 8.0f); // 16 pixels
   DrawSquare(-8.0f, 8.0f, 0, 0);
   std::vector<int> alphas = Alphas();
   EXPECT_EQ(alphas[0], 255);
@@ -194,7 +199,7 @@ TEST_F(MiniVecDrawTest, PaletteEntriesScaleAlphaByCoverage)
 
 TEST_F(MiniVecDrawTest, StrokesSurroundTheGlyphInTheirOwnColours)
 {
-  mRaster->SetScale(4.0f, 4.0f);  // 32 quarter pixels: 8 pixels
+  mRaster->SetScale(4.0f, 4.0f); // 32 quarter pixels: 8 pixels
   mRaster->SetColor(255, TColor(1, 0, 0, 1), 1.0f);
   mRaster->SetColor(254, TColor(0, 1, 0, 1), 1.0f);
   // Without widths nothing but the glyph is drawn.
@@ -203,8 +208,8 @@ TEST_F(MiniVecDrawTest, StrokesSurroundTheGlyphInTheirOwnColours)
   Fill(TColor32(0u));
   mRaster->SetOutlineWidth(0, 2.0f);
   DrawSquare(20.0f, 30.0f, 0, 0);
-  EXPECT_EQ(Pixel(24, 26).mValue, 0xFFFFFFFFu);  // inside: the glyph wins
-  EXPECT_EQ(Pixel(19, 26).mValue, 0xFFFF0000u);  // left of the glyph: stroke 0
+  EXPECT_EQ(Pixel(24, 26).mValue, 0xFFFFFFFFu); // inside: the glyph wins
+  EXPECT_EQ(Pixel(19, 26).mValue, 0xFFFF0000u); // left of the glyph: stroke 0
   EXPECT_EQ(Pixel(18, 26).mValue, 0xFFFF0000u);
   EXPECT_EQ(Pixel(17, 26).mValue, 0u);
   Fill(TColor32(0u));
@@ -219,13 +224,13 @@ TEST_F(MiniVecDrawTest, BlendAndAccumulateMixWithTheTarget)
 {
   mRaster->SetScale(2.0f, 2.0f);
   mRaster->SetCopy(false);
-  mRaster->SetColor(1, TColor(1, 1, 1, 1), 0.5f);  // alpha 127
+  mRaster->SetColor(1, TColor(1, 1, 1, 1), 0.5f); // alpha 127
   Fill(TColor32(0, 0, 255, 200));
   DrawSquare(10.0f, 20.0f, 0, 0);
   TColor32 blended = Pixel(11, 18);
-  EXPECT_EQ(blended.Red(), 127);  // (0 * 128 + 255 * 127) / 255
+  EXPECT_EQ(blended.Red(), 127); // (0 * 128 + 255 * 127) / 255
   EXPECT_EQ(blended.Blue(), (255 * 128 + 255 * 127) / 255);
-  EXPECT_EQ(blended.Alpha(), 200);  // kept
+  EXPECT_EQ(blended.Alpha(), 200); // kept
   EXPECT_EQ(Pixel(30, 30).mValue, TColor32(0, 0, 255, 200).mValue);
 
   Fill(TColor32(0, 0, 255, 100));
@@ -263,7 +268,7 @@ TEST_F(MiniVecDrawTest, ProgramsWithSeveralStyleGroupsStopAtTheSecond)
   std::vector<uint8_t> program = {1, 2, 1};
   std::vector<uint8_t> square = RectProgram(0, -1024, 1024, 0);
   program.insert(program.end(), square.begin() + 2, square.end() - 1);
-  program.push_back(1);  // a second group is refused: nothing after it is drawn
+  program.push_back(1); // a second group is refused: nothing after it is drawn
   std::vector<uint8_t> more = RectProgram(2048, -1024, 3072, 0);
   program.insert(program.end(), more.begin(), more.end());
   mRaster->SetScale(2.0f, 2.0f);

@@ -10,7 +10,8 @@
 
 namespace {
 
-class FakeClock : public TTimeSource {
+class FakeClock : public TTimeSource
+{
 public:
   uint32_t Now() override { return mNow; }
   uint32_t mNow = 1000;
@@ -23,9 +24,10 @@ std::string Captured(std::function<void()> action)
   return ::testing::internal::GetCapturedStderr();
 }
 
-class RendererTest : public GfxTest {};
+class RendererTest : public GfxTest
+{};
 
-}  // namespace
+} // namespace
 
 TEST_F(RendererTest, Begin2dOutsideAFrameIsRefusedWithError)
 {
@@ -67,9 +69,8 @@ TEST_F(RendererTest, DrawingOutside2dIsLoggedAndSkipped)
     unsigned short indices[3] = {0, 1, 2};
     mRenderer->DrawIndexedVertices(TRenderer::kDrawTriangles, TVertexSet(verts, 3), indices, 3);
   });
-  EXPECT_EQ(log,
-            "DrawVertices called when not in Begin2d or Begin3d state\n"
-            "DrawIndexedVertices called when not in Begin2d or Begin3d state\n");
+  EXPECT_EQ(log, "DrawVertices called when not in Begin2d or Begin3d state\n"
+                 "DrawIndexedVertices called when not in Begin2d or Begin3d state\n");
 }
 
 TEST_F(RendererTest, ClippingStackKeepsItsLastEntry)

@@ -9,7 +9,8 @@
 
 namespace {
 
-class RenderTargetTest : public GfxTest {
+class RenderTargetTest : public GfxTest
+{
 protected:
   void Fill(unsigned l, unsigned t, unsigned r, unsigned b, const TColor& color)
   {
@@ -31,7 +32,7 @@ protected:
   }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(RenderTargetTest, RefusedForSimpleTexturesInsideAFrameAndWhenTooLarge)
 {

@@ -15,7 +15,8 @@
 
 namespace {
 
-class TextGraphicTest : public ::testing::Test {
+class TextGraphicTest : public ::testing::Test
+{
 protected:
   static void SetUpTestSuite()
   {
@@ -31,7 +32,8 @@ protected:
 
   void TearDown() override
   {
-    for (TTextGraphic* graphic : mGraphics) graphic->Destroy();
+    for (TTextGraphic* graphic : mGraphics)
+      graphic->Destroy();
     TTextGraphic::mLegacyLineWrap = false;
     TFontData::ShutDown();
   }
@@ -42,8 +44,8 @@ protected:
   TTextGraphic* Make(const char* text, unsigned width = 200, unsigned height = 100, unsigned flags = 0,
                      const char* font = "hand.mvec")
   {
-    TTextGraphic* graphic = TTextGraphic::Create(text, width, height, flags, Font(font).c_str(), 25,
-                                                 TColor(0.25f, 0.5f, 0.75f, 1.0f));
+    TTextGraphic* graphic =
+        TTextGraphic::Create(text, width, height, flags, Font(font).c_str(), 25, TColor(0.25f, 0.5f, 0.75f, 1.0f));
     mGraphics.push_back(graphic);
     return graphic;
   }
@@ -54,7 +56,7 @@ protected:
 
 std::string TextGraphicTest::sDir;
 
-}  // namespace
+} // namespace
 
 TEST_F(TextGraphicTest, OneLineOfGlyphsHasTheFontsMetrics)
 {
@@ -62,14 +64,14 @@ TEST_F(TextGraphicTest, OneLineOfGlyphsHasTheFontsMetrics)
   ASSERT_EQ(graphic->GetLineCount(), 1);
   const TTextLine* line = graphic->GetLine(0);
   EXPECT_EQ(line->mHeight, 25);
-  EXPECT_EQ(line->mBaseline, 79);  // 8 x (8 + 1.875)
+  EXPECT_EQ(line->mBaseline, 79); // 8 x (8 + 1.875)
   ASSERT_EQ(line->mRuns.size(), 1u);
   const TTextRun& run = line->mRuns[0];
   EXPECT_FLOAT_EQ(run.mScale, 8.0f);
   EXPECT_EQ(run.mStart, 0);
   EXPECT_EQ(run.mEnd, 1);
   EXPECT_EQ(run.mStartX, 0);
-  EXPECT_EQ(run.mEndX, 33);  // 1 pixel of first-glyph margin, then 2 x 16
+  EXPECT_EQ(run.mEndX, 33); // 1 pixel of first-glyph margin, then 2 x 16
   EXPECT_EQ(line->mX, 0);
   EXPECT_FLOAT_EQ(line->mXOffset, 1.5f);
   EXPECT_EQ(graphic->GetTotalHeight(), 25);
@@ -92,7 +94,7 @@ TEST_F(TextGraphicTest, AlignmentTagsEndLinesAndAlignTheNext)
   ASSERT_EQ(graphic->GetLineCount(), 3);
   EXPECT_EQ(graphic->GetLine(0)->mHeight, 0);
   EXPECT_EQ(graphic->GetLine(1)->mX, 100);
-  EXPECT_FLOAT_EQ(graphic->GetLine(1)->mXOffset, -8.5f + 1.5f);  // half of 17 pixels, then margin
+  EXPECT_FLOAT_EQ(graphic->GetLine(1)->mXOffset, -8.5f + 1.5f); // half of 17 pixels, then margin
   EXPECT_EQ(graphic->GetLine(2)->mX, 0);
   EXPECT_FLOAT_EQ(graphic->GetLine(2)->mXOffset, 1.5f);
 
@@ -166,7 +168,8 @@ TEST_F(TextGraphicTest, BackslashShowsATagAsText)
 {
   TTextGraphic* graphic = Make("\\<b>A", 400, 100, 0, "none.mvec");
   ASSERT_EQ(graphic->GetLineCount(), 1);
-  for (const TTextRun& run : graphic->GetLine(0)->mRuns) EXPECT_FALSE(run.mBold);
+  for (const TTextRun& run : graphic->GetLine(0)->mRuns)
+    EXPECT_FALSE(run.mBold);
   EXPECT_GT(graphic->GetLine(0)->mRuns.back().mEndX, 30);
 }
 
@@ -196,9 +199,11 @@ TEST_F(TextGraphicTest, FontTagsSetSizeColourAndFaceAndNest)
 TEST_F(TextGraphicTest, DeepNestingStaysInsideTheStacks)
 {
   std::string text;
-  for (int i = 0; i < 40; ++i) text += "<font size='10'><center>";
+  for (int i = 0; i < 40; ++i)
+    text += "<font size='10'><center>";
   text += "A";
-  for (int i = 0; i < 45; ++i) text += "</font></center>";
+  for (int i = 0; i < 45; ++i)
+    text += "</font></center>";
   text += "A";
   TTextGraphic* graphic = Make(text.c_str());
   const TTextLine* last = graphic->GetLine(graphic->GetLineCount() - 1);
@@ -298,10 +303,25 @@ TEST_F(TextGraphicTest, MissingGlyphsComeFromTheFallbackFont)
   EXPECT_EQ(runs[2].mFaceFont, nullptr);
   EXPECT_EQ(runs[2].mFont, runs[0].mFont);
   // A character neither font has is skipped without advance.
-  EXPECT_EQ(Make("A\xEE\x80\x80" "A")->GetLine(0)->mRuns.back().mEndX, 33);
+  EXPECT_EQ(Make("A\xEE\x80\x80"
+                 "A")
+                ->GetLine(0)
+                ->mRuns.back()
+                .mEndX,
+            33);
   // So are malformed bytes, and they never take the character after them with them.
-  EXPECT_EQ(Make("A\xC3" "A")->GetLine(0)->mRuns.back().mEndX, 33);
-  EXPECT_EQ(Make("A\xE2\x82" "A")->GetLine(0)->mRuns.back().mEndX, 33);
+  EXPECT_EQ(Make("A\xC3"
+                 "A")
+                ->GetLine(0)
+                ->mRuns.back()
+                .mEndX,
+            33);
+  EXPECT_EQ(Make("A\xE2\x82"
+                 "A")
+                ->GetLine(0)
+                ->mRuns.back()
+                .mEndX,
+            33);
 }
 
 TEST_F(TextGraphicTest, UnusableFontsFallBackInsteadOfDividingByZero)

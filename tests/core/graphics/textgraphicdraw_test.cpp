@@ -14,12 +14,14 @@
 
 namespace {
 
-class TextDrawTest : public GfxTest {
+class TextDrawTest : public GfxTest
+{
 protected:
   void SetUp() override
   {
     GfxTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     mDir = "/tmp/qvtxt-draw-" + std::to_string(long(getpid()));
     mkdir(mDir.c_str(), 0700);
     WriteFontFile(mDir + "/hand.mvec", BuildMvec(HandFontGlyphs()));
@@ -30,19 +32,22 @@ protected:
 
   void TearDown() override
   {
-    for (TTextGraphic* graphic : mGraphics) graphic->Destroy();
+    for (TTextGraphic* graphic : mGraphics)
+      graphic->Destroy();
     mTarget.reset();
     TFontData::ShutDown();
     TQvMiniVecDraw::ShutDown();
-    if (!mDir.empty()) std::filesystem::remove_all(mDir);
+    if (!mDir.empty())
+      std::filesystem::remove_all(mDir);
     GfxTest::TearDown();
   }
 
   TTextGraphic* Make(const char* text, bool noBlend = true)
   {
-    TTextGraphic* graphic = TTextGraphic::Create(text, 128, 64, 0, ("::" + mDir + "/hand.mvec").c_str(), 25,
-                                                 TColor(1, 1, 1, 1));
-    if (noBlend) graphic->SetNoBlend();
+    TTextGraphic* graphic =
+        TTextGraphic::Create(text, 128, 64, 0, ("::" + mDir + "/hand.mvec").c_str(), 25, TColor(1, 1, 1, 1));
+    if (noBlend)
+      graphic->SetNoBlend();
     mGraphics.push_back(graphic);
     return graphic;
   }
@@ -53,7 +58,8 @@ protected:
     unsigned pitch = 0;
     ASSERT_TRUE(mTarget->Lock(&pixels, &pitch));
     for (unsigned y = 0; y < 64; ++y)
-      for (unsigned x = 0; x < 128; ++x) pixels[y * pitch + x] = value;
+      for (unsigned x = 0; x < 128; ++x)
+        pixels[y * pitch + x] = value;
     mTarget->Unlock();
   }
 
@@ -85,7 +91,7 @@ int Covered(int x, int y, int left, int top, int side)
   return count;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(TextDrawTest, GlyphCoverageIsExact)
 {
@@ -121,7 +127,7 @@ TEST_F(TextDrawTest, UnderlineOutlineAndBoldWidenTheInk)
   EXPECT_EQ(Pixel(0, 10).Alpha(), 0);
   Clear();
   Make("<u>A")->Draw(TVec2(0, 0), 64, 1.0f, 0, 1.0f, mTarget);
-  EXPECT_GT(Pixel(8, 21).Alpha(), 0);  // 8 to 11 quarter pixels below the baseline
+  EXPECT_GT(Pixel(8, 21).Alpha(), 0); // 8 to 11 quarter pixels below the baseline
   Clear();
   Make("<outline color='0000ff'>A")->Draw(TVec2(0, 0), 64, 1.0f, 0, 1.0f, mTarget);
   // The outline's width moves the line right by 2 pixels; the stroke reaches 2 pixels out.

@@ -11,7 +11,8 @@
 
 namespace {
 
-class TextureTest : public GfxTest {
+class TextureTest : public GfxTest
+{
 protected:
   void SetUp() override
   {
@@ -39,14 +40,12 @@ protected:
   std::vector<unsigned char> mStar;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TextureTest, HandlesFollowNameAndOptions)
 {
-  EXPECT_STREQ(TTextureData::TextureHandle(str("fx\\star.png"), true, true, false).c_str(),
-               "fx/star.png:a:m:tex");
-  EXPECT_STREQ(TTextureData::TextureHandle(str("fx/star.png"), false, false, true).c_str(),
-               "fx/star.png:s:tex");
+  EXPECT_STREQ(TTextureData::TextureHandle(str("fx\\star.png"), true, true, false).c_str(), "fx/star.png:a:m:tex");
+  EXPECT_STREQ(TTextureData::TextureHandle(str("fx/star.png"), false, false, true).c_str(), "fx/star.png:s:tex");
   EXPECT_STREQ(TTextureData::TextureHandle(str("a.jpg"), str("a_mask.png"), false, false).c_str(),
                "a.jpg:a_mask.png:tex");
 }
@@ -91,8 +90,8 @@ TEST_F(TextureTest, MergedTexturesAlwaysHaveAlpha)
       TTexture::GetMerged(Image("square512.jpg").c_str(), Image("mask256.png").c_str());
   ASSERT_TRUE(merged);
   EXPECT_TRUE(merged->HasAlpha());
-  str handle = TTextureData::TextureHandle(str(Image("square512.jpg").c_str()),
-                                           str(Image("mask256.png").c_str()), false, false);
+  str handle =
+      TTextureData::TextureHandle(str(Image("square512.jpg").c_str()), str(Image("mask256.png").c_str()), false, false);
   EXPECT_TRUE(mRegistry->HasEntry(handle));
 }
 

@@ -6,8 +6,7 @@
 
 namespace {
 
-TTransformedLitVert BuildQuad(float alpha, TVec2 offset = TVec2(0, 0),
-                              TColor color = TColor(1, 1, 1, 1))
+TTransformedLitVert BuildQuad(float alpha, TVec2 offset = TVec2(0, 0), TColor color = TColor(1, 1, 1, 1))
 {
   TTransformedLitVert verts[4];
   TVec2 corners[4] = {TVec2(0, 0), TVec2(64, 0), TVec2(64, 32), TVec2(0, 32)};
@@ -16,7 +15,7 @@ TTransformedLitVert BuildQuad(float alpha, TVec2 offset = TVec2(0, 0),
   return verts[0];
 }
 
-}  // namespace
+} // namespace
 
 TEST(CreateVertsFromRect, AlphaIsTruncatedAndClamped)
 {

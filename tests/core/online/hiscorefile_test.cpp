@@ -22,7 +22,8 @@ namespace {
 size_t CountOf(std::string const& text, std::string const& what)
 {
   size_t count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
   return count;
 }
 
@@ -32,7 +33,8 @@ std::string ReadFileAt(std::string const& path)
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class HiscoreFileTest : public HiscoreTest {
+class HiscoreFileTest : public HiscoreTest
+{
 protected:
   std::vector<uint8_t> ReadDat()
   {
@@ -54,7 +56,7 @@ protected:
     std::vector<uint8_t> plain;
     EXPECT_TRUE(mOracle.DecryptPadded(payload, &plain));
     EXPECT_FALSE(plain.empty());
-    EXPECT_EQ(0, plain.back());  // the terminator is enciphered with the text
+    EXPECT_EQ(0, plain.back()); // the terminator is enciphered with the text
     return std::string(plain.begin(), plain.end() - (plain.empty() ? 0 : 1));
   }
 
@@ -101,26 +103,31 @@ TEST_F(HiscoreFileTest, Save_WritesTheExactTextAndItsChecksum)
   hiscores->KeepMedal("silver", TQvHiscores::kMedalPerType, str());
   hiscores->SetProperty(TQvHiscores::kPropertyGameMode, str("story"));
   ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("pw\""), true, TQvHiscores::kSubmitScore));
-  hiscores->KeepScore(10, false, nullptr);  // saves, with the login now remembered
+  hiscores->KeepScore(10, false, nullptr); // saves, with the login now remembered
 
-  std::string expected =
-    "<?xml version=\"1.0\"?>\n"
-    "<user\n    player=\"alice\"\n    name=\"ali\"\n    pass=\"pw&quot;\">\n</user>\n"
-    "<score\n    name=\"story\">\n"
-    "    <row\n        rank=\"1\"\n        score=\"90\"\n        submit=\"0\"\n"
-    "        guid=\"" + Guid(1) + "\"\n        name=\"alice\"\n"
-    "        gameData=\"lvl=3&amp;&lt;x&gt;\"\n        version=\"1.2\">\n    </row>\n"
-    "    <row\n        rank=\"2\"\n        score=\"80\"\n        submit=\"0\"\n"
-    "        guid=\"" + Guid(2) + "\"\n        name=\"bob\"\n        version=\"1.2\">\n    </row>\n"
-    "    <row\n        rank=\"3\"\n        score=\"10\"\n        submit=\"0\"\n"
-    "        guid=\"" + Guid(3) + "\"\n        name=\"alice\"\n        version=\"1.2\">\n    </row>\n"
-    "</score>\n"
-    "<medals\n    user=\"alice\">\n"
-    "    <medal\n        medalname=\"gold\"\n        type=\"game\"\n        mode=\"story\"\n"
-    "        gameData=\"g\"\n        submit=\"0\">\n    </medal>\n"
-    "    <medal\n        medalname=\"silver\"\n        type=\"type\"\n        mode=\"free\"\n"
-    "        gameData=\"\"\n        submit=\"0\">\n    </medal>\n"
-    "</medals>\n";
+  std::string expected = "<?xml version=\"1.0\"?>\n"
+                         "<user\n    player=\"alice\"\n    name=\"ali\"\n    pass=\"pw&quot;\">\n</user>\n"
+                         "<score\n    name=\"story\">\n"
+                         "    <row\n        rank=\"1\"\n        score=\"90\"\n        submit=\"0\"\n"
+                         "        guid=\"" +
+                         Guid(1) +
+                         "\"\n        name=\"alice\"\n"
+                         "        gameData=\"lvl=3&amp;&lt;x&gt;\"\n        version=\"1.2\">\n    </row>\n"
+                         "    <row\n        rank=\"2\"\n        score=\"80\"\n        submit=\"0\"\n"
+                         "        guid=\"" +
+                         Guid(2) +
+                         "\"\n        name=\"bob\"\n        version=\"1.2\">\n    </row>\n"
+                         "    <row\n        rank=\"3\"\n        score=\"10\"\n        submit=\"0\"\n"
+                         "        guid=\"" +
+                         Guid(3) +
+                         "\"\n        name=\"alice\"\n        version=\"1.2\">\n    </row>\n"
+                         "</score>\n"
+                         "<medals\n    user=\"alice\">\n"
+                         "    <medal\n        medalname=\"gold\"\n        type=\"game\"\n        mode=\"story\"\n"
+                         "        gameData=\"g\"\n        submit=\"0\">\n    </medal>\n"
+                         "    <medal\n        medalname=\"silver\"\n        type=\"type\"\n        mode=\"free\"\n"
+                         "        gameData=\"\"\n        submit=\"0\">\n    </medal>\n"
+                         "</medals>\n";
   EXPECT_EQ(expected, PlainText());
 
   std::vector<uint8_t> bytes = ReadDat();
@@ -151,8 +158,8 @@ TEST_F(HiscoreFileTest, Save_WritesTheExactTextAndItsChecksum)
 TEST_F(HiscoreFileTest, Save_OnePerPlayerTakeoverKeepsTheOldGuid)
 {
   auto hiscores = Make("alice", "story");
-  hiscores->KeepScore(50, true, nullptr);  // GUID 1
-  hiscores->KeepScore(70, true, nullptr);  // draws GUID 2, keeps GUID 1
+  hiscores->KeepScore(50, true, nullptr); // GUID 1
+  hiscores->KeepScore(70, true, nullptr); // draws GUID 2, keeps GUID 1
   std::string text = PlainText();
   EXPECT_NE(std::string::npos, text.find("guid=\"" + Guid(1) + "\""));
   EXPECT_EQ(std::string::npos, text.find(Guid(2)));
@@ -221,7 +228,7 @@ TEST_F(HiscoreFileTest, Load_ShortFilesAreReportedAndKeptAside)
 TEST_F(HiscoreFileTest, Load_PayloadNotWholeBlocksIsRejected)
 {
   std::vector<uint8_t> file = MakeDat("<score name=\"story\"><row rank=\"1\" score=\"3\"/></score>");
-  file.insert(file.begin(), 0x00);  // 1 byte more: the checksum block no longer lines up
+  file.insert(file.begin(), 0x00); // 1 byte more: the checksum block no longer lines up
   WriteDat(file);
   ::testing::internal::CaptureStderr();
   auto hiscores = Make();
@@ -233,8 +240,8 @@ TEST_F(HiscoreFileTest, Load_ReadsRowsAsStoredAndCapsTablesAt500Rows)
 {
   std::string text = "<?xml version=\"1.0\"?>\n<score name=\"story\">";
   for (int i = 0; i < 600; ++i) {
-    text += "<row rank=\"7\" score=\"" + std::to_string(1000 - i) + "\" submit=\"" +
-            (i == 0 ? "1" : "0") + "\" name=\"" + (i < 2 ? "alice" : "x") + "\"/>";
+    text += "<row rank=\"7\" score=\"" + std::to_string(1000 - i) + "\" submit=\"" + (i == 0 ? "1" : "0") +
+            "\" name=\"" + (i < 2 ? "alice" : "x") + "\"/>";
   }
   text += "</score><score name=\"empty\"></score><score name=\"odd\"><row score=\"9999999999\" "
           "rank=\"abc\"/></score>";
@@ -242,10 +249,10 @@ TEST_F(HiscoreFileTest, Load_ReadsRowsAsStoredAndCapsTablesAt500Rows)
   WriteDat(MakeDat(text, false));
   auto hiscores = Make("alice", "story");
   ASSERT_EQ(500, hiscores->GetScoreCount(true));
-  EXPECT_EQ("7:1000:alice", Row(*hiscores, 0));  // stored ranks are kept
+  EXPECT_EQ("7:1000:alice", Row(*hiscores, 0)); // stored ranks are kept
   int score = 0;
   ASSERT_TRUE(hiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, &score, nullptr, nullptr, 0));
-  EXPECT_EQ(999, score);  // the first row is marked submitted
+  EXPECT_EQ(999, score); // the first row is marked submitted
   ASSERT_TRUE(hiscores->GetUserBestScore(TQvHiscores::kBestLocalScore, &score, nullptr, nullptr, 0));
   EXPECT_EQ(1000, score);
 
@@ -298,10 +305,12 @@ TEST_F(HiscoreFileTest, Save_OnAFullDiskKeepsThePreviousFileWithOneErrorLine)
 {
   TTmpfsMount disk;
   std::string why;
-  if (!disk.Mount(256 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
+  if (!disk.Mount(256 * 1024, &why))
+    QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
   TFile::mUserDir = disk.Path().c_str();
   auto hiscores = Make("alice", "story");
-  for (int score = 1; score <= 5; ++score) hiscores->KeepScore(score * 10, false, nullptr);
+  for (int score = 1; score <= 5; ++score)
+    hiscores->KeepScore(score * 10, false, nullptr);
   const std::string before = ReadFileAt(disk.Path() + "/hiscore.dat");
   ASSERT_GT(before.size(), 100u);
   ASSERT_TRUE(disk.Fill());
@@ -330,7 +339,7 @@ TEST_F(HiscoreFileTest, WriteProtectedFile_IsReadAndLeftAloneWithOneErrorLine)
   Make("alice", "story")->KeepScore(5, false, nullptr);
   const std::vector<uint8_t> before = ReadDat();
   std::filesystem::permissions(mSandbox.Path("user/hiscore.dat"), std::filesystem::perms::owner_read);
-  TFile::ShutDownFileSystem();  // the folder listing has not seen the file
+  TFile::ShutDownFileSystem(); // the folder listing has not seen the file
 
   auto hiscores = Make("alice", "story");
   EXPECT_EQ("1:5:alice", Rows(*hiscores));
@@ -349,7 +358,8 @@ TEST_F(HiscoreFileTest, UnwritableFileNotYetListed_IsRead)
 {
   TTmpfsMount disk;
   std::string why;
-  if (!disk.Mount(64 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no read-only disk: " << why);
+  if (!disk.Mount(64 * 1024, &why))
+    QV_SKIP_UNLESS_REQUIRED("no read-only disk: " << why);
   TFile::mUserDir = disk.Path().c_str();
   Make("alice", "story")->KeepScore(7, false, nullptr);
   ASSERT_TRUE(disk.SetReadOnly(true));
@@ -360,4 +370,4 @@ TEST_F(HiscoreFileTest, UnwritableFileNotYetListed_IsRead)
   TFile::mUserDir = mSandbox.Path("user").c_str();
 }
 
-}  // namespace
+} // namespace

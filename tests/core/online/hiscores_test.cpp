@@ -46,7 +46,7 @@ TEST_F(HiscoreTest, RecordScore_FullTableDropsAnEqualScoreAndTakesAHigherOne)
 {
   auto hiscores = Make("p", "story", false);
   for (int i = 0; i < TQvHiscores::kMaxRows; ++i) {
-    hiscores->KeepScore(509 - i, false, nullptr);  // 509 down to 10
+    hiscores->KeepScore(509 - i, false, nullptr); // 509 down to 10
   }
   ASSERT_EQ(500, hiscores->GetScoreCount(true));
   EXPECT_EQ("500:10:p", Row(*hiscores, 499));
@@ -60,7 +60,7 @@ TEST_F(HiscoreTest, RecordScore_FullTableDropsAnEqualScoreAndTakesAHigherOne)
   hiscores->KeepScore(11, false, "kept");
   EXPECT_EQ(500, hiscores->GetScoreCount(true));
   EXPECT_EQ("499:11:p", Row(*hiscores, 498));
-  EXPECT_EQ("499:11:p", Row(*hiscores, 499));  // equal scores share the rank
+  EXPECT_EQ("499:11:p", Row(*hiscores, 499)); // equal scores share the rank
   hiscores->GetScore(true, 499, nullptr, nullptr, 0, nullptr, nullptr, data, sizeof data);
   EXPECT_STREQ("kept", data);
 }
@@ -127,7 +127,7 @@ TEST_F(HiscoreTest, GetScore_RefusesIndicesOutsideAndCutsTextsToTheBuffer)
   int score = 0;
   ASSERT_TRUE(hiscores->GetScore(true, 0, &rank, name, sizeof name, &anonymous, &score, data, 0));
   EXPECT_STREQ("a-very-", name);
-  EXPECT_STREQ("zz", data);  // length 0: untouched
+  EXPECT_STREQ("zz", data); // length 0: untouched
   EXPECT_TRUE(anonymous);
   EXPECT_EQ(1, rank);
   EXPECT_EQ(5, score);
@@ -149,8 +149,7 @@ TEST_F(HiscoreTest, GetUserScore_FindsThePlayersBestRow)
   EXPECT_EQ(2, rank);
   EXPECT_STREQ("best", data);
   EXPECT_FALSE(hiscores->GetUserBestScore(TQvHiscores::kGlobalScore, &score, &rank, data, 8));
-  EXPECT_FALSE(hiscores->GetUserBestScore(static_cast<TQvHiscores::EUserScore>(7), &score, &rank,
-                                          data, 8));
+  EXPECT_FALSE(hiscores->GetUserBestScore(static_cast<TQvHiscores::EUserScore>(7), &score, &rank, data, 8));
 }
 
 TEST_F(HiscoreTest, ClearPlayerData_RemovesRowsMedalsAndLoginAndRenumbers)
@@ -205,4 +204,4 @@ TEST_F(HiscoreTest, Construction_WithoutAnyFilesIsEmptyAndQuiet)
   EXPECT_EQ(0, hiscores->GetCategoryCount());
 }
 
-}  // namespace
+} // namespace

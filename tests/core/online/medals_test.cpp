@@ -107,4 +107,4 @@ TEST_F(HiscoreTest, KeepMedal_SavesOnlyANewMedal)
   EXPECT_EQ(2, Make("alice", "story")->GetNumMedalsEarned());
 }
 
-}  // namespace
+} // namespace

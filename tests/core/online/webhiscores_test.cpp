@@ -19,7 +19,8 @@ namespace {
 const char kUnable[] = "Unable to connect to server. Please try again later.";
 const std::string kForm = std::string("lang=en&ver=1.0&game=") + kGame;
 
-class WebHiscoreTest : public HiscoreTest {
+class WebHiscoreTest : public HiscoreTest
+{
 protected:
   void SetUp() override
   {
@@ -37,9 +38,8 @@ protected:
   int Poll(TQvHiscores& hiscores, bool* scoreReply = nullptr)
   {
     mMessage[0] = 0;
-    return PollWhile(
-      [&] { return hiscores.GetServerRequestStatus(mMessage, sizeof mMessage, scoreReply); },
-      TQvHiscores::kRequestRunning, 8000);
+    return PollWhile([&] { return hiscores.GetServerRequestStatus(mMessage, sizeof mMessage, scoreReply); },
+                     TQvHiscores::kRequestRunning, 8000);
   }
 
   std::string LastBody()
@@ -85,9 +85,8 @@ protected:
 TEST_F(WebHiscoreTest, Categories_RequestAndReply)
 {
   auto hiscores = Make();
-  mServer.QueueReply(TScriptedReply::Body(
-    "<hiscore><tables><table table=\"t1\" name=\"All\"/><other/>"
-    "<table table=\"t2\" name=\"This week\"/></tables></hiscore>"));
+  mServer.QueueReply(TScriptedReply::Body("<hiscore><tables><table table=\"t1\" name=\"All\"/><other/>"
+                                          "<table table=\"t2\" name=\"This week\"/></tables></hiscore>"));
   hiscores->RequestCategoryInformation();
   ASSERT_EQ(TQvHiscores::kRequestDone, Poll(*hiscores));
   EXPECT_EQ("lang=en&ver=1.0&action=tables&game=quillmoor-sleuth-bureau", LastBody());
@@ -111,12 +110,11 @@ TEST_F(WebHiscoreTest, Scores_RequestArgumentsFollowCategoryAndLogin)
   auto hiscores = Make("alice", "story");
   hiscores->RequestScores(-1);
   Poll(*hiscores);
-  EXPECT_EQ("lang=en&ver=1.0&action=get&game=quillmoor-sleuth-bureau&type=story&numScores=500",
-            LastBody());
+  EXPECT_EQ("lang=en&ver=1.0&action=get&game=quillmoor-sleuth-bureau&type=story&numScores=500", LastBody());
 
-  mServer.QueueReply(TScriptedReply::Body(
-    "<hiscore><tables><table table=\"t1\" name=\"All\"/><table table=\"w k\" name=\"W\"/>"
-    "</tables></hiscore>"));
+  mServer.QueueReply(
+      TScriptedReply::Body("<hiscore><tables><table table=\"t1\" name=\"All\"/><table table=\"w k\" name=\"W\"/>"
+                           "</tables></hiscore>"));
   hiscores->RequestCategoryInformation();
   ASSERT_EQ(TQvHiscores::kRequestDone, Poll(*hiscores));
   hiscores->RequestScores(1);
@@ -145,7 +143,7 @@ TEST_F(WebHiscoreTest, Scores_RequestArgumentsFollowCategoryAndLogin)
 
   ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("pw"), false, TQvHiscores::kSubmitScore));
   Poll(*hiscores);
-  hiscores->SetProperty(TQvHiscores::kPropertyPlayer, str("alice"));  // forgets the online name
+  hiscores->SetProperty(TQvHiscores::kPropertyPlayer, str("alice")); // forgets the online name
   hiscores->RequestScores(0);
   Poll(*hiscores);
   EXPECT_EQ(std::string::npos, LastBody().find("username"));
@@ -154,13 +152,13 @@ TEST_F(WebHiscoreTest, Scores_RequestArgumentsFollowCategoryAndLogin)
 TEST_F(WebHiscoreTest, Scores_ReplyFillsTheGlobalListAndTheAccountRow)
 {
   auto hiscores = Make("alice", "story");
-  mServer.QueueReply(TScriptedReply::Body(
-    "<hiscore><scores>"
-    "<score name=\"zed\" score=\"90\" rank=\"1\" guid=\"g1\" anonymous=\"true\" data=\"d1\"/>"
-    "<junk/>"
-    "<score name=\"me\" score=\"80\" rank=\"2\" guid=\"g2\" data=\"mine\" account=\"true\"/>"
-    "<score name=\"x\" score=\"99999999999\" rank=\"3\" account=\"true\"/>"
-    "</scores></hiscore>"));
+  mServer.QueueReply(
+      TScriptedReply::Body("<hiscore><scores>"
+                           "<score name=\"zed\" score=\"90\" rank=\"1\" guid=\"g1\" anonymous=\"true\" data=\"d1\"/>"
+                           "<junk/>"
+                           "<score name=\"me\" score=\"80\" rank=\"2\" guid=\"g2\" data=\"mine\" account=\"true\"/>"
+                           "<score name=\"x\" score=\"99999999999\" rank=\"3\" account=\"true\"/>"
+                           "</scores></hiscore>"));
   hiscores->RequestScores(-1);
   ASSERT_EQ(TQvHiscores::kRequestDone, Poll(*hiscores));
   EXPECT_EQ("1:90:zed 2:80:me 3:2147483647:x", Rows(*hiscores, false));
@@ -182,14 +180,17 @@ TEST_F(WebHiscoreTest, Scores_ReplyFillsTheGlobalListAndTheAccountRow)
 TEST_F(WebHiscoreTest, Scores_WithoutAccountRowTheGlobalRowIsFoundByGuid)
 {
   auto hiscores = Make("alice", "story");
-  hiscores->KeepScore(70, false, nullptr);  // GUID 1
-  hiscores->KeepScore(50, false, nullptr);  // GUID 2
-  mServer.QueueReply(TScriptedReply::Body(
-    "<hiscore><scores>"
-    "<score name=\"alice\" score=\"70\" rank=\"4\" guid=\"nope\"/>"
-    "<score name=\"bob\" score=\"50\" rank=\"5\" guid=\"" + Guid(2) + "\"/>"
-    "<score name=\"alice\" score=\"50\" rank=\"6\" guid=\"" + Guid(2) + "\"/>"
-    "</scores></hiscore>"));
+  hiscores->KeepScore(70, false, nullptr); // GUID 1
+  hiscores->KeepScore(50, false, nullptr); // GUID 2
+  mServer.QueueReply(TScriptedReply::Body("<hiscore><scores>"
+                                          "<score name=\"alice\" score=\"70\" rank=\"4\" guid=\"nope\"/>"
+                                          "<score name=\"bob\" score=\"50\" rank=\"5\" guid=\"" +
+                                          Guid(2) +
+                                          "\"/>"
+                                          "<score name=\"alice\" score=\"50\" rank=\"6\" guid=\"" +
+                                          Guid(2) +
+                                          "\"/>"
+                                          "</scores></hiscore>"));
   hiscores->RequestScores(-1);
   ASSERT_EQ(TQvHiscores::kRequestDone, Poll(*hiscores));
   int rank = 0;
@@ -206,8 +207,7 @@ TEST_F(WebHiscoreTest, SubmitScore_SendsTheExactEncipheredTextAndMarksTheRows)
   hiscores->KeepMedal("st\"ar", TQvHiscores::kMedalPerType, str());
   mServer.QueueReply(TScriptedReply::Body("<hiscore><score/></hiscore>"));
   ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("p&w"), true,
-                                   TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore |
-                                                            TQvHiscores::kSubmitMedals)));
+                                   TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals)));
   bool qualified = false;
   ASSERT_EQ(TQvHiscores::kRequestDone, Poll(*hiscores, &qualified));
   EXPECT_TRUE(qualified);
@@ -215,12 +215,12 @@ TEST_F(WebHiscoreTest, SubmitScore_SendsTheExactEncipheredTextAndMarksTheRows)
   std::string body = LastBody();
   ASSERT_EQ(0u, body.find(kForm + "&action=submit&score="));
   EXPECT_EQ(std::string::npos, body.find_first_of("+/=", (kForm + "&action=submit&score=").size()));
-  std::string xml =
-    ScoreXml("    guid=\"" + Guid(1) + "\"\n    name=\"ali\"\n    password=\"p&amp;w\"\n"
-             "    type=\"story\"\n    game=\"quillmoor-sleuth-bureau\"\n    score=\"90\"\n"
-             "    data=\"lvl\"\n    ver=\"1.2\"",
-             "&lt;bonus a=&quot;1&quot;/&gt;<medal name=\"gold\" per=\"game\"/>"
-             "<medal name=\"st&quot;ar\" per=\"type\"/>");
+  std::string xml = ScoreXml("    guid=\"" + Guid(1) +
+                                 "\"\n    name=\"ali\"\n    password=\"p&amp;w\"\n"
+                                 "    type=\"story\"\n    game=\"quillmoor-sleuth-bureau\"\n    score=\"90\"\n"
+                                 "    data=\"lvl\"\n    ver=\"1.2\"",
+                             "&lt;bonus a=&quot;1&quot;/&gt;<medal name=\"gold\" per=\"game\"/>"
+                             "<medal name=\"st&quot;ar\" per=\"type\"/>");
   EXPECT_EQ(xml, Deciphered(body, "score"));
   EXPECT_EQ(SubmissionBody("submit", "score", xml), body);
 
@@ -256,12 +256,12 @@ TEST_F(WebHiscoreTest, SubmitScore_AnonymousCarriesNoPasswordNoMedalsAndEndsWith
   noVersion->KeepMedal("gold", TQvHiscores::kMedalPerGame, str());
   mServer.QueueReply(TScriptedReply::Body("<hiscore/>"));
   ASSERT_TRUE(noVersion->SubmitData(str(""), str(""), false,
-                                    TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore |
-                                                             TQvHiscores::kSubmitMedals)));
+                                    TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals)));
   bool qualified = true;
   ASSERT_EQ(TQvHiscores::kRequestDone, Poll(*noVersion, &qualified));
-  EXPECT_FALSE(qualified);  // no "score" element: not qualified
-  EXPECT_EQ(ScoreXml("    guid=\"" + Guid(1) + "\"\n    type=\"story\"\n"
+  EXPECT_FALSE(qualified); // no "score" element: not qualified
+  EXPECT_EQ(ScoreXml("    guid=\"" + Guid(1) +
+                     "\"\n    type=\"story\"\n"
                      "    game=\"quillmoor-sleuth-bureau\"\n    score=\"12\""),
             Deciphered(LastBody(), "score"));
   EXPECT_EQ(1, noVersion->GetNumMedalsToSubmit());
@@ -305,25 +305,25 @@ TEST_F(WebHiscoreTest, Replies_EveryFailureBranchGivesItsText)
   auto hiscores = Make("alice", "story");
   hiscores->KeepScore(10, false, nullptr);
 
-  struct Case {
+  struct Case
+  {
     const char* name;
-    int kind;  // 0 submit, 1 scores, 2 categories
+    int kind; // 0 submit, 1 scores, 2 categories
     std::string reply;
     std::string message;
     std::string log;
   };
   const Case cases[] = {
-    {"message", 0, "<hiscore><message>Try   later</message></hiscore>", "Try later",
-     "HiScore User Message: Try later"},
-    {"protocol error", 0, "<hiscore><protocolError>bad</protocolError></hiscore>", "Service asleep",
-     "ERROR: HiScore Protocol Error: bad"},
-    {"not xml", 0, "Internal error", "Service asleep", "ERROR: HiScore XML parsing error!"},
-    {"categories without tables", 2, "<hiscore/>", "Service asleep", ""},
-    {"scores without categories", 1, "<hiscore/>",
-     "Score request failed because no category information has been received yet",
-     "HiScores parsed incorrectly"},
-    {"missing type", 1, "Missing required parameter: type",
-     "Score request failed because game mode is not valid", "ERROR: HiScore XML parsing error!"},
+      {"message", 0, "<hiscore><message>Try   later</message></hiscore>", "Try later",
+       "HiScore User Message: Try later"},
+      {"protocol error", 0, "<hiscore><protocolError>bad</protocolError></hiscore>", "Service asleep",
+       "ERROR: HiScore Protocol Error: bad"},
+      {"not xml", 0, "Internal error", "Service asleep", "ERROR: HiScore XML parsing error!"},
+      {"categories without tables", 2, "<hiscore/>", "Service asleep", ""},
+      {"scores without categories", 1, "<hiscore/>",
+       "Score request failed because no category information has been received yet", "HiScores parsed incorrectly"},
+      {"missing type", 1, "Missing required parameter: type", "Score request failed because game mode is not valid",
+       "ERROR: HiScore XML parsing error!"},
   };
   for (const Case& c : cases) {
     // The service says a missing parameter with a 400; everything else comes with a 200.
@@ -358,29 +358,29 @@ TEST_F(WebHiscoreTest, Replies_OnlyAWholeAnswerOfTheServiceMarksTheScoreSent)
   hiscores->KeepMedal("gold", TQvHiscores::kMedalPerGame, str());
   const std::string redirected = "The hiscore service sent the request elsewhere (HTTP ";
   const std::string damaged = "The hiscore service's reply was cut short or damaged";
-  struct Case {
+  struct Case
+  {
     const char* name;
     int status;
     std::string reply;
-    std::string message;  // what the message begins with
+    std::string message; // what the message begins with
     std::string log;
   };
   const Case cases[] = {
-    {"redirect", 302, "<hiscore><score/></hiscore>", redirected + "302)", "ERROR: HiScore request was redirected"},
-    {"bare redirect", 301, "", redirected + "301)", "ERROR: HiScore request was redirected"},
-    {"server error", 500, "<hiscore><score/></hiscore>",
-     "The hiscore service answered with an error (HTTP 500)", "ERROR: HiScore reply came with HTTP status 500"},
-    {"cut inside a tag", 200, "<hiscore><score", damaged, "ERROR: HiScore reply is cut short or damaged"},
-    {"cut after a tag", 200, "<hiscore><score/>", damaged, "ERROR: the hiscore service's reply is cut short"},
-    {"text around it", 200, "Moved <hiscore><score/></hiscore>", damaged, "ERROR: HiScore reply is cut short"},
-    {"zero byte inside", 200, std::string("<hiscore><score/></hiscore>\0<x/>", 32), damaged,
-     "ERROR: HiScore reply is cut short"},
+      {"redirect", 302, "<hiscore><score/></hiscore>", redirected + "302)", "ERROR: HiScore request was redirected"},
+      {"bare redirect", 301, "", redirected + "301)", "ERROR: HiScore request was redirected"},
+      {"server error", 500, "<hiscore><score/></hiscore>", "The hiscore service answered with an error (HTTP 500)",
+       "ERROR: HiScore reply came with HTTP status 500"},
+      {"cut inside a tag", 200, "<hiscore><score", damaged, "ERROR: HiScore reply is cut short or damaged"},
+      {"cut after a tag", 200, "<hiscore><score/>", damaged, "ERROR: the hiscore service's reply is cut short"},
+      {"text around it", 200, "Moved <hiscore><score/></hiscore>", damaged, "ERROR: HiScore reply is cut short"},
+      {"zero byte inside", 200, std::string("<hiscore><score/></hiscore>\0<x/>", 32), damaged,
+       "ERROR: HiScore reply is cut short"},
   };
   for (const Case& c : cases) {
     mServer.QueueReply(TScriptedReply::Body(c.reply, c.status));
     ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("pw"), false,
-                                     TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore |
-                                                              TQvHiscores::kSubmitMedals)));
+                                     TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals)));
     ::testing::internal::CaptureStderr();
     bool qualified = false;
     const int status = Poll(*hiscores, &qualified);
@@ -390,12 +390,11 @@ TEST_F(WebHiscoreTest, Replies_OnlyAWholeAnswerOfTheServiceMarksTheScoreSent)
     EXPECT_EQ(0u, std::string(mMessage).find(c.message)) << c.name << ": " << mMessage;
     EXPECT_NE(std::string::npos, log.find(c.log)) << c.name << ": " << log;
     // Nothing is marked: the score and the medal wait to be sent again.
-    EXPECT_TRUE(hiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr, nullptr, 0))
-        << c.name;
+    EXPECT_TRUE(hiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr, nullptr, 0)) << c.name;
     EXPECT_EQ(1, hiscores->GetNumMedalsToSubmit()) << c.name;
   }
-  EXPECT_TRUE(Make("alice", "story")->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr,
-                                                       nullptr, 0));
+  EXPECT_TRUE(
+      Make("alice", "story")->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr, nullptr, 0));
 
   // And a whole answer still does.
   mServer.QueueReply(TScriptedReply::Body("<?xml version=\"1.0\"?>\n<hiscore><score/></hiscore>\n"));
@@ -412,8 +411,8 @@ TEST_F(WebHiscoreTest, Replies_InvalidLoginForgetsTheRememberedLogin)
 {
   auto hiscores = Make("alice", "story");
   hiscores->KeepScore(10, false, nullptr);
-  mServer.QueueReply(TScriptedReply::Body(
-    "<hiscore><message>hiscore.error.invalidUsernameOrPassword</message></hiscore>"));
+  mServer.QueueReply(
+      TScriptedReply::Body("<hiscore><message>hiscore.error.invalidUsernameOrPassword</message></hiscore>"));
   ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("wrong"), true, TQvHiscores::kSubmitScore));
   EXPECT_TRUE(hiscores->GetRememberedUserInfo(nullptr, nullptr));
   ASSERT_EQ(TQvHiscores::kRequestFailed, Poll(*hiscores));
@@ -462,16 +461,18 @@ TEST_F(WebHiscoreTest, Refusals_AreReportedAsFailuresNotAsTheLastOutcome)
 
   // Invalid name: logged, refused, nothing sent, and the poll says so.
   ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(hiscores->SubmitData(str("ren\xC0" "e"), str("pw"), false, TQvHiscores::kSubmitScore));
+  EXPECT_FALSE(hiscores->SubmitData(str("ren\xC0"
+                                        "e"),
+                                    str("pw"), false, TQvHiscores::kSubmitScore));
   std::string log = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(std::string::npos, log.find("ERROR: Invalid User name ren\xC0" "e"));
+  EXPECT_NE(std::string::npos, log.find("ERROR: Invalid User name ren\xC0"
+                                        "e"));
   EXPECT_EQ(TQvHiscores::kRequestFailed, hiscores->GetServerRequestStatus(mMessage, sizeof mMessage, nullptr));
   EXPECT_STREQ(kUnable, mMessage);
 
   // No score in this mode and no medals: nothing to send.
   EXPECT_FALSE(hiscores->SubmitData(str("ali"), str("pw"), false,
-                                    TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore |
-                                                             TQvHiscores::kSubmitMedals)));
+                                    TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals)));
   EXPECT_EQ(TQvHiscores::kRequestFailed, hiscores->GetServerRequestStatus(mMessage, sizeof mMessage, nullptr));
   EXPECT_FALSE(hiscores->SubmitData(str("ali"), str("pw"), false, TQvHiscores::kSubmitMedals));
   EXPECT_FALSE(hiscores->SubmitData(str("ali"), str("pw"), false, TQvHiscores::ESubmitMode(0)));
@@ -517,7 +518,7 @@ TEST_F(WebHiscoreTest, Settings_LanguageAndOverrideFiles)
   std::string log = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(std::string::npos, log.find("ERROR: "));
   EXPECT_EQ(TQvHiscores::kRequestFailed, ignored->GetServerRequestStatus(mMessage, sizeof mMessage, nullptr));
-  EXPECT_STREQ("Default", mMessage);  // nothing asked yet: the default text
+  EXPECT_STREQ("Default", mMessage); // nothing asked yet: the default text
   EXPECT_EQ(before, mServer.Requests().size());
 }
 
@@ -527,9 +528,9 @@ TEST_F(WebHiscoreTest, Secrets_APasswordInTheServerAddressNeverReachesTheLog)
   const std::string secret = "Sekr3tPassw0rd";
   std::string authority = "alice:" + secret + "@127.0.0.1:";
   const std::string addresses[] = {
-    "http://" + authority + std::to_string(TTestHttpServer::UnusedPort()) + "/go/hiscore",
-    "http://" + authority + std::to_string(mServer.Port()) + "/go/hiscore?pass=" + secret,
-    "ftp://" + authority + "21/go/hiscore"};
+      "http://" + authority + std::to_string(TTestHttpServer::UnusedPort()) + "/go/hiscore",
+      "http://" + authority + std::to_string(mServer.Port()) + "/go/hiscore?pass=" + secret,
+      "ftp://" + authority + "21/go/hiscore"};
   for (const std::string& address : addresses) {
     mSandbox.WriteFile("hiscoreserver.txt", address + "\n");
     mServer.QueueReply(TScriptedReply::Body("", 500));
@@ -543,4 +544,4 @@ TEST_F(WebHiscoreTest, Secrets_APasswordInTheServerAddressNeverReachesTheLog)
   }
 }
 
-}  // namespace
+} // namespace

@@ -36,7 +36,8 @@ public:
   }
 };
 
-class LuaParticleSystemTest : public ::testing::Test {
+class LuaParticleSystemTest : public ::testing::Test
+{
 protected:
   double Number(TLuaParticleSystem& system, const char* expression)
   {
@@ -76,7 +77,7 @@ protected:
   TAssetManager mRegistry;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(LuaParticleSystemTest, RendererMembersLieInAllocationOrder)
 {
@@ -88,7 +89,8 @@ TEST_F(LuaParticleSystemTest, RendererMembersLieInAllocationOrder)
   const double widths[] = {2, 2, 1, 4, 1};
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(slots[i], Number(system, (std::string("select(1, GetParticleMemberParts(") + members[i] + "))").c_str()));
-    EXPECT_EQ(widths[i], Number(system, (std::string("select(2, GetParticleMemberParts(") + members[i] + "))").c_str()));
+    EXPECT_EQ(widths[i],
+              Number(system, (std::string("select(2, GetParticleMemberParts(") + members[i] + "))").c_str()));
   }
   // A new member follows the renderer's.
   uint32_t handle = system.Allocate(3);
@@ -101,7 +103,8 @@ TEST_F(LuaParticleSystemTest, AllocateRefusesBadWidthsAndAFullRecord)
   TLuaParticleSystem system;
   EXPECT_EQ(0u, system.Allocate(0));
   EXPECT_EQ(0u, system.Allocate(5));
-  for (int i = 0; i < 61; ++i) ASSERT_NE(0u, system.Allocate(4)) << i;  // 254 floats
+  for (int i = 0; i < 61; ++i)
+    ASSERT_NE(0u, system.Allocate(4)) << i; // 254 floats
   EXPECT_EQ(0u, system.Allocate(2));
   EXPECT_EQ(254u, system.GetRecordFloats());
   EXPECT_NE(0u, system.Allocate(1));
@@ -179,7 +182,8 @@ TEST_F(LuaParticleSystemTest, LibraryNodesForIndexingAndConstants)
   EXPECT_EQ("vindex", Text(system, "Vec2(1, 2)[3].cmd"));
   EXPECT_EQ("vindex", Text(system, "(pPosition + pUp)[1].cmd"));
   EXPECT_EQ(1, Number(system, "(-pPosition).params.n"));
-  EXPECT_EQ(2, Number(system, "CompileParameters({ fVec(1, 2, 3), pUp }).n or #CompileParameters({ fVec(1, 2, 3), pUp })"));
+  EXPECT_EQ(
+      2, Number(system, "CompileParameters({ fVec(1, 2, 3), pUp }).n or #CompileParameters({ fVec(1, 2, 3), pUp })"));
   EXPECT_EQ(3, Number(system, "CompileParameters({ fVec(1, 2, 3), pUp })[1]"));
   EXPECT_EQ(2, Number(system, "CompileParameters({ fVec(1, 2, 3), pUp })[2]"));
 }
@@ -255,7 +259,7 @@ TEST_F(LuaParticleSystemTest, ExpiredParticlesReturnToTheFreeList)
                           "Anim(fExpire(fGreaterEqual(pFrame, pScale)))\n"));
   system.CreateParticles(1);
   float* oldest = system.GetCollection()->mLive.front();
-  oldest[4] = 2;  // this one lives two steps
+  oldest[4] = 2; // this one lives two steps
   system.CreateParticles(1);
   system.GetCollection()->mLive.front()[4] = 5;
   system.Update(16);
@@ -284,7 +288,8 @@ TEST_F(LuaParticleSystemTest, DrawnQuadsFollowTheLiveListAsParticlesComeAndGo)
     void DrawIndexedVertices(TRenderer::EDrawType, const TVertexSet& set, unsigned short*, unsigned int) override
     {
       const TTransformedLitVert* verts = static_cast<const TTransformedLitVert*>(set.GetVerts());
-      for (unsigned v = 0; v + 3 < set.GetCount(); v += 4) mX.push_back((verts[v].mPos.x + verts[v + 3].mPos.x) / 2);
+      for (unsigned v = 0; v + 3 < set.GetCount(); v += 4)
+        mX.push_back((verts[v].mPos.x + verts[v + 3].mPos.x) / 2);
     }
     std::vector<float> mX;
   } centres;
@@ -300,12 +305,14 @@ TEST_F(LuaParticleSystemTest, DrawnQuadsFollowTheLiveListAsParticlesComeAndGo)
     // Some of each step's particles live longer than others.
     int made = 0;
     for (float* record : system.GetCollection()->mLive)
-      if (record[9] == 0) record[4] = (float)(made++ % 5);
+      if (record[9] == 0)
+        record[4] = (float)(made++ % 5);
     system.Update(16);
     centres.mX.clear();
     system.Draw(TVec3(0, 0, 0));
     std::vector<float> expected;
-    for (float* record : system.GetCollection()->mLive) expected.push_back(record[0] - 0.5f);
+    for (float* record : system.GetCollection()->mLive)
+      expected.push_back(record[0] - 0.5f);
     ASSERT_EQ(expected, centres.mX) << "step " << step;
   }
   T2dParticleRenderer::SetDrawTarget(nullptr);
@@ -327,14 +334,16 @@ TEST_F(LuaParticleSystemTest, SecondsReachTheScriptWhateverTheLocale)
   const char* locales[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"};
   std::string previous = std::setlocale(LC_NUMERIC, nullptr);
   bool switched = false;
-  for (const char* name : locales) switched = switched || std::setlocale(LC_NUMERIC, name) != nullptr;
+  for (const char* name : locales)
+    switched = switched || std::setlocale(LC_NUMERIC, name) != nullptr;
   TLuaParticleSystem system;
   ASSERT_TRUE(system.Init("qvLast = 0\nfunction Update(seconds) qvLast = seconds end\n"));
   system.Update(1500);
   double seconds = Number(system, "qvLast");
   std::setlocale(LC_NUMERIC, previous.c_str());
   EXPECT_EQ(1.5, seconds);
-  if (!switched) QV_SKIP_UNLESS_REQUIRED("no comma-decimal locale installed; checked in the C locale only");
+  if (!switched)
+    QV_SKIP_UNLESS_REQUIRED("no comma-decimal locale installed; checked in the C locale only");
 }
 
 TEST_F(LuaParticleSystemTest, EffectFilesLoadFromTheFileSystem)
@@ -376,7 +385,8 @@ TEST_F(LuaParticleSystemTest, AdoptedFunctionsAreSharedInstances)
   EXPECT_EQ(7, Live(system)[0][1]);
 }
 
-class SharedScriptTest : public LuaParticleSystemTest {
+class SharedScriptTest : public LuaParticleSystemTest
+{
 protected:
   void SetUp() override { TPlatform::SetConfig("lpsonescript", "1"); }
   void TearDown() override { TPlatform::SetConfig("lpsonescript", ""); }

@@ -11,19 +11,22 @@
 
 namespace {
 
-class ParticleDrawTest : public GfxTest {
+class ParticleDrawTest : public GfxTest
+{
 protected:
   void SetUp() override
   {
     GfxTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     mWhite = TTexture::Create(16, 16, true);
     ASSERT_TRUE(mWhite);
     TColor32* pixels = nullptr;
     unsigned pitch = 0;
     ASSERT_TRUE(mWhite->Lock(&pixels, &pitch));
     for (unsigned y = 0; y < 16; ++y)
-      for (unsigned x = 0; x < 16; ++x) pixels[y * pitch + x] = TColor32(0xffffffffu);
+      for (unsigned x = 0; x < 16; ++x)
+        pixels[y * pitch + x] = TColor32(0xffffffffu);
     mWhite->Unlock();
   }
   void TearDown() override
@@ -45,7 +48,7 @@ protected:
   boost::shared_ptr<TTexture> mWhite;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ParticleDrawTest, RunningEffectIsDrawnWhereItsParticlesMoved)
 {
@@ -57,7 +60,8 @@ TEST_F(ParticleDrawTest, RunningEffectIsDrawnWhereItsParticlesMoved)
                           "pPosition:Anim(pPosition + fTimeScale(Vec2(100, 0)))\n"
                           "function Update() if GetParticleCount() == 0 then CreateParticles(1) end end\n"));
   system.GetRenderer()->SetTexture(mWhite);
-  for (int step = 0; step < 5; ++step) system.Update(100);
+  for (int step = 0; step < 5; ++step)
+    system.Update(100);
   ASSERT_EQ(1, system.GetParticleCount());
 
   DrawFrame(system);
@@ -95,8 +99,8 @@ TEST_F(ParticleDrawTest, AdditiveParticlesAddUpAndTheSystemAlphaFades)
 TEST_F(ParticleDrawTest, ScriptFindsItsTextureByName)
 {
   TLuaParticleSystem system;
-  std::string script = "SetNumParticles(1)\nSetTexture('" + Image("sprite64.png") +
-                       "')\npPosition:Init(Vec2(300, 300))\n";
+  std::string script =
+      "SetNumParticles(1)\nSetTexture('" + Image("sprite64.png") + "')\npPosition:Init(Vec2(300, 300))\n";
   ASSERT_TRUE(system.Init(script.c_str()));
   T2dParticleRenderer* renderer = static_cast<T2dParticleRenderer*>(system.GetRenderer());
   ASSERT_TRUE(renderer->mTexture);

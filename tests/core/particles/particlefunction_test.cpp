@@ -20,7 +20,8 @@ public:
       : mMembers(members), mMachine(system)
   {
     unsigned floats = 0;
-    for (uint8_t width : mMembers) floats += width;
+    for (uint8_t width : mMembers)
+      floats += width;
     mRecord.assign(floats, 0.0f);
     mState.mParams = TParamSet(mRecord.data(), mMembers.data(), (unsigned)mMembers.size());
   }
@@ -51,7 +52,8 @@ public:
   std::vector<float> Top()
   {
     TParticleMachineState& m = mMachine.GetState();
-    if (m.mTop == 0) return {};
+    if (m.mTop == 0)
+      return {};
     const float* values = m.mStack->Entry(m.mTop - 1u);
     return std::vector<float>(values, values + m.mStack->mSizes[m.mTop - 1u]);
   }
@@ -70,7 +72,10 @@ private:
   }
 };
 
-std::vector<float> V(std::initializer_list<float> values) { return std::vector<float>(values); }
+std::vector<float> V(std::initializer_list<float> values)
+{
+  return std::vector<float>(values);
+}
 
 // Installs a seeded generator for the functions that draw random numbers.
 class SeededRandom
@@ -109,7 +114,7 @@ private:
   TFailure* mPrevious;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ParamSet, OffsetsAreRunningSumsAndPartialResetRecomputesFromTheFirstEntry)
 {
@@ -181,7 +186,7 @@ TEST(ParticleFunction, ArithmeticComponentwise)
 
 TEST(ParticleFunction, ArithmeticRefusesMismatchedOperands)
 {
-  Machine narrow;  // the second operand narrower than the first
+  Machine narrow; // the second operand narrower than the first
   narrow.Vec(1, 2).Num(3).Call(new FAdd, 2);
   EXPECT_FALSE(narrow.Run());
   Machine vectorScale;
@@ -494,7 +499,8 @@ TEST(ParticleMachine, StackRefusesToOverflow)
 {
   // Dropped results pile up: the 256th value has no room and stops the stream.
   Machine m;
-  for (int i = 0; i < 255; ++i) m.Num((float)i);
+  for (int i = 0; i < 255; ++i)
+    m.Num((float)i);
   ASSERT_TRUE(m.Run());
   EXPECT_EQ(255u, m.Depth());
   m.Vec(1, 2, 3, 4);
@@ -522,10 +528,12 @@ TEST(ParticleInstruction, WidthsAreKeptPerInstructionAndSurviveCopies)
   std::vector<TParticleInstruction> code(2);
   const uint8_t few[2] = {2, 1};
   std::vector<uint8_t> many(200);
-  for (size_t i = 0; i < many.size(); ++i) many[i] = (uint8_t)(1 + i % 4);
+  for (size_t i = 0; i < many.size(); ++i)
+    many[i] = (uint8_t)(1 + i % 4);
   code[0].SetArgWidths(few, 2);
   code[1].SetArgWidths(many.data(), (unsigned)many.size());
-  for (int i = 0; i < 100; ++i) code.push_back(code[1]);
+  for (int i = 0; i < 100; ++i)
+    code.push_back(code[1]);
   EXPECT_EQ(2, code[0].GetArgWidths()[0]);
   EXPECT_EQ(1, code[0].GetArgWidths()[1]);
   for (size_t i = 1; i < code.size(); ++i)

@@ -96,16 +96,15 @@ void ExpectSameAsMachine(const std::string& script, float spawn = 7.5f)
   EXPECT_TRUE(compiled.mCompiledAnim) << script;
 }
 
-const char kHeader[] =
-    "SetNumParticles(40)\n"
-    "pVelocity = Allocate(2)\n"
-    "pAge = Allocate(1)\n"
-    "pPosition:Init(fRange(Vec2(0, 0), Vec2(800, 600)))\n"
-    "pVelocity:Init(f2dRadius(50))\n"
-    "pScale:Init(fPick(0.5, 1, 2))\n"
-    "pColor:Init(Color(1, 0.5, 0.25, 1))\n";
+const char kHeader[] = "SetNumParticles(40)\n"
+                       "pVelocity = Allocate(2)\n"
+                       "pAge = Allocate(1)\n"
+                       "pPosition:Init(fRange(Vec2(0, 0), Vec2(800, 600)))\n"
+                       "pVelocity:Init(f2dRadius(50))\n"
+                       "pScale:Init(fPick(0.5, 1, 2))\n"
+                       "pColor:Init(Color(1, 0.5, 0.25, 1))\n";
 
-}  // namespace
+} // namespace
 
 TEST(ParticleProgram, MotionAndArithmeticRunByInstructionAsOnTheMachine)
 {
@@ -129,10 +128,9 @@ TEST(ParticleProgram, OneRandomFunctionPerStreamKeepsTheGeneratorsOrder)
 
 TEST(ParticleProgram, SeveralEffectsRunParticleByParticle)
 {
-  std::string script = std::string(kHeader) +
-                       "pPosition:Anim(pPosition + fRange(Vec2(-1, -1), Vec2(1, 1)))\n"
-                       "pScale:Anim(fPick(1, 2, 3) + fPick(4, 5))\n"
-                       "pFrame:Anim(fOpenCycle(0, 10, 7) + fClosedCycle(1, 2, 5))\n";
+  std::string script = std::string(kHeader) + "pPosition:Anim(pPosition + fRange(Vec2(-1, -1), Vec2(1, 1)))\n"
+                                              "pScale:Anim(fPick(1, 2, 3) + fPick(4, 5))\n"
+                                              "pFrame:Anim(fOpenCycle(0, 10, 7) + fClosedCycle(1, 2, 5))\n";
   ExpectSameAsMachine(script);
   TOutcome outcome = RunEffect(script, true);
   EXPECT_TRUE(outcome.mCompiledAnim);
@@ -153,18 +151,16 @@ TEST(ParticleProgram, FailuresMessagesAndRuntimeSlotsAsOnTheMachine)
 {
   // An index past the record reports on every particle; a store whose slot comes from a
   // particle fails on those whose slot is out of range; debug lines come in order.
-  std::string outOfRange = std::string(kHeader) +
-                           "pAge:Anim(pAge + 1)\n"
-                           "pScale:Anim(pColor[40])\n"
-                           "pFrame:Anim(pFrame + 1)\n";
+  std::string outOfRange = std::string(kHeader) + "pAge:Anim(pAge + 1)\n"
+                                                  "pScale:Anim(pColor[40])\n"
+                                                  "pFrame:Anim(pFrame + 1)\n";
   ExpectSameAsMachine(outOfRange);
   EXPECT_FALSE(RunEffect(outOfRange, true).mMessages.empty());
-  ExpectSameAsMachine(std::string(kHeader) +
-                      "pAge:Anim(pAge + 3)\n"
-                      "Anim(CreateValue(\"assign\", { n = 3, Value(7), pAge, 1 }))\n"
-                      "Anim(CreateValue(\"newindex\", { n = 3, pAge / 10, 1, Value(2) }))\n"
-                      "Anim(fDebug(pAge, Vec2(1, 2)))\n"
-                      "pUp:Anim(Vec2(pAge, 1)[pFrame + 1])\n");
+  ExpectSameAsMachine(std::string(kHeader) + "pAge:Anim(pAge + 3)\n"
+                                             "Anim(CreateValue(\"assign\", { n = 3, Value(7), pAge, 1 }))\n"
+                                             "Anim(CreateValue(\"newindex\", { n = 3, pAge / 10, 1, Value(2) }))\n"
+                                             "Anim(fDebug(pAge, Vec2(1, 2)))\n"
+                                             "pUp:Anim(Vec2(pAge, 1)[pFrame + 1])\n");
 }
 
 TEST(ParticleProgram, StreamsWithDataSourcesStayOnTheMachine)
@@ -191,7 +187,8 @@ TEST(ParticleProgram, StreamsWithDataSourcesStayOnTheMachine)
   system.CreateParticles(2);
   system.Update(16);
   system.Update(16);
-  for (float* record : system.GetCollection()->mLive) EXPECT_EQ(12.0f, record[9]);
+  for (float* record : system.GetCollection()->mLive)
+    EXPECT_EQ(12.0f, record[9]);
 }
 
 // Expressions drawn from the library's operators and functions, nested at random (with a
@@ -208,17 +205,28 @@ TEST(ParticleProgram, GeneratedExpressionsAsOnTheMachine)
       return width == 1 ? kScalars[pick(7)] : width == 2 ? kPairs[pick(4)] : "Color(0.5, 0.25, 1, 0.75)";
     const int form = pick(9);
     const std::string a = value(width, depth - 1);
-    if (form == 0) return "(" + a + " + " + value(width, depth - 1) + ")";
-    if (form == 1) return "(" + a + " - " + value(width, depth - 1) + ")";
-    if (form == 2) return "(" + a + " * " + value(1, depth - 1) + ")";
-    if (form == 3) return "(" + a + " / (" + value(1, depth - 1) + " + 2))";
-    if (form == 4) return "(-" + a + ")";
-    if (form == 5) return "fTimeScale(" + a + ")";
-    if (form == 6 && width == 1) return "fLess(" + a + ", " + value(1, depth - 1) + ")";
-    if (form == 6 && width == 2) return "f2dRotation(" + value(1, depth - 1) + ")";
-    if (form == 7 && width == 1) return "fFade(" + a + ", 1, 20, 0)";
-    if (form == 7 && width == 2) return "fVec(" + value(1, depth - 1) + ", " + value(1, depth - 1) + ")";
-    if (form == 8 && width == 1) return "fDistance(" + value(2, depth - 1) + ", Vec2(1, 1))";
+    if (form == 0)
+      return "(" + a + " + " + value(width, depth - 1) + ")";
+    if (form == 1)
+      return "(" + a + " - " + value(width, depth - 1) + ")";
+    if (form == 2)
+      return "(" + a + " * " + value(1, depth - 1) + ")";
+    if (form == 3)
+      return "(" + a + " / (" + value(1, depth - 1) + " + 2))";
+    if (form == 4)
+      return "(-" + a + ")";
+    if (form == 5)
+      return "fTimeScale(" + a + ")";
+    if (form == 6 && width == 1)
+      return "fLess(" + a + ", " + value(1, depth - 1) + ")";
+    if (form == 6 && width == 2)
+      return "f2dRotation(" + value(1, depth - 1) + ")";
+    if (form == 7 && width == 1)
+      return "fFade(" + a + ", 1, 20, 0)";
+    if (form == 7 && width == 2)
+      return "fVec(" + value(1, depth - 1) + ", " + value(1, depth - 1) + ")";
+    if (form == 8 && width == 1)
+      return "fDistance(" + value(2, depth - 1) + ", Vec2(1, 1))";
     return a;
   };
   for (int round = 0; round < 40; ++round) {
@@ -226,9 +234,12 @@ TEST(ParticleProgram, GeneratedExpressionsAsOnTheMachine)
     script += "pPosition:Anim(" + value(2, 3) + ")\n";
     script += "pScale:Anim(" + value(1, 3) + ")\n";
     script += "pUp:Anim(" + value(2, 2) + ")\n";
-    if (pick(2)) script += "pAge:Anim(pAge + " + value(1, 2) + ")\n";
-    if (pick(3) == 0) script += "pFrame:Anim(fRange(0, " + value(1, 1) + "))\n";
-    if (pick(4) == 0) script += "Anim(fExpire(fGreater(pAge, 40)))\n";
+    if (pick(2))
+      script += "pAge:Anim(pAge + " + value(1, 2) + ")\n";
+    if (pick(3) == 0)
+      script += "pFrame:Anim(fRange(0, " + value(1, 1) + "))\n";
+    if (pick(4) == 0)
+      script += "Anim(fExpire(fGreater(pAge, 40)))\n";
     ExpectSameAsMachine(script);
   }
 }
@@ -238,17 +249,15 @@ TEST(ParticleProgram, BlocksOfManyParticlesAsOnTheMachine)
 {
   std::string crowd = kHeader;
   crowd.replace(crowd.find("SetNumParticles(40)"), 19, "SetNumParticles(300)");
-  ExpectSameAsMachine(crowd +
-                          "SetUpGravity(30)\n"
-                          "pPosition:Anim(pPosition + fTimeScale(pVelocity))\n"
-                          "pAge:Anim(pAge + fAge())\n"
-                          "Anim(fExpire(fGreater(pAge, 40)))\n",
+  ExpectSameAsMachine(crowd + "SetUpGravity(30)\n"
+                              "pPosition:Anim(pPosition + fTimeScale(pVelocity))\n"
+                              "pAge:Anim(pAge + fAge())\n"
+                              "Anim(fExpire(fGreater(pAge, 40)))\n",
                       140);
-  ExpectSameAsMachine(crowd +
-                          "pUp:Anim(pUp * 0.5 + fTimeScale(pVelocity) - fTimeScale(pUp))\n"
-                          "pScale:Anim(-pScale / 2 + fTimeScale(pAge) * pScale)\n"
-                          "pAge:Anim(pAge + 17)\n"
-                          "Anim(fExpire(fGreater(pAge, 60)))\n",
+  ExpectSameAsMachine(crowd + "pUp:Anim(pUp * 0.5 + fTimeScale(pVelocity) - fTimeScale(pUp))\n"
+                              "pScale:Anim(-pScale / 2 + fTimeScale(pAge) * pScale)\n"
+                              "pAge:Anim(pAge + 17)\n"
+                              "Anim(fExpire(fGreater(pAge, 60)))\n",
                       140);
 }
 
@@ -256,10 +265,11 @@ TEST(ParticleProgram, BlocksOfManyParticlesAsOnTheMachine)
 // read; a value stored over the floats it comes from is read whole first.
 TEST(ParticleProgram, MembersReadBeforeAWriteKeepTheirValues)
 {
-  ExpectSameAsMachine(std::string(kHeader) +
-                      "pAge:Anim(pAge + 1)\n"
-                      "Anim(pScale)\n"
-                      "Anim(fDebug(pScale, CreateValue(\"assign\", { n = 3, Value(7), 4, 1 }), fTimeScale(pScale), pScale))\n");
+  ExpectSameAsMachine(
+      std::string(kHeader) +
+      "pAge:Anim(pAge + 1)\n"
+      "Anim(pScale)\n"
+      "Anim(fDebug(pScale, CreateValue(\"assign\", { n = 3, Value(7), 4, 1 }), fTimeScale(pScale), pScale))\n");
   ExpectSameAsMachine(std::string(kHeader) +
                       "pAge:Anim(pAge + 1)\n"
                       "Anim(pScale)\n"

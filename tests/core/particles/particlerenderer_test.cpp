@@ -27,10 +27,7 @@ public:
     std::vector<unsigned short> mIndices;
     bool mIndexed;
   };
-  void SetTexture(boost::shared_ptr<TTexture> texture) override
-  {
-    mTextures.push_back(texture);
-  }
+  void SetTexture(boost::shared_ptr<TTexture> texture) override { mTextures.push_back(texture); }
   void SetBlendMode(TRenderer::EBlendMode mode) override { mBlendModes.push_back(mode); }
   void DrawVertices(TRenderer::EDrawType type, const TVertexSet& set) override { Record(type, set, nullptr, 0); }
   void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices,
@@ -52,12 +49,14 @@ private:
     const TTransformedLitVert* verts = static_cast<const TTransformedLitVert*>(set.GetVerts());
     draw.mVerts.assign(verts, verts + set.GetCount());
     draw.mIndexed = indices != nullptr;
-    if (indices) draw.mIndices.assign(indices, indices + count);
+    if (indices)
+      draw.mIndices.assign(indices, indices + count);
     mDraws.push_back(draw);
   }
 };
 
-class ParticleRendererTest : public ::testing::Test {
+class ParticleRendererTest : public ::testing::Test
+{
 protected:
   void SetUp() override { T2dParticleRenderer::SetDrawTarget(&mTarget); }
   void TearDown() override
@@ -68,8 +67,8 @@ protected:
   }
 
   // A record from the prototype with a position, up, scale, colour and frame.
-  static std::vector<float> Particle(float x, float y, float ux = 0, float uy = -1, float scale = 1,
-                                     float alpha = 1, float frame = 0)
+  static std::vector<float> Particle(float x, float y, float ux = 0, float uy = -1, float scale = 1, float alpha = 1,
+                                     float frame = 0)
   {
     return {x, y, ux, uy, scale, 1, 0.5f, 0.25f, alpha, frame};
   }
@@ -77,7 +76,8 @@ protected:
             float alpha = 1, int capacity = -1)
   {
     std::list<float*> live;
-    for (std::vector<float>& record : records) live.push_back(record.data());
+    for (std::vector<float>& record : records)
+      live.push_back(record.data());
     renderer.Draw(position, alpha, live, capacity < 0 ? (int)records.size() : capacity);
   }
 
@@ -94,7 +94,7 @@ public:
   unsigned mW, mH;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ParticleRendererTest, DeclaresItsMembersAndPrototype)
 {
@@ -312,8 +312,8 @@ TEST_F(ParticleRendererTest, AnimatedTexturesTakeEachParticlesFrameHeldToTheFram
   ASSERT_EQ(12u, verts.size());
   EXPECT_EQ(TVec2(16, 0), verts[0].mUV);
   EXPECT_EQ(TVec2(48, 24), verts[3].mUV);
-  EXPECT_EQ(TVec2(16, 0), verts[4].mUV);  // frame 7 held to the last frame
-  EXPECT_EQ(TVec2(0, 0), verts[8].mUV);   // negative frames read frame 0
+  EXPECT_EQ(TVec2(16, 0), verts[4].mUV); // frame 7 held to the last frame
+  EXPECT_EQ(TVec2(0, 0), verts[8].mUV);  // negative frames read frame 0
   EXPECT_EQ(TVec2(16, 16), verts[11].mUV);
   // Unadjusted quads keep the renderer's size.
   EXPECT_FLOAT_EQ(99.5f - 8, verts[0].mPos.x);

@@ -20,7 +20,8 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-class ParticleScriptTest : public ::testing::Test {
+class ParticleScriptTest : public ::testing::Test
+{
 protected:
   std::string Run(const char* text)
   {
@@ -36,7 +37,7 @@ protected:
   TLuaParticleSystem mSystem;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ParticleScriptTest, LibraryIsLuaSourceThatDefinesItsGlobals)
 {
@@ -47,17 +48,16 @@ TEST_F(ParticleScriptTest, LibraryIsLuaSourceThatDefinesItsGlobals)
                 "kBlendMultiplicative, kBlendMode}, ' ')"));
   EXPECT_EQ("function", Run("type(NewParticleGenerator)"));
   EXPECT_EQ("3 0.5 spark 1 2 3 4", Run("GUI_Slider(3) .. ' ' .. GUI_Select(0.5) .. ' ' .. GUI_Texture('spark') .. ' ' "
-                                      ".. table.concat({GUI_ColorPick(1, 2, 3, 4)}, ' ')"));
+                                       ".. table.concat({GUI_ColorPick(1, 2, 3, 4)}, ' ')"));
 }
 
 TEST_F(ParticleScriptTest, GeneratorCarriesTheTimeNotYetSpent)
 {
-  mSystem.GetScript()->DoLuaString(
-      "local g = NewParticleGenerator(); local out = {}\n"
-      "for i = 1, 8 do out[i] = g(10, 30) end\n"
-      "qvCounts = table.concat(out, ',')\n"
-      "qvSame = tostring(ParticlesPerSecond == g)\n"
-      "local z = NewParticleGenerator(); qvZero = z(0, 1000) .. ',' .. z(10, 100)\n");
+  mSystem.GetScript()->DoLuaString("local g = NewParticleGenerator(); local out = {}\n"
+                                   "for i = 1, 8 do out[i] = g(10, 30) end\n"
+                                   "qvCounts = table.concat(out, ',')\n"
+                                   "qvSame = tostring(ParticlesPerSecond == g)\n"
+                                   "local z = NewParticleGenerator(); qvZero = z(0, 1000) .. ',' .. z(10, 100)\n");
   EXPECT_EQ("0,0,0,1,0,0,1,0", Run("qvCounts"));
   EXPECT_EQ("true", Run("qvSame"));
   // No rate spawns nothing and does not spoil the generator.
@@ -73,22 +73,21 @@ TEST_F(ParticleScriptTest, TimeoutAnswersOnTheCallAfterItRanOut)
 
 TEST_F(ParticleScriptTest, GravityEffectMovesItsParticlesStepByStep)
 {
-  ASSERT_TRUE(mSystem.Init(
-      "SetNumParticles(8)\n"
-      "SetBlendMode(kBlendAdditiveAlpha)\n"
-      "SetUpGravity(100)\n"
-      "pPosition:Init(Vec2(10, 20))\n"
-      "pVelocity:Init(Vec2(50, 0))\n"
-      "pPosition:Anim(pPosition + fTimeScale(pVelocity))\n"
-      "Anim(fExpire(fGreater(pPosition[2], 32)))\n"
-      "local generator = NewParticleGenerator()\n"
-      "local timeout = NewTimeout(0.1)\n"
-      "function Create() qvCreated = (qvCreated or 0) + 1 end\n"
-      "function Update(seconds)\n"
-      "  if timeout(seconds) then return end\n"
-      "  local n = generator(20, seconds * 1000)\n"
-      "  if n > 0 then Spawn(n) end\n"
-      "end\n"));
+  ASSERT_TRUE(mSystem.Init("SetNumParticles(8)\n"
+                           "SetBlendMode(kBlendAdditiveAlpha)\n"
+                           "SetUpGravity(100)\n"
+                           "pPosition:Init(Vec2(10, 20))\n"
+                           "pVelocity:Init(Vec2(50, 0))\n"
+                           "pPosition:Anim(pPosition + fTimeScale(pVelocity))\n"
+                           "Anim(fExpire(fGreater(pPosition[2], 32)))\n"
+                           "local generator = NewParticleGenerator()\n"
+                           "local timeout = NewTimeout(0.1)\n"
+                           "function Create() qvCreated = (qvCreated or 0) + 1 end\n"
+                           "function Update(seconds)\n"
+                           "  if timeout(seconds) then return end\n"
+                           "  local n = generator(20, seconds * 1000)\n"
+                           "  if n > 0 then Spawn(n) end\n"
+                           "end\n"));
   EXPECT_EQ(2u, static_cast<T2dParticleRenderer*>(mSystem.GetRenderer())->mBlendMode);
   std::vector<int> counts;
   for (int step = 0; step < 10; ++step) {

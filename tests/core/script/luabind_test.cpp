@@ -50,11 +50,18 @@ public:
   ~TCountedMessage() override { --gMessagesAlive; }
 };
 
-TMessage* MakeMessage(int type, str name) { return new TCountedMessage(type, name); }
+TMessage* MakeMessage(int type, str name)
+{
+  return new TCountedMessage(type, name);
+}
 int gReadType = -1;
-void ReadMessage(TMessage* message) { gReadType = message ? message->GetType() : -2; }
+void ReadMessage(TMessage* message)
+{
+  gReadType = message ? message->GetType() : -2;
+}
 
-class LuaBindTest : public ::testing::Test {
+class LuaBindTest : public ::testing::Test
+{
 protected:
   str Global(char const* name)
   {
@@ -119,7 +126,8 @@ TEST_F(LuaBindTest, Results_OneValueOfTheNativeType)
   LuaBind(L, "yes", &recorder, &TRecorder::Yes);
   LuaBind(L, "raw", &recorder, &TRecorder::Raw);
   LuaBindRaw(L, "raw", &recorder, &TRecorder::Raw);
-  script.DoLuaString("a = twice( 21 ); b = echo( 'hi' ); c = type( yes() ); d, e = raw( 1, 2, 3 ); n = select( '#', twice( 1 ) )");
+  script.DoLuaString(
+      "a = twice( 21 ); b = echo( 'hi' ); c = type( yes() ); d, e = raw( 1, 2, 3 ); n = select( '#', twice( 1 ) )");
   EXPECT_EQ(Global("a"), "42");
   EXPECT_EQ(Global("b"), "hi!");
   EXPECT_EQ(Global("c"), "boolean");
@@ -253,4 +261,4 @@ TEST(SafeStringTest, RefusesZerosAndMultiByteLeads)
   EXPECT_FALSE(SafeString("caf\xc3\xa9"));
 }
 
-}  // namespace
+} // namespace

@@ -17,7 +17,8 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-class ScriptTest : public ::testing::Test {
+class ScriptTest : public ::testing::Test
+{
 protected:
   str Global(char const* name)
   {
@@ -41,8 +42,7 @@ protected:
 TEST_F(ScriptTest, RunScript_RunsFilesFromDiskAndFromPackArchives)
 {
   sandbox.WriteFile("assets/scripts/disk.lua", "fromDisk = 'disk'\n");
-  WriteBytes(sandbox.Path("assets/scripts.qvp"),
-             BuildPackArchive({{"scripts/packed.lua", "fromPack = 2 * 21\n"}}));
+  WriteBytes(sandbox.Path("assets/scripts.qvp"), BuildPackArchive({{"scripts/packed.lua", "fromPack = 2 * 21\n"}}));
   TFile::ScanForResources();
 
   EXPECT_TRUE(script.RunScript("scripts/disk.lua"));
@@ -126,11 +126,10 @@ TEST_F(ScriptTest, DoLuaString_RuntimeErrorOnlyAlerts)
 
 TEST_F(ScriptTest, Coroutine_StartsAtOnceAndResumesFromTheTaskTick)
 {
-  sandbox.WriteFile("assets/scripts/co.lua",
-                    "steps = 0\n"
-                    "return function()\n"
-                    "  steps = 1; coroutine.yield(); steps = 2; coroutine.yield(); steps = 3\n"
-                    "end\n");
+  sandbox.WriteFile("assets/scripts/co.lua", "steps = 0\n"
+                                             "return function()\n"
+                                             "  steps = 1; coroutine.yield(); steps = 2; coroutine.yield(); steps = 3\n"
+                                             "end\n");
   TFile::ScanForResources();
   EXPECT_TRUE(script.IsPaused());
   EXPECT_TRUE(script.RunScript("scripts/co.lua"));
@@ -186,7 +185,8 @@ TEST_F(ScriptTest, RunFunction_WhileTheCoroutineWaitsRunsDirectlyKeepingSixArgum
   script.DoLuaString("function count( ... ) seen = select( '#', ... ); last = select( 7, ... ) end");
 
   lua_getglobal(L, "count");
-  for (int i = 1; i <= 7; ++i) lua_pushnumber(L, i);
+  for (int i = 1; i <= 7; ++i)
+    lua_pushnumber(L, i);
   EXPECT_EQ(script.RunFunction(7, 0), 0);
   EXPECT_EQ(Number("seen"), 6);
   EXPECT_EQ(Global("last"), "");
@@ -199,7 +199,10 @@ TEST_F(ScriptTest, RunFunction_WhileTheCoroutineWaitsRunsDirectlyKeepingSixArgum
 }
 
 TScript* gNestedHost = nullptr;
-void RunNested() { gNestedHost->DoLuaString("return function() inner = 'ran' end"); }
+void RunNested()
+{
+  gNestedHost->DoLuaString("return function() inner = 'ran' end");
+}
 
 TEST_F(ScriptTest, RunFunction_FunctionReturnedWhileTheCoroutineRunsIsNotStarted)
 {
@@ -243,7 +246,8 @@ TEST_F(ScriptTest, RunBudget_TheInterruptCheckStopsCodeAtOnceAndACaughtStopLetsT
                      "for i = 1, 1000 do after = i end");
   std::string log = GetCapturedStderr();
   TScript::SetInterruptCheck(nullptr);
-  EXPECT_EQ(log, "ERROR: [string \"local ok = pcall( function() while true do en...\"]:1: stopped: the program is closing\n");
+  EXPECT_EQ(
+      log, "ERROR: [string \"local ok = pcall( function() while true do en...\"]:1: stopped: the program is closing\n");
   EXPECT_EQ(asked, 3);
   EXPECT_EQ(Global("caught"), "true");
   EXPECT_EQ(Global("after"), "1000");
@@ -251,8 +255,9 @@ TEST_F(ScriptTest, RunBudget_TheInterruptCheckStopsCodeAtOnceAndACaughtStopLetsT
 
 TEST_F(ScriptTest, Memory_AnAllocationBeyondTheStateLimitIsReportedLikeAnyError)
 {
-  sandbox.WriteFile("assets/scripts/greedy.lua", "x = 1\n\nfunction Greedy()\n  big = string.rep( 'x', 300 * 1024 * 1024 )\nend\n"
-                                                 "Greedy()\n");
+  sandbox.WriteFile("assets/scripts/greedy.lua",
+                    "x = 1\n\nfunction Greedy()\n  big = string.rep( 'x', 300 * 1024 * 1024 )\nend\n"
+                    "Greedy()\n");
   TFile::ScanForResources();
   CaptureStderr();
   EXPECT_FALSE(script.RunScript("scripts/greedy.lua"));
@@ -397,4 +402,4 @@ TEST_F(ScriptTest, ScriptCode_SharedWhileHeldAndFoundAlongThePath)
   EXPECT_EQ(error, "cannot read absent.lua");
 }
 
-}  // namespace
+} // namespace

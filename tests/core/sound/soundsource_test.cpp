@@ -10,7 +10,8 @@
 
 namespace {
 
-class SoundSourceTest : public ::testing::Test {
+class SoundSourceTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -36,7 +37,8 @@ protected:
       pages.push_back(at);
     }
     EXPECT_GE(pages.size(), 5u);
-    if (pages.size() < 5) return bytes;
+    if (pages.size() < 5)
+      return bytes;
     size_t middle = pages.size() / 2;
     return bytes.substr(0, pages[middle]) + bytes.substr(pages[middle + 1]);
   }
@@ -94,8 +96,7 @@ TEST_F(SoundSourceTest, InMemory_UnderTwoSecondsIsDecodedOnce_TwoSecondsStaysCom
 TEST_F(SoundSourceTest, FileAndMemoryModesDecodeTheSameBytes)
 {
   TSoundAssets assets({"stereo020.ogg"});
-  boost::shared_ptr<TSoundDataSource> fromFile =
-      TSoundDataSourceFactory::Create("audio/stereo020", true);
+  boost::shared_ptr<TSoundDataSource> fromFile = TSoundDataSourceFactory::Create("audio/stereo020", true);
   boost::shared_ptr<TOggDataSource> inMemory(new TOggDataSource);
   ASSERT_TRUE(fromFile);
   ASSERT_TRUE(inMemory->InitFromFile("audio/stereo020", false));
@@ -189,8 +190,7 @@ TEST_F(SoundSourceTest, Refused_NotVorbisThreeChannelsAndMixedLinks)
   for (bool fromFile : {true, false}) {
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(TSoundDataSourceFactory::Create("audio/text.ogg", fromFile));
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("OGG file could not be opened"),
-              std::string::npos);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("OGG file could not be opened"), std::string::npos);
     EXPECT_FALSE(TSoundDataSourceFactory::Create("audio/three020.ogg", fromFile));
     EXPECT_FALSE(TSoundDataSourceFactory::Create("audio/chained.ogg", fromFile));
   }

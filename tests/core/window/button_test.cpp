@@ -16,7 +16,8 @@ protected:
   std::string Graphics(int count)
   {
     std::string text = "graphics = { ";
-    for (int i = 0; i < count; ++i) text += "'" + Image(("state" + std::to_string(i) + ".png").c_str()) + "', ";
+    for (int i = 0; i < count; ++i)
+      text += "'" + Image(("state" + std::to_string(i) + ".png").c_str()) + "', ";
     return text + "}";
   }
 
@@ -25,7 +26,8 @@ protected:
   {
     std::vector<std::string> names;
     for (TWindow* child : button->GetChildren()) {
-      if (child->IsVisible()) names.push_back(child->GetName().c_str());
+      if (child->IsVisible())
+        names.push_back(child->GetName().c_str());
     }
     return names;
   }
@@ -40,12 +42,13 @@ protected:
 };
 
 // Counts the clicks a native command sees.
-struct TClickCounter {
+struct TClickCounter
+{
   void OnClick(TButton* button) { clicks.push_back(button->GetName().c_str()); }
   std::vector<std::string> clicks;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ButtonTest, PushButtonWithOneGraphicShowsItInEveryState)
 {
@@ -150,14 +153,14 @@ TEST_F(ButtonTest, MaskPixelsDecideClicksAtEitherScaling)
   TButton* button = Find<TButton>("m");
   ASSERT_EQ(button->GetWindowWidth(), 40);
   // The mask is half the button's size; unfixed, offsets are multiplied by 2.
-  EXPECT_TRUE(button->ReleaseCapture(TPoint(2, 2)));   // mask (4, 4): dark
-  EXPECT_FALSE(button->ReleaseCapture(TPoint(7, 2)));  // mask (14, 4): light
-  EXPECT_TRUE(button->ReleaseCapture(TPoint(12, 2)));  // mask x 24: outside the mask
-  EXPECT_TRUE(button->ReleaseCapture(TPoint(7, 6)));   // mask y 12: outside the mask
-  EXPECT_TRUE(button->ReleaseCapture(TPoint(40, 2)));  // outside the button
+  EXPECT_TRUE(button->ReleaseCapture(TPoint(2, 2)));  // mask (4, 4): dark
+  EXPECT_FALSE(button->ReleaseCapture(TPoint(7, 2))); // mask (14, 4): light
+  EXPECT_TRUE(button->ReleaseCapture(TPoint(12, 2))); // mask x 24: outside the mask
+  EXPECT_TRUE(button->ReleaseCapture(TPoint(7, 6)));  // mask y 12: outside the mask
+  EXPECT_TRUE(button->ReleaseCapture(TPoint(40, 2))); // outside the button
   TPlatform::SetConfig(TPlatform::kFixButtonMaskScaling, "1");
-  EXPECT_TRUE(button->ReleaseCapture(TPoint(7, 2)));   // mask (3, 1): dark
-  EXPECT_FALSE(button->ReleaseCapture(TPoint(30, 15)));  // mask (15, 7): light
+  EXPECT_TRUE(button->ReleaseCapture(TPoint(7, 2)));    // mask (3, 1): dark
+  EXPECT_FALSE(button->ReleaseCapture(TPoint(30, 15))); // mask (15, 7): light
   TPlatform::SetConfig(TPlatform::kFixButtonMaskScaling, "");
   // A click on a dark pixel is no click.
   Down(TPoint(102, 102));
@@ -208,7 +211,8 @@ TEST_F(ButtonTest, CommandsConsumeClicksOutsideTheScreenUnlessSentToTheParent)
     button->SetName(name);
     button->SetType(TButton::kToggle);
     button->SetWindowSize(40, 20);
-    if (sendToParent) button->AddFlags(TButton::kAddSendToParent);
+    if (sendToParent)
+      button->AddFlags(TButton::kAddSendToParent);
     button->SetCommand(CreateButtonListener(&counter, &TClickCounter::OnClick));
     parent->AdoptChild(button, true);
     return button;
@@ -267,13 +271,12 @@ TEST_F(ButtonTest, LuaCommandsRunWithTheButtonsName)
 
 TEST_F(ButtonTest, AFailingLuaCommandIsReportedOnceAndTheDialogGoesOn)
 {
-  sandbox.WriteFile("assets/scripts/desk.lua",
-                "function Broken()\n"
-                "  local record = nil\n"
-                "  return record.name\n"
-                "end\n"
-                "function Fine() fineRuns = ( fineRuns or 0 ) + 1 end\n"
-                "function Native() string.rep() end\n");
+  sandbox.WriteFile("assets/scripts/desk.lua", "function Broken()\n"
+                                               "  local record = nil\n"
+                                               "  return record.name\n"
+                                               "end\n"
+                                               "function Fine() fineRuns = ( fineRuns or 0 ) + 1 end\n"
+                                               "function Native() string.rep() end\n");
   TFile::ScanForResources();
   Run("ReadFile( 'scripts/desk.lua' )");
   Run("return function() while true do local m = WaitForMessage(); if m then seen = ( seen or 0 ) + 1 end end end");
@@ -308,7 +311,7 @@ TEST_F(ButtonTest, HotKeysAndTheDefaultButtonPressButtons)
   EXPECT_TRUE(Find<TButton>("no")->IsCancelButton());
   screen->AddHotkey("H", "hot");
   Key(TEvent::kKeyDown, 'H');
-  Key(TEvent::kChar, 'h');  // the hot key's own character is swallowed
+  Key(TEvent::kChar, 'h'); // the hot key's own character is swallowed
   Key(TEvent::kChar, TEvent::kEnter);
   Key(TEvent::kChar, TEvent::kEscape);
   const std::vector<std::string> log = Messages();

@@ -19,12 +19,13 @@ std::string Style(const char* name, const std::string& image, const char* extra 
 
 std::vector<int> Edges(TWindow* window)
 {
-  if (!window) return {};
+  if (!window)
+    return {};
   const TRect& r = window->GetRect();
   return {r.left, r.top, r.right, r.bottom};
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(ImageTest, SizeFollowsTextureScaleAndRotation)
 {
@@ -50,10 +51,16 @@ TEST_F(ImageTest, AnExplicitWidthOrHeightOverridesTheTexture)
     return std::string("MakeDialog{ Window{ name = 'box', w = 400, h = 300, ") + bitmaps + " } }";
   };
   const std::string photo = Image("photo.png");
-  Run(in(("Bitmap{ name = 'both', w = 30, h = 20, image = '" + photo + "' }, "
-          "Bitmap{ name = 'wide', w = 30, image = '" + photo + "' }, "
-          "Bitmap{ name = 'high', h = 20, image = '" + photo + "' }, "
-          "Bitmap{ name = 'full', x = 10, w = 160000, image = '" + photo + "' }")
+  Run(in(("Bitmap{ name = 'both', w = 30, h = 20, image = '" + photo +
+          "' }, "
+          "Bitmap{ name = 'wide', w = 30, image = '" +
+          photo +
+          "' }, "
+          "Bitmap{ name = 'high', h = 20, image = '" +
+          photo +
+          "' }, "
+          "Bitmap{ name = 'full', x = 10, w = 160000, image = '" +
+          photo + "' }")
              .c_str())
           .c_str());
   auto size = [this](const char* name) {
@@ -75,9 +82,14 @@ TEST_F(ImageTest, CentringUsesTheTextureSizeUnlessOneIsGiven)
 {
   const std::string photo = Image("photo.png");
   Run(("MakeDialog{ Window{ name = 'box', w = 400, h = 300, "
-       "Bitmap{ name = 'own', x = 80000, y = 80000, image = '" + photo + "' }, "
-       "Bitmap{ name = 'given', x = 80000, y = 159990, w = 200, h = 10, image = '" + photo + "' }, "
-       "Bitmap{ name = 'right', x = 390, y = 5, align = 2, image = '" + photo + "' } } }")
+       "Bitmap{ name = 'own', x = 80000, y = 80000, image = '" +
+       photo +
+       "' }, "
+       "Bitmap{ name = 'given', x = 80000, y = 159990, w = 200, h = 10, image = '" +
+       photo +
+       "' }, "
+       "Bitmap{ name = 'right', x = 390, y = 5, align = 2, image = '" +
+       photo + "' } } }")
           .c_str());
   EXPECT_EQ(Edges(Find<TImage>("own")), (std::vector<int>{150, 125, 250, 175}));
   EXPECT_EQ(Edges(Find<TImage>("given")), (std::vector<int>{100, 290, 300, 300}));
@@ -151,9 +163,13 @@ TEST_F(ImageTest, AMaskWithoutAnImageShowsNothing)
 
 TEST_F(ImageTest, DrawsMirroredAndTurnedInsideTheWindow)
 {
-  Run(("MakeDialog{ Bitmap{ name = 'a', x = 10, y = 20, image = '" + Image("split.png") + "' }, "
-       "Bitmap{ name = 'b', x = 200, y = 20, hflip = true, image = '" + Image("split.png") + "' }, "
-       "Bitmap{ name = 'c', x = 400, y = 20, rotate = true, image = '" + Image("split.png") + "' } }")
+  Run(("MakeDialog{ Bitmap{ name = 'a', x = 10, y = 20, image = '" + Image("split.png") +
+       "' }, "
+       "Bitmap{ name = 'b', x = 200, y = 20, hflip = true, image = '" +
+       Image("split.png") +
+       "' }, "
+       "Bitmap{ name = 'c', x = 400, y = 20, rotate = true, image = '" +
+       Image("split.png") + "' } }")
           .c_str());
   DrawFrame();
   // Plain: red top-left, green bottom-left, blue right half.

@@ -15,8 +15,7 @@ class TFakeButton : public TProbeWindow, public TButtonRole
 public:
   TFakeButton(const char* name, std::vector<std::string>* log, bool isDefault, bool isCancel)
       : TProbeWindow(name, log, 0, 0, 10, 10), mLog(log), mDefault(isDefault), mCancel(isCancel)
-  {
-  }
+  {}
   bool IsDefaultButton() const override { return mDefault; }
   bool IsCancelButton() const override { return mCancel; }
   bool DoCommand() override

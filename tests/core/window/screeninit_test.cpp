@@ -69,10 +69,12 @@ TEST_F(ScreenInitTest, DoMainWindow_RunsUntilItsLayerIsGone)
   Run("return function() DoMainWindow( 'scripts/main.lua' ); ended = true end");
   ASSERT_NE(manager.GetTopModalWindow(), screen);
   EXPECT_NE(manager.GetTopModalWindow()->GetChildWindow("menu", -1), nullptr);
-  for (int i = 0; i < 5; ++i) Tick();
+  for (int i = 0; i < 5; ++i)
+    Tick();
   EXPECT_FALSE(Truth("ended"));
   manager.PopModal("scripts/main.lua");
-  for (int i = 0; i < 3 && !Truth("ended"); ++i) Tick();
+  for (int i = 0; i < 3 && !Truth("ended"); ++i)
+    Tick();
   EXPECT_TRUE(Truth("ended"));
 }
 
@@ -83,7 +85,7 @@ TEST_F(ScreenInitTest, Library_StylesFollowParentsAndSurviveCycles)
       "AppendStyle( own )(); c = GetTag( {}, 'missing' ); d = GetTag( {}, 'size' )");
   EXPECT_EQ(Global("a"), "serif");
   EXPECT_EQ(Global("b"), "mine");
-  EXPECT_EQ(Global("c"), "");  // own.parent is own now: the lookup ends
+  EXPECT_EQ(Global("c"), ""); // own.parent is own now: the lookup ends
   EXPECT_EQ(Global("d"), "3");
 
   // Style changes last until the end of the table that made them.
@@ -111,7 +113,8 @@ TEST_F(ScreenInitTest, DoModal_ButtonsClickedThroughEventsDeliverTheReturnValue)
   TWindow* ok = dialog->GetChildWindow("ok", -1);
   ASSERT_NE(ok, nullptr);
   Click(ok);
-  for (int i = 0; i < 5 && !Truth("done"); ++i) Tick();
+  for (int i = 0; i < 5 && !Truth("done"); ++i)
+    Tick();
   EXPECT_TRUE(Truth("done"));
   EXPECT_EQ(Global("result"), "pressed ok");
   EXPECT_EQ(Global("afterReturn"), "");
@@ -135,8 +138,8 @@ TEST_F(ScreenInitTest, RunHandler_AHandlerOutOfMemoryOrWithoutEndIsReportedAndTh
     manager.OnScriptMessage(nullptr, new TLuaFunction(L));
     const std::string log = GetCapturedStderr();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
-    EXPECT_EQ(log.rfind(std::string("ERROR: scripts/handlers.lua:") + (handler[0] == 'G' ? "1: not enough memory"
-                                                                                        : "5: stopped: "),
+    EXPECT_EQ(log.rfind(std::string("ERROR: scripts/handlers.lua:") +
+                            (handler[0] == 'G' ? "1: not enough memory" : "5: stopped: "),
                         0),
               0u)
         << log;
@@ -174,12 +177,14 @@ TEST_F(ScreenInitTest, DoModal_WithoutAButtonPressTheDialogKeepsWaiting)
   sandbox.WriteFile("assets/scripts/wait.lua", "MakeDialog{ Button{ name = 'go', w = 10, h = 10 } }\n");
   TFile::ScanForResources();
   Run("return function() result = DoModal( 'scripts/wait.lua' ); done = true end");
-  for (int i = 0; i < 20; ++i) Tick(16);
+  for (int i = 0; i < 20; ++i)
+    Tick(16);
   EXPECT_FALSE(Truth("done"));
   EXPECT_TRUE(script.CoroutineActive());
   // Closing from native code ends the wait with no value.
   manager.PopModal("scripts/wait.lua");
-  for (int i = 0; i < 5 && !Truth("done"); ++i) Tick();
+  for (int i = 0; i < 5 && !Truth("done"); ++i)
+    Tick();
   EXPECT_TRUE(Truth("done"));
   EXPECT_EQ(Global("result"), "");
 }
@@ -241,7 +246,8 @@ TEST_F(ScreenInitTest, DisplaySplash_ShowsThePictureUntilItsTimeRunsOut)
   TTestImage* picture = TWindow::GetCast<TTestImage>(splash->GetChildWindow("splashimage", -1));
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(picture->image, "images/splash.png");
-  for (int i = 0; i < 30 && !Truth("splashed"); ++i) Tick(16);
+  for (int i = 0; i < 30 && !Truth("splashed"); ++i)
+    Tick(16);
   EXPECT_TRUE(Truth("splashed"));
   Tick();
   EXPECT_EQ(manager.GetTopModalWindow(), screen);
@@ -251,8 +257,9 @@ TEST_F(ScreenInitTest, FlushMessages_EmptiesBothQueues)
 {
   script.OnMessage(new TMessage(TMessage::kGeneric, "stale"), nullptr);
   Run("return function() FlushMessages(); flushed = #gMessageQueue + #gCommandQueue end");
-  for (int i = 0; i < 3; ++i) Tick();
+  for (int i = 0; i < 3; ++i)
+    Tick();
   EXPECT_EQ(Global("flushed"), "0");
 }
 
-}  // namespace
+} // namespace

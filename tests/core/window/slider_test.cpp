@@ -14,10 +14,11 @@ class SliderTest : public GLWidgetTest
 protected:
   TSlider* Make(const char* place, const char* extra = "")
   {
-    const std::string style = std::string("MakeDialog{ Recorder{ name = 'box', w = 800, h = 600, Slider{ name = 's', ") +
-                              place + ", railtop = '" + Image("railcap.png") + "', railmid = '" + Image("railmid.png") +
-                              "', railbot = '" + Image("railcap.png") + "', sliderimage = '" + Image("thumb.png") +
-                              "', sliderrollimage = '" + Image("thumbroll.png") + "'" + extra + " } } }";
+    const std::string style =
+        std::string("MakeDialog{ Recorder{ name = 'box', w = 800, h = 600, Slider{ name = 's', ") + place +
+        ", railtop = '" + Image("railcap.png") + "', railmid = '" + Image("railmid.png") + "', railbot = '" +
+        Image("railcap.png") + "', sliderimage = '" + Image("thumb.png") + "', sliderrollimage = '" +
+        Image("thumbroll.png") + "'" + extra + " } } }";
     Run(style.c_str());
     return Find<TSlider>("s");
   }
@@ -25,7 +26,8 @@ protected:
   TPoint ThumbCentre(TSlider* slider) { return Centre(slider->GetThumb()); }
 };
 
-struct TVertexExpectation {
+struct TVertexExpectation
+{
   float x, y, u, v;
 };
 
@@ -44,12 +46,14 @@ void ExpectQuad(const TTransformedLitVert* vertices, const TVertexExpectation (&
 }
 
 // One vertex as OpenGL received it, y counted from the top of the 600-pixel frame.
-struct TDrawnVertex {
+struct TDrawnVertex
+{
   float x, y, u, v, r, g, b, a;
 };
 
 // The triangles of one frame's drawing, caught in OpenGL's feedback mode instead of drawn.
-template <class F> std::vector<TDrawnVertex> CaptureTriangles(TRenderer* renderer, F draw)
+template <class F>
+std::vector<TDrawnVertex> CaptureTriangles(TRenderer* renderer, F draw)
 {
   std::vector<GLfloat> buffer(8192);
   std::vector<TDrawnVertex> drawn;
@@ -81,8 +85,8 @@ template <class F> std::vector<TDrawnVertex> CaptureTriangles(TRenderer* rendere
 
 // The six corners of one rail piece covering left..right and top..bottom, in the order the
 // slider gives them; a transposed piece runs its texture's height along x.
-void AddQuad(std::vector<TVertexExpectation>* quads, float left, float top, float right, float bottom, float u,
-             float v, bool transposed)
+void AddQuad(std::vector<TVertexExpectation>* quads, float left, float top, float right, float bottom, float u, float v,
+             bool transposed)
 {
   static const float kCorners[6][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 1}};
   for (const auto& c : kCorners) {
@@ -106,7 +110,7 @@ void ExpectDrawn(const std::vector<TDrawnVertex>& drawn, const std::vector<TVert
   }
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(SliderTest, OrientationComesFromTheSizeUnlessGiven)
 {
@@ -114,7 +118,7 @@ TEST_F(SliderTest, OrientationComesFromTheSizeUnlessGiven)
   ASSERT_NE(automatic, nullptr);
   EXPECT_TRUE(automatic->IsHorizontal());
   EXPECT_EQ(automatic->GetWindowWidth(), 200);
-  EXPECT_EQ(automatic->GetWindowHeight(), 30);  // the thumb is thicker than the rail
+  EXPECT_EQ(automatic->GetWindowHeight(), 30); // the thumb is thicker than the rail
   screen->DestroyAllChildren();
   manager.ClearDestroyedWindows();
   TSlider* vertical = Make("w = 200, h = 20, hslider = false");
@@ -173,8 +177,8 @@ TEST_F(SliderTest, HorizontalRailsAreTransposed)
 {
   TTransformedLitVert vertices[6];
   MakeQuad2d(vertices, TVec2(5, 6), TVec2(20, 10), TVec2(0, 0), TVec2(1, 2), true, 0.5f);
-  const TVertexExpectation expected[6] = {{5, 6, 0, 0},       {5, 26, 1, 0},       {15, 6, 0, 0.5f},
-                                          {5, 26, 1, 0},      {15, 26, 1, 0.5f},   {15, 6, 0, 0.5f}};
+  const TVertexExpectation expected[6] = {{5, 6, 0, 0},  {5, 26, 1, 0},     {15, 6, 0, 0.5f},
+                                          {5, 26, 1, 0}, {15, 26, 1, 0.5f}, {15, 6, 0, 0.5f}};
   ExpectQuad(vertices, expected, 127);
 }
 

@@ -8,7 +8,7 @@ namespace {
 
 using TextTest = WidgetTest;
 
-}  // namespace
+} // namespace
 
 TEST_F(TextTest, LabelsComeFromTheStringTableUnlessLiteral)
 {
@@ -106,7 +106,8 @@ TEST_F(TextTest, ScrollRunsFromTheTopToTheLastPage)
 TEST_F(TextTest, LinksRunTheCommandOfTheButtonTheyName)
 {
   Run("MakeDialog{ Recorder{ name = 'box', w = 400, h = 300, "
-      "  Text{ name = 'links', w = 400, h = 40, label = \"#<a id='go'>GO GO GO</a> plain <a id='lost'>LOST</a> <a id='box'>BOX</a>\" }, "
+      "  Text{ name = 'links', w = 400, h = 40, label = \"#<a id='go'>GO GO GO</a> plain <a id='lost'>LOST</a> <a "
+      "id='box'>BOX</a>\" }, "
       "  Button{ name = 'go', x = 0, y = 100, w = 10, h = 10 } } }");
   TText* text = Find<TText>("links");
   ASSERT_NE(text, nullptr);

@@ -21,7 +21,8 @@ public:
   bool IsKindOf(intptr_t id) const override { return id == ClassId() || TTextEdit::IsKindOf(id); }
   bool KeyHit(eKeyType type, char c) override
   {
-    if (type == kKeyRefused) ++refusals;
+    if (type == kKeyRefused)
+      ++refusals;
     return TTextEdit::KeyHit(type, c);
   }
   void OnRefused(ERefusal reason) override { reasons.push_back(reason); }
@@ -52,7 +53,7 @@ protected:
   std::string Shown(TTextEdit* edit) { return edit->GetTextGraphic()->GetText().c_str(); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TextEditTest, TheLimitCountsBytesOrCharacters)
 {
@@ -66,8 +67,13 @@ TEST_F(TextEditTest, TheLimitCountsBytesOrCharacters)
   Run("MakeDialog{ CountingEdit{ name = 'w', w = 300, h = 30, utf8 = true } }");
   wide = Find<TCountingEdit>("w");
   manager.SetFocus(wide);
-  for (int i = 0; i < 12; ++i) TypeUTF8(i % 2 ? 0xE9 : 'a');
-  EXPECT_EQ(wide->GetText(), "a\xC3\xA9" "a\xC3\xA9" "a\xC3\xA9" "a\xC3\xA9" "a\xC3\xA9");
+  for (int i = 0; i < 12; ++i)
+    TypeUTF8(i % 2 ? 0xE9 : 'a');
+  EXPECT_EQ(wide->GetText(), "a\xC3\xA9"
+                             "a\xC3\xA9"
+                             "a\xC3\xA9"
+                             "a\xC3\xA9"
+                             "a\xC3\xA9");
   // Each refused character is refused once, not again through the one-byte fallback.
   EXPECT_EQ(wide->refusals, 2);
   EXPECT_EQ(wide->reasons, std::vector<TTextEdit::ERefusal>(2, TTextEdit::kRefusedFull));
@@ -88,7 +94,8 @@ TEST_F(TextEditTest, PasswordsShowOneStarPerByte)
 TEST_F(TextEditTest, CaretMovesAndDeletesByCharacters)
 {
   TCountingEdit* edit = Make(", utf8 = true, length = 20");
-  edit->SetText("a\xC3\xA9" "b");
+  edit->SetText("a\xC3\xA9"
+                "b");
   EXPECT_EQ(edit->GetCaret(), 4u);
   Key(TEvent::kKeyDown, TEvent::kLeft);
   EXPECT_EQ(edit->GetCaret(), 3u);
@@ -155,7 +162,8 @@ TEST_F(TextEditTest, TypedMarkupIsShownAsText)
   edit->UpdateText();
   const TTextGraphic* graphic = edit->GetTextGraphic();
   ASSERT_EQ(graphic->GetLineCount(), 1);
-  for (const TTextRun& run : graphic->GetLine(0)->mRuns) EXPECT_FALSE(run.mBold);
+  for (const TTextRun& run : graphic->GetLine(0)->mRuns)
+    EXPECT_FALSE(run.mBold);
 }
 
 TEST_F(TextEditTest, CharactersNoFontCanDrawAreRefused)

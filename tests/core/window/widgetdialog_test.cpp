@@ -15,7 +15,8 @@ int Inked(int left, int top, int right, int bottom)
 {
   const std::vector<TColor32> block = ReadFrameBlock(left, top, right - left, bottom - top);
   int count = 0;
-  for (TColor32 pixel : block) count += (pixel.mValue & 0xFFFFFFu) != 0;
+  for (TColor32 pixel : block)
+    count += (pixel.mValue & 0xFFFFFFu) != 0;
   return count;
 }
 
@@ -29,28 +30,36 @@ bool Near(TColor32 a, TColor32 b)
 // Keeps the frame as a PNG beside the test program when a check failed, or when asked to.
 void DumpFrame(bool failed)
 {
-  if (!failed && !std::getenv("QV_DUMP_FRAMES")) return;
+  if (!failed && !std::getenv("QV_DUMP_FRAMES"))
+    return;
   const std::vector<TColor32> frame = ReadFrameBlock(0, 0, 800, 600);
-  WriteTestPng(std::string(QV_TEST_BUILD_DIR) + "/widgetdialog_frame.png", 800, 600,
-               [&frame](unsigned x, unsigned y) { return frame[y * 800 + x].mValue | 0xFF000000u; }, false);
+  WriteTestPng(
+      std::string(QV_TEST_BUILD_DIR) + "/widgetdialog_frame.png", 800, 600,
+      [&frame](unsigned x, unsigned y) { return frame[y * 800 + x].mValue | 0xFF000000u; }, false);
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(WidgetDialogTest, EveryWidgetOfADialogIsDrawn)
 {
   const std::string script =
       "MakeDialog{ Window{ name = 'dialog', x = 0, y = 0, w = 800, h = 600, "
-      "  Text{ name = 'title', x = 20, y = 20, w = 300, h = 40, label = 'Case file', font = { '__DEFAULT', 24, { 1, 1, 1, 1 } } }, "
-      "  Bitmap{ name = 'photo', x = 400, y = 20, image = '" + Image("split.png") + "' }, "
-      "  Button{ name = 'ok', x = 20, y = 100, graphics = { '" + Image("state0.png") + "', '" + Image("state1.png") +
-      "', '" + Image("state2.png") + "' }, Text{ name = 'label', w = 40, h = 20, label = 'OK', font = { '__DEFAULT', 12, { 0, 0, 0, 1 } } } }, "
-      "  Button{ name = 'opt', type = 1, x = 100, y = 100, on = true, graphics = { '" + Image("state0.png") + "', '" +
-      Image("state1.png") + "', '" + Image("state2.png") + "', '" + Image("state3.png") + "' } }, "
-      "  TextEdit{ name = 'who', x = 20, y = 150, w = 300, h = 30, label = 'Inspector', font = { '__DEFAULT', 20, { 1, 1, 0, 1 } } }, "
-      "  Slider{ name = 'volume', x = 20, y = 200, w = 200, h = 20, value = 1, railtop = '" + Image("railcap.png") +
-      "', railmid = '" + Image("railmid.png") + "', railbot = '" + Image("railcap.png") + "', sliderimage = '" +
-      Image("thumb.png") + "' } } }";
+      "  Text{ name = 'title', x = 20, y = 20, w = 300, h = 40, label = 'Case file', font = { '__DEFAULT', 24, { 1, 1, "
+      "1, 1 } } }, "
+      "  Bitmap{ name = 'photo', x = 400, y = 20, image = '" +
+      Image("split.png") +
+      "' }, "
+      "  Button{ name = 'ok', x = 20, y = 100, graphics = { '" +
+      Image("state0.png") + "', '" + Image("state1.png") + "', '" + Image("state2.png") +
+      "' }, Text{ name = 'label', w = 40, h = 20, label = 'OK', font = { '__DEFAULT', 12, { 0, 0, 0, 1 } } } }, "
+      "  Button{ name = 'opt', type = 1, x = 100, y = 100, on = true, graphics = { '" +
+      Image("state0.png") + "', '" + Image("state1.png") + "', '" + Image("state2.png") + "', '" + Image("state3.png") +
+      "' } }, "
+      "  TextEdit{ name = 'who', x = 20, y = 150, w = 300, h = 30, label = 'Inspector', font = { '__DEFAULT', 20, { 1, "
+      "1, 0, 1 } } }, "
+      "  Slider{ name = 'volume', x = 20, y = 200, w = 200, h = 20, value = 1, railtop = '" +
+      Image("railcap.png") + "', railmid = '" + Image("railmid.png") + "', railbot = '" + Image("railcap.png") +
+      "', sliderimage = '" + Image("thumb.png") + "' } } }";
   Run(script.c_str());
   ASSERT_NE(Find<TText>("title"), nullptr);
   ASSERT_NE(Find<TTextEdit>("who"), nullptr);
@@ -68,11 +77,13 @@ TEST_F(WidgetDialogTest, EveryWidgetOfADialogIsDrawn)
   EXPECT_EQ(ReadFramePixel(21, 101).mValue, 0xFFFF0000u);
   EXPECT_EQ(ReadFramePixel(101, 101).mValue, 0xFF00FF00u);
   int labelInk = 0;
-  for (TColor32 pixel : ReadFrameBlock(20, 100, 40, 20)) labelInk += pixel.mValue != 0xFFFF0000u;
+  for (TColor32 pixel : ReadFrameBlock(20, 100, 40, 20))
+    labelInk += pixel.mValue != 0xFFFF0000u;
   EXPECT_GT(labelInk, 10);
   // The entry's yellow text.
   int yellow = 0;
-  for (TColor32 pixel : ReadFrameBlock(20, 150, 300, 30)) yellow += pixel.Red() > 100 && pixel.Blue() < 50;
+  for (TColor32 pixel : ReadFrameBlock(20, 150, 300, 30))
+    yellow += pixel.Red() > 100 && pixel.Blue() < 50;
   EXPECT_GT(yellow, 100);
   // The slider: rail on the left, thumb at the far end.
   EXPECT_EQ(ReadFramePixel(60, 215).mValue, 0xFF404040u);

@@ -37,8 +37,7 @@ public:
 };
 
 class WindowDrawTest : public GfxTest
-{
-};
+{};
 
 TEST_F(WindowDrawTest, IdleEventDrawsTheScreenAndItsWindowsIntoTheFrame)
 {

@@ -88,8 +88,7 @@ public:
 
 // A texture that is never drawn by a real back end: only its identity matters here.
 class TCaptureTexture : public TTexture
-{
-};
+{};
 
 // The frame-level calls of the log (render target, frame, capture copy, window draws).
 std::vector<std::string> FrameCalls(const TRecordingRenderer& renderer)
@@ -729,8 +728,8 @@ TEST_F(ManagerTest, Capture_DrawsBelowTheTopIntoTheTextureThenShowsItUnderTheTop
   manager.SetCaptureTexture(capture);
   renderer.log.clear();
   Send(TEvent::kIdle);
-  const std::vector<std::string> expected{"target 0",   "draw text",  "endtarget",   "begin",       "copy",
-                                          "draw plain", "draw text",  "draw dialog", "end"};
+  const std::vector<std::string> expected{"target 0",   "draw text", "endtarget",   "begin", "copy",
+                                          "draw plain", "draw text", "draw dialog", "end"};
   EXPECT_EQ(FrameCalls(renderer), expected);
   EXPECT_FALSE(manager.IsScreenInvalid());
   EXPECT_TRUE(renderer.viewports.empty());

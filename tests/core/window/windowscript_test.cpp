@@ -19,8 +19,8 @@ TEST_F(WindowScriptTest, Build_ParentsBeforeChildrenAndPostInitAfterThem)
       "  Probe{ name = 'a1', w = 10, h = 12 }, function() seenW = gDialogWidth; seenH = gDialogHeight end, "
       "  Probe{ name = 'a2', w = 20, h = 20 } }, "
       "Probe{ name = 'b', w = 30, h = 30 } }");
-  std::vector<std::string> expected = {"init a", "init a1", "post a1", "init a2", "post a2", "post a",
-                                       "init b", "post b"};
+  std::vector<std::string> expected = {"init a",  "init a1", "post a1", "init a2",
+                                       "post a2", "post a",  "init b",  "post b"};
   EXPECT_EQ(TLogWindow::Log(), expected);
   TWindow* a = screen->GetChildWindow("a", 1);
   ASSERT_NE(a, nullptr);
@@ -70,7 +70,8 @@ TEST_F(WindowScriptTest, Build_AWindowNotMadeLeavesItsParentAlone)
 
 TEST_F(WindowScriptTest, Messages_QueuedWhileNobodyWaitsComeOutNewestFirst)
 {
-  for (char const* name : {"m1", "m2", "m3"}) script.OnMessage(new TMessage(TMessage::kGeneric, name), nullptr);
+  for (char const* name : {"m1", "m2", "m3"})
+    script.OnMessage(new TMessage(TMessage::kGeneric, name), nullptr);
   Run("return function() a = WaitForMessage().name; b = WaitForMessage().name; c = WaitForMessage().name end");
   EXPECT_EQ(Global("a") + Global("b") + Global("c"), "m3m2m1");
 }
@@ -263,7 +264,6 @@ TEST_F(WindowScriptTest, Commands_StringsTimerConfigAndPlatformServices)
   EXPECT_FALSE(Truth("movie"));
   EXPECT_FALSE(Truth("playing"));
   TPlatform::SetConfig("scriptflag", "0");
-
 }
 
 class TFakeMovie : public IMovieHost
@@ -281,7 +281,8 @@ int TFakeMovie::alive = 0;
 TEST_F(WindowScriptTest, Commands_MoviesGoThroughTheMovieHost)
 {
   TWindowScript::SetMovieHostFactory([](const str& file) -> IMovieHost* { return new TFakeMovie; });
-  Run("empty = StartMovie( '', false, false ); movie = StartMovie( 'intro.swf', true, false ); playing = IsMoviePlaying()");
+  Run("empty = StartMovie( '', false, false ); movie = StartMovie( 'intro.swf', true, false ); playing = "
+      "IsMoviePlaying()");
   EXPECT_FALSE(Truth("empty"));
   EXPECT_TRUE(Truth("movie"));
   EXPECT_TRUE(Truth("playing"));
@@ -324,7 +325,7 @@ TEST_F(WindowScriptTest, Types_OnlyIdentifiersBecomeConstructors)
   EXPECT_NE(script.GetWindowType("XSellWindow"), 0);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -348,4 +349,4 @@ TEST(WindowScriptPlatformTest, AttachingJoinsTheIdleTasksThatThenOwnTheScript)
   EXPECT_EQ(script->PopString(), "#####");
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,8 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-class WindowStyleTest : public ::testing::Test {
+class WindowStyleTest : public ::testing::Test
+{
 protected:
   // The table the text returns, as a style.
   TLuaTable* Table(char const* text)
@@ -105,4 +106,4 @@ TEST_F(WindowStyleTest, Getters_ConvertAsWindowsExpect)
   EXPECT_EQ(lua_gettop(script.GetState()), 0);
 }
 
-}  // namespace
+} // namespace

@@ -35,7 +35,8 @@ protected:
       script += str::getFormatted("Text{ name = 'descrip%d', w = 10, h = 10 }, "
                                   "Button{ name = 'xsellbutton%d', x = %d, y = 200, w = 100, h = 40 }, ",
                                   i, i, 100 * i);
-    script += "Button{ name = 'gamesite', x = 20, y = 20, w = 10, h = 10 }, Probe{ name = 'sitelogo', x = 50, y = 60, w = 20, h = 10 }, "
+    script += "Button{ name = 'gamesite', x = 20, y = 20, w = 10, h = 10 }, Probe{ name = 'sitelogo', x = 50, y = 60, "
+              "w = 20, h = 10 }, "
               "Text{ name = 'centertext1' }, Text{ name = 'centertext2' } } }";
     if (!file.empty()) {
       sandbox.WriteFile("assets/xsell/xsell.xml", file);
@@ -52,15 +53,14 @@ protected:
 
 TEST_F(XSellWindowTest, ThreeGames_FillTheirSlotsAndHideTheRest)
 {
-  TXSellWindow* xsell = Build("<xsell>" + GameInfos(3) + "<sitelink link=\"http://site\"/>"
+  TXSellWindow* xsell = Build("<xsell>" + GameInfos(3) +
+                              "<sitelink link=\"http://site\"/>"
                               "<centertext text1=\"One\" text2=\"Two\"/></xsell>");
   ASSERT_NE(xsell, nullptr);
   EXPECT_STREQ(xsell->GetTypeName(), "TXSellWindow");
   Run("SetupXSell()");
-  EXPECT_EQ(Text("descrip1")->text,
-            "Game 1 <u><font color=\"003cff\"><a id='xsellbutton1'>Get 1</a></font></u>");
-  EXPECT_EQ(Text("descrip3")->text,
-            "Game 3 <u><font color=\"003cff\"><a id='xsellbutton3'>Get 3</a></font></u>");
+  EXPECT_EQ(Text("descrip1")->text, "Game 1 <u><font color=\"003cff\"><a id='xsellbutton1'>Get 1</a></font></u>");
+  EXPECT_EQ(Text("descrip3")->text, "Game 3 <u><font color=\"003cff\"><a id='xsellbutton3'>Get 3</a></font></u>");
   for (int i = 1; i <= 3; ++i) {
     EXPECT_TRUE(Find(str::getFormatted("descrip%d", i).c_str())->IsVisible());
     EXPECT_TRUE(Find(str::getFormatted("xsellbutton%d", i).c_str())->IsVisible());
@@ -94,7 +94,8 @@ TEST_F(XSellWindowTest, NoGames_HidesEverySlotAndTheSiteWithoutSitelink)
 {
   Build("<xsell></xsell>");
   Run("SetupXSell()");
-  for (int i = 1; i <= 7; ++i) EXPECT_FALSE(Find(str::getFormatted("descrip%d", i).c_str())->IsVisible());
+  for (int i = 1; i <= 7; ++i)
+    EXPECT_FALSE(Find(str::getFormatted("descrip%d", i).c_str())->IsVisible());
   EXPECT_FALSE(Find("gamesite")->IsVisible());
   Run("LaunchGameLink( 0 )");
   EXPECT_EQ(opened, std::vector<std::string>{""});
@@ -104,7 +105,8 @@ TEST_F(XSellWindowTest, EightGames_FillSevenLinksAndShowAllSlots)
 {
   Build("<xsell>" + GameInfos(8) + "<other/><sitelink link=\"s\"/></xsell>");
   Run("SetupXSell()");
-  for (int i = 1; i <= 7; ++i) EXPECT_TRUE(Find(str::getFormatted("descrip%d", i).c_str())->IsVisible());
+  for (int i = 1; i <= 7; ++i)
+    EXPECT_TRUE(Find(str::getFormatted("descrip%d", i).c_str())->IsVisible());
   Run("LaunchGameLink( 7 )");
   EXPECT_EQ(opened, std::vector<std::string>{"http://g7"});
 }
@@ -139,4 +141,4 @@ TEST_F(XSellWindowTest, ADestroyedWindowTakesItsLuaNamesBack)
   EXPECT_TRUE(Truth("gone"));
 }
 
-}  // namespace
+} // namespace

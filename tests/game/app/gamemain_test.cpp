@@ -96,11 +96,13 @@ class TFocusCounter : public TGameWindow
 public:
   void OnKillFocus(TWindow* next) override
   {
-    if (!next) ++mKills;
+    if (!next)
+      ++mKills;
   }
   void OnSetFocus(TWindow* previous) override
   {
-    if (!previous) ++mSets;
+    if (!previous)
+      ++mSets;
   }
   int mKills = 0;
   int mSets = 0;
@@ -214,8 +216,7 @@ TEST_F(GameLoopTest, ControlRAsTheTranslationReportsItIsDroppedAndNothingElse)
   Drain(loop, 12);
   TEvent code18(TEvent::kKeyDown, 18, 0, 0, 0);
   EXPECT_TRUE(loop.Dispatch(&code18));
-  const std::vector<std::pair<int, unsigned>> expected = {
-      {'R', 0u}, {'T', unsigned(TEvent::kControl)}, {18, 0u}};
+  const std::vector<std::pair<int, unsigned>> expected = {{'R', 0u}, {'T', unsigned(TEvent::kControl)}, {18, 0u}};
   EXPECT_EQ(expected, mRecorder->mKeys);
   EXPECT_TRUE(TGameLoop::IsDroppedKey(TEvent(TEvent::kKeyDown, 'R', 0, 0, TEvent::kControl | TEvent::kShift)));
   EXPECT_FALSE(TGameLoop::IsDroppedKey(TEvent(TEvent::kKeyUp, 'R', 0, 0, TEvent::kControl)));
@@ -370,8 +371,8 @@ TEST_F(GameLoopTest, TheStartUpRegistersItsWindowsAndLuaAndDefinesTheAnalyticsIn
   }
   EXPECT_EQ(TGameWindow::ClassId(), mScript->GetWindowType("GameWindow"));
   EXPECT_EQ(TCustomTextEdit::ClassId(), mScript->GetWindowType("TextEdit"));
-  for (const char* function : {"SetAlpha", "IsWindowExists", "SetUnderlineDistance", "DisabledButton",
-                               "isDisabled", "GetLuaServerSubmitSetupVars", "GameLog"}) {
+  for (const char* function : {"SetAlpha", "IsWindowExists", "SetUnderlineDistance", "DisabledButton", "isDisabled",
+                               "GetLuaServerSubmitSetupVars", "GameLog"}) {
     EXPECT_TRUE(Global(function)) << function;
   }
 
@@ -404,7 +405,8 @@ TEST_F(GameLoopTest, AnEmptyOrCutMainLoopScriptShowsTheFailureScreen)
     testing::internal::CaptureStderr();
     StartGame(&mPlatform);
     const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(std::string::npos, log.find("ERROR: Script scripts/mainloop.lua: the script is empty or cut short")) << log;
+    EXPECT_NE(std::string::npos, log.find("ERROR: Script scripts/mainloop.lua: the script is empty or cut short"))
+        << log;
     TText* failure = TWindow::GetCast<TText>(mManager.GetScreen()->GetChildWindow("scriptfailure", -1));
     ASSERT_NE(nullptr, failure) << text;
     EXPECT_NE(std::string::npos, std::string(failure->GetText().c_str()).find("scripts/mainloop.lua"));

@@ -51,8 +51,9 @@ std::string Case(const char* id, const char* picture, int suspects, int guilty)
   return std::string("<case location_id='") + id +
          "'><SearchScreen ScreenClass='TSearchScreen' SceneConfig='scenes/search/x.sxm'/>"
          "<Puzzles SequenceClass='TStubSequence' ChecklistConfig='configs/cases/museum_checklist.xml'/>"
-         "<case_file><title txt='title_" + id + "'/><dsc txt='dsc'/><solved txt='solved_" + id +
-         "'/><image frame='" + picture + "'/>" + Suspects(suspects, guilty) + "</case_file></case>";
+         "<case_file><title txt='title_" +
+         id + "'/><dsc txt='dsc'/><solved txt='solved_" + id + "'/><image frame='" + picture + "'/>" +
+         Suspects(suspects, guilty) + "</case_file></case>";
 }
 
 class CaseJournalTest : public GameSceneTest
@@ -69,31 +70,37 @@ protected:
                   "</cases></round><round journal_scene='scenes/journal/round2.sxm'><cases>" +
                   Case("e", "pict_a", 6, 2) + "</cases></round></rounds>");
     const std::string button = "<states><st id='faded'/><st id='normal'/><st id='transform_to_done'/></states>";
-    WriteJournalScene("scenes/case_journal/journal.sxm", "Journal_Scene",
-                      "<object id='SCENE_ROOT' f='box' p='400,10'><states>"
-                      "<st id='idle'/>"
-                      "<st id='fade_in' sn='open' sc='TAlphaAnimator'><animators>"
-                      "<animator type='TAlphaAnimator' delay='100' key='0,1'/></animators></st>"
-                      "<st id='open'><script>OpenCompleted() JournalFadingInCompleted()</script></st>"
-                      "<st id='fade_out' sn='closed' sc='TAlphaAnimator'><animators>"
-                      "<animator type='TAlphaAnimator' delay='100' key='1,0'/></animators></st>"
-                      "<st id='closed'><script>JournalFadingCompleted()</script></st></states></object>"
-                      "<object id='search_button' f='block' p='100,560'>" + button +
-                          "<on_mouse_up><script>if getObjectState($this.id):find('^normal$') then PlaySearch() end"
-                          "</script></on_mouse_up></object>"
-                      "<object id='suspect_button' f='block' p='200,560'>" + button +
-                          "<on_mouse_up><script>PlayMinigame()</script></on_mouse_up></object>"
-                      "<object id='checklist_button' f='block' p='300,560'>" + button + "</object>"
-                      "<object id='back_to_map_1' f='block' p='700,560'><states><st id='normal'/><st id='disabled'/>"
-                      "</states><on_mouse_up><script>BackToMap()</script></on_mouse_up></object>"
-                      "<object id='assembly' f='block' p='500,560'/>"
-                      "<object id='next_1' f='block' p='760,300'><states><st id='normal'/><st id='disabled'/></states>"
-                      "<on_mouse_up><script>NextStart() NextEnd()</script></on_mouse_up></object>"
-                      "<object id='prev_1' f='block' p='40,300'><states><st id='normal'/><st id='disabled'/></states>"
-                      "<on_mouse_up><script>PrevStart() PrevEnd()</script></on_mouse_up></object>" +
-                          Clickable("main_probe"));
+    WriteJournalScene(
+        "scenes/case_journal/journal.sxm", "Journal_Scene",
+        "<object id='SCENE_ROOT' f='box' p='400,10'><states>"
+        "<st id='idle'/>"
+        "<st id='fade_in' sn='open' sc='TAlphaAnimator'><animators>"
+        "<animator type='TAlphaAnimator' delay='100' key='0,1'/></animators></st>"
+        "<st id='open'><script>OpenCompleted() JournalFadingInCompleted()</script></st>"
+        "<st id='fade_out' sn='closed' sc='TAlphaAnimator'><animators>"
+        "<animator type='TAlphaAnimator' delay='100' key='1,0'/></animators></st>"
+        "<st id='closed'><script>JournalFadingCompleted()</script></st></states></object>"
+        "<object id='search_button' f='block' p='100,560'>" +
+            button +
+            "<on_mouse_up><script>if getObjectState($this.id):find('^normal$') then PlaySearch() end"
+            "</script></on_mouse_up></object>"
+            "<object id='suspect_button' f='block' p='200,560'>" +
+            button +
+            "<on_mouse_up><script>PlayMinigame()</script></on_mouse_up></object>"
+            "<object id='checklist_button' f='block' p='300,560'>" +
+            button +
+            "</object>"
+            "<object id='back_to_map_1' f='block' p='700,560'><states><st id='normal'/><st id='disabled'/>"
+            "</states><on_mouse_up><script>BackToMap()</script></on_mouse_up></object>"
+            "<object id='assembly' f='block' p='500,560'/>"
+            "<object id='next_1' f='block' p='760,300'><states><st id='normal'/><st id='disabled'/></states>"
+            "<on_mouse_up><script>NextStart() NextEnd()</script></on_mouse_up></object>"
+            "<object id='prev_1' f='block' p='40,300'><states><st id='normal'/><st id='disabled'/></states>"
+            "<on_mouse_up><script>PrevStart() PrevEnd()</script></on_mouse_up></object>" +
+            Clickable("main_probe"));
     WriteJournalScene("scenes/journal/round1.sxm", "Journal_round_scene", RoundPage(""));
-    WriteJournalScene("scenes/journal/round2.sxm", "Journal_round_scene", RoundPage("<object id='round2_mark' f='block'/>"));
+    WriteJournalScene("scenes/journal/round2.sxm", "Journal_round_scene",
+                      RoundPage("<object id='round2_mark' f='block'/>"));
     WriteJournalScene("scenes/case_solved/case_solved.sxm", "case_solved_scene",
                       "<object id='SCENE_ROOT' f='box' p='400,30'/>"
                       "<object id='solved' f='block' p='400,200'><states><st id='idle'/>"
@@ -107,7 +114,8 @@ protected:
   // An object at (20, 20) that records a press and its release in its state.
   static std::string Clickable(const std::string& id)
   {
-    return "<object id='" + id + "' f='block' p='20,20'><states><st id='idle'/><st id='pressed'/><st id='released'/>"
+    return "<object id='" + id +
+           "' f='block' p='20,20'><states><st id='idle'/><st id='pressed'/><st id='released'/>"
            "</states><on_mouse_down><script>setObjectState($this.id, 'pressed')</script></on_mouse_down>"
            "<on_mouse_up><script>setObjectState($this.id, 'released')</script></on_mouse_up></object>";
   }
@@ -130,9 +138,13 @@ protected:
     for (int n = 1; n <= 6; ++n) {
       const std::string s = std::to_string(n);
       const std::string x = std::to_string(100 * n);
-      objects += "<object id='face_" + s + "' f='s" + s + "_n' p='" + x + ",400'>"
-                 "<on_mouse_in><script>HighlightFace(" + s + ")</script></on_mouse_in>"
-                 "<on_mouse_out><script>UnHighlightFace(" + s + ")</script></on_mouse_out></object>";
+      objects += "<object id='face_" + s + "' f='s" + s + "_n' p='" + x +
+                 ",400'>"
+                 "<on_mouse_in><script>HighlightFace(" +
+                 s +
+                 ")</script></on_mouse_in>"
+                 "<on_mouse_out><script>UnHighlightFace(" +
+                 s + ")</script></on_mouse_out></object>";
       for (const char* format : {"clue_icon_", "foto_", "parcel_"}) {
         objects += std::string("<object id='") + format + s + "' f='block' p='" + x + ",460'/>";
       }

@@ -39,7 +39,8 @@ protected:
   static size_t ErrorLineCount(const std::string& log)
   {
     size_t count = 0;
-    for (size_t at = log.find("ERROR: "); at != std::string::npos; at = log.find("ERROR: ", at + 1)) ++count;
+    for (size_t at = log.find("ERROR: "); at != std::string::npos; at = log.find("ERROR: ", at + 1))
+      ++count;
     return count;
   }
   void Store(const char* key, const std::string& bytes)
@@ -61,7 +62,8 @@ TEST_F(GameSaveTest, TheRecordFramesTheStateScoresAndRound)
   ASSERT_TRUE(game->GetCurrentRound()->Save(&round));
   TRecordBytes payload;
   payload.I32(stSearch).U32(6);
-  for (const char* category : {"Decal_found", "Extra_Time", "No_hints_used", "Object_Found", "Puzzles", "Total_round"}) {
+  for (const char* category :
+       {"Decal_found", "Extra_Time", "No_hints_used", "Object_Found", "Puzzles", "Total_round"}) {
     payload.Str(category).U32(std::string(category) == "Object_Found" ? 300 : 0);
   }
   // Last, the clock of timed play (the player's choice at registering), untouched by a search

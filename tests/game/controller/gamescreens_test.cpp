@@ -17,25 +17,33 @@ protected:
   {
     GameSceneTest::SetUp();
     UseRealScreens();
-    WriteScene("scenes/overlay/round1.sxm", "overlay",
-               "<object id='main_animator' f='box' p='300,10'><states><st id='idle'/>"
-               "<st id='museum_intro_init'/><st id='glove_anim_init'/></states></object>"
-               "<object id='ok' f='block' p='400,400'><on_mouse_up><script>CloseDialog()</script></on_mouse_up></object>");
-    WriteScene("scenes/map/map.sxm", "map",
-               "<object id='02_museum' f='block' p='100,100'><states><st id='inactive'/><st id='active'/><st id='solved'/></states></object>"
-               "<object id='15_library' f='block' p='300,100'><states><st id='inactive'/><st id='active'/></states>"
-               "<objects><object id='library_roof' f='block' p='0,-50'/></objects></object>"
-               "<object id='flag' f='box' p='600,20'><states><st id='idle'/><st id='wave' sn='idle' sc='TAlphaAnimator'>"
-               "<animators><animator type='TAlphaAnimator' delay='100' key='1,0'/></animators></st></states></object>"
-               "<object id='dot_1' f='box' p='110,90'/><object id='dot_2' f='box' p='310.7,90.2'/>"
-               "<object id='menu' f='block' p='700,550'><on_mouse_up><script>BackToMainMenu()</script></on_mouse_up></object>");
-    WriteScene("scenes/title/title.sxm", "title",
-               "<object id='story' f='block' p='200,300'><on_mouse_up><script>ChooseStory()</script></on_mouse_up></object>"
-               "<object id='freeplay' f='block' p='600,300'><on_mouse_up><script>ChooseFreePlay()</script></on_mouse_up></object>");
-    WriteScene("scenes/tutorial/tutorial.sxm", "tutorial",
-               "<object id='journal_search_tutorial' f='block' p='400,300' v='0'><states><st id='show'/></states></object>");
-    WriteFile("configs/game_rules.xml",
-              "<game_rules><scenes title='scenes/title/title.sxm' tutorial='scenes/tutorial/tutorial.sxm'/></game_rules>");
+    WriteScene(
+        "scenes/overlay/round1.sxm", "overlay",
+        "<object id='main_animator' f='box' p='300,10'><states><st id='idle'/>"
+        "<st id='museum_intro_init'/><st id='glove_anim_init'/></states></object>"
+        "<object id='ok' f='block' p='400,400'><on_mouse_up><script>CloseDialog()</script></on_mouse_up></object>");
+    WriteScene(
+        "scenes/map/map.sxm", "map",
+        "<object id='02_museum' f='block' p='100,100'><states><st id='inactive'/><st id='active'/><st "
+        "id='solved'/></states></object>"
+        "<object id='15_library' f='block' p='300,100'><states><st id='inactive'/><st id='active'/></states>"
+        "<objects><object id='library_roof' f='block' p='0,-50'/></objects></object>"
+        "<object id='flag' f='box' p='600,20'><states><st id='idle'/><st id='wave' sn='idle' sc='TAlphaAnimator'>"
+        "<animators><animator type='TAlphaAnimator' delay='100' key='1,0'/></animators></st></states></object>"
+        "<object id='dot_1' f='box' p='110,90'/><object id='dot_2' f='box' p='310.7,90.2'/>"
+        "<object id='menu' f='block' "
+        "p='700,550'><on_mouse_up><script>BackToMainMenu()</script></on_mouse_up></object>");
+    WriteScene(
+        "scenes/title/title.sxm", "title",
+        "<object id='story' f='block' p='200,300'><on_mouse_up><script>ChooseStory()</script></on_mouse_up></object>"
+        "<object id='freeplay' f='block' "
+        "p='600,300'><on_mouse_up><script>ChooseFreePlay()</script></on_mouse_up></object>");
+    WriteScene(
+        "scenes/tutorial/tutorial.sxm", "tutorial",
+        "<object id='journal_search_tutorial' f='block' p='400,300' v='0'><states><st id='show'/></states></object>");
+    WriteFile(
+        "configs/game_rules.xml",
+        "<game_rules><scenes title='scenes/title/title.sxm' tutorial='scenes/tutorial/tutorial.sxm'/></game_rules>");
   }
   TTheGame* AtTheMap()
   {
@@ -58,7 +66,8 @@ protected:
   {
     gScreenFactory.Register("TLoadingScreen", &CreateScreen<TLoadingScreen>);
     WriteScene("scenes/loading/loading.sxm", "loading", "<object id='bar' f='block' p='400,500'/>");
-    WriteFile("configs/loading.xml", std::string("<loading scene='scenes/loading/loading.sxm'>") + textures + "</loading>");
+    WriteFile("configs/loading.xml",
+              std::string("<loading scene='scenes/loading/loading.sxm'>") + textures + "</loading>");
     WriteFile("configs/preload_xmls.xml", "<preload_xmls><x file='scenes/title/title.sxm'/>"
                                           "<x file='scenes/map/map.sxm'/></preload_xmls>");
   }
@@ -97,14 +106,16 @@ TEST_F(GameScreensTest, TheTitleChoosesTheModeAndTheMapTheCase)
 TEST_F(GameScreensTest, AWrongSceneNameIsReportedUnderTheConfigurationThatNamesIt)
 {
   // One flipped byte in each name, as damage leaves it.
-  WriteFile("configs/game_rules.xml",
-            "<game_rules><scenes title='rcenes/title/title.qxm' tutorial='scenes/tutorial/tutorial.sxm'/></game_rules>");
+  WriteFile(
+      "configs/game_rules.xml",
+      "<game_rules><scenes title='rcenes/title/title.qxm' tutorial='scenes/tutorial/tutorial.sxm'/></game_rules>");
   WriteFile("configs/map_config.xml", "<map_config><map scene='scenes/map/mip.sxm'/></map_config>");
   ::testing::internal::CaptureStderr();
   StartedGame();
   const std::string log = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(std::string::npos,
-            log.find("ERROR: configs/game_rules.xml names rcenes/title/title.qxm as the title scene, which does not exist"))
+  EXPECT_NE(
+      std::string::npos,
+      log.find("ERROR: configs/game_rules.xml names rcenes/title/title.qxm as the title scene, which does not exist"))
       << log;
   EXPECT_NE(std::string::npos,
             log.find("ERROR: configs/map_config.xml names scenes/map/mip.sxm as the map scene, which does not exist"))

@@ -157,7 +157,7 @@ TEST_F(TheGameTest, StoryAndFreePlayRunsTakeEveryRowOfTheTable)
   const TTheGame::TTransition* rows = TTheGame::GetTransitions(&count);
   for (unsigned i = 0; i < count; ++i) {
     const auto key = std::make_pair(std::string(GetStateName(rows[i].state).c_str()),
-                                     std::string(GetEventName(rows[i].event).c_str()));
+                                    std::string(GetEventName(rows[i].event).c_str()));
     EXPECT_TRUE(taken.count(key)) << "row not taken: " << key.first << " + " << key.second;
   }
 }

@@ -24,7 +24,8 @@ protected:
 
   void Steps(int count)
   {
-    for (int i = 0; i < count; ++i) mMusic.OnTimer();
+    for (int i = 0; i < count; ++i)
+      mMusic.OnTimer();
   }
   float Channel(int channel) { return mLevels.Type(channel == 0 ? kSoundTypeMusicChannel0 : kSoundTypeMusicChannel1); }
 
@@ -186,7 +187,8 @@ protected:
   }
   bool PlayedOut(const boost::shared_ptr<TSoundInstance>& instance)
   {
-    return PumpUntil(mManager, [&] { return !instance->mStream; }, 3.0);
+    return PumpUntil(
+        mManager, [&] { return !instance->mStream; }, 3.0);
   }
 
   TAssetManager mRegistry;
@@ -226,7 +228,8 @@ TEST_F(MusicFollowUpTest, ALaterCallReplacesTheFollowUpAndStopMusicForgetsIt)
   ASSERT_TRUE(mMusic.PlayMusic(kSting, false, false, kLong));
   boost::shared_ptr<TSoundInstance> sting = mMusic.GetChannel(0).mInstance;
   mMusic.StopMusic();
-  PumpUntil(mManager, [] { return false; }, 0.3);
+  PumpUntil(
+      mManager, [] { return false; }, 0.3);
   EXPECT_EQ(str(), mMusic.GetChannel(0).mName);
   EXPECT_EQ(str(), mMusic.GetChannel(1).mName);
   mMusic.ReleaseSounds();

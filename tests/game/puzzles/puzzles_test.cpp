@@ -19,24 +19,27 @@ protected:
     GameSceneTest::SetUp();
     UseRealScreens();
     // The museum's checklist: suspects 1, 3 and 5 ("0,2,4") take part; the guilty is 3.
-    WriteScene("scenes/puzzles/museum_checklist.sxm", "checklist",
-               "<object id='suspect_1' f='block' p='100,100'><states><st id='idle'/><st id='innocent'/></states></object>"
-               "<object id='suspect_3' f='block' p='300,100'><states><st id='idle'/><st id='guilty'/></states></object>"
-               "<object id='suspect_5' f='block' p='500,100'/>");
+    WriteScene(
+        "scenes/puzzles/museum_checklist.sxm", "checklist",
+        "<object id='suspect_1' f='block' p='100,100'><states><st id='idle'/><st id='innocent'/></states></object>"
+        "<object id='suspect_3' f='block' p='300,100'><states><st id='idle'/><st id='guilty'/></states></object>"
+        "<object id='suspect_5' f='block' p='500,100'/>");
     WriteFile("configs/cases/museum_checklist.xml",
               "<checklist_puzzle><scene file='scenes/puzzles/museum_checklist.sxm'/><suspects nums='0,2,4'/>"
               "</checklist_puzzle>");
-    WriteScene("scenes/puzzles/museum_sequence.sxm", "sequence",
-               "<object id='card_a' f='block' p='100,300'><states><st id='normal'/><st id='chosen'/></states></object>"
-               "<object id='card_b' f='block' p='300,300'><states><st id='normal'/><st id='chosen'/></states></object>"
-               "<object id='card_c' f='block' p='500,300'><states><st id='normal'/><st id='chosen'/></states></object>");
+    WriteScene(
+        "scenes/puzzles/museum_sequence.sxm", "sequence",
+        "<object id='card_a' f='block' p='100,300'><states><st id='normal'/><st id='chosen'/></states></object>"
+        "<object id='card_b' f='block' p='300,300'><states><st id='normal'/><st id='chosen'/></states></object>"
+        "<object id='card_c' f='block' p='500,300'><states><st id='normal'/><st id='chosen'/></states></object>");
     WriteFile("configs/puzzles/museum_sequence.xml",
               "<sequence_puzzle><scene file='scenes/puzzles/museum_sequence.sxm'/>"
               "<sequence ids='card_b, card_c,card_a'/></sequence_puzzle>");
     WriteScene("scenes/puzzles/museum_meta.sxm", "meta",
                "<object id='piece_1' f='block' p='100,500'/><object id='piece_2' f='block' p='300,500'/>");
-    WriteFile("configs/puzzles/museum_meta.xml",
-              "<meta_puzzle><scene file='scenes/puzzles/museum_meta.sxm'/><pieces ids='piece_1,piece_2'/></meta_puzzle>");
+    WriteFile(
+        "configs/puzzles/museum_meta.xml",
+        "<meta_puzzle><scene file='scenes/puzzles/museum_meta.sxm'/><pieces ids='piece_1,piece_2'/></meta_puzzle>");
     WriteScene("scenes/search/museum.sxm", "museum_room", "<object id='key' f='block' p='100,100'/>");
     WriteFile("configs/search/museum.xml", "<search><objects><object id='key'/></objects></search>");
   }
@@ -83,8 +86,9 @@ TEST_F(PuzzlesTest, TheChecklistIsSolvedByNamingTheGuiltySuspect)
   // Saved now, the record carries the configuration and the crosses.
   TBinaryBuffer record;
   ASSERT_TRUE(checklist->Save(&record));
-  EXPECT_EQ(TRecordBytes().Str("configs/cases/museum_checklist.xml").U32(2).Str("suspect_1").Str("suspect_5").U32(1).Get(),
-            BufferBytes(record).substr(0, 4 + 34 + 4 + 13 + 13 + 4));
+  EXPECT_EQ(
+      TRecordBytes().Str("configs/cases/museum_checklist.xml").U32(2).Str("suspect_1").Str("suspect_5").U32(1).Get(),
+      BufferBytes(record).substr(0, 4 + 34 + 4 + 13 + 13 + 4));
 
   Click(300, 100);
   EXPECT_TRUE(checklist->IsSolved());

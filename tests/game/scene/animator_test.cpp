@@ -61,7 +61,7 @@ protected:
   }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(AnimatorTest, RunOutFinishesOnTheLastValue)
 {
@@ -173,12 +173,11 @@ TEST_F(AnimatorTest, StatesMainAnimatorsChainThroughTheirNextStates)
 
 TEST_F(AnimatorTest, RegistryMakesTheTwelveKindsByName)
 {
-  const char* kinds[] = {"TFrameAnimator",      "TPositionAnimator",   "TRelativePosAnimator",
-                         "TFreeFlyAnimator",    "TSplinePosAnimator",  "TBreakedSplinePosAnimator",
-                         "TRotateAnimator",     "TFrictionRotAnimator", "TAlphaAnimator",
-                         "TScaleAnimator",      "TWRangeAnimator",     "TTextNumberAnimator"};
-  for (const char* kind : kinds)
-  {
+  const char* kinds[] = {"TFrameAnimator",   "TPositionAnimator",    "TRelativePosAnimator",
+                         "TFreeFlyAnimator", "TSplinePosAnimator",   "TBreakedSplinePosAnimator",
+                         "TRotateAnimator",  "TFrictionRotAnimator", "TAlphaAnimator",
+                         "TScaleAnimator",   "TWRangeAnimator",      "TTextNumberAnimator"};
+  for (const char* kind : kinds) {
     TAnimator* made = TAnimatorFactory::Instance()->Create(kind);
     ASSERT_NE(nullptr, made) << kind;
     EXPECT_STREQ(kind, made->getDynamicAnimatorID());
@@ -201,29 +200,26 @@ TEST_F(AnimatorTest, EarliestRegistrationOfANameWins)
 TEST_F(AnimatorTest, XmlLeavesOutUnknownAndUnrunnableAnimatorsWithErrorLines)
 {
   TAnimators list;
-  std::string log = LoadAnimators(
-      "<animators>"
-      "<animator type='TNoSuch' delay='10' key='1,2'/>"
-      "<animator type='TAlphaAnimator' delay='0' key='0,1'/>"
-      "<animator type='TAlphaAnimator' delay='10' key='1'/>"
-      "<animator type='TFrameAnimator' delay='10'/>"
-      "<animator type='TSplinePosAnimator' delay='10' key='5'/>"
-      "<animator type='TFrictionRotAnimator' delay='10'/>"
-      "<other type='TAlphaAnimator' delay='10' key='0,1'/>"
-      "<animator type='TFrameAnimator' delay='10' key='7'/>"
-      "<animator type='TAlphaAnimator' delay='10' key='0,1' loop='2'/>"
-      "<animator type='TAlphaAnimator' delay='10' key='0,1' loop='0'/>"
-      "</animators>",
-      &list);
+  std::string log = LoadAnimators("<animators>"
+                                  "<animator type='TNoSuch' delay='10' key='1,2'/>"
+                                  "<animator type='TAlphaAnimator' delay='0' key='0,1'/>"
+                                  "<animator type='TAlphaAnimator' delay='10' key='1'/>"
+                                  "<animator type='TFrameAnimator' delay='10'/>"
+                                  "<animator type='TSplinePosAnimator' delay='10' key='5'/>"
+                                  "<animator type='TFrictionRotAnimator' delay='10'/>"
+                                  "<other type='TAlphaAnimator' delay='10' key='0,1'/>"
+                                  "<animator type='TFrameAnimator' delay='10' key='7'/>"
+                                  "<animator type='TAlphaAnimator' delay='10' key='0,1' loop='2'/>"
+                                  "<animator type='TAlphaAnimator' delay='10' key='0,1' loop='0'/>"
+                                  "</animators>",
+                                  &list);
   ASSERT_EQ(3u, list.size());
   EXPECT_STREQ("TFrameAnimator", list.at(0)->getDynamicAnimatorID());
   EXPECT_FALSE(list.at(0)->GetLoop());
   EXPECT_TRUE(list.at(1)->GetLoop());
   EXPECT_FALSE(list.at(2)->GetLoop());
-  EXPECT_NE(std::string::npos, log.find("ERROR: Animator type 'TNoSuch' of object '' is unknown"))
-      << log;
-  EXPECT_NE(std::string::npos, log.find("ERROR: Animator TAlphaAnimator of object '' has no delay"))
-      << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: Animator type 'TNoSuch' of object '' is unknown")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: Animator TAlphaAnimator of object '' has no delay")) << log;
   size_t errors = 0;
   for (size_t at = log.find("ERROR:"); at != std::string::npos; at = log.find("ERROR:", at + 1))
     ++errors;
@@ -242,17 +238,14 @@ TEST_F(AnimatorTest, XmlWritesTypeDelayAndLoopOnlyWhenSet)
   TXmlNode* child = nullptr;
   std::vector<std::string> written;
   node.ResetChildren();
-  while (node.GetNextChild(&name, &child))
-  {
+  while (node.GetNextChild(&name, &child)) {
     bool loop = false;
     child->GetAttribute("loop", &loop);
     written.push_back(std::string(name.c_str()) + " " + child->GetAttribute("type").c_str() + " " +
-                      child->GetAttribute("delay").c_str() + " " +
-                      (loop ? child->GetAttribute("loop").c_str() : "-") + " " +
-                      child->GetAttribute("key").c_str());
+                      child->GetAttribute("delay").c_str() + " " + (loop ? child->GetAttribute("loop").c_str() : "-") +
+                      " " + child->GetAttribute("key").c_str());
   }
-  std::vector<std::string> expected = {"animator TFrameAnimator 40 - 1,2",
-                                       "animator TFrameAnimator 5 1 1"};
+  std::vector<std::string> expected = {"animator TFrameAnimator 40 - 1,2", "animator TFrameAnimator 5 1 1"};
   EXPECT_EQ(expected, written);
 }
 
@@ -289,7 +282,8 @@ TEST_F(AnimatorTest, BinaryListRefusesUnknownClassesAndUnrunnableRecords)
   unknown.WriteString("TNoSuchAnimator");
   std::string log;
   TAnimators list;
-  EXPECT_FALSE(LoadWritten(unknown, [&](TBinaryBuffer* b) { return list.Load(b, nullptr); }, &log));
+  EXPECT_FALSE(LoadWritten(
+      unknown, [&](TBinaryBuffer* b) { return list.Load(b, nullptr); }, &log));
   EXPECT_NE(std::string::npos, log.find("TNoSuchAnimator")) << log;
 
   TBinaryBuffer noDelay;
@@ -299,7 +293,8 @@ TEST_F(AnimatorTest, BinaryListRefusesUnknownClassesAndUnrunnableRecords)
   frames.mKeys.mKeys = {1, 2};
   frames.Store(&noDelay);
   TAnimators second;
-  EXPECT_FALSE(LoadWritten(noDelay, [&](TBinaryBuffer* b) { return second.Load(b, nullptr); }, &log));
+  EXPECT_FALSE(LoadWritten(
+      noDelay, [&](TBinaryBuffer* b) { return second.Load(b, nullptr); }, &log));
   EXPECT_NE(std::string::npos, log.find("has no delay")) << log;
 
   EXPECT_FALSE(LoadWords({1, 14}, [](TBinaryBuffer* b) {

@@ -27,8 +27,7 @@ protected:
                   "<image id='five' texture='solid' w='4' h='4'/></images></resources>");
   }
   // An object in state "s" whose only animator is the given element; the animator.
-  TAnimator* Animate(const char* animator, const char* type = "TImageObject",
-                     const char* attributes = "")
+  TAnimator* Animate(const char* animator, const char* type = "TImageObject", const char* attributes = "")
   {
     std::string text = std::string("<objects><object type='") + type + "' id='o' " + attributes +
                        " st='s'><states><st id='s'><animators>" + animator +
@@ -65,12 +64,11 @@ protected:
   TSceneObject* mObject = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(AnimatorKindTest, PositionMovesLinearlyAndRestsOnTheLastKey)
 {
-  Animate("<animator type='TPositionAnimator' delay='1000' key='0,0,100,50'/>", "TImageObject",
-          "p='7,7'");
+  Animate("<animator type='TPositionAnimator' delay='1000' key='0,0,100,50'/>", "TImageObject", "p='7,7'");
   EXPECT_EQ(TVec2(0, 0), mObject->GetPosition()) << "entering the state places it on the first key";
   Tick(250);
   EXPECT_EQ(TVec2(25, 12.5f), mObject->GetPosition());
@@ -90,9 +88,8 @@ TEST_F(AnimatorKindTest, FinishedMovementRestsOnWholePixelsUnlessItLoops)
 
 TEST_F(AnimatorKindTest, RelativePositionMovesAboutWhereTheObjectStood)
 {
-  TAnimator* animator = Animate(
-      "<animator type='TRelativePosAnimator' delay='100' key='10,0,20,10'/>", "TImageObject",
-      "p='100,200'");
+  TAnimator* animator =
+      Animate("<animator type='TRelativePosAnimator' delay='100' key='10,0,20,10'/>", "TImageObject", "p='100,200'");
   EXPECT_EQ(TVec2(110, 200), mObject->GetPosition());
   Tick(50);
   EXPECT_EQ(TVec2(115, 205), mObject->GetPosition());
@@ -120,8 +117,8 @@ TEST_F(AnimatorKindTest, FrameShowsEachKeyForOneDelay)
 
 TEST_F(AnimatorKindTest, TextNumberWritesOnlyChangedNumbers)
 {
-  TAnimator* animator = Animate("<animator type='TTextNumberAnimator' delay='1000' key='0,10'/>",
-                                "TTextObject", "f='box' txt='label'");
+  TAnimator* animator =
+      Animate("<animator type='TTextNumberAnimator' delay='1000' key='0,10'/>", "TTextObject", "f='box' txt='label'");
   TTextObject* text = static_cast<TTextObject*>(mObject);
   EXPECT_EQ(str("label"), text->GetText());
   mObject->setState("s");
@@ -146,9 +143,8 @@ TEST_F(AnimatorKindTest, TextNumberLeavesOtherObjectsAlone)
 
 TEST_F(AnimatorKindTest, FreeFlightFallsBackToItsStartHeight)
 {
-  TAnimator* animator = Animate(
-      "<animator type='TFreeFlyAnimator' delay='1000' vy='-100' ay='200' vx='10'/>", "TImageObject",
-      "p='5,300'");
+  TAnimator* animator = Animate("<animator type='TFreeFlyAnimator' delay='1000' vy='-100' ay='200' vx='10'/>",
+                                "TImageObject", "p='5,300'");
   Tick(500);
   EXPECT_FLOAT_EQ(300 - 50 + 25, mObject->GetPosition().y);
   Tick(500);
@@ -159,8 +155,8 @@ TEST_F(AnimatorKindTest, FreeFlightFallsBackToItsStartHeight)
 
 TEST_F(AnimatorKindTest, FrictionSlowsTheSpinTickByTick)
 {
-  TAnimator* animator = Animate("<animator type='TFrictionRotAnimator' delay='1000' key='10,99'/>",
-                                "TImageObject", "r='100'");
+  TAnimator* animator =
+      Animate("<animator type='TFrictionRotAnimator' delay='1000' key='10,99'/>", "TImageObject", "r='100'");
   Tick(20);
   EXPECT_NEAR(100 - 9.8f, mObject->GetRotation(), 1e-4);
   Tick(20);
@@ -185,8 +181,8 @@ TEST_F(AnimatorKindTest, RotateAlphaScaleAndRangeInterpolate)
   Tick(150);
   EXPECT_EQ(TVec2(1.25f, 1.75f), mObject->GetScale());
   ExpectRecordsRoundTrip(scale);
-  TAnimator* range = Animate("<animator type='TWRangeAnimator' delay='100' key='0,1,0.5,1'/>",
-                             "TImageObject", "f='half'");
+  TAnimator* range =
+      Animate("<animator type='TWRangeAnimator' delay='100' key='0,1,0.5,1'/>", "TImageObject", "f='half'");
   Tick(100);
   EXPECT_EQ(TVec2(0.5f, 1), mObject->GetWidthRange());
   EXPECT_TRUE(RectIs(mObject->GetDrawSpec().mSrcRect, 4, 0, 8, 8));
@@ -195,8 +191,8 @@ TEST_F(AnimatorKindTest, RotateAlphaScaleAndRangeInterpolate)
 
 TEST_F(AnimatorKindTest, OddNumberOfPointKeysDropsTheLastOne)
 {
-  TKeyAnimator<TVec2>* scale = static_cast<TKeyAnimator<TVec2>*>(
-      Animate("<animator type='TScaleAnimator' delay='10' key='1,2,3,4,5'/>"));
+  TKeyAnimator<TVec2>* scale =
+      static_cast<TKeyAnimator<TVec2>*>(Animate("<animator type='TScaleAnimator' delay='10' key='1,2,3,4,5'/>"));
   ASSERT_EQ(2, scale->mKeys.Count());
   EXPECT_EQ(TVec2(3, 4), scale->mKeys.mKeys[1]);
   EXPECT_EQ(nullptr, Animate("<animator type='TScaleAnimator' delay='10' key='1,2,3'/>"))
@@ -205,8 +201,7 @@ TEST_F(AnimatorKindTest, OddNumberOfPointKeysDropsTheLastOne)
 
 TEST_F(AnimatorKindTest, ClosedSplineComesBackToItsFirstKnot)
 {
-  TAnimator* animator = Animate(
-      "<animator type='TSplinePosAnimator' delay='3000' key='0,0,100,0,100,100'/>");
+  TAnimator* animator = Animate("<animator type='TSplinePosAnimator' delay='3000' key='0,0,100,0,100,100'/>");
   EXPECT_EQ(TVec2(0, 0), mObject->GetPosition());
   Tick(1000);
   EXPECT_EQ(TVec2(100, 0), mObject->GetPosition());
@@ -217,8 +212,7 @@ TEST_F(AnimatorKindTest, ClosedSplineComesBackToItsFirstKnot)
 
 TEST_F(AnimatorKindTest, OpenSplineEndsOnItsLastKnot)
 {
-  TAnimator* animator = Animate(
-      "<animator type='TBreakedSplinePosAnimator' delay='2000' key='0,0,100,0,100,100'/>");
+  TAnimator* animator = Animate("<animator type='TBreakedSplinePosAnimator' delay='2000' key='0,0,100,0,100,100'/>");
   Tick(1000);
   EXPECT_EQ(TVec2(100, 0), mObject->GetPosition());
   Tick(1000);
@@ -255,7 +249,8 @@ TEST_F(AnimatorKindTest, KeyRecordsWithAbsurdCountsFail)
   written.WriteU32(0x40000000);
   std::string log;
   TFrameAnimator loaded;
-  EXPECT_FALSE(LoadWritten(written, [&](TBinaryBuffer* b) { return loaded.Load(b); }, &log));
+  EXPECT_FALSE(LoadWritten(
+      written, [&](TBinaryBuffer* b) { return loaded.Load(b); }, &log));
   EXPECT_NE(std::string::npos, log.find("ERROR:")) << log;
   EXPECT_TRUE(loaded.mKeys.mKeys.empty());
 }

@@ -28,7 +28,7 @@ std::vector<unsigned char> Bytes(TBinaryBuffer& buffer)
   return std::vector<unsigned char>(data, data + size);
 }
 
-}  // namespace
+} // namespace
 
 TEST(BinaryBuffer, NewBufferHoldsNothingAndReadsNothing)
 {
@@ -100,9 +100,8 @@ TEST(BinaryBuffer, RecordHelpersRoundTripLittleEndian)
   out.WriteString("abc");
   out.WriteString("");
   std::vector<unsigned char> bytes = Bytes(out);
-  const unsigned char expected[] = {4,    3,    2,    1,    0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0xC0,
-                                    0x3F, 1,    3,    0,    0,    0,    'a',  'b',  'c', 0, 0,
-                                    0,    0};
+  const unsigned char expected[] = {4, 3, 2, 1, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0xC0, 0x3F,
+                                    1, 3, 0, 0, 0,    'a',  'b',  'c',  0, 0, 0,    0};
   ASSERT_EQ(sizeof expected, bytes.size());
   EXPECT_EQ(0, std::memcmp(expected, bytes.data(), bytes.size()));
 
@@ -113,8 +112,8 @@ TEST(BinaryBuffer, RecordHelpersRoundTripLittleEndian)
   float f = 0;
   bool b = false;
   str text, empty("x");
-  EXPECT_TRUE(in.ReadU32(&u) && in.ReadI32(&i) && in.ReadF32(&f) && in.ReadBool(&b) &&
-              in.ReadString(&text) && in.ReadString(&empty));
+  EXPECT_TRUE(in.ReadU32(&u) && in.ReadI32(&i) && in.ReadF32(&f) && in.ReadBool(&b) && in.ReadString(&text) &&
+              in.ReadString(&empty));
   EXPECT_EQ(0x01020304u, u);
   EXPECT_EQ(-2, i);
   EXPECT_EQ(1.5f, f);

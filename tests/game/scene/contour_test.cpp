@@ -98,18 +98,17 @@ protected:
     TDisplayBackend::SetFactory(nullptr);
     mRegistry.reset(new TAssetManager());
     // A 30 x 20 image: a solid 10 x 10 square at (10, 5).
-    mSource.Add("square.png", TImage(30, 20, [](int x, int y) {
-                  return x >= 10 && x < 20 && y >= 5 && y < 15 ? 255u : 0u;
-                }));
+    mSource.Add("square.png",
+                TImage(30, 20, [](int x, int y) { return x >= 10 && x < 20 && y >= 5 && y < 15 ? 255u : 0u; }));
     mSource.Add("big.png", TImage(40, 40, [](int, int) { return 255u; }));
     TTextureManager::Create()->SetSource(&mSource);
     mScene.reset(new TScene);
-    auto document = ParseElement(
-        "<resources><textures><texture id='s' file='square.png'/><texture id='b' file='big.png'/>"
-        "</textures><images><image id='square' texture='s' w='30' h='20' px='15' py='10'/>"
-        "<image id='big' texture='b' w='40' h='40'/>"
-        "<image id='outside' texture='s' x='5' y='-10' w='30' h='30'/></images>"
-        "<empties><image id='box' w='50' h='20'/></empties></resources>");
+    auto document =
+        ParseElement("<resources><textures><texture id='s' file='square.png'/><texture id='b' file='big.png'/>"
+                     "</textures><images><image id='square' texture='s' w='30' h='20' px='15' py='10'/>"
+                     "<image id='big' texture='b' w='40' h='40'/>"
+                     "<image id='outside' texture='s' x='5' y='-10' w='30' h='30'/></images>"
+                     "<empties><image id='box' w='50' h='20'/></empties></resources>");
     mScene->GetImageResource().LoadFromXML(FirstChild(document.get()));
   }
   void TearDown() override
@@ -144,7 +143,7 @@ protected:
   std::unique_ptr<TScene> mScene;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ContourTracer, ImageWithoutSolidPixelsHasNoOutline)
 {
@@ -161,10 +160,8 @@ TEST(ContourTracer, SolidFromAlphaHundred)
 TEST(ContourTracer, SquareIsRingedByTheTransparentPixelsAroundIt)
 {
   TContourPoints points =
-      TImage(7, 7, [](int x, int y) { return x >= 2 && x <= 4 && y >= 2 && y <= 4 ? 255u : 0u; })
-          .Trace();
-  EXPECT_EQ("(1,1)(1,2)(1,3)(1,4)(1,5)(2,1)(2,5)(3,1)(3,5)(4,1)(4,5)(5,1)(5,2)(5,3)(5,4)(5,5)",
-            Points(points));
+      TImage(7, 7, [](int x, int y) { return x >= 2 && x <= 4 && y >= 2 && y <= 4 ? 255u : 0u; }).Trace();
+  EXPECT_EQ("(1,1)(1,2)(1,3)(1,4)(1,5)(2,1)(2,5)(3,1)(3,5)(4,1)(4,5)(5,1)(5,2)(5,3)(5,4)(5,5)", Points(points));
 }
 
 TEST(ContourTracer, FullySolidImageIsOutlinedOnePixelOutside)
@@ -189,15 +186,13 @@ TEST(ContourTracer, NoiseNeverHangsTheTrace)
 {
   unsigned seed = 12345;
   std::vector<TColor32> pixels(64 * 64);
-  for (TColor32& pixel : pixels)
-  {
+  for (TColor32& pixel : pixels) {
     seed = seed * 1103515245u + 12345u;
     pixel = TColor32(((seed >> 16) & 1) ? 0xFF000000u : 0u);
   }
   TContourPoints points;
   GVertexListCreator::Process(pixels.data(), 64, 64, 64, &points);
-  for (const TPoint& p : points)
-  {
+  for (const TPoint& p : points) {
     EXPECT_GE(p.x, -1);
     EXPECT_LE(p.x, 64);
   }
@@ -290,8 +285,7 @@ TEST_F(ContourSceneTest, ObjectContourIsPaintedAroundItsSolidPixels)
 
 TEST_F(ContourSceneTest, ContourIsDrawnBehindThroughThePivotAtAnyScale)
 {
-  TSceneObject* object =
-      Load("<objects><object id='o' f='square' c='1' p='100,100' s='2,3' r='0.5'/></objects>");
+  TSceneObject* object = Load("<objects><object id='o' f='square' c='1' p='100,100' s='2,3' r='0.5'/></objects>");
   object->Draw();
   ASSERT_EQ(2u, mRenderer.mSprites.size());
   const TDrawSpec& glow = mRenderer.mSprites[0].mSpec;

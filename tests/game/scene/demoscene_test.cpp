@@ -61,8 +61,7 @@ protected:
   void Run(unsigned ms, TScene* scene = nullptr)
   {
     scene = scene ? scene : mScene.get();
-    for (unsigned done = 0; done < ms; done += 20)
-    {
+    for (unsigned done = 0; done < ms; done += 20) {
       scene->OnTick(20);
       mTimer.Advance(20);
       mPlatform.GetTaskList()->DoAll(TTask::eEventLoop);
@@ -94,19 +93,16 @@ std::string Snapshot(TScene* scene)
   std::vector<TSceneObject*> pending;
   for (size_t i = 0; i < scene->GetObjects().size(); ++i)
     pending.push_back(scene->GetObjects().at(i));
-  while (!pending.empty())
-  {
+  while (!pending.empty()) {
     TSceneObject* object = pending.front();
     pending.erase(pending.begin());
     for (size_t i = 0; i < object->GetChildren().size(); ++i)
       pending.push_back(object->GetChildren().at(i));
     char line[512];
     std::snprintf(line, sizeof line, "%s %s %s t=%u p=%.3f,%.3f s=%.3f a=%.3f f=%d v=%d c=%d\n",
-                  object->GetId().c_str(), object->getDynamicId(),
-                  object->GetCurrentStateName().c_str(), object->GetTimeInState(),
-                  object->GetPosition().x, object->GetPosition().y, object->GetScale().x,
-                  object->GetAlpha(), object->GetFrame(), object->IsVisible(),
-                  object->GetDrawContour());
+                  object->GetId().c_str(), object->getDynamicId(), object->GetCurrentStateName().c_str(),
+                  object->GetTimeInState(), object->GetPosition().x, object->GetPosition().y, object->GetScale().x,
+                  object->GetAlpha(), object->GetFrame(), object->IsVisible(), object->GetDrawContour());
     text += line;
     if (TSceneObjectState* state = object->GetCurrentState())
       for (size_t i = 0; i < state->mAnimators.size(); ++i)
@@ -118,7 +114,7 @@ std::string Snapshot(TScene* scene)
   return text;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(DemoSceneTest, LoadsTheRoomWithItsImagesAndObjects)
 {
@@ -222,8 +218,7 @@ TEST_F(DemoSceneTest, LampFlickersForEightHundredMillisecondsWithItsSound)
   EXPECT_EQ("on", State("lamp"));
   EXPECT_EQ(str("audio/sfx/switch.ogg"), O("lamp")->GetSoundName());
   std::vector<int> frames;
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     Run(20);
     frames.push_back(O("lamp")->GetFrame());
     Run(180);

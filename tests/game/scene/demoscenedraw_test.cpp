@@ -26,8 +26,7 @@ bool Near(TColor32 pixel, int r, int g, int b, int tolerance)
 
 std::string Rgb(TColor32 pixel)
 {
-  return std::to_string(pixel.Red()) + "," + std::to_string(pixel.Green()) + "," +
-         std::to_string(pixel.Blue());
+  return std::to_string(pixel.Red()) + "," + std::to_string(pixel.Green()) + "," + std::to_string(pixel.Blue());
 }
 
 class DemoSceneDrawTest : public GfxTest
@@ -79,7 +78,7 @@ protected:
   std::unique_ptr<TScene> mScene;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DemoSceneDrawTest, RoomAndKeyShowTheirPictures)
 {

@@ -7,15 +7,14 @@
 
 namespace {
 
-const char kButton[] =
-    "<objects><object type='TImageObjectButton' id='button' f='solid' p='40,530'>"
-    "<on_mouse_up><sets><set object='button' t='7'/></sets></on_mouse_up><objects>"
-    "<object id='icon' p='1,1'/>"
-    "<object type='TTextObject' id='label' f='box' p='0,0' txt='Back'/>"
-    "<object type='TTextObject' id='second' f='box' p='5,5'/>"
-    "</objects></object></objects>";
+const char kButton[] = "<objects><object type='TImageObjectButton' id='button' f='solid' p='40,530'>"
+                       "<on_mouse_up><sets><set object='button' t='7'/></sets></on_mouse_up><objects>"
+                       "<object id='icon' p='1,1'/>"
+                       "<object type='TTextObject' id='label' f='box' p='0,0' txt='Back'/>"
+                       "<object type='TTextObject' id='second' f='box' p='5,5'/>"
+                       "</objects></object></objects>";
 
-}  // namespace
+} // namespace
 
 TEST_F(SceneTest, ButtonLowersItsLabelWhilePressedAndRestoresIt)
 {

@@ -15,16 +15,15 @@ void Load(CanlImageResource* resource, const char* text)
   resource->LoadFromXML(FirstChild(document.get()));
 }
 
-const char kResources[] =
-    "<resources><textures><texture id='a' file='a.png'/><texture id='a' file='second.png'/>"
-    "<other/><texture id='b' file='b.jpg'/></textures>"
-    "<images><image id='one' texture='a' x='1' y='2' w='3' h='4' px='5' py='6'/>"
-    "<image id='late' texture='c'/><image id='bare'/><note/>"
-    "<image id='one' texture='b'/></images>"
-    "<textures><texture id='c' file='c.png'/></textures>"
-    "<empties><image id='box' w='40' h='20'/></empties><ignored/></resources>";
+const char kResources[] = "<resources><textures><texture id='a' file='a.png'/><texture id='a' file='second.png'/>"
+                          "<other/><texture id='b' file='b.jpg'/></textures>"
+                          "<images><image id='one' texture='a' x='1' y='2' w='3' h='4' px='5' py='6'/>"
+                          "<image id='late' texture='c'/><image id='bare'/><note/>"
+                          "<image id='one' texture='b'/></images>"
+                          "<textures><texture id='c' file='c.png'/></textures>"
+                          "<empties><image id='box' w='40' h='20'/></empties><ignored/></resources>";
 
-}  // namespace
+} // namespace
 
 TEST(ImageResource, ReadsTexturesAndImagesInDocumentOrder)
 {

@@ -28,7 +28,7 @@ str ToXml(const TInitParam& params)
   return node.AsString();
 }
 
-}  // namespace
+} // namespace
 
 TEST(InitParam, ElementWithoutAttributesHasNoKeys)
 {
@@ -37,10 +37,9 @@ TEST(InitParam, ElementWithoutAttributesHasNoKeys)
 
 TEST(InitParam, EachKeySetsItsBit)
 {
-  TInitParam params = FromXml(
-      "<set a='0.5' r='1' p='1,2' wr='0,0.5' s='2,2' v='1' wm='1' hm='0' bl='a' c='1' pr='fx' "
-      "ht='0' z='3' fs='12' fc='1,0,0,1' fh='2' fn='f.mvec' tal='rb' txt='T' f='img' st='on' "
-      "t='7' snd_n='s.ogg' snd_p='1' snd_l='1' snd_v='0.25'/>");
+  TInitParam params = FromXml("<set a='0.5' r='1' p='1,2' wr='0,0.5' s='2,2' v='1' wm='1' hm='0' bl='a' c='1' pr='fx' "
+                              "ht='0' z='3' fs='12' fc='1,0,0,1' fh='2' fn='f.mvec' tal='rb' txt='T' f='img' st='on' "
+                              "t='7' snd_n='s.ogg' snd_p='1' snd_l='1' snd_v='0.25'/>");
   EXPECT_EQ(0x0FFFFEF7u, params.mMask);
   EXPECT_EQ(TVec2(1, 2), params.mPosition);
   EXPECT_EQ(TRenderer::kBlendAdditiveAlpha, params.mBlend);
@@ -94,10 +93,10 @@ TEST(InitParam, FalseContourIsAppliedButNotWritten)
 
 TEST(InitParam, WriterTextInItsOrder)
 {
-  TInitParam params = FromXml(
-      "<set t='7' st='on' f='img' txt='T' tal='cc' fn='f' fh='2' fc='1,0,0.5,1' fs='12' z='3' "
-      "ht='0' pr='fx' c='1' bl='m' hm='1' wm='0' v='1' s='2,2' wr='0,0.5' p='1,2' r='1' a='0.5' "
-      "snd_n='s.ogg' snd_v='1'/>");
+  TInitParam params =
+      FromXml("<set t='7' st='on' f='img' txt='T' tal='cc' fn='f' fh='2' fc='1,0,0.5,1' fs='12' z='3' "
+              "ht='0' pr='fx' c='1' bl='m' hm='1' wm='0' v='1' s='2,2' wr='0,0.5' p='1,2' r='1' a='0.5' "
+              "snd_n='s.ogg' snd_v='1'/>");
   EXPECT_EQ(str("<set\n    a=\"0.500000\"\n    r=\"1.000000\"\n    p=\"1.000000,2.000000\"\n"
                 "    wr=\"0.000000,0.500000\"\n    s=\"2.000000,2.000000\"\n    v=\"1\"\n"
                 "    wm=\"0\"\n    hm=\"1\"\n    bl=\"m\"\n    c=\"1\"\n    pr=\"fx\"\n"
@@ -117,9 +116,8 @@ TEST(InitParam, EmptyRecordIs111Bytes)
 
 TEST(InitParam, BinaryRecordKeepsEveryFieldIncludingSound)
 {
-  TInitParam params = FromXml(
-      "<set a='0.5' p='1,2' tal='rb' txt='T' f='img' st='on' t='-7' snd_n='s.ogg' snd_p='1' "
-      "snd_l='1' snd_v='0.25' fc='0.1,0.2,0.3,0.4' bl='s'/>");
+  TInitParam params = FromXml("<set a='0.5' p='1,2' tal='rb' txt='T' f='img' st='on' t='-7' snd_n='s.ogg' snd_p='1' "
+                              "snd_l='1' snd_v='0.25' fc='0.1,0.2,0.3,0.4' bl='s'/>");
   TBinaryBuffer out;
   params.Store(&out);
   TBinaryBuffer in;

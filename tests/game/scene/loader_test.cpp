@@ -49,7 +49,7 @@ protected:
   TPixelTextureSource mSource;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(LoaderTest, LoadsASceneFileWithItsResources)
 {

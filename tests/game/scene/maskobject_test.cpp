@@ -14,10 +14,9 @@ TEST_F(SceneTest, MaskDarkensTheScreenOutsideItsRectangle)
   ASSERT_EQ(1u, mRenderer.mStrips.size());
   const std::vector<TTransformedLitVert>& strip = mRenderer.mStrips[0];
   ASSERT_EQ(10u, strip.size());
-  const float expected[10][2] = {{0, 0},     {92, 46},  {800, 0}, {108, 46}, {800, 600},
-                                 {108, 54},  {0, 600},  {92, 54}, {0, 0},    {92, 46}};
-  for (int i = 0; i < 10; ++i)
-  {
+  const float expected[10][2] = {{0, 0},    {92, 46}, {800, 0}, {108, 46}, {800, 600},
+                                 {108, 54}, {0, 600}, {92, 54}, {0, 0},    {92, 46}};
+  for (int i = 0; i < 10; ++i) {
     EXPECT_EQ(expected[i][0], strip[i].mPos.x) << i;
     EXPECT_EQ(expected[i][1], strip[i].mPos.y) << i;
     EXPECT_EQ(0.0f, strip[i].mPos.z);

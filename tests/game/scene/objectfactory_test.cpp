@@ -14,12 +14,11 @@ CanlBaseClass* MakeBase()
   return new CanlBaseClass;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ObjectFactory, BuiltInClassesAreMadeByName)
 {
-  for (const char* name : {"TImageObject", "TMaskObject", "TTextObject", "TImageObjectButton"})
-  {
+  for (const char* name : {"TImageObject", "TMaskObject", "TTextObject", "TImageObjectButton"}) {
     std::unique_ptr<CanlBaseClass> made(CanlObjectFactory::Create(name));
     ASSERT_NE(nullptr, made) << name;
     EXPECT_STREQ(name, made->getDynamicId());

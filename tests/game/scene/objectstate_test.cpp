@@ -29,12 +29,11 @@ protected:
   {
     SceneTest::SetUp();
     // Scripts append to one log so their order can be checked.
-    mScene->GetScript().Run(
-        "log = ''\nfunction note(text) log = log .. text .. ';' end\n");
+    mScene->GetScript().Run("log = ''\nfunction note(text) log = log .. text .. ';' end\n");
   }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ObjectStateTest, EnteringAStateAppliesItsPropertiesAndItsSets)
 {
@@ -88,13 +87,13 @@ TEST_F(ObjectStateTest, ScriptRunsBeforeTheSetsAndMayMoveTheObjectOn)
   TSceneObject* a = Find("a");
   lua_State* L = mScene->GetScript().GetState();
   lua_pushlightuserdata(L, a);
-  lua_pushcclosure(L,
-                   [](lua_State* state) {
-                     static_cast<TSceneObject*>(lua_touserdata(state, lua_upvalueindex(1)))
-                         ->setState(str("second"));
-                     return 0;
-                   },
-                   1);
+  lua_pushcclosure(
+      L,
+      [](lua_State* state) {
+        static_cast<TSceneObject*>(lua_touserdata(state, lua_upvalueindex(1)))->setState(str("second"));
+        return 0;
+      },
+      1);
   lua_setglobal(L, "setObjectStateForTest");
   a->setState("first");
   // The second state's whole road runs inside the first's script, then the first's sets.
@@ -152,8 +151,7 @@ TEST_F(ObjectStateTest, NamesCannotInjectLua)
   EXPECT_EQ("x\") os = nil injected = (\"1\\", LuaText("seen"));
   EXPECT_EQ("", LuaText("injected"));
   EXPECT_EQ(str("\"a\\\"b\\\\c\\010\""), TSceneScript::Quote("a\"b\\c\n"));
-  EXPECT_EQ(str("\"$this.state\" \"s\""), TSceneScript::ExpandThis("$this.id $this.state",
-                                                                   "$this.state", "s"));
+  EXPECT_EQ(str("\"$this.state\" \"s\""), TSceneScript::ExpandThis("$this.id $this.state", "$this.state", "s"));
 }
 
 TEST_F(ObjectStateTest, SceneScriptsCannotReachFiles)

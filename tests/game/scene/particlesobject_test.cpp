@@ -23,8 +23,7 @@ public:
   void SetTexture(boost::shared_ptr<TTexture>) override {}
   void SetBlendMode(TRenderer::EBlendMode) override {}
   void DrawVertices(TRenderer::EDrawType, const TVertexSet&) override { ++mDraws; }
-  void DrawIndexedVertices(TRenderer::EDrawType, const TVertexSet&, unsigned short*,
-                           unsigned int) override
+  void DrawIndexedVertices(TRenderer::EDrawType, const TVertexSet&, unsigned short*, unsigned int) override
   {
     ++mDraws;
   }
@@ -103,7 +102,7 @@ protected:
   TParticleDrawTarget* mPrevious = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ParticlesTest, SameNameRestartsTheEffectInsteadOfReloadingIt)
 {
@@ -292,8 +291,7 @@ TEST_F(ParticlesTest, PositionsChooserTakesItsListInTurn)
   std::vector<TVec2> list = {TVec2(1, 2), TVec2(3, 4), TVec2(5, 6)};
   chooser->InitVectorPosition(list);
   std::vector<float> seen;
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     system->GetEngine().CreateParticles(1);
     seen.push_back(FirstParticle(system, 1)[0]);
   }
@@ -321,8 +319,7 @@ TEST_F(ParticlesTest, PixelChooserEmitsFromTheObjectsSolidPixelsAroundItsPivot)
   ASSERT_NE(nullptr, chooser);
   // The solid left half (4 x 8) of an image pivoted at its centre.
   ASSERT_EQ(32u, chooser->mPositions.size());
-  for (const TVec2& point : chooser->mPositions)
-  {
+  for (const TVec2& point : chooser->mPositions) {
     EXPECT_GE(point.x, 96);
     EXPECT_LT(point.x, 100);
     EXPECT_GE(point.y, 46);

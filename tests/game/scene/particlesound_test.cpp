@@ -15,17 +15,13 @@ namespace {
 class ParticleSoundTest : public ::testing::Test
 {
 protected:
-  ParticleSoundTest() : mAssets({"tone10s.ogg", "tone010.ogg"})
-  {
-    EXPECT_TRUE(mPlatform.InitSound());
-  }
+  ParticleSoundTest() : mAssets({"tone10s.ogg", "tone010.ogg"}) { EXPECT_TRUE(mPlatform.InitSound()); }
   // The platform's idle tasks, where the sounds' timers run.
   void Idle() { mPlatform.GetTaskList()->DoAll(TTask::eEventLoop); }
   // Frames of 20 ms, each calling the sound function with the slot and duration.
   void CallEachFrame(GParticleSound& sound, int frames, int slot, int ms)
   {
-    for (int i = 0; i < frames; ++i)
-    {
+    for (int i = 0; i < frames; ++i) {
       sound.PlaySoundA(slot, ms);
       mTimer.Advance(20);
       Idle();
@@ -38,7 +34,7 @@ protected:
   TPlatform mPlatform;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ParticleSoundTest, SlotsOutsideTheRangeAreRefused)
 {

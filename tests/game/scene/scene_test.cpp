@@ -37,21 +37,20 @@ protected:
 };
 
 // Objects that write their mouse events into the Lua global "log".
-const char kPair[] =
-    "<objects>"
-    "<object id='a' f='solid' p='0,0' s='4,4'>"
-    " <on_mouse_in><script>log = log .. 'a-in '</script></on_mouse_in>"
-    " <on_mouse_out><script>log = log .. 'a-out '</script></on_mouse_out>"
-    " <on_mouse_move><script>log = log .. 'a-move '</script></on_mouse_move>"
-    " <on_mouse_down><script>log = log .. 'a-down '</script></on_mouse_down>"
-    " <on_mouse_up><script>log = log .. 'a-up '</script></on_mouse_up></object>"
-    "<object id='b' f='solid' p='100,0' s='4,4'>"
-    " <on_mouse_in><script>log = log .. 'b-in '</script></on_mouse_in>"
-    " <on_mouse_out><script>log = log .. 'b-out '</script></on_mouse_out>"
-    " <on_mouse_move><script>log = log .. 'b-move '</script></on_mouse_move></object>"
-    "</objects>";
+const char kPair[] = "<objects>"
+                     "<object id='a' f='solid' p='0,0' s='4,4'>"
+                     " <on_mouse_in><script>log = log .. 'a-in '</script></on_mouse_in>"
+                     " <on_mouse_out><script>log = log .. 'a-out '</script></on_mouse_out>"
+                     " <on_mouse_move><script>log = log .. 'a-move '</script></on_mouse_move>"
+                     " <on_mouse_down><script>log = log .. 'a-down '</script></on_mouse_down>"
+                     " <on_mouse_up><script>log = log .. 'a-up '</script></on_mouse_up></object>"
+                     "<object id='b' f='solid' p='100,0' s='4,4'>"
+                     " <on_mouse_in><script>log = log .. 'b-in '</script></on_mouse_in>"
+                     " <on_mouse_out><script>log = log .. 'b-out '</script></on_mouse_out>"
+                     " <on_mouse_move><script>log = log .. 'b-move '</script></on_mouse_move></object>"
+                     "</objects>";
 
-}  // namespace
+} // namespace
 
 TEST_F(WholeSceneTest, DrawsByDepthWithTreeOrderAmongEquals)
 {
@@ -202,8 +201,7 @@ TEST_F(WholeSceneTest, ContourColoursComeInWholeGroupsOfFour)
   ASSERT_EQ(4u, defaults.size());
   EXPECT_EQ(0x96FFF656u, defaults[0].mValue);
   EXPECT_EQ(0x32FFF656u, defaults[3].mValue);
-  for (const char* kept : {"", "1,2,3", "none"})
-  {
+  for (const char* kept : {"", "1,2,3", "none"}) {
     std::string text = std::string("<scene id='s'><contour colors='") + kept + "'/></scene>";
     EXPECT_TRUE(LoadScene(text.c_str()));
     ASSERT_EQ(4u, mScene->GetContourColors().size()) << kept;
@@ -286,7 +284,8 @@ TEST_F(WholeSceneTest, OverlongIdInARecordIsRefused)
   written.WriteString(std::string(256, 'x').c_str());
   TScene scene;
   std::string log;
-  EXPECT_FALSE(LoadWritten(written, [&](TBinaryBuffer* b) { return scene.Load(b); }, &log));
+  EXPECT_FALSE(LoadWritten(
+      written, [&](TBinaryBuffer* b) { return scene.Load(b); }, &log));
   EXPECT_NE(std::string::npos, log.find("ERROR:")) << log;
 }
 

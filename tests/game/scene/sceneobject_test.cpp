@@ -29,23 +29,22 @@ protected:
   }
 };
 
-const char kTree[] =
-    "<objects>"
-    "<object type='TImageObject' id='root' p='100,50' s='2,2' z='1' st='idle' t='3'>"
-    " <states><st id='idle' a='0.5'/><st id='busy' sn='idle' delay='40'>"
-    "  <sets><set object='leaf' rp='1' p='10,0' v='0'/></sets><script>x = 1</script></st>"
-    " </states>"
-    " <on_mouse_down><script>clicked = $this.id</script></on_mouse_down>"
-    " <on_mouse_up><sets><set object='leaf' st='busy'/></sets></on_mouse_up>"
-    " <objects>"
-    "  <object id='leaf' f='pivoted' p='10,0' wm='1' r='0.5' bl='a' wr='0,0.5' ht='0'/>"
-    "  <object type='TTextObject' id='label' f='box' txt='Hello' fs='12' tal='lt'/>"
-    " </objects>"
-    "</object>"
-    "<object type='NoSuchType' id='plain' x='7' y='8' f='solid' v='0' hm='1'/>"
-    "</objects>";
+const char kTree[] = "<objects>"
+                     "<object type='TImageObject' id='root' p='100,50' s='2,2' z='1' st='idle' t='3'>"
+                     " <states><st id='idle' a='0.5'/><st id='busy' sn='idle' delay='40'>"
+                     "  <sets><set object='leaf' rp='1' p='10,0' v='0'/></sets><script>x = 1</script></st>"
+                     " </states>"
+                     " <on_mouse_down><script>clicked = $this.id</script></on_mouse_down>"
+                     " <on_mouse_up><sets><set object='leaf' st='busy'/></sets></on_mouse_up>"
+                     " <objects>"
+                     "  <object id='leaf' f='pivoted' p='10,0' wm='1' r='0.5' bl='a' wr='0,0.5' ht='0'/>"
+                     "  <object type='TTextObject' id='label' f='box' txt='Hello' fs='12' tal='lt'/>"
+                     " </objects>"
+                     "</object>"
+                     "<object type='NoSuchType' id='plain' x='7' y='8' f='solid' v='0' hm='1'/>"
+                     "</objects>";
 
-}  // namespace
+} // namespace
 
 TEST_F(SceneObjectTest, PositionFromXAndYWhenThereIsNoP)
 {
@@ -104,9 +103,7 @@ TEST_F(SceneObjectTest, WidthMirrorIsPassedDownTheTree)
   LoadObjects("<objects><object id='p' wm='1' f='half'><objects>"
               "<object id='mirrored' wm='1' f='half'/><object id='plain' f='half'/>"
               "</objects></object></objects>");
-  auto flipped = [&](const char* id) {
-    return (Find(id)->GetDrawSpec().mFlags & TDrawSpec::kMirrorLeftRight) != 0;
-  };
+  auto flipped = [&](const char* id) { return (Find(id)->GetDrawSpec().mFlags & TDrawSpec::kMirrorLeftRight) != 0; };
   EXPECT_TRUE(flipped("p"));
   EXPECT_FALSE(flipped("mirrored"));
   EXPECT_TRUE(flipped("plain"));
@@ -293,10 +290,9 @@ TEST_F(SceneObjectTest, XmlRoundTripIsByteExact)
   for (char c : first)
     if (c != ' ' && c != '\n')
       compact += c;
-  EXPECT_NE(std::string::npos,
-            compact.find("<objecttype=\"TImageObject\"id=\"leaf\"p=\"10.000000,0.000000\""
-                         "z=\"0.000000\"bl=\"a\"wr=\"0.000000,0.500000\"wm=\"1\"ht=\"0\""
-                         "r=\"0.500000\"f=\"pivoted\">"))
+  EXPECT_NE(std::string::npos, compact.find("<objecttype=\"TImageObject\"id=\"leaf\"p=\"10.000000,0.000000\""
+                                            "z=\"0.000000\"bl=\"a\"wr=\"0.000000,0.500000\"wm=\"1\"ht=\"0\""
+                                            "r=\"0.500000\"f=\"pivoted\">"))
       << first;
   EXPECT_NE(std::string::npos, first.find("st=\"idle\"")) << first;
   EXPECT_NE(std::string::npos, first.find("txt=\"Hello\"")) << first;
@@ -426,8 +422,7 @@ TEST_F(SceneObjectTest, GarbageNeverCrashesTheLoader)
   mScene->GetObjects().Store(&out);
   std::string good = BufferBytes(out);
   testing::internal::CaptureStderr();
-  for (int round = 0; round < 300; ++round)
-  {
+  for (int round = 0; round < 300; ++round) {
     std::string bytes = good;
     for (int flips = 0; flips < 4; ++flips)
       bytes[random() % bytes.size()] = static_cast<char>(random());
@@ -436,8 +431,7 @@ TEST_F(SceneObjectTest, GarbageNeverCrashesTheLoader)
     std::memcpy(in.mData, bytes.data(), bytes.size());
     in.mSize = unsigned(bytes.size());
     TScene scene;
-    if (scene.GetObjects().Load(&in, &scene, nullptr))
-    {
+    if (scene.GetObjects().Load(&in, &scene, nullptr)) {
       TBinaryBuffer again;
       scene.GetObjects().Store(&again);
     }

@@ -22,9 +22,7 @@ protected:
       return;
     std::string file = std::string(QV_TEST_BUILD_DIR) + "/scene-half16.png";
     // Left half opaque red, right half transparent.
-    ASSERT_TRUE(WriteTestPng(file, 16, 16, [](unsigned x, unsigned) {
-      return x < 8 ? 0xFFFF0000u : 0x000000FFu;
-    }));
+    ASSERT_TRUE(WriteTestPng(file, 16, 16, [](unsigned x, unsigned) { return x < 8 ? 0xFFFF0000u : 0x000000FFu; }));
     TTextureManager::Create();
     mScene.reset(new TScene);
     std::string resources = "<resources><textures><texture id='t' file='::" + file +
@@ -57,10 +55,8 @@ protected:
     auto drawn = [&](int x, int y) { return block[size_t(y) * size + x].Red() > 128; };
     int mismatches = 0;
     *compared = 0;
-    for (int y = 1; y < size - 1; ++y)
-    {
-      for (int x = 1; x < size - 1; ++x)
-      {
+    for (int y = 1; y < size - 1; ++y) {
+      for (int x = 1; x < size - 1; ++x) {
         bool here = drawn(x, y);
         bool edge = false;
         for (int dy = -1; dy <= 1; ++dy)
@@ -81,7 +77,7 @@ protected:
   TSceneObject* mObject = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(SceneObjectDrawTest, HitTestsAgreeWithTheDrawnPixels)
 {

@@ -33,7 +33,7 @@ void Three(CanlSpline* spline)
   Add(spline, 100, 100);
 }
 
-}  // namespace
+} // namespace
 
 TEST(Spline, ClosedRingReturnsToItsFirstKnot)
 {

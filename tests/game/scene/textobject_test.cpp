@@ -30,7 +30,7 @@ protected:
   }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TextObjectTest, LoadingRendersIntoATextureOfTheFramesSize)
 {

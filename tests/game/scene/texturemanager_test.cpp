@@ -28,8 +28,7 @@ public:
     ++mMade;
     if (name == str("missing"))
       return nullptr;
-    return new TTextureWrapper(boost::shared_ptr<TTexture>(), mPixels.data(), mWidth, mHeight,
-                               mWidth);
+    return new TTextureWrapper(boost::shared_ptr<TTexture>(), mPixels.data(), mWidth, mHeight, mWidth);
   }
   std::vector<TColor32> mPixels = std::vector<TColor32>(16, TColor32(0xFF000000u));
   unsigned mWidth = 4, mHeight = 4;
@@ -51,8 +50,7 @@ protected:
 };
 
 // A wrapper over a w x h image whose pixel (x, y) has the given alpha.
-TTextureWrapper* Wrapper(unsigned width, unsigned height,
-                         const std::function<unsigned(unsigned, unsigned)>& alpha)
+TTextureWrapper* Wrapper(unsigned width, unsigned height, const std::function<unsigned(unsigned, unsigned)>& alpha)
 {
   std::vector<TColor32> pixels(width * height);
   for (unsigned y = 0; y < height; ++y)
@@ -61,7 +59,7 @@ TTextureWrapper* Wrapper(unsigned width, unsigned height,
   return new TTextureWrapper(boost::shared_ptr<TTexture>(), pixels.data(), width, height, width);
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(TextureManagerTest, SameNameSharesOneWrapperUntilTheLastHandleGoes)
 {
@@ -136,9 +134,8 @@ TEST_F(TextureManagerTest, HandlesOutlivingTheManagerReleaseSafely)
 
 TEST(TextureWrapper, MaskLayoutHasPaddedRowsLeastSignificantBitFirst)
 {
-  std::unique_ptr<TTextureWrapper> wrapper(Wrapper(10, 2, [](unsigned x, unsigned y) {
-    return (x == 0 && y == 0) || x == 9 ? 0xFFu : 0u;
-  }));
+  std::unique_ptr<TTextureWrapper> wrapper(
+      Wrapper(10, 2, [](unsigned x, unsigned y) { return (x == 0 && y == 0) || x == 9 ? 0xFFu : 0u; }));
   EXPECT_EQ(2u, wrapper->GetStride());
   const uint8_t* mask = wrapper->GetMask();
   EXPECT_EQ(0x01, mask[0]);
@@ -151,8 +148,9 @@ TEST(TextureWrapper, MaskLayoutHasPaddedRowsLeastSignificantBitFirst)
 
 TEST(TextureWrapper, AnyAlphaAboveZeroIsSolid)
 {
-  std::unique_ptr<TTextureWrapper> wrapper(
-      Wrapper(3, 1, [](unsigned x, unsigned) { return x == 0 ? 1u : x == 1 ? 0u : 255u; }));
+  std::unique_ptr<TTextureWrapper> wrapper(Wrapper(3, 1, [](unsigned x, unsigned) {
+    return x == 0 ? 1u : x == 1 ? 0u : 255u;
+  }));
   EXPECT_TRUE(wrapper->hitTest(0, 0));
   EXPECT_FALSE(wrapper->hitTest(1, 0));
   EXPECT_TRUE(wrapper->hitTest(2, 0));
@@ -265,9 +263,7 @@ protected:
       return;
     mFile = std::string(QV_TEST_BUILD_DIR) + "/scene-half.png";
     // Left half opaque red, right half transparent.
-    ASSERT_TRUE(WriteTestPng(mFile, 10, 6, [](unsigned x, unsigned) {
-      return x < 5 ? 0xFFFF0000u : 0x00000000u;
-    }));
+    ASSERT_TRUE(WriteTestPng(mFile, 10, 6, [](unsigned x, unsigned) { return x < 5 ? 0xFFFF0000u : 0x00000000u; }));
     TTextureManager::Create();
   }
   void TearDown() override

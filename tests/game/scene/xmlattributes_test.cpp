@@ -19,7 +19,7 @@ TXmlNode Node(const char* name, const char* value)
   return node;
 }
 
-}  // namespace
+} // namespace
 
 TEST(XmlAttributes, SubStringFieldsAsDocumented)
 {

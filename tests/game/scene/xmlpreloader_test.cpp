@@ -23,7 +23,7 @@ protected:
   TVfsSandbox mSandbox;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(XmlPreloaderTest, ParsesListedFilesOncePerCallInNameOrder)
 {
@@ -64,18 +64,20 @@ TEST_F(XmlPreloaderTest, MissingOrEmptyConfigurationListsNothing)
 
 TEST_F(XmlPreloaderTest, GarbageEmptyOrWrongListsSayWhichFileIsAtFault)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     std::string text;
     const char* line;
   };
   const Case cases[] = {
-    {"empty", "", "ERROR: configs/preload_xmls.xml holds no \"preload_xmls\" list"},
-    {"garbage", "\x93\x01z{q}|\x7f\x85 plain words", "ERROR: configs/preload_xmls.xml holds no \"preload_xmls\" list"},
-    {"entry without a file", "<preload_xmls><!-- a note --><xml name='a.xml'/></preload_xmls>",
-     "ERROR: configs/preload_xmls.xml: its entry <xml> names no file"},
-    {"a flipped name", "<preload_xmls><xml file='rcenes/a.qxm'/></preload_xmls>",
-     "ERROR: configs/preload_xmls.xml lists rcenes/a.qxm, which does not exist"},
+      {"empty", "", "ERROR: configs/preload_xmls.xml holds no \"preload_xmls\" list"},
+      {"garbage", "\x93\x01z{q}|\x7f\x85 plain words",
+       "ERROR: configs/preload_xmls.xml holds no \"preload_xmls\" list"},
+      {"entry without a file", "<preload_xmls><!-- a note --><xml name='a.xml'/></preload_xmls>",
+       "ERROR: configs/preload_xmls.xml: its entry <xml> names no file"},
+      {"a flipped name", "<preload_xmls><xml file='rcenes/a.qxm'/></preload_xmls>",
+       "ERROR: configs/preload_xmls.xml lists rcenes/a.qxm, which does not exist"},
   };
   for (const Case& c : cases) {
     Write("configs/preload_xmls.xml", c.text);

@@ -20,18 +20,18 @@ protected:
     UseRealScreens();
     // A key at (100,100), a glove at (300,100) that proves a theory and points at suspect 2,
     // a vase (scenery) at (500,100), a back button at (700,500); two list lines.
-    WriteScene("scenes/search/museum.sxm", "museum_room",
-               "<object id='key' f='block' p='100,100'><states><st id='idle'/><st id='deleting' a='0'/></states></object>"
-               "<object id='glove' f='block' p='300,100'/>"
-               "<object id='vase' f='block' p='500,100'/>"
-               "<object id='back' f='block' p='700,500'><on_mouse_up><script>BackToMap()</script></on_mouse_up></object>"
-               "<object type='TTextObject' id='list_1' f='box' p='0,550'/>"
-               "<object type='TTextObject' id='list_2' f='box' p='0,575'/>"
-               "<object type='TTextObject' id='timer' f='box' p='600,10'/>");
-    WriteFile("configs/search/museum.xml",
-              "<search><objects><object id='key' label='Key'/>"
-              "<object id='glove' label='Glove' theory='glove' suspect='2'/>"
-              "<object id='ghost' label='Ghost'/></objects></search>");
+    WriteScene(
+        "scenes/search/museum.sxm", "museum_room",
+        "<object id='key' f='block' p='100,100'><states><st id='idle'/><st id='deleting' a='0'/></states></object>"
+        "<object id='glove' f='block' p='300,100'/>"
+        "<object id='vase' f='block' p='500,100'/>"
+        "<object id='back' f='block' p='700,500'><on_mouse_up><script>BackToMap()</script></on_mouse_up></object>"
+        "<object type='TTextObject' id='list_1' f='box' p='0,550'/>"
+        "<object type='TTextObject' id='list_2' f='box' p='0,575'/>"
+        "<object type='TTextObject' id='timer' f='box' p='600,10'/>");
+    WriteFile("configs/search/museum.xml", "<search><objects><object id='key' label='Key'/>"
+                                           "<object id='glove' label='Glove' theory='glove' suspect='2'/>"
+                                           "<object id='ghost' label='Ghost'/></objects></search>");
   }
   TTheGame* InMuseumSearch()
   {

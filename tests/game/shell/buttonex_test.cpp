@@ -13,7 +13,8 @@ protected:
   void SetUp() override
   {
     ShellWindowTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     Run("MakeDialog{ Recorder{ w = 600, h = 300, "
         "GButtonEx{ name = 'go', x = 10, y = 10, w = 100, h = 40, "
         "  Text{ name = 'label', x = 5, y = 8, w = 90, h = 24, label = 'Go' } }, "

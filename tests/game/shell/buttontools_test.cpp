@@ -13,7 +13,8 @@ protected:
   void SetUp() override
   {
     GLWidgetTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     ButtonTools::RegisterInScript(&script);
   }
   // A push button with the three state pictures, or without the first.

@@ -26,7 +26,8 @@ class ChoosePlayerTest : public ShellWindowTest
 protected:
   void Players(std::initializer_list<const char*> names)
   {
-    for (const char* name : names) settings->CreateNewUser(name);
+    for (const char* name : names)
+      settings->CreateNewUser(name);
   }
   int Count(const char* table)
   {
@@ -59,7 +60,8 @@ TEST_F(ChoosePlayerTest, OpeningHandsTheNamesAndTheCurrentPlayerToTheScript)
 
 TEST_F(ChoosePlayerTest, AtMostTenNamesAreListedButTheCountIsTheWholeNumber)
 {
-  for (int i = 0; i < 12; ++i) settings->CreateNewUser(str::getFormatted("P%d", i));
+  for (int i = 0; i < 12; ++i)
+    settings->CreateNewUser(str::getFormatted("P%d", i));
   Run(kScript);
   EXPECT_EQ(str("12"), Global("gCount"));
   EXPECT_EQ(10, Count("gNames"));

@@ -23,10 +23,7 @@ protected:
             .c_str());
     return Find<TCredits>("credits");
   }
-  str Column(TCredits* credits, int block, int column)
-  {
-    return credits->GetBlock(block).GetColumn(column).GetText();
-  }
+  str Column(TCredits* credits, int block, int column) { return credits->GetBlock(block).GetColumn(column).GetText(); }
 };
 
 } // namespace
@@ -79,7 +76,7 @@ TEST_F(CreditsTest, TheTextStandsStillForTheIntroThenScrollsAndLoopsFromBelow)
   const uint32_t start = timer.Now();
   const int total = credits->GetTotalHeight();
   ASSERT_GT(total, 0);
-  const int firstPass = total * 100;  // ms at 10 pixels a second
+  const int firstPass = total * 100; // ms at 10 pixels a second
   int top = 99;
   // The first frame comes as the window opens.
   ASSERT_TRUE(credits->ScrollTop(start, &top));
@@ -165,18 +162,19 @@ TEST_F(CreditsTest, TheFrameShowsTheHeaderInItsColourInsideTheWindowOnly)
 
 TEST_F(CreditsTest, AnEmptyOrGarbageFileIsReportedUnderItsName)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     std::string text;
     const char* line;
     int blocks;
   };
   const Case cases[] = {
-    {"empty", "", "ERROR: The credits file 'credits.txt' is empty", 0},
-    {"binary", std::string("Cast|Ann\n\x89PNG\x1a\x01\x02", 16),
-     "ERROR: The credits file 'credits.txt' is damaged at line 2 (not text)", 1},
-    {"zero byte", std::string("\0\0garbage\n", 10), "ERROR: The credits file 'credits.txt' is damaged at line 1", 0},
-    {"broken character", "Ann\n\xC3(\n", "ERROR: The credits file 'credits.txt' is damaged at line 2", 1},
+      {"empty", "", "ERROR: The credits file 'credits.txt' is empty", 0},
+      {"binary", std::string("Cast|Ann\n\x89PNG\x1a\x01\x02", 16),
+       "ERROR: The credits file 'credits.txt' is damaged at line 2 (not text)", 1},
+      {"zero byte", std::string("\0\0garbage\n", 10), "ERROR: The credits file 'credits.txt' is damaged at line 1", 0},
+      {"broken character", "Ann\n\xC3(\n", "ERROR: The credits file 'credits.txt' is damaged at line 2", 1},
   };
   for (const Case& c : cases) {
     testing::internal::CaptureStderr();

@@ -18,7 +18,8 @@ protected:
   void SetUp() override
   {
     ShellWindowTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     TOggDataSource::Register();
     for (int i = 1; i <= 4; ++i) {
       sandbox.WriteFile("assets/audio/sfx/sfx_typing_0" + std::to_string(i) + ".ogg",
@@ -50,7 +51,8 @@ protected:
   }
   void WaitForSilence()
   {
-    PumpUntil(sound, [&] { return Playing() == std::vector<size_t>(4, 0); }, 2.0);
+    PumpUntil(
+        sound, [&] { return Playing() == std::vector<size_t>(4, 0); }, 2.0);
   }
 
   TSoundManager sound;
@@ -88,7 +90,9 @@ TEST_F(CustomTextEditTest, TheOkButtonIsDisabledExactlyWhileTheTextIsBlank)
 {
   Run(("MakeDialog{ TextEdit{ name = 'name', x = 10, y = 10, w = 200, h = 30, label = '', "
        "  enablewindow = 'ok' }, "
-       "Button{ name = 'ok', x = 10, y = 100, graphics = { '" + Image("state0.png") + "' } }, "
+       "Button{ name = 'ok', x = 10, y = 100, graphics = { '" +
+       Image("state0.png") +
+       "' } }, "
        "TextEdit{ name = 'other', x = 10, y = 200, w = 200, h = 30, label = '', enablewindow = 'hint' }, "
        "Text{ name = 'hint', x = 300, y = 200, w = 200, h = 30, label = 'Type a name' } }")
           .c_str());
@@ -115,7 +119,8 @@ TEST_F(CustomTextEditTest, EveryFieldPlaysTheSameTypingSoundsAndARefusedCharacte
       "TextEdit{ name = 'b', x = 10, y = 100, w = 200, h = 30, label = '', length = 4 } }");
   TRandom random;
   std::vector<size_t> expected(4, 0);
-  for (int i = 0; i < 3; ++i) ++expected[size_t(int(4.0 * random.RandDouble()))];
+  for (int i = 0; i < 3; ++i)
+    ++expected[size_t(int(4.0 * random.RandDouble()))];
 
   Field("a");
   Type("abc");

@@ -81,8 +81,9 @@ protected:
   }
   bool Settled()
   {
-    return RunUntil([&] { return dialog->GetState() != THiscore::kWaitingForCategories &&
-                                 dialog->GetState() != THiscore::kWaitingForScores; });
+    return RunUntil([&] {
+      return dialog->GetState() != THiscore::kWaitingForCategories && dialog->GetState() != THiscore::kWaitingForScores;
+    });
   }
   // Shows the global list of the replies given.
   void ViewGlobal(const std::string& categories, const std::string& scores)
@@ -95,7 +96,8 @@ protected:
   int ShownRows()
   {
     int rows = 0;
-    for (int i = 1; i <= 10; ++i) rows += Shown(("name" + std::to_string(i)).c_str());
+    for (int i = 1; i <= 10; ++i)
+      rows += Shown(("name" + std::to_string(i)).c_str());
     return rows;
   }
 
@@ -325,7 +327,8 @@ TEST_F(HiscoreDialogTest, ALocalOnlyGameShowsTopPlayersAndMovesTheLeftPanel)
   TPlatform::SetConfig(TPlatform::kHiscoreLocalOnly, "1");
   Run("UpdateText()");
   EXPECT_TRUE(Shown("topplayers"));
-  for (const char* hidden : {"local", "global", "info", "eligible", "eligibleasterisk", "rightpanel", "rightpanelsmall"}) {
+  for (const char* hidden :
+       {"local", "global", "info", "eligible", "eligibleasterisk", "rightpanel", "rightpanelsmall"}) {
     EXPECT_FALSE(Shown(hidden)) << hidden;
   }
   TPlatform::SetConfig(TPlatform::kHiscoreLocalOnly, "");

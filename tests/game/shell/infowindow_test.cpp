@@ -34,14 +34,13 @@ protected:
   TFixedScores scores;
 };
 
-const char kResult[] =
-    "MakeDialog{ InfoWindow{ name = 'result', w = 400, h = 300, "
-    "Text{ name = 'objects', y = 0, w = 300, h = 30, label = '' }, "
-    "Text{ name = 'extra_time', y = 40, w = 300, h = 30, label = '' }, "
-    "Text{ name = 'no_hints', y = 80, w = 300, h = 30, label = '' }, "
-    "Text{ name = 'decals', y = 120, w = 300, h = 30, label = '' }, "
-    "Text{ name = 'puzzles', y = 160, w = 300, h = 30, label = '' }, "
-    "Text{ name = 'total', y = 200, w = 300, h = 30, label = '' } } }";
+const char kResult[] = "MakeDialog{ InfoWindow{ name = 'result', w = 400, h = 300, "
+                       "Text{ name = 'objects', y = 0, w = 300, h = 30, label = '' }, "
+                       "Text{ name = 'extra_time', y = 40, w = 300, h = 30, label = '' }, "
+                       "Text{ name = 'no_hints', y = 80, w = 300, h = 30, label = '' }, "
+                       "Text{ name = 'decals', y = 120, w = 300, h = 30, label = '' }, "
+                       "Text{ name = 'puzzles', y = 160, w = 300, h = 30, label = '' }, "
+                       "Text{ name = 'total', y = 200, w = 300, h = 30, label = '' } } }";
 
 } // namespace
 

@@ -14,7 +14,8 @@ protected:
   void SetUp() override
   {
     GLWidgetTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     TListBox::Registration();
     Run(("MakeDialog{ ListBox{ name = 'users', x = 10, y = 10, w = 300, h = 200, max_visible = 6, "
          "indent = 2, item = { w = 100, h = 20 }, "
@@ -30,7 +31,8 @@ protected:
 
   void Fill(int count)
   {
-    for (int i = 0; i < count; ++i) list->AddItem(str::getFormatted("item%d", i));
+    for (int i = 0; i < count; ++i)
+      list->AddItem(str::getFormatted("item%d", i));
   }
   // The pointer comes over the button first, as a real one does.
   void PressWindow(TWindow* window)
@@ -46,7 +48,8 @@ protected:
   {
     std::string text;
     for (TButton* row : list->GetRows()) {
-      if (!row->IsVisible()) continue;
+      if (!row->IsVisible())
+        continue;
       text += (text.empty() ? "" : " ") + std::string(row->GetLabel().c_str());
     }
     return text;

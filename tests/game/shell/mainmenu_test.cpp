@@ -17,7 +17,8 @@ protected:
   void SetUp() override
   {
     ShellWindowTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     TOggDataSource::Register();
     sandbox.WriteFile("assets/audio/music/mainmenumusic.ogg", ReadBytes(SoundFixture("tone030.ogg")));
     TFile::ScanForResources();
@@ -43,14 +44,16 @@ TEST_F(MainMenuTest, TheMenuMusicLoopsAtTheMusicLevelAndEndsWithTheWindow)
   ASSERT_EQ(1u, music->mInstances.size());
   boost::shared_ptr<TSoundInstance> playing = *music->mInstances.begin();
   // Longer than the track: it is still playing, so it loops.
-  PumpUntil(sound, [] { return false; }, 0.5);
+  PumpUntil(
+      sound, [] { return false; }, 0.5);
   EXPECT_TRUE(playing->mStream);
   Run("gBound = SetWelcomeName ~= nil SetWelcomeName()");
   EXPECT_TRUE(Truth("gBound"));
 
   Run("DestroyWindow('menu')");
   manager.ClearDestroyedWindows();
-  EXPECT_TRUE(PumpUntil(sound, [&] { return !playing->mStream; }, 2.0));
+  EXPECT_TRUE(PumpUntil(
+      sound, [&] { return !playing->mStream; }, 2.0));
   Run("gGone = SetWelcomeName == nil");
   EXPECT_TRUE(Truth("gGone"));
 }

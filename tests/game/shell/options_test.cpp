@@ -20,7 +20,8 @@ protected:
   void SetUp() override
   {
     ShellWindowTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     TOggDataSource::Register();
     sandbox.WriteFile("assets/audio/sfx/hover.ogg", ReadBytes(SoundFixture("tone030.ogg")));
     TFile::ScanForResources();
@@ -38,8 +39,12 @@ protected:
                          "', railmid = '" + Image("railmid.png") + "', railbot = '" + Image("railcap.png") +
                          "', hslider = true";
     Run(("MakeDialog{ OptionsWindow{ name = 'options', x = 50, y = 50, w = 600, h = 400, "
-         "Slider{ name = 'sfxlevelslider', x = 100, y = 50, w = 300, h = 30, " + slider + " }, "
-         "Slider{ name = 'musiclevelslider', x = 100, y = 120, w = 300, h = 30, " + slider + " }, "
+         "Slider{ name = 'sfxlevelslider', x = 100, y = 50, w = 300, h = 30, " +
+         slider +
+         " }, "
+         "Slider{ name = 'musiclevelslider', x = 100, y = 120, w = 300, h = 30, " +
+         slider +
+         " }, "
          "Button{ name = 'fullscreen', type = kToggle, x = 100, y = 200, w = 30, h = 30 }, "
          "Button{ name = 'mutebox', type = kToggle, x = 100, y = 250, w = 30, h = 30 } } }")
             .c_str());
@@ -118,7 +123,8 @@ TEST_F(OptionsTest, DraggingTheEffectsSliderLoopsTheHoverSoundUntilTheButtonIsRe
   EXPECT_FLOAT_EQ(effects->GetValue(), levels.Type(kSoundTypeEffects));
   Up(TPoint(thumb.x + 40, thumb.y));
   EXPECT_FALSE(options->IsHoverPlaying());
-  PumpUntil(sound, [&] { return HoverInstances() == 0; }, 1.0);
+  PumpUntil(
+      sound, [&] { return HoverInstances() == 0; }, 1.0);
   EXPECT_EQ(0u, HoverInstances());
 }
 
@@ -133,7 +139,8 @@ TEST_F(OptionsTest, TheMusicSliderChangesTheMusicAtOnceAndAFadeTakesItUp)
   music->SetValue(0.4f, false);
   EXPECT_EQ(std::vector<std::string>{"1001=0.4"}, levels.Take());
   EXPECT_FLOAT_EQ(0.4f, manager->GetMaxVolume());
-  for (int step = 0; step < 30 && manager->IsCrossFading(); ++step) manager->OnTimer();
+  for (int step = 0; step < 30 && manager->IsCrossFading(); ++step)
+    manager->OnTimer();
   EXPECT_FALSE(manager->IsCrossFading());
   EXPECT_FLOAT_EQ(0.4f, levels.Type(kSoundTypeMusicChannel1));
 }

@@ -13,7 +13,8 @@ protected:
   void SetUp() override
   {
     ShellWindowTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     Run("MakeDialog{ RolloverWindow{ name = 'area', x = 10, y = 10, w = 100, h = 50, "
         "  activate = 'tip', text = 'Opens the options' }, "
         "RolloverWindow{ name = 'blind', x = 300, y = 10, w = 100, h = 50 }, "

@@ -10,17 +10,16 @@
 
 namespace {
 
-const char kDialog[] =
-    "function SwitchModes(connecting) gConnecting = connecting end "
-    "PushModal('submit') "
-    "MakeDialog{ SubmitWindow{ name = 'submit', w = 600, h = 400, "
-    "  TextEdit{ name = 'nameedit', x = 10, y = 10, w = 200, h = 30, label = '' }, "
-    "  TextEdit{ name = 'accountedit', x = 10, y = 60, w = 200, h = 30, label = '' }, "
-    "  Button{ name = 'submittoserver', x = 10, y = 120, w = 100, h = 30 }, "
-    "  Text{ name = 'submiterror', x = 10, y = 200, w = 500, h = 30, label = '' }, "
-    "  Text{ name = 'submitconnect', x = 10, y = 240, w = 500, h = 30, label = 'Connecting' }, "
-    "  Button{ name = 'submiterrorok', x = 10, y = 300, w = 100, h = 30 } } } "
-    "EnableWindow('submiterror', false) EnableWindow('submiterrorok', false)";
+const char kDialog[] = "function SwitchModes(connecting) gConnecting = connecting end "
+                       "PushModal('submit') "
+                       "MakeDialog{ SubmitWindow{ name = 'submit', w = 600, h = 400, "
+                       "  TextEdit{ name = 'nameedit', x = 10, y = 10, w = 200, h = 30, label = '' }, "
+                       "  TextEdit{ name = 'accountedit', x = 10, y = 60, w = 200, h = 30, label = '' }, "
+                       "  Button{ name = 'submittoserver', x = 10, y = 120, w = 100, h = 30 }, "
+                       "  Text{ name = 'submiterror', x = 10, y = 200, w = 500, h = 30, label = '' }, "
+                       "  Text{ name = 'submitconnect', x = 10, y = 240, w = 500, h = 30, label = 'Connecting' }, "
+                       "  Button{ name = 'submiterrorok', x = 10, y = 300, w = 100, h = 30 } } } "
+                       "EnableWindow('submiterror', false) EnableWindow('submiterrorok', false)";
 
 class SubmitDialogTest : public HiscoreWindowTest
 {
@@ -28,7 +27,8 @@ protected:
   void SetUp() override
   {
     HiscoreWindowTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     settings->CreateNewUser("Ann");
     settings->LogHighScore(640, false, false);
   }
@@ -160,8 +160,8 @@ TEST_F(SubmitDialogTest, AFailedOrSilentServerShowsTheErrorAndTheDialogStays)
 TEST_F(SubmitDialogTest, ARedirectedOrCutReplyShowsWhyAndTheScoreWaitsToBeSent)
 {
   Open();
-  for (const TScriptedReply& reply : {TScriptedReply::Body("<hiscore><score/></hiscore>", 302),
-                                      TScriptedReply::Body("<hiscore><score/>")}) {
+  for (const TScriptedReply& reply :
+       {TScriptedReply::Body("<hiscore><score/></hiscore>", 302), TScriptedReply::Body("<hiscore><score/>")}) {
     server.QueueReply(reply);
     Run("EnableWindow('submiterror', false) gReturnValue = nil SubmitToServer('Jo', '', '', false, false)");
     ASSERT_TRUE(RunUntil([&] { return Shown("submiterror"); }));
@@ -170,8 +170,7 @@ TEST_F(SubmitDialogTest, ARedirectedOrCutReplyShowsWhyAndTheScoreWaitsToBeSent)
     EXPECT_EQ(2u, manager.GetModalStack().size());
     EXPECT_EQ(str(), Global("gReturnValue"));
     int score = 0;
-    EXPECT_TRUE(settings->mHiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, &score, nullptr,
-                                                      nullptr, 0));
+    EXPECT_TRUE(settings->mHiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, &score, nullptr, nullptr, 0));
     EXPECT_EQ(640, score);
   }
 }

@@ -290,7 +290,8 @@ TEST_F(SettingsTest, ANewDetectiveOnAFullDiskIsKeptAndWrittenWholeByTheNextSave)
 {
   TTmpfsMount disk;
   std::string why;
-  if (!disk.Mount(256 * 1024, &why)) QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
+  if (!disk.Mount(256 * 1024, &why))
+    QV_SKIP_UNLESS_REQUIRED("no small disk to fill: " << why);
   TFile::mUserDir = disk.Path().c_str();
   TSettings* settings = Make();
   settings->CreateNewUser("Holmes");

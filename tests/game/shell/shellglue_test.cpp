@@ -93,8 +93,8 @@ TEST_F(ShellGlueTest, SetAlphaReachesImagesOfTheTopDialogOnly)
 
 TEST_F(ShellGlueTest, ButtonsFromAStyleGetASizedPlacedLabel)
 {
-  TButton* button = Make("{ name = 'row', w = 120, h = 30, tw = 100, th = 20, tx = 6, ty = 4, fh = 2 }", "Ann",
-                         TPoint(40, 50));
+  TButton* button =
+      Make("{ name = 'row', w = 120, h = 30, tw = 100, th = 20, tx = 6, ty = 4, fh = 2 }", "Ann", TPoint(40, 50));
   EXPECT_EQ(str("row"), button->GetName());
   EXPECT_EQ(40, button->GetRect().left);
   EXPECT_EQ(50, button->GetRect().top);

@@ -83,7 +83,8 @@ protected:
   }
   void Type(const char* text)
   {
-    for (const char* p = text; *p; ++p) Send(TEvent::kChar, (unsigned char)*p);
+    for (const char* p = text; *p; ++p)
+      Send(TEvent::kChar, (unsigned char)*p);
   }
   void Click(int x, int y)
   {
@@ -91,8 +92,15 @@ protected:
     Send(TEvent::kMouseDown, 0, x, y);
     Send(TEvent::kMouseUp, 0, x, y);
   }
-  TModalWindow* Top() { return TWindowManager::GetInstance()->GetTopModalWindow(); }
-  template <class T> T* Find(const char* name) { return TWindow::GetCast<T>(Top()->GetChildWindow(name, -1)); }
+  TModalWindow* Top()
+  {
+    return TWindowManager::GetInstance()->GetTopModalWindow();
+  }
+  template <class T>
+  T* Find(const char* name)
+  {
+    return TWindow::GetCast<T>(Top()->GetChildWindow(name, -1));
+  }
   // Opens a dialog script over the menu, as a menu button does.
   void Open(const char* script)
   {
@@ -107,7 +115,8 @@ protected:
   }
   void Erase(int characters)
   {
-    for (int i = 0; i < characters; ++i) Send(TEvent::kChar, 8);
+    for (int i = 0; i < characters; ++i)
+      Send(TEvent::kChar, 8);
   }
   // The dialog's status line as the player sees it: empty while it is hidden.
   str Status(const char* name)
@@ -279,10 +288,12 @@ TEST_F(ShellScriptsTest, TheRegisterSaysWhyANameIsRefusedUntilTheNameChanges)
   EXPECT_EQ(str("No more than 24 characters fit here."), Status("status"));
   // The keys without text (Home, Delete, the arrows) are no refusals.
   Erase(1);
-  for (int key : {1, 4, 127, 28, 29}) Send(TEvent::kChar, key);
+  for (int key : {1, 4, 127, 28, 29})
+    Send(TEvent::kChar, key);
   EXPECT_EQ(str(), Status("status"));
-  EXPECT_EQ(str("Compare each suspect with the clues and click the culprit. Any other suspect you click is crossed out."),
-            GameString("checklist_hint"));
+  EXPECT_EQ(
+      str("Compare each suspect with the clues and click the culprit. Any other suspect you click is crossed out."),
+      GameString("checklist_hint"));
 }
 
 TEST_F(ShellScriptsTest, ADetectiveChosenFromTheRegisterIsWelcomedBack)

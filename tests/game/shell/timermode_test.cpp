@@ -13,7 +13,8 @@ protected:
   void SetUp() override
   {
     ShellWindowTest::SetUp();
-    if (IsSkipped()) return;
+    if (IsSkipped())
+      return;
     Run("MakeDialog{ TTimerMode{ name = 'mode', w = 600, h = 300, "
         "GButtonEx{ name = 'timeyesname', x = 10, y = 10, w = 100, h = 40 }, "
         "GButtonEx{ name = 'timenoname', x = 200, y = 10, w = 100, h = 40 }, "

@@ -122,7 +122,8 @@ TEST_F(FreePlayModeTest, TheRecordOfThreeLocationsIsByteExactAndReadsBack)
   expected.Str("configs/search/museum.xml");
   expected.U32(1).Str("02_museum").Str("plain").U32(0);
   expected.U32(6);
-  for (const char* category : {"Decal_found", "Extra_Time", "No_hints_used", "Object_Found", "Puzzles", "Total_round"}) {
+  for (const char* category :
+       {"Decal_found", "Extra_Time", "No_hints_used", "Object_Found", "Puzzles", "Total_round"}) {
     expected.Str(category).U32(std::string(category) == "Object_Found" ? 900 : 0);
   }
   expected.Str("-4");

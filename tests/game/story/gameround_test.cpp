@@ -18,8 +18,8 @@ protected:
   void SetUp() override
   {
     GameTest::SetUp();
-    const std::string table = StringTableXml({{"theory_glove", "The thief wore gloves"},
-                                              {"theory_window", "The window was forced"}});
+    const std::string table =
+        StringTableXml({{"theory_glove", "The thief wore gloves"}, {"theory_window", "The window was forced"}});
     mStrings.MergeStringBuffer(table.data(), table.size(), "test strings");
     UseGameStringTable(&mStrings);
   }
@@ -124,13 +124,14 @@ TEST_F(GameRoundTest, ChecklistSuspectsThatCannotBeReadLeaveNoneToCrossOut)
                      "<checklist_puzzle><scene file=\"x.sxm\"/><suspects nums=\"0,2\"/></checklist_puzzle>");
   mSandbox.WriteFile("assets/configs/cases/range.xml",
                      "<checklist_puzzle><scene file=\"x.sxm\"/><suspects nums=\"0,2,6\"/></checklist_puzzle>");
-  mSandbox.WriteFile("assets/configs/cases/nosuspects.xml", "<checklist_puzzle><scene file=\"x.sxm\"/></checklist_puzzle>");
+  mSandbox.WriteFile("assets/configs/cases/nosuspects.xml",
+                     "<checklist_puzzle><scene file=\"x.sxm\"/></checklist_puzzle>");
   TFile::ScanForResources();
   for (const char* checklist : {"configs/cases/short.xml", "configs/cases/range.xml", "configs/cases/nosuspects.xml",
                                 "configs/cases/missing.xml"}) {
     TXmlNode element;
-    element.ParseString((std::string("<case location_id=\"x\"><Puzzles ChecklistConfig=\"") + checklist +
-                         "\"/></case>").c_str());
+    element.ParseString(
+        (std::string("<case location_id=\"x\"><Puzzles ChecklistConfig=\"") + checklist + "\"/></case>").c_str());
     TCase c;
     ::testing::internal::CaptureStderr();
     c.LoadFromXml(element.GetChild("case"));
@@ -218,17 +219,9 @@ TEST_F(GameRoundTest, CaseRecordsAreByteExact)
   TBinaryBuffer intro;
   ASSERT_TRUE(museum->Save(&intro));
   // In state 1 the record ends after the found suspects.
-  EXPECT_EQ(TRecordBytes()
-                .I32(1)
-                .U32(1)
-                .Str("1. The thief wore gloves")
-                .U32(1)
-                .Str("icon_glove")
-                .U32(2)
-                .U32(4)
-                .U32(1)
-                .Get(),
-            BufferBytes(intro));
+  EXPECT_EQ(
+      TRecordBytes().I32(1).U32(1).Str("1. The thief wore gloves").U32(1).Str("icon_glove").U32(2).U32(4).U32(1).Get(),
+      BufferBytes(intro));
 
   museum->PlaySearchScreen();
   ScreenLog().clear();

@@ -123,7 +123,8 @@ TEST(Display, HidingTheCursorKeepsTheSystemCursorOutsideTheWindow)
   }
   SDL_WarpMouseInWindow(static_cast<SDL_Window*>(data->GetNativeWindow()), 100, 120);
   TEvent event;
-  for (int pumped = 0; pumped < 5; ++pumped) platform->GetEvent(&event);
+  for (int pumped = 0; pumped < 5; ++pumped)
+    platform->GetEvent(&event);
   ASSERT_TRUE(data->IsMouseInContent());
   EXPECT_EQ(100, data->GetMouse().x);
   EXPECT_EQ(120, data->GetMouse().y);
@@ -155,7 +156,8 @@ int CountDark(const std::vector<uint8_t>& frame, int left, int top, int right, i
   for (int y = top; y < bottom; ++y) {
     for (int x = left; x < right; ++x) {
       const uint8_t* pixel = &frame[(size_t(y) * 800 + x) * 4];
-      if (pixel[0] < 60 && pixel[1] < 60 && pixel[2] < 60) ++dark;
+      if (pixel[0] < 60 && pixel[1] < 60 && pixel[2] < 60)
+        ++dark;
     }
   }
   return dark;
@@ -170,7 +172,8 @@ TEST(Display, TheEngineDrawsItsCursorAtThePointerOnlyWhileItIsShown)
   platform->SetDisplay(800, 600, false);
   SDL_WarpMouseInWindow(static_cast<SDL_Window*>(platform->GetData()->GetNativeWindow()), 200, 150);
   TEvent event;
-  for (int pumped = 0; pumped < 5; ++pumped) platform->GetEvent(&event);
+  for (int pumped = 0; pumped < 5; ++pumped)
+    platform->GetEvent(&event);
   ASSERT_TRUE(platform->GetData()->IsMouseInContent());
 
   DrawWhiteFrame();
@@ -196,12 +199,13 @@ public:
   {
     sSpy = this;
     CursorCalls().create = [](SDL_Surface* surface, int hotX, int hotY) -> SDL_Cursor* {
-      if (sSpy->mRefuse) return nullptr;
+      if (sSpy->mRefuse)
+        return nullptr;
       sSpy->mHot = TPoint(hotX, hotY);
       sSpy->mPixels.clear();
       for (int row = 0; row < surface->h; ++row) {
-        const uint32_t* line = reinterpret_cast<const uint32_t*>(
-            static_cast<const uint8_t*>(surface->pixels) + size_t(row) * surface->pitch);
+        const uint32_t* line = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(surface->pixels) +
+                                                                 size_t(row) * surface->pitch);
         sSpy->mPixels.insert(sSpy->mPixels.end(), line, line + surface->w);
       }
       sSpy->mTokens.push_back(std::make_unique<char>());
@@ -213,7 +217,8 @@ public:
     CursorCalls().free = [](SDL_Cursor* cursor) {
       sSpy->mFreed.push_back(cursor);
       // SDL falls back to its default when the current cursor goes.
-      if (cursor == sSpy->mCurrent) sSpy->mCurrent = SDL_GetDefaultCursor();
+      if (cursor == sSpy->mCurrent)
+        sSpy->mCurrent = SDL_GetDefaultCursor();
     };
   }
   ~TCursorSpy()
@@ -239,7 +244,8 @@ void PointerTo(TPlatform* platform, int x, int y)
 {
   SDL_WarpMouseInWindow(static_cast<SDL_Window*>(platform->GetData()->GetNativeWindow()), x, y);
   TEvent event;
-  for (int pumped = 0; pumped < 5; ++pumped) platform->GetEvent(&event);
+  for (int pumped = 0; pumped < 5; ++pumped)
+    platform->GetEvent(&event);
 }
 
 } // namespace
@@ -376,15 +382,13 @@ TEST(Browser, TheAddressReachesTheOpenerAsOneArgumentWithoutAShell)
   TAppSandbox sandbox;
   const std::string bin = sandbox.Root() + "/bin";
   const std::string record = sandbox.Root() + "/arguments";
-  sandbox.WriteFile("bin/xdg-open",
-                    "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '" + record + "'\n");
+  sandbox.WriteFile("bin/xdg-open", "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '" + record + "'\n");
   chmod((bin + "/xdg-open").c_str(), 0755);
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
 
   const std::string marker = sandbox.Root() + "/injected";
-  const std::string url = "http://example.com/a b?x=1&y=$(touch " + marker + ")\";`touch " +
-                          marker + "`'";
+  const std::string url = "http://example.com/a b?x=1&y=$(touch " + marker + ")\";`touch " + marker + "`'";
   pid_t child = LaunchProgram("xdg-open", url.c_str());
   ASSERT_GT(child, 0);
   int status = 0;
@@ -404,7 +408,8 @@ TEST(Browser, HowTheOpenerEndedIsToldWithoutWaiting)
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   // Waits for the opener, a real process: there is no clock to inject.
   auto settle = [] {
-    for (int tries = 0; tries < 500 && LastBrowserStatus() == kBrowserOpening; ++tries) usleep(10000);
+    for (int tries = 0; tries < 500 && LastBrowserStatus() == kBrowserOpening; ++tries)
+      usleep(10000);
     return LastBrowserStatus();
   };
   std::filesystem::create_directories(bin);

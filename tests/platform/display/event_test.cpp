@@ -147,10 +147,10 @@ protected:
   FakeHost* host = nullptr;
 };
 
-#define EXPECT_EVENT(e, t, c)                                                                                  \
-  do {                                                                                                         \
-    EXPECT_EQ((e).type, (t));                                                                                  \
-    EXPECT_EQ((e).code, (c));                                                                                  \
+#define EXPECT_EVENT(e, t, c)                                                                                          \
+  do {                                                                                                                 \
+    EXPECT_EQ((e).type, (t));                                                                                          \
+    EXPECT_EQ((e).code, (c));                                                                                          \
   } while (0)
 
 TEST_F(EventQueueTest, GetEvent_QuitOnceThenCloseThenNewestQueuedThenIdle)
@@ -319,14 +319,14 @@ TEST_F(EventQueueTest, Keys_PlainModeGivesKeyDownFromKeyAndCharacterFromText)
 TEST_F(EventQueueTest, Keys_KeysWithoutTextGiveKeyDownThenCharacter)
 {
   gbQVUnicode = true;
-  const struct {
+  const struct
+  {
     uint32_t key;
     int code;
-  } table[] = {{kNativeKeyReturn, 13}, {kNativeKeyKeypadEnter, 13}, {kNativeKeyEscape, 27},
-               {kNativeKeyBackspace, 8}, {kNativeKeyTab, 9},        {kNativeKeyDelete, 127},
-               {kNativeKeyLeft, 28},     {kNativeKeyRight, 29},     {kNativeKeyUp, 30},
-               {kNativeKeyDown, 31},     {kNativeKeyHome, 1},       {kNativeKeyEnd, 4},
-               {kNativeKeyPageUp, 11},   {kNativeKeyPageDown, 12}};
+  } table[] = {{kNativeKeyReturn, 13}, {kNativeKeyKeypadEnter, 13}, {kNativeKeyEscape, 27}, {kNativeKeyBackspace, 8},
+               {kNativeKeyTab, 9},     {kNativeKeyDelete, 127},     {kNativeKeyLeft, 28},   {kNativeKeyRight, 29},
+               {kNativeKeyUp, 30},     {kNativeKeyDown, 31},        {kNativeKeyHome, 1},    {kNativeKeyEnd, 4},
+               {kNativeKeyPageUp, 11}, {kNativeKeyPageDown, 12}};
   for (const auto& row : table) {
     host->Push(Key(row.key));
     std::vector<TEvent> events = Drain();
@@ -436,7 +436,9 @@ TEST_F(EventQueueTest, Text_MalformedUtf8BecomesReplacementCharacters)
   EXPECT_EQ(DecodeUTF8("\xED\xA0\xBD"), std::vector<uint32_t>({0xFFFD})); // a lone surrogate
   EXPECT_EQ(DecodeUTF8("\xC0\xAF"), std::vector<uint32_t>({0xFFFD}));     // overlong
   EXPECT_EQ(DecodeUTF8("a\xE2\x82"), std::vector<uint32_t>({'a', 0xFFFD}));
-  EXPECT_EQ(DecodeUTF8("\xFF" "b"), std::vector<uint32_t>({0xFFFD, 'b'}));
+  EXPECT_EQ(DecodeUTF8("\xFF"
+                       "b"),
+            std::vector<uint32_t>({0xFFFD, 'b'}));
   EXPECT_EQ(DecodeUTF8("\xF4\x90\x80\x80"), std::vector<uint32_t>({0xFFFD})); // above U+10FFFF
 }
 

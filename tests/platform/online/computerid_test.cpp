@@ -10,8 +10,8 @@
 
 namespace {
 
-THardwareInterface Interface(char const* name, bool loopback, unsigned char a0, unsigned char a1,
-                             unsigned char a2, unsigned char a3, unsigned char a4, unsigned char a5)
+THardwareInterface Interface(char const* name, bool loopback, unsigned char a0, unsigned char a1, unsigned char a2,
+                             unsigned char a3, unsigned char a4, unsigned char a5)
 {
   THardwareInterface entry;
   entry.mName = name;
@@ -21,7 +21,10 @@ THardwareInterface Interface(char const* name, bool loopback, unsigned char a0, 
   return entry;
 }
 
-std::vector<THardwareInterface> NoInterfaces() { return {}; }
+std::vector<THardwareInterface> NoInterfaces()
+{
+  return {};
+}
 
 std::vector<THardwareInterface> OnlyLoopbackAndZero()
 {
@@ -33,12 +36,12 @@ std::vector<THardwareInterface> SeveralInterfaces()
 {
   // Listed out of name order; "eth0" wins over "wlan0", loopback and the zero address.
   return {Interface("wlan0", false, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF),
-          Interface("lo", true, 0x12, 0x12, 0x12, 0x12, 0x12, 0x12),
-          Interface("docker0", false, 0, 0, 0, 0, 0, 0),
+          Interface("lo", true, 0x12, 0x12, 0x12, 0x12, 0x12, 0x12), Interface("docker0", false, 0, 0, 0, 0, 0, 0),
           Interface("eth0", false, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55)};
 }
 
-class ComputerIdTest : public ::testing::Test {
+class ComputerIdTest : public ::testing::Test
+{
 protected:
   void TearDown() override { SetHardwareAddressSource(nullptr); }
 };

@@ -11,7 +11,8 @@
 
 namespace {
 
-class SimpleHttpTest : public ::testing::Test {
+class SimpleHttpTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -128,7 +129,8 @@ TEST_F(SimpleHttpTest, Replies_LargeBodyGrowsTheBufferAndStaysTerminated)
 
 TEST_F(SimpleHttpTest, Failures_RefusedSilentTruncatedAndOversizedEndAsFailed)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     TScriptedReply reply;
     bool refused;
@@ -148,9 +150,8 @@ TEST_F(SimpleHttpTest, Failures_RefusedSilentTruncatedAndOversizedEndAsFailed)
                   {"oversized with length", declared, false},
                   {"oversized without length", undeclared, false}};
   for (const Case& c : cases) {
-    std::string url = c.refused
-                        ? "http://127.0.0.1:" + std::to_string(TTestHttpServer::UnusedPort()) + "/"
-                        : mServer.Url();
+    std::string url =
+        c.refused ? "http://127.0.0.1:" + std::to_string(TTestHttpServer::UnusedPort()) + "/" : mServer.Url();
     if (!c.refused) {
       mServer.QueueReply(c.reply);
     }
@@ -177,11 +178,11 @@ TEST_F(SimpleHttpTest, Init_MidTransferAbandonsItAndTheServerSeesTheClose)
   ASSERT_EQ(TSimpleHttp::kRunning, http.GetStatus());
   // Keep polling until the request has been sent, then abandon it.
   PollWhile(
-    [&] {
-      http.GetStatus();
-      return mServer.Requests().empty() ? 0 : 1;
-    },
-    0, 5000);
+      [&] {
+        http.GetStatus();
+        return mServer.Requests().empty() ? 0 : 1;
+      },
+      0, 5000);
   http.Init(mServer.Url().c_str(), true);
   EXPECT_EQ(TSimpleHttp::kFailed, http.GetStatus());
   EXPECT_EQ(nullptr, http.GetContents());
@@ -217,4 +218,4 @@ TEST(SimpleHttpOffline, DisallowedScheme_Fails)
   EXPECT_EQ(TSimpleHttp::kFailed, PollWhile([&] { return http.GetStatus(); }, 0, 5000));
 }
 
-}  // namespace
+} // namespace

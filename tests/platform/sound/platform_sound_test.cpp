@@ -34,7 +34,8 @@ TEST(PlatformSound, SoundPlaysThroughThePlatformsManager)
   boost::shared_ptr<TSound> sound = TSound::Get("audio/tone010", true, 0);
   boost::shared_ptr<TSoundInstance> instance = sound->Play(false);
   ASSERT_TRUE(instance);
-  EXPECT_TRUE(PumpUntil(*platform.GetSoundManager(), [&] { return HasPlayedOut(instance); }, 2.0));
+  EXPECT_TRUE(PumpUntil(
+      *platform.GetSoundManager(), [&] { return HasPlayedOut(instance); }, 2.0));
   platform.ShutDownSound();
   EXPECT_EQ(platform.GetSoundManager(), nullptr);
   EXPECT_FALSE(sound->Play(false));

@@ -14,10 +14,10 @@
 
 namespace {
 
-class TRecordingCallBack : public TSoundCallBack {
+class TRecordingCallBack : public TSoundCallBack
+{
 public:
-  void OnComplete(boost::shared_ptr<TSoundInstance> instance,
-                  boost::shared_ptr<TSound> next) override
+  void OnComplete(boost::shared_ptr<TSoundInstance> instance, boost::shared_ptr<TSound> next) override
   {
     ++mCalls;
     mThread = std::this_thread::get_id();
@@ -34,7 +34,8 @@ public:
   std::function<void()> mThen;
 };
 
-class SoundTest : public ::testing::Test {
+class SoundTest : public ::testing::Test
+{
 protected:
   SoundTest() : mAssets({"tone010.ogg", "tone030.ogg", "stereo020.ogg"})
   {
@@ -45,7 +46,8 @@ protected:
   // Delivers notifications for a while, whatever happens.
   void PumpFor(double seconds)
   {
-    PumpUntil(mManager, [] { return false; }, seconds);
+    PumpUntil(
+        mManager, [] { return false; }, seconds);
   }
 
   TAssetManager mRegistry;
@@ -135,7 +137,8 @@ TEST_F(SoundTest, CompletionIsReportedOnceOnTheMainThread)
   boost::shared_ptr<TSoundInstance> instance = sound->Play(false);
   TRecordingCallBack callback;
   instance->SetCompleteAction(&callback, boost::shared_ptr<TSound>());
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return callback.mCalls > 0; }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager, [&] { return callback.mCalls > 0; }, 2.0));
   PumpFor(0.1);
   EXPECT_EQ(callback.mCalls, 1);
   EXPECT_EQ(callback.mThread, std::this_thread::get_id());
@@ -182,19 +185,18 @@ TEST_F(SoundTest, DetachedOrDestroyedCallbackIsNotCalled)
   first->SetCompleteAction(nullptr, boost::shared_ptr<TSound>());
 
   static int destroyedCalls = 0;
-  class TCountingCallBack : public TSoundCallBack {
+  class TCountingCallBack : public TSoundCallBack
+  {
   public:
-    void OnComplete(boost::shared_ptr<TSoundInstance>, boost::shared_ptr<TSound>) override
-    {
-      ++destroyedCalls;
-    }
+    void OnComplete(boost::shared_ptr<TSoundInstance>, boost::shared_ptr<TSound>) override { ++destroyedCalls; }
   };
   boost::shared_ptr<TSoundInstance> second = sound->Play(false);
   TCountingCallBack* destroyed = new TCountingCallBack;
   second->SetCompleteAction(destroyed, boost::shared_ptr<TSound>());
   delete destroyed;
 
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return HasPlayedOut(first) && HasPlayedOut(second); }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager, [&] { return HasPlayedOut(first) && HasPlayedOut(second); }, 2.0));
   EXPECT_EQ(detached.mCalls, 0);
   EXPECT_EQ(destroyedCalls, 0);
 }
@@ -204,7 +206,8 @@ TEST_F(SoundTest, DroppedHandlePlaysToItsEnd_ReleasedSoundStops)
   boost::shared_ptr<TSound> sound = TSound::Get("audio/tone010", true, 0);
   boost::weak_ptr<TSoundInstance> dropped = sound->Play(false);
   EXPECT_FALSE(dropped.expired());
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return dropped.expired(); }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager, [&] { return dropped.expired(); }, 2.0));
 
   boost::shared_ptr<TSound> released = TSound::Get("audio/tone030", false, 3);
   boost::shared_ptr<TSoundInstance> instance = released->Play(true);
@@ -251,17 +254,20 @@ TEST_F(SoundTest, ChainedSoundFollowsOnTheSameStream)
   TSoundStreamData* voice = stream->GetVoice();
   TRecordingCallBack callback;
   instance->SetCompleteAction(&callback, next);
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return callback.mCalls == 1; }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager, [&] { return callback.mCalls == 1; }, 2.0));
   EXPECT_EQ(callback.mThread, std::this_thread::get_id());
   EXPECT_FALSE(callback.mNext);
   EXPECT_EQ(instance->mStream, stream);
   EXPECT_EQ(instance->mSound.lock(), next);
   EXPECT_TRUE(first->GetData()->mInstances.empty());
-  uint64_t both = static_cast<uint64_t>(first->GetData()->mSource->GetRawLength() +
-                                        next->GetData()->mSource->GetRawLength());
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return voice->GetQueuedBytes() == both; }, 2.0));
+  uint64_t both =
+      static_cast<uint64_t>(first->GetData()->mSource->GetRawLength() + next->GetData()->mSource->GetRawLength());
+  ASSERT_TRUE(PumpUntil(
+      mManager, [&] { return voice->GetQueuedBytes() == both; }, 2.0));
   EXPECT_EQ(voice->GetRestarts(), 0u);
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return callback.mCalls == 2; }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager, [&] { return callback.mCalls == 2; }, 2.0));
   PumpFor(0.05);
   EXPECT_EQ(callback.mCalls, 2);
   EXPECT_EQ(instance->mStream, nullptr);
@@ -274,7 +280,8 @@ TEST_F(SoundTest, AfterTheSwitchOnlyTheNextSoundStopsTheStream)
   boost::shared_ptr<TSoundInstance> instance = first->Play(false);
   TRecordingCallBack callback;
   instance->SetCompleteAction(&callback, next);
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return callback.mCalls == 1; }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager, [&] { return callback.mCalls == 1; }, 2.0));
   EXPECT_TRUE(first->KillInstance(instance));
   EXPECT_EQ(mManager.GetLiveStreamCount(), 1u);
   instance->Kill();
@@ -294,7 +301,8 @@ TEST_F(SoundTest, CallbackMayPlayAndKillSounds)
     followUp = TSound::Get("audio/stereo020", false, 1003)->Play(false);
   };
   sting->Play(false)->SetCompleteAction(&callback, boost::shared_ptr<TSound>());
-  ASSERT_TRUE(PumpUntil(mManager, [&] { return followUp && HasPlayedOut(followUp); }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager, [&] { return followUp && HasPlayedOut(followUp); }, 2.0));
   EXPECT_EQ(callback.mCalls, 1);
 }
 

@@ -19,7 +19,8 @@
 namespace {
 
 // Stretches of 10 ms with their level (RMS of the left channel, full scale 1.0).
-struct TCapture {
+struct TCapture
+{
   int mRate = 0;
   std::vector<double> mLevels;
 
@@ -102,7 +103,8 @@ TCapture ReadCapture(const std::string& path)
   return capture;
 }
 
-class SoundCaptureTest : public ::testing::Test {
+class SoundCaptureTest : public ::testing::Test
+{
 protected:
   static void SetUpTestSuite()
   {
@@ -110,7 +112,8 @@ protected:
     sFolder = MakeTestFolder("capture");
     ASSERT_FALSE(sFolder.empty());
     std::string conf = "[general]\ndrivers = wave\nsample-type = int16\nfrequency = 44100\n"
-                       "channels = stereo\n[wave]\nfile = " + sFolder + "/cap.wav\n";
+                       "channels = stereo\n[wave]\nfile = " +
+                       sFolder + "/cap.wav\n";
     std::ofstream(sFolder + "/alsoft.conf") << conf;
     unsetenv("ALSOFT_DRIVERS");
     setenv("ALSOFT_CONF", (sFolder + "/alsoft.conf").c_str(), 1);
@@ -134,11 +137,13 @@ protected:
 
   static void Wait(TSoundManager& manager, double seconds)
   {
-    PumpUntil(manager, [] { return false; }, seconds);
+    PumpUntil(
+        manager, [] { return false; }, seconds);
   }
   static bool PlayOut(TSoundManager& manager, const boost::shared_ptr<TSoundInstance>& instance)
   {
-    return PumpUntil(manager, [&] { return HasPlayedOut(instance); }, 3.0);
+    return PumpUntil(
+        manager, [&] { return HasPlayedOut(instance); }, 3.0);
   }
 
   static std::string sFolder;

@@ -14,7 +14,8 @@
 
 namespace {
 
-class TCountingNotify : public TStreamNotify {
+class TCountingNotify : public TStreamNotify
+{
 public:
   void StreamFinished(TSoundStream*) override
   {
@@ -25,29 +26,29 @@ public:
   std::thread::id mThread;
 };
 
-class SoundManagerTest : public ::testing::Test {
+class SoundManagerTest : public ::testing::Test
+{
 protected:
   SoundManagerTest() { mManager.Init(false); }
 
   boost::shared_ptr<TSoundStream> Start(uint32_t bytes, int type, bool loop = false)
   {
     boost::shared_ptr<TSoundDataSource> source(new TPatternSource(bytes, 1, 200000));
-    boost::shared_ptr<TSoundStream> stream(
-        new TSoundStream(nullptr, new TStreamSpooler(source), loop, type, mNotify));
+    boost::shared_ptr<TSoundStream> stream(new TSoundStream(nullptr, new TStreamSpooler(source), loop, type, mNotify));
     EXPECT_TRUE(stream->Init(200000, 1, 16, 2.0f));
     stream->Play(true);
     return stream;
   }
-  float Gain(const boost::shared_ptr<TSoundStream>& stream)
-  {
-    return stream->GetVoice()->GetGain();
-  }
+  float Gain(const boost::shared_ptr<TSoundStream>& stream) { return stream->GetVoice()->GetGain(); }
   bool RunPassesUntil(const std::function<bool()>& done, double seconds)
   {
-    return PumpUntil(mManager, [&] {
-      mManager.InternalHandleNotifications(true);
-      return done();
-    }, seconds);
+    return PumpUntil(
+        mManager,
+        [&] {
+          mManager.InternalHandleNotifications(true);
+          return done();
+        },
+        seconds);
   }
 
   TSoundManager mManager;
@@ -115,10 +116,13 @@ TEST_F(SoundManagerTest, PlayedOutStreamsAreReportedByTheMainPassOnly)
   boost::weak_ptr<TSoundStream> first = Start(2000, 0);
   boost::weak_ptr<TSoundStream> second = Start(2000, 0);
   // Both neighbours finish in the same pass; the reports wait for the main thread.
-  ASSERT_TRUE(PumpUntil(mManager, [&] {
-    mManager.InternalHandleNotifications(true);
-    return mManager.GetFinishedStreamCount() == 2;
-  }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager,
+      [&] {
+        mManager.InternalHandleNotifications(true);
+        return mManager.GetFinishedStreamCount() == 2;
+      },
+      2.0));
   EXPECT_EQ(mNotify->mReports, 0);
   EXPECT_EQ(mManager.GetLiveStreamCount(), 1u);
   std::thread pass([&] { mManager.HandleNotifications(); });
@@ -173,8 +177,8 @@ TEST(SoundManagerThread, ThreeHundredSoundsAtOnce)
     started += instance->mStream ? 1 : 0;
   }
   EXPECT_GT(started, 16u);
-  EXPECT_TRUE(PumpUntil(manager, [&] { return manager.GetLiveStreamCount() == 0 &&
-                                              manager.GetFinishedStreamCount() == 0; }, 5.0));
+  EXPECT_TRUE(PumpUntil(
+      manager, [&] { return manager.GetLiveStreamCount() == 0 && manager.GetFinishedStreamCount() == 0; }, 5.0));
   EXPECT_EQ(callback.mCalls, static_cast<int>(started));
   EXPECT_TRUE(sound->GetData()->mInstances.empty());
 }

@@ -15,7 +15,8 @@
 
 namespace {
 
-class SoundNoDeviceTest : public ::testing::Test {
+class SoundNoDeviceTest : public ::testing::Test
+{
 protected:
   static void SetUpTestSuite()
   {
@@ -62,7 +63,8 @@ TEST_F(SoundNoDeviceTest, EveryCallIsSafeAndSilent)
     EXPECT_FLOAT_EQ(manager->GetVolume(1000), 0.25f);
     manager->AppActivate(false);
     manager->AppActivate(true);
-    PumpUntil(*manager, [] { return false; }, 0.1);
+    PumpUntil(
+        *manager, [] { return false; }, 0.1);
     EXPECT_EQ(manager->GetLiveStreamCount(), 0u);
     EXPECT_EQ(callback.mCalls, 0);
   }

@@ -13,7 +13,8 @@
 
 namespace {
 
-class TTimingCallBack : public TSoundCallBack {
+class TTimingCallBack : public TSoundCallBack
+{
 public:
   void OnComplete(boost::shared_ptr<TSoundInstance>, boost::shared_ptr<TSound>) override
   {
@@ -46,13 +47,16 @@ TEST(SoundStall, StalledThreadDoesNotCutTheSoundShort)
     ASSERT_TRUE(WaitUntil([&] { return voice->HasRunDry(); }, 1.0));
   }
   unsigned restarts = 0;
-  ASSERT_TRUE(PumpUntil(manager, [&] {
-    TSoundScopedLock lock(SoundManagerMutex::mMutex);
-    if (instance->mStream) {
-      restarts = voice->GetRestarts();
-    }
-    return callback.mCalls > 0;
-  }, 5.0));
+  ASSERT_TRUE(PumpUntil(
+      manager,
+      [&] {
+        TSoundScopedLock lock(SoundManagerMutex::mMutex);
+        if (instance->mStream) {
+          restarts = voice->GetRestarts();
+        }
+        return callback.mCalls > 0;
+      },
+      5.0));
   // Nothing was skipped: the device plays in real time, so the end cannot come early.
   double seconds = std::chrono::duration<double>(callback.mWhen - start).count();
   EXPECT_GE(seconds, 0.6);

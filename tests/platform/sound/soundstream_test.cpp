@@ -11,7 +11,8 @@
 
 namespace {
 
-class TRecordingNotify : public TStreamNotify {
+class TRecordingNotify : public TStreamNotify
+{
 public:
   void StreamFinished(TSoundStream* stream) override { ++mReports; }
   int mReports = 0;
@@ -63,7 +64,8 @@ TEST(StreamSpooler, LoopingAnEmptySourceEndsTheFill)
   EXPECT_FALSE(spooler.StreamToBuffer(64, buffer, &written, true));
   EXPECT_EQ(written, 0u);
   // A source whose length says more than it delivers ends the same way.
-  class TLyingSource : public TPatternSource {
+  class TLyingSource : public TPatternSource
+  {
   public:
     TLyingSource() : TPatternSource(0) {}
     int64_t GetRawLength() override { return 1000; }
@@ -84,7 +86,8 @@ TEST(StreamSpooler, WithoutASourceDeliversSilence)
   EXPECT_EQ(spooler.GetLength(), 0.0f);
 }
 
-class SoundStreamTest : public ::testing::Test {
+class SoundStreamTest : public ::testing::Test
+{
 protected:
   void SetUp() override { mManager.Init(false); }
 
@@ -105,8 +108,8 @@ protected:
 TEST(SoundStreamInit, NeedsARunningManager)
 {
   boost::shared_ptr<TSoundDataSource> source(new TPatternSource(1000));
-  boost::shared_ptr<TSoundStream> stream(new TSoundStream(
-      nullptr, new TStreamSpooler(source), false, 0, boost::shared_ptr<TStreamNotify>()));
+  boost::shared_ptr<TSoundStream> stream(
+      new TSoundStream(nullptr, new TStreamSpooler(source), false, 0, boost::shared_ptr<TStreamNotify>()));
   EXPECT_FALSE(stream->Init(44100, 1, 16, 2.0f));
   TSoundManager idle;
   EXPECT_FALSE(stream->Init(44100, 1, 16, 2.0f));
@@ -224,17 +227,19 @@ TEST_F(SoundStreamTest, ChainedSoundFollowsInTheSameStep)
   boost::shared_ptr<TRecordingNotify> secondTarget(new TRecordingNotify);
   boost::shared_ptr<TSoundDataSource> first(new TPatternSource(30000, 1, 200000));
   boost::shared_ptr<TSoundDataSource> second(new TPatternSource(20000, 1, 200000));
-  boost::shared_ptr<TSoundStream> stream(
-      new TSoundStream(nullptr, new TStreamSpooler(first), false, 0, firstTarget));
+  boost::shared_ptr<TSoundStream> stream(new TSoundStream(nullptr, new TStreamSpooler(first), false, 0, firstTarget));
   ASSERT_TRUE(stream->Init(200000, 1, 16, 2.0f));
   stream->SetNextStreamInfo(secondTarget, new TStreamSpooler(second));
   stream->Play(true);
   TSoundStreamData* voice = stream->GetVoice();
   EXPECT_EQ(voice->GetQueuedBytes(), 30000u);
-  ASSERT_TRUE(PumpUntil(mManager, [&] {
-    mManager.InternalHandleNotifications(true);
-    return voice->GetQueuedBytes() == 50000u;
-  }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager,
+      [&] {
+        mManager.InternalHandleNotifications(true);
+        return voice->GetQueuedBytes() == 50000u;
+      },
+      2.0));
   EXPECT_EQ(stream->mPreviousNotify.lock(), firstTarget);
   EXPECT_EQ(stream->mNotify.lock(), secondTarget);
   EXPECT_EQ(voice->GetRestarts(), 0u);
@@ -246,10 +251,13 @@ TEST_F(SoundStreamTest, ChainedSoundFollowsInTheSameStep)
   mManager.HandleNotifications();
   EXPECT_EQ(firstTarget->mReports, 1);
   stream.reset();
-  ASSERT_TRUE(PumpUntil(mManager, [&] {
-    mManager.InternalHandleNotifications(true);
-    return secondTarget->mReports == 1;
-  }, 2.0));
+  ASSERT_TRUE(PumpUntil(
+      mManager,
+      [&] {
+        mManager.InternalHandleNotifications(true);
+        return secondTarget->mReports == 1;
+      },
+      2.0));
   EXPECT_EQ(mManager.GetLiveStreamCount(), 0u);
 }
 

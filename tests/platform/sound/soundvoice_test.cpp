@@ -12,7 +12,8 @@
 
 namespace {
 
-class SoundVoiceTest : public ::testing::Test {
+class SoundVoiceTest : public ::testing::Test
+{
 protected:
   void SetUp() override
   {
@@ -23,8 +24,8 @@ protected:
   boost::shared_ptr<TSoundStream> MakeStream(uint32_t bytes, int rate)
   {
     boost::shared_ptr<TSoundDataSource> source(new TPatternSource(bytes, 1, rate));
-    return boost::shared_ptr<TSoundStream>(new TSoundStream(
-        nullptr, new TStreamSpooler(source), false, 0, boost::shared_ptr<TStreamNotify>()));
+    return boost::shared_ptr<TSoundStream>(
+        new TSoundStream(nullptr, new TStreamSpooler(source), false, 0, boost::shared_ptr<TStreamNotify>()));
   }
 
   // Runs refill steps of the one stream until the voice reports finished.
