@@ -19,6 +19,7 @@
 #include "platform/display/inputscript.h"
 #include "core/foundation/debug.h"
 #include "support/apptestutil.h"
+#include "support/faketimer.h"
 
 namespace {
 
@@ -71,6 +72,8 @@ TEST(Display, TheFirstSetDisplayMakesOneWindowAndOneBlackFrame)
 TEST(Display, FullScreenTwiceSucceedsAndBackToAWindow)
 {
   TAppSandbox sandbox;
+  // The switch's fade to black is waited for on this clock.
+  TFakeTimer clock;
   TPlatform* platform = sandbox.Start();
   platform->SetDisplay(800, 600, false);
   EXPECT_TRUE(platform->SetFullscreen(true));
