@@ -390,7 +390,9 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
   };
   for (const TMode& mode :
        {TMode{"1024x768x24", 512, 390}, TMode{"800x600x24", 400, 305}, TMode{"1280x720x24", 640, 366}}) {
-    const std::string steps = "until game: main menu shown\nwait 300\nkey alt+return\nwait 1200\nclick " +
+    // The click once the switch is done (its fade to black is waited for), as the picture fades back.
+    const std::string steps = "until game: main menu shown\nwait 300\nkey alt+return\n"
+                              "until display: fading back from black\nwait 500\nclick " +
                               std::to_string(mode.x) + " " + std::to_string(mode.y) + "\nwait 600\n" + kCloseAndLeave;
     TRun run = Run(steps, "", {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
                    {"xvfb-run", "-a", "-s", std::string("-screen 0 ") + mode.screen});
