@@ -44,8 +44,8 @@ public:
   static constexpr auto& kAdjustAnimatedParticles = TConfig::kAdjustAnimatedParticles;
   static constexpr auto& kFixButtonMaskScaling = TConfig::kFixButtonMaskScaling;
   static constexpr char kSpriteAlwaysTestChildren[] = "hittestchildren";
-  static constexpr char kHiscoreAnonymous[] = "hiscoreanon";
-  static constexpr char kHiscoreLocalOnly[] = "hiscorelocal";
+  static constexpr auto& kHiscoreAnonymous = TConfig::kHiscoreAnonymous;
+  static constexpr auto& kHiscoreLocalOnly = TConfig::kHiscoreLocalOnly;
   static constexpr auto& kEncryptionKey = TConfig::kEncryptionKey;
   static constexpr auto& kGameVersion = TConfig::kGameVersion;
   static constexpr char kPublisherName[] = "publisher";
