@@ -85,8 +85,9 @@ public:
   // Four 32-bit words, new on every call.
   void GenerateGUID(uint32_t* out);
 
-  // Listeners that scenes register; nothing runs this list, it only holds them until
-  // they are orphaned or the platform goes (then they are deleted).
+  // Texture-refresh listeners; nothing runs this list, it only holds them until they are
+  // orphaned or the platform goes (then they are deleted). The scenes keep theirs in the
+  // scene engine's own list.
   void AdoptTextureRefreshListener(TTask* task);
   bool OrphanTextureRefreshListener(TTask* task);
 
