@@ -2,7 +2,7 @@
 // out with a vector font in a box of its frame's size and rendered into a texture of its own.
 #include "scene/textobject.h"
 
-#include "platform/platform.h"
+#include "core/foundation/services.h"
 #include "core/foundation/stringtable.h"
 #include "core/foundation/xmlnode.h"
 #include "scene/binarybuffer.h"
@@ -21,8 +21,8 @@ const uint32_t kCentred = 5;
 // The label's localised string, or the text itself when the string table has no such label.
 str Localised(const str& text)
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  TStringTable* table = platform ? platform->GetStringTable() : nullptr;
+  IAppHost* host = TServices::Get().host;
+  TStringTable* table = host ? host->GetStringTable() : nullptr;
   if (!table)
     return text;
   bool quiet = table->IsQuiet();

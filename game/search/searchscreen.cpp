@@ -19,7 +19,7 @@
 #include "shell/shellglue.h"
 #include "media/soundlevels.h"
 #include "core/foundation/debug.h"
-#include "platform/sound/sound.h"
+#include "core/sound/soundplayer.h"
 #include "scene/binarybuffer.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
@@ -70,8 +70,8 @@ bool TSearchScreen::ReadEntries(const str& config)
   TXmlNode* sounds = search->GetChild("sounds");
   const str found = sounds ? sounds->GetAttribute("found") : str();
   const str miss = sounds ? sounds->GetAttribute("miss") : str();
-  mFoundSound = TSound::Get(found.empty() ? str(kFoundSound) : found, false, kSoundTypeEffects);
-  mMissSound = TSound::Get(miss.empty() ? str(kMissSound) : miss, false, kSoundTypeEffects);
+  mFoundSound = TSoundPlayer::Get(found.empty() ? str(kFoundSound) : found, false, kSoundTypeEffects);
+  mMissSound = TSoundPlayer::Get(miss.empty() ? str(kMissSound) : miss, false, kSoundTypeEffects);
   return true;
 }
 
@@ -269,9 +269,7 @@ void TSearchScreen::Missed()
 
 void TSearchScreen::Play(const boost::shared_ptr<TSound>& sound)
 {
-  if (sound) {
-    sound->Play(false);
-  }
+  TSoundPlayer::Play(sound, false);
 }
 
 void TSearchScreen::UpdatePanel()

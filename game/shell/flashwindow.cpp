@@ -5,7 +5,8 @@
 #include "core/window/modalwindow.h"
 #include "shell/flashmanager.h"
 #include "media/musicmanager.h"
-#include "platform/flashhost.h"
+#include "core/foundation/services.h"
+#include "core/window/windowscript.h"
 
 TWindow* TFlashWindowDynamicCreate()
 {
@@ -38,8 +39,11 @@ void TFlashWindow::PostChildrenInit(TWindowStyle& style)
 {
   TWindow::PostChildrenInit(style);
   StopMovie();
-  mHost = new TFlashHost(TFlashManager::GetInstance()->GetMovieName().c_str());
-  mHost->Start(false, true, true);
+  IMoviePlayer* movies = TServices::Get().movies;
+  mHost = movies ? movies->NewMovieHost(TFlashManager::GetInstance()->GetMovieName()) : nullptr;
+  if (mHost) {
+    mHost->Start(false, true, true);
+  }
 }
 
 void TFlashWindow::StopMovie()

@@ -6,7 +6,7 @@
 
 #include "core/window/window.h"
 
-class TFlashHost;
+class IMovieHost;
 
 class TFlashWindow : public TWindow
 {
@@ -25,10 +25,10 @@ public:
   void PostChildrenInit(TWindowStyle& style) override;
 
   void StopMovie();
-  TFlashHost* GetHost() const { return mHost; }
+  IMovieHost* GetHost() const { return mHost; }
 
 private:
-  TFlashHost* mHost = nullptr;
+  IMovieHost* mHost = nullptr;
 };
 
 TWindow* TFlashWindowDynamicCreate();

@@ -1,12 +1,12 @@
 // settings: players and their options in the preferences database, the hiscore service,
-// the display mode and the sound levels; talks to the platform, the window manager and
+// the display mode and the sound levels; talks to the window's display, the window manager and
 // its script, the analytics store and the music manager.
 #include "shell/settings.h"
 
 #include <cstdlib>
 
 #include "core/app/gamestate.h"
-#include "platform/platform.h"
+#include "core/foundation/services.h"
 #include "core/foundation/atomicfile.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
@@ -100,9 +100,9 @@ TSettings::TSettings()
   SetCurrentGameMode(kSettingsStory);
   SetCurrentUser(GetCurrentUser());
   TellOpenProblems();
-  if (TPlatform* platform = TPlatform::GetInstance()) {
+  if (IAppHost* host = TServices::Get().host) {
     mWatch = new TSaveWatch(this);
-    platform->AdoptTask(mWatch);
+    host->GetTaskList()->AdoptTask(mWatch);
     mWatch->SetDelay(kSaveWatchInterval, true, true, false);
   }
 }
@@ -363,8 +363,8 @@ void TSettings::ToggleSoundMute()
 
 bool TSettings::IsFullScreen()
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  return platform && platform->IsFullscreen();
+  IDisplayControl* display = TServices::Get().display;
+  return display && display->IsFullscreen();
 }
 
 void TSettings::UpdateFullScreen()
@@ -375,12 +375,12 @@ void TSettings::UpdateFullScreen()
 
 bool TSettings::ToggleFullScreen()
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  if (!platform) {
+  IDisplayControl* display = TServices::Get().display;
+  if (!display) {
     return false;
   }
-  const bool wanted = !platform->IsFullscreen();
-  if (!platform->SetFullscreen(wanted)) {
+  const bool wanted = !display->IsFullscreen();
+  if (!display->SetFullscreen(wanted)) {
     return false;
   }
   mPrefs->SetInt(kFullScreen, wanted ? 1 : 0, kGlobalUser, true);
@@ -404,8 +404,8 @@ void TSettings::InitGameToSettings()
   if (renderer) {
     renderer->SetOption("hint_antialias", "1");
   }
-  if (TPlatform* platform = TPlatform::GetInstance()) {
-    platform->SetDisplay(kScreenWidth, kScreenHeight, fullScreen);
+  if (IDisplayControl* display = TServices::Get().display) {
+    display->SetDisplay(kScreenWidth, kScreenHeight, fullScreen);
   }
   if (renderer) {
     renderer->SetOption("antialias", "0");

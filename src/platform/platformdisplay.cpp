@@ -111,6 +111,16 @@ class TPlatformDisplayHost : public TDisplayHost
 {
 public:
   explicit TPlatformDisplayHost(TPlatformData* data) : mData(data) {}
+  // The frame's facts in the one call before it, read from the window here.
+  TFrameFacts BeginFrame() override
+  {
+    mData->MakeCurrent();
+    TFrameFacts frame;
+    mData->GetDrawableSize(&frame.mDrawableWidth, &frame.mDrawableHeight);
+    frame.mDrawCursor = WantsSoftwareCursor();
+    frame.mPointer = mData->GetMouse();
+    return frame;
+  }
   void MakeCurrent() override { mData->MakeCurrent(); }
   void SwapBuffers() override { mData->SwapBuffers(); }
   void GetDrawableSize(int* width, int* height) override { mData->GetDrawableSize(width, height); }

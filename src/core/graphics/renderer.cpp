@@ -81,10 +81,12 @@ TDisplayBackend* TRenderer::GetDisplayHandler() const
 
 bool TRenderer::BeginDraw(bool copyFront)
 {
+  // Without a host (tests, tools that own their context) the frame has no window to know of.
+  TFrameFacts frame;
   if (TDisplayHost* host = TDisplayHost::Get()) {
-    host->MakeCurrent();
+    frame = host->BeginFrame();
   }
-  mData->mInDraw = GetDisplayHandler()->BeginDraw(copyFront);
+  mData->mInDraw = GetDisplayHandler()->BeginDraw(copyFront, frame);
   return mData->mInDraw;
 }
 

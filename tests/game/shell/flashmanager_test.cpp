@@ -26,7 +26,7 @@ public:
   void LoadHTML(const std::string&) override { mLocation = "about:blank"; }
   std::string Location() override { return mLocation; }
   // The movie's own end: it moves the page to the end page.
-  void Click(TFlashHost* host) { mLocation = "file://" + host->GetEndPagePath(); }
+  void Click(IMovieHost* host) { mLocation = "file://" + static_cast<TFlashHost*>(host)->GetEndPagePath(); }
 
   std::string mLocation;
   int mShown = 0;
