@@ -35,6 +35,16 @@ void SwitchTimer(TTheGame* game, bool on)
   }
 }
 
+// What a click or a key changed in a scene (a state without animation, say) is drawn at
+// once, not with whatever moves next.
+bool Shown(bool used)
+{
+  if (used) {
+    InvalidateGameScreen();
+  }
+  return used;
+}
+
 } // namespace
 
 TWindow* TGameWindowDynamicCreate()
@@ -110,12 +120,12 @@ void TGameWindow::Draw()
 
 bool TGameWindow::OnMouseDown(const TPoint& point)
 {
-  return mGame && mGame->OnMouseDown(point);
+  return Shown(mGame && mGame->OnMouseDown(point));
 }
 
 bool TGameWindow::OnMouseUp(const TPoint& point)
 {
-  return mGame && mGame->OnMouseUp(point);
+  return Shown(mGame && mGame->OnMouseUp(point));
 }
 
 bool TGameWindow::OnMouseMove(const TPoint& point)
@@ -125,7 +135,7 @@ bool TGameWindow::OnMouseMove(const TPoint& point)
 
 bool TGameWindow::OnKeyDown(char key, unsigned modifiers)
 {
-  return mGame && mGame->OnKeyDown(key, modifiers);
+  return Shown(mGame && mGame->OnKeyDown(key, modifiers));
 }
 
 void TGameWindow::OnKillFocus(TWindow* next)
