@@ -97,6 +97,36 @@ TEST_F(SubmitDialogTest, TheSendButtonIsThereOnlyWhileANameOrAnAccountIsTyped)
   EXPECT_TRUE(send->IsVisible());
 }
 
+TEST_F(SubmitDialogTest, BlanksAreNoNameTheSendButtonIsNotOfferedForAndNothingIsSent)
+{
+  Open();
+  TButton* send = Find<TButton>("submittoserver");
+  manager.SetFocus(Find<TTextEdit>("nameedit"));
+  Type("Jo");
+  Edited("nameedit");
+  ASSERT_TRUE(send->IsVisible());
+  Type("\b\b  ");
+  Edited("nameedit");
+  EXPECT_FALSE(send->IsVisible());
+  manager.SetFocus(Find<TTextEdit>("accountedit"));
+  Type(" ");
+  Edited("accountedit");
+  EXPECT_FALSE(send->IsVisible());
+
+  // Sent anyway, neither an empty nor a blank name leaves the computer, nor is it kept.
+  Run("SubmitToServer('', '', '', false, false) SubmitToServer('  ', ' ', '', false, false)");
+  EXPECT_FALSE(Truth("gConnecting"));
+  RunUntil([] { return false; }, 200);
+  EXPECT_TRUE(server.Requests().empty());
+  EXPECT_EQ(str(), settings->GetUserStr(TServerSubmit::kAnonymousName, "", 0));
+  // A blank account beside a name sends under the name.
+  server.QueueReply(TScriptedReply::Body("<hiscore/>"));
+  Run("SubmitToServer('Jo', '  ', '', false, false)");
+  ASSERT_TRUE(Closed());
+  EXPECT_EQ(str("Jo"), settings->GetUserStr(TServerSubmit::kAnonymousName, "", 0));
+  ASSERT_EQ(1u, server.Requests().size());
+}
+
 TEST_F(SubmitDialogTest, AQualifiedScoreClosesTheDialogWithQualifiedAndKeepsTheName)
 {
   Open();
