@@ -161,6 +161,9 @@ private:
 
   void RouteMouse(TEvent* event, TModalWindow* top);
   bool ListenerWalk(TEvent* event, bool leave);
+  // A window that came or went under a pointer at rest (a dialog opened or closed, a menu
+  // built) is told of the pointer as if it had moved there, so a button under it is lit.
+  void RefreshHover(TModalWindow* top, uint32_t modifiers);
   bool IsDescendantOrSelf(TWindow* window, TWindow* ancestor) const;
 
   static TWindowManager* sInstance;
@@ -182,6 +185,9 @@ private:
   bool mHighlightHover = false;
   bool mListenersChanged = false;
   TWindow* mHoverWindow = nullptr;
+  // Where the last mouse event put the pointer, while it is over the application's window.
+  bool mPointerKnown = false;
+  TPoint mPointer;
   std::list<TWindow*> mMouseListeners;
   TWindow* mFocus = nullptr;
   IWindowScript* mScript = nullptr;
