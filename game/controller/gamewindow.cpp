@@ -103,10 +103,29 @@ bool TGameWindow::OnTaskAnimate()
   ++mTicks;
   mTickedSinceFrame = true;
   game->OnTick(double(kTickPeriod));
-  if (animating || game->IsAnimating()) {
+  OfferPointerToNewInputScreen();
+  if (animating || (mGame && mGame->IsAnimating())) {
     InvalidateGameScreen();
   }
   return true;
+}
+
+void TGameWindow::OfferPointerToNewInputScreen()
+{
+  TSceneScreen* screen = mGame ? mGame->GetInputScreen() : nullptr;
+  if (screen == mInputScreen) {
+    return;
+  }
+  mInputScreen = screen;
+  TWindowManager* manager = TWindowManager::GetInstance();
+  TPoint pointer;
+  if (!screen || !manager || manager->GetHoverWindow() != this || !manager->GetPointer(&pointer)) {
+    return;
+  }
+  ScreenToClient(&pointer);
+  if (mGame->OnMouseMove(pointer)) {
+    InvalidateGameScreen();
+  }
 }
 
 void TGameWindow::Draw()

@@ -109,6 +109,13 @@ public:
   // True when the focus window lies in that layer (or is the layer).
   bool IsFocusInLayer(const TWindow* layer) const;
   TWindow* GetHoverWindow() const { return mHoverWindow; }
+  // Where the last mouse event put the pointer (screen coordinates); false while the pointer
+  // is out of the application's window or no mouse event came yet.
+  bool GetPointer(TPoint* point) const
+  {
+    *point = mPointer;
+    return mPointerKnown;
+  }
 
   // Mouse listeners: served every mouse event before (and instead of) the window under
   // the pointer.

@@ -16,6 +16,19 @@ public:
   bool OnKeyDown(char, unsigned) override { return true; }
 };
 
+// A title that keeps the pointer moves it is offered.
+class TMoveRecordingScreen : public TStubScreen
+{
+public:
+  bool OnMouseMove(const TPoint& point) override
+  {
+    moves.push_back(std::to_string(point.x) + "," + std::to_string(point.y));
+    return true;
+  }
+  static std::vector<std::string> moves;
+};
+std::vector<std::string> TMoveRecordingScreen::moves;
+
 class GameWindowTest : public GameTest
 {
 protected:
@@ -155,4 +168,27 @@ TEST_F(GameWindowTest, AClickOrKeyTheGameTakesIsDrawnWithoutWaitingForSomethingT
   Frame(20);
   EXPECT_FALSE(window->OnMouseUp(TPoint(400, 300)));
   EXPECT_FALSE(mManager.IsScreenInvalid());
+}
+
+TEST_F(GameWindowTest, AScreenThatComesToTakeTheInputHearsWhereThePointerRests)
+{
+  gScreenFactory.Register("TTitleScreen", &CreateScreen<TMoveRecordingScreen>);
+  TMoveRecordingScreen::moves.clear();
+  mScript->DoLuaString("PushModal( 'maingamewindow' ) "
+                       "MakeDialog{ GameWindow{ name = 'game', x = 0, y = 0, w = 800, h = 600 } }");
+  TGameWindow* window = TWindow::GetControl<TGameWindow>("game");
+  ASSERT_NE(nullptr, window);
+  // The pointer comes to rest while the title fades in and takes no input.
+  TEvent move(TEvent::kMouseMove, 0, 320, 240, 0);
+  mManager.HandleEvent(&move);
+  EXPECT_TRUE(TMoveRecordingScreen::moves.empty());
+  for (int i = 0; i < 20; ++i) {
+    Frame(20);
+  }
+  EXPECT_EQ(std::vector<std::string>{"320,240"}, TMoveRecordingScreen::moves);
+  // Once: a screen that keeps the input is not told again.
+  for (int i = 0; i < 5; ++i) {
+    Frame(20);
+  }
+  EXPECT_EQ(1u, TMoveRecordingScreen::moves.size());
 }
