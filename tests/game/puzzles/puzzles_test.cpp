@@ -152,11 +152,12 @@ TEST_F(PuzzlesTest, AWrongCardIsMarkedForHalfASecondBeforeTheSequenceStartsAgain
   // The game's cards: a hover look while the pointer is on them, and a wrong look.
   std::string cards;
   for (const char* card : {"card_a' p='100,300", "card_b' p='300,300", "card_c' p='500,300"}) {
-    cards += std::string("<object id='") + card +
-             "' f='block' st='normal'><states><st id='normal'/><st id='hover'/><st id='chosen'/><st id='wrong'/></states>"
-             "<on_mouse_in><script>setStateIfState($this.id,'hover',$this.id,'normal')</script></on_mouse_in>"
-             "<on_mouse_out><script>setStateIfState($this.id,'normal',$this.id,'hover')</script></on_mouse_out>"
-             "</object>";
+    cards +=
+        std::string("<object id='") + card +
+        "' f='block' st='normal'><states><st id='normal'/><st id='hover'/><st id='chosen'/><st id='wrong'/></states>"
+        "<on_mouse_in><script>setStateIfState($this.id,'hover',$this.id,'normal')</script></on_mouse_in>"
+        "<on_mouse_out><script>setStateIfState($this.id,'normal',$this.id,'hover')</script></on_mouse_out>"
+        "</object>";
   }
   WriteScene("scenes/puzzles/museum_sequence.sxm", "sequence", cards);
   MuseumAt(TCase::kSequenceStage);
@@ -165,7 +166,9 @@ TEST_F(PuzzlesTest, AWrongCardIsMarkedForHalfASecondBeforeTheSequenceStartsAgain
   Settle();
   TSuspectPuzzleSequence* sequence = dynamic_cast<TSuspectPuzzleSequence*>(game->GetCurrentScreen());
   ASSERT_NE(nullptr, sequence);
-  auto state = [sequence](const char* card) { return std::string(sequence->FindObject(card)->GetCurrentStateName().c_str()); };
+  auto state = [sequence](const char* card) {
+    return std::string(sequence->FindObject(card)->GetCurrentStateName().c_str());
+  };
 
   // The right card keeps its tick under the pointer.
   game->Draw();
