@@ -48,6 +48,13 @@ protected:
     manager.PostWindowMessage(new TMessage(TMessage::kTextEditChanged, entry, Find<TTextEdit>(entry)));
     manager.DispatchMessages();
   }
+  // Typing into an entry, as the player does after clicking it.
+  void TypeInto(const char* entry, const char* text)
+  {
+    manager.SetFocus(Find<TTextEdit>(entry));
+    Type(text);
+    Edited(entry);
+  }
   bool Closed()
   {
     return RunUntil([&] { return manager.GetModalStack().size() == 1; });
@@ -101,16 +108,11 @@ TEST_F(SubmitDialogTest, BlanksAreNoNameTheSendButtonIsNotOfferedForAndNothingIs
 {
   Open();
   TButton* send = Find<TButton>("submittoserver");
-  manager.SetFocus(Find<TTextEdit>("nameedit"));
-  Type("Jo");
-  Edited("nameedit");
+  TypeInto("nameedit", "Jo");
   ASSERT_TRUE(send->IsVisible());
-  Type("\b\b  ");
-  Edited("nameedit");
+  TypeInto("nameedit", "\b\b  ");
   EXPECT_FALSE(send->IsVisible());
-  manager.SetFocus(Find<TTextEdit>("accountedit"));
-  Type(" ");
-  Edited("accountedit");
+  TypeInto("accountedit", " ");
   EXPECT_FALSE(send->IsVisible());
 
   // Sent anyway, neither an empty nor a blank name leaves the computer, nor is it kept.
