@@ -50,7 +50,7 @@ public:
 
   void OnTick(double ms) override;
   // A fade or a scene changes what the screen draws with time.
-  bool IsAnimating() const;
+  virtual bool IsAnimating() const;
   using TGameScreen::Draw;
   void Draw(TSceneRenderer& renderer) override;
   // Offered to the scenes from the top one down, until one takes it.

@@ -1,5 +1,5 @@
-// flashwindow: the movie window: takes the focus of its layer, switches to the comic music
-// and starts the cinematic host for the flash manager's movie.
+// flashwindow: the movie window: takes the focus of its layer, starts the cinematic host for
+// the flash manager's movie and, when it plays, switches to the comic music.
 #include "shell/flashwindow.h"
 
 #include "core/window/modalwindow.h"
@@ -30,9 +30,6 @@ void TFlashWindow::Init(TWindowStyle& style)
   if (TModalWindow* layer = FindParentModal()) {
     layer->SetDefaultFocus(this);
   }
-  GMusicManager* music = GMusicManager::Instance();
-  music->StopMusic();
-  music->PlayMusic(kMusic, false, true, "");
 }
 
 void TFlashWindow::PostChildrenInit(TWindowStyle& style)
@@ -41,8 +38,12 @@ void TFlashWindow::PostChildrenInit(TWindowStyle& style)
   StopMovie();
   IMoviePlayer* movies = TServices::Get().movies;
   mHost = movies ? movies->NewMovieHost(TFlashManager::GetInstance()->GetMovieName()) : nullptr;
-  if (mHost) {
-    mHost->Start(false, true, true);
+  // The comic music goes with a movie that plays; a movie nothing can show leaves the music
+  // as it is, for the next screen to cross-fade from.
+  if (mHost && mHost->Start(false, true, true)) {
+    GMusicManager* music = GMusicManager::Instance();
+    music->StopMusic();
+    music->PlayMusic(kMusic, false, true, "");
   }
 }
 

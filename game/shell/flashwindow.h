@@ -1,5 +1,6 @@
 // flashwindow: the window ("FlashWindow") that the movie dialog "scripts/flashwindow.lua"
-// creates; it owns the cinematic host for as long as the movie plays and plays the comic music.
+// creates; it owns the cinematic host for as long as the movie plays and plays the comic music
+// while a movie does.
 #pragma once
 
 #include <cstdint>

@@ -191,6 +191,8 @@ bool THiscore::OnMessage(TMessage* message)
   } else {
     return false;
   }
+  // The browser's failure was news about the table it was asked from.
+  Show(kPrivacyError, false);
   UpdateText();
   UpdateButtons();
   return handled;

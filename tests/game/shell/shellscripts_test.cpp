@@ -236,6 +236,39 @@ TEST_F(ShellScriptsTest, EveryDialogBuildsTheWindowsItsClassLooksFor)
   ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
 }
 
+TEST_F(ShellScriptsTest, TheSubmitFormOffersSendOnlyWhileANameIsTyped)
+{
+  SignIn("Marple");
+  Open("scripts/submit.lua");
+  TButton* send = Find<TButton>("submittoserver");
+  ASSERT_NE(nullptr, send);
+  EXPECT_FALSE(send->IsVisible());
+  Type("Jo");
+  EXPECT_TRUE(send->IsVisible());
+  // Erased with Delete as with Backspace, the name takes the button along.
+  Send(TEvent::kKeyDown, TEvent::kLeft);
+  Send(TEvent::kKeyDown, TEvent::kLeft);
+  Send(TEvent::kKeyDown, TEvent::kDelete);
+  Send(TEvent::kKeyDown, TEvent::kDelete);
+  EXPECT_EQ(str(), Find<TTextEdit>("nameedit")->GetText());
+  EXPECT_FALSE(send->IsVisible());
+  Type("  ");
+  EXPECT_FALSE(send->IsVisible());
+  // Return presses no button that is not offered: nothing goes out.
+  Send(TEvent::kKeyDown, TEvent::kEnter);
+  Send(TEvent::kChar, TEvent::kEnter);
+  Pump(5);
+  ASSERT_NE(nullptr, Find<TServerSubmit>("submit"));
+  EXPECT_FALSE(Find<TWindow>("submitconnect")->IsVisible());
+  // Back from an error the form offers Send again only for a name.
+  RunGameLua("SwitchModes(true) SwitchModes(false)");
+  EXPECT_FALSE(send->IsVisible());
+  Type("Jo");
+  RunGameLua("SwitchModes(true) SwitchModes(false)");
+  EXPECT_TRUE(send->IsVisible());
+  Close();
+}
+
 TEST_F(ShellScriptsTest, ARenamedAndADeletedDetectiveThroughTheRegister)
 {
   SignIn("Marple");
