@@ -298,7 +298,7 @@ bool TSearchScreen::Save(TBinaryBuffer* buffer)
 bool TSearchScreen::LoadSaved(TBinaryBuffer* buffer)
 {
   str config;
-  if (!LoadString(buffer, config)) {
+  if (!LoadString(buffer, config) || !IsExpectedConfig(config, GetExpectedConfig(), buffer)) {
     return false;
   }
   ReadEntries(config);
@@ -318,7 +318,15 @@ bool TSearchScreen::LoadSaved(TBinaryBuffer* buffer)
   if (!TSceneScreen::LoadSaved(buffer)) {
     return false;
   }
-  DropUnseen();
+  // The room was saved with every object left to find in its scenes (those the room lacks
+  // were dropped when it was first set up): one that is missing is the record's damage, not
+  // the configuration's.
+  for (const str& name : mRemaining) {
+    if (!FindObject(name)) {
+      buffer->Fail("of a search room (an object left to find is not in its scenes)");
+      return false;
+    }
+  }
   UpdatePanel();
   return true;
 }
