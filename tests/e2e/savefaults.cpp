@@ -734,10 +734,12 @@ TRow RunDamage(const TScenario& scenario, const TPlace& place, std::string* skip
   if (!MakeDamage(scenario.fault, user, &kept, &copy, skipped))
     return TRow();
   skipped->clear();
-  const std::string steps = scenario.fault == eCutRecord                                        ? StoryScript(true)
-                            : scenario.fault == eRefusedRecord || scenario.fault == eCutFileEnd ? StoryScript(false)
-                            : scenario.fault == eFolderForFile                                  ? kNewDetectiveScript
-                                                                                                : kRestartScript;
+  // A cut at the file's end may strike a value (read when the menu shows) or the file's own
+  // structure (found as it opens): the start tells either.
+  const std::string steps = scenario.fault == eCutRecord       ? StoryScript(true)
+                            : scenario.fault == eRefusedRecord ? StoryScript(false)
+                            : scenario.fault == eFolderForFile ? kNewDetectiveScript
+                                                               : kRestartScript;
   const TRun run = RunGame(place, steps + kCloseAndLeave, TTriggers(), nullptr);
   std::ofstream(place.folder + "/run.txt") << run.log;
 
@@ -779,7 +781,8 @@ TRow RunDamage(const TScenario& scenario, const TPlace& place, std::string* skip
   if (!disk.holmes && holmes)
     row.disk += " (in the copy, as told)";
   row.good = run.finished && told && keptWhole && holmes && clean && named && keyNamed;
-  row.verdict = row.good                ? "told, and the damaged data kept aside"
+  row.verdict = row.good                ? (scenario.fault == eFolderForFile ? "told, and the folder left alone"
+                                                                            : "told, and the damaged data kept aside")
                 : !told                 ? "NOT SAID"
                 : !keptWhole || !holmes ? "LOST"
                 : !named || !keyNamed   ? "told, but its line names the wrong thing"

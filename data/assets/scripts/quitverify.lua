@@ -18,20 +18,7 @@ elseif gQuitAsked then
 else
   gQuitAsked = true
   AnswerCloseRequest( "asking" )
-  local unsaved = SaveBeforeQuit()
-  -- Notices that wait (a save that failed just now) come before the question, not over it.
-  local notice = TakeSaveNotice()
-  while notice ~= "" do
-    gSaveNotice = notice
-    DoModal( "scripts/savenotice.lua" )
-    notice = TakeSaveNotice()
-  end
-  local leave
-  if unsaved ~= "" then
-    leave = AskYesNo( "quit_unsaved", unsaved )
-  else
-    leave = AskYesNo( "quit_title" )
-  end
+  local leave = ConfirmLeaving( "quit_title" )
   gQuitAsked = nil
   GameLog( "quit answered: " .. ( leave and "yes" or "no" ) )
   if leave then

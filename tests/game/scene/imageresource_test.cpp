@@ -115,7 +115,6 @@ TEST(ImageResource, AFrameOfAnImpossibleSizeIsARecordsDamage)
     image.WriteI32(-1);
     TBinaryBuffer in;
     ReloadBuffer(image, &in);
-    in.KeepFaultsQuiet();
     CanlImageResource loaded;
     EXPECT_FALSE(loaded.Load(&in)) << side;
     EXPECT_TRUE(in.Failed());

@@ -408,6 +408,12 @@ TEST_F(ShellScriptsTest, TheQuitTriesOnceMoreAndItsQuestionSaysWhatCouldNotBeWri
   Close();
   EXPECT_EQ(nullptr, Find<TText>("question"));
   EXPECT_TRUE(gSettings->mPrefs->HasUnsavedChanges());
+  // The menu's Quit, which asks nothing while all is written, asks the same.
+  Click(400, 526);
+  question = Find<TText>("question");
+  ASSERT_NE(nullptr, question);
+  EXPECT_NE(std::string::npos, std::string(question->GetText().c_str()).find("could not be written"));
+  Close();
 
   ASSERT_TRUE(other.Run("COMMIT"));
   Send(TEvent::kClose, 0);
