@@ -63,6 +63,7 @@ protected:
   }
   void TearDown() override
   {
+    mOther.reset();
     EndGame();
     unsetenv("QV_WINDOWED");
   }
@@ -134,7 +135,18 @@ protected:
     Pump(5);
   }
 
+  // Signs a detective in, then has another program hold the detectives' file exclusively.
+  TOtherProgram& SignInWhileAnotherProgramHoldsTheFile(const char* name)
+  {
+    SignIn(name);
+    EXPECT_NE(nullptr, Find<TMainMenu>("menu"));
+    mOther.reset(new TOtherProgram(std::string(std::getenv("QV_HOME")) + "/user/prefsdb.dat"));
+    EXPECT_TRUE(mOther->Run("BEGIN EXCLUSIVE"));
+    return *mOther;
+  }
+
   TAppSandbox sandbox;
+  std::unique_ptr<TOtherProgram> mOther;
   std::unique_ptr<TGameLoop> mLoop;
   TPlatform* platform = nullptr;
 };
@@ -341,10 +353,7 @@ TEST_F(ShellScriptsTest, DeletingADetectiveAsksFirstAndNoKeepsThem)
 // once: the next failed save opens no second dialog.
 TEST_F(ShellScriptsTest, ASaveHeldUpIsToldOnceInADialogOverTheGame)
 {
-  SignIn("Marple");
-  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
-  TOtherProgram other(std::string(std::getenv("QV_HOME")) + "/user/prefsdb.dat");
-  ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
+  TOtherProgram& other = SignInWhileAnotherProgramHoldsTheFile("Marple");
   // The settings look at the saves every second of their own: the clock stands, so only the
   // looks the test asks for happen.
   TFakeTimer stands(TPlatform::Timer());
@@ -381,10 +390,7 @@ TEST_F(ShellScriptsTest, ASaveHeldUpIsToldOnceInADialogOverTheGame)
 // the same quit writes it and asks the plain question.
 TEST_F(ShellScriptsTest, TheQuitTriesOnceMoreAndItsQuestionSaysWhatCouldNotBeWritten)
 {
-  SignIn("Marple");
-  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
-  TOtherProgram other(std::string(std::getenv("QV_HOME")) + "/user/prefsdb.dat");
-  ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
+  TOtherProgram& other = SignInWhileAnotherProgramHoldsTheFile("Marple");
   // The settings' own look at the saves stands with the clock: only the quit can tell.
   TFakeTimer stands(TPlatform::Timer());
   ::testing::internal::CaptureStderr();
