@@ -766,7 +766,10 @@ TRow RunDamage(const TScenario& scenario, const TPlace& place, std::string* skip
   const TRun restart = RunGame(place, std::string(kRestartScript) + kCloseAndLeave, TTriggers(), nullptr);
   std::ofstream(place.folder + "/restart.txt") << restart.log;
   const TDisk disk = ReadDisk(place.home);
-  row.disk += disk.holmes ? ", Holmes intact" : ", Holmes LOST";
+  // A cut that SQLite's own check finds is the whole file's damage: its players are in the copy
+  // only, and the notice says that a new register starts.
+  const bool holmes = disk.holmes || (scenario.fault == eCutFileEnd && Has(run.log, "a new register starts"));
+  row.disk += disk.holmes ? ", Holmes intact" : holmes ? ", Holmes in the copy only, as told" : ", Holmes LOST";
   const bool clean = !Has(restart.log, "ERROR: ");
   if (!clean)
     row.disk += ", errors after a restart";
@@ -775,11 +778,6 @@ TRow RunDamage(const TScenario& scenario, const TPlace& place, std::string* skip
   const size_t first = run.log.find("ERROR: ");
   const bool named = scenario.fault != eRefusedRecord || first == run.log.find("ERROR: The saved game");
   const bool keyNamed = scenario.fault != eCutRecord || Has(run.log, "\"story_savegame\"");
-  // A cut that SQLite's own check finds is the whole file's damage: its players are in the copy
-  // only, and the notice says that a new register starts.
-  const bool holmes = disk.holmes || (scenario.fault == eCutFileEnd && Has(run.log, "a new register starts"));
-  if (!disk.holmes && holmes)
-    row.disk += " (in the copy, as told)";
   row.good = run.finished && told && keptWhole && holmes && clean && named && keyNamed;
   row.verdict = row.good                ? (scenario.fault == eFolderForFile ? "told, and the folder left alone"
                                                                             : "told, and the damaged data kept aside")
