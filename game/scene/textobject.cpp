@@ -2,6 +2,7 @@
 // out with a vector font in a box of its frame's size and rendered into a texture of its own.
 #include "scene/textobject.h"
 
+#include "core/foundation/debug.h"
 #include "core/foundation/services.h"
 #include "core/foundation/stringtable.h"
 #include "core/foundation/xmlnode.h"
@@ -44,6 +45,14 @@ void TTextObject::load_set_frame(int frame)
     return;
   unsigned width = TruncateToUnsigned(image->mW);
   unsigned height = TruncateToUnsigned(image->mH);
+  if (width > kMaxSide || height > kMaxSide) {
+    // Damage: no text is that large, and its blank mask would take gigabytes.
+    WriteDbg("ERROR: Text object %s: its frame of %u x %u is larger than any text; it shows nothing", GetId().c_str(),
+             width, height);
+    mFrame = -1;
+    mTexture = TTextureWrapperRef();
+    return;
+  }
   boost::shared_ptr<TTexture> texture = TSceneRenderer::Get()->CreateTexture(width, height);
   // Blank, so nothing of it is solid: the mask needs no read-back.
   mTexture = TTextureWrapperRef(new TTextureWrapper(texture, nullptr, width, height, width));

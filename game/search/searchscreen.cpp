@@ -296,7 +296,7 @@ bool TSearchScreen::Save(TBinaryBuffer* buffer)
 bool TSearchScreen::LoadSaved(TBinaryBuffer* buffer)
 {
   str config;
-  if (!LoadString(buffer, config)) {
+  if (!LoadString(buffer, config) || !IsExpectedConfig(config, GetExpectedConfig(), buffer)) {
     return false;
   }
   ReadEntries(config);
@@ -316,7 +316,15 @@ bool TSearchScreen::LoadSaved(TBinaryBuffer* buffer)
   if (!TSceneScreen::LoadSaved(buffer)) {
     return false;
   }
-  DropUnseen();
+  // The room was saved with every object left to find in its scenes (those the room lacks
+  // were dropped when it was first set up): one that is missing is the record's damage, not
+  // the configuration's.
+  for (const str& name : mRemaining) {
+    if (!FindObject(name)) {
+      buffer->Fail("of a search room (an object left to find is not in its scenes)");
+      return false;
+    }
+  }
   UpdatePanel();
   return true;
 }
