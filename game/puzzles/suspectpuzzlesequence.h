@@ -20,6 +20,7 @@ public:
   unsigned GetProgress() const { return mProgress; }
 
   bool OnMouseDown(const TPoint& point) override;
+  bool IsDone() const override { return mProgress >= mSequence.size(); }
 
 protected:
   // The cards picked so far.
