@@ -15,7 +15,21 @@
 
 namespace {
 
-using TheGameTest = GameTest;
+class TheGameTest : public GameTest
+{
+protected:
+  // The result dialog closed by the player; its end reaches the waiting script with the next
+  // frames' messages.
+  void CloseResultDialog()
+  {
+    mManager.PopModal("scripts/result.lua");
+    for (int i = 0; i < 3; ++i) {
+      TEvent idle(TEvent::kIdle, 0, 0, 0, 0);
+      mManager.HandleEvent(&idle);
+      RunTasks(20);
+    }
+  }
+};
 
 std::set<std::pair<std::string, std::string>> TakenRows(const std::string& log)
 {
@@ -335,13 +349,7 @@ TEST_F(TheGameTest, TheFreePlayScoreShowsInTheResultDialogUntilItCloses)
   ASSERT_NE(nullptr, game->GetFreePlayMapScreen());
   EXPECT_EQ(game->GetFreePlayMapScreen(), game->GetCurrentScreen());
   EXPECT_FALSE(game->GetCurrentScreen()->IsFading());
-  mManager.PopModal("scripts/result.lua");
-  // The dialog's end reaches the waiting script with the next frames' messages.
-  for (int i = 0; i < 3; ++i) {
-    TEvent idle(TEvent::kIdle, 0, 0, 0, 0);
-    mManager.HandleEvent(&idle);
-    RunTasks(20);
-  }
+  CloseResultDialog();
   EXPECT_EQ(stFreePlayMap, game->GetState());
   EXPECT_EQ("maingamewindow", mManager.GetTopModalWindow()->GetName());
 }
@@ -378,12 +386,7 @@ TEST_F(TheGameTest, TheStorysRoundEndsWithItsDialogThenItsScoreInTheResultWindow
   EXPECT_EQ("Puzzles: 2000", line("puzzles"));
   EXPECT_EQ("Total: 8000", line("total"));
 
-  mManager.PopModal("scripts/result.lua");
-  for (int i = 0; i < 3; ++i) {
-    TEvent idle(TEvent::kIdle, 0, 0, 0, 0);
-    mManager.HandleEvent(&idle);
-    RunTasks(20);
-  }
+  CloseResultDialog();
   EXPECT_EQ(stCinema, game->GetState());
   EXPECT_EQ(1, game->GetCurrentRoundIndex());
 }
