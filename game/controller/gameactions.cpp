@@ -19,7 +19,8 @@ namespace {
 // Scenes of the journal that the controller adds when loading completes.
 const char kJournalScene[] = "scenes/case_journal/journal.sxm";
 const char kCaseSolvedScene[] = "scenes/case_solved/case_solved.sxm";
-const char kFreePlayScoreDialog[] = "scripts/result.lua";
+// The round result window, of a free-play room and of a story's round.
+const char kScoreDialog[] = "scripts/result.lua";
 
 void SetAnalytics(const char* name, int value)
 {
@@ -247,6 +248,11 @@ void TTheGame::ShowRoundEnd()
   }
 }
 
+void TTheGame::ShowRoundScore()
+{
+  OpenGameDialog(kScoreDialog, "gResultTitle = 'result_title';");
+}
+
 void TTheGame::LeaveStory()
 {
   SaveGame();
@@ -374,9 +380,7 @@ void TTheGame::CompleteChecklistPuzzle()
   if (TCase* current = GetCurrentCase()) {
     current->StartEnding();
     AddScore("Puzzles", mPuzzlePoints);
-    if (mRoundTimeLeft > 0) {
-      AddScore("Extra_Time", uint32_t(mRoundTimeLeft / 1000) * mTimeBonusPoints);
-    }
+    PayTimeBonus();
   }
   OpenJournal();
 }
@@ -470,6 +474,6 @@ void TTheGame::ScoreFreePlaySearch()
   SwitchToScreen(mFreePlayMap, 0);
   mFreePlay.RecreateSearchScreen(location);
   SaveGame();
-  OpenGameDialog(kFreePlayScoreDialog,
+  OpenGameDialog(kScoreDialog,
                  str::getFormatted("gResultTitle = %s;", completed ? "'result_title'" : "'result_timeup'"));
 }

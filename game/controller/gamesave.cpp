@@ -224,7 +224,7 @@ bool TTheGame::ReadStoryPayload(TBinaryBuffer* buffer, int round)
   // The clock goes on where it stood, never beyond the round's time.
   const int32_t roundTime = mRounds[round]->mTime;
   mRoundTimeLeft = timeLeft < 0 || roundTime <= 0 ? -1 : std::min(timeLeft, roundTime);
-  mRoundScored = state == stRoundEnd;
+  mRoundScored = state == stRoundEnd || state == stRoundScore;
   mScores = scores;
   WriteDbg("TTheGame - Resuming round %d saved in %s", round, GetStateName(state).c_str());
   return true;

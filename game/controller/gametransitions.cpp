@@ -41,7 +41,9 @@ const TTheGame::TTransition TTheGame::kTransitions[] = {
     // The case is solved: its title, its end dialog, then the map or the round's end.
     {stCaseSolved, evCaseEndingTitleAnimationEnded, stCaseEnd, ACTION(EndCase)},
     {stCaseEnd, evDialogClosed, stMap, ACTION(CloseCase)},
-    {stRoundEnd, evDialogClosed, stStoryStart, ACTION(NextRound)},
+    // The round's end dialog, then its score.
+    {stRoundEnd, evDialogClosed, stRoundScore, ACTION(ShowRoundScore)},
+    {stRoundScore, evDialogClosed, stStoryStart, ACTION(NextRound)},
     {stTheEndCinema, evBackToMainMenu, stMainMenu, ACTION(ShowMainMenu)},
     // Free play: choose a location, search against the clock, see the score.
     {stFreePlayMap, evLocationChosen, stFreePlaySearch, ACTION(StartFreePlaySearch)},

@@ -68,6 +68,8 @@ public:
 
   // Duration of the journal's fade, in ms (the screens' is kScreenFade).
   static const unsigned kJournalFade = 500;
+  // The overlay's dialog when the round's clock reaches 0:00; every round's overlay has it.
+  static constexpr char kTimeUpDialog[] = "time_up";
 
   static TTheGame* GetInstance();
   // The controller when there is one; never makes it.
@@ -240,6 +242,8 @@ private:
   // Totals the round's categories into "Total_round" (and the log).
   uint32_t SumRoundScore();
   void RunRoundClock(double ms);
+  // The round's last case is solved: its time left pays the time bonus.
+  void PayTimeBonus();
   // The player's settings, made by the start-up before the controller; null without them.
   static TSettings* Settings();
   // The current player's preferences, and the player's number; null without a player.
@@ -259,6 +263,7 @@ private:
   void PlayEndCinema();
   void PlayChosenCase();
   void ShowRoundEnd();
+  void ShowRoundScore();
   void LeaveStory();
   void OpenJournal();
   void CloseJournalToMap();

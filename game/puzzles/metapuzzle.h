@@ -18,6 +18,8 @@ public:
   const std::vector<str>& GetPlaced() const { return mPlaced; }
 
   bool OnMouseDown(const TPoint& point) override;
+  // The whole waits for the click that goes back; an empty puzzle has nothing to do.
+  bool IsDone() const override { return mPlaced.size() >= mPieces.size(); }
 
 protected:
   // The pieces placed.

@@ -21,6 +21,7 @@ public:
   bool IsSolved() const { return mSolved; }
 
   bool OnMouseDown(const TPoint& point) override;
+  bool IsDone() const override { return mSolved; }
 
 protected:
   // The suspects crossed out.

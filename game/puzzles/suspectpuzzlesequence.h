@@ -31,6 +31,7 @@ public:
   // The mark of a wrong pick is still on show.
   bool IsMarkingWrongPick() const { return mWrongMarkLeft > 0; }
   bool IsAnimating() const override;
+  bool IsDone() const override { return mProgress >= mSequence.size(); }
 
 protected:
   // The cards picked so far; a mark still on show ends first, so the record holds the

@@ -30,6 +30,7 @@ const TNamed kStates[] = {
     {stFreePlayMap, "stFreePlayMap"},
     {stFreePlaySearch, "stFreePlaySearch"},
     {stFreePlayScore, "stFreePlayScore"},
+    {stRoundScore, "stRoundScore"},
     {stTheEndCinema, "stTheEndCinema"},
 };
 

@@ -24,6 +24,7 @@ enum EGameState
   stFreePlayMap = 15,
   stFreePlaySearch = 16,
   stFreePlayScore = 17,
+  stRoundScore = 18,
   stTheEndCinema = 25
 };
 

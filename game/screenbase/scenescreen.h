@@ -51,6 +51,9 @@ public:
   void OnTick(double ms) override;
   // A fade or a scene changes what the screen draws with time.
   virtual bool IsAnimating() const;
+  // Nothing is left for the player to do here (a room or puzzle solved, waiting to be left):
+  // timed play's clock stands.
+  virtual bool IsDone() const { return false; }
   using TGameScreen::Draw;
   void Draw(TSceneRenderer& renderer) override;
   // Offered to the scenes from the top one down, until one takes it.

@@ -28,6 +28,9 @@
 namespace {
 
 const char kScreenName[] = "Search room";
+// A record that keeps the room's first entry begins with this word, which no configuration
+// path's length can be; an older record begins with the path.
+const uint32_t kEntryKeptMark = 0xFFFFFFFFu;
 
 // The text of a list label: its string-table text, or the label itself.
 str LabelText(const str& label)
@@ -286,6 +289,8 @@ void TSearchScreen::UpdatePanel()
 
 bool TSearchScreen::Save(TBinaryBuffer* buffer)
 {
+  buffer->WriteU32(kEntryKeptMark);
+  buffer->WriteBool(mEntered);
   SaveString(buffer, mConfig);
   SaveStrings(buffer, mRemaining);
   buffer->WriteU32(mMisses);
@@ -295,6 +300,18 @@ bool TSearchScreen::Save(TBinaryBuffer* buffer)
 
 bool TSearchScreen::LoadSaved(TBinaryBuffer* buffer)
 {
+  // A room in an older record had been shown: a room is made as it is shown.
+  bool entered = true;
+  const uint32_t start = buffer->mPosition;
+  uint32_t mark = 0;
+  if (buffer->ReadU32(&mark) && mark == kEntryKeptMark) {
+    if (!buffer->ReadBool(&entered)) {
+      buffer->Fail("search room entry");
+      return false;
+    }
+  } else {
+    buffer->mPosition = start;
+  }
   str config;
   if (!LoadString(buffer, config) || !IsExpectedConfig(config, GetExpectedConfig(), buffer)) {
     return false;
@@ -310,6 +327,7 @@ bool TSearchScreen::LoadSaved(TBinaryBuffer* buffer)
     return false;
   }
   mMisses = misses;
+  mEntered = entered;
   mTimeLeft = timeLeft < -1 ? -1 : timeLeft;
   mConfigured = true;
   mCompleted = mRemaining.empty();

@@ -48,8 +48,10 @@ public:
   void StartFading(unsigned time, bool fadeIn) override;
   void OnTick(double ms) override;
   bool OnMouseDown(const TPoint& point) override;
+  bool IsDone() const override { return mCompleted; }
 
-  // The configuration path, what is left to find, the misses and the clock, then the scenes.
+  // Whether the room was entered, the configuration path, what is left to find, the misses
+  // and the clock, then the scenes.
   bool Save(TBinaryBuffer* buffer) override;
   bool LoadSaved(TBinaryBuffer* buffer) override;
 
@@ -77,7 +79,7 @@ private:
   unsigned mMisses = 0;
   int32_t mTimeLeft = -1;
   bool mCompleted = false;
-  // The first entry plays the place's sting; a room made again (a loaded game) plays it again.
+  // The first entry plays the place's sting; a room made again from a saved game keeps it.
   bool mEntered = false;
   boost::shared_ptr<TSound> mFoundSound;
   boost::shared_ptr<TSound> mMissSound;

@@ -92,6 +92,52 @@ protected:
            "until Overlay show dialog: museum_end\n" + kDialogShown;
   }
 
+  // A click at a point inside the scene's object, by where the scene file puts it: a puzzle's
+  // cards and suspects are read from the data played, not from a picture of them.
+  static std::string ClickInside(const std::string& resources, const std::string& scene, const std::string& id, int dx,
+                                 int dy)
+  {
+    std::smatch at;
+    const std::string text = ReadText(resources + "/assets/" + scene);
+    if (!std::regex_search(text, at, std::regex("id=\"" + id + "\"[^>]* p=\"([0-9]+),([0-9]+)\""))) {
+      ADD_FAILURE() << scene << " has no " << id;
+      return "";
+    }
+    return "click " + std::to_string(std::stoi(at[1]) + dx) + " " + std::to_string(std::stoi(at[2]) + dy) + "\n";
+  }
+
+  // The library's case from the map to its end dialog, shown, the museum's being solved: its
+  // room, its timeline in the order its configuration gives and its guilty suspect.
+  std::string SolveTheLibrary(const std::string& resources)
+  {
+    std::string steps = "click 610 180\nuntil Overlay show dialog: library_intro\n" + std::string(kDialogShown) +
+                        kDialogContinue + "until Journal open\nwait 300\n" + kJournalSearch +
+                        "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone +
+                        kDialogContinue + kMouseAway + "wait 300\n";
+    for (const TSpot& thing : kLibraryThings) {
+      steps += Click(thing) + "until found " + thing.id + "\n";
+    }
+    steps += "until Overlay show dialog: library_search_end\n" + std::string(kDialogShown) + kDialogContinue +
+             "until Journal open\nwait 300\n" + kJournalSuspects + "until Screen faded in: TSuspectPuzzleSequence\n" +
+             kJournalGone;
+    std::smatch match;
+    const std::string sequence = ReadText(resources + "/assets/configs/puzzles/library_sequence.xml");
+    EXPECT_TRUE(std::regex_search(sequence, match, std::regex("ids=\"([^\"]*)\"")));
+    const std::string ids = match.empty() ? std::string() : match[1].str();
+    const std::regex card("[a-z_]+");
+    for (auto it = std::sregex_iterator(ids.begin(), ids.end(), card); it != std::sregex_iterator(); ++it) {
+      steps += ClickInside(resources, "scenes/puzzles/library_sequence.sxm", it->str(), 85, 100) + "wait 200\n";
+    }
+    const std::string rounds = ReadText(resources + "/assets/configs/rounds_config.xml");
+    EXPECT_TRUE(std::regex_search(rounds, match, std::regex("15_library[\\s\\S]*?guilty=\"([0-9])\"")));
+    const std::string guilty = match.empty() ? std::string("0") : match[1].str();
+    return steps + "until Journal open\n" + kJournalChecklist + "until Screen faded in: TSuspectPuzzleChecklist\n" +
+           kJournalGone +
+           ClickInside(resources, "scenes/puzzles/library_checklist.sxm", "suspect_" + guilty, 105, 100) +
+           "until the way back to the map shows\n" + kSolvedContinue + "until Overlay show dialog: library_end\n" +
+           kDialogShown;
+  }
+
   // Pixels of a thing's place that changed between two frames of the room.
   static int Changed(const TImage& before, const TImage& after, const TSpot& spot)
   {
@@ -392,18 +438,63 @@ TEST_F(StoryRoad, ARoundEndLeftByAQuitAtEachOfItsDialogsIsTakenUpToTheEnd)
   EXPECT_LT(std::stoi(scored[1]), 900 * 10);
   EXPECT_EQ(1000, std::stoi(scored[2]));
 
-  // The start after: the round's end again, then the end of the story and the title. The
-  // round's score is kept once.
+  // The start after: the round's end again, then its score, left by a quit.
   TRun third = Run(kResumeStory + "until Overlay show dialog: round1_end\n" + kDialogShown + kDialogContinue +
-                       "until to stTheEndCinema\nuntil game: main menu shown\n" + kCloseAndLeave,
+                       "until game: result: result_title\nwait 300\n" + kCloseAndLeave,
                    resources);
   ASSERT_TRUE(third.finished) << third.log;
   EXPECT_TRUE(ErrorLines(third.log).empty()) << third.log;
   EXPECT_FALSE(Has(third.log, "Round scored:")) << third.log;
-  EXPECT_EQ("", MissingInOrder(third.log, {"from stMap to stRoundEnd", "from stRoundEnd to stStoryStart",
-                                           "from stStoryStart to stTheEndCinema", "from stTheEndCinema to stMainMenu"}))
+  EXPECT_EQ("", MissingInOrder(third.log, {"from stMap to stRoundEnd", "from stRoundEnd to stRoundScore",
+                                           "result: result_title", "game: close requested"}))
       << third.log;
+
+  // The start after: the round's end and its score again, then the end of the story and the
+  // title. The round's score is kept once.
+  TRun fourth = Run(kResumeStory + "until Overlay show dialog: round1_end\n" + kDialogShown + kDialogContinue +
+                        "until game: result: result_title\nwait 300\nkey return\n" +
+                        "until to stTheEndCinema\nuntil game: main menu shown\n" + kCloseAndLeave,
+                    resources);
+  ASSERT_TRUE(fourth.finished) << fourth.log;
+  EXPECT_TRUE(ErrorLines(fourth.log).empty()) << fourth.log;
+  EXPECT_FALSE(Has(fourth.log, "Round scored:")) << fourth.log;
+  EXPECT_EQ("",
+            MissingInOrder(fourth.log, {"from stMap to stRoundEnd", "from stRoundEnd to stRoundScore",
+                                        "result: result_title", "from stRoundScore to stStoryStart",
+                                        "from stStoryStart to stTheEndCinema", "from stTheEndCinema to stMainMenu"}))
+      << fourth.log;
   const std::vector<int> scores = HiscoreScores(Path("home"), 0, "Holmes");
   ASSERT_EQ(1u, scores.size()) << HiscoreText(Path("home"));
   EXPECT_EQ(std::stoi(scored[3]), scores[0]);
+}
+
+TEST_F(StoryRoad, ATimedRoundPlayedQuicklyPaysItsTimeLeftOnceAndEndsWithItsScore)
+{
+  const std::string resources = CopyStillResources();
+  // Both cases of the round against the clock, then the round's end and its score.
+  const std::string steps =
+      ToTheMap(true, true) + SolveTheMuseum() + kJournalGone + kDialogContinue + "until from stCaseEnd to stMap\n" +
+      SolveTheLibrary(resources) + kJournalGone + kDialogContinue + "until Overlay show dialog: round1_end\n" +
+      kDialogShown + kDialogContinue + "until game: result: result_title\nwait 600\n" + kMouseAway +
+      Capture("score.ppm") + "key return\nuntil to stTheEndCinema\nuntil game: main menu shown\n" + kCloseAndLeave;
+  TRun run = Run(steps, resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  EXPECT_TRUE(ErrorLines(run.log).empty()) << run.log;
+  EXPECT_EQ("", MissingInOrder(run.log, {"game: play chosen: timed", "Overlay show dialog: museum_end",
+                                         "Overlay show dialog: library_end", "from stMap to stRoundEnd",
+                                         "Round scored:", "from stRoundEnd to stRoundScore", "result: result_title",
+                                         "from stRoundScore to stStoryStart", "from stStoryStart to stTheEndCinema"}))
+      << run.log;
+  EXPECT_FALSE(Has(run.log, "time_up")) << run.log;
+  // The time left when the last case was solved, paid once: never more than the round's 900 s.
+  std::smatch scored;
+  ASSERT_TRUE(std::regex_search(run.log, scored, std::regex("Extra_Time ([0-9]+), Puzzles ([0-9]+)"))) << run.log;
+  EXPECT_GT(std::stoi(scored[1]), 0);
+  EXPECT_LE(std::stoi(scored[1]), 900 * 10);
+  EXPECT_EQ(2000, std::stoi(scored[2]));
+  // The round result window lies over the map: its parchment in the middle, the map's edge beside it.
+  const TImage score = ReadPpm(Path("score.ppm"));
+  ASSERT_EQ(800, score.width) << run.log;
+  EXPECT_GT(Ink(score, 200, 150, 600, 380), 300);
 }

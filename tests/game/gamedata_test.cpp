@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "controller/thegame.h"
 #include "core/foundation/xmlnode.h"
 
 namespace fs = std::filesystem;
@@ -489,6 +490,7 @@ TEST(GameData, TheStoryNamesWhatItsScenesProvide)
       EXPECT_TRUE(overlay.HasState("main_animator", anim + "_init")) << overlay.file << " cannot show " << anim;
     };
     expectDialog(Attribute(round, "end_anim"));
+    expectDialog(TTheGame::kTimeUpDialog);
     EXPECT_TRUE(Strings().count(Attribute(round, "rank")));
     // The journal's page: every object the journal fills (crosses included).
     EXPECT_EQ("Journal_round_scene", Attribute(page.sxm->root, "id"));

@@ -8,12 +8,28 @@
 #include "story/gameround.h"
 #include "controller/mapscreen.h"
 #include "controller/overlayscreen.h"
+#include "core/window/text.h"
 #include "scene/particlesmanager.h"
+#include "shell/shellwindows.h"
 #include "support/gametestutil.h"
 
 namespace {
 
-using TheGameTest = GameTest;
+class TheGameTest : public GameTest
+{
+protected:
+  // The result dialog closed by the player; its end reaches the waiting script with the next
+  // frames' messages.
+  void CloseResultDialog()
+  {
+    mManager.PopModal("scripts/result.lua");
+    for (int i = 0; i < 3; ++i) {
+      TEvent idle(TEvent::kIdle, 0, 0, 0, 0);
+      mManager.HandleEvent(&idle);
+      RunTasks(20);
+    }
+  }
+};
 
 std::set<std::pair<std::string, std::string>> TakenRows(const std::string& log)
 {
@@ -333,15 +349,46 @@ TEST_F(TheGameTest, TheFreePlayScoreShowsInTheResultDialogUntilItCloses)
   ASSERT_NE(nullptr, game->GetFreePlayMapScreen());
   EXPECT_EQ(game->GetFreePlayMapScreen(), game->GetCurrentScreen());
   EXPECT_FALSE(game->GetCurrentScreen()->IsFading());
-  mManager.PopModal("scripts/result.lua");
-  // The dialog's end reaches the waiting script with the next frames' messages.
-  for (int i = 0; i < 3; ++i) {
-    TEvent idle(TEvent::kIdle, 0, 0, 0, 0);
-    mManager.HandleEvent(&idle);
-    RunTasks(20);
-  }
+  CloseResultDialog();
   EXPECT_EQ(stFreePlayMap, game->GetState());
   EXPECT_EQ("maingamewindow", mManager.GetTopModalWindow()->GetName());
+}
+
+TEST_F(TheGameTest, TheStorysRoundEndsWithItsDialogThenItsScoreInTheResultWindow)
+{
+  RegisterShellWindows();
+  mSandbox.WriteFile("assets/scripts/result.lua", "MakeDialog{ InfoWindow{ name = 'result', w = 400, h = 300, "
+                                                  "Text{ name = 'objects', w = 300, h = 30, label = '' }, "
+                                                  "Text{ name = 'extra_time', w = 300, h = 30, label = '' }, "
+                                                  "Text{ name = 'no_hints', w = 300, h = 30, label = '' }, "
+                                                  "Text{ name = 'decals', w = 300, h = 30, label = '' }, "
+                                                  "Text{ name = 'puzzles', w = 300, h = 30, label = '' }, "
+                                                  "Text{ name = 'total', w = 300, h = 30, label = '' } } }\n");
+  TFile::ScanForResources();
+  mScript->DoLuaString("return function() PushModal('maingamewindow') while true do WaitForMessage() end end");
+  TTheGame* game = StartedGame();
+  StoryRun run(game);
+  run.Post(evStoryChosen);
+  game->FlashMovieStooped();
+  run.SolveFromMap("02_museum");
+  run.SolveFromMap("15_library");
+  // The round's end dialog (closed at once: this overlay has no scene), then the round's six
+  // lines over the map. A new player plays timed; this round's clock never ran.
+  EXPECT_EQ(stRoundScore, game->GetState());
+  TWindow* result = mManager.GetTopModalWindow();
+  ASSERT_EQ("scripts/result.lua", result->GetName());
+  auto line = [result](const char* name) {
+    TText* text = dynamic_cast<TText*>(result->GetChildWindow(name, -1));
+    return text ? std::string(text->GetText().c_str()) : std::string("(none)");
+  };
+  EXPECT_EQ("Objects: 0", line("objects"));
+  EXPECT_EQ("Extra time: 6000", line("extra_time"));
+  EXPECT_EQ("Puzzles: 2000", line("puzzles"));
+  EXPECT_EQ("Total: 8000", line("total"));
+
+  CloseResultDialog();
+  EXPECT_EQ(stCinema, game->GetState());
+  EXPECT_EQ(1, game->GetCurrentRoundIndex());
 }
 
 TEST_F(TheGameTest, TimedPlayRunsTheRoundsClockWhileThePlayerSearchesAndSolvesAndPaysWhatIsLeft)
@@ -373,25 +420,54 @@ TEST_F(TheGameTest, TimedPlayRunsTheRoundsClockWhileThePlayerSearchesAndSolvesAn
   expectASecondOff();
   run.Post(evSequencePuzzleCompleted);
   run.Post(evPlaySuspectPuzzle);
-  const int32_t solvedAt = game->GetRoundTimeLeft();
   run.Post(evChecklistPuzzleCompleted);
-  EXPECT_EQ(uint32_t(solvedAt / 1000) * 10, game->GetScore("Extra_Time"));
+  // The round's other case is still to solve: its clock pays nothing yet.
+  EXPECT_EQ(0u, game->GetScore("Extra_Time"));
   run.Post(evCaseEndingJournalOpened);
   run.Post(evCaseEndingTitleAnimationEnded);
 
-  // At 0:00 the clock stops, and nothing else happens: the case goes on, and pays nothing.
-  const uint32_t paid = game->GetScore("Extra_Time");
+  // The round's last case pays the time left, once, and never more than the round's time.
+  game->ChooseLocation("15_library");
+  run.Post(evStartSearch);
+  expectASecondOff();
+  run.Post(evSearchCompleted);
+  run.Post(evPlaySuspectPuzzle);
+  run.Post(evSequencePuzzleCompleted);
+  run.Post(evPlaySuspectPuzzle);
+  const int32_t solvedAt = game->GetRoundTimeLeft();
+  run.Post(evChecklistPuzzleCompleted);
+  EXPECT_EQ(uint32_t(solvedAt / 1000) * 10, game->GetScore("Extra_Time"));
+  EXPECT_GT(game->GetScore("Extra_Time"), 0u);
+  EXPECT_LE(game->GetScore("Extra_Time"), 600u * 10);
+}
+
+TEST_F(TheGameTest, AtZeroTheClockSaysOnceThatTheTimeIsUpAndTheRoundGoesOnWithoutABonus)
+{
+  TTheGame* game = StartedGame();
+  StoryRun run(game);
+  game->SetTimedPlay(true);
+  run.Post(evStoryChosen);
+  game->FlashMovieStooped();
+  run.SolveFromMap("02_museum");
+  ::testing::internal::CaptureStderr();
   game->ChooseLocation("15_library");
   run.Post(evStartSearch);
   Tick(30100);
   EXPECT_EQ(0, game->GetRoundTimeLeft());
+  // The word comes once; the case goes on at the player's pace.
+  Tick(500);
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  const size_t said = log.find("Overlay show dialog: time_up\n");
+  ASSERT_NE(std::string::npos, said) << log;
+  EXPECT_EQ(std::string::npos, log.find("Overlay show dialog: time_up", said + 1));
   EXPECT_EQ(stSearch, game->GetState());
   run.Post(evSearchCompleted);
   run.Post(evPlaySuspectPuzzle);
   run.Post(evSequencePuzzleCompleted);
   run.Post(evPlaySuspectPuzzle);
   run.Post(evChecklistPuzzleCompleted);
-  EXPECT_EQ(paid, game->GetScore("Extra_Time"));
+  EXPECT_EQ(TCase::kEnding, game->GetCurrentCase()->GetState());
+  EXPECT_EQ(0u, game->GetScore("Extra_Time"));
 }
 
 TEST_F(TheGameTest, RelaxedPlayHasNoClock)

@@ -254,6 +254,33 @@ TEST_F(PuzzlesTest, TheMetaPuzzlePlacesItsPiecesAndAnEmptyOneIsHarmless)
   EXPECT_EQ(TRecordBytes().Str("").U32(0).U32(0).Get(), BufferBytes(record));
 }
 
+TEST_F(PuzzlesTest, TimedPlaysClockStandsWhileTheWholeMetaPuzzleWaitsForItsClick)
+{
+  Game()->SetTimedPlay(true);
+  TCase* museum = MuseumAt(TCase::kIntroShown);
+  TTheGame* game = Game();
+  game->PostEvent(evStartSearch);
+  Settle();
+  game->PostEvent(evPlayMetaPuzzle);
+  Settle();
+  ASSERT_EQ(museum->mMetaPuzzleScreen, game->GetCurrentScreen());
+  const int32_t opened = game->GetRoundTimeLeft();
+  Click(100, 500);
+  Tick(50);
+  EXPECT_EQ(opened - 1000, game->GetRoundTimeLeft());
+  Click(300, 500);
+  ASSERT_EQ(stMetaPuzzle, game->GetState());
+  Tick(500);
+  EXPECT_EQ(opened - 1000, game->GetRoundTimeLeft());
+  // Back in the room there is something to do again.
+  Click(700, 100);
+  Settle();
+  ASSERT_EQ(stSearch, game->GetState());
+  const int32_t back = game->GetRoundTimeLeft();
+  Tick(50);
+  EXPECT_EQ(back - 1000, game->GetRoundTimeLeft());
+}
+
 TEST_F(PuzzlesTest, EveryEntryOfAPuzzleFadesInOneOfTheTwoPuzzleTracks)
 {
   TMusicProbe music(mSandbox, {{TMiniGame::kTracks[0], "tone10s.ogg"}, {TMiniGame::kTracks[1], "tone10s.ogg"}});

@@ -125,8 +125,20 @@ TEST_F(SearchScreenTest, TheRoomIsSavedWithWhatIsLeftAndItsScenes)
   TBinaryBuffer record;
   ASSERT_TRUE(room->Save(&record));
   const std::string bytes = BufferBytes(record);
-  EXPECT_EQ(TRecordBytes().Str("configs/search/museum.xml").U32(1).Str("glove").U32(1).I32(-1).U32(1).Get(),
-            bytes.substr(0, 4 + 25 + 4 + 4 + 5 + 4 + 4 + 4));
+  // The room was entered (its sting played), then its configuration, what is left, the
+  // misses, the clock and the scenes.
+  const size_t entry = 4 + 1;
+  EXPECT_EQ(TRecordBytes()
+                .U32(0xFFFFFFFFu)
+                .Byte(1)
+                .Str("configs/search/museum.xml")
+                .U32(1)
+                .Str("glove")
+                .U32(1)
+                .I32(-1)
+                .U32(1)
+                .Get(),
+            bytes.substr(0, entry + 4 + 25 + 4 + 4 + 5 + 4 + 4 + 4));
 
   TSceneScreen* copy = game->AddScreen("TSearchScreen");
   TBinaryBuffer reading;
@@ -140,9 +152,17 @@ TEST_F(SearchScreenTest, TheRoomIsSavedWithWhatIsLeftAndItsScenes)
   EXPECT_EQ("deleting", restored->FindObject("key")->GetCurrentStateName());
   EXPECT_EQ("Glove", dynamic_cast<TTextObject*>(restored->FindObject("list_1"))->GetText());
 
+  // A record written before rooms kept their entry still reads.
+  TSceneScreen* older = game->AddScreen("TSearchScreen");
+  TBinaryBuffer olderReading;
+  FillBuffer(olderReading, bytes.substr(entry));
+  ASSERT_TRUE(older->LoadSaved(&olderReading));
+  EXPECT_EQ(0u, olderReading.Remaining());
+  EXPECT_EQ((std::vector<str>{"glove"}), dynamic_cast<TSearchScreen*>(older)->GetRemaining());
+
   // A record naming an object the configuration does not list is refused.
   std::string foreign = bytes;
-  foreign.replace(4 + 25 + 4 + 4, 5, "chair");
+  foreign.replace(entry + 4 + 25 + 4 + 4, 5, "chair");
   TSceneScreen* other = game->AddScreen("TSearchScreen");
   TBinaryBuffer bad;
   FillBuffer(bad, foreign);
@@ -252,6 +272,27 @@ TEST_F(SearchScreenTest, TheFirstEntryPlaysThePlacesStingAndItsFollowUpLaterEntr
   EXPECT_TRUE(later.mCrossFade);
   EXPECT_TRUE(later.mLoop);
   EXPECT_EQ("", later.mNext);
+}
+
+TEST_F(SearchScreenTest, ARoomTakenUpFromASavedGameKeepsItsStingPlayed)
+{
+  TMusicProbe music(mSandbox, Tracks());
+  TTheGame* game = InMuseumSearch();
+  ASSERT_EQ("audio/music/sting_museum.ogg", music.Last().mTrack);
+  Click(700, 500);
+  ASSERT_EQ(stMap, game->GetState());
+  ASSERT_TRUE(game->HasSavedGame(kControllerStory));
+
+  // The next start: the story goes on at the map, and the room plays a room track.
+  TTheGame::DestroyInstance();
+  game = StartedGame();
+  game->PostEvent(evStoryChosen);
+  ASSERT_EQ(stMap, game->GetState());
+  game->ChooseLocation("02_museum");
+  game->PostEvent(evStartSearch);
+  Settle();
+  ASSERT_EQ(stSearch, game->GetState());
+  EXPECT_TRUE(IsRoomTrack(music.Last().mTrack)) << music.Last().mTrack;
 }
 
 TEST_F(SearchScreenTest, AFreePlayRoomHasNoStingAndStartsWithARoomTrack)
