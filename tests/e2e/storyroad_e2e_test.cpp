@@ -285,6 +285,55 @@ TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFo
   }
 }
 
+TEST_F(StoryRoad, AHandlerThatCatchesItsStopIsStoppedOnceAndSigtermStillSavesTheThingsFound)
+{
+  const std::string resources = CopyStillResources();
+  // A handler of the game's layer, on the key L, that catches its stop and loops again.
+  const std::string mainloop = resources + "/assets/scripts/mainloop.lua";
+  std::string text = ReadText(mainloop);
+  const std::string window = "GameWindow { name = \"gamewindow\", x = 0, y = 0, w = 800, h = 600 },";
+  ASSERT_NE(std::string::npos, text.find(window));
+  text.replace(text.find(window), window.size(),
+               window + "\n    Button { name = \"spin\", x = 0, y = 0, w = 1, h = 1 },");
+  const std::string shown = "GameLog( \"game window shown\" )";
+  ASSERT_NE(std::string::npos, text.find(shown));
+  text.replace(text.find(shown), shown.size(),
+               shown + "\n  SetCommand( \"spin\", function() GameLog( \"spinning\" ) while true do "
+                       "pcall( function() while true do end end ) end end )\n  RegisterHotkey( \"@L\", \"spin\" )");
+  std::ofstream(mainloop, std::ios::trunc) << text;
+
+  std::string steps = ToTheMap(true) + "click 610 180\nuntil Overlay show dialog: library_intro\n" + kDialogShown +
+                      kDialogContinue + "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" +
+                      kJournalSearch + "until Overlay show dialog: library_search_intro\n" + kDialogShown +
+                      kJournalGone + kDialogContinue + kMouseAway + "wait 300\n";
+  for (int i = 0; i < 2; ++i) {
+    steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
+  }
+  steps += "text l\nuntil game: spinning\nsigterm\n";
+  TRun run = Run(steps, resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.signal) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  const std::vector<std::string> errors = ErrorLines(run.log);
+  ASSERT_EQ(1u, errors.size()) << run.log;
+  EXPECT_NE(std::string::npos, errors[0].find("scripts/mainloop.lua:")) << errors[0];
+  EXPECT_NE(std::string::npos, errors[0].find(": stopped: ")) << errors[0];
+  // The quit, saved, within the time a session's end gives (a later one would be a second
+  // line, and the alarm's kill a signal).
+  EXPECT_EQ("", MissingInOrder(run.log, {"found ink_bottle, 4 left", "game: spinning", "game: close requested"}))
+      << run.log;
+
+  // The next start takes the room up with both things found.
+  steps = ToTheMap(false) + "click 610 180\nuntil to stJournal\nuntil Journal open\nwait 300\n" + kJournalSearch +
+          "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
+          kMouseAway + "wait 300\n" + Click(kLibraryThings[2]) + "until found " + kLibraryThings[2].id + "\n" +
+          kCloseAndLeave;
+  TRun again = Run(steps, resources);
+  ASSERT_TRUE(again.finished) << again.log;
+  EXPECT_TRUE(ErrorLines(again.log).empty()) << again.log;
+  EXPECT_EQ("", MissingInOrder(again.log, {"Resuming round 0 saved in stSearch", "found candle, 3 left"})) << again.log;
+}
+
 TEST_F(StoryRoad, TimedPlayShowsItsClockAndTheSecondCaseHasItsOwnPageClueAndWholeTornLetter)
 {
   const std::string resources = CopyStillResources();

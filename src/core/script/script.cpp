@@ -33,16 +33,42 @@ thread_local bool tStopping = false;
 thread_local int tHostCalls = 0;
 std::function<bool()> sInterruptCheck;
 
+// Registry key of the function whose own code a stop ends in (TScript::SetStopBoundary).
+char const kStopBoundaryKey[] = "qvStopBoundary";
+
 void RaiseStop(lua_State* L)
 {
   lua_pushlstring(L, tLastStop.c_str(), tLastStop.length());
   lua_error(L);
 }
 
+void EndStop()
+{
+  tStopping = false;
+  tQuietUntil = tInstructionsRun + kStopGraceInstructions;
+}
+
+// True when the code about to run is the stop boundary's own: the stop is back where it
+// was meant to end.
+bool AtStopBoundary(lua_State* L)
+{
+  lua_Debug here;
+  if (!lua_getstack(L, 0, &here) || !lua_getinfo(L, "f", &here))
+    return false;
+  lua_getfield(L, LUA_REGISTRYINDEX, kStopBoundaryKey);
+  const bool boundary = lua_isfunction(L, -1) && lua_rawequal(L, -1, -2);
+  lua_pop(L, 2);
+  return boundary;
+}
+
 void CountHook(lua_State* L, lua_Debug* where)
 {
   const int interval = lua_gethookcount(L);
   if (tStopping) {
+    if (AtStopBoundary(L)) {
+      EndStop();
+      return;
+    }
     // At every instruction from here: the code that caught the stop gets no further.
     if (interval != 1)
       lua_sethook(L, CountHook, LUA_MASKCOUNT, 1);
@@ -78,10 +104,8 @@ public:
   THostCall() { ++tHostCalls; }
   ~THostCall()
   {
-    if (--tHostCalls == 0 && tStopping) {
-      tStopping = false;
-      tQuietUntil = tInstructionsRun + kStopGraceInstructions;
-    }
+    if (--tHostCalls == 0 && tStopping)
+      EndStop();
   }
   THostCall(const THostCall&) = delete;
   THostCall& operator=(const THostCall&) = delete;
@@ -333,6 +357,12 @@ void TScript::StartRunBudget()
 void TScript::SetInterruptCheck(std::function<bool()> check)
 {
   sInterruptCheck = std::move(check);
+}
+
+void TScript::SetStopBoundary(const char* name)
+{
+  lua_getglobal(mState, name);
+  lua_setfield(mState, LUA_REGISTRYINDEX, kStopBoundaryKey);
 }
 
 TScript::TScript(lua_State*) : TAnimTask(nullptr)
