@@ -1,9 +1,10 @@
 // savefaults: plays the built game's five save paths (a new player, a setting, the story, free
 // play, a hiscore) under each fault of the disk (full with 0, 4 KB and 16 KB free, a read-only
 // folder, read-only files, a file locked by another program before the start, during play and
-// through the quit, and kill -9 in each save), restarts it, reads what is on disk and prints a
-// table: what the player saw, the log, the disk. Every row must be "nothing lost" or "said, and
-// kept in memory until it could be written"; any other row fails the run.
+// through the quit, and kill -9 in each save) and the story's quit save when a script's handler
+// that catches its stop keeps looping as the session ends, restarts it, reads what is on disk
+// and prints a table: what the player saw, the log, the disk. Every row must be "nothing lost"
+// or "said, and kept in memory until it could be written"; any other row fails the run.
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -34,6 +35,7 @@
 #include "core/foundation/prefsstore.h"
 #include "core/online/hiscores.h"
 #include "app/vellumkitinit.h"
+#include "e2e/e2estory.h"
 
 #ifndef QV_GAME_EXECUTABLE
 #define QV_GAME_EXECUTABLE ""
@@ -76,7 +78,10 @@ enum EFault
   eLockedBeforeStart,
   eLockedDuringPlay,
   eLockedThroughQuit,
-  eKilled
+  eKilled,
+  // Not the disk's: a handler of the scripts that catches its stop and loops again, and then
+  // the session ends (SIGTERM) with things of a room found since the last save.
+  eCatchingHandler
 };
 
 struct TScenario
@@ -573,6 +578,46 @@ TRow Judge(const TScenario& scenario, EPath path, const TRun& run, const TRun& r
   return row;
 }
 
+// Holmes takes up his story, finds two things of the library's room, sets off the handler and
+// the session ends; the quit must save the two finds, which the next start shows.
+std::vector<TRow> RunCatchingHandler(const TScenario& scenario, const TPlace& place, const std::string& seed)
+{
+  TRow row;
+  row.fault = scenario.name;
+  row.path = kPathNames[eStory];
+  fs::copy(seed, place.home, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  if (!AddCatchingHandler(place.resources)) {
+    row.verdict = "NO RESULT: the main loop script is not the one the driver knows";
+    return {row};
+  }
+  const std::string toTheMap = kResumeStory + "until to stMap\nuntil Screen faded in: TMapScreen\n";
+  std::string steps = toTheMap + MapToLibraryRoom();
+  for (int i = 0; i < 2; ++i) {
+    steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
+  }
+  const TRun run = RunGame(place, steps + "text l\nuntil game: spinning\nsigterm\n", TTriggers(), nullptr);
+  std::ofstream(place.folder + "/run.txt") << run.log;
+  const TRun restart = RunGame(place,
+                               toTheMap + MapToLibraryRoomAgain() + Click(kLibraryThings[2]) + "until found " +
+                                   kLibraryThings[2].id + "\n" + kCloseAndLeave,
+                               TTriggers(), nullptr);
+  std::ofstream(place.folder + "/restart.txt") << restart.log;
+  const TDisk disk = ReadDisk(place.home);
+
+  row.saw = Notices(run.log);
+  row.log = ErrorSummary(run.log);
+  const bool kept = Has(restart.log, "Resuming round 0 saved in stSearch") && Has(restart.log, "found candle, 3 left");
+  const bool once = ErrorSummary(run.log).rfind("1 ERROR:", 0) == 0 && Has(run.log, ": stopped: ");
+  row.disk = std::string(kept ? "Holmes's two finds in the room kept" : "Holmes's finds in the room LOST") +
+             (disk.holmes ? ", Holmes intact" : ", Holmes LOST");
+  row.good = kept && once && run.finished && disk.holmes && !Has(restart.log, "ERROR: ");
+  row.verdict = row.good        ? "nothing lost"
+                : !run.finished ? "LOST: the run did not finish"
+                : !once         ? "not said once"
+                                : "LOST";
+  return {row};
+}
+
 std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work, const std::string& seed,
                               std::string* skipped)
 {
@@ -583,6 +628,12 @@ std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work
   fs::create_directories(place.home);
   fs::create_directories(place.folder + "/tmp");
   chmod(place.folder.c_str(), 0755);
+  if (scenario.fault == eCatchingHandler) {
+    // The data of its own, with the handler.
+    place.resources = place.folder + "/resources";
+    fs::copy(work + "/resources", place.resources, fs::copy_options::recursive);
+    return RunCatchingHandler(scenario, place, seed);
+  }
   const bool root = geteuid() == 0;
   const unsigned long spare[] = {0, 4096, 16384};
   const bool full = scenario.fault <= eFull16k;
@@ -778,6 +829,7 @@ int main()
   for (int path = 0; path < ePathCount; ++path) {
     scenarios.push_back({eKilled, EPath(path), std::string("kill -9 in the save of ") + kPathNames[path]});
   }
+  scenarios.push_back({eCatchingHandler, eStory, "a handler catching its stop, then SIGTERM"});
 
   const char* jobsText = std::getenv("QV_SAVEFAULTS_JOBS");
   const int jobs = jobsText && std::atoi(jobsText) > 0 ? std::atoi(jobsText) : 3;

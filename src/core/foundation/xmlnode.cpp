@@ -2,11 +2,11 @@
 // talks to zlib for compressed documents, TFile for files and WriteDbg for errors.
 #include "core/foundation/xmlnode.h"
 
-#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <typeinfo>
 #include <zlib.h>
@@ -1279,9 +1279,8 @@ public:
       Fault("attribute " + name + " of <" + mElement + "> is not in double quotes");
     else if (token.mRawLess)
       Fault("attribute " + name + " of <" + mElement + "> holds a \"<\"");
-    else if (std::find(mNames.begin(), mNames.end(), name) != mNames.end())
+    else if (!mNames.insert(name).second)
       Fault("attribute " + name + " of <" + mElement + "> is given twice");
-    mNames.push_back(name);
   }
   // The ">": only the "/" of an empty element may stand without a value.
   void Close()
@@ -1300,7 +1299,8 @@ private:
   TGetChar* mSource;
   std::string mElement;
   std::string mPending;
-  std::vector<std::string> mNames;
+  // A set: a tag may hold as many attributes as a reply has room for.
+  std::set<std::string> mNames;
   bool mHasPending = false;
   bool mEndTag = false;
   bool mOff = false;
