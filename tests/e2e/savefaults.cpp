@@ -170,6 +170,7 @@ struct TTriggers
   std::string unlockOn; // let it go at this line ("" at the end)
   std::string killFile; // kill at the creation of a file whose name holds this, once armed
   int killAtMark = 0;   // the how-manieth "input: arm" arms the kill (1-based)
+  std::string termOn;   // SIGTERM at this line, from outside: the program may be too busy to play a step
 };
 
 class TLock
@@ -250,6 +251,7 @@ TRun RunGame(const TPlace& place, const std::string& steps, const TTriggers& tri
     _exit(127);
   }
   int marks = 0;
+  bool termSent = false;
   size_t seen = 0;
   int status = 0;
   bool ended = false;
@@ -269,6 +271,8 @@ TRun RunGame(const TPlace& place, const std::string& steps, const TTriggers& tri
         lock->Release();
       if (line == kMark)
         ++marks;
+      if (!triggers.termOn.empty() && Has(line, triggers.termOn) && !termSent)
+        termSent = kill(child, SIGTERM) == 0;
     }
     if (watch >= 0 && marks >= triggers.killAtMark) {
       alignas(inotify_event) char buffer[4096];
@@ -595,7 +599,10 @@ std::vector<TRow> RunCatchingHandler(const TScenario& scenario, const TPlace& pl
   for (int i = 0; i < 2; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
-  const TRun run = RunGame(place, steps + "text l\nuntil game: spinning\nsigterm\n", TTriggers(), nullptr);
+  // The session ends while the handler loops.
+  TTriggers triggers;
+  triggers.termOn = "game: spinning";
+  const TRun run = RunGame(place, steps + "text l\nwait 60000\n", triggers, nullptr);
   std::ofstream(place.folder + "/run.txt") << run.log;
   const TRun restart = RunGame(place,
                                toTheMap + MapToLibraryRoomAgain() + Click(kLibraryThings[2]) + "until found " +
