@@ -11,6 +11,7 @@
 #include "core/foundation/debug.h"
 #include "scene/binarybuffer.h"
 #include "scene/objectstate.h"
+#include "scene/scene.h"
 #include "scene/sceneobject.h"
 #include "scene/xmlattributes.h"
 
@@ -205,13 +206,14 @@ bool TAnimators::LoadFromXML(TXmlNode* node, TSceneObject* object)
     str type = child->GetAttribute("type");
     TAnimator* animator = TAnimatorFactory::Instance()->Create(type.c_str());
     if (!animator) {
-      WriteDbg("ERROR: Animator type '%s' of object '%s' is unknown; it is left out", type.c_str(),
-               OwnerId(object).c_str());
+      WriteDbg("ERROR: %sAnimator type '%s' of object '%s' is unknown; it is left out",
+               SceneFilePrefix(object ? object->GetScene() : nullptr).c_str(), type.c_str(), OwnerId(object).c_str());
       continue;
     }
     animator->SetObject(object);
     if (!animator->LoadFromXML(child) || !animator->IsComplete()) {
-      WriteDbg("ERROR: Animator %s of object '%s' %s; it is left out", animator->getDynamicAnimatorID(),
+      WriteDbg("ERROR: %sAnimator %s of object '%s' %s; it is left out",
+               SceneFilePrefix(object ? object->GetScene() : nullptr).c_str(), animator->getDynamicAnimatorID(),
                OwnerId(object).c_str(), Fault(animator));
       delete animator;
       continue;

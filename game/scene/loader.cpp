@@ -2,6 +2,7 @@
 // it holds one, else from the file itself.
 #include "scene/loader.h"
 
+#include "core/foundation/file.h"
 #include "core/foundation/xmlnode.h"
 #include "core/foundation/debug.h"
 #include "scene/scene.h"
@@ -14,9 +15,16 @@ TScene* TLoader::SceneLoad(const char* file)
   TXmlNode document;
   TXmlPreloader* preloader = TDefSingleton<TXmlPreloader>::GetInstance();
   TXmlNode* root = preloader ? preloader->getNode(file) : nullptr;
-  if (!root) {
-    document.ParseFile(file);
+  // Half a scene (a file cut short or damaged) is refused whole: what came before the damage
+  // would show part of a room or a map without a word.
+  bool damaged = preloader && preloader->IsDamaged(file);
+  if (!root && !damaged) {
+    damaged = !document.ParseFile(file) && TFile::Exists(file);
     root = &document;
+  }
+  if (damaged) {
+    WriteDbg("ERROR: Scene file '%s' is damaged; the scene is not loaded", file);
+    return nullptr;
   }
   TXmlNode* element = root->GetChild("scene");
   if (!element) {
@@ -24,6 +32,7 @@ TScene* TLoader::SceneLoad(const char* file)
     return nullptr;
   }
   TScene* scene = new TScene;
+  scene->SetFile(file);
   scene->LoadFromXML(element);
   return scene;
 }

@@ -8,7 +8,8 @@ class TLoader
 {
 public:
   // A new scene owned by the caller; null, with an "ERROR: " line, when the file cannot be
-  // read or has no "scene" element. A scene whose resources cannot be read comes back empty.
+  // read, is damaged (cut short among them) or has no "scene" element. A scene whose
+  // resources cannot be read comes back empty.
   static TScene* SceneLoad(const char* file);
 
 private:

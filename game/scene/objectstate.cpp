@@ -88,9 +88,9 @@ bool TSceneObjectState::LoadFromXML(TXmlNode* node)
     TScene* scene = mOwner ? mOwner->GetScene() : nullptr;
     mFrame = scene ? scene->GetImageResource().getImageIndex(mParams.mFrame) : -1;
     if (scene && mFrame == -1)
-      WriteDbg("ERROR: State '%s' of object '%s' shows image '%s', which the scene's resources "
+      WriteDbg("ERROR: %sState '%s' of object '%s' shows image '%s', which the scene's resources "
                "do not have",
-               mName.c_str(), mOwner->GetId().c_str(), mParams.mFrame.c_str());
+               SceneFilePrefix(scene).c_str(), mName.c_str(), mOwner->GetId().c_str(), mParams.mFrame.c_str());
   }
   if (TXmlNode* animators = node->GetChild("animators"))
     mAnimators.LoadFromXML(animators, mOwner);

@@ -43,6 +43,11 @@ bool PivotRect(TScene* scene, TSceneObject* object, TRect* rect)
 
 } // namespace
 
+str SceneFilePrefix(const TScene* scene)
+{
+  return scene && scene->GetFile().length() ? scene->GetFile() + ": " : str();
+}
+
 bool TScene::TextureRefreshListener::DoTask()
 {
   TSceneObjects& objects = mScene->GetObjects();
@@ -282,9 +287,9 @@ bool TScene::LoadFromXML(TXmlNode* node)
     document.ParseFile(file.c_str());
     TXmlNode* list = document.GetChild("resources");
     if (!list) {
-      WriteDbg("ERROR: Scene '%s': its resources file '%s' cannot be read or holds no "
+      WriteDbg("ERROR: %sScene '%s': its resources file '%s' cannot be read or holds no "
                "resources; no objects loaded",
-               mId.c_str(), file.c_str());
+               SceneFilePrefix(this).c_str(), mId.c_str(), file.c_str());
       return false;
     }
     mImageResource.LoadFromXML(list);

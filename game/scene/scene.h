@@ -19,6 +19,10 @@ class TSceneRenderer;
 class TSetState;
 class TXmlNode;
 
+// "file: " of the scene file that scene is read from, to begin a line about its damage; empty
+// without a scene or a file.
+str SceneFilePrefix(const TScene* scene);
+
 class TScene
 {
 public:
@@ -81,6 +85,10 @@ public:
 
   const str& GetId() const { return mId; }
   void SetId(const str& id) { mId = id; }
+  // The scene file it is read from, named by the lines about that file's damage; empty for a
+  // scene made otherwise.
+  const str& GetFile() const { return mFile; }
+  void SetFile(const str& file) { mFile = file; }
   CanlImageResource& GetImageResource() { return mImageResource; }
   TSceneObjects& GetObjects() { return mObjects; }
   TSceneScript& GetScript() { return mScript; }
@@ -125,6 +133,7 @@ private:
 
   TextureRefreshListener* mRefreshListener;
   str mId;
+  str mFile;
   CanlImageResource mImageResource;
   TSceneObjects mObjects;
   std::vector<TSceneObject*> mDrawList;

@@ -678,8 +678,8 @@ bool TSceneObject::LoadFromXML(TXmlNode* node)
   str frame = node->GetAttribute("f");
   const int frameIndex = frame.empty() ? -1 : FrameIndex(frame);
   if (!frame.empty() && frameIndex == -1)
-    WriteDbg("ERROR: Object '%s' shows image '%s', which the scene's resources do not have", mId.c_str(),
-             frame.c_str());
+    WriteDbg("ERROR: %sObject '%s' shows image '%s', which the scene's resources do not have",
+             SceneFilePrefix(mScene).c_str(), mId.c_str(), frame.c_str());
   load_set_frame(frameIndex);
   // The contour was switched on before the frame was known.
   if (mContourOn && mContour)

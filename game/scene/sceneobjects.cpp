@@ -7,6 +7,7 @@
 #include "scene/binarybuffer.h"
 #include "scene/imageobject.h"
 #include "scene/objectfactory.h"
+#include "scene/scene.h"
 #include "scene/sceneobject.h"
 
 namespace {
@@ -126,8 +127,8 @@ bool TSceneObjects::LoadFromXML(TXmlNode* node, TScene* scene, TSceneObject* par
     TSceneObject* object = MakeObject(type.c_str());
     if (!object) {
       if (!type.empty())
-        WriteDbg("ERROR: Object type '%s' of '%s' is unknown; an image object stands in", type.c_str(),
-                 child->GetAttribute("id").c_str());
+        WriteDbg("ERROR: %sObject type '%s' of '%s' is unknown; an image object stands in",
+                 SceneFilePrefix(scene).c_str(), type.c_str(), child->GetAttribute("id").c_str());
       object = new TImageObject;
     }
     object->SetScene(scene);

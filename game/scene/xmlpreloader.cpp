@@ -48,8 +48,11 @@ void TXmlPreloader::ParseNextNode()
   // The list is where a wrong name comes from: the line says so.
   if (!TFile::Exists(mNext->first))
     WriteDbg("ERROR: %s lists %s, which does not exist", kConfigFile, mNext->first.c_str());
-  else
-    mNext->second.ParseFile(mNext->first.c_str());
+  else if (!mNext->second.ParseFile(mNext->first.c_str())) {
+    // Its line names the file; the loader refuses it rather than build what came before the damage.
+    mNext->second = TXmlNode();
+    mDamaged.insert(mNext->first);
+  }
   ++mNext;
   ++mParsed;
 }

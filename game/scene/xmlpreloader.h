@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 
 #include "core/foundation/str.h"
 #include "core/foundation/xmlnode.h"
@@ -25,6 +26,8 @@ public:
   // The parsed document of a listed file; null when it is not listed, not parsed yet, or
   // could not be read. Readers must reset its child cursor: the tree is shared.
   TXmlNode* getNode(const str& name);
+  // True when the listed file was parsed and found damaged (its document is dropped).
+  bool IsDamaged(const str& name) const { return mDamaged.count(name) != 0; }
 
 private:
   TXmlPreloader(const TXmlPreloader&) = delete;
@@ -32,5 +35,6 @@ private:
 
   std::map<str, TXmlNode> mNodes;
   std::map<str, TXmlNode>::iterator mNext;
+  std::set<str> mDamaged;
   unsigned mParsed;
 };

@@ -2,6 +2,7 @@
 // keys and values; gives the millisecond timer that tasks, clocks and drawing read.
 #include "platform/platform.h"
 
+#include "core/app/gamestate.h"
 #include "core/foundation/encrypt.h"
 #include "core/graphics/textgraphic.h"
 #include "core/foundation/debug.h"
@@ -100,6 +101,9 @@ TPlatform::~TPlatform()
   if (mData) {
     TearDownData();
   }
+  // A platform without data of its own (a test's) hands in its host all the same, and the
+  // analytics store may have been made through it; with data, TearDownData deleted it.
+  delete TGameStateData::mGameState;
   ShutDownSound();
   delete mHost;
   mHost = nullptr;

@@ -294,6 +294,24 @@ TEST_F(AppEndToEnd, AFailingStartUpScriptIsShownOnTheScreenAndLogged)
   EXPECT_LT(CountNear(frame, 300, 195, 500, 525, 120, 45, 40, 45), 100);
 }
 
+TEST_F(AppEndToEnd, AnEmptyMainMenuScriptFailsLikeTheOtherStartUpScripts)
+{
+  const std::string resources = CopyResources();
+  std::ofstream(resources + "/assets/scripts/mainmenu.lua", std::ios::trunc);
+  TRun run = Run("until built no menu\nwait 200\ncapture " + Path("frame.ppm") + "\nclose\n", resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  const std::vector<std::string> errors = ErrorLines(run.log);
+  ASSERT_EQ(errors.size(), 1u) << run.log;
+  EXPECT_NE(errors[0].find("scripts/mainmenu.lua built no menu: the script is empty or cut short"), std::string::npos)
+      << run.log;
+  EXPECT_FALSE(Has(run.log, "game: main menu shown")) << run.log;
+  // The error screen instead of a title without a menu.
+  TImage frame = ReadPpm(Path("frame.ppm"));
+  ASSERT_EQ(800, frame.width) << run.log;
+  EXPECT_GT(CountNear(frame, 40, 40, 760, 140, 255, 255, 255), 300);
+}
+
 TEST_F(AppEndToEnd, SigtermEndsTheProgramWithinSecondsWhateverTheQuitScriptDoes)
 {
   const std::string resources = CopyResources();

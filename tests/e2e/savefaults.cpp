@@ -1,11 +1,12 @@
 // savefaults: plays the built game's five save paths (a new player, a setting, the story, free
 // play, a hiscore) under each fault of the disk (full with 0, 4 KB and 16 KB free, a read-only
 // folder, read-only files, a file locked by another program before the start, during play and
-// through the quit, and kill -9 in each save), and the game over damaged files (a stored value
+// through the quit, and kill -9 in each save), the game over damaged files (a stored value
 // cut, the preferences file cut, a refused saved game, a score file's XML damaged under a sound
-// checksum, a folder in the preferences file's place); restarts it, reads what is on disk and
-// prints a table: what the player saw, the log, the disk. Every row must be "nothing lost",
-// "said, ..." or "told, ..."; any other row fails the run.
+// checksum, a folder in the preferences file's place) and the story's quit save when a script's
+// handler that catches its stop keeps looping as the session ends; restarts it, reads what is on
+// disk and prints a table: what the player saw, the log, the disk. Every row must be "nothing
+// lost", "said, ..." or "told, ..."; any other row fails the run.
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -38,6 +39,7 @@
 #include "core/foundation/prefsstore.h"
 #include "core/online/hiscores.h"
 #include "app/vellumkitinit.h"
+#include "e2e/e2estory.h"
 
 #ifndef QV_GAME_EXECUTABLE
 #define QV_GAME_EXECUTABLE ""
@@ -87,7 +89,10 @@ enum EFault
   eCutFileEnd,
   eRefusedRecord,
   eScoresXml,
-  eFolderForFile
+  eFolderForFile,
+  // Not the disk's: a handler of the scripts that catches its stop and loops again, and then
+  // the session ends (SIGTERM) with things of a room found since the last save.
+  eCatchingHandler
 };
 
 struct TScenario
@@ -191,6 +196,7 @@ struct TTriggers
   std::string unlockOn; // let it go at this line ("" at the end)
   std::string killFile; // kill at the creation of a file whose name holds this, once armed
   int killAtMark = 0;   // the how-manieth "input: arm" arms the kill (1-based)
+  std::string termOn;   // SIGTERM at this line, from outside: the program may be too busy to play a step
 };
 
 class TLock
@@ -271,6 +277,7 @@ TRun RunGame(const TPlace& place, const std::string& steps, const TTriggers& tri
     _exit(127);
   }
   int marks = 0;
+  bool termSent = false;
   size_t seen = 0;
   int status = 0;
   bool ended = false;
@@ -290,6 +297,8 @@ TRun RunGame(const TPlace& place, const std::string& steps, const TTriggers& tri
         lock->Release();
       if (line == kMark)
         ++marks;
+      if (!triggers.termOn.empty() && Has(line, triggers.termOn) && !termSent)
+        termSent = kill(child, SIGTERM) == 0;
     }
     if (watch >= 0 && marks >= triggers.killAtMark) {
       alignas(inotify_event) char buffer[4096];
@@ -788,6 +797,49 @@ TRow RunDamage(const TScenario& scenario, const TPlace& place, std::string* skip
   return row;
 }
 
+// Holmes takes up his story, finds two things of the library's room, sets off the handler and
+// the session ends; the quit must save the two finds, which the next start shows.
+std::vector<TRow> RunCatchingHandler(const TScenario& scenario, const TPlace& place, const std::string& seed)
+{
+  TRow row;
+  row.fault = scenario.name;
+  row.path = kPathNames[eStory];
+  fs::copy(seed, place.home, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  if (!AddCatchingHandler(place.resources)) {
+    row.verdict = "NO RESULT: the main loop script is not the one the driver knows";
+    return {row};
+  }
+  const std::string toTheMap = kResumeStory + "until to stMap\nuntil Screen faded in: TMapScreen\n";
+  std::string steps = toTheMap + MapToLibraryRoom();
+  for (int i = 0; i < 2; ++i) {
+    steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
+  }
+  // The session ends while the handler loops.
+  TTriggers triggers;
+  triggers.termOn = "game: spinning";
+  const TRun run = RunGame(place, steps + "text l\nwait 60000\n", triggers, nullptr);
+  std::ofstream(place.folder + "/run.txt") << run.log;
+  const TRun restart = RunGame(place,
+                               toTheMap + MapToLibraryRoomAgain() + Click(kLibraryThings[2]) + "until found " +
+                                   kLibraryThings[2].id + "\n" + kCloseAndLeave,
+                               TTriggers(), nullptr);
+  std::ofstream(place.folder + "/restart.txt") << restart.log;
+  const TDisk disk = ReadDisk(place.home);
+
+  row.saw = Notices(run.log);
+  row.log = ErrorSummary(run.log);
+  const bool kept = Has(restart.log, "Resuming round 0 saved in stSearch") && Has(restart.log, "found candle, 3 left");
+  const bool once = ErrorSummary(run.log).rfind("1 ERROR:", 0) == 0 && Has(run.log, ": stopped: ");
+  row.disk = std::string(kept ? "Holmes's two finds in the room kept" : "Holmes's finds in the room LOST") +
+             (disk.holmes ? ", Holmes intact" : ", Holmes LOST");
+  row.good = kept && once && run.finished && disk.holmes && !Has(restart.log, "ERROR: ");
+  row.verdict = row.good        ? "nothing lost"
+                : !run.finished ? "LOST: the run did not finish"
+                : !once         ? "not said once"
+                                : "LOST";
+  return {row};
+}
+
 std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work, const std::string& seed,
                               std::string* skipped)
 {
@@ -798,6 +850,12 @@ std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work
   fs::create_directories(place.home);
   fs::create_directories(place.folder + "/tmp");
   chmod(place.folder.c_str(), 0755);
+  if (scenario.fault == eCatchingHandler) {
+    // The data of its own, with the handler.
+    place.resources = place.folder + "/resources";
+    fs::copy(work + "/resources", place.resources, fs::copy_options::recursive);
+    return RunCatchingHandler(scenario, place, seed);
+  }
   const bool root = geteuid() == 0;
   const unsigned long spare[] = {0, 4096, 16384};
   const bool full = scenario.fault <= eFull16k;
@@ -1002,6 +1060,7 @@ int main()
   scenarios.push_back({eRefusedRecord, ePathCount, "a saved game refused"});
   scenarios.push_back({eScoresXml, ePathCount, "damaged XML under a sound checksum"});
   scenarios.push_back({eFolderForFile, ePathCount, "a folder for the preferences file"});
+  scenarios.push_back({eCatchingHandler, eStory, "a handler catching its stop, then SIGTERM"});
   // QV_SAVEFAULTS_ONLY=TEXT plays only the scenarios whose name holds TEXT.
   if (const char* only = std::getenv("QV_SAVEFAULTS_ONLY")) {
     scenarios.erase(std::remove_if(scenarios.begin(), scenarios.end(),

@@ -10,46 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "e2e/e2ehiscores.h"
+#include "e2e/e2estory.h"
 
 namespace {
-
-// Where things are drawn on the 800 x 600 frame.
-struct TSpot
-{
-  const char* id;
-  int x, y;
-};
-
-// The things of each room's list, at a pixel of their pictures.
-const TSpot kMuseumThings[] = {{"glove", 692, 386}, {"umbrella", 148, 288}, {"spectacles", 537, 302},
-                               {"key", 526, 472},   {"ticket", 318, 470},   {"pipe", 196, 466}};
-const TSpot kLibraryThings[] = {{"scissors", 96, 378},    {"ink_bottle", 446, 220}, {"candle", 505, 252},
-                                {"bowler_hat", 742, 462}, {"lantern", 238, 392},    {"letter", 570, 452}};
-// The overlay's dialogs: waits until one has faded in, its Continue, and the wait until it
-// has faded out again. Steps wait for log lines, not times: the game's time runs slower
-// than the clock when frames are slow (a sanitizer build).
-const char kDialogShown[] = "until Screen faded in: TOverlayScreen\n";
-// A screen opened from the journal takes clicks once the journal has faded out behind it.
-const char kJournalGone[] = "until Journal closed\n";
-const char kDialogContinue[] = "click 396 412\nuntil PostEvent: evDialogClosed\n";
-// The journal's step buttons, the case-solved way back.
-const char kJournalSearch[] = "click 130 564\n";
-const char kJournalSuspects[] = "click 320 564\n";
-const char kJournalChecklist[] = "click 510 564\n";
-const char kSolvedContinue[] = "click 400 562\n";
-// The room's and the journal's way back to the map, the library's torn letter.
-const char kRoomToMap[] = "click 714 569\n";
-const char kJournalToMap[] = "click 704 563\n";
-const char kTornLetter[] = "click 700 30\n";
-// Story at a later start: a story taken up again asks nothing.
-const std::string kResumeStory = "until game: main menu shown\nwait 300\nclick 400 193\n";
-// Out of the way of everything a frame is checked for.
-const char kMouseAway[] = "move 400 560\n";
-
-std::string Click(const TSpot& spot)
-{
-  return "click " + std::to_string(spot.x) + " " + std::to_string(spot.y) + "\n";
-}
 
 class StoryRoad : public EndToEnd
 {
@@ -271,12 +234,8 @@ TEST_F(StoryRoad, TheFirstCaseIsPlayedFromTheMapThroughItsRoomAndPuzzlesToTheSol
 TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFound)
 {
   const std::string resources = CopyStillResources();
-  std::string steps = ToTheMap(true) +
-                      // The library on the map, its intro, the journal, the room.
-                      "click 610 180\nuntil Overlay show dialog: library_intro\n" + kDialogShown + kDialogContinue +
-                      "until Tutorial: journal_search_tutorial\nwait 300\nclick 600 450\nwait 300\n" + kJournalSearch +
-                      "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone +
-                      kDialogContinue + kMouseAway + "wait 300\n" + Capture("room0.ppm");
+  // The library on the map, its intro, the journal, the room.
+  std::string steps = ToTheMap(true) + MapToLibraryRoom() + Capture("room0.ppm");
   for (int i = 0; i < 2; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
@@ -299,9 +258,7 @@ TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFo
 
   // The next start: the story goes on where it was, and the room shows only what is left; the
   // journal's tip, read before the quit, is not shown again.
-  steps = ToTheMap(false) + "click 610 180\nuntil to stJournal\n" + "until Journal open\nwait 300\n" + kJournalSearch +
-          "until Overlay show dialog: library_search_intro\n" + kDialogShown + kJournalGone + kDialogContinue +
-          kMouseAway + "wait 300\n" + Capture("room3.ppm");
+  steps = ToTheMap(false) + MapToLibraryRoomAgain() + Capture("room3.ppm");
   for (int i = 3; i < 6; ++i) {
     steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
   }
@@ -329,6 +286,37 @@ TEST_F(StoryRoad, ACaseLeftThroughTheQuitQuestionIsTakenUpWithTheThingsAlreadyFo
   for (int i = 3; i < 6; ++i) {
     EXPECT_LT(Changed(room0, room3, kLibraryThings[i]), 60) << kLibraryThings[i].id;
   }
+}
+
+TEST_F(StoryRoad, AHandlerThatCatchesItsStopIsStoppedOnceAndSigtermStillSavesTheThingsFound)
+{
+  const std::string resources = CopyStillResources();
+  ASSERT_TRUE(AddCatchingHandler(resources));
+  std::string steps = ToTheMap(true) + MapToLibraryRoom();
+  for (int i = 0; i < 2; ++i) {
+    steps += Click(kLibraryThings[i]) + "until found " + kLibraryThings[i].id + "\n";
+  }
+  steps += "text l\nuntil game: spinning\nsigterm\n";
+  TRun run = Run(steps, resources);
+  ASSERT_TRUE(run.finished) << run.log;
+  EXPECT_EQ(0, run.signal) << run.log;
+  EXPECT_EQ(0, run.exitStatus) << run.log;
+  const std::vector<std::string> errors = ErrorLines(run.log);
+  ASSERT_EQ(1u, errors.size()) << run.log;
+  EXPECT_NE(std::string::npos, errors[0].find("scripts/mainloop.lua:")) << errors[0];
+  EXPECT_NE(std::string::npos, errors[0].find(": stopped: ")) << errors[0];
+  // The quit, saved, within the time a session's end gives (a later one would be a second
+  // line, and the alarm's kill a signal).
+  EXPECT_EQ("", MissingInOrder(run.log, {"found ink_bottle, 4 left", "game: spinning", "game: close requested"}))
+      << run.log;
+
+  // The next start takes the room up with both things found.
+  steps = ToTheMap(false) + MapToLibraryRoomAgain() + Click(kLibraryThings[2]) + "until found " + kLibraryThings[2].id +
+          "\n" + kCloseAndLeave;
+  TRun again = Run(steps, resources);
+  ASSERT_TRUE(again.finished) << again.log;
+  EXPECT_TRUE(ErrorLines(again.log).empty()) << again.log;
+  EXPECT_EQ("", MissingInOrder(again.log, {"Resuming round 0 saved in stSearch", "found candle, 3 left"})) << again.log;
 }
 
 TEST_F(StoryRoad, TimedPlayShowsItsClockAndTheSecondCaseHasItsOwnPageClueAndWholeTornLetter)

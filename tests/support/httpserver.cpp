@@ -290,8 +290,8 @@ void TTestHttpServer::Serve(int socket)
   std::string head = StatusLine(reply.status) + "Content-Type: text/xml\r\n";
   switch (reply.mode) {
   case TScriptedReply::kBody:
-    SendAll(socket, head + "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
-                        reply.body);
+    SendAll(socket, head + reply.extraHeaders + "Content-Length: " + std::to_string(reply.body.size()) +
+                        "\r\nConnection: close\r\n\r\n" + reply.body);
     break;
   case TScriptedReply::kSilence:
     WaitWhileSilent(socket);

@@ -37,6 +37,7 @@ struct TScriptedReply
   int delayMs = 0; // wait before answering
   size_t oversizeBytes = 0;
   bool declareLength = true; // for kOversized
+  std::string extraHeaders;  // header lines (each ending "\r\n") sent before the others of kBody
 
   static TScriptedReply Body(const std::string& text, int status = 200);
 };

@@ -21,6 +21,11 @@ end
 
 local function ShowMainMenu()
   ReadFile( "scripts/mainmenu.lua" )
+  -- A menu script that builds no menu (empty, or cut short after its definitions) fails like a
+  -- script with an error: the title would wait for a choice nobody can make.
+  if not IsWindowExists( "menu" ) then
+    error( "scripts/mainmenu.lua built no menu: the script is empty or cut short", 0 )
+  end
   GameLog( "main menu shown" )
   if GetNumUsers() == 0 then
     DoModal( "scripts/newplayer.lua" )

@@ -76,6 +76,9 @@ public:
   virtual unsigned long GetContentsSize() const = 0;
   // The HTTP status of the completed transfer; 0 unless complete.
   virtual long GetResponseCode() const = 0;
+  // True when the transfer failed because the server's reply could not be read as one (it
+  // gave conflicting lengths): the server answered, but nothing of the answer is taken.
+  virtual bool IsReplyDamaged() const { return false; }
 };
 
 class IHttp

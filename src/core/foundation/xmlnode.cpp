@@ -4,7 +4,10 @@
 
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <mutex>
+#include <set>
+#include <string>
 #include <typeinfo>
 #include <zlib.h>
 
@@ -67,7 +70,8 @@ enum : uint8_t
   kByteQuote = 4,     // ends a quoted string
   kByteAmpersand = 8, // may begin an escape
   kByteLead = 16,     // begins a character of more than one byte
-  kByteZero = 32      // a zero byte, where a str would end
+  kByteZero = 32,     // a zero byte, where a str would end
+  kByteLess = 64      // "<" as written (not made by an escape)
 };
 
 struct TByteClasses
@@ -89,6 +93,8 @@ struct TByteClasses
         value |= kByteLead;
       if (byte == 0)
         value |= kByteZero;
+      if (byte == '<')
+        value |= kByteLess;
       mClass[byte] = value;
     }
   }
@@ -255,11 +261,13 @@ private:
 
 // One token into buf, a character at a time where ReadToken's quick way does not apply
 // (a token running past the source's window, or the end of the input).
-__attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped)
+__attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenText& buf, bool* quoted, bool* escaped,
+                                                     bool* rawLess)
 {
   buf.clear();
   *quoted = false;
   *escaped = false;
+  *rawLess = false;
   int bytes[4];
   int n;
   // The classes of every byte that goes into the token: escapes are resolved only when
@@ -335,6 +343,7 @@ __attribute__((noinline)) void ReadTokenByCharacters(TGetChar* source, TTokenTex
       seen |= ByteClass(bytes[i]);
     }
   }
+  *rawLess = (seen & kByteLess) != 0;
   if ((seen & kByteAmpersand) && !buf.empty())
     buf.resize(ResolveEscapes(buf.data(), buf.size(), escaped));
 }
@@ -350,6 +359,8 @@ struct TToken
   bool mEscaped = false;
   // It may hold a zero byte (read as it was, or made by an escape).
   bool mMayHoldZero = true;
+  // A "<" was written in it (a quoted string may hold one; XML allows it only as "&lt;").
+  bool mRawLess = false;
 
   bool Empty() const { return mSize == 0; }
   // The single character c as markup: neither quoted nor made by an escape.
@@ -380,6 +391,7 @@ __attribute__((always_inline)) inline void ReadToken(TGetChar* source, TTokenTex
       token->mSize = 1;
       token->mQuoted = false;
       token->mMayHoldZero = false;
+      token->mRawLess = false;
       source->Skip(p + 1);
       return;
     }
@@ -406,6 +418,7 @@ __attribute__((always_inline)) inline void ReadToken(TGetChar* source, TTokenTex
     if (next) {
       token->mQuoted = (first & kByteQuote) != 0;
       token->mMayHoldZero = (seen & (kByteZero | kByteAmpersand)) != 0;
+      token->mRawLess = (seen & kByteLess) != 0;
       source->Skip(next);
       if (!(seen & kByteAmpersand) || stop == start) {
         token->mBytes = (char const*)start;
@@ -419,7 +432,7 @@ __attribute__((always_inline)) inline void ReadToken(TGetChar* source, TTokenTex
       return;
     }
   }
-  ReadTokenByCharacters(source, buf, &token->mQuoted, &token->mEscaped);
+  ReadTokenByCharacters(source, buf, &token->mQuoted, &token->mEscaped, &token->mRawLess);
   TakeBuffer(buf, token);
   token->mMayHoldZero = true;
 }
@@ -495,6 +508,15 @@ inline str ToStr(std::vector<char> const& buf)
 inline str ToStr(TToken const& token)
 {
   return token.Empty() ? str("") : str(token.mBytes, token.mSize);
+}
+
+// A fault of the input: a line of its own, or kept for the caller of a strict parse.
+void ReportFault(TGetChar* source, str const& text)
+{
+  if (!source->mStrict)
+    WriteDbg("ERROR: %s", text.c_str());
+  else if (source->mFault.empty())
+    source->mFault = text;
 }
 
 inline uint32_t ReadLE32(char const* p)
@@ -1136,21 +1158,6 @@ bool TXmlNode::Parse(TGetChar* source)
   return ok;
 }
 
-namespace {
-
-// A refusal of the input: an error line naming what was parsed, or the words for a caller
-// that reports it itself.
-void ReportRefusal(TGetChar* source, str const& what)
-{
-  if (source->mFailure) {
-    *source->mFailure = what;
-    return;
-  }
-  WriteDbg("ERROR: %s%s%s", what.c_str(), source->mSource ? " in " : "", source->mSource ? source->mSource : "");
-}
-
-} // namespace
-
 bool TXmlNode::ParseTokens(TGetChar* source)
 {
   TTokenText& buffer = TokenBuffer();
@@ -1170,12 +1177,16 @@ bool TXmlNode::ParseTokens(TGetChar* source)
       bool endTag = false;
       TXmlNode* child = ParseTag(source, &endTag);
       if (source->mError) {
-        ReportRefusal(source, "XML input ends inside a tag");
+        ReportFault(source, str::getFormatted("XML input ends inside a tag%s%s", source->mSource ? " in " : "",
+                                              source->mSource ? source->mSource : ""));
         return false;
       }
+      if (source->mStrict && !source->mFault.empty())
+        return false;
       if (child) {
         if (source->mDepth >= kMaxXmlDepth) {
-          ReportRefusal(source, str::getFormatted("XML elements nested deeper than %d levels", kMaxXmlDepth));
+          ReportFault(source, str::getFormatted("XML elements nested deeper than %d levels%s%s", kMaxXmlDepth,
+                                                source->mSource ? " in " : "", source->mSource ? source->mSource : ""));
           return false;
         }
         ++source->mDepth;
@@ -1221,6 +1232,80 @@ inline bool ReadPlainAttribute(TGetChar* source, TXmlArena* arena, std::vector<T
   return true;
 }
 
+// The well-formedness of one tag for a strict parse, fed the tag's tokens in order; its
+// faults go to the source (ReportFault). Declarations and comments are not checked.
+class TTagCheck
+{
+public:
+  explicit TTagCheck(TGetChar* source) : mSource(source) {}
+  void StartTag(TToken const& token, bool special)
+  {
+    mElement.assign(token.mBytes, token.mSize);
+    mOff = special;
+  }
+  // An end tag: its name (after the "/") must be that of the element it closes.
+  void EndTag(TToken const& token, str const& open, bool topLevel)
+  {
+    mEndTag = true;
+    mElement.assign(token.mBytes + 1, token.mSize - 1);
+    if (topLevel)
+      Fault("end tag </" + mElement + "> closes no element");
+    else if (mElement != std::string(open.c_str(), open.length()))
+      Fault("end tag </" + mElement + "> closes <" + std::string(open.c_str(), open.length()) + ">");
+  }
+  void Name(TToken const& token)
+  {
+    if (mEndTag)
+      return Fault("end tag </" + mElement + "> holds more than its name");
+    if (mOff)
+      return;
+    if (mHasPending || token.mQuoted)
+      return Fault("tag <" + mElement + "> has an attribute without a value");
+    mPending.assign(token.mBytes, token.mSize);
+    mHasPending = true;
+  }
+  void Equals()
+  {
+    if (!mOff && (mEndTag || !mHasPending || mPending == "/"))
+      Fault("tag <" + mElement + "> has a value without an attribute");
+  }
+  void Value(TToken const& token)
+  {
+    if (mOff)
+      return;
+    const std::string name = mHasPending ? mPending : std::string();
+    mHasPending = false;
+    if (!token.mQuoted)
+      Fault("attribute " + name + " of <" + mElement + "> is not in double quotes");
+    else if (token.mRawLess)
+      Fault("attribute " + name + " of <" + mElement + "> holds a \"<\"");
+    else if (!mNames.insert(name).second)
+      Fault("attribute " + name + " of <" + mElement + "> is given twice");
+  }
+  // The ">": only the "/" of an empty element may stand without a value.
+  void Close()
+  {
+    if (!mOff && mHasPending && mPending != "/")
+      Fault("tag <" + mElement + "> has an attribute without a value");
+  }
+
+private:
+  void Fault(std::string const& text)
+  {
+    ReportFault(mSource, str::getFormatted("%s is not well-formed: %s",
+                                           mSource->mSource ? mSource->mSource : "XML input", text.c_str()));
+  }
+
+  TGetChar* mSource;
+  std::string mElement;
+  std::string mPending;
+  // A set: a tag may hold as many attributes as a reply has room for.
+  std::set<std::string> mNames;
+  bool mHasPending = false;
+  bool mEndTag = false;
+  bool mOff = false;
+};
+
 } // namespace
 
 TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
@@ -1263,9 +1348,10 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       mAttributes.clear();
     }
   } handOver{child, attributes};
+  std::unique_ptr<TTagCheck> check(source->mStrict ? new TTagCheck(source) : nullptr);
   TToken token;
   for (;;) {
-    if (state == 1 && child && ownCallbacks && ReadPlainAttribute(source, arena, attributes)) {
+    if (state == 1 && child && ownCallbacks && !check && ReadPlainAttribute(source, arena, attributes)) {
       // As after a value read by the tokens: a name read before without its "=" is dropped.
       kept = TXmlArena::TKept();
       continue;
@@ -1280,6 +1366,8 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
     if (token.IsMarkup('>')) {
       if (endTag)
         *endTag = isEndTag;
+      if (check)
+        check->Close();
       char first = ownCallbacks ? kept.First() : pending[0];
       if (first == '/' || first == '?' || special) {
         if (!ownCallbacks)
@@ -1294,6 +1382,8 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
     case 0:
       if (markup && token.mBytes[0] == '/') {
         isEndTag = true;
+        if (check)
+          check->EndTag(token, mName, source->mDepth == 0);
         if (!ownCallbacks)
           OnEndTag(ToStr(token));
       } else {
@@ -1301,6 +1391,8 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
         special = (token.mBytes[0] == '?' && token.mSize == 4 && memcmp(token.mBytes, "?xml", 4) == 0) ||
                   (token.mBytes[0] == '!' && ((token.mSize == 8 && memcmp(token.mBytes, "!DOCTYPE", 8) == 0) ||
                                               (token.mSize >= 3 && memcmp(token.mBytes, "!--", 3) == 0)));
+        if (check)
+          check->StartTag(token, special);
         if (ownCallbacks) {
           // As OnOpenTag: the child's name is the token up to a zero byte.
           child = new (arena->Allocate(sizeof(TXmlNode))) TXmlNode(arena);
@@ -1317,6 +1409,8 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
       state = 1;
       break;
     case 1:
+      if (check)
+        token.IsMarkup('=') ? check->Equals() : check->Name(token);
       if (token.IsMarkup('='))
         state = 2;
       else if (ownCallbacks)
@@ -1325,6 +1419,8 @@ TXmlNode* TXmlNode::ParseTag(TGetChar* source, bool* endTag)
         pending = ToStr(token);
       break;
     default:
+      if (check)
+        check->Value(token);
       if (child && ownCallbacks) {
         // A child made here has the own callbacks too.
         attributes.push_back(TAttribute{kept.Text(), arena->Keep(token.mBytes, token.mSize), token.mQuoted});
@@ -1365,7 +1461,7 @@ bool TXmlNode::ParseFile(char const* name)
       return false;
     TGetCharString source(text.data(), text.size());
     source.mSource = name;
-    return Parse(&source);
+    return Parse(&source) && EndsWhole(source, name);
   }
   qv_seek(file, 0, kSeekStart);
   // The source owns the handle from here and closes it.
@@ -1376,7 +1472,17 @@ bool TXmlNode::ParseFile(char const* name)
     WriteDbg("ERROR: XML file %s is damaged; only what came before the damage was read", name);
     return false;
   }
-  return true;
+  return EndsWhole(source, name);
+}
+
+bool TXmlNode::EndsWhole(TGetChar const& source, char const* name)
+{
+  // A file cut between two tags reads without a fault of its own: the element it cut is
+  // still open at its end.
+  if (!source.mEndedOpen)
+    return true;
+  WriteDbg("ERROR: XML file %s is cut short: it ends inside an element; only what came before the cut was read", name);
+  return false;
 }
 
 bool TXmlNode::ParseString(char const* text, char const* source)
@@ -1388,7 +1494,7 @@ bool TXmlNode::ParseString(char const* text, char const* source)
   // The text ends at its terminator: a compressed header read from here must not reach past
   // it (server replies and deciphered files come this way), so it is checked against that size.
   bool endedOpen = false;
-  return ParseNamedBuffer(text, strlen(text), source, &endedOpen);
+  return ParseNamedBuffer(text, strlen(text), source, false, &endedOpen, nullptr);
 }
 
 bool TXmlNode::ParseBuffer(char const* data, unsigned long size, char const* source)
@@ -1398,34 +1504,45 @@ bool TXmlNode::ParseBuffer(char const* data, unsigned long size, char const* sou
     return false;
   }
   bool endedOpen = false;
-  return ParseNamedBuffer(data, size, source, &endedOpen);
+  return ParseNamedBuffer(data, size, source, false, &endedOpen, nullptr);
 }
 
-bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* source)
+bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* source, str* fault)
 {
-  return ParseWhole(data, size, source, nullptr);
-}
-
-bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* source, str* failure)
-{
+  str reason;
   if (!data && size) {
-    WriteDbg("ERROR: TXmlNode::ParseWhole given no data");
-    return false;
+    reason = "TXmlNode::ParseWhole given no data";
+  } else {
+    const size_t rootsBefore = mChildren.size();
+    bool endedOpen = false;
+    const bool parsed = ParseNamedBuffer(data, size, source, true, &endedOpen, &reason);
+    const char* what = source ? source : "XML input";
+    if (parsed && endedOpen) {
+      reason = str::getFormatted("%s is cut short: it ends inside an element", what);
+    } else if (parsed) {
+      // One element holds the document; declarations and comments may stand around it.
+      size_t roots = 0;
+      for (size_t i = rootsBefore; i < mChildren.size(); ++i) {
+        const char first = mChildren[i]->mName.length() ? mChildren[i]->mName[0] : 0;
+        roots += first != '?' && first != '!';
+      }
+      if (roots > 1)
+        reason = str::getFormatted("%s is not well-formed: it holds more than one root element", what);
+    } else if (reason.empty()) {
+      reason = str::getFormatted("%s cannot be read", what);
+    }
   }
-  bool endedOpen = false;
-  if (!ParseNamedBuffer(data, size, source, &endedOpen, failure))
-    return false;
-  if (endedOpen) {
-    if (failure)
-      *failure = "it ends inside an element";
-    else
-      WriteDbg("ERROR: %s is cut short: it ends inside an element", source ? source : "XML input");
-    return false;
-  }
-  return true;
+  if (reason.empty())
+    return true;
+  if (fault)
+    *fault = reason;
+  else
+    WriteDbg("ERROR: %s", reason.c_str());
+  return false;
 }
 
-bool TXmlNode::ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool* endedOpen, str* failure)
+bool TXmlNode::ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool strict, bool* endedOpen,
+                                str* fault)
 {
   std::vector<char> inflated;
   if (size >= 4 && memcmp(data, "ZXML", 4) == 0) {
@@ -1436,9 +1553,11 @@ bool TXmlNode::ParseNamedBuffer(char const* data, unsigned long size, char const
   }
   TGetCharString source(data, size);
   source.mSource = what;
-  source.mFailure = failure;
+  source.mStrict = strict;
   const bool ok = Parse(&source);
   *endedOpen = source.mEndedOpen;
+  if (fault)
+    *fault = source.mFault;
   return ok;
 }
 

@@ -106,8 +106,12 @@ public:
   bool mEndedOpen = false;
   // What is being parsed (a file name), for error lines; null when unnamed.
   char const* mSource = nullptr;
-  // When set, a refusal is described here instead of in an error line.
-  str* mFailure = nullptr;
+  // Checks that the input is well-formed, as the tolerant parse does not: every end tag
+  // names the element it closes, every attribute has a value, in double quotes and without
+  // a "<", and none comes twice in a tag. The first fault (or the input ending inside a tag
+  // or nesting too deep) is kept in mFault instead of being logged, and ends the parse.
+  bool mStrict = false;
+  str mFault;
 
 protected:
   // The byte after the window: refills it, or reads the byte another way; -1 at the end.
@@ -192,18 +196,18 @@ public:
   // returns false, after one "ERROR: " line, when the input could not be read or was
   // refused (corrupt compressed block, nesting too deep, input ending inside a tag);
   // what was parsed before the fault stays in the tree.
+  // A file is also refused when it ends inside an element (its end tag never came).
   bool ParseFile(char const* name);
   // A zero-terminated text; one beginning with "ZXML" is a compressed block. The source,
   // when given, names what the text came from in error lines.
   bool ParseString(char const* text, char const* source = nullptr);
   // The same over a buffer of known size (plain or "ZXML"); every length is checked.
   bool ParseBuffer(char const* data, unsigned long size, char const* source = nullptr);
-  // ParseBuffer that also refuses a document cut short: one whose input ends while an
-  // element is still open. For replies that must arrive whole.
-  bool ParseWhole(char const* data, unsigned long size, char const* source);
-  // The same, for a caller that reports the refusal itself, with what follows from it: nothing
-  // is logged, and *failure says what was wrong.
-  bool ParseWhole(char const* data, unsigned long size, char const* source, str* failure);
+  // ParseBuffer for replies that must arrive whole and well-formed: it also refuses a
+  // document cut short (its input ends while an element is still open), one that is not
+  // well-formed (TGetChar::mStrict) and one of more than one root element. The reason of a
+  // refusal goes into *fault when given (nothing is logged), else into one "ERROR: " line.
+  bool ParseWhole(char const* data, unsigned long size, char const* source, str* fault = nullptr);
   // A "ZXML" block whose size the caller does not know: its header is trusted for the
   // compressed length, so prefer the sized form.
   bool DecompressAndParse(char const* block);
@@ -246,10 +250,12 @@ private:
   void CopyFrom(TXmlNode const& other);
   void Clear();
   bool ParseTokens(TGetChar* source);
-  // Parses plain or "ZXML" bytes through one source named `what`; *endedOpen tells whether
-  // an element was left open at the end.
-  bool ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool* endedOpen,
-                        str* failure = nullptr);
+  // True when the file read through source ended with every element closed; else one line.
+  static bool EndsWhole(TGetChar const& source, char const* name);
+  // Parses plain or "ZXML" bytes through one source named `what`, strict or not; *endedOpen
+  // tells whether an element was left open at the end, *fault (when given) a strict parse's fault.
+  bool ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool strict, bool* endedOpen,
+                        str* fault);
   void AdoptChild(TXmlNode* child);
   // Content of the parse in progress, as OnContent adds it.
   void AppendContent(char const* bytes, size_t n);

@@ -335,7 +335,8 @@ bool TQvHiscores::ReadReply(char const* reply, TXmlNode* document, TXmlNode** ro
 {
   *root = nullptr;
   const unsigned long length = reply ? static_cast<unsigned long>(std::strlen(reply)) : 0;
-  const bool whole = document->ParseWhole(reply ? reply : "", length, kReplySource);
+  str fault;
+  const bool whole = document->ParseWhole(reply ? reply : "", length, kReplySource, &fault);
   const long code = mData->http().GetResponseCode();
   // A redirect is not the service's answer, whatever its body holds.
   if (code >= 300 && code < 400) {
@@ -343,19 +344,26 @@ bool TQvHiscores::ReadReply(char const* reply, TXmlNode* document, TXmlNode** ro
     mData->message = str::getFormatted(kRedirected, code);
     return false;
   }
+  // Whole means: well-formed, every element closed, no zero byte ending the text early,
+  // nothing but the document around the root. A reply of the service that is not whole is
+  // not read at all (a message in it neither): what it says cannot be trusted.
+  if (whole && length != mData->http().GetContentsSize()) {
+    fault = str::getFormatted("%s holds a zero byte", kReplySource);
+  } else if (whole && document->GetContent().length() > 0) {
+    fault = str::getFormatted("%s has text outside its root element", kReplySource);
+  }
+  if (fault.length() && document->GetChild("hiscore")) {
+    WriteDbg("ERROR: HiScore reply is cut short or damaged (%s); it is not taken", fault.c_str());
+    mData->message = kDamagedReply;
+    return false;
+  }
+  // Without a "hiscore" root the common check says the reply is no answer of the service.
   if (!ParseReturnForErrors(document, root)) {
     return false;
   }
   if (code != 0 && (code < 200 || code >= 300)) {
     WriteDbg("ERROR: HiScore reply came with HTTP status %ld; it is not taken", code);
     mData->message = str::getFormatted(kStatusError, code);
-    return false;
-  }
-  // Whole means: every element closed, no zero byte ending the text early, nothing but the
-  // document around the root.
-  if (!whole || length != mData->http().GetContentsSize() || document->GetContent().length() > 0) {
-    WriteDbg("ERROR: HiScore reply is cut short or damaged; it is not taken");
-    mData->message = kDamagedReply;
     return false;
   }
   return true;
@@ -492,7 +500,10 @@ int TQvHiscores::GetServerRequestStatus(char* messageBuffer, unsigned int length
   }
   int outcome = kRequestDone;
   if (status != IHttpRequest::kComplete) {
-    mData->message = mData->defaultError.length() > 0 ? mData->defaultError : str(kUnableToConnect);
+    // The transfer said why on its line; the player is told the service did answer.
+    mData->message = mData->http().IsReplyDamaged()     ? str(kDamagedReply)
+                     : mData->defaultError.length() > 0 ? mData->defaultError
+                                                        : str(kUnableToConnect);
     QvCopyText(mData->message, messageBuffer, length);
     outcome = kRequestFailed;
   } else {

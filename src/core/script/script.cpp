@@ -18,36 +18,109 @@ namespace {
 
 // The run budget of this thread's scripts (see TScript::StartRunBudget).
 const int kHookInterval = 1000;
-// After a stop, the error's way out (message handlers, the code that catches it) runs this
-// far before the next stop.
+// Once the code that was stopped has left the host, the code that runs after it in the same
+// turn runs this far before the next stop.
 const uint64_t kStopGraceInstructions = 1000000;
 thread_local bool tBudgetStarted = false;
 thread_local uint64_t tInstructionsRun = 0;
 thread_local uint64_t tQuietUntil = 0;
 // The last stop, logged where it happened: the handlers that see it come by do not log it again.
 thread_local str tLastStop;
+// Set from a stop until the error is back in the host: every Lua instruction of this thread
+// raises it again, so no pcall in the stopped code can catch it and go on.
+thread_local bool tStopping = false;
+// The host's calls into Lua in progress on this thread (nested through native functions).
+thread_local int tHostCalls = 0;
 std::function<bool()> sInterruptCheck;
+
+// Registry key of the function whose own code a stop ends in (TScript::SetStopBoundary).
+char const kStopBoundaryKey[] = "qvStopBoundary";
+
+void RaiseStop(lua_State* L)
+{
+  lua_pushlstring(L, tLastStop.c_str(), tLastStop.length());
+  lua_error(L);
+}
+
+void EndStop()
+{
+  tStopping = false;
+  tQuietUntil = tInstructionsRun + kStopGraceInstructions;
+}
+
+// True when the code about to run is the stop boundary's own: the stop is back where it
+// was meant to end.
+bool AtStopBoundary(lua_State* L)
+{
+  lua_Debug here;
+  if (!lua_getstack(L, 0, &here) || !lua_getinfo(L, "f", &here))
+    return false;
+  lua_getfield(L, LUA_REGISTRYINDEX, kStopBoundaryKey);
+  const bool boundary = lua_isfunction(L, -1) && lua_rawequal(L, -1, -2);
+  lua_pop(L, 2);
+  return boundary;
+}
 
 void CountHook(lua_State* L, lua_Debug* where)
 {
+  const int interval = lua_gethookcount(L);
+  if (tStopping) {
+    if (AtStopBoundary(L)) {
+      EndStop();
+      return;
+    }
+    // At every instruction from here: the code that caught the stop gets no further.
+    if (interval != 1)
+      lua_sethook(L, CountHook, LUA_MASKCOUNT, 1);
+    RaiseStop(L);
+  }
+  // A thread left counting every instruction by a stop goes back to the usual pace.
+  if (interval != kHookInterval)
+    lua_sethook(L, CountHook, LUA_MASKCOUNT, kHookInterval);
   if (!tBudgetStarted)
     return;
-  tInstructionsRun += kHookInterval;
+  tInstructionsRun += uint64_t(interval);
   if (tInstructionsRun < tQuietUntil)
     return;
   const bool overrun = tInstructionsRun >= TScript::kMaxRunInstructions;
   const bool interrupted = !overrun && sInterruptCheck && sInterruptCheck();
   if (!overrun && !interrupted)
     return;
-  tQuietUntil = tInstructionsRun + kStopGraceInstructions;
   lua_getinfo(L, "Sl", where);
   // Logged here, as a script may catch the error without a word.
   tLastStop = str::getFormatted("%s:%d: %s", where->short_src, where->currentline,
                                 overrun ? "stopped: the script ran too long without handing control back"
                                         : "stopped: the program is closing");
   WriteDbg("ERROR: %s", tLastStop.c_str());
-  lua_pushlstring(L, tLastStop.c_str(), tLastStop.length());
-  lua_error(L);
+  tStopping = true;
+  lua_sethook(L, CountHook, LUA_MASKCOUNT, 1);
+  RaiseStop(L);
+}
+
+// Marks one call of the host into Lua; when the outermost ends, a stop has reached the host.
+class THostCall
+{
+public:
+  THostCall() { ++tHostCalls; }
+  ~THostCall()
+  {
+    if (--tHostCalls == 0 && tStopping)
+      EndStop();
+  }
+  THostCall(const THostCall&) = delete;
+  THostCall& operator=(const THostCall&) = delete;
+};
+
+int HostPcall(lua_State* L, int argumentCount, int resultCount, int handler)
+{
+  THostCall call;
+  return lua_pcall(L, argumentCount, resultCount, handler);
+}
+
+int HostResume(lua_State* thread, lua_State* from, int argumentCount, int* results)
+{
+  THostCall call;
+  return lua_resume(thread, from, argumentCount, results);
 }
 
 // Every state's allocator: the standard one, held to kMaxStateBytes per state.
@@ -275,11 +348,21 @@ void TScript::StartRunBudget()
   tBudgetStarted = true;
   tInstructionsRun = 0;
   tQuietUntil = 0;
+  // Called between the loop's turns, when no Lua runs: a stop still marked was raised in
+  // code the host did not call itself, and is over.
+  if (tHostCalls == 0)
+    tStopping = false;
 }
 
 void TScript::SetInterruptCheck(std::function<bool()> check)
 {
   sInterruptCheck = std::move(check);
+}
+
+void TScript::SetStopBoundary(const char* name)
+{
+  lua_getglobal(mState, name);
+  lua_setfield(mState, LUA_REGISTRYINDEX, kStopBoundaryKey);
 }
 
 TScript::TScript(lua_State*) : TAnimTask(nullptr)
@@ -323,6 +406,7 @@ void TScript::Alert(const str& text)
 {
   if (lua_getglobal(mState, "_ALERT") == LUA_TFUNCTION) {
     lua_pushlstring(mState, text.c_str(), text.length());
+    THostCall call;
     if (lua_pcall(mState, 1, 0, 0) != LUA_OK)
       lua_pop(mState, 1);
   } else {
@@ -378,6 +462,7 @@ void TScript::DoLuaString(const str& text, int length, int resultCount)
     WriteDbg("ERROR: %s in: %s", lua_tostring(mState, -1), text.c_str());
     if (lua_getglobal(mState, "LuaErrorMessage") != LUA_TNIL) {
       lua_pushlstring(mState, report.c_str(), report.length());
+      THostCall call;
       lua_pcall(mState, 1, 0, 0);
     }
   }
@@ -416,7 +501,7 @@ int TScript::RunFunction(int argumentCount, int resultCount)
     lua_getglobal(mState, "_ALERT");
     lua_insert(mState, function);
     ++mCallDepth;
-    int status = lua_pcall(mState, argumentCount + 1, 1, function);
+    int status = HostPcall(mState, argumentCount + 1, 1, function);
     --mCallDepth;
     lua_remove(mState, function);
     if (status != LUA_OK)
@@ -442,7 +527,7 @@ int TScript::RunFunction(int argumentCount, int resultCount)
   lua_getglobal(mState, "_ALERT");
   lua_insert(mState, function + 1);
   ++mCallDepth;
-  int status = lua_pcall(mState, argumentCount, resultCount, function + 1);
+  int status = HostPcall(mState, argumentCount, resultCount, function + 1);
   --mCallDepth;
   if (status == LUA_ERRMEM || status == LUA_ERRERR) {
     const str message = MessageAtFunction(mState, function, ValueText(mState, -1));
@@ -481,7 +566,7 @@ bool TScript::StartCoroutine()
   mWaitingForMessage = false;
   ++mResuming;
   int results = 0;
-  int status = lua_resume(thread, mState, 0, &results);
+  int status = HostResume(thread, mState, 0, &results);
   --mResuming;
   if (status == LUA_YIELD) {
     lua_pop(thread, results);
@@ -535,7 +620,7 @@ int TScript::ResumeWith(int argumentCount, bool keepResults, int* resultCount)
   lua_xmove(mState, thread, argumentCount);
   ++mResuming;
   int results = 0;
-  int status = lua_resume(thread, mState, argumentCount, &results);
+  int status = HostResume(thread, mState, argumentCount, &results);
   --mResuming;
   if (status == LUA_OK || status == LUA_YIELD) {
     if (keepResults) {

@@ -62,6 +62,10 @@ public:
   // Asked every few thousand instructions while the budget counts: true stops the running
   // code as well (the program must close now). An empty function removes the check.
   static void SetInterruptCheck(std::function<bool()> check);
+  // A stopped piece of code stays stopped: no pcall of its own catches the stop, which goes
+  // on to the host, or to the Lua function of this global (one that runs handlers in a
+  // protected call of its own): once that function's own code runs again, the stop is over.
+  void SetStopBoundary(const char* name);
   // Bytes one state may hold; an allocation beyond fails as Lua's memory error.
   static constexpr size_t kMaxStateBytes = size_t(256) << 20;
 

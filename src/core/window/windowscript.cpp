@@ -140,6 +140,8 @@ TWindowScript::TWindowScript(lua_State* state) : TScript(state)
     WriteDbg("ERROR: the window-script library did not run: %s", lua_tostring(mState, -1));
     lua_pop(mState, 1);
   }
+  // A handler stopped for running too long ends there, like one that failed; the wait goes on.
+  SetStopBoundary("RunHandler");
 }
 
 TWindowScript::~TWindowScript()

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <strings.h>
 #include <vector>
 
 namespace {
@@ -137,6 +138,11 @@ char const* TSimpleHttp::GetContents()
   return mTransfer->GetBuffer();
 }
 
+bool TSimpleHttp::IsReplyDamaged() const
+{
+  return mTransfer && mTransfer->IsReplyDamaged();
+}
+
 long TSimpleHttp::GetResponseCode() const
 {
   return mTransfer && mTransfer->GetStatus() == kComplete ? mTransfer->GetResponseCode() : 0;
@@ -194,6 +200,8 @@ THttpData::THttpData(char const* url, char const* outputFile, char const* args, 
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &THttpData::WriteCallback);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &THttpData::HeaderCallback);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
@@ -233,6 +241,42 @@ size_t THttpData::WriteCallback(char* data, size_t size, size_t count, void* sel
   size_t bytes = size * count;
   // Any count other than the one offered makes curl end the transfer with an error.
   return transfer->WriteToBuffer(data, bytes) ? bytes : 0;
+}
+
+size_t THttpData::HeaderCallback(char* data, size_t size, size_t count, void* self)
+{
+  const size_t bytes = size * count;
+  return static_cast<THttpData*>(self)->TakeHeader(data, bytes) ? bytes : 0;
+}
+
+bool THttpData::TakeHeader(const char* line, size_t length)
+{
+  std::string text(line, length);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '\t')) {
+    text.pop_back();
+  }
+  // Each response (an interim one among them) starts with its status line.
+  if (text.compare(0, 5, "HTTP/") == 0) {
+    mContentLength = str();
+    return true;
+  }
+  const char kName[] = "content-length:";
+  const size_t nameLength = sizeof kName - 1;
+  if (text.size() < nameLength || strncasecmp(text.c_str(), kName, nameLength) != 0) {
+    return true;
+  }
+  size_t start = text.find_first_not_of(" \t", nameLength);
+  const str value(start == std::string::npos ? "" : text.c_str() + start);
+  // Two lengths that disagree: whichever curl went by, the body cannot be trusted to be the
+  // one the server meant.
+  if (mContentLength.length() && !(mContentLength == value)) {
+    WriteDbg("ERROR: HTTP: %s: the reply gives two lengths (Content-Length %s and %s); it is not taken",
+             AddressForLog(mUrl).c_str(), mContentLength.c_str(), value.c_str());
+    mLengthConflict = true;
+    return false;
+  }
+  mContentLength = value;
+  return true;
 }
 
 bool THttpData::WriteToBuffer(const char* data, size_t bytes)
@@ -287,6 +331,11 @@ void THttpData::Poll()
       continue;
     }
     CURLcode result = message->data.result;
+    if (mLengthConflict) {
+      // Said when the second length came.
+      Finish(TSimpleHttp::kFailed);
+      return;
+    }
     if (result != CURLE_OK) {
       WriteDbg("ERROR: HTTP: %s: %s", AddressForLog(mUrl).c_str(),
                mOverflow ? "reply too large" : curl_easy_strerror(result));

@@ -40,6 +40,7 @@ public:
   // The HTTP status of the completed transfer (a redirect is not followed: it is the 3xx
   // itself); 0 unless the status is complete.
   long GetResponseCode() const override;
+  bool IsReplyDamaged() const override;
 
   // Process-wide limits for transfers started afterwards (tests shorten them).
   static void SetLimits(const THttpLimits& limits);
@@ -71,11 +72,16 @@ public:
   char const* GetBuffer() const { return mBuffer; }
   unsigned long GetSize() const { return mReceived; }
   long GetResponseCode() const { return mResponseCode; }
+  // The reply named two different lengths, and the transfer failed for it.
+  bool IsReplyDamaged() const { return mLengthConflict; }
 
 private:
   THttpData(const THttpData&) = delete;
   THttpData& operator=(const THttpData&) = delete;
   static std::size_t WriteCallback(char* data, std::size_t size, std::size_t count, void* self);
+  static std::size_t HeaderCallback(char* data, std::size_t size, std::size_t count, void* self);
+  // Takes one header line of the reply; false ends the transfer.
+  bool TakeHeader(const char* line, std::size_t length);
   bool WriteToBuffer(const char* data, std::size_t bytes);
   void Finish(int status);
 
@@ -91,6 +97,10 @@ private:
   char* mBuffer = nullptr;
   bool mPost = false;
   bool mOverflow = false;
+  // The Content-Length of the response being read ("" before one came), and whether a
+  // second one disagreed with it.
+  str mContentLength;
+  bool mLengthConflict = false;
   int mStatus = 0;
   long mResponseCode = 0;
 };

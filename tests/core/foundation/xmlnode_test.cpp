@@ -320,6 +320,49 @@ TEST(XmlHostile, InputEndingInsideATagFailsAndKeepsWhatWasBuilt)
   EXPECT_NE(a->GetChild("c"), nullptr);
 }
 
+TEST(XmlWhole, OnlyAWellFormedDocumentPassesAndTheReasonComesBackUnlogged)
+{
+  const char* const good[] = {
+      "<?xml version=\"1.0\"?>\n<!-- a comment, with words=1 -->\n<r a=\"1\" b=\"x &lt; y\"><s/><t c=\"\">"
+      "text</t></r>\n",
+      "<!DOCTYPE r><r><s><s/></s></r>",
+  };
+  for (const char* text : good) {
+    TXmlNode doc;
+    str fault;
+    EXPECT_TRUE(doc.ParseWhole(text, strlen(text), "reply", &fault)) << text << ": " << fault.c_str();
+  }
+  const struct
+  {
+    const char* text;
+    const char* fault;
+  } bad[] = {
+      {"<r><s></r></s>", "reply is not well-formed: end tag </r> closes <s>"},
+      {"<r></r></x>", "reply is not well-formed: end tag </x> closes no element"},
+      {"<r a=1/>", "reply is not well-formed: attribute a of <r> is not in double quotes"},
+      {"<r a=\"1\" a=\"2\"/>", "reply is not well-formed: attribute a of <r> is given twice"},
+      {"<r a=\"<\"/>", "reply is not well-formed: attribute a of <r> holds a \"<\""},
+      {"<r a/>", "reply is not well-formed: tag <r> has an attribute without a value"},
+      {"<r>", "reply is cut short: it ends inside an element"},
+      {"<r/><r/>", "reply is not well-formed: it holds more than one root element"},
+      {"<r a=", "XML input ends inside a tag in reply"},
+  };
+  for (const auto& c : bad) {
+    TXmlNode doc;
+    str fault;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(doc.ParseWhole(c.text, strlen(c.text), "reply", &fault)) << c.text;
+    EXPECT_EQ("", testing::internal::GetCapturedStderr()) << c.text;
+    EXPECT_EQ(c.fault, S(fault)) << c.text;
+    // Without a place for the reason it is one line; the tolerant parse takes what it can.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(TXmlNode().ParseWhole(c.text, strlen(c.text), "reply"));
+    EXPECT_EQ(std::string("ERROR: ") + c.fault + "\n", testing::internal::GetCapturedStderr());
+  }
+  TXmlNode tolerant;
+  EXPECT_TRUE(tolerant.ParseString("<r><s></r></s>"));
+}
+
 TEST(XmlHostile, LyingCompressedHeadersAreRefusedBeforeAllocating)
 {
   std::string good = MakeZxml("<a>hello</a>");
@@ -435,6 +478,24 @@ TEST(XmlFile, AFileCutInsideATagIsNamedInTheErrorLines)
   EXPECT_FALSE(doc.ParseFile(("::" + path).c_str()));
   std::string log = testing::internal::GetCapturedStderr();
   EXPECT_NE(std::string::npos, log.find("ERROR: XML file ::" + path + " is damaged")) << log;
+}
+
+TEST(XmlFile, AFileCutBetweenTagsIsRefusedAndNamedAndKeepsWhatCameBefore)
+{
+  // Plain and compressed: the cut falls where no tag is open, inside two elements.
+  for (bool compressed : {false, true}) {
+    const std::string text = "<scene id=\"m\"><objects><object id=\"a\"/>";
+    std::string path = TempPath(compressed ? "cut.zsxm" : "cut.sxm");
+    WriteFile(path, compressed ? MakeZxml(text) : text);
+    TXmlNode doc;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(doc.ParseFile(("::" + path).c_str()));
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(0u, log.find("ERROR: XML file ::" + path + " is cut short")) << log;
+    EXPECT_EQ(1, std::count(log.begin(), log.end(), '\n')) << log;
+    ASSERT_NE(nullptr, doc.GetChild("scene"));
+    EXPECT_NE(nullptr, doc.GetChild("scene")->GetChild("objects")->GetChild("object"));
+  }
 }
 
 TEST(XmlFile, MissingAndLyingFilesFailWithAnErrorLine)

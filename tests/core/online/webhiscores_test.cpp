@@ -361,24 +361,41 @@ TEST_F(WebHiscoreTest, Replies_OnlyAWholeAnswerOfTheServiceMarksTheScoreSent)
   struct Case
   {
     const char* name;
-    int status;
-    std::string reply;
+    TScriptedReply reply;
     std::string message; // what the message begins with
-    std::string log;
+    std::string log;     // what the one ERROR line holds
   };
+  TScriptedReply twoLengths = TScriptedReply::Body("<hiscore><score/></hiscore>");
+  twoLengths.extraHeaders = "Content-Length: 99\r\n";
   const Case cases[] = {
-      {"redirect", 302, "<hiscore><score/></hiscore>", redirected + "302)", "ERROR: HiScore request was redirected"},
-      {"bare redirect", 301, "", redirected + "301)", "ERROR: HiScore request was redirected"},
-      {"server error", 500, "<hiscore><score/></hiscore>", "The hiscore service answered with an error (HTTP 500)",
-       "ERROR: HiScore reply came with HTTP status 500"},
-      {"cut inside a tag", 200, "<hiscore><score", damaged, "ERROR: HiScore reply is cut short or damaged"},
-      {"cut after a tag", 200, "<hiscore><score/>", damaged, "ERROR: the hiscore service's reply is cut short"},
-      {"text around it", 200, "Moved <hiscore><score/></hiscore>", damaged, "ERROR: HiScore reply is cut short"},
-      {"zero byte inside", 200, std::string("<hiscore><score/></hiscore>\0<x/>", 32), damaged,
+      {"redirect", TScriptedReply::Body("<hiscore><score/></hiscore>", 302), redirected + "302)",
+       "ERROR: HiScore request was redirected"},
+      {"bare redirect", TScriptedReply::Body("", 301), redirected + "301)", "ERROR: HiScore request was redirected"},
+      {"server error", TScriptedReply::Body("<hiscore><score/></hiscore>", 500),
+       "The hiscore service answered with an error (HTTP 500)", "ERROR: HiScore reply came with HTTP status 500"},
+      {"cut inside a tag", TScriptedReply::Body("<hiscore><score"), damaged,
+       "ERROR: HiScore reply is cut short or damaged"},
+      {"cut after a tag", TScriptedReply::Body("<hiscore><score/>"), damaged,
+       "ERROR: HiScore reply is cut short or damaged (the hiscore service's reply is cut short"},
+      {"text around it", TScriptedReply::Body("Moved <hiscore><score/></hiscore>"), damaged,
        "ERROR: HiScore reply is cut short"},
+      {"zero byte inside", TScriptedReply::Body(std::string("<hiscore><score/></hiscore>\0<x/>", 32)), damaged,
+       "ERROR: HiScore reply is cut short"},
+      // Complete, but not well-formed.
+      {"crossed end tags", TScriptedReply::Body("<hiscore><scores><score/></hiscore></scores>"), damaged,
+       "end tag </hiscore> closes <scores>"},
+      {"unquoted attribute", TScriptedReply::Body("<hiscore><score rank=1/></hiscore>"), damaged,
+       "attribute rank of <score> is not in double quotes"},
+      {"attribute twice", TScriptedReply::Body("<hiscore><score rank=\"1\" rank=\"2\"/></hiscore>"), damaged,
+       "attribute rank of <score> is given twice"},
+      {"< in a value", TScriptedReply::Body("<hiscore><score name=\"a<b\"/></hiscore>"), damaged,
+       "attribute name of <score> holds a \"<\""},
+      {"two roots", TScriptedReply::Body("<hiscore><score/></hiscore><hiscore/>"), damaged,
+       "more than one root element"},
+      {"two lengths", twoLengths, damaged, "gives two lengths (Content-Length 99 and 27)"},
   };
   for (const Case& c : cases) {
-    mServer.QueueReply(TScriptedReply::Body(c.reply, c.status));
+    mServer.QueueReply(c.reply);
     ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("pw"), false,
                                      TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals)));
     ::testing::internal::CaptureStderr();
@@ -388,6 +405,8 @@ TEST_F(WebHiscoreTest, Replies_OnlyAWholeAnswerOfTheServiceMarksTheScoreSent)
     EXPECT_EQ(TQvHiscores::kRequestFailed, status) << c.name;
     EXPECT_FALSE(qualified) << c.name;
     EXPECT_EQ(0u, std::string(mMessage).find(c.message)) << c.name << ": " << mMessage;
+    EXPECT_EQ(0u, log.find("ERROR: ")) << c.name << ": " << log;
+    EXPECT_EQ(std::string::npos, log.find("ERROR: ", 1)) << c.name << ": " << log;
     EXPECT_NE(std::string::npos, log.find(c.log)) << c.name << ": " << log;
     // Nothing is marked: the score and the medal wait to be sent again.
     EXPECT_TRUE(hiscores->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr, nullptr, 0)) << c.name;
@@ -396,8 +415,9 @@ TEST_F(WebHiscoreTest, Replies_OnlyAWholeAnswerOfTheServiceMarksTheScoreSent)
   EXPECT_TRUE(
       Make("alice", "story")->GetUserBestScore(TQvHiscores::kBestUnsubmittedScore, nullptr, nullptr, nullptr, 0));
 
-  // And a whole answer still does.
-  mServer.QueueReply(TScriptedReply::Body("<?xml version=\"1.0\"?>\n<hiscore><score/></hiscore>\n"));
+  // And a whole, well-formed answer still does.
+  mServer.QueueReply(TScriptedReply::Body("<?xml version=\"1.0\"?>\n<hiscore><score rank=\"1\" name=\"a&lt;b\"/>"
+                                          "</hiscore>\n"));
   ASSERT_TRUE(hiscores->SubmitData(str("ali"), str("pw"), false,
                                    TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals)));
   bool qualified = false;

@@ -236,7 +236,7 @@ TEST_F(ScriptTest, RunBudget_CodeThatNeverHandsBackIsStoppedNamingItsLineAndTheS
   EXPECT_EQ(script.PopString(), "42");
 }
 
-TEST_F(ScriptTest, RunBudget_TheInterruptCheckStopsCodeAtOnceAndACaughtStopLetsTheCatcherFinish)
+TEST_F(ScriptTest, RunBudget_TheInterruptCheckStopsCodeAtOnceAndAPcallDoesNotCatchTheStop)
 {
   int asked = 0;
   TScript::SetInterruptCheck([&asked] { return ++asked >= 3; });
@@ -249,8 +249,47 @@ TEST_F(ScriptTest, RunBudget_TheInterruptCheckStopsCodeAtOnceAndACaughtStopLetsT
   EXPECT_EQ(
       log, "ERROR: [string \"local ok = pcall( function() while true do en...\"]:1: stopped: the program is closing\n");
   EXPECT_EQ(asked, 3);
-  EXPECT_EQ(Global("caught"), "true");
-  EXPECT_EQ(Global("after"), "1000");
+  EXPECT_EQ(Global("caught"), "");
+  EXPECT_EQ(Global("after"), "");
+}
+
+TEST_F(ScriptTest, RunBudget_AStoppedHandlerStaysStoppedWhateverCatchesTheStop)
+{
+  // Each catches the stop and loops again: with pcall, with xpcall and a handler of its own,
+  // inside a coroutine of its own, and from a native function that calls back into Lua.
+  LuaBind(
+      script.GetState(), "CallBack", +[](str code) { gNestedHost->DoLuaString(code); });
+  gNestedHost = &script;
+  const char* const catchers[] = {
+      "while true do pcall( function() while true do end end ) end",
+      "while true do xpcall( function() while true do end end, function( e ) return e end ) end",
+      "while true do coroutine.resume( coroutine.create( function() pcall( function() while true do end end ) "
+      "end ) ) end",
+      "while true do pcall( CallBack, 'while true do end' ) end",
+  };
+  for (const char* catcher : catchers) {
+    TScript::StartRunBudget();
+    CaptureStderr();
+    script.DoLuaString(catcher);
+    const std::string log = GetCapturedStderr();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << catcher << "\n" << log;
+    EXPECT_EQ(log.rfind("ERROR: ", 0), 0u) << log;
+    EXPECT_NE(log.find("stopped: the script ran too long"), std::string::npos) << log;
+    // The state goes on, at its usual pace, within the same turn.
+    script.DoLuaString("count = 0 for i = 1, 100000 do count = count + 1 end");
+    EXPECT_EQ(Number("count"), 100000) << catcher;
+  }
+
+  // The coroutine of a window script catches it the same way, and is over.
+  TScript::StartRunBudget();
+  CaptureStderr();
+  script.DoLuaString("return function() coroutine.yield() while true do pcall( function() while true do end end ) "
+                     "end end");
+  ASSERT_TRUE(script.CoroutineActive());
+  script.Animate();
+  const std::string log = GetCapturedStderr();
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  EXPECT_FALSE(script.CoroutineActive());
 }
 
 TEST_F(ScriptTest, Memory_AnAllocationBeyondTheStateLimitIsReportedLikeAnyError)

@@ -304,10 +304,10 @@ TEST_F(DemoSceneTest, DamagedSceneFileLoadsWhatItCan)
   EXPECT_EQ(-1, scene->FindObject("lost")->GetFrame());
   EXPECT_TRUE(scene->FindObject("lost")->GetCurrentState()->mAnimators.empty());
   EXPECT_NE(nullptr, scene->FindObject("after"));
-  EXPECT_NE(std::string::npos, log.find("ERROR: Animator TAlphaAnimator of object 'lost'")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: scenes/bad.sxm: Animator TAlphaAnimator of object 'lost'")) << log;
   EXPECT_NE(std::string::npos, log.find("ERROR: State changes nest deeper")) << log;
-  EXPECT_NE(std::string::npos, log.find("ERROR: Object type 'TNoSuchObject' of 'odd'")) << log;
-  EXPECT_NE(std::string::npos, log.find("ERROR: Animator type 'TNoSuchAnimator'")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: scenes/bad.sxm: Object type 'TNoSuchObject' of 'odd'")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: scenes/bad.sxm: Animator type 'TNoSuchAnimator'")) << log;
   EXPECT_NE(std::string::npos, log.find("image 'no_such_image', which")) << log;
   EXPECT_NE(std::string::npos, log.find("State 's' of object 'lost' shows image 'gone'")) << log;
   EXPECT_NE(std::string::npos, log.find("ERROR: [string \"this is not lua\"]")) << log;

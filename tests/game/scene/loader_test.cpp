@@ -113,3 +113,40 @@ TEST_F(LoaderTest, PreloadedDocumentBuildsIndependentScenesAndStaysCached)
   ASSERT_NE(nullptr, spelled);
   EXPECT_EQ(str("disk"), spelled->GetId()) << "another spelling is read from the file";
 }
+
+TEST_F(LoaderTest, ADamagedOrCutSceneFileIsRefusedWholeAndNamed)
+{
+  // Cut between two tags, cut inside a tag, and the same cut read ahead by the preloader.
+  const std::string whole = "<scene id='room'><resources id='res.xml'/><objects><object id='a' f='solid'/>"
+                            "<object id='b' f='solid'/></objects></scene>";
+  Write("between.sxm", whole.substr(0, whole.find("<object id='b'")));
+  Write("inside.sxm", whole.substr(0, whole.find("id='b'")));
+  Write("ahead.sxm", whole.substr(0, whole.find("<object id='b'")));
+  Write("configs/preload_xmls.xml", "<preload_xmls><xml file='ahead.sxm'/></preload_xmls>");
+  TXmlPreloader* preloader = TDefSingleton<TXmlPreloader>::GetInstance();
+  preloader->LoadConfig();
+  testing::internal::CaptureStderr();
+  while (preloader->getParsedCount() < preloader->getNodesCount())
+    preloader->ParseNextNode();
+  const std::string ahead = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, ahead.find("ERROR: XML file ahead.sxm is cut short")) << ahead;
+  for (const char* file : {"between.sxm", "inside.sxm", "ahead.sxm"}) {
+    std::string log;
+    EXPECT_EQ(nullptr, Load(file, &log)) << file;
+    EXPECT_NE(std::string::npos, log.find(std::string("ERROR: Scene file '") + file + "' is damaged")) << log;
+  }
+}
+
+TEST_F(LoaderTest, AFaultFoundInsideASceneNamesItsFile)
+{
+  Write("journal.sxm", "<scene id='j'><resources id='res.xml'/><objects>"
+                       "<object id='SCENE_ROOT' type='TImageKbject'><animators><animator type='TNoAnimator'/>"
+                       "</animators></object><object id='b' f='missing'/></objects></scene>");
+  std::string log;
+  std::unique_ptr<TScene> scene = Load("journal.sxm", &log);
+  ASSERT_NE(nullptr, scene);
+  EXPECT_NE(std::string::npos, log.find("ERROR: journal.sxm: Object type 'TImageKbject' of 'SCENE_ROOT' is unknown"))
+      << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: journal.sxm: Animator type 'TNoAnimator'")) << log;
+  EXPECT_NE(std::string::npos, log.find("ERROR: journal.sxm: Object 'b' shows image 'missing'")) << log;
+}

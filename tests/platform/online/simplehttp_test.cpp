@@ -98,6 +98,30 @@ TEST_F(SimpleHttpTest, Replies_AnyStatusWithBodyCountsAndEmptyBodyIsEmptyText)
   EXPECT_EQ(nullptr, http.GetContents());
 }
 
+TEST_F(SimpleHttpTest, Replies_TwoLengthsThatDisagreeFailTheTransferAndTwoThatAgreeDoNot)
+{
+  TSimpleHttp http;
+  for (bool agree : {true, false}) {
+    TScriptedReply reply = TScriptedReply::Body("hello");
+    reply.extraHeaders = agree ? "Content-Length: 5\r\n" : "content-length:  9\r\n";
+    mServer.QueueReply(reply);
+    http.Init(mServer.Url().c_str(), true);
+    http.DoRequest(1);
+    testing::internal::CaptureStderr();
+    const int status = Finish(http);
+    const std::string log = testing::internal::GetCapturedStderr();
+    if (agree) {
+      EXPECT_EQ(TSimpleHttp::kComplete, status) << log;
+      EXPECT_FALSE(http.IsReplyDamaged());
+    } else {
+      EXPECT_EQ(TSimpleHttp::kFailed, status);
+      EXPECT_TRUE(http.IsReplyDamaged());
+      EXPECT_EQ(nullptr, http.GetContents());
+      EXPECT_NE(std::string::npos, log.find("the reply gives two lengths (Content-Length 9 and 5)")) << log;
+    }
+  }
+}
+
 TEST_F(SimpleHttpTest, Replies_ChunkedAndCloseDelimitedBodiesArriveWhole)
 {
   std::string body = "<hiscore><scores><score name=\"a\" score=\"1\"/></scores></hiscore>";
