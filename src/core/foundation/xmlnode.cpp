@@ -1507,7 +1507,7 @@ bool TXmlNode::ParseBuffer(char const* data, unsigned long size, char const* sou
   return ParseNamedBuffer(data, size, source, false, &endedOpen, nullptr);
 }
 
-bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* source, str* fault)
+bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* source, str* fault, ERoots roots)
 {
   str reason;
   if (!data && size) {
@@ -1521,12 +1521,12 @@ bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* sour
       reason = str::getFormatted("%s is cut short: it ends inside an element", what);
     } else if (parsed) {
       // One element holds the document; declarations and comments may stand around it.
-      size_t roots = 0;
+      size_t elements = 0;
       for (size_t i = rootsBefore; i < mChildren.size(); ++i) {
         const char first = mChildren[i]->mName.length() ? mChildren[i]->mName[0] : 0;
-        roots += first != '?' && first != '!';
+        elements += first != '?' && first != '!';
       }
-      if (roots > 1)
+      if (elements > 1 && roots == eOneRoot)
         reason = str::getFormatted("%s is not well-formed: it holds more than one root element", what);
     } else if (reason.empty()) {
       reason = str::getFormatted("%s cannot be read", what);

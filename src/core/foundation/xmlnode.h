@@ -203,11 +203,18 @@ public:
   bool ParseString(char const* text, char const* source = nullptr);
   // The same over a buffer of known size (plain or "ZXML"); every length is checked.
   bool ParseBuffer(char const* data, unsigned long size, char const* source = nullptr);
-  // ParseBuffer for replies that must arrive whole and well-formed: it also refuses a
-  // document cut short (its input ends while an element is still open), one that is not
-  // well-formed (TGetChar::mStrict) and one of more than one root element. The reason of a
-  // refusal goes into *fault when given (nothing is logged), else into one "ERROR: " line.
-  bool ParseWhole(char const* data, unsigned long size, char const* source, str* fault = nullptr);
+  // ParseBuffer for replies and files that must arrive whole and well-formed: it also refuses
+  // a document cut short (its input ends while an element is still open), one that is not
+  // well-formed (TGetChar::mStrict) and, unless several roots are allowed (a file that keeps
+  // documents one after another), one of more than one root element. The reason of a refusal
+  // goes into *fault when given (nothing is logged), else into one "ERROR: " line.
+  enum ERoots
+  {
+    eOneRoot,
+    eSeveralRoots
+  };
+  bool ParseWhole(char const* data, unsigned long size, char const* source, str* fault = nullptr,
+                  ERoots roots = eOneRoot);
   // A "ZXML" block whose size the caller does not know: its header is trusted for the
   // compressed length, so prefer the sized form.
   bool DecompressAndParse(char const* block);

@@ -231,7 +231,9 @@ void TQvHiscores::LoadPreferences()
   // Parsed once: its damage is one fault, said once, with what follows from it.
   TXmlNode document;
   str failure;
-  const bool whole = document.ParseWhole(text.data(), std::strlen(text.data()), HISCORE_PREF_FILE, &failure);
+  // The file keeps its players, scores and medals as documents one after another.
+  const bool whole =
+      document.ParseWhole(text.data(), std::strlen(text.data()), HISCORE_PREF_FILE, &failure, TXmlNode::eSeveralRoots);
   TakeRememberedUsers(&document);
   TakeLocalScores(&document);
   TakeMedals(&document);

@@ -277,7 +277,8 @@ TEST_F(HiscoreFileTest, Load_DamagedXmlInsideIsReportedUnderTheFilesName)
   const std::string log = testing::internal::GetCapturedStderr();
   // One line, as for the file's other damage: the file, what is wrong, where the copy went.
   EXPECT_EQ(1u, CountOf(log, "ERROR: ")) << log;
-  EXPECT_NE(std::string::npos, log.find("hiscore.dat is damaged (its XML is damaged: XML input ends inside a tag)"))
+  EXPECT_NE(std::string::npos,
+            log.find("hiscore.dat is damaged (its XML is damaged: XML input ends inside a tag in user:hiscore.dat)"))
       << log;
   EXPECT_EQ(std::string(damaged.begin(), damaged.end()), mSandbox.ReadFile("user/hiscore.dat.corrupt"));
   str keptAs;
