@@ -33,8 +33,9 @@ public:
 // callback dies.
 void Attach(TSoundCallBack* callback, const boost::shared_ptr<TSoundInstance>& instance)
 {
-  static TCallBackRegistry registry;
-  callback->mRegistry = &registry;
+  // Never destroyed: a callback held by a singleton may die at exit after any static here.
+  static TCallBackRegistry* const registry = new TCallBackRegistry;
+  callback->mRegistry = registry;
   callback->mInstances->insert(instance);
 }
 
