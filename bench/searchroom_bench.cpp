@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "buildpaths.h"
 #include "benchgl.h"
 #include "benchreport.h"
 #include "core/foundation/asset.h"

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "buildpaths.h"
 #include "e2e/e2eharness.h"
 #include "support/requirement.h"
 

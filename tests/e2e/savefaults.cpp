@@ -28,6 +28,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "buildpaths.h"
 #include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"

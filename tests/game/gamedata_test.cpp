@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "buildpaths.h"
 #include "core/foundation/xmlnode.h"
 
 namespace fs = std::filesystem;

@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include "buildpaths.h"
 #include "core/window/event.h"
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <regex>
 
+#include "buildpaths.h"
 #include "core/window/modalwindow.h"
 #include "shell/flashmanager.h"
 #include "shell/flashwindow.h"
