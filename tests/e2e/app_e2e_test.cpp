@@ -428,7 +428,7 @@ TEST_P(FullScreenStart, CoversTheDisplayAndTheRegisterTakesClicksWhereItIsDrawn)
                                  "sleep 0.5\n"
                                  "xdotool mousemove 358 540 click 1\n";
   std::vector<std::string> wrapper = {
-      "xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh", QV_E2E_SOURCE_DIR "/xsession.sh"};
+      "xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh", std::string(QV_E2E_SOURCE_DIR) + "/xsession.sh"};
   if (!manager.empty()) {
     wrapper.push_back("--wm");
     wrapper.push_back(manager);
