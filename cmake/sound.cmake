@@ -57,7 +57,8 @@ endif()
 # The test and benchmark targets are made after this file is read.
 function(qv_sound_fixture_users)
   foreach(target particlesound_test musicmanager_test mainmenu_test options_test customtextedit_test
-                 searchscreen_test puzzles_test gamescreens_test soundsource_test soundvoice_test soundstream_test soundmanager_test
+                 searchscreen_test puzzles_test gamescreens_test soundsource_test soundplayer_test soundvoice_test
+                 soundstream_test soundmanager_test
                  sound_test soundcapture_test soundstall_test soundnodevice_test platform_sound_test
                  sound_bench)
     if(TARGET ${target})

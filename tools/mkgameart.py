@@ -105,7 +105,7 @@ def search_rooms(out):
 
 def puzzles(out):
     out.save(screens.corkboard(), "images/puzzles/corkboard.png")
-    for state in ("n", "h", "c"):
+    for state in ("n", "h", "c", "w"):
         out.save(screens.card(state), "images/puzzles/card_%s.png" % state)
     for state in ("n", "h"):
         out.save(screens.suspect_card(state), "images/puzzles/suspect_card_%s.png" % state)

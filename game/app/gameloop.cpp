@@ -20,7 +20,7 @@
 namespace {
 
 const char kQuitScript[] = "scripts/quitverify.lua";
-const char* const kLuaNames[] = {"AnswerCloseRequest", "IsSessionEnding"};
+const char* const kLuaNames[] = {"AnswerCloseRequest", "IsSessionEnding", "SaveBeforeQuit"};
 
 } // namespace
 
@@ -29,6 +29,7 @@ TGameLoop::TGameLoop(TPlatform* platform) : mPlatform(platform)
   if (lua_State* L = GameLuaState()) {
     LuaBind(L, "AnswerCloseRequest", this, &TGameLoop::AnswerCloseRequest);
     LuaBind(L, "IsSessionEnding", this, &TGameLoop::IsSessionEnding);
+    LuaBind(L, "SaveBeforeQuit", this, &TGameLoop::SaveBeforeQuit);
   }
   // A script that never hands control back is stopped, and at once when the program must
   // close: the close box and SIGTERM keep working whatever the scripts do.
@@ -61,6 +62,16 @@ bool TGameLoop::IsSessionEnding()
 {
   TEventQueue* queue = mPlatform ? mPlatform->GetEventQueue() : nullptr;
   return queue && queue->IsTerminating();
+}
+
+str TGameLoop::SaveBeforeQuit()
+{
+  // The quit saves the game too, but only after the player has answered.
+  if (TTheGame* game = TTheGame::Peek()) {
+    game->SaveGame();
+  }
+  TSettings* settings = TSettings::GetInstance();
+  return settings ? settings->SaveBeforeQuit() : str();
 }
 
 void TGameLoop::OnCloseRequest()

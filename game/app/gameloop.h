@@ -13,8 +13,8 @@ class TPlatform;
 class TGameLoop
 {
 public:
-  // Registers the Lua functions "AnswerCloseRequest" and "IsSessionEnding", and holds the
-  // scripts to the run budget from here on.
+  // Registers the Lua functions "AnswerCloseRequest", "IsSessionEnding" and "SaveBeforeQuit",
+  // and holds the scripts to the run budget from here on.
   explicit TGameLoop(TPlatform* platform);
   ~TGameLoop();
 
@@ -35,6 +35,9 @@ public:
   // Lua "IsSessionEnding": the close request comes from the session, which ends the program
   // within seconds whatever the scripts do: no time to ask the player.
   bool IsSessionEnding();
+  // Lua "SaveBeforeQuit": saves the game and tries once more what waits in memory; what could
+  // still not be written, in the words of the quit question, or "" when all is written.
+  str SaveBeforeQuit();
 
 private:
   TGameLoop(const TGameLoop&) = delete;

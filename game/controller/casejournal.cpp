@@ -534,7 +534,10 @@ void TCaseJournal::ShowCaseFileInfo()
     }
     CrossAllButGuilty(file);
     Show(kMainScene, "assembly", false);
+    // The case-solved scene's own button leads back to the map; a second, dead one beside
+    // it would only be in the way.
     SetState(kMainScene, "back_to_map_1", "disabled");
+    Show(kMainScene, "back_to_map_1", false);
     Show(kRoundScene, "solved_const_txt", true);
     Show(kRoundScene, "case_solved_txt", true);
     SetState(kMainScene, "next_1", "disabled");

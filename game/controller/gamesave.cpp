@@ -7,6 +7,7 @@
 
 #include "core/foundation/asset.h"
 #include "core/foundation/atomicfile.h"
+#include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
 #include "story/gameround.h"
 #include "screenbase/savestring.h"
@@ -152,13 +153,15 @@ bool TTheGame::ApplySaveRecord(const unsigned char* data, unsigned size, int mod
   TBinaryBuffer record;
   record.Write(data, size);
   record.mPosition = 0;
+  // A damaged part is named in the one line that says what becomes of the record.
+  record.KeepFaultsQuiet();
   uint32_t magic = 0, savedMode = 0, payloadSize = 0, crc = 0;
   int32_t round = -1;
   const bool header = record.ReadU32(&magic) && record.ReadU32(&savedMode) && record.ReadI32(&round) &&
                       record.ReadU32(&payloadSize) && record.ReadU32(&crc);
   // The round to start again when the rest cannot be trusted.
   mCurrentRound = mode == kControllerStory && header && round >= 0 && round < int(mRounds.size()) ? round : 0;
-  const char* fault = nullptr;
+  str fault;
   if (!header || magic != kSaveMagic) {
     fault = "it is not a saved game";
   } else if (int(savedMode) != mode) {
@@ -169,10 +172,13 @@ bool TTheGame::ApplySaveRecord(const unsigned char* data, unsigned size, int mod
     fault = "its checksum does not match";
   }
   bool loaded = false;
-  if (!fault) {
+  if (fault.empty()) {
     loaded = mode == kControllerStory ? ReadStoryPayload(&record, round) : ReadFreePlayPayload(&record);
     if (!loaded) {
       fault = "a record in it is damaged";
+      if (record.GetFault().length() > 0) {
+        fault += " (" + record.GetFault() + ")";
+      }
     } else if (record.Remaining() != 0) {
       loaded = false;
       fault = "it has bytes past its end";
@@ -183,8 +189,14 @@ bool TTheGame::ApplySaveRecord(const unsigned char* data, unsigned size, int mod
   }
   int player = TSettings::kGlobalUser;
   PlayerPrefs(&player);
-  WriteDbg("ERROR: The saved game of player %d is refused: %s; the %s starts again", player, fault,
-           mode == kControllerStory ? "round" : "free play");
+  // Kept before anything is saved again, so the next save of this mode cannot take its place.
+  const str keptAs = KeepDamagedBytes(TFile::TranslateForWriting(str("user:") + SaveKey(mode) + ".dat"), data, size);
+  WriteDbg("ERROR: The saved game of player %d is refused: %s; the %s starts again, %s%s", player, fault.c_str(),
+           mode == kControllerStory ? "round" : "free play",
+           keptAs.length() ? "the record is kept as " : "and no copy of the record can be kept", keptAs.c_str());
+  if (TSettings* settings = Settings()) {
+    settings->TellRefusedSave(keptAs);
+  }
   setStartScore();
   if (mode == kControllerStory) {
     StartRound(mCurrentRound);

@@ -35,6 +35,16 @@ void SwitchTimer(TTheGame* game, bool on)
   }
 }
 
+// What a click or a key changed in a scene (a state without animation, say) is drawn at
+// once, not with whatever moves next.
+bool Shown(bool used)
+{
+  if (used) {
+    InvalidateGameScreen();
+  }
+  return used;
+}
+
 } // namespace
 
 TWindow* TGameWindowDynamicCreate()
@@ -93,10 +103,29 @@ bool TGameWindow::OnTaskAnimate()
   ++mTicks;
   mTickedSinceFrame = true;
   game->OnTick(double(kTickPeriod));
-  if (animating || game->IsAnimating()) {
+  OfferPointerToNewInputScreen();
+  if (animating || (mGame && mGame->IsAnimating())) {
     InvalidateGameScreen();
   }
   return true;
+}
+
+void TGameWindow::OfferPointerToNewInputScreen()
+{
+  TSceneScreen* screen = mGame ? mGame->GetInputScreen() : nullptr;
+  if (screen == mInputScreen) {
+    return;
+  }
+  mInputScreen = screen;
+  TWindowManager* manager = TWindowManager::GetInstance();
+  TPoint pointer;
+  if (!screen || !manager || manager->GetHoverWindow() != this || !manager->GetPointer(&pointer)) {
+    return;
+  }
+  ScreenToClient(&pointer);
+  if (mGame->OnMouseMove(pointer)) {
+    InvalidateGameScreen();
+  }
 }
 
 void TGameWindow::Draw()
@@ -110,12 +139,12 @@ void TGameWindow::Draw()
 
 bool TGameWindow::OnMouseDown(const TPoint& point)
 {
-  return mGame && mGame->OnMouseDown(point);
+  return Shown(mGame && mGame->OnMouseDown(point));
 }
 
 bool TGameWindow::OnMouseUp(const TPoint& point)
 {
-  return mGame && mGame->OnMouseUp(point);
+  return Shown(mGame && mGame->OnMouseUp(point));
 }
 
 bool TGameWindow::OnMouseMove(const TPoint& point)
@@ -125,7 +154,7 @@ bool TGameWindow::OnMouseMove(const TPoint& point)
 
 bool TGameWindow::OnKeyDown(char key, unsigned modifiers)
 {
-  return mGame && mGame->OnKeyDown(key, modifiers);
+  return Shown(mGame && mGame->OnKeyDown(key, modifiers));
 }
 
 void TGameWindow::OnKillFocus(TWindow* next)

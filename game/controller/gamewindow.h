@@ -51,9 +51,14 @@ public:
   void FrameDrawn() override { mTickedSinceFrame = false; }
 
 private:
+  // A screen that comes to take the input (a dialog, the journal, the next screen once its
+  // fade ends) is told where the pointer rests, so what lies under it shows its hover look.
+  void OfferPointerToNewInputScreen();
+
   TTheGame* mGame = nullptr;
   uint64_t mTicks = 0;
   bool mTickedSinceFrame = true;
+  const void* mInputScreen = nullptr;
 };
 
 TWindow* TGameWindowDynamicCreate();

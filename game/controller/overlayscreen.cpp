@@ -2,7 +2,7 @@
 // controller when a modal one has closed; the scene closes a dialog through Lua "CloseDialog".
 #include "controller/overlayscreen.h"
 
-#include "platform/platform.h"
+#include "core/foundation/services.h"
 #include "core/script/luabind.h"
 #include "controller/thegame.h"
 #include "core/foundation/debug.h"
@@ -12,8 +12,8 @@
 void TOverlayScreen::ShowDialog(const str& anim, bool modal)
 {
   WriteDbg("Overlay show dialog: %s", anim.c_str());
-  if (TPlatform* platform = TPlatform::GetInstance()) {
-    platform->ShowCursor(true);
+  if (IDisplayControl* display = TServices::Get().display) {
+    display->ShowCursor(true);
   }
   mDialog = anim;
   mModal = modal;

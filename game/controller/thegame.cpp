@@ -455,6 +455,23 @@ void TTheGame::Draw(TSceneRenderer& renderer)
   LeaveDispatch();
 }
 
+TSceneScreen* TTheGame::GetInputScreen() const
+{
+  if (IsInputBlocked()) {
+    return nullptr;
+  }
+  if (mTutorial && mTutorial->IsActive()) {
+    return mTutorial;
+  }
+  if (mOverlay && mOverlay->IsActive()) {
+    return mOverlay;
+  }
+  if (mJournal && mJournalShown) {
+    return mJournal;
+  }
+  return mCurrentScreen;
+}
+
 template <typename Handler>
 bool TTheGame::RouteInput(Handler handler)
 {

@@ -154,6 +154,9 @@ public:
   TSceneScreen* GetLoadingScreen() const { return mLoading; }
   TSceneScreen* GetTutorialScreen() const { return mTutorial; }
   bool IsJournalShown() const { return mJournalShown; }
+  // The screen the player's input goes to first (tutorial, overlay, journal, the current
+  // screen); null while a fade holds input back.
+  TSceneScreen* GetInputScreen() const;
   TGameWindow* GetGameWindow() const { return mGameWindow; }
   void SetGameWindow(TGameWindow* window) { mGameWindow = window; }
   // Where the map aims its particles (whole pixels); the particle data sources read it.

@@ -2,8 +2,8 @@
 // talks to the sound assets, the game's sound levels and the platform's idle tasks.
 #include "media/musicmanager.h"
 
-#include "platform/platform.h"
-#include "platform/sound/soundinstance.h"
+#include "core/foundation/services.h"
+#include "core/sound/soundplayer.h"
 #include "media/soundlevels.h"
 #include "core/foundation/debug.h"
 
@@ -64,14 +64,14 @@ int GMusicManager::ChannelType(int channel)
 
 void GMusicManager::EnsureTimer()
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  if (mTimer || !platform) {
+  IAppHost* host = TServices::Get().host;
+  if (mTimer || !host) {
     return;
   }
   mTimer = new GMusicTimer(this);
   mTimer->mEndWithoutManager = true;
   mTimer->SetDelay(kFadePeriodMs, true, true, false);
-  platform->AdoptTask(mTimer);
+  host->GetTaskList()->AdoptTask(mTimer);
 }
 
 void GMusicManager::setMusicVolume(int channel, float volume)
@@ -82,8 +82,8 @@ void GMusicManager::setMusicVolume(int channel, float volume)
 void GMusicManager::Silence(GMusic& channel)
 {
   if (channel.mSound) {
-    channel.mSound->Pause(true);
-    channel.mSound->Kill();
+    TSoundPlayer::Pause(channel.mSound, true);
+    TSoundPlayer::Kill(channel.mSound);
   }
   channel.mName = str();
 }
@@ -99,7 +99,7 @@ bool GMusicManager::PlayMusic(const str& name, bool crossfade, bool loop, const 
     Silence(target);
   }
 
-  target.mSound = TSound::Get(name, false, ChannelType(mChannel));
+  target.mSound = TSoundPlayer::Get(name, false, ChannelType(mChannel));
   if (!target.mSound) {
     return false;
   }
@@ -108,7 +108,7 @@ bool GMusicManager::PlayMusic(const str& name, bool crossfade, bool loop, const 
            loop ? ", looping" : "", next.empty() ? "" : ", then ", next.c_str());
   mMaxVolume = TSoundLevels::Get()->GetVolume(kSoundTypeMusic);
   setMusicVolume(mChannel, crossfade ? 0.0f : mMaxVolume);
-  target.mInstance = target.mSound->Play(loop);
+  target.mInstance = TSoundPlayer::Play(target.mSound, loop);
   target.mName = name;
 
   mCrossFade = crossfade;
@@ -117,7 +117,7 @@ bool GMusicManager::PlayMusic(const str& name, bool crossfade, bool loop, const 
 
   mNext = next;
   if (target.mInstance) {
-    target.mInstance->SetCompleteAction(next.empty() ? nullptr : &mCallBack, boost::shared_ptr<TSound>());
+    TSoundPlayer::SetCompleteAction(target.mInstance, next.empty() ? nullptr : &mCallBack);
   }
   return true;
 }

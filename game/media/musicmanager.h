@@ -6,9 +6,10 @@
 
 #include "core/foundation/str.h"
 #include "core/foundation/task.h"
-#include "platform/sound/sound.h"
+#include "core/sound/soundcallback.h"
 
 class GMusicManager;
+class TSound;
 class TSoundInstance;
 
 // Runs the fade step every 100 ms in the platform's idle tasks.

@@ -1,32 +1,18 @@
-// soundlevels: the default volumes over the platform's sound manager, and the switch that
+// soundlevels: the default volumes over the engine's sound playback, and the switch that
 // lets tests put their own in its place.
 #include "media/soundlevels.h"
 
 #include "core/foundation/installable.h"
-#include "platform/sound/soundmanager.h"
+#include "core/sound/soundplayer.h"
 
 namespace {
 
 class TManagerLevels : public TSoundLevels
 {
 public:
-  float GetVolume(int type) override
-  {
-    TSoundManager* manager = TSoundManager::GetCurrent();
-    return manager ? manager->GetVolume(type) : 1.0f;
-  }
-  void SetTypeVolume(int type, float volume) override
-  {
-    if (TSoundManager* manager = TSoundManager::GetCurrent()) {
-      manager->SetTypeVolume(type, volume);
-    }
-  }
-  void SetVolume(float volume) override
-  {
-    if (TSoundManager* manager = TSoundManager::GetCurrent()) {
-      manager->SetVolume(volume);
-    }
-  }
+  float GetVolume(int type) override { return TSoundPlayer::GetVolume(type); }
+  void SetTypeVolume(int type, float volume) override { TSoundPlayer::SetTypeVolume(type, volume); }
+  void SetVolume(float volume) override { TSoundPlayer::SetMasterVolume(volume); }
 };
 
 TSoundLevels* ManagerLevels()

@@ -1,5 +1,5 @@
 // soundlevels: the volumes the game sets (master and per sound type), behind a narrow
-// interface so tests can record them; the default forwards to the platform's sound manager.
+// interface so tests can record them; the default forwards to the engine's sound playback.
 #pragma once
 
 // The volume types the game uses.

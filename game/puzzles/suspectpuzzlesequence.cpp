@@ -1,5 +1,5 @@
-// suspectpuzzlesequence: the sequence puzzle's configuration, picks right and wrong, its
-// completion and its saved record.
+// suspectpuzzlesequence: the sequence puzzle's configuration, picks right and wrong (a wrong
+// one marked for a moment), its completion and its saved record.
 #include "puzzles/suspectpuzzlesequence.h"
 
 #include "core/foundation/xmlnode.h"
@@ -31,6 +31,8 @@ bool TSuspectPuzzleSequence::LoadConfig(const str& config, bool reset)
 {
   ClearScenes();
   mProgress = 0;
+  mWrongCard = str();
+  mWrongMarkLeft = 0;
   return ReadConfig(config, true);
 }
 
@@ -44,15 +46,21 @@ bool TSuspectPuzzleSequence::OnMouseDown(const TPoint& point)
   if (!card) {
     return TSceneScreen::OnMouseDown(point);
   }
+  // A click during the mark does not wait for it: the sequence starts again and the click
+  // is its first pick.
+  if (IsMarkingWrongPick()) {
+    StartAgain();
+  }
   if (card->GetId() != mSequence[mProgress]) {
-    // A wrong pick: the cards chosen so far turn back.
-    for (uint32_t i = 0; i < mProgress; ++i) {
-      if (TSceneObject* chosen = FindObject(mSequence[i])) {
-        chosen->setState(str(kNormalState));
-        chosen->setVisible(true);
-      }
+    // A wrong pick shows where it went wrong before the cards chosen so far turn back.
+    if (card->getStateNum(kWrongState) >= 0) {
+      card->setVisible(true);
+      card->setState(str(kWrongState));
+      mWrongCard = card->GetId();
+      mWrongMarkLeft = kWrongMarkMs;
+    } else {
+      StartAgain();
     }
-    mProgress = 0;
     return true;
   }
   SetStateOrHide(card, kChosenState);
@@ -62,8 +70,57 @@ bool TSuspectPuzzleSequence::OnMouseDown(const TPoint& point)
   return true;
 }
 
+void TSuspectPuzzleSequence::OnTick(double ms)
+{
+  TPuzzleScreen::OnTick(ms);
+  if (IsMarkingWrongPick()) {
+    mWrongMarkLeft -= ms;
+    if (mWrongMarkLeft <= 0) {
+      StartAgain();
+    }
+  }
+}
+
+bool TSuspectPuzzleSequence::IsAnimating() const
+{
+  return IsMarkingWrongPick() || TPuzzleScreen::IsAnimating();
+}
+
+void TSuspectPuzzleSequence::StartAgain()
+{
+  for (uint32_t i = 0; i < mProgress && i < mSequence.size(); ++i) {
+    TurnBack(FindObject(mSequence[i]));
+  }
+  if (!mWrongCard.empty()) {
+    TurnBack(FindObject(mWrongCard));
+  }
+  mProgress = 0;
+  mWrongCard = str();
+  mWrongMarkLeft = 0;
+}
+
+void TSuspectPuzzleSequence::TurnBack(TSceneObject* card)
+{
+  if (!card) {
+    return;
+  }
+  // The scene tells a card the pointer came in only as it comes: a card turned back under
+  // the pointer takes its hover look here.
+  bool hovered = false;
+  if (TScene* scene = card->GetScene()) {
+    for (TSceneObject* at = scene->GetHoveredObject(); at && !hovered; at = at->GetParent()) {
+      hovered = at == card;
+    }
+  }
+  card->setVisible(true);
+  card->setState(str(hovered && card->getStateNum(kHoverState) >= 0 ? kHoverState : kNormalState));
+}
+
 void TSuspectPuzzleSequence::SaveProgress(TBinaryBuffer* buffer)
 {
+  if (IsMarkingWrongPick()) {
+    StartAgain();
+  }
   buffer->WriteU32(mProgress);
 }
 

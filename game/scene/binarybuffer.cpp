@@ -22,8 +22,11 @@ TBinaryBuffer::~TBinaryBuffer()
 
 void TBinaryBuffer::Fail(const char* what)
 {
-  if (!mReported)
-    WriteDbg("ERROR: Binary record %s is damaged or cut short (at byte %u of %u)", what, mPosition, mSize);
+  if (!mReported) {
+    mFault = str::getFormatted("%s at byte %u of %u", what, mPosition, mSize);
+    if (!mQuiet)
+      WriteDbg("ERROR: Binary record %s is damaged or cut short (at byte %u of %u)", what, mPosition, mSize);
+  }
   mFailed = true;
   mReported = true;
 }

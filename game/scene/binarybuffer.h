@@ -30,6 +30,11 @@ public:
   // Marks the buffer failed and writes one "ERROR: " line naming the record (only the
   // first fault of a buffer is reported).
   void Fail(const char* what);
+  // For a reader that reports the fault itself, with what follows from it: the first fault
+  // is kept for GetFault instead of being written.
+  void KeepFaultsQuiet() { mQuiet = true; }
+  // The first fault ("screen scene at byte 12 of 40"); empty while there is none.
+  const str& GetFault() const { return mFault; }
 
   void WriteU32(uint32_t value);
   void WriteI32(int32_t value);
@@ -64,4 +69,6 @@ private:
 
   bool mFailed;
   bool mReported;
+  bool mQuiet = false;
+  str mFault;
 };

@@ -64,8 +64,11 @@ void CanlImage::Store(TBinaryBuffer* buffer) const
 
 bool CanlImage::Load(TBinaryBuffer* buffer)
 {
+  // A frame is a part of one texture: a size no texture can have is damage.
+  const float kMaxSide = 65536.0f;
   if (buffer->ReadString(&mId) && buffer->ReadF32(&mX) && buffer->ReadF32(&mY) && buffer->ReadF32(&mPx) &&
-      buffer->ReadF32(&mPy) && buffer->ReadF32(&mW) && buffer->ReadF32(&mH) && buffer->ReadI32(&mTexture))
+      buffer->ReadF32(&mPy) && buffer->ReadF32(&mW) && buffer->ReadF32(&mH) && buffer->ReadI32(&mTexture) && mW >= 0 &&
+      mW <= kMaxSide && mH >= 0 && mH <= kMaxSide)
     return true;
   buffer->Fail("of an image resource's image");
   return false;

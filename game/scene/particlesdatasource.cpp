@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/platform.h"
+#include "core/foundation/timesource.h"
 #include "scene/imageresource.h"
 #include "scene/matrixutil.h"
 #include "scene/particlesmanager.h"
@@ -158,7 +158,7 @@ void GPositionsChooser::InitVectorPosition(std::vector<TVec2>& positions)
 
 GTSceneObjectPixelChooser::GTSceneObjectPixelChooser() : mFallback(0, 0)
 {
-  mRandom.Seed(TPlatform::Timer());
+  mRandom.Seed(TTimeSource::Timer());
 }
 
 bool GTSceneObjectPixelChooser::Init(const str&, GParticlesSystem*)

@@ -2,12 +2,12 @@
 // played once, or kept looping for as long as the script keeps asking within a duration.
 #include "scene/particlesound.h"
 
-#include "platform/platform.h"
+#include "core/foundation/services.h"
+#include "core/foundation/timesource.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
-#include "platform/sound/soundinstance.h"
 #include "core/foundation/debug.h"
-#include "platform/sound/sound.h"
+#include "core/sound/soundplayer.h"
 #include "scene/matrixutil.h"
 #include "scene/particlessystem.h"
 
@@ -59,7 +59,7 @@ void GParticleSound::RegisterSound(int index, str name)
     mSounds.resize(size_t(index) + 1);
     mPlayers.resize(size_t(index) + 1);
   }
-  mSounds[size_t(index)] = TSound::Get(name, true, kSoundGroup);
+  mSounds[size_t(index)] = TSoundPlayer::Get(name, true, kSoundGroup);
 }
 
 void GParticleSound::PlaySoundA(int index, int ms)
@@ -68,10 +68,10 @@ void GParticleSound::PlaySoundA(int index, int ms)
     return;
   boost::shared_ptr<TSoundIns>& player = mPlayers[size_t(index)];
   if (player && !player->mFinished) {
-    player->mEndTime = TPlatform::Timer() + uint32_t(ms);
+    player->mEndTime = TTimeSource::Timer() + uint32_t(ms);
     return;
   }
-  boost::shared_ptr<TSoundInstance> instance = mSounds[size_t(index)]->Play(ms != 0);
+  boost::shared_ptr<TSoundInstance> instance = TSoundPlayer::Play(mSounds[size_t(index)], ms != 0);
   if (ms == 0)
     return;
   if (!player)
@@ -83,42 +83,40 @@ GParticleSound::TSoundIns::~TSoundIns()
 {
   if (mTimer)
     mTimer->Unassign();
-  if (mInstance)
-    mInstance->Kill();
+  TSoundPlayer::KillInstance(mInstance);
 }
 
 void GParticleSound::TSoundIns::Stop()
 {
-  if (mInstance)
-    mInstance->Kill();
+  TSoundPlayer::KillInstance(mInstance);
   mInstance.reset();
 }
 
 void GParticleSound::TSoundIns::Play(boost::shared_ptr<TSoundInstance> instance, int ms)
 {
-  mEndTime = TPlatform::Timer() + uint32_t(ms);
+  mEndTime = TTimeSource::Timer() + uint32_t(ms);
   mInstance = instance;
   if (ms < 0) {
     Stop();
     return;
   }
-  TPlatform* platform = TPlatform::GetInstance();
+  IAppHost* host = TServices::Get().host;
   // Without the idle list nothing would ever stop the loop.
-  if (!platform) {
+  if (!host) {
     Stop();
     return;
   }
   mFinished = false;
   if (!mTimer) {
     TCustomOnTimerCaller* timer = CreateTimer(this, 0, &TSoundIns::OnTimeLeft);
-    platform->AdoptTask(timer);
+    host->GetTaskList()->AdoptTask(timer);
   }
   mTimer->SetDelay(unsigned(ms), true, true, false);
 }
 
 bool GParticleSound::TSoundIns::OnTimeLeft(TCustomOnTimerCaller* timer)
 {
-  const int32_t left = int32_t(mEndTime - TPlatform::Timer());
+  const int32_t left = int32_t(mEndTime - TTimeSource::Timer());
   if (left < 1) {
     Stop();
     mFinished = true;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/platform.h"
 #include "core/foundation/xmlnode.h"
 #include "core/script/luabind.h"
 #include "core/foundation/debug.h"
@@ -52,27 +51,27 @@ bool TScene::TextureRefreshListener::DoTask()
   return true;
 }
 
+TTaskList& TScene::GetTextureRefreshListeners()
+{
+  // Never destroyed: scenes held by objects that die after main's statics still find it.
+  static TTaskList* listeners = new TTaskList;
+  return *listeners;
+}
+
 TScene::TScene()
-    : mRefreshListener(new TextureRefreshListener(this)), mListenerAdopted(false), mVertexList(nullptr),
+    : mRefreshListener(new TextureRefreshListener(this)), mVertexList(nullptr),
       mContourColors(std::begin(kDefaultContourColors), std::end(kDefaultContourColors)), mHovered(nullptr),
       mPressed(nullptr), mDelivering(nullptr)
 {
-  if (TPlatform* platform = TPlatform::GetInstance()) {
-    platform->AdoptTextureRefreshListener(mRefreshListener);
-    mListenerAdopted = true;
-  }
+  GetTextureRefreshListeners().AdoptTask(mRefreshListener);
   BindScriptFunctions();
 }
 
 TScene::~TScene()
 {
   Clear();
-  TPlatform* platform = TPlatform::GetInstance();
-  if (!mListenerAdopted)
-    delete mRefreshListener;
-  else if (platform && platform->OrphanTextureRefreshListener(mRefreshListener))
-    delete mRefreshListener;
-  // Otherwise the platform that held it has gone, and deleted it with its list.
+  GetTextureRefreshListeners().OrphanTask(mRefreshListener);
+  delete mRefreshListener;
   delete mVertexList;
   if (GParticlesManager* particles = GParticlesManager::GetInstance())
     particles->Clear();

@@ -22,7 +22,7 @@ class TXmlNode;
 class TScene
 {
 public:
-  // Re-renders the scene's objects when the platform asks for textures to be refreshed.
+  // Re-renders the scene's objects when textures have to be refreshed.
   class TextureRefreshListener : public TTask
   {
   public:
@@ -35,6 +35,11 @@ public:
 
   TScene();
   virtual ~TScene();
+
+  // The scene engine's list of the live scenes' texture-refresh listeners: each scene adopts
+  // its own there and takes it back when it goes. Nothing runs the list yet; it lives for the
+  // whole program, so a scene never outlives it.
+  static TTaskList& GetTextureRefreshListeners();
 
   // Empties the id, deletes every object and clears the image resource.
   virtual void Clear();
@@ -119,8 +124,6 @@ private:
   unsigned getObjectPosY(str object);
 
   TextureRefreshListener* mRefreshListener;
-  // Whether the platform's list holds the listener (and deletes it if it goes first).
-  bool mListenerAdopted;
   str mId;
   CanlImageResource mImageResource;
   TSceneObjects mObjects;

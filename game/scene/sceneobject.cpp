@@ -7,13 +7,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/platform.h"
 #include "core/foundation/prefsdb.h"
 #include "core/foundation/xmlnode.h"
-#include "platform/sound/soundinstance.h"
 #include "core/foundation/debug.h"
-#include "platform/sound/sound.h"
-#include "platform/sound/soundmanager.h"
+#include "core/sound/soundplayer.h"
 #include "scene/action.h"
 #include "scene/binarybuffer.h"
 #include "scene/contour.h"
@@ -46,9 +43,7 @@ int ClampToInt(int64_t value)
 
 float DefaultSoundVolume()
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  TSoundManager* manager = platform ? platform->GetSoundManager() : nullptr;
-  return manager ? manager->GetVolume(kSoundGroup) : 1.0f;
+  return TSoundPlayer::GetVolume(kSoundGroup);
 }
 
 // The action elements in the order the object keeps them.
@@ -77,7 +72,7 @@ TSceneObject::~TSceneObject()
     mScene->ForgetObject(this);
   // A looping sound would otherwise play on after its object is gone.
   if (mSound && mSoundInstance && mSoundPlaying)
-    mSound->KillInstance(mSoundInstance);
+    TSoundPlayer::KillInstance(mSoundInstance);
   for (CanlAction*& action : mActions) {
     delete action;
     action = nullptr;
@@ -627,23 +622,23 @@ void TSceneObject::setSound(const str& name)
     return;
   // Only a looping sound stays marked as playing; it must not outlive the switch.
   if (mSound && mSoundInstance && mSoundPlaying)
-    mSound->KillInstance(mSoundInstance);
+    TSoundPlayer::KillInstance(mSoundInstance);
   mSoundInstance.reset();
   mSoundName = name;
-  mSound = TSound::Get(name, false, kSoundGroup);
+  mSound = TSoundPlayer::Get(name, false, kSoundGroup);
   if (!mSound)
     return;
-  mSound->Kill();
+  TSoundPlayer::Kill(mSound);
   if (mSoundPlaying)
-    mSoundInstance = mSound->Play(mSoundLoop);
+    mSoundInstance = TSoundPlayer::Play(mSound, mSoundLoop);
 }
 
 void TSceneObject::setSoundPlaying(bool playing)
 {
   if (mSound) {
-    mSound->Kill();
+    TSoundPlayer::Kill(mSound);
     if (playing)
-      mSoundInstance = mSound->Play(mSoundLoop);
+      mSoundInstance = TSoundPlayer::Play(mSound, mSoundLoop);
   }
   mSoundPlaying = playing && mSoundLoop;
 }
@@ -652,7 +647,7 @@ void TSceneObject::setSoundVolume(float volume)
 {
   mSoundVolume = volume;
   if (mSoundInstance && !SoundIsOff())
-    mSoundInstance->SetVolume(volume);
+    TSoundPlayer::SetInstanceVolume(mSoundInstance, volume);
 }
 
 // ---- XML ----

@@ -2,7 +2,8 @@
 // out with a vector font in a box of its frame's size and rendered into a texture of its own.
 #include "scene/textobject.h"
 
-#include "platform/platform.h"
+#include "core/foundation/debug.h"
+#include "core/foundation/services.h"
 #include "core/foundation/stringtable.h"
 #include "core/foundation/xmlnode.h"
 #include "scene/binarybuffer.h"
@@ -21,8 +22,8 @@ const uint32_t kCentred = 5;
 // The label's localised string, or the text itself when the string table has no such label.
 str Localised(const str& text)
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  TStringTable* table = platform ? platform->GetStringTable() : nullptr;
+  IAppHost* host = TServices::Get().host;
+  TStringTable* table = host ? host->GetStringTable() : nullptr;
   if (!table)
     return text;
   bool quiet = table->IsQuiet();
@@ -44,6 +45,14 @@ void TTextObject::load_set_frame(int frame)
     return;
   unsigned width = TruncateToUnsigned(image->mW);
   unsigned height = TruncateToUnsigned(image->mH);
+  if (width > kMaxSide || height > kMaxSide) {
+    // Damage: no text is that large, and its blank mask would take gigabytes.
+    WriteDbg("ERROR: Text object %s: its frame of %u x %u is larger than any text; it shows nothing", GetId().c_str(),
+             width, height);
+    mFrame = -1;
+    mTexture = TTextureWrapperRef();
+    return;
+  }
   boost::shared_ptr<TTexture> texture = TSceneRenderer::Get()->CreateTexture(width, height);
   // Blank, so nothing of it is solid: the mask needs no read-back.
   mTexture = TTextureWrapperRef(new TTextureWrapper(texture, nullptr, width, height, width));

@@ -23,8 +23,10 @@ public:
   // The frame is chosen only when the object is loaded; later changes are ignored.
   void setFrame(int frame) override {}
   void setFrame(const str& name) override {}
-  // Gives the object a blank texture of the frame's size (nothing for -1).
+  // Gives the object a blank texture of the frame's size (nothing for -1, nor for a frame
+  // larger than kMaxSide on a side).
   void load_set_frame(int frame) override;
+  static const unsigned kMaxSide = 4096;
   // Renders the text into the object's texture.
   void Redraw() override;
   // The properties of the base, then the font and text keys, each group redrawing once.

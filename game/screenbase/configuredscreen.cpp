@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/foundation/xmlnode.h"
+#include "scene/binarybuffer.h"
 #include "screenbase/scenescreen.h"
 #include "core/foundation/debug.h"
 #include "scene/sceneobject.h"
@@ -18,6 +19,15 @@ TXmlNode* ReadScreenConfig(const str& file, const char* root, TXmlNode* document
     WriteDbg("ERROR: %s: %s has no \"%s\"", screen, file.c_str(), root);
   }
   return element;
+}
+
+bool IsExpectedConfig(const str& saved, const str& expected, TBinaryBuffer* buffer)
+{
+  if (expected.empty() || saved == expected) {
+    return true;
+  }
+  buffer->Fail("of a screen (it names another configuration than the game's)");
+  return false;
 }
 
 void AddConfiguredScene(TSceneScreen* screen, TXmlNode* root)

@@ -7,6 +7,7 @@
 
 #include "core/foundation/str.h"
 
+class TBinaryBuffer;
 class TSceneObject;
 class TSceneScreen;
 class TXmlNode;
@@ -14,6 +15,10 @@ class TXmlNode;
 // Parses the file into document and answers its element root; null, with an "ERROR: "
 // line naming the screen, when the file has none.
 TXmlNode* ReadScreenConfig(const str& file, const char* root, TXmlNode* document, const char* screen);
+// A saved record's name of its screen's configuration against the one the game has for that
+// screen (any, when expected is empty): another name is the record's damage, not a
+// configuration's, so the buffer fails before any file is read and blamed.
+bool IsExpectedConfig(const str& saved, const str& expected, TBinaryBuffer* buffer);
 // Adds to the screen, at once, the scene file its configuration's child "scene" names.
 void AddConfiguredScene(TSceneScreen* screen, TXmlNode* root);
 // The comma-separated names of the text, blanks around them dropped, empty ones skipped.

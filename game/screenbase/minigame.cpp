@@ -5,6 +5,7 @@
 
 #include "core/foundation/random.h"
 #include "media/musicmanager.h"
+#include "screenbase/configuredscreen.h"
 #include "screenbase/gamecontrol.h"
 #include "screenbase/savestring.h"
 
@@ -31,7 +32,7 @@ bool TPuzzleScreen::Save(TBinaryBuffer* buffer)
 bool TPuzzleScreen::LoadSaved(TBinaryBuffer* buffer)
 {
   str config;
-  if (!LoadString(buffer, config)) {
+  if (!LoadString(buffer, config) || !IsExpectedConfig(config, GetExpectedConfig(), buffer)) {
     return false;
   }
   return LoadProgress(config, buffer) && TSceneScreen::LoadSaved(buffer);

@@ -50,7 +50,7 @@ public:
 
   void OnTick(double ms) override;
   // A fade or a scene changes what the screen draws with time.
-  bool IsAnimating() const;
+  virtual bool IsAnimating() const;
   using TGameScreen::Draw;
   void Draw(TSceneRenderer& renderer) override;
   // Offered to the scenes from the top one down, until one takes it.
@@ -63,6 +63,10 @@ public:
   bool Save(TBinaryBuffer* buffer) override;
   // Reads the count and, per scene, a new scene that loads its record.
   bool LoadSaved(TBinaryBuffer* buffer) override;
+  // The configuration file the game has for this screen, which a saved record of it must
+  // name; set by its owner before LoadSaved (empty: any).
+  void ExpectConfig(const str& config) { mExpectedConfig = config; }
+  const str& GetExpectedConfig() const { return mExpectedConfig; }
 
 protected:
   // Posts the event (EGameEvent) to the controller that made the screen; nothing happens
@@ -93,4 +97,5 @@ private:
   double mFadeElapsed = 0;
   bool mFadeIn = true;
   bool mFadedOut = false;
+  str mExpectedConfig;
 };

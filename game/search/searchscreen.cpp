@@ -19,7 +19,7 @@
 #include "shell/shellglue.h"
 #include "media/soundlevels.h"
 #include "core/foundation/debug.h"
-#include "platform/sound/sound.h"
+#include "core/sound/soundplayer.h"
 #include "scene/binarybuffer.h"
 #include "scene/scene.h"
 #include "scene/sceneobject.h"
@@ -70,8 +70,8 @@ bool TSearchScreen::ReadEntries(const str& config)
   TXmlNode* sounds = search->GetChild("sounds");
   const str found = sounds ? sounds->GetAttribute("found") : str();
   const str miss = sounds ? sounds->GetAttribute("miss") : str();
-  mFoundSound = TSound::Get(found.empty() ? str(kFoundSound) : found, false, kSoundTypeEffects);
-  mMissSound = TSound::Get(miss.empty() ? str(kMissSound) : miss, false, kSoundTypeEffects);
+  mFoundSound = TSoundPlayer::Get(found.empty() ? str(kFoundSound) : found, false, kSoundTypeEffects);
+  mMissSound = TSoundPlayer::Get(miss.empty() ? str(kMissSound) : miss, false, kSoundTypeEffects);
   return true;
 }
 
@@ -269,9 +269,7 @@ void TSearchScreen::Missed()
 
 void TSearchScreen::Play(const boost::shared_ptr<TSound>& sound)
 {
-  if (sound) {
-    sound->Play(false);
-  }
+  TSoundPlayer::Play(sound, false);
 }
 
 void TSearchScreen::UpdatePanel()
@@ -298,7 +296,7 @@ bool TSearchScreen::Save(TBinaryBuffer* buffer)
 bool TSearchScreen::LoadSaved(TBinaryBuffer* buffer)
 {
   str config;
-  if (!LoadString(buffer, config)) {
+  if (!LoadString(buffer, config) || !IsExpectedConfig(config, GetExpectedConfig(), buffer)) {
     return false;
   }
   ReadEntries(config);
@@ -318,7 +316,15 @@ bool TSearchScreen::LoadSaved(TBinaryBuffer* buffer)
   if (!TSceneScreen::LoadSaved(buffer)) {
     return false;
   }
-  DropUnseen();
+  // The room was saved with every object left to find in its scenes (those the room lacks
+  // were dropped when it was first set up): one that is missing is the record's damage, not
+  // the configuration's.
+  for (const str& name : mRemaining) {
+    if (!FindObject(name)) {
+      buffer->Fail("of a search room (an object left to find is not in its scenes)");
+      return false;
+    }
+  }
   UpdatePanel();
   return true;
 }

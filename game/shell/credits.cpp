@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "core/foundation/timesource.h"
 #include "core/foundation/file.h"
 #include "core/foundation/utf8.h"
 #include "core/graphics/renderer.h"
@@ -239,7 +239,7 @@ void TCredits::Init(TWindowStyle& style)
   for (GTextBlock* block : mBlocks) {
     mTotalHeight += block->GetHeight();
   }
-  mStartTime = TPlatform::Timer();
+  mStartTime = TTimeSource::Timer();
   StartWindowAnimation(kFrameMs, true, true, false);
 }
 
@@ -336,7 +336,7 @@ bool TCredits::ScrollTop(uint32_t now, int* top)
 void TCredits::Draw()
 {
   int y = 0;
-  if (!ScrollTop(TPlatform::Timer(), &y)) {
+  if (!ScrollTop(TTimeSource::Timer(), &y)) {
     return;
   }
   TBegin2d twoD;

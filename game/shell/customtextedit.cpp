@@ -7,7 +7,7 @@
 #include "core/window/windowstyle.h"
 #include "shell/buttontools.h"
 #include "shell/shellglue.h"
-#include "platform/sound/sound.h"
+#include "core/sound/soundplayer.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ bool TCustomTextEdit::KeyHit(eKeyType type, char c)
   const str name = TypingSound(number);
   if (mSounds.QueryAsset(name)) {
     if (boost::shared_ptr<TSound> sound = mSounds.GetSound(name)) {
-      sound->Play(false);
+      TSoundPlayer::Play(sound, false);
     }
   }
   return true;

@@ -2,7 +2,7 @@
 // script, the pop down to the game's layer and the word to its listener.
 #include "shell/flashmanager.h"
 
-#include "platform/platform.h"
+#include "core/foundation/services.h"
 #include "core/foundation/file.h"
 #include "core/script/luabind.h"
 #include "core/script/script.h"
@@ -11,7 +11,6 @@
 #include "core/window/windowscript.h"
 #include "shell/flashwindow.h"
 #include "shell/shellglue.h"
-#include "platform/flashhost.h"
 #include "core/foundation/debug.h"
 
 namespace {
@@ -85,14 +84,14 @@ void TFlashManager::PlayMovie(const str& name)
   EndTimer();
   mMovieName = name;
   mPending = true;
-  TPlatform* platform = TPlatform::GetInstance();
-  if (!platform) {
+  IAppHost* host = TServices::Get().host;
+  if (!host) {
     WriteDbg("ERROR: No platform to play the cinematic %s", name.c_str());
     mPending = false;
     return;
   }
   mTimer = new TFlashTimer(this);
-  platform->AdoptTask(mTimer);
+  host->GetTaskList()->AdoptTask(mTimer);
   mTimer->SetDelay(kPollInterval, true, true, false);
 }
 
@@ -114,10 +113,10 @@ void TFlashManager::OnTimerDeleted(TFlashTimer* timer)
 void TFlashManager::Shutdown()
 {
   if (mTimer) {
-    TPlatform* platform = TPlatform::GetInstance();
+    IAppHost* host = TServices::Get().host;
     TFlashTimer* timer = mTimer;
     EndTimer();
-    if (platform && platform->OrphanTask(timer)) {
+    if (host && host->GetTaskList()->OrphanTask(timer)) {
       delete timer;
     }
   }

@@ -1,11 +1,12 @@
-// flashwindow: the movie window: takes the focus of its layer, switches to the comic music
-// and starts the cinematic host for the flash manager's movie.
+// flashwindow: the movie window: takes the focus of its layer, starts the cinematic host for
+// the flash manager's movie and, when it plays, switches to the comic music.
 #include "shell/flashwindow.h"
 
 #include "core/window/modalwindow.h"
 #include "shell/flashmanager.h"
 #include "media/musicmanager.h"
-#include "platform/flashhost.h"
+#include "core/foundation/services.h"
+#include "core/window/windowscript.h"
 
 TWindow* TFlashWindowDynamicCreate()
 {
@@ -29,17 +30,21 @@ void TFlashWindow::Init(TWindowStyle& style)
   if (TModalWindow* layer = FindParentModal()) {
     layer->SetDefaultFocus(this);
   }
-  GMusicManager* music = GMusicManager::Instance();
-  music->StopMusic();
-  music->PlayMusic(kMusic, false, true, "");
 }
 
 void TFlashWindow::PostChildrenInit(TWindowStyle& style)
 {
   TWindow::PostChildrenInit(style);
   StopMovie();
-  mHost = new TFlashHost(TFlashManager::GetInstance()->GetMovieName().c_str());
-  mHost->Start(false, true, true);
+  IMoviePlayer* movies = TServices::Get().movies;
+  mHost = movies ? movies->NewMovieHost(TFlashManager::GetInstance()->GetMovieName()) : nullptr;
+  // The comic music goes with a movie that plays; a movie nothing can show leaves the music
+  // as it is, for the next screen to cross-fade from.
+  if (mHost && mHost->Start(false, true, true)) {
+    GMusicManager* music = GMusicManager::Instance();
+    music->StopMusic();
+    music->PlayMusic(kMusic, false, true, "");
+  }
 }
 
 void TFlashWindow::StopMovie()

@@ -1,12 +1,13 @@
 // flashwindow: the window ("FlashWindow") that the movie dialog "scripts/flashwindow.lua"
-// creates; it owns the cinematic host for as long as the movie plays and plays the comic music.
+// creates; it owns the cinematic host for as long as the movie plays and plays the comic music
+// while a movie does.
 #pragma once
 
 #include <cstdint>
 
 #include "core/window/window.h"
 
-class TFlashHost;
+class IMovieHost;
 
 class TFlashWindow : public TWindow
 {
@@ -25,10 +26,10 @@ public:
   void PostChildrenInit(TWindowStyle& style) override;
 
   void StopMovie();
-  TFlashHost* GetHost() const { return mHost; }
+  IMovieHost* GetHost() const { return mHost; }
 
 private:
-  TFlashHost* mHost = nullptr;
+  IMovieHost* mHost = nullptr;
 };
 
 TWindow* TFlashWindowDynamicCreate();

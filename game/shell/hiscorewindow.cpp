@@ -6,7 +6,8 @@
 #include <algorithm>
 
 #include "core/app/gamestate.h"
-#include "platform/platform.h"
+#include "core/foundation/config.h"
+#include "core/foundation/services.h"
 #include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
 #include "core/script/luabind.h"
@@ -31,7 +32,7 @@ const unsigned kFirstFittingHeight = 19;
 
 bool LocalOnly()
 {
-  return TPlatform::IsEnabled(TPlatform::kHiscoreLocalOnly);
+  return TConfig::IsEnabled(TConfig::kHiscoreLocalOnly);
 }
 
 } // namespace
@@ -96,8 +97,8 @@ void THiscore::PostChildrenInit(TWindowStyle& style)
 
 bool THiscore::OnTaskAnimate()
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  const int browser = mBrowserOpening && platform ? platform->GetBrowserStatus() : 1;
+  IBrowser* opener = TServices::Get().browser;
+  const int browser = mBrowserOpening && opener ? opener->GetBrowserStatus() : 1;
   if (browser != 1) {
     mBrowserOpening = false;
     if (browser == 2) {
@@ -190,6 +191,8 @@ bool THiscore::OnMessage(TMessage* message)
   } else {
     return false;
   }
+  // The browser's failure was news about the table it was asked from.
+  Show(kPrivacyError, false);
   UpdateText();
   UpdateButtons();
   return handled;
@@ -220,7 +223,7 @@ bool THiscore::ScoreAvailable()
 
 str THiscore::PrivacyPolicyUrl()
 {
-  str host = TPlatform::GetConfig("publisherurl", kDefaultPublisherUrl);
+  str host = TConfig::Get("publisherurl", kDefaultPublisherUrl);
   while (host.length() > 0 && host[host.length() - 1] == '/') {
     host = host.substr(0, int(host.length()) - 1);
   }
@@ -230,8 +233,8 @@ str THiscore::PrivacyPolicyUrl()
 void THiscore::LaunchPrivacyPolicy()
 {
   Show(kPrivacyError, false);
-  TPlatform* platform = TPlatform::GetInstance();
-  mBrowserOpening = platform && platform->OpenBrowser(PrivacyPolicyUrl().c_str());
+  IBrowser* opener = TServices::Get().browser;
+  mBrowserOpening = opener && opener->OpenBrowser(PrivacyPolicyUrl().c_str());
   if (!mBrowserOpening) {
     ShowBrowserFailed();
   }
@@ -400,7 +403,7 @@ void THiscore::UpdateScoresTable()
       text->SetText(str::getFormatted("%d.", rank));
     }
     if (mMarks[row]) {
-      ShowWindow(mMarks[row], !anonymous && !localOnly && !TPlatform::IsEnabled(TPlatform::kHiscoreAnonymous));
+      ShowWindow(mMarks[row], !anonymous && !localOnly && !TConfig::IsEnabled(TConfig::kHiscoreAnonymous));
     }
   }
 }

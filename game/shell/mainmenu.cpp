@@ -7,7 +7,7 @@
 #include "shell/shellglue.h"
 #include "media/soundlevels.h"
 #include "core/foundation/debug.h"
-#include "platform/sound/sound.h"
+#include "core/sound/soundplayer.h"
 
 namespace {
 
@@ -31,10 +31,10 @@ TMainMenu::TMainMenu()
   // Played outside the music manager: the menu's own loop, which ends with the window. Where
   // the manager already plays (the title's theme under the menu) the menu keeps quiet, so
   // two tracks are never heard at once.
-  mMusic = TSound::Get(kMusic, false, kSoundTypeMusic);
+  mMusic = TSoundPlayer::Get(kMusic, false, kSoundTypeMusic);
   if (mMusic && GMusicManager::Instance()->IsSilent()) {
     WriteDbg("Music: %s for the main menu", kMusic);
-    mMusic->Play(true);
+    TSoundPlayer::Play(mMusic, true);
   }
   if (lua_State* L = GameLuaState()) {
     LuaBind(L, "SetWelcomeName", this, &TMainMenu::SetWelcomeName);

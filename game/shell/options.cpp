@@ -13,7 +13,7 @@
 #include "shell/settings.h"
 #include "shell/shellglue.h"
 #include "media/soundlevels.h"
-#include "platform/sound/sound.h"
+#include "core/sound/soundplayer.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ TOptions::~TOptions()
 void TOptions::StopHover()
 {
   if (mHoverPlaying && mHover) {
-    mHover->Kill();
+    TSoundPlayer::Kill(mHover);
   }
   mHoverPlaying = false;
   mHoverInstance.reset();
@@ -74,7 +74,7 @@ void TOptions::StopHover()
 
 void TOptions::PostChildrenInit(TWindowStyle&)
 {
-  mHover = TSound::Get(kHoverSound, false, kSoundTypeEffects);
+  mHover = TSoundPlayer::Get(kHoverSound, false, kSoundTypeEffects);
   ShowOwnDisplayMode();
   if (TButton* box = GetCast<TButton>(GetChildWindow(kMuteBox, -1))) {
     box->SetOn(UserInt(TSettings::kSoundOff, 0) == 1);
@@ -125,7 +125,7 @@ bool TOptions::OnMessage(TMessage* message)
     levels->SetTypeVolume(kSoundTypeButtons, value);
     if (mHover && !mHoverPlaying) {
       mHoverPlaying = true;
-      mHoverInstance = mHover->Play(true);
+      mHoverInstance = TSoundPlayer::Play(mHover, true);
     }
     return true;
   }

@@ -10,8 +10,10 @@
 namespace {
 
 const char* const kLabels[TSaveNotices::kNoticeCount] = {
-    "save_diskfull",     "save_busy",        "save_protected",  "save_failed",     "players_unreadable",
-    "players_recovered", "players_replaced", "players_damaged", "scores_replaced", "scores_damaged"};
+    "save_diskfull",      "save_busy",         "save_protected",   "save_failed",
+    "players_unreadable", "players_recovered", "players_replaced", "players_damaged",
+    "scores_replaced",    "scores_damaged",    "players_notafile", "value_damaged",
+    "value_damaged_kept", "scores_recovered",  "savegame_refused", "savegame_refused_kept"};
 
 } // namespace
 
@@ -48,11 +50,14 @@ void TSaveNotices::Tell(ENotice notice, const str& argument)
 
 void TSaveNotices::Read()
 {
+  if (mShowing) {
+    mRead[mShown.first] = true;
+  }
   mShowing = false;
   mUnread = 0;
 }
 
-bool TSaveNotices::ShowNext()
+str TSaveNotices::TakeNext()
 {
   if (mShowing && !IsWindowExists(kTextWindow)) {
     mShowing = false;
@@ -60,17 +65,12 @@ bool TSaveNotices::ShowNext()
       mQueue.insert(mQueue.begin(), mShown);
     } else {
       mUnread = 0;
+      mRead[mShown.first] = true;
       WriteDbg("ERROR: The notice %s did not stay on the screen; the player may not have read it", Label(mShown.first));
     }
   }
-  if (mQueue.empty()) {
-    return false;
-  }
-  // One at a time, and only into a script that waits: one running now (a button's command)
-  // would be entered in the middle of its work.
-  TWindowScript* script = dynamic_cast<TWindowScript*>(GameScript());
-  if (!script || !script->IsWaitingForMessage() || mShowing) {
-    return false;
+  if (mQueue.empty() || mShowing) {
+    return str();
   }
   mShown = mQueue.front();
   const str text = GameString(Label(mShown.first), mShown.second);
@@ -78,9 +78,25 @@ bool TSaveNotices::ShowNext()
   if (!TFile::Exists(kDialogFile)) {
     // Without its dialog the player cannot be told; the log at least says what happened.
     WriteDbg("ERROR: %s is missing; the player is not shown: %s", kDialogFile, text.c_str());
-    return false;
+    mRead[mShown.first] = true;
+    return str();
   }
   mShowing = true;
+  return text;
+}
+
+bool TSaveNotices::ShowNext()
+{
+  // One at a time, and only into a script that waits: one running now (a button's command)
+  // would be entered in the middle of its work.
+  TWindowScript* script = dynamic_cast<TWindowScript*>(GameScript());
+  if (!script || !script->IsWaitingForMessage()) {
+    return false;
+  }
+  const str text = TakeNext();
+  if (text.empty()) {
+    return false;
+  }
   RunGameLua(
       str::getFormatted("gSaveNotice = %s; DoModal(%s);", LuaQuote(text).c_str(), LuaQuote(kDialogFile).c_str()));
   return true;

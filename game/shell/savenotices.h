@@ -24,6 +24,12 @@ public:
     kPlayersDamagedKept,
     kScoresReplaced,
     kScoresDamagedKept,
+    kPlayersNotAFile,
+    kValueDamaged,
+    kValueDamagedKept,
+    kScoresRecovered,
+    kGameRefused,
+    kGameRefusedKept,
     kNoticeCount
   };
   static constexpr char kDialogFile[] = "scripts/savenotice.lua";
@@ -42,15 +48,22 @@ public:
   // notice is open; true when one opened. A notice that went without the player's OK (a
   // dialog closing everything down to the game took it along) is shown again.
   bool ShowNext();
+  // The text of the first queued notice, taken from the queue as if it were opened now, for a
+  // script that opens the dialog itself; "" when none waits or one is open.
+  str TakeNext();
   // The dialog's OK: the notice open now has been read. Lua "SaveNoticeRead".
   void Read();
   // A notice that went unread this often is not shown again.
   static const int kMaxUnread = 3;
   bool HasWaiting() const { return !mQueue.empty(); }
   bool WasTold(ENotice notice) const { return mTold[notice]; }
+  // Whether the player has read the notice, or it was given up after kMaxUnread tries (held
+  // back any longer, what waits for it would be lost at the end).
+  bool WasRead(ENotice notice) const { return mRead[notice]; }
 
 private:
   bool mTold[kNoticeCount] = {};
+  bool mRead[kNoticeCount] = {};
   std::vector<std::pair<ENotice, str>> mQueue;
   // The notice on the screen, until the player has read it.
   bool mShowing = false;

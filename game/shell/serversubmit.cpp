@@ -1,8 +1,9 @@
 // serversubmit: the submission dialog's setup text, its send button following the typed
-// names, the request and its poll; talks to the hiscore service and preferences owned by
-// the settings, the window manager and the window script.
+// names (blanks alone are none), the request and its poll; talks to the hiscore service and
+// preferences owned by the settings, the window manager and the window script.
 #include "shell/serversubmit.h"
 
+#include "core/foundation/debug.h"
 #include "core/foundation/prefsdb.h"
 #include "core/graphics/textgraphic.h"
 #include "core/online/hiscores.h"
@@ -20,6 +21,17 @@ namespace {
 
 const char* const kLuaNames[] = {"SubmitToServer"};
 const char kUnableToConnect[] = "Unable to connect to server. Please try again later.";
+
+// A name or an account of blanks alone is no name: it is neither offered nor sent.
+bool IsNamed(const str& text)
+{
+  for (unsigned i = 0; i < text.length(); ++i) {
+    if ((unsigned char)text[i] > ' ') {
+      return true;
+    }
+  }
+  return false;
+}
 
 } // namespace
 
@@ -92,13 +104,10 @@ bool TServerSubmit::OnMessage(TMessage* message)
   }
   TTextEdit* nameEdit = GetCast<TTextEdit>(GetChildWindow("nameedit", -1));
   TTextEdit* accountEdit = GetCast<TTextEdit>(GetChildWindow("accountedit", -1));
-  str typed = nameEdit ? nameEdit->GetText() : str();
-  if (typed.empty() && accountEdit) {
-    typed = accountEdit->GetText();
-  }
+  const bool named = (nameEdit && IsNamed(nameEdit->GetText())) || (accountEdit && IsNamed(accountEdit->GetText()));
   if (TButton* send = GetCast<TButton>(GetChildWindow("submittoserver", -1))) {
-    ShowWindow(send, !typed.empty());
-    if (typed.empty()) {
+    ShowWindow(send, named);
+    if (!named) {
       send->OnMouseLeave();
     }
   }
@@ -116,11 +125,17 @@ void TServerSubmit::SubmitToServer(str name, str account, str password, bool rem
   if (!mHiscores || !gSettings) {
     return;
   }
+  const bool byAccount = IsNamed(account);
+  if (!byAccount && !IsNamed(name)) {
+    // The send button is not offered then; a script that sends anyway sends nothing.
+    WriteDbg("Submission: no name and no account typed; nothing sent");
+    return;
+  }
   const TQvHiscores::ESubmitMode mode =
       medalsMode ? TQvHiscores::kSubmitMedals
                  : TQvHiscores::ESubmitMode(TQvHiscores::kSubmitScore | TQvHiscores::kSubmitMedals);
   bool started;
-  if (!account.empty()) {
+  if (byAccount) {
     started = mHiscores->SubmitData(account, password, remember, mode);
   } else {
     gSettings->mPrefs->SetStr(kAnonymousName, name, gSettings->GetCurrentUser(), true);

@@ -32,7 +32,8 @@ public:
   bool OnMessage(TMessage* message) override;
   bool OnTaskAnimate() override;
 
-  // Lua "SubmitToServer".
+  // Lua "SubmitToServer": under the account when one is typed, else under the name; with
+  // neither (blanks alone are none) nothing is sent.
   void SubmitToServer(str name, str account, str password, bool remember, bool medalsMode);
   // Runs the script's SwitchModes(true|false).
   void SwitchModes(bool connecting);

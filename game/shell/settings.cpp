@@ -1,12 +1,12 @@
 // settings: players and their options in the preferences database, the hiscore service,
-// the display mode and the sound levels; talks to the platform, the window manager and
+// the display mode and the sound levels; talks to the window's display, the window manager and
 // its script, the analytics store and the music manager.
 #include "shell/settings.h"
 
 #include <cstdlib>
 
 #include "core/app/gamestate.h"
-#include "platform/platform.h"
+#include "core/foundation/services.h"
 #include "core/foundation/atomicfile.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
@@ -65,6 +65,27 @@ str FileNameOf(const str& path)
   return slash == str::npos ? path : path.substr(int(slash) + 1);
 }
 
+// A run that keeps nothing of the preferences said so when it started.
+bool KeepsNothing(EOpenProblem problem)
+{
+  return problem == eOpenedUnreadable || problem == eOpenedDamagedKept || problem == eOpenedNotAFile;
+}
+
+// The string-table label of a save's failure in the words of the quit question.
+const char* SaveStatusLabel(ESaveStatus status)
+{
+  switch (status) {
+  case eSaveDiskFull:
+    return "unsaved_diskfull";
+  case eSaveBusy:
+    return "unsaved_busy";
+  case eSaveWriteProtected:
+    return "unsaved_protected";
+  default:
+    return "unsaved_failed";
+  }
+}
+
 } // namespace
 
 TSettings* TSettings::CreateSettings()
@@ -100,9 +121,9 @@ TSettings::TSettings()
   SetCurrentGameMode(kSettingsStory);
   SetCurrentUser(GetCurrentUser());
   TellOpenProblems();
-  if (TPlatform* platform = TPlatform::GetInstance()) {
+  if (IAppHost* host = TServices::Get().host) {
     mWatch = new TSaveWatch(this);
-    platform->AdoptTask(mWatch);
+    host->GetTaskList()->AdoptTask(mWatch);
     mWatch->SetDelay(kSaveWatchInterval, true, true, false);
   }
 }
@@ -146,15 +167,49 @@ void TSettings::TellOpenProblems()
   case eOpenedDamagedKept:
     mNotices->Tell(TSaveNotices::kPlayersDamagedKept);
     break;
+  case eOpenedNotAFile:
+    // Where to look matters here: the whole path.
+    mNotices->Tell(TSaveNotices::kPlayersNotAFile, mPrefs->GetPath());
+    break;
   default:
     break;
   }
   const EOpenProblem scores = mHiscores->GetOpenProblem(&keptAs);
   if (scores == eOpenedDamagedReplaced) {
     mNotices->Tell(TSaveNotices::kScoresReplaced, FileNameOf(keptAs));
+  } else if (scores == eOpenedDamagedRecovered) {
+    mNotices->Tell(TSaveNotices::kScoresRecovered, FileNameOf(keptAs));
   } else if (scores == eOpenedDamagedKept) {
     mNotices->Tell(TSaveNotices::kScoresDamagedKept);
   }
+}
+
+void TSettings::CheckDamage()
+{
+  str keptAs;
+  if (!mPrefs->HasDamagedValues(&keptAs)) {
+    return;
+  }
+  const TSaveNotices::ENotice notice = keptAs.length() ? TSaveNotices::kValueDamaged : TSaveNotices::kValueDamagedKept;
+  mNotices->Tell(notice, FileNameOf(keptAs));
+  if (mNotices->WasRead(notice)) {
+    mPrefs->DamageTold();
+  }
+}
+
+void TSettings::TellRefusedSave(const str& keptAs)
+{
+  if (keptAs.length()) {
+    mNotices->Tell(TSaveNotices::kGameRefused, FileNameOf(keptAs));
+  } else {
+    mNotices->Tell(TSaveNotices::kGameRefusedKept);
+  }
+}
+
+void TSettings::OnSaveNoticeRead()
+{
+  mNotices->Read();
+  CheckDamage();
 }
 
 void TSettings::CheckSaves(bool savePoint)
@@ -162,9 +217,8 @@ void TSettings::CheckSaves(bool savePoint)
   if (savePoint && mHiscores->HasUnsavedChanges()) {
     mHiscores->SavePreferences();
   }
-  // A run that keeps nothing of the preferences said so when it started.
-  const EOpenProblem players = mPrefs->GetOpenProblem(nullptr);
-  if (players != eOpenedUnreadable && players != eOpenedDamagedKept && mPrefs->HasUnsavedChanges()) {
+  CheckDamage();
+  if (!KeepsNothing(mPrefs->GetOpenProblem(nullptr)) && mPrefs->HasUnsavedChanges()) {
     mNotices->Tell(TSaveNotices::ForStatus(mPrefs->GetSaveStatus()));
   }
   if (mHiscores->GetOpenProblem(nullptr) != eOpenedDamagedKept && mHiscores->HasUnsavedChanges()) {
@@ -210,14 +264,50 @@ void TSettings::RegisterLua()
   LuaBind(L, "GetQVMedalName", this, &TSettings::GetQVMedalName);
   LuaBind(L, "GetUserName", this, &TSettings::GetUserName);
   LuaBind(L, "GetCurrentUser", this, &TSettings::GetCurrentUser);
-  LuaBind(L, "SaveNoticeRead", mNotices, &TSaveNotices::Read);
+  LuaBind(L, "SaveNoticeRead", this, &TSettings::OnSaveNoticeRead);
+  LuaBind(L, "TakeSaveNotice", mNotices, &TSaveNotices::TakeNext);
 }
 
 void TSettings::UnregisterLua()
 {
   UnbindLuaFrom(this, kLuaNames, sizeof kLuaNames / sizeof kLuaNames[0]);
-  const char* const notices[] = {"SaveNoticeRead"};
+  const char* const own[] = {"SaveNoticeRead"};
+  UnbindLuaFrom(this, own, 1);
+  const char* const notices[] = {"TakeSaveNotice"};
   UnbindLuaFrom(mNotices, notices, 1);
+}
+
+str TSettings::SaveBeforeQuit()
+{
+  if (mPrefs->HasUnsavedChanges()) {
+    mPrefs->RetrySave(0);
+  }
+  if (mHiscores->HasUnsavedChanges()) {
+    mHiscores->SavePreferences();
+  }
+  return UnsavedReason();
+}
+
+str TSettings::UnsavedReason()
+{
+  const char* label = nullptr;
+  if (mPrefs->HasUnsavedChanges()) {
+    const EOpenProblem problem = mPrefs->GetOpenProblem(nullptr);
+    if (problem == eOpenedUnreadable) {
+      label = "unsaved_unreadable";
+    } else if (problem == eOpenedNotAFile) {
+      label = "unsaved_notafile";
+    } else if (problem == eOpenedDamagedKept || mPrefs->GetSaveStatus() == eSaveDone) {
+      // Nothing refused the file: what waits is held back from a damaged part of it.
+      label = "unsaved_damaged";
+    } else {
+      label = SaveStatusLabel(mPrefs->GetSaveStatus());
+    }
+  } else if (mHiscores->HasUnsavedChanges()) {
+    label = mHiscores->GetOpenProblem(nullptr) == eOpenedDamagedKept ? "unsaved_scores_damaged"
+                                                                     : SaveStatusLabel(mHiscores->GetSaveStatus());
+  }
+  return label ? GameString(label, str()) : str();
 }
 
 bool TSettings::IsReadableUser(int user)
@@ -363,8 +453,8 @@ void TSettings::ToggleSoundMute()
 
 bool TSettings::IsFullScreen()
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  return platform && platform->IsFullscreen();
+  IDisplayControl* display = TServices::Get().display;
+  return display && display->IsFullscreen();
 }
 
 void TSettings::UpdateFullScreen()
@@ -375,12 +465,12 @@ void TSettings::UpdateFullScreen()
 
 bool TSettings::ToggleFullScreen()
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  if (!platform) {
+  IDisplayControl* display = TServices::Get().display;
+  if (!display) {
     return false;
   }
-  const bool wanted = !platform->IsFullscreen();
-  if (!platform->SetFullscreen(wanted)) {
+  const bool wanted = !display->IsFullscreen();
+  if (!display->SetFullscreen(wanted)) {
     return false;
   }
   mPrefs->SetInt(kFullScreen, wanted ? 1 : 0, kGlobalUser, true);
@@ -404,8 +494,8 @@ void TSettings::InitGameToSettings()
   if (renderer) {
     renderer->SetOption("hint_antialias", "1");
   }
-  if (TPlatform* platform = TPlatform::GetInstance()) {
-    platform->SetDisplay(kScreenWidth, kScreenHeight, fullScreen);
+  if (IDisplayControl* display = TServices::Get().display) {
+    display->SetDisplay(kScreenWidth, kScreenHeight, fullScreen);
   }
   if (renderer) {
     renderer->SetOption("antialias", "0");

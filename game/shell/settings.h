@@ -77,6 +77,14 @@ public:
   void CheckSaves(bool savePoint);
   // Called by the settings' task.
   void OnSaveWatch();
+  // Before the quit question: tries once more to write what waits in memory; what still waits,
+  // in the player's words for the question ("the disk is full"), or "" when all is written.
+  str SaveBeforeQuit();
+  // The save notice's OK (Lua "SaveNoticeRead"): what waited for the player to read it goes on.
+  void OnSaveNoticeRead();
+  // Tells the player once that a saved game was refused; keptAs is the copy of its record
+  // ("" when none could be kept).
+  void TellRefusedSave(const str& keptAs);
   // How often the task looks, in milliseconds.
   static const unsigned kSaveWatchInterval = 1000;
 
@@ -94,6 +102,10 @@ private:
   bool GetMedal(int index, str* name, int* type, str* mode, str* gameData);
 
   void TellOpenProblems();
+  // Tells of damaged values found in the preferences, and lets the writes held back for them go
+  // once the player has read that.
+  void CheckDamage();
+  str UnsavedReason();
 
   int mGameMode;
   // Owned by the platform's task list; cut loose when the settings go.

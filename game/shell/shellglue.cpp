@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "core/foundation/services.h"
 #include "core/foundation/installable.h"
 #include "core/foundation/stringtable.h"
 #include "core/script/luabind.h"
@@ -22,13 +22,13 @@
 
 namespace {
 
-TStringTable* PlatformStringTable()
+TStringTable* HostStringTable()
 {
-  TPlatform* platform = TPlatform::GetInstance();
-  return platform ? platform->GetStringTable() : nullptr;
+  IAppHost* host = TServices::Get().host;
+  return host ? host->GetStringTable() : nullptr;
 }
 
-TInstallable<TStringTable> gStringTable(&PlatformStringTable);
+TInstallable<TStringTable> gStringTable(&HostStringTable);
 
 } // namespace
 

@@ -334,7 +334,7 @@ bool TCase::Save(TBinaryBuffer* buffer)
   return saved && !buffer->Failed();
 }
 
-bool TCase::LoadScreen(TBinaryBuffer* buffer, const str& className, TSceneScreen** screen)
+bool TCase::LoadScreen(TBinaryBuffer* buffer, const str& className, const str& config, TSceneScreen** screen)
 {
   bool present = false;
   if (!ReadFlag(buffer, &present)) {
@@ -348,6 +348,7 @@ bool TCase::LoadScreen(TBinaryBuffer* buffer, const str& className, TSceneScreen
     buffer->Fail("screen class");
     return false;
   }
+  (*screen)->ExpectConfig(config);
   return (*screen)->LoadSaved(buffer) && !buffer->Failed();
 }
 
@@ -380,14 +381,14 @@ bool TCase::Load(TBinaryBuffer* buffer)
   bool loaded = true;
   switch (mState) {
   case kSearching:
-    loaded = LoadScreen(buffer, mSearchScreenClass, &mSearchScreen) &&
-             LoadScreen(buffer, mMetaPuzzleClass, &mMetaPuzzleScreen);
+    loaded = LoadScreen(buffer, mSearchScreenClass, mSearchConfig, &mSearchScreen) &&
+             LoadScreen(buffer, mMetaPuzzleClass, mMetaPuzzleConfig, &mMetaPuzzleScreen);
     break;
   case kSequenceStage:
-    loaded = LoadScreen(buffer, mSequenceClass, &mSequenceScreen);
+    loaded = LoadScreen(buffer, mSequenceClass, mSequenceConfig, &mSequenceScreen);
     break;
   case kChecklistStage:
-    loaded = LoadScreen(buffer, kChecklistClass, &mChecklistScreen);
+    loaded = LoadScreen(buffer, kChecklistClass, mChecklistConfig, &mChecklistScreen);
     break;
   default:
     break;

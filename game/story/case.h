@@ -106,7 +106,8 @@ private:
   TCase& operator=(const TCase&) = delete;
 
   void ReadChecklistConfig();
-  bool LoadScreen(TBinaryBuffer* buffer, const str& className, TSceneScreen** screen);
+  // A screen's record, checked against the configuration the case has for it.
+  bool LoadScreen(TBinaryBuffer* buffer, const str& className, const str& config, TSceneScreen** screen);
   // Shows the dialog on the overlay; an "ERROR: " line when there is none.
   void ShowDialog(const str& name, bool modal);
 

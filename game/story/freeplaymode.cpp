@@ -258,6 +258,7 @@ bool TFreePlayMode::Load(TBinaryBuffer* buffer)
       return false;
     }
     mSearchScreens[id] = screen;
+    screen->ExpectConfig(mLocations[id].mSearchConfig);
     if (!screen->LoadSaved(buffer)) {
       buffer->Fail("free-play screen");
       return false;

@@ -322,17 +322,15 @@ void TGLDisplayHandler::ApplyScissor(const TURect& clip)
   glEnable(GL_SCISSOR_TEST);
 }
 
-bool TGLDisplayHandler::BeginDraw(bool copyFront)
+bool TGLDisplayHandler::BeginDraw(bool copyFront, const TFrameFacts& frame)
 {
   FlushSprites();
+  mFrame = frame;
   // A window of the frame's size takes the frame itself, which its swap then presents
-  // without a copy; another size takes a scaled copy of the frame buffer object. A host
-  // that reports no size (tests, tools) gets the frame buffer object and its copy.
-  int drawableWidth = 0;
-  int drawableHeight = 0;
-  if (TDisplayHost* host = TDisplayHost::Get()) {
-    host->GetDrawableSize(&drawableWidth, &drawableHeight);
-  }
+  // without a copy; another size takes a scaled copy of the frame buffer object. A frame
+  // without a drawable size (tests, tools) gets the frame buffer object and its copy.
+  const int drawableWidth = mFrame.mDrawableWidth;
+  const int drawableHeight = mFrame.mDrawableHeight;
   mDirect = drawableWidth == mDisplay.mWidth && drawableHeight == mDisplay.mHeight && drawableWidth > 0 &&
             mFrameBuffer && WindowTakesTheFrame();
   BindFrameBuffer();
@@ -381,8 +379,7 @@ void TGLDisplayHandler::EndDraw(bool flag)
     glFlush();
     return;
   }
-  TDisplayHost* host = TDisplayHost::Get();
-  if (host && host->WantsSoftwareCursor()) {
+  if (mFrame.mDrawCursor) {
     DrawCursor();
   }
 }
@@ -396,7 +393,7 @@ void TGLDisplayHandler::DrawCursor()
   if (!renderer->Begin2d()) {
     return;
   }
-  TPoint mouse = GetMouse();
+  const TPoint mouse = mFrame.mPointer;
   TDrawSpec spec;
   spec.mTransform[2] = TVec3(static_cast<float>(mouse.x - mCursorHotSpot.x + 1),
                              static_cast<float>(mouse.y - mCursorHotSpot.y + 1), 1.0f);
@@ -424,12 +421,10 @@ void TGLDisplayHandler::PresentFrame()
   if (!mFrameBuffer || mDirect) {
     return;
   }
-  // One copy per frame, into the drawable as it is: scaled only when its size differs.
-  int drawableWidth = 0;
-  int drawableHeight = 0;
-  if (TDisplayHost* host = TDisplayHost::Get()) {
-    host->GetDrawableSize(&drawableWidth, &drawableHeight);
-  }
+  // One copy per frame, into the drawable as the frame began: scaled only when its size
+  // differs.
+  const int drawableWidth = mFrame.mDrawableWidth;
+  const int drawableHeight = mFrame.mDrawableHeight;
   if (drawableWidth > 0 && drawableHeight > 0 &&
       (drawableWidth != mDisplay.mWidth || drawableHeight != mDisplay.mHeight)) {
     PresentFrameScaled(mFrameBuffer, mDisplay.mWidth, mDisplay.mHeight, drawableWidth, drawableHeight);
@@ -664,12 +659,6 @@ void TGLDisplayHandler::SetCursor(boost::shared_ptr<TTexture> texture, TPoint ho
   }
   mCursorTexture = texture;
   mCursorHotSpot = hotSpot;
-}
-
-TPoint TGLDisplayHandler::GetMouse() const
-{
-  TDisplayHost* host = TDisplayHost::Get();
-  return host ? host->GetMouse() : TPoint(-1, -1);
 }
 
 bool TGLDisplayHandler::InAlphaMaskTarget() const

@@ -45,7 +45,7 @@ public:
 
   void SetClipRectangle(const TURect& clip) override;
 
-  bool BeginDraw(bool copyFront) override;
+  bool BeginDraw(bool copyFront, const TFrameFacts& frame) override;
   void EndDraw(bool flag) override;
   void PostEndDraw(bool swap) override;
   // Copies the frame buffer to the window's own buffer (done at swap).
@@ -71,7 +71,6 @@ public:
   void SetTextureData(TGLTextureData* data) { mCurrentTexture = data; }
   void SetCursor(boost::shared_ptr<TTexture> texture, TPoint hotSpot, bool flag);
   bool UsesHardwareCursors() const { return mHardwareCursors; }
-  TPoint GetMouse() const;
 
   void DrawVertices(TRenderer::EDrawType type, const TVertexSet& set) override;
   void DrawIndexedVertices(TRenderer::EDrawType type, const TVertexSet& set, unsigned short* indices,
@@ -208,6 +207,8 @@ private:
   unsigned mFrameColor = 0;
   unsigned mFrameDepth = 0;
   unsigned mScratchBuffer = 0;
+  // What the window told of the frame in progress when it began.
+  TFrameFacts mFrame;
   // The frame in progress is drawn into the window's back buffer.
   bool mDirect = false;
   bool mWindowChecked = false;

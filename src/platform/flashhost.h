@@ -41,7 +41,7 @@ public:
   // False once the page has moved to the end page (and when not ready).
   bool IsPlaying() override;
 
-  bool IsReady() const;
+  bool IsReady() const override;
   // The temporary files of the last Start (empty when not made).
   const std::string& GetPlayerPath() const;
   const std::string& GetStringsPath() const;

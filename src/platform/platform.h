@@ -44,8 +44,8 @@ public:
   static constexpr auto& kAdjustAnimatedParticles = TConfig::kAdjustAnimatedParticles;
   static constexpr auto& kFixButtonMaskScaling = TConfig::kFixButtonMaskScaling;
   static constexpr char kSpriteAlwaysTestChildren[] = "hittestchildren";
-  static constexpr char kHiscoreAnonymous[] = "hiscoreanon";
-  static constexpr char kHiscoreLocalOnly[] = "hiscorelocal";
+  static constexpr auto& kHiscoreAnonymous = TConfig::kHiscoreAnonymous;
+  static constexpr auto& kHiscoreLocalOnly = TConfig::kHiscoreLocalOnly;
   static constexpr auto& kEncryptionKey = TConfig::kEncryptionKey;
   static constexpr auto& kGameVersion = TConfig::kGameVersion;
   static constexpr char kPublisherName[] = "publisher";
@@ -85,8 +85,9 @@ public:
   // Four 32-bit words, new on every call.
   void GenerateGUID(uint32_t* out);
 
-  // Listeners that scenes register; nothing runs this list, it only holds them until
-  // they are orphaned or the platform goes (then they are deleted).
+  // Texture-refresh listeners; nothing runs this list, it only holds them until they are
+  // orphaned or the platform goes (then they are deleted). The scenes keep theirs in the
+  // scene engine's own list.
   void AdoptTextureRefreshListener(TTask* task);
   bool OrphanTextureRefreshListener(TTask* task);
 

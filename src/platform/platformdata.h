@@ -52,7 +52,9 @@ public:
   str GetProductName() const;
   str GetVersion() const { return mVersion; }
 
-  // Display (platformdisplay.cpp).
+  // Display (platformdisplay.cpp). Around a switch into full screen, and either way through
+  // SetFullscreen, the game's picture fades to black (waited for) and back over 3 s (not
+  // waited for); a switch while a fade runs switches at once (platform/display/displayfade).
   void SetDisplay(unsigned width, unsigned height, bool fullscreen);
   bool SetFullscreen(bool fullscreen);
   bool IsFullscreen() const { return mFullscreen; }
@@ -108,6 +110,8 @@ private:
 
   friend class TDisplayState;
   friend int QuorvantExec(int argc, char** argv, TGameMain gameMain, bool flag);
+  // SetDisplay; the fades into full screen only when mayFade.
+  void SwitchDisplay(unsigned width, unsigned height, bool fullscreen, bool mayFade);
   void CreateWindow(unsigned width, unsigned height);
   void CreateContext();
   void DestroyDisplay();

@@ -19,6 +19,7 @@
 #include "platform/browser.h"
 #include "core/foundation/debug.h"
 #include "platform/display/cursor.h"
+#include "platform/display/displayfade.h"
 #include "platform/display/event.h"
 #include "platform/display/inputscript.h"
 #include "platform/display/sdlevents.h"
@@ -78,6 +79,19 @@ void EnterDesktopFullscreen(SDL_Window* window)
   SDL_RaiseWindow(window);
 }
 
+// The game's picture can fade when the OpenGL back end draws it and no frame is being drawn
+// (a switch asked for from inside one switches at once).
+bool CanFade()
+{
+  return GLBackend() && !TRenderer::GetInstance()->InDraw();
+}
+
+TTaskList* IdleTasks()
+{
+  TPlatform* platform = TPlatform::GetInstance();
+  return platform ? platform->GetTaskList() : nullptr;
+}
+
 } // namespace
 
 void RegisterDisplayBackend()
@@ -97,6 +111,16 @@ class TPlatformDisplayHost : public TDisplayHost
 {
 public:
   explicit TPlatformDisplayHost(TPlatformData* data) : mData(data) {}
+  // The frame's facts in the one call before it, read from the window here.
+  TFrameFacts BeginFrame() override
+  {
+    mData->MakeCurrent();
+    TFrameFacts frame;
+    mData->GetDrawableSize(&frame.mDrawableWidth, &frame.mDrawableHeight);
+    frame.mDrawCursor = WantsSoftwareCursor();
+    frame.mPointer = mData->GetMouse();
+    return frame;
+  }
   void MakeCurrent() override { mData->MakeCurrent(); }
   void SwapBuffers() override { mData->SwapBuffers(); }
   void GetDrawableSize(int* width, int* height) override { mData->GetDrawableSize(width, height); }
@@ -129,6 +153,7 @@ public:
   TPlatformDisplayHost* mHost = nullptr;
   TInputScript* mInput = nullptr;
   THardwareCursor mHardwareCursor;
+  TDisplayFade mFade;
 
   // Window pixels -> frame pixels (they differ only in scaled full screen).
   TPoint ToFrame(int x, int y) const
@@ -337,6 +362,11 @@ void TPlatformData::CreateContext()
 
 void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
 {
+  SwitchDisplay(width, height, fullscreen, true);
+}
+
+void TPlatformData::SwitchDisplay(unsigned width, unsigned height, bool fullscreen, bool mayFade)
+{
   if (!mDisplay) {
     mDisplay = NewDisplayState(this);
   }
@@ -346,6 +376,12 @@ void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
     UpdateFlip();
   }
   SDL_Window* window = mDisplay->mWindow;
+  // Into full screen the picture fades to black first (a new window has none yet), and back
+  // after.
+  const bool faded = mayFade && fullscreen && !mFullscreen && mDisplay->mFade.Reserve(CanFade());
+  if (faded) {
+    mDisplay->mFade.FadeOut(created ? nullptr : mWindowManager);
+  }
 
   if (fullscreen) {
     // SDL carries out the full-screen request of a hidden window only when it is shown,
@@ -404,6 +440,9 @@ void TPlatformData::SetDisplay(unsigned width, unsigned height, bool fullscreen)
     }
     ShowCursor(true);
   }
+  if (faded) {
+    mDisplay->mFade.FadeBack(mWindowManager, IdleTasks());
+  }
   if (!mCursorInited) {
     mCursorInited = true;
     boost::shared_ptr<TTexture> cursor = TTexture::GetSimple("__systemcursor__.png");
@@ -435,7 +474,15 @@ bool TPlatformData::SetFullscreen(bool fullscreen)
   if (current == fullscreen) {
     return true;
   }
-  SetDisplay(width, height, fullscreen);
+  const bool faded = mDisplay && mDisplay->mWindow && mDisplay->mFade.Reserve(CanFade());
+  if (faded) {
+    mDisplay->mFade.FadeOut(mWindowManager);
+  }
+  // Faded here, either way, or not at all.
+  SwitchDisplay(width, height, fullscreen, false);
+  if (faded) {
+    mDisplay->mFade.FadeBack(mWindowManager, IdleTasks());
+  }
   return true;
 }
 

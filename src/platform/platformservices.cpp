@@ -4,6 +4,7 @@
 
 #include "core/foundation/services.h"
 #include "platform/display/clipboard.h"
+#include "platform/flashhost.h"
 #include "platform/online/computerid.h"
 #include "platform/online/simplehttp.h"
 #include "platform/platform.h"
@@ -21,6 +22,11 @@ public:
   {
     TPlatform* platform = TPlatform::GetInstance();
     return platform && platform->OpenBrowser(url);
+  }
+  int GetBrowserStatus() override
+  {
+    TPlatform* platform = TPlatform::GetInstance();
+    return platform ? platform->GetBrowserStatus() : 2;
   }
 };
 
@@ -67,6 +73,35 @@ public:
     if (sound)
       sound->Play(false);
   }
+  boost::shared_ptr<TSoundInstance> Play(const boost::shared_ptr<TSound>& sound, bool loop) override
+  {
+    return sound ? sound->Play(loop) : boost::shared_ptr<TSoundInstance>();
+  }
+  void Pause(const boost::shared_ptr<TSound>& sound, bool pause) override
+  {
+    if (sound)
+      sound->Pause(pause);
+  }
+  void Kill(const boost::shared_ptr<TSound>& sound) override
+  {
+    if (sound)
+      sound->Kill();
+  }
+  void KillInstance(const boost::shared_ptr<TSoundInstance>& instance) override
+  {
+    if (instance)
+      instance->Kill();
+  }
+  void SetInstanceVolume(const boost::shared_ptr<TSoundInstance>& instance, float volume) override
+  {
+    if (instance)
+      instance->SetVolume(volume);
+  }
+  void SetCompleteAction(const boost::shared_ptr<TSoundInstance>& instance, TSoundCallBack* callback) override
+  {
+    if (instance)
+      instance->SetCompleteAction(callback, boost::shared_ptr<TSound>());
+  }
   bool GetMasterVolume(float* volume) override
   {
     TSoundManager* manager = TSoundManager::GetCurrent();
@@ -80,6 +115,25 @@ public:
     if (TSoundManager* manager = TSoundManager::GetCurrent())
       manager->SetVolume(volume);
   }
+  bool GetVolume(int type, float* volume) override
+  {
+    TSoundManager* manager = TSoundManager::GetCurrent();
+    if (!manager)
+      return false;
+    *volume = manager->GetVolume(type);
+    return true;
+  }
+  void SetTypeVolume(int type, float volume) override
+  {
+    if (TSoundManager* manager = TSoundManager::GetCurrent())
+      manager->SetTypeVolume(type, volume);
+  }
+};
+
+class TMovieService : public IMoviePlayer
+{
+public:
+  IMovieHost* NewMovieHost(const str& file) override { return NewFlashHost(file); }
 };
 
 class THostService : public IAppHost
@@ -95,6 +149,24 @@ private:
   TPlatform* mPlatform;
 };
 
+// The facade's display calls: a platform without its platform object (tools, tests) sizes
+// nothing and its full-screen switches succeed, as the facade's own calls do.
+class TDisplayService : public IDisplayControl
+{
+public:
+  explicit TDisplayService(TPlatform* platform) : mPlatform(platform) {}
+  void SetDisplay(unsigned width, unsigned height, bool fullscreen) override
+  {
+    mPlatform->SetDisplay(width, height, fullscreen);
+  }
+  bool IsFullscreen() const override { return mPlatform->IsFullscreen(); }
+  bool SetFullscreen(bool fullscreen) override { return mPlatform->SetFullscreen(fullscreen); }
+  void ShowCursor(bool show) override { mPlatform->ShowCursor(show); }
+
+private:
+  TPlatform* mPlatform;
+};
+
 } // namespace
 
 void HandInPlatformServices()
@@ -104,30 +176,38 @@ void HandInPlatformServices()
   static TIdentityService identity;
   static THttpService http;
   static TSoundService sound;
+  static TMovieService movies;
   TServices services = TServices::Get();
   services.browser = &browser;
   services.clipboard = &clipboard;
   services.identity = &identity;
   services.http = &http;
   services.sound = &sound;
+  services.movies = &movies;
   TServices::HandIn(services);
 }
 
-TPlatformHost::TPlatformHost(TPlatform* platform) : mHost(new THostService(platform))
+TPlatformHost::TPlatformHost(TPlatform* platform)
+    : mHost(new THostService(platform)), mDisplay(new TDisplayService(platform))
 {
   HandInPlatformServices();
   TServices services = TServices::Get();
   services.host = mHost;
+  services.display = mDisplay;
   TServices::HandIn(services);
 }
 
 TPlatformHost::~TPlatformHost()
 {
   // Withdrawn only when still this one: a later platform may have handed in its own.
-  if (TServices::Get().host == mHost) {
-    TServices services = TServices::Get();
+  TServices services = TServices::Get();
+  if (services.host == mHost) {
     services.host = nullptr;
-    TServices::HandIn(services);
   }
+  if (services.display == mDisplay) {
+    services.display = nullptr;
+  }
+  TServices::HandIn(services);
   delete mHost;
+  delete mDisplay;
 }

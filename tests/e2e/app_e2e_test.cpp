@@ -391,7 +391,9 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
   };
   for (const TMode& mode :
        {TMode{"1024x768x24", 512, 390}, TMode{"800x600x24", 400, 305}, TMode{"1280x720x24", 640, 366}}) {
-    const std::string steps = "until game: main menu shown\nwait 300\nkey alt+return\nwait 1200\nclick " +
+    // The click once the switch is done (its fade to black is waited for), as the picture fades back.
+    const std::string steps = "until game: main menu shown\nwait 300\nkey alt+return\n"
+                              "until display: fading back from black\nwait 500\nclick " +
                               std::to_string(mode.x) + " " + std::to_string(mode.y) + "\nwait 600\n" + kCloseAndLeave;
     TRun run = Run(steps, "", {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
                    {"xvfb-run", "-a", "-s", std::string("-screen 0 ") + mode.screen});
@@ -399,6 +401,40 @@ TEST_F(AppEndToEnd, FullScreenWithoutAWindowManagerTakesClicksWhereTheFrameShows
     EXPECT_EQ(0, run.exitStatus) << mode.screen << "\n" << run.log;
     EXPECT_TRUE(Has(run.log, "game: options shown")) << mode.screen << "\n" << run.log;
   }
+}
+
+// A program killed during the fades of a switch to full screen leaves the display as it was: the
+// fades darken the game's own frames only, so the display's size and the root window's
+// properties are as before, and its window goes with it.
+TEST_F(AppEndToEnd, AKillDuringTheFadesOfAFullScreenSwitchLeavesTheDisplayAsItWas)
+{
+  for (const char* tool : {"xvfb-run", "xwininfo", "xdpyinfo", "xprop"}) {
+    if (system((std::string("command -v ") + tool + " > /dev/null 2>&1").c_str()) != 0) {
+      QV_SKIP_UNLESS_REQUIRED(std::string(tool) + " is not installed (tools/install-deps.sh installs it)");
+    }
+  }
+  const std::string state = "{ xdpyinfo | grep dimensions; xprop -root; } > ";
+  std::ofstream(Path("x.sh")) << "until_log 'game: main menu shown'\n"
+                              << state << Path("before.txt") << "\n"
+                              << "until_log 'display: fading back from black'\n"
+                              << "kill -9 \"$program\"\n"
+                              << "sleep 0.3\n"
+                              << state << Path("after.txt") << "\n"
+                              << "tree\n";
+  TRun run = Run("until game: main menu shown\nwait 300\nkey alt+return\n", "",
+                 {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
+                 {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh", QV_E2E_SOURCE_DIR "/xsession.sh", Path("x.sh"),
+                  Path("log.txt")});
+  ASSERT_TRUE(run.finished) << run.log;
+  // Killed, not ended, once the fade back had begun.
+  EXPECT_EQ(128 + 9, run.exitStatus) << run.log;
+  EXPECT_NE(std::string::npos,
+            After(run.log, "display: fading back from black", After(run.log, "display: fading to black")))
+      << run.log;
+  const std::string before = ReadText(Path("before.txt"));
+  EXPECT_TRUE(Has(before, "dimensions:    1024x768 pixels")) << before;
+  EXPECT_EQ(before, ReadText(Path("after.txt")));
+  EXPECT_FALSE(Has(run.log, "window: ")) << run.log;
 }
 
 // A start with the preference at full screen (a first start) on a 1024 x 768 X display, with and

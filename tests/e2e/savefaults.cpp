@@ -1,9 +1,11 @@
 // savefaults: plays the built game's five save paths (a new player, a setting, the story, free
 // play, a hiscore) under each fault of the disk (full with 0, 4 KB and 16 KB free, a read-only
 // folder, read-only files, a file locked by another program before the start, during play and
-// through the quit, and kill -9 in each save), restarts it, reads what is on disk and prints a
-// table: what the player saw, the log, the disk. Every row must be "nothing lost" or "said, and
-// kept in memory until it could be written"; any other row fails the run.
+// through the quit, and kill -9 in each save), and the game over damaged files (a stored value
+// cut, the preferences file cut, a refused saved game, a score file's XML damaged under a sound
+// checksum, a folder in the preferences file's place); restarts it, reads what is on disk and
+// prints a table: what the player saw, the log, the disk. Every row must be "nothing lost",
+// "said, ..." or "told, ..."; any other row fails the run.
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -30,6 +32,8 @@
 
 #include "buildpaths.h"
 #include "platform/platform.h"
+#include "core/foundation/config.h"
+#include "core/foundation/encrypt.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
 #include "core/foundation/prefsstore.h"
@@ -53,8 +57,9 @@ const uid_t kNobody = 65534;
 std::string gExecutable = QV_GAME_EXECUTABLE;
 const int kRunLimitMs = 150000;
 const char kMark[] = "input: arm";
-// Closing the window asks whether to leave; Return says yes.
-const char kCloseAndLeave[] = "close\nuntil game: asked: quit_title\nkey return\n";
+// Closing the window asks whether to leave (a question that may say what could not be saved);
+// Return says yes.
+const char kCloseAndLeave[] = "close\nuntil game: asked: quit_\nkey return\n";
 
 enum EPath
 {
@@ -77,7 +82,13 @@ enum EFault
   eLockedBeforeStart,
   eLockedDuringPlay,
   eLockedThroughQuit,
-  eKilled
+  eKilled,
+  // Damage found in the files as the game starts or plays.
+  eCutRecord,
+  eCutFileEnd,
+  eRefusedRecord,
+  eScoresXml,
+  eFolderForFile
 };
 
 struct TScenario
@@ -147,6 +158,21 @@ const char kSeedScript[] =
     "until game: main menu shown\nwait 300\n";
 
 const char kRestartScript[] = "answer game: save notice:\nuntil game: main menu shown\nwait 2500\n";
+
+// Over damaged files: the story taken up (its record is read; a record that cannot be read
+// leaves the choice of how to play), its map, back to the menu.
+std::string StoryScript(bool asksHowToPlay)
+{
+  std::string steps = "answer game: save notice:\nuntil game: main menu shown\nwait 2500\nclick 400 193\n";
+  if (asksHowToPlay)
+    steps += "wait 1500\nclick 520 203\nuntil game: play chosen\n";
+  return steps + "until Screen faded in: TMapScreen\nwait 2000\nclick 95 562\nuntil game: main menu shown\nwait 2000\n";
+}
+
+// A start over a register that cannot be used: a new detective, whom nothing can keep.
+const char kNewDetectiveScript[] = "answer game: save notice:\nuntil game: main menu shown\nwait 2000\nclick 400 239\n"
+                                   "text Watson\nwait 300\nkey return\nuntil game: detective created: Watson\n"
+                                   "wait 2000\n";
 
 // ---- Running the game --------------------------------------------------------------------------
 
@@ -441,6 +467,118 @@ void ChmodFiles(const std::string& folder, mode_t mode)
   }
 }
 
+// ---- Damage ------------------------------------------------------------------------------------
+
+// One blob of the file by SQL ("" when there is none).
+std::string Blob(const std::string& path, const char* select)
+{
+  sqlite3* db = nullptr;
+  std::string value;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, select, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+      value.assign(static_cast<const char*>(sqlite3_column_blob(statement, 0)), sqlite3_column_bytes(statement, 0));
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return value;
+}
+
+const char kStoryRecord[] = "SELECT value FROM uservalues WHERE key = 'story_savegame'";
+
+// The hiscore file's text enciphered again with a sound checksum, as the game writes it.
+std::string SealScores(TEncrypt& cipher, const std::string& text)
+{
+  const unsigned plain = unsigned(text.size() + 1);
+  std::string sealed(cipher.EncryptBinary(text.c_str(), plain, nullptr, 0, false), '\0');
+  cipher.EncryptBinary(text.c_str(), plain, &sealed[0], unsigned(sealed.size()), false);
+  unsigned char sum[4] = {0, 0, 0, 0};
+  for (size_t i = 0; i < sealed.size(); ++i)
+    sum[i % 4] ^= static_cast<unsigned char>(sealed[i]);
+  char block[8];
+  cipher.EncryptBinary(sum, 4, block, sizeof block, false);
+  return sealed + std::string(block, sizeof block);
+}
+
+// Damages the seed's files in the user folder; *kept is what the copy kept aside must hold, and
+// *copy its name. False (with why) when the damage cannot be made.
+bool MakeDamage(EFault fault, const std::string& user, std::string* kept, std::string* copy, std::string* why)
+{
+  const std::string prefs = user + "/prefsdb.dat";
+  switch (fault) {
+  case eCutRecord: {
+    sqlite3* db = nullptr;
+    bool cut = sqlite3_open(prefs.c_str(), &db) == SQLITE_OK &&
+               sqlite3_exec(db,
+                            "UPDATE uservalues SET value = substr(value, 1, length(value) - 1) WHERE key = "
+                            "'story_savegame'",
+                            nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    *kept = Blob(prefs, kStoryRecord);
+    *copy = "prefsdb.dat.corrupt";
+    *why = "cannot cut the record";
+    return cut && !kept->empty();
+  }
+  case eCutFileEnd: {
+    const std::string whole = ReadWhole(prefs);
+    *kept = whole.substr(0, whole.size() - 1);
+    *copy = "prefsdb.dat.corrupt";
+    *why = "cannot cut the file";
+    return !whole.empty() && truncate(prefs.c_str(), off_t(kept->size())) == 0;
+  }
+  case eRefusedRecord: {
+    VellumkitInit();
+    TFile::mUserDir = user.c_str();
+    TFile::mResourceMap.clear();
+    TPrefsDB db(OpenPrefsStore(prefs.c_str(), true), true);
+    const int size = db.GetBinary("story_savegame", nullptr, 0, 0);
+    *why = "no story record to damage";
+    if (size < 24)
+      return false;
+    std::string record(size, '\0');
+    db.GetBinary("story_savegame", &record[0], unsigned(size), 0);
+    // A byte of the payload: the record's own checksum refuses it.
+    record[record.size() - 2] ^= 0x40;
+    db.SetBinary("story_savegame", record.data(), unsigned(record.size()), 0, true);
+    *kept = record;
+    *copy = "story_savegame.dat.corrupt";
+    return !db.HasUnsavedChanges();
+  }
+  case eScoresXml: {
+    VellumkitInit();
+    TEncrypt cipher(TConfig::Get(TConfig::kEncryptionKey, ""));
+    const std::string file = ReadWhole(user + "/hiscore.dat");
+    *why = "no score file to damage";
+    if (file.size() < 16)
+      return false;
+    std::string text(file.size(), '\0');
+    const unsigned payload = unsigned(file.size() - 8);
+    if (cipher.DecryptBinary(file.data(), payload, &text[0], unsigned(text.size()), false) != 0)
+      return false;
+    text.resize(std::strlen(text.c_str()));
+    // A row after Holmes's, cut inside its tag: Holmes's row reads, the rest is damage.
+    const size_t end = text.find("</score>", text.find(QVGAMEMODENAMES[1]));
+    if (end == std::string::npos)
+      return false;
+    text = text.substr(0, end) + "<row rank=\"2\" score=\"10\" submit=\"0\" name=\"Lestr";
+    *kept = SealScores(cipher, text);
+    std::ofstream(user + "/hiscore.dat", std::ios::binary | std::ios::trunc) << *kept;
+    *copy = "hiscore.dat.corrupt";
+    return true;
+  }
+  case eFolderForFile: {
+    *why = "cannot put a folder in the file's place";
+    *kept = "mine";
+    *copy = "";
+    std::error_code failed;
+    fs::rename(prefs, prefs + ".moved", failed);
+    return !failed && mkdir(prefs.c_str(), 0755) == 0 && bool(std::ofstream(prefs + "/notes.txt") << *kept);
+  }
+  default:
+    return false;
+  }
+}
+
 // ---- The table ---------------------------------------------------------------------------------
 
 std::string Notices(const std::string& log)
@@ -455,7 +593,8 @@ std::string Notices(const std::string& log)
                {"write-protected", "write-protected"},
                {"cannot be read now", "register cannot be read"},
                {"refused", "disk refused"},
-               {"damaged", "damaged, copy kept"}};
+               {"damaged", "damaged, copy kept"},
+               {"there is a folder", "a folder in its place"}};
   for (size_t at = log.find("game: save notice: "); at != std::string::npos;
        at = log.find("game: save notice: ", at + 1)) {
     const std::string line = log.substr(at, log.find('\n', at) - at);
@@ -468,7 +607,10 @@ std::string Notices(const std::string& log)
   std::string text;
   for (const std::string& said : seen)
     text += (text.empty() ? "" : ", ") + said;
-  return text.empty() ? "nothing" : "notice " + text;
+  text = text.empty() ? "nothing" : "notice " + text;
+  if (Has(log, "game: asked: quit_unsaved"))
+    text += "; the quit: \"could not be written\"";
+  return text;
 }
 
 std::string ErrorSummary(const std::string& log)
@@ -488,7 +630,12 @@ std::string ErrorSummary(const std::string& log)
                {"hiscore.dat", "write-protected", "hiscore: write-protected"},
                {"hiscore.dat", "Permission", "hiscore: write-protected"},
                {"hiscore.dat", "Read-only", "hiscore: write-protected"},
-               {"gamesave.dat", "", "debug copy not written"}};
+               {"gamesave.dat", "", "debug copy not written"},
+               {"cannot be deciphered", "kept as", "prefs: a value damaged, copy kept"},
+               {"preferences file", "was damaged", "prefs: damaged, copy kept"},
+               {"is refused", "kept as", "saved game refused, copy kept"},
+               {"hiscore.dat is damaged", "kept as", "hiscore: damaged, copy kept"},
+               {"there is a folder", "", "prefs: a folder in its place"}};
   std::vector<std::string> tags;
   int count = 0;
   for (size_t at = log.find("ERROR: "); at != std::string::npos; at = log.find("ERROR: ", at + 1)) {
@@ -565,12 +712,80 @@ TRow Judge(const TScenario& scenario, EPath path, const TRun& run, const TRun& r
   } else if (there) {
     row.good = true;
     row.verdict = "nothing lost";
-  } else if (row.saw != "nothing" && run.finished && !Has(run.log, "No player to save")) {
+  } else if (row.saw != "nothing" && run.finished && !Has(run.log, "No player to save") &&
+             Has(run.log, "game: asked: quit_unsaved")) {
+    // What the fault held up to the end: the question at the quit said so, and the player left.
     row.good = true;
-    row.verdict = "said, and kept in memory until it could be written";
+    row.verdict = "said, kept in memory, and asked about at the quit";
+  } else if (row.saw != "nothing" && run.finished) {
+    row.verdict = "LOST: not said at the quit";
   } else {
     row.verdict = run.finished ? "LOST without a word" : "LOST: the run did not finish";
   }
+  return row;
+}
+
+const char* const kDamaged[] = {"Holmes's story record", "the preferences file", "Holmes's story record",
+                                "the score file", "the preferences file"};
+
+TRow RunDamage(const TScenario& scenario, const TPlace& place, std::string* skipped)
+{
+  const std::string user = place.home + "/user";
+  std::string kept, copy;
+  if (!MakeDamage(scenario.fault, user, &kept, &copy, skipped))
+    return TRow();
+  skipped->clear();
+  // A cut at the file's end may strike a value (read when the menu shows) or the file's own
+  // structure (found as it opens): the start tells either.
+  const std::string steps = scenario.fault == eCutRecord       ? StoryScript(true)
+                            : scenario.fault == eRefusedRecord ? StoryScript(false)
+                            : scenario.fault == eFolderForFile ? kNewDetectiveScript
+                                                               : kRestartScript;
+  const TRun run = RunGame(place, steps + kCloseAndLeave, TTriggers(), nullptr);
+  std::ofstream(place.folder + "/run.txt") << run.log;
+
+  TRow row;
+  row.fault = scenario.name;
+  row.path = kDamaged[scenario.fault - eCutRecord];
+  row.saw = Notices(run.log);
+  row.log = ErrorSummary(run.log);
+  bool keptWhole = false;
+  if (scenario.fault == eFolderForFile) {
+    keptWhole = ReadWhole(user + "/prefsdb.dat/notes.txt") == kept;
+    row.disk = keptWhole ? "the folder left as it was" : "the folder CHANGED";
+    // The fault goes: the folder moves away and the file comes back.
+    std::error_code none;
+    fs::remove_all(user + "/prefsdb.dat", none);
+    fs::rename(user + "/prefsdb.dat.moved", user + "/prefsdb.dat", none);
+  } else {
+    const std::string aside = user + "/" + copy;
+    const std::string held =
+        scenario.fault == eCutRecord ? Blob(aside, kStoryRecord) : (fs::exists(aside) ? ReadWhole(aside) : "");
+    keptWhole = !held.empty() && held == kept;
+    row.disk = !fs::exists(aside) ? "NO copy kept" : keptWhole ? copy + " holds the damaged data" : copy + " LACKS it";
+  }
+  const TRun restart = RunGame(place, std::string(kRestartScript) + kCloseAndLeave, TTriggers(), nullptr);
+  std::ofstream(place.folder + "/restart.txt") << restart.log;
+  const TDisk disk = ReadDisk(place.home);
+  // A cut that SQLite's own check finds is the whole file's damage: its players are in the copy
+  // only, and the notice says that a new register starts.
+  const bool holmes = disk.holmes || (scenario.fault == eCutFileEnd && Has(run.log, "a new register starts"));
+  row.disk += disk.holmes ? ", Holmes intact" : holmes ? ", Holmes in the copy only, as told" : ", Holmes LOST";
+  const bool clean = !Has(restart.log, "ERROR: ");
+  if (!clean)
+    row.disk += ", errors after a restart";
+  const bool told = Has(row.saw, scenario.fault == eFolderForFile ? "a folder in its place" : "damaged, copy kept");
+  // The record's fault first and alone: no line before its own blames another file.
+  const size_t first = run.log.find("ERROR: ");
+  const bool named = scenario.fault != eRefusedRecord || first == run.log.find("ERROR: The saved game");
+  const bool keyNamed = scenario.fault != eCutRecord || Has(run.log, "\"story_savegame\"");
+  row.good = run.finished && told && keptWhole && holmes && clean && named && keyNamed;
+  row.verdict = row.good                ? (scenario.fault == eFolderForFile ? "told, and the folder left alone"
+                                                                            : "told, and the damaged data kept aside")
+                : !told                 ? "NOT SAID"
+                : !keptWhole || !holmes ? "LOST"
+                : !named || !keyNamed   ? "told, but its line names the wrong thing"
+                                        : "not sound after a restart";
   return row;
 }
 
@@ -590,6 +805,10 @@ std::vector<TRow> RunScenario(const TScenario& scenario, const std::string& work
   if (full && !MountSmallDisk(place.home, 1024 * 1024, skipped))
     return {};
   fs::copy(seed, place.home, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  if (scenario.fault >= eCutRecord) {
+    const TRow row = RunDamage(scenario, place, skipped);
+    return skipped->empty() ? std::vector<TRow>{row} : std::vector<TRow>();
+  }
   const std::string user = place.home + "/user";
   const std::string filler = place.home + "/filler";
   if (full && !Fill(filler, spare[scenario.fault])) {
@@ -778,6 +997,17 @@ int main()
   };
   for (int path = 0; path < ePathCount; ++path) {
     scenarios.push_back({eKilled, EPath(path), std::string("kill -9 in the save of ") + kPathNames[path]});
+  }
+  scenarios.push_back({eCutRecord, ePathCount, "a stored record cut by a byte"});
+  scenarios.push_back({eCutFileEnd, ePathCount, "the preferences file cut by a byte"});
+  scenarios.push_back({eRefusedRecord, ePathCount, "a saved game refused"});
+  scenarios.push_back({eScoresXml, ePathCount, "damaged XML under a sound checksum"});
+  scenarios.push_back({eFolderForFile, ePathCount, "a folder for the preferences file"});
+  // QV_SAVEFAULTS_ONLY=TEXT plays only the scenarios whose name holds TEXT.
+  if (const char* only = std::getenv("QV_SAVEFAULTS_ONLY")) {
+    scenarios.erase(std::remove_if(scenarios.begin(), scenarios.end(),
+                                   [only](const TScenario& each) { return !Has(each.name, only); }),
+                    scenarios.end());
   }
 
   const char* jobsText = std::getenv("QV_SAVEFAULTS_JOBS");

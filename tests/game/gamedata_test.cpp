@@ -1,7 +1,9 @@
 // gamedata_test: the game's data holds together: every scene's pictures exist at the sizes its
 // resources file gives, its frames, states, sets and scripts refer to what exists, and the
 // story, free play, the maps, the overlay, the journal's page, the puzzles and the tutorials
-// name objects, states, strings and sounds that the data provides.
+// name objects, states, strings and sounds that the data provides, and each case's room,
+// timeline and checklist agree on who could have done it.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -127,6 +129,21 @@ const std::set<std::string>& Strings()
     }
   }
   return labels;
+}
+
+// The text of a label of the game's string table; empty when there is none.
+std::string StringText(const std::string& label)
+{
+  static std::map<std::string, std::string> texts;
+  if (texts.empty()) {
+    const std::string text = ReadText(Resolve("strings.xml"));
+    const std::regex row("<Row><Cell><Data[^>]*>([^<]*)</Data></Cell><Cell><Data[^>]*>([^<]*)</Data>");
+    for (std::sregex_iterator it(text.begin(), text.end(), row), end; it != end; ++it) {
+      texts[(*it)[1]] = (*it)[2];
+    }
+  }
+  auto found = texts.find(label);
+  return found == texts.end() ? std::string() : found->second;
 }
 
 bool IsLabel(const std::string& text)
@@ -581,6 +598,59 @@ TEST(GameData, TheStoryNamesWhatItsScenesProvide)
         }
         EXPECT_NE(std::string::npos, ReadText(Resolve(room.file)).find("PlayMetaPuzzle()"))
             << "nothing in the room opens the meta puzzle";
+      }
+    }
+  }
+}
+
+// A case is deduced from its room's things (who was there), its timeline (who was somewhere
+// else) and its checklist (the clues): what each of them says must agree with the others.
+TEST(GameData, EachStoryCasesRoomTimelineAndChecklistTellOneStory)
+{
+  std::unique_ptr<TDocument> rounds = Parse("configs/rounds_config.xml", "rounds");
+  ASSERT_TRUE(rounds);
+  for (TXmlNode* round : Children(rounds->root)) {
+    for (TXmlNode* game : Children(round->GetChild("cases"))) {
+      SCOPED_TRACE(Attribute(game, "location_id"));
+      std::vector<std::string> names;
+      for (TXmlNode* suspect : Children(game->GetChild("case_file")->GetChild("suspects"))) {
+        names.push_back(std::regex_replace(Attribute(suspect, "frame"), std::regex("^s_"), ""));
+      }
+      // Who left a thing in the room; the search's closing words count them.
+      TXmlNode* search = game->GetChild("SearchScreen");
+      std::unique_ptr<TDocument> config = Parse(Attribute(search, "SearchConfig"), "search");
+      ASSERT_TRUE(config);
+      std::set<int> there;
+      for (TXmlNode* object : Children(config->root->GetChild("objects"))) {
+        if (int suspect = std::atoi(Attribute(object, "suspect").c_str())) {
+          there.insert(suspect);
+        }
+      }
+      const std::string closing = StringText(Attribute(search, "EndAnim") + "_text");
+      const char* const counts[] = {"One", "Two", "Three", "Four", "Five", "Six"};
+      ASSERT_FALSE(there.empty());
+      EXPECT_EQ(0u, closing.find(std::string(counts[there.size() - 1]) + " people")) << closing;
+
+      // The checklist holds only people who were there, the culprit among them; whoever was
+      // there and is not in it is cleared by a card of the timeline.
+      TXmlNode* puzzles = game->GetChild("Puzzles");
+      std::unique_ptr<TDocument> checklist = Parse(Attribute(puzzles, "ChecklistConfig"), "checklist_puzzle");
+      std::unique_ptr<TDocument> sequence = Parse(Attribute(puzzles, "SequenceConfig"), "sequence_puzzle");
+      ASSERT_TRUE(checklist && sequence);
+      std::set<int> standing;
+      for (const std::string& number : Names(Attribute(checklist->root->GetChild("suspects"), "nums"))) {
+        standing.insert(std::atoi(number.c_str()) + 1);
+      }
+      const int guilty = std::atoi(Attribute(game->GetChild("case_file")->GetChild("suspects"), "guilty").c_str());
+      EXPECT_TRUE(there.count(guilty)) << "the culprit left nothing in the room";
+      const std::vector<std::string> cards = Names(Attribute(sequence->root->GetChild("sequence"), "ids"));
+      for (int suspect : standing) {
+        EXPECT_TRUE(there.count(suspect)) << names[suspect - 1] << " stands in the checklist but was not there";
+      }
+      for (int suspect : there) {
+        const bool carded = std::find(cards.begin(), cards.end(), "card_" + names[suspect - 1]) != cards.end();
+        EXPECT_TRUE(standing.count(suspect) || carded)
+            << names[suspect - 1] << " was there, is not in the checklist and no card clears them";
       }
     }
   }

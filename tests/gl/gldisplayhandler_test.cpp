@@ -203,6 +203,63 @@ TEST_F(DisplayHandlerTest, EndDrawWithoutFlagOnlyFlushesAndWithItDrawsTheCursor)
   TDisplayHost::Set(nullptr);
 }
 
+// A host that answers the frame's facts in one call, as the platform's does, and counts
+// every question the renderer and the back end ask it.
+class TFactsHost : public FakeHost
+{
+public:
+  TFrameFacts BeginFrame() override
+  {
+    ++mBegins;
+    return mFrame;
+  }
+  void MakeCurrent() override { ++mAsked; }
+  TPoint GetMouse() override { return ++mAsked, mMouse; }
+  bool WantsSoftwareCursor() override { return ++mAsked, true; }
+  bool IsFullscreen() override { return ++mAsked, false; }
+  unsigned GetPixelSize() override { return ++mAsked, 32; }
+  void GetDrawableSize(int* width, int* height) override
+  {
+    ++mAsked;
+    FakeHost::GetDrawableSize(width, height);
+  }
+  TFrameFacts mFrame;
+  int mBegins = 0;
+  int mAsked = 0;
+};
+
+TEST_F(DisplayHandlerTest, AFrameAsksItsHostTwiceAndTheBackEndDrawsWithTheFactsItWasHanded)
+{
+  TFactsHost host;
+  host.mFrame.mDrawCursor = true;
+  host.mFrame.mPointer = TPoint(200, 150);
+  TDisplayHost::Set(&host);
+  boost::shared_ptr<TTexture> cursor = TTexture::GetSimple(Image("cursor.png").c_str());
+  ASSERT_TRUE(cursor);
+  mHandler->SetCursor(cursor, TPoint(1, 1), false);
+  BeginFrame();
+  mRenderer->End2d();
+  mRenderer->EndDraw(true);
+  EXPECT_EQ(1, host.mBegins);
+  EXPECT_EQ(1, host.mSwaps);
+  EXPECT_EQ(0, host.mAsked);
+  // The cursor is at the pointer the frame was handed, not at the host's own answer.
+  mHandler->BindFrameBuffer();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(201, 150), 254, 0, 255, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(200, 151), 100, 100, 100, 255));
+  EXPECT_TRUE(ColorNear(ReadFramePixel(101, 100), 0, 0, 0, 255));
+  // A frame handed no cursor draws none.
+  host.mFrame.mDrawCursor = false;
+  BeginFrame();
+  mRenderer->End2d();
+  mRenderer->EndDraw(true);
+  mHandler->BindFrameBuffer();
+  EXPECT_TRUE(ColorNear(ReadFramePixel(201, 150), 0, 0, 0, 255));
+  EXPECT_EQ(2, host.mBegins);
+  EXPECT_EQ(0, host.mAsked);
+  TDisplayHost::Set(nullptr);
+}
+
 TEST_F(DisplayHandlerTest, ShowFpsLogsOncePerSecondOfFrames)
 {
   TRenderer::ShutDown();

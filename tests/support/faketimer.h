@@ -13,6 +13,8 @@ public:
   ~TFakeTimer() override { TPlatform::SetTimeSource(mPrevious); }
 
   uint32_t Now() override { return mNow; }
+  // A wait is the time moving on.
+  void Wait(uint32_t ms) override { mNow += ms; }
   void Set(uint32_t now) { mNow = now; }
   void Advance(uint32_t ms) { mNow += ms; }
 

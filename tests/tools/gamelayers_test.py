@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # gamelayers tests: each game folder's library, and each of the engine's layer libraries,
 # builds against the headers of the folders it links and not against those of a higher or a
-# sibling folder, which its include path lacks.
+# sibling folder, which its include path lacks; no game folder but the start-up sees the
+# platform or the OpenGL back end.
 """Usage: gamelayers_test.py COMPILER LIBRARY=DIR:DIR... ...
 
 Each LIBRARY=... argument gives the include directories of that library (a game folder's
@@ -35,6 +36,14 @@ PROBES = [
     ("puzzles", "controller/screenfactory.h", False),
     ("controller", "search/searchscreen.h", True),
     ("controller", "app/gamemain.h", False),
+    ("app", "controller/screenfactory.h", True),
+    ("app", "platform/platform.h", True),
+    # Only the program's start-up sees the platform and the OpenGL back end; the other
+    # folders reach the machine through the engine's interfaces.
+    ("scene", "core/sound/soundplayer.h", True),
+] + [(folder, header, False)
+     for folder in ("scene", "media", "shell", "screenbase", "story", "search", "puzzles", "controller")
+     for header in ("platform/platform.h", "gl/gldisplayhandler.h")] + [
     # The engine's layers:
     #   foundation < script < graphics < sound < particles < online < window < app < gl < platform
     ("qv_foundation", "core/foundation/services.h", True),

@@ -669,7 +669,8 @@ def corkboard():
 
 
 def card(state, width=170, height=210):
-    """An event card of the sequence puzzle: n normal, h hover, c chosen (green rim, tick)."""
+    """An event card of the sequence puzzle: n normal, h hover, c chosen (green rim, tick), w a
+    wrong pick (red rim, cross)."""
     s, ctx = canvas(width, height)
     ctx.set_source_rgba(0, 0, 0, 0.35)
     ctx.rectangle(8, 10, width - 10, height - 12)
@@ -687,6 +688,14 @@ def card(state, width=170, height=210):
         ctx.set_line_width(6)
         ctx.stroke()
         tick(ctx, width - 36, height - 42, 34, GREEN)
+    if state == "w":
+        ctx.rectangle(3, 3, width - 10, height - 12)
+        ctx.set_source_rgba(0.78, 0.10, 0.10, 0.15)
+        ctx.fill_preserve()
+        ctx.set_source_rgb(0.78, 0.10, 0.10)
+        ctx.set_line_width(6)
+        ctx.stroke()
+        cross(ctx, width / 2 - 2, height / 2, 90, width=10)
     return s
 
 

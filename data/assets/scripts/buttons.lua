@@ -82,3 +82,21 @@ function AskYesNo( question, value )
   gQuestionLabel = question
   return DoModal( "scripts/question.lua" ) == true
 end
+
+-- Before the game is left: what could not be saved is tried once more, notices that wait come
+-- first (not over the question), and while progress still cannot be written the player is asked
+-- whether to leave without it. With everything written, the question given is asked (none when
+-- nil). True to leave.
+function ConfirmLeaving( question )
+  local unsaved = SaveBeforeQuit()
+  local notice = TakeSaveNotice()
+  while notice ~= "" do
+    gSaveNotice = notice
+    DoModal( "scripts/savenotice.lua" )
+    notice = TakeSaveNotice()
+  end
+  if unsaved ~= "" then
+    return AskYesNo( "quit_unsaved", unsaved )
+  end
+  return question == nil or AskYesNo( question )
+end

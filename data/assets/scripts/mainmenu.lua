@@ -73,7 +73,11 @@ MakeDialog
     ShellButton { name = "credits", x = kX, y = kTop + 5 * kStep, label = "menu_credits",
                   command = function() Open( "scripts/credits.lua" ) end },
     ShellButton { name = "quit", x = kX, y = kTop + 6 * kStep, label = "menu_quit", cancel = true,
-                  command = function() PostMessage( CreateNamedMessage( kQuitNow, "quit" ) ) end },
+                  command = function()
+                    if ConfirmLeaving() then
+                      PostMessage( CreateNamedMessage( kQuitNow, "quit" ) )
+                    end
+                  end },
   }
 }
 SetWelcomeName()

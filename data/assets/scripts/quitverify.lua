@@ -1,6 +1,7 @@
 -- quitverify: runs when the player closes the window (or the session asks the game to end)
 -- and asks whether to leave. Leaving posts the quit, on which the game saves the case in
--- progress; staying goes on playing.
+-- progress; staying goes on playing. Progress that could not be saved is tried once more
+-- first, and the question says when some still cannot be written.
 GameLog( "close requested" )
 
 local function Leave()
@@ -17,7 +18,7 @@ elseif gQuitAsked then
 else
   gQuitAsked = true
   AnswerCloseRequest( "asking" )
-  local leave = AskYesNo( "quit_title" )
+  local leave = ConfirmLeaving( "quit_title" )
   gQuitAsked = nil
   GameLog( "quit answered: " .. ( leave and "yes" or "no" ) )
   if leave then

@@ -7,13 +7,23 @@ if setup then
   setup()
 end
 
-local kForm = { "nameedit", "accountedit", "passedit", "remember", "submittoserver", "cancel",
+local kForm = { "nameedit", "accountedit", "passedit", "remember", "cancel",
                 "namelabel", "accountlabel", "passlabel", "rememberlabel", "intro" }
+
+-- Send is offered only while a name or an account is typed; blanks alone are neither.
+local function Named( entry )
+  return ( GetLabel( entry ) or "" ):find( "[^%c ]" ) ~= nil
+end
+
+local function OfferSend( shown )
+  EnableWindow( "submittoserver", shown and ( Named( "nameedit" ) or Named( "accountedit" ) ) )
+end
 
 function SwitchModes( connecting )
   for _, name in ipairs( kForm ) do
     EnableWindow( name, not connecting )
   end
+  OfferSend( not connecting )
   EnableWindow( "submitconnect", connecting )
 end
 
@@ -67,5 +77,4 @@ EnableWindow( "entrystatus", false )
 EnableWindow( "submiterror", false )
 EnableWindow( "submiterrorok", false )
 SwitchModes( false )
-EnableWindow( "submittoserver", ( gNameEdit or "" ) ~= "" or ( gAccountEdit or "" ) ~= "" )
 SetFocus( "nameedit" )

@@ -150,12 +150,16 @@ bool SaveFileAtomically(str const& name, void const* data, unsigned long size, E
   return WriteFileAtomically(path, data, size, status);
 }
 
-str KeepDamagedCopy(str const& path)
+namespace {
+
+// Moves the file `from` to the first free name of path + ".corrupt", ".corrupt2" ...
+// ".corrupt5"; an existing name is never replaced.
+str MoveToFreeDamagedName(str const& from, str const& path)
 {
   for (int number = 1; number <= kMaxDamagedCopies; ++number) {
     str const aside = number == 1 ? path + ".corrupt" : path + str::getFormatted(".corrupt%d", number);
     // An earlier copy may be all that is left of a player's data: never replaced.
-    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
       return aside;
     if (errno == EEXIST)
       continue;
@@ -164,13 +168,35 @@ str KeepDamagedCopy(str const& path)
       struct stat info;
       if (stat(aside.c_str(), &info) == 0)
         continue;
-      if (rename(path.c_str(), aside.c_str()) == 0)
+      if (rename(from.c_str(), aside.c_str()) == 0)
         return aside;
     }
     return str();
   }
   errno = EEXIST;
   return str();
+}
+
+} // namespace
+
+str KeepDamagedCopy(str const& path)
+{
+  return MoveToFreeDamagedName(path, path);
+}
+
+str KeepDamagedBytes(str const& path, void const* data, unsigned long size)
+{
+  // Written whole under a name of its own first, so that a numbered name never holds half a copy.
+  str const temporary = TemporaryPathFor(path);
+  if (!WriteFileAtomically(temporary, data, size))
+    return str();
+  str const aside = MoveToFreeDamagedName(temporary, path);
+  if (aside.length() == 0) {
+    int const reason = errno;
+    unlink(temporary.c_str());
+    errno = reason;
+  }
+  return aside;
 }
 
 namespace {

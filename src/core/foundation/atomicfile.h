@@ -22,6 +22,11 @@ bool SaveFileAtomically(str const& name, void const* data, unsigned long size, E
 // never replaced. The new name, or "" when every name is taken or the rename fails; the
 // caller reports either.
 str KeepDamagedCopy(str const& path);
+// Keeps damaged bytes that are not a file of their own, or a copy of a damaged file that stays
+// in use, under the first free name of the same numbering: written like a save, then moved to
+// that name. The new name, or "" when every name is taken (errno EEXIST) or the write fails
+// (one "ERROR: " line).
+str KeepDamagedBytes(str const& path, void const* data, unsigned long size);
 // How many damaged copies of one file are kept at most.
 const int kMaxDamagedCopies = 5;
 

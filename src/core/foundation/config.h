@@ -11,7 +11,7 @@
 class TConfig
 {
 public:
-  // The keys the foundation and the subsystems read (TPlatform names them too).
+  // The keys the foundation, the subsystems and the game read (TPlatform names them too).
   static constexpr char kEncryptionKey[] = "encryptionkey";
   static constexpr char kInstallKey[] = "installkey";
   static constexpr char kSoftwareTextureCulling[] = "softwaretextureculling";
@@ -24,6 +24,8 @@ public:
   static constexpr char kFixButtonMaskScaling[] = "fixbuttonmask";
   static constexpr char kGameVersion[] = "version";
   static constexpr char kGameName[] = "gamename";
+  static constexpr char kHiscoreAnonymous[] = "hiscoreanon";
+  static constexpr char kHiscoreLocalOnly[] = "hiscorelocal";
 
   // The stored value (an empty one included), else defaultValue; never inserts.
   static str Get(const str& key, const str& defaultValue);

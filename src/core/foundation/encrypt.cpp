@@ -168,6 +168,25 @@ unsigned int TEncrypt::DecryptBinary(void const* in, unsigned int inLength, void
   return 0;
 }
 
+bool TEncrypt::IsWholeCipher(void const* in, unsigned int inLength) const
+{
+  unsigned const kBlock = 8;
+  if (!in || inLength == 0 || inLength % kBlock != 0)
+    return false;
+  unsigned char const* last = static_cast<unsigned char const*>(in) + inLength - kBlock;
+  int plainLength = 0;
+  std::unique_ptr<char[]> block(mBlowfish->DecryptString(reinterpret_cast<char const*>(last), kBlock, &plainLength));
+  unsigned char const* bytes = reinterpret_cast<unsigned char const*>(block.get());
+  unsigned const pad = bytes[kBlock - 1];
+  if (pad < 1 || pad > kBlock)
+    return false;
+  for (unsigned i = kBlock - pad; i < kBlock; ++i) {
+    if (bytes[i] != pad)
+      return false;
+  }
+  return true;
+}
+
 str TEncrypt::EncryptStr(str plain)
 {
   unsigned int const plainLength = plain.length() + 1;

@@ -33,6 +33,10 @@ public:
   // Input longer than kMaxInputLength is refused with an error line and answered as empty.
   unsigned int EncryptBinary(void const* in, unsigned int inLength, void* out, unsigned int outSize, bool base64);
   unsigned int DecryptBinary(void const* in, unsigned int inLength, void* out, unsigned int outSize, bool base64);
+  // Whether the bytes (without Base64) can be a whole output of EncryptBinary: whole blocks
+  // whose last one deciphers to the padding it writes. A cut or a changed last block fails
+  // (a changed block passes by chance about once in 256); a wrong key fails the same way.
+  bool IsWholeCipher(void const* in, unsigned int inLength) const;
   // Bytes delivered by the last call that wrote its output (the zero byte included).
   unsigned int GetLastSize() const { return mLastSize; }
 

@@ -2,6 +2,7 @@
 // and per player in the preferences store; reads "install.txt" and the configuration.
 #include "core/foundation/prefsdb.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/foundation/config.h"
@@ -117,17 +118,26 @@ bool TPrefsDBData::SetBin(int user, str key, void const* data, unsigned int size
   return mStore->SetValue(mInstall, user, key, cipher);
 }
 
-bool TPrefsDBData::GetBin(int user, str key, std::vector<unsigned char>* plain)
+TPrefsDBData::ERead TPrefsDBData::GetBin(int user, str key, std::vector<unsigned char>* plain)
 {
   TPrefsBytes cipher;
   if (!SelectUser(user) || !mStore->GetValue(mInstall, user, key, &cipher))
-    return false;
+    return eAbsent;
+  // Deciphering damaged bytes gives garbage or nothing, never a failure of its own.
+  if (!mEncrypt.IsWholeCipher(cipher.data(), cipher.size()))
+    return eUndecipherable;
   plain->assign(cipher.size() + 1, 0);
   if (mEncrypt.DecryptBinary(cipher.data(), cipher.size(), plain->data(), cipher.size(), false) != 0)
-    plain->clear();
-  else
-    plain->resize(mEncrypt.GetLastSize());
-  return true;
+    return eUndecipherable;
+  plain->resize(mEncrypt.GetLastSize());
+  return eRead;
+}
+
+bool TPrefsDBData::IsStoredUndecipherable(int user, str key)
+{
+  TPrefsBytes cipher;
+  return SelectUser(user) && mStore->GetValue(mInstall, user, key, &cipher) &&
+         !mEncrypt.IsWholeCipher(cipher.data(), cipher.size());
 }
 
 unsigned int TPrefsDBData::GetNumUsers()
@@ -156,8 +166,8 @@ str TPrefsDB::ConfiguredKey()
 TPrefsDB::TPrefsDB(bool writable) : mEncrypt(ConfiguredKey()), mWritable(writable)
 {
   mKey = TConfig::Get(TConfig::kEncryptionKey, "");
-  str const path = TFile::TranslateResource(kPrefsFile, false);
-  mData.reset(new TPrefsDBData(path.c_str(), writable, mEncrypt));
+  mPath = TFile::TranslateResource(kPrefsFile, false);
+  mData.reset(new TPrefsDBData(mPath.c_str(), writable, mEncrypt));
 }
 
 TPrefsDB::TPrefsDB(TPrefsStore* store, bool writable) : mEncrypt(ConfiguredKey()), mWritable(writable)
@@ -168,10 +178,14 @@ TPrefsDB::TPrefsDB(TPrefsStore* store, bool writable) : mEncrypt(ConfiguredKey()
 
 TPrefsDB::~TPrefsDB()
 {
+  if (mWritable && !mHeld.empty()) {
+    WriteDbg("ERROR: %u changes over damaged values of the preferences are not written: %s", unsigned(mHeld.size()),
+             mDamageCopy.length() ? "the player was not told of the damage" : "no copy of the file could be kept");
+  }
   if (!mWritable || mData->Commit(kFinalWaitMs) || !mData->Store().HasPending())
     return;
   EOpenProblem const problem = mData->Store().GetOpenProblem(nullptr);
-  if (problem == eOpenedUnreadable || problem == eOpenedDamagedKept)
+  if (problem == eOpenedUnreadable || problem == eOpenedDamagedKept || problem == eOpenedNotAFile)
     WriteDbg("ERROR: The changes of this run are not kept: the preferences file was left alone from the start");
   else
     WriteDbg("ERROR: The preferences could not be written before the end (%s); the changes since the last "
@@ -192,7 +206,7 @@ ESaveStatus TPrefsDB::GetSaveStatus()
 
 bool TPrefsDB::HasUnsavedChanges()
 {
-  return mWritable && mData->Store().HasPending();
+  return mWritable && (mData->Store().HasPending() || !mHeld.empty());
 }
 
 bool TPrefsDB::RetrySave(unsigned busyWaitMs)
@@ -205,10 +219,96 @@ EOpenProblem TPrefsDB::GetOpenProblem(str* keptAs)
   return mData->Store().GetOpenProblem(keptAs);
 }
 
+bool TPrefsDB::HasDamagedValues(str* keptAs)
+{
+  if (keptAs)
+    *keptAs = mDamageCopy;
+  return !mDamaged.empty();
+}
+
+void TPrefsDB::DamageTold()
+{
+  if (mDamaged.empty())
+    return;
+  mDamageTold = true;
+  // Without a copy the damaged values are all there is of them.
+  if (mDamageCopy.empty() || mHeld.empty())
+    return;
+  std::map<TValueId, std::vector<unsigned char>> held;
+  held.swap(mHeld);
+  bool wrote = false;
+  for (auto const& entry : held)
+    wrote = mData->SetBin(entry.first.first, entry.first.second, entry.second.data(), entry.second.size()) || wrote;
+  CommitIf(wrote);
+}
+
+bool TPrefsDB::IsDamaged(str const& key, int user) const
+{
+  return std::find(mDamaged.begin(), mDamaged.end(), TValueId(user, key)) != mDamaged.end();
+}
+
+void TPrefsDB::FoundDamage(str const& key, int user)
+{
+  if (IsDamaged(key, user))
+    return;
+  bool const first = mDamaged.empty();
+  mDamaged.push_back(TValueId(user, key));
+  char const* const file = mPath.length() ? mPath.c_str() : "(in memory)";
+  str const whose = user < 0 ? str("the globals") : str::getFormatted("player %d", user);
+  if (!mWritable) {
+    WriteDbg("ERROR: The preferences file %s holds a value that cannot be deciphered: \"%s\" of %s; it reads as "
+             "absent",
+             file, key.c_str(), whose.c_str());
+    return;
+  }
+  if (first)
+    mDamageCopy = mData->Store().KeepCopy();
+  if (mDamageCopy.length()) {
+    WriteDbg("ERROR: The preferences file %s holds a value that cannot be deciphered: \"%s\" of %s; it reads as "
+             "absent, the file is kept as %s, and the value is not written over before the player is told",
+             file, key.c_str(), whose.c_str(), mDamageCopy.c_str());
+  } else {
+    WriteDbg("ERROR: The preferences file %s holds a value that cannot be deciphered: \"%s\" of %s; it reads as "
+             "absent, and since no copy of the file can be kept it is not written over in this run",
+             file, key.c_str(), whose.c_str());
+  }
+}
+
+bool TPrefsDB::ReadValue(str const& key, int user, std::vector<unsigned char>* plain)
+{
+  auto const held = mHeld.find(TValueId(user, key));
+  if (held != mHeld.end()) {
+    *plain = held->second;
+    return true;
+  }
+  switch (mData->GetBin(user, key, plain)) {
+  case TPrefsDBData::eRead:
+    return true;
+  case TPrefsDBData::eUndecipherable:
+    FoundDamage(key, user);
+    return false;
+  default:
+    return false;
+  }
+}
+
+bool TPrefsDB::WriteValue(str const& key, int user, void const* data, unsigned int size)
+{
+  // A damaged value that was never read is found here, before it is written over.
+  if (!IsDamaged(key, user) && mData->IsStoredUndecipherable(user, key))
+    FoundDamage(key, user);
+  if (IsDamaged(key, user) && (!mDamageTold || mDamageCopy.empty())) {
+    unsigned char const* bytes = static_cast<unsigned char const*>(data);
+    mHeld[TValueId(user, key)].assign(bytes, bytes + size);
+    return false;
+  }
+  return mData->SetBin(user, key, data, size);
+}
+
 str TPrefsDB::GetStr(str key, str defaultValue, int user)
 {
   std::vector<unsigned char> plain;
-  if (!mData->GetBin(user, key, &plain))
+  if (!ReadValue(key, user, &plain))
     return defaultValue;
   plain.push_back(0);
   return str(reinterpret_cast<char const*>(plain.data()));
@@ -216,7 +316,7 @@ str TPrefsDB::GetStr(str key, str defaultValue, int user)
 
 void TPrefsDB::SetStr(str key, str value, int user, bool commit)
 {
-  if (mData->SetBin(user, key, value.c_str(), value.length()))
+  if (WriteValue(key, user, value.c_str(), value.length()))
     CommitIf(commit);
 }
 
@@ -233,7 +333,7 @@ void TPrefsDB::SetInt(str key, int value, int user, bool commit)
 int TPrefsDB::GetBinary(str key, void* buffer, unsigned int size, int user)
 {
   std::vector<unsigned char> plain;
-  if (!mData->GetBin(user, key, &plain))
+  if (!ReadValue(key, user, &plain))
     return -1;
   if (!buffer || size < plain.size())
     return (int)plain.size();
@@ -244,7 +344,7 @@ int TPrefsDB::GetBinary(str key, void* buffer, unsigned int size, int user)
 
 void TPrefsDB::SetBinary(str key, void const* data, unsigned int size, int user, bool commit)
 {
-  if (mData->SetBin(user, key, data, size))
+  if (WriteValue(key, user, data, size))
     CommitIf(commit);
 }
 
@@ -257,8 +357,24 @@ void TPrefsDB::DeleteUser(unsigned int index)
 {
   if (index >= mData->GetNumUsers())
     return;
-  if (mData->RemoveUser(index))
-    CommitIf(true);
+  if (!mData->RemoveUser(index))
+    return;
+  // What was found or held for the later players moves down with them.
+  int const removed = int(index);
+  auto moved = [removed](TValueId id) { return TValueId(id.first > removed ? id.first - 1 : id.first, id.second); };
+  std::vector<TValueId> damaged;
+  for (TValueId const& id : mDamaged) {
+    if (id.first != removed)
+      damaged.push_back(moved(id));
+  }
+  mDamaged.swap(damaged);
+  std::map<TValueId, std::vector<unsigned char>> held;
+  for (auto& entry : mHeld) {
+    if (entry.first.first != removed)
+      held[moved(entry.first)].swap(entry.second);
+  }
+  mHeld.swap(held);
+  CommitIf(true);
 }
 
 void TPrefsDB::SavePrefs()

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/foundation/encrypt.h"
@@ -31,8 +33,17 @@ public:
   bool SelectUser(int user);
   // Encrypts the bytes and stores them under the plain key.
   bool SetBin(int user, str key, void const* data, unsigned int size);
-  // The decrypted value; false when the key is absent.
-  bool GetBin(int user, str key, std::vector<unsigned char>* plain);
+  enum ERead
+  {
+    eAbsent,
+    eRead,
+    // Stored bytes that cannot be deciphered: damage, not a value.
+    eUndecipherable
+  };
+  // The decrypted value.
+  ERead GetBin(int user, str key, std::vector<unsigned char>* plain);
+  // Whether a value is stored under the key that cannot be deciphered.
+  bool IsStoredUndecipherable(int user, str key);
 
   unsigned int GetNumUsers();
   bool RemoveUser(unsigned int index);
@@ -88,6 +99,18 @@ public:
   bool RetrySave(unsigned busyWaitMs);
   // What opening the file found; *keptAs names the copy of a damaged one.
   EOpenProblem GetOpenProblem(str* keptAs);
+  // The file's native path; empty over a store handed in.
+  str const& GetPath() const { return mPath; }
+
+  // A stored value that cannot be deciphered is damage: reading it fails as if it were absent,
+  // after one "ERROR: " line naming the file and the key, and at the first such value of a run
+  // a numbered copy of the file is kept. A write over a damaged value waits in memory (reads
+  // see it) until DamageTold: the player hears of the damage before it is written over. Without
+  // a copy it is never written over in this run.
+  // Whether damage was found; *keptAs names the copy ("" when none could be kept).
+  bool HasDamagedValues(str* keptAs);
+  // The player has been told: the writes held back go to the file when a copy was kept.
+  void DamageTold();
 
   // How long the last commit, at the program's end, waits for a file another program holds.
   static const unsigned kFinalWaitMs = 3000;
@@ -99,9 +122,24 @@ private:
   static str ConfiguredKey();
   // Commits during play: a file that another program holds is not waited for.
   void CommitIf(bool commit);
+  // The value as this run sees it: a write held back, else the stored one; false when absent
+  // or damaged.
+  bool ReadValue(str const& key, int user, std::vector<unsigned char>* plain);
+  bool WriteValue(str const& key, int user, void const* data, unsigned int size);
+  void FoundDamage(str const& key, int user);
+  bool IsDamaged(str const& key, int user) const;
+
+  typedef std::pair<int, str> TValueId;
 
   TEncrypt mEncrypt;
   str mKey;
   bool mWritable;
   std::unique_ptr<TPrefsDBData> mData;
+  str mPath;
+  // The damaged values found (player, key), the copy of the file kept for them, whether the
+  // player has been told, and the writes over them held back until then (plain bytes).
+  std::vector<TValueId> mDamaged;
+  str mDamageCopy;
+  bool mDamageTold = false;
+  std::map<TValueId, std::vector<unsigned char>> mHeld;
 };

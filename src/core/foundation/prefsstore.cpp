@@ -80,6 +80,15 @@ bool FileExists(str const& path)
   return stat(path.c_str(), &info) == 0;
 }
 
+// What stands at the path when it is not a file ("" when it is one, or nothing is there).
+char const* NotAFile(str const& path)
+{
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+    return "";
+  return S_ISDIR(info.st_mode) ? "a folder" : "something that is not a file";
+}
+
 // Creates the folders above the file, as the virtual file system does for its writes.
 void MakeParentFolders(str const& path)
 {
@@ -620,6 +629,15 @@ public:
   void OpenForWriting()
   {
     MakeParentFolders(mPath);
+    if (char const* what = NotAFile(mPath); *what) {
+      // Nothing to keep aside and nothing SQLite could write: told as what it is.
+      WriteDbg("ERROR: In place of the preferences file %s there is %s; starting with empty preferences, and "
+               "nothing of this run is written there",
+               mPath.c_str(), what);
+      StartEmpty();
+      NeverWrite(eOpenedNotAFile, eSaveFailed);
+      return;
+    }
     if (!FileExists(mPath)) {
       // Made by the first commit, which is this one: a store's file exists once it is open.
       mRewriteAll = true;
@@ -753,6 +771,30 @@ public:
     if (keptAs)
       *keptAs = mKeptAs;
     return mOpenProblem;
+  }
+
+  str KeepCopy() override
+  {
+    if (mMode != eWritesFile)
+      return str();
+    // Between commits the file is whole and SQLite holds no lock on it (no transaction is
+    // open), so its bytes are the copy, and closing this handle cannot drop a lock of SQLite's.
+    std::vector<unsigned char> bytes;
+    FILE* file = std::fopen(mPath.c_str(), "rb");
+    if (!file) {
+      WriteDbg("ERROR: Cannot copy the preferences file %s: %s", mPath.c_str(), std::strerror(errno));
+      return str();
+    }
+    unsigned char block[65536];
+    for (size_t got = std::fread(block, 1, sizeof block, file); got > 0; got = std::fread(block, 1, sizeof block, file))
+      bytes.insert(bytes.end(), block, block + got);
+    bool const whole = !std::ferror(file);
+    std::fclose(file);
+    if (!whole) {
+      WriteDbg("ERROR: Cannot copy the preferences file %s: it cannot be read whole", mPath.c_str());
+      return str();
+    }
+    return KeepDamagedBytes(mPath, bytes.data(), bytes.size());
   }
 
 private:

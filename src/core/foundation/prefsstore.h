@@ -48,6 +48,10 @@ public:
   virtual bool HasPending() = 0;
   // What opening the file found; *keptAs names the copy of a damaged file.
   virtual EOpenProblem GetOpenProblem(str* keptAs) = 0;
+  // A copy of the file as it is now, for damage found inside it while it stays in use, under a
+  // numbered name (KeepDamagedBytes). The copy's name, or "" when this store writes no file or
+  // no copy can be made.
+  virtual str KeepCopy() = 0;
 };
 
 // Opens the store file at a native path. A writable store reads the file into memory and
@@ -57,6 +61,8 @@ public:
 //   again (GetStatus says why the last one failed); changes wait in memory meanwhile;
 // - a file that cannot even be read (another program holds it exclusively): the store
 //   starts empty and never writes it, so its content is not overwritten;
+// - a folder (or anything else that is not a file) in the file's place: the same, and
+//   GetOpenProblem says eOpenedNotAFile;
 // - a damaged file (failing the full integrity check, not a database, not ours, or one that
 //   SQLite will only read though its permissions allow writing) is kept aside under a
 //   numbered name (KeepDamagedCopy) and replaced: by what could be read of it, or by an

@@ -29,7 +29,10 @@ enum EOpenProblem
   eOpenedDamagedKept,
   // Another program holds the file so that it cannot even be read: this run starts empty and
   // writes nothing, so the file's content is never overwritten.
-  eOpenedUnreadable
+  eOpenedUnreadable,
+  // A folder (or anything else that is not a file) stands where the file should be: this run
+  // starts empty and writes nothing.
+  eOpenedNotAFile
 };
 
 // The reason in a few words, for log lines ("... cannot be written now (the disk is full)").

@@ -1,6 +1,6 @@
-// services: what the engine's subsystems ask of the machine and of the program around them
-// (a browser, the clipboard, this machine's identity, HTTP, sound playback, the host of the
-// window stack), as interfaces the platform implements and hands in once at start-up.
+// services: what the engine and the game ask of the machine and of the program around them
+// (a browser, the clipboard, this machine's identity, HTTP, sound and movie playback, the host
+// of the window stack, the window's display), as interfaces the platform implements and hands in.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,11 @@
 
 #include "core/foundation/str.h"
 
+class IMovieHost;
 class TAsset;
 class TSound;
+class TSoundCallBack;
+class TSoundInstance;
 class TStringTable;
 class TTaskList;
 
@@ -22,6 +25,9 @@ public:
   virtual ~IBrowser() {}
   // False when the browser opener cannot be started.
   virtual bool OpenBrowser(const char* url) = 0;
+  // How the last OpenBrowser went, without waiting: 1 the opener runs, 0 it opened the
+  // address, 2 it could not.
+  virtual int GetBrowserStatus() = 0;
 };
 
 // The system clipboard as UTF-8 text.
@@ -79,8 +85,8 @@ public:
   virtual std::unique_ptr<IHttpRequest> NewRequest() = 0;
 };
 
-// Sound assets and their playing copies, and the master volume. TSound is the platform's
-// sound asset: the engine holds it by pointer and plays it through this interface.
+// Sound assets and their playing copies, and the volumes. TSound and TSoundInstance are the
+// platform's: portable code holds them as handles and plays them through this interface.
 class ISoundPlayback
 {
 public:
@@ -92,9 +98,34 @@ public:
   virtual boost::shared_ptr<TSound> AsSound(const boost::shared_ptr<TAsset>& asset) = 0;
   // Starts one copy playing once; nothing without a sound manager.
   virtual void PlayOnce(const boost::shared_ptr<TSound>& sound) = 0;
+  // A new playing copy; empty when the sound has no data or there is no sound manager.
+  virtual boost::shared_ptr<TSoundInstance> Play(const boost::shared_ptr<TSound>& sound, bool loop) = 0;
+  // Pauses or resumes every playing copy of the sound.
+  virtual void Pause(const boost::shared_ptr<TSound>& sound, bool pause) = 0;
+  // Stops every playing copy of the sound, reporting no completion.
+  virtual void Kill(const boost::shared_ptr<TSound>& sound) = 0;
+  // Stops one playing copy, reporting no completion.
+  virtual void KillInstance(const boost::shared_ptr<TSoundInstance>& instance) = 0;
+  // The copy's own volume (0..1) until the manager next reapplies the volumes.
+  virtual void SetInstanceVolume(const boost::shared_ptr<TSoundInstance>& instance, float volume) = 0;
+  // Attaches the callback to the copy's end (null detaches).
+  virtual void SetCompleteAction(const boost::shared_ptr<TSoundInstance>& instance, TSoundCallBack* callback) = 0;
   // The master volume (0..1); false without a sound manager.
   virtual bool GetMasterVolume(float* volume) = 0;
   virtual void SetMasterVolume(float volume) = 0;
+  // The master volume times the type's, or the master alone for a type never set; false
+  // without a sound manager.
+  virtual bool GetVolume(int type, float* volume) = 0;
+  virtual void SetTypeVolume(int type, float volume) = 0;
+};
+
+// The machine's player of cinematics (IMovieHost, core/window/windowscript.h).
+class IMoviePlayer
+{
+public:
+  virtual ~IMoviePlayer() {}
+  // A new host for the movie file, owned by the caller; it says whether it can play.
+  virtual IMovieHost* NewMovieHost(const str& file) = 0;
 };
 
 // What the window stack and its scripts ask of the program that runs them.
@@ -111,6 +142,20 @@ public:
   virtual TStringTable* GetStringTable() const = 0;
 };
 
+// The program's window as the game sets it up: its frame's size, full screen or not, and
+// whether the pointer shows over it.
+class IDisplayControl
+{
+public:
+  virtual ~IDisplayControl() {}
+  // Makes the window on first use and sizes its frame width x height.
+  virtual void SetDisplay(unsigned width, unsigned height, bool fullscreen) = 0;
+  virtual bool IsFullscreen() const = 0;
+  // False when the switch failed.
+  virtual bool SetFullscreen(bool fullscreen) = 0;
+  virtual void ShowCursor(bool show) = 0;
+};
+
 // The services in force. Each pointer is null until the platform hands it in (a program
 // without a platform object has none); the subsystems check before use.
 struct TServices
@@ -120,7 +165,9 @@ struct TServices
   IMachineIdentity* identity = nullptr;
   IHttp* http = nullptr;
   ISoundPlayback* sound = nullptr;
+  IMoviePlayer* movies = nullptr;
   IAppHost* host = nullptr;
+  IDisplayControl* display = nullptr;
 
   static const TServices& Get() { return sServices; }
   // Replaces the services in force (an empty TServices withdraws them); main thread only.

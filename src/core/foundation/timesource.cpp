@@ -3,6 +3,8 @@
 #include "core/foundation/timesource.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <time.h>
 
 namespace {
@@ -45,6 +47,15 @@ uint64_t TTimeSource::Microseconds()
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   return uint64_t(now.tv_sec) * 1000000u + uint64_t(now.tv_nsec) / 1000u - StartMilliseconds() * 1000u;
+}
+
+void TTimeSource::Sleep(uint32_t ms)
+{
+  if (TTimeSource* source = gTimeSource.load(std::memory_order_acquire)) {
+    source->Wait(ms);
+    return;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 TTimeSource* TTimeSource::Install(TTimeSource* source)

@@ -1136,6 +1136,21 @@ bool TXmlNode::Parse(TGetChar* source)
   return ok;
 }
 
+namespace {
+
+// A refusal of the input: an error line naming what was parsed, or the words for a caller
+// that reports it itself.
+void ReportRefusal(TGetChar* source, str const& what)
+{
+  if (source->mFailure) {
+    *source->mFailure = what;
+    return;
+  }
+  WriteDbg("ERROR: %s%s%s", what.c_str(), source->mSource ? " in " : "", source->mSource ? source->mSource : "");
+}
+
+} // namespace
+
 bool TXmlNode::ParseTokens(TGetChar* source)
 {
   TTokenText& buffer = TokenBuffer();
@@ -1155,14 +1170,12 @@ bool TXmlNode::ParseTokens(TGetChar* source)
       bool endTag = false;
       TXmlNode* child = ParseTag(source, &endTag);
       if (source->mError) {
-        WriteDbg("ERROR: XML input ends inside a tag%s%s", source->mSource ? " in " : "",
-                 source->mSource ? source->mSource : "");
+        ReportRefusal(source, "XML input ends inside a tag");
         return false;
       }
       if (child) {
         if (source->mDepth >= kMaxXmlDepth) {
-          WriteDbg("ERROR: XML elements nested deeper than %d levels%s%s", kMaxXmlDepth, source->mSource ? " in " : "",
-                   source->mSource ? source->mSource : "");
+          ReportRefusal(source, str::getFormatted("XML elements nested deeper than %d levels", kMaxXmlDepth));
           return false;
         }
         ++source->mDepth;
@@ -1390,21 +1403,29 @@ bool TXmlNode::ParseBuffer(char const* data, unsigned long size, char const* sou
 
 bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* source)
 {
+  return ParseWhole(data, size, source, nullptr);
+}
+
+bool TXmlNode::ParseWhole(char const* data, unsigned long size, char const* source, str* failure)
+{
   if (!data && size) {
     WriteDbg("ERROR: TXmlNode::ParseWhole given no data");
     return false;
   }
   bool endedOpen = false;
-  if (!ParseNamedBuffer(data, size, source, &endedOpen))
+  if (!ParseNamedBuffer(data, size, source, &endedOpen, failure))
     return false;
   if (endedOpen) {
-    WriteDbg("ERROR: %s is cut short: it ends inside an element", source ? source : "XML input");
+    if (failure)
+      *failure = "it ends inside an element";
+    else
+      WriteDbg("ERROR: %s is cut short: it ends inside an element", source ? source : "XML input");
     return false;
   }
   return true;
 }
 
-bool TXmlNode::ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool* endedOpen)
+bool TXmlNode::ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool* endedOpen, str* failure)
 {
   std::vector<char> inflated;
   if (size >= 4 && memcmp(data, "ZXML", 4) == 0) {
@@ -1415,6 +1436,7 @@ bool TXmlNode::ParseNamedBuffer(char const* data, unsigned long size, char const
   }
   TGetCharString source(data, size);
   source.mSource = what;
+  source.mFailure = failure;
   const bool ok = Parse(&source);
   *endedOpen = source.mEndedOpen;
   return ok;

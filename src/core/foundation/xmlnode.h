@@ -106,6 +106,8 @@ public:
   bool mEndedOpen = false;
   // What is being parsed (a file name), for error lines; null when unnamed.
   char const* mSource = nullptr;
+  // When set, a refusal is described here instead of in an error line.
+  str* mFailure = nullptr;
 
 protected:
   // The byte after the window: refills it, or reads the byte another way; -1 at the end.
@@ -199,6 +201,9 @@ public:
   // ParseBuffer that also refuses a document cut short: one whose input ends while an
   // element is still open. For replies that must arrive whole.
   bool ParseWhole(char const* data, unsigned long size, char const* source);
+  // The same, for a caller that reports the refusal itself, with what follows from it: nothing
+  // is logged, and *failure says what was wrong.
+  bool ParseWhole(char const* data, unsigned long size, char const* source, str* failure);
   // A "ZXML" block whose size the caller does not know: its header is trusted for the
   // compressed length, so prefer the sized form.
   bool DecompressAndParse(char const* block);
@@ -243,7 +248,8 @@ private:
   bool ParseTokens(TGetChar* source);
   // Parses plain or "ZXML" bytes through one source named `what`; *endedOpen tells whether
   // an element was left open at the end.
-  bool ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool* endedOpen);
+  bool ParseNamedBuffer(char const* data, unsigned long size, char const* what, bool* endedOpen,
+                        str* failure = nullptr);
   void AdoptChild(TXmlNode* child);
   // Content of the parse in progress, as OnContent adds it.
   void AppendContent(char const* bytes, size_t n);

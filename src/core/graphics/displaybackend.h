@@ -7,6 +7,7 @@
 #include "core/foundation/color.h"
 #include "core/foundation/rect.h"
 #include "core/foundation/str.h"
+#include "core/graphics/displayhost.h"
 #include "core/graphics/renderer.h"
 
 class TTexture;
@@ -26,9 +27,9 @@ public:
   virtual void SetDisplay(unsigned width, unsigned height, bool fullscreen) = 0;
   virtual void GetDisplay(unsigned* width, unsigned* height, bool* fullscreen) const = 0;
 
-  // A frame: begin, end (the cursor is drawn there), and the work after the frame rate
-  // and the HUD are done (presentation).
-  virtual bool BeginDraw(bool copyFront) = 0;
+  // A frame: begin with the window's facts for it (none without a window), end (the cursor
+  // is drawn there), and the work after the frame rate and the HUD are done (presentation).
+  virtual bool BeginDraw(bool copyFront, const TFrameFacts& frame) = 0;
   virtual void EndDraw(bool flag) = 0;
   virtual void PostEndDraw(bool swap) = 0;
   virtual bool Begin2d() = 0;

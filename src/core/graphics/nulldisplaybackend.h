@@ -12,7 +12,7 @@ public:
   void SetDisplay(unsigned width, unsigned height, bool fullscreen) override;
   void GetDisplay(unsigned* width, unsigned* height, bool* fullscreen) const override;
 
-  bool BeginDraw(bool copyFront) override { return true; }
+  bool BeginDraw(bool copyFront, const TFrameFacts& frame) override { return true; }
   void EndDraw(bool flag) override {}
   void PostEndDraw(bool swap) override {}
   bool Begin2d() override { return true; }

@@ -39,6 +39,7 @@ struct TRenderer::TRendererData
   bool mFrameRateFlag = true;
   unsigned mCaptureWidth = 0;
   unsigned mCaptureHeight = 0;
+  TScreenVeil mVeil;
 };
 
 TRenderer* TRenderer::GetInstance()
@@ -80,10 +81,12 @@ TDisplayBackend* TRenderer::GetDisplayHandler() const
 
 bool TRenderer::BeginDraw(bool copyFront)
 {
+  // Without a host (tests, tools that own their context) the frame has no window to know of.
+  TFrameFacts frame;
   if (TDisplayHost* host = TDisplayHost::Get()) {
-    host->MakeCurrent();
+    frame = host->BeginFrame();
   }
-  mData->mInDraw = GetDisplayHandler()->BeginDraw(copyFront);
+  mData->mInDraw = GetDisplayHandler()->BeginDraw(copyFront, frame);
   return mData->mInDraw;
 }
 
@@ -105,6 +108,9 @@ void TRenderer::EndDraw(bool swap)
   }
   if (mData->mHudVisible) {
     DrawHUD();
+  }
+  if (swap) {
+    DrawVeil();
   }
   mData->mInDraw = false;
   GetDisplayHandler()->PostEndDraw(swap);
@@ -137,6 +143,49 @@ void TRenderer::DrawHUD()
     }
     mData->mHudGraphic->SetText(mData->mHudText);
     mData->mHudGraphic->Draw(TRect(0, 0, 512, 512), 1.0f, 0, 1.0f, boost::shared_ptr<TTexture>());
+  }
+  if (began) {
+    End2d();
+  }
+}
+
+void TRenderer::SetVeil(const TScreenVeil& veil)
+{
+  mData->mVeil = veil;
+}
+
+void TRenderer::DrawVeil()
+{
+  const float opacity = mData->mVeil.OpacityAt(TTimeSource::Timer());
+  unsigned width = 0, height = 0;
+  GetDisplayHandler()->GetDisplay(&width, &height, nullptr);
+  if (opacity <= 0.0f || !width || !height) {
+    return;
+  }
+  // A frame that left its 2D block open gets the veil inside it.
+  const bool began = !In2d() && Begin2d();
+  if (!In2d()) {
+    return;
+  }
+  // The whole frame, whatever viewport and clip its drawing left behind.
+  PushViewport(TRect(0, 0, int(width), int(height)));
+  GetDisplayHandler()->SetClipRectangle(TURect(0, 0, width, height));
+  SetTexture(boost::shared_ptr<TTexture>());
+  SetBlendMode(kBlendNormal);
+  const TColor32 black(0, 0, 0, static_cast<unsigned char>(opacity * 255.0f + 0.5f));
+  const float right = float(width), bottom = float(height);
+  TTransformedLitVert corners[4] = {};
+  const TVec2 positions[4] = {TVec2(0.0f, 0.0f), TVec2(right, 0.0f), TVec2(right, bottom), TVec2(0.0f, bottom)};
+  for (int i = 0; i < 4; ++i) {
+    corners[i].mPos = TVec3(positions[i].x, positions[i].y, 0.1f);
+    corners[i].mRhw = 0.5f;
+    corners[i].mColor = black;
+    corners[i].mSecondColor = TColor32(0, 0, 0, 255);
+  }
+  DrawVertices(kDrawTriangleFan, TVertexSet(corners, 4));
+  PopViewport();
+  if (!mData->mClipStack.empty()) {
+    ApplyClip();
   }
   if (began) {
     End2d();

@@ -11,6 +11,7 @@
 #include "core/foundation/color.h"
 #include "core/foundation/rect.h"
 #include "core/foundation/str.h"
+#include "core/graphics/screenveil.h"
 
 class TTexture;
 class TVertexSet;
@@ -138,6 +139,11 @@ public:
   void ToggleHUD();
   void SetOption(str name, str value);
 
+  // The black veil drawn over every presented frame, last, over the cursor and the HUD (a
+  // capture never holds it): the platform fades the game's own picture with it, never the
+  // display's, so a program that ends in a fade leaves the screen as it was.
+  void SetVeil(const TScreenVeil& veil);
+
   float GetFrameRate() const;
   // The HUD's text of the last frame that showed it.
   str GetHUDText() const;
@@ -155,6 +161,7 @@ private:
 
   void ApplyClip();
   void DrawHUD();
+  void DrawVeil();
 
   struct TRendererData;
   TRendererData* mData;

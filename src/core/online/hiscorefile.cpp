@@ -34,21 +34,24 @@ void SetIfNotEmpty(TXmlNode* node, const char* name, const str& value)
   }
 }
 
-// Runs `take` on every top-level element of the text, which is the hiscore file's: its
-// damage is reported under the file's name.
+// Runs `take` on every top-level element of a parsed hiscore text.
 template <class F>
-void ForEachElement(char const* text, F take)
+void ForEachElement(TXmlNode& document, F take)
 {
-  if (!text) {
-    return;
-  }
-  TXmlNode document;
-  document.ParseString(text, HISCORE_PREF_FILE);
   document.ResetChildren();
   str name;
   TXmlNode* element = nullptr;
   while (document.GetNextChild(&name, &element)) {
     take(name, element);
+  }
+}
+
+// The text parsed on its own, as the public parsers take it: its damage is reported under the
+// hiscore file's name.
+void ParseText(char const* text, TXmlNode* document)
+{
+  if (text) {
+    document->ParseString(text, HISCORE_PREF_FILE);
   }
 }
 
@@ -128,12 +131,13 @@ void TQvHiscores::SavePreferences()
   mData->unsaved = !SaveFileAtomically(str(HISCORE_PREF_FILE), payload.data(), payload.size(), &mData->saveStatus);
 }
 
-void TQvHiscores::KeepDamagedFile(const char* reason)
+void TQvHiscores::KeepDamagedFile(const char* reason, bool recovered)
 {
   const str path = TFile::TranslateForWriting(str(HISCORE_PREF_FILE));
+  const char* const kept = recovered ? "keeping what was read before the damage" : "ignoring its saved score data";
   if (!mData->saveEnabled) {
     // Nothing will replace it.
-    WriteDbg("ERROR: HiScores: %s is damaged (%s); ignoring its saved score data", path.c_str(), reason);
+    WriteDbg("ERROR: HiScores: %s is damaged (%s); %s", path.c_str(), reason, kept);
     return;
   }
   const str aside = path.length() ? KeepDamagedCopy(path) : str();
@@ -144,10 +148,14 @@ void TQvHiscores::KeepDamagedFile(const char* reason)
     mData->openProblem = eOpenedDamagedKept;
     return;
   }
-  WriteDbg("ERROR: HiScores: %s is damaged (%s); ignoring its saved score data, the file is kept as %s", path.c_str(),
-           reason, aside.c_str());
-  mData->openProblem = eOpenedDamagedReplaced;
+  WriteDbg("ERROR: HiScores: %s is damaged (%s); %s, the file is kept as %s", path.c_str(), reason, kept,
+           aside.c_str());
+  mData->openProblem = recovered ? eOpenedDamagedRecovered : eOpenedDamagedReplaced;
   mData->keptAs = aside;
+  if (recovered) {
+    // What was read goes to a new file at once: until then there is none.
+    SavePreferences();
+  }
 }
 
 bool TQvHiscores::HasUnsavedChanges() const
@@ -220,14 +228,42 @@ void TQvHiscores::LoadPreferences()
   }
   text[plainSize] = 0;
 
-  ParseRememberedUserPreferences(text.data());
-  ParseSavedLocalScores(text.data());
-  ParseSavedMedals(text.data());
+  // Parsed once: its damage is one fault, said once, with what follows from it.
+  TXmlNode document;
+  str failure;
+  const bool whole = document.ParseWhole(text.data(), std::strlen(text.data()), HISCORE_PREF_FILE, &failure);
+  TakeRememberedUsers(&document);
+  TakeLocalScores(&document);
+  TakeMedals(&document);
+  if (!whole) {
+    KeepDamagedFile(str::getFormatted("its XML is damaged: %s", failure.c_str()).c_str(), true);
+  }
 }
 
 void TQvHiscores::ParseRememberedUserPreferences(char const* text)
 {
-  ForEachElement(text, [&](const str& name, TXmlNode* element) {
+  TXmlNode document;
+  ParseText(text, &document);
+  TakeRememberedUsers(&document);
+}
+
+void TQvHiscores::ParseSavedLocalScores(char const* text)
+{
+  TXmlNode document;
+  ParseText(text, &document);
+  TakeLocalScores(&document);
+}
+
+void TQvHiscores::ParseSavedMedals(char const* text)
+{
+  TXmlNode document;
+  ParseText(text, &document);
+  TakeMedals(&document);
+}
+
+void TQvHiscores::TakeRememberedUsers(TXmlNode* document)
+{
+  ForEachElement(*document, [&](const str& name, TXmlNode* element) {
     if (!(name == str("user"))) {
       return;
     }
@@ -240,9 +276,9 @@ void TQvHiscores::ParseRememberedUserPreferences(char const* text)
   });
 }
 
-void TQvHiscores::ParseSavedLocalScores(char const* text)
+void TQvHiscores::TakeLocalScores(TXmlNode* document)
 {
-  ForEachElement(text, [&](const str& name, TXmlNode* element) {
+  ForEachElement(*document, [&](const str& name, TXmlNode* element) {
     if (!(name == str("score"))) {
       return;
     }
@@ -284,9 +320,9 @@ void TQvHiscores::ParseSavedLocalScores(char const* text)
   });
 }
 
-void TQvHiscores::ParseSavedMedals(char const* text)
+void TQvHiscores::TakeMedals(TXmlNode* document)
 {
-  ForEachElement(text, [&](const str& name, TXmlNode* element) {
+  ForEachElement(*document, [&](const str& name, TXmlNode* element) {
     if (!(name == str("medals"))) {
       return;
     }

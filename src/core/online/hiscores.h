@@ -115,7 +115,12 @@ private:
   TQvHiscores& operator=(const TQvHiscores&) = delete;
 
   // Moves a damaged hiscore file aside before a save could replace it; one "ERROR: " line.
-  void KeepDamagedFile(const char* reason);
+  // Recovered: what was read of it is kept and written to a new file at once.
+  void KeepDamagedFile(const char* reason, bool recovered = false);
+  // The logins, tables and medals of a parsed hiscore text.
+  void TakeRememberedUsers(TXmlNode* document);
+  void TakeLocalScores(TXmlNode* document);
+  void TakeMedals(TXmlNode* document);
   bool ParseReturnForErrors(TXmlNode* document, TXmlNode** root);
   // Parses the reply and runs the common check; also refuses a redirect, an HTTP error
   // status and a reply cut short or damaged, saying why in the message.

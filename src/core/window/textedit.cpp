@@ -514,6 +514,8 @@ bool TTextEdit::OnKeyDown(char key, unsigned modifiers)
     if (mCaret < length) {
       mText.erase(mCaret, int(CharacterLengthAt(mCaret)));
       UpdateText();
+      // Those who follow the text (a button offered only for a name) hear of it as of typing.
+      Changed();
     } else {
       KeyHit(kKeyRefused, key);
     }

@@ -313,6 +313,12 @@ void TWindowManager::HandleEvent(TEvent* event)
   TEvent copy = *event;
   switch (event->type) {
   case TEvent::kIdle:
+    RefreshHover(top, event->modifiers);
+    // The move may have opened or closed a layer.
+    top = GetTopModalWindow();
+    if (!top) {
+      return;
+    }
     top->DoModalProcess(TTask::eEventLoop);
     DispatchMessages();
     DrawStack();
@@ -339,6 +345,7 @@ void TWindowManager::HandleEvent(TEvent* event)
     RouteMouse(&copy, top);
     break;
   case TEvent::kMouseLeave:
+    mPointerKnown = false;
     if (!mMouseListeners.empty()) {
       ListenerWalk(&copy, true);
     }
@@ -397,8 +404,28 @@ bool TWindowManager::ListenerWalk(TEvent* event, bool leave)
   return true;
 }
 
+void TWindowManager::RefreshHover(TModalWindow* top, uint32_t modifiers)
+{
+  // A lit button holds the mouse as a listener and knows where the pointer is; windows that
+  // take the mouse before the layers are left to themselves.
+  if (!mPointerKnown || !mMouseListeners.empty() ||
+      (!mOverlayWindows.empty() && TConfig::IsEnabled(TConfig::kOverlayWindowMouseEvents))) {
+    return;
+  }
+  TPoint point = mPointer;
+  top->ScreenToClient(&point);
+  TWindow* hit = top->ChildWindowFromPoint(point, -1);
+  if ((hit ? hit : top) == mHoverWindow) {
+    return;
+  }
+  TEvent move(TEvent::kMouseMove, 0, mPointer.x, mPointer.y, modifiers);
+  RouteMouse(&move, top);
+}
+
 void TWindowManager::RouteMouse(TEvent* event, TModalWindow* top)
 {
+  mPointerKnown = true;
+  mPointer = TPoint(event->x, event->y);
   if (!mMouseListeners.empty()) {
     ListenerWalk(event, false);
     DispatchMessages();

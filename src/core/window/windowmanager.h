@@ -109,6 +109,13 @@ public:
   // True when the focus window lies in that layer (or is the layer).
   bool IsFocusInLayer(const TWindow* layer) const;
   TWindow* GetHoverWindow() const { return mHoverWindow; }
+  // Where the last mouse event put the pointer (screen coordinates); false while the pointer
+  // is out of the application's window or no mouse event came yet.
+  bool GetPointer(TPoint* point) const
+  {
+    *point = mPointer;
+    return mPointerKnown;
+  }
 
   // Mouse listeners: served every mouse event before (and instead of) the window under
   // the pointer.
@@ -161,6 +168,9 @@ private:
 
   void RouteMouse(TEvent* event, TModalWindow* top);
   bool ListenerWalk(TEvent* event, bool leave);
+  // A window that came or went under a pointer at rest (a dialog opened or closed, a menu
+  // built) is told of the pointer as if it had moved there, so a button under it is lit.
+  void RefreshHover(TModalWindow* top, uint32_t modifiers);
   bool IsDescendantOrSelf(TWindow* window, TWindow* ancestor) const;
 
   static TWindowManager* sInstance;
@@ -182,6 +192,9 @@ private:
   bool mHighlightHover = false;
   bool mListenersChanged = false;
   TWindow* mHoverWindow = nullptr;
+  // Where the last mouse event put the pointer, while it is over the application's window.
+  bool mPointerKnown = false;
+  TPoint mPointer;
   std::list<TWindow*> mMouseListeners;
   TWindow* mFocus = nullptr;
   IWindowScript* mScript = nullptr;

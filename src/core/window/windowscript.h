@@ -83,6 +83,8 @@ public:
   virtual bool Start(bool loop, bool translate, bool allowInput) = 0;
   virtual bool IsPlaying() = 0;
   virtual void Stop() = 0;
+  // False when the host has nothing to play the movie with (no movie file, no player).
+  virtual bool IsReady() const { return true; }
 };
 typedef IMovieHost* (*TMovieHostFactory)(const str& file);
 

@@ -259,7 +259,7 @@ void TEventQueue::SetForeground(bool foreground)
 
 void TEventQueue::QueueNativeEvent(const TNativeEvent& native)
 {
-  const uint32_t modifiers = mHost->GetModifiers();
+  const uint32_t modifiers = native.hasModifiers ? native.modifiers : mHost->GetModifiers();
   TEvent pending(TEvent::kIdle, 0, 0, 0, modifiers);
 
   switch (native.kind) {

@@ -73,6 +73,11 @@ struct TNativeEvent
   int y = 0;
   int wheelX = 0;
   int wheelY = 0;
+  // Key events carry the modifiers held when the key went down or up: by the time the
+  // event is read the keyboard may have moved on (a quick Alt+Return lets Alt go first).
+  // Other events take the keyboard's state as they are read.
+  bool hasModifiers = false;
+  uint32_t modifiers = 0; // TEvent modifier bits
 };
 
 // The native side: where events, modifier state and the pointer come from, and the

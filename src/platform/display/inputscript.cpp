@@ -80,7 +80,7 @@ SDL_Keymod SplitChord(const std::string& chord, std::string* key)
   return SDL_Keymod(modifiers);
 }
 
-void PushKey(Uint32 type, Uint32 windowId, SDL_Keycode code)
+void PushKey(Uint32 type, Uint32 windowId, SDL_Keycode code, SDL_Keymod modifiers = KMOD_NONE)
 {
   SDL_Event event;
   SDL_zero(event);
@@ -89,6 +89,7 @@ void PushKey(Uint32 type, Uint32 windowId, SDL_Keycode code)
   event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
   event.key.keysym.sym = code;
   event.key.keysym.scancode = SDL_GetScancodeFromKey(code);
+  event.key.keysym.mod = Uint16(modifiers);
   SDL_PushEvent(&event);
 }
 
@@ -282,8 +283,8 @@ void TInputScript::Play(const TStep& step, void* window)
     // The modifiers are held while the key-down is read; the next poll lets them go.
     SDL_SetModState(modifiers);
     mHeldModifiers = modifiers != KMOD_NONE;
-    PushKey(SDL_KEYDOWN, windowId, code);
-    PushKey(SDL_KEYUP, windowId, code);
+    PushKey(SDL_KEYDOWN, windowId, code, modifiers);
+    PushKey(SDL_KEYUP, windowId, code, modifiers);
   } else if (step.verb == "text") {
     // One event per character, as typing gives them.
     for (size_t index = 0; index < step.text.size();) {

@@ -81,6 +81,8 @@ bool SdlToNativeEvent(const SDL_Event& event, TNativeEvent* native)
   case SDL_KEYUP:
     native->kind = event.type == SDL_KEYDOWN ? TNativeEvent::kKeyDown : TNativeEvent::kKeyUp;
     native->key = SdlKeyToNative(event.key.keysym.sym);
+    native->hasModifiers = true;
+    native->modifiers = SdlModifiers(SDL_Keymod(event.key.keysym.mod));
     return true;
   case SDL_TEXTINPUT:
     native->kind = TNativeEvent::kTextInput;

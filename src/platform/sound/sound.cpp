@@ -9,23 +9,36 @@
 #include "core/foundation/debug.h"
 #include "platform/sound/soundmanager.h"
 
-TSoundCallBack::TSoundCallBack()
-    : mInstances(new std::set<boost::weak_ptr<TSoundInstance>, boost::owner_less<boost::weak_ptr<TSoundInstance>>>)
-{}
+namespace {
 
-TSoundCallBack::~TSoundCallBack()
+// Detaches a dying callback from the instances it was attached to here.
+class TCallBackRegistry : public ISoundCallBackRegistry
 {
-  TSoundScopedLock lock(SoundManagerMutex::mMutex);
-  std::vector<boost::weak_ptr<TSoundInstance>> attached(mInstances->begin(), mInstances->end());
-  for (auto& weak : attached) {
-    boost::shared_ptr<TSoundInstance> instance = weak.lock();
-    // An instance that moved on to another callback keeps that one.
-    if (instance && instance->mCallback == this) {
-      instance->SetCompleteAction(nullptr, boost::shared_ptr<TSound>());
+public:
+  void Detach(TSoundCallBack* callback) override
+  {
+    TSoundScopedLock lock(SoundManagerMutex::mMutex);
+    std::vector<boost::weak_ptr<TSoundInstance>> attached(callback->mInstances->begin(), callback->mInstances->end());
+    for (auto& weak : attached) {
+      boost::shared_ptr<TSoundInstance> instance = weak.lock();
+      // An instance that moved on to another callback keeps that one.
+      if (instance && instance->mCallback == callback) {
+        instance->SetCompleteAction(nullptr, boost::shared_ptr<TSound>());
+      }
     }
   }
-  delete mInstances;
+};
+
+// Records an instance in the callback's list, and this registry as the one to tell when the
+// callback dies.
+void Attach(TSoundCallBack* callback, const boost::shared_ptr<TSoundInstance>& instance)
+{
+  static TCallBackRegistry registry;
+  callback->mRegistry = &registry;
+  callback->mInstances->insert(instance);
 }
+
+} // namespace
 
 void TSoundData::StreamFinished(TSoundStream* stream)
 {
@@ -216,7 +229,7 @@ void TSound::SetCompleteAction(boost::shared_ptr<TSoundInstance> instance, TSoun
     instance->mStream->SetNextStreamInfo(next->mData, new TStreamSpooler(next->mData->mSource));
     instance->mNextSound = next;
     if (callback) {
-      callback->mInstances->insert(instance);
+      Attach(callback, instance);
     }
     instance->mCallback = callback;
     return;
@@ -233,7 +246,7 @@ void TSound::SetCompleteAction(boost::shared_ptr<TSoundInstance> instance, TSoun
   if (!instance || !instance->mStream) {
     return;
   }
-  callback->mInstances->insert(instance);
+  Attach(callback, instance);
   instance->mSound = GetRef();
   instance->mCallback = callback;
   instance->mNextSound.reset();

@@ -6,33 +6,15 @@
 #include <set>
 
 #include <boost/shared_ptr.hpp>
-#include <boost/smart_ptr/owner_less.hpp>
-#include <boost/weak_ptr.hpp>
 
 #include "core/foundation/asset.h"
 #include "core/foundation/str.h"
+#include "core/sound/soundcallback.h"
 #include "core/sound/sounddatasource.h"
 #include "platform/sound/soundstream.h"
 
 class TSound;
 class TSoundInstance;
-
-// Told when an instance it is attached to has played out (or its first sound of a chain).
-// Runs on the main thread, inside TSoundManager::HandleNotifications.
-class TSoundCallBack
-{
-public:
-  TSoundCallBack();
-  // Detaches from every instance still alive, so it is never called afterwards.
-  virtual ~TSoundCallBack();
-  virtual void OnComplete(boost::shared_ptr<TSoundInstance> instance, boost::shared_ptr<TSound> next) = 0;
-
-  std::set<boost::weak_ptr<TSoundInstance>, boost::owner_less<boost::weak_ptr<TSoundInstance>>>* mInstances;
-
-private:
-  TSoundCallBack(const TSoundCallBack&) = delete;
-  TSoundCallBack& operator=(const TSoundCallBack&) = delete;
-};
 
 // What the streams of one sound report to.
 class TSoundData : public TStreamNotify

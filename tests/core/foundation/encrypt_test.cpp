@@ -185,3 +185,21 @@ TEST(TEncrypt, ForeignOrDamagedCipherTextNeverFaults)
   for (char const* junk : {"!", "====", "\x80\x81\x82", "abc", "not base64 at all ~~~"})
     EXPECT_LE(ours.DecryptStr(junk).length(), std::strlen(junk));
 }
+
+TEST(TEncrypt, WholeCipherTextIsToldFromCutOrChangedText)
+{
+  TEncrypt ours("QuorvantKey1");
+  for (std::string const& plain : {std::string(), std::string("7"), std::string(16, 'r'), std::string(21, 'q')}) {
+    std::string const sealed = SealBinary(ours, plain, false);
+    EXPECT_TRUE(ours.IsWholeCipher(sealed.data(), sealed.size())) << plain.size();
+    // One byte cut, or the last byte lost to a file cut short (zero in its place).
+    EXPECT_FALSE(ours.IsWholeCipher(sealed.data(), sealed.size() - 1)) << plain.size();
+    std::string zeroed = sealed;
+    zeroed.back() = 0;
+    EXPECT_FALSE(ours.IsWholeCipher(zeroed.data(), zeroed.size())) << plain.size();
+  }
+  std::string const sealed = SealBinary(ours, "a player's saved game", false);
+  EXPECT_FALSE(TEncrypt("SomeOtherKey").IsWholeCipher(sealed.data(), sealed.size()));
+  EXPECT_FALSE(ours.IsWholeCipher(nullptr, 0));
+  EXPECT_FALSE(ours.IsWholeCipher("", 0));
+}

@@ -15,10 +15,20 @@
 #include "platform/platform.h"
 #include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
+#include "core/foundation/prefsstore.h"
+#include "support/otherprogram.h"
 #include "support/requirement.h"
 #include "support/tmpfsmount.h"
 
 namespace {
+
+size_t CountOf(std::string const& text, std::string const& what)
+{
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
+  return count;
+}
 
 std::string ReadWhole(std::string const& path)
 {
@@ -361,4 +371,62 @@ TEST_F(PrefsDBTest, APlayerAddedOnANearlyFullDiskIsKeptWholeOrNotAtAll)
   EXPECT_EQ(prefs.GetInt("soundlevel", 0, 1), 750);
   EXPECT_EQ(prefs.GetInt("curuser", -1, -1), 1);
   EXPECT_FALSE(Exists(path + ".corrupt"));
+}
+
+// A stored value cut by a byte, the file itself sound: reading it fails with one line naming
+// the file and the key, a copy of the file is kept, and what is written over it (also over a
+// damaged value never read) waits in memory until the player has been told.
+TEST_F(PrefsDBTest, AValueThatCannotBeDecipheredIsDamageKeptAsideAndWrittenOverOnlyOnceTold)
+{
+  {
+    TPrefsDB prefs(true);
+    prefs.SetStr("name", "Holmes", 0, false);
+    prefs.SetInt("soundlevel", 500, 0, false);
+    prefs.SetBinary("story_savegame", "0123456789abcdef", 16, 0, true);
+  }
+  {
+    TOtherProgram other(Path());
+    ASSERT_TRUE(other.Run("UPDATE uservalues SET value = substr(value, 1, length(value) - 1) "
+                          "WHERE key IN ('story_savegame', 'soundlevel')"));
+  }
+  std::string const damaged = ReadWhole(Path());
+  // What a later run finds in the file for the record.
+  auto inFile = [this]() {
+    TPrefsDB look(OpenPrefsStore(Path().c_str(), false), false);
+    return look.GetBinary("story_savegame", nullptr, 0, 0);
+  };
+
+  ::testing::internal::CaptureStderr();
+  TPrefsDB prefs(true);
+  EXPECT_EQ(-1, prefs.GetBinary("story_savegame", nullptr, 0, 0));
+  EXPECT_EQ(-1, prefs.GetBinary("story_savegame", nullptr, 0, 0));
+  EXPECT_EQ(str("Holmes"), prefs.GetStr("name", "", 0));
+  std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1u, CountOf(log, "ERROR: ")) << log;
+  EXPECT_NE(std::string::npos, log.find(Path())) << log;
+  EXPECT_NE(std::string::npos, log.find("\"story_savegame\" of player 0")) << log;
+  str keptAs;
+  EXPECT_TRUE(prefs.HasDamagedValues(&keptAs));
+  EXPECT_EQ(Path() + ".corrupt", std::string(keptAs.c_str()));
+  EXPECT_EQ(damaged, ReadWhole(keptAs.c_str()));
+
+  ::testing::internal::CaptureStderr();
+  prefs.SetBinary("story_savegame", "new", 3, 0, true);
+  prefs.SetInt("soundlevel", 300, 0, true);
+  prefs.SetStr("name", "Watson", 0, true);
+  EXPECT_EQ(3, prefs.GetBinary("story_savegame", nullptr, 0, 0));
+  EXPECT_EQ(300, prefs.GetInt("soundlevel", -1, 0));
+  EXPECT_TRUE(prefs.HasUnsavedChanges());
+  EXPECT_EQ(-1, inFile());
+  log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("\"soundlevel\" of player 0")) << "found as it is written over: " << log;
+  EXPECT_EQ(1u, CountOf(log, ".corrupt")) << "one copy for the run: " << log;
+
+  prefs.DamageTold();
+  EXPECT_FALSE(prefs.HasUnsavedChanges());
+  EXPECT_EQ(3, inFile());
+  TPrefsDB reopened(true);
+  EXPECT_EQ(300, reopened.GetInt("soundlevel", -1, 0));
+  EXPECT_EQ(str("Watson"), reopened.GetStr("name", "", 0));
+  EXPECT_FALSE(reopened.HasDamagedValues(nullptr));
 }

@@ -336,6 +336,31 @@ TEST_F(PrefsStoreTest, FileThatCannotBeReadIsNeverWrittenByThatRun)
   EXPECT_EQ(store->GetNumUsers(store->FindInstall("i")), 2u);
 }
 
+// A folder where the file should be is told as what it is, not as a file in use; nothing is
+// written there, and what the folder holds stays.
+TEST_F(PrefsStoreTest, AFolderInTheFilesPlaceIsToldAsAFolderAndLeftAlone)
+{
+  ASSERT_EQ(0, mkdir(mFolder.c_str(), 0777));
+  ASSERT_EQ(0, mkdir((mFolder + "/sub").c_str(), 0777));
+  ASSERT_EQ(0, mkdir(mPath.c_str(), 0777));
+  WriteWhole(mPath + "/notes.txt", "mine");
+
+  std::unique_ptr<TPrefsStore> store;
+  std::string const log = OpenLogged(&store);
+  EXPECT_EQ(CountOf(log, "ERROR: "), 1u) << log;
+  EXPECT_NE(log.find("there is a folder"), std::string::npos) << log;
+  EXPECT_EQ(log.find("another program"), std::string::npos) << log;
+  EXPECT_EQ(eOpenedNotAFile, store->GetOpenProblem(nullptr));
+  int64_t const install = store->AddInstall("i");
+  EXPECT_TRUE(store->SetValue(install, -1, "volume", Bytes("soft")));
+  EXPECT_EQ(Volume(*store), "soft");
+  EXPECT_FALSE(store->Commit());
+  EXPECT_EQ("", std::string(store->KeepCopy().c_str()));
+  store.reset();
+  EXPECT_EQ("mine", ReadWhole(mPath + "/notes.txt"));
+  EXPECT_FALSE(Exists(mPath + ".corrupt"));
+}
+
 // Damage that only the full integrity check finds: the players' index no longer matches.
 TEST_F(PrefsStoreTest, DamagedIndexIsFoundAndTheFileKeptAside)
 {

@@ -269,14 +269,24 @@ TEST_F(HiscoreFileTest, Load_ReadsRowsAsStoredAndCapsTablesAt500Rows)
 TEST_F(HiscoreFileTest, Load_DamagedXmlInsideIsReportedUnderTheFilesName)
 {
   // Sound cipher and checksum around XML that is cut inside a tag.
-  WriteDat(MakeDat("<?xml version=\"1.0\"?>\n<score name=\"story\"><row score=\"5\" name=\"alice\"/><row sc"));
+  const std::vector<uint8_t> damaged =
+      MakeDat("<?xml version=\"1.0\"?>\n<score name=\"story\"><row score=\"5\" name=\"alice\"/><row sc");
+  WriteDat(damaged);
   testing::internal::CaptureStderr();
   auto hiscores = Make("alice", "story");
   const std::string log = testing::internal::GetCapturedStderr();
-  EXPECT_NE(std::string::npos, log.find("ERROR: XML input ends inside a tag in user:hiscore.dat")) << log;
-  EXPECT_EQ(0u, CountOf(log, "inside a tag\n")) << "a line without the file: " << log;
-  // What came before the damage is kept.
+  // One line, as for the file's other damage: the file, what is wrong, where the copy went.
+  EXPECT_EQ(1u, CountOf(log, "ERROR: ")) << log;
+  EXPECT_NE(std::string::npos, log.find("hiscore.dat is damaged (its XML is damaged: XML input ends inside a tag)"))
+      << log;
+  EXPECT_EQ(std::string(damaged.begin(), damaged.end()), mSandbox.ReadFile("user/hiscore.dat.corrupt"));
+  str keptAs;
+  EXPECT_EQ(eOpenedDamagedRecovered, hiscores->GetOpenProblem(&keptAs));
+  EXPECT_EQ(mSandbox.Path("user/hiscore.dat.corrupt"), std::string(keptAs.c_str()));
+  // What came before the damage is kept, and in a new file at once.
   EXPECT_EQ("0:5:alice", Row(*hiscores, 0));
+  EXPECT_NE(std::string::npos, PlainText().find("name=\"alice\"")) << PlainText();
+  EXPECT_FALSE(hiscores->HasUnsavedChanges());
 }
 
 TEST_F(HiscoreFileTest, Save_ATableWithoutRowsIsWrittenEmptyAndNotReadBack)

@@ -1,5 +1,6 @@
-// Tests of the button: state layers of push, toggle and radio buttons, click masks, the
-// press and click rules, commands and their messages, close buttons, hot keys and radio groups.
+// Tests of the button: state layers of push, toggle and radio buttons, the light under a
+// pointer at rest, click masks, the press and click rules, commands and their messages, close
+// buttons, hot keys and radio groups.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -103,6 +104,54 @@ TEST_F(ButtonTest, AJumpFromOneButtonOntoTheNextLeavesTheOneAndEntersTheNext)
   EXPECT_EQ(Shown(next), (std::vector<std::string>{"image2"}));
   EXPECT_TRUE(manager.IsMouseListener(next));
   EXPECT_FALSE(manager.IsMouseListener(first));
+}
+
+TEST_F(ButtonTest, AButtonThatComesUnderAPointerAtRestIsLitWithoutAMove)
+{
+  const std::string button = ", x = 10, y = 10, " + Graphics(3) + " }";
+  auto idle = [this] {
+    TEvent event(TEvent::kIdle, 0, 0, 0, 0);
+    manager.HandleEvent(&event);
+  };
+  Run(("MakeDialog{ Recorder{ name = 'box', w = 800, h = 600, Button{ name = 'menu'" + button + " } }").c_str());
+  TButton* menu = Find<TButton>("menu");
+  const TPoint at = Centre(menu);
+  Move(at);
+  ASSERT_EQ(menu->GetState(), TButton::kRollover);
+
+  // A question opens with its Yes under the pointer.
+  Run(("PushModal('question') MakeDialog{ Recorder{ name = 'q', w = 800, h = 600, Button{ name = 'yes'" + button +
+       " } }")
+          .c_str());
+  TButton* yes = Find<TButton>("yes");
+  EXPECT_EQ(menu->GetState(), TButton::kUp);
+  idle();
+  EXPECT_EQ(yes->GetState(), TButton::kRollover);
+  // Closed again, the button below is lit again.
+  manager.PopModal("question");
+  idle();
+  EXPECT_EQ(menu->GetState(), TButton::kRollover);
+
+  // A button built into the layer where the pointer rests.
+  Move(TPoint(300, 300));
+  ASSERT_EQ(menu->GetState(), TButton::kUp);
+  Run(("MakeDialog{ Button{ name = 'late', x = 290, y = 290, " + Graphics(3) + " } }").c_str());
+  TButton* late = Find<TButton>("late");
+  ASSERT_NE(late, nullptr);
+  idle();
+  EXPECT_EQ(late->GetState(), TButton::kRollover);
+  idle();
+  EXPECT_EQ(late->GetState(), TButton::kRollover);
+
+  // With the pointer out of the application's window nothing is lit.
+  Mouse(TEvent::kMouseLeave, TPoint(300, 300));
+  ASSERT_EQ(late->GetState(), TButton::kUp);
+  Run(("PushModal('question') MakeDialog{ Recorder{ name = 'q', w = 800, h = 600, Button{ name = 'no', x = 290, "
+       "y = 290, " +
+       Graphics(3) + " } } }")
+          .c_str());
+  idle();
+  EXPECT_EQ(Find<TButton>("no")->GetState(), TButton::kUp);
 }
 
 TEST_F(ButtonTest, ToggleButtonFlipsAndShowsWhatAReleaseWouldGive)

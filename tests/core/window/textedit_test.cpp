@@ -119,6 +119,22 @@ TEST_F(TextEditTest, CaretMovesAndDeletesByCharacters)
   EXPECT_EQ(edit->refusals, 3);
 }
 
+TEST_F(TextEditTest, EveryKeyThatChangesTheTextPostsTheChange)
+{
+  TCountingEdit* edit = Make();
+  Type("ab");
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"7 e", "7 e"}));
+  Key(TEvent::kKeyDown, TEvent::kLeft);
+  Key(TEvent::kKeyDown, TEvent::kDelete);
+  Type("\b");
+  EXPECT_EQ(edit->GetText(), "");
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"7 e", "7 e"}));
+  // Keys that change nothing tell nothing.
+  Key(TEvent::kKeyDown, TEvent::kDelete);
+  Type("\b");
+  EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(TextEditTest, BrokenUTF8KeepsTheCaretInsideTheText)
 {
   TCountingEdit* edit = Make(", password = true");

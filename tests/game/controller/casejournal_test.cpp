@@ -402,6 +402,17 @@ TEST_F(CaseJournalTest, TheEndingPagePostsItsEventOnEveryShowing)
   EXPECT_EQ(str("disabled"), Main("prev_1")->GetCurrentStateName());
 }
 
+TEST_F(CaseJournalTest, TheEndingPageShowsNoDeadMapButton)
+{
+  TCaseJournal* journal = StartedJournal();
+  ShowPage(journal, 0, TCase::kEnding);
+  EXPECT_FALSE(Shown(Main("back_to_map_1")));
+  // Once the case is solved the journal's own way back to the map is there again.
+  ShowPage(journal, 0, TCase::kSolved);
+  EXPECT_TRUE(Shown(Main("back_to_map_1")));
+  EXPECT_EQ(str("normal"), Main("back_to_map_1")->GetCurrentStateName());
+}
+
 TEST_F(CaseJournalTest, KeysAreSwallowedAndAClickAndItsReleaseReachEveryScene)
 {
   TCaseJournal* journal = StartedJournal();

@@ -119,6 +119,36 @@ TEST_F(GameSaveTest, ADamagedRecordIsRefusedAndTheRoundStartsAgain)
   EXPECT_EQ(TCase::kSearching, game->GetCurrentRound()->getCase(0u)->GetState());
 }
 
+// A refused record is not only in the log: it is kept aside under a numbered name before the
+// round starts again (and saves), and the player is told once.
+TEST_F(GameSaveTest, ARefusedRecordIsKeptAsideAndThePlayerToldOnce)
+{
+  TTheGame* game = Searching();
+  ASSERT_TRUE(game->SaveGame());
+  std::string flipped = SavedBytes(TTheGame::kStorySaveKey);
+  flipped[flipped.size() - 2] ^= 0x40;
+  Store(TTheGame::kStorySaveKey, flipped);
+  TSaveNotices* notices = TSettings::GetInstance()->mNotices;
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(game->LoadGame(kControllerStory));
+  std::string log = ::testing::internal::GetCapturedStderr();
+  // The record's line comes first (the round's own scenes follow it here).
+  EXPECT_EQ(log.find("ERROR: "), log.find("ERROR: The saved game of player 0 is refused")) << log;
+  EXPECT_NE(std::string::npos, log.find("story_savegame.dat.corrupt")) << log;
+  EXPECT_EQ(flipped, mSandbox.ReadFile("user/story_savegame.dat.corrupt"));
+  EXPECT_TRUE(notices->WasTold(TSaveNotices::kGameRefused));
+  ASSERT_TRUE(game->SaveGame());
+  EXPECT_EQ(flipped, mSandbox.ReadFile("user/story_savegame.dat.corrupt"));
+
+  // Another refused record gets a copy of its own and no second notice.
+  Store(TTheGame::kStorySaveKey, "not a saved game at all");
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(game->LoadGame(kControllerStory));
+  log = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ("not a saved game at all", mSandbox.ReadFile("user/story_savegame.dat.corrupt2"));
+  EXPECT_EQ(flipped, mSandbox.ReadFile("user/story_savegame.dat.corrupt"));
+}
+
 TEST_F(GameSaveTest, ADamagedRecordOfALaterRoundStartsThatRoundAgain)
 {
   TTheGame* game = StartedGame();

@@ -1,11 +1,33 @@
 // Tests of the game window: made by the start-up script, it starts the game controller,
-// ticks it every 20 ms while its layer is on top, and switches the analytics timers on focus.
+// ticks it every 20 ms while its layer is on top, asks for a frame after input the game took,
+// and switches the analytics timers on focus.
 #include "core/app/gamestate.h"
 #include "core/window/modalwindow.h"
 #include "controller/gamewindow.h"
 #include "support/gametestutil.h"
 
 namespace {
+
+// A title that takes every click and key and changes nothing that moves.
+class TTakingScreen : public TStubScreen
+{
+public:
+  bool OnMouseDown(const TPoint&) override { return true; }
+  bool OnKeyDown(char, unsigned) override { return true; }
+};
+
+// A title that keeps the pointer moves it is offered.
+class TMoveRecordingScreen : public TStubScreen
+{
+public:
+  bool OnMouseMove(const TPoint& point) override
+  {
+    moves.push_back(std::to_string(point.x) + "," + std::to_string(point.y));
+    return true;
+  }
+  static std::vector<std::string> moves;
+};
+std::vector<std::string> TMoveRecordingScreen::moves;
 
 class GameWindowTest : public GameTest
 {
@@ -123,4 +145,50 @@ TEST_F(GameWindowTest, WhileTheGameTicksFramesWaitForTicksAndOtherwiseDoNot)
   EXPECT_EQ(stopped, window->GetTicks());
   EXPECT_GT(mManager.GetFramesDrawn() - paused, 25u);
   mManager.PopModal("pause");
+}
+
+TEST_F(GameWindowTest, AClickOrKeyTheGameTakesIsDrawnWithoutWaitingForSomethingToMove)
+{
+  gScreenFactory.Register("TTitleScreen", &CreateScreen<TTakingScreen>);
+  mScript->DoLuaString("PushModal( 'maingamewindow' ) "
+                       "MakeDialog{ GameWindow{ name = 'game', x = 0, y = 0, w = 800, h = 600 } }");
+  TGameWindow* window = TWindow::GetControl<TGameWindow>("game");
+  ASSERT_NE(nullptr, window);
+  for (int i = 0; i < 20; ++i) {
+    Frame(20);
+  }
+  ASSERT_FALSE(mManager.IsScreenInvalid());
+  EXPECT_TRUE(window->OnMouseDown(TPoint(400, 300)));
+  EXPECT_TRUE(mManager.IsScreenInvalid());
+  Frame(20);
+  ASSERT_FALSE(mManager.IsScreenInvalid());
+  EXPECT_TRUE(window->OnKeyDown('X', 0));
+  EXPECT_TRUE(mManager.IsScreenInvalid());
+  // What the game leaves alone asks for no frame.
+  Frame(20);
+  EXPECT_FALSE(window->OnMouseUp(TPoint(400, 300)));
+  EXPECT_FALSE(mManager.IsScreenInvalid());
+}
+
+TEST_F(GameWindowTest, AScreenThatComesToTakeTheInputHearsWhereThePointerRests)
+{
+  gScreenFactory.Register("TTitleScreen", &CreateScreen<TMoveRecordingScreen>);
+  TMoveRecordingScreen::moves.clear();
+  mScript->DoLuaString("PushModal( 'maingamewindow' ) "
+                       "MakeDialog{ GameWindow{ name = 'game', x = 0, y = 0, w = 800, h = 600 } }");
+  TGameWindow* window = TWindow::GetControl<TGameWindow>("game");
+  ASSERT_NE(nullptr, window);
+  // The pointer comes to rest while the title fades in and takes no input.
+  TEvent move(TEvent::kMouseMove, 0, 320, 240, 0);
+  mManager.HandleEvent(&move);
+  EXPECT_TRUE(TMoveRecordingScreen::moves.empty());
+  for (int i = 0; i < 20; ++i) {
+    Frame(20);
+  }
+  EXPECT_EQ(std::vector<std::string>{"320,240"}, TMoveRecordingScreen::moves);
+  // Once: a screen that keeps the input is not told again.
+  for (int i = 0; i < 5; ++i) {
+    Frame(20);
+  }
+  EXPECT_EQ(1u, TMoveRecordingScreen::moves.size());
 }

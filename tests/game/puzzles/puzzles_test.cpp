@@ -1,7 +1,7 @@
 // Tests of the puzzles a case plays: the checklist solved by naming the guilty suspect (and
-// its innocents crossed out), the sequence picked in order, the meta puzzle's pieces placed,
-// an empty meta configuration harmless, each puzzle's record carrying its configuration, and
-// the puzzles' music.
+// its innocents crossed out), the sequence picked in order (a wrong card marked before it
+// starts again), the meta puzzle's pieces placed, an empty meta configuration harmless, each
+// puzzle's record carrying its configuration, and the puzzles' music.
 #include <algorithm>
 
 #include "story/gameround.h"
@@ -145,6 +145,74 @@ TEST_F(PuzzlesTest, TheSequenceIsPickedInOrderAndAWrongPickStartsItAgain)
   Click(100, 300);
   EXPECT_EQ(TCase::kChecklistStage, museum->GetState());
   EXPECT_EQ(stJournal, game->GetState());
+}
+
+TEST_F(PuzzlesTest, AWrongCardIsMarkedForHalfASecondBeforeTheSequenceStartsAgain)
+{
+  // The game's cards: a hover look while the pointer is on them, and a wrong look.
+  std::string cards;
+  for (const char* card : {"card_a' p='100,300", "card_b' p='300,300", "card_c' p='500,300"}) {
+    cards +=
+        std::string("<object id='") + card +
+        "' f='block' st='normal'><states><st id='normal'/><st id='hover'/><st id='chosen'/><st id='wrong'/></states>"
+        "<on_mouse_in><script>setStateIfState($this.id,'hover',$this.id,'normal')</script></on_mouse_in>"
+        "<on_mouse_out><script>setStateIfState($this.id,'normal',$this.id,'hover')</script></on_mouse_out>"
+        "</object>";
+  }
+  WriteScene("scenes/puzzles/museum_sequence.sxm", "sequence", cards);
+  MuseumAt(TCase::kSequenceStage);
+  TTheGame* game = Game();
+  game->PostEvent(evPlaySuspectPuzzle);
+  Settle();
+  TSuspectPuzzleSequence* sequence = dynamic_cast<TSuspectPuzzleSequence*>(game->GetCurrentScreen());
+  ASSERT_NE(nullptr, sequence);
+  auto state = [sequence](const char* card) {
+    return std::string(sequence->FindObject(card)->GetCurrentStateName().c_str());
+  };
+
+  // The right card keeps its tick under the pointer.
+  game->Draw();
+  game->OnMouseMove(TPoint(300, 300));
+  EXPECT_EQ("hover", state("card_b"));
+  Click(300, 300);
+  EXPECT_EQ("chosen", state("card_b"));
+  game->OnMouseMove(TPoint(302, 302));
+  EXPECT_EQ("chosen", state("card_b"));
+
+  // A wrong one is marked, and what was chosen stays, for half a second of game time.
+  game->OnMouseMove(TPoint(100, 300));
+  Click(100, 300);
+  EXPECT_EQ("wrong", state("card_a"));
+  EXPECT_EQ("chosen", state("card_b"));
+  EXPECT_TRUE(game->IsAnimating());
+  Tick(24);
+  EXPECT_EQ("wrong", state("card_a"));
+  Tick();
+  EXPECT_EQ(0u, sequence->GetProgress());
+  EXPECT_EQ("normal", state("card_b"));
+  // The card under the pointer turns back to its hover look.
+  EXPECT_EQ("hover", state("card_a"));
+  EXPECT_FALSE(sequence->IsMarkingWrongPick());
+
+  // A click during the mark starts the sequence again at once and is its first pick.
+  Click(300, 300);
+  Click(100, 300);
+  game->OnMouseMove(TPoint(300, 300));
+  Click(300, 300);
+  EXPECT_EQ(1u, sequence->GetProgress());
+  EXPECT_EQ("chosen", state("card_b"));
+  EXPECT_EQ("normal", state("card_a"));
+  EXPECT_FALSE(sequence->IsMarkingWrongPick());
+
+  // Saved during the mark, the record holds the sequence started again.
+  Click(100, 300);
+  TBinaryBuffer record;
+  ASSERT_TRUE(sequence->Save(&record));
+  EXPECT_EQ(TRecordBytes().Str("configs/puzzles/museum_sequence.xml").U32(0).Get(),
+            BufferBytes(record).substr(0, 4 + 35 + 4));
+  EXPECT_EQ("normal", state("card_a"));
+  EXPECT_EQ("hover", state("card_b"));
+  EXPECT_FALSE(sequence->IsMarkingWrongPick());
 }
 
 TEST_F(PuzzlesTest, TheMetaPuzzlePlacesItsPiecesAndAnEmptyOneIsHarmless)

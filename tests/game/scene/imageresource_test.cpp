@@ -1,5 +1,6 @@
 // Tests of image resources: textures and images read from a resources element, image
 // textures resolved against earlier textures, and the binary record with its checks.
+#include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -98,4 +99,24 @@ TEST(ImageResource, DamagedRecordsFailAndBadTextureIndicesBecomeNone)
   ASSERT_TRUE(loaded.Load(&in));
   EXPECT_EQ(-1, loaded.GetImage(0)->mTexture);
   EXPECT_FALSE(LoadWords({0x10000000}, [&](TBinaryBuffer* in) { return loaded.Load(in); }));
+}
+
+// A saved frame of a size no texture has (a damaged record) is refused: a text object would
+// otherwise make a blank mask of that size.
+TEST(ImageResource, AFrameOfAnImpossibleSizeIsARecordsDamage)
+{
+  for (float side : {-1.0f, 4294967295.0f, std::numeric_limits<float>::quiet_NaN()}) {
+    TBinaryBuffer image;
+    image.WriteU32(0);
+    image.WriteU32(1);
+    image.WriteString("frame");
+    for (float value : {0.0f, 0.0f, 0.0f, 0.0f, 200.0f, side})
+      image.WriteF32(value);
+    image.WriteI32(-1);
+    TBinaryBuffer in;
+    ReloadBuffer(image, &in);
+    CanlImageResource loaded;
+    EXPECT_FALSE(loaded.Load(&in)) << side;
+    EXPECT_TRUE(in.Failed());
+  }
 }

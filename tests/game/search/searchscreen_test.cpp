@@ -151,6 +151,37 @@ TEST_F(SearchScreenTest, TheRoomIsSavedWithWhatIsLeftAndItsScenes)
   EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("ERROR: "));
 }
 
+// Damage in a saved room is the record's fault: a room whose scenes lack an object it still
+// lists, or that names another configuration than the game has for it, is refused without a
+// line that blames the configuration, and the fault is kept for the line of the whole record.
+TEST_F(SearchScreenTest, ADamagedRoomRecordIsRefusedWithoutBlamingTheConfiguration)
+{
+  TTheGame* game = InMuseumSearch();
+  TBinaryBuffer record;
+  ASSERT_TRUE(Room()->Save(&record));
+  const std::string bytes = BufferBytes(record);
+  std::string lost = bytes;
+  const size_t inScene = bytes.find("glove", bytes.find("glove") + 5);
+  ASSERT_NE(std::string::npos, inScene);
+  lost[inScene + 4] = 'x';
+  std::string other = bytes;
+  other[4 + 24] = 'k';
+
+  for (const std::string& bad : {lost, other}) {
+    TSceneScreen* copy = game->AddScreen("TSearchScreen");
+    copy->ExpectConfig("configs/search/museum.xml");
+    TBinaryBuffer reading;
+    FillBuffer(reading, bad);
+    reading.KeepFaultsQuiet();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(copy->LoadSaved(&reading));
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::string::npos, log.find("configs/search/museum")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Binary record")) << log;
+    EXPECT_NE(std::string::npos, std::string(reading.GetFault().c_str()).find("at byte")) << reading.GetFault().c_str();
+  }
+}
+
 TEST_F(SearchScreenTest, FreePlayRacesTheClock)
 {
   WriteScene("scenes/search/zoo.sxm", "zoo_room",

@@ -1,6 +1,7 @@
 // Tests of the cinematics: the movie dialog opened by the first poll, a movie skipped by
-// the player-less view, one played by a stand-in view until a click, dialogs over the movie,
-// a skip from Lua, the pop down to the game's layer and the host ending with its window.
+// the player-less view (without its music), one played by a stand-in view until a click
+// (with it), dialogs over the movie, a skip from Lua, the pop down to the game's layer and
+// the host ending with its window.
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -27,7 +28,7 @@ public:
   void LoadHTML(const std::string&) override { mLocation = "about:blank"; }
   std::string Location() override { return mLocation; }
   // The movie's own end: it moves the page to the end page.
-  void Click(TFlashHost* host) { mLocation = "file://" + host->GetEndPagePath(); }
+  void Click(IMovieHost* host) { mLocation = "file://" + static_cast<TFlashHost*>(host)->GetEndPagePath(); }
 
   std::string mLocation;
   int mShown = 0;
@@ -115,6 +116,29 @@ TEST_F(FlashManagerTest, ThePlayerlessViewSkipsTheCinemaAtTheFirstPoll)
   EXPECT_FALSE(flash->IsActive());
   RunTasks(1000);
   EXPECT_EQ(stMap, game->GetState());
+}
+
+TEST_F(FlashManagerTest, TheComicMusicStartsOnlyForAMovieThatPlays)
+{
+  StartMainLoop();
+  TTheGame* game = AtCinema();
+  ::testing::internal::CaptureStderr();
+  RunTasks(250);
+  std::string log = ::testing::internal::GetCapturedStderr();
+  ASSERT_EQ(stMap, game->GetState()) << log;
+  EXPECT_EQ(std::string::npos, log.find("comic.ogg")) << log;
+  EXPECT_EQ(std::string::npos, log.find("Music: stopped")) << log;
+
+  // A system with a player.
+  TClickToEndView view;
+  SetMovieView(&view);
+  gbMissingNIB = false;
+  ::testing::internal::CaptureStderr();
+  TFlashManager::GetInstance()->PlayMovie("movies/round1.swf");
+  RunTasks(250);
+  log = ::testing::internal::GetCapturedStderr();
+  ASSERT_NE(nullptr, Window()) << log;
+  EXPECT_NE(std::string::npos, log.find("Music: audio/music/comic.ogg")) << log;
 }
 
 TEST_F(FlashManagerTest, AStubViewPlaysUntilAClickAndEndsOnce)

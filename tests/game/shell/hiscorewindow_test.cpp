@@ -346,6 +346,27 @@ TEST_F(HiscoreDialogTest, APrivacyPageThatNoBrowserOpensIsSaidOnTheScreen)
   EXPECT_EQ(str("No web browser could open http://www.quorvant.invalid/privacypolicy.html."), TextOf("privacyerror"));
 }
 
+TEST_F(HiscoreDialogTest, TheBrowsersFailureGoesWithTheTableItWasAskedFrom)
+{
+  Open();
+  Run("LaunchPrivacyPolicy()");
+  ASSERT_TRUE(Shown("privacyerror"));
+  // Scrolling keeps the table.
+  Press("scrolldown");
+  EXPECT_TRUE(Shown("privacyerror"));
+  Press("gamemoderight");
+  EXPECT_FALSE(Shown("privacyerror"));
+  Run("LaunchPrivacyPolicy()");
+  server.QueueReply(TScriptedReply::Body(Categories(2)));
+  server.QueueReply(TScriptedReply::Body(Scores(3)));
+  Press("view");
+  EXPECT_FALSE(Shown("privacyerror"));
+  ASSERT_TRUE(Settled());
+  Run("LaunchPrivacyPolicy()");
+  Press("viewlocal");
+  EXPECT_FALSE(Shown("privacyerror"));
+}
+
 TEST_F(HiscoreDialogTest, EveryLuaFunctionGoesWithTheWindow)
 {
   Open();

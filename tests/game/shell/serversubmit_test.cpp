@@ -48,6 +48,13 @@ protected:
     manager.PostWindowMessage(new TMessage(TMessage::kTextEditChanged, entry, Find<TTextEdit>(entry)));
     manager.DispatchMessages();
   }
+  // Typing into an entry, as the player does after clicking it.
+  void TypeInto(const char* entry, const char* text)
+  {
+    manager.SetFocus(Find<TTextEdit>(entry));
+    Type(text);
+    Edited(entry);
+  }
   bool Closed()
   {
     return RunUntil([&] { return manager.GetModalStack().size() == 1; });
@@ -95,6 +102,31 @@ TEST_F(SubmitDialogTest, TheSendButtonIsThereOnlyWhileANameOrAnAccountIsTyped)
   Type("acc");
   Edited("accountedit");
   EXPECT_TRUE(send->IsVisible());
+}
+
+TEST_F(SubmitDialogTest, BlanksAreNoNameTheSendButtonIsNotOfferedForAndNothingIsSent)
+{
+  Open();
+  TButton* send = Find<TButton>("submittoserver");
+  TypeInto("nameedit", "Jo");
+  ASSERT_TRUE(send->IsVisible());
+  TypeInto("nameedit", "\b\b  ");
+  EXPECT_FALSE(send->IsVisible());
+  TypeInto("accountedit", " ");
+  EXPECT_FALSE(send->IsVisible());
+
+  // Sent anyway, neither an empty nor a blank name leaves the computer, nor is it kept.
+  Run("SubmitToServer('', '', '', false, false) SubmitToServer('  ', ' ', '', false, false)");
+  EXPECT_FALSE(Truth("gConnecting"));
+  RunUntil([] { return false; }, 200);
+  EXPECT_TRUE(server.Requests().empty());
+  EXPECT_EQ(str(), settings->GetUserStr(TServerSubmit::kAnonymousName, "", 0));
+  // A blank account beside a name sends under the name.
+  server.QueueReply(TScriptedReply::Body("<hiscore/>"));
+  Run("SubmitToServer('Jo', '  ', '', false, false)");
+  ASSERT_TRUE(Closed());
+  EXPECT_EQ(str("Jo"), settings->GetUserStr(TServerSubmit::kAnonymousName, "", 0));
+  ASSERT_EQ(1u, server.Requests().size());
 }
 
 TEST_F(SubmitDialogTest, AQualifiedScoreClosesTheDialogWithQualifiedAndKeepsTheName)

@@ -10,13 +10,39 @@
 #include "core/window/modalwindow.h"
 #include "scene/sceneobject.h"
 #include "core/foundation/file.h"
+#include "core/foundation/stringtable.h"
 #include "shell/savenotices.h"
+#include "shell/shellglue.h"
+#include "support/apptestutil.h"
 #include "support/otherprogram.h"
 #include "support/requirement.h"
 #include "support/settingsfixture.h"
 #include "support/tmpfsmount.h"
 
 namespace {
+
+// The notices' texts, with the argument where the player reads it.
+class TNoticeTexts
+{
+public:
+  TNoticeTexts()
+  {
+    const std::string table = StringTableXml({{"value_damaged", "copy: %1%"}, {"players_notafile", "folder: %1%"}});
+    mStrings.MergeStringBuffer(table.data(), table.size(), "test strings");
+    UseGameStringTable(&mStrings);
+    // The dialog is there (a script would open it with the text).
+    TFile::AddMemoryFile(TSaveNotices::kDialogFile, mDialog, 0);
+  }
+  ~TNoticeTexts()
+  {
+    UseGameStringTable(nullptr);
+    TFile::AddMemoryFile(TSaveNotices::kDialogFile, nullptr, 0);
+  }
+
+private:
+  TStringTable mStrings;
+  char mDialog[1] = {0};
+};
 
 std::vector<std::string> LevelsOf(float sound, float music, float master)
 {
@@ -330,6 +356,54 @@ TEST_F(SettingsTest, DamagedFilesFoundAtTheStartAreToldWithTheNameOfTheirCopy)
   EXPECT_EQ("short", mSandbox.ReadFile("user/hiscore.dat.corrupt"));
   settings->CreateNewUser("Ann");
   EXPECT_FALSE(settings->mPrefs->HasUnsavedChanges());
+}
+
+// A value of the preferences that cannot be deciphered is told once, with the name of the copy
+// kept, and what the game writes over it reaches the file only after the player read that.
+TEST_F(SettingsTest, ADamagedValueIsToldOnceAndWrittenOverOnlyAfterThePlayerReadIt)
+{
+  TNoticeTexts texts;
+  TSettings* settings = Make();
+  settings->CreateNewUser("Holmes");
+  settings->mPrefs->SetBinary("story_savegame", "0123456789", 10, 0, true);
+  TSettings::DeleteSettings();
+  {
+    TOtherProgram other(mSandbox.Path("user/prefsdb.dat"));
+    ASSERT_TRUE(other.Run("UPDATE uservalues SET value = substr(value, 1, 15) WHERE key = 'story_savegame'"));
+  }
+  ::testing::internal::CaptureStderr();
+  settings = Make();
+  EXPECT_EQ(-1, settings->mPrefs->GetBinary("story_savegame", nullptr, 0, 0));
+  settings->OnSaveWatch();
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kValueDamaged));
+  settings->mPrefs->SetBinary("story_savegame", "new", 3, 0, true);
+  settings->CheckSaves(true);
+  EXPECT_TRUE(settings->mPrefs->HasUnsavedChanges());
+  const str text = settings->mNotices->TakeNext();
+  EXPECT_NE(std::string::npos, std::string(text.c_str()).find("copy: prefsdb.dat.corrupt")) << text.c_str();
+  EXPECT_TRUE(settings->mPrefs->HasUnsavedChanges()) << "shown, not yet read";
+  Run("SaveNoticeRead()");
+  EXPECT_FALSE(settings->mPrefs->HasUnsavedChanges());
+  settings = Restart();
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(3, settings->mPrefs->GetBinary("story_savegame", nullptr, 0, 0));
+  EXPECT_FALSE(settings->mNotices->WasTold(TSaveNotices::kValueDamaged));
+}
+
+// A folder where the detectives' file should be is told as a folder, with where it is.
+TEST_F(SettingsTest, AFolderInThePlaceOfTheDetectivesFileIsToldAsAFolder)
+{
+  TNoticeTexts texts;
+  mSandbox.MakeFolder("user/prefsdb.dat");
+  ::testing::internal::CaptureStderr();
+  TSettings* settings = Make();
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(settings->mNotices->WasTold(TSaveNotices::kPlayersNotAFile));
+  EXPECT_FALSE(settings->mNotices->WasTold(TSaveNotices::kPlayersUnreadable));
+  EXPECT_NE(std::string::npos, std::string(settings->mNotices->TakeNext().c_str()).find("folder: /"));
+  settings->CreateNewUser("Ann");
+  EXPECT_FALSE(settings->mNotices->WasTold(TSaveNotices::kSaveFailed)) << "said once, at the start";
+  EXPECT_TRUE(mSandbox.FileExists("user/prefsdb.dat"));
 }
 
 TEST_F(SettingsTest, TemporaryFilesOfSavesCutShortGoAtTheStart)

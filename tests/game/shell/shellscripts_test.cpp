@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "buildpaths.h"
+#include "core/foundation/prefsdb.h"
 #include "core/window/event.h"
 #include "core/window/modalwindow.h"
 #include "core/window/image.h"
@@ -63,6 +64,7 @@ protected:
   }
   void TearDown() override
   {
+    mOther.reset();
     EndGame();
     unsetenv("QV_WINDOWED");
   }
@@ -134,7 +136,18 @@ protected:
     Pump(5);
   }
 
+  // Signs a detective in, then has another program hold the detectives' file exclusively.
+  TOtherProgram& SignInWhileAnotherProgramHoldsTheFile(const char* name)
+  {
+    SignIn(name);
+    EXPECT_NE(nullptr, Find<TMainMenu>("menu"));
+    mOther.reset(new TOtherProgram(std::string(std::getenv("QV_HOME")) + "/user/prefsdb.dat"));
+    EXPECT_TRUE(mOther->Run("BEGIN EXCLUSIVE"));
+    return *mOther;
+  }
+
   TAppSandbox sandbox;
+  std::unique_ptr<TOtherProgram> mOther;
   std::unique_ptr<TGameLoop> mLoop;
   TPlatform* platform = nullptr;
 };
@@ -235,6 +248,39 @@ TEST_F(ShellScriptsTest, EveryDialogBuildsTheWindowsItsClassLooksFor)
   EXPECT_GT(credits->GetTotalHeight(), 100);
   Close();
   ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
+}
+
+TEST_F(ShellScriptsTest, TheSubmitFormOffersSendOnlyWhileANameIsTyped)
+{
+  SignIn("Marple");
+  Open("scripts/submit.lua");
+  TButton* send = Find<TButton>("submittoserver");
+  ASSERT_NE(nullptr, send);
+  EXPECT_FALSE(send->IsVisible());
+  Type("Jo");
+  EXPECT_TRUE(send->IsVisible());
+  // Erased with Delete as with Backspace, the name takes the button along.
+  Send(TEvent::kKeyDown, TEvent::kLeft);
+  Send(TEvent::kKeyDown, TEvent::kLeft);
+  Send(TEvent::kKeyDown, TEvent::kDelete);
+  Send(TEvent::kKeyDown, TEvent::kDelete);
+  EXPECT_EQ(str(), Find<TTextEdit>("nameedit")->GetText());
+  EXPECT_FALSE(send->IsVisible());
+  Type("  ");
+  EXPECT_FALSE(send->IsVisible());
+  // Return presses no button that is not offered: nothing goes out.
+  Send(TEvent::kKeyDown, TEvent::kEnter);
+  Send(TEvent::kChar, TEvent::kEnter);
+  Pump(5);
+  ASSERT_NE(nullptr, Find<TServerSubmit>("submit"));
+  EXPECT_FALSE(Find<TWindow>("submitconnect")->IsVisible());
+  // Back from an error the form offers Send again only for a name.
+  RunGameLua("SwitchModes(true) SwitchModes(false)");
+  EXPECT_FALSE(send->IsVisible());
+  Type("Jo");
+  RunGameLua("SwitchModes(true) SwitchModes(false)");
+  EXPECT_TRUE(send->IsVisible());
+  Close();
 }
 
 TEST_F(ShellScriptsTest, ARenamedAndADeletedDetectiveThroughTheRegister)
@@ -341,10 +387,7 @@ TEST_F(ShellScriptsTest, DeletingADetectiveAsksFirstAndNoKeepsThem)
 // once: the next failed save opens no second dialog.
 TEST_F(ShellScriptsTest, ASaveHeldUpIsToldOnceInADialogOverTheGame)
 {
-  SignIn("Marple");
-  ASSERT_NE(nullptr, Find<TMainMenu>("menu"));
-  TOtherProgram other(std::string(std::getenv("QV_HOME")) + "/user/prefsdb.dat");
-  ASSERT_TRUE(other.Run("BEGIN EXCLUSIVE"));
+  TOtherProgram& other = SignInWhileAnotherProgramHoldsTheFile("Marple");
   // The settings look at the saves every second of their own: the clock stands, so only the
   // looks the test asks for happen.
   TFakeTimer stands(TPlatform::Timer());
@@ -373,4 +416,53 @@ TEST_F(ShellScriptsTest, ASaveHeldUpIsToldOnceInADialogOverTheGame)
   ASSERT_TRUE(other.Run("COMMIT"));
   const std::string log = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(std::string::npos, log.find("game: save notice: Another program")) << log;
+}
+
+// Progress kept in memory while another program holds its file is not lost at the quit
+// without a word: the quit tries the save once more, the notice of a save that failed just
+// before comes first, and the question says what could not be written. Once the file is free
+// the same quit writes it and asks the plain question.
+TEST_F(ShellScriptsTest, TheQuitTriesOnceMoreAndItsQuestionSaysWhatCouldNotBeWritten)
+{
+  TOtherProgram& other = SignInWhileAnotherProgramHoldsTheFile("Marple");
+  // The settings' own look at the saves stands with the clock: only the quit can tell.
+  TFakeTimer stands(TPlatform::Timer());
+  ::testing::internal::CaptureStderr();
+  // A save that fails in the middle of a script's work: its notice waits.
+  RunGameLua("ToggleSoundMute()");
+  Pump(5);
+  EXPECT_EQ(nullptr, Find<TText>("savenotice"));
+  Send(TEvent::kClose, 0);
+  Pump(5);
+  TText* notice = Find<TText>("savenotice");
+  ASSERT_NE(nullptr, notice);
+  EXPECT_EQ(nullptr, Find<TText>("question"));
+  Send(TEvent::kKeyDown, TEvent::kEnter);
+  Send(TEvent::kChar, TEvent::kEnter);
+  Pump(5);
+  TText* question = Find<TText>("question");
+  ASSERT_NE(nullptr, question);
+  EXPECT_EQ(str("Your progress since the last save could not be written: another program is using its file. Leave "
+                "anyway?"),
+            question->GetText());
+  Close();
+  EXPECT_EQ(nullptr, Find<TText>("question"));
+  EXPECT_TRUE(gSettings->mPrefs->HasUnsavedChanges());
+  // The menu's Quit, which asks nothing while all is written, asks the same.
+  Click(400, 526);
+  question = Find<TText>("question");
+  ASSERT_NE(nullptr, question);
+  EXPECT_NE(std::string::npos, std::string(question->GetText().c_str()).find("could not be written"));
+  Close();
+
+  ASSERT_TRUE(other.Run("COMMIT"));
+  Send(TEvent::kClose, 0);
+  Pump(5);
+  question = Find<TText>("question");
+  ASSERT_NE(nullptr, question);
+  EXPECT_EQ(str("Leave the bureau?"), question->GetText());
+  EXPECT_FALSE(gSettings->mPrefs->HasUnsavedChanges());
+  Close();
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("game: asked: quit_unsaved")) << log;
 }

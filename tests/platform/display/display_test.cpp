@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include "core/window/event.h"
+#include "core/graphics/displayhost.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
 #include "core/window/screen.h"
@@ -19,6 +20,7 @@
 #include "platform/display/inputscript.h"
 #include "core/foundation/debug.h"
 #include "support/apptestutil.h"
+#include "support/faketimer.h"
 
 namespace {
 
@@ -71,6 +73,8 @@ TEST(Display, TheFirstSetDisplayMakesOneWindowAndOneBlackFrame)
 TEST(Display, FullScreenTwiceSucceedsAndBackToAWindow)
 {
   TAppSandbox sandbox;
+  // The switch's fade to black is waited for on this clock.
+  TFakeTimer clock;
   TPlatform* platform = sandbox.Start();
   platform->SetDisplay(800, 600, false);
   EXPECT_TRUE(platform->SetFullscreen(true));
@@ -108,6 +112,28 @@ TEST(Display, HidingTheApplicationInFullScreenLeavesTheModeAndComesBack)
   data->SwapDisplayMode();
   EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN);
   gbFlashPlaying = false;
+}
+
+TEST(Display, TheWindowTellsAFramesFactsInTheOneCallBeforeIt)
+{
+  TAppSandbox sandbox;
+  TPlatform* platform = sandbox.Start();
+  platform->SetDisplay(800, 600, false);
+  TPlatformData* data = platform->GetData();
+  SDL_WarpMouseInWindow(static_cast<SDL_Window*>(data->GetNativeWindow()), 100, 120);
+  TEvent event;
+  for (int pumped = 0; pumped < 5; ++pumped)
+    platform->GetEvent(&event);
+  TDisplayHost* host = TDisplayHost::Get();
+  ASSERT_NE(nullptr, host);
+  const TFrameFacts frame = host->BeginFrame();
+  int width = 0, height = 0;
+  data->GetDrawableSize(&width, &height);
+  EXPECT_EQ(width, frame.mDrawableWidth);
+  EXPECT_EQ(height, frame.mDrawableHeight);
+  EXPECT_EQ(100, frame.mPointer.x);
+  EXPECT_EQ(120, frame.mPointer.y);
+  EXPECT_EQ(host->WantsSoftwareCursor(), frame.mDrawCursor);
 }
 
 TEST(Display, HidingTheCursorKeepsTheSystemCursorOutsideTheWindow)

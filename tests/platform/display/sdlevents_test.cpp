@@ -1,5 +1,6 @@
 // Tests of the SDL event host: SDL keys and modifiers in the native form, and real SDL
-// events pushed through the platform's GetEvent under the offscreen video driver.
+// events (keys with the modifiers they carry) pushed through the platform's GetEvent under
+// the offscreen video driver.
 #include "platform/display/sdlevents.h"
 
 #include <cstring>
@@ -145,6 +146,31 @@ TEST_F(SdlEventHostTest, PushedEventsComeOutTranslatedOnce)
   EXPECT_EQ(e.type, TEvent::kClose);
   mPlatform->GetEvent(&e);
   EXPECT_EQ(e.type, TEvent::kIdle);
+}
+
+TEST_F(SdlEventHostTest, AKeyCarriesTheModifiersHeldWhenItWentDownNotThoseHeldWhenItIsRead)
+{
+  // A quick Alt+Return: Alt is let go before the Return is read.
+  SDL_SetModState(KMOD_NONE);
+  SDL_Event event;
+  std::memset(&event, 0, sizeof(event));
+  event.type = SDL_KEYDOWN;
+  event.key.keysym.sym = SDLK_RETURN;
+  event.key.keysym.mod = KMOD_LALT;
+  Push(event);
+  TEvent e = Next();
+  EXPECT_EQ(e.type, TEvent::kFullscreenToggled);
+  EXPECT_EQ(e.modifiers, uint32_t(TEvent::kOption));
+
+  // A Return typed alone just after an Alt+Tab, the keyboard's state still saying Alt.
+  SDL_SetModState(KMOD_LALT);
+  event.key.keysym.mod = KMOD_NONE;
+  Push(event);
+  e = Next();
+  SDL_SetModState(KMOD_NONE);
+  EXPECT_EQ(e.type, TEvent::kKeyDown);
+  EXPECT_EQ(e.code, int(TEvent::kEnter));
+  EXPECT_EQ(e.modifiers, 0u);
 }
 
 } // namespace
