@@ -423,8 +423,8 @@ TEST_F(AppEndToEnd, AKillDuringTheFadesOfAFullScreenSwitchLeavesTheDisplayAsItWa
                               << "tree\n";
   TRun run = Run("until game: main menu shown\nwait 300\nkey alt+return\n", "",
                  {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
-                 {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh", QV_E2E_SOURCE_DIR "/xsession.sh", Path("x.sh"),
-                  Path("log.txt")});
+                 {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh",
+                  std::string(QV_E2E_SOURCE_DIR) + "/xsession.sh", Path("x.sh"), Path("log.txt")});
   ASSERT_TRUE(run.finished) << run.log;
   // Killed, not ended, once the fade back had begun.
   EXPECT_EQ(128 + 9, run.exitStatus) << run.log;
