@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "buildpaths.h"
 #include "benchgl.h"
 #include "benchreport.h"
 #include "core/foundation/asset.h"
@@ -52,7 +53,7 @@ public:
     renderer->GetDisplayHandler()->SetDisplay(800, 600, false);
     renderer->SetClippingRectangle(TURect(0, 0, 800, 600));
     mOk = chdir(QV_SOURCE_DATA_DIR) == 0;
-    TFile::SetGeneratedAssetsFolder(QV_GENERATED_DATA_DIR "/assets");
+    TFile::SetGeneratedAssetsFolder((std::string(QV_GENERATED_DATA_DIR) + "/assets").c_str());
     TFile::ScanForResources();
     TTextureManager::Create();
   }

@@ -8,11 +8,8 @@
 
 #include <vorbis/vorbisfile.h>
 
+#include "buildpaths.h"
 #include "core/sound/oggdatasource.h"
-
-#ifndef QV_SOUND_FIXTURE_DIR
-#define QV_SOUND_FIXTURE_DIR "."
-#endif
 
 namespace {
 

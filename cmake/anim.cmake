@@ -27,8 +27,6 @@ if(NOT QV_FUZZ)
     endif()
     if(TARGET assetmap_test AND TARGET qv_sound_fixtures)
       add_dependencies(assetmap_test qv_sound_fixtures)
-      target_compile_definitions(assetmap_test PRIVATE
-        QV_SOUND_FIXTURE_DIR="${QV_SOUND_FIXTURE_DIR}")
     endif()
   endfunction()
   cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL qv_anim_fixture_users)

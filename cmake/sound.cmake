@@ -63,8 +63,6 @@ function(qv_sound_fixture_users)
                  sound_bench)
     if(TARGET ${target})
       add_dependencies(${target} qv_sound_fixtures)
-      target_compile_definitions(${target} PRIVATE
-        QV_SOUND_FIXTURE_DIR="${QV_SOUND_FIXTURE_DIR}")
     endif()
   endforeach()
 endfunction()

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git ccache python3
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang clang-format libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev lld
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-common-dev
   liblua5.4-dev
   libpng-dev libjpeg62-turbo-dev libopenjp2-7-dev

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "buildpaths.h"
 #include "e2e/e2eharness.h"
 #include "support/requirement.h"
 
@@ -440,8 +441,8 @@ TEST_F(AppEndToEnd, AKillDuringTheFadesOfAFullScreenSwitchLeavesTheDisplayAsItWa
                               << "tree\n";
   TRun run = Run("until game: main menu shown\nwait 300\nkey alt+return\n", "",
                  {{"SDL_VIDEODRIVER", "x11"}, {"LIBGL_ALWAYS_SOFTWARE", "1"}},
-                 {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh", QV_E2E_SOURCE_DIR "/xsession.sh", Path("x.sh"),
-                  Path("log.txt")});
+                 {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh",
+                  std::string(QV_E2E_SOURCE_DIR) + "/xsession.sh", Path("x.sh"), Path("log.txt")});
   ASSERT_TRUE(run.finished) << run.log;
   // Killed, not ended, once the fade back had begun.
   EXPECT_EQ(128 + 9, run.exitStatus) << run.log;
@@ -481,7 +482,7 @@ TEST_P(FullScreenStart, CoversTheDisplayAndTheRegisterTakesClicksWhereItIsDrawn)
                                  "sleep 0.5\n"
                                  "xdotool mousemove 358 540 click 1\n";
   std::vector<std::string> wrapper = {
-      "xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh", QV_E2E_SOURCE_DIR "/xsession.sh"};
+      "xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh", std::string(QV_E2E_SOURCE_DIR) + "/xsession.sh"};
   if (!manager.empty()) {
     wrapper.push_back("--wm");
     wrapper.push_back(manager);

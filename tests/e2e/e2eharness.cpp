@@ -1,5 +1,6 @@
 // e2eharness: starts the built program with its environment pointed at a test's own folders,
 // waits for it, and reads its log and captured frames.
+#include "buildpaths.h"
 #include "e2e/e2eharness.h"
 
 #include <algorithm>

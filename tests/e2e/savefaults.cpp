@@ -31,6 +31,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "buildpaths.h"
 #include "platform/platform.h"
 #include "core/foundation/config.h"
 #include "core/foundation/encrypt.h"

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "buildpaths.h"
 #include "controller/thegame.h"
 #include "core/foundation/xmlnode.h"
 

@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include "buildpaths.h"
 #include "core/window/event.h"
 #include "core/foundation/asset.h"
 #include "core/foundation/file.h"
@@ -89,8 +90,9 @@ TEST(CommandLine, UrlOptionHidesALaterStringTestOption)
 // run from the checkout's data reads it from there.
 TEST(StartUp, GeneratedDataIsReadFromTheBuildFolderOnlyWithTheSourceData)
 {
-  EXPECT_STREQ(GeneratedAssetsFolder(QV_SOURCE_DATA_DIR).c_str(), QV_GENERATED_DATA_DIR "/assets");
-  EXPECT_TRUE(std::filesystem::exists(QV_GENERATED_DATA_DIR "/assets/fonts/default.mvec"));
+  EXPECT_STREQ(GeneratedAssetsFolder(QV_SOURCE_DATA_DIR).c_str(),
+               (std::string(QV_GENERATED_DATA_DIR) + "/assets").c_str());
+  EXPECT_TRUE(std::filesystem::exists(std::string(QV_GENERATED_DATA_DIR) + "/assets/fonts/default.mvec"));
   EXPECT_STREQ(GeneratedAssetsFolder("/some/installed/share").c_str(), "");
 }
 

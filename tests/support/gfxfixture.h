@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "buildpaths.h"
 #include "platform/platform.h"
 #include "core/foundation/asset.h"
 #include "core/graphics/renderer.h"

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "buildpaths.h"
 #include "core/foundation/file.h"
 #include "core/sound/sounddatasource.h"
 #include "platform/sound/soundinstance.h"
@@ -23,10 +24,6 @@
 // OpenAL's null output unless the environment chose a driver (read at the first device
 // open, so a test that wants another output sets it before opening one).
 inline const bool gSoundTestsUseNullDriver = (setenv("ALSOFT_DRIVERS", "null", 0), true);
-
-#ifndef QV_SOUND_FIXTURE_DIR
-#define QV_SOUND_FIXTURE_DIR ""
-#endif
 
 // Counts the sounds reported complete.
 class TCountingCallBack : public TSoundCallBack

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 
+#include "buildpaths.h"
 #include "core/foundation/file.h"
 #include "core/graphics/animatedtexture.h"
 #include "core/graphics/assetmap.h"

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "buildpaths.h"
 #include "support/glwidgetfixture.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "buildpaths.h"
 #include "core/foundation/xmlnode.h"
 #include "controller/casejournal.h"
 #include "story/gameround.h"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "buildpaths.h"
 #include "scene/textobject.h"
 #include "support/gfxfixture.h"
 #include "support/pngwrite.h"

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "buildpaths.h"
 #include "scene/matrixutil.h"
 #include "scene/texturemanager.h"
 #include "scene/texturewrapper.h"

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <regex>
 
+#include "buildpaths.h"
 #include "core/window/modalwindow.h"
 #include "shell/flashmanager.h"
 #include "shell/flashwindow.h"

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "buildpaths.h"
 #include "core/foundation/prefsdb.h"
 #include "core/window/event.h"
 #include "core/window/modalwindow.h"
