@@ -199,6 +199,9 @@ bool TTheGame::ReadStoryPayload(TBinaryBuffer* buffer, int round)
   if (!buffer->ReadI32(&state) || !IsKnownState(state) || !LoadScores(buffer, &scores)) {
     return false;
   }
+  // A resumed round goes on at the map: the pictures of its rooms, journal and dialogs load
+  // when they are first shown, not while the player waits for the map.
+  TTextureManager::TDeferLoads deferred;
   if (round < 0 || round >= int(mRounds.size()) || !StartRound(round)) {
     return false;
   }
