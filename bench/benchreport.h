@@ -84,7 +84,7 @@ public:
   }
 
   // One line: a run's wall time with its spread over the repetitions, against a goal in
-  // seconds (0: none).
+  // seconds (0: none), and its CPU time the same way.
   void PrintTime(const std::string& name, const char* what, double goalSeconds)
   {
     auto found = mWall.find(name);
@@ -93,7 +93,9 @@ public:
       return;
     }
     const TSpread wall = SpreadOf(found->second);
-    std::printf("%-44s wall %9.3f ms [%9.3f-%9.3f]", what, wall.mMedian * 1e3, wall.mLeast * 1e3, wall.mGreatest * 1e3);
+    const TSpread cpu = SpreadOf(mCpu[name]);
+    std::printf("%-44s wall %9.3f ms [%9.3f-%9.3f]  cpu %9.3f ms [%9.3f-%9.3f]", what, wall.mMedian * 1e3,
+                wall.mLeast * 1e3, wall.mGreatest * 1e3, cpu.mMedian * 1e3, cpu.mLeast * 1e3, cpu.mGreatest * 1e3);
     if (goalSeconds > 0) {
       std::printf("  goal <= %.1f ms %s", goalSeconds * 1e3, wall.mMedian <= goalSeconds ? "met" : "MISSED");
     }
