@@ -1,6 +1,7 @@
 // benchreport: the console table of Google Benchmark followed by the ratios a bench is
 // about (the engine's time over a peer's) with their spread over the repetitions, each
-// beside both absolute times and its goal.
+// beside both absolute times and its goal. A run that times another program reports that
+// program's CPU seconds as its counter "process_cpu", which then stands for its CPU time.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -52,6 +53,9 @@ public:
       mCpu[name].push_back(run.GetAdjustedCPUTime() * Seconds(run.time_unit));
       for (const auto& counter : run.counters) {
         mCounters[name + "/" + counter.first].push_back(counter.second.value);
+        if (counter.first == "process_cpu") {
+          mCpu[name].back() = counter.second.value;
+        }
       }
     }
     ConsoleReporter::ReportRuns(runs);
