@@ -7,6 +7,7 @@
 
 #include "core/foundation/asset.h"
 #include "core/foundation/atomicfile.h"
+#include "core/foundation/file.h"
 #include "core/foundation/prefsdb.h"
 #include "story/gameround.h"
 #include "screenbase/savestring.h"
@@ -39,6 +40,27 @@ uint32_t Crc32(const unsigned char* data, size_t size)
 const char* SaveKey(int mode)
 {
   return mode == kControllerFreePlay ? TTheGame::kFreePlaySaveKey : TTheGame::kStorySaveKey;
+}
+
+// The preferences hold exactly this record for the player, committed.
+bool PrefsHold(TPrefsDB* prefs, const char* key, int player, const void* bytes, unsigned size)
+{
+  if (prefs->HasUnsavedChanges() || prefs->GetBinary(key, nullptr, 0, player) != int(size)) {
+    return false;
+  }
+  std::vector<unsigned char> stored(size);
+  return prefs->GetBinary(key, stored.data(), size, player) == 0 && std::memcmp(stored.data(), bytes, size) == 0;
+}
+
+// The file holds exactly these bytes.
+bool FileHolds(const char* name, const void* bytes, unsigned size)
+{
+  TFile file;
+  if (!TFile::Exists(name) || !file.Open(name, kFileRead) || file.Size() != size) {
+    return false;
+  }
+  std::vector<unsigned char> held(size);
+  return file.Read(held.data(), size) == size && std::memcmp(held.data(), bytes, size) == 0;
 }
 
 } // namespace
@@ -97,11 +119,19 @@ bool TTheGame::SaveGame()
   }
   unsigned int size = 0;
   const void* bytes = record.getData(&size);
-  prefs->SetBinary(SaveKey(mGameMode), bytes, size, player, true);
+  // The record already kept (a round just resumed shows its map) is not written again: the
+  // disk keeps what it has and the player is spared its syncs.
+  const char* copy = mGameMode == kControllerFreePlay ? kFreePlayDebugCopy : kStoryDebugCopy;
+  const bool kept = PrefsHold(prefs, SaveKey(mGameMode), player, bytes, size);
+  if (!kept) {
+    prefs->SetBinary(SaveKey(mGameMode), bytes, size, player, true);
+  }
   // A record the file did not take stays in the preferences' memory and goes with their next
   // commit; the settings tell the player why it waits.
   const bool written = !prefs->HasUnsavedChanges();
-  SaveFileAtomically(mGameMode == kControllerFreePlay ? kFreePlayDebugCopy : kStoryDebugCopy, bytes, size);
+  if (!kept || !FileHolds(copy, bytes, size)) {
+    SaveFileAtomically(copy, bytes, size);
+  }
   if (TSettings* settings = Settings()) {
     settings->CheckSaves(true);
   }
