@@ -122,7 +122,12 @@ bool TTheGame::SaveGame()
   // The record already kept (a round just resumed shows its map) is not written again: the
   // disk keeps what it has and the player is spared its syncs.
   const char* copy = mGameMode == kControllerFreePlay ? kFreePlayDebugCopy : kStoryDebugCopy;
-  const bool kept = PrefsHold(prefs, SaveKey(mGameMode), player, bytes, size);
+  const unsigned char* begin = static_cast<const unsigned char*>(bytes);
+  const bool same =
+      mKeptMode == mGameMode && mKeptRecord.size() == size && std::equal(mKeptRecord.begin(), mKeptRecord.end(), begin);
+  const bool kept = same && PrefsHold(prefs, SaveKey(mGameMode), player, bytes, size);
+  mKeptRecord.assign(begin, begin + size);
+  mKeptMode = mGameMode;
   if (!kept) {
     prefs->SetBinary(SaveKey(mGameMode), bytes, size, player, true);
   }
@@ -174,7 +179,12 @@ bool TTheGame::LoadGame(int mode)
   // of one another.
   TAssetManager::THold assets;
   TTextureManager::THold pictures;
-  return ApplySaveRecord(bytes.data(), unsigned(size), mode);
+  const bool applied = ApplySaveRecord(bytes.data(), unsigned(size), mode);
+  if (applied) {
+    mKeptRecord = bytes;
+    mKeptMode = mode;
+  }
+  return applied;
 }
 
 bool TTheGame::ApplySaveRecord(const unsigned char* data, unsigned size, int mode)
