@@ -23,8 +23,11 @@ public:
   // The frame is chosen only when the object is loaded; later changes are ignored.
   void setFrame(int frame) override {}
   void setFrame(const str& name) override {}
-  // Gives the object a blank texture of the frame's size (nothing for -1).
+  // Gives the object a blank texture of the frame's size (nothing for -1); while the texture
+  // manager defers its loads (a screen made from a saved game, not shown yet), the texture is
+  // made and the text rendered when the object is first drawn or its bounds asked for.
   void load_set_frame(int frame) override;
+  void Draw(TSceneRenderer& renderer) override;
   // Renders the text into the object's texture.
   void Redraw() override;
   // The properties of the base, then the font and text keys, each group redrawing once.
@@ -36,7 +39,7 @@ public:
   const str& GetText() const { return mText; }
   uint32_t GetAlignment() const { return mAlignment; }
   const TFont& GetFont() const { return mFont; }
-  const TRect& GetTextBounds() const { return mTextBounds; }
+  const TRect& GetTextBounds() const;
 
 protected:
   // The text is rendered at the top-left of the object's own texture, so the frame is cut
@@ -44,6 +47,12 @@ protected:
   TVec2 FrameOrigin(const CanlImage& image) const override { return TVec2(0, 0); }
 
 private:
+  // The blank texture of the frame's size.
+  void MakeTexture();
+  // Makes the texture and renders the text left waiting by load_set_frame.
+  void RenderWaiting();
+
+  bool mWaiting = false;
   str mText;
   uint32_t mAlignment;
   TFont mFont;

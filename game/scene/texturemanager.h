@@ -54,6 +54,8 @@ public:
   // While one lives, pictures asked for are not loaded: each new wrapper loads its texture
   // and mask when it is first drawn or hit-tested. For screens made from a saved game that
   // are not shown yet, whose pictures the player does not wait for.
+  // True while a TDeferLoads lives.
+  static bool IsDeferring() { return sInstance && sInstance->mDeferring > 0; }
   class TDeferLoads
   {
   public:
