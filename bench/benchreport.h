@@ -1,6 +1,7 @@
 // benchreport: the console table of Google Benchmark followed by the ratios a bench is
 // about (the engine's time over a peer's) with their spread over the repetitions, each
-// beside both absolute times and its goal.
+// beside both absolute times and its goal. A run that times another program reports that
+// program's CPU seconds as its counter "process_cpu", which then stands for its CPU time.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -52,6 +53,9 @@ public:
       mCpu[name].push_back(run.GetAdjustedCPUTime() * Seconds(run.time_unit));
       for (const auto& counter : run.counters) {
         mCounters[name + "/" + counter.first].push_back(counter.second.value);
+        if (counter.first == "process_cpu") {
+          mCpu[name].back() = counter.second.value;
+        }
       }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -84,7 +88,7 @@ public:
   }
 
   // One line: a run's wall time with its spread over the repetitions, against a goal in
-  // seconds (0: none).
+  // seconds (0: none), and its CPU time the same way.
   void PrintTime(const std::string& name, const char* what, double goalSeconds)
   {
     auto found = mWall.find(name);
@@ -93,7 +97,9 @@ public:
       return;
     }
     const TSpread wall = SpreadOf(found->second);
-    std::printf("%-44s wall %9.3f ms [%9.3f-%9.3f]", what, wall.mMedian * 1e3, wall.mLeast * 1e3, wall.mGreatest * 1e3);
+    const TSpread cpu = SpreadOf(mCpu[name]);
+    std::printf("%-44s wall %9.3f ms [%9.3f-%9.3f]  cpu %9.3f ms [%9.3f-%9.3f]", what, wall.mMedian * 1e3,
+                wall.mLeast * 1e3, wall.mGreatest * 1e3, cpu.mMedian * 1e3, cpu.mLeast * 1e3, cpu.mGreatest * 1e3);
     if (goalSeconds > 0) {
       std::printf("  goal <= %.1f ms %s", goalSeconds * 1e3, wall.mMedian <= goalSeconds ? "met" : "MISSED");
     }

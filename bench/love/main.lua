@@ -1,8 +1,8 @@
 -- The other engine's side of bench/love_sprites.sh: frames of N 64 x 64 sprites of one image at
 -- the positions graphics_bench uses, each cleared, drawn, presented and finished with glFinish,
 -- printing the mean wall and CPU time of a frame (CPU of the whole program, its driver's
--- threads too).
--- Arguments: the sprite's PNG file, then the sprite counts.
+-- threads too); and of startup_bench: its first frame at launch.
+-- Arguments: the sprite's PNG file, then the sprite counts; or "--first-frame".
 local ffi = require("ffi")
 ffi.cdef [[
 void* SDL_GL_GetProcAddress(const char* name);
@@ -49,8 +49,24 @@ local function measure(image, count)
   print(string.format("love_sprites/%d wall_ms %.4f cpu_ms %.4f frames %d", count, wall * 1e3, cpu * 1e3, frames))
 end
 
+-- The first frame: the window cleared, presented and finished; the line tells the bench, which
+-- then reads the program's times and closes its input, the cue to end.
+local function firstFrame()
+  love.graphics.origin()
+  love.graphics.clear(0, 0, 0, 1)
+  love.graphics.present()
+  finish()
+  io.stdout:write("love: first frame presented\n")
+  io.stdout:flush()
+  io.read("*l")
+end
+
 function love.run()
   local args = love.arg.parseGameArguments(arg)
+  if args[1] == "--first-frame" then
+    firstFrame()
+    return function() return 0 end
+  end
   local image = loadImage(args[1])
   for index = 2, #args do
     measure(image, tonumber(args[index]))

@@ -13,6 +13,7 @@
 #include "shell/shellglue.h"
 #include "controller/thegame.h"
 #include "core/foundation/debug.h"
+#include "scene/texturemanager.h"
 
 namespace {
 
@@ -196,7 +197,12 @@ void TTheGame::ShowRoundCinema()
 
 void TTheGame::ShowMap()
 {
-  SwitchToScreen(mMap, kScreenFade);
+  {
+    // Each place on the map has several looks, one shown at a time: a look's picture and
+    // text load when it is first drawn, not all while the player waits for the map.
+    TTextureManager::TDeferLoads deferred;
+    SwitchToScreen(mMap, kScreenFade);
+  }
   SaveGame();
   // The map leads on as it does when a case closes, also for a story taken up after a quit:
   // a case whose ending was left open ends, a round whose cases are solved ends.

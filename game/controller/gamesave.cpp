@@ -42,6 +42,27 @@ const char* SaveKey(int mode)
   return mode == kControllerFreePlay ? TTheGame::kFreePlaySaveKey : TTheGame::kStorySaveKey;
 }
 
+// The preferences hold exactly this record for the player, committed.
+bool PrefsHold(TPrefsDB* prefs, const char* key, int player, const void* bytes, unsigned size)
+{
+  if (prefs->HasUnsavedChanges() || prefs->GetBinary(key, nullptr, 0, player) != int(size)) {
+    return false;
+  }
+  std::vector<unsigned char> stored(size);
+  return prefs->GetBinary(key, stored.data(), size, player) == 0 && std::memcmp(stored.data(), bytes, size) == 0;
+}
+
+// The file holds exactly these bytes.
+bool FileHolds(const char* name, const void* bytes, unsigned size)
+{
+  TFile file;
+  if (!TFile::Exists(name) || !file.Open(name, kFileRead) || file.Size() != size) {
+    return false;
+  }
+  std::vector<unsigned char> held(size);
+  return file.Read(held.data(), size) == size && std::memcmp(held.data(), bytes, size) == 0;
+}
+
 } // namespace
 
 bool TTheGame::BuildSaveRecord(TBinaryBuffer* out)
@@ -98,11 +119,24 @@ bool TTheGame::SaveGame()
   }
   unsigned int size = 0;
   const void* bytes = record.getData(&size);
-  prefs->SetBinary(SaveKey(mGameMode), bytes, size, player, true);
+  // The record already kept (a round just resumed shows its map) is not written again: the
+  // disk keeps what it has and the player is spared its syncs.
+  const char* copy = mGameMode == kControllerFreePlay ? kFreePlayDebugCopy : kStoryDebugCopy;
+  const unsigned char* begin = static_cast<const unsigned char*>(bytes);
+  const bool same =
+      mKeptMode == mGameMode && mKeptRecord.size() == size && std::equal(mKeptRecord.begin(), mKeptRecord.end(), begin);
+  const bool kept = same && PrefsHold(prefs, SaveKey(mGameMode), player, bytes, size);
+  mKeptRecord.assign(begin, begin + size);
+  mKeptMode = mGameMode;
+  if (!kept) {
+    prefs->SetBinary(SaveKey(mGameMode), bytes, size, player, true);
+  }
   // A record the file did not take stays in the preferences' memory and goes with their next
   // commit; the settings tell the player why it waits.
   const bool written = !prefs->HasUnsavedChanges();
-  SaveFileAtomically(mGameMode == kControllerFreePlay ? kFreePlayDebugCopy : kStoryDebugCopy, bytes, size);
+  if (!kept || !FileHolds(copy, bytes, size)) {
+    SaveFileAtomically(copy, bytes, size);
+  }
   if (TSettings* settings = Settings()) {
     settings->CheckSaves(true);
   }
@@ -145,7 +179,12 @@ bool TTheGame::LoadGame(int mode)
   // of one another.
   TAssetManager::THold assets;
   TTextureManager::THold pictures;
-  return ApplySaveRecord(bytes.data(), unsigned(size), mode);
+  const bool applied = ApplySaveRecord(bytes.data(), unsigned(size), mode);
+  if (applied) {
+    mKeptRecord = bytes;
+    mKeptMode = mode;
+  }
+  return applied;
 }
 
 bool TTheGame::ApplySaveRecord(const unsigned char* data, unsigned size, int mode)
@@ -211,6 +250,9 @@ bool TTheGame::ReadStoryPayload(TBinaryBuffer* buffer, int round)
   if (!buffer->ReadI32(&state) || !IsKnownState(state) || !LoadScores(buffer, &scores)) {
     return false;
   }
+  // A resumed round goes on at the map: the pictures of its rooms, journal and dialogs load
+  // when they are first shown, not while the player waits for the map.
+  TTextureManager::TDeferLoads deferred;
   if (round < 0 || round >= int(mRounds.size()) || !StartRound(round)) {
     return false;
   }

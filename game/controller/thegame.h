@@ -299,6 +299,10 @@ private:
   int mGameMode = 0;
   std::map<str, uint32_t> mScores;
   std::vector<std::unique_ptr<TGameRound>> mRounds;
+  // The record of mode mKeptMode last loaded or saved: a save of the same bytes asks the
+  // preferences whether they still hold them, and writes nothing if so.
+  std::vector<unsigned char> mKeptRecord;
+  int mKeptMode = 0;
   int mCurrentRound = -1;
   TRandom mRandom;
   TFreePlayMode mFreePlay;

@@ -12,6 +12,7 @@
 #include "scene/matrixutil.h"
 #include "scene/scene.h"
 #include "scene/scenerenderer.h"
+#include "scene/texturemanager.h"
 #include "scene/xmlattributes.h"
 
 namespace {
@@ -43,6 +44,20 @@ void TTextObject::load_set_frame(int frame)
   mFrame = image ? frame : -1;
   if (!image)
     return;
+  // Without a texture, Redraw renders nothing until the object is drawn.
+  mWaiting = TTextureManager::IsDeferring();
+  if (mWaiting)
+    mTexture = TTextureWrapperRef();
+  else
+    MakeTexture();
+  UpdateSourceRect();
+}
+
+void TTextObject::MakeTexture()
+{
+  CanlImage* image = GetFrameImage();
+  if (!image)
+    return;
   unsigned width = TruncateToUnsigned(image->mW);
   unsigned height = TruncateToUnsigned(image->mH);
   if (width > kMaxSide || height > kMaxSide) {
@@ -56,7 +71,28 @@ void TTextObject::load_set_frame(int frame)
   boost::shared_ptr<TTexture> texture = TSceneRenderer::Get()->CreateTexture(width, height);
   // Blank, so nothing of it is solid: the mask needs no read-back.
   mTexture = TTextureWrapperRef(new TTextureWrapper(texture, nullptr, width, height, width));
-  UpdateSourceRect();
+}
+
+void TTextObject::RenderWaiting()
+{
+  mWaiting = false;
+  MakeTexture();
+  Redraw();
+}
+
+void TTextObject::Draw(TSceneRenderer& renderer)
+{
+  if (mWaiting && mVisible)
+    RenderWaiting();
+  TSceneObject::Draw(renderer);
+}
+
+const TRect& TTextObject::GetTextBounds() const
+{
+  // Rendering changes what the object holds, not what it shows: callers see it as const.
+  if (mWaiting)
+    const_cast<TTextObject*>(this)->RenderWaiting();
+  return mTextBounds;
 }
 
 void TTextObject::Redraw()

@@ -24,8 +24,11 @@ public:
   void setFrame(int frame) override {}
   void setFrame(const str& name) override {}
   // Gives the object a blank texture of the frame's size (nothing for -1, nor for a frame
-  // larger than kMaxSide on a side).
+  // larger than kMaxSide on a side); while the texture manager defers its loads (a screen made
+  // from a saved game, not shown yet), the texture is made and the text rendered when the
+  // object is first drawn or its bounds asked for.
   void load_set_frame(int frame) override;
+  void Draw(TSceneRenderer& renderer) override;
   static const unsigned kMaxSide = 4096;
   // Renders the text into the object's texture.
   void Redraw() override;
@@ -38,7 +41,7 @@ public:
   const str& GetText() const { return mText; }
   uint32_t GetAlignment() const { return mAlignment; }
   const TFont& GetFont() const { return mFont; }
-  const TRect& GetTextBounds() const { return mTextBounds; }
+  const TRect& GetTextBounds() const;
 
 protected:
   // The text is rendered at the top-left of the object's own texture, so the frame is cut
@@ -46,6 +49,12 @@ protected:
   TVec2 FrameOrigin(const CanlImage& image) const override { return TVec2(0, 0); }
 
 private:
+  // The blank texture of the frame's size.
+  void MakeTexture();
+  // Makes the texture and renders the text left waiting by load_set_frame.
+  void RenderWaiting();
+
+  bool mWaiting = false;
   str mText;
   uint32_t mAlignment;
   TFont mFont;

@@ -3,6 +3,7 @@
 #include "scene/texturemanager.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "core/graphics/texture.h"
 #include "core/graphics/texturedata.h"
@@ -97,9 +98,24 @@ void TTextureManager::SetSource(TTextureSource* source)
 
 TTextureWrapperRef TTextureManager::getTexture(str name)
 {
+  // A wrapper made for the name already serves it; a deferred one is loaded now unless loads
+  // are still deferred.
+  for (TTextureWrapper* wrapper : mWrappers) {
+    if ((wrapper->IsDeferred() || mDeferring) && wrapper->GetName() == name) {
+      TTextureWrapperRef handle(wrapper);
+      // Loaded now, a picture that cannot be had gives an empty handle as it would have.
+      if (!mDeferring && !wrapper->GetTexture() && !wrapper->HasMask())
+        return TTextureWrapperRef();
+      return handle;
+    }
+  }
+  if (mDeferring)
+    return Keep(TTextureWrapper::Deferred(name));
   TTextureSource* source = mSource ? mSource : &CachedSource();
   boost::shared_ptr<TTexture> texture = source->GetTexture(name);
   for (TTextureWrapper* wrapper : mWrappers) {
+    if (wrapper->IsDeferred())
+      continue;
     bool same = texture ? wrapper->GetTexture() == texture : !wrapper->GetTexture() && wrapper->GetName() == name;
     if (same)
       return TTextureWrapperRef(wrapper);
@@ -108,10 +124,36 @@ TTextureWrapperRef TTextureManager::getTexture(str name)
   if (!wrapper)
     return TTextureWrapperRef();
   wrapper->SetName(name);
+  return Keep(wrapper);
+}
+
+TTextureWrapperRef TTextureManager::Keep(TTextureWrapper* wrapper)
+{
   mWrappers.push_back(wrapper);
   TTextureWrapperRef handle(wrapper);
   mHeld.Keep(handle);
   return handle;
+}
+
+void TTextureManager::LoadDeferred(TTextureWrapper* wrapper)
+{
+  TTextureSource* source = mSource ? mSource : &CachedSource();
+  const str name = wrapper->GetName();
+  boost::shared_ptr<TTexture> texture = source->GetTexture(name);
+  std::unique_ptr<TTextureWrapper> made(source->NewWrapper(name, texture));
+  wrapper->TakeLoaded(made.get());
+}
+
+TTextureManager::TDeferLoads::TDeferLoads()
+{
+  if (TTextureManager* manager = TTextureManager::GetInstance())
+    ++manager->mDeferring;
+}
+
+TTextureManager::TDeferLoads::~TDeferLoads()
+{
+  if (TTextureManager* manager = TTextureManager::GetInstance())
+    manager->mDeferring = std::max(0, manager->mDeferring - 1);
 }
 
 void TTextureManager::BeginHold()

@@ -34,8 +34,10 @@ public:
   static TTextureManager* GetInstance();
 
   // The handle of the named texture's wrapper, made on first use; empty when the texture
-  // cannot be had.
+  // cannot be had. While loads are deferred, a wrapper not made yet is made deferred.
   TTextureWrapperRef getTexture(str name);
+  // Loads a deferred wrapper's texture and mask (the wrapper's first use).
+  void LoadDeferred(TTextureWrapper* wrapper);
   // Forgets the wrapper (its last handle deletes it).
   void deleteTexture(TTextureWrapper* wrapper);
 
@@ -49,15 +51,32 @@ public:
   static void BeginHold();
   static void EndHold();
 
+  // While one lives, pictures asked for are not loaded: each new wrapper loads its texture
+  // and mask when it is first drawn or hit-tested. For screens made from a saved game that
+  // are not shown yet, whose pictures the player does not wait for.
+  // True while a TDeferLoads lives.
+  static bool IsDeferring() { return sInstance && sInstance->mDeferring > 0; }
+  class TDeferLoads
+  {
+  public:
+    TDeferLoads();
+    ~TDeferLoads();
+    TDeferLoads(const TDeferLoads&) = delete;
+    TDeferLoads& operator=(const TDeferLoads&) = delete;
+  };
+
 private:
   TTextureManager();
   ~TTextureManager();
   TTextureManager(const TTextureManager&) = delete;
+  // Adds a wrapper the manager has made and hands out its first handle.
+  TTextureWrapperRef Keep(TTextureWrapper* wrapper);
   TTextureManager& operator=(const TTextureManager&) = delete;
 
   std::vector<TTextureWrapper*> mWrappers;
   TTextureSource* mSource;
   THeldRefs<TTextureWrapperRef> mHeld;
+  int mDeferring = 0;
 
   static TTextureManager* sInstance;
   static bool sCreated;

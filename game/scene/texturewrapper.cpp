@@ -21,7 +21,40 @@ TTextureWrapper::TTextureWrapper(boost::shared_ptr<TTexture> texture, const TCol
   BuildMask(pixels, width, height, pitch);
 }
 
+TTextureWrapper::TTextureWrapper() : mReferences(0), mHasMask(false), mStride(0), mWidth(0), mHeight(0) {}
+
 TTextureWrapper::~TTextureWrapper() {}
+
+TTextureWrapper* TTextureWrapper::Deferred(const str& name)
+{
+  TTextureWrapper* wrapper = new TTextureWrapper();
+  wrapper->mName = name;
+  wrapper->mDeferred = true;
+  return wrapper;
+}
+
+void TTextureWrapper::LoadDeferred() const
+{
+  // Loading changes what the wrapper holds, not what it stands for: callers see it as const.
+  TTextureWrapper* self = const_cast<TTextureWrapper*>(this);
+  if (TTextureManager* manager = TTextureManager::GetInstance())
+    manager->LoadDeferred(self);
+  else
+    self->TakeLoaded(nullptr);
+}
+
+void TTextureWrapper::TakeLoaded(TTextureWrapper* made)
+{
+  mDeferred = false;
+  if (!made)
+    return;
+  mTexture = made->mTexture;
+  mMask.swap(made->mMask);
+  mHasMask = made->mHasMask;
+  mStride = made->mStride;
+  mWidth = made->mWidth;
+  mHeight = made->mHeight;
+}
 
 void TTextureWrapper::setTexture(boost::shared_ptr<TTexture> texture)
 {
@@ -62,6 +95,7 @@ int TTextureWrapper::compare(const void* a, const void* b)
 
 bool TTextureWrapper::hitTest(unsigned x, unsigned y) const
 {
+  Loaded();
   if (!mHasMask || x >= mWidth || y >= mHeight)
     return false;
   return (mMask[static_cast<size_t>(y) * mStride + (x >> 3)] >> (x & 7)) & 1;
@@ -76,6 +110,7 @@ bool TTextureWrapper::hitTest(TPoint point) const
 
 bool TTextureWrapper::RangeHitTest(int x, int y, int radius, const TRect& area) const
 {
+  Loaded();
   if (!mHasMask || radius <= 0)
     return false;
   // Signed and clipped to the texture: the area comes from resource data and the point

@@ -24,11 +24,19 @@ public:
   TTextureWrapper(boost::shared_ptr<TTexture> texture, const TColor32* pixels, unsigned width, unsigned height,
                   unsigned pitch);
   virtual ~TTextureWrapper();
+  // A wrapper of the named picture that loads it, through the texture manager, when its
+  // texture or mask is first asked for (see TTextureManager::TDeferLoads).
+  static TTextureWrapper* Deferred(const str& name);
 
   // Keeps the texture and rebuilds the mask from its pixels through a lock.
   void setTexture(boost::shared_ptr<TTexture> texture);
   // Keeps the texture and the mask already built (from the same pixels, decoded earlier).
   void AttachTexture(boost::shared_ptr<TTexture> texture) { mTexture = texture; }
+  // True while a deferred wrapper has not loaded its picture.
+  bool IsDeferred() const { return mDeferred; }
+  // A deferred wrapper takes the texture and mask of one just made for its picture (null
+  // when the picture cannot be had: it then shows nothing and nothing hits it).
+  void TakeLoaded(TTextureWrapper* made);
 
   // True when (x, y) lies inside the texture and its pixel is solid (alpha above 0).
   bool hitTest(unsigned x, unsigned y) const;
@@ -41,14 +49,14 @@ public:
   // one apart compare equal; differences beyond the int range give its ends.
   static int compare(const void* a, const void* b);
 
-  const boost::shared_ptr<TTexture>& GetTexture() const { return mTexture; }
-  bool HasMask() const { return mHasMask; }
-  unsigned GetWidth() const { return mWidth; }
-  unsigned GetHeight() const { return mHeight; }
+  const boost::shared_ptr<TTexture>& GetTexture() const { return Loaded().mTexture; }
+  bool HasMask() const { return Loaded().mHasMask; }
+  unsigned GetWidth() const { return Loaded().mWidth; }
+  unsigned GetHeight() const { return Loaded().mHeight; }
   // Bytes per mask row: the width in bits rounded up to whole bytes.
-  unsigned GetStride() const { return mStride; }
+  unsigned GetStride() const { return Loaded().mStride; }
   // Bit x + y * stride * 8, least significant bit first; padding bits are 0.
-  const uint8_t* GetMask() const { return mHasMask ? mMask.data() : nullptr; }
+  const uint8_t* GetMask() const { return Loaded().mHasMask ? mMask.data() : nullptr; }
 
   // Identifies a wrapper that has no texture object (built from pixels in memory).
   const str& GetName() const { return mName; }
@@ -61,7 +69,16 @@ private:
   TTextureWrapper(const TTextureWrapper&) = delete;
   TTextureWrapper& operator=(const TTextureWrapper&) = delete;
 
+  TTextureWrapper();
   void BuildMask(const TColor32* pixels, unsigned width, unsigned height, unsigned pitch);
+  // The wrapper with its picture loaded first when it is deferred.
+  const TTextureWrapper& Loaded() const
+  {
+    if (mDeferred)
+      LoadDeferred();
+    return *this;
+  }
+  void LoadDeferred() const;
 
   boost::shared_ptr<TTexture> mTexture;
   std::vector<uint8_t> mMask;
@@ -70,6 +87,7 @@ private:
   unsigned mWidth;
   unsigned mHeight;
   str mName;
+  bool mDeferred = false;
 };
 
 // A counted handle on a wrapper: copies share it, and releasing the last one takes the

@@ -73,8 +73,10 @@ bool TSearchScreen::ReadEntries(const str& config)
   TXmlNode* sounds = search->GetChild("sounds");
   const str found = sounds ? sounds->GetAttribute("found") : str();
   const str miss = sounds ? sounds->GetAttribute("miss") : str();
-  mFoundSound = TSoundPlayer::Get(found.empty() ? str(kFoundSound) : found, false, kSoundTypeEffects);
-  mMissSound = TSoundPlayer::Get(miss.empty() ? str(kMissSound) : miss, false, kSoundTypeEffects);
+  mFoundSoundName = found.empty() ? str(kFoundSound) : found;
+  mMissSoundName = miss.empty() ? str(kMissSound) : miss;
+  mFoundSound.reset();
+  mMissSound.reset();
   return true;
 }
 
@@ -245,7 +247,7 @@ void TSearchScreen::ObjectFound(TSceneObject* object, const TEntry& entry)
   if (game) {
     game->AddScore("Object_Found", game->GetObjectPoints());
   }
-  Play(mFoundSound);
+  Play(mFoundSoundName, &mFoundSound);
   if (TCase* current = game && game->GetGameMode() == kControllerStory ? game->GetCurrentCase() : nullptr) {
     if (!entry.mTheory.empty()) {
       current->CheckTheory(entry.mTheory);
@@ -267,12 +269,15 @@ void TSearchScreen::ObjectFound(TSceneObject* object, const TEntry& entry)
 void TSearchScreen::Missed()
 {
   ++mMisses;
-  Play(mMissSound);
+  Play(mMissSoundName, &mMissSound);
 }
 
-void TSearchScreen::Play(const boost::shared_ptr<TSound>& sound)
+void TSearchScreen::Play(const str& name, boost::shared_ptr<TSound>* sound)
 {
-  TSoundPlayer::Play(sound, false);
+  if (!*sound) {
+    *sound = TSoundPlayer::Get(name, false, kSoundTypeEffects);
+  }
+  TSoundPlayer::Play(*sound, false);
 }
 
 void TSearchScreen::UpdatePanel()

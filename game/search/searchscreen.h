@@ -68,7 +68,9 @@ private:
   void Missed();
   void UpdatePanel();
   void DropUnseen();
-  void Play(const boost::shared_ptr<TSound>& sound);
+  // Plays the named sound, opened at its first play: a room made again from a saved game is
+  // shown later, if at all, and its opening is not waited for.
+  void Play(const str& name, boost::shared_ptr<TSound>* sound);
   void StartMusic();
   const TEntry* FindEntry(const str& id) const;
 
@@ -81,6 +83,8 @@ private:
   bool mCompleted = false;
   // The first entry plays the place's sting; a room made again from a saved game keeps it.
   bool mEntered = false;
+  str mFoundSoundName;
+  str mMissSoundName;
   boost::shared_ptr<TSound> mFoundSound;
   boost::shared_ptr<TSound> mMissSound;
 };

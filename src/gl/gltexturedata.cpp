@@ -132,16 +132,21 @@ bool TGLTextureData::CreateSurface(unsigned width, unsigned height, bool clear)
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   while (glGetError() != GL_NO_ERROR) {
   }
+  // A cleared surface is made with its zeros: one allocation of the driver's, not a second
+  // one to upload them into.
+  std::vector<TColor32> zeros(clear ? static_cast<size_t>(mInternalWidth) * mInternalHeight : 0, TColor32(0u));
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, mInternalWidth, mInternalHeight, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-               nullptr);
+               clear ? zeros.data() : nullptr);
   if (glGetError() != GL_NO_ERROR) {
     WriteDbg("ERROR: TGLTextureData::CreateSurface: GL refused a %ux%u surface", mInternalWidth, mInternalHeight);
     DeleteName();
     return false;
   }
   if (clear) {
-    Clear();
+    glBindTexture(GL_TEXTURE_2D, 0);
   }
+  mBlank = clear;
+  mBlankWrites = sGLWrites;
   return true;
 }
 
@@ -193,8 +198,10 @@ bool TGLTextureData::FillSurface(unsigned width, unsigned height, TColor32* pixe
   }
   glBindTexture(GL_TEXTURE_2D, mGLName);
   if (width == mInternalWidth && height == mInternalHeight) {
-    glTexImage2D(GL_TEXTURE_2D, mLevel, GL_RGBA8, mInternalWidth, mInternalHeight, 0, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    // Into the storage the surface was made with: specifying it again would have the driver
+    // allocate (and clear) it once more.
+    glTexSubImage2D(GL_TEXTURE_2D, mLevel, 0, 0, mInternalWidth, mInternalHeight, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                    pixels);
   } else {
     // A source of another size is copied in as far as it reaches, never read past.
     glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(width));
@@ -230,8 +237,11 @@ bool TGLTextureData::Lock(TColor32** pixels, unsigned* pitch)
     }
   }
   // Text drawn into a texture locks it for every draw: the pixels its last unlock uploaded
-  // are still these unless GL has written a texture since.
-  if (!mLockBufferCurrent || mLockBufferWrites != sGLWrites) {
+  // are still these unless GL has written a texture since. A texture still as cleared holds
+  // zeros, which need no read-back either.
+  if (IsStillBlank()) {
+    std::fill(mLockBuffer, mLockBuffer + static_cast<size_t>(mInternalWidth) * mInternalHeight, TColor32(0u));
+  } else if (!mLockBufferCurrent || mLockBufferWrites != sGLWrites) {
     glFinish();
     glBindTexture(GL_TEXTURE_2D, mGLName);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -242,6 +252,7 @@ bool TGLTextureData::Lock(TColor32** pixels, unsigned* pitch)
   }
   // The caller may change the buffer now; only the next unlock makes it current again.
   mLockBufferCurrent = false;
+  mBlank = false;
   *pixels = mLockBuffer;
   *pitch = mInternalWidth;
   return true;
@@ -383,9 +394,18 @@ void TGLTextureData::FillRect(int left, int top, int right, int bottom, const TC
   glPopAttrib();
 }
 
+bool TGLTextureData::IsStillBlank() const
+{
+  return mBlank && mBlankWrites == sGLWrites && mHasName && !HasFlag(kFlagMemory);
+}
+
 void TGLTextureData::Clear()
 {
   DrawPendingSprites();
+  // A text redrawn into the surface it was just made with clears it again.
+  if (IsStillBlank()) {
+    return;
+  }
   NoteGLWrite();
   if (HasFlag(kFlagMemory)) {
     if (mMemoryPixels) {
@@ -401,13 +421,23 @@ void TGLTextureData::Clear()
   // into to its later frames, and then finishes all drawing before each draw that reads it.
   // Surfaces are cleared when made and when their text changes, so the upload is small
   // and rare.
-  const std::vector<TColor32> zeros(static_cast<size_t>(mInternalWidth) * mInternalHeight, TColor32(0u));
+  // The zeros go through the lock buffer when there is one, which then holds the texture's
+  // pixels and spares the next lock its read-back.
+  const size_t count = static_cast<size_t>(mInternalWidth) * mInternalHeight;
+  std::vector<TColor32> zeros(mLockBuffer ? 0 : count, TColor32(0u));
+  if (mLockBuffer) {
+    std::fill(mLockBuffer, mLockBuffer + count, TColor32(0u));
+  }
   glBindTexture(GL_TEXTURE_2D, mGLName);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, mInternalWidth, mInternalHeight, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                  zeros.data());
+                  mLockBuffer ? mLockBuffer : zeros.data());
   glBindTexture(GL_TEXTURE_2D, 0);
+  mLockBufferCurrent = mLockBuffer != nullptr;
+  mLockBufferWrites = sGLWrites;
+  mBlank = true;
+  mBlankWrites = sGLWrites;
 }
 
 void TGLTextureData::CopyPixels(int x, int y, const TRect* src, boost::shared_ptr<TTexture> dest)

@@ -42,6 +42,8 @@ public:
 private:
   void DeleteName();
   void UploadLevel0(const TColor32* pixels);
+  // The texture holds the zeros it was cleared to, and GL has written no texture since.
+  bool IsStillBlank() const;
 
   unsigned mGLName = 0;
   bool mHasName = false;
@@ -52,6 +54,9 @@ private:
   bool mLockBufferCurrent = false;
   unsigned mLockBufferWrites = 0;
   static unsigned sGLWrites;
+  // Cleared (when made or since) at write count mBlankWrites, and not locked since.
+  bool mBlank = false;
+  unsigned mBlankWrites = 0;
   TColor32* mMemoryPixels = nullptr;
   bool mColorKeyDone = false;
 };

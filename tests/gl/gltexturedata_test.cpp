@@ -131,6 +131,29 @@ TEST_F(TextureDataTest, FillAndClearReachBeyondTheDisplay)
   EXPECT_EQ(PixelOf(texture, 900, 700).mValue, 0u);
 }
 
+TEST_F(TextureDataTest, TextRedrawnAfterAClearStartsFromZerosAndKeepsWhatItDrew)
+{
+  boost::shared_ptr<TTexture> texture = TTexture::Create(16, 16, true);
+  for (int round = 0; round < 2; ++round) {
+    texture->Clear();
+    TColor32* pixels = nullptr;
+    unsigned pitch = 0;
+    ASSERT_TRUE(texture->Lock(&pixels, &pitch));
+    EXPECT_EQ(pixels[5 * pitch + 5].mValue, 0u) << round;
+    pixels[5 * pitch + 5] = TColor32(10, 20, 30, 40);
+    texture->Unlock();
+  }
+  // Read back after GL has written another texture, the texture holds what the last unlock
+  // uploaded; a clear after that write clears it.
+  boost::shared_ptr<TTexture> other = TTexture::Create(4, 4, true);
+  mRenderer->FillRect(TURect(0, 0, 4, 4), TColor(1, 1, 1, 1), other);
+  EXPECT_TRUE(ColorNear(PixelOf(texture, 5, 5), 10, 20, 30, 40));
+  texture->Unlock();
+  mRenderer->FillRect(TURect(0, 0, 16, 16), TColor(1, 1, 1, 1), texture);
+  texture->Clear();
+  EXPECT_EQ(PixelOf(texture, 5, 5).mValue, 0u);
+}
+
 TEST_F(TextureDataTest, MemoryTextureFillIsClippedAndSkipsEmptyRectangles)
 {
   boost::shared_ptr<TTexture> slow = TTexture::Get((Image("big1500x800.png") + "?slow").c_str());

@@ -1,7 +1,9 @@
 // Tests of saved games: the record's frame (header, length, checksum) around the game's state,
 // scores and the round or free play, kept per player and mode in the preferences with a debug
 // copy; damaged records refused with the round started again.
+#include <cstdio>
 #include <fstream>
+#include <sys/stat.h>
 #include <iterator>
 
 #include "core/foundation/prefsdb.h"
@@ -200,6 +202,37 @@ TEST_F(GameSaveTest, FreePlayGoesOnFromItsSavedGame)
   // The restaurant's room was left half searched and is there again.
   EXPECT_NE(nullptr, freePlay.GetSearchScreen("11_restaurant"));
   EXPECT_EQ(nullptr, freePlay.GetSearchScreen("34_zoo"));
+}
+
+// A save of the record the preferences and the copy already hold (a round just resumed shows
+// its map) leaves both files as they are; a changed record, or a copy gone, is written.
+TEST_F(GameSaveTest, ASaveOfTheRecordAlreadyKeptLeavesTheFilesAlone)
+{
+  TTheGame* game = Searching();
+  ASSERT_TRUE(game->SaveGame());
+  const std::string copyPath = mSandbox.Path("user/test_gamesave.dat");
+  const std::string prefsPath = mSandbox.Path("user/prefsdb.dat");
+  struct stat copy = {}, prefs = {}, after = {};
+  ASSERT_EQ(0, stat(copyPath.c_str(), &copy));
+  ASSERT_EQ(0, stat(prefsPath.c_str(), &prefs));
+
+  ASSERT_TRUE(game->SaveGame());
+  ASSERT_EQ(0, stat(copyPath.c_str(), &after));
+  EXPECT_EQ(copy.st_ino, after.st_ino) << "the copy was written again";
+  ASSERT_EQ(0, stat(prefsPath.c_str(), &after));
+  EXPECT_EQ(prefs.st_mtim.tv_nsec, after.st_mtim.tv_nsec) << "the preferences were written again";
+  EXPECT_EQ(prefs.st_mtim.tv_sec, after.st_mtim.tv_sec);
+
+  const std::string before = SavedBytes(TTheGame::kStorySaveKey);
+  game->AddScore("Object_Found", 300);
+  ASSERT_TRUE(game->SaveGame());
+  EXPECT_NE(before, SavedBytes(TTheGame::kStorySaveKey));
+  ASSERT_EQ(0, stat(copyPath.c_str(), &after));
+  EXPECT_NE(copy.st_ino, after.st_ino);
+
+  ASSERT_EQ(0, std::remove(copyPath.c_str()));
+  ASSERT_TRUE(game->SaveGame());
+  EXPECT_EQ(0, stat(copyPath.c_str(), &after)) << "a copy gone is written again";
 }
 
 // Another program holds the preferences file for writing: the save is not reported as done,

@@ -6,6 +6,7 @@
 
 #include "scene/initparam.h"
 #include "scene/textobject.h"
+#include "scene/texturemanager.h"
 #include "support/apptestutil.h"
 #include "support/scenetestutil.h"
 
@@ -97,6 +98,29 @@ TEST_F(TextObjectTest, WithoutAFrameNothingIsRendered)
   EXPECT_TRUE(mRenderer.mTexts.empty());
   Find("t")->Draw();
   EXPECT_TRUE(mRenderer.mSprites.empty());
+}
+
+TEST_F(TextObjectTest, LoadedWhileLoadsAreDeferredItRendersWhenFirstDrawnOrMeasured)
+{
+  {
+    TTextureManager::TDeferLoads deferred;
+    LoadObjects("<objects><object type='TTextObject' id='t' f='box' txt='a'/>"
+                "<object type='TTextObject' id='hidden' f='box' v='0' txt='b'/>"
+                "<object type='TTextObject' id='measured' f='box' txt='c'/></objects>");
+    Text("t")->setText("Hi");
+  }
+  EXPECT_TRUE(mRenderer.mCreated.empty());
+  EXPECT_TRUE(mRenderer.mTexts.empty());
+  Find("t")->Draw();
+  Find("hidden")->Draw();
+  ASSERT_EQ(1u, mRenderer.mTexts.size());
+  EXPECT_EQ("Hi", mRenderer.mTexts[0].mText);
+  EXPECT_EQ(1u, mRenderer.mCreated.size());
+  EXPECT_EQ(1u, mRenderer.mSprites.size());
+  Find("t")->Draw();
+  EXPECT_EQ(1u, mRenderer.mTexts.size()) << "rendered once";
+  EXPECT_EQ(TRect(1, 2, 3, 4).bottom, Text("measured")->GetTextBounds().bottom);
+  EXPECT_EQ("c", mRenderer.mTexts.back().mText);
 }
 
 TEST_F(TextObjectTest, KnownLabelsAreLocalisedAndUnknownOnesShownAsWritten)

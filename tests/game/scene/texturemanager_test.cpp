@@ -133,6 +133,46 @@ TEST_F(TextureManagerTest, HandlesOutlivingTheManagerReleaseSafely)
   EXPECT_FALSE(kept);
 }
 
+TEST_F(TextureManagerTest, DeferredPicturesLoadAtTheirFirstUseOnce)
+{
+  TTextureWrapperRef held = mManager->getTexture("held.png");
+  TTextureWrapperRef deferred, again, same;
+  {
+    TTextureManager::TDeferLoads defer;
+    deferred = mManager->getTexture("a.png");
+    again = mManager->getTexture("a.png");
+    same = mManager->getTexture("held.png");
+  }
+  EXPECT_EQ(1, mSource.mMade);
+  EXPECT_EQ(deferred.Get(), again.Get());
+  EXPECT_EQ(held.Get(), same.Get());
+  ASSERT_TRUE(deferred->IsDeferred());
+  EXPECT_TRUE(deferred->hitTest(1, 1));
+  EXPECT_FALSE(deferred->IsDeferred());
+  EXPECT_EQ(4u, deferred->GetWidth());
+  EXPECT_EQ(deferred.Get(), mManager->getTexture("a.png").Get());
+  EXPECT_EQ(2, mSource.mMade);
+  EXPECT_EQ(2u, mManager->GetWrapperCount());
+}
+
+TEST_F(TextureManagerTest, DeferredPictureThatCannotBeHadShowsNothing)
+{
+  TTextureWrapperRef drawn, asked;
+  {
+    TTextureManager::TDeferLoads defer;
+    drawn = mManager->getTexture("missing");
+    asked = mManager->getTexture("missing");
+  }
+  ASSERT_TRUE(drawn);
+  // Asked for outside the deferral, it loads and gives the empty handle a load always gave.
+  EXPECT_FALSE(mManager->getTexture("missing"));
+  EXPECT_FALSE(drawn->IsDeferred());
+  EXPECT_FALSE(drawn->HasMask());
+  EXPECT_FALSE(drawn->hitTest(0, 0));
+  EXPECT_FALSE(drawn->GetTexture());
+  EXPECT_EQ(1, mSource.mMade);
+}
+
 TEST(TextureWrapper, MaskLayoutHasPaddedRowsLeastSignificantBitFirst)
 {
   std::unique_ptr<TTextureWrapper> wrapper(
