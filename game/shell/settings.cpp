@@ -65,12 +65,6 @@ str FileNameOf(const str& path)
   return slash == str::npos ? path : path.substr(int(slash) + 1);
 }
 
-// A run that keeps nothing of the preferences said so when it started.
-bool KeepsNothing(EOpenProblem problem)
-{
-  return problem == eOpenedUnreadable || problem == eOpenedDamagedKept || problem == eOpenedNotAFile;
-}
-
 // The string-table label of a save's failure in the words of the quit question.
 const char* SaveStatusLabel(ESaveStatus status)
 {
@@ -218,7 +212,8 @@ void TSettings::CheckSaves(bool savePoint)
     mHiscores->SavePreferences();
   }
   CheckDamage();
-  if (!KeepsNothing(mPrefs->GetOpenProblem(nullptr)) && mPrefs->HasUnsavedChanges()) {
+  // A run that keeps nothing of the preferences said so when it started.
+  if (!WritesNothing(mPrefs->GetOpenProblem(nullptr)) && mPrefs->HasUnsavedChanges()) {
     mNotices->Tell(TSaveNotices::ForStatus(mPrefs->GetSaveStatus()));
   }
   if (mHiscores->GetOpenProblem(nullptr) != eOpenedDamagedKept && mHiscores->HasUnsavedChanges()) {

@@ -110,17 +110,9 @@ void DisplayFatal(char const* what, int line)
 class TPlatformDisplayHost : public TDisplayHost
 {
 public:
+  // The frame's facts come in the one call before it (BeginFrame), read from the window by
+  // the calls below.
   explicit TPlatformDisplayHost(TPlatformData* data) : mData(data) {}
-  // The frame's facts in the one call before it, read from the window here.
-  TFrameFacts BeginFrame() override
-  {
-    mData->MakeCurrent();
-    TFrameFacts frame;
-    mData->GetDrawableSize(&frame.mDrawableWidth, &frame.mDrawableHeight);
-    frame.mDrawCursor = WantsSoftwareCursor();
-    frame.mPointer = mData->GetMouse();
-    return frame;
-  }
   void MakeCurrent() override { mData->MakeCurrent(); }
   void SwapBuffers() override { mData->SwapBuffers(); }
   void GetDrawableSize(int* width, int* height) override { mData->GetDrawableSize(width, height); }

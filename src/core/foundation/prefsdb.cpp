@@ -184,8 +184,7 @@ TPrefsDB::~TPrefsDB()
   }
   if (!mWritable || mData->Commit(kFinalWaitMs) || !mData->Store().HasPending())
     return;
-  EOpenProblem const problem = mData->Store().GetOpenProblem(nullptr);
-  if (problem == eOpenedUnreadable || problem == eOpenedDamagedKept || problem == eOpenedNotAFile)
+  if (WritesNothing(mData->Store().GetOpenProblem(nullptr)))
     WriteDbg("ERROR: The changes of this run are not kept: the preferences file was left alone from the start");
   else
     WriteDbg("ERROR: The preferences could not be written before the end (%s); the changes since the last "

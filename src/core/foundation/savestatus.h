@@ -35,6 +35,12 @@ enum EOpenProblem
   eOpenedNotAFile
 };
 
+// Whether a run that opened its file so writes nothing to it, having said so at the start.
+inline bool WritesNothing(EOpenProblem problem)
+{
+  return problem == eOpenedDamagedKept || problem == eOpenedUnreadable || problem == eOpenedNotAFile;
+}
+
 // The reason in a few words, for log lines ("... cannot be written now (the disk is full)").
 inline char const* SaveStatusWords(ESaveStatus status)
 {

@@ -34,9 +34,7 @@ public:
     TFrameFacts frame;
     GetDrawableSize(&frame.mDrawableWidth, &frame.mDrawableHeight);
     frame.mDrawCursor = WantsSoftwareCursor();
-    if (frame.mDrawCursor) {
-      frame.mPointer = GetMouse();
-    }
+    frame.mPointer = GetMouse();
     return frame;
   }
   // Makes the window's context current.
